@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+#include <QObject>
+
+#include <functional>
+
+// Runs only the last of a quick series of actions, `interval` seconds after it was scheduled,
+// on the thread the debouncer lives on (the main thread).
+class Debouncer : public QObject {
+    Q_OBJECT
+public:
+    explicit Debouncer(double intervalSeconds, Clock* clock = Clock::system(), QObject* parent = nullptr);
+
+    double interval() const { return m_interval; }
+    // True while an action waits to run.
+    bool isPending() const;
+
+    // Cancels the pending action, if any, and schedules `action` to run `interval` from now.
+    void schedule(std::function<void()> action);
+
+private:
+    double m_interval;
+    ClockTimer* m_timer;
+    std::function<void()> m_action;
+};

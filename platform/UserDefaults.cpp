@@ -1,0 +1,334 @@
+#include "UserDefaults.h"
+
+#include "PlatformLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace {
+
+const QString kDataTag = QStringLiteral("$data");
+const QString kDoubleTag = QStringLiteral("$double");
+
+bool isInteger(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isDouble(const QVariant& v) {
+    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
+}
+
+QJsonValue encode(const QVariant& v) {
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (isInteger(v))
+        return v.toLongLong();
+    if (isDouble(v)) {
+        const double d = v.toDouble();
+        if (!std::isfinite(d))
+            return QJsonObject{{kDoubleTag, QString::number(d)}};
+        if (d == std::floor(d))
+            return QJsonObject{{kDoubleTag, d}};
+        return d;
+    }
+    if (v.typeId() == QMetaType::QByteArray)
+        return QJsonObject{{kDataTag, QString::fromLatin1(v.toByteArray().toBase64())}};
+    if (v.typeId() == QMetaType::QVariantList || v.typeId() == QMetaType::QStringList) {
+        QJsonArray array;
+        for (const QVariant& item : v.toList())
+            array.append(encode(item));
+        return array;
+    }
+    if (v.typeId() == QMetaType::QVariantMap) {
+        QJsonObject object;
+        const QVariantMap map = v.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            object.insert(it.key(), encode(it.value()));
+        return object;
+    }
+    return v.toString();
+}
+
+QVariant decode(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return value.toBool();
+    case QJsonValue::Double: {
+        const double d = value.toDouble();
+        if (d == std::floor(d) && std::abs(d) < 9.007199254740992e15)
+            return qint64(d);
+        return d;
+    }
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Array: {
+        QVariantList list;
+        const QJsonArray array = value.toArray();
+        for (const QJsonValue& item : array)
+            list.append(decode(item));
+        return list;
+    }
+    case QJsonValue::Object: {
+        const QJsonObject object = value.toObject();
+        if (object.size() == 1 && object.value(kDataTag).isString())
+            return QByteArray::fromBase64(object.value(kDataTag).toString().toLatin1());
+        if (object.size() == 1 && object.contains(kDoubleTag)) {
+            const QJsonValue inner = object.value(kDoubleTag);
+            return inner.isString() ? inner.toString().toDouble() : inner.toDouble();
+        }
+        QVariantMap map;
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+            map.insert(it.key(), decode(it.value()));
+        return map;
+    }
+    case QJsonValue::Null:
+    case QJsonValue::Undefined:
+        break;
+    }
+    return {};
+}
+
+bool textAsBool(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("true") || t == QLatin1String("yes"))
+        return true;
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    return ok && d != 0;
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(QString filePath, QObject* parent) : QObject(parent), m_filePath(std::move(filePath)) {
+    load();
+}
+
+UserDefaults::~UserDefaults() = default;
+
+QString UserDefaults::standardFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/com.brimlark.app/defaults.json");
+}
+
+UserDefaults& UserDefaults::standard() {
+    static UserDefaults* store = new UserDefaults(standardFilePath());
+    return *store;
+}
+
+QString UserDefaults::filePath() const { return m_filePath; }
+
+QString UserDefaults::quarantinedPath() const { return m_quarantinedPath; }
+
+void UserDefaults::load() {
+    QFile file(m_filePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Unreadable (permissions): keep the file as it is; writes will fail and be logged.
+        qCCritical(lcPlatform, "defaults read failed: %s: %s", qUtf8Printable(m_filePath),
+                   qUtf8Printable(file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error == QJsonParseError::NoError && document.isObject()) {
+        const QJsonObject object = document.object();
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+            const QVariant value = decode(it.value());
+            if (value.isValid())
+                m_values.insert(it.key(), value);
+        }
+        return;
+    }
+    const QString reason =
+        error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON object");
+    const QString aside = m_filePath + QStringLiteral(".unreadable-") +
+                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    if (QFile::rename(m_filePath, aside)) {
+        m_quarantinedPath = aside;
+        qCCritical(lcPlatform, "defaults file %s could not be parsed (%s); kept as %s, starting from defaults",
+                   qUtf8Printable(m_filePath), qUtf8Printable(reason), qUtf8Printable(aside));
+    } else {
+        qCCritical(lcPlatform, "defaults file %s could not be parsed (%s) nor moved aside",
+                   qUtf8Printable(m_filePath), qUtf8Printable(reason));
+    }
+}
+
+bool UserDefaults::save() {
+    QJsonObject object;
+    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+        object.insert(it.key(), encode(it.value()));
+    const QFileInfo info(m_filePath);
+    if (!QDir().mkpath(info.absolutePath())) {
+        qCCritical(lcPlatform, "defaults save failed: cannot create %s", qUtf8Printable(info.absolutePath()));
+        return false;
+    }
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCCritical(lcPlatform, "defaults save failed: %s", qUtf8Printable(file.errorString()));
+        return false;
+    }
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        qCCritical(lcPlatform, "defaults save failed: %s", qUtf8Printable(file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void UserDefaults::registerDefaults(const QVariantMap& defaults) {
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
+        m_registered.insert(it.key(), it.value());
+}
+
+bool UserDefaults::contains(const QString& key) const { return m_values.contains(key); }
+
+QVariant UserDefaults::value(const QString& key) const {
+    const auto it = m_values.constFind(key);
+    if (it != m_values.cend())
+        return *it;
+    return m_registered.value(key);
+}
+
+QStringList UserDefaults::keys(const QString& prefix) const {
+    QStringList result;
+    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it) {
+        if (it.key().startsWith(prefix))
+            result.append(it.key());
+    }
+    return result;
+}
+
+bool UserDefaults::boolValue(const QString& key) const {
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (isInteger(v) || isDouble(v))
+        return v.toDouble() != 0;
+    if (v.typeId() == QMetaType::QString)
+        return textAsBool(v.toString());
+    return false;
+}
+
+qint64 UserDefaults::integer(const QString& key) const {
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1 : 0;
+    if (isInteger(v))
+        return v.toLongLong();
+    if (isDouble(v)) {
+        const double d = v.toDouble();
+        return std::isfinite(d) ? qint64(d) : 0;
+    }
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = v.toString().trimmed().toDouble(&ok);
+        return ok && std::isfinite(d) ? qint64(d) : 0;
+    }
+    return 0;
+}
+
+double UserDefaults::doubleValue(const QString& key) const {
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1.0 : 0.0;
+    if (isInteger(v) || isDouble(v))
+        return v.toDouble();
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = v.toString().trimmed().toDouble(&ok);
+        return ok ? d : 0.0;
+    }
+    return 0.0;
+}
+
+std::optional<QString> UserDefaults::string(const QString& key) const {
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::QString)
+        return v.toString();
+    if (isInteger(v) || isDouble(v))
+        return v.toString();
+    return std::nullopt;
+}
+
+QByteArray UserDefaults::data(const QString& key) const {
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::QByteArray)
+        return v.toByteArray();
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().toUtf8();
+    return {};
+}
+
+QVariantList UserDefaults::array(const QString& key) const {
+    const QVariant v = value(key);
+    return v.typeId() == QMetaType::QVariantList ? v.toList() : QVariantList{};
+}
+
+QVariantMap UserDefaults::dictionary(const QString& key) const {
+    const QVariant v = value(key);
+    return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};
+}
+
+bool UserDefaults::store(const QString& key, const QVariant& value) {
+    m_values.insert(key, value);
+    const bool saved = save();
+    emit valueChanged(key);
+    return saved;
+}
+
+bool UserDefaults::setBool(const QString& key, bool value) { return store(key, value); }
+bool UserDefaults::setInteger(const QString& key, qint64 value) { return store(key, value); }
+bool UserDefaults::setDouble(const QString& key, double value) { return store(key, value); }
+bool UserDefaults::setString(const QString& key, const QString& value) { return store(key, value); }
+bool UserDefaults::setData(const QString& key, const QByteArray& value) { return store(key, value); }
+bool UserDefaults::setArray(const QString& key, const QVariantList& value) { return store(key, value); }
+bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) { return store(key, value); }
+
+bool UserDefaults::setValue(const QString& key, const QVariant& value) {
+    if (!value.isValid())
+        return remove(key);
+    if (value.typeId() == QMetaType::Bool)
+        return store(key, value.toBool());
+    if (isInteger(value))
+        return store(key, value.toLongLong());
+    if (isDouble(value))
+        return store(key, value.toDouble());
+    if (value.typeId() == QMetaType::QByteArray)
+        return store(key, value.toByteArray());
+    if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
+        return store(key, value.toList());
+    if (value.typeId() == QMetaType::QVariantMap)
+        return store(key, value.toMap());
+    return store(key, value.toString());
+}
+
+bool UserDefaults::remove(const QString& key) {
+    if (!m_values.remove(key))
+        return true;
+    const bool saved = save();
+    emit valueChanged(key);
+    return saved;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+// A typed key-value store persisted as one JSON file and rewritten atomically on every change.
+//
+// Values keep their kind: Bool, integer (qint64), double, text, data (QByteArray), array
+// (QVariantList) and dictionary (QVariantMap). On disk Booleans, integers, texts, arrays and
+// dictionaries are plain JSON; a double with a fraction is a JSON number, a whole double is
+// {"$double": n}; data is {"$data": "<base64>"}.
+//
+// Registered defaults answer for keys that hold nothing; they are never written to the file.
+// A file that exists but cannot be parsed is renamed aside (".unreadable-<UTC time>") and the
+// store starts empty, so a damaged file is never overwritten.
+class UserDefaults : public QObject {
+    Q_OBJECT
+public:
+    explicit UserDefaults(QString filePath, QObject* parent = nullptr);
+    ~UserDefaults() override;
+
+    // The process-wide store at $XDG_CONFIG_HOME/com.brimlark.app/defaults.json.
+    static UserDefaults& standard();
+    // The default location of the standard store's file.
+    static QString standardFilePath();
+
+    // The JSON file this store reads and writes.
+    QString filePath() const;
+
+    // Adds values answered for keys that hold nothing; never written, never reported as present.
+    void registerDefaults(const QVariantMap& defaults);
+
+    // True when the store itself holds the key (registered defaults do not count).
+    bool contains(const QString& key) const;
+    // The stored value, else the registered default, else an invalid QVariant.
+    QVariant value(const QString& key) const;
+    // Every stored key that starts with `prefix`, sorted.
+    QStringList keys(const QString& prefix = {}) const;
+
+    // Typed readers. Each converts like a plist-backed store would: numbers and "true"/"yes"
+    // texts read as Booleans, numeric texts as numbers; anything else gives the zero value.
+    bool boolValue(const QString& key) const;
+    qint64 integer(const QString& key) const;
+    double doubleValue(const QString& key) const;
+    // The text under the key (numbers are formatted); empty optional when there is no text.
+    std::optional<QString> string(const QString& key) const;
+    QByteArray data(const QString& key) const;
+    QVariantList array(const QString& key) const;
+    QVariantMap dictionary(const QString& key) const;
+
+    // Typed writers. Each stores the value and rewrites the file at once; false when the write
+    // failed (logged at error level; the value is still held in memory).
+    bool setBool(const QString& key, bool value);
+    bool setInteger(const QString& key, qint64 value);
+    bool setDouble(const QString& key, double value);
+    bool setString(const QString& key, const QString& value);
+    bool setData(const QString& key, const QByteArray& value);
+    bool setArray(const QString& key, const QVariantList& value);
+    bool setDictionary(const QString& key, const QVariantMap& value);
+    // Stores any supported QVariant (Bool, integer, double, string, byte array, list, map).
+    bool setValue(const QString& key, const QVariant& value);
+    // Removes the key from the store; its registered default, if any, answers again.
+    bool remove(const QString& key);
+
+    // The path a damaged file was moved to at load, if that happened.
+    QString quarantinedPath() const;
+
+signals:
+    void valueChanged(const QString& key);
+
+private:
+    void load();
+    bool save();
+    bool store(const QString& key, const QVariant& value);
+
+    QString m_filePath;
+    QVariantMap m_values;
+    QVariantMap m_registered;
+    QString m_quarantinedPath;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+#include <QList>
+#include <QPointer>
+
+// A clock that stands still until a test advances it. Timers fire, in deadline order, only
+// inside advance(); a timer whose deadline is reached by the advance fires at that moment.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC));
+    ~FakeClock() override;
+
+    QDateTime now() const override;
+    ClockTimer* createTimer(QObject* parent) override;
+
+    // Moves time forward by `delta`, firing every timer that falls due on the way.
+    void advance(std::chrono::milliseconds delta);
+    // Sets the current time without firing timers (for tests of date arithmetic).
+    void setNow(const QDateTime& now);
+    // Number of armed timers.
+    int activeTimerCount() const;
+
+private:
+    friend class FakeClockTimer;
+    qint64 m_nowMs = 0;
+    QList<QPointer<class FakeClockTimer>> m_timers;
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs, with apt, whatever the build, the tests and the app need and is not yet present.
+# Safe to run again: when everything is installed it does nothing.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkg-config ccache make
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    libgl-dev
+    clang-format
+    xvfb xauth dbus
+    fonts-dejavu-core
+    python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

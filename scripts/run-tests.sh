@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs every test of a build folder: the x11-labelled ones under Xvfb, the dbus-labelled ones
+# on a private session bus, then all the others headless. The headless run goes last so that
+# its summary closes the output.
+set -euo pipefail
+build_dir=${1:-build}
+cd "$build_dir"
+
+export QT_QPA_PLATFORM=offscreen
+ctest_args=(--output-on-failure --no-tests=ignore -j "$(nproc)" --timeout 120)
+
+has_tests() {
+    ctest -N -L "$1" | grep -q 'Test *#'
+}
+
+if has_tests '^x11$'; then
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ctest "${ctest_args[@]}" -L '^x11$'
+fi
+if has_tests '^dbus$'; then
+    dbus-run-session -- ctest "${ctest_args[@]}" -L '^dbus$'
+fi
+ctest "${ctest_args[@]}" -LE '^(x11|dbus)$'
