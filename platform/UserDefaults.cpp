@@ -119,7 +119,8 @@ bool textAsBool(const QString& text) {
 
 } // namespace
 
-UserDefaults::UserDefaults(QString filePath, QObject* parent) : QObject(parent), m_filePath(std::move(filePath)) {
+UserDefaults::UserDefaults(QString filePath, QObject* parent)
+    : QObject(parent), m_filePath(std::move(filePath)) {
     load();
 }
 
@@ -135,9 +136,13 @@ UserDefaults& UserDefaults::standard() {
     return *store;
 }
 
-QString UserDefaults::filePath() const { return m_filePath; }
+QString UserDefaults::filePath() const {
+    return m_filePath;
+}
 
-QString UserDefaults::quarantinedPath() const { return m_quarantinedPath; }
+QString UserDefaults::quarantinedPath() const {
+    return m_quarantinedPath;
+}
 
 void UserDefaults::load() {
     QFile file(m_filePath);
@@ -168,7 +173,8 @@ void UserDefaults::load() {
                           QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     if (QFile::rename(m_filePath, aside)) {
         m_quarantinedPath = aside;
-        qCCritical(lcPlatform, "defaults file %s could not be parsed (%s); kept as %s, starting from defaults",
+        qCCritical(lcPlatform,
+                   "defaults file %s could not be parsed (%s); kept as %s, starting from defaults",
                    qUtf8Printable(m_filePath), qUtf8Printable(reason), qUtf8Printable(aside));
     } else {
         qCCritical(lcPlatform, "defaults file %s could not be parsed (%s) nor moved aside",
@@ -203,7 +209,9 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults) {
         m_registered.insert(it.key(), it.value());
 }
 
-bool UserDefaults::contains(const QString& key) const { return m_values.contains(key); }
+bool UserDefaults::contains(const QString& key) const {
+    return m_values.contains(key);
+}
 
 QVariant UserDefaults::value(const QString& key) const {
     const auto it = m_values.constFind(key);
@@ -299,13 +307,27 @@ bool UserDefaults::store(const QString& key, const QVariant& value) {
     return saved;
 }
 
-bool UserDefaults::setBool(const QString& key, bool value) { return store(key, value); }
-bool UserDefaults::setInteger(const QString& key, qint64 value) { return store(key, value); }
-bool UserDefaults::setDouble(const QString& key, double value) { return store(key, value); }
-bool UserDefaults::setString(const QString& key, const QString& value) { return store(key, value); }
-bool UserDefaults::setData(const QString& key, const QByteArray& value) { return store(key, value); }
-bool UserDefaults::setArray(const QString& key, const QVariantList& value) { return store(key, value); }
-bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) { return store(key, value); }
+bool UserDefaults::setBool(const QString& key, bool value) {
+    return store(key, value);
+}
+bool UserDefaults::setInteger(const QString& key, qint64 value) {
+    return store(key, value);
+}
+bool UserDefaults::setDouble(const QString& key, double value) {
+    return store(key, value);
+}
+bool UserDefaults::setString(const QString& key, const QString& value) {
+    return store(key, value);
+}
+bool UserDefaults::setData(const QString& key, const QByteArray& value) {
+    return store(key, value);
+}
+bool UserDefaults::setArray(const QString& key, const QVariantList& value) {
+    return store(key, value);
+}
+bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) {
+    return store(key, value);
+}
 
 bool UserDefaults::setValue(const QString& key, const QVariant& value) {
     if (!value.isValid())

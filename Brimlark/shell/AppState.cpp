@@ -58,7 +58,8 @@ AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_st
         {Keys::haloOnHooks, true},
     });
 
-    m_lastAdvancedPage = int(qBound(qint64(INT_MIN), m_store.integer(Keys::lastAdvancedPage), qint64(INT_MAX)));
+    m_lastAdvancedPage =
+        int(qBound(qint64(INT_MIN), m_store.integer(Keys::lastAdvancedPage), qint64(INT_MAX)));
     m_hoverToPeekEnabled = m_store.boolValue(Keys::hoverToPeekEnabled);
     m_hoverPeekDelay = m_store.doubleValue(Keys::hoverPeekDelay);
     m_defaultOpenMode = readEnum(m_store, Keys::defaultOpenMode, DefaultOpenMode::basic);

@@ -25,21 +25,35 @@ public:
     enum class AIHooksSourceFilter { all, claude, codex, other };
     Q_ENUM(AIHooksSourceFilter)
 
-    Q_PROPERTY(int lastAdvancedPage READ lastAdvancedPage WRITE setLastAdvancedPage NOTIFY lastAdvancedPageChanged)
-    Q_PROPERTY(bool hoverToPeekEnabled READ hoverToPeekEnabled WRITE setHoverToPeekEnabled NOTIFY hoverToPeekEnabledChanged)
+    Q_PROPERTY(
+        int lastAdvancedPage READ lastAdvancedPage WRITE setLastAdvancedPage NOTIFY lastAdvancedPageChanged)
+    Q_PROPERTY(bool hoverToPeekEnabled READ hoverToPeekEnabled WRITE setHoverToPeekEnabled NOTIFY
+                   hoverToPeekEnabledChanged)
     Q_PROPERTY(double hoverPeekDelay READ hoverPeekDelay WRITE setHoverPeekDelay NOTIFY hoverPeekDelayChanged)
-    Q_PROPERTY(DefaultOpenMode defaultOpenMode READ defaultOpenMode WRITE setDefaultOpenMode NOTIFY defaultOpenModeChanged)
-    Q_PROPERTY(bool gesturesEnabled READ gesturesEnabled WRITE setGesturesEnabled NOTIFY gesturesEnabledChanged)
-    Q_PROPERTY(AnimationIntensity animationIntensity READ animationIntensity WRITE setAnimationIntensity NOTIFY animationIntensityChanged)
-    Q_PROPERTY(bool autoCycleFocusOnTimerStart READ autoCycleFocusOnTimerStart WRITE setAutoCycleFocusOnTimerStart NOTIFY autoCycleFocusOnTimerStartChanged)
-    Q_PROPERTY(bool useMaterialCards READ useMaterialCards WRITE setUseMaterialCards NOTIFY useMaterialCardsChanged)
-    Q_PROPERTY(HookRulePreset hookRulePreset READ hookRulePreset WRITE setHookRulePreset NOTIFY hookRulePresetChanged)
-    Q_PROPERTY(bool allowClaudeHookInstall READ allowClaudeHookInstall WRITE setAllowClaudeHookInstall NOTIFY allowClaudeHookInstallChanged)
-    Q_PROPERTY(bool allowCodexHookInstall READ allowCodexHookInstall WRITE setAllowCodexHookInstall NOTIFY allowCodexHookInstallChanged)
-    Q_PROPERTY(bool showOtherHookClients READ showOtherHookClients WRITE setShowOtherHookClients NOTIFY showOtherHookClientsChanged)
-    Q_PROPERTY(bool notificationsMuted READ notificationsMuted WRITE setNotificationsMuted NOTIFY notificationsMutedChanged)
-    Q_PROPERTY(AIHooksStatusFilter aiHooksStatusFilter READ aiHooksStatusFilter WRITE setAiHooksStatusFilter NOTIFY aiHooksStatusFilterChanged)
-    Q_PROPERTY(AIHooksSourceFilter aiHooksSourceFilter READ aiHooksSourceFilter WRITE setAiHooksSourceFilter NOTIFY aiHooksSourceFilterChanged)
+    Q_PROPERTY(DefaultOpenMode defaultOpenMode READ defaultOpenMode WRITE setDefaultOpenMode NOTIFY
+                   defaultOpenModeChanged)
+    Q_PROPERTY(
+        bool gesturesEnabled READ gesturesEnabled WRITE setGesturesEnabled NOTIFY gesturesEnabledChanged)
+    Q_PROPERTY(AnimationIntensity animationIntensity READ animationIntensity WRITE setAnimationIntensity
+                   NOTIFY animationIntensityChanged)
+    Q_PROPERTY(bool autoCycleFocusOnTimerStart READ autoCycleFocusOnTimerStart WRITE
+                   setAutoCycleFocusOnTimerStart NOTIFY autoCycleFocusOnTimerStartChanged)
+    Q_PROPERTY(
+        bool useMaterialCards READ useMaterialCards WRITE setUseMaterialCards NOTIFY useMaterialCardsChanged)
+    Q_PROPERTY(HookRulePreset hookRulePreset READ hookRulePreset WRITE setHookRulePreset NOTIFY
+                   hookRulePresetChanged)
+    Q_PROPERTY(bool allowClaudeHookInstall READ allowClaudeHookInstall WRITE setAllowClaudeHookInstall NOTIFY
+                   allowClaudeHookInstallChanged)
+    Q_PROPERTY(bool allowCodexHookInstall READ allowCodexHookInstall WRITE setAllowCodexHookInstall NOTIFY
+                   allowCodexHookInstallChanged)
+    Q_PROPERTY(bool showOtherHookClients READ showOtherHookClients WRITE setShowOtherHookClients NOTIFY
+                   showOtherHookClientsChanged)
+    Q_PROPERTY(bool notificationsMuted READ notificationsMuted WRITE setNotificationsMuted NOTIFY
+                   notificationsMutedChanged)
+    Q_PROPERTY(AIHooksStatusFilter aiHooksStatusFilter READ aiHooksStatusFilter WRITE setAiHooksStatusFilter
+                   NOTIFY aiHooksStatusFilterChanged)
+    Q_PROPERTY(AIHooksSourceFilter aiHooksSourceFilter READ aiHooksSourceFilter WRITE setAiHooksSourceFilter
+                   NOTIFY aiHooksSourceFilterChanged)
     Q_PROPERTY(HaloMode haloMode READ haloMode WRITE setHaloMode NOTIFY haloModeChanged)
     Q_PROPERTY(bool haloOnMedia READ haloOnMedia WRITE setHaloOnMedia NOTIFY haloOnMediaChanged)
     Q_PROPERTY(bool haloOnHooks READ haloOnHooks WRITE setHaloOnHooks NOTIFY haloOnHooksChanged)

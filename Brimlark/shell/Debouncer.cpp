@@ -13,7 +13,9 @@ Debouncer::Debouncer(double intervalSeconds, Clock* clock, QObject* parent)
     });
 }
 
-bool Debouncer::isPending() const { return m_timer->isActive(); }
+bool Debouncer::isPending() const {
+    return m_timer->isActive();
+}
 
 void Debouncer::schedule(std::function<void()> action) {
     m_timer->stop();

@@ -35,7 +35,8 @@ void InteractionEngine::setMode(const Mode& mode) {
     if (mode == m_mode)
         return;
     const Mode previous = m_mode;
-    qCDebug(lcInteraction, "mode %s → %s", qUtf8Printable(previous.toString()), qUtf8Printable(mode.toString()));
+    qCDebug(lcInteraction, "mode %s → %s", qUtf8Printable(previous.toString()),
+            qUtf8Printable(mode.toString()));
     m_mode = mode;
     emit modeChanged(m_mode, previous);
     if (m_mode.isAdvanced())

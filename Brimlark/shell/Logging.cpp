@@ -7,4 +7,6 @@ Q_LOGGING_CATEGORY(lcMedia, "com.brimlark.app.media")
 Q_LOGGING_CATEGORY(lcHooks, "com.brimlark.app.hooks")
 Q_LOGGING_CATEGORY(lcPermissions, "com.brimlark.app.permissions")
 
-QString bundleIdentifier() { return QStringLiteral("com.brimlark.app"); }
+QString bundleIdentifier() {
+    return QStringLiteral("com.brimlark.app");
+}

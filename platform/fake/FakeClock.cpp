@@ -23,7 +23,9 @@ FakeClock::FakeClock(QDateTime start) : m_nowMs(start.toMSecsSinceEpoch()) {}
 
 FakeClock::~FakeClock() = default;
 
-QDateTime FakeClock::now() const { return QDateTime::fromMSecsSinceEpoch(m_nowMs, Qt::UTC); }
+QDateTime FakeClock::now() const {
+    return QDateTime::fromMSecsSinceEpoch(m_nowMs, Qt::UTC);
+}
 
 ClockTimer* FakeClock::createTimer(QObject* parent) {
     auto* timer = new FakeClockTimer(this, parent);
@@ -52,7 +54,9 @@ void FakeClock::advance(std::chrono::milliseconds delta) {
     m_nowMs = target;
 }
 
-void FakeClock::setNow(const QDateTime& now) { m_nowMs = now.toMSecsSinceEpoch(); }
+void FakeClock::setNow(const QDateTime& now) {
+    m_nowMs = now.toMSecsSinceEpoch();
+}
 
 int FakeClock::activeTimerCount() const {
     return int(std::count_if(m_timers.cbegin(), m_timers.cend(),

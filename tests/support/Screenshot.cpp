@@ -7,7 +7,9 @@
 
 namespace brimlark::test {
 
-QString screenshotDir() { return qEnvironmentVariable("BRIMLARK_SCREENSHOT_DIR"); }
+QString screenshotDir() {
+    return qEnvironmentVariable("BRIMLARK_SCREENSHOT_DIR");
+}
 
 QString saveScreenshot(const QImage& image, const QString& name) {
     const QString dir = screenshotDir();
