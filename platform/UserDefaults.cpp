@@ -152,6 +152,7 @@ void UserDefaults::load() {
         // Unreadable (permissions): keep the file as it is; writes will fail and be logged.
         qCCritical(lcPlatform, "defaults read failed: %s: %s", qUtf8Printable(m_filePath),
                    qUtf8Printable(file.errorString()));
+        m_readOnly = true;
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -169,20 +170,30 @@ void UserDefaults::load() {
     }
     const QString reason =
         error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON object");
-    const QString aside = m_filePath + QStringLiteral(".unreadable-") +
-                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = m_filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     if (QFile::rename(m_filePath, aside)) {
         m_quarantinedPath = aside;
         qCCritical(lcPlatform,
                    "defaults file %s could not be parsed (%s); kept as %s, starting from defaults",
                    qUtf8Printable(m_filePath), qUtf8Printable(reason), qUtf8Printable(aside));
     } else {
-        qCCritical(lcPlatform, "defaults file %s could not be parsed (%s) nor moved aside",
+        // The damaged file stays where it is, so nothing may be written over it.
+        m_readOnly = true;
+        qCCritical(lcPlatform,
+                   "defaults file %s could not be parsed (%s) nor moved aside; changes stay in memory",
                    qUtf8Printable(m_filePath), qUtf8Printable(reason));
     }
 }
 
 bool UserDefaults::save() {
+    if (m_readOnly) {
+        qCCritical(lcPlatform, "defaults save failed: %s was not readable and is left untouched",
+                   qUtf8Printable(m_filePath));
+        return false;
+    }
     QJsonObject object;
     for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
         object.insert(it.key(), encode(it.value()));

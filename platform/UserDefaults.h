@@ -15,7 +15,8 @@
 //
 // Registered defaults answer for keys that hold nothing; they are never written to the file.
 // A file that exists but cannot be parsed is renamed aside (".unreadable-<UTC time>") and the
-// store starts empty, so a damaged file is never overwritten.
+// store starts empty, so a damaged file is never overwritten; when it can be neither read nor
+// moved, changes are kept in memory only.
 class UserDefaults : public QObject {
     Q_OBJECT
 public:
@@ -80,4 +81,5 @@ private:
     QVariantMap m_values;
     QVariantMap m_registered;
     QString m_quarantinedPath;
+    bool m_readOnly = false;
 };

@@ -54,7 +54,7 @@ public:
                    NOTIFY aiHooksStatusFilterChanged)
     Q_PROPERTY(AIHooksSourceFilter aiHooksSourceFilter READ aiHooksSourceFilter WRITE setAiHooksSourceFilter
                    NOTIFY aiHooksSourceFilterChanged)
-    Q_PROPERTY(HaloMode haloMode READ haloMode WRITE setHaloMode NOTIFY haloModeChanged)
+    Q_PROPERTY(HaloModes::HaloMode haloMode READ haloMode WRITE setHaloMode NOTIFY haloModeChanged)
     Q_PROPERTY(bool haloOnMedia READ haloOnMedia WRITE setHaloOnMedia NOTIFY haloOnMediaChanged)
     Q_PROPERTY(bool haloOnHooks READ haloOnHooks WRITE setHaloOnHooks NOTIFY haloOnHooksChanged)
 

@@ -1,9 +1,175 @@
 #include "support/TestMain.h"
 
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
 class Tst_userdefaults : public QObject {
     Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name = QStringLiteral("defaults.json")) const { return m_dir.filePath(name); }
+
+    static QByteArray read(const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
 private slots:
-    void placeholder() {}
+    void init() { QFile::remove(path()); }
+
+    void valuesKeepTheirKindAcrossAReload_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("type");
+        QTest::newRow("bool") << QVariant(true) << int(QMetaType::Bool);
+        QTest::newRow("integer") << QVariant(qint64(42)) << int(QMetaType::LongLong);
+        QTest::newRow("negative integer") << QVariant(qint64(-7)) << int(QMetaType::LongLong);
+        QTest::newRow("fractional double") << QVariant(0.25) << int(QMetaType::Double);
+        QTest::newRow("whole double") << QVariant(2.0) << int(QMetaType::Double);
+        QTest::newRow("text") << QVariant(QStringLiteral("oneShot")) << int(QMetaType::QString);
+        QTest::newRow("numeric text") << QVariant(QStringLiteral("12")) << int(QMetaType::QString);
+        QTest::newRow("data") << QVariant(QByteArray("\x00\x01\xffpath", 7)) << int(QMetaType::QByteArray);
+        QTest::newRow("array") << QVariant(QVariantList{qint64(1), QStringLiteral("two"), false})
+                               << int(QMetaType::QVariantList);
+        QTest::newRow("dictionary") << QVariant(QVariantMap{{QStringLiteral("a"), qint64(1)},
+                                                            {QStringLiteral("b"), QStringLiteral("x")}})
+                                    << int(QMetaType::QVariantMap);
+    }
+    void valuesKeepTheirKindAcrossAReload() {
+        QFETCH(QVariant, value);
+        QFETCH(int, type);
+        {
+            UserDefaults store(path());
+            QVERIFY(store.setValue(QStringLiteral("k"), value));
+        }
+        UserDefaults reloaded(path());
+        const QVariant back = reloaded.value(QStringLiteral("k"));
+        QCOMPARE(back.typeId(), type);
+        QCOMPARE(back, value);
+    }
+
+    void registeredDefaultsAnswerButAreNeverStored() {
+        UserDefaults store(path());
+        store.registerDefaults(
+            {{QStringLiteral("brimlark.flag"), true}, {QStringLiteral("brimlark.n"), qint64(3)}});
+        QVERIFY(store.boolValue(QStringLiteral("brimlark.flag")));
+        QCOMPARE(store.integer(QStringLiteral("brimlark.n")), 3);
+        QVERIFY(!store.contains(QStringLiteral("brimlark.flag")));
+        QVERIFY(!QFile::exists(path()));
+
+        store.setBool(QStringLiteral("brimlark.flag"), false);
+        QVERIFY(store.contains(QStringLiteral("brimlark.flag")));
+        QVERIFY(!store.boolValue(QStringLiteral("brimlark.flag")));
+        const QJsonObject onDisk = QJsonDocument::fromJson(read(path())).object();
+        QCOMPARE(onDisk.keys(), QStringList{QStringLiteral("brimlark.flag")});
+        QCOMPARE(onDisk.value(QStringLiteral("brimlark.flag")).toBool(true), false);
+
+        store.remove(QStringLiteral("brimlark.flag"));
+        QVERIFY(!store.contains(QStringLiteral("brimlark.flag")));
+        QVERIFY(store.boolValue(QStringLiteral("brimlark.flag")));
+        QVERIFY(UserDefaults(path()).keys().isEmpty());
+    }
+
+    void typedReadersConvertLikeAPropertyListStore() {
+        UserDefaults store(path());
+        store.setString(QStringLiteral("yes"), QStringLiteral("YES"));
+        store.setString(QStringLiteral("num"), QStringLiteral(" 2.5 "));
+        store.setDouble(QStringLiteral("d"), 3.9);
+        store.setArray(QStringLiteral("list"), {qint64(1)});
+        QVERIFY(store.boolValue(QStringLiteral("yes")));
+        QCOMPARE(store.doubleValue(QStringLiteral("num")), 2.5);
+        QCOMPARE(store.integer(QStringLiteral("num")), 2);
+        QCOMPARE(store.integer(QStringLiteral("d")), 3);
+        QCOMPARE(store.string(QStringLiteral("d")).value_or(QString()), QStringLiteral("3.9"));
+        QVERIFY(!store.string(QStringLiteral("list")).has_value());
+        QVERIFY(!store.string(QStringLiteral("missing")).has_value());
+        QCOMPARE(store.integer(QStringLiteral("list")), 0);
+        QVERIFY(store.dictionary(QStringLiteral("list")).isEmpty());
+    }
+
+    void keysAreEnumeratedByPrefix() {
+        UserDefaults store(path());
+        store.setBool(QStringLiteral("brimlark.aiHookAccess.codex"), true);
+        store.setBool(QStringLiteral("brimlark.aiHookAccess.claude"), true);
+        store.setBool(QStringLiteral("brimlark.haloMode"), true);
+        store.setBool(QStringLiteral("KeyboardShortcuts_toggleBasic"), true);
+        QCOMPARE(store.keys(QStringLiteral("brimlark.aiHookAccess.")),
+                 (QStringList{QStringLiteral("brimlark.aiHookAccess.claude"),
+                              QStringLiteral("brimlark.aiHookAccess.codex")}));
+        QCOMPARE(store.keys().size(), 4);
+    }
+
+    void everyWriteIsOnDiskAtOnceAndSignalled() {
+        UserDefaults store(path());
+        QSignalSpy spy(&store, &UserDefaults::valueChanged);
+        store.setInteger(QStringLiteral("a"), 1);
+        store.setInteger(QStringLiteral("a"), 1);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(UserDefaults(path()).integer(QStringLiteral("a")), 1);
+        // No temporary files are left beside the store.
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.json")});
+    }
+
+    void unparsableFileIsKeptAsideNotOverwritten_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("broken json") << QByteArray("{\"brimlark.haloMode\": \"ambient\",");
+        QTest::newRow("not an object") << QByteArray("[1, 2, 3]");
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n", 8);
+    }
+    void unparsableFileIsKeptAsideNotOverwritten() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("defaults.json"));
+        write(file, content);
+
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("could not be parsed")));
+        UserDefaults store(file);
+        store.registerDefaults({{QStringLiteral("brimlark.haloMode"), QStringLiteral("oneShot")}});
+        QCOMPARE(store.string(QStringLiteral("brimlark.haloMode")).value_or(QString()),
+                 QStringLiteral("oneShot"));
+        QVERIFY(!store.quarantinedPath().isEmpty());
+        QVERIFY(store.quarantinedPath().startsWith(file + QStringLiteral(".unreadable-")));
+        QCOMPARE(read(store.quarantinedPath()), content);
+        QVERIFY(!QFile::exists(file));
+
+        store.setBool(QStringLiteral("brimlark.haloOnMedia"), false);
+        QCOMPARE(read(store.quarantinedPath()), content);
+        QVERIFY(QJsonDocument::fromJson(read(file)).isObject());
+    }
+
+    void aSecondDamagedFileDoesNotReplaceTheFirstKeptAside() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("defaults.json"));
+        QStringList kept;
+        for (const QByteArray& content : {QByteArray("{first"), QByteArray("{second")}) {
+            write(file, content);
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("could not be parsed")));
+            UserDefaults store(file);
+            kept.append(store.quarantinedPath());
+        }
+        QVERIFY(kept.at(0) != kept.at(1));
+        QCOMPARE(read(kept.at(0)), QByteArray("{first"));
+        QCOMPARE(read(kept.at(1)), QByteArray("{second"));
+    }
+
+    void failedWriteIsReportedAndLogged() {
+        // The store's folder cannot be made: its parent is a regular file.
+        write(path(QStringLiteral("blocker")), "x");
+        UserDefaults store(path(QStringLiteral("blocker/defaults.json")));
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("defaults save failed")));
+        QVERIFY(!store.setBool(QStringLiteral("a"), true));
+        QVERIFY(store.boolValue(QStringLiteral("a")));
+    }
 };
 
 BRIMLARK_TEST_MAIN(Tst_userdefaults)
