@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+// Whether the user lets the program show notifications.
+enum class NotificationAuthorization { notDetermined, denied, authorized, provisional };
+
+// What one notification shows. Texts are plain: implementations escape them for the server.
+struct NotificationContent {
+    QString title;
+    QString subtitle;
+    QString body;
+    bool sound = true;
+};
+
+// Local user notifications. Identifiers are the program's own ("ai-hook-<id>"); an implementation
+// maps them to whatever the notification server uses. Every callback runs on the main thread.
+class Notifications : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Notifications() override = default;
+
+    // Reports the current authorisation (on Linux: authorized while a notification server runs).
+    virtual void authorizationStatus(std::function<void(NotificationAuthorization)> done) = 0;
+    // Asks for permission to alert with sound; reports whether it is granted and any error text.
+    virtual void requestAuthorization(std::function<void(bool granted, const QString& error)> done) = 0;
+    // Shows `content` now, or after `delay` when given; a request with the identifier of a pending
+    // or shown one replaces it. Reports an empty text on success, else the error.
+    virtual void add(const QString& identifier, const NotificationContent& content,
+                     std::optional<std::chrono::milliseconds> delay,
+                     std::function<void(const QString& error)> done) = 0;
+    // Closes shown notifications with these identifiers; unknown ones are ignored.
+    virtual void removeDelivered(const QStringList& identifiers) = 0;
+    // Cancels not yet shown (delayed) notifications with these identifiers.
+    virtual void removePending(const QStringList& identifiers) = 0;
+};

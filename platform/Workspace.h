@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+// Opening things with the desktop, and the clipboard.
+class Workspace : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Workspace() override = default;
+
+    // Opens a URL (or a local file URL) with the user's preferred application; false on failure.
+    virtual bool openUrl(const QUrl& url) = 0;
+    // Replaces the clipboard's content with plain text.
+    virtual void setClipboardText(const QString& text) = 0;
+    // Launches the application known by `applicationId` (a desktop id or a bundle-style id);
+    // false when no such application is installed or it could not start.
+    virtual bool openApplication(const QString& applicationId) = 0;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Notifications.h"
+
+#include <QList>
+#include <QMap>
+
+// Records what was asked; a test sets the authorisation and scripts failures.
+class FakeNotifications final : public Notifications {
+    Q_OBJECT
+public:
+    using Notifications::Notifications;
+
+    struct Added {
+        QString identifier;
+        NotificationContent content;
+        std::optional<std::chrono::milliseconds> delay;
+    };
+
+    void authorizationStatus(std::function<void(NotificationAuthorization)> done) override;
+    void requestAuthorization(std::function<void(bool, const QString&)> done) override;
+    void add(const QString& identifier, const NotificationContent& content,
+             std::optional<std::chrono::milliseconds> delay,
+             std::function<void(const QString&)> done) override;
+    void removeDelivered(const QStringList& identifiers) override;
+    void removePending(const QStringList& identifiers) override;
+
+    // What the fake answers and does.
+    NotificationAuthorization authorization = NotificationAuthorization::authorized;
+    // Whether a request grants (and sets `authorization` to authorized) or denies.
+    bool grantOnRequest = true;
+    // When not empty, add() fails with this text.
+    QString addError;
+
+    // What was asked, in order.
+    QList<Added> added;
+    QStringList removedDelivered;
+    QStringList removedPending;
+    int authorizationRequests = 0;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/Workspace.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records what was opened and copied; a test decides what succeeds.
+class FakeWorkspace final : public Workspace {
+    Q_OBJECT
+public:
+    using Workspace::Workspace;
+
+    bool openUrl(const QUrl& url) override {
+        openedUrls.append(url);
+        return openUrlSucceeds;
+    }
+    void setClipboardText(const QString& text) override { clipboard = text; }
+    bool openApplication(const QString& applicationId) override {
+        openedApplications.append(applicationId);
+        return installedApplications.contains(applicationId);
+    }
+
+    bool openUrlSucceeds = true;
+    QStringList installedApplications;
+
+    QList<QUrl> openedUrls;
+    QStringList openedApplications;
+    QString clipboard;
+};
