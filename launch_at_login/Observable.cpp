@@ -1,0 +1,10 @@
+#include "Observable.h"
+
+namespace LaunchAtLogin {
+
+Observable& Observable::instance() {
+    static Observable* observable = new Observable;
+    return *observable;
+}
+
+} // namespace LaunchAtLogin
