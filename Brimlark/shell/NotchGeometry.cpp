@@ -1,5 +1,7 @@
 #include "NotchGeometry.h"
 
+#include <algorithm>
+
 namespace {
 
 // Used when the screen has no notch, or when its auxiliary areas leave no room to measure one.
@@ -37,4 +39,13 @@ QSizeF notchSize(const ScreenDescription& screen) {
     if (!(width > 0))
         width = fallbackNotchWidth;
     return {width, screen.topSafeAreaInset};
+}
+
+QRectF notchPanelFrame(const ScreenDescription& screen, const QSizeF& size) {
+    const QRectF frame(screen.frame);
+    const double notchWidth = notchSize(screen).width();
+    const double notchMidX = frame.left() + (frame.width() - notchWidth) / 2.0 + notchWidth / 2.0;
+    const double x =
+        std::max(frame.left(), std::min(frame.right() - size.width(), notchMidX - size.width() / 2.0));
+    return QRectF(QPointF(x, frame.top()), size);
 }

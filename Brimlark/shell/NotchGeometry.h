@@ -2,6 +2,7 @@
 
 #include "platform/Screens.h"
 
+#include <QRectF>
 #include <QSizeF>
 
 #include <optional>
@@ -17,3 +18,8 @@ ScreenDescription notchScreen(const Screens& screens, std::optional<ScreenDescri
 // The notch of `screen` in points. A screen without a notch is treated as having a 200 × 32 notch
 // at its top centre, so the panel still has a place to sit.
 QSizeF notchSize(const ScreenDescription& screen);
+
+// Where a panel of `size` sits on `screen`: hanging from the top edge, centred under the notch, and
+// moved sideways as needed to stay inside the screen. The panel in every mode, the hover region
+// and the scroll hot zone are all placed by this one rule.
+QRectF notchPanelFrame(const ScreenDescription& screen, const QSizeF& size);

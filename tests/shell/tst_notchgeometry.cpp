@@ -91,6 +91,28 @@ private slots:
         QFETCH(QSizeF, expected);
         QCOMPARE(::notchSize(screen), expected);
     }
+
+    void panelFrameHangsCentredAndStaysOnScreen_data() {
+        QTest::addColumn<QRect>("screenFrame");
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<QRectF>("expected");
+        QTest::newRow("closed notch")
+            << QRect(0, 0, 1920, 1080) << QSizeF(200, 32) << QRectF(860, 0, 200, 32);
+        QTest::newRow("basic panel") << QRect(0, 0, 1920, 1080) << QSizeF(724, 388)
+                                     << QRectF(598, 0, 724, 388);
+        QTest::newRow("second screen")
+            << QRect(1920, 100, 1280, 1024) << QSizeF(356, 102) << QRectF(2382, 100, 356, 102);
+        QTest::newRow("narrower than the panel")
+            << QRect(0, 0, 600, 400) << QSizeF(724, 388) << QRectF(0, 0, 724, 388);
+    }
+    void panelFrameHangsCentredAndStaysOnScreen() {
+        QFETCH(QRect, screenFrame);
+        QFETCH(QSizeF, size);
+        QFETCH(QRectF, expected);
+        ScreenDescription screen;
+        screen.frame = screenFrame;
+        QCOMPARE(notchPanelFrame(screen, size), expected);
+    }
 };
 
 BRIMLARK_TEST_MAIN(Tst_notchgeometry)
