@@ -5,8 +5,10 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config ccache make
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgl-dev
+    libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev
+    libglib2.0-dev gsettings-desktop-schemas
     clang-format
     xvfb xauth dbus
     fonts-dejavu-core

@@ -4,23 +4,42 @@
 #include <QScreen>
 
 QtScreens::QtScreens(QObject* parent) : Screens(parent) {
+    if (!qGuiApp)
+        return; // no application, no screens: every query answers empty
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
         watch(screen);
-        emit screensChanged();
+        scheduleChanged();
     });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &Screens::screensChanged);
-    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &Screens::screensChanged);
+    // The removed screen is only announced; nothing here reads it.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen*) { scheduleChanged(); });
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this](QScreen*) { scheduleChanged(); });
     const auto all = QGuiApplication::screens();
     for (QScreen* screen : all)
         watch(screen);
 }
 
 void QtScreens::watch(QScreen* screen) {
-    connect(screen, &QScreen::geometryChanged, this, &Screens::screensChanged);
+    // The connection ends with the screen.
+    connect(screen, &QScreen::geometryChanged, this, &QtScreens::scheduleChanged);
+}
+
+void QtScreens::scheduleChanged() {
+    if (m_changePending)
+        return;
+    m_changePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_changePending = false;
+            emit screensChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 ScreenDescription QtScreens::describe(const QScreen* screen) {
     ScreenDescription description;
+    if (!screen)
+        return description;
     description.name = screen->name();
     description.frame = screen->geometry();
     return description;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+
+#include <functional>
+#include <optional>
+
+// Reduce motion on Linux: on when GNOME's setting org.gnome.desktop.interface enable-animations
+// is false. When the schema is not installed (or the setting cannot be read) reduce motion is
+// off. The setting is read through GSettings once at construction and again whenever GSettings
+// reports a change (delivered while Qt runs its GLib event dispatcher, the default on Linux).
+class LinuxAccessibility final : public Accessibility {
+    Q_OBJECT
+public:
+    // Answers GNOME's enable-animations, or nullopt when it cannot be read.
+    using AnimationsSetting = std::function<std::optional<bool>()>;
+
+    explicit LinuxAccessibility(QObject* parent = nullptr);
+    // Test seam: reads the setting through `readEnableAnimations` instead of GSettings.
+    explicit LinuxAccessibility(AnimationsSetting readEnableAnimations, QObject* parent = nullptr);
+    ~LinuxAccessibility() override;
+
+    bool reduceMotion() const override { return m_reduceMotion; }
+
+    // Reads the setting again; emits reduceMotionChanged when the answer differs.
+    void refresh();
+
+private:
+    void watchGSettings();
+
+    AnimationsSetting m_read;
+    void* m_settings = nullptr; // GSettings*, when the schema and key exist
+    unsigned long m_handler = 0;
+    bool m_reduceMotion = false;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+// Reads one environment variable; an empty result means unset.
+using EnvironmentLookup = std::function<QByteArray(const char* name)>;
+
+// The Qt platform plug-in to force for this environment, or empty to leave Qt's own choice.
+// "xcb" when QT_QPA_PLATFORM is unset (or empty), the session is Wayland (WAYLAND_DISPLAY set or
+// XDG_SESSION_TYPE "wayland") and an X display (XWayland) is reachable through DISPLAY: a
+// Wayland client can neither place its panel nor watch global input.
+QByteArray qtPlatformToSelect(const EnvironmentLookup& environment);
+
+// Applies qtPlatformToSelect to the process environment (sets QT_QPA_PLATFORM=xcb and logs it).
+// Call in main() before the QApplication is built; afterwards it has no effect on Qt.
+void selectQtPlatformBeforeApp();

@@ -1,0 +1,62 @@
+#include "support/TestMain.h"
+
+#include "platform/linux/PlatformSelection.h"
+
+#include <QHash>
+
+// The Wayland rule: with QT_QPA_PLATFORM unset, a Wayland session that also offers XWayland
+// runs Brimlark on xcb.
+class Tst_platformselection : public QObject {
+    Q_OBJECT
+private slots:
+    void choosesXcbOnlyForWaylandWithAnXDisplay_data() {
+        QTest::addColumn<QString>("qpa");
+        QTest::addColumn<QString>("waylandDisplay");
+        QTest::addColumn<QString>("sessionType");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QByteArray>("expected");
+        // clang-format off
+        QTest::newRow("wayland display and X display")    << ""          << "wayland-0" << ""        << ":0" << QByteArray("xcb");
+        QTest::newRow("wayland session type and X display") << ""        << ""          << "wayland" << ":1" << QByteArray("xcb");
+        QTest::newRow("both wayland signs")               << ""          << "wayland-0" << "wayland" << ":0" << QByteArray("xcb");
+        QTest::newRow("wayland without XWayland")         << ""          << "wayland-0" << "wayland" << ""   << QByteArray();
+        QTest::newRow("user chose wayland")               << "wayland"   << "wayland-0" << "wayland" << ":0" << QByteArray();
+        QTest::newRow("user chose offscreen")             << "offscreen" << "wayland-0" << ""        << ":0" << QByteArray();
+        QTest::newRow("user chose xcb")                   << "xcb"       << "wayland-0" << ""        << ":0" << QByteArray();
+        QTest::newRow("X11 session")                      << ""          << ""          << "x11"     << ":0" << QByteArray();
+        QTest::newRow("X11 session, no session type")     << ""          << ""          << ""        << ":0" << QByteArray();
+        QTest::newRow("tty session")                      << ""          << ""          << "tty"     << ""   << QByteArray();
+        QTest::newRow("nothing at all")                   << ""          << ""          << ""        << ""   << QByteArray();
+        // clang-format on
+    }
+    void choosesXcbOnlyForWaylandWithAnXDisplay() {
+        QFETCH(QString, qpa);
+        QFETCH(QString, waylandDisplay);
+        QFETCH(QString, sessionType);
+        QFETCH(QString, display);
+        QFETCH(QByteArray, expected);
+        const QHash<QByteArray, QByteArray> environment{{"QT_QPA_PLATFORM", qpa.toUtf8()},
+                                                        {"WAYLAND_DISPLAY", waylandDisplay.toUtf8()},
+                                                        {"XDG_SESSION_TYPE", sessionType.toUtf8()},
+                                                        {"DISPLAY", display.toUtf8()}};
+        QCOMPARE(qtPlatformToSelect([&](const char* name) { return environment.value(name); }), expected);
+    }
+
+    void setsTheProcessEnvironment() {
+        const QByteArray qpa = qgetenv("QT_QPA_PLATFORM");
+        qunsetenv("QT_QPA_PLATFORM");
+        qputenv("WAYLAND_DISPLAY", "wayland-9");
+        qputenv("DISPLAY", ":9");
+        selectQtPlatformBeforeApp();
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
+
+        // Set already: left alone.
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        selectQtPlatformBeforeApp();
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland"));
+        qputenv("QT_QPA_PLATFORM", qpa);
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_platformselection)
+#include "tst_platformselection.moc"

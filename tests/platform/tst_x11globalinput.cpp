@@ -1,0 +1,263 @@
+#include "support/TestMain.h"
+
+#include "platform/linux/GlobalInputFactory.h"
+#include "platform/linux/X11GlobalInput.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+Q_DECLARE_METATYPE(ScrollSample)
+
+// XInput 2 global input on a real X server (Xvfb): XTest moves the pointer and presses buttons
+// from a second connection, as another application's user would.
+class Tst_x11globalinput : public QObject {
+    Q_OBJECT
+private:
+    xcb_connection_t* m_x = nullptr;
+    xcb_window_t m_root = 0;
+    std::unique_ptr<X11GlobalInput> m_input;
+
+    // Pointer positions kept below the top third of the screen, away from a notch panel that
+    // another test might show at the top centre.
+    static constexpr QPoint away{150, 650};
+
+    void fakeMove(const QPoint& position) {
+        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0 /* absolute */, XCB_CURRENT_TIME, m_root,
+                            int16_t(position.x()), int16_t(position.y()), 0);
+        xcb_flush(m_x);
+        QTRY_COMPARE(QCursor::pos(), position);
+    }
+    void fakeClick(quint8 button) {
+        xcb_test_fake_input(m_x, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(m_x, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(m_x);
+    }
+    // Moves the pointer and waits until the input reports it: whatever the X server sent the
+    // input before that move has been handled by then.
+    void syncAt(const QPoint& position) {
+        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+        fakeMove(position);
+        QTRY_VERIFY(!moved.isEmpty() && moved.last().at(0).toPoint() == position);
+    }
+    // As a window manager would: the focus goes to `window`, or to another client's window.
+    void focus(QWidget* window) {
+        xcb_set_input_focus(m_x, XCB_INPUT_FOCUS_POINTER_ROOT,
+                            window ? xcb_window_t(window->winId()) : m_root, XCB_CURRENT_TIME);
+        xcb_flush(m_x);
+    }
+    void setPointerMapping(const QVector<quint8>& map) {
+        auto* reply = xcb_set_pointer_mapping_reply(
+            m_x, xcb_set_pointer_mapping(m_x, quint8(map.size()), map.constData()), nullptr);
+        QVERIFY(reply);
+        QCOMPARE(int(reply->status), int(XCB_MAPPING_STATUS_SUCCESS));
+        std::free(reply);
+    }
+    QVector<quint8> pointerMapping() {
+        QVector<quint8> map;
+        auto* reply = xcb_get_pointer_mapping_reply(m_x, xcb_get_pointer_mapping(m_x), nullptr);
+        if (!reply)
+            return map;
+        const uint8_t* data = xcb_get_pointer_mapping_map(reply);
+        for (int i = 0; i < xcb_get_pointer_mapping_map_length(reply); ++i)
+            map.append(data[i]);
+        std::free(reply);
+        return map;
+    }
+    static std::unique_ptr<QWidget> ourWindow(const QRect& geometry) {
+        auto window = std::make_unique<QWidget>();
+        window->setWindowTitle(QStringLiteral("BrimlarkSettingsWindow"));
+        window->setGeometry(geometry);
+        window->show();
+        return window;
+    }
+
+private slots:
+    void initTestCase() {
+        qRegisterMetaType<ScrollSample>();
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+        m_x = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(m_x));
+        const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(m_x, &xcb_test_id);
+        QVERIFY2(xtest && xtest->present, "the X server has no XTEST");
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
+    }
+    void cleanupTestCase() {
+        if (m_x)
+            xcb_disconnect(m_x);
+    }
+    void init() {
+        m_input = X11GlobalInput::create();
+        QVERIFY(m_input);
+        QVERIFY(m_input->start());
+        fakeMove(away);
+    }
+    void cleanup() { m_input.reset(); }
+
+    void theFactoryChoosesXInput2() {
+        const std::unique_ptr<GlobalInput> input = createGlobalInput();
+        QVERIFY(qobject_cast<X11GlobalInput*>(input.get()));
+        QVERIFY(m_input->xiMajorVersion() >= 2);
+    }
+
+    void pointerMovesArrive() {
+        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+        fakeMove(QPoint(100, 700));
+        QTRY_VERIFY(!moved.isEmpty() && moved.last().at(0).toPoint() == QPoint(100, 700));
+        fakeMove(QPoint(640, 900));
+        QTRY_VERIFY(moved.last().at(0).toPoint() == QPoint(640, 900));
+        QCOMPARE(m_input->pointerPosition(), QPoint(640, 900));
+    }
+
+    void pressesOutsideOurWindowsArrive_data() {
+        QTest::addColumn<int>("xButton");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("left") << 1 << Qt::LeftButton;
+        QTest::newRow("middle") << 2 << Qt::MiddleButton;
+        QTest::newRow("right") << 3 << Qt::RightButton;
+    }
+    void pressesOutsideOurWindowsArrive() {
+        QFETCH(int, xButton);
+        QFETCH(Qt::MouseButton, button);
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+        fakeClick(quint8(xButton));
+        QTRY_COMPARE(outside.count(), 1); // the press only, not the release
+        QCOMPARE(outside.at(0).at(0).value<Qt::MouseButton>(), button);
+        QCOMPARE(outside.at(0).at(1).toPoint(), away);
+    }
+
+    void aPressOverOurOwnWindowIsNotReported() {
+        auto window = ourWindow(QRect(400, 500, 300, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+
+        fakeMove(QPoint(550, 600));
+        fakeClick(1);
+        fakeClick(3);
+        // Raw events carry no location: the input reads the pointer when it handles them.
+        syncAt(QPoint(551, 600));
+        fakeMove(away);
+        fakeClick(1);
+        QTRY_COMPARE(outside.count(), 1);
+        QCOMPARE(outside.at(0).at(1).toPoint(), away);
+
+        // Hidden, the window no longer counts.
+        window->hide();
+        fakeMove(QPoint(550, 600));
+        fakeClick(1);
+        QTRY_COMPARE(outside.count(), 2);
+        QCOMPARE(outside.at(1).at(1).toPoint(), QPoint(550, 600));
+    }
+
+    void wheelClicksAreScrollLines_data() {
+        QTest::addColumn<int>("xButton");
+        QTest::addColumn<QPointF>("delta");
+        QTest::newRow("up") << 4 << QPointF(0, 1);
+        QTest::newRow("down") << 5 << QPointF(0, -1);
+        QTest::newRow("left") << 6 << QPointF(-1, 0);
+        QTest::newRow("right") << 7 << QPointF(1, 0);
+    }
+    void wheelClicksAreScrollLines() {
+        QFETCH(int, xButton);
+        QFETCH(QPointF, delta);
+        QSignalSpy scrolled(m_input.get(), &GlobalInput::scrolled);
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+        fakeClick(quint8(xButton));
+        fakeClick(quint8(xButton));
+        QTRY_COMPARE(scrolled.count(), 2);
+        const auto sample = scrolled.at(0).at(0).value<ScrollSample>();
+        QCOMPARE(sample.delta, delta);
+        QCOMPARE(sample.position, away);
+        QVERIFY(!sample.hasPreciseDeltas);
+        QVERIFY(!sample.momentum);
+        QCOMPARE(sample.phase, ScrollSample::Phase::none);
+        QCOMPARE(outside.count(), 0);
+    }
+
+    void aScrollOverOurOwnWindowIsNotReported() {
+        auto window = ourWindow(QRect(400, 500, 300, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy scrolled(m_input.get(), &GlobalInput::scrolled);
+        fakeMove(QPoint(550, 600));
+        fakeClick(5);
+        syncAt(QPoint(551, 600));
+        fakeMove(away);
+        fakeClick(4);
+        QTRY_COMPARE(scrolled.count(), 1);
+        QCOMPARE(scrolled.at(0).at(0).value<ScrollSample>().delta, QPointF(0, 1));
+    }
+
+    void theServersButtonMappingIsFollowed() {
+        const QVector<quint8> original = pointerMapping();
+        QVERIFY(original.size() >= 3);
+        QVector<quint8> leftHanded = original;
+        std::swap(leftHanded[0], leftHanded[2]);
+        setPointerMapping(leftHanded);
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+        fakeClick(1); // the physical left button, a right click for a left-handed user
+        QTRY_COMPARE(outside.count(), 1);
+        setPointerMapping(original);
+        QCOMPARE(outside.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+    }
+
+    void nothingArrivesAfterStop() {
+        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+        QSignalSpy scrolled(m_input.get(), &GlobalInput::scrolled);
+        m_input->stop();
+        QVERIFY(!m_input->isStarted());
+        fakeMove(QPoint(300, 800));
+        fakeClick(1);
+        fakeClick(4);
+        QTest::qWait(200);
+        QCOMPARE(moved.count() + outside.count() + scrolled.count(), 0);
+
+        // And a new start watches again.
+        QVERIFY(m_input->start());
+        fakeClick(1);
+        QTRY_COMPARE(outside.count(), 1);
+    }
+
+    void focusLossCountsOnlyWhereAskedFor() {
+        auto window = ourWindow(QRect(400, 500, 300, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
+
+        // Plain X11: another client taking the focus is not a click.
+        focus(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        focus(nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::applicationState(), Qt::ApplicationInactive, 3000);
+        QTest::qWait(3 * DeactivationWatcher::confirmDelayMs);
+        QCOMPARE(outside.count(), 0);
+
+        // XWayland: it is, once.
+        m_input->setReportsDeactivation(true);
+        focus(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        focus(nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(outside.count(), 1, 3000);
+        QCOMPARE(outside.at(0).at(0).value<Qt::MouseButton>(), Qt::NoButton);
+        QCOMPARE(outside.at(0).at(1).toPoint(), away);
+
+        // A press outside that takes the focus away is reported once, not twice.
+        focus(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        fakeClick(1);
+        focus(nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::applicationState(), Qt::ApplicationInactive, 3000);
+        QTest::qWait(3 * DeactivationWatcher::confirmDelayMs);
+        QCOMPARE(outside.count(), 2);
+        QCOMPARE(outside.at(1).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_x11globalinput)
+#include "tst_x11globalinput.moc"
