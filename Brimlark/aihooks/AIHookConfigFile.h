@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Reading and writing the AI tools' configuration files without ever damaging them: a write goes
+// to the file a symbolic link points at (the link stays a link), keeps the file's mode, replaces
+// the content atomically, and does not touch a file whose content would not change.
+class AIHookConfigFile {
+public:
+    struct Contents {
+        // False for a missing file, which is not an error.
+        bool exists = false;
+        QByteArray bytes;
+    };
+
+    // The file's content; nothing, with `error` set, when it exists but cannot be read.
+    static std::optional<Contents> read(const QString& path, QString* error = nullptr);
+    // Replaces the file's content with `bytes` (creates it when missing). False, with `error`
+    // set, when writing failed; the old content is then untouched.
+    static bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+    // The path after following symbolic links, also when the final target does not exist yet.
+    static QString realPath(const QString& path);
+};

@@ -1,0 +1,79 @@
+#include "LinuxFilePicker.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// A folder dialog that also takes a file: Qt's folder mode refuses a selected file on accept.
+class PickerDialog final : public QFileDialog {
+public:
+    explicit PickerDialog(const FilePickerOptions& options) : m_filesToo(options.canChooseFiles) {
+        setOption(QFileDialog::DontUseNativeDialog, true);
+        setWindowTitle(options.title);
+        if (options.canChooseDirectories) {
+            setFileMode(QFileDialog::Directory);
+            setOption(QFileDialog::ShowDirsOnly, !options.canChooseFiles);
+        } else {
+            setFileMode(QFileDialog::ExistingFile);
+        }
+        setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
+        if (options.showsHiddenFiles)
+            setFilter(filter() | QDir::Hidden);
+        if (!options.prompt.isEmpty())
+            setLabelText(QFileDialog::Accept, options.prompt);
+        if (!options.directory.isEmpty())
+            setDirectory(options.directory);
+        if (!options.message.isEmpty()) {
+            auto* label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(true);
+            label->setText(options.message);
+            label->setObjectName(QStringLiteral("pickerMessage"));
+            if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+                grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (m_filesToo && fileMode() == QFileDialog::Directory && files.size() == 1) {
+            const QFileInfo info(files.first());
+            if (info.isFile()) {
+                m_chosen = info.absoluteFilePath();
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+    QString chosen() const {
+        if (!m_chosen.isEmpty())
+            return m_chosen;
+        return selectedFiles().value(0);
+    }
+
+private:
+    bool m_filesToo;
+    QString m_chosen;
+};
+
+} // namespace
+
+std::optional<QString> LinuxFilePicker::pickOne(const FilePickerOptions& options) {
+    PickerDialog dialog(options);
+    if (m_hook)
+        QTimer::singleShot(0, &dialog, [this, &dialog] { m_hook(dialog); });
+    dialog.raise();
+    dialog.activateWindow();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QString chosen = dialog.chosen();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return QDir::cleanPath(QFileInfo(chosen).absoluteFilePath());
+}

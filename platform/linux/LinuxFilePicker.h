@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/FilePicker.h"
+
+#include <functional>
+
+class QFileDialog;
+
+// The open panel as a Qt file dialog (Qt's own, so that one dialog can offer files and folders
+// alike and show the panel's message).
+class LinuxFilePicker final : public FilePicker {
+public:
+    std::optional<QString> pickOne(const FilePickerOptions& options) override;
+
+    // Test seam: runs once the dialog's event loop has started, with the dialog, so a test can
+    // select an item and accept or reject it without a person.
+    void setDialogHook(std::function<void(QFileDialog& dialog)> hook) { m_hook = std::move(hook); }
+
+private:
+    std::function<void(QFileDialog&)> m_hook;
+};
