@@ -197,6 +197,8 @@ void X11GlobalInput::handleButton(quint32 rawButton) {
         emit mouseDownOutside(buttons[button - 1], position);
         return;
     }
+    // The signs of QWheelEvent::angleDelta, which the panel's own wheel events carry: the same
+    // wheel click gives the same sample inside and outside our windows.
     ScrollSample sample;
     sample.position = position;
     switch (button) {
@@ -207,10 +209,10 @@ void X11GlobalInput::handleButton(quint32 rawButton) {
         sample.delta = QPointF(0, -1);
         break;
     case 6:
-        sample.delta = QPointF(-1, 0);
+        sample.delta = QPointF(1, 0);
         break;
     default:
-        sample.delta = QPointF(1, 0);
+        sample.delta = QPointF(-1, 0);
         break;
     }
     emit scrolled(sample);

@@ -20,9 +20,9 @@ struct xcb_connection_t;
 // - Raw motion is reported as pointerMoved at most every `motionIntervalMs`, wherever the
 //   pointer is, and only when the position changed.
 // - Raw presses of buttons 1-3 (after the server's pointer button mapping) are reported as
-//   mouseDownOutside, wheel buttons 4-7 as one-line scroll samples (4 up, 5 down, 6 left,
-//   7 right; y up-positive, x right-positive); both only when the pointer is not over one of
-//   the program's own visible windows (isOverOwnWindow).
+//   mouseDownOutside, wheel buttons 4-7 as one-line scroll samples with the signs of Qt's
+//   QWheelEvent::angleDelta (4 up: y +1, 5 down: y -1, 6 left: x +1, 7 right: x -1); both only
+//   when the pointer is not over one of the program's own visible windows (isOverOwnWindow).
 // - Under XWayland the server sees input only over X11 windows; `setReportsDeactivation(true)`
 //   then also reports the application losing the focus as mouseDownOutside(Qt::NoButton, ...),
 //   unless a press outside was reported just before.

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -14,6 +15,18 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(ScrollSample)
+
+// Keeps the angle deltas of the wheel events Qt delivers to one of our windows.
+class WheelWindow : public QWidget {
+public:
+    QList<QPoint> angleDeltas;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        angleDeltas.append(event->angleDelta());
+        event->accept();
+    }
+};
 
 // XInput 2 global input on a real X server (Xvfb): XTest moves the pointer and presses buttons
 // from a second connection, as another application's user would.
@@ -161,8 +174,9 @@ private slots:
         QTest::addColumn<QPointF>("delta");
         QTest::newRow("up") << 4 << QPointF(0, 1);
         QTest::newRow("down") << 5 << QPointF(0, -1);
-        QTest::newRow("left") << 6 << QPointF(-1, 0);
-        QTest::newRow("right") << 7 << QPointF(1, 0);
+        // As QWheelEvent::angleDelta has them, so the panel's own wheel events agree.
+        QTest::newRow("left") << 6 << QPointF(1, 0);
+        QTest::newRow("right") << 7 << QPointF(-1, 0);
     }
     void wheelClicksAreScrollLines() {
         QFETCH(int, xButton);
@@ -179,6 +193,32 @@ private slots:
         QVERIFY(!sample.momentum);
         QCOMPARE(sample.phase, ScrollSample::Phase::none);
         QCOMPARE(outside.count(), 0);
+    }
+
+    void wheelSamplesAgreeWithQtsOwnWheelEvents_data() {
+        QTest::addColumn<int>("xButton");
+        QTest::newRow("up") << 4;
+        QTest::newRow("down") << 5;
+        QTest::newRow("left") << 6;
+        QTest::newRow("right") << 7;
+    }
+    void wheelSamplesAgreeWithQtsOwnWheelEvents() {
+        QFETCH(int, xButton);
+        WheelWindow window;
+        window.setGeometry(QRect(400, 500, 300, 200));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy scrolled(m_input.get(), &GlobalInput::scrolled);
+
+        fakeMove(QPoint(550, 600));
+        fakeClick(quint8(xButton)); // to our window: Qt's wheel event
+        QTRY_COMPARE(window.angleDeltas.size(), 1);
+        fakeMove(away);
+        fakeClick(quint8(xButton)); // elsewhere: the global sample
+        QTRY_COMPARE(scrolled.count(), 1);
+
+        const QPointF lines = QPointF(window.angleDeltas.at(0)) / 120.0;
+        QCOMPARE(scrolled.at(0).at(0).value<ScrollSample>().delta, lines);
     }
 
     void aScrollOverOurOwnWindowIsNotReported() {
