@@ -1,0 +1,168 @@
+#pragma once
+
+#include "Brimlark/aihooks/AIHookAccessStatus.h"
+#include "Brimlark/aihooks/AIHookInstallationStatus.h"
+#include "Brimlark/aihooks/HookEvent.h"
+#include "platform/Notifications.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class AppState;
+class Clock;
+class FileWatcher;
+class HookListener;
+class ProcessLauncher;
+class Workspace;
+
+// The AI-tool hooks' one service: the latest hook events (newest first, at most 50, one per id),
+// which of them are shown and which notify, the local HTTP endpoint on 127.0.0.1 that tools post
+// events to, the inbox file "hooks/inbox.json" that they may write instead, and the approve and
+// deny actions. Used from the main thread; the endpoint serves its connections on a thread of
+// its own and hands decoded events over through queued calls.
+class AIHooksService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<HookEvent> events READ events NOTIFY eventsChanged)
+    Q_PROPERTY(bool isListening READ isListening NOTIFY isListeningChanged)
+    Q_PROPERTY(quint16 port READ port WRITE setPort NOTIFY portChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString lastInstallMessage READ lastInstallMessage NOTIFY lastInstallMessageChanged)
+
+public:
+    static constexpr int maxEvents = 50;
+    static constexpr quint16 defaultPort = 43434;
+    // The inbox is read only up to this size; a larger one leaves the store unchanged.
+    static constexpr qint64 maxInboxBytes = 8 * 1024 * 1024;
+
+    // `supportDirectory` is the program's data folder; the inbox is "hooks/inbox.json" in it and
+    // is created holding "[]" when missing. The platform objects may be null: without
+    // notifications nothing is posted, without a workspace or a launcher actions fail with a
+    // message in lastError(). `clock` gives the time of events that carry none.
+    AIHooksService(AppState& appState, const QString& supportDirectory, Notifications* notifications,
+                   Workspace* workspace, ProcessLauncher* launcher, Clock* clock, QObject* parent = nullptr);
+    // Stops the endpoint and the inbox watch.
+    ~AIHooksService() override;
+
+    // The process-wide service, built on first use over the shared settings, the standard data
+    // folder, the system clock and the platform objects given to setSharedPlatform(); D-Bus
+    // notifications and the Linux process launcher stand in for those not given.
+    static AIHooksService& shared();
+    // Call before the first shared(); the objects must outlive the process's use of the service.
+    static void setSharedPlatform(Notifications* notifications, Workspace* workspace,
+                                  ProcessLauncher* launcher);
+
+    const QList<HookEvent>& events() const { return m_events; }
+    bool isListening() const { return m_isListening; }
+    // The port the endpoint binds; 43434 unless set (0 picks a free port, for tests). Read when
+    // the listener starts.
+    quint16 port() const { return m_port; }
+    void setPort(quint16 port);
+    // The port and address actually bound while listening; 0 and empty otherwise.
+    quint16 boundPort() const;
+    QString boundAddress() const;
+    QString lastError() const { return m_lastError; }
+    QString lastInstallMessage() const { return m_lastInstallMessage; }
+    AIHookInstallationStatus hookInstallationStatus() const { return m_installationStatus; }
+    AIHookAccessStatus hookAccessStatus() const { return m_accessStatus; }
+    QString inboxPath() const { return m_inboxPath; }
+    // The ids for which a notification was started (or withheld for want of permission).
+    const QSet<QUuid>& notifiedEventIDs() const { return m_notifiedEventIDs; }
+
+    // Recomputes where the hook wiring lives and what is installed and granted. Tool access and
+    // installation are not wired yet: nothing is granted and nothing is installed.
+    void refreshStatus();
+
+    // Starts the endpoint unless a listener exists (a failed one included: stopListener() first).
+    // A failure to bind (the port is taken) sets lastError() and is logged.
+    void startListener();
+    // Stops the endpoint and the inbox watch.
+    void stopListener();
+    // Starts watching the inbox (once) and reads it.
+    void startWatchingInbox();
+    // Reads the inbox and adds the events whose ids are not in the store, in file order.
+    void refreshFromFile();
+
+    // Adds one event: an event with the same id is replaced and the new one goes first; the store
+    // keeps the 50 newest; a new id may notify.
+    void ingest(const HookEvent& event);
+    // The same for each event in order (the last ends first), with one change signal.
+    void ingest(const QList<HookEvent>& events);
+
+    // The display filters: the preset and "show other clients"; then the source and status filters.
+    bool shouldDisplay(const HookEvent& event) const;
+    QList<HookEvent> presetFilteredEvents() const;
+    QList<HookEvent> visibleEvents() const;
+    // The first visible event that asks, works or failed.
+    std::optional<HookEvent> activeEvent() const;
+
+    // Shown, from claude or codex, and asking.
+    bool shouldNotify(const HookEvent& event) const;
+    // Posts the event's notification once per id, unless muted, filtered out or not permitted.
+    void notify(const HookEvent& event);
+    // What the notification shows, or nothing when it should not be posted now.
+    std::optional<NotificationContent> notificationContent(const HookEvent& event) const;
+    // "ai-hook-" followed by the id in upper-case hexadecimal with hyphens.
+    static QString notificationIdentifier(const QUuid& id);
+    // Asks for notification permission when the user was never asked.
+    void requestNotificationAuthorization();
+
+    // Runs an action: opens its address (absolute, not a local file) with the workspace, else runs
+    // its non-empty command in a login shell. True when it started; else lastError() says why
+    // (nothing is set for an absent action or an empty command).
+    bool performAction(const std::optional<HookEvent::Action>& action);
+    // Runs the stored event's approve or deny action and dismisses the event when it started; an
+    // event whose action could not start stays, with lastError() set. False when nothing started.
+    bool runAction(const QUuid& id, HookEvent::Action::Kind kind);
+    // Removes the event and its shown or pending notification.
+    void dismiss(const QUuid& id);
+    // Adds a working claude event, to try the list, the live status and the glow.
+    void sendTestEvent();
+
+    // For tests: the listener's deadline per connection and its connection limit.
+    void setListenerLimits(std::chrono::milliseconds deadline, int maxConnections);
+
+signals:
+    void eventsChanged();
+    void isListeningChanged(bool isListening);
+    void portChanged(quint16 port);
+    void lastErrorChanged(const QString& lastError);
+    void lastInstallMessageChanged(const QString& lastInstallMessage);
+    void hookInstallationStatusChanged();
+    void hookAccessStatusChanged();
+
+private:
+    bool insert(const HookEvent& event);
+    void setIsListening(bool isListening);
+    void setLastError(const QString& error);
+    void onListenerFailed(quint64 generation, const QString& error);
+
+    AppState& m_appState;
+    Notifications* m_notifications;
+    Workspace* m_workspace;
+    ProcessLauncher* m_launcher;
+    Clock* m_clock;
+    QString m_supportDirectory;
+    QString m_inboxPath;
+
+    QList<HookEvent> m_events;
+    bool m_isListening = false;
+    quint16 m_port = defaultPort;
+    QString m_lastError;
+    QString m_lastInstallMessage;
+    AIHookInstallationStatus m_installationStatus;
+    AIHookAccessStatus m_accessStatus;
+    QSet<QUuid> m_notifiedEventIDs;
+
+    std::unique_ptr<HookListener> m_listener;
+    quint64 m_listenerGeneration = 0;
+    std::chrono::milliseconds m_listenerDeadline{5000};
+    int m_listenerMaxConnections = 32;
+    std::unique_ptr<FileWatcher> m_fileWatcher;
+};

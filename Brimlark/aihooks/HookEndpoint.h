@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Brimlark/aihooks/HookEvent.h"
+#include "Brimlark/aihooks/HookHttpRequest.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+
+// The request side of the hook endpoint: routes one request's bytes and builds the complete
+// response, byte for byte: the status line, "Content-Type: application/json", "Content-Length"
+// and a compact JSON body; no other header. Pure; runs on the listener thread.
+//
+//   GET "/" or "/healthz"       200 {"ok":true,"service":"brimlark"}
+//   POST "/event" or "/"        200 {"ok":true} with the decoded events, else 400
+//   any other method            405 "method M not supported"
+//   POST to another path        404 "unknown path P"
+//   an "Origin" header          403: browsers send one, hook clients never do
+class HookEndpoint {
+public:
+    struct Reply {
+        QByteArray response;
+        // The events of an accepted POST, in body order; empty for every other answer.
+        QList<HookEvent> events;
+    };
+
+    // Answers the bytes of one request, complete or not. `now` stands in for the time of events
+    // that carry none.
+    static Reply handleRequest(const QByteArray& bytes, const QDateTime& now);
+    // Answers what the transport found: 413 for a request too large, 400 for a bad
+    // Content-Length, otherwise handleRequest().
+    static Reply answer(const QByteArray& bytes, HookHttpRequest::Framing framing, const QDateTime& now);
+    // The response bytes for a status line and a JSON body.
+    static QByteArray httpResponse(const QByteArray& statusLine, const QJsonObject& json);
+};

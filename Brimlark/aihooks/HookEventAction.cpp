@@ -1,0 +1,113 @@
+#include "HookEventAction.h"
+
+#include "Brimlark/shell/EnumText.h"
+
+#include <QHashFunctions>
+
+namespace {
+
+void setError(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+}
+
+std::optional<QString> requiredText(const QJsonObject& object, const QString& key, QString* error) {
+    const QJsonValue value = object.value(key);
+    if (value.isUndefined() || value.isNull()) {
+        setError(error, QStringLiteral("\"%1\" is missing").arg(key));
+        return std::nullopt;
+    }
+    if (!value.isString()) {
+        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
+        return std::nullopt;
+    }
+    return value.toString();
+}
+
+// Missing or null gives nothing; false for a member of another type.
+bool optionalText(const QJsonObject& object, const QString& key, std::optional<QString>& out,
+                  QString* error) {
+    const QJsonValue value = object.value(key);
+    out.reset();
+    if (value.isUndefined() || value.isNull())
+        return true;
+    if (!value.isString()) {
+        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
+        return false;
+    }
+    out = value.toString();
+    return true;
+}
+
+} // namespace
+
+std::optional<HookEventAction> HookEventAction::fromJson(const QJsonValue& value, QString* error) {
+    if (!value.isObject()) {
+        setError(error, QStringLiteral("an action is not an object"));
+        return std::nullopt;
+    }
+    const QJsonObject object = value.toObject();
+    HookEventAction action;
+    const std::optional<QString> kindText = requiredText(object, QStringLiteral("kind"), error);
+    if (!kindText)
+        return std::nullopt;
+    const std::optional<Kind> kind = kindFromText(*kindText);
+    if (!kind) {
+        setError(error, QStringLiteral("\"kind\" is not approve or deny"));
+        return std::nullopt;
+    }
+    action.kind = *kind;
+    const std::optional<QString> title = requiredText(object, QStringLiteral("title"), error);
+    if (!title)
+        return std::nullopt;
+    action.title = *title;
+    if (!optionalText(object, QStringLiteral("command"), action.command, error))
+        return std::nullopt;
+    std::optional<QString> urlText;
+    if (!optionalText(object, QStringLiteral("url"), urlText, error))
+        return std::nullopt;
+    if (urlText) {
+        const QUrl url(*urlText, QUrl::StrictMode);
+        if (!url.isValid()) {
+            setError(error, QStringLiteral("\"url\" is not an address"));
+            return std::nullopt;
+        }
+        action.url = url;
+    }
+    return action;
+}
+
+QJsonObject HookEventAction::toJson() const {
+    QJsonObject object;
+    object.insert(QStringLiteral("kind"), kindText(kind));
+    object.insert(QStringLiteral("title"), title);
+    if (command)
+        object.insert(QStringLiteral("command"), *command);
+    if (url)
+        object.insert(QStringLiteral("url"), url->toString(QUrl::FullyEncoded));
+    return object;
+}
+
+QString HookEventAction::kindText(Kind kind) {
+    return rawValue(kind);
+}
+
+std::optional<HookEventAction::Kind> HookEventAction::kindFromText(const QString& text) {
+    return enumFromRawValue<Kind>(text);
+}
+
+namespace {
+
+size_t hashOptional(size_t seed, const std::optional<QString>& value) {
+    seed = qHashMulti(seed, value.has_value());
+    return value ? qHashMulti(seed, *value) : seed;
+}
+
+} // namespace
+
+size_t qHash(const HookEventAction& action, size_t seed) noexcept {
+    seed = qHashMulti(seed, HookEventAction::kindText(action.kind), action.title);
+    seed = hashOptional(seed, action.command);
+    seed = qHashMulti(seed, action.url.has_value());
+    return action.url ? qHashMulti(seed, *action.url) : seed;
+}

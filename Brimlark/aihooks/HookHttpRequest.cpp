@@ -1,0 +1,99 @@
+#include "HookHttpRequest.h"
+
+namespace {
+
+constexpr QByteArrayView crlf("\r\n");
+constexpr QByteArrayView blankLine("\r\n\r\n");
+
+QByteArrayView trimmedSpaces(QByteArrayView text) {
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+        text.chop(1);
+    return text;
+}
+
+bool equalsIgnoringCase(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Calls `visit(name, value)` for each header line of `head` until it returns false.
+template <typename Visit> void forEachHeader(QByteArrayView head, Visit visit) {
+    qsizetype lineStart = head.indexOf(crlf);
+    if (lineStart < 0)
+        return;
+    lineStart += crlf.size();
+    while (lineStart < head.size()) {
+        qsizetype lineEnd = head.indexOf(crlf, lineStart);
+        if (lineEnd < 0)
+            lineEnd = head.size();
+        const QByteArrayView line = head.sliced(lineStart, lineEnd - lineStart);
+        const qsizetype colon = line.indexOf(':');
+        if (colon >= 0 && !visit(trimmedSpaces(line.first(colon)), trimmedSpaces(line.sliced(colon + 1))))
+            return;
+        lineStart = lineEnd + crlf.size();
+    }
+}
+
+} // namespace
+
+std::optional<qsizetype> HookHttpRequest::headEnd(QByteArrayView received) {
+    const qsizetype index = received.indexOf(blankLine);
+    if (index < 0)
+        return std::nullopt;
+    return index;
+}
+
+bool HookHttpRequest::hasHeader(QByteArrayView head, QByteArrayView name) {
+    bool found = false;
+    forEachHeader(head, [&](QByteArrayView headerName, QByteArrayView) {
+        found = equalsIgnoringCase(headerName, name);
+        return !found;
+    });
+    return found;
+}
+
+HookHttpRequest::Framing HookHttpRequest::assess(QByteArrayView received) {
+    const std::optional<qsizetype> end = headEnd(received);
+    if (!end)
+        return received.size() >= maxBytes ? Framing::tooLarge : Framing::incomplete;
+    const QByteArrayView head = received.first(*end);
+    const qsizetype headBytes = *end + blankLine.size();
+
+    int lengthHeaders = 0;
+    bool valid = true;
+    qint64 length = 0;
+    forEachHeader(head, [&](QByteArrayView name, QByteArrayView value) {
+        if (!equalsIgnoringCase(name, "content-length"))
+            return true;
+        ++lengthHeaders;
+        if (value.isEmpty())
+            valid = false;
+        for (const char c : value) {
+            if (c < '0' || c > '9') {
+                valid = false;
+                break;
+            }
+            // Saturates: any length past the limit is simply too large.
+            length = qMin<qint64>(length * 10 + (c - '0'), qint64(maxBytes) + 1);
+        }
+        return true;
+    });
+    if (lengthHeaders > 1 || !valid)
+        return Framing::malformedLength;
+    if (headBytes + length > maxBytes)
+        return Framing::tooLarge;
+    return received.size() >= headBytes + length ? Framing::complete : Framing::incomplete;
+}

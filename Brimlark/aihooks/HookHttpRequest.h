@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
+
+// How far the bytes received on one connection make a request: the head up to the first empty
+// line (CR LF CR LF), then as many body bytes as a "Content-Length" header (any letter case)
+// asks for, or none without one. Never more than maxBytes in all. Byte level, no decoding.
+class HookHttpRequest {
+public:
+    // The most bytes one request may take, head and body together.
+    static constexpr qsizetype maxBytes = 65536;
+
+    enum class Framing {
+        incomplete,      // more bytes are needed
+        complete,        // the head and the announced body are there
+        tooLarge,        // the request cannot fit in maxBytes
+        malformedLength, // a Content-Length that is not a decimal number, or more than one
+    };
+
+    static Framing assess(QByteArrayView received);
+
+    // Where the head ends: the index of the first CR LF CR LF, or nothing.
+    static std::optional<qsizetype> headEnd(QByteArrayView received);
+    // True when a header line of `head` (the request line excluded) has this name, in any case.
+    static bool hasHeader(QByteArrayView head, QByteArrayView name);
+};

@@ -1,0 +1,388 @@
+#include "HookListener.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <netinet/in.h>
+#include <pthread.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// After its response, a lingering connection drops at most this much of what the client still
+// sends before it is closed anyway.
+constexpr qint64 maxDrainBytes = 1 << 20;
+
+QString errnoText(const char* what, int error) {
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+struct Connection {
+    enum class Phase { reading, writing, draining };
+    int fd = -1;
+    Phase phase = Phase::reading;
+    SteadyClock::time_point deadline;
+    QByteArray received;
+    QByteArray response;
+    qsizetype written = 0;
+    bool lingering = false;
+    qint64 drained = 0;
+};
+
+// The state of the listener thread: the poll set, the connections and what each one is doing.
+class Loop {
+public:
+    Loop(int epollFd, int listenFd, const HookListener::Options& options,
+         const HookListener::Handler& handler, std::atomic<int>& openConnections)
+        : m_epollFd(epollFd), m_listenFd(listenFd), m_options(options), m_handler(handler),
+          m_openConnections(openConnections) {
+        m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    }
+
+    ~Loop() {
+        for (auto& entry : m_connections)
+            ::close(entry.first);
+        m_openConnections.store(0);
+        if (m_reserveFd >= 0)
+            ::close(m_reserveFd);
+    }
+
+    // Runs until `wakeFd` is signalled (an empty result) or polling fails (the error).
+    QString run(int wakeFd) {
+        epoll_event events[64];
+        for (;;) {
+            const int count = epoll_wait(m_epollFd, events, 64, pollTimeout());
+            if (count < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errnoText("poll failed", errno);
+            }
+            for (int i = 0; i < count; ++i) {
+                const int fd = events[i].data.fd;
+                if (fd == wakeFd)
+                    return QString();
+                if (fd == m_listenFd)
+                    acceptAll();
+                else
+                    onEvent(fd, events[i].events);
+            }
+            expireDeadlines();
+        }
+    }
+
+private:
+    int pollTimeout() const {
+        if (m_connections.empty())
+            return -1;
+        auto earliest = SteadyClock::time_point::max();
+        for (const auto& entry : m_connections)
+            earliest = std::min(earliest, entry.second->deadline);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(earliest - SteadyClock::now()).count();
+        return int(std::clamp<long long>(left, 0, 60'000));
+    }
+
+    void acceptAll() {
+        for (;;) {
+            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                if ((errno == EMFILE || errno == ENFILE) && m_reserveFd >= 0) {
+                    // Out of descriptors: take the waiting connection with the spare one and
+                    // close it, so that it does not keep the listening socket readable forever.
+                    ::close(m_reserveFd);
+                    const int refused = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+                    if (refused >= 0)
+                        ::close(refused);
+                    m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+                    continue;
+                }
+                return;
+            }
+            if (int(m_connections.size()) >= m_options.maxConnections) {
+                ::close(fd);
+                continue;
+            }
+            auto connection = std::make_unique<Connection>();
+            connection->fd = fd;
+            connection->deadline = SteadyClock::now() + m_options.deadline;
+            epoll_event event{};
+            event.events = EPOLLIN | EPOLLRDHUP;
+            event.data.fd = fd;
+            if (epoll_ctl(m_epollFd, EPOLL_CTL_ADD, fd, &event) < 0) {
+                ::close(fd);
+                continue;
+            }
+            Connection* raw = connection.get();
+            m_connections.emplace(fd, std::move(connection));
+            m_openConnections.store(int(m_connections.size()));
+            // The request has often arrived with the connection already.
+            onReadable(*raw);
+        }
+    }
+
+    void onEvent(int fd, uint32_t events) {
+        const auto it = m_connections.find(fd);
+        if (it == m_connections.end())
+            return;
+        Connection& connection = *it->second;
+        switch (connection.phase) {
+        case Connection::Phase::reading:
+            onReadable(connection);
+            break;
+        case Connection::Phase::writing:
+            if (events & (EPOLLERR | EPOLLHUP))
+                close(connection);
+            else
+                writeResponse(connection);
+            break;
+        case Connection::Phase::draining:
+            drain(connection);
+            break;
+        }
+    }
+
+    void onReadable(Connection& connection) {
+        char buffer[16384];
+        bool endOfInput = false;
+        for (;;) {
+            const qsizetype space = HookHttpRequest::maxBytes - connection.received.size();
+            if (space <= 0)
+                break;
+            const ssize_t count =
+                ::recv(connection.fd, buffer, size_t(std::min<qsizetype>(space, sizeof buffer)), 0);
+            if (count > 0) {
+                connection.received.append(buffer, qsizetype(count));
+                continue;
+            }
+            if (count == 0) {
+                endOfInput = true;
+                break;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                break;
+            close(connection);
+            return;
+        }
+
+        const HookHttpRequest::Framing framing = HookHttpRequest::assess(connection.received);
+        if (framing == HookHttpRequest::Framing::incomplete) {
+            if (!endOfInput)
+                return;
+            if (connection.received.isEmpty()) {
+                close(connection);
+                return;
+            }
+        }
+        // The client may still be sending when the request was refused before its end.
+        const bool mayStillSend = !endOfInput && (framing != HookHttpRequest::Framing::complete ||
+                                                  connection.received.size() >= HookHttpRequest::maxBytes);
+        respond(connection, framing, mayStillSend);
+    }
+
+    void respond(Connection& connection, HookHttpRequest::Framing framing, bool lingering) {
+        connection.response = m_handler(connection.received, framing);
+        connection.received = QByteArray();
+        connection.phase = Connection::Phase::writing;
+        connection.lingering = lingering;
+        writeResponse(connection);
+    }
+
+    void writeResponse(Connection& connection) {
+        while (connection.written < connection.response.size()) {
+            const ssize_t count =
+                ::send(connection.fd, connection.response.constData() + connection.written,
+                       size_t(connection.response.size() - connection.written), MSG_NOSIGNAL);
+            if (count >= 0) {
+                connection.written += count;
+                continue;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                watch(connection, EPOLLOUT);
+                return;
+            }
+            close(connection);
+            return;
+        }
+        if (!connection.lingering) {
+            close(connection);
+            return;
+        }
+        ::shutdown(connection.fd, SHUT_WR);
+        connection.phase = Connection::Phase::draining;
+        watch(connection, EPOLLIN | EPOLLRDHUP);
+        drain(connection);
+    }
+
+    void drain(Connection& connection) {
+        char buffer[16384];
+        for (;;) {
+            const ssize_t count = ::recv(connection.fd, buffer, sizeof buffer, 0);
+            if (count > 0) {
+                connection.drained += count;
+                if (connection.drained > maxDrainBytes)
+                    break;
+                continue;
+            }
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            break;
+        }
+        close(connection);
+    }
+
+    void expireDeadlines() {
+        const auto now = SteadyClock::now();
+        std::vector<int> due;
+        for (const auto& entry : m_connections)
+            if (entry.second->deadline <= now)
+                due.push_back(entry.first);
+        for (const int fd : due) {
+            auto it = m_connections.find(fd);
+            if (it != m_connections.end() && it->second->phase == Connection::Phase::reading &&
+                !it->second->received.isEmpty())
+                respond(*it->second, HookHttpRequest::assess(it->second->received), true);
+            // Answered or not, its time is up.
+            it = m_connections.find(fd);
+            if (it != m_connections.end())
+                close(*it->second);
+        }
+    }
+
+    void watch(const Connection& connection, uint32_t events) {
+        epoll_event event{};
+        event.events = events;
+        event.data.fd = connection.fd;
+        epoll_ctl(m_epollFd, EPOLL_CTL_MOD, connection.fd, &event);
+    }
+
+    void close(Connection& connection) {
+        const int fd = connection.fd;
+        ::close(fd);
+        m_connections.erase(fd);
+        m_openConnections.store(int(m_connections.size()));
+    }
+
+    int m_epollFd;
+    int m_listenFd;
+    const HookListener::Options& m_options;
+    const HookListener::Handler& m_handler;
+    std::atomic<int>& m_openConnections;
+    int m_reserveFd = -1;
+    std::unordered_map<int, std::unique_ptr<Connection>> m_connections;
+};
+
+} // namespace
+
+HookListener::HookListener(Options options, Handler handler, FailureHandler onFailure)
+    : m_options(options), m_handler(std::move(handler)), m_onFailure(std::move(onFailure)) {}
+
+HookListener::~HookListener() {
+    stop();
+}
+
+bool HookListener::start(QString* error) {
+    if (m_thread.joinable() || m_listenFd >= 0)
+        return true;
+    const auto fail = [&](const char* what) {
+        const int code = errno;
+        if (error)
+            *error = errnoText(what, code);
+        for (int* fd : {&m_listenFd, &m_wakeFd, &m_epollFd}) {
+            if (*fd >= 0)
+                ::close(*fd);
+            *fd = -1;
+        }
+        return false;
+    };
+
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listenFd < 0)
+        return fail("socket failed");
+    const int on = 1;
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(m_options.port);
+    // Loopback only: anything that reaches this socket may plant a command behind "allow".
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0)
+        return fail("bind failed");
+    if (::listen(m_listenFd, SOMAXCONN) < 0)
+        return fail("listen failed");
+    socklen_t length = sizeof address;
+    if (::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) < 0)
+        return fail("getsockname failed");
+
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_wakeFd < 0)
+        return fail("eventfd failed");
+    m_epollFd = ::epoll_create1(EPOLL_CLOEXEC);
+    if (m_epollFd < 0)
+        return fail("epoll failed");
+    for (const int fd : {m_listenFd, m_wakeFd}) {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.fd = fd;
+        if (epoll_ctl(m_epollFd, EPOLL_CTL_ADD, fd, &event) < 0)
+            return fail("epoll failed");
+    }
+
+    m_boundPort.store(ntohs(address.sin_port));
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void HookListener::run() {
+    pthread_setname_np(pthread_self(), "brimlark-hooks");
+    QString error;
+    {
+        Loop loop(m_epollFd, m_listenFd, m_options, m_handler, m_openConnections);
+        error = loop.run(m_wakeFd);
+    }
+    if (!error.isEmpty() && m_onFailure)
+        m_onFailure(error);
+}
+
+void HookListener::stop() {
+    if (m_thread.joinable()) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+        m_thread.join();
+    }
+    for (int* fd : {&m_listenFd, &m_wakeFd, &m_epollFd}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+    m_boundPort.store(0);
+    m_openConnections.store(0);
+}
+
+QString HookListener::boundAddress() const {
+    if (m_listenFd < 0)
+        return QString();
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) < 0)
+        return QString();
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    return QString::fromLatin1(text);
+}

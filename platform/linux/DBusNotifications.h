@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/Notifications.h"
+
+#include <QDBusConnection>
+#include <QHash>
+
+#include <optional>
+
+class QTimer;
+
+// Notifications through the desktop's notification server, D-Bus "org.freedesktop.Notifications"
+// on the session bus. Every call is asynchronous, so a slow or missing server never blocks the
+// main thread. "Authorised" means a server owns the name or can be started for it. Summary and
+// body are escaped when the server takes markup in them ("body-markup"), so event texts always
+// show as plain text. The server has no subtitle: it is not shown. Delayed notifications wait in
+// this process until their time.
+class DBusNotifications final : public Notifications {
+    Q_OBJECT
+public:
+    explicit DBusNotifications(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                               QObject* parent = nullptr);
+    ~DBusNotifications() override;
+
+    void authorizationStatus(std::function<void(NotificationAuthorization)> done) override;
+    void requestAuthorization(std::function<void(bool granted, const QString& error)> done) override;
+    void add(const QString& identifier, const NotificationContent& content,
+             std::optional<std::chrono::milliseconds> delay,
+             std::function<void(const QString& error)> done) override;
+    void removeDelivered(const QStringList& identifiers) override;
+    void removePending(const QStringList& identifiers) override;
+
+    // `text` with the characters of the notification markup escaped (& < > ").
+    static QString escapeMarkup(const QString& text);
+
+private slots:
+    void onNotificationClosed(uint serverId, uint reason);
+
+private:
+    void whenCapabilitiesKnown(std::function<void()> next);
+    void send(const QString& identifier, const NotificationContent& content,
+              std::function<void(const QString& error)> done);
+
+    QDBusConnection m_bus;
+    QHash<QString, uint> m_serverIds;
+    QHash<QString, QTimer*> m_pending;
+    std::optional<bool> m_markup;
+};

@@ -1,0 +1,42 @@
+#include "LinuxProcessLauncher.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+LinuxProcessLauncher::LinuxProcessLauncher(QStringList shells) : m_shells(std::move(shells)) {}
+
+QStringList LinuxProcessLauncher::defaultShells() {
+    return {QStringLiteral("/bin/zsh"), QStringLiteral("/bin/bash"), QStringLiteral("/bin/sh")};
+}
+
+QString LinuxProcessLauncher::shell() const {
+    for (const QString& candidate : m_shells) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && info.isExecutable())
+            return candidate;
+    }
+    return QString();
+}
+
+bool LinuxProcessLauncher::runShellCommand(const QString& command, QString* error) {
+    const QString program = shell();
+    if (program.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no shell found");
+        return false;
+    }
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({QStringLiteral("-lc"), command});
+    process.setWorkingDirectory(QDir::homePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!process.startDetached()) {
+        if (error)
+            *error = process.errorString();
+        return false;
+    }
+    return true;
+}

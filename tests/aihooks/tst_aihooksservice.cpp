@@ -1,0 +1,526 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/shell/AppState.h"
+#include "HookTestClient.h"
+#include "platform/UserDefaults.h"
+#include "platform/fake/FakeClock.h"
+#include "platform/fake/FakeNotifications.h"
+#include "platform/fake/FakeProcessLauncher.h"
+#include "platform/fake/FakeWorkspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using Source = HookEvent::Source;
+using Status = HookEvent::Status;
+using Kind = HookEvent::Action::Kind;
+
+namespace {
+
+HookEvent makeEvent(Source source, Status status, const QString& eventName = QString(),
+                    const QString& toolName = QString()) {
+    HookEvent event;
+    event.id = QUuid::createUuid();
+    event.source = source;
+    event.status = status;
+    event.title = QStringLiteral("title");
+    event.timestamp = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    if (!eventName.isNull())
+        event.eventName = eventName;
+    if (!toolName.isNull())
+        event.toolName = toolName;
+    return event;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+// Writes a temporary file beside `path` and renames it over `path`, as editors and tools do.
+bool replaceFile(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + QStringLiteral(".tmp");
+    return writeFile(temporary, bytes) &&
+           ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+QByteArray inboxEvent(const char* session, const char* event = "PermissionRequest") {
+    return QByteArray(R"({"source":"claude","event":")") + event + R"(","tool_name":"Bash","session_id":")" +
+           session + R"(","timestamp":"2025-01-31T09:30:00.250000+00:00"})";
+}
+
+} // namespace
+
+class Tst_aihooksservice : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<UserDefaults> m_store;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<FakeNotifications> m_notifications;
+    std::unique_ptr<FakeWorkspace> m_workspace;
+    std::unique_ptr<FakeProcessLauncher> m_launcher;
+    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<AIHooksService> m_service;
+    QString m_support;
+
+    AIHooksService& service() { return *m_service; }
+
+private slots:
+    void init() {
+        const QString name = QString::fromLatin1(QTest::currentTestFunction());
+        m_support = m_dir.filePath(name);
+        m_store = std::make_unique<UserDefaults>(m_dir.filePath(name + QStringLiteral(".json")));
+        m_state = std::make_unique<AppState>(*m_store);
+        m_notifications = std::make_unique<FakeNotifications>();
+        m_workspace = std::make_unique<FakeWorkspace>();
+        m_launcher = std::make_unique<FakeProcessLauncher>();
+        m_clock = std::make_unique<FakeClock>();
+        m_service = std::make_unique<AIHooksService>(*m_state, m_support, m_notifications.get(),
+                                                     m_workspace.get(), m_launcher.get(), m_clock.get());
+        m_service->setPort(0);
+    }
+
+    void cleanup() { m_service.reset(); }
+
+    void startsEmptyWithTheInboxCreated() {
+        QVERIFY(service().events().isEmpty());
+        QVERIFY(!service().isListening());
+        QCOMPARE(AIHooksService(*m_state, m_support, nullptr, nullptr, nullptr, nullptr).port(),
+                 quint16(43434));
+        QCOMPARE(service().inboxPath(), m_support + QStringLiteral("/hooks/inbox.json"));
+        QFile inbox(service().inboxPath());
+        QVERIFY(inbox.open(QIODevice::ReadOnly));
+        QCOMPARE(inbox.readAll(), QByteArray("[]"));
+    }
+
+    void statusReportsNothingGrantedOrInstalled() {
+        service().refreshStatus();
+        QVERIFY(!service().hookAccessStatus().claudeGranted);
+        QVERIFY(!service().hookAccessStatus().codexGranted);
+        const AIHookInstallationStatus status = service().hookInstallationStatus();
+        QVERIFY(!status.claudeInstalled);
+        QVERIFY(!status.codexInstalled);
+        QCOMPARE(status.bridgeScriptPath, m_support + QStringLiteral("/hooks/brimlark-hook-bridge.py"));
+        QCOMPARE(status.claudeSettingsPath, QDir::homePath() + QStringLiteral("/.claude/settings.json"));
+        QCOMPARE(status.codexConfigPath, QDir::homePath() + QStringLiteral("/.codex/config.toml"));
+        QCOMPARE(status.codexHooksPath, QDir::homePath() + QStringLiteral("/.codex/hooks.json"));
+    }
+
+    void keepsTheFiftyNewest() {
+        QList<HookEvent> all;
+        for (int i = 0; i < 51; ++i) {
+            all.append(makeEvent(Source::claude, Status::working, QStringLiteral("Stop")));
+            service().ingest(all.last());
+        }
+        QCOMPARE(service().events().size(), 50);
+        QCOMPARE(service().events().first().id, all.last().id);
+        QCOMPARE(service().events().last().id, all.at(1).id);
+    }
+
+    void aRepeatedIdReplacesAndMovesToTheTopWithoutASecondNotification() {
+        HookEvent asking = makeEvent(Source::claude, Status::asking, QStringLiteral("PermissionRequest"));
+        service().ingest(asking);
+        service().ingest(
+            makeEvent(Source::codex, Status::working, QStringLiteral("Stop"), QStringLiteral("Edit")));
+        asking.title = QStringLiteral("changed");
+        QSignalSpy changes(&service(), &AIHooksService::eventsChanged);
+        service().ingest(asking);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(service().events().size(), 2);
+        QCOMPARE(service().events().first().title, QStringLiteral("changed"));
+        QCOMPARE(m_notifications->added.size(), 1);
+    }
+
+    void anAskingEventNotifiesOnce() {
+        HookEvent event = makeEvent(Source::codex, Status::asking, QStringLiteral("PermissionRequest"));
+        event.title = QStringLiteral("approve <b>shell</b> & more");
+        event.detail = QStringLiteral("detail");
+        service().ingest(event);
+        QCOMPARE(m_notifications->added.size(), 1);
+        const FakeNotifications::Added& added = m_notifications->added.first();
+        QCOMPARE(added.identifier,
+                 QStringLiteral("ai-hook-") + event.id.toString(QUuid::WithoutBraces).toUpper());
+        QCOMPARE(added.content.title, QStringLiteral("codex is asking"));
+        QCOMPARE(added.content.subtitle, QStringLiteral("codex"));
+        QCOMPARE(added.content.body, QStringLiteral("approve <b>shell</b> & more"));
+        QVERIFY(added.content.sound);
+        QVERIFY(!added.delay);
+        QVERIFY(service().notifiedEventIDs().contains(event.id));
+    }
+
+    void theBodyFallsBackInOrder() {
+        HookEvent event = makeEvent(Source::claude, Status::asking);
+        event.title = QString();
+        event.detail = QString();
+        event.eventName = QStringLiteral("Ask");
+        QCOMPARE(service().notificationContent(event)->body, QStringLiteral("Ask"));
+        event.eventName.reset();
+        QCOMPARE(service().notificationContent(event)->body,
+                 QStringLiteral("Brimlark has an update for you."));
+        QCOMPARE(service().notificationContent(event)->title, QStringLiteral("claude is asking"));
+    }
+
+    void otherClientsNeverNotify() {
+        m_state->setShowOtherHookClients(true);
+        service().ingest(makeEvent(Source::other, Status::asking, QStringLiteral("PermissionRequest")));
+        QCOMPARE(service().events().size(), 1);
+        QVERIFY(m_notifications->added.isEmpty());
+    }
+
+    void mutedEventsAreNotRecorded() {
+        m_state->setNotificationsMuted(true);
+        const HookEvent event = makeEvent(Source::claude, Status::asking);
+        service().ingest(event);
+        QVERIFY(!service().notifiedEventIDs().contains(event.id));
+        m_state->setNotificationsMuted(false);
+        service().ingest(event);
+        QVERIFY(m_notifications->added.isEmpty());
+    }
+
+    void withoutPermissionTheIdIsRecordedAnyway() {
+        m_notifications->authorization = NotificationAuthorization::denied;
+        const HookEvent event = makeEvent(Source::claude, Status::asking);
+        service().ingest(event);
+        QVERIFY(service().notifiedEventIDs().contains(event.id));
+        QVERIFY(m_notifications->added.isEmpty());
+        m_notifications->authorization = NotificationAuthorization::provisional;
+        service().notify(event);
+        QVERIFY(m_notifications->added.isEmpty());
+        service().dismiss(event.id);
+        service().ingest(event);
+        QCOMPARE(m_notifications->added.size(), 1);
+    }
+
+    void aFailedPostIsLogged() {
+        m_notifications->addError = QStringLiteral("server gone");
+        QTest::ignoreMessage(QtCriticalMsg, "hook notification failed: server gone");
+        service().ingest(makeEvent(Source::claude, Status::asking));
+    }
+
+    void requestsPermissionOnlyWhenNeverAsked() {
+        service().requestNotificationAuthorization();
+        QCOMPARE(m_notifications->authorizationRequests, 0);
+        m_notifications->authorization = NotificationAuthorization::notDetermined;
+        service().requestNotificationAuthorization();
+        QCOMPARE(m_notifications->authorizationRequests, 1);
+    }
+
+    void focusedPreset() {
+        m_state->setHookRulePreset(AppState::HookRulePreset::focused);
+        QVERIFY(service().shouldDisplay(
+            makeEvent(Source::claude, Status::working, QStringLiteral("X"), QString(""))));
+        QVERIFY(service().shouldDisplay(
+            makeEvent(Source::claude, Status::working, QStringLiteral("UserPromptSubmit"))));
+        QVERIFY(!service().shouldDisplay(
+            makeEvent(Source::claude, Status::working, QStringLiteral("PreToolUse"))));
+        QVERIFY(service().shouldDisplay(
+            makeEvent(Source::claude, Status::finished, QStringLiteral("PostToolUse"))));
+        QVERIFY(
+            !service().shouldDisplay(makeEvent(Source::claude, Status::finished, QStringLiteral("Done"))));
+        QVERIFY(!service().shouldDisplay(
+            makeEvent(Source::claude, Status::idle, QStringLiteral("Stop"), "Edit")));
+        QVERIFY(service().shouldDisplay(makeEvent(Source::codex, Status::error)));
+        QVERIFY(service().shouldDisplay(makeEvent(Source::codex, Status::asking)));
+    }
+
+    void approvalsOnlyPreset() {
+        m_state->setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
+        QVERIFY(service().shouldDisplay(makeEvent(Source::claude, Status::finished, QStringLiteral("Stop"))));
+        QVERIFY(!service().shouldDisplay(
+            makeEvent(Source::claude, Status::finished, QStringLiteral("PostToolUse"))));
+        QVERIFY(service().shouldDisplay(
+            makeEvent(Source::claude, Status::working, QStringLiteral("SessionStart"))));
+        QVERIFY(service().shouldDisplay(makeEvent(Source::claude, Status::asking)));
+    }
+
+    void fullFeedAndOtherClients() {
+        m_state->setHookRulePreset(AppState::HookRulePreset::fullFeed);
+        QVERIFY(service().shouldDisplay(makeEvent(Source::claude, Status::idle)));
+        QVERIFY(service().shouldDisplay(makeEvent(Source::other, Status::idle)));
+        m_state->setShowOtherHookClients(false);
+        QVERIFY(!service().shouldDisplay(makeEvent(Source::other, Status::asking)));
+        // Hidden events are not announced either.
+        service().ingest(makeEvent(Source::other, Status::asking));
+        QVERIFY(m_notifications->added.isEmpty());
+    }
+
+    void filtersAndTheActiveEvent() {
+        m_state->setHookRulePreset(AppState::HookRulePreset::fullFeed);
+        const HookEvent working = makeEvent(Source::codex, Status::working);
+        const HookEvent asking = makeEvent(Source::claude, Status::asking);
+        const HookEvent idle = makeEvent(Source::claude, Status::idle);
+        const HookEvent finished = makeEvent(Source::claude, Status::finished);
+        service().ingest(QList<HookEvent>{working, asking, idle, finished});
+        QCOMPARE(service().events().size(), 4);
+        QCOMPARE(service().events().first().id, finished.id);
+        QCOMPARE(service().activeEvent()->id, asking.id);
+        m_state->setAiHooksSourceFilter(AppState::AIHooksSourceFilter::codex);
+        QCOMPARE(service().visibleEvents().size(), 1);
+        QCOMPARE(service().activeEvent()->id, working.id);
+        m_state->setAiHooksStatusFilter(AppState::AIHooksStatusFilter::asking);
+        QVERIFY(!service().activeEvent());
+        m_state->setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
+        m_state->setAiHooksSourceFilter(AppState::AIHooksSourceFilter::all);
+        m_state->setAiHooksStatusFilter(AppState::AIHooksStatusFilter::all);
+        QCOMPARE(service().presetFilteredEvents().size(), 1);
+    }
+
+    void actionsOpenAddressesOrRunCommands() {
+        HookEvent::Action both{Kind::approve, QStringLiteral("Allow"), QStringLiteral("touch x"),
+                               QUrl(QStringLiteral("https://example.com/a"))};
+        QVERIFY(service().performAction(both));
+        QCOMPARE(m_workspace->openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.com/a"))});
+        QVERIFY(m_launcher->commands.isEmpty());
+
+        HookEvent::Action command{Kind::deny, QStringLiteral("Deny"), QStringLiteral("echo no"),
+                                  std::nullopt};
+        QVERIFY(service().performAction(command));
+        QCOMPARE(m_launcher->commands, QStringList{QStringLiteral("echo no")});
+
+        HookEvent::Action empty{Kind::deny, QStringLiteral("Deny"), QString(), std::nullopt};
+        QVERIFY(!service().performAction(empty));
+        QVERIFY(!service().performAction(std::nullopt));
+        QCOMPARE(m_launcher->commands.size(), 1);
+        QVERIFY(service().lastError().isEmpty());
+    }
+
+    void unsupportedAddressesAreRefused_data() {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("file") << "file:///etc/passwd";
+        QTest::newRow("file in capitals") << "FILE:///tmp/x";
+        QTest::newRow("relative") << "relative/path";
+    }
+
+    void unsupportedAddressesAreRefused() {
+        QFETCH(QString, url);
+        HookEvent::Action action{Kind::approve, QStringLiteral("Open It"), QStringLiteral("true"), QUrl(url)};
+        QVERIFY(!service().performAction(action));
+        QCOMPARE(service().lastError(), QStringLiteral("could not open open it: unsupported address"));
+        QVERIFY(m_workspace->openedUrls.isEmpty());
+        QVERIFY(m_launcher->commands.isEmpty());
+    }
+
+    void aCommandThatCannotStartSetsTheError() {
+        m_launcher->failure = QStringLiteral("no shell found");
+        HookEvent::Action action{Kind::approve, QStringLiteral("Approve"), QStringLiteral("true"),
+                                 std::nullopt};
+        QVERIFY(!service().performAction(action));
+        QCOMPARE(service().lastError(), QStringLiteral("could not run approve: no shell found"));
+    }
+
+    void runningAnActionDismissesOnlyWhenItStarted() {
+        HookEvent event = makeEvent(Source::claude, Status::asking);
+        event.approveAction =
+            HookEvent::Action{Kind::approve, QStringLiteral("approve"), QStringLiteral("yes"), {}};
+        event.denyAction = HookEvent::Action{Kind::deny, QStringLiteral("deny"), QStringLiteral("no"), {}};
+        service().ingest(event);
+
+        m_launcher->failure = QStringLiteral("boom");
+        QVERIFY(!service().runAction(event.id, Kind::deny));
+        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(service().lastError(), QStringLiteral("could not run deny: boom"));
+
+        m_launcher->failure.clear();
+        QVERIFY(service().runAction(event.id, Kind::approve));
+        QVERIFY(service().events().isEmpty());
+        QCOMPARE(m_launcher->commands.last(), QStringLiteral("yes"));
+        QVERIFY(!service().runAction(event.id, Kind::approve));
+    }
+
+    void dismissRemovesTheEventAndItsNotification() {
+        const HookEvent event = makeEvent(Source::claude, Status::asking);
+        service().ingest(event);
+        service().dismiss(event.id);
+        QVERIFY(service().events().isEmpty());
+        QVERIFY(!service().notifiedEventIDs().contains(event.id));
+        const QString identifier = AIHooksService::notificationIdentifier(event.id);
+        QCOMPARE(m_notifications->removedDelivered, QStringList{identifier});
+        QCOMPARE(m_notifications->removedPending, QStringList{identifier});
+    }
+
+    void theTestEventNeverNotifies() {
+        service().sendTestEvent();
+        QCOMPARE(service().events().size(), 1);
+        const HookEvent& event = service().events().first();
+        QCOMPARE(event.source, Source::claude);
+        QCOMPARE(event.status, Status::working);
+        QCOMPARE(event.title, QStringLiteral("claude is coding"));
+        QCOMPARE(event.toolName, QStringLiteral("Edit"));
+        QCOMPARE(event.timestamp, m_clock->now());
+        QVERIFY(m_notifications->added.isEmpty());
+    }
+
+    void theInboxIsWatched() {
+        service().startWatchingInbox();
+        const QString inbox = service().inboxPath();
+        QVERIFY(writeFile(inbox, "[" + inboxEvent("a") + "," + inboxEvent("b") + "]"));
+        QTRY_COMPARE(service().events().size(), 2);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("b"));
+        QCOMPARE(m_notifications->added.size(), 2);
+
+        // An atomic replace with the same events adds nothing and notifies nobody again.
+        QSignalSpy changes(&service(), &AIHooksService::eventsChanged);
+        QVERIFY(replaceFile(inbox, "[" + inboxEvent("a") + "," + inboxEvent("b") + "]"));
+        QTest::qWait(300);
+        QCOMPARE(service().events().size(), 2);
+        QCOMPARE(changes.count(), 0);
+
+        // The replaced file is still watched.
+        QVERIFY(writeFile(inbox, "[" + inboxEvent("c") + "]"));
+        QTRY_COMPARE(service().events().size(), 3);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("c"));
+
+        // So is a file made anew after a deletion.
+        QVERIFY(QFile::remove(inbox));
+        QTest::qWait(100);
+        QVERIFY(writeFile(inbox, "[" + inboxEvent("d") + "]"));
+        QTRY_COMPARE(service().events().size(), 4);
+        QCOMPARE(m_notifications->added.size(), 4);
+    }
+
+    void anInboxWithoutTimesIsNotReAdded() {
+        service().startWatchingInbox();
+        const QByteArray contents = R"([{"source":"codex","event":"PermissionRequest","tool":"shell"}])";
+        QVERIFY(writeFile(service().inboxPath(), contents));
+        QTRY_COMPARE(service().events().size(), 1);
+        m_clock->advance(std::chrono::minutes(5));
+        QVERIFY(replaceFile(service().inboxPath(), contents));
+        QTest::qWait(300);
+        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(m_notifications->added.size(), 1);
+    }
+
+    void newInboxEventsArriveInFileOrder() {
+        QVERIFY(writeFile(service().inboxPath(), "[" + inboxEvent("1", "Stop") + "," +
+                                                     inboxEvent("2", "Stop") + "," + inboxEvent("3", "Stop") +
+                                                     "]"));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 3);
+        QCOMPARE(service().events().at(0).sessionID, QStringLiteral("3"));
+        QCOMPARE(service().events().at(2).sessionID, QStringLiteral("1"));
+        // Reading never writes the file back.
+        QFile inbox(service().inboxPath());
+        QVERIFY(inbox.open(QIODevice::ReadOnly));
+        QVERIFY(inbox.readAll().startsWith("[{\"source\""));
+    }
+
+    void aDismissedInboxEventComesBackWithTheNextChange() {
+        QVERIFY(writeFile(service().inboxPath(), "[" + inboxEvent("x") + "]"));
+        service().refreshFromFile();
+        service().dismiss(service().events().first().id);
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(m_notifications->added.size(), 2);
+    }
+
+    void unusableInboxesLeaveTheStoreUnchanged() {
+        service().ingest(makeEvent(Source::claude, Status::working));
+        QVERIFY(writeFile(service().inboxPath(), "not json"));
+        QTest::ignoreMessage(QtDebugMsg,
+                             QRegularExpression(QStringLiteral("^file refresh failed: json parse error")));
+        service().refreshFromFile();
+        QVERIFY(writeFile(service().inboxPath(), ""));
+        service().refreshFromFile();
+
+        // Larger than 8 MiB: not read at all, although it holds valid events.
+        QByteArray big = "[" + inboxEvent("big") + "]";
+        big.append(QByteArray(AIHooksService::maxInboxBytes, ' '));
+        QVERIFY(writeFile(service().inboxPath(), big));
+        QTest::ignoreMessage(QtDebugMsg, "file refresh failed: the inbox is larger than 8 MiB");
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 1);
+
+        QVERIFY(QFile::remove(service().inboxPath()));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^file refresh failed: ")));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 1);
+    }
+
+    void theEndpointFeedsTheStore() {
+        QSignalSpy listening(&service(), &AIHooksService::isListeningChanged);
+        service().startListener();
+        QVERIFY(service().isListening());
+        QCOMPARE(listening.count(), 1);
+        QCOMPARE(service().boundAddress(), QStringLiteral("127.0.0.1"));
+        const quint16 port = service().boundPort();
+        QVERIFY(port != 0);
+
+        const QByteArray response = HookTestClient::exchange(
+            port, hookPost(R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash"})"));
+        QCOMPARE(response, hookResponse("HTTP/1.1 200 OK", R"({"ok":true})"));
+        QTRY_COMPARE(service().events().size(), 1);
+        const HookEvent& event = service().events().first();
+        QCOMPARE(event.source, Source::claude);
+        QCOMPARE(event.status, Status::asking);
+        QCOMPARE(event.title, QStringLiteral("approve bash"));
+        QCOMPARE(event.timestamp, m_clock->now());
+        QCOMPARE(m_notifications->added.size(), 1);
+
+        // A second start changes nothing; a stop closes the port.
+        service().startListener();
+        QCOMPARE(service().boundPort(), port);
+        service().stopListener();
+        QVERIFY(!service().isListening());
+        QCOMPARE(service().boundPort(), quint16(0));
+        QVERIFY(!HookTestClient(port).isConnected());
+    }
+
+    void aTakenPortIsReportedAndBlocksUntilStopped() {
+        service().startListener();
+        AIHooksService second(*m_state, m_support, nullptr, nullptr, nullptr, m_clock.get());
+        second.setPort(service().boundPort());
+        QTest::ignoreMessage(QtCriticalMsg,
+                             QRegularExpression(QStringLiteral("^listener failed: bind failed")));
+        second.startListener();
+        QVERIFY(!second.isListening());
+        QVERIFY(second.lastError().startsWith(QStringLiteral("bind failed")));
+        second.startListener();
+        QVERIFY(!second.isListening());
+        service().stopListener();
+        second.stopListener();
+        second.startListener();
+        QVERIFY(second.isListening());
+    }
+
+    void aPythonClientDeliversEveryEvent() {
+        const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+        if (python.isEmpty())
+            QSKIP("python3 is not installed");
+        service().startListener();
+        const QString script = QStringLiteral(R"(
+import json, sys, urllib.request
+port = int(sys.argv[1])
+for i in range(30):
+    body = json.dumps({"source": "codex", "event": "PostToolUse", "tool_name": "shell", "session_id": str(i)}).encode()
+    request = urllib.request.Request("http:/" "/127.0.0.1:%d/event" % port, data=body,
+                                     headers={"Content-Type": "application/json"})
+    with urllib.request.urlopen(request, timeout=5) as response:
+        assert response.status == 200, response.status
+        assert json.loads(response.read()) == {"ok": True}
+print("sent")
+)");
+        QProcess process;
+        process.start(python, {QStringLiteral("-c"), script, QString::number(service().boundPort())});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("sent"));
+        QTRY_COMPARE(service().events().size(), 30);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("29"));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_aihooksservice)
+#include "tst_aihooksservice.moc"

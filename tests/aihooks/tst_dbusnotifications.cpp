@@ -1,0 +1,196 @@
+#include "support/TestMain.h"
+
+#include "platform/linux/DBusNotifications.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+
+using namespace std::chrono_literals;
+
+// A notification server on its own bus connection: it records each call and answers as told.
+class FakeNotificationServer : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        QString appName;
+        uint replacesId;
+        QString summary;
+        QString body;
+        QVariantMap hints;
+        int expireTimeout;
+    };
+
+    QStringList capabilities{QStringLiteral("body"), QStringLiteral("body-markup")};
+    bool failNotify = false;
+    QList<Call> calls;
+    QList<uint> closed;
+
+public slots:
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints,
+                int expireTimeout) {
+        Q_UNUSED(appIcon);
+        Q_UNUSED(actions);
+        if (failNotify) {
+            sendErrorReply(QDBusError::Failed, QStringLiteral("too many notifications"));
+            return 0;
+        }
+        calls.append({appName, replacesId, summary, body, hints, expireTimeout});
+        return replacesId != 0 ? replacesId : uint(100 + calls.size());
+    }
+    void CloseNotification(uint id) { closed.append(id); }
+    QStringList GetCapabilities() { return capabilities; }
+    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
+        vendor = QStringLiteral("test");
+        version = QStringLiteral("1");
+        specVersion = QStringLiteral("1.2");
+        return QStringLiteral("fake");
+    }
+
+signals:
+    void NotificationClosed(uint id, uint reason);
+};
+
+class Tst_dbusnotifications : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QDBusConnection> m_serverBus;
+    std::unique_ptr<FakeNotificationServer> m_server;
+
+    bool startServer() {
+        m_server = std::make_unique<FakeNotificationServer>();
+        m_serverBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            QDBusConnection::SessionBus, QStringLiteral("fake-notification-server")));
+        return m_serverBus->registerObject(QStringLiteral("/org/freedesktop/Notifications"), m_server.get(),
+                                           QDBusConnection::ExportAllSlots |
+                                               QDBusConnection::ExportAllSignals) &&
+               m_serverBus->registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+
+    static NotificationAuthorization status(DBusNotifications& notifications) {
+        std::optional<NotificationAuthorization> result;
+        notifications.authorizationStatus([&](NotificationAuthorization s) { result = s; });
+        (void)QTest::qWaitFor([&] { return result.has_value(); }, 5000);
+        return result.value_or(NotificationAuthorization::notDetermined);
+    }
+
+    static QString add(DBusNotifications& notifications, const QString& identifier,
+                       const NotificationContent& content) {
+        std::optional<QString> error;
+        notifications.add(identifier, content, std::nullopt, [&](const QString& e) { error = e; });
+        (void)QTest::qWaitFor([&] { return error.has_value(); }, 5000);
+        return error.value_or(QStringLiteral("no answer"));
+    }
+
+private slots:
+    void initTestCase() {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus: run under dbus-run-session");
+    }
+
+    void init() { QVERIFY(startServer()); }
+
+    void cleanup() {
+        m_serverBus->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        m_serverBus->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-notification-server"));
+        m_serverBus.reset();
+        m_server.reset();
+    }
+
+    void authorisedWhileAServerOwnsTheName() {
+        DBusNotifications notifications;
+        QCOMPARE(status(notifications), NotificationAuthorization::authorized);
+        bool granted = false;
+        bool answered = false;
+        notifications.requestAuthorization([&](bool g, const QString&) {
+            granted = g;
+            answered = true;
+        });
+        QTRY_VERIFY(answered);
+        QVERIFY(granted);
+        m_serverBus->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        QTRY_COMPARE(status(notifications), NotificationAuthorization::denied);
+    }
+
+    void postsEscapedTextWhenTheServerTakesMarkup() {
+        DBusNotifications notifications;
+        NotificationContent content{QStringLiteral("claude is asking"), QStringLiteral("claude"),
+                                    QStringLiteral("approve <b>rm</b> & \"x\""), true};
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-1"), content), QString());
+        QCOMPARE(m_server->calls.size(), 1);
+        const FakeNotificationServer::Call& call = m_server->calls.first();
+        QCOMPARE(call.appName, QStringLiteral("Brimlark"));
+        QCOMPARE(call.replacesId, 0u);
+        QCOMPARE(call.summary, QStringLiteral("claude is asking"));
+        QCOMPARE(call.body, QStringLiteral("approve &lt;b&gt;rm&lt;/b&gt; &amp; &quot;x&quot;"));
+        QCOMPARE(call.expireTimeout, -1);
+        QCOMPARE(call.hints.value(QStringLiteral("sound-name")).toString(),
+                 QStringLiteral("message-new-instant"));
+        QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("com.brimlark.app"));
+
+        // The same identifier replaces the shown notification.
+        content.sound = false;
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-1"), content), QString());
+        QCOMPARE(m_server->calls.at(1).replacesId, 101u);
+        QCOMPARE(m_server->calls.at(1).hints.value(QStringLiteral("suppress-sound")).toBool(), true);
+    }
+
+    void postsPlainTextWhenTheServerTakesNone() {
+        m_server->capabilities = {QStringLiteral("body")};
+        DBusNotifications notifications;
+        NotificationContent content{QStringLiteral("a < b"), QString(), QStringLiteral("<i>x</i>"), true};
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-2"), content), QString());
+        QCOMPARE(m_server->calls.first().summary, QStringLiteral("a < b"));
+        QCOMPARE(m_server->calls.first().body, QStringLiteral("<i>x</i>"));
+    }
+
+    void removingADeliveredNotificationClosesIt() {
+        DBusNotifications notifications;
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-3"),
+                     NotificationContent{QStringLiteral("t"), {}, {}, true}),
+                 QString());
+        notifications.removeDelivered({QStringLiteral("ai-hook-3"), QStringLiteral("unknown")});
+        QTRY_COMPARE(m_server->closed, QList<uint>{101u});
+    }
+
+    void aClosedNotificationIsNotReplaced() {
+        DBusNotifications notifications;
+        const NotificationContent content{QStringLiteral("t"), {}, {}, true};
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-4"), content), QString());
+        emit m_server->NotificationClosed(101u, 2u);
+        // The signal goes out on the server's connection; give it time to arrive.
+        QTest::qWait(200);
+        QCOMPARE(add(notifications, QStringLiteral("ai-hook-4"), content), QString());
+        QCOMPARE(m_server->calls.at(1).replacesId, 0u);
+    }
+
+    void delayedNotificationsWaitAndCanBeCancelled() {
+        DBusNotifications notifications;
+        bool sent = false;
+        notifications.add(QStringLiteral("later"), NotificationContent{QStringLiteral("t"), {}, {}, true},
+                          50ms, [&](const QString&) { sent = true; });
+        notifications.add(QStringLiteral("never"), NotificationContent{QStringLiteral("u"), {}, {}, true},
+                          50ms, [](const QString&) { QFAIL("a cancelled notification was posted"); });
+        notifications.removePending({QStringLiteral("never")});
+        QTRY_VERIFY(sent);
+        QTest::qWait(100);
+        QCOMPARE(m_server->calls.size(), 1);
+        QCOMPARE(m_server->calls.first().summary, QStringLiteral("t"));
+    }
+
+    void aServerErrorIsReported() {
+        m_server->failNotify = true;
+        DBusNotifications notifications;
+        QCOMPARE(
+            add(notifications, QStringLiteral("x"), NotificationContent{QStringLiteral("t"), {}, {}, true}),
+            QStringLiteral("too many notifications"));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_dbusnotifications)
+#include "tst_dbusnotifications.moc"

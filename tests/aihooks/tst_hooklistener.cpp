@@ -1,0 +1,221 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/aihooks/HookEndpoint.h"
+#include "Brimlark/aihooks/HookListener.h"
+#include "HookTestClient.h"
+
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+const QByteArray ok = hookResponse("HTTP/1.1 200 OK", R"({"ok":true})");
+const QByteArray health = hookResponse("HTTP/1.1 200 OK", R"({"ok":true,"service":"brimlark"})");
+
+} // namespace
+
+class Tst_hooklistener : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<HookListener> m_listener;
+    std::atomic<int> m_requests{0};
+    QByteArray m_lastReceived;
+
+    quint16 start(std::chrono::milliseconds deadline = 400ms, int maxConnections = 32) {
+        HookListener::Options options;
+        options.port = 0;
+        options.deadline = deadline;
+        options.maxConnections = maxConnections;
+        m_listener = std::make_unique<HookListener>(
+            options, [this](const QByteArray& bytes, HookHttpRequest::Framing f) {
+                ++m_requests;
+                m_lastReceived = bytes;
+                return HookEndpoint::answer(bytes, f, now).response;
+            });
+        QString error;
+        if (!m_listener->start(&error))
+            qWarning("listener did not start: %s", qPrintable(error));
+        return m_listener->boundPort();
+    }
+
+private slots:
+    void cleanup() {
+        m_listener.reset();
+        m_requests = 0;
+    }
+
+    void bindsLoopbackOnlyOnAnEphemeralPort() {
+        const quint16 port = start();
+        QVERIFY(port != 0);
+        QCOMPARE(m_listener->boundAddress(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(HookTestClient::exchange(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"), health);
+    }
+
+    void aTakenPortFailsToStart() {
+        const quint16 port = start();
+        HookListener::Options options;
+        options.port = port;
+        HookListener second(options,
+                            [](const QByteArray&, HookHttpRequest::Framing) { return QByteArray(); });
+        QString error;
+        QVERIFY(!second.start(&error));
+        QVERIFY2(error.contains(QStringLiteral("bind")), qPrintable(error));
+        QCOMPARE(second.boundPort(), quint16(0));
+    }
+
+    void aBodyInASecondPacketIsRead() {
+        const quint16 port = start();
+        const QByteArray body = R"({"source":"claude","event":"Stop"})";
+        const QByteArray whole = hookPost(body);
+        const qsizetype split = whole.indexOf("\r\n\r\n") + 4;
+        HookTestClient client(port);
+        QVERIFY(client.sendInPieces({whole.left(split), whole.mid(split, 5), whole.mid(split + 5)}, 60ms));
+        QCOMPARE(client.readAll(), ok);
+        QVERIFY(client.closedByServer());
+        QCOMPARE(m_lastReceived, whole);
+    }
+
+    void theHeadInPiecesIsRead() {
+        const quint16 port = start();
+        HookTestClient client(port);
+        QVERIFY(client.sendInPieces({"GET /hea", "lthz HTTP/1.1\r\n", "Host: x\r\n\r", "\n"}, 40ms));
+        QCOMPARE(client.readAll(), health);
+    }
+
+    void aRequestOverTheLimitGets413AndIsReadToTheEnd() {
+        const quint16 port = start(3000ms);
+        const QByteArray body(70000, 'x');
+        HookTestClient client(port);
+        // Without the lingering close the client could read a reset instead of the answer.
+        QVERIFY(client.send(hookPost(body)));
+        QCOMPARE(client.readAll(), hookResponse("HTTP/1.1 413 Payload Too Large",
+                                                R"({"error":"request too large","ok":false})"));
+    }
+
+    void anAnnouncedLengthOverTheLimitIsRefusedAtOnce() {
+        const quint16 port = start(3000ms);
+        HookTestClient client(port);
+        QVERIFY(client.send("POST /event HTTP/1.1\r\nContent-Length: 70000\r\n\r\n"));
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(client.readAll(), hookResponse("HTTP/1.1 413 Payload Too Large",
+                                                R"({"error":"request too large","ok":false})"));
+        QVERIFY(timer.elapsed() < 2000);
+    }
+
+    void aHeadWithoutEndOverTheLimitGets413() {
+        const quint16 port = start(3000ms);
+        HookTestClient client(port);
+        QVERIFY(client.send("GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a')));
+        QVERIFY(client.readAll().startsWith("HTTP/1.1 413 Payload Too Large\r\n"));
+    }
+
+    void aBadContentLengthGets400() {
+        const quint16 port = start();
+        QCOMPARE(HookTestClient::exchange(
+                     port, "POST /event HTTP/1.1\r\nContent-Length: 2\r\ncontent-length: 2\r\n\r\n{}"),
+                 hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
+    }
+
+    void anIdleConnectionIsClosedSilently() {
+        const quint16 port = start(300ms);
+        HookTestClient client(port);
+        QVERIFY(client.isConnected());
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(client.readAll(3000ms), QByteArray());
+        QVERIFY(client.closedByServer());
+        QVERIFY(timer.elapsed() >= 250);
+        QCOMPARE(m_requests.load(), 0);
+    }
+
+    void aStalledRequestIsAnsweredAtTheDeadline() {
+        const quint16 port = start(300ms);
+        HookTestClient client(port);
+        QVERIFY(client.send("POST /event HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"a\":"));
+        const QByteArray response = client.readAll(3000ms);
+        QVERIFY2(response.startsWith("HTTP/1.1 400 Bad Request\r\n"), response.constData());
+        QVERIFY(response.contains("invalid event: "));
+        QVERIFY(client.closedByServer());
+    }
+
+    void aStalledHeadIsAnsweredAtTheDeadline() {
+        const quint16 port = start(300ms);
+        HookTestClient client(port);
+        QVERIFY(client.send("GET /healthz HTTP/1.1\r\n"));
+        QCOMPARE(client.readAll(3000ms),
+                 hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
+    }
+
+    void aConnectionClosedWithoutDataGetsNoResponse() {
+        const quint16 port = start();
+        {
+            HookTestClient client(port);
+            QVERIFY(client.isConnected());
+        }
+        HookTestClient halfClosed(port);
+        halfClosed.shutdownWrite();
+        QCOMPARE(halfClosed.readAll(2000ms), QByteArray());
+        QVERIFY(halfClosed.closedByServer());
+        QTRY_COMPARE(m_listener->openConnections(), 0);
+        QCOMPARE(m_requests.load(), 0);
+    }
+
+    void endOfInputAnswersWhatArrived() {
+        const quint16 port = start(3000ms);
+        HookTestClient client(port);
+        QVERIFY(client.send("GET /healthz HTTP/1.1\r\n"));
+        client.shutdownWrite();
+        QCOMPARE(client.readAll(),
+                 hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
+    }
+
+    void connectionsBeyondTheLimitAreClosedAtOnce() {
+        const quint16 port = start(2000ms, 3);
+        std::vector<std::unique_ptr<HookTestClient>> idle;
+        for (int i = 0; i < 3; ++i) {
+            idle.push_back(std::make_unique<HookTestClient>(port));
+            QVERIFY(idle.back()->isConnected());
+        }
+        QTRY_COMPARE(m_listener->openConnections(), 3);
+        HookTestClient extra(port);
+        extra.send("GET /healthz HTTP/1.1\r\n\r\n");
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(extra.readAll(1500ms), QByteArray());
+        QVERIFY(extra.closedByServer());
+        QVERIFY(timer.elapsed() < 1000);
+        idle.clear();
+        QTRY_COMPARE(m_listener->openConnections(), 0);
+        QCOMPARE(HookTestClient::exchange(port, "GET / HTTP/1.1\r\n\r\n"), health);
+    }
+
+    void manySequentialRequests() {
+        const quint16 port = start();
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(HookTestClient::exchange(port, hookPost(R"({"event":"Stop"})")), ok);
+        QCOMPARE(m_requests.load(), 200);
+    }
+
+    void stopClosesEverythingAndCanRepeat() {
+        const quint16 port = start();
+        HookTestClient waiting(port);
+        QVERIFY(waiting.isConnected());
+        QTRY_COMPARE(m_listener->openConnections(), 1);
+        m_listener->stop();
+        QCOMPARE(waiting.readAll(1000ms), QByteArray());
+        QVERIFY(waiting.closedByServer());
+        m_listener->stop();
+        QCOMPARE(m_listener->boundPort(), quint16(0));
+        HookTestClient refused(port);
+        QVERIFY(!refused.isConnected());
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_hooklistener)
+#include "tst_hooklistener.moc"
