@@ -9,7 +9,7 @@ struct ScrollSample {
     enum class Phase { none, began, changed, ended, cancelled };
 
     QPoint position;               // pointer location, global logical pixels
-    QPointF delta;                 // x right-positive, y up-positive, in lines or in pixels
+    QPointF delta;                 // signs of QWheelEvent::angleDelta (up, left positive); lines or pixels
     bool hasPreciseDeltas = false; // pixel deltas from a touchpad rather than wheel lines
     bool invertedFromDevice = false;
     Phase phase = Phase::none;
