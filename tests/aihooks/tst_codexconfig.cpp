@@ -1,0 +1,136 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/aihooks/CodexConfig.h"
+
+#include <QDirIterator>
+
+namespace {
+const QString script = QStringLiteral("brimlark-hook-bridge.py");
+const QString bridgeCommand = QStringLiteral(
+    "command = \"/usr/bin/env python3 '/data/com.brimlark.app/hooks/brimlark-hook-bridge.py'\"\n");
+} // namespace
+
+class Tst_codexconfig : public QObject {
+    Q_OBJECT
+private slots:
+    void updatedConfigHasTheFlagAndKeepsTheRest_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        const QString flag = QStringLiteral("[features]\ncodex_hooks = true\n");
+        QTest::newRow("empty") << QString() << flag;
+        QTest::newRow("only white space") << QStringLiteral(" \n\t\n") << flag;
+        QTest::newRow("features table gains the flag first")
+            << QStringLiteral("[features]\nweb_search = true")
+            << QStringLiteral("[features]\ncodex_hooks = true\nweb_search = true\n");
+        QTest::newRow("other tables only")
+            << QStringLiteral("[tui]\nx = 1\n") << flag + QStringLiteral("\n[tui]\nx = 1\n");
+        QTest::newRow("already on: trimmed only")
+            << QStringLiteral("\n\n[features]\ncodex_hooks = true\n\n\n") << flag;
+        QTest::newRow("flag written with other spacing and a comment stays")
+            << QStringLiteral("[features]\ncodex_hooks=true # mine\n")
+            << QStringLiteral("[features]\ncodex_hooks=true # mine\n");
+        QTest::newRow("top-level keys stay top-level")
+            << QStringLiteral("model = \"x\"\n") << QStringLiteral("model = \"x\"\n\n") + flag;
+        QTest::newRow("flag in another table does not count")
+            << QStringLiteral("[tui]\ncodex_hooks = true\n")
+            << flag + QStringLiteral("\n[tui]\ncodex_hooks = true\n");
+        QTest::newRow("value over several lines is replaced whole")
+            << QStringLiteral("[features]\ncodex_hooks = [\n  \"a\",\n]\nx = 1\n")
+            << QStringLiteral("[features]\ncodex_hooks = true\nx = 1\n");
+        QTest::newRow("quoted key") << QStringLiteral("[\"features\"]\n'codex_hooks' = false\n")
+                                    << QStringLiteral("[\"features\"]\ncodex_hooks = true\n");
+        QTest::newRow("header with a comment")
+            << QStringLiteral("[ features ] # on\nx = 1\n")
+            << QStringLiteral("[ features ] # on\ncodex_hooks = true\nx = 1\n");
+        QTest::newRow("dotted top-level flag counts")
+            << QStringLiteral("features.codex_hooks = true\n[tui]\n")
+            << QStringLiteral("features.codex_hooks = true\n[tui]\n");
+        QTest::newRow("dotted top-level flag off is turned on")
+            << QStringLiteral("features.codex_hooks = false\n")
+            << QStringLiteral("features.codex_hooks = true\n");
+        QTest::newRow("dotted features table gains a dotted flag")
+            << QStringLiteral("features.web_search = true\nmodel = \"x\"\n[tui]\n")
+            << QStringLiteral(
+                   "features.web_search = true\nfeatures.codex_hooks = true\nmodel = \"x\"\n[tui]\n");
+        QTest::newRow("old marked block goes, the break after it stays")
+            << QStringLiteral(
+                   "a = 1\n# BEGIN Brimlark AI hooks\n[[hooks]]\nx = 2\n# END Brimlark AI hooks\n[b]\n")
+            << QStringLiteral("a = 1\n\n") + flag + QStringLiteral("\n[b]\n");
+        QTest::newRow("end marker before begin marker: nothing removed")
+            << QStringLiteral("# END Brimlark AI hooks\n[b]\n# BEGIN Brimlark AI hooks\n")
+            << flag + QStringLiteral("\n# END Brimlark AI hooks\n[b]\n# BEGIN Brimlark AI hooks\n");
+        QTest::newRow("our hook tables go, the user's stay")
+            << QStringLiteral("[[hooks]]\n") + bridgeCommand +
+                   QStringLiteral("\n[[hooks]]\ncommand = \"mine\"\n[[hooks]]\n") + bridgeCommand +
+                   QStringLiteral("[x]\ny = 1\n")
+            << flag + QStringLiteral("\n[[hooks]]\ncommand = \"mine\"\n[x]\ny = 1\n");
+        QTest::newRow("byte-order mark kept")
+            << QStringLiteral("\uFEFF[tui]\n")
+            << QStringLiteral("\uFEFF") + flag + QStringLiteral("\n[tui]\n");
+    }
+    void updatedConfigHasTheFlagAndKeepsTheRest() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QString error;
+        const std::optional<QString> once = CodexConfig::updated(input, script, &error);
+        QVERIFY2(once, qPrintable(error));
+        QCOMPARE(*once, expected);
+        QCOMPARE(CodexConfig::updated(*once, script).value_or(QString()), *once);
+    }
+
+    void ambiguousConfigsAreRefused_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("inline table")
+            << QStringLiteral("features = { web_search = true }\n") << QStringLiteral("one line");
+        QTest::newRow("array of tables")
+            << QStringLiteral("[[features]]\nx = 1\n") << QStringLiteral("array of tables");
+        QTest::newRow("flag twice") << QStringLiteral("[features]\ncodex_hooks = true\ncodex_hooks = false\n")
+                                    << QStringLiteral("more than once");
+    }
+    void ambiguousConfigsAreRefused() {
+        QFETCH(QString, input);
+        QFETCH(QString, reason);
+        QString error;
+        QVERIFY(!CodexConfig::updated(input, script, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+
+    void decodingRefusesInvalidUtf8() {
+        QString error;
+        QVERIFY(!CodexConfig::decode(QByteArray("a = \"caf\xe9\"\n"), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(CodexConfig::decode(QByteArray("\xef\xbb\xbf"
+                                                "a = 1"))
+                     .value_or(QString())
+                     .toUtf8(),
+                 QByteArray("\xef\xbb\xbf"
+                            "a = 1"));
+    }
+
+    // Every corpus config with an expected twin becomes exactly that twin, byte for byte.
+    void corpusVariantsKeepTheUsersBytes() {
+        const QString corpus = QFINDTESTDATA("corpus");
+        QVERIFY(!corpus.isEmpty());
+        int checked = 0;
+        QDirIterator it(corpus, {QStringLiteral("*.expected.toml")});
+        while (it.hasNext()) {
+            const QString expectedPath = it.next();
+            QString inputPath = expectedPath;
+            inputPath.replace(QLatin1String(".expected.toml"), QLatin1String(".toml"));
+            QFile input(inputPath);
+            QFile expected(expectedPath);
+            QVERIFY(input.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+            const std::optional<QString> text = CodexConfig::decode(input.readAll());
+            QVERIFY(text);
+            const std::optional<QString> result = CodexConfig::updated(*text, script);
+            QVERIFY2(result, qPrintable(inputPath));
+            QCOMPARE(result->toUtf8(), expected.readAll());
+            ++checked;
+        }
+        QVERIFY(checked >= 4);
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_codexconfig)
+#include "tst_codexconfig.moc"
