@@ -1,0 +1,112 @@
+#include "CameraMirrorService.h"
+
+#include "Brimlark/shell/Logging.h"
+#include "Brimlark/shell/PermissionsCoordinator.h"
+#include "Brimlark/shell/PlatformServices.h"
+#include "platform/UserDefaults.h"
+
+#include <QPointer>
+
+#include <cmath>
+
+const QString CameraMirrorService::placementKey = QStringLiteral("brimlark.mirrorPlacement");
+
+CameraMirrorService::CameraMirrorService(UserDefaults& defaults, Clock* clock, QObject* parent)
+    : QObject(parent), m_defaults(defaults), m_autoStop(clock->createTimer(this)) {
+    connect(m_autoStop, &ClockTimer::timeout, this, [this] {
+        if (m_isActive)
+            stop();
+    });
+    if (const auto stored = defaults.string(placementKey)) {
+        if (const auto placement = placementFromRawValue(*stored))
+            m_placement = *placement;
+    }
+}
+
+CameraMirrorService& CameraMirrorService::shared() {
+    static CameraMirrorService* instance =
+        new CameraMirrorService(*PlatformServices::current().defaults, PlatformServices::current().clock);
+    return *instance;
+}
+
+QString CameraMirrorService::rawValue(Placement placement) {
+    switch (placement) {
+    case Placement::inline_:
+        return QStringLiteral("inline");
+    case Placement::popover:
+        return QStringLiteral("popover");
+    case Placement::detached:
+        return QStringLiteral("detached");
+    }
+    return {};
+}
+
+std::optional<CameraMirrorService::Placement>
+CameraMirrorService::placementFromRawValue(const QString& text) {
+    for (Placement placement : {Placement::inline_, Placement::popover, Placement::detached}) {
+        if (rawValue(placement) == text)
+            return placement;
+    }
+    return std::nullopt;
+}
+
+void CameraMirrorService::setActive(bool active) {
+    m_isActive = active;
+    emit isActiveChanged(active);
+}
+
+void CameraMirrorService::toggle(PermissionsCoordinator& permissions, std::function<void()> done) {
+    auto finish = [done] {
+        if (done)
+            done();
+    };
+    if (m_isActive) {
+        stop();
+        finish();
+        return;
+    }
+    if (permissions.camera() == PermissionsCoordinator::State::granted) {
+        start();
+        scheduleAutoStop(15.0);
+        finish();
+        return;
+    }
+    QPointer<CameraMirrorService> self(this);
+    permissions.requestCamera([self, finish](PermissionsCoordinator::State state) {
+        if (self && state == PermissionsCoordinator::State::granted) {
+            self->start();
+            self->scheduleAutoStop(15.0);
+        }
+        finish();
+    });
+}
+
+void CameraMirrorService::configure() {
+    if (m_configured)
+        return;
+    m_configured = true;
+    // Camera capture is not part of this build: the mirror shows its frame without a picture.
+    m_hasCamera = false;
+    qCCritical(lcServices, "no camera input available");
+}
+
+void CameraMirrorService::start() {
+    configure();
+    setActive(true);
+}
+
+void CameraMirrorService::stop() {
+    m_autoStop->stop();
+    setActive(false);
+}
+
+void CameraMirrorService::scheduleAutoStop(double seconds) {
+    m_autoStop->stop();
+    m_autoStop->start(std::chrono::milliseconds(std::llround(seconds * 1000.0)));
+}
+
+void CameraMirrorService::setPlacement(Placement placement) {
+    m_placement = placement;
+    emit placementChanged(placement);
+    m_defaults.setString(placementKey, rawValue(placement));
+}

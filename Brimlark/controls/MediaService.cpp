@@ -1,0 +1,50 @@
+#include "MediaService.h"
+
+#include "Brimlark/shell/PlatformServices.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+
+QColor artworkTintColor(const QImage& artwork) {
+    if (artwork.isNull())
+        return BrimlarkTheme::warning();
+    const QImage pixel = artwork.convertToFormat(QImage::Format_ARGB32)
+                             .scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (pixel.isNull())
+        return BrimlarkTheme::warning();
+    const QColor average = QColor::fromRgba(pixel.pixel(0, 0)).toHsv();
+    const float hue = std::max(0.0f, average.hueF());
+    const float saturation = std::min(average.hsvSaturationF() * 1.4f, 1.0f);
+    const float brightness = std::max(average.valueF(), 0.55f);
+    return QColor::fromHsvF(hue, saturation, brightness, 1.0f);
+}
+
+MediaService::MediaService(MediaRemoteBridge& bridge, Clock* clock, QObject* parent)
+    : QObject(parent), m_bridge(bridge), m_poller(clock->createTimer(this)) {
+    connect(m_poller, &ClockTimer::timeout, this, [this] {
+        m_poller->start(5s);
+        refresh();
+    });
+    m_poller->start(5s);
+}
+
+MediaService& MediaService::shared() {
+    static MediaRemoteBridge* bridge = new MediaRemoteBridge();
+    static MediaService* instance = new MediaService(*bridge, PlatformServices::current().clock);
+    return *instance;
+}
+
+void MediaService::setNowPlaying(const std::optional<MediaRemoteBridge::NowPlaying>& nowPlaying) {
+    m_nowPlaying = nowPlaying;
+    emit nowPlayingChanged(m_nowPlaying);
+}
+
+void MediaService::refresh() {
+    std::optional<MediaRemoteBridge::NowPlaying> current =
+        m_bridge.query(MediaRemoteBridge::SourceApp::music);
+    if (!current)
+        current = m_bridge.query(MediaRemoteBridge::SourceApp::spotify);
+    setNowPlaying(current);
+}

@@ -1,0 +1,90 @@
+#include "MicMuteService.h"
+
+#include "Brimlark/shell/Logging.h"
+#include "Brimlark/shell/PlatformServices.h"
+#include "ShortcutsRunner.h"
+#include "platform/Permissions.h"
+#include "platform/Workspace.h"
+
+#include <QPointer>
+
+const QStringList MicMuteService::toggleMicNames = {
+    QStringLiteral("Brimlark.ToggleMic"),
+    QStringLiteral("brimlark.togglemic"),
+    QStringLiteral("Brimlark.ToggleMIC"),
+};
+
+MicMuteService::MicMuteService(ShortcutsRunner& runner, Workspace& workspace, Permissions& permissions,
+                               QObject* parent)
+    : QObject(parent), m_runner(runner), m_workspace(workspace), m_permissions(permissions) {}
+
+MicMuteService& MicMuteService::shared() {
+    const PlatformServices& platform = PlatformServices::current();
+    static MicMuteService* instance =
+        new MicMuteService(ShortcutsRunner::shared(), *platform.workspace, *platform.permissions);
+    return *instance;
+}
+
+void MicMuteService::setMode(Mode mode) {
+    m_mode = mode;
+    emit modeChanged(mode);
+}
+
+void MicMuteService::setMuted(bool muted) {
+    m_isMuted = muted;
+    emit isMutedChanged(muted);
+}
+
+void MicMuteService::toggle(std::function<void(bool)> done) {
+    if (m_mode != Mode::shortcut) {
+        toggleAppAudio(std::move(done));
+        return;
+    }
+    QPointer<MicMuteService> self(this);
+    m_runner.runShortcutCandidates(toggleMicNames, std::nullopt, [self, done](int status) {
+        if (!self)
+            return;
+        if (status == 0) {
+            self->setMuted(!self->m_isMuted);
+            if (done)
+                done(true);
+            return;
+        }
+        qCCritical(lcServices, "toggle mic shortcut failed with status %d; falling back to app audio mute",
+                   status);
+        self->setMode(Mode::appAudio);
+        self->m_workspace.openApplication(QStringLiteral("com.apple.shortcuts"));
+        self->toggleAppAudio(done);
+    });
+}
+
+void MicMuteService::toggleAppAudio(std::function<void(bool)> done) {
+    auto finish = [done](bool changed) {
+        if (done)
+            done(changed);
+    };
+    const PermissionStatus status = m_permissions.captureStatus(CaptureDevice::audio);
+    if (status == PermissionStatus::restricted || status == PermissionStatus::denied) {
+        qCCritical(lcServices, "microphone permission denied");
+        finish(false);
+        return;
+    }
+    if (status == PermissionStatus::notDetermined) {
+        QPointer<MicMuteService> self(this);
+        m_permissions.requestCaptureAccess(CaptureDevice::audio, [self, finish](bool granted) {
+            if (self && granted)
+                self->toggleAppAudio(finish);
+            else
+                finish(false);
+        });
+        return;
+    }
+    if (status != PermissionStatus::authorized) {
+        finish(false);
+        return;
+    }
+    // There is no audio input of the program's own to mute yet. Flipping the flag anyway would show
+    // the microphone as muted while it is not, so the state stays as it is.
+    qCCritical(lcServices, "mic engine failed: %s", "no audio input is available to mute");
+    finish(false);
+}

@@ -1,0 +1,189 @@
+#include "TimerService.h"
+
+#include "Brimlark/shell/AppState.h"
+#include "Brimlark/shell/Logging.h"
+#include "Brimlark/shell/PlatformServices.h"
+#include "platform/Notifications.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace std::chrono_literals;
+
+namespace {
+constexpr auto tickInterval = 500ms;
+constexpr auto clearDelay = 2000ms;
+} // namespace
+
+QString formatTimerDuration(double seconds) {
+    const long long rounded = std::llround(seconds);
+    const long long n = std::max(0LL, rounded);
+    const long long hours = n / 3600;
+    const long long minutes = (n % 3600) / 60;
+    const long long secs = n % 60;
+    if (n < 3600)
+        return QString::asprintf("%02lld:%02lld", minutes, secs);
+    return QString::asprintf("%lld:%02lld:%02lld", hours, minutes, secs);
+}
+
+TimerService::TimerService(AppState& appState, Notifications* notifications, Clock* clock, QObject* parent)
+    : QObject(parent), m_appState(appState), m_notifications(notifications), m_clock(clock),
+      m_ticker(clock->createTimer(this)), m_clearTimer(clock->createTimer(this)) {
+    connect(m_ticker, &ClockTimer::timeout, this, &TimerService::tick);
+    connect(m_clearTimer, &ClockTimer::timeout, this, [this] {
+        if (m_active && m_active->id == m_clearFor) {
+            setActive(std::nullopt);
+            m_ticker->stop();
+        }
+    });
+    if (m_notifications) {
+        QPointer<TimerService> self(this);
+        m_notifications->authorizationStatus([self](NotificationAuthorization status) {
+            if (self)
+                self->setNotifyAuthorized(status == NotificationAuthorization::authorized);
+        });
+    }
+}
+
+TimerService& TimerService::shared() {
+    static TimerService* instance = new TimerService(
+        AppState::shared(), PlatformServices::current().notifications, PlatformServices::current().clock);
+    return *instance;
+}
+
+QString TimerService::identifier(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+void TimerService::setActive(const std::optional<TimerInfo>& active) {
+    m_active = active;
+    emit activeChanged(m_active);
+}
+
+void TimerService::setNotifyAuthorized(bool authorized) {
+    m_notifyAuthorized = authorized;
+    emit notifyAuthorizedChanged(authorized);
+}
+
+void TimerService::start(double seconds) {
+    cancel();
+    TimerInfo timer;
+    timer.id = QUuid::createUuid();
+    timer.total = seconds;
+    timer.endsAt = m_clock->now().addMSecs(std::llround(seconds * 1000.0));
+    setActive(timer);
+    const QUuid id = timer.id;
+    QMetaObject::invokeMethod(
+        this, [this, id] { prepareStartNotification(id); }, Qt::QueuedConnection);
+    m_ticker->start(tickInterval);
+}
+
+void TimerService::prepareStartNotification(const QUuid& id) {
+    if (!m_notifications || m_appState.notificationsMuted())
+        return;
+    auto addIfStillRunning = [this, id] {
+        if (m_active && m_active->id == id)
+            addStartNotification(*m_active);
+    };
+    if (!m_notifyAuthorized) {
+        QPointer<TimerService> self(this);
+        requestAuthorization([self, addIfStillRunning](bool) {
+            if (self)
+                addIfStillRunning();
+        });
+        return;
+    }
+    addIfStillRunning();
+}
+
+namespace {
+NotificationContent finishedContent(const TimerInfo& timer) {
+    NotificationContent content;
+    content.title = QStringLiteral("timer finished");
+    content.subtitle = QStringLiteral("brimlark");
+    content.body =
+        QStringLiteral("your ") + formatTimerDuration(timer.total) + QStringLiteral(" timer is up.");
+    content.sound = true;
+    return content;
+}
+} // namespace
+
+void TimerService::addStartNotification(const TimerInfo& timer) {
+    if (!m_notifications || !m_notifyAuthorized || m_appState.notificationsMuted())
+        return;
+    const long long seconds = std::max(1LL, std::llround(timer.total));
+    m_notifications->add(identifier(timer.id), finishedContent(timer), std::chrono::seconds(seconds),
+                         [](const QString& error) {
+                             if (!error.isEmpty())
+                                 qCCritical(lcServices, "notification scheduling failed: %s",
+                                            qUtf8Printable(error));
+                         });
+}
+
+void TimerService::requestAuthorization(std::function<void(bool)> done) {
+    if (!m_notifications) {
+        setNotifyAuthorized(false);
+        if (done)
+            done(false);
+        return;
+    }
+    QPointer<TimerService> self(this);
+    m_notifications->requestAuthorization([self, done](bool granted, const QString& error) {
+        if (!error.isEmpty()) {
+            qCCritical(lcServices, "notification auth failed: %s", qUtf8Printable(error));
+            granted = false;
+        }
+        if (self)
+            self->setNotifyAuthorized(granted);
+        if (done)
+            done(granted);
+    });
+}
+
+void TimerService::tick() {
+    if (!m_active) {
+        m_ticker->stop();
+        return;
+    }
+    const TimerInfo timer = *m_active;
+    const bool ended = m_clock->now().msecsTo(timer.endsAt) <= 0;
+    if (ended && m_firedFor != timer.id) {
+        m_firedFor = timer.id;
+        removeNotifications(timer);
+        if (m_notifications && m_notifyAuthorized && !m_appState.notificationsMuted()) {
+            m_notifications->add(QStringLiteral("fired-") + identifier(timer.id), finishedContent(timer),
+                                 std::nullopt, [](const QString& error) {
+                                     if (!error.isEmpty())
+                                         qCCritical(lcServices, "notification delivery failed: %s",
+                                                    qUtf8Printable(error));
+                                 });
+        }
+        emit ticked();
+    }
+    emit ticked();
+    // The first tick past the end arms the clearing; later ones find it armed for this timer.
+    if (ended && !(m_clearTimer->isActive() && m_clearFor == timer.id)) {
+        m_clearFor = timer.id;
+        m_clearTimer->start(clearDelay);
+    }
+    m_ticker->start(tickInterval);
+}
+
+void TimerService::removeNotifications(const TimerInfo& timer) {
+    if (!m_notifications)
+        return;
+    m_notifications->removePending({identifier(timer.id)});
+    m_notifications->removeDelivered({QStringLiteral("fired-") + identifier(timer.id)});
+}
+
+void TimerService::cancel() {
+    if (m_active)
+        removeNotifications(*m_active);
+    m_firedFor.reset();
+    m_clearTimer->stop();
+    m_ticker->stop();
+    if (m_active)
+        setActive(std::nullopt);
+}

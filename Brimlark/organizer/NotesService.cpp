@@ -1,0 +1,12 @@
+#include "NotesService.h"
+
+#include "Brimlark/shell/Debouncer.h"
+#include "Brimlark/shell/PlatformServices.h"
+
+NotesService::NotesService(Clock* clock, QObject* parent)
+    : QObject(parent), m_debouncer(new Debouncer(0.5, clock, this)) {}
+
+NotesService& NotesService::shared() {
+    static NotesService* instance = new NotesService(PlatformServices::current().clock);
+    return *instance;
+}

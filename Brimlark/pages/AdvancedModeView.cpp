@@ -1,0 +1,114 @@
+#include "AdvancedModeView.h"
+
+#include "AdvancedPage.h"
+#include "Brimlark/shell/InteractionEngine.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/PanelIconButton.h"
+#include "Brimlark/surface/SymbolIcon.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+} // namespace
+
+AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
+    : QWidget(parent), m_inputs(std::move(inputs)) {
+    const auto page = static_cast<AdvancedPage>(currentPage());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 4, 16, 8);
+    layout->setSpacing(8);
+
+    auto* header = new QHBoxLayout();
+    header->setSpacing(8);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(symbolPixmap(AdvancedPages::symbolName(page), BrimlarkTheme::warning(), QSize(16, 16),
+                                 devicePixelRatioF()));
+    header->addWidget(icon);
+    auto* titles = new QVBoxLayout();
+    titles->setSpacing(1);
+    titles->addWidget(plainLabel(QStringLiteral("advanced"), BrimlarkTheme::monoSemibold11(),
+                                 BrimlarkTheme::textSecondary(), this));
+    titles->addWidget(plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoSemibold16(),
+                                 BrimlarkTheme::textPrimary(), this));
+    header->addLayout(titles);
+    header->addStretch(1);
+
+    auto* previous =
+        new PanelIconButton(QStringLiteral("chevron.left"), QStringLiteral("Previous page"), 26, this);
+    auto* next = new PanelIconButton(QStringLiteral("chevron.right"), QStringLiteral("Next page"), 26, this);
+    auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 26, this);
+    connect(previous, &QAbstractButton::clicked, this, [this] {
+        if (m_inputs.interactionEngine)
+            m_inputs.interactionEngine->previousPage(AdvancedPages::pageCount);
+    });
+    connect(next, &QAbstractButton::clicked, this, [this] {
+        if (m_inputs.interactionEngine)
+            m_inputs.interactionEngine->nextPage(AdvancedPages::pageCount);
+    });
+    connect(close, &QAbstractButton::clicked, this, [this] {
+        if (m_inputs.onClose)
+            m_inputs.onClose();
+    });
+    header->setSpacing(2);
+    header->addWidget(previous);
+    header->addWidget(next);
+    header->addWidget(close);
+    layout->addLayout(header);
+
+    auto* divider = new QWidget(this);
+    divider->setFixedHeight(1);
+    divider->setAutoFillBackground(true);
+    QPalette dividerPalette = divider->palette();
+    dividerPalette.setColor(QPalette::Window, BrimlarkTheme::mutedFill());
+    divider->setPalette(dividerPalette);
+    layout->addWidget(divider);
+
+    auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
+                                   BrimlarkTheme::textTertiary(), this);
+    placeholder->setAlignment(Qt::AlignCenter);
+    layout->addWidget(placeholder, 1);
+    // Room for the page dots painted below.
+    layout->addSpacing(13);
+}
+
+int AdvancedModeView::currentPage() const {
+    return std::clamp(m_inputs.page, 0, AdvancedPages::pageCount - 1);
+}
+
+QRectF AdvancedModeView::dotsRect() const {
+    const double width = 16 + (AdvancedPages::pageCount - 1) * (5 + 8);
+    return QRectF((this->width() - width) / 2.0, height() - 8 - 5 - 4, width, 5);
+}
+
+void AdvancedModeView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    double x = dotsRect().left();
+    const double y = dotsRect().top();
+    for (int i = 0; i < AdvancedPages::pageCount; ++i) {
+        const bool active = i == m_inputs.page;
+        const double width = active ? 16 : 5;
+        QColor color = active ? BrimlarkTheme::warning() : BrimlarkTheme::textTertiary();
+        if (!active)
+            color.setAlphaF(0.5f);
+        painter.setBrush(color);
+        painter.drawRoundedRect(QRectF(x, y, width, 5), 2.5, 2.5);
+        x += width + 8;
+    }
+}

@@ -1,0 +1,135 @@
+#include "SettingsScene.h"
+
+#include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shell/EnumText.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/PanelIconButton.h"
+#include "SettingsSidebarRow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+constexpr double cardPadding = 10;
+constexpr double cornerRadius = 32;
+
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+} // namespace
+
+SettingsScene::SettingsScene(AppCoordinator& coordinator, SettingsTab selection, QWidget* parent)
+    : QWidget(parent), m_coordinator(&coordinator), m_selection(selection) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFixedSize(sceneWidth, sceneHeight);
+
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(cardPadding, cardPadding, cardPadding, cardPadding);
+    outer->setSpacing(0);
+
+    auto* sidebar = new QWidget(this);
+    sidebar->setFixedWidth(228);
+    auto* rows = new QVBoxLayout(sidebar);
+    rows->setContentsMargins(22, 32, 10, 16);
+    rows->setSpacing(2);
+    for (SettingsTab tab : allCases<SettingsTab>()) {
+        auto* row = new SettingsSidebarRow(tab, sidebar);
+        connect(row, &QAbstractButton::clicked, this, [this, tab] { setSelection(tab); });
+        rows->addWidget(row);
+        m_rows.append(row);
+    }
+    rows->addStretch(1);
+    outer->addWidget(sidebar);
+
+    auto* divider = new QWidget(this);
+    divider->setFixedWidth(1);
+    divider->setAutoFillBackground(true);
+    QPalette dividerPalette = divider->palette();
+    dividerPalette.setColor(QPalette::Window, BrimlarkTheme::stroke());
+    divider->setPalette(dividerPalette);
+    outer->addWidget(divider);
+
+    auto* detail = new QVBoxLayout();
+    detail->setSpacing(0);
+    // Keeps the scroll bar clear of the card's rounded corners.
+    detail->setContentsMargins(0, 0, 14, 28);
+    auto* header = new QHBoxLayout();
+    header->setContentsMargins(54, 46, 54, 16);
+    header->setSpacing(16);
+    m_title =
+        plainLabel(QString(), BrimlarkTheme::monoFont(24, QFont::Bold), BrimlarkTheme::textPrimary(), this);
+    header->addWidget(m_title);
+    header->addStretch(1);
+    auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 34, this);
+    close->setSymbolColor(BrimlarkTheme::textPrimary());
+    connect(close, &QAbstractButton::clicked, this, [this] {
+        // Only hidden: the window and the chosen page stay for the next opening.
+        if (m_coordinator && m_coordinator->settingsWindow())
+            m_coordinator->settingsWindow()->hide();
+    });
+    header->addWidget(close);
+    detail->addLayout(header);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The card shows through the scrolling area.
+    QPalette clear = m_scroll->palette();
+    clear.setColor(QPalette::Window, Qt::transparent);
+    clear.setColor(QPalette::Base, Qt::transparent);
+    m_scroll->setPalette(clear);
+    m_scroll->setAutoFillBackground(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 6px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 40); border-radius: 3px;"
+        " min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    detail->addWidget(m_scroll, 1);
+    outer->addLayout(detail, 1);
+
+    setSelection(m_selection);
+}
+
+void SettingsScene::setSelection(SettingsTab tab) {
+    m_selection = tab;
+    for (SettingsSidebarRow* row : std::as_const(m_rows))
+        row->setSelected(row->tab() == tab);
+    m_title->setText(SettingsTabs::title(tab));
+    showPage();
+}
+
+void SettingsScene::showPage() {
+    auto* page = new QWidget();
+    page->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(54, 10, 60, 42);
+    layout->setSpacing(24);
+    layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
+                                 BrimlarkTheme::textTertiary(), page));
+    layout->addStretch(1);
+    m_scroll->setWidget(page);
+}
+
+void SettingsScene::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF card =
+        QRectF(rect()).adjusted(cardPadding + 0.5, cardPadding + 0.5, -cardPadding - 0.5, -cardPadding - 0.5);
+    painter.setBrush(BrimlarkTheme::notchBlack());
+    painter.setPen(QPen(BrimlarkTheme::strokeStrong(), 1));
+    painter.drawRoundedRect(card, cornerRadius, cornerRadius);
+}

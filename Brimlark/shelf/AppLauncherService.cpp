@@ -1,0 +1,36 @@
+#include "AppLauncherService.h"
+
+#include "Brimlark/shell/Logging.h"
+#include "Brimlark/shell/PlatformServices.h"
+#include "platform/Workspace.h"
+
+AppLauncherService::AppLauncherService(Workspace& workspace, QObject* parent)
+    : QObject(parent), m_workspace(workspace) {}
+
+AppLauncherService& AppLauncherService::shared() {
+    static AppLauncherService* instance = new AppLauncherService(*PlatformServices::current().workspace);
+    return *instance;
+}
+
+void AppLauncherService::setBatch(const QStringList& batch) {
+    m_batch = batch;
+    emit batchChanged();
+}
+
+void AppLauncherService::launchAll(std::function<void()> done) {
+    m_isLaunching = true;
+    emit isLaunchingChanged(true);
+    QList<LaunchResult> results;
+    for (const QString& id : std::as_const(m_batch)) {
+        const bool launched = m_workspace.openApplication(id);
+        if (!launched)
+            qCCritical(lcServices, "app launch failed: %s", qUtf8Printable(id));
+        results.append({id, launched});
+    }
+    m_lastResults = results;
+    emit lastResultsChanged();
+    m_isLaunching = false;
+    emit isLaunchingChanged(false);
+    if (done)
+        done();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class Workspace;
+
+// The user's batch of applications that open together.
+class AppLauncherService : public QObject {
+    Q_OBJECT
+public:
+    // What happened to one application of the batch at the last launch.
+    struct LaunchResult {
+        QString applicationId;
+        bool launched = false;
+    };
+
+    explicit AppLauncherService(Workspace& workspace, QObject* parent = nullptr);
+
+    // The process-wide service, created on first use.
+    static AppLauncherService& shared();
+
+    // The applications of the batch, by desktop id.
+    const QStringList& batch() const { return m_batch; }
+    void setBatch(const QStringList& batch);
+    bool isLaunching() const { return m_isLaunching; }
+    const QList<LaunchResult>& lastResults() const { return m_lastResults; }
+
+    // Opens every application of the batch and records each outcome; `done` (optional) follows.
+    void launchAll(std::function<void()> done = {});
+
+signals:
+    void batchChanged();
+    void isLaunchingChanged(bool launching);
+    void lastResultsChanged();
+
+private:
+    Workspace& m_workspace;
+    QStringList m_batch;
+    bool m_isLaunching = false;
+    QList<LaunchResult> m_lastResults;
+};

@@ -1,0 +1,461 @@
+#include "AppCoordinator.h"
+
+#include "AppState.h"
+#include "Brimlark/controls/CameraMirrorService.h"
+#include "Brimlark/controls/FocusService.h"
+#include "Brimlark/controls/MediaService.h"
+#include "Brimlark/controls/MicMuteService.h"
+#include "Brimlark/controls/MirrorWindowManager.h"
+#include "Brimlark/controls/TimerService.h"
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/NotesService.h"
+#include "Brimlark/organizer/RemindersService.h"
+#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/settings/SettingsScene.h"
+#include "Brimlark/shelf/AppLauncherService.h"
+#include "Brimlark/shelf/FileShelfService.h"
+#include "EnumText.h"
+#include "GestureManager.h"
+#include "Logging.h"
+#include "NotchWindowManager.h"
+#include "PermissionsCoordinator.h"
+#include "PlatformServices.h"
+#include "SettingsOverlayWindow.h"
+#include "platform/Screens.h"
+#include "platform/Workspace.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QVBoxLayout>
+
+const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
+const QString AppCoordinator::onboardingWindowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
+const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
+
+AppCoordinator::Services AppCoordinator::Services::shared() {
+    Services services;
+    services.appState = &AppState::shared();
+    services.quickActions = &QuickActionsStore::shared();
+    services.notes = &NotesService::shared();
+    services.apps = &AppLauncherService::shared();
+    services.timer = &TimerService::shared();
+    services.permissions = &PermissionsCoordinator::shared();
+    services.media = &MediaService::shared();
+    services.mic = &MicMuteService::shared();
+    services.focus = &FocusService::shared();
+    services.mirror = &CameraMirrorService::shared();
+    services.fileShelf = &FileShelfService::shared();
+    return services;
+}
+
+AppCoordinator::Platform AppCoordinator::Platform::shared() {
+    const PlatformServices& installed = PlatformServices::current();
+    Platform platform;
+    platform.defaults = installed.defaults;
+    platform.clock = installed.clock;
+    platform.screens = installed.screens;
+    platform.globalInput = installed.globalInput;
+    platform.accessibility = installed.accessibility;
+    platform.workspace = installed.workspace;
+    return platform;
+}
+
+AppCoordinator::AppCoordinator() : AppCoordinator(Services::shared(), Platform::shared()) {}
+
+AppCoordinator::AppCoordinator(Services services, Platform platform, QObject* parent)
+    : QObject(parent), m_services(services), m_platform(std::move(platform)),
+      m_interactionEngine(new InteractionEngine(*m_services.appState, m_platform.clock, this)) {}
+
+AppCoordinator::~AppCoordinator() {
+    stop();
+    delete m_settingsWindow.data();
+    delete m_onboardingWindow.data();
+}
+
+CalendarService& AppCoordinator::calendar() {
+    if (!m_calendar)
+        m_calendar = new CalendarService(*m_services.permissions, this);
+    return *m_calendar;
+}
+
+RemindersService& AppCoordinator::reminders() {
+    if (!m_reminders)
+        m_reminders = new RemindersService(*m_services.permissions, this);
+    return *m_reminders;
+}
+
+NotchWindowManager* AppCoordinator::notchWindowManager() const {
+    return m_notchWindowManager;
+}
+
+GestureManager* AppCoordinator::gestureManager() const {
+    return m_gestureManager;
+}
+
+MirrorWindowManager* AppCoordinator::mirrorWindows() const {
+    return m_mirrorWindows;
+}
+
+QWidget* AppCoordinator::onboardingWindow() const {
+    return m_onboardingWindow;
+}
+
+QWidget* AppCoordinator::settingsWindow() const {
+    return m_settingsWindow;
+}
+
+void AppCoordinator::mediaCommand(TransportCommand command) {
+    MediaService& media = *m_services.media;
+    std::optional<MediaRemoteBridge::SourceApp> source;
+    if (media.nowPlaying())
+        source = media.nowPlaying()->source;
+    (media.bridge().*command)(source);
+    media.refresh();
+}
+
+std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command) {
+    QPointer<AppCoordinator> self(this);
+    return [self, command] {
+        if (self)
+            self->mediaCommand(command);
+    };
+}
+
+void AppCoordinator::start() {
+    calendar();
+    reminders();
+    qCDebug(lcApp, "start: calendar and reminders ready");
+
+    QPointer<AppCoordinator> self(this);
+    NotchRootView::Inputs inputs;
+    inputs.interactionEngine = m_interactionEngine;
+    inputs.quickActionsStore = m_services.quickActions;
+    inputs.appState = m_services.appState;
+    inputs.notes = m_services.notes;
+    inputs.apps = m_services.apps;
+    inputs.timer = m_services.timer;
+    inputs.calendar = m_calendar;
+    inputs.reminders = m_reminders;
+    inputs.permissions = m_services.permissions;
+    inputs.media = m_services.media;
+    inputs.mirror = m_services.mirror;
+    inputs.fileShelf = m_services.fileShelf;
+    // The compact live status and the glow are handed in here (hasCompactStatus,
+    // makeCompactStatusView, makeHaloView) once their store and controller exist; until then the
+    // closed panel keeps the notch's size and shows no status.
+    inputs.onQuickAction = [self](QuickAction::Kind kind) {
+        if (self)
+            self->handleQuickAction(kind);
+    };
+    inputs.onOpenSettings = [self] {
+        if (self)
+            self->openSettings();
+    };
+    inputs.onMediaPlayPause = weakMediaCommand(&MediaRemoteBridge::playPause);
+    inputs.onMediaNext = weakMediaCommand(&MediaRemoteBridge::nextTrack);
+    inputs.onMediaPrev = weakMediaCommand(&MediaRemoteBridge::previousTrack);
+    m_notchWindowManager = new NotchWindowManager(std::move(inputs), *m_platform.screens,
+                                                  *m_platform.globalInput, *m_platform.accessibility, this);
+    m_notchWindowManager->setup();
+    qCDebug(lcApp, "start: notch panel set up");
+
+    KeyboardShortcutManager::FeatureHandlers handlers;
+    handlers.playPause = weakMediaCommand(&MediaRemoteBridge::playPause);
+    handlers.nextTrack = weakMediaCommand(&MediaRemoteBridge::nextTrack);
+    handlers.prevTrack = weakMediaCommand(&MediaRemoteBridge::previousTrack);
+    handlers.muteMic = [self] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self] {
+                if (self)
+                    self->mic().toggle();
+            },
+            Qt::QueuedConnection);
+    };
+    handlers.cycleFocus = [self] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self] {
+                if (self)
+                    self->focus().cycleFocus();
+            },
+            Qt::QueuedConnection);
+    };
+    handlers.toggleDND = [self] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self] {
+                if (self)
+                    self->toggleDND();
+            },
+            Qt::QueuedConnection);
+    };
+    handlers.startTimer = [self](double seconds) {
+        if (self)
+            self->timer().start(seconds);
+    };
+    handlers.openNotes = [self] {
+        if (!self)
+            return;
+        self->interactionEngine().setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+        self->interactionEngine().setMode(InteractionEngine::Mode::advanced(0));
+    };
+    handlers.openMirror = [self] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self] {
+                if (self)
+                    self->mirror().toggle(self->permissions());
+            },
+            Qt::QueuedConnection);
+    };
+    handlers.launchAppBatch = [self] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self] {
+                if (self)
+                    self->apps().launchAll();
+            },
+            Qt::QueuedConnection);
+    };
+    m_keyboardShortcutManager = new KeyboardShortcutManager(
+        *m_interactionEngine, *m_services.appState, std::move(handlers), m_platform.registerShortcut, this);
+    m_keyboardShortcutManager->start();
+    qCDebug(lcApp, "start: shortcuts started");
+
+    m_gestureManager = new GestureManager(
+        *m_interactionEngine, weakMediaCommand(&MediaRemoteBridge::previousTrack),
+        weakMediaCommand(&MediaRemoteBridge::nextTrack), [] { return 6; }, *m_platform.screens,
+        m_platform.clock, this);
+    if (m_notchWindowManager->panel())
+        m_gestureManager->setObservedWindow(m_notchWindowManager->panel());
+    m_gestureManager->installMonitors(m_platform.globalInput);
+    qCDebug(lcApp, "start: gestures installed");
+
+    m_mirrorWindows = new MirrorWindowManager(*m_services.mirror, *m_platform.screens, this);
+    m_mirrorWindows->start();
+    qCDebug(lcApp, "start: mirror windows started");
+
+    subscribeActiveKinds();
+    qCDebug(lcApp, "start: observers subscribed");
+
+    m_services.media->refresh();
+    qCDebug(lcApp, "start: media refreshed");
+
+    startHookServices();
+    bindGlow();
+
+    qCInfo(lcApp, "Brimlark bootstrapped");
+}
+
+void AppCoordinator::subscribeActiveKinds() {
+    using Kind = QuickAction::Kind;
+    QuickActionsStore* store = m_services.quickActions;
+    auto follow = [store](Kind kind, bool on) {
+        if (on)
+            store->insertActiveKind(kind);
+        else
+            store->removeActiveKind(kind);
+    };
+
+    // Each subscription replaces an earlier one and gets the current value at once.
+    disconnect(m_muteSyncCancellable);
+    m_muteSyncCancellable = connect(m_services.mic, &MicMuteService::isMutedChanged, this,
+                                    [follow](bool muted) { follow(Kind::muteMic, muted); });
+    follow(Kind::muteMic, m_services.mic->isMuted());
+
+    disconnect(m_notificationsSyncCancellable);
+    m_notificationsSyncCancellable = connect(m_services.appState, &AppState::notificationsMutedChanged, this,
+                                             [follow](bool muted) { follow(Kind::dnd, muted); });
+    follow(Kind::dnd, m_services.appState->notificationsMuted());
+
+    disconnect(m_timerSyncCancellable);
+    m_timerSyncCancellable = connect(
+        m_services.timer, &TimerService::activeChanged, this,
+        [follow](const std::optional<TimerInfo>& active) { follow(Kind::timer, active.has_value()); });
+    follow(Kind::timer, m_services.timer->active().has_value());
+
+    disconnect(m_mirrorSyncCancellable);
+    m_mirrorSyncCancellable = connect(m_services.mirror, &CameraMirrorService::isActiveChanged, this,
+                                      [follow](bool active) { follow(Kind::mirror, active); });
+    follow(Kind::mirror, m_services.mirror->isActive());
+
+    disconnect(m_timerFocusCancellable);
+    m_lastFocusTimerId.reset();
+    auto focusOnNewTimer = [this](const std::optional<TimerInfo>& active) {
+        if (!active || m_lastFocusTimerId == active->id)
+            return;
+        m_lastFocusTimerId = active->id;
+        if (!m_services.appState->autoCycleFocusOnTimerStart())
+            return;
+        QPointer<AppCoordinator> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                if (self)
+                    self->focus().cycleFocus();
+            },
+            Qt::QueuedConnection);
+    };
+    m_timerFocusCancellable = connect(m_services.timer, &TimerService::activeChanged, this, focusOnNewTimer);
+    focusOnNewTimer(m_services.timer->active());
+}
+
+void AppCoordinator::stop() {
+    if (m_notchWindowManager)
+        m_notchWindowManager->teardown();
+    if (m_gestureManager)
+        m_gestureManager->stop();
+    if (m_mirrorWindows)
+        m_mirrorWindows->stop();
+    closeOnboarding();
+    if (m_settingsWindow)
+        m_settingsWindow->close();
+
+    delete m_notchWindowManager.data();
+    delete m_gestureManager.data();
+    delete m_mirrorWindows.data();
+    delete m_onboardingWindow.data();
+    delete m_settingsWindow.data();
+    delete m_keyboardShortcutManager.data();
+    disconnect(m_muteSyncCancellable);
+    disconnect(m_notificationsSyncCancellable);
+    disconnect(m_timerSyncCancellable);
+    disconnect(m_mirrorSyncCancellable);
+    disconnect(m_timerFocusCancellable);
+
+    m_services.mirror->stop();
+    stopGlow();
+}
+
+void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {
+    using Kind = QuickAction::Kind;
+    switch (kind) {
+    case Kind::muteMic:
+        QMetaObject::invokeMethod(
+            this, [this] { mic().toggle(); }, Qt::QueuedConnection);
+        break;
+    case Kind::dnd:
+        m_services.appState->setNotificationsMuted(!m_services.appState->notificationsMuted());
+        break;
+    case Kind::timer:
+        if (!m_services.timer->active())
+            m_services.timer->start(900);
+        else
+            m_services.timer->cancel();
+        break;
+    case Kind::mirror:
+        QMetaObject::invokeMethod(
+            this, [this] { mirror().toggle(permissions()); }, Qt::QueuedConnection);
+        break;
+    case Kind::appLauncher:
+        QMetaObject::invokeMethod(
+            this, [this] { apps().launchAll(); }, Qt::QueuedConnection);
+        break;
+    case Kind::calculator:
+    case Kind::googleSearch:
+    case Kind::focus:
+        break;
+    }
+    qCDebug(lcApp, "quick action %s handled", qUtf8Printable(rawValue(kind)));
+}
+
+void AppCoordinator::toggleDND(std::function<void()> done) {
+    QPointer<AppCoordinator> self(this);
+    m_services.focus->toggleDND([self, done](bool ok) {
+        if (self) {
+            QuickActionsStore& store = self->quickActions();
+            if (ok) {
+                if (store.isActive(QuickAction::Kind::dnd))
+                    store.removeActiveKind(QuickAction::Kind::dnd);
+                else
+                    store.insertActiveKind(QuickAction::Kind::dnd);
+            } else {
+                store.removeActiveKind(QuickAction::Kind::dnd);
+                // The name the user is expected to give the shortcut they create.
+                self->m_platform.workspace->setClipboardText(toggleDNDShortcutName);
+                self->m_platform.workspace->openApplication(QStringLiteral("com.apple.shortcuts"));
+                qCCritical(lcServices, "toggle dnd shortcut failed");
+            }
+        }
+        if (done)
+            done();
+    });
+}
+
+QWidget* AppCoordinator::openSettings() {
+    QWidget* window = m_settingsWindow ? m_settingsWindow.data() : makeSettingsWindow();
+    window->setObjectName(settingsWindowIdentifier);
+    window->setWindowTitle(QString());
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+QWidget* AppCoordinator::makeSettingsWindow() {
+    auto* window =
+        new SettingsOverlayWindow(QRect(0, 0, SettingsScene::sceneWidth, SettingsScene::sceneHeight));
+    window->setObjectName(settingsWindowIdentifier);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new SettingsScene(*this, SettingsTab::general, window));
+    if (const auto screen = m_platform.screens->mainScreen())
+        window->move(screen->frame.center() - window->rect().center());
+    m_settingsWindow = window;
+    return window;
+}
+
+void AppCoordinator::showOnboarding() {
+    if (m_onboardingWindow) {
+        m_onboardingWindow->show();
+        m_onboardingWindow->raise();
+        m_onboardingWindow->activateWindow();
+        return;
+    }
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(onboardingWindowIdentifier);
+    window->setWindowTitle(QString());
+    window->resize(580, 540);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QPointer<AppCoordinator> self(this);
+    layout->addWidget(new OnboardingView(
+        *m_services.permissions, *m_services.appState, *m_platform.defaults,
+        [self] {
+            if (self)
+                self->closeOnboarding();
+        },
+        4, window));
+    if (const auto screen = m_platform.screens->mainScreen())
+        window->move(screen->frame.center() - window->rect().center());
+    // Closing it from the window manager drops it like its own close action does.
+    window->installEventFilter(this);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_onboardingWindow = window;
+}
+
+void AppCoordinator::closeOnboarding() {
+    QWidget* window = m_onboardingWindow;
+    if (!window)
+        return;
+    m_onboardingWindow.clear();
+    window->removeEventFilter(this);
+    window->hide();
+    window->deleteLater();
+}
+
+bool AppCoordinator::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close && watched == m_onboardingWindow.data())
+        closeOnboarding();
+    return QObject::eventFilter(watched, event);
+}
+
+void AppCoordinator::startHookServices() {}
+
+void AppCoordinator::bindGlow() {}
+
+void AppCoordinator::stopGlow() {}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "Brimlark/controls/MediaRemoteBridge.h"
+#include "Brimlark/pages/QuickAction.h"
+#include "Brimlark/shortcuts/KeyboardShortcutManager.h"
+#include "InteractionEngine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Accessibility;
+class AppLauncherService;
+class AppState;
+class CalendarService;
+class CameraMirrorService;
+class Clock;
+class FileShelfService;
+class FocusService;
+class GestureManager;
+class GlobalInput;
+class MediaService;
+class MicMuteService;
+class MirrorWindowManager;
+class NotchWindowManager;
+class NotesService;
+class PermissionsCoordinator;
+class QuickActionsStore;
+class RemindersService;
+class Screens;
+class TimerService;
+class UserDefaults;
+class Workspace;
+class QWidget;
+
+// The one owner of every service and window manager. The application delegate creates it at
+// process start, starts it once launching has finished and stops it at termination. It runs the
+// panel's quick actions, toggles Do Not Disturb through the user's shortcut, and builds the
+// settings and onboarding windows.
+class AppCoordinator : public QObject {
+    Q_OBJECT
+public:
+    // The shared services the coordinator holds.
+    struct Services {
+        AppState* appState = nullptr;
+        QuickActionsStore* quickActions = nullptr;
+        NotesService* notes = nullptr;
+        AppLauncherService* apps = nullptr;
+        TimerService* timer = nullptr;
+        PermissionsCoordinator* permissions = nullptr;
+        MediaService* media = nullptr;
+        MicMuteService* mic = nullptr;
+        FocusService* focus = nullptr;
+        CameraMirrorService* mirror = nullptr;
+        FileShelfService* fileShelf = nullptr;
+
+        // The process-wide instances, taken in this order.
+        static Services shared();
+    };
+
+    // The desktop objects the coordinator and its managers use.
+    struct Platform {
+        UserDefaults* defaults = nullptr;
+        Clock* clock = nullptr;
+        Screens* screens = nullptr;
+        GlobalInput* globalInput = nullptr;
+        Accessibility* accessibility = nullptr;
+        Workspace* workspace = nullptr;
+        // The desktop's hot-key registry; without one the global shortcuts are not registered.
+        KeyboardShortcutManager::KeyDownRegistrar registerShortcut;
+
+        static Platform shared();
+    };
+
+    static const QString settingsWindowIdentifier;
+    static const QString onboardingWindowIdentifier;
+    static const QString toggleDNDShortcutName;
+
+    // Takes the shared services and the installed platform objects.
+    AppCoordinator();
+    AppCoordinator(Services services, Platform platform, QObject* parent = nullptr);
+    ~AppCoordinator() override;
+
+    InteractionEngine& interactionEngine() { return *m_interactionEngine; }
+    AppState& appState() const { return *m_services.appState; }
+    QuickActionsStore& quickActions() const { return *m_services.quickActions; }
+    NotesService& notes() const { return *m_services.notes; }
+    AppLauncherService& apps() const { return *m_services.apps; }
+    TimerService& timer() const { return *m_services.timer; }
+    PermissionsCoordinator& permissions() const { return *m_services.permissions; }
+    MediaService& media() const { return *m_services.media; }
+    MicMuteService& mic() const { return *m_services.mic; }
+    FocusService& focus() const { return *m_services.focus; }
+    CameraMirrorService& mirror() const { return *m_services.mirror; }
+    FileShelfService& fileShelf() const { return *m_services.fileShelf; }
+    UserDefaults& defaults() const { return *m_platform.defaults; }
+    const Platform& platform() const { return m_platform; }
+    // Created on first use, with the permissions coordinator.
+    CalendarService& calendar();
+    RemindersService& reminders();
+
+    NotchWindowManager* notchWindowManager() const;
+    KeyboardShortcutManager* keyboardShortcutManager() const { return m_keyboardShortcutManager; }
+    GestureManager* gestureManager() const;
+    MirrorWindowManager* mirrorWindows() const;
+    QWidget* onboardingWindow() const;
+    QWidget* settingsWindow() const;
+
+    // Brings up the panel, the shortcuts, the mirror windows and the observers; called once.
+    void start();
+    // Tears down what start() built; the shared services stay. A second call does nothing more.
+    void stop();
+
+    // Runs one quick action of the panel.
+    void handleQuickAction(QuickAction::Kind kind);
+    // Brings the settings window to the front, building it on first use.
+    QWidget* openSettings();
+    // Builds the settings window and keeps it.
+    QWidget* makeSettingsWindow();
+    // Shows the onboarding window, building it when none exists.
+    void showOnboarding();
+    // Runs the user's Do Not Disturb shortcut; on failure puts its name on the clipboard and opens
+    // the shortcuts application. `done` (optional) runs at the end.
+    void toggleDND(std::function<void()> done = {});
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using TransportCommand = void (MediaRemoteBridge::*)(std::optional<MediaRemoteBridge::SourceApp>);
+    void mediaCommand(TransportCommand command);
+    std::function<void()> weakMediaCommand(TransportCommand command);
+    void subscribeActiveKinds();
+    void closeOnboarding();
+
+    // Seams for the subsystems that join later. Each does nothing yet and claims nothing.
+    // Hook events: refresh the hook status, start the listener, watch the inbox file, then ask for
+    // notification permission, in that order.
+    void startHookServices();
+    // The glow: bind it to media, hook events, the mode and its setting, then run its phase loop.
+    void bindGlow();
+    void stopGlow();
+
+    Services m_services;
+    Platform m_platform;
+    InteractionEngine* m_interactionEngine;
+    CalendarService* m_calendar = nullptr;
+    RemindersService* m_reminders = nullptr;
+
+    QPointer<NotchWindowManager> m_notchWindowManager;
+    QPointer<KeyboardShortcutManager> m_keyboardShortcutManager;
+    QPointer<GestureManager> m_gestureManager;
+    QPointer<MirrorWindowManager> m_mirrorWindows;
+    QPointer<QWidget> m_onboardingWindow;
+    QPointer<QWidget> m_settingsWindow;
+
+    QMetaObject::Connection m_muteSyncCancellable;
+    QMetaObject::Connection m_notificationsSyncCancellable;
+    QMetaObject::Connection m_timerSyncCancellable;
+    QMetaObject::Connection m_mirrorSyncCancellable;
+    QMetaObject::Connection m_timerFocusCancellable;
+    std::optional<QUuid> m_lastFocusTimerId;
+};

@@ -1,0 +1,39 @@
+#include "BrimlarkApp.h"
+
+#include "AppCoordinator.h"
+#include "BrimlarkAppDelegate.h"
+#include "Logging.h"
+#include "MenuBarLabel.h"
+#include "MenuBarMenuView.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QSystemTrayIcon>
+
+BrimlarkApp::BrimlarkApp(std::unique_ptr<BrimlarkAppDelegate> appDelegate, QObject* parent)
+    : QObject(parent),
+      m_appDelegate(appDelegate ? std::move(appDelegate) : std::make_unique<BrimlarkAppDelegate>()),
+      m_menu(std::make_unique<MenuBarMenuView>(m_appDelegate->coordinator())),
+      m_trayIcon(new QSystemTrayIcon(this)), m_label(new MenuBarLabel(*m_trayIcon, this)) {
+    m_trayIcon->setToolTip(QStringLiteral("Brimlark"));
+    m_trayIcon->setContextMenu(m_menu.get());
+    // The item is a pull-down menu: a plain click opens it too.
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_menu->popup(QCursor::pos());
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this,
+            [this] { m_appDelegate->applicationWillTerminate(); });
+}
+
+BrimlarkApp::~BrimlarkApp() {
+    m_trayIcon->setContextMenu(nullptr);
+}
+
+void BrimlarkApp::launch(const QStringList& arguments) {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_trayIcon->show();
+    else
+        qCInfo(lcApp, "no system tray on this desktop; running without the tray menu");
+    m_appDelegate->applicationDidFinishLaunching(arguments);
+}

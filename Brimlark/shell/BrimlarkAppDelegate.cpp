@@ -1,0 +1,36 @@
+#include "BrimlarkAppDelegate.h"
+
+#include "AppCoordinator.h"
+#include "Brimlark/settings/OnboardingView.h"
+#include "platform/UserDefaults.h"
+
+#include <QGuiApplication>
+
+const QString BrimlarkAppDelegate::showOnboardingArgument =
+    QStringLiteral("-brimlark-ui-test-show-onboarding");
+
+namespace {
+bool needsOnboarding(UserDefaults& defaults, const QStringList& arguments) {
+    if (arguments.contains(BrimlarkAppDelegate::showOnboardingArgument))
+        defaults.setBool(OnboardingView::onboardedKey, false);
+    return !defaults.boolValue(OnboardingView::onboardedKey);
+}
+} // namespace
+
+BrimlarkAppDelegate::BrimlarkAppDelegate(std::unique_ptr<AppCoordinator> coordinator, QObject* parent)
+    : QObject(parent),
+      m_coordinator(coordinator ? std::move(coordinator) : std::make_unique<AppCoordinator>()) {}
+
+BrimlarkAppDelegate::~BrimlarkAppDelegate() = default;
+
+void BrimlarkAppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
+    // An accessory: the program lives in the tray, so closing its last window must not end it.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    m_coordinator->start();
+    if (needsOnboarding(m_coordinator->defaults(), arguments))
+        m_coordinator->showOnboarding();
+}
+
+void BrimlarkAppDelegate::applicationWillTerminate() {
+    m_coordinator->stop();
+}

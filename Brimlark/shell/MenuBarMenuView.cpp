@@ -1,0 +1,42 @@
+#include "MenuBarMenuView.h"
+
+#include "AppCoordinator.h"
+#include "AppState.h"
+
+#include <QCoreApplication>
+
+MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
+    : QMenu(parent), m_coordinator(coordinator) {
+    using Mode = InteractionEngine::Mode;
+
+    m_openAdvanced = addAction(QStringLiteral("Open Advanced"));
+    m_openAdvanced->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    connect(m_openAdvanced, &QAction::triggered, this, [this] {
+        InteractionEngine& engine = m_coordinator.interactionEngine();
+        engine.setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+        engine.setMode(Mode::advanced(m_coordinator.appState().lastAdvancedPage()));
+    });
+
+    m_openBasic = addAction(QStringLiteral("Open Basic"));
+    m_openBasic->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
+    connect(m_openBasic, &QAction::triggered, this,
+            [this] { m_coordinator.interactionEngine().setMode(Mode::basic()); });
+
+    m_hideNotch = addAction(QStringLiteral("Hide notch"));
+    connect(m_hideNotch, &QAction::triggered, this, [this] {
+        InteractionEngine& engine = m_coordinator.interactionEngine();
+        engine.setLastOpenTrigger(std::nullopt);
+        engine.setSuppressHoverActivationUntilExit(false);
+        engine.setMode(Mode::hidden());
+    });
+
+    addSeparator();
+    m_settings = addAction(QStringLiteral("Settings…"));
+    m_settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(m_settings, &QAction::triggered, this, [this] { m_coordinator.openSettings(); });
+
+    addSeparator();
+    m_quit = addAction(QStringLiteral("Quit Brimlark"));
+    m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(m_quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+}

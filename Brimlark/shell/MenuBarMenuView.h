@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMenu>
+
+class AppCoordinator;
+class QAction;
+
+// The tray icon's menu: "Open Advanced", "Open Basic", "Hide notch", "Settings…" and
+// "Quit Brimlark", with Ctrl standing in for Command and Alt for Option.
+class MenuBarMenuView : public QMenu {
+    Q_OBJECT
+public:
+    explicit MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent = nullptr);
+
+    QAction* openAdvancedAction() const { return m_openAdvanced; }
+    QAction* openBasicAction() const { return m_openBasic; }
+    QAction* hideNotchAction() const { return m_hideNotch; }
+    QAction* settingsAction() const { return m_settings; }
+    QAction* quitAction() const { return m_quit; }
+
+private:
+    AppCoordinator& m_coordinator;
+    QAction* m_openAdvanced;
+    QAction* m_openBasic;
+    QAction* m_hideNotch;
+    QAction* m_settings;
+    QAction* m_quit;
+};

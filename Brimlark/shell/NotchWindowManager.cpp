@@ -1,0 +1,283 @@
+#include "NotchWindowManager.h"
+
+#include "AppState.h"
+#include "Brimlark/controls/MediaService.h"
+#include "Brimlark/controls/TimerService.h"
+#include "Brimlark/organizer/CalendarService.h"
+#include "Logging.h"
+#include "NotchGeometry.h"
+#include "NotchPanel.h"
+#include "platform/Accessibility.h"
+#include "platform/GlobalInput.h"
+
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+using Kind = InteractionEngine::Mode::Kind;
+
+bool isOpen(const InteractionEngine::Mode& mode) {
+    return mode.kind() == Kind::basic || mode.kind() == Kind::advanced;
+}
+
+QRect toPixels(const QRectF& frame) {
+    return QRect(static_cast<int>(std::lround(frame.x())), static_cast<int>(std::lround(frame.y())),
+                 static_cast<int>(std::lround(frame.width())), static_cast<int>(std::lround(frame.height())));
+}
+} // namespace
+
+NotchWindowManager::NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens,
+                                       GlobalInput& globalInput, Accessibility& accessibility,
+                                       QObject* parent)
+    : QObject(parent), m_inputs(std::move(inputs)), m_screens(screens), m_globalInput(globalInput),
+      m_accessibility(accessibility), m_engine(*m_inputs.interactionEngine) {}
+
+NotchWindowManager::~NotchWindowManager() {
+    teardown();
+}
+
+QSizeF NotchWindowManager::panelSize(const InteractionEngine::Mode& mode, bool hasCompactStatus,
+                                     const QSizeF& notch) {
+    switch (mode.kind()) {
+    case Kind::advanced:
+        return {720, 468};
+    case Kind::basic:
+        return {724, 388};
+    case Kind::hidden:
+    case Kind::peek:
+        break;
+    }
+    return hasCompactStatus ? QSizeF(356, 102) : notch;
+}
+
+QRectF NotchWindowManager::closedHoverRegion(const ScreenDescription& screen) {
+    return notchPanelFrame(screen, notchSize(screen)).adjusted(-22, -12, 22, 12);
+}
+
+bool NotchWindowManager::hasCompactStatus() const {
+    return m_inputs.hasCompactStatus && m_inputs.hasCompactStatus();
+}
+
+PanelAnimationProfile NotchWindowManager::animationProfile() const {
+    return PanelAnimationProfile::choose(m_accessibility.reduceMotion(),
+                                         m_inputs.appState->animationIntensity());
+}
+
+std::optional<ScreenDescription> NotchWindowManager::screenContaining(const QPoint& position) const {
+    const QList<ScreenDescription> all = m_screens.screens();
+    for (const ScreenDescription& screen : all) {
+        if (screen.frame.contains(position))
+            return screen;
+    }
+    return std::nullopt;
+}
+
+std::optional<ScreenDescription> NotchWindowManager::resolveCurrentScreen() const {
+    const QList<ScreenDescription> all = m_screens.screens();
+    if (all.isEmpty())
+        return std::nullopt;
+    // The screen we were on counts as preferred only while it is still attached.
+    std::optional<ScreenDescription> preferred;
+    if (m_currentScreen) {
+        for (const ScreenDescription& screen : all) {
+            if (screen.name == m_currentScreen->name)
+                preferred = screen;
+        }
+    }
+    if (!preferred)
+        preferred = m_screens.mainScreen();
+    return notchScreen(m_screens, preferred);
+}
+
+void NotchWindowManager::setup() {
+    if (m_panel)
+        return;
+    m_currentScreen = m_screens.screens().isEmpty()
+                          ? std::nullopt
+                          : std::optional<ScreenDescription>(notchScreen(m_screens, m_screens.mainScreen()));
+
+    const ScreenDescription screen = m_currentScreen.value_or(ScreenDescription{});
+    const QSizeF notch = notchSize(screen);
+    m_targetFrame = toPixels(notchPanelFrame(screen, notch));
+    m_panel = new NotchPanel(m_targetFrame);
+    m_hostingView = new NotchRootView(m_inputs, m_screens, &m_accessibility, m_panel);
+    // The root view fills the panel in both directions as it grows and shrinks.
+    auto* layout = new QVBoxLayout(m_panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_hostingView);
+    if (m_currentScreen)
+        m_panel->orderFrontAndFocus();
+    else
+        qCInfo(lcApp, "no screen attached; the notch panel stays hidden");
+
+    m_cancellables.append(connect(
+        &m_engine, &InteractionEngine::modeChanged, this,
+        [this](const InteractionEngine::Mode& mode) { applyMode(mode, true); }, Qt::QueuedConnection));
+    if (m_inputs.timer)
+        m_cancellables.append(connect(m_inputs.timer, &TimerService::activeChanged, this,
+                                      &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
+    if (m_inputs.media)
+        m_cancellables.append(connect(m_inputs.media, &MediaService::nowPlayingChanged, this,
+                                      &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
+    if (m_inputs.calendar)
+        m_cancellables.append(connect(m_inputs.calendar, &CalendarService::nextEventChanged, this,
+                                      &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
+    // The hook events and the compact status join these observers by calling refreshClosedFrame().
+    // Subscribing delivers the current values too: the panel takes its closed size on the next turn.
+    QMetaObject::invokeMethod(this, &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection);
+
+    m_screenObserver = connect(&m_screens, &Screens::screensChanged, this,
+                               &NotchWindowManager::handleScreenChange, Qt::QueuedConnection);
+    m_monitors.append(connect(
+        &m_globalInput, &GlobalInput::pointerMoved, this,
+        [this](const QPoint&) { handlePointer(m_globalInput.pointerPosition()); }, Qt::QueuedConnection));
+    m_monitors.append(connect(&m_globalInput, &GlobalInput::mouseDownOutside, this,
+                              &NotchWindowManager::handleMouseDown, Qt::QueuedConnection));
+    if (!m_globalInput.start())
+        qCInfo(lcApp, "global pointer input unavailable; hover and outside clicks are not watched");
+}
+
+void NotchWindowManager::teardown() {
+    disconnect(m_screenObserver);
+    m_screenObserver = {};
+    for (const QMetaObject::Connection& monitor : std::as_const(m_monitors))
+        disconnect(monitor);
+    if (!m_monitors.isEmpty())
+        m_globalInput.stop();
+    m_monitors.clear();
+    stopAnimations();
+    if (m_panel) {
+        m_panel->hide();
+        m_panel->deleteLater();
+    }
+    m_panel.clear();
+    for (const QMetaObject::Connection& observer : std::as_const(m_cancellables))
+        disconnect(observer);
+    m_cancellables.clear();
+}
+
+void NotchWindowManager::stopAnimations() {
+    if (m_frameAnimation)
+        m_frameAnimation->stop();
+    if (m_fadeAnimation)
+        m_fadeAnimation->stop();
+}
+
+void NotchWindowManager::refreshClosedFrame() {
+    const InteractionEngine::Mode mode = m_engine.mode();
+    if (!isOpen(mode))
+        applyMode(mode, true);
+}
+
+void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool animated) {
+    if (!m_panel)
+        return;
+    if (!m_currentScreen) {
+        // Without a screen there is nowhere to hang the panel.
+        m_panel->hide();
+        return;
+    }
+    const ScreenDescription& screen = *m_currentScreen;
+    const QSizeF size = panelSize(mode, hasCompactStatus(), notchSize(screen));
+    const QRect target = toPixels(notchPanelFrame(screen, size));
+    const PanelAnimationProfile profile = animationProfile();
+    const bool settled = m_panel->geometry() == target && m_panel->windowOpacity() == profile.targetAlpha &&
+                         !(m_frameAnimation && m_frameAnimation->state() == QAbstractAnimation::Running) &&
+                         !(m_fadeAnimation && m_fadeAnimation->state() == QAbstractAnimation::Running);
+    m_targetFrame = target;
+    stopAnimations();
+    const int duration = static_cast<int>(std::lround(profile.duration * 1000.0));
+
+    if (!animated || settled) {
+        m_panel->setGeometry(target);
+        m_panel->setWindowOpacity(profile.targetAlpha);
+    } else if (profile.shouldAnimateFrame) {
+        auto* group = new QParallelAnimationGroup(this);
+        auto* frame = new QPropertyAnimation(m_panel, "geometry", group);
+        frame->setDuration(duration);
+        frame->setEasingCurve(profile.timingFunction);
+        frame->setEndValue(target);
+        auto* alpha = new QPropertyAnimation(m_panel, "windowOpacity", group);
+        alpha->setDuration(duration);
+        alpha->setEasingCurve(profile.timingFunction);
+        alpha->setEndValue(profile.targetAlpha);
+        m_frameAnimation = group;
+        group->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        m_panel->setGeometry(target);
+        m_panel->setWindowOpacity(profile.crossfadeStartAlpha);
+        auto* fade = new QPropertyAnimation(m_panel, "windowOpacity", this);
+        fade->setDuration(duration);
+        fade->setEasingCurve(profile.timingFunction);
+        fade->setStartValue(profile.crossfadeStartAlpha);
+        fade->setEndValue(profile.targetAlpha);
+        m_fadeAnimation = fade;
+        fade->start(QAbstractAnimation::DeleteWhenStopped);
+    }
+
+    if (isOpen(mode))
+        m_panel->orderFrontAndFocus();
+    else
+        m_panel->orderFrontRegardless();
+}
+
+void NotchWindowManager::handlePointer(const QPoint& position) {
+    const std::optional<ScreenDescription> screen = screenContaining(position);
+    if (!screen) {
+        if (m_hoverRegionActive) {
+            m_hoverRegionActive = false;
+            m_engine.hover(false);
+        }
+        return;
+    }
+    if (!m_currentScreen || *m_currentScreen != *screen) {
+        m_currentScreen = screen;
+        applyMode(m_engine.mode(), false);
+    }
+    updateHoverRegion(position, *screen);
+}
+
+void NotchWindowManager::updateHoverRegion(const QPoint& position, const ScreenDescription& screen) {
+    if (!m_inputs.appState->hoverToPeekEnabled()) {
+        if (m_hoverRegionActive) {
+            m_hoverRegionActive = false;
+            m_engine.hover(false);
+        }
+        return;
+    }
+    const InteractionEngine::Mode mode = m_engine.mode();
+    const QRectF region = m_panel && isOpen(mode) ? QRectF(m_panel->geometry()).adjusted(-10, -10, 10, 10)
+                                                  : closedHoverRegion(screen);
+    const bool inside = region.contains(QPointF(position));
+    if (inside == m_hoverRegionActive)
+        return;
+    m_hoverRegionActive = inside;
+    m_engine.hover(inside);
+}
+
+void NotchWindowManager::handleMouseDown(Qt::MouseButton button, const QPoint& position) {
+    if (!m_panel)
+        return;
+    const QRectF region = QRectF(m_panel->geometry()).adjusted(-4, -4, 4, 4);
+    const bool inside = region.contains(QPointF(position));
+    if (button == Qt::RightButton && inside) {
+        if (m_inputs.onOpenSettings)
+            m_inputs.onOpenSettings();
+        return;
+    }
+    if (isOpen(m_engine.mode()) && !inside) {
+        m_engine.setLastOpenTrigger(std::nullopt);
+        m_engine.setSuppressHoverActivationUntilExit(false);
+        m_engine.setMode(InteractionEngine::Mode::hidden());
+    }
+}
+
+void NotchWindowManager::handleScreenChange() {
+    m_currentScreen = resolveCurrentScreen();
+    applyMode(m_engine.mode(), false);
+    if (m_currentScreen)
+        updateHoverRegion(m_globalInput.pointerPosition(), *m_currentScreen);
+}

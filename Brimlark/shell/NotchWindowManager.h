@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Brimlark/surface/NotchRootView.h"
+#include "InteractionEngine.h"
+#include "NotchPanel.h"
+#include "PanelAnimationProfile.h"
+#include "platform/Screens.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+
+#include <optional>
+
+class Accessibility;
+class GlobalInput;
+class QParallelAnimationGroup;
+class QPropertyAnimation;
+
+// Owns the panel over the notch: hosts the root view in it, keeps its frame, alpha and screen in
+// step with the interaction mode, turns pointer movement near the notch into hover reports and a
+// click outside the open panel into a close.
+class NotchWindowManager : public QObject {
+    Q_OBJECT
+public:
+    NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens, GlobalInput& globalInput,
+                       Accessibility& accessibility, QObject* parent = nullptr);
+    ~NotchWindowManager() override;
+
+    // Builds the panel on the notch screen and installs the observers and monitors.
+    void setup();
+    // Removes the monitors and observers and puts the panel away.
+    void teardown();
+
+    // Moves and sizes the panel for `mode`.
+    void applyMode(const InteractionEngine::Mode& mode, bool animated);
+    // Evaluates the hover region for the pointer at `position` on `screen`.
+    void updateHoverRegion(const QPoint& position, const ScreenDescription& screen);
+    // What a change of the live status does: re-sizes the closed panel, animated; nothing while open.
+    void refreshClosedFrame();
+
+    NotchPanel* panel() const { return m_panel; }
+    NotchRootView* hostingView() const { return m_hostingView; }
+    const std::optional<ScreenDescription>& currentScreen() const { return m_currentScreen; }
+    bool hoverRegionActive() const { return m_hoverRegionActive; }
+    // The frame the panel is moving to (or sits at).
+    QRect targetFrame() const { return m_targetFrame; }
+    // The profile the current settings choose.
+    PanelAnimationProfile animationProfile() const;
+
+    // Width × height of the panel for `mode`; closed, 356 × 102 with a live status, else the notch.
+    static QSizeF panelSize(const InteractionEngine::Mode& mode, bool hasCompactStatus, const QSizeF& notch);
+    // The notch of `screen` placed like the closed panel, grown by 22 points left and right and 12
+    // above and below.
+    static QRectF closedHoverRegion(const ScreenDescription& screen);
+
+private:
+    bool hasCompactStatus() const;
+    void handlePointer(const QPoint& position);
+    void handleMouseDown(Qt::MouseButton button, const QPoint& position);
+    void handleScreenChange();
+    std::optional<ScreenDescription> screenContaining(const QPoint& position) const;
+    std::optional<ScreenDescription> resolveCurrentScreen() const;
+    void stopAnimations();
+
+    NotchRootView::Inputs m_inputs;
+    Screens& m_screens;
+    GlobalInput& m_globalInput;
+    Accessibility& m_accessibility;
+    InteractionEngine& m_engine;
+
+    QPointer<NotchPanel> m_panel;
+    QPointer<NotchRootView> m_hostingView;
+    QList<QMetaObject::Connection> m_monitors;
+    QList<QMetaObject::Connection> m_cancellables;
+    QMetaObject::Connection m_screenObserver;
+    bool m_hoverRegionActive = false;
+    std::optional<ScreenDescription> m_currentScreen;
+    QRect m_targetFrame;
+    QPointer<QParallelAnimationGroup> m_frameAnimation;
+    QPointer<QPropertyAnimation> m_fadeAnimation;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+class Accessibility;
+class Clock;
+class EventStore;
+class GlobalInput;
+class Notifications;
+class Permissions;
+class Screens;
+class UserDefaults;
+class Workspace;
+
+// The desktop objects of this process. The executable builds the Linux ones and installs them
+// before anything asks for a shared service; each service's shared() takes its dependencies from
+// here, while tests build services over fakes and never touch this.
+struct PlatformServices {
+    UserDefaults* defaults = nullptr;
+    Clock* clock = nullptr;
+    Screens* screens = nullptr;
+    GlobalInput* globalInput = nullptr;
+    Accessibility* accessibility = nullptr;
+    Permissions* permissions = nullptr;
+    EventStore* eventStore = nullptr;
+    Workspace* workspace = nullptr;
+    // May stay empty when no notification backend is available; services then post nothing.
+    Notifications* notifications = nullptr;
+
+    // Installs the process's objects; call once, before the first shared service.
+    static void install(const PlatformServices& services);
+    // The installed objects. Asking before install() is a programming error and aborts.
+    static const PlatformServices& current();
+};

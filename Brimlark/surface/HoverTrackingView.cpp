@@ -1,0 +1,31 @@
+#include "HoverTrackingView.h"
+
+#include <QEvent>
+
+HoverTrackingView::HoverTrackingView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_TranslucentBackground);
+    parent->installEventFilter(this);
+}
+
+void HoverTrackingView::configure(bool isEnabled, std::function<void(bool)> onHoverChanged) {
+    m_onHoverChanged = std::move(onHoverChanged);
+    m_isEnabled = isEnabled;
+    if (!m_isEnabled)
+        report(false);
+}
+
+void HoverTrackingView::report(bool inside) {
+    if (m_onHoverChanged)
+        m_onHoverChanged(inside);
+}
+
+bool HoverTrackingView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parent()) {
+        if (event->type() == QEvent::Enter && m_isEnabled)
+            report(true);
+        else if (event->type() == QEvent::Leave)
+            report(false);
+    }
+    return QWidget::eventFilter(watched, event);
+}

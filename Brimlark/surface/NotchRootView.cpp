@@ -1,0 +1,265 @@
+#include "NotchRootView.h"
+
+#include "Brimlark/pages/AdvancedModeView.h"
+#include "Brimlark/pages/BasicModeView.h"
+#include "Brimlark/shelf/FileShelfOverlay.h"
+#include "Brimlark/shelf/FileShelfService.h"
+#include "Brimlark/shell/AppState.h"
+#include "Brimlark/shell/NotchGeometry.h"
+#include "Brimlark/shell/NotchShape.h"
+#include "BrimlarkTheme.h"
+#include "HoverTrackingView.h"
+#include "NotchTapCatcher.h"
+#include "platform/Accessibility.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+
+namespace {
+bool isClosed(const InteractionEngine::Mode& mode) {
+    return mode.kind() == InteractionEngine::Mode::Kind::hidden ||
+           mode.kind() == InteractionEngine::Mode::Kind::peek;
+}
+} // namespace
+
+NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibility* accessibility,
+                             QWidget* parent)
+    : QWidget(parent), m_inputs(std::move(inputs)), m_screens(screens), m_accessibility(accessibility),
+      m_shownMode(m_inputs.interactionEngine->mode()) {
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    m_content = new QWidget(this);
+    auto* contentLayout = new QVBoxLayout(m_content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+
+    m_hoverTracker = new HoverTrackingView(this);
+    m_tapCatcher = new NotchTapCatcher(
+        [this] { m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click); }, this);
+    if (m_inputs.makeHaloView) {
+        m_halo = m_inputs.makeHaloView(this);
+        m_halo->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    connect(m_inputs.interactionEngine, &InteractionEngine::modeChanged, this,
+            [this](const InteractionEngine::Mode& mode) {
+                m_shownMode = mode;
+                rebuildModeView();
+            });
+    connect(m_inputs.appState, &AppState::hoverToPeekEnabledChanged, this,
+            &NotchRootView::updateHoverTracker);
+    if (m_inputs.fileShelf)
+        connect(m_inputs.fileShelf, &FileShelfService::itemsChanged, this, &NotchRootView::updateHitTesting);
+
+    updateHoverTracker();
+    rebuildModeView();
+}
+
+bool NotchRootView::hasCompactStatus() const {
+    return m_inputs.hasCompactStatus && m_inputs.hasCompactStatus();
+}
+
+ScreenDescription NotchRootView::screen() const {
+    if (const auto main = m_screens.mainScreen())
+        return *main;
+    if (const auto deepest = m_screens.deepestScreen())
+        return *deepest;
+    return {};
+}
+
+bool NotchRootView::hasPhysicalNotch() const {
+    return screen().topSafeAreaInset > 0;
+}
+
+QSizeF NotchRootView::currentNotchSize() const {
+    return notchSize(screen());
+}
+
+int NotchRootView::contentTopInset() const {
+    if (isClosed(m_shownMode))
+        return 0;
+    return hasPhysicalNotch() ? 34 : 26;
+}
+
+void NotchRootView::refresh() {
+    rebuildModeView();
+}
+
+void NotchRootView::rebuildModeView() {
+    // The old views may be inside the very click that changed the mode: they go on a later turn.
+    if (m_modeView) {
+        m_content->layout()->removeWidget(m_modeView);
+        m_modeView->hide();
+        m_modeView->deleteLater();
+    }
+    if (m_shelfOverlay) {
+        m_shelfOverlay->hide();
+        m_shelfOverlay->deleteLater();
+        m_shelfOverlay = nullptr;
+    }
+
+    const bool notched = hasPhysicalNotch();
+    const QSizeF notch = currentNotchSize();
+    QWidget* view = nullptr;
+    switch (m_shownMode.kind()) {
+    case InteractionEngine::Mode::Kind::hidden:
+    case InteractionEngine::Mode::Kind::peek:
+        if (hasCompactStatus() && m_inputs.makeCompactStatusView)
+            view = m_inputs.makeCompactStatusView(m_content);
+        break;
+    case InteractionEngine::Mode::Kind::basic: {
+        BasicModeView::Inputs basic;
+        basic.quickActions = m_inputs.quickActionsStore;
+        basic.timer = m_inputs.timer;
+        basic.media = m_inputs.media;
+        basic.calendar = m_inputs.calendar;
+        basic.mirror = m_inputs.mirror;
+        basic.hasPhysicalNotch = notched;
+        basic.notchSize = notch;
+        basic.onAdvancedRequested = [this] { openAdvanced(); };
+        basic.onOpenSettings = m_inputs.onOpenSettings;
+        basic.onQuickAction = m_inputs.onQuickAction;
+        basic.onMediaPlayPause = m_inputs.onMediaPlayPause;
+        basic.onMediaNext = m_inputs.onMediaNext;
+        basic.onMediaPrev = m_inputs.onMediaPrev;
+        view = new BasicModeView(std::move(basic), m_content);
+        if (m_inputs.fileShelf)
+            m_shelfOverlay = new FileShelfOverlay(*m_inputs.fileShelf, this);
+        break;
+    }
+    case InteractionEngine::Mode::Kind::advanced: {
+        AdvancedModeView::Inputs advanced;
+        advanced.interactionEngine = m_inputs.interactionEngine;
+        advanced.appState = m_inputs.appState;
+        advanced.notes = m_inputs.notes;
+        advanced.apps = m_inputs.apps;
+        advanced.calendar = m_inputs.calendar;
+        advanced.reminders = m_inputs.reminders;
+        advanced.permissions = m_inputs.permissions;
+        advanced.fileShelf = m_inputs.fileShelf;
+        advanced.hasPhysicalNotch = notched;
+        advanced.notchSize = notch;
+        advanced.page = m_shownMode.page();
+        advanced.onClose = [this] { closePanel(); };
+        view = new AdvancedModeView(std::move(advanced), m_content);
+        break;
+    }
+    }
+    m_modeView = view;
+    if (view) {
+        m_content->layout()->addWidget(view);
+        view->show();
+        if (!isClosed(m_shownMode))
+            fadeIn(view);
+    }
+    if (m_shelfOverlay)
+        m_shelfOverlay->show();
+    layoutLayers();
+    updateHitTesting();
+}
+
+void NotchRootView::fadeIn(QWidget* view) {
+    if (m_accessibility && m_accessibility->reduceMotion())
+        return;
+    auto* effect = new QGraphicsOpacityEffect(view);
+    effect->setOpacity(0.0);
+    view->setGraphicsEffect(effect);
+    auto* animation = new QVariantAnimation(view);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setDuration(180);
+    animation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(animation, &QVariantAnimation::valueChanged, effect,
+            [effect](const QVariant& value) { effect->setOpacity(value.toDouble()); });
+    // The effect costs a redirection of every paint, so it goes once the fade is over.
+    connect(animation, &QVariantAnimation::finished, view, [view] { view->setGraphicsEffect(nullptr); });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void NotchRootView::updateHitTesting() {
+    if (m_shelfOverlay) {
+        const bool hasItems = m_inputs.fileShelf && !m_inputs.fileShelf->items().isEmpty();
+        m_shelfOverlay->setAttribute(Qt::WA_TransparentForMouseEvents, !hasItems);
+    }
+    m_tapCatcher->setCatching(m_shownMode.kind() == InteractionEngine::Mode::Kind::hidden &&
+                              !hasCompactStatus());
+}
+
+void NotchRootView::updateHoverTracker() {
+    m_hoverTracker->configure(m_inputs.appState->hoverToPeekEnabled(),
+                              [this](bool inside) { m_inputs.interactionEngine->hover(inside); });
+}
+
+void NotchRootView::openAdvanced() {
+    const int page = m_inputs.appState->lastAdvancedPage();
+    m_inputs.interactionEngine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+    m_inputs.interactionEngine->setMode(InteractionEngine::Mode::advanced(page));
+}
+
+void NotchRootView::closePanel() {
+    m_inputs.interactionEngine->setLastOpenTrigger(std::nullopt);
+    m_inputs.interactionEngine->setSuppressHoverActivationUntilExit(false);
+    m_inputs.interactionEngine->setMode(InteractionEngine::Mode::hidden());
+}
+
+void NotchRootView::layoutLayers() {
+    const QRect all = rect();
+    m_content->setGeometry(all);
+    m_content->layout()->setContentsMargins(0, contentTopInset(), 0, 0);
+    if (m_shelfOverlay)
+        m_shelfOverlay->setGeometry(all);
+    m_hoverTracker->setGeometry(all);
+    m_tapCatcher->setGeometry(all);
+    if (m_halo)
+        m_halo->setGeometry(all);
+    // Back to front: content, shelf drop area, hover tracker, click catcher, glow.
+    if (m_shelfOverlay)
+        m_shelfOverlay->raise();
+    m_hoverTracker->raise();
+    m_tapCatcher->raise();
+    if (m_halo)
+        m_halo->raise();
+}
+
+void NotchRootView::resizeEvent(QResizeEvent*) {
+    layoutLayers();
+}
+
+void NotchRootView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = rect();
+    const NotchShape shape{28, 24, hasPhysicalNotch(), 0};
+    const QPainterPath outline = shape.path(bounds);
+    painter.setClipPath(outline);
+
+    painter.fillPath(outline, QBrush(BrimlarkTheme::panelGradient()));
+
+    QLinearGradient sheen(bounds.bottomLeft(), bounds.topLeft());
+    QColor faint(255, 255, 255);
+    faint.setAlphaF(0.02f);
+    QColor top(255, 255, 255);
+    top.setAlphaF(0.08f);
+    sheen.setColorAt(0.0, Qt::transparent);
+    sheen.setColorAt(1.0 / 3.0, Qt::transparent);
+    sheen.setColorAt(2.0 / 3.0, faint);
+    sheen.setColorAt(1.0, top);
+    painter.fillPath(outline, sheen);
+
+    // Hairlines inside the outline: a pen centred on a path inset by half its width stays inside.
+    QPen pen(Qt::SolidLine);
+    pen.setWidthF(1.0);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    QColor hairline(255, 255, 255);
+    hairline.setAlphaF(0.06f);
+    pen.setColor(hairline);
+    painter.strokePath(shape.inset(0.5).path(bounds), pen);
+    QColor rim = BrimlarkTheme::strokeStrong();
+    rim.setAlphaF(rim.alphaF() * 0.65f);
+    pen.setColor(rim);
+    painter.strokePath(shape.inset(1.0).path(bounds), pen);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Brimlark/pages/QuickAction.h"
+#include "Brimlark/shell/InteractionEngine.h"
+#include "platform/Screens.h"
+
+#include <QPointer>
+#include <QSizeF>
+#include <QWidget>
+
+#include <functional>
+
+class Accessibility;
+class AppLauncherService;
+class AppState;
+class CalendarService;
+class CameraMirrorService;
+class FileShelfOverlay;
+class FileShelfService;
+class HoverTrackingView;
+class MediaService;
+class NotchTapCatcher;
+class NotesService;
+class PermissionsCoordinator;
+class QuickActionsStore;
+class RemindersService;
+class TimerService;
+
+// The one view the notch panel hosts: the black notch-shaped body and, inside it, what the current
+// mode shows (the compact live status while closed, the basic or the advanced view when open), the
+// shelf's drop area in basic mode, an invisible hover tracker and click catcher, and the glow over
+// everything. It changes nothing itself: every action goes to the engine or to a callback.
+class NotchRootView : public QWidget {
+    Q_OBJECT
+public:
+    struct Inputs {
+        InteractionEngine* interactionEngine = nullptr;
+        QuickActionsStore* quickActionsStore = nullptr;
+        AppState* appState = nullptr;
+        NotesService* notes = nullptr;
+        AppLauncherService* apps = nullptr;
+        TimerService* timer = nullptr;
+        CalendarService* calendar = nullptr;
+        RemindersService* reminders = nullptr;
+        PermissionsCoordinator* permissions = nullptr;
+        MediaService* media = nullptr;
+        CameraMirrorService* mirror = nullptr;
+        FileShelfService* fileShelf = nullptr;
+
+        // The compact live status. `hasCompactStatus` answers whether one is on show;
+        // `makeCompactStatusView` builds its view for the closed panel. Both may stay empty, and the
+        // closed panel then shows no status. Call refresh() when the status changes.
+        std::function<bool()> hasCompactStatus;
+        std::function<QWidget*(QWidget* parent)> makeCompactStatusView;
+        // The glow drawn over the whole panel; none when empty.
+        std::function<QWidget*(QWidget* parent)> makeHaloView;
+
+        std::function<void(QuickAction::Kind)> onQuickAction;
+        std::function<void()> onOpenSettings;
+        std::function<void()> onMediaPlayPause;
+        std::function<void()> onMediaNext;
+        std::function<void()> onMediaPrev;
+    };
+
+    NotchRootView(Inputs inputs, const Screens& screens, Accessibility* accessibility = nullptr,
+                  QWidget* parent = nullptr);
+
+    const Inputs& inputs() const { return m_inputs; }
+    bool hasCompactStatus() const;
+
+    // The screen the view measures itself against: the main screen, else the deepest, else none.
+    ScreenDescription screen() const;
+    bool hasPhysicalNotch() const;
+    QSizeF currentNotchSize() const;
+    // The space above the open content: 0 closed, 34 under a physical notch, 26 without one.
+    int contentTopInset() const;
+
+    // The layers, for inspection.
+    QWidget* modeView() const { return m_modeView; }
+    FileShelfOverlay* shelfOverlay() const { return m_shelfOverlay; }
+    HoverTrackingView* hoverTracker() const { return m_hoverTracker; }
+    NotchTapCatcher* tapCatcher() const { return m_tapCatcher; }
+
+    // Re-reads every input, as a change of the compact status requires.
+    void refresh();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void rebuildModeView();
+    void updateHitTesting();
+    void updateHoverTracker();
+    void layoutLayers();
+    void fadeIn(QWidget* view);
+    void openAdvanced();
+    void closePanel();
+
+    Inputs m_inputs;
+    const Screens& m_screens;
+    Accessibility* m_accessibility;
+    InteractionEngine::Mode m_shownMode;
+    QWidget* m_content;
+    QPointer<QWidget> m_modeView;
+    FileShelfOverlay* m_shelfOverlay = nullptr;
+    HoverTrackingView* m_hoverTracker;
+    NotchTapCatcher* m_tapCatcher;
+    QWidget* m_halo = nullptr;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QString>
+
+// A small round icon button of the panel and its windows: a dark disc with a hairline rim and a
+// symbol in the middle. Chevrons and the close cross are drawn as strokes; other symbols come from
+// the bundled drawings.
+class PanelIconButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    PanelIconButton(const QString& symbol, const QString& accessibleName, int diameter = 26,
+                    QWidget* parent = nullptr);
+
+    QString symbol() const { return m_symbol; }
+    void setSymbolColor(const QColor& color);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& position) const override;
+
+private:
+    QString m_symbol;
+    int m_diameter;
+    QColor m_symbolColor;
+};

@@ -1,0 +1,50 @@
+#include "Brimlark/shell/BrimlarkApp.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "Brimlark/shell/PlatformServices.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/DBusNotifications.h"
+#include "platform/linux/FolderEventStore.h"
+#include "platform/linux/GlobalInputFactory.h"
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/PlatformSelection.h"
+#include "platform/linux/QtScreens.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+int main(int argc, char** argv) {
+    // Before the application object: on Wayland the panel needs X11 to place itself.
+    selectQtPlatformBeforeApp();
+    // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
+    QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brimlark"));
+    QApplication::setOrganizationDomain(QStringLiteral("brimlark.com"));
+
+    QtScreens screens;
+    std::unique_ptr<GlobalInput> globalInput = createGlobalInput();
+    LinuxAccessibility accessibility;
+    LinuxPermissions permissions;
+    FolderEventStore eventStore;
+    LinuxWorkspace workspace;
+    DBusNotifications notifications;
+
+    PlatformServices platform;
+    platform.defaults = &UserDefaults::standard();
+    platform.clock = Clock::system();
+    platform.screens = &screens;
+    platform.globalInput = globalInput.get();
+    platform.accessibility = &accessibility;
+    platform.permissions = &permissions;
+    platform.eventStore = &eventStore;
+    platform.workspace = &workspace;
+    platform.notifications = &notifications;
+    PlatformServices::install(platform);
+
+    BrimlarkApp brimlark;
+    brimlark.launch(QCoreApplication::arguments());
+    return app.exec();
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "Brimlark/controls/CameraMirrorService.h"
+#include "Brimlark/controls/FocusService.h"
+#include "Brimlark/controls/MediaService.h"
+#include "Brimlark/controls/MicMuteService.h"
+#include "Brimlark/controls/ShortcutsRunner.h"
+#include "Brimlark/controls/TimerService.h"
+#include "Brimlark/organizer/NotesService.h"
+#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/shelf/AppLauncherService.h"
+#include "Brimlark/shelf/FileShelfService.h"
+#include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shell/AppState.h"
+#include "Brimlark/shell/PermissionsCoordinator.h"
+#include "platform/UserDefaults.h"
+#include "platform/fake/FakeAccessibility.h"
+#include "platform/fake/FakeClock.h"
+#include "platform/fake/FakeEventStore.h"
+#include "platform/fake/FakeGlobalInput.h"
+#include "platform/fake/FakeNotifications.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/FakeScreens.h"
+#include "platform/fake/FakeWorkspace.h"
+
+#include <QHash>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Runs no process: records the names asked for and answers each with a scripted status (1 when
+// none is scripted), on the next turn of the event loop as a real process would.
+class FakeShortcutsRunner final : public ShortcutsRunner {
+public:
+    void runShortcut(const QString& name, const std::optional<QString>&,
+                     std::function<void(int)> done) override {
+        ran.append(name);
+        const int status = statuses.value(name, 1);
+        QMetaObject::invokeMethod(
+            this, [done, status] { done(status); }, Qt::QueuedConnection);
+    }
+    QHash<QString, int> statuses;
+    QStringList ran;
+};
+
+// Records the transport commands it is asked to send and answers queries from `playing`.
+class RecordingMediaBridge final : public MediaRemoteBridge {
+public:
+    std::optional<NowPlaying> query(SourceApp app) override {
+        ++queries;
+        if (playing && playing->source == app)
+            return playing;
+        return std::nullopt;
+    }
+    std::optional<NowPlaying> playing;
+    QStringList sent;
+    int queries = 0;
+
+protected:
+    void send(SourceApp app, const QString& command) override {
+        sent.append(command + QLatin1Char('@') +
+                    (app == SourceApp::music ? QLatin1String("music") : QLatin1String("spotify")));
+    }
+};
+
+// Every shared service of the coordinator, built over fakes in a private folder.
+struct ServiceFixture {
+    QTemporaryDir dir;
+    FakeClock clock;
+    FakeScreens screens;
+    FakeGlobalInput globalInput;
+    FakeAccessibility accessibility;
+    FakeWorkspace workspace;
+    FakeEventStore eventStore;
+    FakePermissions permissions;
+    FakeNotifications notifications;
+    FakeShortcutsRunner runner;
+    RecordingMediaBridge bridge;
+    UserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
+    AppState appState{defaults};
+    QuickActionsStore quickActions;
+    NotesService notes{&clock};
+    AppLauncherService apps{workspace};
+    TimerService timer{appState, &notifications, &clock};
+    PermissionsCoordinator permissionsCoordinator{eventStore, permissions, &notifications};
+    MediaService media{bridge, &clock};
+    MicMuteService mic{runner, workspace, permissions};
+    FocusService focus{defaults, runner};
+    CameraMirrorService mirror{defaults, &clock};
+    FileShelfService fileShelf;
+
+    ServiceFixture() {
+        screens.setScreens({FakeScreens::plain(QStringLiteral("Main"), QRect(0, 0, 1920, 1080))});
+        globalInput.pointer = QPoint(100, 500);
+    }
+
+    AppCoordinator::Services services() {
+        AppCoordinator::Services s;
+        s.appState = &appState;
+        s.quickActions = &quickActions;
+        s.notes = &notes;
+        s.apps = &apps;
+        s.timer = &timer;
+        s.permissions = &permissionsCoordinator;
+        s.media = &media;
+        s.mic = &mic;
+        s.focus = &focus;
+        s.mirror = &mirror;
+        s.fileShelf = &fileShelf;
+        return s;
+    }
+
+    AppCoordinator::Platform platform() {
+        AppCoordinator::Platform p;
+        p.defaults = &defaults;
+        p.clock = &clock;
+        p.screens = &screens;
+        p.globalInput = &globalInput;
+        p.accessibility = &accessibility;
+        p.workspace = &workspace;
+        return p;
+    }
+
+    std::unique_ptr<AppCoordinator> makeCoordinator() {
+        return std::make_unique<AppCoordinator>(services(), platform());
+    }
+};

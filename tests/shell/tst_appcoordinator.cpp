@@ -1,0 +1,271 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/controls/MirrorWindowManager.h"
+#include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/shell/EnumText.h"
+#include "Brimlark/shell/GestureManager.h"
+#include "Brimlark/shell/NotchWindowManager.h"
+#include "ServiceFixture.h"
+
+#include <QMap>
+
+using Kind = QuickAction::Kind;
+using Name = KeyboardShortcutManager::Name;
+using Mode = InteractionEngine::Mode;
+
+namespace {
+struct LogLine {
+    QString category;
+    QtMsgType type;
+    QString message;
+};
+QList<LogLine> g_log;
+QtMessageHandler g_previous = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    g_log.append({QString::fromLatin1(context.category), type, message});
+    g_previous(type, context, message);
+}
+
+QStringList messages(const QString& category) {
+    QStringList lines;
+    for (const LogLine& line : std::as_const(g_log)) {
+        if (line.category == category)
+            lines.append(line.message);
+    }
+    return lines;
+}
+
+bool logged(const QString& category, QtMsgType type, const QString& message) {
+    for (const LogLine& line : std::as_const(g_log)) {
+        if (line.category == category && line.type == type && line.message == message)
+            return true;
+    }
+    return false;
+}
+
+const QString appCategory = QStringLiteral("com.brimlark.app.app");
+} // namespace
+
+class Tst_appcoordinator : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<AppCoordinator> c;
+    QList<Name> registered;
+    QMap<Name, std::function<void()>> shortcutActions;
+
+    void build() {
+        AppCoordinator::Platform platform = f->platform();
+        platform.registerShortcut = [this](Name name, std::function<void()> action) {
+            registered.append(name);
+            shortcutActions.insert(name, std::move(action));
+        };
+        c = std::make_unique<AppCoordinator>(f->services(), platform);
+    }
+
+private slots:
+    void initTestCase() { g_previous = qInstallMessageHandler(capture); }
+    void init() {
+        g_log.clear();
+        registered.clear();
+        shortcutActions.clear();
+        f = std::make_unique<ServiceFixture>();
+        build();
+    }
+    void cleanup() {
+        c.reset();
+        f.reset();
+    }
+
+    void startRunsItsStepsInOrder() {
+        QVERIFY(!c->notchWindowManager());
+        c->start();
+        QCOMPARE(messages(appCategory), QStringList({
+                                            QStringLiteral("start: calendar and reminders ready"),
+                                            QStringLiteral("start: notch panel set up"),
+                                            QStringLiteral("start: shortcuts started"),
+                                            QStringLiteral("start: gestures installed"),
+                                            QStringLiteral("start: mirror windows started"),
+                                            QStringLiteral("start: observers subscribed"),
+                                            QStringLiteral("start: media refreshed"),
+                                            QStringLiteral("Brimlark bootstrapped"),
+                                        }));
+        QVERIFY(logged(appCategory, QtInfoMsg, QStringLiteral("Brimlark bootstrapped")));
+        QVERIFY(c->notchWindowManager()->panel()->isVisible());
+        QVERIFY(f->globalInput.started);
+        QCOMPARE(registered, allCases<Name>()); // the sixteen names, in order
+        QVERIFY(c->gestureManager());
+        QVERIFY(c->mirrorWindows());
+        QCOMPARE(f->bridge.queries, 2); // music, then spotify
+    }
+
+    void activeKindsMatchTheServicesRightAfterStart() {
+        f->mic.setMode(MicMuteService::Mode::shortcut);
+        f->runner.statuses.insert(QStringLiteral("Brimlark.ToggleMic"), 0);
+        f->mic.toggle();
+        QTRY_VERIFY(f->mic.isMuted());
+        f->appState.setNotificationsMuted(true);
+        f->timer.start(300);
+        c->start();
+        QCOMPARE(f->quickActions.activeKinds(), QSet<Kind>({Kind::muteMic, Kind::dnd, Kind::timer}));
+        f->timer.cancel();
+        QCOMPARE(f->quickActions.activeKinds(), QSet<Kind>({Kind::muteMic, Kind::dnd}));
+    }
+
+    void everyQuickActionLogsItsLine_data() {
+        QTest::addColumn<Kind>("kind");
+        for (Kind kind : allCases<Kind>())
+            QTest::newRow(qPrintable(rawValue(kind))) << kind;
+    }
+    void everyQuickActionLogsItsLine() {
+        QFETCH(Kind, kind);
+        c->handleQuickAction(kind);
+        QVERIFY(
+            logged(appCategory, QtDebugMsg, QStringLiteral("quick action %1 handled").arg(rawValue(kind))));
+    }
+
+    void timerQuickActionStartsFifteenMinutesThenCancels() {
+        c->handleQuickAction(Kind::timer);
+        QVERIFY(f->timer.active());
+        QCOMPARE(f->timer.active()->total, 900.0);
+        c->handleQuickAction(Kind::timer);
+        QVERIFY(!f->timer.active());
+    }
+
+    void dndQuickActionFlipsNotificationMute() {
+        c->start();
+        c->handleQuickAction(Kind::dnd);
+        QVERIFY(f->appState.notificationsMuted());
+        QVERIFY(f->quickActions.isActive(Kind::dnd));
+        QCOMPARE(f->defaults.boolValue(AppState::Keys::notificationsMuted), true);
+        c->handleQuickAction(Kind::dnd);
+        QVERIFY(!f->appState.notificationsMuted());
+        QVERIFY(!f->quickActions.isActive(Kind::dnd));
+    }
+
+    void toggleDNDFlipsTheActiveKindWhenTheShortcutRuns() {
+        f->runner.statuses.insert(QStringLiteral("Brimlark.ToggleDnD"), 0);
+        bool done = false;
+        c->toggleDND([&] { done = true; });
+        QTRY_VERIFY(done);
+        QCOMPARE(f->runner.ran,
+                 QStringList({QStringLiteral("Brimlark.ToggleDND"), QStringLiteral("Brimlark.ToggleDnD")}));
+        QVERIFY(f->quickActions.isActive(Kind::dnd));
+        done = false;
+        c->toggleDND([&] { done = true; });
+        QTRY_VERIFY(done);
+        QVERIFY(!f->quickActions.isActive(Kind::dnd));
+        QVERIFY(f->workspace.clipboard.isEmpty());
+    }
+
+    void toggleDNDFailureHelpsTheUserMakeTheShortcut() {
+        f->quickActions.insertActiveKind(Kind::dnd);
+        bool done = false;
+        c->toggleDND([&] { done = true; });
+        QTRY_VERIFY(done);
+        QCOMPARE(f->runner.ran.size(), 3);
+        QVERIFY(!f->quickActions.isActive(Kind::dnd));
+        QCOMPARE(f->workspace.clipboard, QStringLiteral("Brimlark.ToggleDND"));
+        QCOMPARE(f->workspace.openedApplications, QStringList({QStringLiteral("com.apple.shortcuts")}));
+        QVERIFY(logged(QStringLiteral("com.brimlark.app.services"), QtCriticalMsg,
+                       QStringLiteral("toggle dnd shortcut failed")));
+    }
+
+    void startingATimerCyclesFocusOncePerTimer() {
+        f->appState.setAutoCycleFocusOnTimerStart(true);
+        c->start();
+        f->timer.start(60);
+        QTRY_COMPARE(f->runner.ran, QStringList({QStringLiteral("Brimlark.ToggleFocus")}));
+        f->timer.start(120);
+        QTRY_COMPARE(f->runner.ran.size(), 2);
+        f->timer.cancel();
+        QTest::qWait(20);
+        QCOMPARE(f->runner.ran.size(), 2);
+    }
+
+    void shortcutActionsReachTheEngineAndTheServices() {
+        c->start();
+        shortcutActions.value(Name::openNotes)();
+        QCOMPARE(c->interactionEngine().mode(), Mode::advanced(0));
+        QCOMPARE(c->interactionEngine().lastOpenTrigger(), InteractionEngine::InteractionTrigger::gesture);
+        shortcutActions.value(Name::timer30)();
+        QCOMPARE(f->timer.active()->total, 1800.0);
+        shortcutActions.value(Name::toggleDND)();
+        QTRY_COMPARE(f->runner.ran.size(), 3);
+    }
+
+    void mediaCallbacksAddressThePlayingSourceThenRefresh() {
+        c->start();
+        MediaRemoteBridge::NowPlaying track;
+        track.title = QStringLiteral("Song");
+        track.source = MediaRemoteBridge::SourceApp::spotify;
+        f->bridge.playing = track;
+        f->media.refresh();
+        const int queries = f->bridge.queries;
+        c->notchWindowManager()->hostingView()->inputs().onMediaNext();
+        QCOMPARE(f->bridge.sent, QStringList({QStringLiteral("next track@spotify")}));
+        QVERIFY(f->bridge.queries > queries);
+        // Nothing playing: the first player with a track is asked; none has one, nothing is sent.
+        f->bridge.playing.reset();
+        f->media.refresh();
+        c->notchWindowManager()->hostingView()->inputs().onMediaPlayPause();
+        QCOMPARE(f->bridge.sent.size(), 1);
+    }
+
+    void settingsWindowIsBuiltOnceAndReused() {
+        QWidget* first = c->openSettings();
+        QCOMPARE(first->objectName(), QStringLiteral("BrimlarkSettingsWindow"));
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->size(), QSize(820, 580));
+        first->hide();
+        QCOMPARE(c->openSettings(), first);
+        QVERIFY(first->isVisible());
+    }
+
+    void onboardingIsDroppedByItsCloseAndBuiltAgain() {
+        c->showOnboarding();
+        QPointer<QWidget> first = c->onboardingWindow();
+        QCOMPARE(first->objectName(), QStringLiteral("BrimlarkOnboardingWindow"));
+        c->showOnboarding();
+        QCOMPARE(c->onboardingWindow(), first.data());
+        auto* view = first->findChild<OnboardingView*>();
+        view->advance();
+        view->advance();
+        view->advance();
+        view->finish();
+        QVERIFY(!c->onboardingWindow());
+        QVERIFY(f->defaults.boolValue(OnboardingView::onboardedKey));
+        QTRY_VERIFY(!first);
+        c->showOnboarding();
+        QVERIFY(c->onboardingWindow());
+        QCOMPARE(c->onboardingWindow()->findChild<OnboardingView*>()->step(), 0);
+    }
+
+    void stopTearsDownAndASecondStopIsHarmless() {
+        c->start();
+        c->openSettings();
+        c->showOnboarding();
+        f->mirror.toggle(f->permissionsCoordinator);
+        QVERIFY(f->mirror.isActive());
+        QPointer<QWidget> panel = c->notchWindowManager()->panel();
+        c->stop();
+        QVERIFY(!c->notchWindowManager());
+        QVERIFY(!c->gestureManager());
+        QVERIFY(!c->mirrorWindows());
+        QVERIFY(!c->keyboardShortcutManager());
+        QVERIFY(!c->settingsWindow());
+        QVERIFY(!c->onboardingWindow());
+        QVERIFY(!f->mirror.isActive());
+        QVERIFY(!f->globalInput.started);
+        QTRY_VERIFY(!panel);
+        // The observers are gone: the active kinds no longer follow the services.
+        f->appState.setNotificationsMuted(true);
+        QVERIFY(!f->quickActions.isActive(Kind::dnd));
+        c->stop();
+        c.reset();
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_appcoordinator)
+#include "tst_appcoordinator.moc"

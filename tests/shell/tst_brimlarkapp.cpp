@@ -1,0 +1,132 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/shell/BrimlarkApp.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "Brimlark/shell/MenuBarMenuView.h"
+#include "Brimlark/shell/StatusObserver.h"
+#include "ServiceFixture.h"
+#include "support/Screenshot.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+using Mode = InteractionEngine::Mode;
+using Trigger = InteractionEngine::InteractionTrigger;
+
+class Tst_brimlarkapp : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<BrimlarkApp> app;
+
+    AppCoordinator& coordinator() { return app->appDelegate().coordinator(); }
+    InteractionEngine& engine() { return coordinator().interactionEngine(); }
+
+    void launch(const QStringList& arguments = {}) {
+        app = std::make_unique<BrimlarkApp>(std::make_unique<BrimlarkAppDelegate>(f->makeCoordinator()));
+        app->launch(arguments);
+    }
+
+private slots:
+    void init() { f = std::make_unique<ServiceFixture>(); }
+    void cleanup() {
+        app.reset();
+        f.reset();
+    }
+
+    void firstLaunchStartsThenOpensOnboarding() {
+        launch();
+        QVERIFY(coordinator().notchWindowManager());
+        QVERIFY(coordinator().onboardingWindow());
+        QCOMPARE(coordinator().onboardingWindow()->objectName(), QStringLiteral("BrimlarkOnboardingWindow"));
+        QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+    }
+
+    void finishedOnboardingStaysClosed() {
+        f->defaults.setBool(OnboardingView::onboardedKey, true);
+        launch();
+        QVERIFY(coordinator().notchWindowManager());
+        QVERIFY(!coordinator().onboardingWindow());
+    }
+
+    void onboardingArgumentOpensItOnEveryLaunch() {
+        for (int run = 0; run < 2; ++run) {
+            f->defaults.setBool(OnboardingView::onboardedKey, true);
+            launch({QStringLiteral("brimlark"), QStringLiteral("-brimlark-ui-test-show-onboarding")});
+            QVERIFY(coordinator().onboardingWindow());
+            QCOMPARE(f->defaults.boolValue(OnboardingView::onboardedKey), false);
+            app.reset();
+        }
+    }
+
+    void menuHasItsFiveItems() {
+        launch();
+        MenuBarMenuView* menu = app->menu();
+        QStringList texts;
+        const auto actions = menu->actions();
+        for (QAction* action : actions)
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(texts, QStringList({"Open Advanced", "Open Basic", "Hide notch", "-", "Settings…", "-",
+                                     "Quit Brimlark"}));
+        QCOMPARE(menu->openAdvancedAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+N")));
+        QCOMPARE(menu->openBasicAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+N")));
+        QVERIFY(menu->hideNotchAction()->shortcut().isEmpty());
+        QCOMPARE(menu->settingsAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+        QCOMPARE(menu->quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    }
+
+    void menuItemsSteerTheEngine() {
+        f->appState.setLastAdvancedPage(4);
+        launch();
+        MenuBarMenuView* menu = app->menu();
+        menu->openAdvancedAction()->trigger();
+        QCOMPARE(engine().mode(), Mode::advanced(4));
+        QCOMPARE(engine().lastOpenTrigger(), Trigger::gesture);
+
+        engine().setLastOpenTrigger(Trigger::click);
+        menu->openBasicAction()->trigger();
+        QCOMPARE(engine().mode(), Mode::basic());
+        QCOMPARE(engine().lastOpenTrigger(), Trigger::click); // untouched
+
+        engine().setSuppressHoverActivationUntilExit(true);
+        menu->hideNotchAction()->trigger();
+        QCOMPARE(engine().mode(), Mode::hidden());
+        QVERIFY(!engine().lastOpenTrigger());
+        QVERIFY(!engine().suppressHoverActivationUntilExit());
+
+        menu->settingsAction()->trigger();
+        QWidget* settings = coordinator().settingsWindow();
+        QVERIFY(settings && settings->isVisible());
+        menu->settingsAction()->trigger();
+        QCOMPARE(coordinator().settingsWindow(), settings);
+    }
+
+    void quitEndsTheLoopAndStopsTheCoordinator() {
+        launch();
+        QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
+        QTimer::singleShot(0, app->menu()->quitAction(), &QAction::trigger);
+        QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(1); }); // a safety net
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(quit.count(), 1);
+        QVERIFY(!coordinator().notchWindowManager());
+    }
+
+    void trayLabelDrawsTheSymbol() {
+        launch();
+        QVERIFY(!app->trayIcon()->icon().isNull());
+        StatusObserver observer;
+        const QImage plain = observer.render(22).toImage();
+        observer.setDotColor(QColor(0, 245, 255));
+        const QImage dotted = observer.render(22).toImage();
+        QVERIFY(plain != dotted);
+        QCOMPARE(plain.pixelColor(20, 1).alpha(), 0); // no dot without a colour
+        brimlark::test::saveScreenshot(observer.render(64).toImage(), QStringLiteral("tray-label-with-dot"));
+        brimlark::test::saveScreenshot(StatusObserver().render(64).toImage(), QStringLiteral("tray-label"));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_brimlarkapp)
+#include "tst_brimlarkapp.moc"

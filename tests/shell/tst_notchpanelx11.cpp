@@ -1,0 +1,39 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shell/NotchWindowManager.h"
+#include "ServiceFixture.h"
+#include "platform/linux/QtScreens.h"
+
+#include <QScreen>
+#include <QWindow>
+
+// On a real X server: the panel is mapped at the top centre of the screen in the closed notch's
+// size and grows in place when opened.
+class Tst_notchpanelx11 : public QObject {
+    Q_OBJECT
+private slots:
+    void panelHangsFromTheTopCentreOfTheScreen() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        ServiceFixture f;
+        QtScreens screens;
+        AppCoordinator::Platform platform = f.platform();
+        platform.screens = &screens;
+        AppCoordinator coordinator(f.services(), platform);
+        coordinator.start();
+        NotchPanel* panel = coordinator.notchWindowManager()->panel();
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QRect expected(screen.left() + (screen.width() - 200) / 2, screen.top(), 200, 32);
+        QTRY_COMPARE(panel->windowHandle()->geometry(), expected);
+
+        coordinator.interactionEngine().setMode(InteractionEngine::Mode::basic());
+        QTRY_COMPARE(panel->windowHandle()->geometry().size(), QSize(724, 388));
+        QCOMPARE(panel->windowHandle()->geometry().top(), screen.top());
+        coordinator.stop();
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_notchpanelx11)
+#include "tst_notchpanelx11.moc"

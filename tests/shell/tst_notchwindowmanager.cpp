@@ -1,0 +1,333 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/RemindersService.h"
+#include "Brimlark/shell/NotchGeometry.h"
+#include "Brimlark/shell/NotchWindowManager.h"
+#include "ServiceFixture.h"
+
+#include <QSignalSpy>
+
+using Mode = InteractionEngine::Mode;
+
+class Tst_notchwindowmanager : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<InteractionEngine> engine;
+    std::unique_ptr<CalendarService> calendar;
+    std::unique_ptr<RemindersService> reminders;
+    std::unique_ptr<NotchWindowManager> manager;
+    bool hasStatus = false;
+    int settingsOpened = 0;
+
+    void build() {
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = engine.get();
+        inputs.quickActionsStore = &f->quickActions;
+        inputs.appState = &f->appState;
+        inputs.notes = &f->notes;
+        inputs.apps = &f->apps;
+        inputs.timer = &f->timer;
+        inputs.calendar = calendar.get();
+        inputs.reminders = reminders.get();
+        inputs.permissions = &f->permissionsCoordinator;
+        inputs.media = &f->media;
+        inputs.mirror = &f->mirror;
+        inputs.fileShelf = &f->fileShelf;
+        inputs.hasCompactStatus = [this] { return hasStatus; };
+        inputs.onOpenSettings = [this] { ++settingsOpened; };
+        manager = std::make_unique<NotchWindowManager>(inputs, f->screens, f->globalInput, f->accessibility);
+        manager->setup();
+    }
+
+    // Runs the queued observers and lets a running animation finish.
+    void settle() {
+        QTRY_COMPARE(manager->panel()->geometry(), manager->targetFrame());
+        QTRY_COMPARE(manager->panel()->windowOpacity(), 1.0);
+    }
+
+    void movePointer(const QPoint& position) {
+        f->globalInput.movePointer(position);
+        QCoreApplication::processEvents();
+    }
+
+    void clickOutside(Qt::MouseButton button, const QPoint& position) {
+        emit f->globalInput.mouseDownOutside(button, position);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<ServiceFixture>();
+        engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
+        calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
+        reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
+        hasStatus = false;
+        settingsOpened = 0;
+        build();
+    }
+    void cleanup() {
+        manager.reset();
+        reminders.reset();
+        calendar.reset();
+        engine.reset();
+        f.reset();
+    }
+
+    void setupHangsTheClosedNotchAtTheTopCentre() {
+        QVERIFY(f->globalInput.started);
+        QVERIFY(manager->panel()->isVisible());
+        QCOMPARE(manager->panel()->geometry(), QRect(860, 0, 200, 32));
+        QCOMPARE(manager->hostingView()->size(), QSize(200, 32));
+    }
+
+    void sizesFollowTheMode_data() {
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<bool>("status");
+        QTest::addColumn<bool>("notched");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("advanced") << Mode::advanced(3) << false << false << QSize(720, 468);
+        QTest::newRow("basic") << Mode::basic() << true << false << QSize(724, 388);
+        QTest::newRow("closed with a live status") << Mode::hidden() << true << false << QSize(356, 102);
+        QTest::newRow("peek with a live status") << Mode::peek() << true << true << QSize(356, 102);
+        QTest::newRow("closed, plain screen") << Mode::hidden() << false << false << QSize(200, 32);
+        QTest::newRow("closed, notched screen") << Mode::hidden() << false << true << QSize(185, 32);
+    }
+    void sizesFollowTheMode() {
+        QFETCH(Mode, mode);
+        QFETCH(bool, status);
+        QFETCH(bool, notched);
+        QFETCH(QSize, size);
+        if (notched) {
+            f->screens.setScreens({FakeScreens::notchedLaptop()});
+            QCoreApplication::processEvents();
+        }
+        hasStatus = status;
+        manager->applyMode(mode, false);
+        QCOMPARE(manager->panel()->size(), size);
+        const ScreenDescription screen = *manager->currentScreen();
+        QCOMPARE(manager->panel()->geometry().top(), screen.frame.top());
+        const double centre = manager->panel()->geometry().x() + size.width() / 2.0;
+        QVERIFY(qAbs(centre - (screen.frame.x() + screen.frame.width() / 2.0)) <= 0.5);
+    }
+
+    void liveStatusResizesTheClosedPanelAnimated() {
+        hasStatus = true;
+        manager->refreshClosedFrame();
+        QCOMPARE(manager->targetFrame().size(), QSize(356, 102));
+        QVERIFY(manager->panel()->geometry() != manager->targetFrame()); // still moving
+        settle();
+        hasStatus = false;
+        f->timer.start(60); // any observed value re-sizes the closed panel on the next turn
+        f->timer.cancel();
+        QTRY_COMPARE(manager->targetFrame().size(), QSize(200, 32));
+        settle();
+        // An open panel keeps its size when the status changes.
+        manager->applyMode(Mode::basic(), false);
+        hasStatus = true;
+        manager->refreshClosedFrame();
+        QCOMPARE(manager->panel()->size(), QSize(724, 388));
+    }
+
+    void widePanelStaysInsideANarrowScreen() {
+        f->screens.setScreens({FakeScreens::plain(QStringLiteral("Narrow"), QRect(1920, 0, 700, 500))});
+        QCoreApplication::processEvents();
+        manager->applyMode(Mode::basic(), false);
+        QCOMPARE(manager->panel()->geometry().left(), 1920);
+        f->screens.setScreens({FakeScreens::plain(QStringLiteral("Wide"), QRect(0, 0, 800, 600))});
+        QCoreApplication::processEvents();
+        manager->applyMode(Mode::basic(), false);
+        QCOMPARE(manager->panel()->geometry(), QRect(38, 0, 724, 388));
+    }
+
+    void hoverRegionOfTheClosedNotch() {
+        const ScreenDescription screen = *manager->currentScreen();
+        QCOMPARE(NotchWindowManager::closedHoverRegion(screen), QRectF(838, -12, 244, 56));
+        movePointer({837, 20});
+        QVERIFY(!manager->hoverRegionActive());
+        movePointer({838, 20});
+        QVERIFY(manager->hoverRegionActive());
+        QVERIFY(engine->hasPendingHoverActivation());
+        movePointer({1081, 43});
+        QVERIFY(manager->hoverRegionActive());
+        movePointer({1083, 20});
+        QVERIFY(!manager->hoverRegionActive());
+        QVERIFY(!engine->hasPendingHoverActivation());
+    }
+
+    void openPanelCountsItsGrownFrameAsInside() {
+        manager->applyMode(Mode::basic(), false);
+        engine->setMode(Mode::basic());
+        QCoreApplication::processEvents();
+        movePointer({598 - 10, 397});
+        QVERIFY(manager->hoverRegionActive());
+        movePointer({598 - 11, 397});
+        QVERIFY(!manager->hoverRegionActive());
+        QCOMPARE(engine->mode(), Mode::basic()); // leaving never closes
+    }
+
+    void hoverOffNeverReportsInsideAndReportsLeftOnce() {
+        movePointer({900, 10});
+        QVERIFY(manager->hoverRegionActive());
+        f->appState.setHoverToPeekEnabled(false);
+        engine->setSuppressHoverActivationUntilExit(true);
+        movePointer({901, 10});
+        QVERIFY(!manager->hoverRegionActive());
+        // hover(false) in the closed mode clears the suppression: it was reported.
+        QVERIFY(!engine->suppressHoverActivationUntilExit());
+        QVERIFY(!engine->hasPendingHoverActivation());
+        engine->setSuppressHoverActivationUntilExit(true);
+        movePointer({5, 900});
+        movePointer({900, 10});
+        QVERIFY(!manager->hoverRegionActive());
+        QVERIFY(!engine->hasPendingHoverActivation());
+        QVERIFY(engine->suppressHoverActivationUntilExit()); // not reported a second time
+    }
+
+    void rightClickInTheMarginOpensSettingsAndKeepsThePanel() {
+        engine->setMode(Mode::basic());
+        QCoreApplication::processEvents();
+        settle();
+        const QRect frame = manager->panel()->geometry();
+        clickOutside(Qt::RightButton, {frame.left() - 4, frame.top() + 50});
+        QCOMPARE(settingsOpened, 1);
+        QCOMPARE(engine->mode(), Mode::basic());
+        // A left click in the margin is no click outside either.
+        clickOutside(Qt::LeftButton, {frame.left() - 3, frame.top() + 50});
+        QCOMPARE(engine->mode(), Mode::basic());
+    }
+
+    void clickOutsideClosesOnlyAnOpenPanel_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("left") << Qt::LeftButton;
+        QTest::newRow("right") << Qt::RightButton;
+        QTest::newRow("application turned inactive") << Qt::NoButton;
+    }
+    void clickOutsideClosesOnlyAnOpenPanel() {
+        QFETCH(Qt::MouseButton, button);
+        clickOutside(button, {100, 700});
+        QCOMPARE(engine->mode(), Mode::hidden());
+        QCOMPARE(settingsOpened, 0);
+
+        engine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine->setSuppressHoverActivationUntilExit(true);
+        engine->setMode(Mode::advanced(2));
+        QCoreApplication::processEvents();
+        clickOutside(button, {100, 700});
+        QCOMPARE(engine->mode(), Mode::hidden());
+        QVERIFY(!engine->lastOpenTrigger());
+        QVERIFY(!engine->suppressHoverActivationUntilExit());
+        QCOMPARE(settingsOpened, 0);
+    }
+
+    void pointerOnAnotherScreenMovesThePanelAtOnce() {
+        f->screens.setScreens({FakeScreens::plain(QStringLiteral("Left"), QRect(0, 0, 1920, 1080)),
+                               FakeScreens::plain(QStringLiteral("Right"), QRect(1920, 0, 2560, 1440))});
+        QCoreApplication::processEvents();
+        movePointer({3000, 700});
+        QCOMPARE(manager->currentScreen()->name, QStringLiteral("Right"));
+        QCOMPARE(manager->panel()->geometry(), QRect(1920 + 1180, 0, 200, 32));
+        QCOMPARE(manager->panel()->windowOpacity(), 1.0);
+        // Off every screen: nothing moves, an active hover region is left.
+        movePointer({3100, 10});
+        QVERIFY(manager->hoverRegionActive());
+        movePointer({-50, -50});
+        QVERIFY(!manager->hoverRegionActive());
+        QCOMPARE(manager->currentScreen()->name, QStringLiteral("Right"));
+    }
+
+    void reducedMotionCrossFades_data() {
+        QTest::addColumn<bool>("reduceMotion");
+        QTest::addColumn<AppState::AnimationIntensity>("intensity");
+        QTest::newRow("desktop setting") << true << AppState::AnimationIntensity::expressive;
+        QTest::newRow("reduced") << false << AppState::AnimationIntensity::reduced;
+    }
+    void reducedMotionCrossFades() {
+        QFETCH(bool, reduceMotion);
+        QFETCH(AppState::AnimationIntensity, intensity);
+        f->accessibility.setReduceMotion(reduceMotion);
+        f->appState.setAnimationIntensity(intensity);
+        const PanelAnimationProfile profile = manager->animationProfile();
+        QCOMPARE(profile.duration, 0.16);
+        QVERIFY(!profile.shouldAnimateFrame);
+        QCOMPARE(profile.crossfadeStartAlpha, 0.78);
+
+        manager->applyMode(Mode::basic(), true);
+        QCOMPARE(manager->panel()->geometry(), manager->targetFrame()); // the frame jumps
+        QVERIFY(qAbs(manager->panel()->windowOpacity() - 0.78) < 0.01); // stored in 8 bits
+        QTRY_COMPARE(manager->panel()->windowOpacity(), 1.0);
+    }
+
+    void standardAndExpressiveMoveTheFrame_data() {
+        QTest::addColumn<AppState::AnimationIntensity>("intensity");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QPointF>("c1");
+        QTest::newRow("standard") << AppState::AnimationIntensity::standard << 0.32 << QPointF(0.25, 1.0);
+        QTest::newRow("expressive") << AppState::AnimationIntensity::expressive << 0.42 << QPointF(0.2, 1.0);
+    }
+    void standardAndExpressiveMoveTheFrame() {
+        QFETCH(AppState::AnimationIntensity, intensity);
+        QFETCH(double, duration);
+        QFETCH(QPointF, c1);
+        f->appState.setAnimationIntensity(intensity);
+        const PanelAnimationProfile profile = manager->animationProfile();
+        QCOMPARE(profile.duration, duration);
+        QVERIFY(profile.shouldAnimateFrame);
+        QCOMPARE(profile.timingFunction.toCubicSpline().first(), c1);
+        manager->applyMode(Mode::advanced(0), true);
+        QVERIFY(manager->panel()->geometry() != manager->targetFrame());
+        settle();
+    }
+
+    void modeChangesReachThePanelOnALaterTurn() {
+        engine->setMode(Mode::basic());
+        QCOMPARE(manager->panel()->size(), QSize(200, 32)); // not inside setMode
+        QTRY_COMPARE(manager->targetFrame().size(), QSize(724, 388));
+    }
+
+    void vanishingScreensHideThePanelWithoutCrashing() {
+        f->screens.setScreens({}, -1, -1);
+        QCoreApplication::processEvents();
+        QVERIFY(!manager->currentScreen());
+        QVERIFY(!manager->panel()->isVisible());
+        engine->setMode(Mode::basic());
+        QCoreApplication::processEvents();
+        movePointer({10, 10});
+        QVERIFY(!manager->panel()->isVisible());
+
+        f->screens.setScreens({FakeScreens::plain(QStringLiteral("Back"), QRect(0, 0, 1280, 800))});
+        QCoreApplication::processEvents();
+        QCOMPARE(manager->currentScreen()->name, QStringLiteral("Back"));
+        QVERIFY(manager->panel()->isVisible());
+        QCOMPARE(manager->panel()->geometry(), QRect(278, 0, 724, 388));
+    }
+
+    void removedScreenIsNotPreferredAgain() {
+        ScreenDescription notched = FakeScreens::notchedLaptop();
+        ScreenDescription external =
+            FakeScreens::plain(QStringLiteral("External"), QRect(1512, 0, 1920, 1080));
+        f->screens.setScreens({notched, external});
+        QCoreApplication::processEvents();
+        QCOMPARE(manager->currentScreen()->name, notched.name);
+        f->screens.setScreens({external});
+        QCoreApplication::processEvents();
+        QCOMPARE(manager->currentScreen()->name, QStringLiteral("External"));
+        QCOMPARE(manager->panel()->geometry(), QRect(1512 + 860, 0, 200, 32));
+    }
+
+    void teardownStopsWatching() {
+        manager->teardown();
+        QVERIFY(!f->globalInput.started);
+        QVERIFY(!manager->panel());
+        engine->setMode(Mode::basic());
+        clickOutside(Qt::LeftButton, {5, 900});
+        movePointer({900, 10});
+        QCOMPARE(engine->mode(), Mode::basic());
+        QVERIFY(!manager->hoverRegionActive());
+        manager->teardown(); // twice is harmless
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_notchwindowmanager)
+#include "tst_notchwindowmanager.moc"

@@ -1,0 +1,182 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/RemindersService.h"
+#include "Brimlark/pages/AdvancedModeView.h"
+#include "Brimlark/pages/BasicModeView.h"
+#include "Brimlark/shelf/FileShelfOverlay.h"
+#include "Brimlark/surface/HoverTrackingView.h"
+#include "Brimlark/surface/NotchRootView.h"
+#include "Brimlark/surface/NotchTapCatcher.h"
+#include "shell/ServiceFixture.h"
+#include "support/Screenshot.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+using Mode = InteractionEngine::Mode;
+using Trigger = InteractionEngine::InteractionTrigger;
+
+class Tst_notchrootview : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<InteractionEngine> engine;
+    std::unique_ptr<CalendarService> calendar;
+    std::unique_ptr<RemindersService> reminders;
+    std::unique_ptr<NotchRootView> view;
+    bool hasStatus = false;
+
+    void build(const QSize& size) {
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = engine.get();
+        inputs.quickActionsStore = &f->quickActions;
+        inputs.appState = &f->appState;
+        inputs.notes = &f->notes;
+        inputs.apps = &f->apps;
+        inputs.timer = &f->timer;
+        inputs.calendar = calendar.get();
+        inputs.reminders = reminders.get();
+        inputs.permissions = &f->permissionsCoordinator;
+        inputs.media = &f->media;
+        inputs.mirror = &f->mirror;
+        inputs.fileShelf = &f->fileShelf;
+        inputs.hasCompactStatus = [this] { return hasStatus; };
+        inputs.makeCompactStatusView = [](QWidget* parent) {
+            auto* label = new QLabel(QStringLiteral("status"), parent);
+            label->setObjectName(QStringLiteral("compactStatus"));
+            return label;
+        };
+        view = std::make_unique<NotchRootView>(inputs, f->screens, &f->accessibility);
+        view->resize(size);
+        view->show();
+    }
+
+    static QAbstractButton* button(QWidget* parent, const char* name) {
+        for (QAbstractButton* candidate : parent->findChildren<QAbstractButton*>()) {
+            if (candidate->accessibleName() == QLatin1String(name))
+                return candidate;
+        }
+        return nullptr;
+    }
+
+    void click(QWidget* target) { QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center()); }
+
+private slots:
+    void init() {
+        f = std::make_unique<ServiceFixture>();
+        f->accessibility.setReduceMotion(true);
+        engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
+        calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
+        reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
+        hasStatus = false;
+        build(QSize(200, 32));
+    }
+    void cleanup() {
+        view.reset();
+        reminders.reset();
+        calendar.reset();
+        engine.reset();
+        f.reset();
+    }
+
+    void closedWithoutStatusOpensOnAClick() {
+        QVERIFY(!view->modeView());
+        QVERIFY(view->tapCatcher()->isCatching());
+        brimlark::test::saveScreenshot(view.get(), QStringLiteral("notch-closed"));
+        click(view->tapCatcher());
+        QCOMPARE(engine->mode(), Mode::basic());
+        QCOMPARE(engine->lastOpenTrigger(), Trigger::click);
+    }
+
+    void closedWithStatusLeavesClicksToIt() {
+        hasStatus = true;
+        view->refresh();
+        QVERIFY(view->modeView());
+        QCOMPARE(view->modeView()->objectName(), QStringLiteral("compactStatus"));
+        QVERIFY(!view->tapCatcher()->isCatching());
+        engine->setMode(Mode::peek());
+        QVERIFY(!view->tapCatcher()->isCatching());
+        QCOMPARE(view->modeView()->objectName(), QStringLiteral("compactStatus"));
+        hasStatus = false;
+        view->refresh();
+        QVERIFY(!view->modeView());
+        QVERIFY(!view->tapCatcher()->isCatching()); // peek never catches
+    }
+
+    void basicModeShowsItsViewAndTheShelfArea() {
+        engine->setMode(Mode::basic());
+        view->resize(724, 388);
+        QVERIFY(qobject_cast<BasicModeView*>(view->modeView()));
+        QVERIFY(!view->tapCatcher()->isCatching());
+        QVERIFY(view->shelfOverlay());
+        QVERIFY(view->shelfOverlay()->testAttribute(Qt::WA_TransparentForMouseEvents));
+        f->fileShelf.setItems({ShelfItem{QStringLiteral("/tmp/a.txt")}});
+        QVERIFY(!view->shelfOverlay()->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QCOMPARE(view->contentTopInset(), 26);
+        brimlark::test::saveScreenshot(view.get(), QStringLiteral("notch-basic"));
+
+        f->appState.setLastAdvancedPage(2);
+        static_cast<BasicModeView*>(view->modeView())->inputs().onAdvancedRequested();
+        QCOMPARE(engine->mode(), Mode::advanced(2));
+        QCOMPARE(engine->lastOpenTrigger(), Trigger::gesture);
+        QVERIFY(!view->shelfOverlay());
+    }
+
+    void advancedModeShowsThePageAndClosesThroughTheEngine() {
+        engine->setMode(Mode::advanced(4));
+        view->resize(720, 468);
+        auto* advanced = qobject_cast<AdvancedModeView*>(view->modeView());
+        QVERIFY(advanced);
+        QCOMPARE(advanced->currentPage(), 4);
+        QStringList texts;
+        for (QLabel* label : view->findChildren<QLabel*>())
+            texts.append(label->text());
+        QVERIFY(texts.contains(QStringLiteral("advanced")));
+        QVERIFY(texts.contains(QStringLiteral("ai hooks")));
+        brimlark::test::saveScreenshot(view.get(), QStringLiteral("notch-advanced"));
+        engine->setSuppressHoverActivationUntilExit(true);
+        button(advanced, "Next page")->click();
+        QCOMPARE(engine->mode(), Mode::advanced(5));
+        advanced = qobject_cast<AdvancedModeView*>(view->modeView());
+        button(advanced, "Close")->click();
+        QCOMPARE(engine->mode(), Mode::hidden());
+        QVERIFY(!engine->lastOpenTrigger());
+        QVERIFY(!engine->suppressHoverActivationUntilExit());
+        QVERIFY(view->tapCatcher()->isCatching());
+    }
+
+    void contentStartsLowerUnderAPhysicalNotch() {
+        f->screens.setScreens({FakeScreens::notchedLaptop()});
+        engine->setMode(Mode::basic());
+        QVERIFY(view->hasPhysicalNotch());
+        QCOMPARE(view->contentTopInset(), 34);
+        QCOMPARE(view->currentNotchSize(), QSizeF(185, 32));
+        engine->setMode(Mode::hidden());
+        QCOMPARE(view->contentTopInset(), 0);
+        f->screens.setScreens({}, -1, -1);
+        QVERIFY(!view->hasPhysicalNotch()); // no screen: a stand-in, never a crash
+        QCOMPARE(view->currentNotchSize(), QSizeF(200, 32));
+    }
+
+    void hoverTrackerReportsEntryOnlyWhileEnabled() {
+        QEvent enter(QEvent::Enter);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(view.get(), &enter);
+        QVERIFY(engine->hasPendingHoverActivation());
+        engine->setSuppressHoverActivationUntilExit(true);
+        // Switching it off reports the pointer as gone at once.
+        f->appState.setHoverToPeekEnabled(false);
+        QVERIFY(!engine->hasPendingHoverActivation());
+        QVERIFY(!engine->suppressHoverActivationUntilExit());
+        QCoreApplication::sendEvent(view.get(), &enter);
+        QVERIFY(!engine->hasPendingHoverActivation());
+        engine->setSuppressHoverActivationUntilExit(true);
+        QCoreApplication::sendEvent(view.get(), &leave);
+        QVERIFY(!engine->suppressHoverActivationUntilExit()); // leaving is still reported
+        QVERIFY(view->hoverTracker()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_notchrootview)
+#include "tst_notchrootview.moc"
