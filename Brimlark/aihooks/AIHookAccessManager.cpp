@@ -203,3 +203,10 @@ bool AIHookAccessManager::withAccess(AIHookTool tool, quint16 port, const Operat
         *error = why;
     return done;
 }
+
+AIHookAccessStatus AIHookAccessManager::accessStatus() const {
+    AIHookAccessStatus status;
+    status.claudeGranted = hasAccess(AIHookTool::claude);
+    status.codexGranted = hasAccess(AIHookTool::codex);
+    return status;
+}

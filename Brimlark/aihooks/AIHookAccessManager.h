@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brimlark/aihooks/AIHookAccessLocation.h"
+#include "Brimlark/aihooks/AIHookAccessStatus.h"
 #include "Brimlark/aihooks/AIHookTool.h"
 
 #include <QString>
@@ -74,6 +75,9 @@ public:
     // operation fails (its own error text).
     bool withAccess(AIHookTool tool, quint16 port, const Operation& operation,
                     QString* error = nullptr) const;
+
+    // hasAccess() for claude, then codex; a failed check counts as not granted.
+    AIHookAccessStatus accessStatus() const;
 
 private:
     // Resolves the stored grant and leaves access open on success; the caller closes it.

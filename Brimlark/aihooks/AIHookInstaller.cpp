@@ -406,6 +406,17 @@ bool AIHookInstaller::codexHooksInstalled() const {
     return hooksInstalled(m_locations.codexHooksPath);
 }
 
+AIHookInstallationStatus AIHookInstaller::installationStatus() const {
+    AIHookInstallationStatus status;
+    status.bridgeScriptPath = m_locations.bridgeScriptPath;
+    status.claudeSettingsPath = m_locations.claudeSettingsPath;
+    status.codexConfigPath = m_locations.codexConfigPath;
+    status.codexHooksPath = m_locations.codexHooksPath;
+    status.claudeInstalled = claudeHooksInstalled();
+    status.codexInstalled = codexHooksInstalled();
+    return status;
+}
+
 std::optional<ClaudeVersion> AIHookInstaller::installedClaudeVersion() const {
     return runClaudeVersion(m_locations.claudeCandidates, m_locations.claudeVersionTimeout);
 }

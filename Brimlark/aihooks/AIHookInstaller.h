@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brimlark/aihooks/AIHookInstallationStatus.h"
 #include "Brimlark/aihooks/AIHookTool.h"
 #include "Brimlark/aihooks/ClaudeVersion.h"
 
@@ -77,6 +78,8 @@ public:
     // program. Never fails: a missing or unreadable file counts as not installed.
     bool claudeHooksInstalled() const;
     bool codexHooksInstalled() const;
+    // The four locations and the two installed checks.
+    AIHookInstallationStatus installationStatus() const;
 
     // The version "claude --version" prints, from the first candidate that exists; nothing when
     // there is none, it fails, prints no version, or runs past the time-out (it is then killed).

@@ -129,8 +129,10 @@ private slots:
         const QString script = wiring.bridgeScriptPath();
         QVERIFY(readAll(script).startsWith("#!/usr/bin/env python3\n"));
         QCOMPARE(int(QFileInfo(script).permissions() & 0x7777), 0x7755);
-        QVERIFY(wiring.claudeHooksInstalled());
-        QVERIFY(!wiring.codexHooksInstalled());
+        QCOMPARE(wiring.installationStatus(),
+                 (AIHookInstallationStatus{script, settings, home + "/.codex/config.toml",
+                                           home + "/.codex/hooks.json", true, false}));
+        QCOMPARE(access.accessStatus(), (AIHookAccessStatus{true, false}));
 
         QVERIFY(access.withAccess(AIHookTool::claude, 43434, install, &error));
         QCOMPARE(readAll(settings), first);
