@@ -6,7 +6,7 @@ CMAKE_FLAGS  ?=
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build format format-check test sanitize clean
+.PHONY: deps configure build format format-check test sanitize clean run
 
 deps:
 	bash scripts/install-deps.sh
@@ -30,6 +30,12 @@ sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRIMLARK_WERROR=ON -DBRIMLARK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	bash scripts/run-tests.sh $(SANITIZE_DIR)
+
+# Builds the application alone and starts it. The offscreen default above is for the tests: unless
+# the caller chose a platform, the app gets the desktop's own (X11 or XWayland).
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target brimlark
+	$(if $(filter file,$(origin QT_QPA_PLATFORM)),env -u QT_QPA_PLATFORM,) $(BUILD_DIR)/brimlark
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -29,8 +29,6 @@ QPixmap StatusObserver::render(int size, qreal devicePixelRatio) const {
 }
 
 QIcon StatusObserver::icon() const {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48})
-        icon.addPixmap(render(size));
-    return icon;
+    // One drawing large enough for every tray; the icon scales it down as the tray asks.
+    return QIcon(render(48));
 }

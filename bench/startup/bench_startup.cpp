@@ -1,0 +1,199 @@
+// Measures, in one run, for Brimlark (offscreen) and for an empty QApplication with one widget:
+//   - the time from starting the process to its ready line ("Brimlark bootstrapped" / "ready"),
+//     the median of several runs;
+//   - the resident set size 5 s after start;
+//   - the CPU used over the following 30 s of idling, in per cent of one core.
+// Both programs run with HOME and the XDG folders in a fresh temporary folder.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int settleSeconds = 5;
+constexpr int idleSeconds = 30;
+
+struct Program {
+    QString name;
+    QString executable;
+    QStringList arguments;
+    QByteArray readyLine;
+};
+
+QProcessEnvironment isolatedEnvironment(const QString& root) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), root);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    QDir().mkpath(root + QStringLiteral("/runtime"));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Onboarding done, as on every launch but the first.
+    QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
+    QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
+    if (defaults.open(QIODevice::WriteOnly))
+        defaults.write("{\"brimlark.onboarded\": true}\n");
+    return env;
+}
+
+// Starts `program` and waits for its ready line; the time in ms, or -1 on failure. The process is
+// left running in `process`.
+double startUntilReady(const Program& program, QProcess& process, const QString& root) {
+    process.setProcessEnvironment(isolatedEnvironment(root));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program.executable, program.arguments);
+    QByteArray output;
+    while (clock.elapsed() < 20000) {
+        if (!process.waitForReadyRead(100)) {
+            if (process.state() == QProcess::NotRunning)
+                break;
+            continue;
+        }
+        output += process.readAll();
+        if (output.contains(program.readyLine))
+            return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+    std::fprintf(stderr, "%s did not get ready:\n%s\n", qPrintable(program.name), output.constData());
+    return -1;
+}
+
+void stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values.at(values.size() / 2);
+}
+
+// Resident set size in KiB from /proc/<pid>/status.
+long residentKiB(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = status.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+// User plus system CPU time in clock ticks from /proc/<pid>/stat.
+long long cpuTicks(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    // Fields after the command name, which is in parentheses and may hold spaces.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return fields.at(11).toLongLong() + fields.at(12).toLongLong();
+}
+
+int runEmptyProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget widget;
+    widget.resize(200, 32);
+    widget.show();
+    QTimer::singleShot(0, [] {
+        std::fprintf(stdout, "ready\n");
+        std::fflush(stdout);
+    });
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--empty-program")
+        return runEmptyProgram(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
+    const QList<Program> programs = {
+        {QStringLiteral("brimlark"),
+         QStringLiteral(BRIMLARK_EXECUTABLE),
+         {},
+         QByteArrayLiteral("Brimlark bootstrapped")},
+        {QStringLiteral("empty"),
+         QCoreApplication::applicationFilePath(),
+         {QStringLiteral("--empty-program")},
+         QByteArrayLiteral("ready")},
+    };
+
+    // Start-up: alternate the two programs so that both see the same machine state.
+    QList<double> startTimes[2];
+    for (int run = 0; run < runs + 1; ++run) {
+        for (int i = 0; i < 2; ++i) {
+            QTemporaryDir root;
+            QProcess process;
+            const double ms = startUntilReady(programs.at(i), process, root.path());
+            stop(process);
+            if (ms < 0)
+                return 1;
+            if (run > 0) // the first round only warms the file cache
+                startTimes[i].append(ms);
+        }
+    }
+
+    // Memory and idle CPU: both run side by side for 5 + 30 s.
+    QTemporaryDir roots[2];
+    QProcess processes[2];
+    for (int i = 0; i < 2; ++i) {
+        if (startUntilReady(programs.at(i), processes[i], roots[i].path()) < 0)
+            return 1;
+    }
+    QThread::sleep(settleSeconds);
+    long rss[2];
+    long long ticksBefore[2];
+    for (int i = 0; i < 2; ++i) {
+        processes[i].readAll();
+        rss[i] = residentKiB(processes[i].processId());
+        ticksBefore[i] = cpuTicks(processes[i].processId());
+    }
+    QThread::sleep(idleSeconds);
+    double cpu[2];
+    const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
+    for (int i = 0; i < 2; ++i) {
+        const long long used = cpuTicks(processes[i].processId()) - ticksBefore[i];
+        cpu[i] = 100.0 * static_cast<double>(used) / ticksPerSecond / idleSeconds;
+        stop(processes[i]);
+    }
+
+    const double start[2] = {median(startTimes[0]), median(startTimes[1])};
+    std::printf("%-10s %12s %12s %16s\n", "program", "start (ms)", "RSS (MiB)", "idle CPU (%)");
+    for (int i = 0; i < 2; ++i)
+        std::printf("%-10s %12.1f %12.1f %16.3f\n", qPrintable(programs.at(i).name), start[i],
+                    rss[i] / 1024.0, cpu[i]);
+    const double startRatio = start[0] / start[1];
+    const double rssRatio = static_cast<double>(rss[0]) / static_cast<double>(rss[1]);
+    std::printf("\nstart ratio %.2f (target <= 1.5): %s\n", startRatio, startRatio <= 1.5 ? "met" : "MISSED");
+    std::printf("RSS ratio   %.2f (target <= 1.5): %s\n", rssRatio, rssRatio <= 1.5 ? "met" : "MISSED");
+    std::printf("idle CPU    %.3f %% of one core (target <= 0.3): %s\n", cpu[0],
+                cpu[0] <= 0.3 ? "met" : "MISSED");
+    std::printf("(median of %d starts each; RSS %d s after start; CPU over %d s idle)\n", runs, settleSeconds,
+                idleSeconds);
+    return 0;
+}
