@@ -84,7 +84,11 @@ int NotchRootView::contentTopInset() const {
 }
 
 void NotchRootView::refresh() {
-    rebuildModeView();
+    // Only the closed panel shows the status; an open one keeps its views (and what was typed).
+    if (isClosed(m_shownMode))
+        rebuildModeView();
+    else
+        updateHitTesting();
 }
 
 void NotchRootView::rebuildModeView() {

@@ -81,7 +81,7 @@ public:
     HoverTrackingView* hoverTracker() const { return m_hoverTracker; }
     NotchTapCatcher* tapCatcher() const { return m_tapCatcher; }
 
-    // Re-reads every input, as a change of the compact status requires.
+    // Follows a change of the compact status: the closed panel shows it or drops it.
     void refresh();
 
 protected:

@@ -116,6 +116,13 @@ private slots:
         QCOMPARE(view->contentTopInset(), 26);
         brimlark::test::saveScreenshot(view.get(), QStringLiteral("notch-basic"));
 
+        // A change of the live status leaves the open view as it is.
+        QPointer<QWidget> basic = view->modeView();
+        hasStatus = true;
+        view->refresh();
+        QCOMPARE(view->modeView(), basic.data());
+        hasStatus = false;
+
         f->appState.setLastAdvancedPage(2);
         static_cast<BasicModeView*>(view->modeView())->inputs().onAdvancedRequested();
         QCOMPARE(engine->mode(), Mode::advanced(2));
