@@ -1,3 +1,4 @@
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/PlatformServices.h"
@@ -8,6 +9,7 @@
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/LinuxProcessLauncher.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/PlatformSelection.h"
 #include "platform/linux/QtScreens.h"
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
     platform.workspace = &workspace;
     platform.notifications = &notifications;
     PlatformServices::install(platform);
+    LinuxProcessLauncher launcher;
+    AIHooksService::setSharedPlatform(&notifications, &workspace, &launcher);
 
     BrimlarkApp brimlark;
     brimlark.launch(QCoreApplication::arguments());

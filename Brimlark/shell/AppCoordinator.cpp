@@ -1,5 +1,7 @@
 #include "AppCoordinator.h"
 
+#include "Brimlark/aihooks/AIHooksService.h"
+
 #include "AppState.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
@@ -46,6 +48,7 @@ AppCoordinator::Services AppCoordinator::Services::shared() {
     services.focus = &FocusService::shared();
     services.mirror = &CameraMirrorService::shared();
     services.fileShelf = &FileShelfService::shared();
+    services.aiHooks = &AIHooksService::shared();
     return services;
 }
 
@@ -141,6 +144,7 @@ void AppCoordinator::start() {
     inputs.media = m_services.media;
     inputs.mirror = m_services.mirror;
     inputs.fileShelf = m_services.fileShelf;
+    inputs.aiHooks = m_services.aiHooks;
     // The compact live status and the glow are handed in here (hasCompactStatus,
     // makeCompactStatusView, makeHaloView) once their store and controller exist; until then the
     // closed panel keeps the notch's size and shows no status.
@@ -454,7 +458,24 @@ bool AppCoordinator::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void AppCoordinator::startHookServices() {}
+void AppCoordinator::startHookServices() {
+    AIHooksService* hooks = m_services.aiHooks;
+    if (!hooks)
+        return;
+    hooks->refreshStatus();
+    hooks->startListener();
+    hooks->startWatchingInbox();
+    qCDebug(lcApp, "start: hook services started");
+    // Asked on a later turn of the event loop, so start-up never waits for the notification server.
+    QPointer<AIHooksService> weakHooks(hooks);
+    QMetaObject::invokeMethod(
+        this,
+        [weakHooks] {
+            if (weakHooks)
+                weakHooks->requestNotificationAuthorization();
+        },
+        Qt::QueuedConnection);
+}
 
 void AppCoordinator::bindGlow() {}
 

@@ -19,6 +19,7 @@ class AppState;
 class CalendarService;
 class CameraMirrorService;
 class Clock;
+class AIHooksService;
 class FileShelfService;
 class FocusService;
 class GestureManager;
@@ -57,6 +58,7 @@ public:
         FocusService* focus = nullptr;
         CameraMirrorService* mirror = nullptr;
         FileShelfService* fileShelf = nullptr;
+        AIHooksService* aiHooks = nullptr;
 
         // The process-wide instances, taken in this order.
         static Services shared();
@@ -97,6 +99,7 @@ public:
     FocusService& focus() const { return *m_services.focus; }
     CameraMirrorService& mirror() const { return *m_services.mirror; }
     FileShelfService& fileShelf() const { return *m_services.fileShelf; }
+    AIHooksService& aiHooks() const { return *m_services.aiHooks; }
     UserDefaults& defaults() const { return *m_platform.defaults; }
     const Platform& platform() const { return m_platform; }
     // Created on first use, with the permissions coordinator.

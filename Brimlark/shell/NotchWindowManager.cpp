@@ -1,5 +1,7 @@
 #include "NotchWindowManager.h"
 
+#include "Brimlark/aihooks/AIHooksService.h"
+
 #include "AppState.h"
 #include "Brimlark/controls/MediaService.h"
 #include "Brimlark/controls/TimerService.h"
@@ -125,7 +127,10 @@ void NotchWindowManager::setup() {
     if (m_inputs.calendar)
         m_cancellables.append(connect(m_inputs.calendar, &CalendarService::nextEventChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
-    // The hook events and the compact status join these observers by calling refreshClosedFrame().
+    if (m_inputs.aiHooks)
+        m_cancellables.append(connect(m_inputs.aiHooks, &AIHooksService::eventsChanged, this,
+                                      &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
+    // The compact status joins these observers by calling refreshClosedFrame().
     // Subscribing delivers the current values too: the panel takes its closed size on the next turn.
     QMetaObject::invokeMethod(this, &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection);
 

@@ -16,6 +16,7 @@ class AppState;
 class CalendarService;
 class CameraMirrorService;
 class FileShelfOverlay;
+class AIHooksService;
 class FileShelfService;
 class HoverTrackingView;
 class MediaService;
@@ -46,6 +47,7 @@ public:
         MediaService* media = nullptr;
         CameraMirrorService* mirror = nullptr;
         FileShelfService* fileShelf = nullptr;
+        AIHooksService* aiHooks = nullptr;
 
         // The compact live status. `hasCompactStatus` answers whether one is on show;
         // `makeCompactStatusView` builds its view for the closed panel. Both may stay empty, and the

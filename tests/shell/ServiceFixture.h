@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
 #include "Brimlark/controls/MediaService.h"
@@ -89,8 +90,11 @@ struct ServiceFixture {
     FocusService focus{defaults, runner};
     CameraMirrorService mirror{defaults, &clock};
     FileShelfService fileShelf;
+    AIHooksService aiHooks{
+        appState, dir.filePath(QStringLiteral("support")), &notifications, &workspace, nullptr, &clock};
 
     ServiceFixture() {
+        aiHooks.setPort(0); // an ephemeral loopback port, never the real one
         screens.setScreens({FakeScreens::plain(QStringLiteral("Main"), QRect(0, 0, 1920, 1080))});
         globalInput.pointer = QPoint(100, 500);
     }
@@ -108,6 +112,7 @@ struct ServiceFixture {
         s.focus = &focus;
         s.mirror = &mirror;
         s.fileShelf = &fileShelf;
+        s.aiHooks = &aiHooks;
         return s;
     }
 

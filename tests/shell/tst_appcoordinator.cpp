@@ -80,6 +80,7 @@ private slots:
 
     void startRunsItsStepsInOrder() {
         QVERIFY(!c->notchWindowManager());
+        f->notifications.authorization = NotificationAuthorization::notDetermined;
         c->start();
         QCOMPARE(messages(appCategory), QStringList({
                                             QStringLiteral("start: calendar and reminders ready"),
@@ -89,6 +90,7 @@ private slots:
                                             QStringLiteral("start: mirror windows started"),
                                             QStringLiteral("start: observers subscribed"),
                                             QStringLiteral("start: media refreshed"),
+                                            QStringLiteral("start: hook services started"),
                                             QStringLiteral("Brimlark bootstrapped"),
                                         }));
         QVERIFY(logged(appCategory, QtInfoMsg, QStringLiteral("Brimlark bootstrapped")));
@@ -98,6 +100,9 @@ private slots:
         QVERIFY(c->gestureManager());
         QVERIFY(c->mirrorWindows());
         QCOMPARE(f->bridge.queries, 2); // music, then spotify
+        QVERIFY(f->aiHooks.isListening());
+        QVERIFY(QFile::exists(f->aiHooks.inboxPath()));
+        QTRY_COMPARE(f->notifications.authorizationRequests, 1);
     }
 
     void activeKindsMatchTheServicesRightAfterStart() {
