@@ -6,7 +6,7 @@ CMAKE_FLAGS  ?=
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build format format-check test sanitize clean run
+.PHONY: deps configure build format format-check test sanitize clean run fuzz
 
 deps:
 	bash scripts/install-deps.sh
@@ -39,3 +39,10 @@ run: configure
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+
+# Builds the fuzz targets with clang and libFuzzer (installed here when missing, never by `make
+# test`) and runs each for FUZZ_SECONDS.
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutexLocker>
 #include <QPointer>
 
 #include <algorithm>
@@ -129,20 +130,30 @@ void AIHooksService::startListener() {
     options.deadline = m_listenerDeadline;
     options.maxConnections = m_listenerMaxConnections;
     Clock* clock = m_clock;
-    // Both handlers run on the listener thread; they reach the service only through queued calls,
-    // which are dropped once the service is gone.
+    // The handlers run on the listener thread. Decoded events wait in the hand-off queue until the
+    // response is out; the main thread is woken once for whatever has gathered by then.
     auto handler = [this, clock](const QByteArray& received, HookHttpRequest::Framing framing) {
         HookEndpoint::Reply reply = HookEndpoint::answer(received, framing, clock->now());
-        if (!reply.events.isEmpty())
-            QMetaObject::invokeMethod(
-                this, [this, events = std::move(reply.events)] { ingest(events); }, Qt::QueuedConnection);
+        if (!reply.events.isEmpty()) {
+            const QMutexLocker lock(&m_handoffMutex);
+            m_handoff.append(std::move(reply.events));
+        }
         return reply.response;
+    };
+    auto afterResponse = [this] {
+        {
+            const QMutexLocker lock(&m_handoffMutex);
+            if (m_handoff.isEmpty() || m_handoffPosted)
+                return;
+            m_handoffPosted = true;
+        }
+        QMetaObject::invokeMethod(this, &AIHooksService::ingestHandoff, Qt::QueuedConnection);
     };
     auto onFailure = [this, generation](const QString& error) {
         QMetaObject::invokeMethod(
             this, [this, generation, error] { onListenerFailed(generation, error); }, Qt::QueuedConnection);
     };
-    m_listener = std::make_unique<HookListener>(options, handler, onFailure);
+    m_listener = std::make_unique<HookListener>(options, handler, afterResponse, onFailure);
     QString error;
     if (!m_listener->start(&error)) {
         // The failed listener stays until stopListener(), as a listener that fails later does.
@@ -150,6 +161,16 @@ void AIHooksService::startListener() {
         return;
     }
     setIsListening(true);
+}
+
+void AIHooksService::ingestHandoff() {
+    QList<HookEvent> events;
+    {
+        const QMutexLocker lock(&m_handoffMutex);
+        events.swap(m_handoff);
+        m_handoffPosted = false;
+    }
+    ingest(events);
 }
 
 void AIHooksService::onListenerFailed(quint64 generation, const QString& error) {

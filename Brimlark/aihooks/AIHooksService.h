@@ -6,6 +6,7 @@
 #include "platform/Notifications.h"
 
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -142,6 +143,8 @@ private:
     void setIsListening(bool isListening);
     void setLastError(const QString& error);
     void onListenerFailed(quint64 generation, const QString& error);
+    // Takes the events the listener thread decoded since the last call, in arrival order.
+    void ingestHandoff();
 
     AppState& m_appState;
     Notifications* m_notifications;
@@ -159,6 +162,11 @@ private:
     AIHookInstallationStatus m_installationStatus;
     AIHookAccessStatus m_accessStatus;
     QSet<QUuid> m_notifiedEventIDs;
+
+    // Events on their way from the listener thread; the only state both threads touch.
+    QMutex m_handoffMutex;
+    QList<HookEvent> m_handoff;
+    bool m_handoffPosted = false;
 
     std::unique_ptr<HookListener> m_listener;
     quint64 m_listenerGeneration = 0;

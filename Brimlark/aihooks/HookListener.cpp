@@ -43,9 +43,10 @@ struct Connection {
 class Loop {
 public:
     Loop(int epollFd, int listenFd, const HookListener::Options& options,
-         const HookListener::Handler& handler, std::atomic<int>& openConnections)
+         const HookListener::Handler& handler, const HookListener::AfterResponse& afterResponse,
+         std::atomic<int>& openConnections)
         : m_epollFd(epollFd), m_listenFd(listenFd), m_options(options), m_handler(handler),
-          m_openConnections(openConnections) {
+          m_afterResponse(afterResponse), m_openConnections(openConnections) {
         m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     }
 
@@ -163,6 +164,9 @@ private:
                 ::recv(connection.fd, buffer, size_t(std::min<qsizetype>(space, sizeof buffer)), 0);
             if (count > 0) {
                 connection.received.append(buffer, qsizetype(count));
+                // Most requests come whole in one packet: no need to ask for more.
+                if (HookHttpRequest::assess(connection.received) != HookHttpRequest::Framing::incomplete)
+                    break;
                 continue;
             }
             if (count == 0) {
@@ -198,6 +202,10 @@ private:
         connection.phase = Connection::Phase::writing;
         connection.lingering = lingering;
         writeResponse(connection);
+        // The connection may be gone by now. Responses are small: they are nearly always sent
+        // and closed above, before the events move on.
+        if (m_afterResponse)
+            m_afterResponse();
     }
 
     void writeResponse(Connection& connection) {
@@ -220,12 +228,12 @@ private:
         }
         if (!connection.lingering) {
             close(connection);
-            return;
+        } else {
+            ::shutdown(connection.fd, SHUT_WR);
+            connection.phase = Connection::Phase::draining;
+            watch(connection, EPOLLIN | EPOLLRDHUP);
+            drain(connection);
         }
-        ::shutdown(connection.fd, SHUT_WR);
-        connection.phase = Connection::Phase::draining;
-        watch(connection, EPOLLIN | EPOLLRDHUP);
-        drain(connection);
     }
 
     void drain(Connection& connection) {
@@ -283,6 +291,7 @@ private:
     int m_listenFd;
     const HookListener::Options& m_options;
     const HookListener::Handler& m_handler;
+    const HookListener::AfterResponse& m_afterResponse;
     std::atomic<int>& m_openConnections;
     int m_reserveFd = -1;
     std::unordered_map<int, std::unique_ptr<Connection>> m_connections;
@@ -290,8 +299,10 @@ private:
 
 } // namespace
 
-HookListener::HookListener(Options options, Handler handler, FailureHandler onFailure)
-    : m_options(options), m_handler(std::move(handler)), m_onFailure(std::move(onFailure)) {}
+HookListener::HookListener(Options options, Handler handler, AfterResponse afterResponse,
+                           FailureHandler onFailure)
+    : m_options(options), m_handler(std::move(handler)), m_afterResponse(std::move(afterResponse)),
+      m_onFailure(std::move(onFailure)) {}
 
 HookListener::~HookListener() {
     stop();
@@ -353,7 +364,7 @@ void HookListener::run() {
     pthread_setname_np(pthread_self(), "brimlark-hooks");
     QString error;
     {
-        Loop loop(m_epollFd, m_listenFd, m_options, m_handler, m_openConnections);
+        Loop loop(m_epollFd, m_listenFd, m_options, m_handler, m_afterResponse, m_openConnections);
         error = loop.run(m_wakeFd);
     }
     if (!error.isEmpty() && m_onFailure)

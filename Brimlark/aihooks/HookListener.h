@@ -34,10 +34,14 @@ public:
     // Runs on the listener thread, one request at a time: the bytes received and how complete
     // they are; returns the complete response.
     using Handler = std::function<QByteArray(const QByteArray& received, HookHttpRequest::Framing framing)>;
+    // Runs on the listener thread after each response has gone out and its connection is closed,
+    // so that work the client need not wait for (handing events on) stays off its road.
+    using AfterResponse = std::function<void()>;
     // Runs on the listener thread when the thread stops on an error of its own; the text says why.
     using FailureHandler = std::function<void(const QString& error)>;
 
-    HookListener(Options options, Handler handler, FailureHandler onFailure = {});
+    HookListener(Options options, Handler handler, AfterResponse afterResponse = {},
+                 FailureHandler onFailure = {});
     // Stops the thread and closes every socket.
     ~HookListener();
     HookListener(const HookListener&) = delete;
@@ -61,6 +65,7 @@ private:
 
     Options m_options;
     Handler m_handler;
+    AfterResponse m_afterResponse;
     FailureHandler m_onFailure;
     int m_listenFd = -1;
     int m_wakeFd = -1;

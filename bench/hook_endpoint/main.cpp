@@ -1,0 +1,241 @@
+// Throughput, latency and memory of the hook endpoint over loopback, against a bare socket server
+// that answers a fixed 200 in the same run. Not a test: it prints figures and the targets.
+//
+//   hook_endpoint [N]     N sequential POSTs per measured run (default 20,000), one connection
+//                         each; memory is compared after 100,000 events in all.
+
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/shell/AppState.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+long rssKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+QByteArray eventRequest(int i) {
+    const QByteArray body =
+        R"({"source":"claude","event":"PreToolUse","tool_name":"Bash","status":"working",)"
+        R"("cwd":"/home/dev/src/app","session_id":"bench-)" +
+        QByteArray::number(i) + R"(","timestamp":"2025-01-31T09:30:00.123456+00:00"})";
+    return "POST /event HTTP/1.1\r\nHost: 127.0.0.1:43434\r\nContent-Type: "
+           "application/json\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+// One request on a new connection; the time from connect to the server's close, or -1.
+double exchangeMicroseconds(quint16 port, const QByteArray& request) {
+    const auto start = SteadyClock::now();
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == ssize_t(request.size());
+    char first[512];
+    const ssize_t received = ok ? ::recv(fd, first, sizeof first, 0) : -1;
+    ok = ok && received >= 15 && std::memcmp(first, "HTTP/1.1 200 OK", 15) == 0;
+    char rest[512];
+    while (ok && ::recv(fd, rest, sizeof rest, 0) > 0) {
+    }
+    ::close(fd);
+    return ok ? std::chrono::duration<double, std::micro>(SteadyClock::now() - start).count() : -1.0;
+}
+
+struct Run {
+    double seconds = 0;
+    double p50 = 0;
+    double p99 = 0;
+    int failures = 0;
+    int count = 0;
+};
+
+struct Samples {
+    std::vector<double> latencies;
+    double seconds = 0;
+    int failures = 0;
+
+    Run summary() {
+        Run run;
+        run.count = int(latencies.size()) + failures;
+        run.seconds = seconds;
+        run.failures = failures;
+        std::sort(latencies.begin(), latencies.end());
+        if (!latencies.empty()) {
+            run.p50 = latencies[latencies.size() / 2];
+            run.p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
+        }
+        return run;
+    }
+};
+
+void measure(quint16 port, int count, int offset, Samples& samples) {
+    const auto start = SteadyClock::now();
+    for (int i = 0; i < count; ++i) {
+        const double micros = exchangeMicroseconds(port, eventRequest(offset + i));
+        if (micros < 0)
+            ++samples.failures;
+        else
+            samples.latencies.push_back(micros);
+    }
+    samples.seconds += std::chrono::duration<double>(SteadyClock::now() - start).count();
+}
+
+// The baseline: accept, read the request once, answer a fixed 200, close.
+class BareServer {
+public:
+    BareServer() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, SOMAXCONN);
+        socklen_t length = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~BareServer() {
+        m_stop = true;
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    void serve() {
+        static const char response[] =
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 11\r\n\r\n{\"ok\":true}";
+        char buffer[65536];
+        while (!m_stop) {
+            const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0)
+                continue;
+            if (::recv(client, buffer, sizeof buffer, 0) > 0)
+                ::send(client, response, sizeof response - 1, MSG_NOSIGNAL);
+            ::close(client);
+        }
+    }
+
+    int m_fd = -1;
+    quint16 m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+void print(const char* name, const Run& run) {
+    std::printf("%-22s %7d requests  %8.0f events/s  p50 %6.1f us  p99 %6.1f us  failures %d\n", name,
+                run.count, run.count / run.seconds, run.p50, run.p99, run.failures);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20000;
+    const int memoryEvents = std::max(100000, count);
+
+    QTemporaryDir folder;
+    UserDefaults defaults(folder.filePath(QStringLiteral("defaults.json")));
+    AppState state(defaults);
+    AIHooksService service(state, folder.filePath(QStringLiteral("support")), nullptr, nullptr, nullptr,
+                           Clock::system());
+    service.setPort(0);
+    service.startListener();
+    if (!service.isListening()) {
+        std::fprintf(stderr, "the listener did not start: %s\n", qPrintable(service.lastError()));
+        return 1;
+    }
+    const quint16 port = service.boundPort();
+    std::atomic<int> ingested{0};
+    QObject::connect(&service, &AIHooksService::eventsChanged, [&] { ++ingested; });
+
+    // The client runs on its own thread; the main thread takes the hand-offs, as in the program.
+    int exitCode = 0;
+    std::thread client([&] {
+        BareServer bare;
+        for (int i = 0; i < 1000; ++i) {
+            exchangeMicroseconds(port, eventRequest(-1 - i));
+            exchangeMicroseconds(bare.port(), eventRequest(-1 - i));
+        }
+        const long rssBefore = rssKiB();
+        // The two servers take turns in blocks, so that other load on the machine falls on both.
+        Samples endpointSamples;
+        Samples bareSamples;
+        for (int done = 0; done < count; done += 500) {
+            const int block = std::min(500, count - done);
+            measure(port, block, done, endpointSamples);
+            measure(bare.port(), block, done, bareSamples);
+        }
+        const Run endpoint = endpointSamples.summary();
+        const Run baseline = bareSamples.summary();
+        int sent = count;
+        Samples more;
+        while (sent < memoryEvents) {
+            const int batch = std::min(20000, memoryEvents - sent);
+            measure(port, batch, sent, more);
+            sent += batch;
+        }
+        // Let the main thread drain its queue before the memory is read.
+        QThread::msleep(300);
+        const long rssAfter = rssKiB();
+
+        std::printf("hook endpoint benchmark: sequential POSTs over loopback, one connection each\n");
+        print("endpoint (listener)", endpoint);
+        print("bare 200 server", baseline);
+        const double ratio = (count / endpoint.seconds) / (count / baseline.seconds);
+        std::printf("throughput ratio endpoint / bare: %.2f\n", ratio);
+        std::printf("RSS before %ld KiB, after %d events %ld KiB, growth %ld KiB\n", rssBefore, sent + 2000,
+                    rssAfter, rssAfter - rssBefore);
+        std::printf("events stored by the main thread: %d changes, store holds %d\n", ingested.load(),
+                    int(service.events().size()));
+        const bool throughputOk = count / endpoint.seconds >= 5000;
+        const bool latencyOk = endpoint.p99 <= 2000;
+        const bool ratioOk = ratio >= 0.5;
+        const bool memoryOk = rssAfter - rssBefore <= 5 * 1024;
+        std::printf(
+            "targets: >= 5,000 events/s %s; p99 <= 2 ms %s; >= 0.5 x bare %s; RSS growth <= 5 MB %s\n",
+            throughputOk ? "met" : "MISSED", latencyOk ? "met" : "MISSED", ratioOk ? "met" : "MISSED",
+            memoryOk ? "met" : "MISSED");
+        exitCode = (throughputOk && latencyOk && ratioOk && memoryOk && endpoint.failures == 0) ? 0 : 1;
+        QMetaObject::invokeMethod(
+            &app, [&app] { app.quit(); }, Qt::QueuedConnection);
+    });
+    app.exec();
+    client.join();
+    return exitCode;
+}

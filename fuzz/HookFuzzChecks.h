@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Brimlark/aihooks/HookEndpoint.h"
+#include "Brimlark/aihooks/HookEventDecoder.h"
+#include "Brimlark/aihooks/HookHttpRequest.h"
+#include "Brimlark/aihooks/LooseEventMapping.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+// What must hold for any input of the hook endpoint's request parsing and of the loose mapping.
+// The fuzz targets trap when a check fails; the corpus test replays the seeds through the same
+// checks in the ordinary build.
+namespace HookFuzzChecks {
+
+inline const QDateTime& fixedNow() {
+    static const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    return now;
+}
+
+// Any bytes give one well-formed response: a status line, the two headers, a Content-Length
+// that is the body's length, and a JSON object body whose "ok" says whether events came.
+inline bool checkRequest(const QByteArray& bytes) {
+    const HookHttpRequest::Framing framing = HookHttpRequest::assess(bytes);
+    const HookEndpoint::Reply reply = HookEndpoint::answer(bytes, framing, fixedNow());
+    const QByteArray& response = reply.response;
+    if (!response.startsWith("HTTP/1.1 "))
+        return false;
+    const qsizetype headEnd = response.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return false;
+    const QByteArray body = response.mid(headEnd + 4);
+    const QByteArray lengthHeader =
+        "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\n\r\n";
+    if (response.indexOf(lengthHeader) < 0)
+        return false;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    const bool ok = document.object().value(QStringLiteral("ok")).toBool();
+    if (ok != response.startsWith("HTTP/1.1 200 OK"))
+        return false;
+    // Events come only with an accepted POST, and an accepted POST always brings some.
+    const bool posted = ok && !document.object().contains(QStringLiteral("service"));
+    return posted == !reply.events.isEmpty();
+}
+
+// Any body decodes or fails cleanly into events with an id and a time; the loose mapping of an
+// object always makes a title, and mapping it twice gives the same id, whatever the time.
+inline bool checkLoose(const QByteArray& bytes) {
+    const HookEventDecoder::Result result = HookEventDecoder::decode(bytes, fixedNow());
+    if (!result.ok && result.error.isEmpty())
+        return false;
+    for (const HookEvent& event : result.events)
+        if (event.id.isNull() || !event.timestamp.isValid())
+            return false;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (document.isObject()) {
+        const HookEvent first = LooseEventMapping::eventFromDictionary(document.object(), fixedNow());
+        const HookEvent later =
+            LooseEventMapping::eventFromDictionary(document.object(), fixedNow().addSecs(90));
+        if (!first.title || first.id != later.id || first.title != later.title ||
+            first.source != later.source || first.status != later.status ||
+            first.approveAction != later.approveAction)
+            return false;
+    }
+    return true;
+}
+
+} // namespace HookFuzzChecks
