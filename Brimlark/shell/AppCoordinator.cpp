@@ -17,6 +17,10 @@
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
+#include "Brimlark/surface/CompactLiveStatusStore.h"
+#include "Brimlark/surface/HaloController.h"
+#include "Brimlark/surface/NotchHalo.h"
 #include "EnumText.h"
 #include "GestureManager.h"
 #include "Logging.h"
@@ -68,7 +72,9 @@ AppCoordinator::AppCoordinator() : AppCoordinator(Services::shared(), Platform::
 
 AppCoordinator::AppCoordinator(Services services, Platform platform, QObject* parent)
     : QObject(parent), m_services(services), m_platform(std::move(platform)),
-      m_interactionEngine(new InteractionEngine(*m_services.appState, m_platform.clock, this)) {}
+      m_interactionEngine(new InteractionEngine(*m_services.appState, m_platform.clock, this)),
+      m_halo(new HaloController(*m_services.appState, *m_services.media, *m_services.aiHooks,
+                                *m_interactionEngine, m_platform.clock, this)) {}
 
 AppCoordinator::~AppCoordinator() {
     stop();
@@ -86,6 +92,10 @@ RemindersService& AppCoordinator::reminders() {
     if (!m_reminders)
         m_reminders = new RemindersService(*m_services.permissions, this);
     return *m_reminders;
+}
+
+CompactLiveStatusStore* AppCoordinator::compactStatus() const {
+    return m_compactStatus;
 }
 
 NotchWindowManager* AppCoordinator::notchWindowManager() const {
@@ -130,6 +140,14 @@ void AppCoordinator::start() {
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
 
+    // The live status holds a value before the panel is first drawn.
+    auto* compactStatus = new CompactLiveStatusStore(*m_services.aiHooks, *m_services.timer, *m_calendar,
+                                                     *m_services.media, m_platform.clock, this);
+    compactStatus->start();
+    compactStatus->recompute();
+    m_compactStatus = compactStatus;
+    qCDebug(lcApp, "start: live status started");
+
     QPointer<AppCoordinator> self(this);
     NotchRootView::Inputs inputs;
     inputs.interactionEngine = m_interactionEngine;
@@ -145,9 +163,37 @@ void AppCoordinator::start() {
     inputs.mirror = m_services.mirror;
     inputs.fileShelf = m_services.fileShelf;
     inputs.aiHooks = m_services.aiHooks;
-    // The compact live status and the glow are handed in here (hasCompactStatus,
-    // makeCompactStatusView, makeHaloView) once their store and controller exist; until then the
-    // closed panel keeps the notch's size and shows no status.
+    inputs.compactStatus = compactStatus;
+    // The panel's views may outlive the store by a turn of the event loop at shut-down.
+    QPointer<CompactLiveStatusStore> weakStatus(compactStatus);
+    inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };
+    AIHooksService* hooks = m_services.aiHooks;
+    Clock* clock = m_platform.clock;
+    inputs.makeCompactStatusView = [weakStatus, hooks, clock](QWidget* parent, bool notched,
+                                                              const QSizeF& notch) -> QWidget* {
+        CompactLiveStatusStore* store = weakStatus.data();
+        if (!store || !store->current())
+            return nullptr;
+        auto* view = new CompactHiddenStatusView(*store->current(), hooks, notched, notch, clock, parent);
+        // A different status builds a new view; the same one, published again each second, only
+        // moves its time-dependent texts on.
+        connect(store, &CompactLiveStatusStore::currentChanged, view,
+                [view](const std::optional<CompactLiveStatus>& status) {
+                    if (status == view->status())
+                        view->refreshContent();
+                });
+        return view;
+    };
+    HaloController* halo = m_halo;
+    Accessibility* accessibility = m_platform.accessibility;
+    inputs.makeHaloView = [halo, accessibility](QWidget* parent, std::function<bool()> notched) -> QWidget* {
+        auto* view = new NotchHalo(accessibility, std::move(notched), parent);
+        view->setActive(halo->current());
+        view->setAmbientPhase(halo->ambientPhase());
+        connect(halo, &HaloController::currentChanged, view, &NotchHalo::setActive);
+        connect(halo, &HaloController::ambientPhaseChanged, view, &NotchHalo::setAmbientPhase);
+        return view;
+    };
     inputs.onQuickAction = [self](QuickAction::Kind kind) {
         if (self)
             self->handleQuickAction(kind);
@@ -161,6 +207,8 @@ void AppCoordinator::start() {
     inputs.onMediaPrev = weakMediaCommand(&MediaRemoteBridge::previousTrack);
     m_notchWindowManager = new NotchWindowManager(std::move(inputs), *m_platform.screens,
                                                   *m_platform.globalInput, *m_platform.accessibility, this);
+    // The window manager keeps the store from here on; it goes when the manager does.
+    compactStatus->setParent(m_notchWindowManager);
     m_notchWindowManager->setup();
     qCDebug(lcApp, "start: notch panel set up");
 
@@ -477,6 +525,16 @@ void AppCoordinator::startHookServices() {
         Qt::QueuedConnection);
 }
 
-void AppCoordinator::bindGlow() {}
+void AppCoordinator::bindGlow() {
+    m_halo->observeMedia();
+    m_halo->observeHookEvents();
+    m_halo->observeInteractionMode();
+    m_halo->observeHaloMode();
+    m_halo->startAmbientLoop();
+    m_halo->syncAmbientHalo();
+    qCDebug(lcApp, "start: glow bound");
+}
 
-void AppCoordinator::stopGlow() {}
+void AppCoordinator::stopGlow() {
+    m_halo->stop();
+}

@@ -19,11 +19,13 @@ class AppState;
 class CalendarService;
 class CameraMirrorService;
 class Clock;
+class CompactLiveStatusStore;
 class AIHooksService;
 class FileShelfService;
 class FocusService;
 class GestureManager;
 class GlobalInput;
+class HaloController;
 class MediaService;
 class MicMuteService;
 class MirrorWindowManager;
@@ -106,6 +108,10 @@ public:
     CalendarService& calendar();
     RemindersService& reminders();
 
+    // The glow, created with the coordinator and bound by start().
+    HaloController& halo() const { return *m_halo; }
+    // The live status of the closed panel: built by start(), owned by the notch window manager.
+    CompactLiveStatusStore* compactStatus() const;
     NotchWindowManager* notchWindowManager() const;
     KeyboardShortcutManager* keyboardShortcutManager() const { return m_keyboardShortcutManager; }
     GestureManager* gestureManager() const;
@@ -151,9 +157,11 @@ private:
     Services m_services;
     Platform m_platform;
     InteractionEngine* m_interactionEngine;
+    HaloController* m_halo;
     CalendarService* m_calendar = nullptr;
     RemindersService* m_reminders = nullptr;
 
+    QPointer<CompactLiveStatusStore> m_compactStatus;
     QPointer<NotchWindowManager> m_notchWindowManager;
     QPointer<KeyboardShortcutManager> m_keyboardShortcutManager;
     QPointer<GestureManager> m_gestureManager;

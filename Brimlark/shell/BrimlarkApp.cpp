@@ -14,7 +14,10 @@ BrimlarkApp::BrimlarkApp(std::unique_ptr<BrimlarkAppDelegate> appDelegate, QObje
     : QObject(parent),
       m_appDelegate(appDelegate ? std::move(appDelegate) : std::make_unique<BrimlarkAppDelegate>()),
       m_menu(std::make_unique<MenuBarMenuView>(m_appDelegate->coordinator())),
-      m_trayIcon(new QSystemTrayIcon(this)), m_label(new MenuBarLabel(*m_trayIcon, this)) {
+      m_trayIcon(new QSystemTrayIcon(this)),
+      m_label(new MenuBarLabel(*m_trayIcon, &m_appDelegate->coordinator().aiHooks(),
+                               &m_appDelegate->coordinator().timer(),
+                               m_appDelegate->coordinator().platform().accessibility, this)) {
     m_trayIcon->setToolTip(QStringLiteral("Brimlark"));
     m_trayIcon->setContextMenu(m_menu.get());
     // The item is a pull-down menu: a plain click opens it too.

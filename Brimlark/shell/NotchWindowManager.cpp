@@ -6,6 +6,7 @@
 #include "Brimlark/controls/MediaService.h"
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Logging.h"
 #include "NotchGeometry.h"
 #include "NotchPanel.h"
@@ -130,7 +131,22 @@ void NotchWindowManager::setup() {
     if (m_inputs.aiHooks)
         m_cancellables.append(connect(m_inputs.aiHooks, &AIHooksService::eventsChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
-    // The compact status joins these observers by calling refreshClosedFrame().
+    if (m_inputs.compactStatus) {
+        // The store publishes every second; only a different status rebuilds the closed content
+        // and re-sizes the panel.
+        m_shownCompactStatus = m_inputs.compactStatus->current();
+        m_cancellables.append(connect(
+            m_inputs.compactStatus, &CompactLiveStatusStore::currentChanged, this,
+            [this](const std::optional<CompactLiveStatus>& status) {
+                if (status == m_shownCompactStatus)
+                    return;
+                m_shownCompactStatus = status;
+                if (m_hostingView)
+                    m_hostingView->refresh();
+                refreshClosedFrame();
+            },
+            Qt::QueuedConnection));
+    }
     // Subscribing delivers the current values too: the panel takes its closed size on the next turn.
     QMetaObject::invokeMethod(this, &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection);
 

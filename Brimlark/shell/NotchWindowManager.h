@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brimlark/surface/CompactLiveStatus.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "InteractionEngine.h"
 #include "NotchPanel.h"
@@ -77,6 +78,8 @@ private:
     QMetaObject::Connection m_screenObserver;
     bool m_hoverRegionActive = false;
     std::optional<ScreenDescription> m_currentScreen;
+    // The compact status the closed panel was last built for.
+    std::optional<CompactLiveStatus> m_shownCompactStatus;
     QRect m_targetFrame;
     QPointer<QParallelAnimationGroup> m_frameAnimation;
     QPointer<QPropertyAnimation> m_fadeAnimation;

@@ -7,6 +7,32 @@
 
 const QString StatusObserver::symbolName = QStringLiteral("rectangle.topthird.inset.filled");
 
+std::optional<QColor> StatusObserver::dotColorFor(const std::optional<HookEvent>& activeEvent,
+                                                  bool timerRunning) {
+    if (activeEvent) {
+        switch (activeEvent->status) {
+        case HookEvent::Status::idle:
+            return BrimlarkTheme::textTertiary();
+        case HookEvent::Status::asking:
+            return BrimlarkTheme::accent();
+        case HookEvent::Status::working:
+            return BrimlarkTheme::warning();
+        case HookEvent::Status::finished:
+            return BrimlarkTheme::success();
+        case HookEvent::Status::error:
+            return BrimlarkTheme::danger();
+        }
+    }
+    if (timerRunning)
+        return BrimlarkTheme::accent();
+    return std::nullopt;
+}
+
+bool StatusObserver::isPulsingFor(const std::optional<HookEvent>& activeEvent) {
+    return activeEvent && (activeEvent->status == HookEvent::Status::asking ||
+                           activeEvent->status == HookEvent::Status::working);
+}
+
 QPixmap StatusObserver::render(int size, qreal devicePixelRatio) const {
     QPixmap pixmap(QSize(size, size) * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
@@ -21,9 +47,13 @@ QPixmap StatusObserver::render(int size, qreal devicePixelRatio) const {
         const double dot = size * 5.0 / 22.0;
         const double shiftX = size * 3.0 / 22.0;
         const double shiftY = size * 2.0 / 22.0;
+        const QRectF frame(size - dot - inset + shiftX, inset - shiftY, dot, dot);
+        const double scaled = dot * m_dotScale;
         painter.setPen(Qt::NoPen);
         painter.setBrush(*m_dotColor);
-        painter.drawEllipse(QRectF(size - dot - inset + shiftX, inset - shiftY, dot, dot));
+        painter.setOpacity(m_dotOpacity);
+        painter.drawEllipse(
+            QRectF(frame.center() - QPointF(scaled / 2.0, scaled / 2.0), QSizeF(scaled, scaled)));
     }
     return pixmap;
 }

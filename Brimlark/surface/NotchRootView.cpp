@@ -39,7 +39,7 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
     m_tapCatcher = new NotchTapCatcher(
         [this] { m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click); }, this);
     if (m_inputs.makeHaloView) {
-        m_halo = m_inputs.makeHaloView(this);
+        m_halo = m_inputs.makeHaloView(this, [this] { return hasPhysicalNotch(); });
         m_halo->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
@@ -111,7 +111,7 @@ void NotchRootView::rebuildModeView() {
     case InteractionEngine::Mode::Kind::hidden:
     case InteractionEngine::Mode::Kind::peek:
         if (hasCompactStatus() && m_inputs.makeCompactStatusView)
-            view = m_inputs.makeCompactStatusView(m_content);
+            view = m_inputs.makeCompactStatusView(m_content, notched, notch);
         break;
     case InteractionEngine::Mode::Kind::basic: {
         BasicModeView::Inputs basic;

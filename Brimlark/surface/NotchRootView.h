@@ -15,6 +15,7 @@ class AppLauncherService;
 class AppState;
 class CalendarService;
 class CameraMirrorService;
+class CompactLiveStatusStore;
 class FileShelfOverlay;
 class AIHooksService;
 class FileShelfService;
@@ -49,13 +50,17 @@ public:
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
 
-        // The compact live status. `hasCompactStatus` answers whether one is on show;
-        // `makeCompactStatusView` builds its view for the closed panel. Both may stay empty, and the
+        // The compact live status. `compactStatus` is the store the window manager observes;
+        // `hasCompactStatus` answers whether a status is on show; `makeCompactStatusView` builds its
+        // view for the closed panel, given the notch it sits under. Each may stay empty, and the
         // closed panel then shows no status. Call refresh() when the status changes.
+        CompactLiveStatusStore* compactStatus = nullptr;
         std::function<bool()> hasCompactStatus;
-        std::function<QWidget*(QWidget* parent)> makeCompactStatusView;
-        // The glow drawn over the whole panel; none when empty.
-        std::function<QWidget*(QWidget* parent)> makeHaloView;
+        std::function<QWidget*(QWidget* parent, bool hasPhysicalNotch, const QSizeF& notchSize)>
+            makeCompactStatusView;
+        // The glow drawn over the whole panel; none when empty. `hasPhysicalNotch` answers for the
+        // screen the panel is on at the time it is asked.
+        std::function<QWidget*(QWidget* parent, std::function<bool()> hasPhysicalNotch)> makeHaloView;
 
         std::function<void(QuickAction::Kind)> onQuickAction;
         std::function<void()> onOpenSettings;

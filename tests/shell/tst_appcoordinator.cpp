@@ -84,6 +84,7 @@ private slots:
         c->start();
         QCOMPARE(messages(appCategory), QStringList({
                                             QStringLiteral("start: calendar and reminders ready"),
+                                            QStringLiteral("start: live status started"),
                                             QStringLiteral("start: notch panel set up"),
                                             QStringLiteral("start: shortcuts started"),
                                             QStringLiteral("start: gestures installed"),
@@ -91,6 +92,7 @@ private slots:
                                             QStringLiteral("start: observers subscribed"),
                                             QStringLiteral("start: media refreshed"),
                                             QStringLiteral("start: hook services started"),
+                                            QStringLiteral("start: glow bound"),
                                             QStringLiteral("Brimlark bootstrapped"),
                                         }));
         QVERIFY(logged(appCategory, QtInfoMsg, QStringLiteral("Brimlark bootstrapped")));

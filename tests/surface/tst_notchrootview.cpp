@@ -42,7 +42,7 @@ private:
         inputs.mirror = &f->mirror;
         inputs.fileShelf = &f->fileShelf;
         inputs.hasCompactStatus = [this] { return hasStatus; };
-        inputs.makeCompactStatusView = [](QWidget* parent) {
+        inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
             label->setObjectName(QStringLiteral("compactStatus"));
             return label;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "CompactLiveStatus.h"
+#include "platform/Clock.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QPointer>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class AIHooksService;
+class CompactStatusButton;
+
+// The closed panel's live status: one pill at the bottom of the panel with an icon, a headline, an
+// optional second line and, for an AI event that carries actions, "allow" and "deny". Every text
+// and colour follows from the status and the time; refreshContent() re-reads the time.
+class CompactHiddenStatusView : public QWidget {
+    Q_OBJECT
+public:
+    // What the pill says and how its icon looks at one moment.
+    struct Content {
+        QString iconName;
+        QColor iconColor;
+        QString headline;
+        std::optional<QString> secondLine;
+
+        bool operator==(const Content& other) const {
+            return iconName == other.iconName && iconColor == other.iconColor && headline == other.headline &&
+                   secondLine == other.secondLine;
+        }
+        bool operator!=(const Content& other) const { return !(*this == other); }
+    };
+
+    // `aiHooks` runs the buttons' actions; without it no buttons are shown.
+    CompactHiddenStatusView(const CompactLiveStatus& status, AIHooksService* aiHooks, bool hasPhysicalNotch,
+                            const QSizeF& notchSize, Clock* clock = Clock::system(),
+                            QWidget* parent = nullptr);
+
+    static Content contentFor(const CompactLiveStatus& status, const QDateTime& now);
+
+    const CompactLiveStatus& status() const { return m_status; }
+    const Content& content() const { return m_content; }
+    // The pill within the view.
+    QRectF pillRect() const { return m_pillRect; }
+    CompactStatusButton* allowButton() const { return m_allow; }
+    CompactStatusButton* denyButton() const { return m_deny; }
+
+    // Re-reads the time; repaints only when a text or the icon's colour changed.
+    void refreshContent();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void layoutPill();
+    qreal textColumnHeight() const;
+
+    CompactLiveStatus m_status;
+    QPointer<AIHooksService> m_aiHooks;
+    bool m_hasPhysicalNotch;
+    QSizeF m_notchSize;
+    Clock* m_clock;
+    Content m_content;
+    QRectF m_pillRect;
+    QRectF m_textRect;
+    CompactStatusButton* m_allow = nullptr;
+    CompactStatusButton* m_deny = nullptr;
+};

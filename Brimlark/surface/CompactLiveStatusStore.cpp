@@ -1,0 +1,186 @@
+#include "CompactLiveStatusStore.h"
+
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/controls/MediaService.h"
+#include "Brimlark/controls/TimerService.h"
+#include "Brimlark/organizer/CalendarService.h"
+
+namespace {
+
+qint64 ms(std::chrono::milliseconds duration) {
+    return duration.count();
+}
+
+} // namespace
+
+CompactLiveStatusStore::CompactLiveStatusStore(AIHooksService& aiHooks, TimerService& timer,
+                                               CalendarService& calendar, MediaService& media, Clock* clock,
+                                               QObject* parent)
+    : QObject(parent), m_aiHooks(aiHooks), m_timer(timer), m_calendar(calendar), m_media(media),
+      m_clock(clock), m_refreshTimer(clock->createTimer(this)) {
+    connect(m_refreshTimer, &ClockTimer::timeout, this, &CompactLiveStatusStore::tick);
+}
+
+void CompactLiveStatusStore::start() {
+    if (m_started)
+        return;
+    m_started = true;
+
+    // Every change arrives on a later turn of the event loop, the current values included; the
+    // connections die with the store, so nothing is delivered to a store that is gone.
+    connect(&m_aiHooks, &AIHooksService::eventsChanged, this, &CompactLiveStatusStore::recompute,
+            Qt::QueuedConnection);
+    connect(
+        &m_timer, &TimerService::activeChanged, this,
+        [this](const std::optional<TimerInfo>& value) {
+            handleTimerChange(value);
+            recompute();
+        },
+        Qt::QueuedConnection);
+    connect(
+        &m_calendar, &CalendarService::nextEventChanged, this,
+        [this](const std::optional<CalendarItem>& value) {
+            m_nextEvent = value;
+            recompute();
+        },
+        Qt::QueuedConnection);
+    connect(
+        &m_media, &MediaService::nowPlayingChanged, this,
+        [this](const std::optional<MediaRemoteBridge::NowPlaying>& value) {
+            handleMediaChange(value);
+            recompute();
+        },
+        Qt::QueuedConnection);
+
+    // The first delivery of each subscription carries the value current now.
+    const std::optional<TimerInfo> timerNow = m_timer.active();
+    const std::optional<MediaRemoteBridge::NowPlaying> mediaNow = m_media.nowPlaying();
+    m_nextEvent = m_calendar.nextEvent();
+    QMetaObject::invokeMethod(
+        this,
+        [this, timerNow, mediaNow] {
+            handleTimerChange(timerNow);
+            handleMediaChange(mediaNow);
+            recompute();
+        },
+        Qt::QueuedConnection);
+
+    m_tickAnchor = m_clock->now();
+    m_tickCount = 0;
+    scheduleTick();
+}
+
+void CompactLiveStatusStore::scheduleTick() {
+    const QDateTime now = m_clock->now();
+    const qint64 elapsed = m_tickAnchor.msecsTo(now);
+    // After a stall (a suspended machine) the missed seconds are skipped, not replayed.
+    m_tickCount = std::max(m_tickCount, elapsed / ms(refreshInterval));
+    const qint64 next = (m_tickCount + 1) * ms(refreshInterval);
+    m_refreshTimer->start(std::chrono::milliseconds(std::max<qint64>(0, next - elapsed)));
+}
+
+void CompactLiveStatusStore::tick() {
+    ++m_tickCount;
+    recompute();
+    scheduleTick();
+}
+
+void CompactLiveStatusStore::recompute() {
+    pruneExpiredBursts();
+    updateCalendarBurst();
+    const std::optional<HookEvent> event = pickHookEvent();
+
+    const std::optional<TimerInfo>& active = m_timer.active();
+    const std::optional<MediaRemoteBridge::NowPlaying>& nowPlaying = m_media.nowPlaying();
+
+    std::optional<CompactLiveStatus> result;
+    if (event)
+        result = CompactLiveStatus::ai(*event);
+    else if (active)
+        result = CompactLiveStatus::timer(*active, false);
+    else if (m_recentTimer)
+        result = CompactLiveStatus::timer(m_recentTimer->info, true);
+    else if (m_calendarBurst)
+        result = CompactLiveStatus::calendar(m_calendarBurst->info);
+    else if (nowPlaying && CompactLiveStatus::trackTitle(*nowPlaying) && nowPlaying->isPlaying)
+        result = CompactLiveStatus::media(*nowPlaying, false);
+    else if (m_recentMedia)
+        result = CompactLiveStatus::media(m_recentMedia->info, true);
+
+    m_current = std::move(result);
+    emit currentChanged(m_current);
+}
+
+std::optional<HookEvent> CompactLiveStatusStore::pickHookEvent() const {
+    using Status = HookEvent::Status;
+    const QList<HookEvent> events = m_aiHooks.presetFilteredEvents();
+    for (const HookEvent& event : events) {
+        if (event.status == Status::asking)
+            return event;
+    }
+    for (const HookEvent& event : events) {
+        if (event.status == Status::error)
+            return event;
+    }
+    const QDateTime now = m_clock->now();
+    for (const HookEvent& event : events) {
+        if (event.status == Status::finished && event.timestamp.isValid() &&
+            now.msecsTo(event.timestamp) > -ms(finishedEventWindow))
+            return event;
+    }
+    return std::nullopt;
+}
+
+void CompactLiveStatusStore::handleTimerChange(const std::optional<TimerInfo>& value) {
+    const QDateTime now = m_clock->now();
+    if (!value && m_previousTimer && m_previousTimer->endsAt <= now.addMSecs(ms(timerEndMargin)))
+        m_recentTimer = Burst<TimerInfo>{*m_previousTimer, now.addMSecs(ms(timerBurst))};
+    m_previousTimer = value;
+}
+
+void CompactLiveStatusStore::handleMediaChange(const std::optional<MediaRemoteBridge::NowPlaying>& value) {
+    if (value && CompactLiveStatus::trackTitle(*value) && (!m_previousMedia || *m_previousMedia != *value))
+        m_recentMedia = Burst<MediaRemoteBridge::NowPlaying>{*value, m_clock->now().addMSecs(ms(mediaBurst))};
+    m_previousMedia = value;
+}
+
+void CompactLiveStatusStore::pruneExpiredBursts() {
+    const QDateTime now = m_clock->now();
+    if (m_recentTimer && m_recentTimer->expiresAt <= now)
+        m_recentTimer.reset();
+    if (m_recentMedia && m_recentMedia->expiresAt <= now)
+        m_recentMedia.reset();
+    if (m_calendarBurst && m_calendarBurst->expiresAt <= now)
+        m_calendarBurst.reset();
+}
+
+void CompactLiveStatusStore::updateCalendarBurst() {
+    using Kind = CompactLiveStatusSelector::CalendarBurstKind;
+    const std::optional<CalendarItem>& next = m_nextEvent;
+    if (!next) {
+        m_lastCalendarEventId.reset();
+        return;
+    }
+    if (next->id != m_lastCalendarEventId) {
+        m_calendarBurstLedger.remove(m_lastCalendarEventId.value_or(QString()));
+        m_lastCalendarEventId = next->id;
+    }
+
+    if (!next->startDate.isValid())
+        return;
+    const QDateTime now = m_clock->now();
+    const double d = static_cast<double>(now.msecsTo(next->startDate)) / 1000.0;
+    Kind kind;
+    if (d > -1.0 && d <= 0.0)
+        kind = Kind::startTime;
+    else if (d > 899.0 && d <= 900.0)
+        kind = Kind::fifteenMinutes;
+    else
+        return;
+
+    QSet<Kind>& raised = m_calendarBurstLedger[next->id];
+    if (raised.contains(kind))
+        return;
+    raised.insert(kind);
+    m_calendarBurst = Burst<CalendarItem>{*next, now.addMSecs(ms(calendarBurst))};
+}

@@ -1,0 +1,287 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/RemindersService.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
+#include "Brimlark/surface/CompactStatusButton.h"
+#include "Brimlark/surface/NotchRootView.h"
+#include "platform/fake/FakeProcessLauncher.h"
+#include "shell/ServiceFixture.h"
+#include "support/Screenshot.h"
+
+using Status = HookEvent::Status;
+using Source = HookEvent::Source;
+using Content = CompactHiddenStatusView::Content;
+
+namespace {
+
+const QDateTime now = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+
+HookEvent hookEvent(Source source, Status status, const std::optional<QString>& title = {},
+                    const std::optional<QString>& detail = {}) {
+    HookEvent e;
+    e.id = QUuid::createUuid();
+    e.source = source;
+    e.status = status;
+    e.title = title;
+    e.detail = detail;
+    e.timestamp = now;
+    return e;
+}
+
+HookEvent withActions(HookEvent e, bool approve, bool deny) {
+    if (approve)
+        e.approveAction = HookEvent::Action{HookEvent::Action::Kind::approve, QStringLiteral("Approve"),
+                                            QStringLiteral("true"), std::nullopt};
+    if (deny)
+        e.denyAction = HookEvent::Action{HookEvent::Action::Kind::deny, QStringLiteral("Deny"),
+                                         QStringLiteral("false"), std::nullopt};
+    return e;
+}
+
+CompactLiveStatus timerEndingIn(double seconds, bool burst = false) {
+    return CompactLiveStatus::timer(
+        TimerInfo{QUuid::createUuid(), 900, now.addMSecs(static_cast<qint64>(seconds * 1000))}, burst);
+}
+
+CompactLiveStatus meeting(double startsIn, std::optional<QUrl> link, std::optional<QString> location = {}) {
+    CalendarItem item;
+    item.id = QStringLiteral("standup");
+    item.title = QStringLiteral("Standup");
+    item.startDate = now.addMSecs(static_cast<qint64>(startsIn * 1000));
+    item.endDate = item.startDate.addSecs(900);
+    item.conferenceURL = std::move(link);
+    item.location = std::move(location);
+    return CompactLiveStatus::calendar(item);
+}
+
+CompactLiveStatus track(const std::optional<QString>& title, const std::optional<QString>& artist,
+                        bool playing, bool burst) {
+    MediaRemoteBridge::NowPlaying nowPlaying;
+    nowPlaying.title = title;
+    nowPlaying.artist = artist;
+    nowPlaying.isPlaying = playing;
+    return CompactLiveStatus::media(nowPlaying, burst);
+}
+
+const std::optional<QString> none;
+std::optional<QString> some(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+class Tst_compacthiddenstatusview : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+
+    // The pill as the closed panel shows it, on the panel's own background.
+    QString screenshot(const CompactLiveStatus& status, const QString& name) {
+        InteractionEngine engine(f->appState, &f->clock);
+        CalendarService calendar(f->permissionsCoordinator);
+        RemindersService reminders(f->permissionsCoordinator);
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = &engine;
+        inputs.quickActionsStore = &f->quickActions;
+        inputs.appState = &f->appState;
+        inputs.calendar = &calendar;
+        inputs.reminders = &reminders;
+        inputs.aiHooks = &f->aiHooks;
+        inputs.hasCompactStatus = [] { return true; };
+        inputs.makeCompactStatusView = [this, status](QWidget* parent, bool notched, const QSizeF& notch) {
+            return new CompactHiddenStatusView(status, &f->aiHooks, notched, notch, &f->clock, parent);
+        };
+        NotchRootView root(inputs, f->screens, &f->accessibility);
+        root.resize(356, 102);
+        root.show();
+        return brimlark::test::saveScreenshot(&root, name);
+    }
+
+private slots:
+    void init() { f = std::make_unique<ServiceFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void texts_data() {
+        QTest::addColumn<CompactLiveStatus>("status");
+        QTest::addColumn<QString>("headline");
+        QTest::addColumn<std::optional<QString>>("secondLine");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QColor>("color");
+        const QColor accent = BrimlarkTheme::accent();
+        const QColor warning = BrimlarkTheme::warning();
+
+        QTest::newRow("claude asks") << CompactLiveStatus::ai(
+                                            hookEvent(Source::claude, Status::asking, some("Run tests?")))
+                                     << "claude needs approval" << some("run tests?") << "sparkles" << accent;
+        QTest::newRow("title equal to the headline")
+            << CompactLiveStatus::ai(hookEvent(Source::claude, Status::asking, some("Claude Needs Approval"),
+                                               some("Edit main.cpp")))
+            << "claude needs approval" << some("edit main.cpp") << "sparkles" << accent;
+        QTest::newRow("empty title") << CompactLiveStatus::ai(
+                                            hookEvent(Source::codex, Status::asking, some(""), some("Shell")))
+                                     << "codex needs approval" << some("shell") << "terminal.fill" << accent;
+        QTest::newRow("codex error") << CompactLiveStatus::ai(hookEvent(Source::codex, Status::error,
+                                                                        some("t"), some("Exit 1")))
+                                     << "codex needs attention" << some("exit 1") << "terminal.fill"
+                                     << BrimlarkTheme::danger();
+        QTest::newRow("other works") << CompactLiveStatus::ai(
+                                            hookEvent(Source::other, Status::working, some("Busy")))
+                                     << "ai working" << none << "bolt.horizontal.fill" << warning;
+        QTest::newRow("finished") << CompactLiveStatus::ai(
+                                         hookEvent(Source::claude, Status::finished, some("Done")))
+                                  << "claude complete" << none << "sparkles" << warning;
+        QTest::newRow("idle") << CompactLiveStatus::ai(hookEvent(Source::claude, Status::idle)) << "claude"
+                              << none << "sparkles" << warning;
+        QTest::newRow("a line break stays one line")
+            << CompactLiveStatus::ai(hookEvent(Source::claude, Status::asking, some("Run\ntests?")))
+            << "claude needs approval" << some("run tests?") << "sparkles" << accent;
+
+        QTest::newRow("timer 61 s") << timerEndingIn(61) << "timer • 01:01" << some("ends in 01:01")
+                                    << "timer" << accent;
+        QTest::newRow("timer 60 s") << timerEndingIn(60) << "timer • 01:00" << some("ends in 01:00")
+                                    << "timer" << warning;
+        QTest::newRow("timer past its end")
+            << timerEndingIn(-2) << "timer • 00:00" << some("time is up") << "timer" << warning;
+        QTest::newRow("timer over an hour")
+            << timerEndingIn(3725) << "timer • 1:02:05" << some("ends in 1:02:05") << "timer" << accent;
+        QTest::newRow("timer finished")
+            << timerEndingIn(-3, true) << "timer finished" << some("time is up") << "timer" << warning;
+
+        const QUrl link(QStringLiteral("https://Meet.Example.com/abc-defg"));
+        QTest::newRow("meeting in 30 s") << meeting(30, link) << "standup • in 0 min"
+                                         << some("meet.example.com") << "video.fill" << accent;
+        QTest::newRow("meeting in 5.5 min")
+            << meeting(330, link, QStringLiteral("Room 4")) << "standup • in 5 min"
+            << some("meet.example.com") << "video.fill" << accent;
+        QTest::newRow("in progress") << meeting(-60, std::nullopt, QStringLiteral("Room 4"))
+                                     << "standup • now" << some("room 4") << "calendar" << warning;
+        QTest::newRow("already over")
+            << meeting(-3600, std::nullopt) << "standup • in 0 min" << none << "calendar" << warning;
+
+        QTest::newRow("untitled, playing")
+            << track(none, none, true, false) << "now playing" << none << "play.fill" << warning;
+        QTest::newRow("untitled burst")
+            << track(none, none, false, true) << "track changed" << none << "pause.fill" << warning;
+        QTest::newRow("titled") << track(some("Blue Monday"), some("New Order"), false, false)
+                                << "blue monday" << some("new order") << "pause.fill" << warning;
+    }
+    void texts() {
+        QFETCH(CompactLiveStatus, status);
+        QFETCH(QString, headline);
+        QFETCH(std::optional<QString>, secondLine);
+        QFETCH(QString, icon);
+        QFETCH(QColor, color);
+        const Content content = CompactHiddenStatusView::contentFor(status, now);
+        QCOMPARE(content.headline, headline);
+        QCOMPARE(content.secondLine, secondLine);
+        QCOMPARE(content.iconName, icon);
+        QCOMPARE(content.iconColor, color);
+    }
+
+    void buttonsFollowTheActions_data() {
+        QTest::addColumn<bool>("approve");
+        QTest::addColumn<bool>("deny");
+        QTest::newRow("both") << true << true;
+        QTest::newRow("deny only") << false << true;
+        QTest::newRow("none") << false << false;
+    }
+    void buttonsFollowTheActions() {
+        QFETCH(bool, approve);
+        QFETCH(bool, deny);
+        const HookEvent e =
+            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), approve, deny);
+        CompactHiddenStatusView view(CompactLiveStatus::ai(e), &f->aiHooks, false, QSizeF(200, 32),
+                                     &f->clock);
+        QCOMPARE(view.allowButton() != nullptr, approve);
+        QCOMPARE(view.denyButton() != nullptr, deny);
+        if (deny)
+            QCOMPARE(view.denyButton()->text(), QStringLiteral("deny"));
+    }
+
+    void pillSitsBelowTheNotch_data() {
+        QTest::addColumn<bool>("notched");
+        QTest::addColumn<double>("minTop");
+        QTest::newRow("no notch") << false << 12.0;
+        QTest::newRow("notch 38 high") << true << 48.0;
+    }
+    void pillSitsBelowTheNotch() {
+        QFETCH(bool, notched);
+        QFETCH(double, minTop);
+        const HookEvent e =
+            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, true);
+        CompactHiddenStatusView view(CompactLiveStatus::ai(e), &f->aiHooks, notched, QSizeF(200, 38),
+                                     &f->clock);
+        view.resize(356, 102);
+        view.show();
+        QVERIFY(view.pillRect().top() >= minTop);
+        QCOMPARE(view.pillRect().bottom(), 90.0);
+        QCOMPARE(view.pillRect().left(), 20.0);
+        QCOMPARE(view.pillRect().width(), 316.0);
+        QVERIFY(view.pillRect().contains(view.allowButton()->geometry()));
+        QVERIFY(view.denyButton()->geometry().left() > view.allowButton()->geometry().right());
+    }
+
+    void allowRunsTheActionThenDismisses() {
+        FakeProcessLauncher launcher;
+        AIHooksService hooks(f->appState, f->dir.filePath(QStringLiteral("own")), nullptr, &f->workspace,
+                             &launcher, &f->clock);
+        const HookEvent e =
+            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, true);
+        hooks.ingest(e);
+        CompactHiddenStatusView view(CompactLiveStatus::ai(e), &hooks, false, QSizeF(200, 32), &f->clock);
+        view.resize(356, 102);
+        QTest::mouseClick(view.denyButton(), Qt::LeftButton);
+        QCOMPARE(launcher.commands, QStringList{QStringLiteral("false")});
+        QVERIFY(hooks.events().isEmpty());
+    }
+
+    void aFailedActionLeavesTheEventWithAnError() {
+        // The fixture's service has no process launcher: no command can start.
+        const HookEvent e =
+            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, false);
+        f->aiHooks.ingest(e);
+        CompactHiddenStatusView view(CompactLiveStatus::ai(e), &f->aiHooks, false, QSizeF(200, 32),
+                                     &f->clock);
+        view.resize(356, 102);
+        QTest::mouseClick(view.allowButton(), Qt::LeftButton);
+        QCOMPARE(f->aiHooks.events().size(), 1);
+        QVERIFY(f->aiHooks.lastError().startsWith(QStringLiteral("could not run approve")));
+    }
+
+    void refreshRepaintsOnlyWhenATextMoves() {
+        CompactHiddenStatusView view(timerEndingIn(90), nullptr, false, QSizeF(200, 32), &f->clock);
+        f->clock.setNow(now);
+        view.refreshContent();
+        QCOMPARE(view.content().headline, QStringLiteral("timer • 01:30"));
+        f->clock.setNow(now.addMSecs(300));
+        view.refreshContent();
+        QCOMPARE(view.content().headline, QStringLiteral("timer • 01:30"));
+        f->clock.setNow(now.addSecs(31));
+        view.refreshContent();
+        QCOMPARE(view.content().headline, QStringLiteral("timer • 00:59"));
+        QCOMPARE(view.content().iconColor, BrimlarkTheme::warning());
+    }
+
+    void screenshots() {
+        if (brimlark::test::screenshotDir().isEmpty())
+            QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");
+        f->clock.setNow(now);
+        const HookEvent asking =
+            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, true);
+        QVERIFY(!screenshot(CompactLiveStatus::ai(asking), QStringLiteral("pill-ai-asking")).isEmpty());
+        screenshot(CompactLiveStatus::ai(
+                       hookEvent(Source::codex, Status::error, none, some("Build failed: exit 2"))),
+                   QStringLiteral("pill-ai-error"));
+        screenshot(timerEndingIn(754), QStringLiteral("pill-timer-running"));
+        screenshot(timerEndingIn(-3, true), QStringLiteral("pill-timer-finished"));
+        screenshot(meeting(240, QUrl(QStringLiteral("https://meet.example.com/abc-defg"))),
+                   QStringLiteral("pill-calendar-link"));
+        screenshot(track(some("Blue Monday"), some("New Order"), true, false),
+                   QStringLiteral("pill-media-playing"));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_compacthiddenstatusview)
+#include "tst_compacthiddenstatusview.moc"

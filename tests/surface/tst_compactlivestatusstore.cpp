@@ -1,0 +1,247 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/surface/CompactLiveStatusStore.h"
+#include "shell/ServiceFixture.h"
+
+#include <QSignalSpy>
+
+using namespace std::chrono_literals;
+using Kind = CompactLiveStatus::Kind;
+using Status = HookEvent::Status;
+
+namespace {
+
+HookEvent hookEvent(Status status, const QDateTime& at, const QString& name = QStringLiteral("Stop")) {
+    HookEvent e;
+    e.id = QUuid::createUuid();
+    e.source = HookEvent::Source::claude;
+    e.status = status;
+    e.title = QStringLiteral("run tests?");
+    e.eventName = name;
+    e.timestamp = at;
+    return e;
+}
+
+MediaRemoteBridge::NowPlaying track(const std::optional<QString>& title, bool playing) {
+    MediaRemoteBridge::NowPlaying nowPlaying;
+    nowPlaying.title = title;
+    nowPlaying.artist = QStringLiteral("artist");
+    nowPlaying.isPlaying = playing;
+    return nowPlaying;
+}
+
+} // namespace
+
+class Tst_compactlivestatusstore : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<CalendarService> calendar;
+    std::unique_ptr<CompactLiveStatusStore> store;
+
+    void build() {
+        store =
+            std::make_unique<CompactLiveStatusStore>(f->aiHooks, f->timer, *calendar, f->media, &f->clock);
+        store->start();
+        store->recompute();
+        deliver();
+    }
+    // Deliveries come on a later turn of the event loop.
+    static void deliver() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    void advance(std::chrono::milliseconds by) {
+        f->clock.advance(by);
+        deliver();
+    }
+    std::optional<Kind> kind() const {
+        return store->current() ? std::optional<Kind>(store->current()->kind()) : std::nullopt;
+    }
+    // The calendar has no event source in this build: its published value is fed as the store hears it.
+    void nextEventIn(double seconds, const QString& id = QStringLiteral("standup")) {
+        CalendarItem item;
+        item.id = id;
+        item.title = QStringLiteral("Standup");
+        item.startDate = f->clock.now().addMSecs(qint64(seconds * 1000));
+        item.endDate = item.startDate.addSecs(1800);
+        emit calendar->nextEventChanged(item);
+        deliver();
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<ServiceFixture>();
+        calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
+    }
+    void cleanup() {
+        store.reset();
+        calendar.reset();
+        f.reset();
+    }
+
+    void askingBeatsARunningTimerWhichShowsOnceTheEventIsGone() {
+        build();
+        f->timer.start(600);
+        const HookEvent asking = hookEvent(Status::asking, f->clock.now());
+        f->aiHooks.ingest(asking);
+        deliver();
+        QCOMPARE(store->current(), CompactLiveStatus::ai(asking));
+        f->aiHooks.dismiss(asking.id);
+        deliver();
+        QCOMPARE(store->current(), CompactLiveStatus::timer(*f->timer.active(), false));
+    }
+
+    void errorStaysFinishedShowsEightSecondsFromItsOwnTime() {
+        build();
+        const HookEvent finished = hookEvent(Status::finished, f->clock.now().addSecs(-3));
+        f->aiHooks.ingest(finished);
+        deliver();
+        QCOMPARE(store->current(), CompactLiveStatus::ai(finished));
+        advance(4900ms); // 7.9 s after its timestamp
+        QCOMPARE(store->current(), CompactLiveStatus::ai(finished));
+        advance(100ms);
+        QCOMPARE(kind(), std::nullopt);
+
+        const HookEvent error = hookEvent(Status::error, f->clock.now().addDays(-1));
+        f->aiHooks.ingest(error);
+        advance(60s);
+        QCOMPARE(store->current(), CompactLiveStatus::ai(error));
+    }
+
+    void workingShowsNothingFromTheAiSide() {
+        build();
+        f->aiHooks.ingest(hookEvent(Status::working, f->clock.now(), QStringLiteral("SessionStart")));
+        deliver();
+        QCOMPARE(kind(), std::nullopt);
+        f->media.setNowPlaying(track(QStringLiteral("Song"), true));
+        deliver();
+        QCOMPARE(store->current(), CompactLiveStatus::media(track(QStringLiteral("Song"), true), false));
+    }
+
+    void timerClearedAfterItsEndBurstsCancelledDoesNot() {
+        build();
+        f->timer.start(10);
+        const TimerInfo timer = *f->timer.active();
+        advance(10s);
+        advance(2s); // the service clears a timer two seconds after its end
+        QVERIFY(!f->timer.active());
+        QCOMPARE(store->current(), CompactLiveStatus::timer(timer, true));
+        advance(7900ms);
+        QCOMPARE(store->current(), CompactLiveStatus::timer(timer, true));
+        advance(100ms);
+        QCOMPARE(kind(), std::nullopt);
+
+        f->timer.start(20);
+        advance(10s);
+        f->timer.cancel();
+        deliver();
+        QCOMPARE(kind(), std::nullopt);
+    }
+
+    void mediaBursts_data() {
+        QTest::addColumn<std::optional<QString>>("title");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<std::optional<Kind>>("atStart");
+        QTest::addColumn<bool>("burst");
+        QTest::addColumn<std::optional<Kind>>("nineSecondsLater");
+        const std::optional<Kind> none;
+        QTest::newRow("paused titled track") << std::optional<QString>(QStringLiteral("Song")) << false
+                                             << std::optional<Kind>(Kind::media) << true << none;
+        QTest::newRow("playing titled track")
+            << std::optional<QString>(QStringLiteral("Song")) << true << std::optional<Kind>(Kind::media)
+            << false << std::optional<Kind>(Kind::media);
+        QTest::newRow("playing without title") << std::optional<QString>() << true << none << false << none;
+        QTest::newRow("empty title") << std::optional<QString>(QString()) << true << none << false << none;
+    }
+    void mediaBursts() {
+        QFETCH(std::optional<QString>, title);
+        QFETCH(bool, playing);
+        QFETCH(std::optional<Kind>, atStart);
+        QFETCH(bool, burst);
+        QFETCH(std::optional<Kind>, nineSecondsLater);
+        // The player keeps answering the same track to the service's five-second poll.
+        f->bridge.playing = track(title, playing);
+        f->media.setNowPlaying(f->bridge.playing);
+        build();
+        QCOMPARE(kind(), atStart);
+        if (atStart)
+            QCOMPARE(store->current()->isBurst(), burst);
+        advance(9s);
+        QCOMPARE(kind(), nineSecondsLater);
+    }
+
+    void calendarWindows_data() {
+        QTest::addColumn<double>("startsIn");
+        QTest::addColumn<bool>("alert");
+        QTest::newRow("exactly 900 s") << 900.0 << true;
+        QTest::newRow("899.5 s") << 899.5 << true;
+        QTest::newRow("899 s") << 899.0 << false;
+        QTest::newRow("900.5 s") << 900.5 << false;
+        QTest::newRow("exactly at the start") << 0.0 << true;
+        QTest::newRow("half a second after") << -0.5 << true;
+        QTest::newRow("one second after") << -1.0 << false;
+    }
+    void calendarWindows() {
+        QFETCH(double, startsIn);
+        QFETCH(bool, alert);
+        build();
+        nextEventIn(startsIn);
+        QCOMPARE(kind(), alert ? std::optional<Kind>(Kind::calendar) : std::nullopt);
+        if (alert) {
+            advance(4900ms);
+            QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+            advance(100ms);
+            QCOMPARE(kind(), std::nullopt);
+        }
+    }
+
+    void eachAlertIsRaisedOncePerEvent() {
+        build();
+        nextEventIn(900.0);
+        QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+        advance(5s);
+        // The same event seen again inside its window, or back after a gap, raises nothing.
+        emit calendar->nextEventChanged(std::nullopt);
+        deliver();
+        CalendarItem again;
+        again.id = QStringLiteral("standup");
+        again.title = QStringLiteral("Standup");
+        again.startDate = f->clock.now().addMSecs(899500);
+        emit calendar->nextEventChanged(again);
+        deliver();
+        QCOMPARE(kind(), std::nullopt);
+        // A different next event drops the first one's record.
+        nextEventIn(900.0, QStringLiteral("review"));
+        QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+    }
+
+    void theTickPublishesOnWholeSecondsWithoutDrift() {
+        build();
+        QSignalSpy published(store.get(), &CompactLiveStatusStore::currentChanged);
+        // Next event 905 s ahead: the fifteen-minute window is reached by the tick alone.
+        nextEventIn(905.3);
+        published.clear();
+        for (int i = 0; i < 10; ++i)
+            f->clock.advance(1s);
+        QCOMPARE(published.count(), 10);
+        QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+        // Equal values are published again; a consumer comparing them sees no change.
+        QCOMPARE(published.at(8).at(0).value<std::optional<CompactLiveStatus>>(),
+                 published.at(9).at(0).value<std::optional<CompactLiveStatus>>());
+    }
+
+    void equality() {
+        TimerInfo timer{QUuid::createUuid(), 60, f->clock.now()};
+        QVERIFY(CompactLiveStatus::timer(timer, false) != CompactLiveStatus::timer(timer, true));
+        MediaRemoteBridge::NowPlaying a = track(QStringLiteral("Song"), true);
+        MediaRemoteBridge::NowPlaying b = a;
+        b.artwork = QImage(4, 4, QImage::Format_RGB32);
+        QCOMPARE(CompactLiveStatus::media(a, false), CompactLiveStatus::media(b, false));
+        QVERIFY(CompactLiveStatus::media(a, false) != CompactLiveStatus::timer(timer, false));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_compactlivestatusstore)
+#include "tst_compactlivestatusstore.moc"
