@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -50,6 +51,9 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     : QObject(parent), m_appState(appState), m_notifications(notifications), m_workspace(workspace),
       m_launcher(launcher), m_clock(clock ? clock : Clock::system()), m_supportDirectory(supportDirectory),
       m_inboxPath(QDir(supportDirectory).filePath(QStringLiteral("hooks/inbox.json"))) {
+    m_handoffTimer.setSingleShot(true);
+    m_handoffTimer.setInterval(handoffDelay);
+    connect(&m_handoffTimer, &QTimer::timeout, this, &AIHooksService::ingestHandoff);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
     if (!QFileInfo::exists(m_inboxPath)) {
@@ -147,7 +151,7 @@ void AIHooksService::startListener() {
                 return;
             m_handoffPosted = true;
         }
-        QMetaObject::invokeMethod(this, &AIHooksService::ingestHandoff, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &AIHooksService::scheduleHandoff, Qt::QueuedConnection);
     };
     auto onFailure = [this, generation](const QString& error) {
         QMetaObject::invokeMethod(
@@ -161,6 +165,13 @@ void AIHooksService::startListener() {
         return;
     }
     setIsListening(true);
+}
+
+void AIHooksService::scheduleHandoff() {
+    // Waking this thread from the listener's costs that thread time on every request; while the
+    // short wait runs, further events join the batch without another wake.
+    if (!m_handoffTimer.isActive())
+        m_handoffTimer.start();
 }
 
 void AIHooksService::ingestHandoff() {

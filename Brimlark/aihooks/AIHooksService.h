@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 
 #include <chrono>
@@ -41,6 +42,8 @@ public:
     static constexpr quint16 defaultPort = 43434;
     // The inbox is read only up to this size; a larger one leaves the store unchanged.
     static constexpr qint64 maxInboxBytes = 8 * 1024 * 1024;
+    // How long events from the endpoint gather before the store takes them, at most.
+    static constexpr std::chrono::milliseconds handoffDelay{2};
 
     // `supportDirectory` is the program's data folder; the inbox is "hooks/inbox.json" in it and
     // is created holding "[]" when missing. The platform objects may be null: without
@@ -143,7 +146,9 @@ private:
     void setIsListening(bool isListening);
     void setLastError(const QString& error);
     void onListenerFailed(quint64 generation, const QString& error);
-    // Takes the events the listener thread decoded since the last call, in arrival order.
+    // Takes the events the listener thread decoded since the last call, in arrival order, after
+    // handoffDelay.
+    void scheduleHandoff();
     void ingestHandoff();
 
     AppState& m_appState;
@@ -167,6 +172,7 @@ private:
     QMutex m_handoffMutex;
     QList<HookEvent> m_handoff;
     bool m_handoffPosted = false;
+    QTimer m_handoffTimer;
 
     std::unique_ptr<HookListener> m_listener;
     quint64 m_listenerGeneration = 0;

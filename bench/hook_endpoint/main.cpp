@@ -185,9 +185,10 @@ int main(int argc, char** argv) {
     QObject::connect(&service, &AIHooksService::eventsChanged, [&] { ++ingested; });
 
     // The client runs on its own thread; the main thread takes the hand-offs, as in the program.
+    // Both servers' threads are started from this thread, so that both begin in the same place.
+    BareServer bare;
     int exitCode = 0;
     std::thread client([&] {
-        BareServer bare;
         for (int i = 0; i < 1000; ++i) {
             exchangeMicroseconds(port, eventRequest(-1 - i));
             exchangeMicroseconds(bare.port(), eventRequest(-1 - i));
