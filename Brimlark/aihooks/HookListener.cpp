@@ -23,9 +23,6 @@ using SteadyClock = std::chrono::steady_clock;
 // sends before it is closed anyway.
 constexpr qint64 maxDrainBytes = 1 << 20;
 
-// How long the thread keeps polling without sleeping after it has served something.
-constexpr std::chrono::microseconds busyPoll{100};
-
 QString errnoText(const char* what, int error) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
 }
@@ -64,15 +61,8 @@ public:
     // Runs until `wakeFd` is signalled (an empty result) or polling fails (the error).
     QString run(int wakeFd) {
         epoll_event events[64];
-        auto busyUntil = SteadyClock::time_point();
         for (;;) {
-            // Right after a request the next one often follows within microseconds (a tool's
-            // hooks come in bursts): polling without sleeping for a moment spares the thread a
-            // wake-up, which costs tens of microseconds on a virtual machine.
-            const bool busy = SteadyClock::now() < busyUntil;
-            const int count = epoll_wait(m_epollFd, events, 64, busy ? 0 : pollTimeout());
-            if (count == 0 && busy)
-                continue;
+            const int count = epoll_wait(m_epollFd, events, 64, pollTimeout());
             if (count < 0) {
                 if (errno == EINTR)
                     continue;
@@ -87,8 +77,6 @@ public:
                 else
                     onEvent(fd, events[i].events);
             }
-            if (count > 0)
-                busyUntil = SteadyClock::now() + busyPoll;
             expireDeadlines();
         }
     }
