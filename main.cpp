@@ -1,4 +1,3 @@
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/PlatformServices.h"
@@ -8,6 +7,8 @@
 #include "platform/linux/FolderEventStore.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/LinuxFilePicker.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxProcessLauncher.h"
 #include "platform/linux/LinuxWorkspace.h"
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     FolderEventStore eventStore;
     LinuxWorkspace workspace;
     DBusNotifications notifications;
+    LinuxProcessLauncher launcher;
+    LinuxBookmarks bookmarks;
+    LinuxFilePicker filePicker;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -44,9 +48,10 @@ int main(int argc, char** argv) {
     platform.eventStore = &eventStore;
     platform.workspace = &workspace;
     platform.notifications = &notifications;
+    platform.launcher = &launcher;
+    platform.bookmarks = &bookmarks;
+    platform.filePicker = &filePicker;
     PlatformServices::install(platform);
-    LinuxProcessLauncher launcher;
-    AIHooksService::setSharedPlatform(&notifications, &workspace, &launcher);
 
     BrimlarkApp brimlark;
     brimlark.launch(QCoreApplication::arguments());

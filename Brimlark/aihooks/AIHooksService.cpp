@@ -1,5 +1,7 @@
 #include "AIHooksService.h"
 
+#include "Brimlark/aihooks/AIHookAccessManager.h"
+#include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/FileWatcher.h"
 #include "Brimlark/aihooks/HookEndpoint.h"
 #include "Brimlark/aihooks/HookEventDecoder.h"
@@ -8,15 +10,16 @@
 #include "Brimlark/shell/AppSupportDirectory.h"
 #include "Brimlark/shell/EnumText.h"
 #include "Brimlark/shell/Logging.h"
+#include "Brimlark/shell/PlatformServices.h"
 #include "platform/Clock.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-#include "platform/linux/DBusNotifications.h"
-#include "platform/linux/LinuxProcessLauncher.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMutexLocker>
 #include <QPointer>
 #include <QTimer>
@@ -24,17 +27,6 @@
 #include <algorithm>
 
 namespace {
-
-struct SharedPlatform {
-    Notifications* notifications = nullptr;
-    Workspace* workspace = nullptr;
-    ProcessLauncher* launcher = nullptr;
-};
-
-SharedPlatform& sharedPlatform() {
-    static SharedPlatform platform;
-    return platform;
-}
 
 bool nameIsOneOf(const QString& name, std::initializer_list<QLatin1String> names) {
     for (const QLatin1String candidate : names)
@@ -70,20 +62,18 @@ AIHooksService::~AIHooksService() {
 
 AIHooksService& AIHooksService::shared() {
     static AIHooksService* instance = [] {
-        SharedPlatform& platform = sharedPlatform();
-        if (!platform.notifications)
-            platform.notifications = new DBusNotifications();
-        if (!platform.launcher)
-            platform.launcher = new LinuxProcessLauncher();
-        return new AIHooksService(AppState::shared(), appSupportDirectory(), platform.notifications,
-                                  platform.workspace, platform.launcher, Clock::system());
+        const PlatformServices& platform = PlatformServices::current();
+        const QString home = AIHookAccessManager::realHomeDirectory();
+        const QString support = appSupportDirectory();
+        auto* service = new AIHooksService(AppState::shared(), support, platform.notifications,
+                                           platform.workspace, platform.launcher, platform.clock);
+        // Both live as long as the service, which lives as long as the process.
+        static AIHookAccessManager access(home, platform.defaults, platform.bookmarks, platform.filePicker);
+        static AIHookInstaller installer(home, support);
+        service->setToolWiring(&access, &installer);
+        return service;
     }();
     return *instance;
-}
-
-void AIHooksService::setSharedPlatform(Notifications* notifications, Workspace* workspace,
-                                       ProcessLauncher* launcher) {
-    sharedPlatform() = {notifications, workspace, launcher};
 }
 
 void AIHooksService::setPort(quint16 port) {
@@ -106,23 +96,161 @@ void AIHooksService::setListenerLimits(std::chrono::milliseconds deadline, int m
     m_listenerMaxConnections = maxConnections;
 }
 
+void AIHooksService::setToolWiring(AIHookAccessManager* accessManager, AIHookInstaller* installer) {
+    m_accessManager = accessManager;
+    m_installer = installer;
+    refreshStatus();
+}
+
 void AIHooksService::refreshStatus() {
-    const QDir home(QDir::homePath());
     AIHookInstallationStatus installation;
-    installation.bridgeScriptPath =
-        QDir(m_supportDirectory).filePath(QStringLiteral("hooks/brimlark-hook-bridge.py"));
-    installation.claudeSettingsPath = home.filePath(QStringLiteral(".claude/settings.json"));
-    installation.codexConfigPath = home.filePath(QStringLiteral(".codex/config.toml"));
-    installation.codexHooksPath = home.filePath(QStringLiteral(".codex/hooks.json"));
+    if (m_installer) {
+        installation = m_installer->installationStatus();
+    } else {
+        const QDir home(QDir::homePath());
+        installation.bridgeScriptPath =
+            QDir(m_supportDirectory).filePath(QStringLiteral("hooks/brimlark-hook-bridge.py"));
+        installation.claudeSettingsPath = home.filePath(QStringLiteral(".claude/settings.json"));
+        installation.codexConfigPath = home.filePath(QStringLiteral(".codex/config.toml"));
+        installation.codexHooksPath = home.filePath(QStringLiteral(".codex/hooks.json"));
+    }
     if (installation != m_installationStatus) {
         m_installationStatus = installation;
         emit hookInstallationStatusChanged();
     }
-    const AIHookAccessStatus access;
+    refreshAccessStatus();
+}
+
+void AIHooksService::refreshAccessStatus() {
+    const AIHookAccessStatus access =
+        m_accessManager ? m_accessManager->accessStatus() : AIHookAccessStatus();
     if (access != m_accessStatus) {
         m_accessStatus = access;
         emit hookAccessStatusChanged();
     }
+}
+
+void AIHooksService::setLastInstallMessage(const QString& message) {
+    if (m_lastInstallMessage == message)
+        return;
+    m_lastInstallMessage = message;
+    emit lastInstallMessageChanged(m_lastInstallMessage);
+}
+
+void AIHooksService::grantAccess(AIHookTool tool) {
+    if (!m_accessManager) {
+        setLastInstallMessage(QString());
+        setLastError(QStringLiteral("folder access is not available"));
+        return;
+    }
+    AIHookAccessManager::AccessError error;
+    if (!m_accessManager->requestAccess(tool, &error)) {
+        setLastInstallMessage(QString());
+        setLastError(error.errorDescription());
+        return;
+    }
+    refreshAccessStatus();
+    setLastInstallMessage(AIHookAccessManager::accessGrantedMessage(tool));
+    setLastError(QString());
+}
+
+bool AIHooksService::ensureAccess(AIHookTool tool, QString* error) {
+    if (!m_accessManager) {
+        *error = QStringLiteral("folder access is not available");
+        return false;
+    }
+    if (m_accessManager->hasAccess(tool))
+        return true;
+    AIHookAccessManager::AccessError accessError;
+    if (!m_accessManager->requestAccess(tool, &accessError)) {
+        *error = accessError.errorDescription();
+        return false;
+    }
+    refreshAccessStatus();
+    return true;
+}
+
+quint16 AIHooksService::hookPort() const {
+    // The hooks must reach the port the endpoint really listens on.
+    const quint16 bound = boundPort();
+    return bound != 0 ? bound : m_port;
+}
+
+void AIHooksService::installHooks(bool claude, bool codex) {
+    if (m_installing)
+        return;
+    if (!claude && !codex) {
+        setLastError(AIHookInstaller::noToolChosenMessage());
+        setLastInstallMessage(QString());
+        emit installFinished();
+        return;
+    }
+    if (!m_accessManager || !m_installer) {
+        failInstall(QStringLiteral("hook installation is not available"));
+        return;
+    }
+    m_installing = true;
+    if (!claude) {
+        continueInstall(false, codex, std::nullopt);
+        return;
+    }
+    QString error;
+    if (!ensureAccess(AIHookTool::claude, &error)) {
+        failInstall(error);
+        return;
+    }
+    // The installed claude picks the events; asking it may take seconds, so not on this thread.
+    auto* watcher = new QFutureWatcher<std::optional<ClaudeVersion>>(this);
+    connect(watcher, &QFutureWatcher<std::optional<ClaudeVersion>>::finished, this, [this, watcher, codex] {
+        watcher->deleteLater();
+        continueInstall(true, codex, watcher->result());
+    });
+    watcher->setFuture(m_installer->lookUpClaudeVersion());
+}
+
+void AIHooksService::continueInstall(bool claude, bool codex, std::optional<ClaudeVersion> version) {
+    QString error;
+    if (claude) {
+        const bool done = m_accessManager->withAccess(
+            AIHookTool::claude, hookPort(),
+            [this, version](quint16 port, const QString& configPath, QString* operationError) {
+                return m_installer->installClaudeHooks(port, configPath, version, operationError);
+            },
+            &error);
+        if (!done) {
+            failInstall(error);
+            return;
+        }
+    }
+    if (codex) {
+        if (!ensureAccess(AIHookTool::codex, &error)) {
+            failInstall(error);
+            return;
+        }
+        const bool done = m_accessManager->withAccess(
+            AIHookTool::codex, hookPort(),
+            [this](quint16 port, const QString& configPath, QString* operationError) {
+                return m_installer->installCodexHooks(port, configPath, operationError);
+            },
+            &error);
+        if (!done) {
+            failInstall(error);
+            return;
+        }
+    }
+    refreshStatus();
+    setLastInstallMessage(AIHookInstaller::installMessage(claude, codex));
+    setLastError(QString());
+    m_installing = false;
+    emit installFinished();
+}
+
+void AIHooksService::failInstall(const QString& description) {
+    setLastInstallMessage(QString());
+    setLastError(AIHookInstaller::setupFailedMessage(description));
+    qCCritical(lcHooks, "hook install failed: %s", qUtf8Printable(description));
+    m_installing = false;
+    emit installFinished();
 }
 
 void AIHooksService::startListener() {

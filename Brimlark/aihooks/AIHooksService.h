@@ -2,6 +2,8 @@
 
 #include "Brimlark/aihooks/AIHookAccessStatus.h"
 #include "Brimlark/aihooks/AIHookInstallationStatus.h"
+#include "Brimlark/aihooks/AIHookTool.h"
+#include "Brimlark/aihooks/ClaudeVersion.h"
 #include "Brimlark/aihooks/HookEvent.h"
 #include "platform/Notifications.h"
 
@@ -29,6 +31,9 @@ class Workspace;
 // events to, the inbox file "hooks/inbox.json" that they may write instead, and the approve and
 // deny actions. Used from the main thread; the endpoint serves its connections on a thread of
 // its own and hands decoded events over through queued calls.
+class AIHookAccessManager;
+class AIHookInstaller;
+
 class AIHooksService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<HookEvent> events READ events NOTIFY eventsChanged)
@@ -55,12 +60,9 @@ public:
     ~AIHooksService() override;
 
     // The process-wide service, built on first use over the shared settings, the standard data
-    // folder, the system clock and the platform objects given to setSharedPlatform(); D-Bus
-    // notifications and the Linux process launcher stand in for those not given.
+    // folder, the system clock and the installed platform objects, with folder access and the
+    // installer over the user's home folder.
     static AIHooksService& shared();
-    // Call before the first shared(); the objects must outlive the process's use of the service.
-    static void setSharedPlatform(Notifications* notifications, Workspace* workspace,
-                                  ProcessLauncher* launcher);
 
     const QList<HookEvent>& events() const { return m_events; }
     bool isListening() const { return m_isListening; }
@@ -79,9 +81,23 @@ public:
     // The ids for which a notification was started (or withheld for want of permission).
     const QSet<QUuid>& notifiedEventIDs() const { return m_notifiedEventIDs; }
 
-    // Recomputes where the hook wiring lives and what is installed and granted. Tool access and
-    // installation are not wired yet: nothing is granted and nothing is installed.
+    // Gives the service its folder access and installer (not owned; they must outlive it).
+    // Without them nothing counts as granted or installed, and grant/install report an error.
+    void setToolWiring(AIHookAccessManager* accessManager, AIHookInstaller* installer);
+
+    // Recomputes where the hook wiring lives and what is installed and granted.
     void refreshStatus();
+
+    // Asks the user for the tool's folder (a folder picker); the outcome goes to
+    // lastInstallMessage() or lastError().
+    void grantAccess(AIHookTool tool);
+    // Connects the chosen tools: access first (asked for when missing), then the tool's wiring.
+    // The claude version is looked up off the main thread, so the install finishes later;
+    // installFinished() tells when. A second call while one runs is ignored.
+    void installHooks(bool claude, bool codex);
+    // True when the tool's folder is granted, asking the user when it is not.
+    bool ensureAccess(AIHookTool tool, QString* error);
+    bool isInstalling() const { return m_installing; }
 
     // Starts the endpoint unless a listener exists (a failed one included: stopListener() first).
     // A failure to bind (the port is taken) sets lastError() and is logged.
@@ -140,11 +156,19 @@ signals:
     void lastInstallMessageChanged(const QString& lastInstallMessage);
     void hookInstallationStatusChanged();
     void hookAccessStatusChanged();
+    // An installHooks() call ended, with or without success.
+    void installFinished();
 
 private:
     bool insert(const HookEvent& event);
     void setIsListening(bool isListening);
     void setLastError(const QString& error);
+    void setLastInstallMessage(const QString& message);
+    void refreshAccessStatus();
+    // The steps of an install after the claude version is known.
+    void continueInstall(bool claude, bool codex, std::optional<ClaudeVersion> version);
+    void failInstall(const QString& description);
+    quint16 hookPort() const;
     void onListenerFailed(quint64 generation, const QString& error);
     // Takes the events the listener thread decoded since the last call, in arrival order, after
     // handoffDelay.
@@ -166,6 +190,9 @@ private:
     QString m_lastInstallMessage;
     AIHookInstallationStatus m_installationStatus;
     AIHookAccessStatus m_accessStatus;
+    AIHookAccessManager* m_accessManager = nullptr;
+    AIHookInstaller* m_installer = nullptr;
+    bool m_installing = false;
     QSet<QUuid> m_notifiedEventIDs;
 
     // Events on their way from the listener thread; the only state both threads touch.

@@ -1,6 +1,9 @@
 #pragma once
 
 class Accessibility;
+class Bookmarks;
+class FilePicker;
+class ProcessLauncher;
 class Clock;
 class EventStore;
 class GlobalInput;
@@ -24,6 +27,11 @@ struct PlatformServices {
     Workspace* workspace = nullptr;
     // May stay empty when no notification backend is available; services then post nothing.
     Notifications* notifications = nullptr;
+    // Runs the hook events' action commands.
+    ProcessLauncher* launcher = nullptr;
+    // Folder access to the AI tools' configuration folders.
+    Bookmarks* bookmarks = nullptr;
+    FilePicker* filePicker = nullptr;
 
     // Installs the process's objects; call once, before the first shared service.
     static void install(const PlatformServices& services);
