@@ -8,6 +8,8 @@
 #include <QSystemTrayIcon>
 #include <QVariantAnimation>
 
+#include <cmath>
+
 namespace {
 
 constexpr qreal restingOpacity = 0.45;
@@ -107,7 +109,8 @@ void MenuBarLabel::runPulseUpdate() {
         m_pulse->start();
         return;
     }
-    if (reduceMotion) {
+    const bool atRest = m_statusObserver.dotOpacity() == 1.0 && m_statusObserver.dotScale() == 1.0;
+    if (reduceMotion || atRest) {
         m_statusObserver.setDotLook(1.0, 1.0);
         return;
     }
@@ -118,14 +121,17 @@ void MenuBarLabel::runPulseUpdate() {
 
 void MenuBarLabel::showLook(qreal opacity, qreal scale) {
     m_statusObserver.setDotLook(opacity, scale);
-    // The tray takes a whole new picture per change; one per visible step of the pulse is plenty.
-    if (qRound(opacity * 20) != m_drawnOpacityStep || qRound((scale - 1.0) * 60) != m_drawnScaleStep)
+    // The tray takes a whole new picture per change: about ten per leg of the pulse are enough to
+    // look smooth at its size, and each leg ends on its exact look.
+    const bool step = std::abs(opacity - m_drawnOpacity) >= 0.055 || std::abs(scale - m_drawnScale) >= 0.015;
+    const bool end = (opacity == opacityAt(0.0) || opacity == 1.0) && opacity != m_drawnOpacity;
+    if (step || end)
         redraw();
 }
 
 void MenuBarLabel::redraw() {
-    m_drawnOpacityStep = qRound(m_statusObserver.dotOpacity() * 20);
-    m_drawnScaleStep = qRound((m_statusObserver.dotScale() - 1.0) * 60);
+    m_drawnOpacity = m_statusObserver.dotOpacity();
+    m_drawnScale = m_statusObserver.dotScale();
     ++m_redrawCount;
     m_trayIcon.setIcon(m_statusObserver.icon());
 }

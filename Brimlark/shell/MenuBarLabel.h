@@ -47,8 +47,8 @@ private:
     QVariantAnimation* m_settle;
     qreal m_settleFromOpacity = 1.0;
     qreal m_settleFromScale = 1.0;
-    // The dot's look at the last redraw, in the steps the tray can tell apart.
-    int m_drawnOpacityStep = -1;
-    int m_drawnScaleStep = -1;
+    // The dot's look at the last redraw.
+    qreal m_drawnOpacity = -1.0;
+    qreal m_drawnScale = -1.0;
     int m_redrawCount = 0;
 };

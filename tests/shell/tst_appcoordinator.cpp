@@ -5,8 +5,18 @@
 #include "Brimlark/shell/EnumText.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
+#include "Brimlark/surface/CompactLiveStatusStore.h"
+#include "Brimlark/surface/CompactStatusButton.h"
+#include "Brimlark/surface/HaloController.h"
 #include "ServiceFixture.h"
+#include "aihooks/HookTestClient.h"
+#include "platform/linux/LinuxProcessLauncher.h"
+#include "support/Screenshot.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 
 using Kind = QuickAction::Kind;
@@ -247,6 +257,66 @@ private slots:
         c->showOnboarding();
         QVERIFY(c->onboardingWindow());
         QCOMPARE(c->onboardingWindow()->findChild<OnboardingView*>()->step(), 0);
+    }
+
+    void anAskingEventPostedToTheEndpointShowsThePillAndAllowRunsIt() {
+        // A hook service of its own with a real launcher, so that "allow" runs a shell.
+        LinuxProcessLauncher launcher;
+        AIHooksService hooks(f->appState, f->dir.filePath(QStringLiteral("live")), &f->notifications,
+                             &f->workspace, &launcher, &f->clock);
+        hooks.setPort(0);
+        AppCoordinator::Services services = f->services();
+        services.aiHooks = &hooks;
+        c = std::make_unique<AppCoordinator>(services, f->platform());
+        f->appState.setHaloOnHooks(true);
+        f->appState.setHaloMode(HaloMode::oneShot);
+        c->start();
+        NotchWindowManager* manager = c->notchWindowManager();
+        QTRY_COMPARE(manager->panel()->geometry().size(), QSize(200, 32));
+
+        const QString marker = f->dir.filePath(QStringLiteral("approved"));
+        const QByteArray body =
+            QJsonDocument(QJsonObject{{QStringLiteral("source"), QStringLiteral("claude")},
+                                      {QStringLiteral("status"), QStringLiteral("asking")},
+                                      {QStringLiteral("title"), QStringLiteral("Run tests?")},
+                                      {QStringLiteral("approve_command"), QStringLiteral("touch ") + marker}})
+                .toJson(QJsonDocument::Compact);
+        QVERIFY(HookTestClient::exchange(hooks.boundPort(), hookPost(body)).startsWith("HTTP/1.1 200"));
+        QTRY_COMPARE(manager->panel()->geometry().size(), QSize(356, 102));
+        auto* pill = qobject_cast<CompactHiddenStatusView*>(manager->hostingView()->modeView());
+        QVERIFY(pill);
+        QCOMPARE(pill->content().headline, QStringLiteral("claude needs approval"));
+        QCOMPARE(pill->content().secondLine, std::optional<QString>(QStringLiteral("run tests?")));
+        QVERIFY(pill->allowButton());
+        QVERIFY(!pill->denyButton()); // the event carries no deny action
+        brimlark::test::saveScreenshot(manager->hostingView(), QStringLiteral("pill-from-the-endpoint"));
+        // The glow follows the same event, in the asking colour.
+        QTRY_VERIFY(c->halo().current().has_value());
+        QCOMPARE(c->halo().current()->color, BrimlarkTheme::accent());
+
+        QTest::mouseClick(pill->allowButton(), Qt::LeftButton);
+        QTRY_VERIFY(QFile::exists(marker));
+        QVERIFY(hooks.events().isEmpty());
+        QTRY_COMPARE(manager->panel()->geometry().size(), QSize(200, 32));
+        QVERIFY(!manager->hostingView()->modeView());
+        c->stop();
+        c.reset();
+    }
+
+    void theGlowIsBoundAtStartAndStoppedAtStop() {
+        f->appState.setHaloOnHooks(true);
+        HookEvent failed;
+        failed.id = QUuid::createUuid();
+        failed.source = HookEvent::Source::codex;
+        failed.status = HookEvent::Status::error;
+        f->aiHooks.ingest(failed);
+        c->start();
+        QTRY_VERIFY(c->halo().current().has_value()); // the newest event present at start glows once
+        QCOMPARE(c->compactStatus()->current()->kind(), CompactLiveStatus::Kind::ai);
+        QPointer<CompactLiveStatusStore> store = c->compactStatus();
+        c->stop();
+        QVERIFY(!c->halo().current());
+        QVERIFY(!store); // it went with the window manager
     }
 
     void stopTearsDownAndASecondStopIsHarmless() {

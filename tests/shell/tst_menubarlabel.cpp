@@ -1,0 +1,121 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/shell/MenuBarLabel.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "ServiceFixture.h"
+
+#include <QElapsedTimer>
+#include <QSystemTrayIcon>
+
+using Status = HookEvent::Status;
+
+namespace {
+
+HookEvent hookEvent(Status status, QUuid id = QUuid::createUuid()) {
+    HookEvent e;
+    e.id = id;
+    e.source = HookEvent::Source::claude;
+    e.status = status;
+    // Names that every display preset shows.
+    e.eventName = status == Status::working ? QStringLiteral("SessionStart") : QStringLiteral("Stop");
+    return e;
+}
+
+} // namespace
+
+class Tst_menubarlabel : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ServiceFixture> f;
+    std::unique_ptr<QSystemTrayIcon> tray;
+    std::unique_ptr<MenuBarLabel> label;
+
+    void build() { label = std::make_unique<MenuBarLabel>(*tray, &f->aiHooks, &f->timer, &f->accessibility); }
+    StatusObserver& dot() { return label->statusObserver(); }
+
+private slots:
+    void init() {
+        f = std::make_unique<ServiceFixture>();
+        tray = std::make_unique<QSystemTrayIcon>();
+    }
+    void cleanup() {
+        label.reset();
+        tray.reset();
+        f.reset();
+    }
+
+    void dotColourAndPulseRule_data() {
+        QTest::addColumn<std::optional<Status>>("active");
+        QTest::addColumn<bool>("timer");
+        QTest::addColumn<std::optional<QColor>>("color");
+        QTest::addColumn<bool>("pulsing");
+        const auto colour = [](const QColor& c) { return std::optional<QColor>(c); };
+        QTest::newRow("idle") << std::optional<Status>(Status::idle) << false
+                              << colour(BrimlarkTheme::textTertiary()) << false;
+        QTest::newRow("asking") << std::optional<Status>(Status::asking) << true
+                                << colour(BrimlarkTheme::accent()) << true;
+        QTest::newRow("working") << std::optional<Status>(Status::working) << false
+                                 << colour(BrimlarkTheme::warning()) << true;
+        QTest::newRow("finished") << std::optional<Status>(Status::finished) << false
+                                  << colour(BrimlarkTheme::success()) << false;
+        QTest::newRow("error") << std::optional<Status>(Status::error) << true
+                               << colour(BrimlarkTheme::danger()) << false;
+        QTest::newRow("timer only") << std::optional<Status>() << true << colour(BrimlarkTheme::accent())
+                                    << false;
+        QTest::newRow("nothing") << std::optional<Status>() << false << std::optional<QColor>() << false;
+    }
+    void dotColourAndPulseRule() {
+        QFETCH(std::optional<Status>, active);
+        QFETCH(bool, timer);
+        QFETCH(std::optional<QColor>, color);
+        QFETCH(bool, pulsing);
+        const std::optional<HookEvent> event =
+            active ? std::optional<HookEvent>(hookEvent(*active)) : std::nullopt;
+        QCOMPARE(StatusObserver::dotColorFor(event, timer), color);
+        QCOMPARE(StatusObserver::isPulsingFor(event), pulsing);
+    }
+
+    void askingPulsesThenErrorSettlesAtFullSize() {
+        build();
+        const QUuid id = QUuid::createUuid();
+        f->aiHooks.ingest(hookEvent(Status::asking, id));
+        QCOMPARE(dot().dotColor(), std::optional<QColor>(BrimlarkTheme::accent()));
+        QVERIFY(label->isPulsing());
+        QCOMPARE(dot().dotOpacity(), 0.45);
+        const int before = label->redrawCount();
+        QTRY_VERIFY_WITH_TIMEOUT(dot().dotOpacity() > 0.99 && dot().dotScale() > 1.14, 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(dot().dotOpacity() < 0.46, 1500); // and back: it reverses
+        // The tray is redrawn per visible step of the pulse, not per animation frame.
+        QVERIFY2(label->redrawCount() - before <= 30,
+                 qPrintable(QString::number(label->redrawCount() - before)));
+
+        f->aiHooks.ingest(hookEvent(Status::error, id));
+        QCOMPARE(dot().dotColor(), std::optional<QColor>(BrimlarkTheme::danger()));
+        QVERIFY(!label->isPulsing());
+        QElapsedTimer settling;
+        settling.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!label->isAnimating(), 1000);
+        QVERIFY(settling.elapsed() < 600);
+        QCOMPARE(dot().dotOpacity(), 1.0);
+        QCOMPARE(dot().dotScale(), 1.0);
+
+        f->aiHooks.dismiss(id);
+        QCOMPARE(dot().dotColor(), std::nullopt);
+        f->timer.start(60);
+        QCOMPARE(dot().dotColor(), std::optional<QColor>(BrimlarkTheme::accent()));
+        QVERIFY(!label->isAnimating());
+    }
+
+    void reduceMotionHoldsThePulsedLook() {
+        f->accessibility.setReduceMotion(true);
+        build();
+        f->aiHooks.ingest(hookEvent(Status::working));
+        QVERIFY(label->isPulsing());
+        QVERIFY(!label->isAnimating());
+        QCOMPARE(dot().dotOpacity(), 1.0);
+        QCOMPARE(dot().dotScale(), 1.15);
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_menubarlabel)
+#include "tst_menubarlabel.moc"
