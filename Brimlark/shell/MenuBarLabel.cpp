@@ -79,11 +79,16 @@ bool MenuBarLabel::isAnimating() const {
 void MenuBarLabel::update() {
     const std::optional<HookEvent> active = m_aiHooks ? m_aiHooks->activeEvent() : std::nullopt;
     const bool timerRunning = m_timer && m_timer->active().has_value();
+    const std::optional<QColor> color = StatusObserver::dotColorFor(active, timerRunning);
+    const bool pulsing = StatusObserver::isPulsingFor(active);
+    // Hook events arrive often; most leave the dot as it is, and the tray is not asked to redraw.
+    if (m_redrawCount > 0 && color == m_statusObserver.dotColor() && pulsing == m_isPulsing)
+        return;
     const bool hadDot = m_statusObserver.dotColor().has_value();
     const bool wasPulsing = m_isPulsing;
-    m_statusObserver.setDotColor(StatusObserver::dotColorFor(active, timerRunning));
-    m_isPulsing = StatusObserver::isPulsingFor(active);
-    const bool hasDot = m_statusObserver.dotColor().has_value();
+    m_statusObserver.setDotColor(color);
+    m_isPulsing = pulsing;
+    const bool hasDot = color.has_value();
 
     if (!hasDot) {
         m_pulse->stop();

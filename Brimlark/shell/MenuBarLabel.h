@@ -28,7 +28,7 @@ public:
     // How many times the tray icon was drawn; a pulse redraws it only when the dot visibly changes.
     int redrawCount() const { return m_redrawCount; }
 
-    // Reads the services again and redraws.
+    // Reads the services again and redraws when the dot changed.
     void update();
     // Redraws the tray icon from the observer.
     void redraw();

@@ -114,6 +114,10 @@ private slots:
         QVERIFY(!label->isAnimating());
         QCOMPARE(dot().dotOpacity(), 1.0);
         QCOMPARE(dot().dotScale(), 1.15);
+        // Another event that leaves the dot as it is does not redraw the tray.
+        const int drawn = label->redrawCount();
+        f->aiHooks.ingest(hookEvent(Status::working));
+        QCOMPARE(label->redrawCount(), drawn);
     }
 };
 
