@@ -1,46 +1,14 @@
 #include "HookEvent.h"
 
 #include "Brimlark/aihooks/HookDate.h"
+#include "Brimlark/aihooks/StrictJson.h"
 #include "Brimlark/shell/EnumText.h"
 
 #include <QHashFunctions>
 
 namespace {
 
-void setError(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-}
-
-// An optional text member: missing or null gives nothing; a member of another type fails.
-bool readOptionalText(const QJsonObject& object, const QString& key, std::optional<QString>& out,
-                      QString* error) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() || value.isNull()) {
-        out.reset();
-        return true;
-    }
-    if (!value.isString()) {
-        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
-        return false;
-    }
-    out = value.toString();
-    return true;
-}
-
-// A required text member: missing, null or another type fails.
-std::optional<QString> readRequiredText(const QJsonObject& object, const QString& key, QString* error) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() || value.isNull()) {
-        setError(error, QStringLiteral("\"%1\" is missing").arg(key));
-        return std::nullopt;
-    }
-    if (!value.isString()) {
-        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
-        return std::nullopt;
-    }
-    return value.toString();
-}
+using StrictJson::setError;
 
 bool readOptionalAction(const QJsonObject& object, const QString& key, std::optional<HookEvent::Action>& out,
                         QString* error) {
@@ -87,7 +55,7 @@ std::optional<HookEvent> HookEvent::fromJson(const QJsonValue& value, QString* e
     const QJsonObject object = value.toObject();
     HookEvent event;
 
-    const std::optional<QString> idText = readRequiredText(object, QStringLiteral("id"), error);
+    const std::optional<QString> idText = StrictJson::requiredText(object, QStringLiteral("id"), error);
     if (!idText)
         return std::nullopt;
     if (!isUuidText(*idText)) {
@@ -96,7 +64,8 @@ std::optional<HookEvent> HookEvent::fromJson(const QJsonValue& value, QString* e
     }
     event.id = QUuid::fromString(*idText);
 
-    const std::optional<QString> sourceValue = readRequiredText(object, QStringLiteral("source"), error);
+    const std::optional<QString> sourceValue =
+        StrictJson::requiredText(object, QStringLiteral("source"), error);
     if (!sourceValue)
         return std::nullopt;
     const std::optional<Source> source = sourceFromText(*sourceValue);
@@ -106,7 +75,8 @@ std::optional<HookEvent> HookEvent::fromJson(const QJsonValue& value, QString* e
     }
     event.source = *source;
 
-    const std::optional<QString> statusValue = readRequiredText(object, QStringLiteral("status"), error);
+    const std::optional<QString> statusValue =
+        StrictJson::requiredText(object, QStringLiteral("status"), error);
     if (!statusValue)
         return std::nullopt;
     const std::optional<Status> status = statusFromText(*statusValue);
@@ -116,11 +86,12 @@ std::optional<HookEvent> HookEvent::fromJson(const QJsonValue& value, QString* e
     }
     event.status = *status;
 
-    if (!readOptionalText(object, QStringLiteral("title"), event.title, error) ||
-        !readOptionalText(object, QStringLiteral("detail"), event.detail, error))
+    if (!StrictJson::optionalText(object, QStringLiteral("title"), event.title, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("detail"), event.detail, error))
         return std::nullopt;
 
-    const std::optional<QString> timestampText = readRequiredText(object, QStringLiteral("timestamp"), error);
+    const std::optional<QString> timestampText =
+        StrictJson::requiredText(object, QStringLiteral("timestamp"), error);
     if (!timestampText)
         return std::nullopt;
     const std::optional<QDateTime> timestamp = HookDate::parseIso8601(*timestampText);
@@ -130,15 +101,16 @@ std::optional<HookEvent> HookEvent::fromJson(const QJsonValue& value, QString* e
     }
     event.timestamp = *timestamp;
 
-    if (!readOptionalText(object, QStringLiteral("session_id"), event.sessionID, error) ||
-        !readOptionalText(object, QStringLiteral("event"), event.eventName, error) ||
-        !readOptionalText(object, QStringLiteral("tool"), event.toolName, error) ||
-        !readOptionalText(object, QStringLiteral("tool_use_id"), event.toolUseID, error) ||
-        !readOptionalText(object, QStringLiteral("cwd"), event.cwd, error) ||
-        !readOptionalText(object, QStringLiteral("message"), event.message, error) ||
-        !readOptionalText(object, QStringLiteral("notification_type"), event.notificationType, error) ||
-        !readOptionalText(object, QStringLiteral("app_name"), event.appName, error) ||
-        !readOptionalText(object, QStringLiteral("raw_status"), event.rawStatus, error) ||
+    if (!StrictJson::optionalText(object, QStringLiteral("session_id"), event.sessionID, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("event"), event.eventName, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("tool"), event.toolName, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("tool_use_id"), event.toolUseID, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("cwd"), event.cwd, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("message"), event.message, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("notification_type"), event.notificationType,
+                                  error) ||
+        !StrictJson::optionalText(object, QStringLiteral("app_name"), event.appName, error) ||
+        !StrictJson::optionalText(object, QStringLiteral("raw_status"), event.rawStatus, error) ||
         !readOptionalAction(object, QStringLiteral("approve_action"), event.approveAction, error) ||
         !readOptionalAction(object, QStringLiteral("deny_action"), event.denyAction, error))
         return std::nullopt;

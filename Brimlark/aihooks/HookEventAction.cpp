@@ -1,43 +1,13 @@
 #include "HookEventAction.h"
 
+#include "Brimlark/aihooks/StrictJson.h"
 #include "Brimlark/shell/EnumText.h"
 
 #include <QHashFunctions>
 
 namespace {
 
-void setError(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-}
-
-std::optional<QString> requiredText(const QJsonObject& object, const QString& key, QString* error) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() || value.isNull()) {
-        setError(error, QStringLiteral("\"%1\" is missing").arg(key));
-        return std::nullopt;
-    }
-    if (!value.isString()) {
-        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
-        return std::nullopt;
-    }
-    return value.toString();
-}
-
-// Missing or null gives nothing; false for a member of another type.
-bool optionalText(const QJsonObject& object, const QString& key, std::optional<QString>& out,
-                  QString* error) {
-    const QJsonValue value = object.value(key);
-    out.reset();
-    if (value.isUndefined() || value.isNull())
-        return true;
-    if (!value.isString()) {
-        setError(error, QStringLiteral("\"%1\" is not a text").arg(key));
-        return false;
-    }
-    out = value.toString();
-    return true;
-}
+using StrictJson::setError;
 
 } // namespace
 
@@ -48,7 +18,7 @@ std::optional<HookEventAction> HookEventAction::fromJson(const QJsonValue& value
     }
     const QJsonObject object = value.toObject();
     HookEventAction action;
-    const std::optional<QString> kindText = requiredText(object, QStringLiteral("kind"), error);
+    const std::optional<QString> kindText = StrictJson::requiredText(object, QStringLiteral("kind"), error);
     if (!kindText)
         return std::nullopt;
     const std::optional<Kind> kind = kindFromText(*kindText);
@@ -57,14 +27,14 @@ std::optional<HookEventAction> HookEventAction::fromJson(const QJsonValue& value
         return std::nullopt;
     }
     action.kind = *kind;
-    const std::optional<QString> title = requiredText(object, QStringLiteral("title"), error);
+    const std::optional<QString> title = StrictJson::requiredText(object, QStringLiteral("title"), error);
     if (!title)
         return std::nullopt;
     action.title = *title;
-    if (!optionalText(object, QStringLiteral("command"), action.command, error))
+    if (!StrictJson::optionalText(object, QStringLiteral("command"), action.command, error))
         return std::nullopt;
     std::optional<QString> urlText;
-    if (!optionalText(object, QStringLiteral("url"), urlText, error))
+    if (!StrictJson::optionalText(object, QStringLiteral("url"), urlText, error))
         return std::nullopt;
     if (urlText) {
         const QUrl url(*urlText, QUrl::StrictMode);
