@@ -574,6 +574,18 @@ void AIHooksService::dismiss(const QUuid& id) {
     }
 }
 
+void AIHooksService::clear() {
+    const bool hadEvents = !m_events.isEmpty();
+    m_events.clear();
+    m_notifiedEventIDs.clear();
+    setLastInstallMessage(QString());
+    if (hadEvents)
+        emit eventsChanged();
+    QFile inbox(m_inboxPath);
+    if (inbox.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        inbox.write("[]");
+}
+
 void AIHooksService::sendTestEvent() {
     HookEvent event;
     event.id = QUuid::createUuid();

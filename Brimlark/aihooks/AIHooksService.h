@@ -142,6 +142,10 @@ public:
     bool runAction(const QUuid& id, HookEvent::Action::Kind kind);
     // Removes the event and its shown or pending notification.
     void dismiss(const QUuid& id);
+    // Forgets every event, the notified ids and the install message, and empties the inbox file
+    // ("[]") so that its next read does not bring the old events back. Shown notifications stay.
+    // A failure to write the inbox is ignored: the store is emptied all the same.
+    void clear();
     // Adds a working claude event, to try the list, the live status and the glow.
     void sendTestEvent();
 

@@ -1,6 +1,7 @@
 #include "AdvancedModeView.h"
 
 #include "AdvancedPage.h"
+#include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/shell/InteractionEngine.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/PanelIconButton.h"
@@ -78,10 +79,14 @@ AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
     divider->setPalette(dividerPalette);
     layout->addWidget(divider);
 
-    auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
-                                   BrimlarkTheme::textTertiary(), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    layout->addWidget(placeholder, 1);
+    if (page == AdvancedPage::aiHooks && m_inputs.aiHooks) {
+        layout->addWidget(new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, this), 1);
+    } else {
+        auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
+                                       BrimlarkTheme::textTertiary(), this);
+        placeholder->setAlignment(Qt::AlignCenter);
+        layout->addWidget(placeholder, 1);
+    }
     // Room for the page dots painted below.
     layout->addSpacing(13);
 }

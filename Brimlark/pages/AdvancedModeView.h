@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class AIHooksService;
 class AppLauncherService;
 class AppState;
 class CalendarService;
@@ -28,10 +29,13 @@ public:
         RemindersService* reminders = nullptr;
         PermissionsCoordinator* permissions = nullptr;
         FileShelfService* fileShelf = nullptr;
+        AIHooksService* aiHooks = nullptr;
         bool hasPhysicalNotch = false;
         QSizeF notchSize;
         int page = 0;
         std::function<void()> onClose;
+        // Brings up the settings window (the AI hooks page offers it).
+        std::function<void()> onOpenSettings;
     };
 
     explicit AdvancedModeView(Inputs inputs, QWidget* parent = nullptr);

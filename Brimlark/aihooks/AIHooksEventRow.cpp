@@ -1,0 +1,79 @@
+#include "AIHooksEventRow.h"
+
+#include "AIHooksDot.h"
+#include "AIHooksLabel.h"
+#include "AIHooksPillButton.h"
+#include "AIHooksService.h"
+#include "AIHooksView.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+#include "RelativeTimeFormatter.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPointer>
+#include <QVBoxLayout>
+
+AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event, const QDateTime& now,
+                                 QWidget* parent)
+    : QWidget(parent), m_event(event) {
+    const QColor tint = AIHooksView::statusColor(event.status);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 8, 0, 8);
+    column->setSpacing(6);
+
+    auto* top = new QHBoxLayout();
+    top->setSpacing(8);
+    top->addWidget(new AIHooksDot(tint, 7, this));
+    top->addWidget(
+        aiHooksLabel(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(), tint, this));
+    top->addWidget(aiHooksLabel(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
+                                BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this));
+    top->addStretch(1);
+    column->addLayout(top);
+
+    auto* title = aiHooksLabel(event.title ? event.title->toLower() : QStringLiteral("event"),
+                               BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this);
+    title->setWordWrap(true);
+    column->addWidget(title);
+
+    const QString detail = event.detail.value_or(QString()).toLower();
+    if (!detail.isEmpty()) {
+        auto* label =
+            aiHooksLabel(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this);
+        label->setWordWrap(true);
+        column->addWidget(label);
+    }
+
+    if (event.hasActions()) {
+        auto* actions = new QHBoxLayout();
+        actions->setContentsMargins(0, 2, 0, 0);
+        actions->setSpacing(8);
+        auto* allow =
+            new AIHooksPillButton(QStringLiteral("allow"), true, true, BrimlarkTheme::accent(), this);
+        auto* deny =
+            new AIHooksPillButton(QStringLiteral("deny"), true, false, BrimlarkTheme::warning(), this);
+        allow->setEnabled(event.approveAction.has_value());
+        deny->setEnabled(event.denyAction.has_value());
+        // The service dismisses the event only when its action started; one that failed stays
+        // listed, with the reason in the service's last error.
+        QPointer<AIHooksService> target(&service);
+        const QUuid id = event.id;
+        connect(allow, &QAbstractButton::clicked, this, [target, id] {
+            if (target)
+                target->runAction(id, HookEvent::Action::Kind::approve);
+        });
+        connect(deny, &QAbstractButton::clicked, this, [target, id] {
+            if (target)
+                target->runAction(id, HookEvent::Action::Kind::deny);
+        });
+        actions->addWidget(allow);
+        actions->addWidget(deny);
+        actions->addStretch(1);
+        column->addLayout(actions);
+    }
+}
+
+void AIHooksEventRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(QRectF(0, height() - 1, width(), 1), BrimlarkTheme::stroke());
+}

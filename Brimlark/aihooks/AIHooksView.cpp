@@ -1,0 +1,273 @@
+#include "AIHooksView.h"
+
+#include "AIHooksDot.h"
+#include "AIHooksEventRow.h"
+#include "AIHooksLabel.h"
+#include "AIHooksPillButton.h"
+#include "AIHooksService.h"
+#include "Brimlark/surface/BrimlarkTheme.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+
+AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSettings, QWidget* parent)
+    : QWidget(parent), m_service(&service), m_onOpenSettings(std::move(onOpenSettings)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 0);
+    layout->setSpacing(0);
+    connect(&service, &AIHooksService::eventsChanged, this, &AIHooksView::rebuild);
+    connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::rebuild);
+    connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::rebuild);
+    connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::rebuild);
+    rebuild();
+}
+
+QColor AIHooksView::statusColor(HookEvent::Status status) {
+    switch (status) {
+    case HookEvent::Status::idle:
+        return BrimlarkTheme::textTertiary();
+    case HookEvent::Status::asking:
+        return BrimlarkTheme::accent();
+    case HookEvent::Status::working:
+    case HookEvent::Status::finished:
+        return BrimlarkTheme::warning();
+    case HookEvent::Status::error:
+        return BrimlarkTheme::danger();
+    }
+    return BrimlarkTheme::textTertiary();
+}
+
+QString AIHooksView::sourceLabel(HookEvent::Source source) {
+    switch (source) {
+    case HookEvent::Source::claude:
+        return QStringLiteral("claude");
+    case HookEvent::Source::codex:
+        return QStringLiteral("codex");
+    case HookEvent::Source::other:
+        break;
+    }
+    return QStringLiteral("other");
+}
+
+QString AIHooksView::setupStepTitle(SetupStep step) {
+    switch (step) {
+    case SetupStep::grantCodexAccess:
+        return QStringLiteral("grant codex access");
+    case SetupStep::connectCodex:
+        return QStringLiteral("connect codex");
+    case SetupStep::grantClaudeAccess:
+        return QStringLiteral("grant claude access");
+    case SetupStep::connectClaude:
+        break;
+    }
+    return QStringLiteral("connect claude");
+}
+
+QString AIHooksView::headerTitle() const {
+    const auto installed = m_service->hookInstallationStatus();
+    if (!m_service->presetFilteredEvents().isEmpty())
+        return QStringLiteral("ai hooks");
+    if (installed.codexInstalled && !installed.claudeInstalled)
+        return QStringLiteral("codex connected");
+    if (installed.claudeInstalled && !installed.codexInstalled)
+        return QStringLiteral("claude connected");
+    if (m_service->isListening())
+        return QStringLiteral("ai hooks ready");
+    return QStringLiteral("ai hooks offline");
+}
+
+QString AIHooksView::headerSubtitle() const {
+    const qsizetype count = m_service->presetFilteredEvents().size();
+    if (count > 0)
+        return QString::number(count) + QStringLiteral(" event") +
+               (count == 1 ? QString() : QStringLiteral("s"));
+    return m_service->isListening() ? QStringLiteral("waiting for something important")
+                                    : QStringLiteral("listener offline");
+}
+
+QString AIHooksView::emptyTitle() const {
+    const auto installed = m_service->hookInstallationStatus();
+    return installed.codexInstalled || installed.claudeInstalled
+               ? QStringLiteral("waiting for the first event")
+               : QStringLiteral("connect a coding tool");
+}
+
+std::optional<AIHooksView::SetupStep> AIHooksView::nextSetupStep() const {
+    const auto installed = m_service->hookInstallationStatus();
+    const auto access = m_service->hookAccessStatus();
+    if (!access.codexGranted)
+        return SetupStep::grantCodexAccess;
+    if (!installed.codexInstalled)
+        return SetupStep::connectCodex;
+    if (!access.claudeGranted)
+        return SetupStep::grantClaudeAccess;
+    if (!installed.claudeInstalled)
+        return SetupStep::connectClaude;
+    return std::nullopt;
+}
+
+void AIHooksView::start() {
+    if (!m_service)
+        return;
+    m_service->refreshStatus();
+    m_service->startListener();
+    m_service->startWatchingInbox();
+    // Asked on the next turn, as the page's own start has nothing to wait for.
+    QPointer<AIHooksService> service = m_service;
+    QTimer::singleShot(0, m_service, [service] {
+        if (service)
+            service->requestNotificationAuthorization();
+    });
+}
+
+void AIHooksView::restart() {
+    if (!m_service)
+        return;
+    m_service->stopListener();
+    start();
+}
+
+void AIHooksView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    start();
+}
+
+void AIHooksView::runSetupStep(SetupStep step) {
+    if (!m_service)
+        return;
+    switch (step) {
+    case SetupStep::grantCodexAccess:
+        m_service->grantAccess(AIHookTool::codex);
+        break;
+    case SetupStep::connectCodex:
+        m_service->installHooks(false, true);
+        break;
+    case SetupStep::grantClaudeAccess:
+        m_service->grantAccess(AIHookTool::claude);
+        break;
+    case SetupStep::connectClaude:
+        m_service->installHooks(true, false);
+        break;
+    }
+}
+
+void AIHooksView::rebuild() {
+    if (!m_service)
+        return;
+    // The old content may hold the button whose press led here, so it goes on the next turn.
+    if (m_content) {
+        m_content->hide();
+        layout()->removeWidget(m_content);
+        m_content->deleteLater();
+    }
+    const QList<HookEvent> events = m_service->presetFilteredEvents();
+    m_content = new QWidget(this);
+    auto* column = new QVBoxLayout(m_content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(12);
+    column->addWidget(buildHeader(m_content, !events.isEmpty()));
+    column->addWidget(events.isEmpty() ? buildEmptyState(m_content) : buildEventList(m_content, events), 1);
+    layout()->addWidget(m_content);
+}
+
+QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
+    auto* header = new QWidget(parent);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 4);
+    row->setSpacing(12);
+
+    auto* status = new QHBoxLayout();
+    status->setSpacing(8);
+    status->addWidget(new AIHooksDot(
+        m_service->isListening() ? BrimlarkTheme::accent() : BrimlarkTheme::danger(), 7, header));
+    auto* titles = new QVBoxLayout();
+    titles->setSpacing(2);
+    titles->addWidget(
+        aiHooksLabel(headerTitle(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), header));
+    titles->addWidget(aiHooksLabel(headerSubtitle(), BrimlarkTheme::monoRegular10(),
+                                   BrimlarkTheme::textTertiary(), header));
+    status->addLayout(titles);
+    row->addLayout(status);
+    row->addStretch(1);
+
+    if (hasEvents) {
+        auto* clear = new AIHooksPillButton(QStringLiteral("clear"), true, false,
+                                            BrimlarkTheme::textTertiary(), header);
+        QPointer<AIHooksService> service = m_service;
+        connect(clear, &QAbstractButton::clicked, this, [service] {
+            if (service)
+                service->clear();
+        });
+        row->addWidget(clear);
+    }
+    return header;
+}
+
+QWidget* AIHooksView::buildEmptyState(QWidget* parent) {
+    auto* area = new QWidget(parent);
+    auto* outer = new QHBoxLayout(area);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addStretch(1);
+    auto* column = new QVBoxLayout();
+    column->setSpacing(8);
+    column->addStretch(1);
+    column->addWidget(
+        aiHooksLabel(emptyTitle(), BrimlarkTheme::monoBold20(), BrimlarkTheme::textPrimary(), area));
+
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(8);
+    if (const std::optional<SetupStep> step = nextSetupStep()) {
+        const bool codex = *step == SetupStep::grantCodexAccess || *step == SetupStep::connectCodex;
+        auto* button =
+            new AIHooksPillButton(setupStepTitle(*step), false, true,
+                                  codex ? BrimlarkTheme::accent() : BrimlarkTheme::warning(), area);
+        const SetupStep chosen = *step;
+        connect(button, &QAbstractButton::clicked, this, [this, chosen] { runSetupStep(chosen); });
+        buttons->addWidget(button);
+    }
+    if (!m_service->isListening()) {
+        auto* restartButton = new AIHooksPillButton(QStringLiteral("restart listener"), false, false,
+                                                    BrimlarkTheme::warning(), area);
+        connect(restartButton, &QAbstractButton::clicked, this, &AIHooksView::restart);
+        buttons->addWidget(restartButton);
+    }
+    auto* settings = new AIHooksPillButton(QStringLiteral("open settings"), false, false,
+                                           BrimlarkTheme::textSecondary(), area);
+    connect(settings, &QAbstractButton::clicked, this, [this] {
+        if (m_onOpenSettings)
+            m_onOpenSettings();
+    });
+    buttons->addWidget(settings);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    column->addStretch(1);
+    outer->addLayout(column);
+    outer->addStretch(1);
+    return area;
+}
+
+QWidget* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>& events) {
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+
+    auto* list = new QWidget();
+    auto* rows = new QVBoxLayout(list);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const HookEvent& event : events)
+        rows->addWidget(new AIHooksEventRow(*m_service, event, now, list));
+    rows->addStretch(1);
+    scroll->setWidget(list);
+    // The panel shows through; setWidget() turned the fill on.
+    list->setAutoFillBackground(false);
+    return scroll;
+}

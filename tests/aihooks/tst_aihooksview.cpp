@@ -1,0 +1,252 @@
+#include "support/TestMain.h"
+
+#include "Brimlark/aihooks/AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksEventRow.h"
+#include "Brimlark/aihooks/AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/pages/AdvancedModeView.h"
+#include "HookViewFixture.h"
+#include "support/Screenshot.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QLabel>
+
+#include <memory>
+
+using Status = HookEvent::Status;
+using Source = HookEvent::Source;
+using Preset = AppState::HookRulePreset;
+
+namespace {
+
+HookEvent hookEvent(Source source, Status status, std::optional<QString> title = {},
+                    std::optional<QString> detail = {}) {
+    HookEvent e;
+    e.id = QUuid::createUuid();
+    e.source = source;
+    e.status = status;
+    e.title = std::move(title);
+    e.detail = std::move(detail);
+    e.timestamp = QDateTime::currentDateTimeUtc().addSecs(-5);
+    return e;
+}
+
+HookEvent::Action action(HookEvent::Action::Kind kind, std::optional<QUrl> url) {
+    return HookEvent::Action{kind, QStringLiteral("Go"), QStringLiteral("true"), std::move(url)};
+}
+
+QStringList labelTexts(QWidget* root) {
+    QStringList texts;
+    for (QLabel* label : root->findChildren<QLabel*>())
+        if (label->isVisibleTo(root))
+            texts.append(label->text());
+    return texts;
+}
+
+} // namespace
+
+// The AI hooks page of the advanced panel, over a service with real tool wiring in a private home.
+class Tst_aihooksview : public QObject {
+    Q_OBJECT
+private slots:
+    void headerCountsOnlyWhatThePresetShows_data() {
+        QTest::addColumn<QList<Status>>("statuses");
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("subtitle");
+        // Under the "focused" preset an idle event is hidden.
+        QTest::newRow("one event") << QList<Status>{Status::asking} << true << "ai hooks"
+                                   << "1 event";
+        QTest::newRow("two events") << QList<Status>{Status::asking, Status::error} << true << "ai hooks"
+                                    << "2 events";
+        QTest::newRow("one shown, one hidden")
+            << QList<Status>{Status::idle, Status::asking} << true << "ai hooks"
+            << "1 event";
+        QTest::newRow("only hidden, listening") << QList<Status>{Status::idle} << true << "ai hooks ready"
+                                                << "waiting for something important";
+        QTest::newRow("empty, offline") << QList<Status>{} << false << "ai hooks offline"
+                                        << "listener offline";
+    }
+    void headerCountsOnlyWhatThePresetShows() {
+        QFETCH(QList<Status>, statuses);
+        QFETCH(bool, listening);
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::focused);
+        AIHooksView view(f.service);
+        if (listening)
+            view.start();
+        for (Status status : statuses)
+            f.service.ingest(hookEvent(Source::claude, status));
+        QTEST(view.headerTitle(), "title");
+        QTEST(view.headerSubtitle(), "subtitle");
+        QVERIFY(labelTexts(&view).contains(view.headerTitle()));
+        QVERIFY(labelTexts(&view).contains(view.headerSubtitle()));
+        const bool listed = !f.service.presetFilteredEvents().isEmpty();
+        QCOMPARE(buttonNamed(&view, "clear") != nullptr, listed);
+        QCOMPARE(shown<AIHooksEventRow>(&view).size(), f.service.presetFilteredEvents().size());
+        // The header light follows the listener.
+        QCOMPARE(shown<AIHooksDot>(&view).first()->color(),
+                 listening ? BrimlarkTheme::accent() : BrimlarkTheme::danger());
+        if (!listed && !listening)
+            QVERIFY(buttonNamed(&view, "restart listener"));
+    }
+
+    void setupStepsGoCodexFirstThenClaude() {
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        view.start();
+        auto steps = [&] { return buttonTexts(&view); };
+        QCOMPARE(steps(), QStringList({"grant codex access", "open settings"}));
+        QCOMPARE(view.emptyTitle(), QStringLiteral("connect a coding tool"));
+
+        // The button runs its step.
+        f.picker.answers = {f.home};
+        buttonNamed(&view, "grant codex access")->click();
+        QVERIFY(f.service.hookAccessStatus().codexGranted);
+        QCOMPARE(steps(), QStringList({"connect codex", "open settings"}));
+
+        QVERIFY(f.install(false, true));
+        QCOMPARE(steps(), QStringList({"grant claude access", "open settings"}));
+        QCOMPARE(buttonNamed<AIHooksPillButton>(&view, "grant claude access")->tint(),
+                 BrimlarkTheme::warning());
+        QCOMPARE(view.headerTitle(), QStringLiteral("codex connected"));
+        QCOMPARE(view.emptyTitle(), QStringLiteral("waiting for the first event"));
+
+        f.grant(AIHookTool::claude);
+        QCOMPARE(steps(), QStringList({"connect claude", "open settings"}));
+        QVERIFY(f.install(true, false));
+        QCOMPARE(steps(), QStringList({"open settings"}));
+        QCOMPARE(view.headerTitle(), QStringLiteral("ai hooks ready"));
+
+        // Offline, the page offers the restart, and the restart brings the listener back.
+        f.service.stopListener();
+        QCOMPARE(steps(), QStringList({"restart listener", "open settings"}));
+        buttonNamed(&view, "restart listener")->click();
+        QVERIFY(f.service.isListening());
+        QCOMPARE(steps(), QStringList({"open settings"}));
+    }
+
+    void clearEmptiesTheStoreAndTheInbox() {
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        view.start();
+        HookEvent fromFile = hookEvent(Source::codex, Status::asking, QStringLiteral("from the inbox"));
+        {
+            QFile inbox(f.service.inboxPath());
+            QVERIFY(inbox.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            inbox.write("[" + QJsonDocument(fromFile.toJson()).toJson(QJsonDocument::Compact) + "]");
+        }
+        QTRY_COMPARE(f.service.events().size(), 1);
+        f.service.ingest(hookEvent(Source::claude, Status::asking));
+        QCOMPARE(f.service.notifiedEventIDs().size(), 2);
+        f.grant(AIHookTool::codex);
+        QVERIFY(!f.service.lastInstallMessage().isEmpty());
+
+        QSignalSpy changed(&f.service, &AIHooksService::eventsChanged);
+        buttonNamed(&view, "clear")->click();
+        QVERIFY(f.service.events().isEmpty());
+        QVERIFY(f.service.notifiedEventIDs().isEmpty());
+        QVERIFY(f.service.lastInstallMessage().isEmpty());
+        QCOMPARE(changed.count(), 1);
+        QFile inbox(f.service.inboxPath());
+        QVERIFY(inbox.open(QIODevice::ReadOnly));
+        QCOMPARE(inbox.readAll(), QByteArray("[]"));
+        QVERIFY(!buttonNamed(&view, "clear"));
+
+        // The watch sees the write and any later read; neither brings the old events back.
+        QTest::qWait(200);
+        f.service.refreshFromFile();
+        QVERIFY(f.service.events().isEmpty());
+        QCOMPARE(view.headerSubtitle(), QStringLiteral("waiting for something important"));
+    }
+
+    void rowsShowEventsAsPlainLowerCaseText() {
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::fullFeed);
+        AIHooksView view(f.service);
+        HookEvent untitled = hookEvent(Source::codex, Status::finished, std::nullopt, QString());
+        HookEvent markup = hookEvent(Source::claude, Status::asking, QStringLiteral("<b>Run</b> RM -rf"),
+                                     QStringLiteral("In /Tmp"));
+        markup.denyAction =
+            action(HookEvent::Action::Kind::deny, QUrl(QStringLiteral("https://example.test/d")));
+        f.service.ingest(untitled);
+        f.service.ingest(markup);
+
+        const auto rows = shown<AIHooksEventRow>(&view);
+        QCOMPARE(rows.size(), 2);
+        AIHooksEventRow* first = rows.at(0);
+        AIHooksEventRow* second = rows.at(1);
+        QCOMPARE(first->event().id, markup.id); // newest first
+        const QStringList asking = labelTexts(first);
+        QCOMPARE(asking, QStringList({"claude", "5 sec. ago", "<b>run</b> rm -rf", "in /tmp"}));
+        for (QLabel* label : first->findChildren<QLabel*>())
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        // No title reads "event"; an empty detail adds no line; finished is drawn in warning.
+        QCOMPARE(labelTexts(second), QStringList({"codex", "5 sec. ago", "event"}));
+        QCOMPARE(second->findChild<AIHooksDot*>()->color(), BrimlarkTheme::warning());
+        QCOMPARE(buttonTexts(second), QStringList());
+
+        // Only a deny action: allow is off, deny runs it and the event leaves.
+        QVERIFY(!buttonNamed(first, "allow")->isEnabled());
+        QVERIFY(buttonNamed(first, "deny")->isEnabled());
+        buttonNamed(first, "deny")->click();
+        QCOMPARE(f.workspace.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.test/d"))});
+        QCOMPARE(f.service.events().size(), 1);
+    }
+
+    void anActionThatDoesNotStartKeepsTheEvent() {
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        HookEvent asking = hookEvent(Source::claude, Status::asking, QStringLiteral("Edit file?"));
+        asking.approveAction =
+            action(HookEvent::Action::Kind::approve, QUrl(QStringLiteral("https://x.test/a")));
+        f.service.ingest(asking);
+        f.workspace.openUrlSucceeds = false;
+        buttonNamed(&view, "allow")->click();
+        QCOMPARE(f.service.events().size(), 1);
+        QVERIFY(!f.service.lastError().isEmpty());
+    }
+
+    void advancedModeHostsThePageOnItsPage() {
+        HookViewFixture f;
+        int opened = 0;
+        for (int page = 0; page < 6; ++page) {
+            AdvancedModeView::Inputs inputs;
+            inputs.aiHooks = &f.service;
+            inputs.page = page;
+            inputs.onOpenSettings = [&] { ++opened; };
+            AdvancedModeView advanced(inputs);
+            auto* hooks = advanced.findChild<AIHooksView*>();
+            QCOMPARE(hooks != nullptr, page == 4);
+            if (hooks)
+                buttonNamed(hooks, "open settings")->click();
+        }
+        QCOMPARE(opened, 1);
+    }
+
+    void screenshots() {
+        if (brimlark::test::screenshotDir().isEmpty())
+            QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");
+        HookViewFixture f;
+        auto* view = new AIHooksView(f.service);
+        std::unique_ptr<QWidget> host(darkHost(view, QSize(640, 300)));
+        f.service.stopListener();
+        brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-empty-offline"));
+        f.grant(AIHookTool::codex);
+        QVERIFY(f.install(false, true));
+        view->start();
+        brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-empty-ready"));
+        HookEvent asking =
+            hookEvent(Source::claude, Status::asking, QStringLiteral("Claude wants to run Bash"),
+                      QStringLiteral("npm test -- --watch=false"));
+        asking.approveAction = action(HookEvent::Action::Kind::approve, std::nullopt);
+        asking.denyAction = action(HookEvent::Action::Kind::deny, std::nullopt);
+        f.service.ingest(hookEvent(Source::codex, Status::finished, QStringLiteral("Task complete")));
+        f.service.ingest(asking);
+        brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-asking"));
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_aihooksview)
+#include "tst_aihooksview.moc"
