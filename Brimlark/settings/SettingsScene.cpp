@@ -1,5 +1,6 @@
 #include "SettingsScene.h"
 
+#include "Brimlark/aihooks/AIHooksTab.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/EnumText.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
@@ -118,8 +119,12 @@ void SettingsScene::showPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(54, 10, 60, 42);
     layout->setSpacing(24);
-    layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
-                                 BrimlarkTheme::textTertiary(), page));
+    if (m_selection == SettingsTab::aiHooks && m_coordinator) {
+        layout->addWidget(new AIHooksTab(m_coordinator->aiHooks(), m_coordinator->appState(), page));
+    } else {
+        layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
+                                     BrimlarkTheme::textTertiary(), page));
+    }
     layout->addStretch(1);
     m_scroll->setWidget(page);
 }
