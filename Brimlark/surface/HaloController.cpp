@@ -87,14 +87,25 @@ void HaloController::observeHaloMode() {
 }
 
 void HaloController::startAmbientLoop() {
-    m_ambientTask->start(phaseInterval);
+    m_ambientLoopRunning = true;
+    updateAmbientLoop();
+}
+
+void HaloController::updateAmbientLoop() {
+    // Only the ambient glow shows the phase: without one on show the loop sleeps, so an idle
+    // program does not wake four times a second, and it goes on from the same phase.
+    const bool needed = m_ambientLoopRunning && m_current && m_current->kind == ActiveHalo::Kind::ambient;
+    if (!needed)
+        m_ambientTask->stop();
+    else if (!m_ambientTask->isActive())
+        m_ambientTask->start(phaseInterval);
 }
 
 void HaloController::stepPhase() {
     const double sum = m_ambientPhase + phaseStep;
     m_ambientPhase = sum > 1.0 ? 0.0 : sum;
     emit ambientPhaseChanged(m_ambientPhase);
-    m_ambientTask->start(phaseInterval);
+    updateAmbientLoop();
 }
 
 void HaloController::handleMediaChange(const std::optional<MediaRemoteBridge::NowPlaying>& nowPlaying) {
@@ -159,6 +170,7 @@ void HaloController::setCurrent(const std::optional<ActiveHalo>& halo) {
     if (m_current == halo)
         return;
     m_current = halo;
+    updateAmbientLoop();
     emit currentChanged(m_current);
 }
 
@@ -200,6 +212,7 @@ void HaloController::stop() {
         disconnect(connection);
     m_cancellables.clear();
     m_oneShotTask->stop();
+    m_ambientLoopRunning = false;
     m_ambientTask->stop();
     setCurrent(std::nullopt);
 }

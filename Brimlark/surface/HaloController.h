@@ -35,7 +35,7 @@ public:
                    InteractionEngine& interaction, Clock* clock = Clock::system(), QObject* parent = nullptr);
 
     const std::optional<ActiveHalo>& current() const { return m_current; }
-    // 0 up to just under 1, then 0 again: one cycle every 6.25 s.
+    // 0 up to just under 1, then 0 again: one cycle every 6.25 s while an ambient glow is on show.
     double ambientPhase() const { return m_ambientPhase; }
 
     // The glow colour of a hook event's status.
@@ -68,6 +68,7 @@ private:
     void setCurrent(const std::optional<ActiveHalo>& halo);
     ActiveHalo makeHalo(ActiveHalo::Kind kind, HaloSource source, const QColor& color) const;
     void stepPhase();
+    void updateAmbientLoop();
 
     AppState& m_appState;
     MediaService& m_media;
@@ -82,6 +83,7 @@ private:
     // The glow the running one-shot timer will clear; a newer glow has another id and stays.
     QUuid m_oneShotFor;
     ClockTimer* m_ambientTask;
+    bool m_ambientLoopRunning = false;
     // Bumped by stop(): deliveries already on their way from an earlier binding are dropped.
     quint64 m_binding = 0;
     std::optional<QString> m_lastSeenMediaTitle;

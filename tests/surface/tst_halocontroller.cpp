@@ -186,23 +186,36 @@ private slots:
     void thePhaseStepsAndWraps() {
         bind();
         QSignalSpy steps(halo.get(), &HaloController::ambientPhaseChanged);
+        f->clock.advance(10s);
+        QCOMPARE(steps.count(), 0); // nothing shows the phase: the loop sleeps
+        f->appState.setHaloMode(HaloMode::ambient);
+        deliver();
         f->clock.advance(24 * 250ms);
         QCOMPARE(steps.count(), 24);
         QVERIFY(halo->ambientPhase() > 0.99 && halo->ambientPhase() < 1.0);
         f->clock.advance(250ms);
         QCOMPARE(halo->ambientPhase(), 0.0);
+        f->clock.advance(250ms);
+        f->appState.setHaloMode(HaloMode::off);
+        deliver();
+        steps.clear();
+        f->clock.advance(10s);
+        QCOMPARE(steps.count(), 0);
+        QCOMPARE(halo->ambientPhase(), HaloController::phaseStep);
     }
 
     void stopClearsAndSilencesEverything() {
+        f->appState.setHaloMode(HaloMode::ambient);
         bind();
-        post(hookEvent(Status::asking));
+        QCOMPARE(kind(), std::optional<Kind>(Kind::ambient));
         QSignalSpy changes(halo.get(), &HaloController::currentChanged);
         QSignalSpy steps(halo.get(), &HaloController::ambientPhaseChanged);
         halo->stop();
         QCOMPARE(kind(), std::nullopt);
         QCOMPARE(changes.count(), 1);
-        f->clock.advance(5s);
+        f->appState.setHaloMode(HaloMode::oneShot);
         post(hookEvent(Status::error));
+        f->clock.advance(5s);
         QCOMPARE(changes.count(), 1);
         QCOMPARE(steps.count(), 0);
     }
