@@ -4,6 +4,7 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/EnumText.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/PanelIconButton.h"
 #include "SettingsSidebarRow.h"
 
@@ -119,7 +120,10 @@ void SettingsScene::showPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(54, 10, 60, 42);
     layout->setSpacing(24);
-    if (m_selection == SettingsTab::aiHooks && m_coordinator) {
+    if (m_selection == SettingsTab::glow && m_coordinator) {
+        layout->addWidget(
+            new GlowTab(m_coordinator->appState(), m_coordinator->halo(), m_coordinator->aiHooks(), page));
+    } else if (m_selection == SettingsTab::aiHooks && m_coordinator) {
         layout->addWidget(new AIHooksTab(m_coordinator->aiHooks(), m_coordinator->appState(), page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),

@@ -1,0 +1,85 @@
+#include "GlowTriggerRow.h"
+
+#include "BrimlarkTheme.h"
+#include "SettingsGlowKnob.h"
+#include "SymbolIcon.h"
+
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    label->setWordWrap(true);
+    // Inside a button a label would draw in the button's text role.
+    label->setForegroundRole(QPalette::WindowText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+} // namespace
+
+GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, const QString& subtitle,
+                               bool isOn, QWidget* parent)
+    : QAbstractButton(parent) {
+    setText(title);
+    setAccessibleName(title);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(12, 12, 12, 12);
+    row->setSpacing(8);
+    auto* icon = new QLabel(this);
+    const int size = QFontMetrics(BrimlarkTheme::monoSemibold11()).height();
+    icon->setPixmap(symbolPixmap(symbol, BrimlarkTheme::warning(), QSize(size, size), devicePixelRatioF()));
+    icon->setFixedSize(22, 22);
+    icon->setAlignment(Qt::AlignCenter);
+    row->addWidget(icon);
+    auto* texts = new QVBoxLayout();
+    texts->setSpacing(3);
+    texts->addWidget(plainLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
+    texts->addWidget(
+        plainLabel(subtitle, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
+    row->addLayout(texts, 1);
+    m_knob = new SettingsGlowKnob(isOn, this);
+    row->addWidget(m_knob);
+}
+
+void GlowTriggerRow::setOn(bool isOn) {
+    m_knob->setOn(isOn);
+}
+
+void GlowTriggerRow::changeEvent(QEvent* event) {
+    QAbstractButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        showEnabled();
+}
+
+void GlowTriggerRow::showEnabled() {
+    if (isEnabled()) {
+        setGraphicsEffect(nullptr);
+        return;
+    }
+    auto* dim = new QGraphicsOpacityEffect(this);
+    dim->setOpacity(0.5);
+    setGraphicsEffect(dim);
+}
+
+void GlowTriggerRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF edge = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath card;
+    card.addRoundedRect(edge, 10, 10);
+    painter.fillPath(card, BrimlarkTheme::surface());
+    painter.setPen(QPen(BrimlarkTheme::stroke(), 1.0));
+    painter.drawPath(card);
+}
