@@ -143,6 +143,8 @@ void NotchRootView::rebuildModeView() {
         advanced.reminders = m_inputs.reminders;
         advanced.permissions = m_inputs.permissions;
         advanced.fileShelf = m_inputs.fileShelf;
+        advanced.aiHooks = m_inputs.aiHooks;
+        advanced.onOpenSettings = m_inputs.onOpenSettings;
         advanced.hasPhysicalNotch = notched;
         advanced.notchSize = notch;
         advanced.page = m_shownMode.page();

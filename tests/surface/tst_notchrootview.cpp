@@ -1,5 +1,6 @@
 #include "support/TestMain.h"
 
+#include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/AdvancedModeView.h"
@@ -41,6 +42,7 @@ private:
         inputs.media = &f->media;
         inputs.mirror = &f->mirror;
         inputs.fileShelf = &f->fileShelf;
+        inputs.aiHooks = &f->aiHooks;
         inputs.hasCompactStatus = [this] { return hasStatus; };
         inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
@@ -136,6 +138,7 @@ private slots:
         auto* advanced = qobject_cast<AdvancedModeView*>(view->modeView());
         QVERIFY(advanced);
         QCOMPARE(advanced->currentPage(), 4);
+        QVERIFY(advanced->findChild<AIHooksView*>()); // the hooks page, not a placeholder
         QStringList texts;
         for (QLabel* label : view->findChildren<QLabel*>())
             texts.append(label->text());
