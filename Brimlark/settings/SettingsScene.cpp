@@ -70,8 +70,8 @@ SettingsScene::SettingsScene(AppCoordinator& coordinator, SettingsTab selection,
     header->setSpacing(16);
     m_title =
         plainLabel(QString(), BrimlarkTheme::monoFont(24, QFont::Bold), BrimlarkTheme::textPrimary(), this);
-    header->addWidget(m_title);
-    header->addStretch(1);
+    // The title takes the free width, so a longer one never waits for a re-layout to fit.
+    header->addWidget(m_title, 1);
     auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 34, this);
     close->setSymbolColor(BrimlarkTheme::textPrimary());
     connect(close, &QAbstractButton::clicked, this, [this] {
