@@ -15,13 +15,20 @@ void onSettingChanged(GSettings*, gchar*, gpointer self) {
 } // namespace
 
 LinuxAccessibility::LinuxAccessibility(QObject* parent) : Accessibility(parent) {
-    watchGSettings();
     m_read = [this]() -> std::optional<bool> {
         if (!m_settings)
             return std::nullopt;
         return g_settings_get_boolean(static_cast<GSettings*>(m_settings), key) != FALSE;
     };
-    refresh();
+    // Opening GSettings loads GIO's modules and dconf, which costs more than the rest of start-up
+    // put together; it waits for the event loop, and a reduce-motion answer follows as a change.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            watchGSettings();
+            refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 LinuxAccessibility::LinuxAccessibility(AnimationsSetting readEnableAnimations, QObject* parent)

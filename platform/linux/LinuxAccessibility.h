@@ -7,8 +7,9 @@
 
 // Reduce motion on Linux: on when GNOME's setting org.gnome.desktop.interface enable-animations
 // is false. When the schema is not installed (or the setting cannot be read) reduce motion is
-// off. The setting is read through GSettings once at construction and again whenever GSettings
-// reports a change (delivered while Qt runs its GLib event dispatcher, the default on Linux).
+// off. The setting is read through GSettings once the event loop runs (off until then) and again
+// whenever GSettings reports a change (delivered while Qt runs its GLib event dispatcher, the default on
+// Linux).
 class LinuxAccessibility final : public Accessibility {
     Q_OBJECT
 public:
