@@ -1,12 +1,10 @@
 #include "AIHooksPillButton.h"
 
 #include "Brimlark/surface/BrimlarkButtonStyle.h"
+#include "Brimlark/surface/BrimlarkCapsule.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
-#include <QtMath>
 
 AIHooksPillButton::AIHooksPillButton(const QString& title, bool compact, bool filled, const QColor& tint,
                                      QWidget* parent)
@@ -20,34 +18,14 @@ AIHooksPillButton::AIHooksPillButton(const QString& title, bool compact, bool fi
 }
 
 QSize AIHooksPillButton::sizeHint() const {
-    const QFontMetricsF metrics(font());
-    const qreal horizontal = m_compact ? 10 : 14;
-    const qreal vertical = m_compact ? 7 : 10;
-    return {qCeil(metrics.horizontalAdvance(text()) + 2 * horizontal),
-            qCeil(metrics.height() + 2 * vertical)};
+    return BrimlarkCapsule::sizeFor(text(), font(), m_compact ? 10 : 14, m_compact ? 7 : 10);
 }
 
 void AIHooksPillButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     // A button that cannot be pressed (an absent action) stays readable but clearly off.
     if (!isEnabled())
         painter.setOpacity(0.4);
-    const QRectF bounds = rect();
-    QPainterPath capsule;
-    capsule.addRoundedRect(bounds, bounds.height() / 2.0, bounds.height() / 2.0);
-    painter.fillPath(capsule, m_filled ? m_tint : BrimlarkTheme::surface());
-
-    const QRectF edge = bounds.adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    outline.addRoundedRect(edge, edge.height() / 2.0, edge.height() / 2.0);
-    QColor rim = m_tint;
-    rim.setAlphaF(m_tint.alphaF() * (m_filled ? 0.2f : 0.45f));
-    painter.setPen(QPen(rim, 1.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
-
-    painter.setFont(font());
-    painter.setPen(m_filled ? BrimlarkTheme::black() : m_tint);
-    painter.drawText(bounds, Qt::AlignCenter | Qt::TextSingleLine, text());
+    BrimlarkCapsule capsule{m_tint, m_filled, BrimlarkTheme::surface(), 0.2, 0.45};
+    capsule.paint(painter, rect(), text(), font());
 }
