@@ -1,11 +1,11 @@
 #include "AIHooksEventRow.h"
 
 #include "AIHooksDot.h"
-#include "AIHooksLabel.h"
 #include "AIHooksPillButton.h"
 #include "AIHooksService.h"
 #include "AIHooksView.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/PlainLabel.h"
 #include "RelativeTimeFormatter.h"
 
 #include <QHBoxLayout>
@@ -25,21 +25,21 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     top->setSpacing(8);
     top->addWidget(new AIHooksDot(tint, 7, this));
     top->addWidget(
-        aiHooksLabel(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(), tint, this));
-    top->addWidget(aiHooksLabel(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
-                                BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this));
+        plainLabel(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(), tint, this));
+    top->addWidget(plainLabel(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
+                              BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this));
     top->addStretch(1);
     column->addLayout(top);
 
-    auto* title = aiHooksLabel(event.title ? event.title->toLower() : QStringLiteral("event"),
-                               BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this);
+    auto* title = plainLabel(event.title ? event.title->toLower() : QStringLiteral("event"),
+                             BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this);
     title->setWordWrap(true);
     column->addWidget(title);
 
     const QString detail = event.detail.value_or(QString()).toLower();
     if (!detail.isEmpty()) {
         auto* label =
-            aiHooksLabel(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this);
+            plainLabel(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this);
         label->setWordWrap(true);
         column->addWidget(label);
     }

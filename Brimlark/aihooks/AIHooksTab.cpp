@@ -4,10 +4,10 @@
 #include "AIHooksCheckRow.h"
 #include "AIHooksConnectedBadge.h"
 #include "AIHooksDot.h"
-#include "AIHooksLabel.h"
 #include "AIHooksService.h"
 #include "Brimlark/shell/AppState.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/PlainLabel.h"
 #include "Brimlark/surface/SymbolIcon.h"
 
 #include <QHBoxLayout>
@@ -132,7 +132,7 @@ void AIHooksTab::rebuild() {
 
     const QString message = messageText();
     if (!message.isEmpty()) {
-        auto* line = aiHooksLabel(message, BrimlarkTheme::monoMedium10(), messageColor(), m_content);
+        auto* line = plainLabel(message, BrimlarkTheme::monoMedium10(), messageColor(), m_content);
         line->setObjectName(QStringLiteral("messageLine"));
         line->setWordWrap(true);
         column->addWidget(line);
@@ -150,9 +150,9 @@ QWidget* AIHooksTab::buildStatusRow(QWidget* parent) {
     auto* titles = new QVBoxLayout();
     titles->setSpacing(3);
     titles->addWidget(
-        aiHooksLabel(statusTitle(), BrimlarkTheme::monoSemibold13(), BrimlarkTheme::textPrimary(), status));
-    titles->addWidget(aiHooksLabel(statusSubtitle(), BrimlarkTheme::monoRegular12(),
-                                   BrimlarkTheme::textSecondary(), status));
+        plainLabel(statusTitle(), BrimlarkTheme::monoSemibold13(), BrimlarkTheme::textPrimary(), status));
+    titles->addWidget(
+        plainLabel(statusSubtitle(), BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), status));
     row->addLayout(titles);
     row->addStretch(1);
     auto* test =
@@ -173,7 +173,7 @@ QWidget* AIHooksTab::buildSection(QWidget* parent, const QString& caption, const
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
     column->addWidget(
-        aiHooksLabel(caption, BrimlarkTheme::monoSemibold11(), BrimlarkTheme::textSecondary(), section));
+        plainLabel(caption, BrimlarkTheme::monoSemibold11(), BrimlarkTheme::textSecondary(), section));
     for (QWidget* row : rows) {
         row->setParent(section);
         column->addWidget(row);
@@ -203,10 +203,10 @@ QWidget* AIHooksTab::buildToolRow(QWidget* parent, AIHookTool tool) {
 
     auto* texts = new QVBoxLayout();
     texts->setSpacing(2);
-    texts->addWidget(aiHooksLabel(aiHookToolKey(tool), BrimlarkTheme::monoSemibold12(),
-                                  BrimlarkTheme::textPrimary(), toolRow));
-    texts->addWidget(aiHooksLabel(toolStateText(tool), BrimlarkTheme::monoRegular12(),
-                                  BrimlarkTheme::textSecondary(), toolRow));
+    texts->addWidget(plainLabel(aiHookToolKey(tool), BrimlarkTheme::monoSemibold12(),
+                                BrimlarkTheme::textPrimary(), toolRow));
+    texts->addWidget(plainLabel(toolStateText(tool), BrimlarkTheme::monoRegular12(),
+                                BrimlarkTheme::textSecondary(), toolRow));
     row->addLayout(texts);
     row->addStretch(1);
 

@@ -2,10 +2,10 @@
 
 #include "AIHooksDot.h"
 #include "AIHooksEventRow.h"
-#include "AIHooksLabel.h"
 #include "AIHooksPillButton.h"
 #include "AIHooksService.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/surface/PlainLabel.h"
 
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -186,9 +186,9 @@ QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
     auto* titles = new QVBoxLayout();
     titles->setSpacing(2);
     titles->addWidget(
-        aiHooksLabel(headerTitle(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), header));
-    titles->addWidget(aiHooksLabel(headerSubtitle(), BrimlarkTheme::monoRegular10(),
-                                   BrimlarkTheme::textTertiary(), header));
+        plainLabel(headerTitle(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), header));
+    titles->addWidget(
+        plainLabel(headerSubtitle(), BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), header));
     status->addLayout(titles);
     row->addLayout(status);
     row->addStretch(1);
@@ -215,7 +215,7 @@ QWidget* AIHooksView::buildEmptyState(QWidget* parent) {
     column->setSpacing(8);
     column->addStretch(1);
     column->addWidget(
-        aiHooksLabel(emptyTitle(), BrimlarkTheme::monoBold20(), BrimlarkTheme::textPrimary(), area));
+        plainLabel(emptyTitle(), BrimlarkTheme::monoBold20(), BrimlarkTheme::textPrimary(), area));
 
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(8);

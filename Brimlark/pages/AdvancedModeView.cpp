@@ -5,6 +5,7 @@
 #include "Brimlark/shell/InteractionEngine.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/PanelIconButton.h"
+#include "Brimlark/surface/PlainLabel.h"
 #include "Brimlark/surface/SymbolIcon.h"
 
 #include <QHBoxLayout>
@@ -13,18 +14,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-} // namespace
 
 AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
     : QWidget(parent), m_inputs(std::move(inputs)) {

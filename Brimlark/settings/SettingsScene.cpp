@@ -6,6 +6,7 @@
 #include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/PanelIconButton.h"
+#include "Brimlark/surface/PlainLabel.h"
 #include "SettingsSidebarRow.h"
 
 #include <QHBoxLayout>
@@ -19,15 +20,6 @@ namespace {
 constexpr double cardPadding = 10;
 constexpr double cornerRadius = 32;
 
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 } // namespace
 
 SettingsScene::SettingsScene(AppCoordinator& coordinator, SettingsTab selection, QWidget* parent)

@@ -3,6 +3,7 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/AppState.h"
 #include "Brimlark/shell/EnumText.h"
+#include "Brimlark/surface/PlainLabel.h"
 #include "BrimlarkTheme.h"
 #include "GlowModeRow.h"
 #include "GlowTestButton.h"
@@ -15,16 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 
 QWidget* divider(QWidget* parent) {
     auto* line = new QWidget(parent);
