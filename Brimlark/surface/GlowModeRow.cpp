@@ -2,6 +2,7 @@
 
 #include "BrimlarkButtonStyle.h"
 #include "BrimlarkTheme.h"
+#include "PlainLabel.h"
 #include "SymbolIcon.h"
 
 #include <QHBoxLayout>
@@ -11,16 +12,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
+QLabel* wrappingLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    QLabel* label = plainLabel(text, font, color, parent);
     label->setWordWrap(true);
-    // Inside a button a label would draw in the button's text role.
-    label->setForegroundRole(QPalette::WindowText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
     return label;
 }
 } // namespace
@@ -38,9 +32,10 @@ GlowModeRow::GlowModeRow(HaloMode mode, QWidget* parent) : QAbstractButton(paren
     row->addWidget(m_radio, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout();
     texts->setSpacing(0);
-    texts->addWidget(plainLabel(text(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
     texts->addWidget(
-        plainLabel(subtitle(mode), BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
+        wrappingLabel(text(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
+    texts->addWidget(
+        wrappingLabel(subtitle(mode), BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
     row->addLayout(texts, 1);
     showRadio();
     BrimlarkButtonStyle(0.98, 0.92).apply(this);

@@ -1,6 +1,7 @@
 #include "GlowTriggerRow.h"
 
 #include "BrimlarkTheme.h"
+#include "PlainLabel.h"
 #include "SettingsGlowKnob.h"
 #include "SymbolIcon.h"
 
@@ -13,16 +14,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
+QLabel* wrappingLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    QLabel* label = plainLabel(text, font, color, parent);
     label->setWordWrap(true);
-    // Inside a button a label would draw in the button's text role.
-    label->setForegroundRole(QPalette::WindowText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
     return label;
 }
 } // namespace
@@ -45,9 +39,10 @@ GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, cons
     row->addWidget(icon);
     auto* texts = new QVBoxLayout();
     texts->setSpacing(3);
-    texts->addWidget(plainLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
     texts->addWidget(
-        plainLabel(subtitle, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
+        wrappingLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
+    texts->addWidget(
+        wrappingLabel(subtitle, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
     row->addLayout(texts, 1);
     m_knob = new SettingsGlowKnob(isOn, this);
     row->addWidget(m_knob);
