@@ -46,6 +46,10 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     m_handoffTimer.setSingleShot(true);
     m_handoffTimer.setInterval(handoffDelay);
     connect(&m_handoffTimer, &QTimer::timeout, this, &AIHooksService::ingestHandoff);
+    connect(&m_appState, &AppState::hookRulePresetChanged, this, &AIHooksService::displayFilterChanged);
+    connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
+    connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);
+    connect(&m_appState, &AppState::aiHooksSourceFilterChanged, this, &AIHooksService::displayFilterChanged);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
     if (!QFileInfo::exists(m_inboxPath)) {

@@ -154,6 +154,8 @@ public:
 
 signals:
     void eventsChanged();
+    // A setting that decides which events are shown changed: the visible events may differ.
+    void displayFilterChanged();
     void isListeningChanged(bool isListening);
     void portChanged(quint16 port);
     void lastErrorChanged(const QString& lastError);

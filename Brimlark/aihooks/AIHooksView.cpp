@@ -19,6 +19,7 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     layout->setContentsMargins(8, 8, 8, 0);
     layout->setSpacing(0);
     connect(&service, &AIHooksService::eventsChanged, this, &AIHooksView::rebuild);
+    connect(&service, &AIHooksService::displayFilterChanged, this, &AIHooksView::rebuild);
     connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::rebuild);
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::rebuild);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::rebuild);

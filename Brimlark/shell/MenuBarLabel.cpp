@@ -64,8 +64,10 @@ MenuBarLabel::MenuBarLabel(QSystemTrayIcon& trayIcon, AIHooksService* aiHooks, T
                  m_settleFromScale + (1.0 - m_settleFromScale) * t);
     });
 
-    if (m_aiHooks)
+    if (m_aiHooks) {
         connect(m_aiHooks, &AIHooksService::eventsChanged, this, &MenuBarLabel::update);
+        connect(m_aiHooks, &AIHooksService::displayFilterChanged, this, &MenuBarLabel::update);
+    }
     if (m_timer)
         connect(m_timer, &TimerService::activeChanged, this, &MenuBarLabel::update);
     update();

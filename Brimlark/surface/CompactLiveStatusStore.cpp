@@ -30,6 +30,8 @@ void CompactLiveStatusStore::start() {
     // connections die with the store, so nothing is delivered to a store that is gone.
     connect(&m_aiHooks, &AIHooksService::eventsChanged, this, &CompactLiveStatusStore::recompute,
             Qt::QueuedConnection);
+    connect(&m_aiHooks, &AIHooksService::displayFilterChanged, this, &CompactLiveStatusStore::recompute,
+            Qt::QueuedConnection);
     connect(
         &m_timer, &TimerService::activeChanged, this,
         [this](const std::optional<TimerInfo>& value) {

@@ -92,6 +92,17 @@ private slots:
             QVERIFY(buttonNamed(&view, "restart listener"));
     }
 
+    void aPresetChangeRecountsAtOnce() {
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::approvalsOnly);
+        AIHooksView view(f.service);
+        f.service.ingest(hookEvent(Source::claude, Status::asking));
+        f.service.ingest(hookEvent(Source::claude, Status::working));
+        QCOMPARE(view.headerSubtitle(), QStringLiteral("1 event"));
+        f.appState.setHookRulePreset(Preset::fullFeed);
+        QCOMPARE(view.headerSubtitle(), QStringLiteral("2 events"));
+    }
+
     void setupStepsGoCodexFirstThenClaude() {
         HookViewFixture f;
         AIHooksView view(f.service);
