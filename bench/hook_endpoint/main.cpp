@@ -1,8 +1,14 @@
 // Throughput, latency and memory of the hook endpoint over loopback, against a bare socket server
 // that answers a fixed 200 in the same run. Not a test: it prints figures and the targets.
 //
-//   hook_endpoint [N]     N sequential POSTs per measured run (default 20,000), one connection
-//                         each; memory is compared after 100,000 events in all.
+//   hook_endpoint [N]     N sequential POSTs per server and placement (default 20,000), one
+//                         connection each; memory is compared over 100,000 further events.
+//
+// The comparison runs three times: everything on one CPU (the cost of a request in CPU time), the
+// client on one CPU and the servers on another (every request crosses CPUs), and as the scheduler
+// places the threads. Only the first two are judged: in a virtual machine, where a thread lands
+// decides more than the server's own work does (two identical bare servers started together often
+// differ fourfold), so the two servers are compared only where they run under the same placement.
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/AppState.h"
@@ -21,7 +27,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <netinet/in.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -158,9 +167,46 @@ private:
 };
 
 void print(const char* name, const Run& run) {
-    std::printf("%-22s %7d requests  %8.0f events/s  p50 %6.1f us  p99 %6.1f us  failures %d\n", name,
+    std::printf("  %-20s %7d requests  %8.0f events/s  p50 %6.1f us  p99 %6.1f us  failures %d\n", name,
                 run.count, run.count / run.seconds, run.p50, run.p99, run.failures);
 }
+
+// The CPUs this process may run on, in order.
+std::vector<int> allowedCpus() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> cpus;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &set))
+                cpus.push_back(cpu);
+    return cpus;
+}
+
+// Restricts a thread to `cpus` (every allowed CPU when empty). Threads it starts later inherit this.
+void pin(pthread_t thread, const std::vector<int>& cpus) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    for (const int cpu : cpus.empty() ? allowedCpus() : cpus)
+        CPU_SET(cpu, &set);
+    pthread_setaffinity_np(thread, sizeof set, &set);
+}
+
+// Where the threads run during one comparison. Both servers always get the same placement: a
+// virtual machine's cross-CPU wake-ups can cost several times the work of a request, and left to
+// the scheduler one of two identical bare servers is often four times slower than the other.
+struct Placement {
+    const char* name;
+    std::vector<int> serverCpus; // the main thread, the listener thread and the bare server's thread
+    std::vector<int> clientCpus;
+    bool judged; // whether the ratio target is checked on it
+};
+
+struct Comparison {
+    Run endpoint;
+    Run baseline;
+    double ratio() const { return (endpoint.count / endpoint.seconds) / (baseline.count / baseline.seconds); }
+};
 
 } // namespace
 
@@ -175,68 +221,101 @@ int main(int argc, char** argv) {
     AIHooksService service(state, folder.filePath(QStringLiteral("support")), nullptr, nullptr, nullptr,
                            Clock::system());
     service.setPort(0);
-    service.startListener();
-    if (!service.isListening()) {
-        std::fprintf(stderr, "the listener did not start: %s\n", qPrintable(service.lastError()));
-        return 1;
-    }
-    const quint16 port = service.boundPort();
     std::atomic<int> ingested{0};
     QObject::connect(&service, &AIHooksService::eventsChanged, [&] { ++ingested; });
+    const pthread_t mainThread = pthread_self();
+    std::unique_ptr<BareServer> bare;
 
-    // The client runs on its own thread; the main thread takes the hand-offs, as in the program.
-    // Both servers' threads are started from this thread, so that both begin in the same place.
-    BareServer bare;
+    const std::vector<int> cpus = allowedCpus();
+    std::vector<Placement> placements;
+    placements.push_back({"one CPU", {cpus.front()}, {cpus.front()}, true});
+    if (cpus.size() > 1)
+        placements.push_back({"two CPUs", {cpus[cpus.size() - 1]}, {cpus[cpus.size() - 2]}, true});
+    placements.push_back({"unpinned", {}, {}, false});
+
     int exitCode = 0;
+    // The client runs on its own thread; the main thread takes the hand-offs, as in the program.
     std::thread client([&] {
-        for (int i = 0; i < 1000; ++i) {
-            exchangeMicroseconds(port, eventRequest(-1 - i));
-            exchangeMicroseconds(bare.port(), eventRequest(-1 - i));
+        // Moves the main thread, then restarts both servers from it so that their threads take
+        // its placement.
+        const auto placeServers = [&](const std::vector<int>& serverCpus) {
+            pin(mainThread, serverCpus);
+            QMetaObject::invokeMethod(
+                &app,
+                [&] {
+                    service.stopListener();
+                    service.startListener();
+                    bare = std::make_unique<BareServer>();
+                },
+                Qt::BlockingQueuedConnection);
+            return service.isListening();
+        };
+
+        std::printf("hook endpoint benchmark: %d sequential POSTs over loopback per server and placement, "
+                    "one connection each\n",
+                    count);
+        bool ratioOk = true;
+        bool fastEnough = true;
+        int failures = 0;
+        for (const Placement& placement : placements) {
+            if (!placeServers(placement.serverCpus)) {
+                std::fprintf(stderr, "the listener did not start: %s\n", qPrintable(service.lastError()));
+                exitCode = 1;
+                QMetaObject::invokeMethod(
+                    &app, [&app] { app.quit(); }, Qt::QueuedConnection);
+                return;
+            }
+            pin(pthread_self(), placement.clientCpus);
+            const quint16 port = service.boundPort();
+            for (int i = 0; i < 1000; ++i) {
+                exchangeMicroseconds(port, eventRequest(-1 - i));
+                exchangeMicroseconds(bare->port(), eventRequest(-1 - i));
+            }
+            // The two servers take turns in blocks, so that other load on the machine falls on both.
+            Samples endpointSamples;
+            Samples bareSamples;
+            for (int done = 0; done < count; done += 500) {
+                const int block = std::min(500, count - done);
+                measure(port, block, done, endpointSamples);
+                measure(bare->port(), block, done, bareSamples);
+            }
+            const Comparison comparison{endpointSamples.summary(), bareSamples.summary()};
+            std::printf("%s%s:\n", placement.name, placement.judged ? "" : " (not judged: placement varies)");
+            print("endpoint (listener)", comparison.endpoint);
+            print("bare 200 server", comparison.baseline);
+            std::printf("  throughput ratio endpoint / bare: %.2f\n", comparison.ratio());
+            if (placement.judged)
+                ratioOk = ratioOk && comparison.ratio() >= 0.5;
+            fastEnough = fastEnough && comparison.endpoint.count / comparison.endpoint.seconds >= 5000 &&
+                         comparison.endpoint.p99 <= 2000;
+            failures += comparison.endpoint.failures;
         }
+
+        // Memory: the last listener (placed by the scheduler) takes 100,000 events in all.
+        const quint16 port = service.boundPort();
+        QThread::msleep(300);
         const long rssBefore = rssKiB();
-        // The two servers take turns in blocks, so that other load on the machine falls on both.
-        Samples endpointSamples;
-        Samples bareSamples;
-        for (int done = 0; done < count; done += 500) {
-            const int block = std::min(500, count - done);
-            measure(port, block, done, endpointSamples);
-            measure(bare.port(), block, done, bareSamples);
-        }
-        const Run endpoint = endpointSamples.summary();
-        const Run baseline = bareSamples.summary();
-        int sent = count;
         Samples more;
-        while (sent < memoryEvents) {
-            const int batch = std::min(20000, memoryEvents - sent);
-            measure(port, batch, sent, more);
-            sent += batch;
-        }
+        measure(port, memoryEvents, 0, more);
+        failures += more.failures;
         // Let the main thread drain its queue before the memory is read.
         QThread::msleep(300);
         const long rssAfter = rssKiB();
-
-        std::printf("hook endpoint benchmark: sequential POSTs over loopback, one connection each\n");
-        print("endpoint (listener)", endpoint);
-        print("bare 200 server", baseline);
-        const double ratio = (count / endpoint.seconds) / (count / baseline.seconds);
-        std::printf("throughput ratio endpoint / bare: %.2f\n", ratio);
-        std::printf("RSS before %ld KiB, after %d events %ld KiB, growth %ld KiB\n", rssBefore, sent + 2000,
-                    rssAfter, rssAfter - rssBefore);
+        std::printf("RSS before %ld KiB, after %d more events %ld KiB, growth %ld KiB\n", rssBefore,
+                    memoryEvents, rssAfter, rssAfter - rssBefore);
         std::printf("events stored by the main thread: %d changes, store holds %d\n", ingested.load(),
                     int(service.events().size()));
-        const bool throughputOk = count / endpoint.seconds >= 5000;
-        const bool latencyOk = endpoint.p99 <= 2000;
-        const bool ratioOk = ratio >= 0.5;
         const bool memoryOk = rssAfter - rssBefore <= 5 * 1024;
-        std::printf(
-            "targets: >= 5,000 events/s %s; p99 <= 2 ms %s; >= 0.5 x bare %s; RSS growth <= 5 MB %s\n",
-            throughputOk ? "met" : "MISSED", latencyOk ? "met" : "MISSED", ratioOk ? "met" : "MISSED",
-            memoryOk ? "met" : "MISSED");
-        exitCode = (throughputOk && latencyOk && ratioOk && memoryOk && endpoint.failures == 0) ? 0 : 1;
+        std::printf("targets: >= 5,000 events/s and p99 <= 2 ms %s; >= 0.5 x bare on the same placement %s; "
+                    "RSS growth <= 5 MB %s; failed requests %d\n",
+                    fastEnough ? "met" : "MISSED", ratioOk ? "met" : "MISSED", memoryOk ? "met" : "MISSED",
+                    failures);
+        exitCode = (fastEnough && ratioOk && memoryOk && failures == 0) ? 0 : 1;
         QMetaObject::invokeMethod(
             &app, [&app] { app.quit(); }, Qt::QueuedConnection);
     });
     app.exec();
     client.join();
+    bare.reset();
     return exitCode;
 }
