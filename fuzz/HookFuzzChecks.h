@@ -24,6 +24,9 @@ inline const QDateTime& fixedNow() {
 // that is the body's length, and a JSON object body whose "ok" says whether events came.
 inline bool checkRequest(const QByteArray& bytes) {
     const HookHttpRequest::Framing framing = HookHttpRequest::assess(bytes);
+    // Only a head that has arrived can ask to be told to go on.
+    if (HookHttpRequest::expectsContinue(bytes) && !HookHttpRequest::headEnd(bytes))
+        return false;
     const HookEndpoint::Reply reply = HookEndpoint::answer(bytes, framing, fixedNow());
     const QByteArray& response = reply.response;
     if (!response.startsWith("HTTP/1.1 "))

@@ -65,6 +65,18 @@ bool HookHttpRequest::hasHeader(QByteArrayView head, QByteArrayView name) {
     return found;
 }
 
+bool HookHttpRequest::expectsContinue(QByteArrayView received) {
+    const std::optional<qsizetype> end = headEnd(received);
+    if (!end)
+        return false;
+    bool expects = false;
+    forEachHeader(received.first(*end), [&](QByteArrayView name, QByteArrayView value) {
+        expects = equalsIgnoringCase(name, "expect") && equalsIgnoringCase(value, "100-continue");
+        return !expects;
+    });
+    return expects;
+}
+
 HookHttpRequest::Framing HookHttpRequest::assess(QByteArrayView received) {
     const std::optional<qsizetype> end = headEnd(received);
     if (!end)

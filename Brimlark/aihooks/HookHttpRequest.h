@@ -26,4 +26,7 @@ public:
     static std::optional<qsizetype> headEnd(QByteArrayView received);
     // True when a header line of `head` (the request line excluded) has this name, in any case.
     static bool hasHeader(QByteArrayView head, QByteArrayView name);
+    // True when the head has arrived and asks to be told to go on before it sends its body
+    // ("Expect: 100-continue", any letter case).
+    static bool expectsContinue(QByteArrayView received);
 };

@@ -37,6 +37,7 @@ struct Connection {
     qsizetype written = 0;
     bool lingering = false;
     qint64 drained = 0;
+    bool toldToContinue = false;
 };
 
 // The state of the listener thread: the poll set, the connections and what each one is doing.
@@ -183,8 +184,10 @@ private:
 
         const HookHttpRequest::Framing framing = HookHttpRequest::assess(connection.received);
         if (framing == HookHttpRequest::Framing::incomplete) {
-            if (!endOfInput)
+            if (!endOfInput) {
+                tellToContinue(connection);
                 return;
+            }
             if (connection.received.isEmpty()) {
                 close(connection);
                 return;
@@ -194,6 +197,18 @@ private:
         const bool mayStillSend = !endOfInput && (framing != HookHttpRequest::Framing::complete ||
                                                   connection.received.size() >= HookHttpRequest::maxBytes);
         respond(connection, framing, mayStillSend);
+    }
+
+    // A client that waits to be told before sending its body (curl does so for larger bodies) gets
+    // the interim answer once its head is in, instead of waiting out its own delay.
+    void tellToContinue(Connection& connection) {
+        if (connection.toldToContinue || !HookHttpRequest::expectsContinue(connection.received))
+            return;
+        connection.toldToContinue = true;
+        static constexpr char interim[] = "HTTP/1.1 100 Continue\r\n\r\n";
+        // These few bytes always fit in a new connection's empty send buffer.
+        [[maybe_unused]] const ssize_t sent =
+            ::send(connection.fd, interim, sizeof interim - 1, MSG_NOSIGNAL);
     }
 
     void respond(Connection& connection, HookHttpRequest::Framing framing, bool lingering) {

@@ -115,6 +115,22 @@ private slots:
         QVERIFY(client.readAll().startsWith("HTTP/1.1 413 Payload Too Large\r\n"));
     }
 
+    void aClientWaitingToSendItsBodyIsToldToContinueOnce() {
+        const quint16 port = start(3000ms);
+        const QByteArray body = R"({"source":"claude","event":"Stop"})";
+        const QByteArray head = "POST /event HTTP/1.1\r\nExpect: 100-Continue\r\nContent-Length: " +
+                                QByteArray::number(body.size()) + "\r\n\r\n";
+        HookTestClient waiting(port);
+        QVERIFY(waiting.send(head));
+        QCOMPARE(waiting.readAll(300ms), QByteArray("HTTP/1.1 100 Continue\r\n\r\n"));
+        QVERIFY(waiting.sendInPieces({body.left(5), body.mid(5)}, 40ms));
+        QCOMPARE(waiting.readAll(), ok);
+        QCOMPARE(m_lastReceived, head + body);
+
+        // One that sent its body along gets only the final answer.
+        QCOMPARE(HookTestClient::exchange(port, head + body), ok);
+    }
+
     void aBadContentLengthGets400() {
         const quint16 port = start();
         QCOMPARE(HookTestClient::exchange(
