@@ -1,4 +1,5 @@
-# Thin wrapper over CMake and CTest. `make test` is what CI runs.
+# Thin wrapper over CMake and CTest. `make test` is what CI runs: every test, in the normal build
+# and again in the sanitizer build.
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
 JOBS         ?= $(shell nproc)
@@ -6,7 +7,7 @@ CMAKE_FLAGS  ?=
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build format format-check test sanitize clean run fuzz
+.PHONY: deps configure build format format-check test check sanitize clean run fuzz
 
 deps:
 	bash scripts/install-deps.sh
@@ -23,7 +24,10 @@ format:
 format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-test: build format-check
+test: check sanitize
+
+# The tests in the normal build only.
+check: build format-check
 	bash scripts/run-tests.sh $(BUILD_DIR)
 
 sanitize: deps
