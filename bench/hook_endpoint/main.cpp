@@ -4,11 +4,12 @@
 //   hook_endpoint [N]     N sequential POSTs per server and placement (default 20,000), one
 //                         connection each; memory is compared over 100,000 further events.
 //
-// The comparison runs three times: everything on one CPU (the cost of a request in CPU time), the
-// client on one CPU and the servers on another (every request crosses CPUs), and as the scheduler
-// places the threads. Only the first two are judged: in a virtual machine, where a thread lands
-// decides more than the server's own work does (two identical bare servers started together often
-// differ fourfold), so the two servers are compared only where they run under the same placement.
+// The comparison runs three times: as the scheduler places the threads, everything on one CPU (the
+// cost of a request in CPU time), and the client on one CPU with the servers on another (every
+// request crosses CPUs). Only the last two are judged: in a virtual machine, where a thread lands
+// can decide more than the server's own work does, so the servers are compared only where they run
+// under the same placement. A second, identical bare server runs beside the first to show what the
+// placement alone does.
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/AppState.h"
@@ -225,13 +226,17 @@ int main(int argc, char** argv) {
     QObject::connect(&service, &AIHooksService::eventsChanged, [&] { ++ingested; });
     const pthread_t mainThread = pthread_self();
     std::unique_ptr<BareServer> bare;
+    // A second, identical bare server: how far two equal servers differ shows what the placement
+    // alone does.
+    std::unique_ptr<BareServer> twin;
 
     const std::vector<int> cpus = allowedCpus();
     std::vector<Placement> placements;
+    // Unpinned first, while the scheduler still places every thread afresh.
+    placements.push_back({"unpinned", {}, {}, false});
     placements.push_back({"one CPU", {cpus.front()}, {cpus.front()}, true});
     if (cpus.size() > 1)
         placements.push_back({"two CPUs", {cpus[cpus.size() - 1]}, {cpus[cpus.size() - 2]}, true});
-    placements.push_back({"unpinned", {}, {}, false});
 
     int exitCode = 0;
     // The client runs on its own thread; the main thread takes the hand-offs, as in the program.
@@ -246,6 +251,7 @@ int main(int argc, char** argv) {
                     service.stopListener();
                     service.startListener();
                     bare = std::make_unique<BareServer>();
+                    twin = std::make_unique<BareServer>();
                 },
                 Qt::BlockingQueuedConnection);
             return service.isListening();
@@ -270,20 +276,26 @@ int main(int argc, char** argv) {
             for (int i = 0; i < 1000; ++i) {
                 exchangeMicroseconds(port, eventRequest(-1 - i));
                 exchangeMicroseconds(bare->port(), eventRequest(-1 - i));
+                exchangeMicroseconds(twin->port(), eventRequest(-1 - i));
             }
-            // The two servers take turns in blocks, so that other load on the machine falls on both.
+            // The servers take turns in blocks, so that other load on the machine falls on all of them.
             Samples endpointSamples;
             Samples bareSamples;
+            Samples twinSamples;
             for (int done = 0; done < count; done += 500) {
                 const int block = std::min(500, count - done);
                 measure(port, block, done, endpointSamples);
                 measure(bare->port(), block, done, bareSamples);
+                measure(twin->port(), block, done, twinSamples);
             }
             const Comparison comparison{endpointSamples.summary(), bareSamples.summary()};
             std::printf("%s%s:\n", placement.name, placement.judged ? "" : " (not judged: placement varies)");
             print("endpoint (listener)", comparison.endpoint);
             print("bare 200 server", comparison.baseline);
-            std::printf("  throughput ratio endpoint / bare: %.2f\n", comparison.ratio());
+            const Comparison twins{twinSamples.summary(), comparison.baseline};
+            print("identical bare twin", twins.endpoint);
+            std::printf("  throughput ratio endpoint / bare: %.2f (twin / bare: %.2f)\n", comparison.ratio(),
+                        twins.ratio());
             if (placement.judged)
                 ratioOk = ratioOk && comparison.ratio() >= 0.5;
             fastEnough = fastEnough && comparison.endpoint.count / comparison.endpoint.seconds >= 5000 &&
@@ -291,7 +303,7 @@ int main(int argc, char** argv) {
             failures += comparison.endpoint.failures;
         }
 
-        // Memory: the last listener (placed by the scheduler) takes 100,000 events in all.
+        // Memory: the last listener takes 100,000 further events.
         const quint16 port = service.boundPort();
         QThread::msleep(300);
         const long rssBefore = rssKiB();
@@ -317,5 +329,6 @@ int main(int argc, char** argv) {
     app.exec();
     client.join();
     bare.reset();
+    twin.reset();
     return exitCode;
 }
