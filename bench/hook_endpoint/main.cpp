@@ -6,10 +6,11 @@
 //
 // The comparison runs three times: as the scheduler places the threads, everything on one CPU (the
 // cost of a request in CPU time), and the client on one CPU with the servers on another (every
-// request crosses CPUs). Only the last two are judged: in a virtual machine, where a thread lands
-// can decide more than the server's own work does, so the servers are compared only where they run
-// under the same placement. A second, identical bare server runs beside the first to show what the
-// placement alone does.
+// request crosses CPUs). Only the last two are judged. Left to the scheduler, a server's thread
+// that happens to share the client's CPU answers in about a third of the time of one that keeps
+// going back to another, idle CPU, whatever the server does; so the servers are compared only where
+// they run under the same placement. A second, identical bare server runs beside the first as a
+// check that equal servers measure equal there.
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/shell/AppState.h"
@@ -193,12 +194,10 @@ void pin(pthread_t thread, const std::vector<int>& cpus) {
     pthread_setaffinity_np(thread, sizeof set, &set);
 }
 
-// Where the threads run during one comparison. Both servers always get the same placement: a
-// virtual machine's cross-CPU wake-ups can cost several times the work of a request, and left to
-// the scheduler one of two identical bare servers is often four times slower than the other.
+// Where the threads run during one comparison; the servers always share one placement.
 struct Placement {
     const char* name;
-    std::vector<int> serverCpus; // the main thread, the listener thread and the bare server's thread
+    std::vector<int> serverCpus; // the main thread, the listener thread and the bare servers' threads
     std::vector<int> clientCpus;
     bool judged; // whether the ratio target is checked on it
 };
