@@ -8,10 +8,14 @@
 #include "Brimlark/surface/PlainLabel.h"
 
 #include <QDateTime>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSettings, QWidget* parent)
     : QWidget(parent), m_service(&service), m_onOpenSettings(std::move(onOpenSettings)) {
@@ -165,6 +169,8 @@ void AIHooksView::rebuild() {
         m_content->deleteLater();
     }
     const QList<HookEvent> events = m_service->presetFilteredEvents();
+    if (events.isEmpty())
+        m_listedIds.clear();
     m_content = new QWidget(this);
     auto* column = new QVBoxLayout(m_content);
     column->setContentsMargins(0, 0, 0, 0);
@@ -264,11 +270,34 @@ QWidget* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>& ev
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(0);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const HookEvent& event : events)
-        rows->addWidget(new AIHooksEventRow(*m_service, event, now, list));
+    // A list that was already showing animates its changes: the rows that join it fade in. A list
+    // that appears in place of the empty page comes at once.
+    const QList<QUuid> previous = std::exchange(m_listedIds, {});
+    for (const HookEvent& event : events) {
+        auto* row = new AIHooksEventRow(*m_service, event, now, list);
+        rows->addWidget(row);
+        if (!previous.isEmpty() && !previous.contains(event.id))
+            fadeIn(row);
+        m_listedIds.append(event.id);
+    }
     rows->addStretch(1);
     scroll->setWidget(list);
     // The panel shows through; setWidget() turned the fill on.
     list->setAutoFillBackground(false);
     return scroll;
+}
+
+void AIHooksView::fadeIn(QWidget* row) {
+    auto* effect = new QGraphicsOpacityEffect(row);
+    effect->setOpacity(0.0);
+    row->setGraphicsEffect(effect);
+    auto* animation = new QPropertyAnimation(effect, "opacity", effect);
+    const BrimlarkAnimation& spring = BrimlarkTheme::pageSpring();
+    animation->setDuration(spring.durationMs());
+    animation->setEasingCurve(spring.easingCurve());
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    // Once in, the row paints directly again instead of through the effect.
+    connect(animation, &QPropertyAnimation::finished, row, [row] { row->setGraphicsEffect(nullptr); });
+    animation->start();
 }

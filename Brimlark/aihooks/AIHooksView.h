@@ -15,7 +15,8 @@ class AIHooksService;
 // The advanced panel's AI hooks page: whether the listener runs and which tool is connected, the
 // events the rule preset lets through (newest first) with allow and deny, "clear", and while the
 // list is empty the next setup step, a listener restart and the way to the settings. It keeps no
-// state of its own and is rebuilt from the service whenever the service changes.
+// state of its own beyond the ids it listed last, and is rebuilt from the service whenever the
+// service changes; rows that join a list already showing fade in.
 class AIHooksView : public QWidget {
     Q_OBJECT
 public:
@@ -49,8 +50,11 @@ private:
     QWidget* buildHeader(QWidget* parent, bool hasEvents);
     QWidget* buildEmptyState(QWidget* parent);
     QWidget* buildEventList(QWidget* parent, const QList<HookEvent>& events);
+    static void fadeIn(QWidget* row);
 
     QPointer<AIHooksService> m_service;
     std::function<void()> m_onOpenSettings;
     QWidget* m_content = nullptr;
+    // The ids of the rows the last build listed, in order (none while the page was empty).
+    QList<QUuid> m_listedIds;
 };

@@ -9,6 +9,7 @@
 #include "support/Screenshot.h"
 
 #include <QFile>
+#include <QGraphicsOpacityEffect>
 #include <QJsonDocument>
 #include <QLabel>
 
@@ -206,6 +207,33 @@ private slots:
         QCOMPARE(f.service.events().size(), 1);
     }
 
+    void rowsJoiningAShownListFadeIn() {
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::fullFeed);
+        AIHooksView view(f.service);
+        const HookEvent older = hookEvent(Source::codex, Status::working, QStringLiteral("older"));
+        f.service.ingest(older);
+        // The list that takes the empty page's place comes at once.
+        QCOMPARE(shown<AIHooksEventRow>(&view).size(), 1);
+        QVERIFY(!shown<AIHooksEventRow>(&view).at(0)->graphicsEffect());
+
+        f.service.ingest(hookEvent(Source::claude, Status::asking, QStringLiteral("newer")));
+        auto rows = shown<AIHooksEventRow>(&view);
+        QCOMPARE(rows.size(), 2);
+        QPointer<AIHooksEventRow> joined = rows.at(0);
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(joined->graphicsEffect());
+        QVERIFY(fade);
+        QVERIFY(fade->opacity() < 1.0);
+        QVERIFY(!rows.at(1)->graphicsEffect());
+        // Once in, the row paints directly again.
+        QTRY_VERIFY(joined && !joined->graphicsEffect());
+
+        // A rebuild that lists the same events (one replaced by id) fades nothing.
+        f.service.ingest(older);
+        for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view))
+            QVERIFY(!row->graphicsEffect());
+    }
+
     void anActionThatDoesNotStartKeepsTheEvent() {
         HookViewFixture f;
         AIHooksView view(f.service);
@@ -255,6 +283,8 @@ private slots:
         asking.denyAction = action(HookEvent::Action::Kind::deny, std::nullopt);
         f.service.ingest(hookEvent(Source::codex, Status::finished, QStringLiteral("Task complete")));
         f.service.ingest(asking);
+        // The newer row fades in first.
+        QTRY_VERIFY(!view->findChild<QGraphicsOpacityEffect*>());
         brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-asking"));
     }
 };
