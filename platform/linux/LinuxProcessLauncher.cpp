@@ -26,9 +26,14 @@ bool LinuxProcessLauncher::runShellCommand(const QString& command, QString* erro
             *error = QStringLiteral("no shell found");
         return false;
     }
+    // A shell reads an argument that begins with "-" or "+" as more options of its own, even after
+    // "-c", and then runs nothing. A leading blank, which the shell skips, keeps it the command.
+    QString script = command;
+    if (script.startsWith(QLatin1Char('-')) || script.startsWith(QLatin1Char('+')))
+        script.prepend(QLatin1Char(' '));
     QProcess process;
     process.setProgram(program);
-    process.setArguments({QStringLiteral("-lc"), command});
+    process.setArguments({QStringLiteral("-lc"), script});
     process.setWorkingDirectory(QDir::homePath());
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());

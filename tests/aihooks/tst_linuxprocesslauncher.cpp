@@ -3,6 +3,7 @@
 #include "platform/linux/LinuxProcessLauncher.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 class Tst_linuxprocesslauncher : public QObject {
@@ -33,6 +34,29 @@ private slots:
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
         QTRY_COMPARE(contents(), QByteArray("/bin/sh"));
+    }
+
+    void aCommandBeginningLikeAnOptionStillRuns_data() {
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<QString>("start");
+        for (const QString& shell : {QStringLiteral("/bin/sh"), QStringLiteral("/bin/bash")}) {
+            QTest::newRow(qPrintable(shell + QStringLiteral(" -"))) << shell << QStringLiteral("-x");
+            QTest::newRow(qPrintable(shell + QStringLiteral(" +"))) << shell << QStringLiteral("+x");
+        }
+    }
+
+    // "-x" alone is no command, so only the part after it shows whether the shell ran the text.
+    void aCommandBeginningLikeAnOptionStillRuns() {
+        QFETCH(QString, shell);
+        QFETCH(QString, start);
+        if (!QFileInfo(shell).isExecutable())
+            QSKIP("this shell is not installed");
+        const QString marker = m_dir.filePath(QFileInfo(shell).fileName() + start);
+        LinuxProcessLauncher launcher({shell});
+        QString error;
+        QVERIFY(launcher.runShellCommand(start + QStringLiteral("; touch '") + marker + QStringLiteral("'"),
+                                         &error));
+        QTRY_VERIFY(QFile::exists(marker));
     }
 
     void noShellIsAnError() {
