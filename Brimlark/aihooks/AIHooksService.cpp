@@ -544,8 +544,10 @@ bool AIHooksService::performAction(const std::optional<HookEvent::Action>& actio
         }
         return true;
     }
-    if (!action->command || action->command->isEmpty())
+    if (!action->command || action->command->isEmpty()) {
+        setLastError(QStringLiteral("could not run ") + title + QStringLiteral(": no command"));
         return false;
+    }
     QString error = QStringLiteral("no process launcher");
     if (!m_launcher || !m_launcher->runShellCommand(*action->command, &error)) {
         setLastError(QStringLiteral("could not run ") + title + QStringLiteral(": ") + error);

@@ -134,8 +134,8 @@ public:
     void requestNotificationAuthorization();
 
     // Runs an action: opens its address (absolute, not a local file) with the workspace, else runs
-    // its non-empty command in a login shell. True when it started; else lastError() says why
-    // (nothing is set for an absent action or an empty command).
+    // its command in a login shell. True when it started; else lastError() says why (nothing is set
+    // for an absent action; an action without an address or a command is an error).
     bool performAction(const std::optional<HookEvent::Action>& action);
     // Runs the stored event's approve or deny action and dismisses the event when it started; an
     // event whose action could not start stays, with lastError() set. False when nothing started.

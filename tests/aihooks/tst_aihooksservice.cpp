@@ -290,11 +290,19 @@ private slots:
         QVERIFY(service().performAction(command));
         QCOMPARE(m_launcher->commands, QStringList{QStringLiteral("echo no")});
 
-        HookEvent::Action empty{Kind::deny, QStringLiteral("Deny"), QString(), std::nullopt};
-        QVERIFY(!service().performAction(empty));
         QVERIFY(!service().performAction(std::nullopt));
-        QCOMPARE(m_launcher->commands.size(), 1);
         QVERIFY(service().lastError().isEmpty());
+        QCOMPARE(m_launcher->commands.size(), 1);
+    }
+
+    void anActionWithNothingToRunIsAnErrorAndKeepsTheEvent() {
+        HookEvent event = makeEvent(Source::claude, Status::asking);
+        event.approveAction = HookEvent::Action{Kind::approve, QStringLiteral("Allow"), QString(), {}};
+        service().ingest(event);
+        QVERIFY(!service().runAction(event.id, Kind::approve));
+        QCOMPARE(service().lastError(), QStringLiteral("could not run allow: no command"));
+        QCOMPARE(service().events().size(), 1);
+        QVERIFY(m_launcher->commands.isEmpty());
     }
 
     void unsupportedAddressesAreRefused_data() {
