@@ -357,13 +357,19 @@ void AIHooksService::refreshFromFile() {
         qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(decoded.error));
         return;
     }
-    QSet<QUuid> known;
+    // An event the inbox already held at the last read was taken then: when it is no longer stored,
+    // the cap evicted it or the user dismissed it, and it must not come back as new.
+    QSet<QUuid> known = m_inboxEventIDs;
     for (const HookEvent& event : std::as_const(m_events))
         known.insert(event.id);
+    QSet<QUuid> inboxEventIDs;
     QList<HookEvent> fresh;
-    for (const HookEvent& event : decoded.events)
+    for (const HookEvent& event : decoded.events) {
+        inboxEventIDs.insert(event.id);
         if (!known.contains(event.id))
             fresh.append(event);
+    }
+    m_inboxEventIDs = std::move(inboxEventIDs);
     if (!fresh.isEmpty())
         ingest(fresh);
 }

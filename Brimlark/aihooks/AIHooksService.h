@@ -106,7 +106,8 @@ public:
     void stopListener();
     // Starts watching the inbox (once) and reads it.
     void startWatchingInbox();
-    // Reads the inbox and adds the events whose ids are not in the store, in file order.
+    // Reads the inbox and adds, in file order, the events whose ids are neither in the store nor
+    // in the inbox at its last successful read, so that evicted and dismissed events stay away.
     void refreshFromFile();
 
     // Adds one event: an event with the same id is replaced and the new one goes first; the store
@@ -200,6 +201,8 @@ private:
     AIHookInstaller* m_installer = nullptr;
     bool m_installing = false;
     QSet<QUuid> m_notifiedEventIDs;
+    // The ids the inbox held at its last successful read.
+    QSet<QUuid> m_inboxEventIDs;
 
     // Events on their way from the listener thread; the only state both threads touch.
     QMutex m_handoffMutex;

@@ -425,13 +425,61 @@ private slots:
         QVERIFY(inbox.readAll().startsWith("[{\"source\""));
     }
 
-    void aDismissedInboxEventComesBackWithTheNextChange() {
+    void aDismissedInboxEventStaysAwayUntilTheInboxDropsIt() {
         QVERIFY(writeFile(service().inboxPath(), "[" + inboxEvent("x") + "]"));
         service().refreshFromFile();
-        service().dismiss(service().events().first().id);
+        const QUuid handled = service().events().first().id;
+        service().dismiss(handled);
+
+        // The tool adds an event: the handled one neither comes back nor notifies again.
+        QVERIFY(writeFile(service().inboxPath(), "[" + inboxEvent("x") + "," + inboxEvent("y") + "]"));
         service().refreshFromFile();
         QCOMPARE(service().events().size(), 1);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("y"));
         QCOMPARE(m_notifications->added.size(), 2);
+        QVERIFY(!service().runAction(handled, Kind::approve));
+
+        // Once a read finds it gone (here after "clear"), the same event is new again.
+        service().clear();
+        service().refreshFromFile();
+        QVERIFY(writeFile(service().inboxPath(), "[" + inboxEvent("x") + "]"));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(service().events().first().id, handled);
+    }
+
+    void rereadingABigInboxKeepsTheNewestOnTop() {
+        const auto inboxOf = [](int last) {
+            QByteArrayList events;
+            for (int i = 1; i <= last; ++i)
+                events.append(inboxEvent(QByteArray::number(i).constData()));
+            return "[" + events.join(',') + "]";
+        };
+        QVERIFY(writeFile(service().inboxPath(), inboxOf(60)));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 50);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("60"));
+        QCOMPARE(service().events().last().sessionID, QStringLiteral("11"));
+        const qsizetype notified = m_notifications->added.size();
+
+        // The same bytes again: the ten events the cap evicted stay out.
+        QSignalSpy changes(&service(), &AIHooksService::eventsChanged);
+        QVERIFY(writeFile(service().inboxPath(), inboxOf(60)));
+        service().refreshFromFile();
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("60"));
+        QCOMPARE(m_notifications->added.size(), notified);
+
+        // One more line: only it is added, on top.
+        QVERIFY(writeFile(service().inboxPath(), inboxOf(61)));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 50);
+        QCOMPARE(service().events().at(0).sessionID, QStringLiteral("61"));
+        QCOMPARE(service().events().at(1).sessionID, QStringLiteral("60"));
+        QCOMPARE(service().events().last().sessionID, QStringLiteral("12"));
+        QCOMPARE(m_notifications->added.size(), notified + 1);
+        QCOMPARE(m_notifications->added.last().identifier,
+                 AIHooksService::notificationIdentifier(service().events().first().id));
     }
 
     void unusableInboxesLeaveTheStoreUnchanged() {
