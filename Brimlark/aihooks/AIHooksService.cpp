@@ -375,8 +375,7 @@ void AIHooksService::refreshFromFile() {
 }
 
 bool AIHooksService::insert(const HookEvent& event) {
-    const qsizetype removed =
-        m_events.removeIf([&](const HookEvent& stored) { return stored.id == event.id; });
+    const qsizetype removed = m_events.removeIf([&](const HookEvent& e) { return e.id == event.id; });
     m_events.prepend(event);
     if (m_events.size() > maxEvents)
         m_events.resize(maxEvents);
@@ -510,6 +509,11 @@ void AIHooksService::notify(const HookEvent& event) {
     m_notifications->authorizationStatus([self, event](NotificationAuthorization status) {
         if (!self || (status != NotificationAuthorization::authorized &&
                       status != NotificationAuthorization::provisional))
+            return;
+        // The answer may come after the event was dismissed, evicted or cleared.
+        const bool stored = std::any_of(self->m_events.cbegin(), self->m_events.cend(),
+                                        [&](const HookEvent& e) { return e.id == event.id; });
+        if (!stored || !self->m_notifiedEventIDs.contains(event.id))
             return;
         const std::optional<NotificationContent> content = self->notificationContent(event);
         if (!content || !self->m_notifications)

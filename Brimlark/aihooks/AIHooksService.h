@@ -125,7 +125,8 @@ public:
 
     // Shown, from claude or codex, and asking.
     bool shouldNotify(const HookEvent& event) const;
-    // Posts the event's notification once per id, unless muted, filtered out or not permitted.
+    // Posts the event's notification once per id, unless muted, filtered out or not permitted, or
+    // the event is no longer stored when the permission is known.
     void notify(const HookEvent& event);
     // What the notification shows, or nothing when it should not be posted now.
     std::optional<NotificationContent> notificationContent(const HookEvent& event) const;

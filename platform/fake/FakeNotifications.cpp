@@ -1,7 +1,19 @@
 #include "FakeNotifications.h"
 
+#include <utility>
+
 void FakeNotifications::authorizationStatus(std::function<void(NotificationAuthorization)> done) {
-    done(authorization);
+    if (holdAuthorization)
+        m_heldAuthorizations.append(std::move(done));
+    else
+        done(authorization);
+}
+
+void FakeNotifications::answerHeldAuthorizations() {
+    const QList<std::function<void(NotificationAuthorization)>> held =
+        std::exchange(m_heldAuthorizations, {});
+    for (const auto& done : held)
+        done(authorization);
 }
 
 void FakeNotifications::requestAuthorization(std::function<void(bool, const QString&)> done) {

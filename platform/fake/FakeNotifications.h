@@ -31,10 +31,17 @@ public:
     bool grantOnRequest = true;
     // When not empty, add() fails with this text.
     QString addError;
+    // When set, authorizationStatus() keeps its callbacks until answerHeldAuthorizations(), as a
+    // server that answers later does.
+    bool holdAuthorization = false;
+    void answerHeldAuthorizations();
 
     // What was asked, in order.
     QList<Added> added;
     QStringList removedDelivered;
     QStringList removedPending;
     int authorizationRequests = 0;
+
+private:
+    QList<std::function<void(NotificationAuthorization)>> m_heldAuthorizations;
 };

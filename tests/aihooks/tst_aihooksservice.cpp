@@ -204,6 +204,22 @@ private slots:
         QCOMPARE(m_notifications->added.size(), 1);
     }
 
+    void aLateAuthorisationPostsOnlyForEventsStillStored() {
+        m_notifications->holdAuthorization = true;
+        const HookEvent dismissed = makeEvent(Source::claude, Status::asking);
+        const HookEvent kept = makeEvent(Source::codex, Status::asking);
+        service().ingest(QList<HookEvent>{dismissed, kept});
+        service().dismiss(dismissed.id);
+        m_notifications->answerHeldAuthorizations();
+        QCOMPARE(m_notifications->added.size(), 1);
+        QCOMPARE(m_notifications->added.first().identifier, AIHooksService::notificationIdentifier(kept.id));
+
+        service().ingest(makeEvent(Source::claude, Status::asking));
+        service().clear();
+        m_notifications->answerHeldAuthorizations();
+        QCOMPARE(m_notifications->added.size(), 1);
+    }
+
     void aFailedPostIsLogged() {
         m_notifications->addError = QStringLiteral("server gone");
         QTest::ignoreMessage(QtCriticalMsg, "hook notification failed: server gone");
