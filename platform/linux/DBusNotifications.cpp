@@ -101,16 +101,25 @@ void DBusNotifications::add(const QString& identifier, const NotificationContent
 
 void DBusNotifications::removeDelivered(const QStringList& identifiers) {
     for (const QString& identifier : identifiers) {
+        for (auto send = m_sendsInFlight.cbegin(); send != m_sendsInFlight.cend(); ++send)
+            if (send.value() == identifier)
+                m_withdrawnSends.insert(send.key());
         const auto it = m_serverIds.constFind(identifier);
         if (it == m_serverIds.constEnd())
             continue;
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
-        message.setArguments({QVariant::fromValue(it.value())});
+        const uint serverId = it.value();
         m_serverIds.erase(it);
-        if (m_bus.isConnected())
-            m_bus.asyncCall(message);
+        close(serverId);
     }
+}
+
+void DBusNotifications::close(uint serverId) {
+    if (!m_bus.isConnected())
+        return;
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
+    message.setArguments({QVariant::fromValue(serverId)});
+    m_bus.asyncCall(message);
 }
 
 void DBusNotifications::removePending(const QStringList& identifiers) {
@@ -157,7 +166,15 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
             done(QStringLiteral("no session bus"));
         return;
     }
-    whenCapabilitiesKnown([this, identifier, content, done] {
+    const quint64 token = ++m_lastSend;
+    m_sendsInFlight.insert(token, identifier);
+    whenCapabilitiesKnown([this, token, identifier, content, done] {
+        if (m_withdrawnSends.remove(token)) {
+            m_sendsInFlight.remove(token);
+            if (done)
+                done(QString());
+            return;
+        }
         // Unknown capabilities count as markup: an escaped text shown raw is still safe.
         const bool markup = m_markup.value_or(true);
         QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("com.brimlark.app")},
@@ -173,13 +190,19 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
                               markup ? escapeMarkup(content.title) : content.title,
                               markup ? escapeMarkup(content.body) : content.body, QStringList(), hints,
                               QVariant::fromValue(qint32(-1))});
-        callAsync(m_bus, message, this, [this, identifier, done](const QDBusMessage& reply) {
+        callAsync(m_bus, message, this, [this, token, identifier, done](const QDBusMessage& reply) {
+            m_sendsInFlight.remove(token);
+            const bool withdrawn = m_withdrawnSends.remove(token);
             if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
                 if (done)
                     done(errorText(reply));
                 return;
             }
-            m_serverIds.insert(identifier, reply.arguments().constFirst().toUInt());
+            const uint serverId = reply.arguments().constFirst().toUInt();
+            if (withdrawn)
+                close(serverId);
+            else
+                m_serverIds.insert(identifier, serverId);
             if (done)
                 done(QString());
         });

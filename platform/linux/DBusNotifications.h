@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QHash>
+#include <QSet>
 
 #include <optional>
 
@@ -14,7 +15,8 @@ class QTimer;
 // main thread. "Authorised" means a server owns the name or can be started for it. Summary and
 // body are escaped when the server takes markup in them ("body-markup"), so event texts always
 // show as plain text. The server has no subtitle: it is not shown. Delayed notifications wait in
-// this process until their time.
+// this process until their time. Removing a notification that is still on its way to the server
+// withdraws it: it is not posted, or it is closed as soon as the server answers with its id.
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 public:
@@ -40,9 +42,15 @@ private:
     void whenCapabilitiesKnown(std::function<void()> next);
     void send(const QString& identifier, const NotificationContent& content,
               std::function<void(const QString& error)> done);
+    void close(uint serverId);
 
     QDBusConnection m_bus;
     QHash<QString, uint> m_serverIds;
+    // The sends waiting for the capabilities or for the answer to Notify, by token, with their
+    // identifiers; and those of them that a removal withdrew.
+    quint64 m_lastSend = 0;
+    QHash<quint64, QString> m_sendsInFlight;
+    QSet<quint64> m_withdrawnSends;
     QHash<QString, QTimer*> m_pending;
     std::optional<bool> m_markup;
 };

@@ -7,6 +7,8 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 
+#include <utility>
+
 using namespace std::chrono_literals;
 
 // A notification server on its own bus connection: it records each call and answers as told.
@@ -25,6 +27,9 @@ public:
 
     QStringList capabilities{QStringLiteral("body"), QStringLiteral("body-markup")};
     bool failNotify = false;
+    // When set, Notify keeps its replies here until the test sends them.
+    bool holdNotify = false;
+    QList<QDBusMessage> heldReplies;
     QList<Call> calls;
     QList<uint> closed;
 
@@ -39,7 +44,12 @@ public slots:
             return 0;
         }
         calls.append({appName, replacesId, summary, body, hints, expireTimeout});
-        return replacesId != 0 ? replacesId : uint(100 + calls.size());
+        const uint id = replacesId != 0 ? replacesId : uint(100 + calls.size());
+        if (holdNotify) {
+            setDelayedReply(true);
+            heldReplies.append(message().createReply(QVariant::fromValue(id)));
+        }
+        return id;
     }
     void CloseNotification(uint id) { closed.append(id); }
     QStringList GetCapabilities() { return capabilities; }
@@ -68,6 +78,11 @@ private:
                                            QDBusConnection::ExportAllSlots |
                                                QDBusConnection::ExportAllSignals) &&
                m_serverBus->registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+
+    void answerHeldNotifies() {
+        for (const QDBusMessage& reply : std::exchange(m_server->heldReplies, {}))
+            m_serverBus->send(reply);
     }
 
     static NotificationAuthorization status(DBusNotifications& notifications) {
@@ -156,6 +171,40 @@ private slots:
                  QString());
         notifications.removeDelivered({QStringLiteral("ai-hook-3"), QStringLiteral("unknown")});
         QTRY_COMPARE(m_server->closed, QList<uint>{101u});
+    }
+
+    void aNotificationRemovedOnItsWayIsWithdrawn() {
+        DBusNotifications notifications;
+        const NotificationContent content{QStringLiteral("t"), {}, {}, true};
+        const QString identifier = QStringLiteral("ai-hook-5");
+        int answered = 0;
+        const auto done = [&](const QString& error) {
+            QVERIFY(error.isEmpty());
+            ++answered;
+        };
+
+        // Removed while the server's capabilities are still asked for: Notify is never called.
+        notifications.add(identifier, content, std::nullopt, done);
+        notifications.removeDelivered({identifier});
+        QTRY_COMPARE(answered, 1);
+        QVERIFY(m_server->calls.isEmpty());
+
+        // Removed after the server took Notify, before it answered: the id it answers with is
+        // closed at once. An add after the removal is not withdrawn.
+        m_server->holdNotify = true;
+        notifications.add(identifier, content, std::nullopt, done);
+        QTRY_COMPARE(m_server->calls.size(), 1);
+        notifications.removeDelivered({identifier});
+        notifications.add(identifier, content, std::nullopt, done);
+        QTRY_COMPARE(m_server->calls.size(), 2);
+        answerHeldNotifies();
+        QTRY_COMPARE(answered, 3);
+        QTRY_COMPARE(m_server->closed, QList<uint>{101u});
+        QCOMPARE(m_server->calls.at(1).replacesId, 0u);
+        QTest::qWait(100);
+        QCOMPARE(m_server->closed, QList<uint>{101u});
+        notifications.removeDelivered({identifier});
+        QTRY_COMPARE(m_server->closed, (QList<uint>{101u, 102u}));
     }
 
     void aClosedNotificationIsNotReplaced() {
