@@ -181,8 +181,11 @@ quint16 AIHooksService::hookPort() const {
 }
 
 void AIHooksService::installHooks(bool claude, bool codex) {
-    if (m_installing)
+    if (m_installing) {
+        // Only claude's install waits (for its version); claude is in it already.
+        m_installCodex = m_installCodex || codex;
         return;
+    }
     if (!claude && !codex) {
         setLastError(AIHookInstaller::noToolChosenMessage());
         setLastInstallMessage(QString());
@@ -194,6 +197,7 @@ void AIHooksService::installHooks(bool claude, bool codex) {
         return;
     }
     m_installing = true;
+    m_installCodex = codex;
     if (!claude) {
         continueInstall(false, codex, std::nullopt);
         return;
@@ -205,9 +209,9 @@ void AIHooksService::installHooks(bool claude, bool codex) {
     }
     // The installed claude picks the events; asking it may take seconds, so not on this thread.
     auto* watcher = new QFutureWatcher<std::optional<ClaudeVersion>>(this);
-    connect(watcher, &QFutureWatcher<std::optional<ClaudeVersion>>::finished, this, [this, watcher, codex] {
+    connect(watcher, &QFutureWatcher<std::optional<ClaudeVersion>>::finished, this, [this, watcher] {
         watcher->deleteLater();
-        continueInstall(true, codex, watcher->result());
+        continueInstall(true, m_installCodex, watcher->result());
     });
     watcher->setFuture(m_installer->lookUpClaudeVersion());
 }
@@ -250,6 +254,8 @@ void AIHooksService::continueInstall(bool claude, bool codex, std::optional<Clau
 }
 
 void AIHooksService::failInstall(const QString& description) {
+    // A tool connected before the failure is connected: the status says so.
+    refreshStatus();
     setLastInstallMessage(QString());
     setLastError(AIHookInstaller::setupFailedMessage(description));
     qCCritical(lcHooks, "hook install failed: %s", qUtf8Printable(description));

@@ -93,7 +93,8 @@ public:
     void grantAccess(AIHookTool tool);
     // Connects the chosen tools: access first (asked for when missing), then the tool's wiring.
     // The claude version is looked up off the main thread, so the install finishes later;
-    // installFinished() tells when. A second call while one runs is ignored.
+    // installFinished() tells when. A call while one runs joins it: codex asked for while claude's
+    // version is looked up is connected by the same run.
     void installHooks(bool claude, bool codex);
     // True when the tool's folder is granted, asking the user when it is not.
     bool ensureAccess(AIHookTool tool, QString* error);
@@ -201,6 +202,8 @@ private:
     AIHookAccessManager* m_accessManager = nullptr;
     AIHookInstaller* m_installer = nullptr;
     bool m_installing = false;
+    // Whether the running install connects codex too (it may be asked for while claude's runs).
+    bool m_installCodex = false;
     QSet<QUuid> m_notifiedEventIDs;
     // The ids the inbox held at its last successful read.
     QSet<QUuid> m_inboxEventIDs;

@@ -131,6 +131,37 @@ private slots:
         QVERIFY(!QFile::exists(m_home + QStringLiteral("/.codex/hooks.json")));
         QVERIFY(!m_service->isInstalling());
     }
+
+    void codexAskedForWhileClaudeConnectsJoinsTheRun() {
+        m_picker.answers = {m_home, m_home};
+        QSignalSpy finished(m_service.get(), &AIHooksService::installFinished);
+        m_service->installHooks(true, false);
+        QVERIFY(m_service->isInstalling());
+        m_service->installHooks(false, true);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QVERIFY(m_service->hookInstallationStatus().claudeInstalled);
+        QVERIFY(m_service->hookInstallationStatus().codexInstalled);
+        QCOMPARE(m_service->lastInstallMessage(), AIHookInstaller::installMessage(true, true));
+        // The next run starts afresh: claude alone.
+        install(true, false);
+        QCOMPARE(m_service->lastInstallMessage(), AIHookInstaller::installMessage(true, false));
+    }
+
+    void aToolConnectedBeforeAFailureShowsAsConnected() {
+        const QString configPath = m_home + QStringLiteral("/.codex/config.toml");
+        QDir().mkpath(QFileInfo(configPath).absolutePath());
+        QFile config(configPath);
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("model = \"\xff\"\n");
+        config.close();
+
+        m_picker.answers = {m_home, m_home};
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^hook install failed: ")));
+        install(true, true);
+        QVERIFY(!m_service->lastError().isEmpty());
+        QVERIFY(m_service->hookInstallationStatus().claudeInstalled);
+        QVERIFY(!m_service->hookInstallationStatus().codexInstalled);
+    }
 };
 
 BRIMLARK_TEST_MAIN(Tst_aihookssetup)
