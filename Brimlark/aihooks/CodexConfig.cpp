@@ -295,6 +295,21 @@ QList<Statement> statementsOf(const QList<Line>& lines) {
     return statements;
 }
 
+bool isBlank(const Line& line) {
+    return line.content.trimmed().isEmpty();
+}
+
+// Where the comment lines directly above the statement `header` begin (no blank line between them
+// and the header): they lead into that table. `header` itself when there are none.
+qsizetype headingCommentsStart(const QList<Statement>& statements, const QList<Line>& lines,
+                               qsizetype header) {
+    qsizetype at = header;
+    while (at > 0 && statements.at(at - 1).kind == Statement::Kind::trivia &&
+           !isBlank(lines.at(statements.at(at - 1).first)))
+        --at;
+    return at;
+}
+
 QString indentationOf(const QString& s) {
     qsizetype i = 0;
     skipSpaces(s, i);
@@ -317,34 +332,53 @@ std::optional<QString> CodexConfig::decode(const QByteArray& bytes, QString* err
 
 QString CodexConfig::removingBridgeHookTables(const QString& text, const QString& scriptFileName) {
     const QList<Line> lines = splitLines(text);
-    QList<Line> out;
-    QList<Line> pending;
-    bool inTable = false;
-    const auto settle = [&] {
-        if (pending.isEmpty())
-            return;
-        if (!joinLines(pending).contains(scriptFileName))
-            out += pending;
-        pending.clear();
+    const QList<Statement> statements = statementsOf(lines);
+    // The lines of the statements from `from` up to, not including, `to`.
+    const auto linesOf = [&](qsizetype from, qsizetype to) {
+        if (from >= to)
+            return QList<Line>();
+        const qsizetype first = statements.at(from).first;
+        return lines.mid(first, statements.at(to - 1).last - first + 1);
     };
-    for (const Statement& statement : statementsOf(lines)) {
-        const QList<Line> own = lines.mid(statement.first, statement.last - statement.first + 1);
-        if (statement.kind == Statement::Kind::header && statement.arrayTable &&
-            statement.path == QStringList{QStringLiteral("hooks")}) {
-            settle();
-            pending = own;
-            inTable = true;
-        } else if (inTable && statement.kind == Statement::Kind::header) {
-            settle();
-            out += own;
-            inTable = false;
-        } else if (inTable) {
-            pending += own;
+    QList<Line> out;
+    // The header of the "[[hooks]]" table being read, or -1.
+    qsizetype table = -1;
+    // Keeps or drops the table being read, which ends before the statement `end` (the next header,
+    // or the end of the text).
+    const auto settle = [&](qsizetype end) {
+        if (table < 0)
+            return;
+        // Comment lines right above the next header lead into that table and stay either way; so
+        // do the blank lines that set them apart from this one, unless the kept text already ends
+        // in a blank line. Only the lines above them decide whether the table is ours.
+        const qsizetype heading =
+            end < statements.size() ? headingCommentsStart(statements, lines, end) : end;
+        qsizetype gap = heading;
+        while (heading < end && gap > table + 1 && isBlank(lines.at(statements.at(gap - 1).first)))
+            --gap;
+        if (!joinLines(linesOf(table, gap)).contains(scriptFileName)) {
+            out += linesOf(table, end);
         } else {
-            out += own;
+            if (!out.isEmpty() && !isBlank(out.last()))
+                out += linesOf(gap, heading);
+            out += linesOf(heading, end);
         }
+        table = -1;
+    };
+    for (qsizetype k = 0; k < statements.size(); ++k) {
+        const Statement& statement = statements.at(k);
+        if (statement.kind != Statement::Kind::header) {
+            if (table < 0)
+                out += linesOf(k, k + 1);
+            continue;
+        }
+        settle(k);
+        if (statement.arrayTable && statement.path == QStringList{QStringLiteral("hooks")})
+            table = k;
+        else
+            out += linesOf(k, k + 1);
     }
-    settle();
+    settle(statements.size());
     return joinLines(out);
 }
 
@@ -449,10 +483,7 @@ std::optional<QString> CodexConfig::updated(const QString& input, const QString&
         } else {
             // Before the first table, but above the comment lines that lead into it, so that top-level
             // keys stay top-level and a table keeps its heading comment.
-            qsizetype at = firstHeader;
-            while (at > 0 && statements.at(at - 1).kind == Statement::Kind::trivia &&
-                   !lines.at(statements.at(at - 1).first).content.trimmed().isEmpty())
-                --at;
+            const qsizetype at = headingCommentsStart(statements, lines, firstHeader);
             QList<Line> inserted = block;
             inserted.append(Line{QString(), lineBreak});
             const qsizetype line = statements.at(at).first;

@@ -27,7 +27,8 @@ public:
     static std::optional<QString> updated(const QString& text, const QString& scriptFileName,
                                           QString* error = nullptr);
 
-    // The text without the "[[hooks]]" tables (each up to the next table header) that mention
-    // `scriptFileName`; the user's own hook tables and everything else stay.
+    // The text without the "[[hooks]]" tables that mention `scriptFileName`, each up to the next
+    // table header but for the comment lines directly above that header, which lead into the next
+    // table and stay; the user's own hook tables and everything else stay too.
     static QString removingBridgeHookTables(const QString& text, const QString& scriptFileName);
 };

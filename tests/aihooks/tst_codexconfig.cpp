@@ -78,6 +78,32 @@ private slots:
         QCOMPARE(CodexConfig::updated(*once, script).value_or(QString()), *once);
     }
 
+    // A dropped table of ours takes its own lines; the comments heading the next table stay.
+    void bridgeTablesGoButTheNextTablesHeadingStays_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        const QString ours = QStringLiteral("[[hooks]]\n") + bridgeCommand;
+        QTest::newRow("the blank line before the heading stays when it is the only one")
+            << QStringLiteral("a = 1\n") + ours + QStringLiteral("\n# next\n[x]\n")
+            << QStringLiteral("a = 1\n\n# next\n[x]\n");
+        QTest::newRow("heading of the user's own hook table right below ours")
+            << ours + QStringLiteral("# my own hook\n[[hooks]]\ncommand = \"mine\"\n")
+            << QStringLiteral("# my own hook\n[[hooks]]\ncommand = \"mine\"\n");
+        QTest::newRow("a heading naming the script does not condemn the table above it")
+            << QStringLiteral("[[hooks]]\ncommand = \"mine\"\n# was brimlark-hook-bridge.py\n[x]\n")
+            << QStringLiteral("[[hooks]]\ncommand = \"mine\"\n# was brimlark-hook-bridge.py\n[x]\n");
+        QTest::newRow("a comment set apart from the next header goes with our table")
+            << ours + QStringLiteral("# old wiring\n\n[x]\n") << QStringLiteral("[x]\n");
+        QTest::newRow("string lines that look like comments go with our table")
+            << ours + QStringLiteral("note = \"\"\"\n# not a comment\"\"\"\n[x]\n")
+            << QStringLiteral("[x]\n");
+    }
+    void bridgeTablesGoButTheNextTablesHeadingStays() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QCOMPARE(CodexConfig::removingBridgeHookTables(input, script), expected);
+    }
+
     void ambiguousConfigsAreRefused_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("reason");
