@@ -310,6 +310,28 @@ qsizetype headingCommentsStart(const QList<Statement>& statements, const QList<L
     return at;
 }
 
+// The lines without the first block from a begin marker through an end marker that follows it. A
+// marker counts only as a comment line of its own, never as text inside a string or after a value.
+// The end marker's line break stays.
+QList<Line> withoutMarkedBlock(QList<Line> lines, const QList<Statement>& statements) {
+    const auto markerLine = [&](const QString& marker) -> qsizetype {
+        for (const Statement& statement : statements) {
+            if (statement.kind == Statement::Kind::trivia &&
+                lines.at(statement.first).content.trimmed() == marker)
+                return statement.first;
+        }
+        return -1;
+    };
+    const qsizetype begin = markerLine(CodexConfig::beginMarker());
+    const qsizetype end = markerLine(CodexConfig::endMarker());
+    if (begin < 0 || end <= begin)
+        return lines;
+    const Line rest{QString(), lines.at(end).terminator};
+    lines.remove(begin, end - begin + 1);
+    lines.insert(begin, rest);
+    return lines;
+}
+
 QString indentationOf(const QString& s) {
     qsizetype i = 0;
     skipSpaces(s, i);
@@ -396,10 +418,8 @@ std::optional<QString> CodexConfig::updated(const QString& input, const QString&
         bom = text.left(1);
         text.remove(0, 1);
     }
-    const qsizetype begin = text.indexOf(beginMarker());
-    const qsizetype end = text.indexOf(endMarker());
-    if (begin >= 0 && end > begin)
-        text.remove(begin, end + endMarker().size() - begin);
+    const QList<Line> original = splitLines(text);
+    text = joinLines(withoutMarkedBlock(original, statementsOf(original)));
     text = removingBridgeHookTables(text, scriptFileName);
 
     const QString lineBreak = lineBreakOf(input);

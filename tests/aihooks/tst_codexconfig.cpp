@@ -59,6 +59,24 @@ private slots:
         QTest::newRow("end marker before begin marker: nothing removed")
             << QStringLiteral("# END Brimlark AI hooks\n[b]\n# BEGIN Brimlark AI hooks\n")
             << flag + QStringLiteral("\n# END Brimlark AI hooks\n[b]\n# BEGIN Brimlark AI hooks\n");
+        QTest::newRow("indented marker lines still bound the old block")
+            << QStringLiteral("a = 1\n  # BEGIN Brimlark AI hooks\n[[hooks]]\nx = 2\n\t# END Brimlark AI "
+                              "hooks  \n[b]\n")
+            << QStringLiteral("a = 1\n\n") + flag + QStringLiteral("\n[b]\n");
+        QTest::newRow("marker text in strings bounds nothing")
+            << QStringLiteral("a = \"# BEGIN Brimlark AI hooks\"\nb = 1\nc = \"# END Brimlark AI hooks\"\n"
+                              "[features]\n")
+            << QStringLiteral("a = \"# BEGIN Brimlark AI hooks\"\nb = 1\nc = \"# END Brimlark AI hooks\"\n"
+                              "[features]\ncodex_hooks = true\n");
+        QTest::newRow("a marker line inside a multi-line string bounds nothing")
+            << QStringLiteral(
+                   "n = \"\"\"\n# BEGIN Brimlark AI hooks\n\"\"\"\nb = 1\n# END Brimlark AI hooks\n")
+            << QStringLiteral(
+                   "n = \"\"\"\n# BEGIN Brimlark AI hooks\n\"\"\"\nb = 1\n# END Brimlark AI hooks\n\n") +
+                   flag;
+        QTest::newRow("a marker after a value bounds nothing")
+            << QStringLiteral("a = 1 # BEGIN Brimlark AI hooks\nb = 2\n# END Brimlark AI hooks\n")
+            << QStringLiteral("a = 1 # BEGIN Brimlark AI hooks\nb = 2\n# END Brimlark AI hooks\n\n") + flag;
         QTest::newRow("our hook tables go, the user's stay")
             << QStringLiteral("[[hooks]]\n") + bridgeCommand +
                    QStringLiteral("\n[[hooks]]\ncommand = \"mine\"\n[[hooks]]\n") + bridgeCommand +
