@@ -258,7 +258,9 @@ void readHeader(const QString& s, qsizetype at, Statement& statement) {
     statement.path = *path;
 }
 
-QList<Statement> statementsOf(const QList<Line>& lines) {
+// The statements of `lines`; `endState`, when given, is where the scan stands after the last line
+// (inside a multi-line string or brackets when the text breaks off in the middle of a value).
+QList<Statement> statementsOf(const QList<Line>& lines, ScanState* endState = nullptr) {
     QList<Statement> statements;
     ScanState state;
     for (qsizetype index = 0; index < lines.size(); ++index) {
@@ -292,6 +294,8 @@ QList<Statement> statementsOf(const QList<Line>& lines) {
         }
         statements.append(statement);
     }
+    if (endState)
+        *endState = state;
     return statements;
 }
 
@@ -419,7 +423,19 @@ std::optional<QString> CodexConfig::updated(const QString& input, const QString&
         text.remove(0, 1);
     }
     const QList<Line> original = splitLines(text);
-    text = joinLines(withoutMarkedBlock(original, statementsOf(original)));
+    ScanState scanEnd;
+    const QList<Statement> scanned = statementsOf(original, &scanEnd);
+    // A value still open at the end of the text is broken for certain, and where it was meant to
+    // end cannot be known, so nothing is edited.
+    if (!scanEnd.atStatementStart()) {
+        const QString what = scanEnd.mode == ScanState::Mode::normal
+                                 ? QStringLiteral("an unclosed array or inline table")
+                                 : QStringLiteral("an unterminated multi-line string");
+        return fail(QStringLiteral("the file is not valid TOML (%1 from line %2)")
+                        .arg(what)
+                        .arg(scanned.last().first + 1));
+    }
+    text = joinLines(withoutMarkedBlock(original, scanned));
     text = removingBridgeHookTables(text, scriptFileName);
 
     const QString lineBreak = lineBreakOf(input);

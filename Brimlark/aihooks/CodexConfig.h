@@ -22,8 +22,9 @@ public:
 
     // The configuration with the program's older wiring removed (a block between the begin and end
     // marker comment lines, "[[hooks]]" tables that run the script `scriptFileName`) and the hooks
-    // feature flag on, trimmed and ended by one line break. Nothing, with `error` set, when the flag
-    // cannot be set without guessing: "features" is an inline table or an array of tables, or
+    // feature flag on, trimmed and ended by one line break. Nothing, with `error` set, when the text
+    // ends inside a multi-line string or an array or inline table (it is not valid TOML), or when the
+    // flag cannot be set without guessing: "features" is an inline table or an array of tables, or
     // "[features]" sets the flag twice.
     static std::optional<QString> updated(const QString& text, const QString& scriptFileName,
                                           QString* error = nullptr);

@@ -82,6 +82,18 @@ private slots:
                    QStringLiteral("\n[[hooks]]\ncommand = \"mine\"\n[[hooks]]\n") + bridgeCommand +
                    QStringLiteral("[x]\ny = 1\n")
             << flag + QStringLiteral("\n[[hooks]]\ncommand = \"mine\"\n[x]\ny = 1\n");
+        QTest::newRow("brackets and a features header inside multi-line strings")
+            << QStringLiteral("a = \"\"\"[{\n[features]\n\"\"\"\nb = '''\n]]} '''\n")
+            << QStringLiteral("a = \"\"\"[{\n[features]\n\"\"\"\nb = '''\n]]} '''\n\n") + flag;
+        const QString closed =
+            QStringLiteral("a = \"\"\"one \\\n two \\\\\"\"\"\nb = \"\"\"x\\\"\"\"\"\"\nc = '''it's'''''\n");
+        QTest::newRow("multi-line strings closed after escapes and extra quotes")
+            << closed + QStringLiteral("[tui]\n") << closed + flag + QStringLiteral("\n[tui]\n");
+        QTest::newRow("arrays and inline tables over several lines")
+            << QStringLiteral(
+                   "[tui]\nargs = [\n  [1, 2], # ]\n  { a = \"]\", b = '}' },\n]\nenv = {\n  A = \"1\",\n}\n")
+            << flag + QStringLiteral("\n[tui]\nargs = [\n  [1, 2], # ]\n  { a = \"]\", b = '}' },\n]\nenv = "
+                                     "{\n  A = \"1\",\n}\n");
         QTest::newRow("byte-order mark kept")
             << QStringLiteral("\uFEFF[tui]\n")
             << QStringLiteral("\uFEFF") + flag + QStringLiteral("\n[tui]\n");
@@ -138,6 +150,28 @@ private slots:
         QString error;
         QVERIFY(!CodexConfig::updated(input, script, &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+
+    // Text that ends inside a value is broken for certain: it is refused, not edited around.
+    void unfinishedValuesAreRefused_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("reason");
+        const QString string = QStringLiteral("(an unterminated multi-line string from line 2)");
+        const QString brackets = QStringLiteral("(an unclosed array or inline table from line 2)");
+        QTest::newRow("basic string") << QStringLiteral("[tui]\na = \"\"\"abc\n") << string;
+        QTest::newRow("literal string") << QStringLiteral("[tui]\na = '''abc\n[features]\n") << string;
+        QTest::newRow("escaped closing quotes") << QStringLiteral("\na = \"\"\"abc\\\"\"\"\n") << string;
+        QTest::newRow("array") << QStringLiteral("[tui]\nargs = [\"a\",\n  \"b\"\n") << brackets;
+        QTest::newRow("inline table") << QStringLiteral("\nenv = { A = \"1\"\n[features]\n") << brackets;
+        QTest::newRow("bracket inside a string closes nothing")
+            << QStringLiteral("# x\nargs = [\"]\", '}'\n") << brackets;
+    }
+    void unfinishedValuesAreRefused() {
+        QFETCH(QString, input);
+        QFETCH(QString, reason);
+        QString error;
+        QVERIFY(!CodexConfig::updated(input, script, &error));
+        QCOMPARE(error, QStringLiteral("the file is not valid TOML ") + reason);
     }
 
     void decodingRefusesInvalidUtf8() {

@@ -310,6 +310,10 @@ private slots:
         QTest::newRow("config not UTF-8")
             << corpus(QStringLiteral("codex-invalid-utf8.toml")) << QByteArray("{}")
             << QStringLiteral("config.toml: the file is not valid UTF-8 text");
+        QTest::newRow("config not valid TOML")
+            << QByteArray("[tui]\na = \"\"\"abc\n") << QByteArray("{}")
+            << QStringLiteral("config.toml: the file is not valid TOML (an unterminated multi-line string "
+                              "from line 2); nothing was changed");
         QTest::newRow("features inline") << QByteArray("features = { a = true }\n") << QByteArray("{}")
                                          << QStringLiteral("config.toml: features is written on one line");
         QTest::newRow("hooks.json broken")
