@@ -247,13 +247,16 @@ QJsonObject AIHookInstaller::removingBridgeHooks(const QJsonObject& hooks, const
                 continue;
             }
             QJsonArray remaining;
+            bool removedHere = false;
             for (const QJsonValue& hook : inner.toArray()) {
                 if (isOwnHook(hook, scriptFileName))
-                    removedAny = true;
+                    removedHere = true;
                 else
                     remaining.append(hook);
             }
-            if (remaining.isEmpty())
+            removedAny = removedAny || removedHere;
+            // The same rule one level down: an entry the user left without hooks stays.
+            if (remaining.isEmpty() && removedHere)
                 continue;
             entry.insert(QStringLiteral("hooks"), remaining);
             kept.append(entry);

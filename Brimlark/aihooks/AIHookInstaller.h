@@ -99,8 +99,8 @@ public:
     static QList<Registration> claudeRegistrations(std::optional<ClaudeVersion> version);
     // Codex CLI's six events.
     static QList<Registration> codexRegistrations();
-    // A "hooks" object without the hooks whose command contains `scriptFileName`; entries left
-    // without hooks, and events left without entries, go too.
+    // A "hooks" object without the hooks whose command contains `scriptFileName`; entries, and
+    // events, that this leaves empty go too. Those the user left empty stay.
     static QJsonObject removingBridgeHooks(const QJsonObject& hooks, const QString& scriptFileName);
 
     // The message after a successful install of the tools asked for. Connecting Codex CLI adds

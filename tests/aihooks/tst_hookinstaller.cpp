@@ -194,6 +194,32 @@ private slots:
                  QJsonValue(QStringLiteral("left alone")));
     }
 
+    // Only what removing our hooks empties goes; what the user left empty is theirs.
+    void removingOurHooksKeepsWhatTheUserLeftEmpty_data() {
+        QTest::addColumn<QByteArray>("hooks");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray ours = R"({"type":"command","command":"python3 /x/brimlark-hook-bridge.py"})";
+        QTest::newRow("the user's entry without hooks")
+            << QByteArray(R"({"Stop":[{"matcher":"","hooks":[],"note":"placeholder"}]})")
+            << QByteArray(R"({"Stop":[{"hooks":[],"matcher":"","note":"placeholder"}]})");
+        QTest::newRow("an entry emptied of ours, beside the user's empty one")
+            << QByteArray(R"({"Stop":[{"hooks":[)" + ours + R"(]},{"hooks":[]}]})")
+            << QByteArray(R"({"Stop":[{"hooks":[]}]})");
+        QTest::newRow("an entry shared with the user's hook")
+            << QByteArray(R"({"Stop":[{"hooks":[{"command":"say"},)" + ours + R"(],"x":1}]})")
+            << QByteArray(R"({"Stop":[{"hooks":[{"command":"say"}],"x":1}]})");
+        QTest::newRow("an event emptied of ours; the user's empty event")
+            << QByteArray(R"({"Stop":[{"hooks":[)" + ours + R"(]}],"SubagentStop":[]})")
+            << QByteArray(R"({"SubagentStop":[]})");
+    }
+    void removingOurHooksKeepsWhatTheUserLeftEmpty() {
+        QFETCH(QByteArray, hooks);
+        QFETCH(QByteArray, expected);
+        const QJsonObject result = AIHookInstaller::removingBridgeHooks(
+            QJsonDocument::fromJson(hooks).object(), QStringLiteral("brimlark-hook-bridge.py"));
+        QCOMPARE(QJsonDocument(result).toJson(QJsonDocument::Compact), expected);
+    }
+
     void shapesThatCannotBeMergedLeaveTheFileAlone_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
