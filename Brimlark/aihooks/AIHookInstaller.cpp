@@ -90,6 +90,46 @@ bool isOwnHook(const QJsonValue& hook, const QString& scriptFileName) {
     return command.isString() && command.toString().contains(scriptFileName);
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The first integer literal (outside strings) of a JSON text that does not fit in 64 bits.
+// QJsonDocument keeps such a number only as a double, so writing the document back would change
+// its digits. The text must already have parsed.
+std::optional<QByteArray> integerBeyond64Bits(const QByteArray& json) {
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (c == '"') {
+            for (++i; i < json.size() && json.at(i) != '"'; ++i) {
+                if (json.at(i) == '\\')
+                    ++i;
+            }
+            continue;
+        }
+        if (c != '-' && !isDigit(c))
+            continue;
+        qsizetype end = i;
+        bool integer = true;
+        for (; end < json.size(); ++end) {
+            const char n = json.at(end);
+            if (n == '.' || n == 'e' || n == 'E' || n == '+')
+                integer = false;
+            else if (n != '-' && !isDigit(n))
+                break;
+        }
+        if (integer) {
+            const QByteArray literal = json.mid(i, end - i);
+            bool fits = false;
+            literal.toLongLong(&fits);
+            if (!fits)
+                return literal;
+        }
+        i = end - 1;
+    }
+    return std::nullopt;
+}
+
 std::optional<ClaudeVersion> runClaudeVersion(const QStringList& candidates,
                                               std::chrono::milliseconds timeout) {
     QString program;
@@ -291,6 +331,14 @@ std::optional<QJsonObject> AIHookInstaller::loadJSONObject(const QString& path, 
     }
     if (!document.isObject()) {
         fail(error, unchanged(path, QStringLiteral("its top level is not a JSON object")));
+        return std::nullopt;
+    }
+    if (const std::optional<QByteArray> literal = integerBeyond64Bits(contents->bytes)) {
+        const QString shown = literal->size() <= 40 ? QString::fromLatin1(*literal)
+                                                    : QString::fromLatin1(literal->left(40)) + QChar(0x2026);
+        fail(error, unchanged(path, QStringLiteral("the integer %1 is outside the 64-bit range and could not "
+                                                   "be written back exactly")
+                                        .arg(shown)));
         return std::nullopt;
     }
     return document.object();

@@ -114,7 +114,8 @@ public:
 
 private:
     // The file's JSON object (empty for a missing or empty file); nothing, with `error` set, for a
-    // file that cannot be read or parsed or does not hold an object.
+    // file that cannot be read or parsed, does not hold an object, or holds an integer outside the
+    // 64-bit range (it would not be written back with the same digits).
     static std::optional<QJsonObject> loadJSONObject(const QString& path, QString* error);
     // The file's new content with the registrations' hooks; nothing, with `error` set, when its
     // hooks have a shape the installer cannot merge into without guessing.

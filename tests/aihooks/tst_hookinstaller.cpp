@@ -192,6 +192,11 @@ private slots:
                                               wiring.bridgeScriptPath()));
         QCOMPARE(after.value(QStringLiteral("hooks")).toObject().value(QStringLiteral("MyFutureEvent")),
                  QJsonValue(QStringLiteral("left alone")));
+        // Integers within 64 bits keep their digits, and so do digits in a string.
+        const QByteArray written = readAll(wiring.claudeSettingsPath());
+        for (const char* literal :
+             {"9223372036854775807", "-9223372036854775808", "9007199254740993", "\"18446744073709551615\""})
+            QVERIFY2(written.contains(literal), literal);
     }
 
     // Only what removing our hooks empties goes; what the user left empty is theirs.
@@ -231,6 +236,16 @@ private slots:
                                                << QStringLiteral("hooks.Stop has an unexpected shape");
         QTest::newRow("top level is a list") << QByteArray("[1]") << QStringLiteral("not a JSON object");
         QTest::newRow("not JSON") << QByteArray("{\"model\": \"opus\",}") << QStringLiteral("not valid JSON");
+        // QJsonDocument would write these back as doubles: 18446744073709552000, 1.2345678901234568e+22.
+        QTest::newRow("integer above 64 bits")
+            << QByteArray("{\"a\": 18446744073709551615}")
+            << QStringLiteral("the integer 18446744073709551615 is outside the 64-bit range");
+        QTest::newRow("integer below 64 bits, deep in a list")
+            << QByteArray("{\"k\": [1, {\"n\": -9223372036854775809}]}")
+            << QStringLiteral("the integer -9223372036854775809 is outside");
+        QTest::newRow("integer after a string with quotes and digits")
+            << QByteArray("{\"s\": \"\\\"1\\\" 2\", \"c\": 12345678901234567890123}")
+            << QStringLiteral("the integer 12345678901234567890123 is outside");
     }
     void shapesThatCannotBeMergedLeaveTheFileAlone() {
         QFETCH(QByteArray, content);
