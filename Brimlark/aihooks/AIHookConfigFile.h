@@ -6,8 +6,9 @@
 #include <optional>
 
 // Reading and writing the AI tools' configuration files without ever damaging them: a write goes
-// to the file a symbolic link points at (the link stays a link), keeps the file's mode, replaces
-// the content atomically, and does not touch a file whose content would not change.
+// to the file a symbolic link points at (the link stays a link), keeps the file's exact mode (also
+// when the superuser writes a file its mode calls read-only), replaces the content atomically,
+// and does not touch a file whose content would not change.
 class AIHookConfigFile {
 public:
     struct Contents {

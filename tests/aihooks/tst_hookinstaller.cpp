@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray readAll(const QString& path) {
@@ -274,6 +276,42 @@ private slots:
         QCOMPARE(int(QFileInfo(target).permissions() & 0x7777), 0x6600);
         QVERIFY(jsonOf(target).contains(QStringLiteral("hooks")));
         QCOMPARE(jsonOf(target).value(QStringLiteral("model")).toString(), QStringLiteral("opus"));
+    }
+
+    // The new content takes the old file's exact mode. The superuser may write a file its mode
+    // calls read-only; anyone else is refused and the file stays as it was.
+    void theFileKeepsItsMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("0640") << 0640 << false;
+        QTest::newRow("0444") << 0444 << false;
+        QTest::newRow("0444 behind a link") << 0444 << true;
+    }
+    void theFileKeepsItsMode() {
+        QFETCH(int, mode);
+        QFETCH(bool, throughLink);
+        const AIHookInstaller wiring = installer();
+        const QString settings = wiring.claudeSettingsPath();
+        const QString target =
+            throughLink ? m_dir.filePath(QStringLiteral("dotfiles/settings.json")) : settings;
+        const QByteArray original("{\"model\": \"opus\"}");
+        writeAll(target, original);
+        QVERIFY(QDir().mkpath(QFileInfo(settings).absolutePath()));
+        if (throughLink)
+            QVERIFY(QFile::link(target, settings));
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode), 0);
+        const bool writable = QFileInfo(target).isWritable();
+
+        QString error;
+        QCOMPARE(wiring.installClaudeHooks(43434, QString(), std::nullopt, &error), writable);
+        QCOMPARE(QFileInfo(settings).isSymLink(), throughLink);
+        if (writable)
+            QVERIFY(jsonOf(target).contains(QStringLiteral("hooks")));
+        else
+            QCOMPARE(readAll(target), original);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 07777), mode);
     }
 
     void theShellReadsAQuotedPathAsOneWord() {
