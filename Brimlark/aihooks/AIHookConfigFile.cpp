@@ -4,13 +4,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
+
+bool holds(const QString& path, const QByteArray& bytes) {
+    QFile existing(path);
+    return existing.exists() && existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes;
+}
 
 bool fail(QString* error, const QString& text) {
     if (error)
@@ -70,15 +78,55 @@ std::optional<AIHookConfigFile::Contents> AIHookConfigFile::read(const QString& 
 
 bool AIHookConfigFile::write(const QString& path, const QByteArray& bytes, QString* error) {
     const QString target = realPath(path);
-    {
-        QFile existing(target);
-        if (existing.exists() && existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
-            return true;
-    }
+    if (holds(target, bytes))
+        return true;
     QSaveFile file(target);
     if (!stage(file, bytes, error))
         return false;
     if (!file.commit())
         return fail(error, QStringLiteral("it could not be written (%1)").arg(file.errorString()));
+    return true;
+}
+
+bool AIHookConfigFile::writeAll(const QList<Change>& changes, QString* error) {
+    const QString unchanged = QStringLiteral("; nothing was changed");
+    std::vector<std::unique_ptr<QSaveFile>> staged;
+    QStringList names;
+    QList<Contents> before;
+    for (const Change& change : changes) {
+        const QString name = QFileInfo(change.path).fileName();
+        const QString target = realPath(change.path);
+        QString why;
+        const std::optional<Contents> old = read(target, &why);
+        if (!old)
+            return fail(error, name + QStringLiteral(": ") + why + unchanged);
+        if (old->exists && old->bytes == change.bytes)
+            continue;
+        // Returning drops the files staged so far; none of the targets has been touched yet.
+        staged.push_back(std::make_unique<QSaveFile>(target));
+        if (!stage(*staged.back(), change.bytes, &why))
+            return fail(error, name + QStringLiteral(": ") + why + unchanged);
+        names.append(name);
+        before.append(*old);
+    }
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        if (staged[i]->commit())
+            continue;
+        // Putting a file in place can still fail (on Linux the copy only gets its name then):
+        // the files already replaced get their old content back.
+        QStringList changed;
+        for (std::size_t j = 0; j < i; ++j) {
+            const QString target = staged[j]->fileName();
+            const Contents& old = before.at(qsizetype(j));
+            if (old.exists ? !write(target, old.bytes) : !QFile::remove(target))
+                changed.append(names.at(qsizetype(j)));
+        }
+        return fail(error,
+                    names.at(qsizetype(i)) +
+                        QStringLiteral(": it could not be written (%1)").arg(staged[i]->errorString()) +
+                        (changed.isEmpty() ? unchanged
+                                           : QStringLiteral("; %1 was changed all the same")
+                                                 .arg(changed.join(QStringLiteral(", ")))));
+    }
     return true;
 }

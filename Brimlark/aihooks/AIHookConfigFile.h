@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -16,12 +17,23 @@ public:
         bool exists = false;
         QByteArray bytes;
     };
+    // One file's new content, for writeAll().
+    struct Change {
+        QString path;
+        QByteArray bytes;
+    };
 
     // The file's content; nothing, with `error` set, when it exists but cannot be read.
     static std::optional<Contents> read(const QString& path, QString* error = nullptr);
     // Replaces the file's content with `bytes` (creates it when missing). False, with `error`
     // set, when writing failed; the old content is then untouched.
     static bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+    // The same for several files, all or none: every new content is written out in full beside
+    // its file before the first is put in place, and should putting one in place fail, those
+    // already replaced get their old content back. False, with `error` set to "<file name>:
+    // <what failed>; nothing was changed", when a file could not be read or written; only when
+    // restoring fails too does the error end with the files that were changed all the same.
+    static bool writeAll(const QList<Change>& changes, QString* error = nullptr);
     // The path after following symbolic links, also when the final target does not exist yet.
     static QString realPath(const QString& path);
 };

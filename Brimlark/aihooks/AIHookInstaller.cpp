@@ -418,11 +418,7 @@ bool AIHookInstaller::installCodexHooks(quint16 port, const QString& configPath,
     if (!merged)
         return false;
 
-    if (!AIHookConfigFile::write(config, updated->toUtf8(), &why))
-        return fail(error, fileNameOf(config) + QStringLiteral(": ") + why);
-    if (!AIHookConfigFile::write(hooksFile, *merged, &why))
-        return fail(error, fileNameOf(hooksFile) + QStringLiteral(": ") + why);
-    return true;
+    return AIHookConfigFile::writeAll({{config, updated->toUtf8()}, {hooksFile, *merged}}, error);
 }
 
 bool AIHookInstaller::hooksInstalled(const QString& path) const {

@@ -69,9 +69,9 @@ public:
     bool installClaudeHooks(quint16 port, const QString& settingsPath, std::optional<ClaudeVersion> version,
                             QString* error = nullptr) const;
     // Connects Codex CLI: the script, the hooks feature flag in `configPath` (the installer's own
-    // codexConfigPath when empty) and the hooks in "hooks.json" beside it. Both files are checked
-    // before either is written: a failure leaves both unchanged, except when the second write
-    // itself fails.
+    // codexConfigPath when empty) and the hooks in "hooks.json" beside it. Both files are parsed,
+    // and both new contents written out beside them, before either is replaced: a failure leaves
+    // both unchanged (see AIHookConfigFile::writeAll() for the one exception, which says so).
     bool installCodexHooks(quint16 port, const QString& configPath, QString* error = nullptr) const;
 
     // Whether the installer's own claude settings file, or Codex hooks file, holds a hook of the

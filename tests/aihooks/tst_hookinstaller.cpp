@@ -412,6 +412,65 @@ private slots:
         QCOMPARE(readAll(wiring.codexConfigPath()), config);
         QCOMPARE(readAll(wiring.codexHooksPath()), hooks);
     }
+
+    // A file that cannot be written changes neither. Everyone is stopped by a link to a file whose
+    // name leaves no room for the temporary copy beside it (the name limit binds the superuser
+    // too; the copy is only named when it is put in place); everyone but the superuser by a
+    // read-only file, found before either file is replaced.
+    void aCodexWriteFailureChangesNeitherFile_data() {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<bool>("readOnly"); // else behind a link to a 250-byte file name
+        QTest::addColumn<bool>("otherExists");
+        QTest::newRow("hooks.json: name too long for a copy")
+            << QStringLiteral("hooks.json") << false << true;
+        QTest::newRow("hooks.json: name too long, no config.toml yet")
+            << QStringLiteral("hooks.json") << false << false;
+        QTest::newRow("config.toml: name too long for a copy")
+            << QStringLiteral("config.toml") << false << true;
+        QTest::newRow("hooks.json read-only") << QStringLiteral("hooks.json") << true << true;
+    }
+    void aCodexWriteFailureChangesNeitherFile() {
+        QFETCH(QString, blocked);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, otherExists);
+        const AIHookInstaller wiring = installer();
+        const bool hooksBlocked = blocked == QLatin1String("hooks.json");
+        const QString folder = QFileInfo(wiring.codexConfigPath()).absolutePath();
+        const QString blockedPath = folder + QLatin1Char('/') + blocked;
+        const QString otherPath = hooksBlocked ? wiring.codexConfigPath() : wiring.codexHooksPath();
+        const QByteArray blockedContent = hooksBlocked ? QByteArray("{}\n") : QByteArray("model = \"o3\"\n");
+        const QByteArray otherContent = hooksBlocked ? QByteArray("model = \"o3\"\n") : QByteArray("{}\n");
+        if (otherExists)
+            writeAll(otherPath, otherContent);
+        const QString target =
+            readOnly ? blockedPath
+                     : m_dir.filePath(QStringLiteral("dotfiles/") + QString(250, QLatin1Char('n')));
+        writeAll(target, blockedContent);
+        if (readOnly) {
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            if (QFileInfo(target).isWritable())
+                QSKIP("the superuser may write a read-only file");
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::link(target, blockedPath));
+        }
+        const auto entries = [](const QString& path) {
+            return QDir(QFileInfo(path).absolutePath())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+        };
+        const QStringList before = entries(otherPath) + entries(target);
+
+        QString error;
+        QVERIFY(!wiring.installCodexHooks(43434, QString(), &error));
+        QVERIFY2(error.startsWith(blocked + QStringLiteral(": it could not be written")) &&
+                     error.endsWith(QLatin1String("; nothing was changed")),
+                 qPrintable(error));
+        QCOMPARE(QFileInfo::exists(otherPath), otherExists);
+        QCOMPARE(readAll(otherPath), otherExists ? otherContent : QByteArray());
+        QCOMPARE(readAll(target), blockedContent);
+        QCOMPARE(QFileInfo(blockedPath).isSymLink(), !readOnly);
+        QCOMPARE(entries(otherPath) + entries(target), before); // no temporary copy left behind
+    }
 };
 
 BRIMLARK_TEST_MAIN(Tst_hookinstaller)
