@@ -5,8 +5,8 @@
 #
 # It must be quick, quiet and harmless to the tool: it imports only socket and json (a plain
 # socket also means no proxy variable can send the payload elsewhere), bounds its own run
-# (standard input 5 s, network 2 s), prints nothing and always exits with status 0. An event
-# that cannot be delivered is dropped.
+# (standard input 5 s and 8 MiB, network 2 s), prints nothing and always exits with status 0.
+# An event that cannot be delivered is dropped.
 import json
 import os
 import select
@@ -15,6 +15,9 @@ import sys
 import time
 
 STDIN_SECONDS = 5.0
+# Far more than can be posted; what is read stops here, and a payload cut short is then posted
+# as its text (clipped), like any input that is not JSON.
+STDIN_BYTES = 8 * 1024 * 1024
 NETWORK_SECONDS = 2.0
 DEFAULT_PORT = 43434
 # The endpoint reads at most 65,536 bytes per request, head included.
@@ -68,18 +71,20 @@ def read_input():
         return ""
     deadline = time.monotonic() + STDIN_SECONDS
     chunks = []
+    size = 0
     try:
-        while True:
+        while size < STDIN_BYTES:
             remaining = deadline - time.monotonic()
             if remaining <= 0:
                 break
             ready, _, _ = select.select([0], [], [], remaining)
             if not ready:
                 break
-            chunk = os.read(0, 65536)
+            chunk = os.read(0, min(65536, STDIN_BYTES - size))
             if not chunk:
                 break
             chunks.append(chunk)
+            size += len(chunk)
     except Exception:
         pass
     return b"".join(chunks).decode("utf-8", "replace").strip()

@@ -236,6 +236,38 @@ private slots:
         QVERIFY(!posted.contains(QStringLiteral("tool_response")));
     }
 
+    // However large the input, what is posted fits the endpoint's limit of 65,536 bytes a
+    // request, and the members that say whose event it is stay.
+    void whatIsPostedFitsTheEndpoint_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<QStringList>("absent");
+        // Reading stops at 8 MiB: the JSON is cut short, so its text is posted as the message and
+        // the member after it is never seen.
+        QTest::newRow("20 MiB on standard input")
+            << QByteArray("{\"message\": \"") + QByteArray(20 << 20, 'x') +
+                   QByteArray("\", \"tool_name\": \"Bash\"}")
+            << QStringList{"message", "source", "event", "status", "timestamp"} << QStringList{"tool_name"};
+    }
+    void whatIsPostedFitsTheEndpoint() {
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, kept);
+        QFETCH(QStringList, absent);
+        CaptureServer capture;
+        const Run run = bridge(QStringLiteral("PermissionRequest"), capture.server.serverPort(), input);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QByteArray());
+        QTRY_VERIFY(!capture.body().isEmpty());
+        QVERIFY2(capture.requests.first().size() <= 65536,
+                 QByteArray::number(capture.requests.first().size()));
+        QVERIFY(capture.bodyBytes().size() <= 60000);
+        const QJsonObject posted = capture.body();
+        for (const QString& key : kept)
+            QVERIFY2(!posted.value(key).toString().isEmpty(), qPrintable(key));
+        for (const QString& key : absent)
+            QVERIFY2(!posted.contains(key), qPrintable(key));
+    }
+
     void nothingListeningIsSilent() {
         quint16 port = 0;
         {
