@@ -26,13 +26,9 @@ MAX_BODY_BYTES = 60000
 WORKING_EVENTS = {"sessionstart", "pretooluse", "subagentstart", "notification", "userpromptsubmit"}
 FINISHED_EVENTS = {"posttooluse", "stop", "sessionend", "subagentstop", "postcompact"}
 
-# What Brimlark reads of a payload; a payload too large to post is cut down to these.
-READ_KEYS = (
-    "id", "source", "client", "app_name", "app", "agent", "origin", "provider",
-    "status", "event", "hook_event", "event_name", "tool", "tool_name", "tool_use_id", "toolUseId",
-    "session_id", "sessionId", "cwd", "workdir", "working_directory", "message", "description",
-    "notification_type", "notificationType", "title", "detail", "timestamp", "created_at", "time",
-    "payload", "events", "actions",
+# The members that offer the user an approve or deny action.
+ACTION_KEYS = (
+    "actions",
     "approve_label", "approve_title", "allow_label", "allow_title",
     "approve_command", "approveCommand", "allow_command", "allowCommand",
     "approve_url", "approveURL", "allow_url", "allowURL",
@@ -40,6 +36,18 @@ READ_KEYS = (
     "deny_command", "denyCommand", "reject_command", "rejectCommand",
     "deny_url", "denyURL", "reject_url", "rejectURL",
 )
+# What Brimlark reads of a payload; a payload too large to post is cut down to these.
+READ_KEYS = (
+    "id", "source", "client", "app_name", "app", "agent", "origin", "provider",
+    "status", "event", "hook_event", "event_name", "tool", "tool_name", "tool_use_id", "toolUseId",
+    "session_id", "sessionId", "cwd", "workdir", "working_directory", "message", "description",
+    "notification_type", "notificationType", "title", "detail", "timestamp", "created_at", "time",
+    "payload", "events",
+) + ACTION_KEYS
+# What the last cut keeps: whose event it is, what happened, where, and the actions.
+ESSENTIAL_KEYS = frozenset((
+    "source", "client", "event", "status", "timestamp", "session_id", "tool_name", "cwd",
+) + ACTION_KEYS)
 
 
 def parse_options(argv):
@@ -170,8 +178,24 @@ def body_of(payload):
         body = encoded({key: clipped(value, limit) for key, value in kept.items()})
         if len(body) <= MAX_BODY_BYTES:
             return body
-    return encoded({key: clipped(value, 200) for key, value in kept.items()
-                    if not isinstance(value, (dict, list))})
+    kept = {key: clipped(value, 200) for key, value in kept.items()
+            if not isinstance(value, (dict, list))}
+    body = encoded(kept)
+    # Even so, strings JSON escapes at length (a character beyond the BMP takes twelve bytes) can
+    # keep the body too large: the largest members Brimlark can do without go first.
+    optional = sorted((key for key in kept if key not in ESSENTIAL_KEYS),
+                      key=lambda key: len(encoded(kept[key])), reverse=True)
+    for key in optional:
+        if len(body) <= MAX_BODY_BYTES:
+            return body
+        del kept[key]
+        body = encoded(kept)
+    if len(body) <= MAX_BODY_BYTES:
+        return body
+    # Only the essential members are left, and they are still too large: shorter still, each
+    # under a few hundred bytes, which makes the whole fit.
+    return encoded({key: clipped(value, 20) for key, value in kept.items()
+                    if len(encoded(clipped(value, 20))) <= 256})
 
 
 def post(body, port):

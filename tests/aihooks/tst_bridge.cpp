@@ -236,12 +236,46 @@ private slots:
         QVERIFY(!posted.contains(QStringLiteral("tool_response")));
     }
 
-    // However large the input, what is posted fits the endpoint's limit of 65,536 bytes a
-    // request, and the members that say whose event it is stay.
+    // However large or odd the input, what is posted fits the endpoint's limit of 65,536 bytes
+    // a request, and the members that say whose event it is stay.
     void whatIsPostedFitsTheEndpoint_data() {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QStringList>("absent");
+        // Every read member a long run of a character beyond the BMP: each takes twelve bytes
+        // escaped, so clipping every member still leaves too much.
+        const QStringList readKeys =
+            QStringLiteral(
+                "message description title detail cwd workdir working_directory notification_type "
+                "notificationType app_name app agent origin provider tool tool_name tool_use_id "
+                "toolUseId session_id sessionId event_name hook_event created_at time approve_label "
+                "approve_title allow_label allow_title deny_label deny_title")
+                .split(QLatin1Char(' '));
+        QJsonObject emoji;
+        for (const QString& key : readKeys)
+            emoji.insert(key, QString::fromUtf8("\U0001F600").repeated(5000));
+        QTest::newRow("long strings beyond the BMP")
+            << QJsonDocument(emoji).toJson(QJsonDocument::Compact)
+            << QStringList{"source",      "event",      "status",        "timestamp",     "session_id",
+                           "tool_name",   "cwd",        "approve_label", "approve_title", "allow_label",
+                           "allow_title", "deny_label", "deny_title"}
+            << QStringList();
+        // Only members the last cut keeps, and still too much: they are shortened further.
+        QJsonObject essential;
+        for (const QString& key :
+             QStringLiteral("session_id tool_name cwd approve_label approve_title allow_label "
+                            "allow_title approve_command approveCommand allow_command "
+                            "allowCommand approve_url approveURL allow_url allowURL "
+                            "deny_label deny_title reject_label reject_title deny_command "
+                            "denyCommand reject_command rejectCommand deny_url denyURL "
+                            "reject_url rejectURL")
+                 .split(QLatin1Char(' ')))
+            essential.insert(key, QString::fromUtf8("\U0001F600").repeated(5000));
+        QTest::newRow("only essential members, long")
+            << QJsonDocument(essential).toJson(QJsonDocument::Compact)
+            << QStringList{"source",     "event", "status",          "timestamp",
+                           "session_id", "cwd",   "approve_command", "reject_url"}
+            << QStringList();
         // Reading stops at 8 MiB: the JSON is cut short, so its text is posted as the message and
         // the member after it is never seen.
         QTest::newRow("20 MiB on standard input")
