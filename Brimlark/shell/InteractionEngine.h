@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brimlark/pages/AdvancedPage.h"
 #include "platform/Clock.h"
 
 #include <QDateTime>
@@ -25,7 +26,11 @@ public:
         static Mode hidden() { return Mode(Kind::hidden, 0); }
         static Mode peek() { return Mode(Kind::peek, 0); }
         static Mode basic() { return Mode(Kind::basic, 0); }
-        static Mode advanced(int page) { return Mode(Kind::advanced, page); }
+        // Any page index is taken modulo the page count, so that a hand-edited stored page shows,
+        // pages and is stored back as one real page wherever the mode is built.
+        static Mode advanced(long long page) {
+            return Mode(Kind::advanced, AdvancedPages::normalizedPage(page));
+        }
 
         Kind kind() const { return m_kind; }
         bool isAdvanced() const { return m_kind == Kind::advanced; }

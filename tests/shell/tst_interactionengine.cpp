@@ -123,6 +123,12 @@ private slots:
         QCOMPARE(m_store->integer(QStringLiteral("brimlark.lastAdvancedPage")), 2);
         QVERIFY(Mode::advanced(2) != Mode::advanced(3));
         QCOMPARE(Mode::advanced(2).toString(), QStringLiteral("advanced(page: 2)"));
+        // A page out of range (a hand-edited store) is one real page wherever a mode is built,
+        // and that page is what is stored back.
+        QCOMPARE(Mode::advanced(9), Mode::advanced(3));
+        m_engine->setMode(Mode::advanced(-1));
+        QCOMPARE(m_engine->mode(), Mode::advanced(5));
+        QCOMPARE(m_store->integer(QStringLiteral("brimlark.lastAdvancedPage")), 5);
     }
 
     void pagingWrapsBothWays_data() {
