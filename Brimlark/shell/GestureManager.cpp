@@ -81,8 +81,29 @@ bool GestureManager::eventFilter(QObject* watched, QEvent* event) {
     return false; // the event always goes on unchanged
 }
 
+std::optional<ScrollSample> GestureManager::localSample(const QWheelEvent& event) {
+    ScrollSample sample = sampleFromWheelEvent(event);
+    if (sample.hasPreciseDeltas)
+        return sample;
+    // A high-resolution wheel sends parts of a notch; they count once they make whole notches, as
+    // a classic wheel's clicks do. Until then nothing is fed, and the idle gap still ends the
+    // gesture (and drops the parts).
+    m_wheelRemainder += event.angleDelta();
+    const QPoint whole(m_wheelRemainder.x() / 120, m_wheelRemainder.y() / 120);
+    m_wheelRemainder -= whole * 120;
+    if (whole.isNull()) {
+        m_idleTimer->start(idleGap);
+        return std::nullopt;
+    }
+    sample.delta = QPointF(whole);
+    return sample;
+}
+
 void GestureManager::handleLocalWheel(QWindow* window, const QWheelEvent& event) {
-    const ScrollSample sample = sampleFromWheelEvent(event);
+    const std::optional<ScrollSample> local = localSample(event);
+    if (!local)
+        return;
+    const ScrollSample& sample = *local;
     if (m_engine.mode() == InteractionEngine::Mode::hidden()) {
         // Over the closed panel only the notch zone counts, as for other programs' windows.
         if (isInNotchZone(sample.position))
@@ -156,6 +177,7 @@ void GestureManager::handleScroll(const ScrollSample& sample) {
 
 void GestureManager::endGesture() {
     m_idleTimer->stop();
+    m_wheelRemainder = QPoint();
     m_accumulatedX = 0;
     m_accumulatedY = 0;
     m_inActiveGesture = false;
@@ -163,8 +185,12 @@ void GestureManager::endGesture() {
 
 bool GestureManager::passCooldown() {
     const QDateTime now = m_clock->now();
-    if (m_lastFireDate && m_lastFireDate->msecsTo(now) <= cooldown.count())
-        return false;
+    // A clock set back makes the interval negative: that counts as long past, not as "just now".
+    if (m_lastFireDate) {
+        const qint64 elapsed = m_lastFireDate->msecsTo(now);
+        if (elapsed >= 0 && elapsed <= cooldown.count())
+            return false;
+    }
     m_lastFireDate = now;
     return true;
 }

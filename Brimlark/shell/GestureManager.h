@@ -59,6 +59,8 @@ protected:
 
 private:
     void handleLocalWheel(QWindow* window, const QWheelEvent& event);
+    // The sample a wheel event of our own windows feeds, if any yet (see the .cpp).
+    std::optional<ScrollSample> localSample(const QWheelEvent& event);
     void endGesture();
     bool passCooldown();
     void fireVertical(bool positive);
@@ -80,4 +82,6 @@ private:
     double m_accumulatedY = 0;
     bool m_inActiveGesture = false;
     std::optional<QDateTime> m_lastFireDate;
+    // Parts of a notch from a high-resolution wheel not yet fed, in eighths of a degree.
+    QPoint m_wheelRemainder;
 };

@@ -223,6 +223,45 @@ private slots:
         QVERIFY(!m_gestures->isInNotchZone(QPoint(860 - 29, 10)));
     }
 
+    void aClockSetBackDoesNotHoldTheCooldown() {
+        swipe(0, 30);
+        QCOMPARE(m_engine->mode(), Mode::basic());
+        m_clock->setNow(m_clock->now().addSecs(-3600));
+        m_clock->advance(1s);
+        swipe(0, -30);
+        QCOMPARE(m_engine->mode(), Mode::hidden());
+    }
+
+    void partNotchesOfAHighResolutionWheelAddUp() {
+        QWidget panel;
+        panel.setGeometry(598, 0, 724, 388);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        m_gestures->setObservedWindow(&panel);
+        m_engine->setMode(Mode::basic());
+        const auto wheel = [&panel](int angle) {
+            const QPointF global(900, 300);
+            QWheelEvent event(panel.mapFromGlobal(global), global, QPoint(0, 0), QPoint(0, angle),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(panel.windowHandle(), &event);
+        };
+        // Eighth notches: 31 of them make three whole notches (24 points), the 32nd the fourth.
+        for (int i = 0; i < 31; ++i)
+            wheel(15);
+        QCOMPARE(m_engine->mode(), Mode::basic());
+        QCOMPARE(m_gestures->accumulatedY(), 24.0);
+        wheel(15);
+        QCOMPARE(m_engine->mode(), Mode::advanced(0));
+
+        // A pause ends the gesture and drops the parts gathered so far.
+        m_clock->advance(1s);
+        for (int i = 0; i < 7; ++i)
+            wheel(15);
+        m_clock->advance(1s);
+        wheel(15);
+        QCOMPARE(m_gestures->accumulatedY(), 0.0);
+    }
+
     void ownWindowsScrollThroughTheLocalMonitor() {
         QWidget panel;
         panel.setGeometry(598, 0, 724, 388);
