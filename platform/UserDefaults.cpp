@@ -1,5 +1,6 @@
 #include "UserDefaults.h"
 
+#include "AtomicWrite.h"
 #include "PlatformLog.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -202,14 +202,12 @@ bool UserDefaults::save() {
         qCCritical(lcPlatform, "defaults save failed: cannot create %s", qUtf8Printable(info.absolutePath()));
         return false;
     }
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCCritical(lcPlatform, "defaults save failed: %s", qUtf8Printable(file.errorString()));
-        return false;
-    }
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        qCCritical(lcPlatform, "defaults save failed: %s", qUtf8Printable(file.errorString()));
+    // On failure the old file stays as it was; the change is still held in memory and goes out
+    // with the next write that succeeds.
+    QString error;
+    if (!AtomicWrite::replace(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Indented), &error)) {
+        qCCritical(lcPlatform, "defaults save failed: %s: %s", qUtf8Printable(m_filePath),
+                   qUtf8Printable(error));
         return false;
     }
     return true;

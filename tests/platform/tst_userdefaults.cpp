@@ -1,3 +1,4 @@
+#include "support/FileSizeLimit.h"
 #include "support/TestMain.h"
 
 #include "platform/UserDefaults.h"
@@ -169,6 +170,48 @@ private slots:
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("defaults save failed")));
         QVERIFY(!store.setBool(QStringLiteral("a"), true));
         QVERIFY(store.boolValue(QStringLiteral("a")));
+    }
+
+    // A full disk, played by a file-size limit: the write is cut off before its first byte, part
+    // way through the last flush of the write buffer, or inside a write larger than that buffer.
+    void aWriteThatCannotFinishKeepsTheOldFile_data() {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("valueSize");
+        QTest::newRow("nothing fits") << 0 << 8;
+        QTest::newRow("cut short in the buffer") << 16 << 8;
+        QTest::newRow("cut short past the buffer") << 4096 << 256 * 1024;
+    }
+    void aWriteThatCannotFinishKeepsTheOldFile() {
+        QFETCH(int, limit);
+        QFETCH(int, valueSize);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("defaults.json"));
+        {
+            UserDefaults store(file);
+            QVERIFY(store.setString(QStringLiteral("brimlark.haloMode"), QStringLiteral("ambient")));
+            QVERIFY(store.setBool(QStringLiteral("brimlark.hoverToPeek"), false));
+        }
+        const QByteArray before = read(file);
+        UserDefaults store(file);
+        const QString value(valueSize, QLatin1Char('x'));
+        QTest::ignoreMessage(QtCriticalMsg,
+                             QRegularExpression(QStringLiteral("^defaults save failed: ") +
+                                                QRegularExpression::escape(file) + QStringLiteral(": .+")));
+        {
+            brimlark::test::FileSizeLimit fileSizeLimit{rlim_t(limit)};
+            QVERIFY(fileSizeLimit.isActive());
+            QVERIFY(!store.setString(QStringLiteral("brimlark.note"), value));
+        }
+        QCOMPARE(read(file), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.json")});
+        QCOMPARE(store.string(QStringLiteral("brimlark.note")).value_or(QString()), value);
+
+        // The change held in memory goes out with the next write that succeeds.
+        QVERIFY(store.setInteger(QStringLiteral("brimlark.lastAdvancedPage"), 2));
+        UserDefaults reloaded(file);
+        QCOMPARE(reloaded.string(QStringLiteral("brimlark.note")).value_or(QString()), value);
+        QCOMPARE(reloaded.string(QStringLiteral("brimlark.haloMode")).value_or(QString()),
+                 QStringLiteral("ambient"));
     }
 };
 
