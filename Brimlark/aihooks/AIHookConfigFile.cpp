@@ -1,5 +1,7 @@
 #include "AIHookConfigFile.h"
 
+#include "platform/AtomicWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +35,9 @@ bool fail(QString* error, const QString& text) {
 bool stage(QSaveFile& file, const QByteArray& bytes, QString* error) {
     struct stat old {};
     const bool existed = ::stat(QFile::encodeName(file.fileName()).constData(), &old) == 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        return fail(error, QStringLiteral("it could not be written (%1)").arg(file.errorString()));
+    QString why;
+    if (!AtomicWrite::stage(file, bytes, &why))
+        return fail(error, QStringLiteral("it could not be written (%1)").arg(why));
     if (existed && ::fchmod(file.handle(), old.st_mode & 07777) != 0)
         return fail(error, QStringLiteral("its mode could not be kept (%1)")
                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
