@@ -2,12 +2,13 @@
 
 #include "Observable.h"
 
+#include "platform/AtomicWrite.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -76,17 +77,8 @@ bool registerEntry(QString* error) {
         *error = QStringLiteral("cannot create %1").arg(folder);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    file.write(entryText().toUtf8());
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    // An entry already there is replaced in one step: a failed write leaves it as it was.
+    return AtomicWrite::replace(path, entryText().toUtf8(), error);
 }
 
 bool unregisterEntry(QString* error) {
@@ -111,17 +103,7 @@ bool isEnabled() {
 void setEnabled(bool enabled) {
     emit Observable::instance().changed();
     QString error;
-    bool ok = true;
-    if (enabled) {
-        if (isEnabled()) {
-            // Re-registering refreshes the entry; a failure to remove the old one is dropped.
-            QString ignored;
-            unregisterEntry(&ignored);
-        }
-        ok = registerEntry(&error);
-    } else {
-        ok = unregisterEntry(&error);
-    }
+    const bool ok = enabled ? registerEntry(&error) : unregisterEntry(&error);
     if (!ok)
         qCCritical(log, "Failed to %s launch at login: %s", enabled ? "enable" : "disable",
                    qUtf8Printable(error));

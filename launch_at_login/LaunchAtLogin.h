@@ -17,7 +17,8 @@ QString entryPath();
 // True exactly when the entry exists, is a desktop entry, and is not Hidden=true.
 bool isEnabled();
 
-// Enabling writes (or rewrites) the entry, disabling removes it. A failure is logged as
+// Enabling writes (or rewrites) the entry, replacing an existing one in one step so that a failed
+// write leaves it as it was; disabling removes it. A failure is logged as
 // "Failed to enable launch at login: …" / "Failed to disable launch at login: …" and goes no
 // further: read isEnabled() again for the outcome.
 void setEnabled(bool enabled);

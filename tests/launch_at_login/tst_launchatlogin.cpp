@@ -1,3 +1,4 @@
+#include "support/FileSizeLimit.h"
 #include "support/TestMain.h"
 
 #include "launch_at_login/LaunchAtLogin.h"
@@ -13,6 +14,10 @@ class Tst_launchatlogin : public QObject {
 private:
     QTemporaryDir m_config;
 
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     static void write(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -82,6 +87,37 @@ private slots:
                              QRegularExpression(QStringLiteral("^Failed to enable launch at login: .+")));
         LaunchAtLogin::setEnabled(true);
         QVERIFY(!LaunchAtLogin::isEnabled());
+    }
+
+    // A full disk, played by a file-size limit: the new entry cannot be written. Whatever was
+    // there before stays, and nothing is left beside it.
+    void aWriteCutShortLeavesTheEntryAsItWas_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("enabled");
+        const QByteArray user("[Desktop Entry]\nType=Application\nName=Brimlark\n"
+                              "Exec=/opt/brimlark/brimlark -platform xcb\nX-GNOME-Autostart-Delay=10\n");
+        QTest::newRow("enabled entry") << user << true;
+        QTest::newRow("hidden entry") << user + "Hidden=true\n" << false;
+        QTest::newRow("no entry") << QByteArray() << false;
+    }
+    void aWriteCutShortLeavesTheEntryAsItWas() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, enabled);
+        const QString path = LaunchAtLogin::entryPath();
+        if (!before.isEmpty())
+            write(path, before);
+        QTest::ignoreMessage(QtCriticalMsg,
+                             QRegularExpression(QStringLiteral("^Failed to enable launch at login: .+")));
+        {
+            brimlark::test::FileSizeLimit limit{0};
+            QVERIFY(limit.isActive());
+            LaunchAtLogin::setEnabled(true);
+        }
+        QCOMPARE(LaunchAtLogin::isEnabled(), enabled);
+        QCOMPARE(QFile::exists(path), !before.isEmpty());
+        QCOMPARE(read(path), before);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(),
+                 before.isEmpty() ? 0 : 1);
     }
 
     void execLineQuotesWhatDesktopEntriesReserve_data() {
