@@ -1,7 +1,9 @@
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "Brimlark/shell/Logging.h"
 #include "Brimlark/shell/PlatformServices.h"
 #include "platform/Clock.h"
+#include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusNotifications.h"
 #include "platform/linux/FolderEventStore.h"
@@ -23,6 +25,14 @@ int main(int argc, char** argv) {
     selectQtPlatformBeforeApp();
     // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
     QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
+    // One copy per user, held until the program ends: a second start (by hand, beside the one
+    // started at login) leaves before it builds anything. A lock that cannot be made is logged
+    // and the start goes on.
+    SingleInstance instance;
+    if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
+        qCInfo(lcApp, "Brimlark is already running; this start exits");
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brimlark"));
     QApplication::setOrganizationDomain(QStringLiteral("brimlark.com"));

@@ -1,0 +1,134 @@
+#include "support/TestMain.h"
+
+#include "platform/SingleInstance.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using Outcome = SingleInstance::Outcome;
+
+class Tst_singleinstance : public QObject {
+    Q_OBJECT
+private:
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    static void setAge(const QString& path, int seconds) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds),
+                                 QFileDevice::FileModificationTime));
+    }
+    // The process id in a lock file, or -1 when it names none.
+    static qint64 holderOf(const QString& path) {
+        qint64 pid = -1;
+        QString host;
+        QString app;
+        return QLockFile(path).getLockInfo(&pid, &host, &app) ? pid : -1;
+    }
+    // The id of a process that ran and has ended.
+    static qint64 endedProcessId() {
+        QProcess process;
+        process.start(QStringLiteral("true"), {});
+        if (!process.waitForStarted())
+            return -1;
+        const qint64 pid = process.processId();
+        process.waitForFinished();
+        return pid;
+    }
+    // The lock file a start by process `pid` would have left: this process's own, with the id
+    // swapped.
+    static QByteArray lockContentOf(qint64 pid) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("probe.lock"));
+        SingleInstance probe(path);
+        if (probe.acquire() != Outcome::acquired)
+            return {};
+        const QByteArray own = read(path);
+        return QByteArray::number(pid) + own.mid(own.indexOf('\n'));
+    }
+
+private slots:
+    void aSecondStartIsRefusedWhileTheFirstRuns() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("brimlark.lock"));
+        SingleInstance first(path);
+        QCOMPARE(first.acquire(), Outcome::acquired);
+        QCOMPARE(first.acquire(), Outcome::acquired);
+        {
+            SingleInstance second(path);
+            QCOMPARE(second.acquire(), Outcome::alreadyRunning);
+            // However long the first has been running.
+            setAge(path, 3600);
+            QCOMPARE(second.acquire(), Outcome::alreadyRunning);
+            QCOMPARE(holderOf(path), QCoreApplication::applicationPid());
+
+            first.release();
+            QVERIFY(!QFile::exists(path));
+            QCOMPARE(second.acquire(), Outcome::acquired);
+            QCOMPARE(first.acquire(), Outcome::alreadyRunning);
+        }
+        // The second gave the lock up as it went.
+        QCOMPARE(first.acquire(), Outcome::acquired);
+    }
+
+    void aLockLeftBehindIsTakenOver_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("ageSeconds");
+        const qint64 ended = endedProcessId();
+        QVERIFY(ended > 0);
+        QTest::newRow("its process ended") << lockContentOf(ended) << 0;
+        QTest::newRow("cut off while written, long ago") << QByteArray() << 3600;
+    }
+    void aLockLeftBehindIsTakenOver() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, ageSeconds);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("brimlark.lock"));
+        write(path, content);
+        setAge(path, ageSeconds);
+        QVERIFY(holderOf(path) != QCoreApplication::applicationPid());
+
+        SingleInstance guard(path);
+        QCOMPARE(guard.acquire(), Outcome::acquired);
+        QCOMPARE(holderOf(path), QCoreApplication::applicationPid());
+    }
+
+    void theLockLivesInTheRuntimeFolderElseTheDataFolder() {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(SingleInstance::standardLockPath(), QString::fromUtf8(runtime + "/com.brimlark.app.lock"));
+
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString fallback = SingleInstance::standardLockPath();
+        QCOMPARE(fallback, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                               QStringLiteral("/com.brimlark.app/instance.lock"));
+        {
+            SingleInstance guard;
+            QCOMPARE(guard.acquire(), Outcome::acquired);
+            QVERIFY(QFile::exists(fallback));
+        }
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+
+    void aLockThatCannotBeMadeIsLoggedNotFatal() {
+        QTemporaryDir dir;
+        // The lock's folder cannot be made: its parent is a regular file.
+        write(dir.filePath(QStringLiteral("blocker")), "x");
+        SingleInstance guard(dir.filePath(QStringLiteral("blocker/brimlark.lock")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^instance lock unavailable: ")));
+        QCOMPARE(guard.acquire(), Outcome::unavailable);
+    }
+};
+
+BRIMLARK_TEST_MAIN(Tst_singleinstance)
+#include "tst_singleinstance.moc"
