@@ -39,6 +39,8 @@ bool isDouble(const QVariant& v) {
 }
 
 QJsonValue encode(const QVariant& v) {
+    if (v.typeId() == QMetaType::Nullptr)
+        return QJsonValue(QJsonValue::Null);
     if (v.typeId() == QMetaType::Bool)
         return v.toBool();
     if (isInteger(v))
@@ -74,9 +76,12 @@ QVariant decode(const QJsonValue& value) {
     case QJsonValue::Bool:
         return value.toBool();
     case QJsonValue::Double: {
+        // A whole number that fits in 64 bits is an integer, with every digit; toInteger() gives
+        // 0 for any other number, and only the number 0 itself compares equal to 0.
+        const qint64 whole = value.toInteger();
         const double d = value.toDouble();
-        if (d == std::floor(d) && std::abs(d) < 9.007199254740992e15)
-            return qint64(d);
+        if (whole != 0 || d == 0)
+            return whole;
         return d;
     }
     case QJsonValue::String:
@@ -102,6 +107,7 @@ QVariant decode(const QJsonValue& value) {
         return map;
     }
     case QJsonValue::Null:
+        return QVariant::fromValue(nullptr);
     case QJsonValue::Undefined:
         break;
     }
@@ -341,6 +347,8 @@ bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) {
 bool UserDefaults::setValue(const QString& key, const QVariant& value) {
     if (!value.isValid())
         return remove(key);
+    if (value.typeId() == QMetaType::Nullptr)
+        return store(key, value);
     if (value.typeId() == QMetaType::Bool)
         return store(key, value.toBool());
     if (isInteger(value))

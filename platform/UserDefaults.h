@@ -11,7 +11,10 @@
 // Values keep their kind: Bool, integer (qint64), double, text, data (QByteArray), array
 // (QVariantList) and dictionary (QVariantMap). On disk Booleans, integers, texts, arrays and
 // dictionaries are plain JSON; a double with a fraction is a JSON number, a whole double is
-// {"$double": n}; data is {"$data": "<base64>"}.
+// {"$double": n}; data is {"$data": "<base64>"}. Read back, a plain JSON number that is whole and
+// fits in 64 bits is an integer, with every digit. A JSON null (the program writes none, a newer
+// version or the user may) is held as a null QVariant of type std::nullptr_t and written back as
+// null.
 //
 // Registered defaults answer for keys that hold nothing; they are never written to the file.
 // A file that exists but cannot be parsed is renamed aside (".unreadable-<UTC time>") and the
@@ -61,7 +64,8 @@ public:
     bool setData(const QString& key, const QByteArray& value);
     bool setArray(const QString& key, const QVariantList& value);
     bool setDictionary(const QString& key, const QVariantMap& value);
-    // Stores any supported QVariant (Bool, integer, double, string, byte array, list, map).
+    // Stores any supported QVariant (Bool, integer, double, string, byte array, list, map, and
+    // the null one of type std::nullptr_t).
     bool setValue(const QString& key, const QVariant& value);
     // Removes the key from the store; its registered default, if any, answers again.
     bool remove(const QString& key);

@@ -5,10 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <limits>
 
 class Tst_userdefaults : public QObject {
     Q_OBJECT
@@ -24,6 +27,10 @@ private:
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
+    }
+    // A value's exact JSON text.
+    static QByteArray json(const QJsonValue& value) {
+        return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     }
 
 private slots:
@@ -212,6 +219,54 @@ private slots:
         QCOMPARE(reloaded.string(QStringLiteral("brimlark.note")).value_or(QString()), value);
         QCOMPARE(reloaded.string(QStringLiteral("brimlark.haloMode")).value_or(QString()),
                  QStringLiteral("ambient"));
+    }
+
+    // Values under keys this version does not use (a newer version's, or the user's) are written
+    // back as they were read, and so is a value read and stored again under another key.
+    void valuesFromTheFileAreWrittenBackAsTheyWere_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("null") << QByteArray("null");
+        QTest::newRow("null in an array") << QByteArray("[1, null, 2]");
+        QTest::newRow("null in an object") << QByteArray(R"({"a": null, "b": [null]})");
+        QTest::newRow("integer past 2^53") << QByteArray("9007199254740993");
+        QTest::newRow("largest integer") << QByteArray("9223372036854775807");
+        QTest::newRow("smallest integer") << QByteArray("-9223372036854775808");
+        QTest::newRow("large integer in an object") << QByteArray(R"({"id": 1234567890123456789})");
+        QTest::newRow("whole double") << QByteArray(R"({"$double": 2})");
+        QTest::newRow("fraction") << QByteArray("0.25");
+        QTest::newRow("data") << QByteArray(R"({"$data": "AAH/"})");
+    }
+    void valuesFromTheFileAreWrittenBackAsTheyWere() {
+        QFETCH(QByteArray, value);
+        write(path(), "{\"future.value\": " + value + "}");
+        const QByteArray expected = json(QJsonDocument::fromJson("[" + value + "]").array().first());
+        UserDefaults store(path());
+        QVERIFY(store.contains(QStringLiteral("future.value")));
+        QVERIFY(store.setBool(QStringLiteral("brimlark.haloOnMedia"), false));
+        QVERIFY(store.setValue(QStringLiteral("copy"), store.value(QStringLiteral("future.value"))));
+
+        const QJsonObject onDisk = QJsonDocument::fromJson(read(path())).object();
+        QCOMPARE(json(onDisk.value(QStringLiteral("future.value"))), expected);
+        QCOMPARE(json(onDisk.value(QStringLiteral("copy"))), expected);
+    }
+
+    void integersKeepEveryDigitAcrossAReload_data() {
+        QTest::addColumn<qint64>("value");
+        QTest::newRow("2^53 + 1") << qint64(9007199254740993LL);
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max();
+        QTest::newRow("smallest") << std::numeric_limits<qint64>::min();
+    }
+    void integersKeepEveryDigitAcrossAReload() {
+        QFETCH(qint64, value);
+        {
+            UserDefaults store(path());
+            QVERIFY(store.setInteger(QStringLiteral("own.id"), value));
+        }
+        UserDefaults reloaded(path());
+        QCOMPARE(reloaded.value(QStringLiteral("own.id")).typeId(), int(QMetaType::LongLong));
+        QCOMPARE(reloaded.integer(QStringLiteral("own.id")), value);
+        QVERIFY(reloaded.setBool(QStringLiteral("x"), true));
+        QCOMPARE(UserDefaults(path()).integer(QStringLiteral("own.id")), value);
     }
 };
 
