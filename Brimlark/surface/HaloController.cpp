@@ -7,6 +7,8 @@
 #include "BrimlarkTheme.h"
 #include "CompactLiveStatus.h"
 
+#include <utility>
+
 HaloController::HaloController(AppState& appState, MediaService& media, AIHooksService& aiHooks,
                                InteractionEngine& interaction, Clock* clock, QObject* parent)
     : QObject(parent), m_appState(appState), m_media(media), m_aiHooks(aiHooks), m_interaction(interaction),
@@ -140,12 +142,19 @@ void HaloController::handleMediaChange(const std::optional<MediaRemoteBridge::No
 }
 
 void HaloController::handleHookEvents(const QList<HookEvent>& events) {
+    const QSet<QUuid> previous = std::exchange(m_knownHookIds, {});
+    for (const HookEvent& event : events)
+        m_knownHookIds.insert(event.id);
     if (events.isEmpty())
         return;
     const HookEvent& newest = events.first();
-    if (m_lastSeenHookId == newest.id)
+    // Only an arrival glows: an event that moves up to first place because newer ones were
+    // removed (answered, dismissed) has been seen already.
+    if (previous.contains(newest.id) || m_newestHookIds.contains(newest.id))
         return;
-    m_lastSeenHookId = newest.id;
+    m_newestHookIds.append(newest.id);
+    while (m_newestHookIds.size() > AIHooksService::maxEvents)
+        m_newestHookIds.removeFirst();
     if (!m_appState.haloOnHooks())
         return;
     const QColor color = colorFor(newest.status);

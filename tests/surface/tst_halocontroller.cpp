@@ -132,6 +132,56 @@ private slots:
         QCOMPARE(kind(), std::nullopt); // already seen
     }
 
+    // Answering the newest event brings an older one back to the top; that one glowed when it
+    // arrived and does not glow again. A later arrival still does.
+    void removingTheNewestEventLightsNoOlderOne_data() {
+        QTest::addColumn<HaloMode>("mode");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("one-shot, allowed") << HaloMode::oneShot << true;
+        QTest::newRow("one-shot, dismissed") << HaloMode::oneShot << false;
+        QTest::newRow("persistent, allowed") << HaloMode::persistent << true;
+        QTest::newRow("persistent, dismissed") << HaloMode::persistent << false;
+    }
+    void removingTheNewestEventLightsNoOlderOne() {
+        QFETCH(HaloMode, mode);
+        QFETCH(bool, answered);
+        f->appState.setHaloMode(mode);
+        bind();
+        const auto glowEnds = [this] {
+            f->clock.advance(2s);
+            halo->dismissPersistent(); // as opening the panel does
+            QCOMPARE(kind(), std::nullopt);
+        };
+        post(hookEvent(Status::working));
+        QCOMPARE(halo->current()->color, BrimlarkTheme::warning());
+        glowEnds();
+        HookEvent asking = hookEvent(Status::asking);
+        asking.approveAction =
+            HookEvent::Action{HookEvent::Action::Kind::approve, QStringLiteral("allow"), std::nullopt,
+                              QUrl(QStringLiteral("https://example.invalid/ok"))};
+        post(asking);
+        QCOMPARE(halo->current()->color, BrimlarkTheme::accent());
+        glowEnds();
+
+        if (answered)
+            QVERIFY(f->aiHooks.runAction(asking.id, HookEvent::Action::Kind::approve));
+        else
+            f->aiHooks.dismiss(asking.id);
+        deliver();
+        QCOMPARE(f->aiHooks.events().size(), 1);
+        QCOMPARE(kind(), std::nullopt);
+
+        post(hookEvent(Status::finished));
+        QCOMPARE(halo->current()->color, BrimlarkTheme::success());
+        glowEnds();
+
+        // An id that has been the newest once stays known after the list was emptied.
+        f->aiHooks.clear();
+        deliver();
+        post(asking);
+        QCOMPARE(kind(), std::nullopt);
+    }
+
     void aSecondOneShotSurvivesTheFirstsTimer() {
         bind();
         post(hookEvent(Status::asking));
