@@ -58,6 +58,14 @@ void FakeClock::setNow(const QDateTime& now) {
     m_nowMs = now.toMSecsSinceEpoch();
 }
 
+void FakeClock::stepWallClock(std::chrono::milliseconds delta) {
+    m_nowMs += delta.count();
+    for (const auto& timer : std::as_const(m_timers)) {
+        if (timer)
+            timer->m_deadline += delta.count();
+    }
+}
+
 int FakeClock::activeTimerCount() const {
     return int(std::count_if(m_timers.cbegin(), m_timers.cend(),
                              [](const auto& timer) { return timer && timer->m_active; }));

@@ -19,6 +19,9 @@ public:
     void advance(std::chrono::milliseconds delta);
     // Sets the current time without firing timers (for tests of date arithmetic).
     void setNow(const QDateTime& now);
+    // Sets the wall clock forward or back by `delta`, as the user or a time service does. Armed
+    // timers keep their remaining time: like the system's timers they run on a steady clock.
+    void stepWallClock(std::chrono::milliseconds delta);
     // Number of armed timers.
     int activeTimerCount() const;
 
