@@ -69,12 +69,22 @@ void CompactLiveStatusStore::start() {
 
     m_tickAnchor = m_clock->now();
     m_tickCount = 0;
+    m_tickReached = 0;
     scheduleTick();
 }
 
 void CompactLiveStatusStore::scheduleTick() {
     const QDateTime now = m_clock->now();
-    const qint64 elapsed = m_tickAnchor.msecsTo(now);
+    qint64 elapsed = m_tickAnchor.msecsTo(now);
+    // The timer runs on a steady clock, the anchor is wall-clock time. A wall clock set back below
+    // what the tick had reached would hold the next tick back by the whole step: the seconds
+    // start over from now instead.
+    if (elapsed < m_tickReached) {
+        m_tickAnchor = now;
+        m_tickCount = 0;
+        elapsed = 0;
+    }
+    m_tickReached = elapsed;
     // After a stall (a suspended machine) the missed seconds are skipped, not replayed.
     m_tickCount = std::max(m_tickCount, elapsed / ms(refreshInterval));
     const qint64 next = (m_tickCount + 1) * ms(refreshInterval);
@@ -113,7 +123,7 @@ void CompactLiveStatusStore::recompute() {
     emit currentChanged(m_current);
 }
 
-std::optional<HookEvent> CompactLiveStatusStore::pickHookEvent() const {
+std::optional<HookEvent> CompactLiveStatusStore::pickHookEvent() {
     using Status = HookEvent::Status;
     const QList<HookEvent> events = m_aiHooks.presetFilteredEvents();
     for (const HookEvent& event : events) {
@@ -125,12 +135,24 @@ std::optional<HookEvent> CompactLiveStatusStore::pickHookEvent() const {
             return event;
     }
     const QDateTime now = m_clock->now();
+    // A finished event stamped later than now (the wall clock was set back since it arrived) counts
+    // as stamped at the first pick that finds it so; else it would stay up for the whole step too.
+    QHash<QUuid, QDateTime> seenAhead;
+    std::optional<HookEvent> finished;
     for (const HookEvent& event : events) {
-        if (event.status == Status::finished && event.timestamp.isValid() &&
-            now.msecsTo(event.timestamp) > -ms(finishedEventWindow))
-            return event;
+        if (event.status != Status::finished || !event.timestamp.isValid())
+            continue;
+        QDateTime stamp = event.timestamp;
+        const auto ahead = m_finishedSeenAhead.constFind(event.id);
+        if (ahead != m_finishedSeenAhead.cend() || stamp > now) {
+            stamp = std::min(ahead != m_finishedSeenAhead.cend() ? *ahead : stamp, now);
+            seenAhead.insert(event.id, stamp);
+        }
+        if (!finished && now.msecsTo(stamp) > -ms(finishedEventWindow))
+            finished = event;
     }
-    return std::nullopt;
+    m_finishedSeenAhead = std::move(seenAhead);
+    return finished;
 }
 
 void CompactLiveStatusStore::handleTimerChange(const std::optional<TimerInfo>& value) {
@@ -146,14 +168,26 @@ void CompactLiveStatusStore::handleMediaChange(const std::optional<MediaRemoteBr
     m_previousMedia = value;
 }
 
+template <typename T>
+void CompactLiveStatusStore::pruneIfExpired(std::optional<Burst<T>>& burst, std::chrono::milliseconds length,
+                                            const QDateTime& now) {
+    if (!burst)
+        return;
+    if (burst->expiresAt <= now) {
+        burst.reset();
+        return;
+    }
+    // More time left than the burst lasts: the wall clock was set back since it began. It ends
+    // its own length from now rather than the length of the step later.
+    if (now.msecsTo(burst->expiresAt) > ms(length))
+        burst->expiresAt = now.addMSecs(ms(length));
+}
+
 void CompactLiveStatusStore::pruneExpiredBursts() {
     const QDateTime now = m_clock->now();
-    if (m_recentTimer && m_recentTimer->expiresAt <= now)
-        m_recentTimer.reset();
-    if (m_recentMedia && m_recentMedia->expiresAt <= now)
-        m_recentMedia.reset();
-    if (m_calendarBurst && m_calendarBurst->expiresAt <= now)
-        m_calendarBurst.reset();
+    pruneIfExpired(m_recentTimer, timerBurst, now);
+    pruneIfExpired(m_recentMedia, mediaBurst, now);
+    pruneIfExpired(m_calendarBurst, calendarBurst, now);
 }
 
 void CompactLiveStatusStore::updateCalendarBurst() {

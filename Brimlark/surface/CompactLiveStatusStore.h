@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <chrono>
 #include <optional>
@@ -56,9 +57,12 @@ private:
 
     void handleTimerChange(const std::optional<TimerInfo>& value);
     void handleMediaChange(const std::optional<MediaRemoteBridge::NowPlaying>& value);
+    template <typename T>
+    static void pruneIfExpired(std::optional<Burst<T>>& burst, std::chrono::milliseconds length,
+                               const QDateTime& now);
     void pruneExpiredBursts();
     void updateCalendarBurst();
-    std::optional<HookEvent> pickHookEvent() const;
+    std::optional<HookEvent> pickHookEvent();
     void scheduleTick();
     void tick();
 
@@ -78,6 +82,8 @@ private:
     std::optional<Burst<CalendarItem>> m_calendarBurst;
     QHash<QString, QSet<CompactLiveStatusSelector::CalendarBurstKind>> m_calendarBurstLedger;
     std::optional<QString> m_lastCalendarEventId;
+    // Finished events found stamped ahead of the wall clock, with the time their window counts from.
+    QHash<QUuid, QDateTime> m_finishedSeenAhead;
     bool m_started = false;
 
     // The tick keeps to whole seconds after its start rather than a second after each firing, so
@@ -86,4 +92,6 @@ private:
     ClockTimer* m_refreshTimer;
     QDateTime m_tickAnchor;
     qint64 m_tickCount = 0;
+    // The wall-clock time since the anchor at the last scheduling.
+    qint64 m_tickReached = 0;
 };

@@ -232,6 +232,61 @@ private slots:
                  published.at(9).at(0).value<std::optional<CompactLiveStatus>>());
     }
 
+    // The tick's timer runs on a steady clock while the store reads wall-clock time. A wall clock set
+    // back must not hold the tick (the countdown and the calendar's one-second windows hang on it)
+    // nor keep a burst up for the length of the step.
+    void aWallClockSetBackKeepsTheTickAndEndsTheBurst_data() {
+        QTest::addColumn<qint64>("stepMs");
+        QTest::newRow("back an hour") << qint64(-3600 * 1000);
+        QTest::newRow("back three seconds") << qint64(-3000);
+    }
+    void aWallClockSetBackKeepsTheTickAndEndsTheBurst() {
+        QFETCH(qint64, stepMs);
+        build();
+        f->timer.start(10);
+        advance(10s);
+        advance(2s); // cleared by the service: the "timer finished" burst begins
+        QCOMPARE(kind(), std::optional<Kind>(Kind::timer));
+        QVERIFY(store->current()->isBurst());
+        advance(400ms);
+        f->clock.stepWallClock(std::chrono::milliseconds(stepMs));
+        nextEventIn(10.0); // a meeting starting 10 s after the new wall time
+        QSignalSpy published(store.get(), &CompactLiveStatusStore::currentChanged);
+        QList<std::optional<Kind>> perSecond;
+        for (int i = 0; i < 30; ++i) {
+            f->clock.advance(1s);
+            perSecond.append(kind());
+        }
+        QCOMPARE(published.count(), 30);
+        // The ticks come 0.6 s, 1.6 s, ... after the step. The burst lasts at most its 8 s from the
+        // step, not the step as well; the meeting's start is met by the tick at 10.6 s.
+        QCOMPARE(perSecond.at(7), std::optional<Kind>(Kind::timer));
+        QCOMPARE(perSecond.at(8), std::nullopt);
+        QCOMPARE(perSecond.at(10), std::optional<Kind>(Kind::calendar));
+    }
+
+    void aFinishedEventStampedAheadOfTheClockShowsEightSeconds_data() {
+        QTest::addColumn<qint64>("stampedAheadMs");
+        QTest::addColumn<qint64>("stepMs");
+        QTest::newRow("clock set back an hour after it") << qint64(0) << qint64(-3600 * 1000);
+        QTest::newRow("stamped an hour ahead") << qint64(3600 * 1000) << qint64(0);
+    }
+    void aFinishedEventStampedAheadOfTheClockShowsEightSeconds() {
+        QFETCH(qint64, stampedAheadMs);
+        QFETCH(qint64, stepMs);
+        build();
+        const HookEvent finished = hookEvent(Status::finished, f->clock.now().addMSecs(stampedAheadMs));
+        f->aiHooks.ingest(finished);
+        deliver();
+        f->clock.stepWallClock(std::chrono::milliseconds(stepMs));
+        store->recompute(); // as any change would
+        QCOMPARE(store->current(), CompactLiveStatus::ai(finished));
+        advance(7s);
+        QCOMPARE(store->current(), CompactLiveStatus::ai(finished));
+        advance(1s);
+        QCOMPARE(kind(), std::nullopt);
+    }
+
     void equality() {
         TimerInfo timer{QUuid::createUuid(), 60, f->clock.now()};
         QVERIFY(CompactLiveStatus::timer(timer, false) != CompactLiveStatus::timer(timer, true));
