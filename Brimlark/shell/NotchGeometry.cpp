@@ -49,3 +49,7 @@ QRectF notchPanelFrame(const ScreenDescription& screen, const QSizeF& size) {
         std::max(frame.left(), std::min(frame.right() - size.width(), notchMidX - size.width() / 2.0));
     return QRectF(QPointF(x, frame.top()), size);
 }
+
+QRectF notchHoverRegion(const QRectF& notchFrame) {
+    return notchFrame.adjusted(-22, -12, 22, 12);
+}

@@ -23,3 +23,8 @@ QSizeF notchSize(const ScreenDescription& screen);
 // moved sideways as needed to stay inside the screen. The panel in every mode, the hover region
 // and the scroll hot zone are all placed by this one rule.
 QRectF notchPanelFrame(const ScreenDescription& screen, const QSizeF& size);
+
+// Where hovering the closed notch counts: `notchFrame`, the notch placed like the closed panel,
+// grown by 22 points left and right and 12 above and below. The window manager watches it on the
+// desktop, the panel inside its own window, so both must agree.
+QRectF notchHoverRegion(const QRectF& notchFrame);

@@ -57,7 +57,7 @@ QSizeF NotchWindowManager::panelSize(const InteractionEngine::Mode& mode, bool h
 }
 
 QRectF NotchWindowManager::closedHoverRegion(const ScreenDescription& screen) {
-    return notchPanelFrame(screen, notchSize(screen)).adjusted(-22, -12, 22, 12);
+    return notchHoverRegion(notchPanelFrame(screen, notchSize(screen)));
 }
 
 bool NotchWindowManager::hasCompactStatus() const {

@@ -1,6 +1,7 @@
 #include "HoverTrackingView.h"
 
-#include <QEvent>
+#include <QCursor>
+#include <QEnterEvent>
 
 HoverTrackingView::HoverTrackingView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -15,6 +16,19 @@ void HoverTrackingView::configure(bool isEnabled, std::function<void(bool)> onHo
         report(false);
 }
 
+void HoverTrackingView::setEntryArea(std::function<bool(const QPoint&)> counts) {
+    m_entryArea = std::move(counts);
+}
+
+bool HoverTrackingView::entryCounts(const QEvent* event) const {
+    if (!m_entryArea)
+        return true;
+    const auto* enter = dynamic_cast<const QEnterEvent*>(event);
+    const QPoint position =
+        enter ? enter->position().toPoint() : parentWidget()->mapFromGlobal(QCursor::pos());
+    return m_entryArea(position);
+}
+
 void HoverTrackingView::report(bool inside) {
     if (m_onHoverChanged)
         m_onHoverChanged(inside);
@@ -22,7 +36,7 @@ void HoverTrackingView::report(bool inside) {
 
 bool HoverTrackingView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parent()) {
-        if (event->type() == QEvent::Enter && m_isEnabled)
+        if (event->type() == QEvent::Enter && m_isEnabled && entryCounts(event))
             report(true);
         else if (event->type() == QEvent::Leave)
             report(false);

@@ -6,7 +6,8 @@
 
 // Reports the pointer entering and leaving the widget it lies over (its parent). It never takes a
 // click, scroll or drag: those reach the layers beneath. While disabled, entering reports nothing,
-// leaving is still reported, and disabling reports the pointer as gone at once.
+// leaving is still reported, and disabling reports the pointer as gone at once. An entry area, when
+// given, narrows where entering counts; leaving is reported wherever it happens.
 class HoverTrackingView : public QWidget {
     Q_OBJECT
 public:
@@ -15,13 +16,18 @@ public:
     bool isTrackingEnabled() const { return m_isEnabled; }
     // Takes the current values, as every update of the view does.
     void configure(bool isEnabled, std::function<void(bool inside)> onHoverChanged);
+    // Entering is reported only at a point (in the parent's coordinates) for which `counts` answers
+    // true; an empty function lets every point count.
+    void setEntryArea(std::function<bool(const QPoint& position)> counts);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void report(bool inside);
+    bool entryCounts(const QEvent* event) const;
 
     std::function<void(bool)> m_onHoverChanged;
+    std::function<bool(const QPoint&)> m_entryArea;
     bool m_isEnabled = false;
 };

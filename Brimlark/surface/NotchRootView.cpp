@@ -53,6 +53,7 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
     if (m_inputs.fileShelf)
         connect(m_inputs.fileShelf, &FileShelfService::itemsChanged, this, &NotchRootView::updateHitTesting);
 
+    m_hoverTracker->setEntryArea([this](const QPoint& position) { return hoverOpensAt(position); });
     updateHoverTracker();
     rebuildModeView();
 }
@@ -81,6 +82,14 @@ int NotchRootView::contentTopInset() const {
     if (isClosed(m_shownMode))
         return 0;
     return hasPhysicalNotch() ? 34 : 26;
+}
+
+bool NotchRootView::hoverOpensAt(const QPoint& position) const {
+    if (!isClosed(m_shownMode) || !hasCompactStatus())
+        return true;
+    const QSizeF notch = currentNotchSize();
+    const QRectF notchFrame(QPointF((width() - notch.width()) / 2.0, 0), notch);
+    return notchHoverRegion(notchFrame).contains(QPointF(position));
 }
 
 void NotchRootView::refresh() {

@@ -90,6 +90,12 @@ public:
 
     // Follows a change of the compact status: the closed panel shows it or drops it.
     void refresh();
+    // Whether the pointer entering at `position` starts the hover opening. The whole view does,
+    // except while closed with a live status: then only the notch's hover region at the top centre
+    // does, and the status below it (with its buttons) is left to the pointer. Moving on from the
+    // status up to the notch brings no new entry; the window manager, which watches the same region
+    // on the desktop, reports that.
+    bool hoverOpensAt(const QPoint& position) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

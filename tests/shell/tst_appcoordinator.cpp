@@ -303,6 +303,60 @@ private slots:
         c.reset();
     }
 
+    // With a live status the closed panel reaches below the notch. Only the notch starts the hover
+    // opening: the pill's buttons stay in place to be clicked.
+    void hoverOverTheClosedPanelWithALiveStatus_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<Mode>("after");
+        QTest::newRow("the allow button") << QStringLiteral("allow") << Mode::hidden();
+        QTest::newRow("the deny button") << QStringLiteral("deny") << Mode::hidden();
+        QTest::newRow("the notch above the pill") << QStringLiteral("notch") << Mode::basic();
+    }
+    void hoverOverTheClosedPanelWithALiveStatus() {
+        QFETCH(QString, target);
+        QFETCH(Mode, after);
+        using Action = HookEvent::Action;
+        const QUrl allowUrl(QStringLiteral("https://example.invalid/allow"));
+        const QUrl denyUrl(QStringLiteral("https://example.invalid/deny"));
+        HookEvent asking;
+        asking.id = QUuid::createUuid();
+        asking.source = HookEvent::Source::claude;
+        asking.status = HookEvent::Status::asking;
+        asking.title = QStringLiteral("run tests?");
+        asking.timestamp = f->clock.now();
+        asking.approveAction = Action{Action::Kind::approve, QStringLiteral("allow"), std::nullopt, allowUrl};
+        asking.denyAction = Action{Action::Kind::deny, QStringLiteral("deny"), std::nullopt, denyUrl};
+        c->start();
+        f->aiHooks.ingest(asking);
+        NotchWindowManager* manager = c->notchWindowManager();
+        QTRY_COMPARE(manager->panel()->geometry(), QRect(782, 0, 356, 102));
+        auto* pill = qobject_cast<CompactHiddenStatusView*>(manager->hostingView()->modeView());
+        QVERIFY(pill);
+        const QPointer<CompactStatusButton> button =
+            target == QLatin1String("deny") ? pill->denyButton() : pill->allowButton();
+        QVERIFY(button);
+
+        // The pointer arrives from below: the global monitor sees it move, the panel sees it enter.
+        NotchRootView* root = manager->hostingView();
+        const QPoint global =
+            target == QLatin1String("notch") ? QPoint(960, 16) : button->mapToGlobal(button->rect().center());
+        f->globalInput.movePointer(global);
+        QEnterEvent enter(root->mapFromGlobal(QPointF(global)), root->mapFromGlobal(QPointF(global)), global);
+        QCoreApplication::sendEvent(root, &enter);
+        f->clock.advance(std::chrono::milliseconds(150)); // past the hover delay, as the user aims
+        QCoreApplication::processEvents();
+        QCOMPARE(c->interactionEngine().mode(), after);
+
+        if (after == Mode::hidden()) {
+            QVERIFY(button && button->isVisible());
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(f->workspace.openedUrls,
+                     QList<QUrl>{target == QLatin1String("deny") ? denyUrl : allowUrl});
+            QVERIFY(f->aiHooks.events().isEmpty());
+        }
+        c->stop();
+    }
+
     void theGlowIsBoundAtStartAndStoppedAtStop() {
         f->appState.setHaloOnHooks(true);
         HookEvent failed;
