@@ -13,6 +13,32 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+QString AIHooksEventRow::shownText(const QString& text) {
+    const QString lowered = text.toLower();
+    qsizetype cut = std::min(lowered.size(), maxTextLength);
+    qsizetype lineBreak = -1;
+    for (qsizetype lines = 1; lines <= maxTextLines; ++lines) {
+        lineBreak = lowered.indexOf(QLatin1Char('\n'), lineBreak + 1);
+        if (lineBreak < 0)
+            break;
+        if (lines == maxTextLines && !QStringView(lowered).mid(lineBreak).trimmed().isEmpty())
+            cut = std::min(cut, lineBreak);
+    }
+    if (cut == lowered.size())
+        return lowered;
+    // Leave room for the ellipsis, and never split a surrogate pair.
+    if (cut == maxTextLength)
+        --cut;
+    if (cut > 0 && lowered.at(cut - 1).isHighSurrogate())
+        --cut;
+    QString shown = lowered.left(cut);
+    while (!shown.isEmpty() && shown.back().isSpace())
+        shown.chop(1);
+    return shown + QChar(0x2026);
+}
+
 AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event, const QDateTime& now,
                                  QWidget* parent)
     : QWidget(parent), m_event(event) {
@@ -31,12 +57,13 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     top->addStretch(1);
     column->addLayout(top);
 
-    auto* title = plainLabel(event.title ? event.title->toLower() : QStringLiteral("event"),
+    // A hook can send tens of kilobytes; a row lays out a few lines of each text.
+    auto* title = plainLabel(event.title ? shownText(*event.title) : QStringLiteral("event"),
                              BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this);
     title->setWordWrap(true);
     column->addWidget(title);
 
-    const QString detail = event.detail.value_or(QString()).toLower();
+    const QString detail = shownText(event.detail.value_or(QString()));
     if (!detail.isEmpty()) {
         auto* label =
             plainLabel(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this);

@@ -9,7 +9,7 @@ class AIHooksService;
 
 // One event of the AI hooks page: a status light, the tool and how long ago, the title, the detail
 // when there is one, and "allow" and "deny" when the event carries actions. Everything from the
-// event is shown lower-cased and as plain text.
+// event is shown lower-cased and as plain text; a long title or detail shows only its beginning.
 class AIHooksEventRow : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +17,13 @@ public:
                     QWidget* parent = nullptr);
 
     const HookEvent& event() const { return m_event; }
+
+    // The most of a title or detail a row lays out, in characters and in lines.
+    static constexpr qsizetype maxTextLength = 300;
+    static constexpr qsizetype maxTextLines = 6;
+    // `text` lower-cased as a row shows it: when longer than the limits, its beginning up to them,
+    // ending in "…".
+    static QString shownText(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -234,6 +234,41 @@ private slots:
             QVERIFY(!row->graphicsEffect());
     }
 
+    void longTextsShowTheirBeginning() {
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::fullFeed);
+        AIHooksView view(f.service);
+        const QString detail = QStringLiteral("Output ").repeated(3000).left(20000);
+        const QString title = QStringLiteral("Step\n").repeated(20);
+        f.service.ingest(hookEvent(Source::codex, Status::working, title, detail));
+        QCOMPARE(f.service.events().first().detail, detail); // the store keeps the whole text
+
+        const QStringList texts = labelTexts(shown<AIHooksEventRow>(&view).first());
+        QCOMPARE(texts.size(), 4);
+        const QString shownTitle = texts.at(2);
+        const QString shownDetail = texts.at(3);
+        QVERIFY2(shownDetail.size() <= AIHooksEventRow::maxTextLength,
+                 qPrintable(QString::number(shownDetail.size())));
+        QVERIFY(shownDetail.endsWith(QChar(0x2026)));
+        QVERIFY(shownDetail.startsWith(QStringLiteral("output output")));
+        // Many short lines are cut after a few.
+        QCOMPARE(shownTitle.count(QLatin1Char('\n')), AIHooksEventRow::maxTextLines - 1);
+        QVERIFY(shownTitle.endsWith(QStringLiteral("step…")));
+        // Text that fits is shown whole; a cut never splits a character in two.
+        QCOMPARE(AIHooksEventRow::shownText(QStringLiteral("Step\n").repeated(6)),
+                 QStringLiteral("step\n").repeated(6));
+        const QString wide = QStringLiteral("\U0001F600").repeated(400);
+        const QString cut = AIHooksEventRow::shownText(wide);
+        QVERIFY(cut.size() <= AIHooksEventRow::maxTextLength);
+        QVERIFY(!cut.chopped(1).back().isHighSurrogate());
+
+        if (!brimlark::test::screenshotDir().isEmpty()) {
+            auto* page = new AIHooksView(f.service);
+            std::unique_ptr<QWidget> host(darkHost(page, QSize(640, 360)));
+            brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-long-texts"));
+        }
+    }
+
     void anActionThatDoesNotStartKeepsTheEvent() {
         HookViewFixture f;
         AIHooksView view(f.service);
