@@ -39,6 +39,13 @@ QString AIHooksEventRow::shownText(const QString& text) {
     return shown + QChar(0x2026);
 }
 
+bool AIHooksEventRow::showsSame(const HookEvent& a, const HookEvent& b) {
+    return a.id == b.id && a.status == b.status && a.source == b.source && a.title == b.title &&
+           a.detail == b.detail && a.timestamp == b.timestamp &&
+           a.approveAction.has_value() == b.approveAction.has_value() &&
+           a.denyAction.has_value() == b.denyAction.has_value();
+}
+
 AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event, const QDateTime& now,
                                  QWidget* parent)
     : QWidget(parent), m_event(event) {

@@ -24,6 +24,9 @@ public:
     // `text` lower-cased as a row shows it: when longer than the limits, its beginning up to them,
     // ending in "…".
     static QString shownText(const QString& text);
+    // True when a row built for `a` would look the same as one built for `b` (the relative time
+    // aside, which is worked out when the row is built).
+    static bool showsSame(const HookEvent& a, const HookEvent& b);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -12,9 +12,11 @@
 #include <QHBoxLayout>
 #include <QPropertyAnimation>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSettings, QWidget* parent)
@@ -22,12 +24,12 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 0);
     layout->setSpacing(0);
-    connect(&service, &AIHooksService::eventsChanged, this, &AIHooksView::rebuild);
-    connect(&service, &AIHooksService::displayFilterChanged, this, &AIHooksView::rebuild);
-    connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::rebuild);
-    connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::rebuild);
-    connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::rebuild);
-    rebuild();
+    connect(&service, &AIHooksService::eventsChanged, this, &AIHooksView::refresh);
+    connect(&service, &AIHooksService::displayFilterChanged, this, &AIHooksView::refresh);
+    connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::refresh);
+    connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
+    connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
+    refresh();
 }
 
 QColor AIHooksView::statusColor(HookEvent::Status status) {
@@ -159,16 +161,49 @@ void AIHooksView::runSetupStep(SetupStep step) {
     }
 }
 
-void AIHooksView::rebuild() {
+bool AIHooksView::Shown::operator==(const Shown& other) const {
+    return listening == other.listening && claudeInstalled == other.claudeInstalled &&
+           codexInstalled == other.codexInstalled && claudeGranted == other.claudeGranted &&
+           codexGranted == other.codexGranted &&
+           std::equal(events.begin(), events.end(), other.events.begin(), other.events.end(),
+                      &AIHooksEventRow::showsSame);
+}
+
+AIHooksView::Shown AIHooksView::shownNow() const {
+    Shown shown;
+    shown.events = m_service->presetFilteredEvents();
+    shown.listening = m_service->isListening();
+    // A listed event makes the header "ai hooks" and takes the setup step's place.
+    if (shown.events.isEmpty()) {
+        const auto installed = m_service->hookInstallationStatus();
+        const auto access = m_service->hookAccessStatus();
+        shown.claudeInstalled = installed.claudeInstalled;
+        shown.codexInstalled = installed.codexInstalled;
+        shown.claudeGranted = access.claudeGranted;
+        shown.codexGranted = access.codexGranted;
+    }
+    return shown;
+}
+
+void AIHooksView::refresh() {
     if (!m_service)
         return;
+    Shown shown = shownNow();
+    if (m_shown && *m_shown == shown)
+        return;
+    m_shown = std::move(shown);
+    rebuild();
+}
+
+void AIHooksView::rebuild() {
+    const int scrolledTo = m_scroll ? m_scroll->verticalScrollBar()->value() : 0;
     // The old content may hold the button whose press led here, so it goes on the next turn.
     if (m_content) {
         m_content->hide();
         layout()->removeWidget(m_content);
         m_content->deleteLater();
     }
-    const QList<HookEvent> events = m_service->presetFilteredEvents();
+    const QList<HookEvent> events = m_shown->events;
     if (events.isEmpty())
         m_listedIds.clear();
     m_content = new QWidget(this);
@@ -176,8 +211,20 @@ void AIHooksView::rebuild() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
     column->addWidget(buildHeader(m_content, !events.isEmpty()));
-    column->addWidget(events.isEmpty() ? buildEmptyState(m_content) : buildEventList(m_content, events), 1);
+    if (events.isEmpty()) {
+        m_scroll = nullptr;
+        column->addWidget(buildEmptyState(m_content), 1);
+    } else {
+        m_scroll = buildEventList(m_content, events);
+        column->addWidget(m_scroll, 1);
+    }
     layout()->addWidget(m_content);
+    if (scrolledTo > 0 && m_scroll) {
+        // The new list takes the old one's scroll position; its range is known once it is laid out.
+        m_content->show();
+        layout()->activate();
+        m_scroll->verticalScrollBar()->setValue(scrolledTo);
+    }
 }
 
 QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
@@ -256,7 +303,7 @@ QWidget* AIHooksView::buildEmptyState(QWidget* parent) {
     return area;
 }
 
-QWidget* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>& events) {
+QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>& events) {
     auto* scroll = new QScrollArea(parent);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);

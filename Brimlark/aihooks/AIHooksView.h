@@ -11,12 +11,15 @@
 #include <optional>
 
 class AIHooksService;
+class QScrollArea;
 
 // The advanced panel's AI hooks page: whether the listener runs and which tool is connected, the
 // events the rule preset lets through (newest first) with allow and deny, "clear", and while the
 // list is empty the next setup step, a listener restart and the way to the settings. It keeps no
-// state of its own beyond the ids it listed last, and is rebuilt from the service whenever the
-// service changes; rows that join a list already showing fade in.
+// state of its own beyond what it showed last, and is rebuilt from the service whenever the service
+// changes something it shows, so that a change it does not show leaves a press in progress and the
+// scroll position alone. Rows that join a list already showing fade in, and a rebuilt list stays
+// where it was scrolled to.
 class AIHooksView : public QWidget {
     Q_OBJECT
 public:
@@ -45,16 +48,35 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What decides the page's widgets: the listed events (as their rows show them), the listener,
+    // and, while nothing is listed, the tools' wiring behind the header and the setup step.
+    struct Shown {
+        QList<HookEvent> events;
+        bool listening = false;
+        bool claudeInstalled = false;
+        bool codexInstalled = false;
+        bool claudeGranted = false;
+        bool codexGranted = false;
+
+        bool operator==(const Shown& other) const;
+    };
+
+    Shown shownNow() const;
+    // Rebuilds the page when what it would show differs from what it shows.
+    void refresh();
     void rebuild();
     void runSetupStep(SetupStep step);
     QWidget* buildHeader(QWidget* parent, bool hasEvents);
     QWidget* buildEmptyState(QWidget* parent);
-    QWidget* buildEventList(QWidget* parent, const QList<HookEvent>& events);
+    QScrollArea* buildEventList(QWidget* parent, const QList<HookEvent>& events);
     static void fadeIn(QWidget* row);
 
     QPointer<AIHooksService> m_service;
     std::function<void()> m_onOpenSettings;
     QWidget* m_content = nullptr;
+    // The list's scroll area while events are listed.
+    QPointer<QScrollArea> m_scroll;
+    std::optional<Shown> m_shown;
     // The ids of the rows the last build listed, in order (none while the page was empty).
     QList<QUuid> m_listedIds;
 };

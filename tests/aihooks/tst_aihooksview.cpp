@@ -1,3 +1,6 @@
+// Presses go through the window as real input does, so a release reaches whatever button is under
+// the pointer by then.
+#define QTEST_QPA_MOUSE_HANDLING
 #include "support/TestMain.h"
 
 #include "Brimlark/aihooks/AIHooksDot.h"
@@ -12,6 +15,8 @@
 #include <QGraphicsOpacityEffect>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <memory>
 
@@ -35,6 +40,12 @@ HookEvent hookEvent(Source source, Status status, std::optional<QString> title =
 
 HookEvent::Action action(HookEvent::Action::Kind kind, std::optional<QUrl> url) {
     return HookEvent::Action{kind, QStringLiteral("Go"), QStringLiteral("true"), std::move(url)};
+}
+
+// Lets queued shows and deferred deletions run, as a turn of the event loop would.
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QStringList labelTexts(QWidget* root) {
@@ -232,6 +243,73 @@ private slots:
         f.service.ingest(older);
         for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view))
             QVERIFY(!row->graphicsEffect());
+    }
+
+    void aChangeThePageDoesNotShowLeavesItAlone() {
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::focused);
+        AIHooksView view(f.service);
+        view.resize(360, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QList<HookEvent> asking;
+        for (int i = 0; i < 12; ++i) {
+            HookEvent e = hookEvent(Source::claude, Status::asking, QStringLiteral("question %1").arg(i));
+            e.approveAction = action(HookEvent::Action::Kind::approve,
+                                     QUrl(QStringLiteral("https://example.test/%1").arg(i)));
+            asking.append(e);
+        }
+        f.service.ingest(asking);
+        settle();
+        QScrollBar* bar = shown<QScrollArea>(&view).first()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        const int scrolledTo = bar->value();
+        QList<QPointer<AIHooksEventRow>> rows;
+        for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view))
+            rows.append(row);
+        QCOMPARE(rows.size(), 12);
+        auto sameRows = [&] {
+            const auto now = shown<AIHooksEventRow>(&view);
+            return now.size() == rows.size() && std::equal(now.begin(), now.end(), rows.begin());
+        };
+
+        // An idle event, which this preset hides, and access granted to a tool, which only the
+        // empty page shows.
+        f.service.ingest(hookEvent(Source::claude, Status::idle, QStringLiteral("heartbeat")));
+        f.grant(AIHookTool::codex);
+        QVERIFY(f.service.hookAccessStatus().codexGranted);
+        settle();
+        QVERIFY(sameRows());
+        QCOMPARE(shown<QScrollArea>(&view).first()->verticalScrollBar()->value(), scrolledTo);
+
+        // A press held on "allow" while such an event arrives completes on release.
+        AIHooksEventRow* last = rows.last();
+        QAbstractButton* allow = buttonNamed(last, "allow");
+        const QPoint at = allow->mapTo(&view, allow->rect().center());
+        QTest::mousePress(&view, Qt::LeftButton, {}, at);
+        QVERIFY(allow->isDown());
+        f.service.ingest(hookEvent(Source::codex, Status::idle, QStringLiteral("another heartbeat")));
+        settle();
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, at);
+        settle();
+        QCOMPARE(f.workspace.openedUrls, QList<QUrl>{*last->event().approveAction->url});
+        QCOMPARE(f.service.presetFilteredEvents().size(), 11);
+
+        // An event the page shows rebuilds the list: the new row fades in, and the list stays
+        // where it was scrolled to.
+        bar = shown<QScrollArea>(&view).first()->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const int halfway = bar->value();
+        QVERIFY(halfway > 0);
+        f.service.ingest(hookEvent(Source::claude, Status::error, QStringLiteral("failed")));
+        settle();
+        const auto rebuilt = shown<AIHooksEventRow>(&view);
+        QCOMPARE(rebuilt.size(), 12);
+        QVERIFY(!rows.contains(rebuilt.at(1)));
+        QVERIFY(qobject_cast<QGraphicsOpacityEffect*>(rebuilt.at(0)->graphicsEffect()));
+        QVERIFY(!rebuilt.at(1)->graphicsEffect());
+        QCOMPARE(shown<QScrollArea>(&view).first()->verticalScrollBar()->value(), halfway);
     }
 
     void longTextsShowTheirBeginning() {
