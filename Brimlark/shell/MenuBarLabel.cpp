@@ -6,14 +6,18 @@
 #include "platform/Accessibility.h"
 
 #include <QSystemTrayIcon>
-#include <QVariantAnimation>
-
-#include <cmath>
+#include <QTimer>
 
 namespace {
 
 constexpr qreal restingOpacity = 0.45;
 constexpr qreal pulsedScale = 1.15;
+constexpr double pulseLegSeconds = 0.85;
+constexpr int settleMs = 200;
+// The steps of one leg of the pulse, and of the settling back to rest after one: enough to look
+// smooth at a tray icon's size.
+constexpr int pulseSteps = 10;
+constexpr int settleSteps = 4;
 
 qreal opacityAt(qreal pulse) {
     return restingOpacity + (1.0 - restingOpacity) * pulse;
@@ -34,35 +38,11 @@ QEasingCurve easeOut() {
 MenuBarLabel::MenuBarLabel(QSystemTrayIcon& trayIcon, AIHooksService* aiHooks, TimerService* timer,
                            Accessibility* accessibility, QObject* parent)
     : QObject(parent), m_trayIcon(trayIcon), m_aiHooks(aiHooks), m_timer(timer),
-      m_accessibility(accessibility), m_pulse(new QVariantAnimation(this)),
-      m_settle(new QVariantAnimation(this)) {
-    const BrimlarkAnimation leg = BrimlarkAnimation::easeInOut(0.85);
-    m_pulse->setStartValue(0.0);
-    m_pulse->setEndValue(1.0);
-    m_pulse->setDuration(leg.durationMs());
-    m_pulse->setEasingCurve(leg.easingCurve());
-    connect(m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        showLook(opacityAt(value.toDouble()), scaleAt(value.toDouble()));
-    });
-    // Repeats for as long as the dot pulses, each leg the other way round.
-    connect(m_pulse, &QAbstractAnimation::finished, this, [this] {
-        if (!m_isPulsing)
-            return;
-        m_pulse->setDirection(m_pulse->direction() == QAbstractAnimation::Forward
-                                  ? QAbstractAnimation::Backward
-                                  : QAbstractAnimation::Forward);
-        m_pulse->start();
-    });
-
-    m_settle->setStartValue(0.0);
-    m_settle->setEndValue(1.0);
-    m_settle->setDuration(200);
-    m_settle->setEasingCurve(easeOut());
-    connect(m_settle, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        const qreal t = value.toDouble();
-        showLook(m_settleFromOpacity + (1.0 - m_settleFromOpacity) * t,
-                 m_settleFromScale + (1.0 - m_settleFromScale) * t);
-    });
+      m_accessibility(accessibility), m_stepper(new QTimer(this)),
+      m_pulseCurve(BrimlarkAnimation::easeInOut(pulseLegSeconds).easingCurve()) {
+    // Steps on time, so that a leg lasts its 0.85 s.
+    m_stepper->setTimerType(Qt::PreciseTimer);
+    connect(m_stepper, &QTimer::timeout, this, &MenuBarLabel::step);
 
     if (m_aiHooks) {
         connect(m_aiHooks, &AIHooksService::eventsChanged, this, &MenuBarLabel::update);
@@ -74,8 +54,7 @@ MenuBarLabel::MenuBarLabel(QSystemTrayIcon& trayIcon, AIHooksService* aiHooks, T
 }
 
 bool MenuBarLabel::isAnimating() const {
-    return m_pulse->state() == QAbstractAnimation::Running ||
-           m_settle->state() == QAbstractAnimation::Running;
+    return m_motion != Motion::none;
 }
 
 void MenuBarLabel::update() {
@@ -93,8 +72,7 @@ void MenuBarLabel::update() {
     const bool hasDot = color.has_value();
 
     if (!hasDot) {
-        m_pulse->stop();
-        m_settle->stop();
+        stopMotion();
         m_statusObserver.setDotLook(1.0, 1.0);
     } else if (!hadDot || m_isPulsing != wasPulsing) {
         runPulseUpdate();
@@ -104,16 +82,14 @@ void MenuBarLabel::update() {
 
 void MenuBarLabel::runPulseUpdate() {
     const bool reduceMotion = m_accessibility && m_accessibility->reduceMotion();
-    m_pulse->stop();
-    m_settle->stop();
+    stopMotion();
     if (m_isPulsing) {
         if (reduceMotion) {
             m_statusObserver.setDotLook(opacityAt(1.0), scaleAt(1.0));
             return;
         }
         m_statusObserver.setDotLook(opacityAt(0.0), scaleAt(0.0));
-        m_pulse->setDirection(QAbstractAnimation::Forward);
-        m_pulse->start();
+        startMotion(Motion::pulse);
         return;
     }
     const bool atRest = m_statusObserver.dotOpacity() == 1.0 && m_statusObserver.dotScale() == 1.0;
@@ -123,16 +99,55 @@ void MenuBarLabel::runPulseUpdate() {
     }
     m_settleFromOpacity = m_statusObserver.dotOpacity();
     m_settleFromScale = m_statusObserver.dotScale();
-    m_settle->start();
+    startMotion(Motion::settle);
+}
+
+void MenuBarLabel::startMotion(Motion motion) {
+    m_motion = motion;
+    m_step = 0;
+    m_pulseRising = true;
+    const bool pulse = motion == Motion::pulse;
+    const int spanMs = pulse ? BrimlarkAnimation::easeInOut(pulseLegSeconds).durationMs() : settleMs;
+    m_stepper->start(spanMs / (pulse ? pulseSteps : settleSteps));
+}
+
+void MenuBarLabel::stopMotion() {
+    m_motion = Motion::none;
+    m_stepper->stop();
+}
+
+void MenuBarLabel::step() {
+    ++m_step;
+    if (m_motion == Motion::pulse) {
+        // Each leg ends on its exact look, and the next one runs the other way.
+        const qreal t =
+            m_step == pulseSteps ? 1.0 : m_pulseCurve.valueForProgress(qreal(m_step) / pulseSteps);
+        const qreal pulse = m_pulseRising ? t : 1.0 - t;
+        showLook(opacityAt(pulse), scaleAt(pulse));
+        if (m_step == pulseSteps) {
+            m_step = 0;
+            m_pulseRising = !m_pulseRising;
+        }
+        return;
+    }
+    if (m_motion == Motion::settle) {
+        if (m_step >= settleSteps) {
+            stopMotion();
+            showLook(1.0, 1.0);
+            return;
+        }
+        const qreal t = easeOut().valueForProgress(qreal(m_step) / settleSteps);
+        showLook(m_settleFromOpacity + (1.0 - m_settleFromOpacity) * t,
+                 m_settleFromScale + (1.0 - m_settleFromScale) * t);
+        return;
+    }
+    m_stepper->stop();
 }
 
 void MenuBarLabel::showLook(qreal opacity, qreal scale) {
     m_statusObserver.setDotLook(opacity, scale);
-    // The tray takes a whole new picture per change: about ten per leg of the pulse are enough to
-    // look smooth at its size, and each leg ends on its exact look.
-    const bool step = std::abs(opacity - m_drawnOpacity) >= 0.055 || std::abs(scale - m_drawnScale) >= 0.015;
-    const bool end = (opacity == opacityAt(0.0) || opacity == 1.0) && opacity != m_drawnOpacity;
-    if (step || end)
+    // The tray takes a whole new picture per change, so an unchanged look draws nothing.
+    if (opacity != m_drawnOpacity || scale != m_drawnScale)
         redraw();
 }
 

@@ -2,18 +2,20 @@
 
 #include "StatusObserver.h"
 
+#include <QEasingCurve>
 #include <QObject>
 #include <QPointer>
 
 class Accessibility;
 class AIHooksService;
 class QSystemTrayIcon;
-class QVariantAnimation;
+class QTimer;
 class TimerService;
 
 // Keeps the tray icon's picture: the StatusObserver's drawing of the notch symbol and its dot. The
 // dot follows the hook service's active event and the running countdown, and pulses while a tool
-// asks or works (0.85 s each way, eased in and out); with reduce motion on it holds still.
+// asks or works (0.85 s each way, eased in and out); with reduce motion on it holds still. Each new
+// look is a whole new tray picture, so the dot moves in a few steps a leg rather than per frame.
 class MenuBarLabel : public QObject {
     Q_OBJECT
 public:
@@ -25,7 +27,8 @@ public:
     bool isPulsing() const { return m_isPulsing; }
     // True while the dot's look is being animated (pulsing, or settling after a pulse).
     bool isAnimating() const;
-    // How many times the tray icon was drawn; a pulse redraws it only when the dot visibly changes.
+    // How many times the tray icon was drawn; a pulse redraws it once per step, when the dot's look
+    // changed.
     int redrawCount() const { return m_redrawCount; }
 
     // Reads the services again and redraws when the dot changed.
@@ -34,7 +37,12 @@ public:
     void redraw();
 
 private:
+    enum class Motion { none, pulse, settle };
+
     void runPulseUpdate();
+    void startMotion(Motion motion);
+    void stopMotion();
+    void step();
     void showLook(qreal opacity, qreal scale);
 
     QSystemTrayIcon& m_trayIcon;
@@ -43,8 +51,12 @@ private:
     Accessibility* m_accessibility;
     StatusObserver m_statusObserver;
     bool m_isPulsing = false;
-    QVariantAnimation* m_pulse;
-    QVariantAnimation* m_settle;
+    // Steps the pulse or the settling; it runs only while the dot moves.
+    QTimer* m_stepper;
+    Motion m_motion = Motion::none;
+    int m_step = 0;
+    bool m_pulseRising = true;
+    QEasingCurve m_pulseCurve;
     qreal m_settleFromOpacity = 1.0;
     qreal m_settleFromScale = 1.0;
     // The dot's look at the last redraw.

@@ -106,6 +106,33 @@ private slots:
         QVERIFY(!label->isAnimating());
     }
 
+    void aPulseLegMovesTheDotInAFewSteps() {
+        build();
+        // Every timer that fires in the program while the dot pulses, whoever owns it.
+        struct TimerCount : QObject {
+            int fired = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                fired += event->type() == QEvent::Timer ? 1 : 0;
+                return false;
+            }
+        } timers;
+        qApp->installEventFilter(&timers);
+        f->aiHooks.ingest(hookEvent(Status::asking));
+        const int before = label->redrawCount();
+        QElapsedTimer leg;
+        leg.start();
+        QTRY_VERIFY_WITH_TIMEOUT(dot().dotOpacity() == 1.0, 1500);
+        const qint64 took = leg.elapsed();
+        const int icons = label->redrawCount() - before;
+        const int fired = timers.fired;
+        qApp->removeEventFilter(&timers);
+        // The leg keeps its length, and the tray gets a new picture per step, not per frame.
+        QVERIFY2(took >= 750, qPrintable(QString::number(took)));
+        QVERIFY2(icons >= 5 && icons <= 12, qPrintable(QString::number(icons)));
+        QVERIFY2(fired <= 15, qPrintable(QString::number(fired)));
+        QCOMPARE(dot().dotScale(), 1.15);
+    }
+
     void reduceMotionHoldsThePulsedLook() {
         f->accessibility.setReduceMotion(true);
         build();
