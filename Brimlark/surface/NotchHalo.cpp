@@ -8,6 +8,7 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -29,12 +30,19 @@ constexpr qreal outlineInset = NotchHalo::lineWidth;
 // The strip along the screen's top edge carries no line: the panel hangs from there.
 constexpr qreal topStrip = NotchHalo::lineWidth + 0.25;
 
+// One leg of the persistent glow's breath, and the ambient colour's blend from one phase to the next.
+constexpr double breathSeconds = 1.2;
+constexpr double blendSeconds = 0.4;
+// The time between two frames of the breath and the drift: about 30 a second, smooth enough for a
+// thin line whose opacity or colour changes slowly.
+constexpr int frameIntervalMs = 34;
+
 } // namespace
 
 NotchHalo::NotchHalo(Accessibility* accessibility, std::function<bool()> hasPhysicalNotch, QWidget* parent)
     : QWidget(parent), m_accessibility(accessibility), m_hasPhysicalNotch(std::move(hasPhysicalNotch)),
       m_oneShotAnimation(new QVariantAnimation(this)), m_fadeOutTimer(new QTimer(this)),
-      m_pulseAnimation(new QVariantAnimation(this)), m_ambientAnimation(new QVariantAnimation(this)) {
+      m_frameTimer(new QTimer(this)), m_easeInOut(BrimlarkAnimation::easeInOut(breathSeconds).easingCurve()) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -51,30 +59,8 @@ NotchHalo::NotchHalo(Accessibility* accessibility, std::function<bool()> hasPhys
             animate(m_oneShotAnimation, 0.0, 800, easeOut());
     });
 
-    // Breathes for as long as the persistent glow stays: each leg eases in and out over 1.2 s and
-    // the next one runs the other way.
-    const BrimlarkAnimation breath = BrimlarkAnimation::easeInOut(1.2);
-    m_pulseAnimation->setStartValue(0.0);
-    m_pulseAnimation->setEndValue(1.0);
-    m_pulseAnimation->setDuration(breath.durationMs());
-    m_pulseAnimation->setEasingCurve(breath.easingCurve());
-    connect(m_pulseAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_pulse = value.toDouble();
-        update();
-    });
-    connect(m_pulseAnimation, &QAbstractAnimation::finished, this, [this] {
-        if (!m_active || m_active->kind != ActiveHalo::Kind::persistent)
-            return;
-        m_pulseAnimation->setDirection(m_pulseAnimation->direction() == QAbstractAnimation::Forward
-                                           ? QAbstractAnimation::Backward
-                                           : QAbstractAnimation::Forward);
-        m_pulseAnimation->start();
-    });
-
-    connect(m_ambientAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_ambientBlend = value.toDouble();
-        update();
-    });
+    m_frameTimer->setInterval(frameIntervalMs);
+    connect(m_frameTimer, &QTimer::timeout, this, &NotchHalo::stepFrame);
 }
 
 bool NotchHalo::reduceMotion() const {
@@ -98,8 +84,34 @@ NotchShape NotchHalo::outline(bool hasPhysicalNotch) {
 void NotchHalo::stopAnimations() {
     m_oneShotAnimation->stop();
     m_fadeOutTimer->stop();
-    m_pulseAnimation->stop();
-    m_ambientAnimation->stop();
+    m_frameTimer->stop();
+}
+
+void NotchHalo::startFrames() {
+    m_motionStart.start();
+    if (!m_frameTimer->isActive())
+        m_frameTimer->start();
+}
+
+void NotchHalo::stepFrame() {
+    const double elapsed = static_cast<double>(m_motionStart.elapsed()) / 1000.0;
+    if (m_active && m_active->kind == ActiveHalo::Kind::persistent) {
+        // Breathes for as long as the persistent glow stays: each leg eases in and out and the
+        // next one runs the other way.
+        const double legs = elapsed / breathSeconds;
+        const double progress = legs - std::floor(legs);
+        const bool rising = static_cast<long long>(legs) % 2 == 0;
+        m_pulse = m_easeInOut.valueForProgress(rising ? progress : 1.0 - progress);
+    } else if (m_active && m_active->kind == ActiveHalo::Kind::ambient) {
+        const double progress = std::min(elapsed / blendSeconds, 1.0);
+        m_ambientBlend = m_easeInOut.valueForProgress(progress);
+        if (progress >= 1.0)
+            m_frameTimer->stop();
+    } else {
+        m_frameTimer->stop();
+        return;
+    }
+    update();
 }
 
 void NotchHalo::animate(QVariantAnimation* animation, double to, int durationMs, const QEasingCurve& curve) {
@@ -156,8 +168,7 @@ void NotchHalo::startPersistent() {
         return;
     }
     m_pulse = 0.0;
-    m_pulseAnimation->setDirection(QAbstractAnimation::Forward);
-    m_pulseAnimation->start();
+    startFrames();
 }
 
 void NotchHalo::setAmbientPhase(double phase) {
@@ -174,13 +185,9 @@ void NotchHalo::setAmbientPhase(double phase) {
         update();
         return;
     }
+    // The blend starts where the line is, so nothing changes on screen until the next frame.
     m_ambientBlend = 0.0;
-    m_ambientAnimation->stop();
-    m_ambientAnimation->setStartValue(0.0);
-    m_ambientAnimation->setEndValue(1.0);
-    m_ambientAnimation->setDuration(BrimlarkAnimation::easeInOut(0.4).durationMs());
-    m_ambientAnimation->setEasingCurve(BrimlarkAnimation::easeInOut(0.4).easingCurve());
-    m_ambientAnimation->start();
+    startFrames();
 }
 
 QColor NotchHalo::lineColor() const {

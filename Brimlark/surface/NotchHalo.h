@@ -4,6 +4,8 @@
 #include "Brimlark/shell/NotchShape.h"
 
 #include <QColor>
+#include <QEasingCurve>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -16,7 +18,8 @@ class QVariantAnimation;
 // The glow: a thin coloured line along the panel's edge. A brief glow flares up and fades, a
 // persistent one breathes until it is cleared, and the ambient one drifts from orange to cyan and
 // back with the controller's phase. It takes no clicks, and with reduce motion on it neither
-// springs nor breathes.
+// springs nor breathes. Breathing and drifting last as long as the glow does, so they redraw at a
+// capped frame rate rather than the display's.
 class NotchHalo : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +53,9 @@ private:
     void startPersistent();
     void stopAnimations();
     void animate(QVariantAnimation* animation, double to, int durationMs, const QEasingCurve& curve);
+    // Starts the frames of the breath or the drift from now.
+    void startFrames();
+    void stepFrame();
 
     Accessibility* m_accessibility;
     std::function<bool()> m_hasPhysicalNotch;
@@ -66,6 +72,8 @@ private:
 
     QVariantAnimation* m_oneShotAnimation;
     QTimer* m_fadeOutTimer;
-    QVariantAnimation* m_pulseAnimation;
-    QVariantAnimation* m_ambientAnimation;
+    // Draws the persistent glow's breath and the ambient glow's blend, timed from m_motionStart.
+    QTimer* m_frameTimer;
+    QElapsedTimer m_motionStart;
+    QEasingCurve m_easeInOut;
 };

@@ -9,6 +9,8 @@
 #include "shell/ServiceFixture.h"
 #include "support/Screenshot.h"
 
+#include <QTimer>
+
 using Kind = ActiveHalo::Kind;
 
 namespace {
@@ -90,6 +92,47 @@ private slots:
         QCOMPARE(halo->lineColor().alphaF(), 0.6f);
         QTRY_VERIFY_WITH_TIMEOUT(halo->lineColor().alphaF() > 0.79f, 2000);
         QTRY_VERIFY_WITH_TIMEOUT(halo->lineColor().alphaF() < 0.61f, 2000);
+    }
+
+    void lastingGlowsRedrawAtACappedRate() {
+        struct PaintCount : QObject {
+            int painted = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                painted += event->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } paints;
+        halo->installEventFilter(&paints);
+        halo->show();
+        QVERIFY(QTest::qWaitForWindowExposed(halo.get()));
+
+        halo->setActive(glow(Kind::persistent));
+        QTest::qWait(100);
+        paints.painted = 0;
+        QTest::qWait(1000);
+        QVERIFY2(paints.painted >= 15 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+
+        // The ambient glow, stepped by the controller's phase four times a second, drifts at the
+        // same rate.
+        halo->setActive(glow(Kind::ambient));
+        double phase = 0.0;
+        QTimer stepper;
+        connect(&stepper, &QTimer::timeout, halo.get(), [&] {
+            phase = phase >= 1.0 ? 0.0 : phase + 1.0 / 24.0;
+            halo->setAmbientPhase(phase);
+        });
+        stepper.start(250);
+        QTest::qWait(300);
+        paints.painted = 0;
+        QTest::qWait(1000);
+        QVERIFY2(paints.painted >= 15 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+        // Once the phase stands still, the drift ends and nothing more is drawn.
+        stepper.stop();
+        QTest::qWait(500);
+        paints.painted = 0;
+        QTest::qWait(200);
+        QCOMPARE(paints.painted, 0);
+        QCOMPARE(halo->lineColor().rgba(), NotchHalo::ambientColor(phase).rgba());
     }
 
     void aNewOneShotRestartsTheFlare() {
