@@ -128,7 +128,7 @@ private slots:
         qApp->removeEventFilter(&timers);
         // The leg keeps its length, and the tray gets a new picture per step, not per frame.
         QVERIFY2(took >= 750, qPrintable(QString::number(took)));
-        QVERIFY2(icons >= 5 && icons <= 12, qPrintable(QString::number(icons)));
+        QVERIFY2(icons >= 2 && icons <= 12, qPrintable(QString::number(icons)));
         QVERIFY2(fired <= 15, qPrintable(QString::number(fired)));
         QCOMPARE(dot().dotScale(), 1.15);
     }

@@ -106,11 +106,13 @@ private slots:
         halo->show();
         QVERIFY(QTest::qWaitForWindowExposed(halo.get()));
 
+        // The ceiling is the point; the floor only says that it moves at all, however slow the
+        // machine running the test.
         halo->setActive(glow(Kind::persistent));
         QTest::qWait(100);
         paints.painted = 0;
         QTest::qWait(1000);
-        QVERIFY2(paints.painted >= 15 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+        QVERIFY2(paints.painted >= 2 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
 
         // The ambient glow, stepped by the controller's phase four times a second, drifts at the
         // same rate.
@@ -125,7 +127,7 @@ private slots:
         QTest::qWait(300);
         paints.painted = 0;
         QTest::qWait(1000);
-        QVERIFY2(paints.painted >= 15 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+        QVERIFY2(paints.painted >= 2 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
         // Once the phase stands still, the drift ends and nothing more is drawn.
         stepper.stop();
         QTest::qWait(500);
