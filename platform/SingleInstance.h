@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
-// One running copy of the program per user: the first start holds a lock file for as long as this
-// object lives, and a later start finds it held. A lock left by a process that no longer runs (a
-// crash, a kill) does not block a start: it is taken over.
+// One running copy of the program per user: the first start holds an advisory lock (flock) on a
+// lock file for as long as this object lives, and a later start finds it held. The kernel drops
+// the lock with the process, so a crash or a kill never leaves a start blocked. The file holds
+// the holder's process id, for people; nothing reads it.
 class SingleInstance {
 public:
     enum class Outcome {
@@ -32,5 +32,5 @@ public:
 
 private:
     QString m_path;
-    QLockFile m_lock;
+    int m_fd = -1;
 };

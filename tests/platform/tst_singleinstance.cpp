@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -30,10 +29,9 @@ private:
     }
     // The process id in a lock file, or -1 when it names none.
     static qint64 holderOf(const QString& path) {
-        qint64 pid = -1;
-        QString host;
-        QString app;
-        return QLockFile(path).getLockInfo(&pid, &host, &app) ? pid : -1;
+        bool ok = false;
+        const qint64 pid = read(path).trimmed().toLongLong(&ok);
+        return ok ? pid : -1;
     }
     // The id of a process that ran and has ended.
     static qint64 endedProcessId() {
@@ -45,17 +43,8 @@ private:
         process.waitForFinished();
         return pid;
     }
-    // The lock file a start by process `pid` would have left: this process's own, with the id
-    // swapped.
-    static QByteArray lockContentOf(qint64 pid) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("probe.lock"));
-        SingleInstance probe(path);
-        if (probe.acquire() != Outcome::acquired)
-            return {};
-        const QByteArray own = read(path);
-        return QByteArray::number(pid) + own.mid(own.indexOf('\n'));
-    }
+    // The lock file a start by process `pid` would have left.
+    static QByteArray lockContentOf(qint64 pid) { return QByteArray::number(pid) + '\n'; }
 
 private slots:
     void aSecondStartIsRefusedWhileTheFirstRuns() {
