@@ -3,6 +3,7 @@
 #include "Brimlark/shell/MenuBarLabel.h"
 #include "Brimlark/surface/BrimlarkTheme.h"
 #include "ServiceFixture.h"
+#include "support/EventCounter.h"
 
 #include <QElapsedTimer>
 #include <QSystemTrayIcon>
@@ -109,13 +110,7 @@ private slots:
     void aPulseLegMovesTheDotInAFewSteps() {
         build();
         // Every timer that fires in the program while the dot pulses, whoever owns it.
-        struct TimerCount : QObject {
-            int fired = 0;
-            bool eventFilter(QObject*, QEvent* event) override {
-                fired += event->type() == QEvent::Timer ? 1 : 0;
-                return false;
-            }
-        } timers;
+        EventCounter timers(QEvent::Timer);
         qApp->installEventFilter(&timers);
         f->aiHooks.ingest(hookEvent(Status::asking));
         const int before = label->redrawCount();
@@ -124,7 +119,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dot().dotOpacity() == 1.0, 1500);
         const qint64 took = leg.elapsed();
         const int icons = label->redrawCount() - before;
-        const int fired = timers.fired;
+        const int fired = timers.count;
         qApp->removeEventFilter(&timers);
         // The leg keeps its length, and the tray gets a new picture per step, not per frame.
         QVERIFY2(took >= 750, qPrintable(QString::number(took)));

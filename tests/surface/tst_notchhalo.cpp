@@ -7,6 +7,7 @@
 #include "Brimlark/surface/NotchHalo.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "shell/ServiceFixture.h"
+#include "support/EventCounter.h"
 #include "support/Screenshot.h"
 
 #include <QTimer>
@@ -95,13 +96,7 @@ private slots:
     }
 
     void lastingGlowsRedrawAtACappedRate() {
-        struct PaintCount : QObject {
-            int painted = 0;
-            bool eventFilter(QObject*, QEvent* event) override {
-                painted += event->type() == QEvent::Paint ? 1 : 0;
-                return false;
-            }
-        } paints;
+        EventCounter paints(QEvent::Paint);
         halo->installEventFilter(&paints);
         halo->show();
         QVERIFY(QTest::qWaitForWindowExposed(halo.get()));
@@ -110,9 +105,9 @@ private slots:
         // machine running the test.
         halo->setActive(glow(Kind::persistent));
         QTest::qWait(100);
-        paints.painted = 0;
+        paints.count = 0;
         QTest::qWait(1000);
-        QVERIFY2(paints.painted >= 2 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+        QVERIFY2(paints.count >= 2 && paints.count <= 32, qPrintable(QString::number(paints.count)));
 
         // The ambient glow, stepped by the controller's phase four times a second, drifts at the
         // same rate.
@@ -125,15 +120,15 @@ private slots:
         });
         stepper.start(250);
         QTest::qWait(300);
-        paints.painted = 0;
+        paints.count = 0;
         QTest::qWait(1000);
-        QVERIFY2(paints.painted >= 2 && paints.painted <= 32, qPrintable(QString::number(paints.painted)));
+        QVERIFY2(paints.count >= 2 && paints.count <= 32, qPrintable(QString::number(paints.count)));
         // Once the phase stands still, the drift ends and nothing more is drawn.
         stepper.stop();
         QTest::qWait(500);
-        paints.painted = 0;
+        paints.count = 0;
         QTest::qWait(200);
-        QCOMPARE(paints.painted, 0);
+        QCOMPARE(paints.count, 0);
         QCOMPARE(halo->lineColor().rgba(), NotchHalo::ambientColor(phase).rgba());
     }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+
+// Counts the events of one type that reach the objects it is installed on as an event filter;
+// the events go on unchanged.
+class EventCounter : public QObject {
+public:
+    explicit EventCounter(QEvent::Type type) : m_type(type) {}
+
+    int count = 0;
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == m_type ? 1 : 0;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+};
