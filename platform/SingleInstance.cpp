@@ -48,11 +48,16 @@ SingleInstance::Outcome SingleInstance::acquire() {
     if (m_fd >= 0)
         return Outcome::acquired;
     const QString folder = QFileInfo(m_path).absolutePath();
+    const bool existed = QFileInfo::exists(folder);
     if (!QDir().mkpath(folder)) {
         qCWarning(lcPlatform, "instance lock unavailable: cannot create %s; starting without it",
                   qUtf8Printable(folder));
         return Outcome::unavailable;
     }
+    // A runtime folder is private to its user; one made here is made so too.
+    if (!existed)
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QByteArray path = QFile::encodeName(m_path);
     // A holder that gives up removes the file; one who opened it just before holds a lock on a
     // file nobody else finds any more, so the lock counts only on the file the path names now.

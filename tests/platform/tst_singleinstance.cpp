@@ -3,7 +3,9 @@
 #include "platform/SingleInstance.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -95,6 +97,14 @@ private slots:
     void theLockLivesInTheRuntimeFolderElseTheDataFolder() {
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         QCOMPARE(SingleInstance::standardLockPath(), QString::fromUtf8(runtime + "/com.brimlark.app.lock"));
+        {
+            // A missing runtime folder is made private, as the desktop makes its own.
+            QDir(QString::fromUtf8(runtime)).removeRecursively();
+            SingleInstance guard;
+            QCOMPARE(guard.acquire(), Outcome::acquired);
+            QCOMPARE(QFileInfo(QString::fromUtf8(runtime)).permissions() & 0x0077,
+                     QFileDevice::Permissions());
+        }
 
         qunsetenv("XDG_RUNTIME_DIR");
         const QString fallback = SingleInstance::standardLockPath();
