@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QEnterEvent>
+#include <QMouseEvent>
 
 HoverTrackingView::HoverTrackingView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -18,6 +19,17 @@ void HoverTrackingView::configure(bool isEnabled, std::function<void(bool)> onHo
 
 void HoverTrackingView::setEntryArea(std::function<bool(const QPoint&)> counts) {
     m_entryArea = std::move(counts);
+    watchWindow();
+}
+
+void HoverTrackingView::watchWindow() {
+    QWindow* window = parentWidget()->window()->windowHandle();
+    if (!window || window == m_window)
+        return;
+    if (m_window)
+        m_window->removeEventFilter(this);
+    m_window = window;
+    m_window->installEventFilter(this);
 }
 
 bool HoverTrackingView::entryCounts(const QEvent* event) const {
@@ -30,16 +42,27 @@ bool HoverTrackingView::entryCounts(const QEvent* event) const {
 }
 
 void HoverTrackingView::report(bool inside) {
+    m_reportedInside = inside;
     if (m_onHoverChanged)
         m_onHoverChanged(inside);
 }
 
 bool HoverTrackingView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parent()) {
-        if (event->type() == QEvent::Enter && m_isEnabled && entryCounts(event))
-            report(true);
-        else if (event->type() == QEvent::Leave)
+        if (event->type() == QEvent::Enter) {
+            if (m_entryArea)
+                watchWindow();
+            if (m_isEnabled && entryCounts(event))
+                report(true);
+        } else if (event->type() == QEvent::Leave) {
             report(false);
+        }
+    } else if (watched == m_window && event->type() == QEvent::MouseMove && m_entryArea) {
+        const auto* move = static_cast<const QMouseEvent*>(event);
+        const QPoint position = parentWidget()->mapFromGlobal(move->globalPosition()).toPoint();
+        const bool inside = m_isEnabled && parentWidget()->rect().contains(position) && m_entryArea(position);
+        if (inside != m_reportedInside)
+            report(inside);
     }
     return QWidget::eventFilter(watched, event);
 }

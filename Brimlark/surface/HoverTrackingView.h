@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 
 // Reports the pointer entering and leaving the widget it lies over (its parent). It never takes a
 // click, scroll or drag: those reach the layers beneath. While disabled, entering reports nothing,
 // leaving is still reported, and disabling reports the pointer as gone at once. An entry area, when
-// given, narrows where entering counts; leaving is reported wherever it happens.
+// given, narrows where the pointer counts as inside: entering elsewhere reports nothing, and moving
+// within the widget into or out of the area reports entering or leaving; leaving the widget is
+// reported wherever it happens.
 class HoverTrackingView : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +30,11 @@ protected:
 private:
     void report(bool inside);
     bool entryCounts(const QEvent* event) const;
+    void watchWindow();
+    bool m_reportedInside = false;
+    // The platform window the parent lies in: it sees every move of the pointer over it, also
+    // those that end at a child which takes them.
+    QPointer<QWindow> m_window;
 
     std::function<void(bool)> m_onHoverChanged;
     std::function<bool(const QPoint&)> m_entryArea;

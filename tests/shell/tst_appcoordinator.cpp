@@ -311,6 +311,8 @@ private slots:
         QTest::newRow("the allow button") << QStringLiteral("allow") << Mode::hidden();
         QTest::newRow("the deny button") << QStringLiteral("deny") << Mode::hidden();
         QTest::newRow("the notch above the pill") << QStringLiteral("notch") << Mode::basic();
+        QTest::newRow("through the notch onto allow")
+            << QStringLiteral("notch, then allow") << Mode::hidden();
     }
     void hoverOverTheClosedPanelWithALiveStatus() {
         QFETCH(QString, target);
@@ -334,15 +336,27 @@ private slots:
         QVERIFY(pill);
         const QPointer<CompactStatusButton> button =
             target == QLatin1String("deny") ? pill->denyButton() : pill->allowButton();
+        const bool throughTheNotch = target.startsWith(QLatin1String("notch, "));
         QVERIFY(button);
 
         // The pointer arrives from below: the global monitor sees it move, the panel sees it enter.
         NotchRootView* root = manager->hostingView();
-        const QPoint global =
-            target == QLatin1String("notch") ? QPoint(960, 16) : button->mapToGlobal(button->rect().center());
+        const QPoint global = target == QLatin1String("notch") || throughTheNotch
+                                  ? QPoint(960, 16)
+                                  : button->mapToGlobal(button->rect().center());
         f->globalInput.movePointer(global);
         QEnterEvent enter(root->mapFromGlobal(QPointF(global)), root->mapFromGlobal(QPointF(global)), global);
         QCoreApplication::sendEvent(root, &enter);
+        if (throughTheNotch) {
+            // From above: through the notch and on down to the button before the hover delay ends;
+            // the move reaches the panel's window, which hands it to the button under it.
+            f->clock.advance(std::chrono::milliseconds(30));
+            const QPoint onButton = button->mapToGlobal(button->rect().center());
+            QWidget* panel = root->window();
+            QMouseEvent move(QEvent::MouseMove, panel->mapFromGlobal(QPointF(onButton)), QPointF(onButton),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(panel->windowHandle(), &move);
+        }
         f->clock.advance(std::chrono::milliseconds(150)); // past the hover delay, as the user aims
         QCoreApplication::processEvents();
         QCOMPARE(c->interactionEngine().mode(), after);
