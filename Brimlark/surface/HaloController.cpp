@@ -141,16 +141,33 @@ void HaloController::handleMediaChange(const std::optional<MediaRemoteBridge::No
     }
 }
 
+namespace {
+
+// True when `now` is `before` with some ids taken out, in the same order.
+bool onlyRemovedFrom(const QList<QUuid>& before, const QList<QUuid>& now) {
+    qsizetype at = 0;
+    for (const QUuid& id : now) {
+        while (at < before.size() && before.at(at) != id)
+            ++at;
+        if (at == before.size())
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+} // namespace
+
 void HaloController::handleHookEvents(const QList<HookEvent>& events) {
-    const QSet<QUuid> previous = std::exchange(m_knownHookIds, {});
+    const QList<QUuid> previous = std::exchange(m_knownHookIds, {});
     for (const HookEvent& event : events)
-        m_knownHookIds.insert(event.id);
+        m_knownHookIds.append(event.id);
     if (events.isEmpty())
         return;
     const HookEvent& newest = events.first();
-    // Only an arrival glows: an event that moves up to first place because newer ones were
-    // removed (answered, dismissed) has been seen already.
-    if (previous.contains(newest.id) || m_newestHookIds.contains(newest.id))
+    // Only an arrival glows, a new event or one posted again (it comes first): an event that
+    // moves up to first place because newer ones were removed (answered, dismissed) does not.
+    if (onlyRemovedFrom(previous, m_knownHookIds) || m_newestHookIds.contains(newest.id))
         return;
     m_newestHookIds.append(newest.id);
     while (m_newestHookIds.size() > AIHooksService::maxEvents)

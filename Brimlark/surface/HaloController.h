@@ -88,8 +88,9 @@ private:
     // Bumped by stop(): deliveries already on their way from an earlier binding are dropped.
     quint64 m_binding = 0;
     std::optional<QString> m_lastSeenMediaTitle;
-    // The ids of the last delivered list: an event among them did not just arrive.
-    QSet<QUuid> m_knownHookIds;
+    // The ids of the last delivered list, in order: a list that only lost some of them brings no
+    // arrival.
+    QList<QUuid> m_knownHookIds;
     // The ids that have been the newest event, oldest first, at most the service's maxEvents: an
     // event glows once, when it first arrives as the newest, never again when it is newest a second
     // time because the ones above it were removed.

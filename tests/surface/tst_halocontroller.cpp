@@ -175,6 +175,25 @@ private slots:
         QCOMPARE(halo->current()->color, BrimlarkTheme::success());
         glowEnds();
 
+        // Of a batch only the event that ends up first arrives as the newest; another of it glows
+        // when it is posted again and comes first, the newest one does not glow a second time.
+        const HookEvent early = hookEvent(Status::error);
+        const HookEvent late = hookEvent(Status::working);
+        f->aiHooks.ingest(QList<HookEvent>{early, late});
+        deliver();
+        QCOMPARE(halo->current()->color, BrimlarkTheme::warning());
+        glowEnds();
+        HookEvent earlyAgain = early;
+        earlyAgain.status = Status::asking;
+        post(earlyAgain);
+        QVERIFY(halo->current());
+        QCOMPARE(halo->current()->color, BrimlarkTheme::accent());
+        glowEnds();
+        HookEvent lateAgain = late;
+        lateAgain.status = Status::asking;
+        post(lateAgain);
+        QCOMPARE(kind(), std::nullopt);
+
         // An id that has been the newest once stays known after the list was emptied.
         f->aiHooks.clear();
         deliver();
