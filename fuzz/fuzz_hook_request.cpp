@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes as one request to the hook endpoint.
-#include "HookFuzzChecks.h"
+#include "fuzz/HookFuzzChecks.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes as a request body or inbox file, through the event decoder and
 // the loose mapping.
-#include "HookFuzzChecks.h"
+#include "fuzz/HookFuzzChecks.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,6 @@
-#include "LaunchAtLogin.h"
+#include "launch_at_login/LaunchAtLogin.h"
 
-#include "Observable.h"
-
+#include "launch_at_login/Observable.h"
 #include "platform/AtomicWrite.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Observable.h"
+#include "launch_at_login/Observable.h"
 
 namespace LaunchAtLogin {
 

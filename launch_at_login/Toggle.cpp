@@ -1,6 +1,6 @@
-#include "Toggle.h"
+#include "launch_at_login/Toggle.h"
 
-#include "Observable.h"
+#include "launch_at_login/Observable.h"
 
 #include <QSignalBlocker>
 

@@ -1,4 +1,4 @@
-#include "AtomicWrite.h"
+#include "platform/AtomicWrite.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "platform/SingleInstance.h"
 
-#include "PlatformLog.h"
+#include "platform/PlatformLog.h"
 
 #include <QDir>
 #include <QFile>

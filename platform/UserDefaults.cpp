@@ -1,7 +1,7 @@
-#include "UserDefaults.h"
+#include "platform/UserDefaults.h"
 
-#include "AtomicWrite.h"
-#include "PlatformLog.h"
+#include "platform/AtomicWrite.h"
+#include "platform/PlatformLog.h"
 
 #include <QDir>
 #include <QFile>

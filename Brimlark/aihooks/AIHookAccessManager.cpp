@@ -1,4 +1,4 @@
-#include "AIHookAccessManager.h"
+#include "Brimlark/aihooks/AIHookAccessManager.h"
 
 #include "platform/Bookmarks.h"
 #include "platform/FilePicker.h"

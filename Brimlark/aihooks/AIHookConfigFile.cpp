@@ -1,4 +1,4 @@
-#include "AIHookConfigFile.h"
+#include "Brimlark/aihooks/AIHookConfigFile.h"
 
 #include "platform/AtomicWrite.h"
 
@@ -8,11 +8,10 @@
 #include <QSaveFile>
 #include <QStringList>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {

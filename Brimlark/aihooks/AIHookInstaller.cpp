@@ -1,8 +1,8 @@
-#include "AIHookInstaller.h"
+#include "Brimlark/aihooks/AIHookInstaller.h"
 
 #include "Brimlark/aihooks/AIHookConfigFile.h"
 #include "Brimlark/aihooks/CodexConfig.h"
-#include "Brimlark/shell/Logging.h"
+#include "Brimlark/core/Logging.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "AIHooksActionButton.h"
+#include "Brimlark/aihooks/AIHooksActionButton.h"
 
-#include "Brimlark/surface/BrimlarkButtonStyle.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "AIHooksCheckRow.h"
+#include "Brimlark/aihooks/AIHooksCheckRow.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

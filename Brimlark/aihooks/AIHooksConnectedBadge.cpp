@@ -1,7 +1,7 @@
-#include "AIHooksConnectedBadge.h"
+#include "Brimlark/aihooks/AIHooksConnectedBadge.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksDot.h"
 
 #include <QPainter>
 

@@ -1,12 +1,12 @@
-#include "AIHooksEventRow.h"
+#include "Brimlark/aihooks/AIHooksEventRow.h"
 
-#include "AIHooksDot.h"
-#include "AIHooksPillButton.h"
-#include "AIHooksService.h"
-#include "AIHooksView.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PlainLabel.h"
-#include "RelativeTimeFormatter.h"
+#include "Brimlark/aihooks/AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/aihooks/RelativeTimeFormatter.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

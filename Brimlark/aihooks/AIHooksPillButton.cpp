@@ -1,8 +1,8 @@
-#include "AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksPillButton.h"
 
-#include "Brimlark/surface/BrimlarkButtonStyle.h"
-#include "Brimlark/surface/BrimlarkCapsule.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkCapsule.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QPainter>
 

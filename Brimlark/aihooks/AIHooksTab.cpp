@@ -1,14 +1,14 @@
-#include "AIHooksTab.h"
+#include "Brimlark/aihooks/AIHooksTab.h"
 
-#include "AIHooksActionButton.h"
-#include "AIHooksCheckRow.h"
-#include "AIHooksConnectedBadge.h"
-#include "AIHooksDot.h"
-#include "AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PlainLabel.h"
-#include "Brimlark/surface/SymbolIcon.h"
+#include "Brimlark/aihooks/AIHooksActionButton.h"
+#include "Brimlark/aihooks/AIHooksCheckRow.h"
+#include "Brimlark/aihooks/AIHooksConnectedBadge.h"
+#include "Brimlark/aihooks/AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

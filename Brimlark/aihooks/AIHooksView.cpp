@@ -1,11 +1,11 @@
-#include "AIHooksView.h"
+#include "Brimlark/aihooks/AIHooksView.h"
 
-#include "AIHooksDot.h"
-#include "AIHooksEventRow.h"
-#include "AIHooksPillButton.h"
-#include "AIHooksService.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PlainLabel.h"
+#include "Brimlark/aihooks/AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksEventRow.h"
+#include "Brimlark/aihooks/AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
 
 #include <QDateTime>
 #include <QGraphicsOpacityEffect>

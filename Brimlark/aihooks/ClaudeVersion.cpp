@@ -1,4 +1,4 @@
-#include "ClaudeVersion.h"
+#include "Brimlark/aihooks/ClaudeVersion.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "CodexConfig.h"
+#include "Brimlark/aihooks/CodexConfig.h"
 
 #include <QList>
 #include <QStringDecoder>

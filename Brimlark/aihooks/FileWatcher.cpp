@@ -1,4 +1,4 @@
-#include "FileWatcher.h"
+#include "Brimlark/aihooks/FileWatcher.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "HookDate.h"
+#include "Brimlark/aihooks/HookDate.h"
 
 namespace {
 

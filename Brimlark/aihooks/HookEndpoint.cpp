@@ -1,4 +1,4 @@
-#include "HookEndpoint.h"
+#include "Brimlark/aihooks/HookEndpoint.h"
 
 #include "Brimlark/aihooks/HookEventDecoder.h"
 

@@ -1,8 +1,8 @@
-#include "HookEvent.h"
+#include "Brimlark/aihooks/HookEvent.h"
 
 #include "Brimlark/aihooks/HookDate.h"
 #include "Brimlark/aihooks/StrictJson.h"
-#include "Brimlark/shell/EnumText.h"
+#include "Brimlark/core/EnumText.h"
 
 #include <QHashFunctions>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Brimlark/aihooks/HookEventAction.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -7,8 +9,6 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
-
-#include "Brimlark/aihooks/HookEventAction.h"
 
 #include <optional>
 

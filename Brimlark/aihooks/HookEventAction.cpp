@@ -1,7 +1,7 @@
-#include "HookEventAction.h"
+#include "Brimlark/aihooks/HookEventAction.h"
 
 #include "Brimlark/aihooks/StrictJson.h"
-#include "Brimlark/shell/EnumText.h"
+#include "Brimlark/core/EnumText.h"
 
 #include <QHashFunctions>
 

@@ -1,4 +1,4 @@
-#include "HookEventDecoder.h"
+#include "Brimlark/aihooks/HookEventDecoder.h"
 
 #include "Brimlark/aihooks/LooseEventMapping.h"
 

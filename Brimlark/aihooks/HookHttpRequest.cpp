@@ -1,4 +1,4 @@
-#include "HookHttpRequest.h"
+#include "Brimlark/aihooks/HookHttpRequest.h"
 
 namespace {
 

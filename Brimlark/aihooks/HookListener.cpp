@@ -1,4 +1,4 @@
-#include "HookListener.h"
+#include "Brimlark/aihooks/HookListener.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

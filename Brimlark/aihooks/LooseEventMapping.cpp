@@ -1,4 +1,4 @@
-#include "LooseEventMapping.h"
+#include "Brimlark/aihooks/LooseEventMapping.h"
 
 #include "Brimlark/aihooks/HookDate.h"
 

@@ -1,4 +1,4 @@
-#include "RelativeTimeFormatter.h"
+#include "Brimlark/aihooks/RelativeTimeFormatter.h"
 
 #include <cstdlib>
 

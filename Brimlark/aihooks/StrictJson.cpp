@@ -1,4 +1,4 @@
-#include "StrictJson.h"
+#include "Brimlark/aihooks/StrictJson.h"
 
 #include <QJsonValue>
 

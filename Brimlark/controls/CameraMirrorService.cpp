@@ -1,8 +1,8 @@
-#include "CameraMirrorService.h"
+#include "Brimlark/controls/CameraMirrorService.h"
 
-#include "Brimlark/shell/Logging.h"
-#include "Brimlark/shell/PermissionsCoordinator.h"
-#include "Brimlark/shell/PlatformServices.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/PermissionsCoordinator.h"
+#include "Brimlark/core/PlatformServices.h"
 #include "platform/UserDefaults.h"
 
 #include <QPointer>

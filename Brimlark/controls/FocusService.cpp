@@ -1,7 +1,7 @@
-#include "FocusService.h"
+#include "Brimlark/controls/FocusService.h"
 
-#include "Brimlark/shell/PlatformServices.h"
-#include "ShortcutsRunner.h"
+#include "Brimlark/controls/ShortcutsRunner.h"
+#include "Brimlark/core/PlatformServices.h"
 #include "platform/UserDefaults.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "MediaRemoteBridge.h"
+#include "Brimlark/controls/MediaRemoteBridge.h"
 
-#include "Brimlark/shell/EnumText.h"
-#include "Brimlark/shell/Logging.h"
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/core/Logging.h"
 
 std::optional<MediaRemoteBridge::NowPlaying> MediaRemoteBridge::query(SourceApp) {
     return std::nullopt;

@@ -1,7 +1,7 @@
-#include "MediaService.h"
+#include "Brimlark/controls/MediaService.h"
 
-#include "Brimlark/shell/PlatformServices.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/core/PlatformServices.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <algorithm>
 

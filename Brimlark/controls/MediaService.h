@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MediaRemoteBridge.h"
+#include "Brimlark/controls/MediaRemoteBridge.h"
 #include "platform/Clock.h"
 
 #include <QColor>

@@ -1,8 +1,8 @@
-#include "MicMuteService.h"
+#include "Brimlark/controls/MicMuteService.h"
 
-#include "Brimlark/shell/Logging.h"
-#include "Brimlark/shell/PlatformServices.h"
-#include "ShortcutsRunner.h"
+#include "Brimlark/controls/ShortcutsRunner.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/PlatformServices.h"
 #include "platform/Permissions.h"
 #include "platform/Workspace.h"
 

@@ -1,8 +1,8 @@
-#include "MirrorPopoverContent.h"
+#include "Brimlark/controls/MirrorPopoverContent.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PanelIconButton.h"
-#include "CameraMirrorService.h"
+#include "Brimlark/controls/CameraMirrorService.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PanelIconButton.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "MirrorWindowManager.h"
+#include "Brimlark/controls/MirrorWindowManager.h"
 
-#include "Brimlark/shell/NotchGeometry.h"
-#include "MirrorPopoverContent.h"
+#include "Brimlark/controls/MirrorPopoverContent.h"
+#include "Brimlark/core/NotchGeometry.h"
 
 #include <QVBoxLayout>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CameraMirrorService.h"
+#include "Brimlark/controls/CameraMirrorService.h"
 
 #include <QObject>
 #include <QPointer>

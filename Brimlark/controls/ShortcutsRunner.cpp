@@ -1,4 +1,4 @@
-#include "ShortcutsRunner.h"
+#include "Brimlark/controls/ShortcutsRunner.h"
 
 #include <QProcess>
 

@@ -1,8 +1,8 @@
-#include "TimerService.h"
+#include "Brimlark/controls/TimerService.h"
 
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/Logging.h"
-#include "Brimlark/shell/PlatformServices.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/PlatformServices.h"
 #include "platform/Notifications.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TimerInfo.h"
+#include "Brimlark/controls/TimerInfo.h"
 #include "platform/Clock.h"
 
 #include <QObject>

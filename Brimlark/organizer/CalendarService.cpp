@@ -1,6 +1,6 @@
-#include "CalendarService.h"
+#include "Brimlark/organizer/CalendarService.h"
 
-#include "Brimlark/shell/PermissionsCoordinator.h"
+#include "Brimlark/core/PermissionsCoordinator.h"
 #include "platform/EventStore.h"
 
 CalendarService::CalendarService(PermissionsCoordinator& permissions, QObject* parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CalendarItem.h"
+#include "Brimlark/organizer/CalendarItem.h"
 
 #include <QObject>
 

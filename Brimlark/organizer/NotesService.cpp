@@ -1,7 +1,7 @@
-#include "NotesService.h"
+#include "Brimlark/organizer/NotesService.h"
 
-#include "Brimlark/shell/Debouncer.h"
-#include "Brimlark/shell/PlatformServices.h"
+#include "Brimlark/core/Debouncer.h"
+#include "Brimlark/core/PlatformServices.h"
 
 NotesService::NotesService(Clock* clock, QObject* parent)
     : QObject(parent), m_debouncer(new Debouncer(0.5, clock, this)) {}

@@ -1,6 +1,6 @@
-#include "RemindersService.h"
+#include "Brimlark/organizer/RemindersService.h"
 
-#include "Brimlark/shell/PermissionsCoordinator.h"
+#include "Brimlark/core/PermissionsCoordinator.h"
 #include "platform/EventStore.h"
 
 RemindersService::RemindersService(PermissionsCoordinator& permissions, QObject* parent)

@@ -1,12 +1,12 @@
-#include "AdvancedModeView.h"
+#include "Brimlark/pages/AdvancedModeView.h"
 
-#include "AdvancedPage.h"
 #include "Brimlark/aihooks/AIHooksView.h"
-#include "Brimlark/shell/InteractionEngine.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PanelIconButton.h"
-#include "Brimlark/surface/PlainLabel.h"
-#include "Brimlark/surface/SymbolIcon.h"
+#include "Brimlark/core/AdvancedPage.h"
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PanelIconButton.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

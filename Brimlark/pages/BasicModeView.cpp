@@ -1,7 +1,7 @@
-#include "BasicModeView.h"
+#include "Brimlark/pages/BasicModeView.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/PanelIconButton.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PanelIconButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

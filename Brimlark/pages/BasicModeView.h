@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuickAction.h"
+#include "Brimlark/pages/QuickAction.h"
 
 #include <QSizeF>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "QuickActionsStore.h"
+#include "Brimlark/pages/QuickActionsStore.h"
 
 QuickActionsStore::QuickActionsStore(QObject* parent) : QObject(parent) {}
 

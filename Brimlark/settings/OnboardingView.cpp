@@ -1,6 +1,6 @@
-#include "OnboardingView.h"
+#include "Brimlark/settings/OnboardingView.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>

@@ -1,13 +1,13 @@
-#include "SettingsScene.h"
+#include "Brimlark/settings/SettingsScene.h"
 
 #include "Brimlark/aihooks/AIHooksTab.h"
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PanelIconButton.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/shell/AppCoordinator.h"
-#include "Brimlark/shell/EnumText.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/GlowTab.h"
-#include "Brimlark/surface/PanelIconButton.h"
-#include "Brimlark/surface/PlainLabel.h"
-#include "SettingsSidebarRow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsTab.h"
+#include "Brimlark/settings/SettingsTab.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "SettingsSidebarRow.h"
+#include "Brimlark/settings/SettingsSidebarRow.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "SettingsTab.h"
+#include "Brimlark/settings/SettingsTab.h"
 
 namespace SettingsTabs {
 

@@ -1,7 +1,7 @@
-#include "AppLauncherService.h"
+#include "Brimlark/shelf/AppLauncherService.h"
 
-#include "Brimlark/shell/Logging.h"
-#include "Brimlark/shell/PlatformServices.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/PlatformServices.h"
 #include "platform/Workspace.h"
 
 AppLauncherService::AppLauncherService(Workspace& workspace, QObject* parent)

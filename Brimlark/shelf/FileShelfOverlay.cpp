@@ -1,6 +1,6 @@
-#include "FileShelfOverlay.h"
+#include "Brimlark/shelf/FileShelfOverlay.h"
 
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "FileShelfService.h"
+#include "Brimlark/shelf/FileShelfService.h"
 
 FileShelfService& FileShelfService::shared() {
     static FileShelfService* instance = new FileShelfService();

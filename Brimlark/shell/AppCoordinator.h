@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Brimlark/controls/MediaRemoteBridge.h"
+#include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/pages/QuickAction.h"
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
-#include "InteractionEngine.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,10 +1,10 @@
-#include "BrimlarkApp.h"
+#include "Brimlark/shell/BrimlarkApp.h"
 
-#include "AppCoordinator.h"
-#include "BrimlarkAppDelegate.h"
-#include "Logging.h"
-#include "MenuBarLabel.h"
-#include "MenuBarMenuView.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "Brimlark/shell/MenuBarLabel.h"
+#include "Brimlark/shell/MenuBarMenuView.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,7 +1,7 @@
-#include "BrimlarkAppDelegate.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
 
-#include "AppCoordinator.h"
 #include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/shell/AppCoordinator.h"
 #include "platform/UserDefaults.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "GestureManager.h"
+#include "Brimlark/shell/GestureManager.h"
 
-#include "InteractionEngine.h"
-#include "NotchGeometry.h"
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/core/NotchGeometry.h"
 
 #include <QApplication>
 #include <QWheelEvent>

@@ -1,8 +1,8 @@
-#include "MenuBarLabel.h"
+#include "Brimlark/shell/MenuBarLabel.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/TimerService.h"
-#include "Brimlark/surface/BrimlarkAnimation.h"
+#include "Brimlark/kit/BrimlarkAnimation.h"
 #include "platform/Accessibility.h"
 
 #include <QSystemTrayIcon>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StatusObserver.h"
+#include "Brimlark/shell/StatusObserver.h"
 
 #include <QEasingCurve>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "MenuBarMenuView.h"
+#include "Brimlark/shell/MenuBarMenuView.h"
 
-#include "AppCoordinator.h"
-#include "AppState.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/shell/AppCoordinator.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "NotchPanel.h"
+#include "Brimlark/shell/NotchPanel.h"
 
 NotchPanel::NotchPanel(const QRect& frame)
     : QWidget(nullptr,

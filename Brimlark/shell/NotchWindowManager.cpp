@@ -1,15 +1,14 @@
-#include "NotchWindowManager.h"
+#include "Brimlark/shell/NotchWindowManager.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
-
-#include "AppState.h"
 #include "Brimlark/controls/MediaService.h"
 #include "Brimlark/controls/TimerService.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/NotchGeometry.h"
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
-#include "Logging.h"
-#include "NotchGeometry.h"
-#include "NotchPanel.h"
 #include "platform/Accessibility.h"
 #include "platform/GlobalInput.h"
 

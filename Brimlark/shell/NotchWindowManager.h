@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/core/PanelAnimationProfile.h"
+#include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/surface/CompactLiveStatus.h"
 #include "Brimlark/surface/NotchRootView.h"
-#include "InteractionEngine.h"
-#include "NotchPanel.h"
-#include "PanelAnimationProfile.h"
 #include "platform/Screens.h"
 
 #include <QList>

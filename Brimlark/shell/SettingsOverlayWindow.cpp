@@ -1,4 +1,4 @@
-#include "SettingsOverlayWindow.h"
+#include "Brimlark/shell/SettingsOverlayWindow.h"
 
 #include <QMouseEvent>
 #include <QWindow>

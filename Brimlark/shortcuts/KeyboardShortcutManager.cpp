@@ -1,9 +1,9 @@
-#include "KeyboardShortcutManager.h"
+#include "Brimlark/shortcuts/KeyboardShortcutManager.h"
 
-#include "Brimlark/pages/AdvancedPage.h"
-#include "Brimlark/shell/EnumText.h"
-#include "Brimlark/shell/InteractionEngine.h"
-#include "Brimlark/shell/Logging.h"
+#include "Brimlark/core/AdvancedPage.h"
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/core/Logging.h"
 
 namespace {
 constexpr int pages = 6;

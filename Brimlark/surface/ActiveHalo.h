@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HaloSource.h"
+#include "Brimlark/surface/HaloSource.h"
 
 #include <QColor>
 #include <QDateTime>

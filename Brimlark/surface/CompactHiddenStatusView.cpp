@@ -1,10 +1,10 @@
-#include "CompactHiddenStatusView.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/TimerService.h"
-#include "BrimlarkTheme.h"
-#include "CompactStatusButton.h"
-#include "SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/SymbolIcon.h"
+#include "Brimlark/surface/CompactStatusButton.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

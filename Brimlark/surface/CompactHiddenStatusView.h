@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CompactLiveStatus.h"
+#include "Brimlark/surface/CompactLiveStatus.h"
 #include "platform/Clock.h"
 
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "CompactLiveStatus.h"
+#include "Brimlark/surface/CompactLiveStatus.h"
 
 CompactLiveStatus CompactLiveStatus::ai(const HookEvent& event) {
     CompactLiveStatus status;

@@ -1,4 +1,4 @@
-#include "CompactLiveStatusStore.h"
+#include "Brimlark/surface/CompactLiveStatusStore.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/MediaService.h"

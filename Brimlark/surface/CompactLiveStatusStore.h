@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CompactLiveStatus.h"
-#include "CompactLiveStatusSelector.h"
+#include "Brimlark/surface/CompactLiveStatus.h"
+#include "Brimlark/surface/CompactLiveStatusSelector.h"
 #include "platform/Clock.h"
 
 #include <QDateTime>

@@ -1,8 +1,8 @@
-#include "CompactStatusButton.h"
+#include "Brimlark/surface/CompactStatusButton.h"
 
-#include "BrimlarkButtonStyle.h"
-#include "BrimlarkCapsule.h"
-#include "BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkCapsule.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
-#include "GlowModeRow.h"
+#include "Brimlark/surface/GlowModeRow.h"
 
-#include "BrimlarkButtonStyle.h"
-#include "BrimlarkTheme.h"
-#include "PlainLabel.h"
-#include "SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

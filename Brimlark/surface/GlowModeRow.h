@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HaloMode.h"
+#include "Brimlark/core/HaloMode.h"
 
 #include <QAbstractButton>
 

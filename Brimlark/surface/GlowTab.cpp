@@ -1,14 +1,14 @@
-#include "GlowTab.h"
+#include "Brimlark/surface/GlowTab.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/EnumText.h"
-#include "Brimlark/surface/PlainLabel.h"
-#include "BrimlarkTheme.h"
-#include "GlowModeRow.h"
-#include "GlowTestButton.h"
-#include "GlowTriggerRow.h"
-#include "HaloController.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/surface/GlowModeRow.h"
+#include "Brimlark/surface/GlowTestButton.h"
+#include "Brimlark/surface/GlowTriggerRow.h"
+#include "Brimlark/surface/HaloController.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

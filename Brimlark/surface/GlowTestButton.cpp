@@ -1,7 +1,7 @@
-#include "GlowTestButton.h"
+#include "Brimlark/surface/GlowTestButton.h"
 
-#include "BrimlarkButtonStyle.h"
-#include "BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

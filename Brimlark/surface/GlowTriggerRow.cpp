@@ -1,9 +1,9 @@
-#include "GlowTriggerRow.h"
+#include "Brimlark/surface/GlowTriggerRow.h"
 
-#include "BrimlarkTheme.h"
-#include "PlainLabel.h"
-#include "SettingsGlowKnob.h"
-#include "SymbolIcon.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SymbolIcon.h"
+#include "Brimlark/surface/SettingsGlowKnob.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

@@ -1,11 +1,11 @@
-#include "HaloController.h"
+#include "Brimlark/surface/HaloController.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/MediaService.h"
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/InteractionEngine.h"
-#include "BrimlarkTheme.h"
-#include "CompactLiveStatus.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/surface/CompactLiveStatus.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ActiveHalo.h"
 #include "Brimlark/aihooks/HookEvent.h"
 #include "Brimlark/controls/MediaRemoteBridge.h"
+#include "Brimlark/surface/ActiveHalo.h"
 #include "platform/Clock.h"
 
 #include <QList>

@@ -1,4 +1,4 @@
-#include "HoverTrackingView.h"
+#include "Brimlark/surface/HoverTrackingView.h"
 
 #include <QCursor>
 #include <QEnterEvent>

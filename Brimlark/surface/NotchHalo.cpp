@@ -1,6 +1,6 @@
-#include "NotchHalo.h"
+#include "Brimlark/surface/NotchHalo.h"
 
-#include "BrimlarkAnimation.h"
+#include "Brimlark/kit/BrimlarkAnimation.h"
 #include "platform/Accessibility.h"
 
 #include <QPainter>

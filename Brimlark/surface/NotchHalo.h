@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ActiveHalo.h"
-#include "Brimlark/shell/NotchShape.h"
+#include "Brimlark/core/NotchShape.h"
+#include "Brimlark/surface/ActiveHalo.h"
 
 #include <QColor>
 #include <QEasingCurve>

@@ -1,15 +1,15 @@
-#include "NotchRootView.h"
+#include "Brimlark/surface/NotchRootView.h"
 
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/NotchGeometry.h"
+#include "Brimlark/core/NotchShape.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/pages/AdvancedModeView.h"
 #include "Brimlark/pages/BasicModeView.h"
 #include "Brimlark/shelf/FileShelfOverlay.h"
 #include "Brimlark/shelf/FileShelfService.h"
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/NotchGeometry.h"
-#include "Brimlark/shell/NotchShape.h"
-#include "BrimlarkTheme.h"
-#include "HoverTrackingView.h"
-#include "NotchTapCatcher.h"
+#include "Brimlark/surface/HoverTrackingView.h"
+#include "Brimlark/surface/NotchTapCatcher.h"
 #include "platform/Accessibility.h"
 
 #include <QGraphicsOpacityEffect>

@@ -1,4 +1,4 @@
-#include "NotchTapCatcher.h"
+#include "Brimlark/surface/NotchTapCatcher.h"
 
 #include <QMouseEvent>
 

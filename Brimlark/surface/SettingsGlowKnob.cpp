@@ -1,6 +1,6 @@
-#include "SettingsGlowKnob.h"
+#include "Brimlark/surface/SettingsGlowKnob.h"
 
-#include "BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -13,7 +13,7 @@
 // check that equal servers measure equal there.
 
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
+#include "Brimlark/core/AppState.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "platform/fake/FakeClock.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "FakeNotifications.h"
+#include "platform/fake/FakeNotifications.h"
 
 #include <utility>
 

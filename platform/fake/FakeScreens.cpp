@@ -1,4 +1,4 @@
-#include "FakeScreens.h"
+#include "platform/fake/FakeScreens.h"
 
 void FakeScreens::setScreens(const QList<ScreenDescription>& screens, int mainIndex, int deepestIndex) {
     m_screens = screens;

@@ -1,4 +1,4 @@
-#include "DBusNotifications.h"
+#include "platform/linux/DBusNotifications.h"
 
 #include "platform/PlatformLog.h"
 

@@ -1,4 +1,4 @@
-#include "DeactivationWatcher.h"
+#include "platform/linux/DeactivationWatcher.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "FolderEventStore.h"
+#include "platform/linux/FolderEventStore.h"
 
 #include "platform/PlatformLog.h"
 

@@ -1,4 +1,4 @@
-#include "GlobalInputFactory.h"
+#include "platform/linux/GlobalInputFactory.h"
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/PolledGlobalInput.h"

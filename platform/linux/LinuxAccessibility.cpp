@@ -1,4 +1,4 @@
-#include "LinuxAccessibility.h"
+#include "platform/linux/LinuxAccessibility.h"
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/GioIncludes.h"

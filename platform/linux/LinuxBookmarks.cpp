@@ -1,4 +1,4 @@
-#include "LinuxBookmarks.h"
+#include "platform/linux/LinuxBookmarks.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "LinuxFilePicker.h"
+#include "platform/linux/LinuxFilePicker.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "LinuxPermissions.h"
+#include "platform/linux/LinuxPermissions.h"
 
 #include "platform/PlatformLog.h"
 

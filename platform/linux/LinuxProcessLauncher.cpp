@@ -1,4 +1,4 @@
-#include "LinuxProcessLauncher.h"
+#include "platform/linux/LinuxProcessLauncher.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "LinuxWorkspace.h"
+#include "platform/linux/LinuxWorkspace.h"
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/GioIncludes.h"

@@ -1,4 +1,4 @@
-#include "OwnWindows.h"
+#include "platform/linux/OwnWindows.h"
 
 #include <QGuiApplication>
 #include <QRegion>

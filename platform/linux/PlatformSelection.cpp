@@ -1,4 +1,4 @@
-#include "PlatformSelection.h"
+#include "platform/linux/PlatformSelection.h"
 
 #include "platform/PlatformLog.h"
 

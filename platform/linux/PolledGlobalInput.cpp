@@ -1,4 +1,4 @@
-#include "PolledGlobalInput.h"
+#include "platform/linux/PolledGlobalInput.h"
 
 #include <QCursor>
 

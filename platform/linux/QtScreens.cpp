@@ -1,4 +1,4 @@
-#include "QtScreens.h"
+#include "platform/linux/QtScreens.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "X11GlobalInput.h"
+#include "platform/linux/X11GlobalInput.h"
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/OwnWindows.h"
@@ -6,10 +6,9 @@
 #include <QCursor>
 #include <QSocketNotifier>
 
+#include <cstdlib>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
-
-#include <cstdlib>
 
 namespace {
 

@@ -5,13 +5,12 @@
 #include <QList>
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <thread>
+#include <unistd.h>
 
 // A blocking TCP client for the endpoint tests: it connects to 127.0.0.1 only, sends what it is
 // given, in pieces when asked, and reads until the server closes the connection.

@@ -1,13 +1,12 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
-#include "HookTestClient.h"
+#include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeProcessLauncher.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "tests/aihooks/HookTestClient.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,12 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
+#include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFilePicker.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,13 +1,12 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHooksActionButton.h"
 #include "Brimlark/aihooks/AIHooksCheckRow.h"
 #include "Brimlark/aihooks/AIHooksConnectedBadge.h"
 #include "Brimlark/aihooks/AIHooksTab.h"
 #include "Brimlark/settings/SettingsScene.h"
-#include "HookViewFixture.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/aihooks/HookViewFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QLabel>
 

@@ -1,15 +1,14 @@
 // Presses go through the window as real input does, so a release reaches whatever button is under
 // the pointer by then.
 #define QTEST_QPA_MOUSE_HANDLING
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHooksDot.h"
 #include "Brimlark/aihooks/AIHooksEventRow.h"
 #include "Brimlark/aihooks/AIHooksPillButton.h"
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/pages/AdvancedModeView.h"
-#include "HookViewFixture.h"
-#include "support/Screenshot.h"
+#include "tests/aihooks/HookViewFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QGraphicsOpacityEffect>

@@ -1,10 +1,9 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/shell/AppState.h"
+#include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
+#include "tests/support/TestMain.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/CodexConfig.h"
+#include "tests/support/TestMain.h"
 
 #include <QDirIterator>
 

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/DBusNotifications.h"
+#include "tests/support/TestMain.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/FileWatcher.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QTemporaryDir>

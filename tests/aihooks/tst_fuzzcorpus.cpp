@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "fuzz/HookFuzzChecks.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

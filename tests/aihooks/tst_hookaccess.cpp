@@ -1,11 +1,10 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "platform/linux/LinuxBookmarks.h"
 #include "platform/linux/LinuxFilePicker.h"
+#include "tests/support/TestMain.h"
 
 #include <QFileDialog>
 #include <QLabel>

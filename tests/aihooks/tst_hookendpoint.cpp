@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/HookEndpoint.h"
 #include "Brimlark/aihooks/HookEventDecoder.h"
-#include "HookTestClient.h"
+#include "tests/aihooks/HookTestClient.h"
+#include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
 

@@ -1,7 +1,6 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/HookDate.h"
 #include "Brimlark/aihooks/HookEvent.h"
+#include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
 

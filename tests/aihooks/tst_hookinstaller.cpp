@@ -1,11 +1,10 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "Brimlark/aihooks/AIHookInstaller.h"
-#include "Brimlark/shell/AppSupportDirectory.h"
+#include "Brimlark/core/AppSupportDirectory.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "platform/linux/LinuxBookmarks.h"
+#include "tests/support/TestMain.h"
 
 #include <QFutureWatcher>
 #include <QJsonArray>

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/LinuxProcessLauncher.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/LooseEventMapping.h"
+#include "tests/support/TestMain.h"
 
 #include <QCryptographicHash>
 #include <QJsonDocument>

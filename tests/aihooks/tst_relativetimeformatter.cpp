@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/RelativeTimeFormatter.h"
+#include "tests/support/TestMain.h"
 
 class Tst_relativetimeformatter : public QObject {
     Q_OBJECT

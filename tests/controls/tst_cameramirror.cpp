@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/controls/MirrorWindowManager.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 using namespace std::chrono_literals;
 using Placement = CameraMirrorService::Placement;

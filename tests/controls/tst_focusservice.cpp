@@ -1,7 +1,6 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/controls/FocusService.h"
-#include "shell/ServiceFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 class Tst_focusservice : public QObject {
     Q_OBJECT

@@ -1,10 +1,9 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/controls/TimerService.h"
-#include "Brimlark/shell/AppState.h"
+#include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeNotifications.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

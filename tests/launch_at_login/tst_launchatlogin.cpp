@@ -1,9 +1,8 @@
-#include "support/FileSizeLimit.h"
-#include "support/TestMain.h"
-
 #include "launch_at_login/LaunchAtLogin.h"
 #include "launch_at_login/Observable.h"
 #include "launch_at_login/Toggle.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>

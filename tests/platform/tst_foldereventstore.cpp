@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/FolderEventStore.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/GioIncludes.h"
 #include "platform/linux/LinuxAccessibility.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/LinuxPermissions.h"
+#include "tests/support/TestMain.h"
 
 // Linux answers: capture devices authorized, requests granted, no settings pages.
 class Tst_linuxpermissions : public QObject {

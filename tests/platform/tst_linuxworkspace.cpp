@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/LinuxWorkspace.h"
+#include "tests/support/TestMain.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/PlatformSelection.h"
+#include "tests/support/TestMain.h"
 
 #include <QHash>
 

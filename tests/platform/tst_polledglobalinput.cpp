@@ -1,13 +1,11 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/PolledGlobalInput.h"
+#include "tests/support/TestMain.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QWidget>
-
 #include <qpa/qwindowsysteminterface.h>
 
 #include <memory>

@@ -1,13 +1,11 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/QtScreens.h"
+#include "tests/support/TestMain.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QScreen>
 #include <QSignalSpy>
-
 #include <qpa/qplatformnativeinterface.h>
 #include <qpa/qwindowsysteminterface.h>
 

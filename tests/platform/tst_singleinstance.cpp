@@ -1,6 +1,5 @@
-#include "support/TestMain.h"
-
 #include "platform/SingleInstance.h"
+#include "tests/support/TestMain.h"
 
 #include <QDateTime>
 #include <QDir>

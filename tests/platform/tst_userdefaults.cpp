@@ -1,7 +1,6 @@
-#include "support/FileSizeLimit.h"
-#include "support/TestMain.h"
-
 #include "platform/UserDefaults.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,18 +1,16 @@
-#include "support/TestMain.h"
-
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/X11GlobalInput.h"
+#include "tests/support/TestMain.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QWheelEvent>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
 #include <cstdlib>
 #include <memory>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 Q_DECLARE_METATYPE(ScrollSample)
 

@@ -1,11 +1,10 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/core/EnumText.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
-#include "Brimlark/shell/EnumText.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QLabel>
 #include <QPushButton>

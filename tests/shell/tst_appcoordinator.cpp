@@ -1,19 +1,18 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/controls/MirrorWindowManager.h"
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/settings/OnboardingView.h"
-#include "Brimlark/shell/EnumText.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/HaloController.h"
-#include "ServiceFixture.h"
-#include "aihooks/HookTestClient.h"
 #include "platform/linux/LinuxProcessLauncher.h"
-#include "support/Screenshot.h"
+#include "tests/aihooks/HookTestClient.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

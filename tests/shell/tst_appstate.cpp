@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/EnumText.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/EnumText.h"
 #include "platform/UserDefaults.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,12 +1,11 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
 #include "Brimlark/shell/StatusObserver.h"
-#include "ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QAction>
 #include <QSignalSpy>

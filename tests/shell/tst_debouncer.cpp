@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/shell/AppSupportDirectory.h"
-#include "Brimlark/shell/Debouncer.h"
+#include "Brimlark/core/AppSupportDirectory.h"
+#include "Brimlark/core/Debouncer.h"
 #include "platform/fake/FakeClock.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,11 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/shell/AppState.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/shell/GestureManager.h"
-#include "Brimlark/shell/InteractionEngine.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeScreens.h"
+#include "tests/support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QWheelEvent>

@@ -1,9 +1,8 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/shell/AppState.h"
-#include "Brimlark/shell/InteractionEngine.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/InteractionEngine.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

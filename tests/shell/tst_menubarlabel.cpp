@@ -1,9 +1,8 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/shell/MenuBarLabel.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "ServiceFixture.h"
-#include "support/EventCounter.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/EventCounter.h"
+#include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QSystemTrayIcon>

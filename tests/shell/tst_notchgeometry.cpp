@@ -1,6 +1,6 @@
-#include "Brimlark/shell/NotchGeometry.h"
+#include "Brimlark/core/NotchGeometry.h"
 #include "platform/fake/FakeScreens.h"
-#include "support/TestMain.h"
+#include "tests/support/TestMain.h"
 
 Q_DECLARE_METATYPE(ScreenDescription)
 Q_DECLARE_METATYPE(std::optional<ScreenDescription>)

@@ -1,9 +1,8 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "ServiceFixture.h"
 #include "platform/linux/QtScreens.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QScreen>
 #include <QWindow>

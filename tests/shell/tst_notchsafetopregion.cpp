@@ -1,5 +1,5 @@
-#include "Brimlark/shell/NotchSafeTopRegion.h"
-#include "support/TestMain.h"
+#include "Brimlark/core/NotchSafeTopRegion.h"
+#include "tests/support/TestMain.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "Brimlark/shell/NotchShape.h"
-#include "support/Screenshot.h"
-#include "support/TestMain.h"
+#include "Brimlark/core/NotchShape.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QImage>
 #include <QPainter>

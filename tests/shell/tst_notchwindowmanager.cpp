@@ -1,10 +1,9 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/core/NotchGeometry.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
-#include "Brimlark/shell/NotchGeometry.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "ServiceFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 

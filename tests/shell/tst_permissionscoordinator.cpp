@@ -1,9 +1,8 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/shell/PermissionsCoordinator.h"
+#include "Brimlark/core/PermissionsCoordinator.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakePermissions.h"
+#include "tests/support/TestMain.h"
 
 using State = PermissionsCoordinator::State;
 using Permission = PermissionsCoordinator::Permission;

@@ -1,7 +1,6 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
-#include "shell/ServiceFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 using Name = KeyboardShortcutManager::Name;
 using Mode = InteractionEngine::Mode;

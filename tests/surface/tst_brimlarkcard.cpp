@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/surface/BrimlarkCard.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "support/Screenshot.h"
+#include "Brimlark/kit/BrimlarkCard.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QLabel>
 #include <QPainter>

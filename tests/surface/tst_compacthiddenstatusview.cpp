@@ -1,14 +1,13 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/fake/FakeProcessLauncher.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 using Status = HookEvent::Status;
 using Source = HookEvent::Source;

@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
-#include "shell/ServiceFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 

@@ -1,17 +1,16 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/core/EnumText.h"
+#include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/settings/SettingsScene.h"
-#include "Brimlark/shell/EnumText.h"
-#include "Brimlark/shell/InteractionEngine.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/GlowModeRow.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/GlowTestButton.h"
 #include "Brimlark/surface/GlowTriggerRow.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/SettingsGlowKnob.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

@@ -1,8 +1,7 @@
-#include "support/TestMain.h"
-
-#include "Brimlark/surface/BrimlarkTheme.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/surface/HaloController.h"
-#include "shell/ServiceFixture.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 

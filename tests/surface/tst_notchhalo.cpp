@@ -1,14 +1,13 @@
-#include "support/TestMain.h"
-
+#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/NotchHalo.h"
 #include "Brimlark/surface/NotchRootView.h"
-#include "shell/ServiceFixture.h"
-#include "support/EventCounter.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/EventCounter.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QTimer>
 

@@ -1,5 +1,3 @@
-#include "support/TestMain.h"
-
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
@@ -9,8 +7,9 @@
 #include "Brimlark/surface/HoverTrackingView.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "Brimlark/surface/NotchTapCatcher.h"
-#include "shell/ServiceFixture.h"
-#include "support/Screenshot.h"
+#include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "Brimlark/surface/BrimlarkButtonStyle.h"
-#include "Brimlark/surface/BrimlarkPill.h"
-#include "Brimlark/surface/BrimlarkPressEffect.h"
-#include "Brimlark/surface/BrimlarkStatusBadge.h"
-#include "Brimlark/surface/BrimlarkTheme.h"
-#include "Brimlark/surface/SymbolIcon.h"
-#include "support/Screenshot.h"
-#include "support/TestMain.h"
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkPill.h"
+#include "Brimlark/kit/BrimlarkPressEffect.h"
+#include "Brimlark/kit/BrimlarkStatusBadge.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/SymbolIcon.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>

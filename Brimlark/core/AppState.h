@@ -1,0 +1,168 @@
+#pragma once
+
+#include "Brimlark/core/HaloMode.h"
+
+#include <QObject>
+#include <QString>
+
+class UserDefaults;
+
+// The program's settings: eighteen values, each mirrored to a "brimlark." key of the defaults
+// store. Values are read once at construction; every assignment publishes the value (the change
+// signal fires on every assignment, as observers expect) and writes it at once, even when it did
+// not change. gesturesEnabled alone is read at start and never written.
+class AppState : public QObject {
+    Q_OBJECT
+public:
+    enum class DefaultOpenMode { basic, advanced };
+    Q_ENUM(DefaultOpenMode)
+    enum class AnimationIntensity { reduced, standard, expressive };
+    Q_ENUM(AnimationIntensity)
+    enum class HookRulePreset { approvalsOnly, focused, fullFeed };
+    Q_ENUM(HookRulePreset)
+    enum class AIHooksStatusFilter { all, asking, working, finished, error };
+    Q_ENUM(AIHooksStatusFilter)
+    enum class AIHooksSourceFilter { all, claude, codex, other };
+    Q_ENUM(AIHooksSourceFilter)
+
+    Q_PROPERTY(
+        int lastAdvancedPage READ lastAdvancedPage WRITE setLastAdvancedPage NOTIFY lastAdvancedPageChanged)
+    Q_PROPERTY(bool hoverToPeekEnabled READ hoverToPeekEnabled WRITE setHoverToPeekEnabled NOTIFY
+                   hoverToPeekEnabledChanged)
+    Q_PROPERTY(double hoverPeekDelay READ hoverPeekDelay WRITE setHoverPeekDelay NOTIFY hoverPeekDelayChanged)
+    Q_PROPERTY(DefaultOpenMode defaultOpenMode READ defaultOpenMode WRITE setDefaultOpenMode NOTIFY
+                   defaultOpenModeChanged)
+    Q_PROPERTY(
+        bool gesturesEnabled READ gesturesEnabled WRITE setGesturesEnabled NOTIFY gesturesEnabledChanged)
+    Q_PROPERTY(AnimationIntensity animationIntensity READ animationIntensity WRITE setAnimationIntensity
+                   NOTIFY animationIntensityChanged)
+    Q_PROPERTY(bool autoCycleFocusOnTimerStart READ autoCycleFocusOnTimerStart WRITE
+                   setAutoCycleFocusOnTimerStart NOTIFY autoCycleFocusOnTimerStartChanged)
+    Q_PROPERTY(
+        bool useMaterialCards READ useMaterialCards WRITE setUseMaterialCards NOTIFY useMaterialCardsChanged)
+    Q_PROPERTY(HookRulePreset hookRulePreset READ hookRulePreset WRITE setHookRulePreset NOTIFY
+                   hookRulePresetChanged)
+    Q_PROPERTY(bool allowClaudeHookInstall READ allowClaudeHookInstall WRITE setAllowClaudeHookInstall NOTIFY
+                   allowClaudeHookInstallChanged)
+    Q_PROPERTY(bool allowCodexHookInstall READ allowCodexHookInstall WRITE setAllowCodexHookInstall NOTIFY
+                   allowCodexHookInstallChanged)
+    Q_PROPERTY(bool showOtherHookClients READ showOtherHookClients WRITE setShowOtherHookClients NOTIFY
+                   showOtherHookClientsChanged)
+    Q_PROPERTY(bool notificationsMuted READ notificationsMuted WRITE setNotificationsMuted NOTIFY
+                   notificationsMutedChanged)
+    Q_PROPERTY(AIHooksStatusFilter aiHooksStatusFilter READ aiHooksStatusFilter WRITE setAiHooksStatusFilter
+                   NOTIFY aiHooksStatusFilterChanged)
+    Q_PROPERTY(AIHooksSourceFilter aiHooksSourceFilter READ aiHooksSourceFilter WRITE setAiHooksSourceFilter
+                   NOTIFY aiHooksSourceFilterChanged)
+    Q_PROPERTY(HaloModes::HaloMode haloMode READ haloMode WRITE setHaloMode NOTIFY haloModeChanged)
+    Q_PROPERTY(bool haloOnMedia READ haloOnMedia WRITE setHaloOnMedia NOTIFY haloOnMediaChanged)
+    Q_PROPERTY(bool haloOnHooks READ haloOnHooks WRITE setHaloOnHooks NOTIFY haloOnHooksChanged)
+
+public:
+    // The keys of the defaults store.
+    struct Keys {
+        static const QString lastAdvancedPage;
+        static const QString hoverToPeekEnabled;
+        static const QString hoverPeekDelay;
+        static const QString defaultOpenMode;
+        static const QString gesturesEnabled;
+        static const QString animationIntensity;
+        static const QString autoCycleFocusOnTimerStart;
+        static const QString useMaterialCards;
+        static const QString hookRulePreset;
+        static const QString allowClaudeHookInstall;
+        static const QString allowCodexHookInstall;
+        static const QString showOtherHookClients;
+        static const QString notificationsMuted;
+        static const QString aiHooksStatusFilter;
+        static const QString aiHooksSourceFilter;
+        static const QString haloMode;
+        static const QString haloOnMedia;
+        static const QString haloOnHooks;
+    };
+
+    // Registers the defaults on `store` and reads every value from it.
+    explicit AppState(UserDefaults& store, QObject* parent = nullptr);
+
+    // The process-wide settings over the standard defaults store, created on first use.
+    static AppState& shared();
+
+    int lastAdvancedPage() const { return m_lastAdvancedPage; }
+    bool hoverToPeekEnabled() const { return m_hoverToPeekEnabled; }
+    double hoverPeekDelay() const { return m_hoverPeekDelay; }
+    DefaultOpenMode defaultOpenMode() const { return m_defaultOpenMode; }
+    bool gesturesEnabled() const { return m_gesturesEnabled; }
+    AnimationIntensity animationIntensity() const { return m_animationIntensity; }
+    bool autoCycleFocusOnTimerStart() const { return m_autoCycleFocusOnTimerStart; }
+    bool useMaterialCards() const { return m_useMaterialCards; }
+    HookRulePreset hookRulePreset() const { return m_hookRulePreset; }
+    bool allowClaudeHookInstall() const { return m_allowClaudeHookInstall; }
+    bool allowCodexHookInstall() const { return m_allowCodexHookInstall; }
+    bool showOtherHookClients() const { return m_showOtherHookClients; }
+    bool notificationsMuted() const { return m_notificationsMuted; }
+    AIHooksStatusFilter aiHooksStatusFilter() const { return m_aiHooksStatusFilter; }
+    AIHooksSourceFilter aiHooksSourceFilter() const { return m_aiHooksSourceFilter; }
+    HaloMode haloMode() const { return m_haloMode; }
+    bool haloOnMedia() const { return m_haloOnMedia; }
+    bool haloOnHooks() const { return m_haloOnHooks; }
+
+    void setLastAdvancedPage(int value);
+    void setHoverToPeekEnabled(bool value);
+    void setHoverPeekDelay(double value);
+    void setDefaultOpenMode(DefaultOpenMode value);
+    void setGesturesEnabled(bool value);
+    void setAnimationIntensity(AnimationIntensity value);
+    void setAutoCycleFocusOnTimerStart(bool value);
+    void setUseMaterialCards(bool value);
+    void setHookRulePreset(HookRulePreset value);
+    void setAllowClaudeHookInstall(bool value);
+    void setAllowCodexHookInstall(bool value);
+    void setShowOtherHookClients(bool value);
+    void setNotificationsMuted(bool value);
+    void setAiHooksStatusFilter(AIHooksStatusFilter value);
+    void setAiHooksSourceFilter(AIHooksSourceFilter value);
+    void setHaloMode(HaloMode value);
+    void setHaloOnMedia(bool value);
+    void setHaloOnHooks(bool value);
+
+signals:
+    void lastAdvancedPageChanged(int value);
+    void hoverToPeekEnabledChanged(bool value);
+    void hoverPeekDelayChanged(double value);
+    void defaultOpenModeChanged(DefaultOpenMode value);
+    void gesturesEnabledChanged(bool value);
+    void animationIntensityChanged(AnimationIntensity value);
+    void autoCycleFocusOnTimerStartChanged(bool value);
+    void useMaterialCardsChanged(bool value);
+    void hookRulePresetChanged(HookRulePreset value);
+    void allowClaudeHookInstallChanged(bool value);
+    void allowCodexHookInstallChanged(bool value);
+    void showOtherHookClientsChanged(bool value);
+    void notificationsMutedChanged(bool value);
+    void aiHooksStatusFilterChanged(AIHooksStatusFilter value);
+    void aiHooksSourceFilterChanged(AIHooksSourceFilter value);
+    void haloModeChanged(HaloMode value);
+    void haloOnMediaChanged(bool value);
+    void haloOnHooksChanged(bool value);
+
+private:
+    UserDefaults& m_store;
+    int m_lastAdvancedPage = 0;
+    bool m_hoverToPeekEnabled = false;
+    double m_hoverPeekDelay = 0.0;
+    DefaultOpenMode m_defaultOpenMode = DefaultOpenMode::basic;
+    bool m_gesturesEnabled = false;
+    AnimationIntensity m_animationIntensity = AnimationIntensity::standard;
+    bool m_autoCycleFocusOnTimerStart = false;
+    bool m_useMaterialCards = false;
+    HookRulePreset m_hookRulePreset = HookRulePreset::focused;
+    bool m_allowClaudeHookInstall = false;
+    bool m_allowCodexHookInstall = false;
+    bool m_showOtherHookClients = false;
+    bool m_notificationsMuted = false;
+    AIHooksStatusFilter m_aiHooksStatusFilter = AIHooksStatusFilter::all;
+    AIHooksSourceFilter m_aiHooksSourceFilter = AIHooksSourceFilter::all;
+    HaloMode m_haloMode = HaloMode::oneShot;
+    bool m_haloOnMedia = false;
+    bool m_haloOnHooks = false;
+};
