@@ -7,7 +7,7 @@ CMAKE_FLAGS  ?=
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build format format-check test check sanitize clean run fuzz
+.PHONY: deps configure build format format-check layers test check sanitize clean run fuzz
 
 deps:
 	bash scripts/install-deps.sh
@@ -24,10 +24,14 @@ format:
 format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+# Every include runs one way through the layers (ARCHITECTURE.md).
+layers: deps
+	python3 scripts/check-layers.py
+
 test: check sanitize
 
 # The tests in the normal build only.
-check: build format-check
+check: layers build format-check
 	bash scripts/run-tests.sh $(BUILD_DIR)
 
 sanitize: deps
