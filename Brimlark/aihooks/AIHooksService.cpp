@@ -8,41 +8,24 @@
 #include "Brimlark/aihooks/HookListener.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/AppSupportDirectory.h"
-#include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PlatformServices.h"
 #include "platform/Clock.h"
-#include "platform/ProcessLauncher.h"
 #include "platform/UserDefaults.h"
-#include "platform/Workspace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QTimer>
-
-#include <algorithm>
-
-namespace {
-
-bool nameIsOneOf(const QString& name, std::initializer_list<QLatin1String> names) {
-    for (const QLatin1String candidate : names)
-        if (name == candidate)
-            return true;
-    return false;
-}
-
-} // namespace
 
 AIHooksService::AIHooksService(AppState& appState, const QString& supportDirectory,
                                Notifications* notifications, Workspace* workspace, ProcessLauncher* launcher,
                                Clock* clock, QObject* parent)
-    : QObject(parent), m_appState(appState), m_notifications(notifications), m_workspace(workspace),
-      m_launcher(launcher), m_clock(clock ? clock : Clock::system()), m_supportDirectory(supportDirectory),
-      m_inboxPath(QDir(supportDirectory).filePath(QStringLiteral("hooks/inbox.json"))) {
+    : QObject(parent), m_appState(appState), m_clock(clock ? clock : Clock::system()),
+      m_inboxPath(QDir(supportDirectory).filePath(QStringLiteral("hooks/inbox.json"))),
+      m_notifier(appState, m_store, notifications), m_actions(workspace, launcher),
+      m_installFlow(supportDirectory, [this] { return hookPort(); }) {
     m_handoffTimer.setSingleShot(true);
     m_handoffTimer.setInterval(handoffDelay);
     connect(&m_handoffTimer, &QTimer::timeout, this, &AIHooksService::ingestHandoff);
@@ -50,6 +33,15 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksSourceFilterChanged, this, &AIHooksService::displayFilterChanged);
+    connect(&m_store, &HookEventStore::eventsChanged, this, &AIHooksService::eventsChanged);
+    connect(&m_installFlow, &HookInstallFlow::errorReported, this, &AIHooksService::setLastError);
+    connect(&m_installFlow, &HookInstallFlow::lastInstallMessageChanged, this,
+            &AIHooksService::lastInstallMessageChanged);
+    connect(&m_installFlow, &HookInstallFlow::hookInstallationStatusChanged, this,
+            &AIHooksService::hookInstallationStatusChanged);
+    connect(&m_installFlow, &HookInstallFlow::hookAccessStatusChanged, this,
+            &AIHooksService::hookAccessStatusChanged);
+    connect(&m_installFlow, &HookInstallFlow::installFinished, this, &AIHooksService::installFinished);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
     if (!QFileInfo::exists(m_inboxPath)) {
@@ -100,167 +92,10 @@ void AIHooksService::setListenerLimits(std::chrono::milliseconds deadline, int m
     m_listenerMaxConnections = maxConnections;
 }
 
-void AIHooksService::setToolWiring(AIHookAccessManager* accessManager, AIHookInstaller* installer) {
-    m_accessManager = accessManager;
-    m_installer = installer;
-    refreshStatus();
-}
-
-void AIHooksService::refreshStatus() {
-    AIHookInstallationStatus installation;
-    if (m_installer) {
-        installation = m_installer->installationStatus();
-    } else {
-        const QDir home(QDir::homePath());
-        installation.bridgeScriptPath =
-            QDir(m_supportDirectory).filePath(QStringLiteral("hooks/brimlark-hook-bridge.py"));
-        installation.claudeSettingsPath = home.filePath(QStringLiteral(".claude/settings.json"));
-        installation.codexConfigPath = home.filePath(QStringLiteral(".codex/config.toml"));
-        installation.codexHooksPath = home.filePath(QStringLiteral(".codex/hooks.json"));
-    }
-    if (installation != m_installationStatus) {
-        m_installationStatus = installation;
-        emit hookInstallationStatusChanged();
-    }
-    refreshAccessStatus();
-}
-
-void AIHooksService::refreshAccessStatus() {
-    const AIHookAccessStatus access =
-        m_accessManager ? m_accessManager->accessStatus() : AIHookAccessStatus();
-    if (access != m_accessStatus) {
-        m_accessStatus = access;
-        emit hookAccessStatusChanged();
-    }
-}
-
-void AIHooksService::setLastInstallMessage(const QString& message) {
-    if (m_lastInstallMessage == message)
-        return;
-    m_lastInstallMessage = message;
-    emit lastInstallMessageChanged(m_lastInstallMessage);
-}
-
-void AIHooksService::grantAccess(AIHookTool tool) {
-    if (!m_accessManager) {
-        setLastInstallMessage(QString());
-        setLastError(QStringLiteral("folder access is not available"));
-        return;
-    }
-    AIHookAccessManager::AccessError error;
-    if (!m_accessManager->requestAccess(tool, &error)) {
-        setLastInstallMessage(QString());
-        setLastError(error.errorDescription());
-        return;
-    }
-    refreshAccessStatus();
-    setLastInstallMessage(AIHookAccessManager::accessGrantedMessage(tool));
-    setLastError(QString());
-}
-
-bool AIHooksService::ensureAccess(AIHookTool tool, QString* error) {
-    if (!m_accessManager) {
-        *error = QStringLiteral("folder access is not available");
-        return false;
-    }
-    if (m_accessManager->hasAccess(tool))
-        return true;
-    AIHookAccessManager::AccessError accessError;
-    if (!m_accessManager->requestAccess(tool, &accessError)) {
-        *error = accessError.errorDescription();
-        return false;
-    }
-    refreshAccessStatus();
-    return true;
-}
-
 quint16 AIHooksService::hookPort() const {
     // The hooks must reach the port the endpoint really listens on.
     const quint16 bound = boundPort();
     return bound != 0 ? bound : m_port;
-}
-
-void AIHooksService::installHooks(bool claude, bool codex) {
-    if (m_installing) {
-        // Only claude's install waits (for its version); claude is in it already.
-        m_installCodex = m_installCodex || codex;
-        return;
-    }
-    if (!claude && !codex) {
-        setLastError(AIHookInstaller::noToolChosenMessage());
-        setLastInstallMessage(QString());
-        emit installFinished();
-        return;
-    }
-    if (!m_accessManager || !m_installer) {
-        failInstall(QStringLiteral("hook installation is not available"));
-        return;
-    }
-    m_installing = true;
-    m_installCodex = codex;
-    if (!claude) {
-        continueInstall(false, codex, std::nullopt);
-        return;
-    }
-    QString error;
-    if (!ensureAccess(AIHookTool::claude, &error)) {
-        failInstall(error);
-        return;
-    }
-    // The installed claude picks the events; asking it may take seconds, so not on this thread.
-    auto* watcher = new QFutureWatcher<std::optional<ClaudeVersion>>(this);
-    connect(watcher, &QFutureWatcher<std::optional<ClaudeVersion>>::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        continueInstall(true, m_installCodex, watcher->result());
-    });
-    watcher->setFuture(m_installer->lookUpClaudeVersion());
-}
-
-void AIHooksService::continueInstall(bool claude, bool codex, std::optional<ClaudeVersion> version) {
-    QString error;
-    if (claude) {
-        const bool done = m_accessManager->withAccess(
-            AIHookTool::claude, hookPort(),
-            [this, version](quint16 port, const QString& configPath, QString* operationError) {
-                return m_installer->installClaudeHooks(port, configPath, version, operationError);
-            },
-            &error);
-        if (!done) {
-            failInstall(error);
-            return;
-        }
-    }
-    if (codex) {
-        if (!ensureAccess(AIHookTool::codex, &error)) {
-            failInstall(error);
-            return;
-        }
-        const bool done = m_accessManager->withAccess(
-            AIHookTool::codex, hookPort(),
-            [this](quint16 port, const QString& configPath, QString* operationError) {
-                return m_installer->installCodexHooks(port, configPath, operationError);
-            },
-            &error);
-        if (!done) {
-            failInstall(error);
-            return;
-        }
-    }
-    refreshStatus();
-    setLastInstallMessage(AIHookInstaller::installMessage(claude, codex));
-    setLastError(QString());
-    m_installing = false;
-    emit installFinished();
-}
-
-void AIHooksService::failInstall(const QString& description) {
-    // A tool connected before the failure is connected: the status says so.
-    refreshStatus();
-    setLastInstallMessage(QString());
-    setLastError(AIHookInstaller::setupFailedMessage(description));
-    qCCritical(lcHooks, "hook install failed: %s", qUtf8Printable(description));
-    m_installing = false;
-    emit installFinished();
 }
 
 void AIHooksService::startListener() {
@@ -366,7 +201,7 @@ void AIHooksService::refreshFromFile() {
     // An event the inbox already held at the last read was taken then: when it is no longer stored,
     // the cap evicted it or the user dismissed it, and it must not come back as new.
     QSet<QUuid> known = m_inboxEventIDs;
-    for (const HookEvent& event : std::as_const(m_events))
+    for (const HookEvent& event : events())
         known.insert(event.id);
     QSet<QUuid> inboxEventIDs;
     QList<HookEvent> fresh;
@@ -380,229 +215,44 @@ void AIHooksService::refreshFromFile() {
         ingest(fresh);
 }
 
-bool AIHooksService::insert(const HookEvent& event) {
-    const qsizetype removed = m_events.removeIf([&](const HookEvent& e) { return e.id == event.id; });
-    m_events.prepend(event);
-    if (m_events.size() > maxEvents)
-        m_events.resize(maxEvents);
-    return removed == 0;
-}
-
 void AIHooksService::ingest(const HookEvent& event) {
-    const bool isNew = insert(event);
-    emit eventsChanged();
-    if (isNew)
-        notify(event);
+    if (m_store.ingest(event))
+        m_notifier.notify(event);
 }
 
 void AIHooksService::ingest(const QList<HookEvent>& events) {
-    if (events.isEmpty())
-        return;
-    QList<HookEvent> fresh;
-    for (const HookEvent& event : events)
-        if (insert(event))
-            fresh.append(event);
-    emit eventsChanged();
-    for (const HookEvent& event : std::as_const(fresh))
-        notify(event);
-}
-
-bool AIHooksService::shouldDisplay(const HookEvent& event) const {
-    using Status = HookEvent::Status;
-    if (event.source == HookEvent::Source::other && !m_appState.showOtherHookClients())
-        return false;
-    const QString name = event.eventName.value_or(QString()).toLower();
-    const bool asksOrFailed = event.status == Status::asking || event.status == Status::error;
-    switch (m_appState.hookRulePreset()) {
-    case AppState::HookRulePreset::fullFeed:
-        return true;
-    case AppState::HookRulePreset::focused:
-        switch (event.status) {
-        case Status::asking:
-        case Status::error:
-            return true;
-        case Status::working:
-            return event.toolName.has_value() ||
-                   nameIsOneOf(name, {QLatin1String("sessionstart"), QLatin1String("notification"),
-                                      QLatin1String("userpromptsubmit")});
-        case Status::finished:
-            return event.toolName.has_value() ||
-                   nameIsOneOf(name, {QLatin1String("sessionend"), QLatin1String("stop"),
-                                      QLatin1String("subagentstop"), QLatin1String("precompact"),
-                                      QLatin1String("postcompact"), QLatin1String("posttooluse")});
-        case Status::idle:
-            return false;
-        }
-        return false;
-    case AppState::HookRulePreset::approvalsOnly:
-        return asksOrFailed || nameIsOneOf(name, {QLatin1String("sessionstart"), QLatin1String("sessionend"),
-                                                  QLatin1String("stop"), QLatin1String("stopfailure"),
-                                                  QLatin1String("permissiondenied")});
-    }
-    return false;
-}
-
-QList<HookEvent> AIHooksService::presetFilteredEvents() const {
-    QList<HookEvent> shown;
-    for (const HookEvent& event : m_events)
-        if (shouldDisplay(event))
-            shown.append(event);
-    return shown;
-}
-
-QList<HookEvent> AIHooksService::visibleEvents() const {
-    const AppState::AIHooksSourceFilter sourceFilter = m_appState.aiHooksSourceFilter();
-    const AppState::AIHooksStatusFilter statusFilter = m_appState.aiHooksStatusFilter();
-    QList<HookEvent> visible;
-    for (const HookEvent& event : m_events) {
-        if (!shouldDisplay(event))
-            continue;
-        if (sourceFilter != AppState::AIHooksSourceFilter::all &&
-            HookEvent::sourceText(event.source) != rawValue(sourceFilter))
-            continue;
-        if (statusFilter != AppState::AIHooksStatusFilter::all &&
-            HookEvent::statusText(event.status) != rawValue(statusFilter))
-            continue;
-        visible.append(event);
-    }
-    return visible;
-}
-
-std::optional<HookEvent> AIHooksService::activeEvent() const {
-    for (const HookEvent& event : visibleEvents())
-        if (event.status == HookEvent::Status::asking || event.status == HookEvent::Status::working ||
-            event.status == HookEvent::Status::error)
-            return event;
-    return std::nullopt;
-}
-
-bool AIHooksService::shouldNotify(const HookEvent& event) const {
-    return shouldDisplay(event) && event.source != HookEvent::Source::other &&
-           event.status == HookEvent::Status::asking;
-}
-
-QString AIHooksService::notificationIdentifier(const QUuid& id) {
-    return QStringLiteral("ai-hook-") + id.toString(QUuid::WithoutBraces).toUpper();
-}
-
-std::optional<NotificationContent> AIHooksService::notificationContent(const HookEvent& event) const {
-    if (m_appState.notificationsMuted() || !shouldNotify(event))
-        return std::nullopt;
-    const bool codex = event.source == HookEvent::Source::codex;
-    NotificationContent content;
-    content.sound = true;
-    content.subtitle = codex ? QStringLiteral("codex") : QStringLiteral("claude");
-    content.title = codex ? QStringLiteral("codex is asking") : QStringLiteral("claude is asking");
-    content.body = QStringLiteral("Brimlark has an update for you.");
-    for (const std::optional<QString>* text : {&event.title, &event.detail, &event.eventName}) {
-        if (*text && !(*text)->isEmpty()) {
-            content.body = **text;
-            break;
-        }
-    }
-    return content;
-}
-
-void AIHooksService::notify(const HookEvent& event) {
-    if (m_appState.notificationsMuted() || !shouldNotify(event))
-        return;
-    if (m_notifiedEventIDs.contains(event.id))
-        return;
-    m_notifiedEventIDs.insert(event.id);
-    if (!m_notifications)
-        return;
-    QPointer<AIHooksService> self(this);
-    m_notifications->authorizationStatus([self, event](NotificationAuthorization status) {
-        if (!self || (status != NotificationAuthorization::authorized &&
-                      status != NotificationAuthorization::provisional))
-            return;
-        // The answer may come after the event was dismissed, evicted or cleared.
-        const bool stored = std::any_of(self->m_events.cbegin(), self->m_events.cend(),
-                                        [&](const HookEvent& e) { return e.id == event.id; });
-        if (!stored || !self->m_notifiedEventIDs.contains(event.id))
-            return;
-        const std::optional<NotificationContent> content = self->notificationContent(event);
-        if (!content || !self->m_notifications)
-            return;
-        self->m_notifications->add(
-            notificationIdentifier(event.id), *content, std::nullopt, [](const QString& error) {
-                if (!error.isEmpty())
-                    qCCritical(lcHooks, "hook notification failed: %s", qUtf8Printable(error));
-            });
-    });
-}
-
-void AIHooksService::requestNotificationAuthorization() {
-    if (!m_notifications)
-        return;
-    QPointer<AIHooksService> self(this);
-    m_notifications->authorizationStatus([self](NotificationAuthorization status) {
-        if (!self || !self->m_notifications || status != NotificationAuthorization::notDetermined)
-            return;
-        self->m_notifications->requestAuthorization([](bool, const QString&) {});
-    });
+    for (const HookEvent& event : m_store.ingest(events))
+        m_notifier.notify(event);
 }
 
 bool AIHooksService::performAction(const std::optional<HookEvent::Action>& action) {
-    if (!action)
-        return false;
-    const QString title = action->title.toLower();
-    if (action->url) {
-        const QUrl& url = *action->url;
-        if (url.isRelative() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0) {
-            setLastError(QStringLiteral("could not open ") + title + QStringLiteral(": unsupported address"));
-            return false;
-        }
-        if (!m_workspace || !m_workspace->openUrl(url)) {
-            setLastError(QStringLiteral("could not open ") + title +
-                         QStringLiteral(": no application took the address"));
-            return false;
-        }
+    QString error;
+    if (m_actions.run(action, &error))
         return true;
-    }
-    if (!action->command || action->command->isEmpty()) {
-        setLastError(QStringLiteral("could not run ") + title + QStringLiteral(": no command"));
-        return false;
-    }
-    QString error = QStringLiteral("no process launcher");
-    if (!m_launcher || !m_launcher->runShellCommand(*action->command, &error)) {
-        setLastError(QStringLiteral("could not run ") + title + QStringLiteral(": ") + error);
-        return false;
-    }
-    return true;
+    if (action)
+        setLastError(error);
+    return false;
 }
 
 bool AIHooksService::runAction(const QUuid& id, HookEvent::Action::Kind kind) {
-    const auto it =
-        std::find_if(m_events.cbegin(), m_events.cend(), [&](const HookEvent& e) { return e.id == id; });
-    if (it == m_events.cend())
+    const HookEvent* event = m_store.find(id);
+    if (!event)
         return false;
-    const std::optional<HookEvent::Action> action =
-        kind == HookEvent::Action::Kind::approve ? it->approveAction : it->denyAction;
-    if (!performAction(action))
+    if (!performAction(kind == HookEvent::Action::Kind::approve ? event->approveAction : event->denyAction))
         return false;
     dismiss(id);
     return true;
 }
 
 void AIHooksService::dismiss(const QUuid& id) {
-    if (m_events.removeIf([&](const HookEvent& event) { return event.id == id; }) > 0)
-        emit eventsChanged();
-    m_notifiedEventIDs.remove(id);
-    if (m_notifications) {
-        const QStringList identifiers{notificationIdentifier(id)};
-        m_notifications->removeDelivered(identifiers);
-        m_notifications->removePending(identifiers);
-    }
+    m_store.dismiss(id);
+    m_notifier.withdraw(id);
 }
 
 void AIHooksService::clear() {
-    const bool hadEvents = !m_events.isEmpty();
-    m_events.clear();
-    m_notifiedEventIDs.clear();
-    setLastInstallMessage(QString());
-    if (hadEvents)
-        emit eventsChanged();
+    m_notifier.forgetAll();
+    m_installFlow.setLastInstallMessage(QString());
+    m_store.clear();
     QFile inbox(m_inboxPath);
     if (inbox.open(QIODevice::WriteOnly | QIODevice::Truncate))
         inbox.write("[]");

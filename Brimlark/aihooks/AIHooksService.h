@@ -3,8 +3,12 @@
 #include "Brimlark/aihooks/AIHookAccessStatus.h"
 #include "Brimlark/aihooks/AIHookInstallationStatus.h"
 #include "Brimlark/aihooks/AIHookTool.h"
-#include "Brimlark/aihooks/ClaudeVersion.h"
+#include "Brimlark/aihooks/HookActionRunner.h"
+#include "Brimlark/aihooks/HookDisplayRules.h"
 #include "Brimlark/aihooks/HookEvent.h"
+#include "Brimlark/aihooks/HookEventStore.h"
+#include "Brimlark/aihooks/HookInstallFlow.h"
+#include "Brimlark/aihooks/HookNotifier.h"
 #include "platform/Notifications.h"
 
 #include <QList>
@@ -26,11 +30,13 @@ class HookListener;
 class ProcessLauncher;
 class Workspace;
 
-// The AI-tool hooks' one service: the latest hook events (newest first, at most 50, one per id),
-// which of them are shown and which notify, the local HTTP endpoint on 127.0.0.1 that tools post
-// events to, the inbox file "hooks/inbox.json" that they may write instead, and the approve and
-// deny actions. Used from the main thread; the endpoint serves its connections on a thread of
-// its own and hands decoded events over through queued calls.
+// The AI-tool hooks' one service, the object the views talk to: the latest hook events (newest
+// first, at most 50, one per id), which of them are shown and which notify, the local HTTP endpoint
+// on 127.0.0.1 that tools post events to, the inbox file "hooks/inbox.json" that they may write
+// instead, the approve and deny actions, and the tools' hook installation. The store, the display
+// rules, the notifier, the actions and the install flow do the work; the service wires them to the
+// endpoint and the inbox. Used from the main thread; the endpoint serves its connections on a
+// thread of its own and hands decoded events over through queued calls.
 class AIHookAccessManager;
 class AIHookInstaller;
 
@@ -43,7 +49,7 @@ class AIHooksService : public QObject {
     Q_PROPERTY(QString lastInstallMessage READ lastInstallMessage NOTIFY lastInstallMessageChanged)
 
 public:
-    static constexpr int maxEvents = 50;
+    static constexpr int maxEvents = HookEventStore::maxEvents;
     static constexpr quint16 defaultPort = 43434;
     // The inbox is read only up to this size; a larger one leaves the store unchanged.
     static constexpr qint64 maxInboxBytes = 8 * 1024 * 1024;
@@ -64,7 +70,7 @@ public:
     // installer over the user's home folder.
     static AIHooksService& shared();
 
-    const QList<HookEvent>& events() const { return m_events; }
+    const QList<HookEvent>& events() const { return m_store.events(); }
     bool isListening() const { return m_isListening; }
     // The port the endpoint binds; 43434 unless set (0 picks a free port, for tests). Read when
     // the listener starts.
@@ -74,31 +80,33 @@ public:
     quint16 boundPort() const;
     QString boundAddress() const;
     QString lastError() const { return m_lastError; }
-    QString lastInstallMessage() const { return m_lastInstallMessage; }
-    AIHookInstallationStatus hookInstallationStatus() const { return m_installationStatus; }
-    AIHookAccessStatus hookAccessStatus() const { return m_accessStatus; }
+    QString lastInstallMessage() const { return m_installFlow.lastInstallMessage(); }
+    AIHookInstallationStatus hookInstallationStatus() const { return m_installFlow.hookInstallationStatus(); }
+    AIHookAccessStatus hookAccessStatus() const { return m_installFlow.hookAccessStatus(); }
     QString inboxPath() const { return m_inboxPath; }
     // The ids for which a notification was started (or withheld for want of permission).
-    const QSet<QUuid>& notifiedEventIDs() const { return m_notifiedEventIDs; }
+    const QSet<QUuid>& notifiedEventIDs() const { return m_notifier.notifiedEventIDs(); }
 
     // Gives the service its folder access and installer (not owned; they must outlive it).
     // Without them nothing counts as granted or installed, and grant/install report an error.
-    void setToolWiring(AIHookAccessManager* accessManager, AIHookInstaller* installer);
+    void setToolWiring(AIHookAccessManager* accessManager, AIHookInstaller* installer) {
+        m_installFlow.setToolWiring(accessManager, installer);
+    }
 
     // Recomputes where the hook wiring lives and what is installed and granted.
-    void refreshStatus();
+    void refreshStatus() { m_installFlow.refreshStatus(); }
 
     // Asks the user for the tool's folder (a folder picker); the outcome goes to
     // lastInstallMessage() or lastError().
-    void grantAccess(AIHookTool tool);
+    void grantAccess(AIHookTool tool) { m_installFlow.grantAccess(tool); }
     // Connects the chosen tools: access first (asked for when missing), then the tool's wiring.
     // The claude version is looked up off the main thread, so the install finishes later;
     // installFinished() tells when. A call while one runs joins it: codex asked for while claude's
     // version is looked up is connected by the same run.
-    void installHooks(bool claude, bool codex);
+    void installHooks(bool claude, bool codex) { m_installFlow.installHooks(claude, codex); }
     // True when the tool's folder is granted, asking the user when it is not.
-    bool ensureAccess(AIHookTool tool, QString* error);
-    bool isInstalling() const { return m_installing; }
+    bool ensureAccess(AIHookTool tool, QString* error) { return m_installFlow.ensureAccess(tool, error); }
+    bool isInstalling() const { return m_installFlow.isInstalling(); }
 
     // Starts the endpoint unless a listener exists (a failed one included: stopListener() first).
     // A failure to bind (the port is taken) sets lastError() and is logged.
@@ -118,23 +126,27 @@ public:
     void ingest(const QList<HookEvent>& events);
 
     // The display filters: the preset and "show other clients"; then the source and status filters.
-    bool shouldDisplay(const HookEvent& event) const;
-    QList<HookEvent> presetFilteredEvents() const;
-    QList<HookEvent> visibleEvents() const;
+    bool shouldDisplay(const HookEvent& event) const { return displayRules().shouldDisplay(event); }
+    QList<HookEvent> presetFilteredEvents() const { return displayRules().presetFilteredEvents(events()); }
+    QList<HookEvent> visibleEvents() const { return displayRules().visibleEvents(events()); }
     // The first visible event that asks, works or failed.
-    std::optional<HookEvent> activeEvent() const;
+    std::optional<HookEvent> activeEvent() const { return displayRules().activeEvent(events()); }
 
     // Shown, from claude or codex, and asking.
-    bool shouldNotify(const HookEvent& event) const;
+    bool shouldNotify(const HookEvent& event) const { return displayRules().shouldNotify(event); }
     // Posts the event's notification once per id, unless muted, filtered out or not permitted, or
     // the event is no longer stored when the permission is known.
-    void notify(const HookEvent& event);
+    void notify(const HookEvent& event) { m_notifier.notify(event); }
     // What the notification shows, or nothing when it should not be posted now.
-    std::optional<NotificationContent> notificationContent(const HookEvent& event) const;
+    std::optional<NotificationContent> notificationContent(const HookEvent& event) const {
+        return m_notifier.notificationContent(event);
+    }
     // "ai-hook-" followed by the id in upper-case hexadecimal with hyphens.
-    static QString notificationIdentifier(const QUuid& id);
+    static QString notificationIdentifier(const QUuid& id) {
+        return HookNotifier::notificationIdentifier(id);
+    }
     // Asks for notification permission when the user was never asked.
-    void requestNotificationAuthorization();
+    void requestNotificationAuthorization() { m_notifier.requestNotificationAuthorization(); }
 
     // Runs an action: opens its address (absolute, not a local file) with the workspace, else runs
     // its command in a login shell. True when it started; else lastError() says why (nothing is set
@@ -169,14 +181,10 @@ signals:
     void installFinished();
 
 private:
-    bool insert(const HookEvent& event);
+    // The display filters as the settings hold them now.
+    HookDisplayRules displayRules() const { return HookDisplayRules::of(m_appState); }
     void setIsListening(bool isListening);
     void setLastError(const QString& error);
-    void setLastInstallMessage(const QString& message);
-    void refreshAccessStatus();
-    // The steps of an install after the claude version is known.
-    void continueInstall(bool claude, bool codex, std::optional<ClaudeVersion> version);
-    void failInstall(const QString& description);
     quint16 hookPort() const;
     void onListenerFailed(quint64 generation, const QString& error);
     // Takes the events the listener thread decoded since the last call, in arrival order, after
@@ -185,26 +193,17 @@ private:
     void ingestHandoff();
 
     AppState& m_appState;
-    Notifications* m_notifications;
-    Workspace* m_workspace;
-    ProcessLauncher* m_launcher;
     Clock* m_clock;
-    QString m_supportDirectory;
     QString m_inboxPath;
 
-    QList<HookEvent> m_events;
+    // Before the notifier, which looks into it, so that it outlives it.
+    HookEventStore m_store;
+    HookNotifier m_notifier;
+    HookActionRunner m_actions;
+    HookInstallFlow m_installFlow;
     bool m_isListening = false;
     quint16 m_port = defaultPort;
     QString m_lastError;
-    QString m_lastInstallMessage;
-    AIHookInstallationStatus m_installationStatus;
-    AIHookAccessStatus m_accessStatus;
-    AIHookAccessManager* m_accessManager = nullptr;
-    AIHookInstaller* m_installer = nullptr;
-    bool m_installing = false;
-    // Whether the running install connects codex too (it may be asked for while claude's runs).
-    bool m_installCodex = false;
-    QSet<QUuid> m_notifiedEventIDs;
     // The ids the inbox held at its last successful read.
     QSet<QUuid> m_inboxEventIDs;
 

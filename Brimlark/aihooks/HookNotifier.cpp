@@ -1,0 +1,82 @@
+#include "Brimlark/aihooks/HookNotifier.h"
+
+#include "Brimlark/aihooks/HookDisplayRules.h"
+#include "Brimlark/aihooks/HookEventStore.h"
+#include "Brimlark/core/AppState.h"
+#include "Brimlark/core/Logging.h"
+
+#include <QPointer>
+#include <QStringList>
+
+HookNotifier::HookNotifier(const AppState& appState, const HookEventStore& store,
+                           Notifications* notifications, QObject* parent)
+    : QObject(parent), m_appState(appState), m_store(store), m_notifications(notifications) {}
+
+QString HookNotifier::notificationIdentifier(const QUuid& id) {
+    return QStringLiteral("ai-hook-") + id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<NotificationContent> HookNotifier::notificationContent(const HookEvent& event) const {
+    if (m_appState.notificationsMuted() || !HookDisplayRules::of(m_appState).shouldNotify(event))
+        return std::nullopt;
+    const bool codex = event.source == HookEvent::Source::codex;
+    NotificationContent content;
+    content.sound = true;
+    content.subtitle = codex ? QStringLiteral("codex") : QStringLiteral("claude");
+    content.title = codex ? QStringLiteral("codex is asking") : QStringLiteral("claude is asking");
+    content.body = QStringLiteral("Brimlark has an update for you.");
+    for (const std::optional<QString>* text : {&event.title, &event.detail, &event.eventName}) {
+        if (*text && !(*text)->isEmpty()) {
+            content.body = **text;
+            break;
+        }
+    }
+    return content;
+}
+
+void HookNotifier::notify(const HookEvent& event) {
+    if (m_appState.notificationsMuted() || !HookDisplayRules::of(m_appState).shouldNotify(event))
+        return;
+    if (m_notifiedEventIDs.contains(event.id))
+        return;
+    m_notifiedEventIDs.insert(event.id);
+    if (!m_notifications)
+        return;
+    QPointer<HookNotifier> self(this);
+    m_notifications->authorizationStatus([self, event](NotificationAuthorization status) {
+        if (!self || (status != NotificationAuthorization::authorized &&
+                      status != NotificationAuthorization::provisional))
+            return;
+        // The answer may come after the event was dismissed, evicted or cleared.
+        if (!self->m_store.contains(event.id) || !self->m_notifiedEventIDs.contains(event.id))
+            return;
+        const std::optional<NotificationContent> content = self->notificationContent(event);
+        if (!content || !self->m_notifications)
+            return;
+        self->m_notifications->add(
+            notificationIdentifier(event.id), *content, std::nullopt, [](const QString& error) {
+                if (!error.isEmpty())
+                    qCCritical(lcHooks, "hook notification failed: %s", qUtf8Printable(error));
+            });
+    });
+}
+
+void HookNotifier::requestNotificationAuthorization() {
+    if (!m_notifications)
+        return;
+    QPointer<HookNotifier> self(this);
+    m_notifications->authorizationStatus([self](NotificationAuthorization status) {
+        if (!self || !self->m_notifications || status != NotificationAuthorization::notDetermined)
+            return;
+        self->m_notifications->requestAuthorization([](bool, const QString&) {});
+    });
+}
+
+void HookNotifier::withdraw(const QUuid& id) {
+    m_notifiedEventIDs.remove(id);
+    if (m_notifications) {
+        const QStringList identifiers{notificationIdentifier(id)};
+        m_notifications->removeDelivered(identifiers);
+        m_notifications->removePending(identifiers);
+    }
+}
