@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QSignalBlocker>
 #include <QTimer>
 
 AIHooksService::AIHooksService(AppState& appState, const QString& supportDirectory,
@@ -250,9 +251,17 @@ void AIHooksService::dismiss(const QUuid& id) {
 }
 
 void AIHooksService::clear() {
+    // The events are gone before anyone hears of the emptied install message; the list's own
+    // change is told last.
+    const bool hadEvents = !m_store.events().isEmpty();
+    {
+        const QSignalBlocker quiet(m_store);
+        m_store.clear();
+    }
     m_notifier.forgetAll();
     m_installFlow.setLastInstallMessage(QString());
-    m_store.clear();
+    if (hadEvents)
+        emit eventsChanged();
     QFile inbox(m_inboxPath);
     if (inbox.open(QIODevice::WriteOnly | QIODevice::Truncate))
         inbox.write("[]");
