@@ -19,10 +19,12 @@
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
+#include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "platform/linux/LinuxFileWatch.h"
 
 #include <QHash>
 #include <QStringList>
@@ -90,8 +92,10 @@ struct ServiceFixture {
     FocusService focus{defaults, runner};
     CameraMirrorService mirror{defaults, &clock};
     FileShelfService fileShelf;
+    FakeLoopbackListener* hookListener = nullptr;
     AIHooksService aiHooks{
-        appState, dir.filePath(QStringLiteral("support")), &notifications, &workspace, nullptr, &clock};
+        appState, dir.filePath(QStringLiteral("support")),      &notifications,           &workspace, nullptr,
+        &clock,   FakeLoopbackListener::factory(&hookListener), LinuxFileWatch::factory()};
 
     ServiceFixture() {
         aiHooks.setPort(0); // an ephemeral loopback port, never the real one
