@@ -24,7 +24,6 @@
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeWorkspace.h"
-#include "platform/linux/LinuxFileWatch.h"
 
 #include <QHash>
 #include <QStringList>
@@ -93,9 +92,10 @@ struct ServiceFixture {
     CameraMirrorService mirror{defaults, &clock};
     FileShelfService fileShelf;
     FakeLoopbackListener* hookListener = nullptr;
+    // No inbox watch: these tests put their events in through the store or the fake listener.
     AIHooksService aiHooks{
-        appState, dir.filePath(QStringLiteral("support")),      &notifications,           &workspace, nullptr,
-        &clock,   FakeLoopbackListener::factory(&hookListener), LinuxFileWatch::factory()};
+        appState, dir.filePath(QStringLiteral("support")),     &notifications, &workspace, nullptr,
+        &clock,   FakeLoopbackListener::factory(&hookListener)};
 
     ServiceFixture() {
         aiHooks.setPort(0); // an ephemeral loopback port, never the real one
