@@ -9,10 +9,10 @@
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFilePicker.h"
+#include "platform/fake/FakeFileWatch.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeWorkspace.h"
-#include "platform/linux/LinuxFileWatch.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -36,9 +36,15 @@ struct HookViewFixture {
     AIHookAccessManager access{home, &defaults, &bookmarks, &picker};
     AIHookInstaller installer{home, dir.filePath(QStringLiteral("support")), locations()};
     FakeLoopbackListener* listener = nullptr;
-    AIHooksService service{
-        appState, dir.filePath(QStringLiteral("support")),  &notifications,           &workspace, nullptr,
-        &clock,   FakeLoopbackListener::factory(&listener), LinuxFileWatch::factory()};
+    FakeFileWatch* inboxWatch = nullptr;
+    AIHooksService service{appState,
+                           dir.filePath(QStringLiteral("support")),
+                           &notifications,
+                           &workspace,
+                           nullptr,
+                           &clock,
+                           FakeLoopbackListener::factory(&listener),
+                           FakeFileWatch::factory(&inboxWatch)};
 
     HookViewFixture() {
         QDir().mkpath(home);
