@@ -3,7 +3,6 @@
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "platform/Clock.h"
-#include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusNotifications.h"
 #include "platform/linux/FolderEventStore.h"
@@ -11,8 +10,11 @@
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxBookmarks.h"
 #include "platform/linux/LinuxFilePicker.h"
+#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/LinuxLoopbackListener.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxProcessLauncher.h"
+#include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/PlatformSelection.h"
 #include "platform/linux/QtScreens.h"
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     // One copy per user, held until the program ends: a second start (by hand, beside the one
     // started at login) leaves before it builds anything. A lock that cannot be made is logged
     // and the start goes on.
-    SingleInstance instance;
+    LinuxSingleInstance instance;
     if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
         qCInfo(lcApp, "Brimlark is already running; this start exits");
         return 0;
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;
     platform.filePicker = &filePicker;
+    platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
+    platform.fileWatchFactory = LinuxFileWatch::factory();
     PlatformServices::install(platform);
 
     BrimlarkApp brimlark;

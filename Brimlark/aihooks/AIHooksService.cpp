@@ -2,10 +2,9 @@
 
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "Brimlark/aihooks/AIHookInstaller.h"
-#include "Brimlark/aihooks/FileWatcher.h"
 #include "Brimlark/aihooks/HookEndpoint.h"
 #include "Brimlark/aihooks/HookEventDecoder.h"
-#include "Brimlark/aihooks/HookListener.h"
+#include "Brimlark/aihooks/HookHttpRequest.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/AppSupportDirectory.h"
 #include "Brimlark/core/Logging.h"
@@ -22,11 +21,13 @@
 
 AIHooksService::AIHooksService(AppState& appState, const QString& supportDirectory,
                                Notifications* notifications, Workspace* workspace, ProcessLauncher* launcher,
-                               Clock* clock, QObject* parent)
+                               Clock* clock, LoopbackListener::Factory listenerFactory,
+                               FileWatch::Factory fileWatchFactory, QObject* parent)
     : QObject(parent), m_appState(appState), m_clock(clock ? clock : Clock::system()),
       m_inboxPath(QDir(supportDirectory).filePath(QStringLiteral("hooks/inbox.json"))),
       m_notifier(appState, m_store, notifications), m_actions(workspace, launcher),
-      m_installFlow(supportDirectory, [this] { return hookPort(); }) {
+      m_installFlow(supportDirectory, [this] { return hookPort(); }),
+      m_listenerFactory(std::move(listenerFactory)), m_fileWatchFactory(std::move(fileWatchFactory)) {
     m_handoffTimer.setSingleShot(true);
     m_handoffTimer.setInterval(handoffDelay);
     connect(&m_handoffTimer, &QTimer::timeout, this, &AIHooksService::ingestHandoff);
@@ -54,7 +55,7 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
 
 AIHooksService::~AIHooksService() {
     m_listener.reset();
-    m_fileWatcher.reset();
+    m_fileWatch.reset();
 }
 
 AIHooksService& AIHooksService::shared() {
@@ -63,7 +64,8 @@ AIHooksService& AIHooksService::shared() {
         const QString home = AIHookAccessManager::realHomeDirectory();
         const QString support = appSupportDirectory();
         auto* service = new AIHooksService(AppState::shared(), support, platform.notifications,
-                                           platform.workspace, platform.launcher, platform.clock);
+                                           platform.workspace, platform.launcher, platform.clock,
+                                           platform.loopbackListenerFactory, platform.fileWatchFactory);
         // Both live as long as the service, which lives as long as the process.
         static AIHookAccessManager access(home, platform.defaults, platform.bookmarks, platform.filePicker);
         static AIHookInstaller installer(home, support);
@@ -100,17 +102,18 @@ quint16 AIHooksService::hookPort() const {
 }
 
 void AIHooksService::startListener() {
-    if (m_listener)
+    if (m_listener || !m_listenerFactory)
         return;
     const quint64 generation = ++m_listenerGeneration;
-    HookListener::Options options;
+    LoopbackListener::Options options;
     options.port = m_port;
     options.deadline = m_listenerDeadline;
     options.maxConnections = m_listenerMaxConnections;
     Clock* clock = m_clock;
     // The handlers run on the listener thread. Decoded events wait in the hand-off queue until the
     // response is out; the main thread is woken once for whatever has gathered by then.
-    auto handler = [this, clock](const QByteArray& received, HookHttpRequest::Framing framing) {
+    LoopbackListener::Protocol protocol = HookHttpRequest::protocol();
+    protocol.respond = [this, clock](const QByteArray& received, HookHttpRequest::Framing framing) {
         HookEndpoint::Reply reply = HookEndpoint::answer(received, framing, clock->now());
         if (!reply.events.isEmpty()) {
             const QMutexLocker lock(&m_handoffMutex);
@@ -118,7 +121,7 @@ void AIHooksService::startListener() {
         }
         return reply.response;
     };
-    auto afterResponse = [this] {
+    protocol.afterResponse = [this] {
         {
             const QMutexLocker lock(&m_handoffMutex);
             if (m_handoff.isEmpty() || m_handoffPosted)
@@ -131,7 +134,7 @@ void AIHooksService::startListener() {
         QMetaObject::invokeMethod(
             this, [this, generation, error] { onListenerFailed(generation, error); }, Qt::QueuedConnection);
     };
-    m_listener = std::make_unique<HookListener>(options, handler, afterResponse, onFailure);
+    m_listener = m_listenerFactory(options, std::move(protocol), onFailure);
     QString error;
     if (!m_listener->start(&error)) {
         // The failed listener stays until stopListener(), as a listener that fails later does.
@@ -170,14 +173,16 @@ void AIHooksService::stopListener() {
     m_listener.reset();
     ++m_listenerGeneration;
     setIsListening(false);
-    m_fileWatcher.reset();
+    m_fileWatch.reset();
 }
 
 void AIHooksService::startWatchingInbox() {
-    if (m_fileWatcher)
+    if (m_fileWatch)
         return;
-    m_fileWatcher = std::make_unique<FileWatcher>(m_inboxPath);
-    m_fileWatcher->start([this] { refreshFromFile(); });
+    if (m_fileWatchFactory) {
+        m_fileWatch = m_fileWatchFactory(m_inboxPath);
+        m_fileWatch->start([this] { refreshFromFile(); });
+    }
     refreshFromFile();
 }
 

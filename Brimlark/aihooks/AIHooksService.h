@@ -9,6 +9,8 @@
 #include "Brimlark/aihooks/HookEventStore.h"
 #include "Brimlark/aihooks/HookInstallFlow.h"
 #include "Brimlark/aihooks/HookNotifier.h"
+#include "platform/FileWatch.h"
+#include "platform/LoopbackListener.h"
 #include "platform/Notifications.h"
 
 #include <QList>
@@ -25,8 +27,6 @@
 
 class AppState;
 class Clock;
-class FileWatcher;
-class HookListener;
 class ProcessLauncher;
 class Workspace;
 
@@ -59,9 +59,13 @@ public:
     // `supportDirectory` is the program's data folder; the inbox is "hooks/inbox.json" in it and
     // is created holding "[]" when missing. The platform objects may be null: without
     // notifications nothing is posted, without a workspace or a launcher actions fail with a
-    // message in lastError(). `clock` gives the time of events that carry none.
+    // message in lastError(). `clock` gives the time of events that carry none. The factories make
+    // the endpoint's listener and the inbox watch; without one, startListener() (or the watch in
+    // startWatchingInbox()) does nothing, for services that never listen.
     AIHooksService(AppState& appState, const QString& supportDirectory, Notifications* notifications,
-                   Workspace* workspace, ProcessLauncher* launcher, Clock* clock, QObject* parent = nullptr);
+                   Workspace* workspace, ProcessLauncher* launcher, Clock* clock,
+                   LoopbackListener::Factory listenerFactory = {}, FileWatch::Factory fileWatchFactory = {},
+                   QObject* parent = nullptr);
     // Stops the endpoint and the inbox watch.
     ~AIHooksService() override;
 
@@ -213,9 +217,11 @@ private:
     bool m_handoffPosted = false;
     QTimer m_handoffTimer;
 
-    std::unique_ptr<HookListener> m_listener;
+    LoopbackListener::Factory m_listenerFactory;
+    FileWatch::Factory m_fileWatchFactory;
+    std::unique_ptr<LoopbackListener> m_listener;
     quint64 m_listenerGeneration = 0;
     std::chrono::milliseconds m_listenerDeadline{5000};
     int m_listenerMaxConnections = 32;
-    std::unique_ptr<FileWatcher> m_fileWatcher;
+    std::unique_ptr<FileWatch> m_fileWatch;
 };

@@ -77,6 +77,20 @@ bool HookHttpRequest::expectsContinue(QByteArrayView received) {
     return expects;
 }
 
+QByteArray HookHttpRequest::interimResponse(QByteArrayView received) {
+    if (!expectsContinue(received))
+        return QByteArray();
+    return QByteArrayLiteral("HTTP/1.1 100 Continue\r\n\r\n");
+}
+
+LoopbackListener::Protocol HookHttpRequest::protocol() {
+    LoopbackListener::Protocol protocol;
+    protocol.maxRequestBytes = maxBytes;
+    protocol.assess = &HookHttpRequest::assess;
+    protocol.interimResponse = &HookHttpRequest::interimResponse;
+    return protocol;
+}
+
 HookHttpRequest::Framing HookHttpRequest::assess(QByteArrayView received) {
     const std::optional<qsizetype> end = headEnd(received);
     if (!end)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/LoopbackListener.h"
+#include "platform/RequestFraming.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -13,12 +16,9 @@ public:
     // The most bytes one request may take, head and body together.
     static constexpr qsizetype maxBytes = 65536;
 
-    enum class Framing {
-        incomplete,      // more bytes are needed
-        complete,        // the head and the announced body are there
-        tooLarge,        // the request cannot fit in maxBytes
-        malformedLength, // a Content-Length that is not a decimal number, or more than one
-    };
+    // complete: the head and the announced body are there; tooLarge: the request cannot fit in
+    // maxBytes; malformedLength: a Content-Length that is not a decimal number, or more than one.
+    using Framing = RequestFraming;
 
     static Framing assess(QByteArrayView received);
 
@@ -29,4 +29,8 @@ public:
     // True when the head has arrived and asks to be told to go on before it sends its body
     // ("Expect: 100-continue", any letter case).
     static bool expectsContinue(QByteArrayView received);
+    // "HTTP/1.1 100 Continue" and an empty line when expectsContinue(), else nothing.
+    static QByteArray interimResponse(QByteArrayView received);
+    // The framing above for a loopback listener; the caller adds how requests are answered.
+    static LoopbackListener::Protocol protocol();
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/FileWatch.h"
+#include "platform/LoopbackListener.h"
+
 class Accessibility;
 class Bookmarks;
 class FilePicker;
@@ -32,6 +35,9 @@ struct PlatformServices {
     // Folder access to the AI tools' configuration folders.
     Bookmarks* bookmarks = nullptr;
     FilePicker* filePicker = nullptr;
+    // Make the hook endpoint's listener and the hook inbox's watch.
+    LoopbackListener::Factory loopbackListenerFactory;
+    FileWatch::Factory fileWatchFactory;
 
     // Installs the process's objects; call once, before the first shared service.
     static void install(const PlatformServices& services);

@@ -16,6 +16,7 @@
 #include "Brimlark/core/AppState.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/LinuxLoopbackListener.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -219,7 +220,7 @@ int main(int argc, char** argv) {
     UserDefaults defaults(folder.filePath(QStringLiteral("defaults.json")));
     AppState state(defaults);
     AIHooksService service(state, folder.filePath(QStringLiteral("support")), nullptr, nullptr, nullptr,
-                           Clock::system());
+                           Clock::system(), LinuxLoopbackListener::factory());
     service.setPort(0);
     std::atomic<int> ingested{0};
     QObject::connect(&service, &AIHooksService::eventsChanged, [&] { ++ingested; });

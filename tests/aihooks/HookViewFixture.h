@@ -9,6 +9,8 @@
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFilePicker.h"
+#include "platform/fake/FakeFileWatch.h"
+#include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeWorkspace.h"
 
@@ -33,8 +35,16 @@ struct HookViewFixture {
     AppState appState{defaults};
     AIHookAccessManager access{home, &defaults, &bookmarks, &picker};
     AIHookInstaller installer{home, dir.filePath(QStringLiteral("support")), locations()};
-    AIHooksService service{
-        appState, dir.filePath(QStringLiteral("support")), &notifications, &workspace, nullptr, &clock};
+    FakeLoopbackListener* listener = nullptr;
+    FakeFileWatch* inboxWatch = nullptr;
+    AIHooksService service{appState,
+                           dir.filePath(QStringLiteral("support")),
+                           &notifications,
+                           &workspace,
+                           nullptr,
+                           &clock,
+                           FakeLoopbackListener::factory(&listener),
+                           FakeFileWatch::factory(&inboxWatch)};
 
     HookViewFixture() {
         QDir().mkpath(home);

@@ -5,7 +5,9 @@
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeProcessLauncher.h"
 #include "platform/fake/FakeWorkspace.h"
-#include "tests/aihooks/HookTestClient.h"
+#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/LinuxLoopbackListener.h"
+#include "tests/support/HookTestClient.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
@@ -87,8 +89,9 @@ private slots:
         m_workspace = std::make_unique<FakeWorkspace>();
         m_launcher = std::make_unique<FakeProcessLauncher>();
         m_clock = std::make_unique<FakeClock>();
-        m_service = std::make_unique<AIHooksService>(*m_state, m_support, m_notifications.get(),
-                                                     m_workspace.get(), m_launcher.get(), m_clock.get());
+        m_service = std::make_unique<AIHooksService>(
+            *m_state, m_support, m_notifications.get(), m_workspace.get(), m_launcher.get(), m_clock.get(),
+            LinuxLoopbackListener::factory(), LinuxFileWatch::factory());
         m_service->setPort(0);
     }
 
@@ -551,7 +554,8 @@ private slots:
 
     void aTakenPortIsReportedAndBlocksUntilStopped() {
         service().startListener();
-        AIHooksService second(*m_state, m_support, nullptr, nullptr, nullptr, m_clock.get());
+        AIHooksService second(*m_state, m_support, nullptr, nullptr, nullptr, m_clock.get(),
+                              LinuxLoopbackListener::factory());
         second.setPort(service().boundPort());
         QTest::ignoreMessage(QtCriticalMsg,
                              QRegularExpression(QStringLiteral("^listener failed: bind failed")));

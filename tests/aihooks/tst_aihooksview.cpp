@@ -159,6 +159,7 @@ private slots:
             QVERIFY(inbox.open(QIODevice::WriteOnly | QIODevice::Truncate));
             inbox.write("[" + QJsonDocument(fromFile.toJson()).toJson(QJsonDocument::Compact) + "]");
         }
+        f.inboxWatch->fireChange();
         QTRY_COMPARE(f.service.events().size(), 1);
         f.service.ingest(hookEvent(Source::claude, Status::asking));
         QCOMPARE(f.service.notifiedEventIDs().size(), 2);
@@ -177,7 +178,7 @@ private slots:
         QVERIFY(!buttonNamed(&view, "clear"));
 
         // The watch sees the write and any later read; neither brings the old events back.
-        QTest::qWait(200);
+        f.inboxWatch->fireChange();
         f.service.refreshFromFile();
         QVERIFY(f.service.events().isEmpty());
         QCOMPARE(view.headerSubtitle(), QStringLiteral("waiting for something important"));

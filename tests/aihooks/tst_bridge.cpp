@@ -3,6 +3,7 @@
 #include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeClock.h"
+#include "platform/linux/LinuxLoopbackListener.h"
 #include "tests/support/TestMain.h"
 
 #include <QEventLoop>
@@ -150,7 +151,8 @@ private slots:
         UserDefaults store(folder + QStringLiteral("/defaults.json"));
         AppState state(store);
         FakeClock clock;
-        AIHooksService service(state, folder, nullptr, nullptr, nullptr, &clock);
+        AIHooksService service(state, folder, nullptr, nullptr, nullptr, &clock,
+                               LinuxLoopbackListener::factory());
         service.setPort(0);
         service.startListener();
         QTRY_VERIFY(service.isListening());

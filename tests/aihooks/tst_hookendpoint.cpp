@@ -1,6 +1,6 @@
 #include "Brimlark/aihooks/HookEndpoint.h"
 #include "Brimlark/aihooks/HookEventDecoder.h"
-#include "tests/aihooks/HookTestClient.h"
+#include "tests/support/HookTestClient.h"
 #include "tests/support/TestMain.h"
 
 #include <QJsonDocument>

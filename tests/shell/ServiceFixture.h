@@ -19,6 +19,7 @@
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
+#include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreens.h"
@@ -90,8 +91,11 @@ struct ServiceFixture {
     FocusService focus{defaults, runner};
     CameraMirrorService mirror{defaults, &clock};
     FileShelfService fileShelf;
+    FakeLoopbackListener* hookListener = nullptr;
+    // No inbox watch: these tests put their events in through the store or the fake listener.
     AIHooksService aiHooks{
-        appState, dir.filePath(QStringLiteral("support")), &notifications, &workspace, nullptr, &clock};
+        appState, dir.filePath(QStringLiteral("support")),     &notifications, &workspace, nullptr,
+        &clock,   FakeLoopbackListener::factory(&hookListener)};
 
     ServiceFixture() {
         aiHooks.setPort(0); // an ephemeral loopback port, never the real one

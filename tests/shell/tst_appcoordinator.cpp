@@ -8,9 +8,10 @@
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/HaloController.h"
+#include "platform/fake/FakeLoopbackListener.h"
 #include "platform/linux/LinuxProcessLauncher.h"
-#include "tests/aihooks/HookTestClient.h"
 #include "tests/shell/ServiceFixture.h"
+#include "tests/support/HookTestClient.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
 
@@ -261,8 +262,9 @@ private slots:
     void anAskingEventPostedToTheEndpointShowsThePillAndAllowRunsIt() {
         // A hook service of its own with a real launcher, so that "allow" runs a shell.
         LinuxProcessLauncher launcher;
+        FakeLoopbackListener* listener = nullptr;
         AIHooksService hooks(f->appState, f->dir.filePath(QStringLiteral("live")), &f->notifications,
-                             &f->workspace, &launcher, &f->clock);
+                             &f->workspace, &launcher, &f->clock, FakeLoopbackListener::factory(&listener));
         hooks.setPort(0);
         AppCoordinator::Services services = f->services();
         services.aiHooks = &hooks;
@@ -280,7 +282,7 @@ private slots:
                                       {QStringLiteral("title"), QStringLiteral("Run tests?")},
                                       {QStringLiteral("approve_command"), QStringLiteral("touch ") + marker}})
                 .toJson(QJsonDocument::Compact);
-        QVERIFY(HookTestClient::exchange(hooks.boundPort(), hookPost(body)).startsWith("HTTP/1.1 200"));
+        QVERIFY(listener->exchange(hookPost(body)).startsWith("HTTP/1.1 200"));
         QTRY_COMPARE(manager->panel()->geometry().size(), QSize(356, 102));
         auto* pill = qobject_cast<CompactHiddenStatusView*>(manager->hostingView()->modeView());
         QVERIFY(pill);

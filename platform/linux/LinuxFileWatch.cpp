@@ -1,10 +1,11 @@
-#include "Brimlark/aihooks/FileWatcher.h"
+#include "platform/linux/LinuxFileWatch.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <memory>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -16,14 +17,18 @@ constexpr uint32_t fileEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_D
 
 } // namespace
 
-FileWatcher::FileWatcher(QString path, QObject* parent)
+LinuxFileWatch::LinuxFileWatch(QString path, QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_fileName(QFileInfo(m_path).fileName()) {}
 
-FileWatcher::~FileWatcher() {
+LinuxFileWatch::~LinuxFileWatch() {
     cancel();
 }
 
-void FileWatcher::start(std::function<void()> onChange) {
+FileWatch::Factory LinuxFileWatch::factory() {
+    return [](const QString& path) { return std::make_unique<LinuxFileWatch>(path); };
+}
+
+void LinuxFileWatch::start(std::function<void()> onChange) {
     if (m_fd >= 0)
         return;
     m_onChange = std::move(onChange);
@@ -44,10 +49,10 @@ void FileWatcher::start(std::function<void()> onChange) {
     }
     armFileWatch();
     m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &FileWatcher::onReadable);
+    connect(m_notifier, &QSocketNotifier::activated, this, &LinuxFileWatch::onReadable);
 }
 
-void FileWatcher::cancel() {
+void LinuxFileWatch::cancel() {
     delete m_notifier;
     m_notifier = nullptr;
     if (m_fd >= 0)
@@ -57,12 +62,12 @@ void FileWatcher::cancel() {
     m_fileWatch = -1;
 }
 
-void FileWatcher::armFileWatch() {
+void LinuxFileWatch::armFileWatch() {
     // Adding a watch for an inode already watched gives the same descriptor back.
     m_fileWatch = inotify_add_watch(m_fd, QFile::encodeName(m_path).constData(), fileEvents);
 }
 
-void FileWatcher::onReadable() {
+void LinuxFileWatch::onReadable() {
     alignas(inotify_event) char buffer[8192];
     bool changed = false;
     bool rearm = false;

@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/FileWatcher.h"
+#include "platform/linux/LinuxFileWatch.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>
@@ -15,7 +15,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode
 
 } // namespace
 
-class Tst_filewatcher : public QObject {
+class Tst_linuxfilewatch : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -29,7 +29,7 @@ private slots:
     void init() { m_reports = 0; }
 
     void aMissingFileIsCreatedAndWatched() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         QVERIFY(watcher.isActive());
         QFile file(path());
@@ -41,7 +41,7 @@ private slots:
 
     void anExistingFileIsLeftAlone() {
         QVERIFY(writeFile(path(), "[1]"));
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         QFile file(path());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -49,7 +49,7 @@ private slots:
     }
 
     void writesAndAppendsAreReported() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         QVERIFY(writeFile(path(), "[2]"));
         QTRY_VERIFY(m_reports > 0);
@@ -59,7 +59,7 @@ private slots:
     }
 
     void anAtomicReplaceIsReportedAndLaterWritesToo() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         const QString temporary = path() + ".tmp";
         QVERIFY(writeFile(temporary, "[3]"));
@@ -75,7 +75,7 @@ private slots:
     }
 
     void aDeletionAndANewFileAreReported() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         QVERIFY(QFile::remove(path()));
         QTRY_VERIFY(m_reports > 0);
@@ -90,7 +90,7 @@ private slots:
     }
 
     void otherFilesInTheFolderAreIgnored() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         QVERIFY(writeFile(m_dir.filePath("neighbour.json"), "x"));
         QVERIFY(QFile::remove(m_dir.filePath("neighbour.json")));
@@ -99,7 +99,7 @@ private slots:
     }
 
     void cancellingStopsReportsAndCanRepeat() {
-        FileWatcher watcher(path());
+        LinuxFileWatch watcher(path());
         watcher.start([this] { ++m_reports; });
         watcher.cancel();
         QVERIFY(!watcher.isActive());
@@ -111,7 +111,7 @@ private slots:
 
     void aMissingFolderNeverReportsNorFails() {
         const QString missing = m_dir.filePath("no/such/folder/inbox.json");
-        FileWatcher watcher(missing);
+        LinuxFileWatch watcher(missing);
         watcher.start([this] { ++m_reports; });
         QVERIFY(!watcher.isActive());
         QVERIFY(!QFile::exists(missing));
@@ -119,5 +119,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_filewatcher)
-#include "tst_filewatcher.moc"
+BRIMLARK_TEST_MAIN(Tst_linuxfilewatch)
+#include "tst_linuxfilewatch.moc"

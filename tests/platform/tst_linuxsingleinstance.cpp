@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "platform/linux/LinuxSingleInstance.h"
 #include "tests/support/TestMain.h"
 
 #include <QDateTime>
@@ -10,7 +10,7 @@
 
 using Outcome = SingleInstance::Outcome;
 
-class Tst_singleinstance : public QObject {
+class Tst_linuxsingleinstance : public QObject {
     Q_OBJECT
 private:
     static QByteArray read(const QString& path) {
@@ -51,11 +51,11 @@ private slots:
     void aSecondStartIsRefusedWhileTheFirstRuns() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("brimlark.lock"));
-        SingleInstance first(path);
+        LinuxSingleInstance first(path);
         QCOMPARE(first.acquire(), Outcome::acquired);
         QCOMPARE(first.acquire(), Outcome::acquired);
         {
-            SingleInstance second(path);
+            LinuxSingleInstance second(path);
             QCOMPARE(second.acquire(), Outcome::alreadyRunning);
             // However long the first has been running.
             setAge(path, 3600);
@@ -88,7 +88,7 @@ private slots:
         setAge(path, ageSeconds);
         QVERIFY(holderOf(path) != QCoreApplication::applicationPid());
 
-        SingleInstance guard(path);
+        LinuxSingleInstance guard(path);
         QCOMPARE(guard.acquire(), Outcome::acquired);
         QCOMPARE(holderOf(path), QCoreApplication::applicationPid());
     }
@@ -99,7 +99,7 @@ private slots:
         {
             // A missing runtime folder is made private, as the desktop makes its own.
             QDir(QString::fromUtf8(runtime)).removeRecursively();
-            SingleInstance guard;
+            LinuxSingleInstance guard;
             QCOMPARE(guard.acquire(), Outcome::acquired);
             QCOMPARE(QFileInfo(QString::fromUtf8(runtime)).permissions() & 0x0077,
                      QFileDevice::Permissions());
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(fallback, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                                QStringLiteral("/com.brimlark.app/instance.lock"));
         {
-            SingleInstance guard;
+            LinuxSingleInstance guard;
             QCOMPARE(guard.acquire(), Outcome::acquired);
             QVERIFY(QFile::exists(fallback));
         }
@@ -121,12 +121,12 @@ private slots:
         QTemporaryDir dir;
         // The lock's folder cannot be made: its parent is a regular file.
         write(dir.filePath(QStringLiteral("blocker")), "x");
-        SingleInstance guard(dir.filePath(QStringLiteral("blocker/brimlark.lock")));
+        LinuxSingleInstance guard(dir.filePath(QStringLiteral("blocker/brimlark.lock")));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("^instance lock unavailable: ")));
         QCOMPARE(guard.acquire(), Outcome::unavailable);
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_singleinstance)
-#include "tst_singleinstance.moc"
+BRIMLARK_TEST_MAIN(Tst_linuxsingleinstance)
+#include "tst_linuxsingleinstance.moc"

@@ -1,6 +1,7 @@
 #include "Brimlark/aihooks/HookEndpoint.h"
-#include "Brimlark/aihooks/HookListener.h"
-#include "tests/aihooks/HookTestClient.h"
+#include "Brimlark/aihooks/HookHttpRequest.h"
+#include "platform/linux/LinuxLoopbackListener.h"
+#include "tests/support/HookTestClient.h"
 #include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
@@ -18,24 +19,25 @@ const QByteArray health = hookResponse("HTTP/1.1 200 OK", R"({"ok":true,"service
 
 } // namespace
 
-class Tst_hooklistener : public QObject {
+class Tst_linuxloopbacklistener : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<HookListener> m_listener;
+    std::unique_ptr<LinuxLoopbackListener> m_listener;
     std::atomic<int> m_requests{0};
     QByteArray m_lastReceived;
 
     quint16 start(std::chrono::milliseconds deadline = 400ms, int maxConnections = 32) {
-        HookListener::Options options;
+        LinuxLoopbackListener::Options options;
         options.port = 0;
         options.deadline = deadline;
         options.maxConnections = maxConnections;
-        m_listener = std::make_unique<HookListener>(
-            options, [this](const QByteArray& bytes, HookHttpRequest::Framing f) {
-                ++m_requests;
-                m_lastReceived = bytes;
-                return HookEndpoint::answer(bytes, f, now).response;
-            });
+        LoopbackListener::Protocol protocol = HookHttpRequest::protocol();
+        protocol.respond = [this](const QByteArray& bytes, HookHttpRequest::Framing f) {
+            ++m_requests;
+            m_lastReceived = bytes;
+            return HookEndpoint::answer(bytes, f, now).response;
+        };
+        m_listener = std::make_unique<LinuxLoopbackListener>(options, protocol);
         QString error;
         if (!m_listener->start(&error))
             qWarning("listener did not start: %s", qPrintable(error));
@@ -57,10 +59,9 @@ private slots:
 
     void aTakenPortFailsToStart() {
         const quint16 port = start();
-        HookListener::Options options;
+        LinuxLoopbackListener::Options options;
         options.port = port;
-        HookListener second(options,
-                            [](const QByteArray&, HookHttpRequest::Framing) { return QByteArray(); });
+        LinuxLoopbackListener second(options, HookHttpRequest::protocol());
         QString error;
         QVERIFY(!second.start(&error));
         QVERIFY2(error.contains(QStringLiteral("bind")), qPrintable(error));
@@ -232,5 +233,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hooklistener)
-#include "tst_hooklistener.moc"
+BRIMLARK_TEST_MAIN(Tst_linuxloopbacklistener)
+#include "tst_linuxloopbacklistener.moc"

@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/HookListener.h"
+#include "platform/linux/LinuxLoopbackListener.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -43,11 +43,10 @@ struct Connection {
 // The state of the listener thread: the poll set, the connections and what each one is doing.
 class Loop {
 public:
-    Loop(int epollFd, int listenFd, const HookListener::Options& options,
-         const HookListener::Handler& handler, const HookListener::AfterResponse& afterResponse,
-         std::atomic<int>& openConnections)
-        : m_epollFd(epollFd), m_listenFd(listenFd), m_options(options), m_handler(handler),
-          m_afterResponse(afterResponse), m_openConnections(openConnections) {
+    Loop(int epollFd, int listenFd, const LoopbackListener::Options& options,
+         const LoopbackListener::Protocol& protocol, std::atomic<int>& openConnections)
+        : m_epollFd(epollFd), m_listenFd(listenFd), m_options(options), m_protocol(protocol),
+          m_openConnections(openConnections) {
         m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     }
 
@@ -158,7 +157,7 @@ private:
         char buffer[16384];
         bool endOfInput = false;
         for (;;) {
-            const qsizetype space = HookHttpRequest::maxBytes - connection.received.size();
+            const qsizetype space = m_protocol.maxRequestBytes - connection.received.size();
             if (space <= 0)
                 break;
             const ssize_t count =
@@ -166,7 +165,7 @@ private:
             if (count > 0) {
                 connection.received.append(buffer, qsizetype(count));
                 // Most requests come whole in one packet: no need to ask for more.
-                if (HookHttpRequest::assess(connection.received) != HookHttpRequest::Framing::incomplete)
+                if (m_protocol.assess(connection.received) != RequestFraming::incomplete)
                     break;
                 continue;
             }
@@ -182,8 +181,8 @@ private:
             return;
         }
 
-        const HookHttpRequest::Framing framing = HookHttpRequest::assess(connection.received);
-        if (framing == HookHttpRequest::Framing::incomplete) {
+        const RequestFraming framing = m_protocol.assess(connection.received);
+        if (framing == RequestFraming::incomplete) {
             if (!endOfInput) {
                 tellToContinue(connection);
                 return;
@@ -194,33 +193,35 @@ private:
             }
         }
         // The client may still be sending when the request was refused before its end.
-        const bool mayStillSend = !endOfInput && (framing != HookHttpRequest::Framing::complete ||
-                                                  connection.received.size() >= HookHttpRequest::maxBytes);
+        const bool mayStillSend = !endOfInput && (framing != RequestFraming::complete ||
+                                                  connection.received.size() >= m_protocol.maxRequestBytes);
         respond(connection, framing, mayStillSend);
     }
 
     // A client that waits to be told before sending its body (curl does so for larger bodies) gets
     // the interim answer once its head is in, instead of waiting out its own delay.
     void tellToContinue(Connection& connection) {
-        if (connection.toldToContinue || !HookHttpRequest::expectsContinue(connection.received))
+        if (connection.toldToContinue || !m_protocol.interimResponse)
+            return;
+        const QByteArray interim = m_protocol.interimResponse(connection.received);
+        if (interim.isEmpty())
             return;
         connection.toldToContinue = true;
-        static constexpr char interim[] = "HTTP/1.1 100 Continue\r\n\r\n";
         // These few bytes always fit in a new connection's empty send buffer.
         [[maybe_unused]] const ssize_t sent =
-            ::send(connection.fd, interim, sizeof interim - 1, MSG_NOSIGNAL);
+            ::send(connection.fd, interim.constData(), size_t(interim.size()), MSG_NOSIGNAL);
     }
 
-    void respond(Connection& connection, HookHttpRequest::Framing framing, bool lingering) {
-        connection.response = m_handler(connection.received, framing);
+    void respond(Connection& connection, RequestFraming framing, bool lingering) {
+        connection.response = m_protocol.respond(connection.received, framing);
         connection.received = QByteArray();
         connection.phase = Connection::Phase::writing;
         connection.lingering = lingering;
         writeResponse(connection);
         // The connection may be gone by now. Responses are small: they are nearly always sent
         // and closed above, before the events move on.
-        if (m_afterResponse)
-            m_afterResponse();
+        if (m_protocol.afterResponse)
+            m_protocol.afterResponse();
     }
 
     void writeResponse(Connection& connection) {
@@ -280,7 +281,7 @@ private:
             auto it = m_connections.find(fd);
             if (it != m_connections.end() && it->second->phase == Connection::Phase::reading &&
                 !it->second->received.isEmpty())
-                respond(*it->second, HookHttpRequest::assess(it->second->received), true);
+                respond(*it->second, m_protocol.assess(it->second->received), true);
             // Answered or not, its time is up.
             it = m_connections.find(fd);
             if (it != m_connections.end())
@@ -304,9 +305,8 @@ private:
 
     int m_epollFd;
     int m_listenFd;
-    const HookListener::Options& m_options;
-    const HookListener::Handler& m_handler;
-    const HookListener::AfterResponse& m_afterResponse;
+    const LoopbackListener::Options& m_options;
+    const LoopbackListener::Protocol& m_protocol;
     std::atomic<int>& m_openConnections;
     int m_reserveFd = -1;
     std::unordered_map<int, std::unique_ptr<Connection>> m_connections;
@@ -314,16 +314,20 @@ private:
 
 } // namespace
 
-HookListener::HookListener(Options options, Handler handler, AfterResponse afterResponse,
-                           FailureHandler onFailure)
-    : m_options(options), m_handler(std::move(handler)), m_afterResponse(std::move(afterResponse)),
-      m_onFailure(std::move(onFailure)) {}
+LinuxLoopbackListener::LinuxLoopbackListener(Options options, Protocol protocol, FailureHandler onFailure)
+    : m_options(options), m_protocol(std::move(protocol)), m_onFailure(std::move(onFailure)) {}
 
-HookListener::~HookListener() {
+LinuxLoopbackListener::~LinuxLoopbackListener() {
     stop();
 }
 
-bool HookListener::start(QString* error) {
+LoopbackListener::Factory LinuxLoopbackListener::factory() {
+    return [](const Options& options, Protocol protocol, FailureHandler onFailure) {
+        return std::make_unique<LinuxLoopbackListener>(options, std::move(protocol), std::move(onFailure));
+    };
+}
+
+bool LinuxLoopbackListener::start(QString* error) {
     if (m_thread.joinable() || m_listenFd >= 0)
         return true;
     const auto fail = [&](const char* what) {
@@ -375,18 +379,18 @@ bool HookListener::start(QString* error) {
     return true;
 }
 
-void HookListener::run() {
+void LinuxLoopbackListener::run() {
     pthread_setname_np(pthread_self(), "brimlark-hooks");
     QString error;
     {
-        Loop loop(m_epollFd, m_listenFd, m_options, m_handler, m_afterResponse, m_openConnections);
+        Loop loop(m_epollFd, m_listenFd, m_options, m_protocol, m_openConnections);
         error = loop.run(m_wakeFd);
     }
     if (!error.isEmpty() && m_onFailure)
         m_onFailure(error);
 }
 
-void HookListener::stop() {
+void LinuxLoopbackListener::stop() {
     if (m_thread.joinable()) {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
@@ -401,7 +405,7 @@ void HookListener::stop() {
     m_openConnections.store(0);
 }
 
-QString HookListener::boundAddress() const {
+QString LinuxLoopbackListener::boundAddress() const {
     if (m_listenFd < 0)
         return QString();
     sockaddr_in address{};
