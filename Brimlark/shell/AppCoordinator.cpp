@@ -11,15 +11,12 @@
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/organizer/CalendarService.h"
-#include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/QuickActionsStore.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/shelf/AppLauncherService.h"
-#include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/shell/SettingsOverlayWindow.h"
@@ -37,35 +34,6 @@
 const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
 const QString AppCoordinator::onboardingWindowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
 const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
-
-AppCoordinator::Services AppCoordinator::Services::shared() {
-    Services services;
-    services.appState = &AppState::shared();
-    services.quickActions = &QuickActionsStore::shared();
-    services.notes = &NotesService::shared();
-    services.apps = &AppLauncherService::shared();
-    services.timer = &TimerService::shared();
-    services.permissions = &PermissionsCoordinator::shared();
-    services.media = &MediaService::shared();
-    services.mic = &MicMuteService::shared();
-    services.focus = &FocusService::shared();
-    services.mirror = &CameraMirrorService::shared();
-    services.fileShelf = &FileShelfService::shared();
-    services.aiHooks = &AIHooksService::shared();
-    return services;
-}
-
-AppCoordinator::Platform AppCoordinator::Platform::shared() {
-    const PlatformServices& installed = PlatformServices::current();
-    Platform platform;
-    platform.defaults = installed.defaults;
-    platform.clock = installed.clock;
-    platform.screens = installed.screens;
-    platform.globalInput = installed.globalInput;
-    platform.accessibility = installed.accessibility;
-    platform.workspace = installed.workspace;
-    return platform;
-}
 
 AppCoordinator::AppCoordinator() : AppCoordinator(Services::shared(), Platform::shared()) {}
 
