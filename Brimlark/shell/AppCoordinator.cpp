@@ -419,7 +419,16 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     window->setObjectName(settingsWindowIdentifier);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new SettingsScene(*this, SettingsTab::general, window));
+    SettingsScene::Context context;
+    context.appState = m_services.appState;
+    context.aiHooks = m_services.aiHooks;
+    context.halo = m_halo;
+    // Only hidden: the window and the chosen page stay for the next opening.
+    context.close = [window = QPointer<QWidget>(window)] {
+        if (window)
+            window->hide();
+    };
+    layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     m_settingsWindow = window;
