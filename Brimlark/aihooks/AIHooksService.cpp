@@ -6,9 +6,7 @@
 #include "Brimlark/aihooks/HookEventDecoder.h"
 #include "Brimlark/aihooks/HookHttpRequest.h"
 #include "Brimlark/core/AppState.h"
-#include "Brimlark/core/AppSupportDirectory.h"
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 
@@ -56,23 +54,6 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
 AIHooksService::~AIHooksService() {
     m_listener.reset();
     m_fileWatch.reset();
-}
-
-AIHooksService& AIHooksService::shared() {
-    static AIHooksService* instance = [] {
-        const PlatformServices& platform = PlatformServices::current();
-        const QString home = AIHookAccessManager::realHomeDirectory();
-        const QString support = appSupportDirectory();
-        auto* service = new AIHooksService(AppState::shared(), support, platform.notifications,
-                                           platform.workspace, platform.launcher, platform.clock,
-                                           platform.loopbackListenerFactory, platform.fileWatchFactory);
-        // Both live as long as the service, which lives as long as the process.
-        static AIHookAccessManager access(home, platform.defaults, platform.bookmarks, platform.filePicker);
-        static AIHookInstaller installer(home, support);
-        service->setToolWiring(&access, &installer);
-        return service;
-    }();
-    return *instance;
 }
 
 void AIHooksService::setPort(quint16 port) {

@@ -2,7 +2,6 @@
 
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/UserDefaults.h"
 
 #include <QPointer>
@@ -21,12 +20,6 @@ CameraMirrorService::CameraMirrorService(UserDefaults& defaults, Clock* clock, Q
         if (const auto placement = placementFromRawValue(*stored))
             m_placement = *placement;
     }
-}
-
-CameraMirrorService& CameraMirrorService::shared() {
-    static CameraMirrorService* instance =
-        new CameraMirrorService(*PlatformServices::current().defaults, PlatformServices::current().clock);
-    return *instance;
 }
 
 QString CameraMirrorService::rawValue(Placement placement) {

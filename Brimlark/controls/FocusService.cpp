@@ -1,7 +1,6 @@
 #include "Brimlark/controls/FocusService.h"
 
 #include "Brimlark/controls/ShortcutsRunner.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/UserDefaults.h"
 
 #include <QPointer>
@@ -28,12 +27,6 @@ FocusService::FocusService(UserDefaults& defaults, ShortcutsRunner& runner, QObj
         }
         m_favorites = names;
     }
-}
-
-FocusService& FocusService::shared() {
-    static FocusService* instance =
-        new FocusService(*PlatformServices::current().defaults, ShortcutsRunner::shared());
-    return *instance;
 }
 
 void FocusService::cycleFocus(std::function<void()> done) {

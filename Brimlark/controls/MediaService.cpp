@@ -1,6 +1,5 @@
 #include "Brimlark/controls/MediaService.h"
 
-#include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <algorithm>
@@ -28,12 +27,6 @@ MediaService::MediaService(MediaRemoteBridge& bridge, Clock* clock, QObject* par
         refresh();
     });
     m_poller->start(5s);
-}
-
-MediaService& MediaService::shared() {
-    static MediaRemoteBridge* bridge = new MediaRemoteBridge();
-    static MediaService* instance = new MediaService(*bridge, PlatformServices::current().clock);
-    return *instance;
 }
 
 void MediaService::setNowPlaying(const std::optional<MediaRemoteBridge::NowPlaying>& nowPlaying) {

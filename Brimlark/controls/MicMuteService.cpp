@@ -2,7 +2,6 @@
 
 #include "Brimlark/controls/ShortcutsRunner.h"
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/Permissions.h"
 #include "platform/Workspace.h"
 
@@ -17,13 +16,6 @@ const QStringList MicMuteService::toggleMicNames = {
 MicMuteService::MicMuteService(ShortcutsRunner& runner, Workspace& workspace, Permissions& permissions,
                                QObject* parent)
     : QObject(parent), m_runner(runner), m_workspace(workspace), m_permissions(permissions) {}
-
-MicMuteService& MicMuteService::shared() {
-    const PlatformServices& platform = PlatformServices::current();
-    static MicMuteService* instance =
-        new MicMuteService(ShortcutsRunner::shared(), *platform.workspace, *platform.permissions);
-    return *instance;
-}
 
 void MicMuteService::setMode(Mode mode) {
     m_mode = mode;

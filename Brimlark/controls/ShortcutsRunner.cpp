@@ -4,11 +4,6 @@
 
 #include <memory>
 
-ShortcutsRunner& ShortcutsRunner::shared() {
-    static ShortcutsRunner* instance = new ShortcutsRunner();
-    return *instance;
-}
-
 void ShortcutsRunner::runShortcut(const QString& name, const std::optional<QString>& input,
                                   std::function<void(int)> done) {
     auto* process = new QProcess(this);

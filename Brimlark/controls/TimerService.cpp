@@ -2,7 +2,6 @@
 
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/Notifications.h"
 
 #include <QPointer>
@@ -45,12 +44,6 @@ TimerService::TimerService(AppState& appState, Notifications* notifications, Clo
                 self->setNotifyAuthorized(status == NotificationAuthorization::authorized);
         });
     }
-}
-
-TimerService& TimerService::shared() {
-    static TimerService* instance = new TimerService(
-        AppState::shared(), PlatformServices::current().notifications, PlatformServices::current().clock);
-    return *instance;
 }
 
 QString TimerService::identifier(const QUuid& id) {

@@ -79,11 +79,6 @@ AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_st
     m_haloOnHooks = m_store.boolValue(Keys::haloOnHooks);
 }
 
-AppState& AppState::shared() {
-    static AppState* instance = new AppState(UserDefaults::standard());
-    return *instance;
-}
-
 void AppState::setLastAdvancedPage(int value) {
     m_lastAdvancedPage = value;
     emit lastAdvancedPageChanged(m_lastAdvancedPage);

@@ -2,7 +2,6 @@
 
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/EventStore.h"
 
 #include <QPointer>
@@ -13,13 +12,6 @@ PermissionsCoordinator::PermissionsCoordinator(EventStore& eventStore, Permissio
     : QObject(parent), m_eventStore(eventStore), m_permissions(permissions),
       m_notificationCenter(notifications) {
     refresh();
-}
-
-PermissionsCoordinator& PermissionsCoordinator::shared() {
-    const PlatformServices& platform = PlatformServices::current();
-    static PermissionsCoordinator* instance =
-        new PermissionsCoordinator(*platform.eventStore, *platform.permissions, platform.notifications);
-    return *instance;
 }
 
 PermissionsCoordinator::State PermissionsCoordinator::fromEventStore(PermissionStatus status) {

@@ -17,8 +17,9 @@ class UserDefaults;
 class Workspace;
 
 // The desktop objects of this process. The executable builds the Linux ones and installs them
-// before anything asks for a shared service; each service's shared() takes its dependencies from
-// here, while tests build services over fakes and never touch this.
+// before anything asks for a shared service; the composition root (Brimlark/shell/SharedServices.cpp)
+// builds every shared() instance over them, while tests build services over fakes and never touch
+// this.
 struct PlatformServices {
     UserDefaults* defaults = nullptr;
     Clock* clock = nullptr;

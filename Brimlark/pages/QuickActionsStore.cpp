@@ -2,11 +2,6 @@
 
 QuickActionsStore::QuickActionsStore(QObject* parent) : QObject(parent) {}
 
-QuickActionsStore& QuickActionsStore::shared() {
-    static QuickActionsStore* instance = new QuickActionsStore();
-    return *instance;
-}
-
 void QuickActionsStore::setActiveKinds(const QSet<QuickAction::Kind>& kinds) {
     m_activeKinds = kinds;
     emit activeKindsChanged();

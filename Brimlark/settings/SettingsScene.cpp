@@ -6,8 +6,8 @@
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
-#include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/surface/GlowTab.h"
+#include "Brimlark/surface/HaloController.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,8 +22,8 @@ constexpr double cornerRadius = 32;
 
 } // namespace
 
-SettingsScene::SettingsScene(AppCoordinator& coordinator, SettingsTab selection, QWidget* parent)
-    : QWidget(parent), m_coordinator(&coordinator), m_selection(selection) {
+SettingsScene::SettingsScene(Context context, SettingsTab selection, QWidget* parent)
+    : QWidget(parent), m_context(std::move(context)), m_halo(m_context.halo), m_selection(selection) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(sceneWidth, sceneHeight);
 
@@ -67,9 +67,8 @@ SettingsScene::SettingsScene(AppCoordinator& coordinator, SettingsTab selection,
     auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 34, this);
     close->setSymbolColor(BrimlarkTheme::textPrimary());
     connect(close, &QAbstractButton::clicked, this, [this] {
-        // Only hidden: the window and the chosen page stay for the next opening.
-        if (m_coordinator && m_coordinator->settingsWindow())
-            m_coordinator->settingsWindow()->hide();
+        if (m_context.close)
+            m_context.close();
     });
     header->addWidget(close);
     detail->addLayout(header);
@@ -112,11 +111,10 @@ void SettingsScene::showPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(54, 10, 60, 42);
     layout->setSpacing(24);
-    if (m_selection == SettingsTab::glow && m_coordinator) {
-        layout->addWidget(
-            new GlowTab(m_coordinator->appState(), m_coordinator->halo(), m_coordinator->aiHooks(), page));
-    } else if (m_selection == SettingsTab::aiHooks && m_coordinator) {
-        layout->addWidget(new AIHooksTab(m_coordinator->aiHooks(), m_coordinator->appState(), page));
+    if (m_selection == SettingsTab::glow && m_halo) {
+        layout->addWidget(new GlowTab(*m_context.appState, *m_halo, *m_context.aiHooks, page));
+    } else if (m_selection == SettingsTab::aiHooks && m_halo) {
+        layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));

@@ -6,7 +6,11 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppCoordinator;
+#include <functional>
+
+class AIHooksService;
+class AppState;
+class HaloController;
 class QLabel;
 class QScrollArea;
 class SettingsSidebarRow;
@@ -16,7 +20,16 @@ class SettingsSidebarRow;
 class SettingsScene : public QWidget {
     Q_OBJECT
 public:
-    explicit SettingsScene(AppCoordinator& coordinator, SettingsTab selection = SettingsTab::general,
+    // What the scene reads: the settings and the hook service its pages edit, the glow the glow
+    // page tries out, and how the close button puts the window away.
+    struct Context {
+        AppState* appState = nullptr;
+        AIHooksService* aiHooks = nullptr;
+        HaloController* halo = nullptr;
+        std::function<void()> close;
+    };
+
+    explicit SettingsScene(Context context, SettingsTab selection = SettingsTab::general,
                            QWidget* parent = nullptr);
 
     SettingsTab selection() const { return m_selection; }
@@ -31,7 +44,10 @@ protected:
 private:
     void showPage();
 
-    QPointer<AppCoordinator> m_coordinator;
+    Context m_context;
+    // The glow is owned by whoever built the scene and can go before it; the pages that read the
+    // context are built only while it lives.
+    QPointer<HaloController> m_halo;
     SettingsTab m_selection;
     QList<SettingsSidebarRow*> m_rows;
     QLabel* m_title;

@@ -1,16 +1,10 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "platform/Workspace.h"
 
 AppLauncherService::AppLauncherService(Workspace& workspace, QObject* parent)
     : QObject(parent), m_workspace(workspace) {}
-
-AppLauncherService& AppLauncherService::shared() {
-    static AppLauncherService* instance = new AppLauncherService(*PlatformServices::current().workspace);
-    return *instance;
-}
 
 void AppLauncherService::setBatch(const QStringList& batch) {
     m_batch = batch;

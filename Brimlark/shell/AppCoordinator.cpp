@@ -7,19 +7,17 @@
 #include "Brimlark/controls/MicMuteService.h"
 #include "Brimlark/controls/MirrorWindowManager.h"
 #include "Brimlark/controls/TimerService.h"
+#include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
-#include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/organizer/CalendarService.h"
-#include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/QuickActionsStore.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/shelf/AppLauncherService.h"
-#include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/shell/SettingsOverlayWindow.h"
@@ -30,42 +28,12 @@
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QVBoxLayout>
 
 const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
 const QString AppCoordinator::onboardingWindowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
 const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
-
-AppCoordinator::Services AppCoordinator::Services::shared() {
-    Services services;
-    services.appState = &AppState::shared();
-    services.quickActions = &QuickActionsStore::shared();
-    services.notes = &NotesService::shared();
-    services.apps = &AppLauncherService::shared();
-    services.timer = &TimerService::shared();
-    services.permissions = &PermissionsCoordinator::shared();
-    services.media = &MediaService::shared();
-    services.mic = &MicMuteService::shared();
-    services.focus = &FocusService::shared();
-    services.mirror = &CameraMirrorService::shared();
-    services.fileShelf = &FileShelfService::shared();
-    services.aiHooks = &AIHooksService::shared();
-    return services;
-}
-
-AppCoordinator::Platform AppCoordinator::Platform::shared() {
-    const PlatformServices& installed = PlatformServices::current();
-    Platform platform;
-    platform.defaults = installed.defaults;
-    platform.clock = installed.clock;
-    platform.screens = installed.screens;
-    platform.globalInput = installed.globalInput;
-    platform.accessibility = installed.accessibility;
-    platform.workspace = installed.workspace;
-    return platform;
-}
 
 AppCoordinator::AppCoordinator() : AppCoordinator(Services::shared(), Platform::shared()) {}
 
@@ -117,6 +85,54 @@ QWidget* AppCoordinator::settingsWindow() const {
     return m_settingsWindow;
 }
 
+namespace {
+
+// Wraps `call` so it does nothing once `owner` is gone. For callbacks held by objects that can
+// outlive the coordinator: the panel's views and the onboarding window go on a later turn of the
+// event loop than it does at shut-down.
+template <typename Call> auto whileAlive(QObject* owner, Call call) {
+    return [owner = QPointer<QObject>(owner), call = std::move(call)](auto&&... args) {
+        if (owner)
+            call(std::forward<decltype(args)>(args)...);
+    };
+}
+
+// The panel's views may outlive the store by a turn of the event loop at shut-down.
+decltype(NotchRootView::Inputs::makeCompactStatusView)
+compactStatusViews(QPointer<CompactLiveStatusStore> weakStatus, AIHooksService* hooks, Clock* clock) {
+    return [weakStatus, hooks, clock](QWidget* parent, bool notched, const QSizeF& notch) -> QWidget* {
+        CompactLiveStatusStore* store = weakStatus.data();
+        if (!store || !store->current())
+            return nullptr;
+        auto* view = new CompactHiddenStatusView(*store->current(), hooks, notched, notch, clock, parent);
+        // A different status builds a new view; the same one, published again each second, only
+        // moves its time-dependent texts on.
+        QObject::connect(store, &CompactLiveStatusStore::currentChanged, view,
+                         [view](const std::optional<CompactLiveStatus>& status) {
+                             if (status == view->status())
+                                 view->refreshContent();
+                         });
+        return view;
+    };
+}
+
+decltype(NotchRootView::Inputs::makeHaloView) haloViews(HaloController* halo, Accessibility* accessibility) {
+    return [halo, accessibility](QWidget* parent, std::function<bool()> notched) -> QWidget* {
+        auto* view = new NotchHalo(accessibility, std::move(notched), parent);
+        view->setActive(halo->current());
+        view->setAmbientPhase(halo->ambientPhase());
+        QObject::connect(halo, &HaloController::currentChanged, view, &NotchHalo::setActive);
+        QObject::connect(halo, &HaloController::ambientPhaseChanged, view, &NotchHalo::setAmbientPhase);
+        return view;
+    };
+}
+
+} // namespace
+
+void AppCoordinator::later(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
 void AppCoordinator::mediaCommand(TransportCommand command) {
     MediaService& media = *m_services.media;
     std::optional<MediaRemoteBridge::SourceApp> source;
@@ -127,18 +143,27 @@ void AppCoordinator::mediaCommand(TransportCommand command) {
 }
 
 std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command) {
-    QPointer<AppCoordinator> self(this);
-    return [self, command] {
-        if (self)
-            self->mediaCommand(command);
-    };
+    return whileAlive(this, [this, command] { mediaCommand(command); });
 }
 
 void AppCoordinator::start() {
     calendar();
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
+    startNotchPanel(startLiveStatus());
+    startShortcuts();
+    startGestures();
+    startMirrorWindows();
+    subscribeActiveKinds();
+    qCDebug(lcApp, "start: observers subscribed");
+    m_services.media->refresh();
+    qCDebug(lcApp, "start: media refreshed");
+    startHookServices();
+    bindGlow();
+    qCInfo(lcApp, "Brimlark bootstrapped");
+}
 
+CompactLiveStatusStore* AppCoordinator::startLiveStatus() {
     // The live status holds a value before the panel is first drawn.
     auto* compactStatus = new CompactLiveStatusStore(*m_services.aiHooks, *m_services.timer, *m_calendar,
                                                      *m_services.media, m_platform.clock, this);
@@ -146,8 +171,10 @@ void AppCoordinator::start() {
     compactStatus->recompute();
     m_compactStatus = compactStatus;
     qCDebug(lcApp, "start: live status started");
+    return compactStatus;
+}
 
-    QPointer<AppCoordinator> self(this);
+NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* compactStatus) {
     NotchRootView::Inputs inputs;
     inputs.interactionEngine = m_interactionEngine;
     inputs.quickActionsStore = m_services.quickActions;
@@ -163,141 +190,70 @@ void AppCoordinator::start() {
     inputs.fileShelf = m_services.fileShelf;
     inputs.aiHooks = m_services.aiHooks;
     inputs.compactStatus = compactStatus;
-    // The panel's views may outlive the store by a turn of the event loop at shut-down.
     QPointer<CompactLiveStatusStore> weakStatus(compactStatus);
     inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };
-    AIHooksService* hooks = m_services.aiHooks;
-    Clock* clock = m_platform.clock;
-    inputs.makeCompactStatusView = [weakStatus, hooks, clock](QWidget* parent, bool notched,
-                                                              const QSizeF& notch) -> QWidget* {
-        CompactLiveStatusStore* store = weakStatus.data();
-        if (!store || !store->current())
-            return nullptr;
-        auto* view = new CompactHiddenStatusView(*store->current(), hooks, notched, notch, clock, parent);
-        // A different status builds a new view; the same one, published again each second, only
-        // moves its time-dependent texts on.
-        connect(store, &CompactLiveStatusStore::currentChanged, view,
-                [view](const std::optional<CompactLiveStatus>& status) {
-                    if (status == view->status())
-                        view->refreshContent();
-                });
-        return view;
-    };
-    HaloController* halo = m_halo;
-    Accessibility* accessibility = m_platform.accessibility;
-    inputs.makeHaloView = [halo, accessibility](QWidget* parent, std::function<bool()> notched) -> QWidget* {
-        auto* view = new NotchHalo(accessibility, std::move(notched), parent);
-        view->setActive(halo->current());
-        view->setAmbientPhase(halo->ambientPhase());
-        connect(halo, &HaloController::currentChanged, view, &NotchHalo::setActive);
-        connect(halo, &HaloController::ambientPhaseChanged, view, &NotchHalo::setAmbientPhase);
-        return view;
-    };
-    inputs.onQuickAction = [self](QuickAction::Kind kind) {
-        if (self)
-            self->handleQuickAction(kind);
-    };
-    inputs.onOpenSettings = [self] {
-        if (self)
-            self->openSettings();
-    };
+    inputs.makeCompactStatusView = compactStatusViews(weakStatus, m_services.aiHooks, m_platform.clock);
+    inputs.makeHaloView = haloViews(m_halo, m_platform.accessibility);
+    inputs.onQuickAction = whileAlive(this, [this](QuickAction::Kind kind) { handleQuickAction(kind); });
+    inputs.onOpenSettings = whileAlive(this, [this] { openSettings(); });
     inputs.onMediaPlayPause = weakMediaCommand(&MediaRemoteBridge::playPause);
     inputs.onMediaNext = weakMediaCommand(&MediaRemoteBridge::nextTrack);
     inputs.onMediaPrev = weakMediaCommand(&MediaRemoteBridge::previousTrack);
-    m_notchWindowManager = new NotchWindowManager(std::move(inputs), *m_platform.screens,
+    return inputs;
+}
+
+void AppCoordinator::startNotchPanel(CompactLiveStatusStore* compactStatus) {
+    m_notchWindowManager = new NotchWindowManager(rootViewInputs(compactStatus), *m_platform.screens,
                                                   *m_platform.globalInput, *m_platform.accessibility, this);
     // The window manager keeps the store from here on; it goes when the manager does.
     compactStatus->setParent(m_notchWindowManager);
     m_notchWindowManager->setup();
     qCDebug(lcApp, "start: notch panel set up");
+}
 
+KeyboardShortcutManager::FeatureHandlers AppCoordinator::shortcutHandlers() {
+    // The shortcut manager is the coordinator's child and runs these only while it exists. Actions
+    // that start processes or ask for permissions wait for a later turn of the event loop, so the
+    // key press that asked for them returns at once.
     KeyboardShortcutManager::FeatureHandlers handlers;
     handlers.playPause = weakMediaCommand(&MediaRemoteBridge::playPause);
     handlers.nextTrack = weakMediaCommand(&MediaRemoteBridge::nextTrack);
     handlers.prevTrack = weakMediaCommand(&MediaRemoteBridge::previousTrack);
-    handlers.muteMic = [self] {
-        QMetaObject::invokeMethod(
-            qApp,
-            [self] {
-                if (self)
-                    self->mic().toggle();
-            },
-            Qt::QueuedConnection);
+    handlers.muteMic = [this] { later([this] { mic().toggle(); }); };
+    handlers.cycleFocus = [this] { later([this] { focus().cycleFocus(); }); };
+    handlers.toggleDND = [this] { later([this] { toggleDND(); }); };
+    handlers.startTimer = [this](double seconds) { timer().start(seconds); };
+    handlers.openNotes = [this] {
+        m_interactionEngine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+        m_interactionEngine->setMode(InteractionEngine::Mode::advanced(0));
     };
-    handlers.cycleFocus = [self] {
-        QMetaObject::invokeMethod(
-            qApp,
-            [self] {
-                if (self)
-                    self->focus().cycleFocus();
-            },
-            Qt::QueuedConnection);
-    };
-    handlers.toggleDND = [self] {
-        QMetaObject::invokeMethod(
-            qApp,
-            [self] {
-                if (self)
-                    self->toggleDND();
-            },
-            Qt::QueuedConnection);
-    };
-    handlers.startTimer = [self](double seconds) {
-        if (self)
-            self->timer().start(seconds);
-    };
-    handlers.openNotes = [self] {
-        if (!self)
-            return;
-        self->interactionEngine().setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
-        self->interactionEngine().setMode(InteractionEngine::Mode::advanced(0));
-    };
-    handlers.openMirror = [self] {
-        QMetaObject::invokeMethod(
-            qApp,
-            [self] {
-                if (self)
-                    self->mirror().toggle(self->permissions());
-            },
-            Qt::QueuedConnection);
-    };
-    handlers.launchAppBatch = [self] {
-        QMetaObject::invokeMethod(
-            qApp,
-            [self] {
-                if (self)
-                    self->apps().launchAll();
-            },
-            Qt::QueuedConnection);
-    };
+    handlers.openMirror = [this] { later([this] { mirror().toggle(permissions()); }); };
+    handlers.launchAppBatch = [this] { later([this] { apps().launchAll(); }); };
+    return handlers;
+}
+
+void AppCoordinator::startShortcuts() {
     m_keyboardShortcutManager = new KeyboardShortcutManager(
-        *m_interactionEngine, *m_services.appState, std::move(handlers), m_platform.registerShortcut, this);
+        *m_interactionEngine, *m_services.appState, shortcutHandlers(), m_platform.registerShortcut, this);
     m_keyboardShortcutManager->start();
     qCDebug(lcApp, "start: shortcuts started");
+}
 
+void AppCoordinator::startGestures() {
     m_gestureManager = new GestureManager(
         *m_interactionEngine, weakMediaCommand(&MediaRemoteBridge::previousTrack),
-        weakMediaCommand(&MediaRemoteBridge::nextTrack), [] { return 6; }, *m_platform.screens,
-        m_platform.clock, this);
+        weakMediaCommand(&MediaRemoteBridge::nextTrack), [] { return AdvancedPages::pageCount; },
+        *m_platform.screens, m_platform.clock, this);
     if (m_notchWindowManager->panel())
         m_gestureManager->setObservedWindow(m_notchWindowManager->panel());
     m_gestureManager->installMonitors(m_platform.globalInput);
     qCDebug(lcApp, "start: gestures installed");
+}
 
+void AppCoordinator::startMirrorWindows() {
     m_mirrorWindows = new MirrorWindowManager(*m_services.mirror, *m_platform.screens, this);
     m_mirrorWindows->start();
     qCDebug(lcApp, "start: mirror windows started");
-
-    subscribeActiveKinds();
-    qCDebug(lcApp, "start: observers subscribed");
-
-    m_services.media->refresh();
-    qCDebug(lcApp, "start: media refreshed");
-
-    startHookServices();
-    bindGlow();
-
-    qCInfo(lcApp, "Brimlark bootstrapped");
 }
 
 void AppCoordinator::subscribeActiveKinds() {
@@ -310,46 +266,36 @@ void AppCoordinator::subscribeActiveKinds() {
             store->removeActiveKind(kind);
     };
 
-    // Each subscription replaces an earlier one and gets the current value at once.
-    disconnect(m_muteSyncCancellable);
-    m_muteSyncCancellable = connect(m_services.mic, &MicMuteService::isMutedChanged, this,
-                                    [follow](bool muted) { follow(Kind::muteMic, muted); });
+    // A subscription replaces an earlier one: its connections all go with their context object.
+    delete m_activeKindObservers.data();
+    auto* observers = new QObject(this);
+    m_activeKindObservers = observers;
+    // Each subscription gets the current value at once.
+    connect(m_services.mic, &MicMuteService::isMutedChanged, observers,
+            [follow](bool muted) { follow(Kind::muteMic, muted); });
     follow(Kind::muteMic, m_services.mic->isMuted());
 
-    disconnect(m_notificationsSyncCancellable);
-    m_notificationsSyncCancellable = connect(m_services.appState, &AppState::notificationsMutedChanged, this,
-                                             [follow](bool muted) { follow(Kind::dnd, muted); });
+    connect(m_services.appState, &AppState::notificationsMutedChanged, observers,
+            [follow](bool muted) { follow(Kind::dnd, muted); });
     follow(Kind::dnd, m_services.appState->notificationsMuted());
 
-    disconnect(m_timerSyncCancellable);
-    m_timerSyncCancellable = connect(
-        m_services.timer, &TimerService::activeChanged, this,
-        [follow](const std::optional<TimerInfo>& active) { follow(Kind::timer, active.has_value()); });
+    connect(m_services.timer, &TimerService::activeChanged, observers,
+            [follow](const std::optional<TimerInfo>& active) { follow(Kind::timer, active.has_value()); });
     follow(Kind::timer, m_services.timer->active().has_value());
 
-    disconnect(m_mirrorSyncCancellable);
-    m_mirrorSyncCancellable = connect(m_services.mirror, &CameraMirrorService::isActiveChanged, this,
-                                      [follow](bool active) { follow(Kind::mirror, active); });
+    connect(m_services.mirror, &CameraMirrorService::isActiveChanged, observers,
+            [follow](bool active) { follow(Kind::mirror, active); });
     follow(Kind::mirror, m_services.mirror->isActive());
 
-    disconnect(m_timerFocusCancellable);
     m_lastFocusTimerId.reset();
     auto focusOnNewTimer = [this](const std::optional<TimerInfo>& active) {
         if (!active || m_lastFocusTimerId == active->id)
             return;
         m_lastFocusTimerId = active->id;
-        if (!m_services.appState->autoCycleFocusOnTimerStart())
-            return;
-        QPointer<AppCoordinator> self(this);
-        QMetaObject::invokeMethod(
-            this,
-            [self] {
-                if (self)
-                    self->focus().cycleFocus();
-            },
-            Qt::QueuedConnection);
+        if (m_services.appState->autoCycleFocusOnTimerStart())
+            later([this] { focus().cycleFocus(); });
     };
-    m_timerFocusCancellable = connect(m_services.timer, &TimerService::activeChanged, this, focusOnNewTimer);
+    connect(m_services.timer, &TimerService::activeChanged, observers, focusOnNewTimer);
     focusOnNewTimer(m_services.timer->active());
 }
 
@@ -370,11 +316,7 @@ void AppCoordinator::stop() {
     delete m_onboardingWindow.data();
     delete m_settingsWindow.data();
     delete m_keyboardShortcutManager.data();
-    disconnect(m_muteSyncCancellable);
-    disconnect(m_notificationsSyncCancellable);
-    disconnect(m_timerSyncCancellable);
-    disconnect(m_mirrorSyncCancellable);
-    disconnect(m_timerFocusCancellable);
+    delete m_activeKindObservers.data();
 
     m_services.mirror->stop();
     stopGlow();
@@ -384,8 +326,7 @@ void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {
     using Kind = QuickAction::Kind;
     switch (kind) {
     case Kind::muteMic:
-        QMetaObject::invokeMethod(
-            this, [this] { mic().toggle(); }, Qt::QueuedConnection);
+        later([this] { mic().toggle(); });
         break;
     case Kind::dnd:
         m_services.appState->setNotificationsMuted(!m_services.appState->notificationsMuted());
@@ -397,12 +338,10 @@ void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {
             m_services.timer->cancel();
         break;
     case Kind::mirror:
-        QMetaObject::invokeMethod(
-            this, [this] { mirror().toggle(permissions()); }, Qt::QueuedConnection);
+        later([this] { mirror().toggle(permissions()); });
         break;
     case Kind::appLauncher:
-        QMetaObject::invokeMethod(
-            this, [this] { apps().launchAll(); }, Qt::QueuedConnection);
+        later([this] { apps().launchAll(); });
         break;
     case Kind::calculator:
     case Kind::googleSearch:
@@ -451,7 +390,16 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     window->setObjectName(settingsWindowIdentifier);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new SettingsScene(*this, SettingsTab::general, window));
+    SettingsScene::Context context;
+    context.appState = m_services.appState;
+    context.aiHooks = m_services.aiHooks;
+    context.halo = m_halo;
+    // Only hidden: the window and the chosen page stay for the next opening.
+    context.close = [window = QPointer<QWidget>(window)] {
+        if (window)
+            window->hide();
+    };
+    layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     m_settingsWindow = window;
@@ -471,14 +419,8 @@ void AppCoordinator::showOnboarding() {
     window->resize(580, 540);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    QPointer<AppCoordinator> self(this);
-    layout->addWidget(new OnboardingView(
-        *m_services.permissions, *m_services.appState, *m_platform.defaults,
-        [self] {
-            if (self)
-                self->closeOnboarding();
-        },
-        4, window));
+    layout->addWidget(new OnboardingView(*m_services.permissions, *m_services.appState, *m_platform.defaults,
+                                         whileAlive(this, [this] { closeOnboarding(); }), 4, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     // Closing it from the window manager drops it like its own close action does.
@@ -514,14 +456,7 @@ void AppCoordinator::startHookServices() {
     hooks->startWatchingInbox();
     qCDebug(lcApp, "start: hook services started");
     // Asked on a later turn of the event loop, so start-up never waits for the notification server.
-    QPointer<AIHooksService> weakHooks(hooks);
-    QMetaObject::invokeMethod(
-        this,
-        [weakHooks] {
-            if (weakHooks)
-                weakHooks->requestNotificationAuthorization();
-        },
-        Qt::QueuedConnection);
+    later([hooks] { hooks->requestNotificationAuthorization(); });
 }
 
 void AppCoordinator::bindGlow() {

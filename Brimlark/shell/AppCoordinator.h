@@ -4,6 +4,7 @@
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/pages/QuickAction.h"
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
+#include "Brimlark/surface/NotchRootView.h"
 
 #include <QObject>
 #include <QPointer>
@@ -141,18 +142,31 @@ protected:
 
 private:
     using TransportCommand = void (MediaRemoteBridge::*)(std::optional<MediaRemoteBridge::SourceApp>);
-    void mediaCommand(TransportCommand command);
-    std::function<void()> weakMediaCommand(TransportCommand command);
-    void subscribeActiveKinds();
-    void closeOnboarding();
 
-    // Seams for the subsystems that join later. Each does nothing yet and claims nothing.
+    // The steps of start(), in the order it takes them.
+    CompactLiveStatusStore* startLiveStatus();
+    NotchRootView::Inputs rootViewInputs(CompactLiveStatusStore* compactStatus);
+    void startNotchPanel(CompactLiveStatusStore* compactStatus);
+    KeyboardShortcutManager::FeatureHandlers shortcutHandlers();
+    void startShortcuts();
+    void startGestures();
+    void startMirrorWindows();
+    // Keeps the quick actions' active marks in step with the mic, notifications, timer and mirror,
+    // and cycles the focus when a new timer starts and the setting asks for it.
+    void subscribeActiveKinds();
     // Hook events: refresh the hook status, start the listener, watch the inbox file, then ask for
     // notification permission, in that order.
     void startHookServices();
     // The glow: bind it to media, hook events, the mode and its setting, then run its phase loop.
     void bindGlow();
     void stopGlow();
+
+    // Runs `call` on a later turn of the event loop; Qt drops it when the coordinator is gone by then.
+    void later(std::function<void()> call);
+    void mediaCommand(TransportCommand command);
+    // A media command that does nothing once the coordinator is gone.
+    std::function<void()> weakMediaCommand(TransportCommand command);
+    void closeOnboarding();
 
     Services m_services;
     Platform m_platform;
@@ -169,10 +183,7 @@ private:
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;
 
-    QMetaObject::Connection m_muteSyncCancellable;
-    QMetaObject::Connection m_notificationsSyncCancellable;
-    QMetaObject::Connection m_timerSyncCancellable;
-    QMetaObject::Connection m_mirrorSyncCancellable;
-    QMetaObject::Connection m_timerFocusCancellable;
+    // The context of subscribeActiveKinds()'s connections: deleting it ends them all.
+    QPointer<QObject> m_activeKindObservers;
     std::optional<QUuid> m_lastFocusTimerId;
 };

@@ -114,7 +114,11 @@ void NotchWindowManager::setup() {
         m_panel->orderFrontAndFocus();
     else
         qCInfo(lcApp, "no screen attached; the notch panel stays hidden");
+    observeModeAndContent();
+    watchScreensAndPointer();
+}
 
+void NotchWindowManager::observeModeAndContent() {
     m_cancellables.append(connect(
         &m_engine, &InteractionEngine::modeChanged, this,
         [this](const InteractionEngine::Mode& mode) { applyMode(mode, true); }, Qt::QueuedConnection));
@@ -148,7 +152,9 @@ void NotchWindowManager::setup() {
     }
     // Subscribing delivers the current values too: the panel takes its closed size on the next turn.
     QMetaObject::invokeMethod(this, &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection);
+}
 
+void NotchWindowManager::watchScreensAndPointer() {
     m_screenObserver = connect(&m_screens, &Screens::screensChanged, this,
                                &NotchWindowManager::handleScreenChange, Qt::QueuedConnection);
     m_monitors.append(connect(
@@ -209,12 +215,22 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
                          !(m_fadeAnimation && m_fadeAnimation->state() == QAbstractAnimation::Running);
     m_targetFrame = target;
     stopAnimations();
-    const int duration = static_cast<int>(std::lround(profile.duration * 1000.0));
-
     if (!animated || settled) {
         m_panel->setGeometry(target);
         m_panel->setWindowOpacity(profile.targetAlpha);
-    } else if (profile.shouldAnimateFrame) {
+    } else {
+        animateTo(target, profile);
+    }
+
+    if (isOpen(mode))
+        m_panel->orderFrontAndFocus();
+    else
+        m_panel->orderFrontRegardless();
+}
+
+void NotchWindowManager::animateTo(const QRect& target, const PanelAnimationProfile& profile) {
+    const int duration = static_cast<int>(std::lround(profile.duration * 1000.0));
+    if (profile.shouldAnimateFrame) {
         auto* group = new QParallelAnimationGroup(this);
         auto* frame = new QPropertyAnimation(m_panel, "geometry", group);
         frame->setDuration(duration);
@@ -226,22 +242,17 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
         alpha->setEndValue(profile.targetAlpha);
         m_frameAnimation = group;
         group->start(QAbstractAnimation::DeleteWhenStopped);
-    } else {
-        m_panel->setGeometry(target);
-        m_panel->setWindowOpacity(profile.crossfadeStartAlpha);
-        auto* fade = new QPropertyAnimation(m_panel, "windowOpacity", this);
-        fade->setDuration(duration);
-        fade->setEasingCurve(profile.timingFunction);
-        fade->setStartValue(profile.crossfadeStartAlpha);
-        fade->setEndValue(profile.targetAlpha);
-        m_fadeAnimation = fade;
-        fade->start(QAbstractAnimation::DeleteWhenStopped);
+        return;
     }
-
-    if (isOpen(mode))
-        m_panel->orderFrontAndFocus();
-    else
-        m_panel->orderFrontRegardless();
+    m_panel->setGeometry(target);
+    m_panel->setWindowOpacity(profile.crossfadeStartAlpha);
+    auto* fade = new QPropertyAnimation(m_panel, "windowOpacity", this);
+    fade->setDuration(duration);
+    fade->setEasingCurve(profile.timingFunction);
+    fade->setStartValue(profile.crossfadeStartAlpha);
+    fade->setEndValue(profile.targetAlpha);
+    m_fadeAnimation = fade;
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void NotchWindowManager::handlePointer(const QPoint& position) {

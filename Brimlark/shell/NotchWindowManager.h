@@ -64,6 +64,13 @@ private:
     std::optional<ScreenDescription> screenContaining(const QPoint& position) const;
     std::optional<ScreenDescription> resolveCurrentScreen() const;
     void stopAnimations();
+    // Moves the panel to `target` over the profile's duration: frame and opacity together, or a
+    // cross-fade in place when the profile keeps the frame still.
+    void animateTo(const QRect& target, const PanelAnimationProfile& profile);
+    // The steps of setup() after the panel is built: the mode and the closed panel's content,
+    // then the screens and the global pointer.
+    void observeModeAndContent();
+    void watchScreensAndPointer();
 
     NotchRootView::Inputs m_inputs;
     Screens& m_screens;

@@ -6,8 +6,6 @@
 #include "Brimlark/core/Logging.h"
 
 namespace {
-constexpr int pages = 6;
-
 void call(const std::function<void()>& handler) {
     if (handler)
         handler();
@@ -52,7 +50,7 @@ void KeyboardShortcutManager::perform(Name name) {
     case Name::prevPage:
         if (mode.isAdvanced())
             m_interactionEngine.setMode(
-                Mode::advanced(AdvancedPages::normalizedPage(mode.page() + pages - 1)));
+                Mode::advanced(AdvancedPages::normalizedPage(mode.page() + AdvancedPages::pageCount - 1)));
         return;
     case Name::playPause:
         return call(m_handlers.playPause);
