@@ -146,6 +146,12 @@ signals:
     void haloOnHooksChanged(bool value);
 
 private:
+    struct Table;
+
+    // Stores `value` in `field`, publishes it through `changed` and, unless the field's row in the
+    // settings table says otherwise, writes it under the field's key.
+    template <typename T> void assign(T AppState::*field, T value, void (AppState::*changed)(T));
+
     UserDefaults& m_store;
     int m_lastAdvancedPage = 0;
     bool m_hoverToPeekEnabled = false;
