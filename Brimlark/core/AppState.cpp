@@ -5,7 +5,6 @@
 
 #include <QVariantMap>
 
-#include <algorithm>
 #include <climits>
 #include <type_traits>
 #include <variant>
@@ -13,8 +12,8 @@
 
 namespace {
 
-// A setting's value in the form the store keeps: integers as qint64, enumerations as their raw
-// text, Booleans and doubles as they are.
+// A value in the form the store keeps, as registered default and as written alike: integers as
+// qint64, enumerations as their raw text, Booleans and doubles as they are.
 template <typename T> QVariant storedForm(T value) {
     if constexpr (std::is_enum_v<T>)
         return rawValue(value);
@@ -24,8 +23,9 @@ template <typename T> QVariant storedForm(T value) {
         return value;
 }
 
-// The stored value made into the setting's type. Integers are clamped to the int range; an
-// enumeration text that names no case, or is missing, gives the default.
+// The stored value made into the setting's type, the only normalisation there is: integers are
+// clamped to the int range; an enumeration text that is missing or names no case gives the default.
+// Doubles are kept as stored, even when not finite: their users bound them where they use them.
 template <typename T> T readStored(const UserDefaults& store, const QString& key, T fallback) {
     if constexpr (std::is_enum_v<T>) {
         const std::optional<QString> text = store.string(key);
@@ -40,17 +40,6 @@ template <typename T> T readStored(const UserDefaults& store, const QString& key
     }
 }
 
-template <typename T> void writeStored(UserDefaults& store, const QString& key, T value) {
-    if constexpr (std::is_enum_v<T>)
-        store.setString(key, rawValue(value));
-    else if constexpr (std::is_same_v<T, int>)
-        store.setInteger(key, value);
-    else if constexpr (std::is_same_v<T, double>)
-        store.setDouble(key, value);
-    else
-        store.setBool(key, value);
-}
-
 } // namespace
 
 // The settings table: every setting once, with its key, its default and whether assignments are
@@ -60,43 +49,39 @@ struct AppState::Table {
         QString key;
         T AppState::*field;
         T fallback;
-        bool written = true;
+        bool written;
     };
     using AnyRow =
         std::variant<Row<int>, Row<bool>, Row<double>, Row<DefaultOpenMode>, Row<AnimationIntensity>,
                      Row<HookRulePreset>, Row<AIHooksStatusFilter>, Row<AIHooksSourceFilter>, Row<HaloMode>>;
 
+    template <typename T>
+    static AnyRow row(const char* key, T AppState::*field, T fallback, bool written = true) {
+        return Row<T>{QString::fromLatin1(key), field, fallback, written};
+    }
+
     static const std::vector<AnyRow>& rows() {
-        // A function-local table, so that it is complete before any Keys constant is made from it.
+        // Made on first use, so that it is complete before any Keys constant is taken from it.
         static const std::vector<AnyRow> table = {
-            Row<int>{QStringLiteral("brimlark.lastAdvancedPage"), &AppState::m_lastAdvancedPage, 0},
-            Row<bool>{QStringLiteral("brimlark.hoverToPeek"), &AppState::m_hoverToPeekEnabled, true},
-            Row<double>{QStringLiteral("brimlark.hoverPeekDelay"), &AppState::m_hoverPeekDelay, 0.1},
-            Row<DefaultOpenMode>{QStringLiteral("brimlark.defaultOpenMode"), &AppState::m_defaultOpenMode,
-                                 DefaultOpenMode::basic},
+            row("brimlark.lastAdvancedPage", &AppState::m_lastAdvancedPage, 0),
+            row("brimlark.hoverToPeek", &AppState::m_hoverToPeekEnabled, true),
+            row("brimlark.hoverPeekDelay", &AppState::m_hoverPeekDelay, 0.1),
+            row("brimlark.defaultOpenMode", &AppState::m_defaultOpenMode, DefaultOpenMode::basic),
             // Read at start, never written back.
-            Row<bool>{QStringLiteral("brimlark.gesturesEnabled"), &AppState::m_gesturesEnabled, true, false},
-            Row<AnimationIntensity>{QStringLiteral("brimlark.animationIntensity"),
-                                    &AppState::m_animationIntensity, AnimationIntensity::standard},
-            Row<bool>{QStringLiteral("brimlark.autoCycleFocusOnTimer"),
-                      &AppState::m_autoCycleFocusOnTimerStart, false},
-            Row<bool>{QStringLiteral("brimlark.useMaterialCards"), &AppState::m_useMaterialCards, false},
-            Row<HookRulePreset>{QStringLiteral("brimlark.hookRulePreset"), &AppState::m_hookRulePreset,
-                                HookRulePreset::focused},
-            Row<bool>{QStringLiteral("brimlark.allowClaudeHookInstall"), &AppState::m_allowClaudeHookInstall,
-                      false},
-            Row<bool>{QStringLiteral("brimlark.allowCodexHookInstall"), &AppState::m_allowCodexHookInstall,
-                      false},
-            Row<bool>{QStringLiteral("brimlark.showOtherHookClients"), &AppState::m_showOtherHookClients,
-                      true},
-            Row<bool>{QStringLiteral("brimlark.notificationsMuted"), &AppState::m_notificationsMuted, false},
-            Row<AIHooksStatusFilter>{QStringLiteral("brimlark.aiHooksStatusFilter"),
-                                     &AppState::m_aiHooksStatusFilter, AIHooksStatusFilter::all},
-            Row<AIHooksSourceFilter>{QStringLiteral("brimlark.aiHooksSourceFilter"),
-                                     &AppState::m_aiHooksSourceFilter, AIHooksSourceFilter::all},
-            Row<HaloMode>{QStringLiteral("brimlark.haloMode"), &AppState::m_haloMode, HaloMode::oneShot},
-            Row<bool>{QStringLiteral("brimlark.haloOnMedia"), &AppState::m_haloOnMedia, true},
-            Row<bool>{QStringLiteral("brimlark.haloOnHooks"), &AppState::m_haloOnHooks, true},
+            row("brimlark.gesturesEnabled", &AppState::m_gesturesEnabled, true, false),
+            row("brimlark.animationIntensity", &AppState::m_animationIntensity, AnimationIntensity::standard),
+            row("brimlark.autoCycleFocusOnTimer", &AppState::m_autoCycleFocusOnTimerStart, false),
+            row("brimlark.useMaterialCards", &AppState::m_useMaterialCards, false),
+            row("brimlark.hookRulePreset", &AppState::m_hookRulePreset, HookRulePreset::focused),
+            row("brimlark.allowClaudeHookInstall", &AppState::m_allowClaudeHookInstall, false),
+            row("brimlark.allowCodexHookInstall", &AppState::m_allowCodexHookInstall, false),
+            row("brimlark.showOtherHookClients", &AppState::m_showOtherHookClients, true),
+            row("brimlark.notificationsMuted", &AppState::m_notificationsMuted, false),
+            row("brimlark.aiHooksStatusFilter", &AppState::m_aiHooksStatusFilter, AIHooksStatusFilter::all),
+            row("brimlark.aiHooksSourceFilter", &AppState::m_aiHooksSourceFilter, AIHooksSourceFilter::all),
+            row("brimlark.haloMode", &AppState::m_haloMode, HaloMode::oneShot),
+            row("brimlark.haloOnMedia", &AppState::m_haloOnMedia, true),
+            row("brimlark.haloOnHooks", &AppState::m_haloOnHooks, true),
         };
         return table;
     }
@@ -109,27 +94,28 @@ struct AppState::Table {
         }
         Q_UNREACHABLE();
     }
+    template <typename T> static QString keyOf(T AppState::*field) { return rowOf(field).key; }
 };
 
-const QString AppState::Keys::lastAdvancedPage = Table::rowOf(&AppState::m_lastAdvancedPage).key;
-const QString AppState::Keys::hoverToPeekEnabled = Table::rowOf(&AppState::m_hoverToPeekEnabled).key;
-const QString AppState::Keys::hoverPeekDelay = Table::rowOf(&AppState::m_hoverPeekDelay).key;
-const QString AppState::Keys::defaultOpenMode = Table::rowOf(&AppState::m_defaultOpenMode).key;
-const QString AppState::Keys::gesturesEnabled = Table::rowOf(&AppState::m_gesturesEnabled).key;
-const QString AppState::Keys::animationIntensity = Table::rowOf(&AppState::m_animationIntensity).key;
+const QString AppState::Keys::lastAdvancedPage = Table::keyOf(&AppState::m_lastAdvancedPage);
+const QString AppState::Keys::hoverToPeekEnabled = Table::keyOf(&AppState::m_hoverToPeekEnabled);
+const QString AppState::Keys::hoverPeekDelay = Table::keyOf(&AppState::m_hoverPeekDelay);
+const QString AppState::Keys::defaultOpenMode = Table::keyOf(&AppState::m_defaultOpenMode);
+const QString AppState::Keys::gesturesEnabled = Table::keyOf(&AppState::m_gesturesEnabled);
+const QString AppState::Keys::animationIntensity = Table::keyOf(&AppState::m_animationIntensity);
 const QString AppState::Keys::autoCycleFocusOnTimerStart =
-    Table::rowOf(&AppState::m_autoCycleFocusOnTimerStart).key;
-const QString AppState::Keys::useMaterialCards = Table::rowOf(&AppState::m_useMaterialCards).key;
-const QString AppState::Keys::hookRulePreset = Table::rowOf(&AppState::m_hookRulePreset).key;
-const QString AppState::Keys::allowClaudeHookInstall = Table::rowOf(&AppState::m_allowClaudeHookInstall).key;
-const QString AppState::Keys::allowCodexHookInstall = Table::rowOf(&AppState::m_allowCodexHookInstall).key;
-const QString AppState::Keys::showOtherHookClients = Table::rowOf(&AppState::m_showOtherHookClients).key;
-const QString AppState::Keys::notificationsMuted = Table::rowOf(&AppState::m_notificationsMuted).key;
-const QString AppState::Keys::aiHooksStatusFilter = Table::rowOf(&AppState::m_aiHooksStatusFilter).key;
-const QString AppState::Keys::aiHooksSourceFilter = Table::rowOf(&AppState::m_aiHooksSourceFilter).key;
-const QString AppState::Keys::haloMode = Table::rowOf(&AppState::m_haloMode).key;
-const QString AppState::Keys::haloOnMedia = Table::rowOf(&AppState::m_haloOnMedia).key;
-const QString AppState::Keys::haloOnHooks = Table::rowOf(&AppState::m_haloOnHooks).key;
+    Table::keyOf(&AppState::m_autoCycleFocusOnTimerStart);
+const QString AppState::Keys::useMaterialCards = Table::keyOf(&AppState::m_useMaterialCards);
+const QString AppState::Keys::hookRulePreset = Table::keyOf(&AppState::m_hookRulePreset);
+const QString AppState::Keys::allowClaudeHookInstall = Table::keyOf(&AppState::m_allowClaudeHookInstall);
+const QString AppState::Keys::allowCodexHookInstall = Table::keyOf(&AppState::m_allowCodexHookInstall);
+const QString AppState::Keys::showOtherHookClients = Table::keyOf(&AppState::m_showOtherHookClients);
+const QString AppState::Keys::notificationsMuted = Table::keyOf(&AppState::m_notificationsMuted);
+const QString AppState::Keys::aiHooksStatusFilter = Table::keyOf(&AppState::m_aiHooksStatusFilter);
+const QString AppState::Keys::aiHooksSourceFilter = Table::keyOf(&AppState::m_aiHooksSourceFilter);
+const QString AppState::Keys::haloMode = Table::keyOf(&AppState::m_haloMode);
+const QString AppState::Keys::haloOnMedia = Table::keyOf(&AppState::m_haloOnMedia);
+const QString AppState::Keys::haloOnHooks = Table::keyOf(&AppState::m_haloOnHooks);
 
 AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_store(store) {
     QVariantMap defaults;
@@ -152,7 +138,7 @@ template <typename T> void AppState::assign(T AppState::*field, T value, void (A
     this->*field = value;
     emit(this->*changed)(this->*field);
     if (const Table::Row<T>& row = Table::rowOf(field); row.written)
-        writeStored(m_store, row.key, this->*field);
+        m_store.setValue(row.key, storedForm(this->*field));
 }
 
 void AppState::setLastAdvancedPage(int value) {
