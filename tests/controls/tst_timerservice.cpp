@@ -17,13 +17,16 @@ private:
 
 private slots:
     void init() {
-        timer.reset();
         f = std::make_unique<StateFixture>();
         notifications.added.clear();
         notifications.removedPending.clear();
         notifications.removedDelivered.clear();
         notifications.authorization = NotificationAuthorization::authorized;
         timer = std::make_unique<TimerService>(f->appState, &notifications, &f->clock);
+    }
+    void cleanup() {
+        timer.reset();
+        f.reset();
     }
 
     void durationsAreFormatted_data() {
