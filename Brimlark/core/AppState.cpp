@@ -6,183 +6,187 @@
 #include <QVariantMap>
 
 #include <climits>
-
-const QString AppState::Keys::lastAdvancedPage = QStringLiteral("brimlark.lastAdvancedPage");
-const QString AppState::Keys::hoverToPeekEnabled = QStringLiteral("brimlark.hoverToPeek");
-const QString AppState::Keys::hoverPeekDelay = QStringLiteral("brimlark.hoverPeekDelay");
-const QString AppState::Keys::defaultOpenMode = QStringLiteral("brimlark.defaultOpenMode");
-const QString AppState::Keys::gesturesEnabled = QStringLiteral("brimlark.gesturesEnabled");
-const QString AppState::Keys::animationIntensity = QStringLiteral("brimlark.animationIntensity");
-const QString AppState::Keys::autoCycleFocusOnTimerStart = QStringLiteral("brimlark.autoCycleFocusOnTimer");
-const QString AppState::Keys::useMaterialCards = QStringLiteral("brimlark.useMaterialCards");
-const QString AppState::Keys::hookRulePreset = QStringLiteral("brimlark.hookRulePreset");
-const QString AppState::Keys::allowClaudeHookInstall = QStringLiteral("brimlark.allowClaudeHookInstall");
-const QString AppState::Keys::allowCodexHookInstall = QStringLiteral("brimlark.allowCodexHookInstall");
-const QString AppState::Keys::showOtherHookClients = QStringLiteral("brimlark.showOtherHookClients");
-const QString AppState::Keys::notificationsMuted = QStringLiteral("brimlark.notificationsMuted");
-const QString AppState::Keys::aiHooksStatusFilter = QStringLiteral("brimlark.aiHooksStatusFilter");
-const QString AppState::Keys::aiHooksSourceFilter = QStringLiteral("brimlark.aiHooksSourceFilter");
-const QString AppState::Keys::haloMode = QStringLiteral("brimlark.haloMode");
-const QString AppState::Keys::haloOnMedia = QStringLiteral("brimlark.haloOnMedia");
-const QString AppState::Keys::haloOnHooks = QStringLiteral("brimlark.haloOnHooks");
+#include <type_traits>
+#include <variant>
+#include <vector>
 
 namespace {
 
-// The case for the stored text; the default case when the text is missing or names no case.
-template <typename E> E readEnum(const UserDefaults& store, const QString& key, E fallback) {
-    const std::optional<QString> text = store.string(key);
-    return enumFromRawValue<E>(text.value_or(rawValue(fallback))).value_or(fallback);
+// A value in the form the store keeps, as registered default and as written alike: integers as
+// qint64, enumerations as their raw text, Booleans and doubles as they are.
+template <typename T> QVariant storedForm(T value) {
+    if constexpr (std::is_enum_v<T>)
+        return rawValue(value);
+    else if constexpr (std::is_same_v<T, int>)
+        return qint64(value);
+    else
+        return value;
+}
+
+// The stored value made into the setting's type, the only normalisation there is: integers are
+// clamped to the int range; an enumeration text that is missing or names no case gives the default.
+// Doubles are kept as stored, even when not finite: their users bound them where they use them.
+template <typename T> T readStored(const UserDefaults& store, const QString& key, T fallback) {
+    if constexpr (std::is_enum_v<T>) {
+        const std::optional<QString> text = store.string(key);
+        return enumFromRawValue<T>(text.value_or(rawValue(fallback))).value_or(fallback);
+    } else if constexpr (std::is_same_v<T, int>) {
+        return int(qBound(qint64(INT_MIN), store.integer(key), qint64(INT_MAX)));
+    } else if constexpr (std::is_same_v<T, double>) {
+        return store.doubleValue(key);
+    } else {
+        static_assert(std::is_same_v<T, bool>);
+        return store.boolValue(key);
+    }
 }
 
 } // namespace
 
-AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_store(store) {
-    m_store.registerDefaults({
-        {Keys::lastAdvancedPage, qint64(0)},
-        {Keys::hoverToPeekEnabled, true},
-        {Keys::hoverPeekDelay, 0.1},
-        {Keys::defaultOpenMode, QStringLiteral("basic")},
-        {Keys::gesturesEnabled, true},
-        {Keys::animationIntensity, QStringLiteral("standard")},
-        {Keys::autoCycleFocusOnTimerStart, false},
-        {Keys::useMaterialCards, false},
-        {Keys::hookRulePreset, QStringLiteral("focused")},
-        {Keys::allowClaudeHookInstall, false},
-        {Keys::allowCodexHookInstall, false},
-        {Keys::showOtherHookClients, true},
-        {Keys::notificationsMuted, false},
-        {Keys::aiHooksStatusFilter, QStringLiteral("all")},
-        {Keys::aiHooksSourceFilter, QStringLiteral("all")},
-        {Keys::haloMode, QStringLiteral("oneShot")},
-        {Keys::haloOnMedia, true},
-        {Keys::haloOnHooks, true},
-    });
+// The settings table: every setting once, with its key, its default and whether assignments are
+// written to the store. Nested in AppState so that its rows may name the private fields.
+struct AppState::Table {
+    template <typename T> struct Row {
+        QString key;
+        T AppState::*field;
+        T fallback;
+        bool written;
+    };
+    using AnyRow =
+        std::variant<Row<int>, Row<bool>, Row<double>, Row<DefaultOpenMode>, Row<AnimationIntensity>,
+                     Row<HookRulePreset>, Row<AIHooksStatusFilter>, Row<AIHooksSourceFilter>, Row<HaloMode>>;
 
-    m_lastAdvancedPage =
-        int(qBound(qint64(INT_MIN), m_store.integer(Keys::lastAdvancedPage), qint64(INT_MAX)));
-    m_hoverToPeekEnabled = m_store.boolValue(Keys::hoverToPeekEnabled);
-    m_hoverPeekDelay = m_store.doubleValue(Keys::hoverPeekDelay);
-    m_defaultOpenMode = readEnum(m_store, Keys::defaultOpenMode, DefaultOpenMode::basic);
-    m_gesturesEnabled = m_store.boolValue(Keys::gesturesEnabled);
-    m_animationIntensity = readEnum(m_store, Keys::animationIntensity, AnimationIntensity::standard);
-    m_autoCycleFocusOnTimerStart = m_store.boolValue(Keys::autoCycleFocusOnTimerStart);
-    m_useMaterialCards = m_store.boolValue(Keys::useMaterialCards);
-    m_hookRulePreset = readEnum(m_store, Keys::hookRulePreset, HookRulePreset::focused);
-    m_allowClaudeHookInstall = m_store.boolValue(Keys::allowClaudeHookInstall);
-    m_allowCodexHookInstall = m_store.boolValue(Keys::allowCodexHookInstall);
-    m_showOtherHookClients = m_store.boolValue(Keys::showOtherHookClients);
-    m_notificationsMuted = m_store.boolValue(Keys::notificationsMuted);
-    m_aiHooksStatusFilter = readEnum(m_store, Keys::aiHooksStatusFilter, AIHooksStatusFilter::all);
-    m_aiHooksSourceFilter = readEnum(m_store, Keys::aiHooksSourceFilter, AIHooksSourceFilter::all);
-    m_haloMode = readEnum(m_store, Keys::haloMode, HaloMode::oneShot);
-    m_haloOnMedia = m_store.boolValue(Keys::haloOnMedia);
-    m_haloOnHooks = m_store.boolValue(Keys::haloOnHooks);
+    template <typename T>
+    static AnyRow row(const char* key, T AppState::*field, T fallback, bool written = true) {
+        return Row<T>{QString::fromLatin1(key), field, fallback, written};
+    }
+
+    static const std::vector<AnyRow>& rows() {
+        // Made on first use, so that it is complete before any Keys constant is taken from it.
+        static const std::vector<AnyRow> table = {
+            row("brimlark.lastAdvancedPage", &AppState::m_lastAdvancedPage, 0),
+            row("brimlark.hoverToPeek", &AppState::m_hoverToPeekEnabled, true),
+            row("brimlark.hoverPeekDelay", &AppState::m_hoverPeekDelay, 0.1),
+            row("brimlark.defaultOpenMode", &AppState::m_defaultOpenMode, DefaultOpenMode::basic),
+            // Read at start, never written back.
+            row("brimlark.gesturesEnabled", &AppState::m_gesturesEnabled, true, false),
+            row("brimlark.animationIntensity", &AppState::m_animationIntensity, AnimationIntensity::standard),
+            row("brimlark.autoCycleFocusOnTimer", &AppState::m_autoCycleFocusOnTimerStart, false),
+            row("brimlark.useMaterialCards", &AppState::m_useMaterialCards, false),
+            row("brimlark.hookRulePreset", &AppState::m_hookRulePreset, HookRulePreset::focused),
+            row("brimlark.allowClaudeHookInstall", &AppState::m_allowClaudeHookInstall, false),
+            row("brimlark.allowCodexHookInstall", &AppState::m_allowCodexHookInstall, false),
+            row("brimlark.showOtherHookClients", &AppState::m_showOtherHookClients, true),
+            row("brimlark.notificationsMuted", &AppState::m_notificationsMuted, false),
+            row("brimlark.aiHooksStatusFilter", &AppState::m_aiHooksStatusFilter, AIHooksStatusFilter::all),
+            row("brimlark.aiHooksSourceFilter", &AppState::m_aiHooksSourceFilter, AIHooksSourceFilter::all),
+            row("brimlark.haloMode", &AppState::m_haloMode, HaloMode::oneShot),
+            row("brimlark.haloOnMedia", &AppState::m_haloOnMedia, true),
+            row("brimlark.haloOnHooks", &AppState::m_haloOnHooks, true),
+        };
+        return table;
+    }
+
+    // The row of `field`; every field has one.
+    template <typename T> static const Row<T>& rowOf(T AppState::*field) {
+        for (const AnyRow& any : rows()) {
+            if (const auto* row = std::get_if<Row<T>>(&any); row && row->field == field)
+                return *row;
+        }
+        Q_UNREACHABLE();
+    }
+    template <typename T> static QString keyOf(T AppState::*field) { return rowOf(field).key; }
+};
+
+const QString AppState::Keys::lastAdvancedPage = Table::keyOf(&AppState::m_lastAdvancedPage);
+const QString AppState::Keys::hoverToPeekEnabled = Table::keyOf(&AppState::m_hoverToPeekEnabled);
+const QString AppState::Keys::hoverPeekDelay = Table::keyOf(&AppState::m_hoverPeekDelay);
+const QString AppState::Keys::defaultOpenMode = Table::keyOf(&AppState::m_defaultOpenMode);
+const QString AppState::Keys::gesturesEnabled = Table::keyOf(&AppState::m_gesturesEnabled);
+const QString AppState::Keys::animationIntensity = Table::keyOf(&AppState::m_animationIntensity);
+const QString AppState::Keys::autoCycleFocusOnTimerStart =
+    Table::keyOf(&AppState::m_autoCycleFocusOnTimerStart);
+const QString AppState::Keys::useMaterialCards = Table::keyOf(&AppState::m_useMaterialCards);
+const QString AppState::Keys::hookRulePreset = Table::keyOf(&AppState::m_hookRulePreset);
+const QString AppState::Keys::allowClaudeHookInstall = Table::keyOf(&AppState::m_allowClaudeHookInstall);
+const QString AppState::Keys::allowCodexHookInstall = Table::keyOf(&AppState::m_allowCodexHookInstall);
+const QString AppState::Keys::showOtherHookClients = Table::keyOf(&AppState::m_showOtherHookClients);
+const QString AppState::Keys::notificationsMuted = Table::keyOf(&AppState::m_notificationsMuted);
+const QString AppState::Keys::aiHooksStatusFilter = Table::keyOf(&AppState::m_aiHooksStatusFilter);
+const QString AppState::Keys::aiHooksSourceFilter = Table::keyOf(&AppState::m_aiHooksSourceFilter);
+const QString AppState::Keys::haloMode = Table::keyOf(&AppState::m_haloMode);
+const QString AppState::Keys::haloOnMedia = Table::keyOf(&AppState::m_haloOnMedia);
+const QString AppState::Keys::haloOnHooks = Table::keyOf(&AppState::m_haloOnHooks);
+
+AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_store(store) {
+    QVariantMap defaults;
+    for (const Table::AnyRow& any : Table::rows())
+        std::visit([&](const auto& row) { defaults.insert(row.key, storedForm(row.fallback)); }, any);
+    m_store.registerDefaults(defaults);
+    for (const Table::AnyRow& any : Table::rows())
+        std::visit([this](const auto& row) { this->*row.field = readStored(m_store, row.key, row.fallback); },
+                   any);
+}
+
+// Nothing is compared: every assignment publishes and writes, even one that changes nothing. What
+// is written is the field after the signal, so a value set again by an observer is the one kept.
+template <typename T> void AppState::assign(T AppState::*field, T value, void (AppState::*changed)(T)) {
+    this->*field = value;
+    emit(this->*changed)(this->*field);
+    if (const Table::Row<T>& row = Table::rowOf(field); row.written)
+        m_store.setValue(row.key, storedForm(this->*field));
 }
 
 void AppState::setLastAdvancedPage(int value) {
-    m_lastAdvancedPage = value;
-    emit lastAdvancedPageChanged(m_lastAdvancedPage);
-    m_store.setInteger(Keys::lastAdvancedPage, m_lastAdvancedPage);
+    assign(&AppState::m_lastAdvancedPage, value, &AppState::lastAdvancedPageChanged);
 }
-
 void AppState::setHoverToPeekEnabled(bool value) {
-    m_hoverToPeekEnabled = value;
-    emit hoverToPeekEnabledChanged(m_hoverToPeekEnabled);
-    m_store.setBool(Keys::hoverToPeekEnabled, m_hoverToPeekEnabled);
+    assign(&AppState::m_hoverToPeekEnabled, value, &AppState::hoverToPeekEnabledChanged);
 }
-
 void AppState::setHoverPeekDelay(double value) {
-    m_hoverPeekDelay = value;
-    emit hoverPeekDelayChanged(m_hoverPeekDelay);
-    m_store.setDouble(Keys::hoverPeekDelay, m_hoverPeekDelay);
+    assign(&AppState::m_hoverPeekDelay, value, &AppState::hoverPeekDelayChanged);
 }
-
 void AppState::setDefaultOpenMode(DefaultOpenMode value) {
-    m_defaultOpenMode = value;
-    emit defaultOpenModeChanged(m_defaultOpenMode);
-    m_store.setString(Keys::defaultOpenMode, rawValue(m_defaultOpenMode));
+    assign(&AppState::m_defaultOpenMode, value, &AppState::defaultOpenModeChanged);
 }
-
 void AppState::setGesturesEnabled(bool value) {
-    m_gesturesEnabled = value;
-    emit gesturesEnabledChanged(m_gesturesEnabled);
-    // Read at start, never written back.
+    assign(&AppState::m_gesturesEnabled, value, &AppState::gesturesEnabledChanged);
 }
-
 void AppState::setAnimationIntensity(AnimationIntensity value) {
-    m_animationIntensity = value;
-    emit animationIntensityChanged(m_animationIntensity);
-    m_store.setString(Keys::animationIntensity, rawValue(m_animationIntensity));
+    assign(&AppState::m_animationIntensity, value, &AppState::animationIntensityChanged);
 }
-
 void AppState::setAutoCycleFocusOnTimerStart(bool value) {
-    m_autoCycleFocusOnTimerStart = value;
-    emit autoCycleFocusOnTimerStartChanged(m_autoCycleFocusOnTimerStart);
-    m_store.setBool(Keys::autoCycleFocusOnTimerStart, m_autoCycleFocusOnTimerStart);
+    assign(&AppState::m_autoCycleFocusOnTimerStart, value, &AppState::autoCycleFocusOnTimerStartChanged);
 }
-
 void AppState::setUseMaterialCards(bool value) {
-    m_useMaterialCards = value;
-    emit useMaterialCardsChanged(m_useMaterialCards);
-    m_store.setBool(Keys::useMaterialCards, m_useMaterialCards);
+    assign(&AppState::m_useMaterialCards, value, &AppState::useMaterialCardsChanged);
 }
-
 void AppState::setHookRulePreset(HookRulePreset value) {
-    m_hookRulePreset = value;
-    emit hookRulePresetChanged(m_hookRulePreset);
-    m_store.setString(Keys::hookRulePreset, rawValue(m_hookRulePreset));
+    assign(&AppState::m_hookRulePreset, value, &AppState::hookRulePresetChanged);
 }
-
 void AppState::setAllowClaudeHookInstall(bool value) {
-    m_allowClaudeHookInstall = value;
-    emit allowClaudeHookInstallChanged(m_allowClaudeHookInstall);
-    m_store.setBool(Keys::allowClaudeHookInstall, m_allowClaudeHookInstall);
+    assign(&AppState::m_allowClaudeHookInstall, value, &AppState::allowClaudeHookInstallChanged);
 }
-
 void AppState::setAllowCodexHookInstall(bool value) {
-    m_allowCodexHookInstall = value;
-    emit allowCodexHookInstallChanged(m_allowCodexHookInstall);
-    m_store.setBool(Keys::allowCodexHookInstall, m_allowCodexHookInstall);
+    assign(&AppState::m_allowCodexHookInstall, value, &AppState::allowCodexHookInstallChanged);
 }
-
 void AppState::setShowOtherHookClients(bool value) {
-    m_showOtherHookClients = value;
-    emit showOtherHookClientsChanged(m_showOtherHookClients);
-    m_store.setBool(Keys::showOtherHookClients, m_showOtherHookClients);
+    assign(&AppState::m_showOtherHookClients, value, &AppState::showOtherHookClientsChanged);
 }
-
 void AppState::setNotificationsMuted(bool value) {
-    m_notificationsMuted = value;
-    emit notificationsMutedChanged(m_notificationsMuted);
-    m_store.setBool(Keys::notificationsMuted, m_notificationsMuted);
+    assign(&AppState::m_notificationsMuted, value, &AppState::notificationsMutedChanged);
 }
-
 void AppState::setAiHooksStatusFilter(AIHooksStatusFilter value) {
-    m_aiHooksStatusFilter = value;
-    emit aiHooksStatusFilterChanged(m_aiHooksStatusFilter);
-    m_store.setString(Keys::aiHooksStatusFilter, rawValue(m_aiHooksStatusFilter));
+    assign(&AppState::m_aiHooksStatusFilter, value, &AppState::aiHooksStatusFilterChanged);
 }
-
 void AppState::setAiHooksSourceFilter(AIHooksSourceFilter value) {
-    m_aiHooksSourceFilter = value;
-    emit aiHooksSourceFilterChanged(m_aiHooksSourceFilter);
-    m_store.setString(Keys::aiHooksSourceFilter, rawValue(m_aiHooksSourceFilter));
+    assign(&AppState::m_aiHooksSourceFilter, value, &AppState::aiHooksSourceFilterChanged);
 }
-
 void AppState::setHaloMode(HaloMode value) {
-    m_haloMode = value;
-    emit haloModeChanged(m_haloMode);
-    m_store.setString(Keys::haloMode, rawValue(m_haloMode));
+    assign(&AppState::m_haloMode, value, &AppState::haloModeChanged);
 }
-
 void AppState::setHaloOnMedia(bool value) {
-    m_haloOnMedia = value;
-    emit haloOnMediaChanged(m_haloOnMedia);
-    m_store.setBool(Keys::haloOnMedia, m_haloOnMedia);
+    assign(&AppState::m_haloOnMedia, value, &AppState::haloOnMediaChanged);
 }
-
 void AppState::setHaloOnHooks(bool value) {
-    m_haloOnHooks = value;
-    emit haloOnHooksChanged(m_haloOnHooks);
-    m_store.setBool(Keys::haloOnHooks, m_haloOnHooks);
+    assign(&AppState::m_haloOnHooks, value, &AppState::haloOnHooksChanged);
 }

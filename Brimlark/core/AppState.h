@@ -146,23 +146,30 @@ signals:
     void haloOnHooksChanged(bool value);
 
 private:
+    struct Table;
+
+    // Stores `value` in `field`, publishes it through `changed` and, unless the field's row in the
+    // settings table says otherwise, writes it under the field's key.
+    template <typename T> void assign(T AppState::*field, T value, void (AppState::*changed)(T));
+
     UserDefaults& m_store;
-    int m_lastAdvancedPage = 0;
-    bool m_hoverToPeekEnabled = false;
-    double m_hoverPeekDelay = 0.0;
-    DefaultOpenMode m_defaultOpenMode = DefaultOpenMode::basic;
-    bool m_gesturesEnabled = false;
-    AnimationIntensity m_animationIntensity = AnimationIntensity::standard;
-    bool m_autoCycleFocusOnTimerStart = false;
-    bool m_useMaterialCards = false;
-    HookRulePreset m_hookRulePreset = HookRulePreset::focused;
-    bool m_allowClaudeHookInstall = false;
-    bool m_allowCodexHookInstall = false;
-    bool m_showOtherHookClients = false;
-    bool m_notificationsMuted = false;
-    AIHooksStatusFilter m_aiHooksStatusFilter = AIHooksStatusFilter::all;
-    AIHooksSourceFilter m_aiHooksSourceFilter = AIHooksSourceFilter::all;
-    HaloMode m_haloMode = HaloMode::oneShot;
-    bool m_haloOnMedia = false;
-    bool m_haloOnHooks = false;
+    // Each field is read from the store, through the settings table, at construction.
+    int m_lastAdvancedPage{};
+    bool m_hoverToPeekEnabled{};
+    double m_hoverPeekDelay{};
+    DefaultOpenMode m_defaultOpenMode{};
+    bool m_gesturesEnabled{};
+    AnimationIntensity m_animationIntensity{};
+    bool m_autoCycleFocusOnTimerStart{};
+    bool m_useMaterialCards{};
+    HookRulePreset m_hookRulePreset{};
+    bool m_allowClaudeHookInstall{};
+    bool m_allowCodexHookInstall{};
+    bool m_showOtherHookClients{};
+    bool m_notificationsMuted{};
+    AIHooksStatusFilter m_aiHooksStatusFilter{};
+    AIHooksSourceFilter m_aiHooksSourceFilter{};
+    HaloMode m_haloMode{};
+    bool m_haloOnMedia{};
+    bool m_haloOnHooks{};
 };

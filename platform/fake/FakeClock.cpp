@@ -8,7 +8,7 @@ public:
     FakeClockTimer(FakeClock* clock, QObject* parent) : ClockTimer(parent), m_clock(clock) {}
 
     void start(std::chrono::milliseconds delay) override {
-        m_deadline = m_clock->m_nowMs + std::max<qint64>(0, delay.count());
+        m_deadline = m_clock->m_nowMs.load() + std::max<qint64>(0, delay.count());
         m_active = true;
     }
     void stop() override { m_active = false; }
@@ -24,7 +24,7 @@ FakeClock::FakeClock(QDateTime start) : m_nowMs(start.toMSecsSinceEpoch()) {}
 FakeClock::~FakeClock() = default;
 
 QDateTime FakeClock::now() const {
-    return QDateTime::fromMSecsSinceEpoch(m_nowMs, Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(m_nowMs.load(), Qt::UTC);
 }
 
 ClockTimer* FakeClock::createTimer(QObject* parent) {
@@ -34,7 +34,7 @@ ClockTimer* FakeClock::createTimer(QObject* parent) {
 }
 
 void FakeClock::advance(std::chrono::milliseconds delta) {
-    const qint64 target = m_nowMs + std::max<qint64>(0, delta.count());
+    const qint64 target = m_nowMs.load() + std::max<qint64>(0, delta.count());
     for (;;) {
         m_timers.removeAll(nullptr);
         FakeClockTimer* next = nullptr;
@@ -47,7 +47,7 @@ void FakeClock::advance(std::chrono::milliseconds delta) {
         }
         if (!next)
             break;
-        m_nowMs = std::max(m_nowMs, next->m_deadline);
+        m_nowMs = std::max(m_nowMs.load(), next->m_deadline);
         next->m_active = false;
         emit next->timeout();
     }

@@ -5,8 +5,14 @@
 #include <QList>
 #include <QPointer>
 
+#include <atomic>
+
 // A clock that stands still until a test advances it. Timers fire, in deadline order, only
 // inside advance(); a timer whose deadline is reached by the advance fires at that moment.
+//
+// As the Clock contract asks, now() may be read from any thread while the test moves time on the
+// main thread: the time is held in an atomic. Moving time, making timers and the timers themselves
+// are for the main thread only.
 class FakeClock final : public Clock {
 public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC));
@@ -27,6 +33,6 @@ public:
 
 private:
     friend class FakeClockTimer;
-    qint64 m_nowMs = 0;
+    std::atomic<qint64> m_nowMs{0};
     QList<QPointer<class FakeClockTimer>> m_timers;
 };

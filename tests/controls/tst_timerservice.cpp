@@ -1,35 +1,32 @@
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/core/AppState.h"
-#include "platform/UserDefaults.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeNotifications.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 
 class Tst_timerservice : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir dir;
-    std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<AppState> appState;
-    FakeClock clock;
+    std::unique_ptr<StateFixture> f;
     FakeNotifications notifications;
     std::unique_ptr<TimerService> timer;
 
 private slots:
     void init() {
-        QFile::remove(dir.filePath(QStringLiteral("d.json")));
-        defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("d.json")));
-        appState = std::make_unique<AppState>(*defaults);
+        f = std::make_unique<StateFixture>();
         notifications.added.clear();
         notifications.removedPending.clear();
         notifications.removedDelivered.clear();
         notifications.authorization = NotificationAuthorization::authorized;
-        timer = std::make_unique<TimerService>(*appState, &notifications, &clock);
+        timer = std::make_unique<TimerService>(f->appState, &notifications, &f->clock);
+    }
+    void cleanup() {
+        timer.reset();
+        f.reset();
     }
 
     void durationsAreFormatted_data() {
@@ -56,13 +53,13 @@ private slots:
         QCOMPARE(notifications.added.first().content.title, QStringLiteral("timer finished"));
         QCOMPARE(notifications.added.first().content.body, QStringLiteral("your 00:00 timer is up."));
         const QString id = notifications.added.first().identifier;
-        clock.advance(1500ms);
+        f->clock.advance(1500ms);
         QCOMPARE(notifications.added.size(), 2);
         QCOMPARE(notifications.added.last().identifier, QStringLiteral("fired-") + id);
         QVERIFY(timer->active()); // still shown just after its end
-        clock.advance(1000ms);
+        f->clock.advance(1000ms);
         QCOMPARE(notifications.added.size(), 2); // once per timer
-        clock.advance(1500ms);
+        f->clock.advance(1500ms);
         QVERIFY(!timer->active());
     }
 
@@ -78,10 +75,10 @@ private slots:
     }
 
     void mutedNotificationsStillRunTheTimer() {
-        appState->setNotificationsMuted(true);
+        f->appState.setNotificationsMuted(true);
         timer->start(1);
         QCoreApplication::processEvents();
-        clock.advance(4000ms);
+        f->clock.advance(4000ms);
         QVERIFY(notifications.added.isEmpty());
         QVERIFY(!timer->active());
     }

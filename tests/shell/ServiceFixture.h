@@ -7,16 +7,13 @@
 #include "Brimlark/controls/MicMuteService.h"
 #include "Brimlark/controls/ShortcutsRunner.h"
 #include "Brimlark/controls/TimerService.h"
-#include "Brimlark/core/AppState.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/pages/QuickActionsStore.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
-#include "platform/UserDefaults.h"
 #include "platform/fake/FakeAccessibility.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeLoopbackListener.h"
@@ -24,10 +21,10 @@
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreens.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "tests/support/StateFixture.h"
 
 #include <QHash>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -67,9 +64,7 @@ protected:
 };
 
 // Every shared service of the coordinator, built over fakes in a private folder.
-struct ServiceFixture {
-    QTemporaryDir dir;
-    FakeClock clock;
+struct ServiceFixture : StateFixture {
     FakeScreens screens;
     FakeGlobalInput globalInput;
     FakeAccessibility accessibility;
@@ -79,8 +74,6 @@ struct ServiceFixture {
     FakeNotifications notifications;
     FakeShortcutsRunner runner;
     RecordingMediaBridge bridge;
-    UserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
-    AppState appState{defaults};
     QuickActionsStore quickActions;
     NotesService notes{&clock};
     AppLauncherService apps{workspace};

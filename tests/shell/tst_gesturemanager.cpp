@@ -1,13 +1,11 @@
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/shell/GestureManager.h"
-#include "platform/UserDefaults.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeScreens.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
@@ -41,10 +39,7 @@ ScrollSample wheelTick(double lines) {
 class Tst_gesturemanager : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<UserDefaults> m_store;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<StateFixture> f;
     std::unique_ptr<InteractionEngine> m_engine;
     std::unique_ptr<FakeScreens> m_screens;
     std::unique_ptr<FakeGlobalInput> m_input;
@@ -61,21 +56,17 @@ private:
 
 private slots:
     void init() {
-        QFile::remove(m_dir.filePath(QStringLiteral("d.json")));
-        m_store = std::make_unique<UserDefaults>(m_dir.filePath(QStringLiteral("d.json")));
-        m_state = std::make_unique<AppState>(*m_store);
-        m_clock = std::make_unique<FakeClock>();
-        m_engine = std::make_unique<InteractionEngine>(*m_state, m_clock.get());
+        f = std::make_unique<StateFixture>();
+        m_engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
         m_screens = std::make_unique<FakeScreens>();
         m_screens->setScreens({FakeScreens::plain(QStringLiteral("main"), QRect(0, 0, 1920, 1080)),
                                FakeScreens::plain(QStringLiteral("right"), QRect(1920, 0, 1280, 1024))});
         m_input = std::make_unique<FakeGlobalInput>();
         m_prev = m_next = 0;
         m_gestures = std::make_unique<GestureManager>(
-            *m_engine, [this] { ++m_prev; }, [this] { ++m_next; }, [] { return 6; }, *m_screens,
-            m_clock.get());
+            *m_engine, [this] { ++m_prev; }, [this] { ++m_next; }, [] { return 6; }, *m_screens, &f->clock);
         m_gestures->installMonitors(m_input.get());
-        m_clock->advance(1s);
+        f->clock.advance(1s);
     }
     void cleanup() {
         m_gestures.reset();
@@ -115,13 +106,13 @@ private slots:
     }
 
     void theCooldownSpansGestures() {
-        m_state->setLastAdvancedPage(2);
+        f->appState.setLastAdvancedPage(2);
         swipe(0, 30);
         QCOMPARE(m_engine->mode(), Mode::basic());
-        m_clock->advance(180ms);
+        f->clock.advance(180ms);
         swipe(0, 30);
         QCOMPARE(m_engine->mode(), Mode::basic());
-        m_clock->advance(1ms);
+        f->clock.advance(1ms);
         swipe(0, 30);
         QCOMPARE(m_engine->mode(), Mode::advanced(2));
         QCOMPARE(m_engine->lastOpenTrigger(), InteractionEngine::InteractionTrigger::gesture);
@@ -168,13 +159,13 @@ private slots:
         m_engine->setMode(Mode::advanced(3));
         swipe(0, -30);
         QCOMPARE(m_engine->mode(), Mode::basic());
-        m_clock->advance(200ms);
+        f->clock.advance(200ms);
         m_engine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
         swipe(0, -30);
         QCOMPARE(m_engine->mode(), Mode::hidden());
         QVERIFY(!m_engine->lastOpenTrigger().has_value());
         QVERIFY(m_engine->suppressHoverActivationUntilExit());
-        m_clock->advance(200ms);
+        f->clock.advance(200ms);
         swipe(0, -30); // nothing below hidden
         QCOMPARE(m_engine->mode(), Mode::hidden());
     }
@@ -194,11 +185,11 @@ private slots:
         else if (how == 1)
             m_gestures->handleScroll(precise(1, 3));
         else
-            m_clock->advance(GestureManager::idleGap);
+            f->clock.advance(GestureManager::idleGap);
         QVERIFY(!m_gestures->inActiveGesture());
         QCOMPARE(m_gestures->accumulatedY(), 0.0);
         // So the next wheel gesture, after the cooldown, steps again.
-        m_clock->advance(200ms);
+        f->clock.advance(200ms);
         for (int tick = 0; tick < 4; ++tick)
             m_gestures->handleScroll(wheelTick(1));
         QCOMPARE(m_engine->mode(), Mode::advanced(0));
@@ -225,8 +216,8 @@ private slots:
     void aClockSetBackDoesNotHoldTheCooldown() {
         swipe(0, 30);
         QCOMPARE(m_engine->mode(), Mode::basic());
-        m_clock->setNow(m_clock->now().addSecs(-3600));
-        m_clock->advance(1s);
+        f->clock.setNow(f->clock.now().addSecs(-3600));
+        f->clock.advance(1s);
         swipe(0, -30);
         QCOMPARE(m_engine->mode(), Mode::hidden());
     }
@@ -253,10 +244,10 @@ private slots:
         QCOMPARE(m_engine->mode(), Mode::advanced(0));
 
         // A pause ends the gesture and drops the parts gathered so far.
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         for (int i = 0; i < 7; ++i)
             wheel(15);
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         wheel(15);
         QCOMPARE(m_gestures->accumulatedY(), 0.0);
     }
@@ -278,7 +269,7 @@ private slots:
         wheel(panel, overNotch, 30);
         QCOMPARE(m_engine->mode(), Mode::basic());
 
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         wheel(other, QPoint(150, 550), -30); // another window of ours, panel open: not ours to step
         QCOMPARE(m_engine->mode(), Mode::basic());
         wheel(panel, QPoint(900, 300), 0);
@@ -286,7 +277,7 @@ private slots:
         QCOMPARE(m_engine->mode(), Mode::hidden());
 
         m_gestures->stop();
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         wheel(panel, overNotch, 30);
         QCOMPARE(m_engine->mode(), Mode::hidden());
     }

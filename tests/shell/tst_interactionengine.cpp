@@ -1,11 +1,9 @@
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/InteractionEngine.h"
-#include "platform/UserDefaults.h"
-#include "platform/fake/FakeClock.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <limits>
 #include <memory>
@@ -36,26 +34,17 @@ std::optional<Trigger> trig(const char* name) {
 class Tst_interactionengine : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<UserDefaults> m_store;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<StateFixture> f;
     std::unique_ptr<InteractionEngine> m_engine;
 
 private slots:
     void init() {
-        const QString path = m_dir.filePath(QStringLiteral("defaults.json"));
-        QFile::remove(path);
-        m_store = std::make_unique<UserDefaults>(path);
-        m_state = std::make_unique<AppState>(*m_store);
-        m_clock = std::make_unique<FakeClock>();
-        m_engine = std::make_unique<InteractionEngine>(*m_state, m_clock.get());
+        f = std::make_unique<StateFixture>();
+        m_engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
     }
     void cleanup() {
         m_engine.reset();
-        m_clock.reset();
-        m_state.reset();
-        m_store.reset();
+        f.reset();
     }
 
     void openFollowsTheTriggerAndToggles_data() {
@@ -98,9 +87,9 @@ private slots:
         QFETCH(std::optional<Trigger>, expectedTrigger);
 
         m_engine->setMode(start);
-        m_state->setLastAdvancedPage(lastPage);
-        m_state->setDefaultOpenMode(advancedDefault ? AppState::DefaultOpenMode::advanced
-                                                    : AppState::DefaultOpenMode::basic);
+        f->appState.setLastAdvancedPage(lastPage);
+        f->appState.setDefaultOpenMode(advancedDefault ? AppState::DefaultOpenMode::advanced
+                                                       : AppState::DefaultOpenMode::basic);
         m_engine->setSuppressHoverActivationUntilExit(true);
         m_engine->open(*trigger);
         QCOMPARE(m_engine->mode(), expected);
@@ -108,7 +97,7 @@ private slots:
         if (expected == Mode::hidden())
             QVERIFY(!m_engine->suppressHoverActivationUntilExit());
         if (expected.isAdvanced())
-            QCOMPARE(m_state->lastAdvancedPage(), expected.page());
+            QCOMPARE(f->appState.lastAdvancedPage(), expected.page());
     }
 
     void setModePublishesOnlyRealChangesAndStoresThePage() {
@@ -119,7 +108,7 @@ private slots:
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).value<Mode>(), Mode::advanced(2));
         QCOMPARE(spy.at(0).at(1).value<Mode>(), Mode::hidden());
-        QCOMPARE(m_store->integer(QStringLiteral("brimlark.lastAdvancedPage")), 2);
+        QCOMPARE(f->defaults.integer(QStringLiteral("brimlark.lastAdvancedPage")), 2);
         QVERIFY(Mode::advanced(2) != Mode::advanced(3));
         QCOMPARE(Mode::advanced(2).toString(), QStringLiteral("advanced(page: 2)"));
         // A page out of range (a hand-edited store) is one real page wherever a mode is built,
@@ -127,7 +116,7 @@ private slots:
         QCOMPARE(Mode::advanced(9), Mode::advanced(3));
         m_engine->setMode(Mode::advanced(-1));
         QCOMPARE(m_engine->mode(), Mode::advanced(5));
-        QCOMPARE(m_store->integer(QStringLiteral("brimlark.lastAdvancedPage")), 5);
+        QCOMPARE(f->defaults.integer(QStringLiteral("brimlark.lastAdvancedPage")), 5);
     }
 
     void pagingWrapsBothWays_data() {
@@ -160,14 +149,14 @@ private slots:
 
     void hoverOpensBasicOnlyAfterTheDelay() {
         m_engine->hover(true);
-        m_clock->advance(90ms);
+        f->clock.advance(90ms);
         QCOMPARE(m_engine->mode(), Mode::hidden());
         m_engine->hover(false); // left before the delay ended
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         QCOMPARE(m_engine->mode(), Mode::hidden());
 
         m_engine->hover(true);
-        m_clock->advance(100ms);
+        f->clock.advance(100ms);
         QCOMPARE(m_engine->mode(), Mode::basic());
         QCOMPARE(m_engine->lastOpenTrigger(), trig("hover"));
         QVERIFY(!m_engine->hasPendingHoverActivation());
@@ -188,11 +177,11 @@ private slots:
     void hoverDelayIsClamped() {
         QFETCH(double, stored);
         QFETCH(int, expectedMs);
-        m_state->setHoverPeekDelay(stored);
+        f->appState.setHoverPeekDelay(stored);
         m_engine->hover(true);
-        m_clock->advance(std::chrono::milliseconds(expectedMs - 1));
+        f->clock.advance(std::chrono::milliseconds(expectedMs - 1));
         QCOMPARE(m_engine->mode(), Mode::hidden());
-        m_clock->advance(1ms);
+        f->clock.advance(1ms);
         QCOMPARE(m_engine->mode(), Mode::basic());
     }
 
@@ -201,14 +190,14 @@ private slots:
         m_engine->setMode(Mode::advanced(0));
         m_engine->close();
         QVERIFY(!m_engine->hasPendingHoverActivation());
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         QCOMPARE(m_engine->mode(), Mode::hidden());
 
         // Setting the current mode is no change: the pending opening survives.
         m_engine->hover(true);
         m_engine->setMode(Mode::hidden());
         QVERIFY(m_engine->hasPendingHoverActivation());
-        m_clock->advance(100ms);
+        f->clock.advance(100ms);
         QCOMPARE(m_engine->mode(), Mode::basic());
     }
 
@@ -217,13 +206,13 @@ private slots:
         m_engine->close();
         m_engine->setSuppressHoverActivationUntilExit(true);
         m_engine->hover(true);
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         QCOMPARE(m_engine->mode(), Mode::hidden());
 
         m_engine->hover(false);
         QVERIFY(!m_engine->suppressHoverActivationUntilExit());
         m_engine->hover(true);
-        m_clock->advance(100ms);
+        f->clock.advance(100ms);
         QCOMPARE(m_engine->mode(), Mode::basic());
     }
 
@@ -234,13 +223,13 @@ private slots:
         m_engine->setMode(Mode::advanced(3));
         m_engine->hover(true);
         m_engine->hover(false);
-        m_clock->advance(1s);
+        f->clock.advance(1s);
         QCOMPARE(m_engine->mode(), Mode::advanced(3));
     }
 
     void hoverOpenedBasicClearsSuppressionOnExit() {
         m_engine->hover(true);
-        m_clock->advance(100ms);
+        f->clock.advance(100ms);
         m_engine->setSuppressHoverActivationUntilExit(true);
         m_engine->hover(false);
         QVERIFY(!m_engine->suppressHoverActivationUntilExit());
