@@ -4,8 +4,8 @@
 #include "Brimlark/aihooks/AIHooksTab.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "tests/aihooks/HookViewFixture.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QLabel>

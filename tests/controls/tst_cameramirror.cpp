@@ -1,6 +1,6 @@
 #include "Brimlark/controls/MirrorWindowManager.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using namespace std::chrono_literals;

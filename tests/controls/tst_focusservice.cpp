@@ -1,5 +1,5 @@
 #include "Brimlark/controls/FocusService.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 class Tst_focusservice : public QObject {

@@ -2,8 +2,8 @@
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QLabel>

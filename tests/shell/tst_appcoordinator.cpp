@@ -10,9 +10,9 @@
 #include "Brimlark/surface/HaloController.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/linux/LinuxProcessLauncher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QJsonDocument>

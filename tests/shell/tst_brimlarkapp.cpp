@@ -3,8 +3,8 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
 #include "Brimlark/shell/StatusObserver.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/QtScreens.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QScreen>

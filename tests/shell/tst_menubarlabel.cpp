@@ -1,7 +1,7 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/shell/MenuBarLabel.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/EventCounter.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using Name = KeyboardShortcutManager::Name;

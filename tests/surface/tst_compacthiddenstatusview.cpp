@@ -5,8 +5,8 @@
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/fake/FakeProcessLauncher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using Status = HookEvent::Status;

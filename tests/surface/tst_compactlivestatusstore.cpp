@@ -1,6 +1,6 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>

@@ -8,8 +8,8 @@
 #include "Brimlark/surface/GlowTriggerRow.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/SettingsGlowKnob.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QGraphicsOpacityEffect>

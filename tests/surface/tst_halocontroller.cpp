@@ -1,6 +1,6 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/surface/HaloController.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>

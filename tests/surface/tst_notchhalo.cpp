@@ -4,9 +4,9 @@
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/NotchHalo.h"
 #include "Brimlark/surface/NotchRootView.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/EventCounter.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QTimer>

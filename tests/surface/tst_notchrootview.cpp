@@ -7,8 +7,8 @@
 #include "Brimlark/surface/HoverTrackingView.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "Brimlark/surface/NotchTapCatcher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
