@@ -64,7 +64,7 @@ QByteArray inboxEvent(const char* session, const char* event = "PermissionReques
 
 } // namespace
 
-class Tst_aihooksservice : public QObject {
+class TestAIHooksService : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -597,5 +597,5 @@ print("sent")
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihooksservice)
+BRIMLARK_TEST_MAIN(TestAIHooksService)
 #include "tst_aihooksservice.moc"

@@ -15,7 +15,7 @@
 #include <memory>
 
 // Granting the tools' folders and connecting their hooks through the service.
-class Tst_aihookssetup : public QObject {
+class TestAIHooksSetup : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -163,5 +163,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihookssetup)
+BRIMLARK_TEST_MAIN(TestAIHooksSetup)
 #include "tst_aihookssetup.moc"

@@ -55,7 +55,7 @@ struct Run {
 
 } // namespace
 
-class Tst_bridge : public QObject {
+class TestBridge : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -325,5 +325,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_bridge)
+BRIMLARK_TEST_MAIN(TestBridge)
 #include "tst_bridge.moc"

@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-class Tst_settingsscene : public QObject {
+class TestSettingsScene : public QObject {
     Q_OBJECT
 private slots:
     void sidebarListsTheTenPagesAndSelects() {
@@ -77,5 +77,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_settingsscene)
+BRIMLARK_TEST_MAIN(TestSettingsScene)
 #include "tst_settingsscene.moc"

@@ -57,7 +57,7 @@ bool logged(const QString& category, QtMsgType type, const QString& message) {
 const QString appCategory = QStringLiteral("com.brimlark.app.app");
 } // namespace
 
-class Tst_appcoordinator : public QObject {
+class TestAppCoordinator : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -413,5 +413,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_appcoordinator)
+BRIMLARK_TEST_MAIN(TestAppCoordinator)
 #include "tst_appcoordinator.moc"

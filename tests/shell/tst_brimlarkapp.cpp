@@ -15,7 +15,7 @@
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
 
-class Tst_brimlarkapp : public QObject {
+class TestBrimlarkApp : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -127,5 +127,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_brimlarkapp)
+BRIMLARK_TEST_MAIN(TestBrimlarkApp)
 #include "tst_brimlarkapp.moc"

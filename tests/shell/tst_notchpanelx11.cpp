@@ -9,7 +9,7 @@
 
 // On a real X server: the panel is mapped at the top centre of the screen in the closed notch's
 // size and grows in place when opened.
-class Tst_notchpanelx11 : public QObject {
+class TestNotchPanelX11 : public QObject {
     Q_OBJECT
 private slots:
     void panelHangsFromTheTopCentreOfTheScreen() {
@@ -34,5 +34,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchpanelx11)
+BRIMLARK_TEST_MAIN(TestNotchPanelX11)
 #include "tst_notchpanelx11.moc"

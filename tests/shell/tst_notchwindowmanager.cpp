@@ -9,7 +9,7 @@
 
 using Mode = InteractionEngine::Mode;
 
-class Tst_notchwindowmanager : public QObject {
+class TestNotchWindowManager : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -328,5 +328,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchwindowmanager)
+BRIMLARK_TEST_MAIN(TestNotchWindowManager)
 #include "tst_notchwindowmanager.moc"

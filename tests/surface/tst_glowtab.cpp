@@ -33,7 +33,7 @@ qreal shownOpacity(QWidget* widget) {
 
 } // namespace
 
-class Tst_glowtab : public QObject {
+class TestGlowTab : public QObject {
     Q_OBJECT
 private slots:
     void modesSetTheSettingAndGateTheTriggers_data() {
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_glowtab)
+BRIMLARK_TEST_MAIN(TestGlowTab)
 #include "tst_glowtab.moc"

@@ -17,7 +17,7 @@
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
 
-class Tst_notchrootview : public QObject {
+class TestNotchRootView : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -187,5 +187,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchrootview)
+BRIMLARK_TEST_MAIN(TestNotchRootView)
 #include "tst_notchrootview.moc"

@@ -6,7 +6,7 @@
 using namespace std::chrono_literals;
 using Placement = CameraMirrorService::Placement;
 
-class Tst_cameramirror : public QObject {
+class TestCameraMirrorService : public QObject {
     Q_OBJECT
 private slots:
     void storedPlacementIsReadExactly_data() {
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_cameramirror)
-#include "tst_cameramirror.moc"
+BRIMLARK_TEST_MAIN(TestCameraMirrorService)
+#include "tst_cameramirrorservice.moc"
