@@ -9,7 +9,7 @@
 
 using namespace std::chrono_literals;
 
-// The debouncer and the support folder: the two small shared helpers of the shell.
+// The debouncer and the support folder: the two small shared helpers in the core.
 class TestDebouncer : public QObject {
     Q_OBJECT
 private slots:
