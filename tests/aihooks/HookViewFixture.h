@@ -3,36 +3,29 @@
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/core/AppState.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
-#include "platform/UserDefaults.h"
 #include "platform/fake/FakeBookmarks.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "platform/fake/FakeFileWatch.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "tests/support/StateFixture.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
 // A hook service over a private home folder with real folder access and installer, fake
 // bookmarks and folder picker, and an ephemeral loopback port, for the hook views' tests.
-struct HookViewFixture {
-    QTemporaryDir dir;
+struct HookViewFixture : StateFixture {
     QString home = dir.filePath(QStringLiteral("home"));
-    FakeClock clock;
     FakeBookmarks bookmarks;
     FakeFilePicker picker;
     FakeNotifications notifications;
     FakeWorkspace workspace;
-    UserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
-    AppState appState{defaults};
     AIHookAccessManager access{home, &defaults, &bookmarks, &picker};
     AIHookInstaller installer{home, dir.filePath(QStringLiteral("support")), locations()};
     FakeLoopbackListener* listener = nullptr;

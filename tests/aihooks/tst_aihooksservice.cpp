@@ -1,13 +1,11 @@
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/core/AppState.h"
-#include "platform/UserDefaults.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeProcessLauncher.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "platform/linux/LinuxFileWatch.h"
 #include "platform/linux/LinuxLoopbackListener.h"
 #include "tests/support/HookTestClient.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
@@ -18,7 +16,6 @@
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -64,16 +61,13 @@ QByteArray inboxEvent(const char* session, const char* event = "PermissionReques
 
 } // namespace
 
-class Tst_aihooksservice : public QObject {
+class TestAIHooksService : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<UserDefaults> m_store;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<StateFixture> f;
     std::unique_ptr<FakeNotifications> m_notifications;
     std::unique_ptr<FakeWorkspace> m_workspace;
     std::unique_ptr<FakeProcessLauncher> m_launcher;
-    std::unique_ptr<FakeClock> m_clock;
     std::unique_ptr<AIHooksService> m_service;
     QString m_support;
 
@@ -81,16 +75,13 @@ private:
 
 private slots:
     void init() {
-        const QString name = QString::fromLatin1(QTest::currentTestFunction());
-        m_support = m_dir.filePath(name);
-        m_store = std::make_unique<UserDefaults>(m_dir.filePath(name + QStringLiteral(".json")));
-        m_state = std::make_unique<AppState>(*m_store);
+        f = std::make_unique<StateFixture>();
+        m_support = f->dir.filePath(QStringLiteral("support"));
         m_notifications = std::make_unique<FakeNotifications>();
         m_workspace = std::make_unique<FakeWorkspace>();
         m_launcher = std::make_unique<FakeProcessLauncher>();
-        m_clock = std::make_unique<FakeClock>();
         m_service = std::make_unique<AIHooksService>(
-            *m_state, m_support, m_notifications.get(), m_workspace.get(), m_launcher.get(), m_clock.get(),
+            f->appState, m_support, m_notifications.get(), m_workspace.get(), m_launcher.get(), &f->clock,
             LinuxLoopbackListener::factory(), LinuxFileWatch::factory());
         m_service->setPort(0);
     }
@@ -100,7 +91,7 @@ private slots:
     void startsEmptyWithTheInboxCreated() {
         QVERIFY(service().events().isEmpty());
         QVERIFY(!service().isListening());
-        QCOMPARE(AIHooksService(*m_state, m_support, nullptr, nullptr, nullptr, nullptr).port(),
+        QCOMPARE(AIHooksService(f->appState, m_support, nullptr, nullptr, nullptr, nullptr).port(),
                  quint16(43434));
         QCOMPARE(service().inboxPath(), m_support + QStringLiteral("/hooks/inbox.json"));
         QFile inbox(service().inboxPath());
@@ -176,18 +167,18 @@ private slots:
     }
 
     void otherClientsNeverNotify() {
-        m_state->setShowOtherHookClients(true);
+        f->appState.setShowOtherHookClients(true);
         service().ingest(makeEvent(Source::other, Status::asking, QStringLiteral("PermissionRequest")));
         QCOMPARE(service().events().size(), 1);
         QVERIFY(m_notifications->added.isEmpty());
     }
 
     void mutedEventsAreNotRecorded() {
-        m_state->setNotificationsMuted(true);
+        f->appState.setNotificationsMuted(true);
         const HookEvent event = makeEvent(Source::claude, Status::asking);
         service().ingest(event);
         QVERIFY(!service().notifiedEventIDs().contains(event.id));
-        m_state->setNotificationsMuted(false);
+        f->appState.setNotificationsMuted(false);
         service().ingest(event);
         QVERIFY(m_notifications->added.isEmpty());
     }
@@ -237,7 +228,7 @@ private slots:
     }
 
     void focusedPreset() {
-        m_state->setHookRulePreset(AppState::HookRulePreset::focused);
+        f->appState.setHookRulePreset(AppState::HookRulePreset::focused);
         QVERIFY(service().shouldDisplay(
             makeEvent(Source::claude, Status::working, QStringLiteral("X"), QString(""))));
         QVERIFY(service().shouldDisplay(
@@ -255,7 +246,7 @@ private slots:
     }
 
     void approvalsOnlyPreset() {
-        m_state->setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
+        f->appState.setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
         QVERIFY(service().shouldDisplay(makeEvent(Source::claude, Status::finished, QStringLiteral("Stop"))));
         QVERIFY(!service().shouldDisplay(
             makeEvent(Source::claude, Status::finished, QStringLiteral("PostToolUse"))));
@@ -265,10 +256,10 @@ private slots:
     }
 
     void fullFeedAndOtherClients() {
-        m_state->setHookRulePreset(AppState::HookRulePreset::fullFeed);
+        f->appState.setHookRulePreset(AppState::HookRulePreset::fullFeed);
         QVERIFY(service().shouldDisplay(makeEvent(Source::claude, Status::idle)));
         QVERIFY(service().shouldDisplay(makeEvent(Source::other, Status::idle)));
-        m_state->setShowOtherHookClients(false);
+        f->appState.setShowOtherHookClients(false);
         QVERIFY(!service().shouldDisplay(makeEvent(Source::other, Status::asking)));
         // Hidden events are not announced either.
         service().ingest(makeEvent(Source::other, Status::asking));
@@ -276,7 +267,7 @@ private slots:
     }
 
     void filtersAndTheActiveEvent() {
-        m_state->setHookRulePreset(AppState::HookRulePreset::fullFeed);
+        f->appState.setHookRulePreset(AppState::HookRulePreset::fullFeed);
         const HookEvent working = makeEvent(Source::codex, Status::working);
         const HookEvent asking = makeEvent(Source::claude, Status::asking);
         const HookEvent idle = makeEvent(Source::claude, Status::idle);
@@ -285,14 +276,14 @@ private slots:
         QCOMPARE(service().events().size(), 4);
         QCOMPARE(service().events().first().id, finished.id);
         QCOMPARE(service().activeEvent()->id, asking.id);
-        m_state->setAiHooksSourceFilter(AppState::AIHooksSourceFilter::codex);
+        f->appState.setAiHooksSourceFilter(AppState::AIHooksSourceFilter::codex);
         QCOMPARE(service().visibleEvents().size(), 1);
         QCOMPARE(service().activeEvent()->id, working.id);
-        m_state->setAiHooksStatusFilter(AppState::AIHooksStatusFilter::asking);
+        f->appState.setAiHooksStatusFilter(AppState::AIHooksStatusFilter::asking);
         QVERIFY(!service().activeEvent());
-        m_state->setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
-        m_state->setAiHooksSourceFilter(AppState::AIHooksSourceFilter::all);
-        m_state->setAiHooksStatusFilter(AppState::AIHooksStatusFilter::all);
+        f->appState.setHookRulePreset(AppState::HookRulePreset::approvalsOnly);
+        f->appState.setAiHooksSourceFilter(AppState::AIHooksSourceFilter::all);
+        f->appState.setAiHooksStatusFilter(AppState::AIHooksStatusFilter::all);
         QCOMPARE(service().presetFilteredEvents().size(), 1);
     }
 
@@ -385,7 +376,7 @@ private slots:
         QCOMPARE(event.status, Status::working);
         QCOMPARE(event.title, QStringLiteral("claude is coding"));
         QCOMPARE(event.toolName, QStringLiteral("Edit"));
-        QCOMPARE(event.timestamp, m_clock->now());
+        QCOMPARE(event.timestamp, f->clock.now());
         QVERIFY(m_notifications->added.isEmpty());
     }
 
@@ -422,7 +413,7 @@ private slots:
         const QByteArray contents = R"([{"source":"codex","event":"PermissionRequest","tool":"shell"}])";
         QVERIFY(writeFile(service().inboxPath(), contents));
         QTRY_COMPARE(service().events().size(), 1);
-        m_clock->advance(std::chrono::minutes(5));
+        f->clock.advance(std::chrono::minutes(5));
         QVERIFY(replaceFile(service().inboxPath(), contents));
         QTest::qWait(300);
         QCOMPARE(service().events().size(), 1);
@@ -540,7 +531,7 @@ private slots:
         QCOMPARE(event.source, Source::claude);
         QCOMPARE(event.status, Status::asking);
         QCOMPARE(event.title, QStringLiteral("approve bash"));
-        QCOMPARE(event.timestamp, m_clock->now());
+        QCOMPARE(event.timestamp, f->clock.now());
         QCOMPARE(m_notifications->added.size(), 1);
 
         // A second start changes nothing; a stop closes the port.
@@ -554,7 +545,7 @@ private slots:
 
     void aTakenPortIsReportedAndBlocksUntilStopped() {
         service().startListener();
-        AIHooksService second(*m_state, m_support, nullptr, nullptr, nullptr, m_clock.get(),
+        AIHooksService second(f->appState, m_support, nullptr, nullptr, nullptr, &f->clock,
                               LinuxLoopbackListener::factory());
         second.setPort(service().boundPort());
         QTest::ignoreMessage(QtCriticalMsg,
@@ -597,5 +588,5 @@ print("sent")
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihooksservice)
+BRIMLARK_TEST_MAIN(TestAIHooksService)
 #include "tst_aihooksservice.moc"

@@ -1,28 +1,22 @@
 #include "Brimlark/aihooks/AIHookAccessManager.h"
 #include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/core/AppState.h"
-#include "platform/UserDefaults.h"
 #include "platform/fake/FakeBookmarks.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFilePicker.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <memory>
 
 // Granting the tools' folders and connecting their hooks through the service.
-class Tst_aihookssetup : public QObject {
+class TestAIHooksSetup : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<StateFixture> f;
     QString m_home;
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::unique_ptr<AppState> m_state;
-    FakeClock m_clock;
     FakeBookmarks m_bookmarks;
     FakeFilePicker m_picker;
     std::unique_ptr<AIHookAccessManager> m_access;
@@ -42,20 +36,18 @@ private:
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_home = m_dir->filePath(QStringLiteral("home"));
+        f = std::make_unique<StateFixture>();
+        m_home = f->dir.filePath(QStringLiteral("home"));
         QDir().mkpath(m_home);
-        m_defaults = std::make_unique<UserDefaults>(m_dir->filePath(QStringLiteral("defaults.json")));
-        m_state = std::make_unique<AppState>(*m_defaults);
         m_picker.answers.clear();
         m_picker.asked.clear();
-        m_access = std::make_unique<AIHookAccessManager>(m_home, m_defaults.get(), &m_bookmarks, &m_picker);
+        m_access = std::make_unique<AIHookAccessManager>(m_home, &f->defaults, &m_bookmarks, &m_picker);
         AIHookInstaller::Locations locations;
-        locations.claudeCandidates = {m_dir->filePath(QStringLiteral("no-claude-here"))};
+        locations.claudeCandidates = {f->dir.filePath(QStringLiteral("no-claude-here"))};
         m_installer =
-            std::make_unique<AIHookInstaller>(m_home, m_dir->filePath(QStringLiteral("support")), locations);
-        m_service = std::make_unique<AIHooksService>(*m_state, m_dir->filePath(QStringLiteral("support")),
-                                                     nullptr, nullptr, nullptr, &m_clock);
+            std::make_unique<AIHookInstaller>(m_home, f->dir.filePath(QStringLiteral("support")), locations);
+        m_service = std::make_unique<AIHooksService>(f->appState, f->dir.filePath(QStringLiteral("support")),
+                                                     nullptr, nullptr, nullptr, &f->clock);
         m_service->setToolWiring(m_access.get(), m_installer.get());
     }
     void cleanup() {
@@ -163,5 +155,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihookssetup)
+BRIMLARK_TEST_MAIN(TestAIHooksSetup)
 #include "tst_aihookssetup.moc"

@@ -4,8 +4,8 @@
 #include "Brimlark/aihooks/AIHooksTab.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "tests/aihooks/HookViewFixture.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QLabel>
@@ -41,7 +41,7 @@ QStringList rowState(AIHooksTab& tab, AIHookTool tool) {
 } // namespace
 
 // The settings tab of the AI hooks, over a service with real tool wiring in a private home.
-class Tst_aihookstab : public QObject {
+class TestAIHooksTab : public QObject {
     Q_OBJECT
 private slots:
     void textsFollowEachInstallState() {
@@ -173,5 +173,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihookstab)
+BRIMLARK_TEST_MAIN(TestAIHooksTab)
 #include "tst_aihookstab.moc"

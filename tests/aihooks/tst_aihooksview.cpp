@@ -58,7 +58,7 @@ QStringList labelTexts(QWidget* root) {
 } // namespace
 
 // The AI hooks page of the advanced panel, over a service with real tool wiring in a private home.
-class Tst_aihooksview : public QObject {
+class TestAIHooksView : public QObject {
     Q_OBJECT
 private slots:
     void headerCountsOnlyWhatThePresetShows_data() {
@@ -404,5 +404,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_aihooksview)
+BRIMLARK_TEST_MAIN(TestAIHooksView)
 #include "tst_aihooksview.moc"

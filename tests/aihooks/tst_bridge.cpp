@@ -1,9 +1,7 @@
 #include "Brimlark/aihooks/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/core/AppState.h"
-#include "platform/UserDefaults.h"
-#include "platform/fake/FakeClock.h"
 #include "platform/linux/LinuxLoopbackListener.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QEventLoop>
@@ -55,7 +53,7 @@ struct Run {
 
 } // namespace
 
-class Tst_bridge : public QObject {
+class TestBridge : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -147,11 +145,8 @@ private slots:
         QFETCH(QStringList, environment);
         QFETCH(Status, status);
         QFETCH(QString, title);
-        const QString folder = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
-        UserDefaults store(folder + QStringLiteral("/defaults.json"));
-        AppState state(store);
-        FakeClock clock;
-        AIHooksService service(state, folder, nullptr, nullptr, nullptr, &clock,
+        StateFixture f;
+        AIHooksService service(f.appState, f.dir.path(), nullptr, nullptr, nullptr, &f.clock,
                                LinuxLoopbackListener::factory());
         service.setPort(0);
         service.startListener();
@@ -325,5 +320,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_bridge)
+BRIMLARK_TEST_MAIN(TestBridge)
 #include "tst_bridge.moc"

@@ -9,7 +9,7 @@ const QString bridgeCommand = QStringLiteral(
     "command = \"/usr/bin/env python3 '/data/com.brimlark.app/hooks/brimlark-hook-bridge.py'\"\n");
 } // namespace
 
-class Tst_codexconfig : public QObject {
+class TestCodexConfig : public QObject {
     Q_OBJECT
 private slots:
     void updatedConfigHasTheFlagAndKeepsTheRest_data() {
@@ -209,5 +209,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_codexconfig)
+BRIMLARK_TEST_MAIN(TestCodexConfig)
 #include "tst_codexconfig.moc"

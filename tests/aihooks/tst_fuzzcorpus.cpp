@@ -6,7 +6,7 @@
 
 // Replays the fuzz targets' seed corpus through their checks in the ordinary build, so that every
 // seed (and every crash found later and added as a seed) stays fixed.
-class Tst_fuzzcorpus : public QObject {
+class TestFuzzCorpus : public QObject {
     Q_OBJECT
 private:
     static QList<QByteArray> seeds(const QString& target) {
@@ -42,5 +42,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_fuzzcorpus)
+BRIMLARK_TEST_MAIN(TestFuzzCorpus)
 #include "tst_fuzzcorpus.moc"

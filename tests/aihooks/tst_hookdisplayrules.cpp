@@ -32,7 +32,7 @@ HookEvent makeEvent(Source source, Status status, const char* eventName = nullpt
 } // namespace
 
 // Each row is one event under one set of settings, and what every rule makes of it.
-class Tst_hookdisplayrules : public QObject {
+class TestHookDisplayRules : public QObject {
     Q_OBJECT
 private slots:
     void decidesEachEvent_data() {
@@ -114,5 +114,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hookdisplayrules)
+BRIMLARK_TEST_MAIN(TestHookDisplayRules)
 #include "tst_hookdisplayrules.moc"

@@ -29,7 +29,7 @@ const QByteArray strictEvent =
 
 } // namespace
 
-class Tst_hookendpoint : public QObject {
+class TestHookEndpoint : public QObject {
     Q_OBJECT
 private slots:
     void routing_data() {
@@ -248,5 +248,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hookendpoint)
+BRIMLARK_TEST_MAIN(TestHookEndpoint)
 #include "tst_hookendpoint.moc"

@@ -17,7 +17,7 @@ QJsonObject minimal() {
 
 } // namespace
 
-class Tst_hookevent : public QObject {
+class TestHookEvent : public QObject {
     Q_OBJECT
 private slots:
     void everyMemberDecodesAndEncodesBack() {
@@ -203,5 +203,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hookevent)
+BRIMLARK_TEST_MAIN(TestHookEvent)
 #include "tst_hookevent.moc"

@@ -29,7 +29,7 @@ std::optional<QString> text(const char* value) {
 
 } // namespace
 
-class Tst_looseeventmapping : public QObject {
+class TestLooseEventMapping : public QObject {
     Q_OBJECT
 private slots:
     void anEmptyObject() {
@@ -323,5 +323,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_looseeventmapping)
+BRIMLARK_TEST_MAIN(TestLooseEventMapping)
 #include "tst_looseeventmapping.moc"

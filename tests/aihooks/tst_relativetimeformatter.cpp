@@ -1,7 +1,7 @@
 #include "Brimlark/aihooks/RelativeTimeFormatter.h"
 #include "tests/support/TestMain.h"
 
-class Tst_relativetimeformatter : public QObject {
+class TestRelativeTimeFormatter : public QObject {
     Q_OBJECT
 private slots:
     void shortUnits_data() {
@@ -30,5 +30,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_relativetimeformatter)
+BRIMLARK_TEST_MAIN(TestRelativeTimeFormatter)
 #include "tst_relativetimeformatter.moc"

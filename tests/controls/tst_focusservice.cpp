@@ -1,8 +1,8 @@
 #include "Brimlark/controls/FocusService.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
-class Tst_focusservice : public QObject {
+class TestFocusService : public QObject {
     Q_OBJECT
 private slots:
     void favouritesCycleInOrderAfterAdvancing() {
@@ -63,5 +63,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_focusservice)
+BRIMLARK_TEST_MAIN(TestFocusService)
 #include "tst_focusservice.moc"

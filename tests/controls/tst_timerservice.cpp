@@ -8,7 +8,7 @@
 
 using namespace std::chrono_literals;
 
-class Tst_timerservice : public QObject {
+class TestTimerService : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<StateFixture> f;
@@ -84,5 +84,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_timerservice)
+BRIMLARK_TEST_MAIN(TestTimerService)
 #include "tst_timerservice.moc"

@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-class Tst_launchatlogin : public QObject {
+class TestLaunchAtLogin : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_config;
@@ -153,5 +153,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_launchatlogin)
+BRIMLARK_TEST_MAIN(TestLaunchAtLogin)
 #include "tst_launchatlogin.moc"

@@ -63,7 +63,7 @@ signals:
     void NotificationClosed(uint id, uint reason);
 };
 
-class Tst_dbusnotifications : public QObject {
+class TestDBusNotifications : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QDBusConnection> m_serverBus;
@@ -240,5 +240,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_dbusnotifications)
+BRIMLARK_TEST_MAIN(TestDBusNotifications)
 #include "tst_dbusnotifications.moc"

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 // The Linux event store's authorisation follows its folder of iCalendar files.
-class Tst_foldereventstore : public QObject {
+class TestFolderEventStore : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_root;
@@ -154,5 +154,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_foldereventstore)
+BRIMLARK_TEST_MAIN(TestFolderEventStore)
 #include "tst_foldereventstore.moc"

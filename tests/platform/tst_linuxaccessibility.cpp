@@ -7,7 +7,7 @@
 #include <optional>
 
 // Reduce motion follows GNOME's enable-animations; unreadable means off.
-class Tst_linuxaccessibility : public QObject {
+class TestLinuxAccessibility : public QObject {
     Q_OBJECT
 private:
     static bool interfaceSchemaInstalled() {
@@ -89,5 +89,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxaccessibility)
+BRIMLARK_TEST_MAIN(TestLinuxAccessibility)
 #include "tst_linuxaccessibility.moc"

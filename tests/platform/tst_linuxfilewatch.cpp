@@ -15,7 +15,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode
 
 } // namespace
 
-class Tst_linuxfilewatch : public QObject {
+class TestLinuxFileWatch : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -119,5 +119,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxfilewatch)
+BRIMLARK_TEST_MAIN(TestLinuxFileWatch)
 #include "tst_linuxfilewatch.moc"

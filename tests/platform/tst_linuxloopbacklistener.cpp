@@ -19,7 +19,7 @@ const QByteArray health = hookResponse("HTTP/1.1 200 OK", R"({"ok":true,"service
 
 } // namespace
 
-class Tst_linuxloopbacklistener : public QObject {
+class TestLinuxLoopbackListener : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<LinuxLoopbackListener> m_listener;
@@ -233,5 +233,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxloopbacklistener)
+BRIMLARK_TEST_MAIN(TestLinuxLoopbackListener)
 #include "tst_linuxloopbacklistener.moc"

@@ -2,7 +2,7 @@
 #include "tests/support/TestMain.h"
 
 // Linux answers: capture devices authorized, requests granted, no settings pages.
-class Tst_linuxpermissions : public QObject {
+class TestLinuxPermissions : public QObject {
     Q_OBJECT
 private slots:
     void captureDevicesAreAuthorized() {
@@ -57,5 +57,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxpermissions)
+BRIMLARK_TEST_MAIN(TestLinuxPermissions)
 #include "tst_linuxpermissions.moc"

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-class Tst_linuxprocesslauncher : public QObject {
+class TestLinuxProcessLauncher : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -81,5 +81,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxprocesslauncher)
+BRIMLARK_TEST_MAIN(TestLinuxProcessLauncher)
 #include "tst_linuxprocesslauncher.moc"

@@ -10,7 +10,7 @@
 
 using Outcome = SingleInstance::Outcome;
 
-class Tst_linuxsingleinstance : public QObject {
+class TestLinuxSingleInstance : public QObject {
     Q_OBJECT
 private:
     static QByteArray read(const QString& path) {
@@ -128,5 +128,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxsingleinstance)
+BRIMLARK_TEST_MAIN(TestLinuxSingleInstance)
 #include "tst_linuxsingleinstance.moc"

@@ -18,7 +18,7 @@ public slots:
 };
 
 // The Linux workspace: URLs through QDesktopServices, clipboard text, applications by desktop id.
-class Tst_linuxworkspace : public QObject {
+class TestLinuxWorkspace : public QObject {
     Q_OBJECT
 private:
     // A desktop entry in the isolated $XDG_DATA_HOME/applications whose program leaves a mark.
@@ -99,5 +99,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_linuxworkspace)
+BRIMLARK_TEST_MAIN(TestLinuxWorkspace)
 #include "tst_linuxworkspace.moc"

@@ -5,7 +5,7 @@
 
 // The Wayland rule: with QT_QPA_PLATFORM unset, a Wayland session that also offers XWayland
 // runs Brimlark on xcb.
-class Tst_platformselection : public QObject {
+class TestPlatformSelection : public QObject {
     Q_OBJECT
 private slots:
     void choosesXcbOnlyForWaylandWithAnXDisplay_data() {
@@ -57,5 +57,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_platformselection)
+BRIMLARK_TEST_MAIN(TestPlatformSelection)
 #include "tst_platformselection.moc"

@@ -12,7 +12,7 @@
 
 // The fallback global input, offscreen: the pointer is polled, and only the application losing
 // the focus to another application counts as a click outside.
-class Tst_polledglobalinput : public QObject {
+class TestPolledGlobalInput : public QObject {
     Q_OBJECT
 private:
     static std::unique_ptr<QWidget> shownWindow(const QString& title, const QRect& geometry) {
@@ -135,5 +135,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_polledglobalinput)
+BRIMLARK_TEST_MAIN(TestPolledGlobalInput)
 #include "tst_polledglobalinput.moc"

@@ -11,7 +11,7 @@
 
 // Qt's screens as the panel sees them, while screens come and go (the offscreen platform's
 // configuration plays the unplugging).
-class Tst_qtscreens : public QObject {
+class TestQtScreens : public QObject {
     Q_OBJECT
 private:
     static QJsonObject screen(const QString& name, const QRect& geometry) {
@@ -132,5 +132,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_qtscreens)
+BRIMLARK_TEST_MAIN(TestQtScreens)
 #include "tst_qtscreens.moc"

@@ -12,7 +12,7 @@
 
 #include <limits>
 
-class Tst_userdefaults : public QObject {
+class TestUserDefaults : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -269,5 +269,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_userdefaults)
+BRIMLARK_TEST_MAIN(TestUserDefaults)
 #include "tst_userdefaults.moc"

@@ -28,7 +28,7 @@ protected:
 
 // XInput 2 global input on a real X server (Xvfb): XTest moves the pointer and presses buttons
 // from a second connection, as another application's user would.
-class Tst_x11globalinput : public QObject {
+class TestX11GlobalInput : public QObject {
     Q_OBJECT
 private:
     xcb_connection_t* m_x = nullptr;
@@ -297,5 +297,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_x11globalinput)
+BRIMLARK_TEST_MAIN(TestX11GlobalInput)
 #include "tst_x11globalinput.moc"

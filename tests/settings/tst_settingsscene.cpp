@@ -2,14 +2,14 @@
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-class Tst_settingsscene : public QObject {
+class TestSettingsScene : public QObject {
     Q_OBJECT
 private slots:
     void sidebarListsTheTenPagesAndSelects() {
@@ -77,5 +77,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_settingsscene)
+BRIMLARK_TEST_MAIN(TestSettingsScene)
 #include "tst_settingsscene.moc"

@@ -10,9 +10,9 @@
 #include "Brimlark/surface/HaloController.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/linux/LinuxProcessLauncher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
@@ -57,7 +57,7 @@ bool logged(const QString& category, QtMsgType type, const QString& message) {
 const QString appCategory = QStringLiteral("com.brimlark.app.app");
 } // namespace
 
-class Tst_appcoordinator : public QObject {
+class TestAppCoordinator : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -413,5 +413,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_appcoordinator)
+BRIMLARK_TEST_MAIN(TestAppCoordinator)
 #include "tst_appcoordinator.moc"

@@ -3,8 +3,8 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
 #include "Brimlark/shell/StatusObserver.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAction>
@@ -15,7 +15,7 @@
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
 
-class Tst_brimlarkapp : public QObject {
+class TestBrimlarkApp : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -127,5 +127,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_brimlarkapp)
+BRIMLARK_TEST_MAIN(TestBrimlarkApp)
 #include "tst_brimlarkapp.moc"

@@ -36,7 +36,7 @@ ScrollSample wheelTick(double lines) {
 }
 } // namespace
 
-class Tst_gesturemanager : public QObject {
+class TestGestureManager : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<StateFixture> f;
@@ -283,5 +283,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_gesturemanager)
+BRIMLARK_TEST_MAIN(TestGestureManager)
 #include "tst_gesturemanager.moc"

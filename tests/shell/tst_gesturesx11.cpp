@@ -2,7 +2,7 @@
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/QtScreens.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QScreen>
@@ -15,7 +15,7 @@ using Mode = InteractionEngine::Mode;
 
 // On a real X server: mouse-wheel clicks sent as another user's input, with the pointer over the
 // notch, step the panel up to basic and advanced and back down to closed.
-class Tst_gesturesx11 : public QObject {
+class TestGesturesX11 : public QObject {
     Q_OBJECT
 private:
     xcb_connection_t* m_x = nullptr;
@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_gesturesx11)
+BRIMLARK_TEST_MAIN(TestGesturesX11)
 #include "tst_gesturesx11.moc"

@@ -1,7 +1,7 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/shell/MenuBarLabel.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/EventCounter.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
@@ -23,7 +23,7 @@ HookEvent hookEvent(Status status, QUuid id = QUuid::createUuid()) {
 
 } // namespace
 
-class Tst_menubarlabel : public QObject {
+class TestMenuBarLabel : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -142,5 +142,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_menubarlabel)
+BRIMLARK_TEST_MAIN(TestMenuBarLabel)
 #include "tst_menubarlabel.moc"

@@ -1,7 +1,7 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "platform/linux/QtScreens.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QScreen>
@@ -9,7 +9,7 @@
 
 // On a real X server: the panel is mapped at the top centre of the screen in the closed notch's
 // size and grows in place when opened.
-class Tst_notchpanelx11 : public QObject {
+class TestNotchPanelX11 : public QObject {
     Q_OBJECT
 private slots:
     void panelHangsFromTheTopCentreOfTheScreen() {
@@ -34,5 +34,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchpanelx11)
+BRIMLARK_TEST_MAIN(TestNotchPanelX11)
 #include "tst_notchpanelx11.moc"

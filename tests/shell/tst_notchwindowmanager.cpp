@@ -2,14 +2,14 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 
 using Mode = InteractionEngine::Mode;
 
-class Tst_notchwindowmanager : public QObject {
+class TestNotchWindowManager : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -328,5 +328,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchwindowmanager)
+BRIMLARK_TEST_MAIN(TestNotchWindowManager)
 #include "tst_notchwindowmanager.moc"

@@ -1,11 +1,11 @@
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using Name = KeyboardShortcutManager::Name;
 using Mode = InteractionEngine::Mode;
 
-class Tst_keyboardshortcutmanager : public QObject {
+class TestKeyboardShortcutManager : public QObject {
     Q_OBJECT
 private slots:
     void panelShortcutsSteerTheEngine() {
@@ -57,5 +57,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_keyboardshortcutmanager)
+BRIMLARK_TEST_MAIN(TestKeyboardShortcutManager)
 #include "tst_keyboardshortcutmanager.moc"

@@ -5,8 +5,8 @@
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/fake/FakeProcessLauncher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using Status = HookEvent::Status;
@@ -71,7 +71,7 @@ std::optional<QString> some(const char* text) {
 
 } // namespace
 
-class Tst_compacthiddenstatusview : public QObject {
+class TestCompactHiddenStatusView : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -282,5 +282,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_compacthiddenstatusview)
+BRIMLARK_TEST_MAIN(TestCompactHiddenStatusView)
 #include "tst_compacthiddenstatusview.moc"

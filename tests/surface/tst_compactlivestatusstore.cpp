@@ -1,6 +1,6 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
@@ -32,7 +32,7 @@ MediaRemoteBridge::NowPlaying track(const std::optional<QString>& title, bool pl
 
 } // namespace
 
-class Tst_compactlivestatusstore : public QObject {
+class TestCompactLiveStatusStore : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -297,5 +297,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_compactlivestatusstore)
+BRIMLARK_TEST_MAIN(TestCompactLiveStatusStore)
 #include "tst_compactlivestatusstore.moc"

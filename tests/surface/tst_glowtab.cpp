@@ -8,8 +8,8 @@
 #include "Brimlark/surface/GlowTriggerRow.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/SettingsGlowKnob.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QGraphicsOpacityEffect>
@@ -33,7 +33,7 @@ qreal shownOpacity(QWidget* widget) {
 
 } // namespace
 
-class Tst_glowtab : public QObject {
+class TestGlowTab : public QObject {
     Q_OBJECT
 private slots:
     void modesSetTheSettingAndGateTheTriggers_data() {
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_glowtab)
+BRIMLARK_TEST_MAIN(TestGlowTab)
 #include "tst_glowtab.moc"

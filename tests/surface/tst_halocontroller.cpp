@@ -1,6 +1,6 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/surface/HaloController.h"
-#include "tests/shell/ServiceFixture.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
@@ -29,7 +29,7 @@ MediaRemoteBridge::NowPlaying track(const QString& title, bool playing = true) {
 
 } // namespace
 
-class Tst_halocontroller : public QObject {
+class TestHaloController : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -289,5 +289,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_halocontroller)
+BRIMLARK_TEST_MAIN(TestHaloController)
 #include "tst_halocontroller.moc"

@@ -4,9 +4,9 @@
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/NotchHalo.h"
 #include "Brimlark/surface/NotchRootView.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/EventCounter.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QTimer>
@@ -36,7 +36,7 @@ int inked(const QImage& image) {
 
 } // namespace
 
-class Tst_notchhalo : public QObject {
+class TestNotchHalo : public QObject {
     Q_OBJECT
 private:
     FakeAccessibility accessibility;
@@ -210,5 +210,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchhalo)
+BRIMLARK_TEST_MAIN(TestNotchHalo)
 #include "tst_notchhalo.moc"

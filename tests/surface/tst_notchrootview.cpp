@@ -7,8 +7,8 @@
 #include "Brimlark/surface/HoverTrackingView.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "Brimlark/surface/NotchTapCatcher.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
@@ -17,7 +17,7 @@
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
 
-class Tst_notchrootview : public QObject {
+class TestNotchRootView : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ServiceFixture> f;
@@ -187,5 +187,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchrootview)
+BRIMLARK_TEST_MAIN(TestNotchRootView)
 #include "tst_notchrootview.moc"

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-class Tst_appstate : public QObject {
+class TestAppState : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -201,5 +201,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_appstate)
+BRIMLARK_TEST_MAIN(TestAppState)
 #include "tst_appstate.moc"

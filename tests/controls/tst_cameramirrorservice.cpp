@@ -1,12 +1,12 @@
 #include "Brimlark/controls/MirrorWindowManager.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 using namespace std::chrono_literals;
 using Placement = CameraMirrorService::Placement;
 
-class Tst_cameramirror : public QObject {
+class TestCameraMirrorService : public QObject {
     Q_OBJECT
 private slots:
     void storedPlacementIsReadExactly_data() {
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_cameramirror)
-#include "tst_cameramirror.moc"
+BRIMLARK_TEST_MAIN(TestCameraMirrorService)
+#include "tst_cameramirrorservice.moc"

@@ -161,7 +161,7 @@ QWidget* buildKitSheet() {
 
 } // namespace
 
-class Tst_visualkit : public QObject {
+class TestVisualKit : public QObject {
     Q_OBJECT
 private slots:
     void themeColors_data() {
@@ -418,5 +418,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_visualkit)
+BRIMLARK_TEST_MAIN(TestVisualKit)
 #include "tst_visualkit.moc"

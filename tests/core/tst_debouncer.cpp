@@ -9,8 +9,8 @@
 
 using namespace std::chrono_literals;
 
-// The debouncer and the support folder: the two small shared helpers of the shell.
-class Tst_debouncer : public QObject {
+// The debouncer and the support folder: the two small shared helpers in the core.
+class TestDebouncer : public QObject {
     Q_OBJECT
 private slots:
     void onlyTheLastOfABurstRunsItsIntervalAfterIt() {
@@ -90,5 +90,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_debouncer)
+BRIMLARK_TEST_MAIN(TestDebouncer)
 #include "tst_debouncer.moc"

@@ -31,7 +31,7 @@ std::optional<Trigger> trig(const char* name) {
 }
 } // namespace
 
-class Tst_interactionengine : public QObject {
+class TestInteractionEngine : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<StateFixture> f;
@@ -237,5 +237,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_interactionengine)
+BRIMLARK_TEST_MAIN(TestInteractionEngine)
 #include "tst_interactionengine.moc"

@@ -3,7 +3,7 @@
 
 #include <QPointer>
 
-class Tst_notchsafetopregion : public QObject {
+class TestNotchSafeTopRegion : public QObject {
     Q_OBJECT
 private slots:
     void metrics_data() {
@@ -107,5 +107,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchsafetopregion)
+BRIMLARK_TEST_MAIN(TestNotchSafeTopRegion)
 #include "tst_notchsafetopregion.moc"

@@ -34,7 +34,7 @@ QImage render(QWidget& widget) {
 
 } // namespace
 
-class Tst_brimlarkcard : public QObject {
+class TestBrimlarkCard : public QObject {
     Q_OBJECT
 private slots:
     void materialLetsTheBackgroundThrough() {
@@ -90,5 +90,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_brimlarkcard)
+BRIMLARK_TEST_MAIN(TestBrimlarkCard)
 #include "tst_brimlarkcard.moc"

@@ -47,7 +47,7 @@ QJsonObject usersPart(QJsonObject root) {
 
 } // namespace
 
-class Tst_hookinstaller : public QObject {
+class TestAIHookInstaller : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -472,5 +472,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hookinstaller)
-#include "tst_hookinstaller.moc"
+BRIMLARK_TEST_MAIN(TestAIHookInstaller)
+#include "tst_aihookinstaller.moc"

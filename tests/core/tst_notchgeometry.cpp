@@ -28,7 +28,7 @@ ScreenDescription screen(const QString& name, double inset, double auxLeft = 0, 
 
 } // namespace
 
-class Tst_notchgeometry : public QObject {
+class TestNotchGeometry : public QObject {
     Q_OBJECT
 private slots:
     void notchScreen_data() {
@@ -115,5 +115,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchgeometry)
+BRIMLARK_TEST_MAIN(TestNotchGeometry)
 #include "tst_notchgeometry.moc"

@@ -23,7 +23,7 @@ NotchShape shape(bool hasPhysicalNotch, double topInset, double bottomRadius, do
 
 } // namespace
 
-class Tst_notchshape : public QObject {
+class TestNotchShape : public QObject {
     Q_OBJECT
 private slots:
     // Probes each corner along its diagonal just inside and just outside where the outline should
@@ -110,5 +110,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_notchshape)
+BRIMLARK_TEST_MAIN(TestNotchShape)
 #include "tst_notchshape.moc"

@@ -10,7 +10,7 @@ using Permission = PermissionsCoordinator::Permission;
 Q_DECLARE_METATYPE(PermissionStatus)
 Q_DECLARE_METATYPE(NotificationAuthorization)
 
-class Tst_permissionscoordinator : public QObject {
+class TestPermissionsCoordinator : public QObject {
     Q_OBJECT
 private:
     FakeEventStore store;
@@ -122,5 +122,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_permissionscoordinator)
+BRIMLARK_TEST_MAIN(TestPermissionsCoordinator)
 #include "tst_permissionscoordinator.moc"

@@ -13,7 +13,7 @@
 using AccessError = AIHookAccessManager::AccessError;
 Q_DECLARE_METATYPE(AIHookTool)
 
-class Tst_hookaccess : public QObject {
+class TestAIHookAccessManager : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -269,5 +269,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hookaccess)
-#include "tst_hookaccess.moc"
+BRIMLARK_TEST_MAIN(TestAIHookAccessManager)
+#include "tst_aihookaccessmanager.moc"
