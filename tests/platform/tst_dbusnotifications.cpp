@@ -232,6 +232,20 @@ private slots:
         QCOMPARE(m_server->calls.first().summary, QStringLiteral("t"));
     }
 
+    void anAnswerForAContextThatIsGoneIsDropped() {
+        m_server->holdNotify = true;
+        DBusNotifications notifications;
+        auto context = std::make_unique<QObject>();
+        bool answered = false;
+        notifications.add(QStringLiteral("ai-hook-6"), NotificationContent{QStringLiteral("t"), {}, {}, true},
+                          std::nullopt, context.get(), [&](const QString&) { answered = true; });
+        QTRY_COMPARE(m_server->calls.size(), 1);
+        context.reset();
+        answerHeldNotifies();
+        QTest::qWait(200);
+        QVERIFY(!answered);
+    }
+
     void aServerErrorIsReported() {
         m_server->failNotify = true;
         DBusNotifications notifications;
