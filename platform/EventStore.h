@@ -19,8 +19,10 @@ public:
 
     // Whether the program may read events or reminders.
     virtual PermissionStatus authorizationStatus(Entity entity) const = 0;
-    // Asks for full access; reports whether it is granted, or an error text.
-    virtual void requestFullAccess(Entity entity,
+    // Asks for full access; reports to `done` once whether it is granted, or an error text. `done`
+    // runs only while `context` exists, as Qt drops a call to a destroyed receiver; a null
+    // context is no guard.
+    virtual void requestFullAccess(Entity entity, const QObject* context,
                                    std::function<void(bool granted, const QString& error)> done) = 0;
 
 signals:

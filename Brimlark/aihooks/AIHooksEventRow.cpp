@@ -10,7 +10,6 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPointer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -89,17 +88,14 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
         allow->setEnabled(event.approveAction.has_value());
         deny->setEnabled(event.denyAction.has_value());
         // The service dismisses the event only when its action started; one that failed stays
-        // listed, with the reason in the service's last error.
-        QPointer<AIHooksService> target(&service);
+        // listed, with the reason in the service's last error. The service is the receiver: a
+        // click after it is gone does nothing.
+        AIHooksService* target = &service;
         const QUuid id = event.id;
-        connect(allow, &QAbstractButton::clicked, this, [target, id] {
-            if (target)
-                target->runAction(id, HookEvent::Action::Kind::approve);
-        });
-        connect(deny, &QAbstractButton::clicked, this, [target, id] {
-            if (target)
-                target->runAction(id, HookEvent::Action::Kind::deny);
-        });
+        connect(allow, &QAbstractButton::clicked, target,
+                [target, id] { target->runAction(id, HookEvent::Action::Kind::approve); });
+        connect(deny, &QAbstractButton::clicked, target,
+                [target, id] { target->runAction(id, HookEvent::Action::Kind::deny); });
         actions->addWidget(allow);
         actions->addWidget(deny);
         actions->addStretch(1);

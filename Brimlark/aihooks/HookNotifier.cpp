@@ -5,7 +5,6 @@
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
 
-#include <QPointer>
 #include <QStringList>
 
 HookNotifier::HookNotifier(const AppState& appState, const HookEventStore& store,
@@ -42,19 +41,18 @@ void HookNotifier::notify(const HookEvent& event) {
     m_notifiedEventIDs.insert(event.id);
     if (!m_notifications)
         return;
-    QPointer<HookNotifier> self(this);
-    m_notifications->authorizationStatus([self, event](NotificationAuthorization status) {
-        if (!self || (status != NotificationAuthorization::authorized &&
-                      status != NotificationAuthorization::provisional))
+    m_notifications->authorizationStatus(this, [this, event](NotificationAuthorization status) {
+        if (status != NotificationAuthorization::authorized &&
+            status != NotificationAuthorization::provisional)
             return;
         // The answer may come after the event was dismissed, evicted or cleared.
-        if (!self->m_store.contains(event.id) || !self->m_notifiedEventIDs.contains(event.id))
+        if (!m_store.contains(event.id) || !m_notifiedEventIDs.contains(event.id))
             return;
-        const std::optional<NotificationContent> content = self->notificationContent(event);
-        if (!content || !self->m_notifications)
+        const std::optional<NotificationContent> content = notificationContent(event);
+        if (!content || !m_notifications)
             return;
-        self->m_notifications->add(
-            notificationIdentifier(event.id), *content, std::nullopt, [](const QString& error) {
+        m_notifications->add(
+            notificationIdentifier(event.id), *content, std::nullopt, nullptr, [](const QString& error) {
                 if (!error.isEmpty())
                     qCCritical(lcHooks, "hook notification failed: %s", qUtf8Printable(error));
             });
@@ -64,11 +62,10 @@ void HookNotifier::notify(const HookEvent& event) {
 void HookNotifier::requestNotificationAuthorization() {
     if (!m_notifications)
         return;
-    QPointer<HookNotifier> self(this);
-    m_notifications->authorizationStatus([self](NotificationAuthorization status) {
-        if (!self || !self->m_notifications || status != NotificationAuthorization::notDetermined)
+    m_notifications->authorizationStatus(this, [this](NotificationAuthorization status) {
+        if (!m_notifications || status != NotificationAuthorization::notDetermined)
             return;
-        self->m_notifications->requestAuthorization([](bool, const QString&) {});
+        m_notifications->requestAuthorization(nullptr, [](bool, const QString&) {});
     });
 }
 

@@ -36,7 +36,7 @@ void FocusService::cycleFocus(std::function<void()> done) {
         emit activeIndexChanged(m_activeIndex);
         name = m_favorites.at(m_activeIndex);
     }
-    m_runner.runShortcut(name, std::nullopt, [done](int) {
+    m_runner.runShortcut(name, std::nullopt, nullptr, [done](int) {
         if (done)
             done();
     });
@@ -45,8 +45,9 @@ void FocusService::cycleFocus(std::function<void()> done) {
 void FocusService::toggleDND(std::function<void(bool)> done) {
     m_isTogglingDND = true;
     emit isTogglingDNDChanged(true);
+    // No context: `done` answers also when the service is gone by then.
     QPointer<FocusService> self(this);
-    m_runner.runShortcutCandidates(toggleDNDNames, std::nullopt, [self, done](int status) {
+    m_runner.runShortcutCandidates(toggleDNDNames, std::nullopt, nullptr, [self, done](int status) {
         if (self) {
             self->m_isTogglingDND = false;
             emit self->isTogglingDNDChanged(false);

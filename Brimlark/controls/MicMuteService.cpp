@@ -32,21 +32,18 @@ void MicMuteService::toggle(std::function<void(bool)> done) {
         toggleAppAudio(std::move(done));
         return;
     }
-    QPointer<MicMuteService> self(this);
-    m_runner.runShortcutCandidates(toggleMicNames, std::nullopt, [self, done](int status) {
-        if (!self)
-            return;
+    m_runner.runShortcutCandidates(toggleMicNames, std::nullopt, this, [this, done](int status) {
         if (status == 0) {
-            self->setMuted(!self->m_isMuted);
+            setMuted(!m_isMuted);
             if (done)
                 done(true);
             return;
         }
         qCCritical(lcServices, "toggle mic shortcut failed with status %d; falling back to app audio mute",
                    status);
-        self->setMode(Mode::appAudio);
-        self->m_workspace.openApplication(QStringLiteral("com.apple.shortcuts"));
-        self->toggleAppAudio(done);
+        setMode(Mode::appAudio);
+        m_workspace.openApplication(QStringLiteral("com.apple.shortcuts"));
+        toggleAppAudio(done);
     });
 }
 
@@ -62,8 +59,9 @@ void MicMuteService::toggleAppAudio(std::function<void(bool)> done) {
         return;
     }
     if (status == PermissionStatus::notDetermined) {
+        // No context: `finish` answers (false) also when the service is gone by then.
         QPointer<MicMuteService> self(this);
-        m_permissions.requestCaptureAccess(CaptureDevice::audio, [self, finish](bool granted) {
+        m_permissions.requestCaptureAccess(CaptureDevice::audio, nullptr, [self, finish](bool granted) {
             if (self && granted)
                 self->toggleAppAudio(finish);
             else

@@ -1,11 +1,14 @@
 #include "Brimlark/controls/ShortcutsRunner.h"
 
+#include "platform/ContextCallback.h"
+
 #include <QProcess>
 
 #include <memory>
+#include <utility>
 
 void ShortcutsRunner::runShortcut(const QString& name, const std::optional<QString>& input,
-                                  std::function<void(int)> done) {
+                                  const QObject* context, std::function<void(int)> done) {
     auto* process = new QProcess(this);
     QStringList arguments{QStringLiteral("shortcuts"), QStringLiteral("run"), name};
     if (input)
@@ -13,41 +16,37 @@ void ShortcutsRunner::runShortcut(const QString& name, const std::optional<QStri
     // Both streams go to the null device so a chatty tool can never block on a full pipe.
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
-    auto finish = std::make_shared<std::function<void(int)>>(std::move(done));
-    connect(process, &QProcess::finished, this, [process, finish](int exitCode, QProcess::ExitStatus status) {
+    // The first answer counts: the callback is emptied as it runs.
+    auto reply = std::make_shared<ContextCallback<void(int)>>(context, std::move(done));
+    const auto answer = [process, reply](int status) {
         process->deleteLater();
-        if (*finish) {
-            auto callback = std::move(*finish);
-            *finish = nullptr;
-            callback(status == QProcess::NormalExit ? exitCode : -1);
-        }
+        std::exchange(*reply, {})(status);
+    };
+    connect(process, &QProcess::finished, this, [answer](int exitCode, QProcess::ExitStatus status) {
+        answer(status == QProcess::NormalExit ? exitCode : -1);
     });
-    connect(process, &QProcess::errorOccurred, this, [process, finish](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        process->deleteLater();
-        if (*finish) {
-            auto callback = std::move(*finish);
-            *finish = nullptr;
-            callback(-1);
-        }
+    connect(process, &QProcess::errorOccurred, this, [answer](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            answer(-1);
     });
     process->start(QStringLiteral("/usr/bin/env"), arguments);
 }
 
 void ShortcutsRunner::runShortcutCandidates(const QStringList& names, const std::optional<QString>& input,
-                                            std::function<void(int)> done) {
+                                            const QObject* context, std::function<void(int)> done) {
+    const ContextCallback<void(int)> reply(context, std::move(done));
     if (names.isEmpty()) {
-        done(-1);
+        reply(-1);
         return;
     }
     const QString first = names.first();
     const QStringList rest = names.mid(1);
-    runShortcut(first, input, [this, rest, input, done](int status) {
+    // The next names are tried whatever became of the context; only the answer is tied to it.
+    runShortcut(first, input, nullptr, [this, rest, input, reply](int status) {
         if (status == 0 || rest.isEmpty()) {
-            done(status);
+            reply(status);
             return;
         }
-        runShortcutCandidates(rest, input, done);
+        runShortcutCandidates(rest, input, nullptr, reply);
     });
 }

@@ -2,6 +2,7 @@
 
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
+#include "platform/ContextCallback.h"
 #include "platform/Notifications.h"
 
 #include <QPointer>
@@ -38,10 +39,8 @@ TimerService::TimerService(AppState& appState, Notifications* notifications, Clo
         }
     });
     if (m_notifications) {
-        QPointer<TimerService> self(this);
-        m_notifications->authorizationStatus([self](NotificationAuthorization status) {
-            if (self)
-                self->setNotifyAuthorized(status == NotificationAuthorization::authorized);
+        m_notifications->authorizationStatus(this, [this](NotificationAuthorization status) {
+            setNotifyAuthorized(status == NotificationAuthorization::authorized);
         });
     }
 }
@@ -81,11 +80,8 @@ void TimerService::prepareStartNotification(const QUuid& id) {
             addStartNotification(*m_active);
     };
     if (!m_notifyAuthorized) {
-        QPointer<TimerService> self(this);
-        requestAuthorization([self, addIfStillRunning](bool) {
-            if (self)
-                addIfStillRunning();
-        });
+        requestAuthorization(
+            ContextCallback<void(bool)>(this, [addIfStillRunning](bool) { addIfStillRunning(); }));
         return;
     }
     addIfStillRunning();
@@ -107,7 +103,7 @@ void TimerService::addStartNotification(const TimerInfo& timer) {
     if (!m_notifications || !m_notifyAuthorized || m_appState.notificationsMuted())
         return;
     const long long seconds = std::max(1LL, std::llround(timer.total));
-    m_notifications->add(identifier(timer.id), finishedContent(timer), std::chrono::seconds(seconds),
+    m_notifications->add(identifier(timer.id), finishedContent(timer), std::chrono::seconds(seconds), nullptr,
                          [](const QString& error) {
                              if (!error.isEmpty())
                                  qCCritical(lcServices, "notification scheduling failed: %s",
@@ -122,8 +118,9 @@ void TimerService::requestAuthorization(std::function<void(bool)> done) {
             done(false);
         return;
     }
+    // No context: `done` answers also when the service is gone by then.
     QPointer<TimerService> self(this);
-    m_notifications->requestAuthorization([self, done](bool granted, const QString& error) {
+    m_notifications->requestAuthorization(nullptr, [self, done](bool granted, const QString& error) {
         if (!error.isEmpty()) {
             qCCritical(lcServices, "notification auth failed: %s", qUtf8Printable(error));
             granted = false;
@@ -147,7 +144,7 @@ void TimerService::tick() {
         removeNotifications(timer);
         if (m_notifications && m_notifyAuthorized && !m_appState.notificationsMuted()) {
             m_notifications->add(QStringLiteral("fired-") + identifier(timer.id), finishedContent(timer),
-                                 std::nullopt, [](const QString& error) {
+                                 std::nullopt, nullptr, [](const QString& error) {
                                      if (!error.isEmpty())
                                          qCCritical(lcServices, "notification delivery failed: %s",
                                                     qUtf8Printable(error));

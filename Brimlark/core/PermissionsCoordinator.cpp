@@ -125,21 +125,21 @@ void PermissionsCoordinator::refresh() {
         return;
     // The answer may come at once; publishing it on a later turn keeps refresh() synchronous for
     // the four others only, as callers expect.
-    QPointer<PermissionsCoordinator> self(this);
     QMetaObject::invokeMethod(
         this,
-        [self] {
-            if (!self || !self->m_notificationCenter)
+        [this] {
+            if (!m_notificationCenter)
                 return;
-            self->m_notificationCenter->authorizationStatus([self](NotificationAuthorization status) {
-                if (self)
-                    self->set(Permission::notifications, fromNotifications(status));
+            m_notificationCenter->authorizationStatus(this, [this](NotificationAuthorization status) {
+                set(Permission::notifications, fromNotifications(status));
             });
         },
         Qt::QueuedConnection);
 }
 
 void PermissionsCoordinator::request(Permission permission, Done done) {
+    // The platform's answers come without a context: `done` answers also when the coordinator is
+    // gone by then.
     QPointer<PermissionsCoordinator> self(this);
     auto publish = [self, permission, done](State state) {
         if (self)
@@ -152,7 +152,7 @@ void PermissionsCoordinator::request(Permission permission, Done done) {
     case Permission::reminders: {
         const bool events = permission == Permission::calendar;
         m_eventStore.requestFullAccess(
-            events ? EventStore::Entity::event : EventStore::Entity::reminder,
+            events ? EventStore::Entity::event : EventStore::Entity::reminder, nullptr,
             [publish, events](bool granted, const QString& error) {
                 if (!error.isEmpty()) {
                     if (events)
@@ -169,7 +169,7 @@ void PermissionsCoordinator::request(Permission permission, Done done) {
     case Permission::camera:
     case Permission::microphone:
         m_permissions.requestCaptureAccess(
-            permission == Permission::camera ? CaptureDevice::video : CaptureDevice::audio,
+            permission == Permission::camera ? CaptureDevice::video : CaptureDevice::audio, nullptr,
             [publish](bool granted) { publish(granted ? State::granted : State::denied); });
         return;
     case Permission::notifications:
@@ -177,7 +177,7 @@ void PermissionsCoordinator::request(Permission permission, Done done) {
             publish(State::denied);
             return;
         }
-        m_notificationCenter->requestAuthorization([publish](bool granted, const QString& error) {
+        m_notificationCenter->requestAuthorization(nullptr, [publish](bool granted, const QString& error) {
             publish(error.isEmpty() && granted ? State::granted : State::denied);
         });
         return;
@@ -209,6 +209,7 @@ void PermissionsCoordinator::requestAllFrom(int index, std::function<void()> don
     for (int i = index; i < all.size(); ++i) {
         if (state(all.at(i)) != State::unknown)
             continue;
+        // `done` answers also when the coordinator is gone by then.
         QPointer<PermissionsCoordinator> self(this);
         request(all.at(i), [self, i, done](State) {
             if (self)

@@ -25,6 +25,7 @@
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/NotchHalo.h"
+#include "platform/ContextCallback.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 
@@ -87,16 +88,6 @@ QWidget* AppCoordinator::settingsWindow() const {
 
 namespace {
 
-// Wraps `call` so it does nothing once `owner` is gone. For callbacks held by objects that can
-// outlive the coordinator: the panel's views and the onboarding window go on a later turn of the
-// event loop than it does at shut-down.
-template <typename Call> auto whileAlive(QObject* owner, Call call) {
-    return [owner = QPointer<QObject>(owner), call = std::move(call)](auto&&... args) {
-        if (owner)
-            call(std::forward<decltype(args)>(args)...);
-    };
-}
-
 // The panel's views may outlive the store by a turn of the event loop at shut-down.
 decltype(NotchRootView::Inputs::makeCompactStatusView)
 compactStatusViews(QPointer<CompactLiveStatusStore> weakStatus, AIHooksService* hooks, Clock* clock) {
@@ -142,8 +133,10 @@ void AppCoordinator::mediaCommand(TransportCommand command) {
     media.refresh();
 }
 
+// The callbacks handed to the panel's views and the onboarding window are tied to the coordinator:
+// those go on a later turn of the event loop than it does at shut-down.
 std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command) {
-    return whileAlive(this, [this, command] { mediaCommand(command); });
+    return ContextCallback<void()>(this, [this, command] { mediaCommand(command); });
 }
 
 void AppCoordinator::start() {
@@ -194,8 +187,9 @@ NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* com
     inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };
     inputs.makeCompactStatusView = compactStatusViews(weakStatus, m_services.aiHooks, m_platform.clock);
     inputs.makeHaloView = haloViews(m_halo, m_platform.accessibility);
-    inputs.onQuickAction = whileAlive(this, [this](QuickAction::Kind kind) { handleQuickAction(kind); });
-    inputs.onOpenSettings = whileAlive(this, [this] { openSettings(); });
+    inputs.onQuickAction = ContextCallback<void(QuickAction::Kind)>(
+        this, [this](QuickAction::Kind kind) { handleQuickAction(kind); });
+    inputs.onOpenSettings = ContextCallback<void()>(this, [this] { openSettings(); });
     inputs.onMediaPlayPause = weakMediaCommand(&MediaRemoteBridge::playPause);
     inputs.onMediaNext = weakMediaCommand(&MediaRemoteBridge::nextTrack);
     inputs.onMediaPrev = weakMediaCommand(&MediaRemoteBridge::previousTrack);
@@ -395,10 +389,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.aiHooks = m_services.aiHooks;
     context.halo = m_halo;
     // Only hidden: the window and the chosen page stay for the next opening.
-    context.close = [window = QPointer<QWidget>(window)] {
-        if (window)
-            window->hide();
-    };
+    context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
@@ -420,7 +411,8 @@ void AppCoordinator::showOnboarding() {
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new OnboardingView(*m_services.permissions, *m_services.appState, *m_platform.defaults,
-                                         whileAlive(this, [this] { closeOnboarding(); }), 4, window));
+                                         ContextCallback<void()>(this, [this] { closeOnboarding(); }), 4,
+                                         window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     // Closing it from the window manager drops it like its own close action does.

@@ -4,6 +4,7 @@
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/Logging.h"
+#include "platform/ContextCallback.h"
 
 namespace {
 void call(const std::function<void()>& handler) {
@@ -24,11 +25,8 @@ void KeyboardShortcutManager::start() {
         return;
     }
     for (Name name : allCases<Name>()) {
-        QPointer<KeyboardShortcutManager> self(this);
-        m_registrar(name, [self, name] {
-            if (self)
-                self->perform(name);
-        });
+        // The registry may keep the action longer than the manager lives: it is tied to the manager.
+        m_registrar(name, ContextCallback<void()>(this, [this, name] { perform(name); }));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ContextCallback.h"
 #include "platform/EventStore.h"
 
 class FakeEventStore final : public EventStore {
@@ -10,15 +11,18 @@ public:
     PermissionStatus authorizationStatus(Entity entity) const override {
         return entity == Entity::event ? events : reminders;
     }
-    void requestFullAccess(Entity entity, std::function<void(bool, const QString&)> done) override {
+    // Answers before returning.
+    void requestFullAccess(Entity entity, const QObject* context,
+                           std::function<void(bool, const QString&)> done) override {
         ++requests;
+        const ContextCallback<void(bool, const QString&)> reply(context, std::move(done));
         if (!requestError.isEmpty()) {
-            done(false, requestError);
+            reply(false, requestError);
             return;
         }
         (entity == Entity::event ? events : reminders) =
             grantOnRequest ? PermissionStatus::authorized : PermissionStatus::denied;
-        done(grantOnRequest, QString());
+        reply(grantOnRequest, QString());
     }
 
     PermissionStatus events = PermissionStatus::notDetermined;

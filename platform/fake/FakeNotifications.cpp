@@ -2,34 +2,36 @@
 
 #include <utility>
 
-void FakeNotifications::authorizationStatus(std::function<void(NotificationAuthorization)> done) {
+void FakeNotifications::authorizationStatus(const QObject* context,
+                                            std::function<void(NotificationAuthorization)> done) {
+    const ContextCallback<void(NotificationAuthorization)> reply(context, std::move(done));
     if (holdAuthorization)
-        m_heldAuthorizations.append(std::move(done));
+        m_heldAuthorizations.append(reply);
     else
-        done(authorization);
+        reply(authorization);
 }
 
 void FakeNotifications::answerHeldAuthorizations() {
-    const QList<std::function<void(NotificationAuthorization)>> held =
+    const QList<ContextCallback<void(NotificationAuthorization)>> held =
         std::exchange(m_heldAuthorizations, {});
-    for (const auto& done : held)
-        done(authorization);
+    for (const auto& reply : held)
+        reply(authorization);
 }
 
-void FakeNotifications::requestAuthorization(std::function<void(bool, const QString&)> done) {
+void FakeNotifications::requestAuthorization(const QObject* context,
+                                             std::function<void(bool, const QString&)> done) {
     ++authorizationRequests;
     authorization =
         grantOnRequest ? NotificationAuthorization::authorized : NotificationAuthorization::denied;
-    done(grantOnRequest, QString());
+    ContextCallback<void(bool, const QString&)>(context, std::move(done))(grantOnRequest, QString());
 }
 
 void FakeNotifications::add(const QString& identifier, const NotificationContent& content,
-                            std::optional<std::chrono::milliseconds> delay,
+                            std::optional<std::chrono::milliseconds> delay, const QObject* context,
                             std::function<void(const QString&)> done) {
     if (addError.isEmpty())
         added.append({identifier, content, delay});
-    if (done)
-        done(addError);
+    ContextCallback<void(const QString&)>(context, std::move(done))(addError);
 }
 
 void FakeNotifications::removeDelivered(const QStringList& identifiers) {

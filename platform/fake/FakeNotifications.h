@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ContextCallback.h"
 #include "platform/Notifications.h"
 
 #include <QList>
@@ -17,10 +18,13 @@ public:
         std::optional<std::chrono::milliseconds> delay;
     };
 
-    void authorizationStatus(std::function<void(NotificationAuthorization)> done) override;
-    void requestAuthorization(std::function<void(bool, const QString&)> done) override;
+    // Each answers before returning (authorizationStatus: unless held).
+    void authorizationStatus(const QObject* context,
+                             std::function<void(NotificationAuthorization)> done) override;
+    void requestAuthorization(const QObject* context,
+                              std::function<void(bool, const QString&)> done) override;
     void add(const QString& identifier, const NotificationContent& content,
-             std::optional<std::chrono::milliseconds> delay,
+             std::optional<std::chrono::milliseconds> delay, const QObject* context,
              std::function<void(const QString&)> done) override;
     void removeDelivered(const QStringList& identifiers) override;
     void removePending(const QStringList& identifiers) override;
@@ -32,7 +36,7 @@ public:
     // When not empty, add() fails with this text.
     QString addError;
     // When set, authorizationStatus() keeps its callbacks until answerHeldAuthorizations(), as a
-    // server that answers later does.
+    // server that answers later does; a callback whose context is gone by then is dropped.
     bool holdAuthorization = false;
     void answerHeldAuthorizations();
 
@@ -43,5 +47,5 @@ public:
     int authorizationRequests = 0;
 
 private:
-    QList<std::function<void(NotificationAuthorization)>> m_heldAuthorizations;
+    QList<ContextCallback<void(NotificationAuthorization)>> m_heldAuthorizations;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ContextCallback.h"
 #include "platform/Permissions.h"
 
 #include <QStringList>
@@ -12,10 +13,12 @@ public:
     PermissionStatus captureStatus(CaptureDevice device) const override {
         return device == CaptureDevice::video ? video : audio;
     }
-    void requestCaptureAccess(CaptureDevice device, std::function<void(bool)> done) override {
+    // Answers before returning.
+    void requestCaptureAccess(CaptureDevice device, const QObject* context,
+                              std::function<void(bool)> done) override {
         (device == CaptureDevice::video ? video : audio) =
             grantOnRequest ? PermissionStatus::authorized : PermissionStatus::denied;
-        done(grantOnRequest);
+        ContextCallback<void(bool)>(context, std::move(done))(grantOnRequest);
     }
     bool openSettingsPage(const QString& address) override {
         openedPages.append(address);

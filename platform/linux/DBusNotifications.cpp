@@ -48,52 +48,56 @@ DBusNotifications::DBusNotifications(const QDBusConnection& bus, QObject* parent
 
 DBusNotifications::~DBusNotifications() = default;
 
-void DBusNotifications::authorizationStatus(std::function<void(NotificationAuthorization)> done) {
+void DBusNotifications::authorizationStatus(const QObject* context,
+                                            std::function<void(NotificationAuthorization)> done) {
+    const ContextCallback<void(NotificationAuthorization)> reply(context, std::move(done));
     if (!m_bus.isConnected()) {
-        done(NotificationAuthorization::denied);
+        reply(NotificationAuthorization::denied);
         return;
     }
     callAsync(m_bus, busCall(QStringLiteral("NameHasOwner"), {service}), this,
-              [this, done](const QDBusMessage& owner) {
+              [this, reply](const QDBusMessage& owner) {
                   if (owner.type() == QDBusMessage::ReplyMessage && !owner.arguments().isEmpty() &&
                       owner.arguments().constFirst().toBool()) {
-                      done(NotificationAuthorization::authorized);
+                      reply(NotificationAuthorization::authorized);
                       return;
                   }
                   callAsync(m_bus, busCall(QStringLiteral("ListActivatableNames"), {}), this,
-                            [done](const QDBusMessage& names) {
+                            [reply](const QDBusMessage& names) {
                                 const bool activatable =
                                     names.type() == QDBusMessage::ReplyMessage &&
                                     !names.arguments().isEmpty() &&
                                     names.arguments().constFirst().toStringList().contains(service);
-                                done(activatable ? NotificationAuthorization::authorized
-                                                 : NotificationAuthorization::denied);
+                                reply(activatable ? NotificationAuthorization::authorized
+                                                  : NotificationAuthorization::denied);
                             });
               });
 }
 
-void DBusNotifications::requestAuthorization(std::function<void(bool, const QString&)> done) {
+void DBusNotifications::requestAuthorization(const QObject* context,
+                                             std::function<void(bool, const QString&)> done) {
     // There is nothing to ask on a desktop: a running server is the permission.
-    authorizationStatus([done](NotificationAuthorization status) {
+    authorizationStatus(context, [done](NotificationAuthorization status) {
         done(status == NotificationAuthorization::authorized, QString());
     });
 }
 
 void DBusNotifications::add(const QString& identifier, const NotificationContent& content,
-                            std::optional<std::chrono::milliseconds> delay,
+                            std::optional<std::chrono::milliseconds> delay, const QObject* context,
                             std::function<void(const QString&)> done) {
+    const ContextCallback<void(const QString&)> reply(context, std::move(done));
     delete m_pending.take(identifier);
     if (!delay) {
-        send(identifier, content, std::move(done));
+        send(identifier, content, reply);
         return;
     }
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, this, [this, timer, identifier, content, done] {
+    connect(timer, &QTimer::timeout, this, [this, timer, identifier, content, reply] {
         if (m_pending.value(identifier) == timer)
             m_pending.remove(identifier);
         timer->deleteLater();
-        send(identifier, content, done);
+        send(identifier, content, reply);
     });
     m_pending.insert(identifier, timer);
     timer->start(*delay);
@@ -160,10 +164,9 @@ void DBusNotifications::whenCapabilitiesKnown(std::function<void()> next) {
 }
 
 void DBusNotifications::send(const QString& identifier, const NotificationContent& content,
-                             std::function<void(const QString&)> done) {
+                             const ContextCallback<void(const QString&)>& done) {
     if (!m_bus.isConnected()) {
-        if (done)
-            done(QStringLiteral("no session bus"));
+        done(QStringLiteral("no session bus"));
         return;
     }
     const quint64 token = ++m_lastSend;
@@ -171,8 +174,7 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
     whenCapabilitiesKnown([this, token, identifier, content, done] {
         if (m_withdrawnSends.remove(token)) {
             m_sendsInFlight.remove(token);
-            if (done)
-                done(QString());
+            done(QString());
             return;
         }
         // Unknown capabilities count as markup: an escaped text shown raw is still safe.
@@ -194,8 +196,7 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
             m_sendsInFlight.remove(token);
             const bool withdrawn = m_withdrawnSends.remove(token);
             if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-                if (done)
-                    done(errorText(reply));
+                done(errorText(reply));
                 return;
             }
             const uint serverId = reply.arguments().constFirst().toUInt();
@@ -203,8 +204,7 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
                 close(serverId);
             else
                 m_serverIds.insert(identifier, serverId);
-            if (done)
-                done(QString());
+            done(QString());
         });
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ContextCallback.h"
 #include "platform/Notifications.h"
 
 #include <QDBusConnection>
@@ -24,10 +25,14 @@ public:
                                QObject* parent = nullptr);
     ~DBusNotifications() override;
 
-    void authorizationStatus(std::function<void(NotificationAuthorization)> done) override;
-    void requestAuthorization(std::function<void(bool granted, const QString& error)> done) override;
+    // Each answers on a later turn once the server has, or before returning when there is no
+    // session bus.
+    void authorizationStatus(const QObject* context,
+                             std::function<void(NotificationAuthorization)> done) override;
+    void requestAuthorization(const QObject* context,
+                              std::function<void(bool granted, const QString& error)> done) override;
     void add(const QString& identifier, const NotificationContent& content,
-             std::optional<std::chrono::milliseconds> delay,
+             std::optional<std::chrono::milliseconds> delay, const QObject* context,
              std::function<void(const QString& error)> done) override;
     void removeDelivered(const QStringList& identifiers) override;
     void removePending(const QStringList& identifiers) override;
@@ -41,7 +46,7 @@ private slots:
 private:
     void whenCapabilitiesKnown(std::function<void()> next);
     void send(const QString& identifier, const NotificationContent& content,
-              std::function<void(const QString& error)> done);
+              const ContextCallback<void(const QString& error)>& done);
     void close(uint serverId);
 
     QDBusConnection m_bus;

@@ -1,5 +1,6 @@
 #include "platform/linux/FolderEventStore.h"
 
+#include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 
 #include <QDir>
@@ -38,7 +39,7 @@ PermissionStatus FolderEventStore::authorizationStatus(Entity) const {
     return currentStatus();
 }
 
-void FolderEventStore::requestFullAccess(Entity,
+void FolderEventStore::requestFullAccess(Entity, const QObject* context,
                                          std::function<void(bool granted, const QString& error)> done) {
     QString error;
     if (!QFileInfo::exists(m_folder)) {
@@ -53,8 +54,7 @@ void FolderEventStore::requestFullAccess(Entity,
         error = QStringLiteral("the calendar folder %1 cannot be read").arg(m_folder);
     rewatch();
     emitIfChanged();
-    if (done)
-        done(error.isEmpty(), error);
+    ContextCallback<void(bool, const QString&)>(context, std::move(done))(error.isEmpty(), error);
 }
 
 // What a change must alter before changed() is emitted: the status and every entry's name,

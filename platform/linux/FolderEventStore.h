@@ -25,7 +25,7 @@ public:
     PermissionStatus authorizationStatus(Entity entity) const override;
     // Calls `done` before returning: (true, "") when the folder exists or could be made readable;
     // (false, reason) when it could not be created or cannot be read.
-    void requestFullAccess(Entity entity,
+    void requestFullAccess(Entity entity, const QObject* context,
                            std::function<void(bool granted, const QString& error)> done) override;
 
     static constexpr int coalesceMs = 50;

@@ -1,14 +1,15 @@
 #include "platform/linux/LinuxPermissions.h"
 
+#include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 
 PermissionStatus LinuxPermissions::captureStatus(CaptureDevice) const {
     return PermissionStatus::authorized;
 }
 
-void LinuxPermissions::requestCaptureAccess(CaptureDevice, std::function<void(bool granted)> done) {
-    if (done)
-        done(true);
+void LinuxPermissions::requestCaptureAccess(CaptureDevice, const QObject* context,
+                                            std::function<void(bool granted)> done) {
+    ContextCallback<void(bool)>(context, std::move(done))(true);
 }
 
 bool LinuxPermissions::openSettingsPage(const QString& address) {

@@ -4,7 +4,7 @@
 
 // Linux has no per-application privacy gates for capture devices and no privacy settings pages
 // to open: cameras and microphones are authorized, requests are granted, and every settings
-// page address (all of them "x-apple.systempreferences:..." in the Parts) opens nothing.
+// page address (all of them "x-apple.systempreferences:...") opens nothing.
 class LinuxPermissions final : public Permissions {
     Q_OBJECT
 public:
@@ -13,7 +13,8 @@ public:
     // Always authorized.
     PermissionStatus captureStatus(CaptureDevice device) const override;
     // Calls `done(true)` at once, before returning.
-    void requestCaptureAccess(CaptureDevice device, std::function<void(bool granted)> done) override;
+    void requestCaptureAccess(CaptureDevice device, const QObject* context,
+                              std::function<void(bool granted)> done) override;
     // Opens nothing and returns false; logs the address at debug level.
     bool openSettingsPage(const QString& address) override;
 };

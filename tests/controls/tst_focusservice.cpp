@@ -53,11 +53,12 @@ private slots:
         qputenv("PATH", "/nonexistent");
         ShortcutsRunner runner;
         std::optional<int> status;
-        runner.runShortcut(QStringLiteral("Brimlark.ToggleDND"), std::nullopt, [&](int s) { status = s; });
+        runner.runShortcut(QStringLiteral("Brimlark.ToggleDND"), std::nullopt, this,
+                           [&](int s) { status = s; });
         QTRY_VERIFY(status);
         QVERIFY(*status != 0);
         status.reset();
-        runner.runShortcutCandidates({}, std::nullopt, [&](int s) { status = s; });
+        runner.runShortcutCandidates({}, std::nullopt, this, [&](int s) { status = s; });
         QCOMPARE(status, std::optional<int>(-1));
         qputenv("PATH", path);
     }

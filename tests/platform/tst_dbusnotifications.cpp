@@ -86,7 +86,7 @@ private:
 
     static NotificationAuthorization status(DBusNotifications& notifications) {
         std::optional<NotificationAuthorization> result;
-        notifications.authorizationStatus([&](NotificationAuthorization s) { result = s; });
+        notifications.authorizationStatus(&notifications, [&](NotificationAuthorization s) { result = s; });
         (void)QTest::qWaitFor([&] { return result.has_value(); }, 5000);
         return result.value_or(NotificationAuthorization::notDetermined);
     }
@@ -94,7 +94,8 @@ private:
     static QString add(DBusNotifications& notifications, const QString& identifier,
                        const NotificationContent& content) {
         std::optional<QString> error;
-        notifications.add(identifier, content, std::nullopt, [&](const QString& e) { error = e; });
+        notifications.add(identifier, content, std::nullopt, &notifications,
+                          [&](const QString& e) { error = e; });
         (void)QTest::qWaitFor([&] { return error.has_value(); }, 5000);
         return error.value_or(QStringLiteral("no answer"));
     }
@@ -120,7 +121,7 @@ private slots:
         QCOMPARE(status(notifications), NotificationAuthorization::authorized);
         bool granted = false;
         bool answered = false;
-        notifications.requestAuthorization([&](bool g, const QString&) {
+        notifications.requestAuthorization(this, [&](bool g, const QString&) {
             granted = g;
             answered = true;
         });
@@ -183,7 +184,7 @@ private slots:
         };
 
         // Removed while the server's capabilities are still asked for: Notify is never called.
-        notifications.add(identifier, content, std::nullopt, done);
+        notifications.add(identifier, content, std::nullopt, this, done);
         notifications.removeDelivered({identifier});
         QTRY_COMPARE(answered, 1);
         QVERIFY(m_server->calls.isEmpty());
@@ -191,10 +192,10 @@ private slots:
         // Removed after the server took Notify, before it answered: the id it answers with is
         // closed at once. An add after the removal is not withdrawn.
         m_server->holdNotify = true;
-        notifications.add(identifier, content, std::nullopt, done);
+        notifications.add(identifier, content, std::nullopt, this, done);
         QTRY_COMPARE(m_server->calls.size(), 1);
         notifications.removeDelivered({identifier});
-        notifications.add(identifier, content, std::nullopt, done);
+        notifications.add(identifier, content, std::nullopt, this, done);
         QTRY_COMPARE(m_server->calls.size(), 2);
         answerHeldNotifies();
         QTRY_COMPARE(answered, 3);
@@ -221,14 +222,28 @@ private slots:
         DBusNotifications notifications;
         bool sent = false;
         notifications.add(QStringLiteral("later"), NotificationContent{QStringLiteral("t"), {}, {}, true},
-                          50ms, [&](const QString&) { sent = true; });
+                          50ms, this, [&](const QString&) { sent = true; });
         notifications.add(QStringLiteral("never"), NotificationContent{QStringLiteral("u"), {}, {}, true},
-                          50ms, [](const QString&) { QFAIL("a cancelled notification was posted"); });
+                          50ms, this, [](const QString&) { QFAIL("a cancelled notification was posted"); });
         notifications.removePending({QStringLiteral("never")});
         QTRY_VERIFY(sent);
         QTest::qWait(100);
         QCOMPARE(m_server->calls.size(), 1);
         QCOMPARE(m_server->calls.first().summary, QStringLiteral("t"));
+    }
+
+    void anAnswerForAContextThatIsGoneIsDropped() {
+        m_server->holdNotify = true;
+        DBusNotifications notifications;
+        auto context = std::make_unique<QObject>();
+        bool answered = false;
+        notifications.add(QStringLiteral("ai-hook-6"), NotificationContent{QStringLiteral("t"), {}, {}, true},
+                          std::nullopt, context.get(), [&](const QString&) { answered = true; });
+        QTRY_COMPARE(m_server->calls.size(), 1);
+        context.reset();
+        answerHeldNotifies();
+        QTest::qWait(200);
+        QVERIFY(!answered);
     }
 
     void aServerErrorIsReported() {

@@ -53,7 +53,7 @@ private slots:
         expectStatus(store, PermissionStatus::denied);
         bool granted = true;
         QString error;
-        store.requestFullAccess(EventStore::Entity::event, [&](bool g, const QString& e) {
+        store.requestFullAccess(EventStore::Entity::event, this, [&](bool g, const QString& e) {
             granted = g;
             error = e;
         });
@@ -73,7 +73,7 @@ private slots:
         int calls = 0;
         bool granted = false;
         QString error = QStringLiteral("unset");
-        store.requestFullAccess(entity, [&](bool g, const QString& e) {
+        store.requestFullAccess(entity, this, [&](bool g, const QString& e) {
             ++calls;
             granted = g;
             error = e;
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(changed.count(), 1); // the authorisation changed
 
         // Asking again grants without another change.
-        store.requestFullAccess(entity, [&](bool g, const QString&) { granted = g; });
+        store.requestFullAccess(entity, this, [&](bool g, const QString&) { granted = g; });
         QVERIFY(granted);
         settle();
         QCOMPARE(changed.count(), 1);
@@ -99,7 +99,7 @@ private slots:
         FolderEventStore store(calendars());
         bool granted = true;
         QString error;
-        store.requestFullAccess(EventStore::Entity::event, [&](bool g, const QString& e) {
+        store.requestFullAccess(EventStore::Entity::event, this, [&](bool g, const QString& e) {
             granted = g;
             error = e;
         });

@@ -21,7 +21,7 @@ private slots:
         LinuxPermissions permissions;
         int calls = 0;
         bool granted = false;
-        permissions.requestCaptureAccess(device, [&](bool answer) {
+        permissions.requestCaptureAccess(device, this, [&](bool answer) {
             ++calls;
             granted = answer;
         });
@@ -32,7 +32,7 @@ private slots:
 
     void aRequestWithoutCallbackIsHarmless() {
         LinuxPermissions permissions;
-        permissions.requestCaptureAccess(CaptureDevice::video, {});
+        permissions.requestCaptureAccess(CaptureDevice::video, this, {});
     }
 
     void settingsPagesDoNotExist_data() {

@@ -13,6 +13,7 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
+#include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
@@ -32,12 +33,13 @@
 // none is scripted), on the next turn of the event loop as a real process would.
 class FakeShortcutsRunner final : public ShortcutsRunner {
 public:
-    void runShortcut(const QString& name, const std::optional<QString>&,
+    void runShortcut(const QString& name, const std::optional<QString>&, const QObject* context,
                      std::function<void(int)> done) override {
         ran.append(name);
         const int status = statuses.value(name, 1);
         QMetaObject::invokeMethod(
-            this, [done, status] { done(status); }, Qt::QueuedConnection);
+            this, [reply = ContextCallback<void(int)>(context, std::move(done)), status] { reply(status); },
+            Qt::QueuedConnection);
     }
     QHash<QString, int> statuses;
     QStringList ran;
