@@ -96,6 +96,8 @@ void AIHooksService::startListener() {
     LoopbackListener::Protocol protocol = HookHttpRequest::protocol();
     protocol.respond = [this, clock](const QByteArray& received, HookHttpRequest::Framing framing) {
         HookEndpoint::Reply reply = HookEndpoint::answer(received, framing, clock->now());
+        if (reply.statusCode >= 400)
+            qCDebug(lcHooks, "hook request refused: %d %s", reply.statusCode, qUtf8Printable(reply.reason));
         if (!reply.events.isEmpty()) {
             const QMutexLocker lock(&m_handoffMutex);
             m_handoff.append(std::move(reply.events));
@@ -203,13 +205,32 @@ void AIHooksService::refreshFromFile() {
 }
 
 void AIHooksService::ingest(const HookEvent& event) {
-    if (m_store.ingest(event))
-        m_notifier.notify(event);
+    ingest(QList<HookEvent>{event});
 }
 
 void AIHooksService::ingest(const QList<HookEvent>& events) {
-    for (const HookEvent& event : m_store.ingest(events))
+    QList<QList<QUuid>> settled;
+    const QList<HookEvent> fresh = m_store.ingest(events, &settled);
+    for (qsizetype i = 0; i < events.size(); ++i)
+        traceAccepted(events[i], settled.value(i));
+    for (const HookEvent& event : fresh)
         m_notifier.notify(event);
+}
+
+void AIHooksService::traceAccepted(const HookEvent& event, const QList<QUuid>& settled) {
+    // Whose event it is and what became of it, never what it says: titles, details, commands
+    // and payloads stay out of the log.
+    if (!lcHooks().isDebugEnabled())
+        return;
+    QStringList settledIds;
+    for (const QUuid& id : settled)
+        settledIds.append(id.toString(QUuid::WithoutBraces));
+    qCDebug(lcHooks, "hook event accepted: source=%s event=%s status=%s id=%s settled=%s",
+            qUtf8Printable(HookEvent::sourceText(event.source)),
+            qUtf8Printable(event.eventName.value_or(QStringLiteral("-"))),
+            qUtf8Printable(HookEvent::statusText(event.status)),
+            qUtf8Printable(event.id.toString(QUuid::WithoutBraces)),
+            settledIds.isEmpty() ? "none" : qUtf8Printable(settledIds.join(QLatin1Char(','))));
 }
 
 bool AIHooksService::performAction(const std::optional<HookEvent::Action>& action) {

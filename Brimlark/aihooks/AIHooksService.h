@@ -194,6 +194,8 @@ private:
     // Takes the events the listener thread decoded since the last call, in arrival order, after
     // handoffDelay.
     void scheduleHandoff();
+    // One debug line per accepted event: source, event name, status, id and what it settled.
+    static void traceAccepted(const HookEvent& event, const QList<QUuid>& settled);
     void ingestHandoff();
 
     AppState& m_appState;

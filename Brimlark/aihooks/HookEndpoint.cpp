@@ -19,6 +19,11 @@ QByteArray failure(const QByteArray& statusLine, const QString& error) {
         statusLine, QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}});
 }
 
+// A refusal: the response, its status code (from the status line) and its reason.
+HookEndpoint::Reply refuse(const QByteArray& statusLine, const QString& error) {
+    return {failure(statusLine, error), {}, statusLine.mid(9, 3).toInt(), error};
+}
+
 const QByteArray& okResponse() {
     static const QByteArray response =
         HookEndpoint::httpResponse(statusOk, QJsonObject{{QStringLiteral("ok"), true}});
@@ -79,45 +84,44 @@ QByteArray HookEndpoint::httpResponse(const QByteArray& statusLine, const QJsonO
 
 HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& bytes, const QDateTime& now) {
     if (!isValidUtf8(bytes))
-        return {failure(statusBadRequest, QStringLiteral("invalid utf8")), {}};
+        return refuse(statusBadRequest, QStringLiteral("invalid utf8"));
     const std::optional<qsizetype> headEnd = HookHttpRequest::headEnd(bytes);
     if (!headEnd)
-        return {failure(statusBadRequest, QStringLiteral("malformed request")), {}};
+        return refuse(statusBadRequest, QStringLiteral("malformed request"));
     const QByteArrayView head = QByteArrayView(bytes).first(*headEnd);
     const qsizetype lineEnd = head.indexOf("\r\n");
     const QList<QByteArrayView> pieces = requestLinePieces(lineEnd < 0 ? head : head.first(lineEnd));
     if (pieces.size() < 2)
-        return {failure(statusBadRequest, QStringLiteral("malformed request line")), {}};
+        return refuse(statusBadRequest, QStringLiteral("malformed request line"));
     if (HookHttpRequest::hasHeader(head, "origin"))
-        return {failure(statusForbidden, QStringLiteral("cross-origin requests are not accepted")), {}};
+        return refuse(statusForbidden, QStringLiteral("cross-origin requests are not accepted"));
 
     const QByteArrayView method = pieces[0];
     const QByteArrayView path = pieces[1];
     if (method == "GET" && (path == "/" || path == "/healthz"))
-        return {healthResponse(), {}};
+        return {healthResponse(), {}, 200, {}};
     if (method != "POST")
-        return {failure(statusMethodNotAllowed,
-                        QStringLiteral("method %1 not supported").arg(QString::fromUtf8(method))),
-                {}};
+        return refuse(statusMethodNotAllowed,
+                      QStringLiteral("method %1 not supported").arg(QString::fromUtf8(method)));
     if (path != "/event" && path != "/")
-        return {failure(statusNotFound, QStringLiteral("unknown path ") + QString::fromUtf8(path)), {}};
+        return refuse(statusNotFound, QStringLiteral("unknown path ") + QString::fromUtf8(path));
 
     const QByteArray body = bytes.sliced(*headEnd + 4);
     HookEventDecoder::Result decoded = HookEventDecoder::decode(body, now);
     if (!decoded.ok)
-        return {failure(statusBadRequest, QStringLiteral("invalid event: ") + decoded.error), {}};
+        return refuse(statusBadRequest, QStringLiteral("invalid event: ") + decoded.error);
     if (decoded.events.isEmpty())
-        return {failure(statusBadRequest, QStringLiteral("payload did not contain any events")), {}};
-    return {okResponse(), std::move(decoded.events)};
+        return refuse(statusBadRequest, QStringLiteral("payload did not contain any events"));
+    return {okResponse(), std::move(decoded.events), 200, {}};
 }
 
 HookEndpoint::Reply HookEndpoint::answer(const QByteArray& bytes, HookHttpRequest::Framing framing,
                                          const QDateTime& now) {
     switch (framing) {
     case HookHttpRequest::Framing::tooLarge:
-        return {failure(statusTooLarge, QStringLiteral("request too large")), {}};
+        return refuse(statusTooLarge, QStringLiteral("request too large"));
     case HookHttpRequest::Framing::malformedLength:
-        return {failure(statusBadRequest, QStringLiteral("malformed request")), {}};
+        return refuse(statusBadRequest, QStringLiteral("malformed request"));
     case HookHttpRequest::Framing::incomplete:
     case HookHttpRequest::Framing::complete:
         break;

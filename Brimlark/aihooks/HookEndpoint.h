@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <QString>
 
 // The request side of the hook endpoint: routes one request's bytes and builds the complete
 // response, byte for byte: the status line, "Content-Type: application/json", "Content-Length"
@@ -23,6 +24,9 @@ public:
         QByteArray response;
         // The events of an accepted POST, in body order; empty for every other answer.
         QList<HookEvent> events;
+        // A refusal's status code and the reason its body gives; 200 and empty otherwise.
+        int statusCode = 200;
+        QString reason;
     };
 
     // Answers the bytes of one request, complete or not. `now` stands in for the time of events

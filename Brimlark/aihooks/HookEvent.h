@@ -2,6 +2,7 @@
 
 #include "Brimlark/aihooks/HookEventAction.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -50,6 +51,11 @@ public:
     std::optional<QString> rawStatus;
     std::optional<Action> approveAction;
     std::optional<Action> denyAction;
+
+    // In memory only, beside the event: the tool call's input ("tool_input") as compact JSON with
+    // sorted keys, so that a question can be matched with the later report of the same call. Not
+    // part of the JSON form, of equality or of the hash.
+    std::optional<QByteArray> toolInput;
 
     // True when either action is present.
     bool hasActions() const { return approveAction.has_value() || denyAction.has_value(); }

@@ -1,5 +1,7 @@
 #include "Brimlark/aihooks/HookEventStore.h"
 
+#include "Brimlark/aihooks/HookSettleRule.h"
+
 #include <algorithm>
 
 HookEventStore::HookEventStore(QObject* parent) : QObject(parent) {}
@@ -10,7 +12,16 @@ const HookEvent* HookEventStore::find(const QUuid& id) const {
     return it == m_events.cend() ? nullptr : &*it;
 }
 
-bool HookEventStore::insert(const HookEvent& event) {
+bool HookEventStore::insert(const HookEvent& event, QList<QUuid>* settled) {
+    if (HookSettleRule::canSettle(event)) {
+        for (HookEvent& stored : m_events) {
+            if (!HookSettleRule::settles(event, stored))
+                continue;
+            HookSettleRule::settle(stored);
+            if (settled)
+                settled->append(stored.id);
+        }
+    }
     const qsizetype removed = m_events.removeIf([&](const HookEvent& e) { return e.id == event.id; });
     m_events.prepend(event);
     if (m_events.size() > maxEvents)
@@ -18,19 +29,23 @@ bool HookEventStore::insert(const HookEvent& event) {
     return removed == 0;
 }
 
-bool HookEventStore::ingest(const HookEvent& event) {
-    const bool isNew = insert(event);
+bool HookEventStore::ingest(const HookEvent& event, QList<QUuid>* settled) {
+    const bool isNew = insert(event, settled);
     emit eventsChanged();
     return isNew;
 }
 
-QList<HookEvent> HookEventStore::ingest(const QList<HookEvent>& events) {
+QList<HookEvent> HookEventStore::ingest(const QList<HookEvent>& events, QList<QList<QUuid>>* settled) {
     QList<HookEvent> fresh;
     if (events.isEmpty())
         return fresh;
-    for (const HookEvent& event : events)
-        if (insert(event))
+    for (const HookEvent& event : events) {
+        QList<QUuid> settledByEvent;
+        if (insert(event, &settledByEvent))
             fresh.append(event);
+        if (settled)
+            settled->append(std::move(settledByEvent));
+    }
     emit eventsChanged();
     return fresh;
 }

@@ -3,6 +3,8 @@
 #include "Brimlark/aihooks/HookDate.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cmath>
 #include <cstdlib>
@@ -83,6 +85,26 @@ std::optional<QString> detailFor(const QJsonObject& object, const std::optional<
     if (parts.isEmpty())
         return std::nullopt;
     return parts.join(QStringLiteral(" \u2022 "));
+}
+
+// Any JSON value as compact text; objects come out with their keys sorted.
+QByteArray compactJson(const QJsonValue& value) {
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    if (value.isArray())
+        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    // A scalar: wrapped in a one-element array and unwrapped again.
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+// A "Notification" of type "idle_prompt" whose status is absent or the bridge's default "working".
+bool waitsForPrompt(const HookEvent& event) {
+    if (!event.eventName || event.eventName->compare(QLatin1String("notification"), Qt::CaseInsensitive) != 0)
+        return false;
+    if (!event.notificationType || *event.notificationType != QLatin1String("idle_prompt"))
+        return false;
+    return !event.rawStatus || event.rawStatus->compare(QLatin1String("working"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -369,7 +391,17 @@ HookEvent LooseEventMapping::eventFromDictionary(const QJsonObject& object, cons
     event.appName =
         aliasText(object, {QLatin1String("app_name"), QLatin1String("app"), QLatin1String("client")});
 
-    const QString title = makeTitle(object, event.rawStatus, event.eventName, event.toolName, event.source);
+    const QJsonValue toolInput = object.value(QLatin1String("tool_input"));
+    if (!toolInput.isUndefined() && !toolInput.isNull())
+        event.toolInput = compactJson(toolInput);
+
+    // A notification that the tool waits for the user's next prompt asks, whatever status word the
+    // bridge gave it from the event name alone.
+    std::optional<QString> statusWord = event.rawStatus;
+    if (waitsForPrompt(event))
+        statusWord = QStringLiteral("waiting_for_input");
+
+    const QString title = makeTitle(object, statusWord, event.eventName, event.toolName, event.source);
     event.title = title;
     event.detail =
         detailFor(object, event.message, event.eventName, event.notificationType, event.cwd, title);
@@ -398,7 +430,7 @@ HookEvent LooseEventMapping::eventFromDictionary(const QJsonObject& object, cons
         event.id = QUuid::fromRfc4122(QByteArrayView(digest).first(16));
     }
 
-    event.status = inferStatus(event.rawStatus, event.eventName);
+    event.status = inferStatus(statusWord, event.eventName);
     event.approveAction = parseAction(HookEvent::Action::Kind::approve, object);
     event.denyAction = parseAction(HookEvent::Action::Kind::deny, object);
     return event;

@@ -6,6 +6,8 @@
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/surface/CompactStatusButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -140,6 +142,14 @@ CompactHiddenStatusView::Content mediaContent(const MediaRemoteBridge::NowPlayin
     return content;
 }
 
+// The pill's accessible interface: a status bar whose name and description are its two lines.
+QAccessibleInterface* pillAccessible(const QString& key, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (key != QLatin1String("CompactHiddenStatusView") || !widget)
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::StatusBar);
+}
+
 } // namespace
 
 CompactHiddenStatusView::Content CompactHiddenStatusView::contentFor(const CompactLiveStatus& status,
@@ -172,6 +182,12 @@ CompactHiddenStatusView::CompactHiddenStatusView(const CompactLiveStatus& status
       m_notchSize(notchSize), m_clock(clock), m_content(contentFor(status, clock->now())) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(&pillAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+    updateAccessibleText();
 
     const HookEvent* event = status.event();
     if (event && event->hasActions() && aiHooks) {
@@ -202,9 +218,17 @@ void CompactHiddenStatusView::refreshContent() {
         return;
     const bool lines = next.secondLine.has_value() != m_content.secondLine.has_value();
     m_content = std::move(next);
+    updateAccessibleText();
     if (lines)
         layoutPill();
     update();
+}
+
+void CompactHiddenStatusView::updateAccessibleText() {
+    // Screen readers read what the pill shows: the headline as the name, the second line as the
+    // description.
+    setAccessibleName(m_content.headline);
+    setAccessibleDescription(m_content.secondLine.value_or(QString()));
 }
 
 qreal CompactHiddenStatusView::textColumnHeight() const {

@@ -18,7 +18,8 @@ class CompactStatusButton;
 
 // The closed panel's live status: one pill at the bottom of the panel with an icon, a headline, an
 // optional second line and, for an AI event that carries actions, "allow" and "deny". Every text
-// and colour follows from the status and the time; refreshContent() re-reads the time.
+// and colour follows from the status and the time; refreshContent() re-reads the time. Screen
+// readers see a status bar named by the headline, described by the second line, and the buttons.
 class CompactHiddenStatusView : public QWidget {
     Q_OBJECT
 public:
@@ -59,6 +60,8 @@ protected:
 
 private:
     void layoutPill();
+    // Gives screen readers the pill's texts.
+    void updateAccessibleText();
     qreal textColumnHeight() const;
 
     CompactLiveStatus m_status;

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QMutex>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSignalSpy>
@@ -58,6 +60,34 @@ QByteArray inboxEvent(const char* session, const char* event = "PermissionReques
     return QByteArray(R"({"source":"claude","event":")") + event + R"(","tool_name":"Bash","session_id":")" +
            session + R"(","timestamp":"2025-01-31T09:30:00.250000+00:00"})";
 }
+
+// The lines written in the hook pipeline's logging category while it lives, from any thread.
+class HookLogCapture {
+public:
+    HookLogCapture() {
+        QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.app.hooks.debug=true"));
+        s_lines.clear();
+        s_previous = qInstallMessageHandler(&HookLogCapture::handle);
+    }
+    ~HookLogCapture() { qInstallMessageHandler(s_previous); }
+    static QStringList lines() {
+        const QMutexLocker lock(&s_mutex);
+        return s_lines;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (context.category && qstrcmp(context.category, "com.brimlark.app.hooks") == 0) {
+            const QMutexLocker lock(&s_mutex);
+            s_lines.append(message);
+        }
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline QMutex s_mutex;
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
+};
 
 } // namespace
 
@@ -541,6 +571,53 @@ private slots:
         QVERIFY(!service().isListening());
         QCOMPARE(service().boundPort(), quint16(0));
         QVERIFY(!HookTestClient(port).isConnected());
+    }
+
+    // Every request leaves one line: what arrived and what it settled, or why it was refused;
+    // never what the event says.
+    void eachRequestLeavesATrace_data() {
+        QTest::addColumn<QList<QByteArray>>("requests");
+        QTest::addColumn<QStringList>("fields");
+        const QByteArray question =
+            R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash","session_id":"s1",)"
+            R"("id":"6F1C2D3E-4A5B-4C6D-8E7F-9A0B1C2D3E4F","title":"secret title","detail":"secret detail",)"
+            R"("tool_input":{"command":"secret-command"},"approve_command":"secret-approve"})";
+        QTest::newRow("a question") << QList<QByteArray>{hookPost(question)}
+                                    << QStringList{"hook event accepted",
+                                                   "source=claude",
+                                                   "event=PermissionRequest",
+                                                   "status=asking",
+                                                   "id=6f1c2d3e-4a5b-4c6d-8e7f-9a0b1c2d3e4f",
+                                                   "settled=none"};
+        QTest::newRow("the end of the turn that settles it")
+            << QList<QByteArray>{hookPost(question),
+                                 hookPost(
+                                     R"({"source":"claude","event":"Stop","session_id":"s1",)"
+                                     R"("id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D","message":"secret"})")}
+            << QStringList{"source=claude", "event=Stop", "status=finished",
+                           "id=0a1b2c3d-4e5f-4a6b-8c7d-8e9f0a1b2c3d",
+                           "settled=6f1c2d3e-4a5b-4c6d-8e7f-9a0b1c2d3e4f"};
+        QTest::newRow("a body that is no JSON")
+            << QList<QByteArray>{hookPost(R"({"title":"secret title", "command": secret})")}
+            << QStringList{"hook request refused", "400", "invalid event: json parse error"};
+        QTest::newRow("a path that takes nothing")
+            << QList<QByteArray>{hookPost(R"({"title":"secret title"})", "/events")}
+            << QStringList{"hook request refused", "404", "unknown path /events"};
+    }
+
+    void eachRequestLeavesATrace() {
+        QFETCH(QList<QByteArray>, requests);
+        QFETCH(QStringList, fields);
+        const HookLogCapture capture;
+        service().startListener();
+        for (const QByteArray& request : requests)
+            QVERIFY(!HookTestClient::exchange(service().boundPort(), request).isEmpty());
+        QTRY_COMPARE(HookLogCapture::lines().size(), requests.size());
+        const QString last = HookLogCapture::lines().last();
+        for (const QString& field : fields)
+            QVERIFY2(last.contains(field), qPrintable(last));
+        for (const QString& line : HookLogCapture::lines())
+            QVERIFY2(!line.contains(QLatin1String("secret")), qPrintable(line));
     }
 
     void aTakenPortIsReportedAndBlocksUntilStopped() {

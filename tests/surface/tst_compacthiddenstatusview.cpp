@@ -9,6 +9,8 @@
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QAccessible>
+
 using Status = HookEvent::Status;
 using Source = HookEvent::Source;
 using Content = CompactHiddenStatusView::Content;
@@ -101,6 +103,51 @@ private:
 private slots:
     void init() { f = std::make_unique<ServiceFixture>(); }
     void cleanup() { f.reset(); }
+
+    // What a screen reader reads of the pill: its two lines and its buttons, with their roles.
+    void screenReadersReadThePill_data() {
+        QTest::addColumn<CompactLiveStatus>("status");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("a question with both actions")
+            << CompactLiveStatus::ai(
+                   withActions(hookEvent(Source::claude, Status::asking, some("Approve Bash")), true, true))
+            << "claude needs approval"
+            << "approve bash" << QStringList{"allow", "deny"};
+        QTest::newRow("a question answered in the terminal")
+            << CompactLiveStatus::ai(hookEvent(Source::claude, Status::asking, some("waiting for input")))
+            << "claude needs approval"
+            << "waiting for input" << QStringList();
+        QTest::newRow("a failure") << CompactLiveStatus::ai(
+                                          hookEvent(Source::codex, Status::error, some("t"), some("Exit 1")))
+                                   << "codex needs attention"
+                                   << "exit 1" << QStringList();
+        QTest::newRow("a track") << track(some("Song"), some("Band"), true, false) << "song"
+                                 << "band" << QStringList();
+    }
+
+    void screenReadersReadThePill() {
+        QFETCH(CompactLiveStatus, status);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QFETCH(QStringList, buttons);
+        CompactHiddenStatusView view(status, &f->aiHooks, false, QSizeF(200, 32), &f->clock);
+        view.resize(356, 102);
+        view.show();
+        QAccessibleInterface* pill = QAccessible::queryAccessibleInterface(&view);
+        QVERIFY(pill);
+        QCOMPARE(pill->role(), QAccessible::StatusBar);
+        QCOMPARE(pill->text(QAccessible::Name), name);
+        QCOMPARE(pill->text(QAccessible::Description), description);
+        QStringList read;
+        for (int i = 0; i < pill->childCount(); ++i) {
+            QAccessibleInterface* child = pill->child(i);
+            QCOMPARE(child->role(), QAccessible::Button);
+            read.append(child->text(QAccessible::Name));
+        }
+        QCOMPARE(read, buttons);
+    }
 
     void texts_data() {
         QTest::addColumn<CompactLiveStatus>("status");
