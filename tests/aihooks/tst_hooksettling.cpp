@@ -8,8 +8,8 @@
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/HaloController.h"
 #include "platform/linux/LinuxLoopbackListener.h"
-#include "tests/shell/ServiceFixture.h"
 #include "tests/support/HookTestClient.h"
+#include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
@@ -46,7 +46,7 @@ QString statusLetters(const QList<Status>& statuses) {
 // Questions settled by the tools themselves, end to end: the tools' payloads go through the bridge
 // script into the running endpoint, and the store, the live status, the glow and the tray dot
 // are read after the whole sequence.
-class Tst_hooksettling : public QObject {
+class TestHookSettling : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -230,5 +230,5 @@ private slots:
     }
 };
 
-BRIMLARK_TEST_MAIN(Tst_hooksettling)
+BRIMLARK_TEST_MAIN(TestHookSettling)
 #include "tst_hooksettling.moc"
