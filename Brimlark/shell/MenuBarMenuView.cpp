@@ -19,8 +19,12 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
 
     m_openBasic = addAction(QStringLiteral("Open Basic"));
     m_openBasic->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
-    connect(m_openBasic, &QAction::triggered, this,
-            [this] { m_coordinator.interactionEngine().setMode(Mode::basic()); });
+    connect(m_openBasic, &QAction::triggered, this, [this] {
+        // Chosen from the menu like a click: the panel takes the keyboard.
+        InteractionEngine& engine = m_coordinator.interactionEngine();
+        engine.setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine.setMode(Mode::basic());
+    });
 
     m_hideNotch = addAction(QStringLiteral("Hide notch"));
     connect(m_hideNotch, &QAction::triggered, this, [this] {
