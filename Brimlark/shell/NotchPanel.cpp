@@ -34,7 +34,12 @@ void NotchPanel::orderFrontRegardless() {
 }
 
 void NotchPanel::closeEvent(QCloseEvent* event) {
-    // The panel has no title bar and no other way back: Alt+F4 or a pager's close leaves it be.
+    // The panel has no title bar and no other way back: Alt+F4 or a pager's close (they come from
+    // the window system) leave it be. The program's own quit still closes it.
+    if (!event->spontaneous()) {
+        QWidget::closeEvent(event);
+        return;
+    }
     qCInfo(lcApp, "close request for the notch panel ignored");
     event->ignore();
 }

@@ -29,7 +29,7 @@ bool isOpen(const InteractionEngine::Mode& mode) {
     return mode.kind() == Kind::basic || mode.kind() == Kind::advanced;
 }
 
-// How long after an opening that took the keyboard a focus loss is still that opening's own doing:
+// How long after an opening from a menu a focus loss is still that opening's own doing:
 // Qt on xcb reports a focus loss 400 ms late and the watcher confirms it 100 ms after that.
 constexpr qint64 openingFocusGraceMs = 1000;
 
@@ -246,8 +246,6 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     const bool byHover = m_engine.lastOpenTrigger() == InteractionEngine::InteractionTrigger::hover;
     if (m_panelOpen && !byHover && (!wasOpen || !panelHasFocus())) {
         rememberFocus();
-        if (!wasOpen)
-            m_sinceKeyboardOpening.start();
         m_panel->orderFrontAndFocus();
         return;
     }
@@ -382,8 +380,8 @@ void NotchWindowManager::handleMouseDown(Qt::MouseButton button, const QPoint& p
             m_inputs.onOpenSettings();
         return;
     }
-    // A focus loss right after an opening that took the keyboard is that opening's own (the tray
-    // menu closing hands the focus around), not the user leaving.
+    // A focus loss right after an opening from the tray menu is the menu's own closing handing the
+    // focus around, not the user leaving.
     if (button == Qt::NoButton && m_sinceKeyboardOpening.isValid() &&
         m_sinceKeyboardOpening.elapsed() < openingFocusGraceMs)
         return;

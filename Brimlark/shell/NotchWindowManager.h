@@ -54,6 +54,9 @@ public:
     QRect targetFrame() const { return m_targetFrame; }
     // The window that had the keyboard before the panel took it; 0 when none is known.
     quint64 focusToRestore() const { return m_focusToRestore; }
+    // The panel is being opened from a menu: the focus moves of the menu closing are not a click
+    // outside for a short while.
+    void expectMenuFocusChange() { m_sinceKeyboardOpening.start(); }
     // The profile the current settings choose.
     PanelAnimationProfile animationProfile() const;
 
@@ -107,8 +110,8 @@ private:
     QRect m_targetFrame;
     bool m_panelOpen = false;
     quint64 m_focusToRestore = 0;
-    // Runs from an opening that took the keyboard: the focus moves that opening itself causes (a
-    // tray menu closing) are not a click outside.
+    // Runs from an opening through a menu: the focus moves the menu's closing causes are not a
+    // click outside.
     QElapsedTimer m_sinceKeyboardOpening;
     QPointer<QParallelAnimationGroup> m_frameAnimation;
     QPointer<QPropertyAnimation> m_fadeAnimation;

@@ -6,6 +6,7 @@
 #include "platform/linux/X11DesktopWindows.h"
 #include "platform/linux/X11GlobalInput.h"
 #include "tests/shell/ServiceFixture.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
 
 #include <QFileDialog>
@@ -254,6 +255,50 @@ private slots:
                 ++opened;
         }
         QCOMPARE(opened, 10);
+    }
+
+    // The closed notch against a coloured desktop: rounded lower corners show the desktop, the
+    // body is dark, with a compositor and without one (then the window is cut to its outline).
+    void closedNotchShowsItsOutline_data() {
+        QTest::addColumn<bool>("compositor");
+        QTest::newRow("no compositor") << false;
+        QTest::newRow("xcompmgr") << true;
+    }
+    void closedNotchShowsItsOutline() {
+        QFETCH(bool, compositor);
+        QProcess compositing;
+        if (compositor) {
+            const QString xcompmgr = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+            if (xcompmgr.isEmpty())
+                QSKIP("needs xcompmgr (scripts/install-deps.sh)");
+            compositing.start(xcompmgr, {});
+            QVERIFY(compositing.waitForStarted());
+        }
+        QTRY_COMPARE(m_desktop->compositorRunning(), compositor);
+        const quint32 desktopColour = 0x3366cc;
+        xcb_change_window_attributes(m_x, m_root, XCB_CW_BACK_PIXEL, &desktopColour);
+        xcb_clear_area(m_x, 1, m_root, 0, 0, 0, 0);
+        xcb_flush(m_x);
+        QTest::qWait(700);
+        const QRect notch = panel()->geometry();
+        QCOMPARE(notch.size(), QSize(200, 32));
+        const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        brimlark::test::saveScreenshot(
+            shot.copy(notch.adjusted(-40, 0, 40, 30)),
+            QStringLiteral("notch-closed-%1").arg(compositor ? "xcompmgr" : "plain"));
+        const QColor corner = shot.pixelColor(notch.left() + 1, notch.bottom() - 1);
+        const QColor body = shot.pixelColor(notch.center().x(), notch.top() + 16);
+        // A compositor paints the desktop its own way (xcompmgr: grey); the corner shows whatever
+        // the desktop beside the notch shows.
+        const QColor desktop = shot.pixelColor(notch.left() - 20, notch.top() + 16);
+        QCOMPARE(corner.name(), desktop.name());
+        QVERIFY2(desktop.lightness() > 80, qPrintable(desktop.name()));
+        QVERIFY2(body.lightness() < 60, qPrintable(body.name()));
+        if (compositor) {
+            compositing.terminate();
+            compositing.waitForFinished(3000);
+            QTRY_VERIFY(!m_desktop->compositorRunning());
+        }
     }
 
     void folderPickerStaysAboveTheSettingsWindow() {
