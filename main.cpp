@@ -18,13 +18,21 @@
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/PlatformSelection.h"
 #include "platform/linux/QtScreens.h"
+#include "platform/linux/X11DesktopWindows.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
     // Before the application object: on Wayland the panel needs X11 to place itself.
     selectQtPlatformBeforeApp();
+    // Qt aborts without a display; one clear line and status 1 instead, before any lock is taken.
+    if (const QByteArray problem = missingDisplayProblemHere(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.constData());
+        return 1;
+    }
     // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
     QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
     // One copy per user, held until the program ends: a second start (by hand, beside the one
@@ -49,6 +57,7 @@ int main(int argc, char** argv) {
     LinuxProcessLauncher launcher;
     LinuxBookmarks bookmarks;
     LinuxFilePicker filePicker;
+    X11DesktopWindows desktopWindows;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -59,6 +68,7 @@ int main(int argc, char** argv) {
     platform.permissions = &permissions;
     platform.eventStore = &eventStore;
     platform.workspace = &workspace;
+    platform.desktopWindows = &desktopWindows;
     platform.notifications = &notifications;
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;

@@ -8,6 +8,7 @@ class Bookmarks;
 class FilePicker;
 class ProcessLauncher;
 class Clock;
+class DesktopWindows;
 class EventStore;
 class GlobalInput;
 class Notifications;
@@ -29,6 +30,8 @@ struct PlatformServices {
     Permissions* permissions = nullptr;
     EventStore* eventStore = nullptr;
     Workspace* workspace = nullptr;
+    // The window manager's hints for the panel, the keyboard focus and the compositor.
+    DesktopWindows* desktopWindows = nullptr;
     // May stay empty when no notification backend is available; services then post nothing.
     Notifications* notifications = nullptr;
     // Runs the hook events' action commands.

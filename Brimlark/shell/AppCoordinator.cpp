@@ -197,8 +197,9 @@ NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* com
 }
 
 void AppCoordinator::startNotchPanel(CompactLiveStatusStore* compactStatus) {
-    m_notchWindowManager = new NotchWindowManager(rootViewInputs(compactStatus), *m_platform.screens,
-                                                  *m_platform.globalInput, *m_platform.accessibility, this);
+    m_notchWindowManager =
+        new NotchWindowManager(rootViewInputs(compactStatus), *m_platform.screens, *m_platform.globalInput,
+                               *m_platform.accessibility, m_platform.desktopWindows, this);
     // The window manager keeps the store from here on; it goes when the manager does.
     compactStatus->setParent(m_notchWindowManager);
     m_notchWindowManager->setup();

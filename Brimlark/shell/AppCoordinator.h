@@ -20,6 +20,7 @@ class AppState;
 class CalendarService;
 class CameraMirrorService;
 class Clock;
+class DesktopWindows;
 class CompactLiveStatusStore;
 class AIHooksService;
 class FileShelfService;
@@ -75,6 +76,9 @@ public:
         GlobalInput* globalInput = nullptr;
         Accessibility* accessibility = nullptr;
         Workspace* workspace = nullptr;
+        // The window manager's hints, focus and compositor; without it the panel is not clipped and
+        // the keyboard is not given back.
+        DesktopWindows* desktopWindows = nullptr;
         // The desktop's hot-key registry; without one the global shortcuts are not registered.
         KeyboardShortcutManager::KeyDownRegistrar registerShortcut;
 

@@ -2,6 +2,7 @@
 
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shell/NotchWindowManager.h"
 
 #include <QCoreApplication>
 
@@ -13,14 +14,22 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     m_openAdvanced->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     connect(m_openAdvanced, &QAction::triggered, this, [this] {
         InteractionEngine& engine = m_coordinator.interactionEngine();
+        if (NotchWindowManager* manager = m_coordinator.notchWindowManager())
+            manager->expectMenuFocusChange();
         engine.setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
         engine.setMode(Mode::advanced(m_coordinator.appState().lastAdvancedPage()));
     });
 
     m_openBasic = addAction(QStringLiteral("Open Basic"));
     m_openBasic->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
-    connect(m_openBasic, &QAction::triggered, this,
-            [this] { m_coordinator.interactionEngine().setMode(Mode::basic()); });
+    connect(m_openBasic, &QAction::triggered, this, [this] {
+        // Chosen from the menu like a click: the panel takes the keyboard.
+        InteractionEngine& engine = m_coordinator.interactionEngine();
+        if (NotchWindowManager* manager = m_coordinator.notchWindowManager())
+            manager->expectMenuFocusChange();
+        engine.setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine.setMode(Mode::basic());
+    });
 
     m_hideNotch = addAction(QStringLiteral("Hide notch"));
     connect(m_hideNotch, &QAction::triggered, this, [this] {

@@ -1,5 +1,11 @@
 #include "Brimlark/shell/NotchPanel.h"
 
+#include "Brimlark/core/Logging.h"
+
+#include <QCloseEvent>
+#include <QResizeEvent>
+#include <QWindow>
+
 NotchPanel::NotchPanel(const QRect& frame)
     : QWidget(nullptr,
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint) {
@@ -8,6 +14,10 @@ NotchPanel::NotchPanel(const QRect& frame)
     setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     setWindowTitle(QStringLiteral("Brimlark"));
     setGeometry(frame);
+    // The window sees every press in the panel before the child views do.
+    winId();
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
 }
 
 void NotchPanel::orderFrontAndFocus() {
@@ -21,4 +31,26 @@ void NotchPanel::orderFrontRegardless() {
     if (!isVisible())
         show();
     raise();
+}
+
+void NotchPanel::closeEvent(QCloseEvent* event) {
+    // The panel has no title bar and no other way back: Alt+F4 or a pager's close (they come from
+    // the window system) leave it be. The program's own quit still closes it.
+    if (!event->spontaneous()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    qCInfo(lcApp, "close request for the notch panel ignored");
+    event->ignore();
+}
+
+void NotchPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit resized(event->size());
+}
+
+bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress)
+        emit pressed();
+    return QWidget::eventFilter(watched, event);
 }

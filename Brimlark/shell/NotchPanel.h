@@ -5,7 +5,8 @@
 
 // The borderless window that sits over the notch: always on top, clear where the notch body does
 // not paint, without shadow, on every workspace and out of the task bar. It can take the keyboard
-// focus (the open panel has text fields) but never asks for it while closed.
+// focus (the open panel has text fields) but never asks for it while closed, and the window
+// manager cannot close it: a close request leaves it where it is.
 class NotchPanel : public QWidget {
     Q_OBJECT
 public:
@@ -15,4 +16,15 @@ public:
     void orderFrontAndFocus();
     // Shows the panel in front without taking the focus.
     void orderFrontRegardless();
+
+signals:
+    // A mouse button went down anywhere in the panel, before the view under the pointer sees it.
+    void pressed();
+    // The panel's size changed (also in the middle of an animation).
+    void resized(const QSize& size);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -6,15 +6,19 @@
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/NotchGeometry.h"
+#include "Brimlark/core/NotchShape.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "platform/Accessibility.h"
+#include "platform/DesktopWindows.h"
 #include "platform/GlobalInput.h"
 
+#include <QGuiApplication>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
@@ -25,6 +29,10 @@ bool isOpen(const InteractionEngine::Mode& mode) {
     return mode.kind() == Kind::basic || mode.kind() == Kind::advanced;
 }
 
+// How long after an opening from a menu a focus loss is still that opening's own doing:
+// Qt on xcb reports a focus loss 400 ms late and the watcher confirms it 100 ms after that.
+constexpr qint64 openingFocusGraceMs = 1000;
+
 QRect toPixels(const QRectF& frame) {
     return QRect(static_cast<int>(std::lround(frame.x())), static_cast<int>(std::lround(frame.y())),
                  static_cast<int>(std::lround(frame.width())), static_cast<int>(std::lround(frame.height())));
@@ -33,9 +41,10 @@ QRect toPixels(const QRectF& frame) {
 
 NotchWindowManager::NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens,
                                        GlobalInput& globalInput, Accessibility& accessibility,
-                                       QObject* parent)
+                                       DesktopWindows* desktopWindows, QObject* parent)
     : QObject(parent), m_inputs(std::move(inputs)), m_screens(screens), m_globalInput(globalInput),
-      m_accessibility(accessibility), m_engine(*m_inputs.interactionEngine) {}
+      m_accessibility(accessibility), m_desktopWindows(desktopWindows),
+      m_engine(*m_inputs.interactionEngine) {}
 
 NotchWindowManager::~NotchWindowManager() {
     teardown();
@@ -110,8 +119,18 @@ void NotchWindowManager::setup() {
     auto* layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_hostingView);
+    m_panelOpen = false;
+    connect(m_panel, &NotchPanel::pressed, this, &NotchWindowManager::handlePanelPressed);
+    connect(m_panel, &NotchPanel::resized, this, &NotchWindowManager::updateShape);
+    if (m_desktopWindows) {
+        m_desktopWindows->makeAccessory(m_panel->windowHandle());
+        m_cancellables.append(connect(m_desktopWindows, &DesktopWindows::compositorRunningChanged, this,
+                                      &NotchWindowManager::updateShape));
+    }
+    updateShape();
+    // The closed panel never takes the keyboard: the user is typing somewhere else.
     if (m_currentScreen)
-        m_panel->orderFrontAndFocus();
+        m_panel->orderFrontRegardless();
     else
         qCInfo(lcApp, "no screen attached; the notch panel stays hidden");
     observeModeAndContent();
@@ -222,10 +241,69 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
         animateTo(target, profile);
     }
 
-    if (isOpen(mode))
+    const bool wasOpen = m_panelOpen;
+    m_panelOpen = isOpen(mode);
+    const bool byHover = m_engine.lastOpenTrigger() == InteractionEngine::InteractionTrigger::hover;
+    if (m_panelOpen && !byHover && (!wasOpen || !panelHasFocus())) {
+        rememberFocus();
         m_panel->orderFrontAndFocus();
-    else
-        m_panel->orderFrontRegardless();
+        return;
+    }
+    m_panel->orderFrontRegardless();
+    if (wasOpen && !m_panelOpen)
+        restoreFocus();
+}
+
+bool NotchWindowManager::panelHasFocus() const {
+    if (!m_panel)
+        return false;
+    QWindow* window = m_panel->windowHandle();
+    if (m_desktopWindows) {
+        const quint64 id = m_desktopWindows->idOf(window);
+        if (id != 0)
+            return m_desktopWindows->focusedWindow() == id;
+    }
+    return window && QGuiApplication::focusWindow() == window;
+}
+
+void NotchWindowManager::rememberFocus() {
+    if (!m_desktopWindows || !m_panel)
+        return;
+    const quint64 focused = m_desktopWindows->focusedWindow();
+    if (focused != 0 && focused != m_desktopWindows->idOf(m_panel->windowHandle()))
+        m_focusToRestore = focused;
+}
+
+void NotchWindowManager::restoreFocus() {
+    m_sinceKeyboardOpening.invalidate();
+    if (!m_desktopWindows || m_focusToRestore == 0 || !panelHasFocus())
+        return;
+    const quint64 target = m_focusToRestore;
+    m_focusToRestore = 0;
+    m_desktopWindows->giveFocus(target);
+}
+
+void NotchWindowManager::handlePanelPressed() {
+    if (!m_panel || !isOpen(m_engine.mode()) || panelHasFocus())
+        return;
+    rememberFocus();
+    m_panel->activateWindow();
+}
+
+void NotchWindowManager::updateShape() {
+    if (!m_desktopWindows || !m_panel || !m_panel->windowHandle())
+        return;
+    if (m_desktopWindows->compositorRunning()) {
+        m_desktopWindows->setShape(m_panel->windowHandle(), QRegion());
+        return;
+    }
+    // Without a compositor the translucent window's clear parts show black: the window itself is
+    // cut to the outline the root view paints.
+    const bool notched = m_hostingView && m_hostingView->hasPhysicalNotch();
+    const NotchShape shape{28, 24, notched, 0};
+    const QPainterPath outline = shape.path(QRectF(QPointF(0, 0), QSizeF(m_panel->size())));
+    m_desktopWindows->setShape(m_panel->windowHandle(),
+                               QRegion(outline.toFillPolygon().toPolygon(), Qt::WindingFill));
 }
 
 void NotchWindowManager::animateTo(const QRect& target, const PanelAnimationProfile& profile) {
@@ -285,6 +363,9 @@ void NotchWindowManager::updateHoverRegion(const QPoint& position, const ScreenD
     const bool inside = region.contains(QPointF(position));
     if (inside == m_hoverRegionActive)
         return;
+    // The pointer nears the closed notch: note where the keyboard is before a click could move it.
+    if (inside && !isOpen(mode))
+        rememberFocus();
     m_hoverRegionActive = inside;
     m_engine.hover(inside);
 }
@@ -299,6 +380,11 @@ void NotchWindowManager::handleMouseDown(Qt::MouseButton button, const QPoint& p
             m_inputs.onOpenSettings();
         return;
     }
+    // A focus loss right after an opening from the tray menu is the menu's own closing handing the
+    // focus around, not the user leaving.
+    if (button == Qt::NoButton && m_sinceKeyboardOpening.isValid() &&
+        m_sinceKeyboardOpening.elapsed() < openingFocusGraceMs)
+        return;
     if (isOpen(m_engine.mode()) && !inside) {
         m_engine.setLastOpenTrigger(std::nullopt);
         m_engine.setSuppressHoverActivationUntilExit(false);

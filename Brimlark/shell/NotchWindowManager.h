@@ -7,6 +7,7 @@
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/Screens.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -15,18 +16,22 @@
 #include <optional>
 
 class Accessibility;
+class DesktopWindows;
 class GlobalInput;
 class QParallelAnimationGroup;
 class QPropertyAnimation;
 
 // Owns the panel over the notch: hosts the root view in it, keeps its frame, alpha and screen in
 // step with the interaction mode, turns pointer movement near the notch into hover reports and a
-// click outside the open panel into a close.
+// click outside the open panel into a close. A hover opening leaves the keyboard where it is; any
+// other opening takes it, and closing gives it back to the window that had it before, unless the
+// user has since given it to another. Without a compositor the panel is clipped to its outline.
 class NotchWindowManager : public QObject {
     Q_OBJECT
 public:
     NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens, GlobalInput& globalInput,
-                       Accessibility& accessibility, QObject* parent = nullptr);
+                       Accessibility& accessibility, DesktopWindows* desktopWindows = nullptr,
+                       QObject* parent = nullptr);
     ~NotchWindowManager() override;
 
     // Builds the panel on the notch screen and installs the observers and monitors.
@@ -47,6 +52,11 @@ public:
     bool hoverRegionActive() const { return m_hoverRegionActive; }
     // The frame the panel is moving to (or sits at).
     QRect targetFrame() const { return m_targetFrame; }
+    // The window that had the keyboard before the panel took it; 0 when none is known.
+    quint64 focusToRestore() const { return m_focusToRestore; }
+    // The panel is being opened from a menu: the focus moves of the menu closing are not a click
+    // outside for a short while.
+    void expectMenuFocusChange() { m_sinceKeyboardOpening.start(); }
     // The profile the current settings choose.
     PanelAnimationProfile animationProfile() const;
 
@@ -71,11 +81,21 @@ private:
     // then the screens and the global pointer.
     void observeModeAndContent();
     void watchScreensAndPointer();
+    // Notes the window holding the keyboard unless it is the panel itself.
+    void rememberFocus();
+    // Gives the keyboard back after the panel closed, when the panel still holds it.
+    void restoreFocus();
+    bool panelHasFocus() const;
+    // A press into the panel: it takes the keyboard.
+    void handlePanelPressed();
+    // Clips the panel to its outline while no compositor runs; unclipped with one.
+    void updateShape();
 
     NotchRootView::Inputs m_inputs;
     Screens& m_screens;
     GlobalInput& m_globalInput;
     Accessibility& m_accessibility;
+    DesktopWindows* m_desktopWindows;
     InteractionEngine& m_engine;
 
     QPointer<NotchPanel> m_panel;
@@ -88,6 +108,11 @@ private:
     // The compact status the closed panel was last built for.
     std::optional<CompactLiveStatus> m_shownCompactStatus;
     QRect m_targetFrame;
+    bool m_panelOpen = false;
+    quint64 m_focusToRestore = 0;
+    // Runs from an opening through a menu: the focus moves the menu's closing causes are not a
+    // click outside.
+    QElapsedTimer m_sinceKeyboardOpening;
     QPointer<QParallelAnimationGroup> m_frameAnimation;
     QPointer<QPropertyAnimation> m_fadeAnimation;
 };

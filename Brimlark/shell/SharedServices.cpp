@@ -146,5 +146,6 @@ AppCoordinator::Platform AppCoordinator::Platform::shared() {
     result.globalInput = platform.globalInput;
     result.accessibility = platform.accessibility;
     result.workspace = platform.workspace;
+    result.desktopWindows = platform.desktopWindows;
     return result;
 }

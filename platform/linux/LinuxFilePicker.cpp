@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxFilePicker.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -11,8 +12,14 @@ namespace {
 // A folder dialog that also takes a file: Qt's folder mode refuses a selected file on accept.
 class PickerDialog final : public QFileDialog {
 public:
-    explicit PickerDialog(const FilePickerOptions& options) : m_filesToo(options.canChooseFiles) {
+    PickerDialog(const FilePickerOptions& options, QWidget* owner)
+        : QFileDialog(owner), m_filesToo(options.canChooseFiles) {
         setOption(QFileDialog::DontUseNativeDialog, true);
+        if (owner) {
+            setWindowModality(Qt::WindowModal);
+            if (owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        }
         setWindowTitle(options.title);
         if (options.canChooseDirectories) {
             setFileMode(QFileDialog::Directory);
@@ -65,7 +72,13 @@ private:
 } // namespace
 
 std::optional<QString> LinuxFilePicker::pickOne(const FilePickerOptions& options) {
-    PickerDialog dialog(options);
+    // The picker belongs to the window it was asked from: transient for it, modal to it alone (the
+    // panel's hover and the other windows keep working) and above it, also when that window
+    // stays on top of normal windows.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    PickerDialog dialog(options, owner);
     if (m_hook)
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_hook(dialog); });
     dialog.raise();

@@ -2,6 +2,8 @@
 
 #include "platform/PlatformLog.h"
 
+#include <xcb/xcb.h>
+
 QByteArray qtPlatformToSelect(const EnvironmentLookup& environment) {
     if (!environment("QT_QPA_PLATFORM").isEmpty())
         return {};
@@ -18,4 +20,33 @@ void selectQtPlatformBeforeApp() {
         return;
     qputenv("QT_QPA_PLATFORM", platform);
     qCInfo(lcPlatform, "Wayland session: using the %s platform through XWayland", platform.constData());
+}
+
+QByteArray missingDisplayProblem(const EnvironmentLookup& environment, const DisplayProbe& canOpen) {
+    const QByteArray platform = environment("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return {};
+    const QByteArray needs = QByteArrayLiteral("; Brimlark needs an X11 session or XWayland");
+    const QByteArray display = environment("DISPLAY");
+    if (display.isEmpty()) {
+        if (!environment("WAYLAND_DISPLAY").isEmpty())
+            return QByteArrayLiteral(
+                       "Brimlark: this Wayland session offers no XWayland (DISPLAY is not set)") +
+                   needs;
+        return QByteArrayLiteral("Brimlark: no X display (DISPLAY is not set)") + needs;
+    }
+    if (!canOpen(display))
+        return QByteArrayLiteral("Brimlark: cannot open the X display \"") + display +
+               QByteArrayLiteral("\"") + needs;
+    return {};
+}
+
+QByteArray missingDisplayProblemHere() {
+    return missingDisplayProblem([](const char* name) { return qgetenv(name); },
+                                 [](const QByteArray& display) {
+                                     xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+                                     const bool ok = xcb_connection_has_error(connection) == 0;
+                                     xcb_disconnect(connection);
+                                     return ok;
+                                 });
 }

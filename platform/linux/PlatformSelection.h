@@ -16,3 +16,14 @@ QByteArray qtPlatformToSelect(const EnvironmentLookup& environment);
 // Applies qtPlatformToSelect to the process environment (sets QT_QPA_PLATFORM=xcb and logs it).
 // Call in main() before the QApplication is built; afterwards it has no effect on Qt.
 void selectQtPlatformBeforeApp();
+
+// Answers whether an X display can be opened; the argument is DISPLAY's value.
+using DisplayProbe = std::function<bool(const QByteArray& display)>;
+
+// Why this start cannot show its panel, as one line for standard error, or empty when it can:
+// Brimlark needs an X11 session or XWayland unless QT_QPA_PLATFORM names another platform than
+// xcb (offscreen runs headless). Checked before the QApplication, which would abort instead.
+QByteArray missingDisplayProblem(const EnvironmentLookup& environment, const DisplayProbe& canOpen);
+
+// missingDisplayProblem for this process, opening the display with xcb.
+QByteArray missingDisplayProblemHere();

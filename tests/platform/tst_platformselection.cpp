@@ -41,6 +41,43 @@ private slots:
         QCOMPARE(qtPlatformToSelect([&](const char* name) { return environment.value(name); }), expected);
     }
 
+    // Without a usable X display a start says what is missing instead of letting Qt abort.
+    void namesAMissingDisplay_data() {
+        QTest::addColumn<QString>("qpa");
+        QTest::addColumn<QString>("waylandDisplay");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<QString>("expected"); // a part of the line; empty: no problem
+        // clang-format off
+        QTest::newRow("no DISPLAY")                << ""          << ""          << ""    << false << "DISPLAY is not set";
+        QTest::newRow("empty QT_QPA_PLATFORM")     << ""          << ""          << ""    << false << "needs an X11 session or XWayland";
+        QTest::newRow("wayland without XWayland")  << ""          << "wayland-0" << ""    << false << "offers no XWayland";
+        QTest::newRow("unreachable display")       << ""          << ""          << ":77" << false << "cannot open the X display \":77\"";
+        QTest::newRow("xcb asked, unreachable")    << "xcb"       << ""          << ":77" << false << "cannot open";
+        QTest::newRow("reachable display")         << ""          << ""          << ":0"  << true  << "";
+        QTest::newRow("offscreen needs none")      << "offscreen" << ""          << ""    << false << "";
+        // clang-format on
+    }
+    void namesAMissingDisplay() {
+        QFETCH(QString, qpa);
+        QFETCH(QString, waylandDisplay);
+        QFETCH(QString, display);
+        QFETCH(bool, reachable);
+        QFETCH(QString, expected);
+        const QHash<QByteArray, QByteArray> environment{{"QT_QPA_PLATFORM", qpa.toUtf8()},
+                                                        {"WAYLAND_DISPLAY", waylandDisplay.toUtf8()},
+                                                        {"DISPLAY", display.toUtf8()}};
+        const QByteArray problem = missingDisplayProblem(
+            [&](const char* name) { return environment.value(name); },
+            [&](const QByteArray& asked) { return reachable && asked == display.toUtf8(); });
+        if (expected.isEmpty()) {
+            QVERIFY2(problem.isEmpty(), problem.constData());
+            return;
+        }
+        QVERIFY2(problem.contains(expected.toUtf8()), problem.constData());
+        QVERIFY(!problem.contains('\n'));
+    }
+
     void setsTheProcessEnvironment() {
         const QByteArray qpa = qgetenv("QT_QPA_PLATFORM");
         qunsetenv("QT_QPA_PLATFORM");

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QRegion>
+
+class QWindow;
+
+// What the window manager and the display server are told about the program's own accessory
+// windows (the notch panel, the glow), and the keyboard focus and compositing state of the desktop.
+class DesktopWindows : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~DesktopWindows() override = default;
+
+    // Makes `window` an accessory of the desktop: on every workspace, above normal windows, left
+    // out of the task bar, the pager and the window switcher. Applied again each time the window is
+    // shown; does nothing where the desktop has no such hints.
+    virtual void makeAccessory(QWindow* window) = 0;
+    // An identifier of the window that holds the keyboard now; 0 when none or unknown.
+    virtual quint64 focusedWindow() const = 0;
+    // The identifier focusedWindow() reports while `window` holds the keyboard; 0 without one.
+    virtual quint64 idOf(const QWindow* window) const = 0;
+    // Asks for the keyboard to go to `window`; false (logged) when that window is gone.
+    virtual bool giveFocus(quint64 window) = 0;
+    // True while a compositing manager runs, so that translucent windows show as translucent.
+    virtual bool compositorRunning() const = 0;
+    // Clips `window`, what it shows and where it takes the pointer, to `region` (logical pixels of
+    // the window); an empty region removes the clip. Does nothing where the desktop cannot clip.
+    virtual void setShape(QWindow* window, const QRegion& region) = 0;
+
+signals:
+    // A compositing manager started (true) or stopped (false).
+    void compositorRunningChanged(bool running);
+};

@@ -1,0 +1,301 @@
+#include "platform/linux/X11DesktopWindows.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QVector>
+#include <QWindow>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+namespace {
+
+template <typename T> struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
+
+constexpr quint32 allDesktops = 0xFFFFFFFF;
+// _NET_WM_STATE client message actions, and the source a pager gives in _NET_ACTIVE_WINDOW.
+constexpr quint32 stateAdd = 1;
+constexpr quint32 sourcePager = 2;
+
+// The screen number in DISPLAY (":0.1" is screen 1); 0 when none is given.
+int displayScreen() {
+    const QByteArray display = qgetenv("DISPLAY");
+    const int colon = display.lastIndexOf(':');
+    const int dot = display.indexOf('.', colon < 0 ? 0 : colon);
+    if (dot < 0)
+        return 0;
+    bool ok = false;
+    const int screen = display.mid(dot + 1).toInt(&ok);
+    return ok ? screen : 0;
+}
+
+} // namespace
+
+X11DesktopWindows::X11DesktopWindows(QObject* parent) : DesktopWindows(parent) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    m_connection = x11->connection();
+    const int screenNumber = displayScreen();
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
+        xcb_screen_next(&screens);
+    m_root = screens.data->root;
+
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(m_connection, &xcb_shape_id);
+    m_hasShape = shape && shape->present;
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+    if (xfixes && xfixes->present) {
+        XcbReply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+            m_connection, xcb_xfixes_query_version(m_connection, 1, 0), nullptr));
+        m_hasXfixes = version != nullptr;
+        m_xfixesFirstEvent = xfixes->first_event;
+    }
+    m_compositorSelection =
+        atom(QByteArrayLiteral("_NET_WM_CM_S%1").replace("%1", QByteArray::number(screenNumber)).constData());
+    if (m_hasXfixes) {
+        xcb_xfixes_select_selection_input(m_connection, m_root, m_compositorSelection,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        xcb_flush(m_connection);
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    } else {
+        qCInfo(lcPlatform, "desktop windows: no XFixes; a compositor starting later is not noticed");
+    }
+    readCompositor();
+    qCInfo(lcPlatform, "desktop windows: compositing manager %s", m_compositor ? "running" : "not running");
+}
+
+X11DesktopWindows::~X11DesktopWindows() {
+    if (m_connection && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+quint32 X11DesktopWindows::atom(const char* name) const {
+    const QByteArray key(name);
+    auto found = m_atoms.constFind(key);
+    if (found != m_atoms.constEnd())
+        return *found;
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, static_cast<quint16>(key.size()), key.constData()),
+        nullptr));
+    const quint32 value = reply ? reply->atom : quint32(XCB_ATOM_NONE);
+    m_atoms.insert(key, value);
+    return value;
+}
+
+bool X11DesktopWindows::wmSupports(quint32 wanted) const {
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 0, m_root, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096), nullptr));
+    if (!reply || reply->format != 32)
+        return false;
+    const auto* atoms = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    for (int i = 0; i < count; ++i) {
+        if (atoms[i] == wanted)
+            return true;
+    }
+    return false;
+}
+
+void X11DesktopWindows::makeAccessory(QWindow* window) {
+    if (!m_connection || !window || m_accessories.contains(window))
+        return;
+    m_accessories.insert(window);
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this, window] { m_accessories.remove(window); });
+    if (window->handle()) {
+        const auto id = static_cast<quint32>(window->winId());
+        writeAccessoryHints(id);
+        if (window->isVisible())
+            requestAccessoryState(id);
+    }
+}
+
+bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
+    // The show event comes before the window is mapped: the hints are in place when the window
+    // manager reads them. A manager that dropped them at the last unmap is asked again after.
+    if (event->type() == QEvent::Show) {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window && m_accessories.contains(window)) {
+            const auto id = static_cast<quint32>(window->winId());
+            writeAccessoryHints(id);
+            QPointer<QWindow> guard(window);
+            QTimer::singleShot(0, this, [this, guard] {
+                if (guard && guard->isVisible())
+                    requestAccessoryState(static_cast<quint32>(guard->winId()));
+            });
+        }
+    }
+    return false;
+}
+
+void X11DesktopWindows::writeAccessoryHints(quint32 window) {
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_DESKTOP"),
+                        XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+    const quint32 wanted[] = {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"),
+                              atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
+    QVector<quint32> states;
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 1024), nullptr));
+    if (reply && reply->format == 32) {
+        const auto* current = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        for (int i = 0; i < count; ++i)
+            states.append(current[i]);
+    }
+    for (quint32 state : wanted) {
+        if (!states.contains(state))
+            states.append(state);
+    }
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                        static_cast<quint32>(states.size()), states.constData());
+    xcb_flush(m_connection);
+}
+
+void X11DesktopWindows::requestAccessoryState(quint32 window) {
+    auto send = [this, window](quint32 type, quint32 d0, quint32 d1, quint32 d2) {
+        xcb_client_message_event_t message;
+        std::memset(&message, 0, sizeof message);
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = type;
+        message.data.data32[0] = d0;
+        message.data.data32[1] = d1;
+        message.data.data32[2] = d2;
+        message.data.data32[3] = 1; // from an application
+        xcb_send_event(m_connection, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    };
+    send(atom("_NET_WM_DESKTOP"), allDesktops, 1, 0);
+    const quint32 state = atom("_NET_WM_STATE");
+    send(state, stateAdd, atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"));
+    send(state, stateAdd, atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER"));
+    xcb_flush(m_connection);
+}
+
+quint64 X11DesktopWindows::focusedWindow() const {
+    if (!m_connection)
+        return 0;
+    XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 0, m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (active && active->format == 32 && xcb_get_property_value_length(active.get()) == 4) {
+        const quint32 window = *static_cast<const quint32*>(xcb_get_property_value(active.get()));
+        if (window != XCB_WINDOW_NONE)
+            return window;
+    }
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    // None (0) and PointerRoot (1) name no window.
+    if (!focus || focus->focus <= 1 || focus->focus == m_root)
+        return 0;
+    return focus->focus;
+}
+
+quint64 X11DesktopWindows::idOf(const QWindow* window) const {
+    if (!m_connection || !window || !window->handle())
+        return 0;
+    return window->winId();
+}
+
+bool X11DesktopWindows::giveFocus(quint64 window) {
+    if (!m_connection || window == 0)
+        return false;
+    const auto id = static_cast<quint32>(window);
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, id), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+        qCInfo(lcPlatform, "desktop windows: window 0x%x is gone; the keyboard stays where it is", id);
+        return false;
+    }
+    const quint32 activeAtom = atom("_NET_ACTIVE_WINDOW");
+    if (wmSupports(activeAtom)) {
+        xcb_client_message_event_t message;
+        std::memset(&message, 0, sizeof message);
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = id;
+        message.type = activeAtom;
+        message.data.data32[0] = sourcePager;
+        message.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(m_connection, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    } else {
+        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    }
+    xcb_flush(m_connection);
+    return true;
+}
+
+void X11DesktopWindows::setShape(QWindow* window, const QRegion& region) {
+    if (!m_connection || !m_hasShape || !window || !window->handle())
+        return;
+    const auto id = static_cast<quint32>(window->winId());
+    const xcb_shape_kind_t kinds[] = {XCB_SHAPE_SK_BOUNDING, XCB_SHAPE_SK_INPUT};
+    if (region.isEmpty()) {
+        for (xcb_shape_kind_t kind : kinds)
+            xcb_shape_mask(m_connection, XCB_SHAPE_SO_SET, kind, id, 0, 0, XCB_PIXMAP_NONE);
+        xcb_flush(m_connection);
+        return;
+    }
+    const qreal scale = window->devicePixelRatio();
+    QVector<xcb_rectangle_t> rectangles;
+    for (const QRect& rect : region) {
+        const QRect device(
+            QPoint(qRound(rect.left() * scale), qRound(rect.top() * scale)),
+            QPoint(qRound((rect.right() + 1) * scale) - 1, qRound((rect.bottom() + 1) * scale) - 1));
+        rectangles.append({static_cast<qint16>(device.x()), static_cast<qint16>(device.y()),
+                           static_cast<quint16>(device.width()), static_cast<quint16>(device.height())});
+    }
+    for (xcb_shape_kind_t kind : kinds)
+        xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, id, 0, 0,
+                             static_cast<quint32>(rectangles.size()), rectangles.constData());
+    xcb_flush(m_connection);
+}
+
+void X11DesktopWindows::readCompositor() {
+    XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, m_compositorSelection), nullptr));
+    m_compositor = owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
+        return false;
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notify->selection != m_compositorSelection)
+        return false;
+    const bool was = m_compositor;
+    m_compositor = notify->owner != XCB_WINDOW_NONE;
+    if (m_compositor != was) {
+        qCInfo(lcPlatform, "desktop windows: compositing manager %s", m_compositor ? "started" : "stopped");
+        emit compositorRunningChanged(m_compositor);
+    }
+    // Qt's own clipboard code looks at selection events too; this one is not its business, but it
+    // is passed on all the same.
+    return false;
+}

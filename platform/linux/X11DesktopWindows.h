@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/DesktopWindows.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+
+struct xcb_connection_t;
+
+// The desktop's window hints on X11, over Qt's own xcb connection:
+// - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
+//   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
+//   already on screen, asked of the window manager by client message (EWMH);
+// - the keyboard focus is read from `_NET_ACTIVE_WINDOW` (else the server's input focus) and given
+//   back through a `_NET_ACTIVE_WINDOW` request in the pager's name, or directly without a window
+//   manager;
+// - a compositing manager runs while the selection `_NET_WM_CM_S<screen>` has an owner; XFixes
+//   reports each change of owner;
+// - shapes are set with the Shape extension, bounding and input alike.
+// On another Qt platform (offscreen, Wayland) every call does nothing and no compositor is reported.
+class X11DesktopWindows final : public DesktopWindows, private QAbstractNativeEventFilter {
+    Q_OBJECT
+public:
+    explicit X11DesktopWindows(QObject* parent = nullptr);
+    ~X11DesktopWindows() override;
+
+    void makeAccessory(QWindow* window) override;
+    quint64 focusedWindow() const override;
+    quint64 idOf(const QWindow* window) const override;
+    bool giveFocus(quint64 window) override;
+    bool compositorRunning() const override { return m_compositor; }
+    void setShape(QWindow* window, const QRegion& region) override;
+
+    // True when the Qt platform is xcb and the connection could be used.
+    bool isActive() const { return m_connection != nullptr; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    quint32 atom(const char* name) const;
+    bool wmSupports(quint32 atom) const;
+    void writeAccessoryHints(quint32 window);
+    void requestAccessoryState(quint32 window);
+    void readCompositor();
+
+    xcb_connection_t* m_connection = nullptr;
+    quint32 m_root = 0;
+    quint32 m_compositorSelection = 0;
+    quint8 m_xfixesFirstEvent = 0;
+    bool m_hasXfixes = false;
+    bool m_hasShape = false;
+    bool m_compositor = false;
+    QSet<QWindow*> m_accessories;
+    mutable QHash<QByteArray, quint32> m_atoms;
+};
