@@ -244,6 +244,10 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     const bool wasOpen = m_panelOpen;
     m_panelOpen = isOpen(mode);
     const bool byHover = m_engine.lastOpenTrigger() == InteractionEngine::InteractionTrigger::hover;
+    // Whoever types when the panel opens gets the keyboard back when it closes, even when a later
+    // click lets the window manager hand the keyboard to the panel before the press reaches us.
+    if (m_panelOpen && !wasOpen)
+        rememberFocus();
     if (m_panelOpen && !byHover && (!wasOpen || !panelHasFocus())) {
         rememberFocus();
         m_panel->orderFrontAndFocus();

@@ -243,8 +243,16 @@ private slots:
         for (int i = 0; i < 10; ++i) {
             engine().close();
             QTRY_COMPARE(engine().mode(), Mode::hidden());
-            menu.popup(QPoint(900, 500));
-            QVERIFY(QTest::qWaitForWindowExposed(&menu));
+            // Under a loaded server a popup is now and then never exposed; it is the action's
+            // effect that is measured here, so such a menu is shown again.
+            bool shown = false;
+            for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+                menu.popup(QPoint(900, 500));
+                shown = QTest::qWaitForWindowExposed(&menu, 3000);
+                if (!shown)
+                    menu.hide();
+            }
+            QVERIFY(shown);
             menu.setActiveAction(openAdvanced);
             QTest::qWait(50);
             QTest::keyClick(&menu, Qt::Key_Return); // the menu triggers its action and closes
