@@ -192,8 +192,11 @@ private slots:
         // The empty strip along the open panel's top edge.
         click(panel()->geometry().topLeft() + QPoint(60, 8));
         QTRY_COMPARE(m_desktop->focusedWindow(), quint64(panelId()));
+        // The user moves on, then closes the panel.
+        movePointer(QPoint(450, 600));
         engine().close();
         QTRY_COMPARE(m_desktop->focusedWindow(), quint64(typingId()));
+        QTRY_VERIFY(m_typing->isActiveWindow());
         typeKey(38);
         QTRY_COMPARE(m_typing->text(), QStringLiteral("a"));
     }
