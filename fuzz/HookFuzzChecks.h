@@ -9,6 +9,9 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QList>
+
+#include <optional>
 
 // What must hold for any input of the hook endpoint's request parsing and of the loose mapping.
 // The fuzz targets trap when a check fails; the corpus test replays the seeds through the same
@@ -20,8 +23,35 @@ inline const QDateTime& fixedNow() {
     return now;
 }
 
-// Any bytes give one well-formed response: a status line, the two headers, a Content-Length
-// that is the body's length, and a JSON object body whose "ok" says whether events came.
+// The body a request announces: the bytes after its head, cut to its one Content-Length header;
+// nothing when the head is incomplete or the length missing, repeated or unreadable. Read here
+// on its own, line by line, so that the check does not lean on the framing it checks.
+inline std::optional<QByteArray> announcedBody(const QByteArray& bytes) {
+    const qsizetype headEnd = bytes.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return std::nullopt;
+    const QList<QByteArray> lines = bytes.left(headEnd).split('\n');
+    std::optional<qsizetype> length;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i];
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0 || line.left(colon).trimmed().toLower() != "content-length")
+            continue;
+        bool valid = false;
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        const qsizetype number = value.toLongLong(&valid);
+        if (length || !valid || value.startsWith('+') || value.startsWith('-'))
+            return std::nullopt;
+        length = number;
+    }
+    if (!length)
+        return std::nullopt;
+    return bytes.mid(headEnd + 4, *length);
+}
+
+// Any bytes give one well-formed response: a status line, the three headers, a Content-Length
+// that is the body's length, and a JSON object body whose "ok" says whether events came; the
+// events of an accepted request are those of exactly its announced body.
 inline bool checkRequest(const QByteArray& bytes) {
     const HookHttpRequest::Framing framing = HookHttpRequest::assess(bytes);
     // Only a head that has arrived can ask to be told to go on.
@@ -37,7 +67,7 @@ inline bool checkRequest(const QByteArray& bytes) {
     const QByteArray body = response.mid(headEnd + 4);
     const QByteArray lengthHeader =
         "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +
-        "\r\n\r\n";
+        "\r\nConnection: close\r\n\r\n";
     if (response.indexOf(lengthHeader) < 0)
         return false;
     QJsonParseError error{};
@@ -49,7 +79,12 @@ inline bool checkRequest(const QByteArray& bytes) {
         return false;
     // Events come only with an accepted POST, and an accepted POST always brings some.
     const bool posted = ok && !document.object().contains(QStringLiteral("service"));
-    return posted == !reply.events.isEmpty();
+    if (posted != !reply.events.isEmpty())
+        return false;
+    if (!posted)
+        return true;
+    const std::optional<QByteArray> announced = announcedBody(bytes);
+    return announced && HookEventDecoder::decode(*announced, fixedNow()).events == reply.events;
 }
 
 // Any body decodes or fails cleanly into events with an id and a time; the loose mapping of an

@@ -222,6 +222,6 @@ private:
     std::unique_ptr<LoopbackListener> m_listener;
     quint64 m_listenerGeneration = 0;
     std::chrono::milliseconds m_listenerDeadline{5000};
-    int m_listenerMaxConnections = 32;
+    int m_listenerMaxConnections = LoopbackListener::Options{}.maxConnections;
     std::unique_ptr<FileWatch> m_fileWatch;
 };

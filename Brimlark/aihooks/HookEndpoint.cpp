@@ -12,7 +12,10 @@ const QByteArray statusBadRequest("HTTP/1.1 400 Bad Request");
 const QByteArray statusForbidden("HTTP/1.1 403 Forbidden");
 const QByteArray statusNotFound("HTTP/1.1 404 Not Found");
 const QByteArray statusMethodNotAllowed("HTTP/1.1 405 Method Not Allowed");
+const QByteArray statusTimeout("HTTP/1.1 408 Request Timeout");
+const QByteArray statusLengthRequired("HTTP/1.1 411 Length Required");
 const QByteArray statusTooLarge("HTTP/1.1 413 Payload Too Large");
+const QByteArray statusNotImplemented("HTTP/1.1 501 Not Implemented");
 
 QByteArray failure(const QByteArray& statusLine, const QString& error) {
     return HookEndpoint::httpResponse(
@@ -72,12 +75,14 @@ QByteArray HookEndpoint::httpResponse(const QByteArray& statusLine, const QJsonO
     response.append(statusLine)
         .append("\r\nContent-Type: application/json\r\nContent-Length: ")
         .append(QByteArray::number(body.size()))
-        .append("\r\n\r\n")
+        .append("\r\nConnection: close\r\n\r\n")
         .append(body);
     return response;
 }
 
-HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& bytes, const QDateTime& now) {
+HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, const QDateTime& now) {
+    // Bytes after the request (a second one sent along) are no part of it.
+    const QByteArray bytes = received.first(HookHttpRequest::requestLength(received));
     if (!isValidUtf8(bytes))
         return {failure(statusBadRequest, QStringLiteral("invalid utf8")), {}};
     const std::optional<qsizetype> headEnd = HookHttpRequest::headEnd(bytes);
@@ -102,6 +107,9 @@ HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& bytes, const Q
     if (path != "/event" && path != "/")
         return {failure(statusNotFound, QStringLiteral("unknown path ") + QString::fromUtf8(path)), {}};
 
+    if (!HookHttpRequest::hasHeader(head, "content-length"))
+        return {failure(statusLengthRequired, QStringLiteral("content-length required")), {}};
+
     const QByteArray body = bytes.sliced(*headEnd + 4);
     HookEventDecoder::Result decoded = HookEventDecoder::decode(body, now);
     if (!decoded.ok)
@@ -118,6 +126,12 @@ HookEndpoint::Reply HookEndpoint::answer(const QByteArray& bytes, HookHttpReques
         return {failure(statusTooLarge, QStringLiteral("request too large")), {}};
     case HookHttpRequest::Framing::malformedLength:
         return {failure(statusBadRequest, QStringLiteral("malformed request")), {}};
+    case HookHttpRequest::Framing::lengthRequired:
+        return {failure(statusLengthRequired, QStringLiteral("content-length required")), {}};
+    case HookHttpRequest::Framing::unsupportedEncoding:
+        return {failure(statusNotImplemented, QStringLiteral("transfer-encoding not supported")), {}};
+    case HookHttpRequest::Framing::abandoned:
+        return {failure(statusTimeout, QStringLiteral("request timed out")), {}};
     case HookHttpRequest::Framing::incomplete:
     case HookHttpRequest::Framing::complete:
         break;

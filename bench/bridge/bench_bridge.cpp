@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
                     return;
                 socket->setProperty("answered", true);
                 ++received;
-                socket->write(
-                    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 11\r\n\r\n"
-                    "{\"ok\":true}");
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
+                              "11\r\nConnection: close\r\n\r\n"
+                              "{\"ok\":true}");
                 socket->disconnectFromHost();
             });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
