@@ -7,6 +7,7 @@
 #include "Brimlark/aihooks/HookHttpRequest.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
+#include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 
@@ -44,6 +45,7 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     connect(&m_installFlow, &HookInstallFlow::installFinished, this, &AIHooksService::installFinished);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
+    AtomicWrite::removeStaleCopies(m_inboxPath);
     if (!QFileInfo::exists(m_inboxPath)) {
         QFile inbox(m_inboxPath);
         if (inbox.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -248,9 +250,10 @@ void AIHooksService::clear() {
     m_installFlow.setLastInstallMessage(QString());
     if (hadEvents)
         emit eventsChanged();
-    QFile inbox(m_inboxPath);
-    if (inbox.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        inbox.write("[]");
+    // Replaced whole: a tool reading the inbox meanwhile sees the old list or the empty one.
+    QString error;
+    if (!AtomicWrite::replace(m_inboxPath, "[]", &error))
+        qCWarning(lcHooks, "inbox not cleared: %s", qUtf8Printable(error));
 }
 
 void AIHooksService::sendTestEvent() {
