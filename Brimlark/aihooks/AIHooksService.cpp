@@ -34,6 +34,8 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     m_inboxSettleTimer.setInterval(inboxSettleDelay);
     connect(&m_inboxSettleTimer, &QTimer::timeout, this, &AIHooksService::startInboxRead);
     m_inboxReader.setMaxThreadCount(1);
+    // The reader yields to the UI thread whenever both want the same core.
+    m_inboxReader.setThreadPriority(QThread::IdlePriority);
     connect(&m_appState, &AppState::hookRulePresetChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);
@@ -190,8 +192,8 @@ void AIHooksService::startInboxRead() {
     m_inboxReadAgain = false;
     const QString path = m_inboxPath;
     const QDateTime now = m_clock->now();
-    m_inboxReader.start([this, path, now, known = knownInboxIds()] {
-        InboxRead read = readInbox(path, now, known);
+    m_inboxReader.start([this, path, now, previous = m_inboxEventIDs, stored = storedIds()] {
+        InboxRead read = readInbox(path, now, previous, stored);
         QMetaObject::invokeMethod(
             this,
             [this, read = std::move(read)] {
@@ -205,18 +207,18 @@ void AIHooksService::startInboxRead() {
 }
 
 void AIHooksService::refreshFromFile() {
-    applyInbox(readInbox(m_inboxPath, m_clock->now(), knownInboxIds()));
+    applyInbox(readInbox(m_inboxPath, m_clock->now(), m_inboxEventIDs, storedIds()));
 }
 
-QSet<QUuid> AIHooksService::knownInboxIds() const {
-    QSet<QUuid> known = m_inboxEventIDs;
+QSet<QUuid> AIHooksService::storedIds() const {
+    QSet<QUuid> stored;
     for (const HookEvent& event : m_store.events())
-        known.insert(event.id);
-    return known;
+        stored.insert(event.id);
+    return stored;
 }
 
 AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const QDateTime& now,
-                                                    const QSet<QUuid>& known) {
+                                                    const QSet<QUuid>& previous, const QSet<QUuid>& stored) {
     InboxRead read;
     QFile inbox(path);
     if (!inbox.open(QIODevice::ReadOnly)) {
@@ -241,7 +243,7 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
     read.ids.reserve(decoded.events.size());
     for (const HookEvent& event : std::as_const(decoded.events)) {
         read.ids.insert(event.id);
-        if (!known.contains(event.id))
+        if (!previous.contains(event.id) && !stored.contains(event.id))
             read.fresh.append(event);
     }
     // The store keeps only the newest of them, the last in file order.

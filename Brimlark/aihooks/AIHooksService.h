@@ -211,9 +211,11 @@ private:
         QSet<QUuid> ids;
     };
     // Reads and decodes the inbox at `path`; touches nothing else, so any thread may run it.
-    static InboxRead readInbox(const QString& path, const QDateTime& now, const QSet<QUuid>& known);
-    // The ids an inbox event may not come back with: those of the last read and the stored ones.
-    QSet<QUuid> knownInboxIds() const;
+    // Events whose ids are in `previous` (the last read's) or `stored` are not fresh.
+    static InboxRead readInbox(const QString& path, const QDateTime& now, const QSet<QUuid>& previous,
+                               const QSet<QUuid>& stored);
+    // The ids of the stored events.
+    QSet<QUuid> storedIds() const;
     void applyInbox(const InboxRead& read);
     // A reported change: the read starts once the burst has settled.
     void inboxChanged();
