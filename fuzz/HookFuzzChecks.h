@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QList>
 
+#include <algorithm>
 #include <optional>
 
 // What must hold for any input of the hook endpoint's request parsing and of the loose mapping.
@@ -30,19 +31,36 @@ inline std::optional<QByteArray> announcedBody(const QByteArray& bytes) {
     const qsizetype headEnd = bytes.indexOf("\r\n\r\n");
     if (headEnd < 0)
         return std::nullopt;
-    const QList<QByteArray> lines = bytes.left(headEnd).split('\n');
+    // Lines end with CR LF; a bare LF is part of its line.
+    QList<QByteArray> lines;
+    const QByteArray head = bytes.left(headEnd);
+    for (qsizetype start = 0; start <= head.size();) {
+        qsizetype end = head.indexOf("\r\n", start);
+        if (end < 0)
+            end = head.size();
+        lines.append(head.mid(start, end - start));
+        start = end + 2;
+    }
+    // Header names and values lose the spaces and tabs around them; a length is decimal digits.
+    const auto trim = [](QByteArray text) {
+        while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove(0, 1);
+        while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+            text.chop(1);
+        return text;
+    };
     std::optional<qsizetype> length;
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i];
+        const QByteArray& line = lines[i];
         const qsizetype colon = line.indexOf(':');
-        if (colon < 0 || line.left(colon).trimmed().toLower() != "content-length")
+        if (colon < 0 || trim(line.left(colon)).toLower() != "content-length")
             continue;
-        bool valid = false;
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        const qsizetype number = value.toLongLong(&valid);
-        if (length || !valid || value.startsWith('+') || value.startsWith('-'))
+        const QByteArray value = trim(line.mid(colon + 1));
+        if (length || value.isEmpty() ||
+            !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;
-        length = number;
+        // Past a request's most bytes every length is alike.
+        length = value.size() > 9 ? qsizetype(1) << 30 : qsizetype(value.toLongLong());
     }
     if (!length)
         return std::nullopt;
