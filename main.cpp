@@ -2,6 +2,7 @@
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusNotifications.h"
@@ -14,6 +15,7 @@
 #include "platform/linux/LinuxLoopbackListener.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxProcessLauncher.h"
+#include "platform/linux/LinuxQuitSignals.h"
 #include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/PlatformSelection.h"
@@ -24,6 +26,7 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
     // Before the application object: on Wayland the panel needs X11 to place itself.
@@ -46,6 +49,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brimlark"));
     QApplication::setOrganizationDomain(QStringLiteral("brimlark.com"));
+    // Logout, a service manager's stop and a closed terminal end the program through its quit
+    // path, so that it stops its services and leaves its files whole.
+    LinuxQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &LinuxQuitSignals::received, &app, [](int signalNumber) {
+        qCInfo(lcApp, "SIG%s received; quitting", sigabbrev_np(signalNumber));
+        QCoreApplication::quit();
+    });
+    // A copy of the settings staged by a start that was killed mid-write is of no further use.
+    AtomicWrite::removeStaleCopies(UserDefaults::standardFilePath());
 
     QtScreens screens;
     std::unique_ptr<GlobalInput> globalInput = createGlobalInput();

@@ -1,5 +1,10 @@
 #include "platform/AtomicWrite.h"
 
+#include "platform/PlatformLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace AtomicWrite {
@@ -48,6 +53,24 @@ bool replace(const QString& path, const QByteArray& bytes, QString* error) {
         return false;
     }
     return true;
+}
+
+int removeStaleCopies(const QString& path) {
+    const QFileInfo target(path);
+    const QDir folder = target.absoluteDir();
+    const QRegularExpression staged(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    int removed = 0;
+    const QStringList pattern{target.fileName() + QStringLiteral(".??????")};
+    for (const QFileInfo& entry : folder.entryInfoList(pattern, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!staged.match(entry.fileName()).hasMatch() || entry.isSymLink())
+            continue;
+        if (QFile::remove(entry.absoluteFilePath()))
+            ++removed;
+        else
+            qCWarning(lcPlatform, "stale copy not removed: %s", qUtf8Printable(entry.absoluteFilePath()));
+    }
+    return removed;
 }
 
 } // namespace AtomicWrite

@@ -22,4 +22,9 @@ bool stage(QSaveFile& file, const QByteArray& bytes, QString* error = nullptr);
 // untouched.
 bool replace(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// Removes what an interrupted replacement of the file at `path` left beside it: files named
+// after it with a dot and six letters or digits (the staged copy's name). Call at start, while
+// nothing writes the file. Returns how many were removed; failures are logged.
+int removeStaleCopies(const QString& path);
+
 } // namespace AtomicWrite

@@ -19,9 +19,14 @@
 //    closes the connection;
 //  - while a request is incomplete, Protocol::interimResponse may give bytes to send at once, at
 //    most once per connection (a client that waits to be told before sending its body);
-//  - a connection has `deadline` from its acceptance: one that sent nothing is closed silently,
-//    one that sent part of a request gets the answer to what it sent;
-//  - at most `maxConnections` are open at once; any beyond are closed as soon as accepted;
+//  - a connection that has sent nothing is closed silently `firstByteDeadline` after its
+//    acceptance (or at `deadline`, when that is sooner); one that has begun a request has
+//    `deadline` from its acceptance for all of it, then gets the answer to what it sent;
+//  - at most `maxConnections` are open at once; a new connection beyond them closes the one that
+//    has waited longest without completing a request (which is answered as abandoned when it
+//    sent part of one), so that idle connections never keep a new one out;
+//  - accepting is bounded per wake-up, so that connections already open are read and their
+//    deadlines kept while many more wait to be accepted;
 //  - when the client may still be sending (a request too large, or one cut by the deadline),
 //    the response is followed by a lingering close that reads and drops the rest, so that the
 //    client reads the answer instead of a reset.
@@ -31,7 +36,8 @@ public:
         // The port to bind on 127.0.0.1; 0 picks a free one (see boundPort()).
         quint16 port = 0;
         std::chrono::milliseconds deadline{5000};
-        int maxConnections = 32;
+        std::chrono::milliseconds firstByteDeadline{1000};
+        int maxConnections = 512;
     };
 
     // What the user says about its requests. Every function runs on the listener thread, one
@@ -41,6 +47,9 @@ public:
         qsizetype maxRequestBytes = 65536;
         // How complete the bytes received so far are.
         std::function<RequestFraming(QByteArrayView received)> assess;
+        // How many of the received bytes a complete request takes; bytes after it are not read as
+        // part of it, and the connection is closed lingering after the answer. May be unset (all).
+        std::function<qsizetype(QByteArrayView received)> requestLength;
         // Bytes to send while the request is still incomplete; empty for none. May be unset.
         std::function<QByteArray(QByteArrayView received)> interimResponse;
         // The complete response for the bytes received and how complete they are.

@@ -7,6 +7,7 @@
 #include "Brimlark/aihooks/HookHttpRequest.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
+#include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 
@@ -29,6 +30,12 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     m_handoffTimer.setSingleShot(true);
     m_handoffTimer.setInterval(handoffDelay);
     connect(&m_handoffTimer, &QTimer::timeout, this, &AIHooksService::ingestHandoff);
+    m_inboxSettleTimer.setSingleShot(true);
+    m_inboxSettleTimer.setInterval(inboxSettleDelay);
+    connect(&m_inboxSettleTimer, &QTimer::timeout, this, &AIHooksService::startInboxRead);
+    m_inboxReader.setMaxThreadCount(1);
+    // The reader yields to the UI thread whenever both want the same core.
+    m_inboxReader.setThreadPriority(QThread::IdlePriority);
     connect(&m_appState, &AppState::hookRulePresetChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);
@@ -44,6 +51,7 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     connect(&m_installFlow, &HookInstallFlow::installFinished, this, &AIHooksService::installFinished);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
+    AtomicWrite::removeStaleCopies(m_inboxPath);
     if (!QFileInfo::exists(m_inboxPath)) {
         QFile inbox(m_inboxPath);
         if (inbox.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -54,6 +62,8 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
 AIHooksService::~AIHooksService() {
     m_listener.reset();
     m_fileWatch.reset();
+    // A read under way finishes first; its result, posted to this object, is then dropped.
+    m_inboxReader.waitForDone();
 }
 
 void AIHooksService::setPort(quint16 port) {
@@ -164,42 +174,95 @@ void AIHooksService::startWatchingInbox() {
         return;
     if (m_fileWatchFactory) {
         m_fileWatch = m_fileWatchFactory(m_inboxPath);
-        m_fileWatch->start([this] { refreshFromFile(); });
+        m_fileWatch->start([this] { inboxChanged(); });
     }
-    refreshFromFile();
+    startInboxRead();
+}
+
+void AIHooksService::inboxChanged() {
+    // Not restarted by later changes: a file written without pause is still read every so often.
+    if (!m_inboxSettleTimer.isActive())
+        m_inboxSettleTimer.start();
+}
+
+void AIHooksService::startInboxRead() {
+    if (m_inboxReading) {
+        m_inboxReadAgain = true;
+        return;
+    }
+    m_inboxReading = true;
+    m_inboxReadAgain = false;
+    const QString path = m_inboxPath;
+    const QDateTime now = m_clock->now();
+    m_inboxReader.start([this, path, now, previous = m_inboxEventIDs, stored = storedIds()] {
+        InboxRead read = readInbox(path, now, previous, stored);
+        QMetaObject::invokeMethod(
+            this,
+            [this, read = std::move(read)] {
+                m_inboxReading = false;
+                applyInbox(read);
+                if (m_inboxReadAgain)
+                    startInboxRead();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void AIHooksService::refreshFromFile() {
-    QFile inbox(m_inboxPath);
+    applyInbox(readInbox(m_inboxPath, m_clock->now(), m_inboxEventIDs, storedIds()));
+}
+
+QSet<QUuid> AIHooksService::storedIds() const {
+    QSet<QUuid> stored;
+    for (const HookEvent& event : m_store.events())
+        stored.insert(event.id);
+    return stored;
+}
+
+AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const QDateTime& now,
+                                                    const QSet<QUuid>& previous, const QSet<QUuid>& stored) {
+    InboxRead read;
+    QFile inbox(path);
     if (!inbox.open(QIODevice::ReadOnly)) {
         qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(inbox.errorString()));
-        return;
+        return read;
     }
     const QByteArray data = inbox.read(maxInboxBytes + 1);
     if (data.size() > maxInboxBytes) {
         qCDebug(lcHooks, "file refresh failed: %s", "the inbox is larger than 8 MiB");
-        return;
+        return read;
     }
     if (data.isEmpty())
-        return;
-    const HookEventDecoder::Result decoded = HookEventDecoder::decode(data, m_clock->now());
+        return read;
+    HookEventDecoder::Result decoded = HookEventDecoder::decode(data, now);
     if (!decoded.ok) {
         qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(decoded.error));
-        return;
+        return read;
     }
+    read.ok = true;
     // An event the inbox already held at the last read was taken then: when it is no longer stored,
     // the cap evicted it or the user dismissed it, and it must not come back as new.
-    QSet<QUuid> known = m_inboxEventIDs;
-    for (const HookEvent& event : events())
-        known.insert(event.id);
-    QSet<QUuid> inboxEventIDs;
-    QList<HookEvent> fresh;
-    for (const HookEvent& event : decoded.events) {
-        inboxEventIDs.insert(event.id);
-        if (!known.contains(event.id))
-            fresh.append(event);
+    read.ids.reserve(decoded.events.size());
+    for (const HookEvent& event : std::as_const(decoded.events)) {
+        read.ids.insert(event.id);
+        if (!previous.contains(event.id) && !stored.contains(event.id))
+            read.fresh.append(event);
     }
-    m_inboxEventIDs = std::move(inboxEventIDs);
+    // The store keeps only the newest of them, the last in file order.
+    if (read.fresh.size() > HookEventStore::maxEvents)
+        read.fresh = read.fresh.last(HookEventStore::maxEvents);
+    return read;
+}
+
+void AIHooksService::applyInbox(const InboxRead& read) {
+    if (!read.ok)
+        return;
+    // The store may have changed while the file was read.
+    QList<HookEvent> fresh;
+    for (const HookEvent& event : read.fresh)
+        if (!m_inboxEventIDs.contains(event.id) && !m_store.contains(event.id))
+            fresh.append(event);
+    m_inboxEventIDs = read.ids;
     if (!fresh.isEmpty())
         ingest(fresh);
 }
@@ -269,9 +332,10 @@ void AIHooksService::clear() {
     m_installFlow.setLastInstallMessage(QString());
     if (hadEvents)
         emit eventsChanged();
-    QFile inbox(m_inboxPath);
-    if (inbox.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        inbox.write("[]");
+    // Replaced whole: a tool reading the inbox meanwhile sees the old list or the empty one.
+    QString error;
+    if (!AtomicWrite::replace(m_inboxPath, "[]", &error))
+        qCWarning(lcHooks, "inbox not cleared: %s", qUtf8Printable(error));
 }
 
 void AIHooksService::sendTestEvent() {

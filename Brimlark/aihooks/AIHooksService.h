@@ -18,6 +18,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
 
@@ -55,6 +56,8 @@ public:
     static constexpr qint64 maxInboxBytes = 8 * 1024 * 1024;
     // How long events from the endpoint gather before the store takes them, at most.
     static constexpr std::chrono::milliseconds handoffDelay{2};
+    // How long a change of the inbox waits for the rest of its burst before the file is read.
+    static constexpr std::chrono::milliseconds inboxSettleDelay{30};
 
     // `supportDirectory` is the program's data folder; the inbox is "hooks/inbox.json" in it and
     // is created holding "[]" when missing. The platform objects may be null: without
@@ -117,10 +120,13 @@ public:
     void startListener();
     // Stops the endpoint and the inbox watch.
     void stopListener();
-    // Starts watching the inbox (once) and reads it.
+    // Starts watching the inbox (once) and reads it. The watch's reads run off this thread: the
+    // file is read and decoded by a worker, once for a burst of changes, and only the new events
+    // come back to this thread.
     void startWatchingInbox();
-    // Reads the inbox and adds, in file order, the events whose ids are neither in the store nor
-    // in the inbox at its last successful read, so that evicted and dismissed events stay away.
+    // Reads the inbox now, on this thread, and adds, in file order, the events whose ids are
+    // neither in the store nor in the inbox at its last successful read, so that evicted and
+    // dismissed events stay away.
     void refreshFromFile();
 
     // Adds one event: an event with the same id is replaced and the new one goes first; the store
@@ -198,6 +204,25 @@ private:
     static void traceAccepted(const HookEvent& event, const QList<QUuid>& settled);
     void ingestHandoff();
 
+    // One read of the inbox: the ids it holds and the newest of its events whose ids were not
+    // known (at most what the store keeps, in file order); nothing when it could not be used (the
+    // reason logged).
+    struct InboxRead {
+        bool ok = false;
+        QList<HookEvent> fresh;
+        QSet<QUuid> ids;
+    };
+    // Reads and decodes the inbox at `path`; touches nothing else, so any thread may run it.
+    // Events whose ids are in `previous` (the last read's) or `stored` are not fresh.
+    static InboxRead readInbox(const QString& path, const QDateTime& now, const QSet<QUuid>& previous,
+                               const QSet<QUuid>& stored);
+    // The ids of the stored events.
+    QSet<QUuid> storedIds() const;
+    void applyInbox(const InboxRead& read);
+    // A reported change: the read starts once the burst has settled.
+    void inboxChanged();
+    void startInboxRead();
+
     AppState& m_appState;
     Clock* m_clock;
     QString m_inboxPath;
@@ -224,6 +249,11 @@ private:
     std::unique_ptr<LoopbackListener> m_listener;
     quint64 m_listenerGeneration = 0;
     std::chrono::milliseconds m_listenerDeadline{5000};
-    int m_listenerMaxConnections = 32;
+    int m_listenerMaxConnections = LoopbackListener::Options{}.maxConnections;
     std::unique_ptr<FileWatch> m_fileWatch;
+    QTimer m_inboxSettleTimer;
+    // One worker thread, so reads never overlap; a change during a read asks for one more.
+    QThreadPool m_inboxReader;
+    bool m_inboxReading = false;
+    bool m_inboxReadAgain = false;
 };

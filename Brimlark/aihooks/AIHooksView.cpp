@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -191,8 +192,78 @@ void AIHooksView::refresh() {
     Shown shown = shownNow();
     if (m_shown && *m_shown == shown)
         return;
+    // A list that stays a list, under the same header, changes only the rows that changed.
+    const bool inPlace = m_shown && m_scroll && m_subtitle && !m_shown->events.isEmpty() &&
+                         !shown.events.isEmpty() && m_shown->listening == shown.listening;
     m_shown = std::move(shown);
-    rebuild();
+    if (inPlace)
+        updateList();
+    else
+        rebuild();
+}
+
+void AIHooksView::updateList() {
+    QWidget* list = m_scroll->widget();
+    auto* rows = qobject_cast<QBoxLayout*>(list->layout());
+    if (!rows) {
+        rebuild();
+        return;
+    }
+    const QList<HookEvent>& events = m_shown->events;
+    QHash<QUuid, const HookEvent*> listed;
+    listed.reserve(events.size());
+    for (const HookEvent& event : events)
+        listed.insert(event.id, &event);
+
+    // Rows whose event left the list or would look different now go; the others stay as they
+    // are, a press or hover on them included.
+    QHash<QUuid, AIHooksEventRow*> kept;
+    for (int i = rows->count() - 1; i >= 0; --i) {
+        auto* row = qobject_cast<AIHooksEventRow*>(rows->itemAt(i)->widget());
+        if (!row)
+            continue;
+        const HookEvent* event = listed.value(row->event().id);
+        if (event && AIHooksEventRow::showsSame(row->event(), *event) && !kept.contains(event->id)) {
+            kept.insert(event->id, row);
+            continue;
+        }
+        rows->removeWidget(row);
+        // It may hold the button whose press led here, so it goes on the next turn.
+        row->hide();
+        row->deleteLater();
+    }
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<int> placed;
+    for (int i = 0; i < events.size(); ++i) {
+        const HookEvent& event = events.at(i);
+        AIHooksEventRow* row = kept.value(event.id);
+        if (!row) {
+            row = new AIHooksEventRow(*m_service, event, now, list);
+            rows->insertWidget(i, row);
+            fadeIn(row);
+            row->show();
+            placed.append(i);
+        } else if (rows->indexOf(row) != i) {
+            rows->removeWidget(row);
+            rows->insertWidget(i, row);
+            placed.append(i);
+        }
+    }
+    // Children stay in the order the rows show, as a rebuilt list has them: each row placed goes
+    // just before the row under it, from the bottom up.
+    for (auto it = placed.crbegin(); it != placed.crend(); ++it) {
+        QWidget* row = rows->itemAt(*it)->widget();
+        QWidget* below = *it + 1 < rows->count() ? rows->itemAt(*it + 1)->widget() : nullptr;
+        if (below)
+            row->stackUnder(below);
+        else
+            row->raise();
+    }
+    m_listedIds.clear();
+    for (const HookEvent& event : events)
+        m_listedIds.append(event.id);
+    m_subtitle->setText(headerSubtitle());
 }
 
 void AIHooksView::rebuild() {
@@ -241,8 +312,9 @@ QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
     titles->setSpacing(2);
     titles->addWidget(
         plainLabel(headerTitle(), BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), header));
-    titles->addWidget(
-        plainLabel(headerSubtitle(), BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), header));
+    m_subtitle =
+        plainLabel(headerSubtitle(), BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), header);
+    titles->addWidget(m_subtitle);
     status->addLayout(titles);
     row->addLayout(status);
     row->addStretch(1);

@@ -11,15 +11,17 @@
 #include <optional>
 
 class AIHooksService;
+class QLabel;
 class QScrollArea;
 
 // The advanced panel's AI hooks page: whether the listener runs and which tool is connected, the
 // events the rule preset lets through (newest first) with allow and deny, "clear", and while the
 // list is empty the next setup step, a listener restart and the way to the settings. It keeps no
-// state of its own beyond what it showed last, and is rebuilt from the service whenever the service
+// state of its own beyond what it showed last, and follows the service whenever the service
 // changes something it shows, so that a change it does not show leaves a press in progress and the
-// scroll position alone. Rows that join a list already showing fade in, and a rebuilt list stays
-// where it was scrolled to.
+// scroll position alone. While events stay listed, only the rows that changed are removed, inserted
+// or moved; rows that join a list already showing fade in, and the list stays where it was
+// scrolled to.
 class AIHooksView : public QWidget {
     Q_OBJECT
 public:
@@ -62,9 +64,12 @@ private:
     };
 
     Shown shownNow() const;
-    // Rebuilds the page when what it would show differs from what it shows.
+    // Rebuilds the page when what it would show differs from what it shows; a list that stays a
+    // list is updated in place.
     void refresh();
     void rebuild();
+    // Removes, inserts and moves only the rows that changed, and recounts the header.
+    void updateList();
     void runSetupStep(SetupStep step);
     QWidget* buildHeader(QWidget* parent, bool hasEvents);
     QWidget* buildEmptyState(QWidget* parent);
@@ -76,6 +81,8 @@ private:
     QWidget* m_content = nullptr;
     // The list's scroll area while events are listed.
     QPointer<QScrollArea> m_scroll;
+    // The header's count while events are listed.
+    QPointer<QLabel> m_subtitle;
     std::optional<Shown> m_shown;
     // The ids of the rows the last build listed, in order (none while the page was empty).
     QList<QUuid> m_listedIds;

@@ -12,7 +12,10 @@ const QByteArray statusBadRequest("HTTP/1.1 400 Bad Request");
 const QByteArray statusForbidden("HTTP/1.1 403 Forbidden");
 const QByteArray statusNotFound("HTTP/1.1 404 Not Found");
 const QByteArray statusMethodNotAllowed("HTTP/1.1 405 Method Not Allowed");
+const QByteArray statusTimeout("HTTP/1.1 408 Request Timeout");
+const QByteArray statusLengthRequired("HTTP/1.1 411 Length Required");
 const QByteArray statusTooLarge("HTTP/1.1 413 Payload Too Large");
+const QByteArray statusNotImplemented("HTTP/1.1 501 Not Implemented");
 
 QByteArray failure(const QByteArray& statusLine, const QString& error) {
     return HookEndpoint::httpResponse(
@@ -77,12 +80,14 @@ QByteArray HookEndpoint::httpResponse(const QByteArray& statusLine, const QJsonO
     response.append(statusLine)
         .append("\r\nContent-Type: application/json\r\nContent-Length: ")
         .append(QByteArray::number(body.size()))
-        .append("\r\n\r\n")
+        .append("\r\nConnection: close\r\n\r\n")
         .append(body);
     return response;
 }
 
-HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& bytes, const QDateTime& now) {
+HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, const QDateTime& now) {
+    // Bytes after the request (a second one sent along) are no part of it.
+    const QByteArray bytes = received.first(HookHttpRequest::requestLength(received));
     if (!isValidUtf8(bytes))
         return refuse(statusBadRequest, QStringLiteral("invalid utf8"));
     const std::optional<qsizetype> headEnd = HookHttpRequest::headEnd(bytes);
@@ -106,6 +111,9 @@ HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& bytes, const Q
     if (path != "/event" && path != "/")
         return refuse(statusNotFound, QStringLiteral("unknown path ") + QString::fromUtf8(path));
 
+    if (!HookHttpRequest::hasHeader(head, "content-length"))
+        return refuse(statusLengthRequired, QStringLiteral("content-length required"));
+
     const QByteArray body = bytes.sliced(*headEnd + 4);
     HookEventDecoder::Result decoded = HookEventDecoder::decode(body, now);
     if (!decoded.ok)
@@ -122,6 +130,12 @@ HookEndpoint::Reply HookEndpoint::answer(const QByteArray& bytes, HookHttpReques
         return refuse(statusTooLarge, QStringLiteral("request too large"));
     case HookHttpRequest::Framing::malformedLength:
         return refuse(statusBadRequest, QStringLiteral("malformed request"));
+    case HookHttpRequest::Framing::lengthRequired:
+        return refuse(statusLengthRequired, QStringLiteral("content-length required"));
+    case HookHttpRequest::Framing::unsupportedEncoding:
+        return refuse(statusNotImplemented, QStringLiteral("transfer-encoding not supported"));
+    case HookHttpRequest::Framing::abandoned:
+        return refuse(statusTimeout, QStringLiteral("request timed out"));
     case HookHttpRequest::Framing::incomplete:
     case HookHttpRequest::Framing::complete:
         break;

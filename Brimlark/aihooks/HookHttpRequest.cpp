@@ -87,6 +87,7 @@ LoopbackListener::Protocol HookHttpRequest::protocol() {
     LoopbackListener::Protocol protocol;
     protocol.maxRequestBytes = maxBytes;
     protocol.assess = &HookHttpRequest::assess;
+    protocol.requestLength = &HookHttpRequest::requestLength;
     protocol.interimResponse = &HookHttpRequest::interimResponse;
     return protocol;
 }
@@ -95,31 +96,53 @@ HookHttpRequest::Framing HookHttpRequest::assess(QByteArrayView received) {
     const std::optional<qsizetype> end = headEnd(received);
     if (!end)
         return received.size() >= maxBytes ? Framing::tooLarge : Framing::incomplete;
-    const QByteArrayView head = received.first(*end);
+    const Head head = readHead(received.first(*end));
     const qsizetype headBytes = *end + blankLine.size();
+    if (head.transferEncoding)
+        return Framing::unsupportedEncoding;
+    if (head.lengthHeaders > 1 || !head.validLength)
+        return Framing::malformedLength;
+    // Without a length the body ends with the head; bytes after it would be a body of no length.
+    if (head.lengthHeaders == 0)
+        return received.size() > headBytes ? Framing::lengthRequired : Framing::complete;
+    if (headBytes + head.length > maxBytes)
+        return Framing::tooLarge;
+    return received.size() >= headBytes + head.length ? Framing::complete : Framing::incomplete;
+}
 
-    int lengthHeaders = 0;
-    bool valid = true;
-    qint64 length = 0;
+qsizetype HookHttpRequest::requestLength(QByteArrayView received) {
+    const std::optional<qsizetype> end = headEnd(received);
+    if (!end)
+        return received.size();
+    const Head head = readHead(received.first(*end));
+    const qsizetype headBytes = *end + blankLine.size();
+    const qint64 body = head.lengthHeaders == 1 && head.validLength ? head.length : 0;
+    return qsizetype(qMin<qint64>(received.size(), headBytes + body));
+}
+
+HookHttpRequest::Head HookHttpRequest::readHead(QByteArrayView head) {
+    Head result;
     forEachHeader(head, [&](QByteArrayView name, QByteArrayView value) {
+        if (equalsIgnoringCase(name, "transfer-encoding")) {
+            result.transferEncoding = true;
+            return true;
+        }
         if (!equalsIgnoringCase(name, "content-length"))
             return true;
-        ++lengthHeaders;
+        ++result.lengthHeaders;
         if (value.isEmpty())
-            valid = false;
+            result.validLength = false;
+        qint64 length = 0;
         for (const char c : value) {
             if (c < '0' || c > '9') {
-                valid = false;
+                result.validLength = false;
                 break;
             }
             // Saturates: any length past the limit is simply too large.
             length = qMin<qint64>(length * 10 + (c - '0'), qint64(maxBytes) + 1);
         }
+        result.length = length;
         return true;
     });
-    if (lengthHeaders > 1 || !valid)
-        return Framing::malformedLength;
-    if (headBytes + length > maxBytes)
-        return Framing::tooLarge;
-    return received.size() >= headBytes + length ? Framing::complete : Framing::incomplete;
+    return result;
 }

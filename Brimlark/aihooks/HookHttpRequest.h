@@ -9,18 +9,24 @@
 #include <optional>
 
 // How far the bytes received on one connection make a request: the head up to the first empty
-// line (CR LF CR LF), then as many body bytes as a "Content-Length" header (any letter case)
-// asks for, or none without one. Never more than maxBytes in all. Byte level, no decoding.
+// line (CR LF CR LF), then exactly as many body bytes as a "Content-Length" header (any letter
+// case) asks for, or none without one; bytes after that are no part of the request. Never more
+// than maxBytes in all. Byte level, no decoding.
 class HookHttpRequest {
 public:
     // The most bytes one request may take, head and body together.
     static constexpr qsizetype maxBytes = 65536;
 
     // complete: the head and the announced body are there; tooLarge: the request cannot fit in
-    // maxBytes; malformedLength: a Content-Length that is not a decimal number, or more than one.
+    // maxBytes; malformedLength: a Content-Length that is not a decimal number, or more than one;
+    // lengthRequired: body bytes after a head without Content-Length; unsupportedEncoding: a
+    // "Transfer-Encoding" header (chunked bodies are not read).
     using Framing = RequestFraming;
 
     static Framing assess(QByteArrayView received);
+    // How many of the received bytes the request takes: the head and the announced body, or all
+    // of them while the head is incomplete; never more than received.
+    static qsizetype requestLength(QByteArrayView received);
 
     // Where the head ends: the index of the first CR LF CR LF, or nothing.
     static std::optional<qsizetype> headEnd(QByteArrayView received);
@@ -33,4 +39,13 @@ public:
     static QByteArray interimResponse(QByteArrayView received);
     // The framing above for a loopback listener; the caller adds how requests are answered.
     static LoopbackListener::Protocol protocol();
+
+private:
+    struct Head {
+        int lengthHeaders = 0;
+        bool validLength = true;
+        qint64 length = 0;
+        bool transferEncoding = false;
+    };
+    static Head readHead(QByteArrayView head);
 };

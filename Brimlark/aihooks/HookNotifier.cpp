@@ -9,7 +9,19 @@
 
 HookNotifier::HookNotifier(const AppState& appState, const HookEventStore& store,
                            Notifications* notifications, QObject* parent)
-    : QObject(parent), m_appState(appState), m_store(store), m_notifications(notifications) {}
+    : QObject(parent), m_appState(appState), m_store(store), m_notifications(notifications) {
+    connect(&m_store, &HookEventStore::eventsChanged, this, &HookNotifier::forgetUnstored);
+}
+
+void HookNotifier::forgetUnstored() {
+    if (m_notifiedEventIDs.isEmpty())
+        return;
+    QSet<QUuid> stored;
+    stored.reserve(m_store.events().size());
+    for (const HookEvent& event : m_store.events())
+        stored.insert(event.id);
+    m_notifiedEventIDs.removeIf([&](const QUuid& id) { return !stored.contains(id); });
+}
 
 QString HookNotifier::notificationIdentifier(const QUuid& id) {
     return QStringLiteral("ai-hook-") + id.toString(QUuid::WithoutBraces).toUpper();
@@ -36,7 +48,8 @@ std::optional<NotificationContent> HookNotifier::notificationContent(const HookE
 void HookNotifier::notify(const HookEvent& event) {
     if (m_appState.notificationsMuted() || !HookDisplayRules::of(m_appState).shouldNotify(event))
         return;
-    if (m_notifiedEventIDs.contains(event.id))
+    // An event already gone again (a batch larger than the store) is not told of, nor kept.
+    if (m_notifiedEventIDs.contains(event.id) || !m_store.contains(event.id))
         return;
     m_notifiedEventIDs.insert(event.id);
     if (!m_notifications)

@@ -15,7 +15,8 @@ class HookEventStore;
 
 // Posts a notification for each stored event that asks, once per id, unless muted, filtered out
 // or not permitted; withdraws it when the event goes. Without notifications nothing is posted,
-// but the ids are recorded all the same.
+// but the ids are recorded all the same. An id is kept only while its event is stored, so what
+// is kept never outgrows the store.
 class HookNotifier : public QObject {
     Q_OBJECT
 
@@ -42,6 +43,9 @@ public:
     void forgetAll() { m_notifiedEventIDs.clear(); }
 
 private:
+    // Drops the ids whose events the store no longer holds.
+    void forgetUnstored();
+
     const AppState& m_appState;
     const HookEventStore& m_store;
     Notifications* m_notifications;

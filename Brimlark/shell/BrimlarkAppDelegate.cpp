@@ -1,5 +1,6 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 
+#include "Brimlark/core/Logging.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "platform/UserDefaults.h"
@@ -33,4 +34,5 @@ void BrimlarkAppDelegate::applicationDidFinishLaunching(const QStringList& argum
 
 void BrimlarkAppDelegate::applicationWillTerminate() {
     m_coordinator->stop();
+    qCInfo(lcApp, "Brimlark stopped");
 }

@@ -150,8 +150,8 @@ public:
 
 private:
     void serve() {
-        static const char response[] =
-            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 11\r\n\r\n{\"ok\":true}";
+        static const char response[] = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
+                                       "11\r\nConnection: close\r\n\r\n{\"ok\":true}";
         char buffer[65536];
         while (!m_stop) {
             const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <list>
 #include <memory>
 #include <netinet/in.h>
 #include <pthread.h>
@@ -22,6 +23,9 @@ using SteadyClock = std::chrono::steady_clock;
 // After its response, a lingering connection drops at most this much of what the client still
 // sends before it is closed anyway.
 constexpr qint64 maxDrainBytes = 1 << 20;
+// The most connections accepted per wake-up; the rest wait for the next turn of the loop, after
+// the connections already open have been read.
+constexpr int acceptBatch = 16;
 
 QString errnoText(const char* what, int error) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
@@ -31,7 +35,10 @@ struct Connection {
     enum class Phase { reading, writing, draining };
     int fd = -1;
     Phase phase = Phase::reading;
+    SteadyClock::time_point accepted;
     SteadyClock::time_point deadline;
+    // Its place among the open connections, oldest first.
+    std::list<int>::iterator age;
     QByteArray received;
     QByteArray response;
     qsizetype written = 0;
@@ -73,7 +80,7 @@ public:
                 if (fd == wakeFd)
                     return QString();
                 if (fd == m_listenFd)
-                    acceptAll();
+                    acceptSome();
                 else
                     onEvent(fd, events[i].events);
             }
@@ -92,8 +99,8 @@ private:
         return int(std::clamp<long long>(left, 0, 60'000));
     }
 
-    void acceptAll() {
-        for (;;) {
+    void acceptSome() {
+        for (int accepted = 0; accepted < acceptBatch; ++accepted) {
             const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0) {
                 if (errno == EINTR || errno == ECONNABORTED)
@@ -110,13 +117,13 @@ private:
                 }
                 return;
             }
-            if (int(m_connections.size()) >= m_options.maxConnections) {
-                ::close(fd);
-                continue;
-            }
+            if (int(m_connections.size()) >= m_options.maxConnections)
+                evictOldest();
             auto connection = std::make_unique<Connection>();
             connection->fd = fd;
-            connection->deadline = SteadyClock::now() + m_options.deadline;
+            connection->accepted = SteadyClock::now();
+            connection->deadline =
+                connection->accepted + std::min(m_options.firstByteDeadline, m_options.deadline);
             epoll_event event{};
             event.events = EPOLLIN | EPOLLRDHUP;
             event.data.fd = fd;
@@ -125,11 +132,33 @@ private:
                 continue;
             }
             Connection* raw = connection.get();
+            raw->age = m_byAge.insert(m_byAge.end(), fd);
             m_connections.emplace(fd, std::move(connection));
             m_openConnections.store(int(m_connections.size()));
             // The request has often arrived with the connection already.
             onReadable(*raw);
         }
+    }
+
+    // Makes room for a new connection: the one that has waited longest without completing a
+    // request goes, answered when it sent part of one, so that idle clients cannot keep out
+    // the ones with something to say.
+    void evictOldest() {
+        if (m_byAge.empty())
+            return;
+        const auto it = m_connections.find(m_byAge.front());
+        if (it == m_connections.end()) {
+            m_byAge.pop_front();
+            return;
+        }
+        Connection& oldest = *it->second;
+        const int fd = oldest.fd;
+        if (oldest.phase == Connection::Phase::reading && !oldest.received.isEmpty())
+            respond(oldest, RequestFraming::abandoned, false);
+        // Answered or not, it goes now.
+        const auto still = m_connections.find(fd);
+        if (still != m_connections.end())
+            close(*still->second);
     }
 
     void onEvent(int fd, uint32_t events) {
@@ -155,6 +184,7 @@ private:
 
     void onReadable(Connection& connection) {
         char buffer[16384];
+        const bool hadBytes = !connection.received.isEmpty();
         bool endOfInput = false;
         for (;;) {
             const qsizetype space = m_protocol.maxRequestBytes - connection.received.size();
@@ -181,6 +211,9 @@ private:
             return;
         }
 
+        // A request has begun: it has the whole deadline from the acceptance.
+        if (!hadBytes && !connection.received.isEmpty())
+            connection.deadline = connection.accepted + m_options.deadline;
         const RequestFraming framing = m_protocol.assess(connection.received);
         if (framing == RequestFraming::incomplete) {
             if (!endOfInput) {
@@ -192,10 +225,21 @@ private:
                 return;
             }
         }
-        // The client may still be sending when the request was refused before its end.
+        // The client may still be sending when the request was refused before its end, or when it
+        // sent more than the request (a second one along): those bytes are read and dropped.
         const bool mayStillSend = !endOfInput && (framing != RequestFraming::complete ||
-                                                  connection.received.size() >= m_protocol.maxRequestBytes);
+                                                  connection.received.size() >= m_protocol.maxRequestBytes ||
+                                                  sentBeyond(connection));
         respond(connection, framing, mayStillSend);
+    }
+
+    // Whether the client sent bytes after its complete request, or has more waiting unread.
+    bool sentBeyond(const Connection& connection) const {
+        if (m_protocol.requestLength &&
+            m_protocol.requestLength(connection.received) < connection.received.size())
+            return true;
+        char byte = 0;
+        return ::recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
     }
 
     // A client that waits to be told before sending its body (curl does so for larger bodies) gets
@@ -298,6 +342,7 @@ private:
 
     void close(Connection& connection) {
         const int fd = connection.fd;
+        m_byAge.erase(connection.age);
         ::close(fd);
         m_connections.erase(fd);
         m_openConnections.store(int(m_connections.size()));
@@ -310,6 +355,8 @@ private:
     std::atomic<int>& m_openConnections;
     int m_reserveFd = -1;
     std::unordered_map<int, std::unique_ptr<Connection>> m_connections;
+    // The open connections' descriptors, in the order they were accepted.
+    std::list<int> m_byAge;
 };
 
 } // namespace

@@ -184,6 +184,32 @@ private slots:
         QVERIFY(service().notifiedEventIDs().contains(event.id));
     }
 
+    // Asking events with ever new ids: what is kept to notify once never outgrows the store.
+    void theNotifiedIdsNeverOutgrowTheStore_data() {
+        QTest::addColumn<int>("batch");
+        QTest::newRow("one at a time") << 1;
+        QTest::newRow("batches larger than the store") << 80;
+    }
+
+    void theNotifiedIdsNeverOutgrowTheStore() {
+        QFETCH(int, batch);
+        qsizetype most = 0;
+        for (int sent = 0; sent < 100000; sent += batch) {
+            QList<HookEvent> events;
+            for (int i = 0; i < batch; ++i)
+                events.append(makeEvent(Source::claude, Status::asking, QStringLiteral("PermissionRequest")));
+            if (batch == 1)
+                service().ingest(events.first());
+            else
+                service().ingest(events);
+            most = std::max(most, service().notifiedEventIDs().size());
+            QVERIFY(service().notifiedEventIDs().size() <= service().events().size());
+        }
+        QCOMPARE(most, qsizetype(HookEventStore::maxEvents));
+        for (const HookEvent& event : service().events())
+            QVERIFY(service().notifiedEventIDs().contains(event.id));
+    }
+
     void theBodyFallsBackInOrder() {
         HookEvent event = makeEvent(Source::claude, Status::asking);
         event.title = QString();

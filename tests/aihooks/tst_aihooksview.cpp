@@ -298,8 +298,8 @@ private slots:
         QCOMPARE(f.workspace.openedUrls, QList<QUrl>{approved});
         QCOMPARE(f.service.presetFilteredEvents().size(), 11);
 
-        // An event the page shows rebuilds the list: the new row fades in, and the list stays
-        // where it was scrolled to.
+        // An event the page shows joins the list: the new row fades in, and the list stays where
+        // it was scrolled to.
         bar = shown<QScrollArea>(&view).first()->verticalScrollBar();
         bar->setValue(bar->maximum() / 2);
         const int halfway = bar->value();
@@ -308,10 +308,79 @@ private slots:
         settle();
         const auto rebuilt = shown<AIHooksEventRow>(&view);
         QCOMPARE(rebuilt.size(), 12);
-        QVERIFY(!rows.contains(rebuilt.at(1)));
+        // Only the new row was built: the others are the widgets that were there.
+        QVERIFY(rows.contains(rebuilt.at(1)));
         QVERIFY(qobject_cast<QGraphicsOpacityEffect*>(rebuilt.at(0)->graphicsEffect()));
         QVERIFY(!rebuilt.at(1)->graphicsEffect());
         QCOMPARE(shown<QScrollArea>(&view).first()->verticalScrollBar()->value(), halfway);
+    }
+
+    // With a full list shown, a change builds, drops or moves only the rows it concerns.
+    void onlyTheRowsThatChangedAreTouched_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a new event pushes out the oldest") << QStringLiteral("arrives");
+        QTest::newRow("an event dismissed") << QStringLiteral("dismissed");
+        QTest::newRow("an event sent again with a new title") << QStringLiteral("retitled");
+        QTest::newRow("an event sent again unchanged") << QStringLiteral("again");
+    }
+
+    void onlyTheRowsThatChangedAreTouched() {
+        QFETCH(QString, change);
+        HookViewFixture f;
+        f.appState.setHookRulePreset(Preset::fullFeed);
+        AIHooksView view(f.service);
+        view.resize(360, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QList<HookEvent> events;
+        for (int i = 0; i < HookEventStore::maxEvents; ++i)
+            events.append(hookEvent(Source::claude, Status::working, QStringLiteral("step %1").arg(i)));
+        f.service.ingest(events);
+        settle();
+        QList<QPointer<AIHooksEventRow>> before;
+        for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view))
+            before.append(row);
+        QCOMPARE(before.size(), HookEventStore::maxEvents);
+
+        // `before` is newest first: the tenth row shows events[39].
+        HookEvent touched = events.at(39);
+        QList<QPointer<AIHooksEventRow>> expected = before;
+        QPointer<AIHooksEventRow> reused;
+        if (change == QStringLiteral("arrives")) {
+            f.service.ingest(hookEvent(Source::codex, Status::asking, QStringLiteral("new")));
+            expected.removeLast();
+        } else if (change == QStringLiteral("dismissed")) {
+            f.service.dismiss(touched.id);
+            expected.removeAt(10);
+        } else {
+            if (change == QStringLiteral("retitled"))
+                touched.title = QStringLiteral("step 39, again");
+            else
+                reused = before.at(10);
+            f.service.ingest(touched);
+            expected.removeAt(10);
+        }
+        settle();
+        QList<QPointer<AIHooksEventRow>> after;
+        for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view))
+            after.append(row);
+        if (change != QStringLiteral("dismissed")) {
+            // Only the top row may be new; it is the old widget when nothing about it changed.
+            QVERIFY(!after.isEmpty());
+            if (reused)
+                QCOMPARE(after.first(), reused);
+            else
+                QVERIFY(!before.contains(after.first()));
+            after.removeFirst();
+        }
+        QCOMPARE(after, expected);
+        // The widgets' order is the list's order.
+        const QList<HookEvent> listed = f.service.presetFilteredEvents();
+        const auto rows = shown<AIHooksEventRow>(&view);
+        QCOMPARE(rows.size(), listed.size());
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            QCOMPARE(rows.at(i)->event().id, listed.at(i).id);
+        QVERIFY(labelTexts(&view).contains(QString::number(listed.size()) + QStringLiteral(" events")));
     }
 
     void longTextsShowTheirBeginning() {

@@ -91,6 +91,11 @@ private slots:
             << hookResponse("HTTP/1.1 403 Forbidden",
                             R"({"error":"cross-origin requests are not accepted","ok":false})")
             << 0;
+        QTest::newRow("POST without Content-Length")
+            << QByteArray("POST /event HTTP/1.1\r\nHost: x\r\n\r\n")
+            << hookResponse("HTTP/1.1 411 Length Required",
+                            R"({"error":"content-length required","ok":false})")
+            << 0;
         QTest::newRow("origin on healthz")
             << QByteArray("GET /healthz HTTP/1.1\r\nOrigin: null\r\n\r\n")
             << hookResponse("HTTP/1.1 403 Forbidden",
@@ -131,24 +136,30 @@ private slots:
     }
 
     void theBodyKeepsItsOwnBlankLines() {
-        const QByteArray bytes = "POST /event HTTP/1.1\r\n\r\n{\"title\":\r\n\r\n\"x\"}";
+        const QByteArray bytes =
+            "POST /event HTTP/1.1\r\nContent-Length: 17\r\n\r\n{\"title\":\r\n\r\n\"x\"}";
         const HookEndpoint::Reply reply = HookEndpoint::handleRequest(bytes, now);
         QCOMPARE(reply.events.size(), 1);
         QCOMPARE(reply.events.first().title, QStringLiteral("x"));
     }
 
-    void aShortContentLengthStillReadsEverything() {
-        const QByteArray bytes = "POST /event HTTP/1.1\r\nContent-Length: 2\r\n\r\n{\"title\":\"whole\"}";
+    void theBodyIsExactlyContentLengthBytes() {
+        // What follows the announced body is no part of it.
+        const QByteArray bytes =
+            "POST /event HTTP/1.1\r\nContent-Length: 13\r\n\r\n{\"title\":\"a\"}{\"title\":\"x\"}";
         QCOMPARE(HookHttpRequest::assess(bytes), HookHttpRequest::Framing::complete);
-        QCOMPARE(HookEndpoint::handleRequest(bytes, now).events.first().title, QStringLiteral("whole"));
+        const HookEndpoint::Reply reply = HookEndpoint::handleRequest(bytes, now);
+        QCOMPARE(reply.response, hookResponse("HTTP/1.1 200 OK", R"({"ok":true})"));
+        QCOMPARE(reply.events.size(), 1);
+        QCOMPARE(reply.events.first().title, QStringLiteral("a"));
     }
 
     void contentTypeAndLengthAreExact() {
         const QByteArray response = HookEndpoint::httpResponse(
             "HTTP/1.1 200 OK", QJsonObject{{QStringLiteral("e"), QStringLiteral("\u00e9")}});
-        QCOMPARE(response,
-                 QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 10\r\n\r\n"
-                            "{\"e\":\"\xc3\xa9\"}"));
+        QCOMPARE(response, QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
+                                      "10\r\nConnection: close\r\n\r\n"
+                                      "{\"e\":\"\xc3\xa9\"}"));
     }
 
     void decodingOrder() {
@@ -226,6 +237,15 @@ private slots:
             << QByteArray("POST / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n")
             << F::tooLarge;
         QTest::newRow("head too long") << QByteArray(HookHttpRequest::maxBytes, 'a') << F::tooLarge;
+        QTest::newRow("body without length") << QByteArray("POST / HTTP/1.1\r\n\r\n{}") << F::lengthRequired;
+        QTest::newRow("chunked") << QByteArray("POST / HTTP/1.1\r\ntransfer-encoding: chunked\r\n\r\n")
+                                 << F::unsupportedEncoding;
+        QTest::newRow("chunked with a length")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n{}")
+            << F::unsupportedEncoding;
+        QTest::newRow("a second request after the body")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}GET / HTTP/1.1\r\n\r\n")
+            << F::complete;
         const QByteArray head = "POST / HTTP/1.1\r\nContent-Length: ";
         const qsizetype exact = HookHttpRequest::maxBytes - head.size() - 9;
         QTest::newRow("exactly the limit")
@@ -245,6 +265,14 @@ private slots:
             hookResponse("HTTP/1.1 413 Payload Too Large", R"({"error":"request too large","ok":false})"));
         QCOMPARE(HookEndpoint::answer("x", HookHttpRequest::Framing::malformedLength, now).response,
                  hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
+        QCOMPARE(HookEndpoint::answer("x", HookHttpRequest::Framing::lengthRequired, now).response,
+                 hookResponse("HTTP/1.1 411 Length Required",
+                              R"({"error":"content-length required","ok":false})"));
+        QCOMPARE(HookEndpoint::answer("x", HookHttpRequest::Framing::unsupportedEncoding, now).response,
+                 hookResponse("HTTP/1.1 501 Not Implemented",
+                              R"({"error":"transfer-encoding not supported","ok":false})"));
+        QCOMPARE(HookEndpoint::answer("x", HookHttpRequest::Framing::abandoned, now).response,
+                 hookResponse("HTTP/1.1 408 Request Timeout", R"({"error":"request timed out","ok":false})"));
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 
@@ -25,17 +26,26 @@ private:
     std::unique_ptr<LinuxLoopbackListener> m_listener;
     std::atomic<int> m_requests{0};
     QByteArray m_lastReceived;
+    QStringList m_lastTitles;
 
     quint16 start(std::chrono::milliseconds deadline = 400ms, int maxConnections = 32) {
         LinuxLoopbackListener::Options options;
-        options.port = 0;
         options.deadline = deadline;
         options.maxConnections = maxConnections;
+        return start(options);
+    }
+
+    quint16 start(LinuxLoopbackListener::Options options) {
+        options.port = 0;
         LoopbackListener::Protocol protocol = HookHttpRequest::protocol();
         protocol.respond = [this](const QByteArray& bytes, HookHttpRequest::Framing f) {
             ++m_requests;
             m_lastReceived = bytes;
-            return HookEndpoint::answer(bytes, f, now).response;
+            const HookEndpoint::Reply reply = HookEndpoint::answer(bytes, f, now);
+            m_lastTitles.clear();
+            for (const HookEvent& event : reply.events)
+                m_lastTitles.append(event.title.value_or(QString()));
+            return reply.response;
         };
         m_listener = std::make_unique<LinuxLoopbackListener>(options, protocol);
         QString error;
@@ -191,24 +201,128 @@ private slots:
                  hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
     }
 
-    void connectionsBeyondTheLimitAreClosedAtOnce() {
-        const quint16 port = start(2000ms, 3);
-        std::vector<std::unique_ptr<HookTestClient>> idle;
-        for (int i = 0; i < 3; ++i) {
-            idle.push_back(std::make_unique<HookTestClient>(port));
-            QVERIFY(idle.back()->isConnected());
-        }
+    void atTheLimitTheLongestWaitingConnectionMakesRoom() {
+        const quint16 port = start(3000ms, 3);
+        // The oldest has begun a request, the two after it sent nothing.
+        HookTestClient partial(port);
+        QVERIFY(partial.send("POST /event HTTP/1.1\r\nContent-Length: 40\r\n\r\n{\"a\""));
+        QTRY_COMPARE(m_listener->openConnections(), 1);
+        HookTestClient silent(port);
+        HookTestClient silentToo(port);
         QTRY_COMPARE(m_listener->openConnections(), 3);
-        HookTestClient extra(port);
-        extra.send("GET /healthz HTTP/1.1\r\n\r\n");
+
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(extra.readAll(1500ms), QByteArray());
-        QVERIFY(extra.closedByServer());
-        QVERIFY(timer.elapsed() < 1000);
-        idle.clear();
-        QTRY_COMPARE(m_listener->openConnections(), 0);
+        QCOMPARE(HookTestClient::exchange(port, hookPost(R"({"title":"new"})")), ok);
+        QCOMPARE(partial.readAll(1000ms),
+                 hookResponse("HTTP/1.1 408 Request Timeout", R"({"error":"request timed out","ok":false})"));
+        QVERIFY(partial.closedByServer());
         QCOMPARE(HookTestClient::exchange(port, "GET / HTTP/1.1\r\n\r\n"), health);
+        // The next to go was the older silent one, closed without a word.
+        QCOMPARE(silent.readAll(1000ms), QByteArray());
+        QVERIFY(silent.closedByServer());
+        QVERIFY(timer.elapsed() < 1000);
+    }
+
+    // Any number of connections that send nothing never keep a hook event out.
+    void idleConnectionsNeverKeepARequestOut_data() {
+        QTest::addColumn<int>("idle");
+        QTest::newRow("32") << 32;
+        QTest::newRow("100") << 100;
+        QTest::newRow("1000") << 1000;
+    }
+
+    void idleConnectionsNeverKeepARequestOut() {
+        QFETCH(int, idle);
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        const rlim_t needed = rlim_t(idle) + 700;
+        if (files.rlim_cur < needed && files.rlim_max >= needed) {
+            files.rlim_cur = needed;
+            setrlimit(RLIMIT_NOFILE, &files);
+        }
+        if (files.rlim_cur < needed)
+            QSKIP("too few file descriptors allowed for this many connections");
+
+        const quint16 port = start(LinuxLoopbackListener::Options{});
+        std::vector<std::unique_ptr<HookTestClient>> held;
+        for (int i = 0; i < idle; ++i) {
+            held.push_back(std::make_unique<HookTestClient>(port));
+            QVERIFY(held.back()->isConnected());
+        }
+        int answered = 0;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            const QByteArray response = HookTestClient::exchange(
+                port, hookPost(QByteArray("{\"title\":\"probe ") + QByteArray::number(i) + "\"}"));
+            if (response == ok && timer.elapsed() < 1000)
+                ++answered;
+        }
+        QCOMPARE(answered, 20);
+    }
+
+    void aConnectionThatSendsNothingClosesAfterASecond() {
+        const quint16 port = start(LinuxLoopbackListener::Options{});
+        HookTestClient client(port);
+        QVERIFY(client.isConnected());
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(client.readAll(4000ms), QByteArray());
+        QVERIFY(client.closedByServer());
+        QVERIFY2(timer.elapsed() >= 900 && timer.elapsed() < 2000, QByteArray::number(timer.elapsed()));
+    }
+
+    void aBegunRequestKeepsTheWholeDeadline() {
+        LinuxLoopbackListener::Options options;
+        options.firstByteDeadline = 200ms;
+        options.deadline = 900ms;
+        const quint16 port = start(options);
+        HookTestClient client(port);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(client.send("GET /healthz HTTP/1.1\r\n"));
+        QCOMPARE(client.readAll(3000ms),
+                 hookResponse("HTTP/1.1 400 Bad Request", R"({"error":"malformed request","ok":false})"));
+        QVERIFY2(timer.elapsed() >= 800, QByteArray::number(timer.elapsed()));
+    }
+
+    // Requests are framed by Content-Length alone, and every answer closes its connection.
+    void framingOverTheWire_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("two requests in one write")
+            << hookPost(R"({"title":"first"})") + hookPost(R"({"title":"second"})") << ok
+            << QStringList{QStringLiteral("first")};
+        QTest::newRow("a body without Content-Length")
+            << QByteArray("POST /event HTTP/1.1\r\nHost: x\r\n\r\n{\"title\":\"x\"}")
+            << hookResponse("HTTP/1.1 411 Length Required",
+                            R"({"error":"content-length required","ok":false})")
+            << QStringList();
+        QTest::newRow("chunked") << QByteArray("POST /event HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                               "d\r\n{\"title\":\"x\"}\r\n0\r\n\r\n")
+                                 << hookResponse("HTTP/1.1 501 Not Implemented",
+                                                 R"({"error":"transfer-encoding not supported","ok":false})")
+                                 << QStringList();
+    }
+
+    void framingOverTheWire() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, expected);
+        QFETCH(QStringList, titles);
+        const quint16 port = start(3000ms);
+        HookTestClient client(port);
+        QVERIFY(client.send(bytes));
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray response = client.readAll();
+        QCOMPARE(response, expected);
+        QVERIFY(response.contains("\r\nConnection: close\r\n"));
+        QVERIFY(client.closedByServer());
+        QVERIFY(timer.elapsed() < 1000);
+        QCOMPARE(m_requests.load(), 1);
+        QCOMPARE(m_lastTitles, titles);
     }
 
     void manySequentialRequests() {

@@ -1,3 +1,4 @@
+#include "platform/AtomicWrite.h"
 #include "platform/UserDefaults.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestMain.h"
@@ -247,6 +248,27 @@ private slots:
         const QJsonObject onDisk = QJsonDocument::fromJson(read(path())).object();
         QCOMPARE(json(onDisk.value(QStringLiteral("future.value"))), expected);
         QCOMPARE(json(onDisk.value(QStringLiteral("copy"))), expected);
+    }
+
+    // What a write killed mid-way left beside the file goes at the next start; nothing else does.
+    void staleStagedCopiesAreRemovedAtStart_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("staged copy") << QStringLiteral("defaults.json.Ab12Cd") << true;
+        QTest::newRow("longer suffix") << QStringLiteral("defaults.json.backup1") << false;
+        QTest::newRow("another file's copy") << QStringLiteral("other.json.Ab12Cd") << false;
+        QTest::newRow("not letters or digits") << QStringLiteral("defaults.json.a-b_cd") << false;
+    }
+
+    void staleStagedCopiesAreRemovedAtStart() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        write(path(), "{\"kept\":true}");
+        write(path(name), "{\"half");
+        QCOMPARE(AtomicWrite::removeStaleCopies(path()), removed ? 1 : 0);
+        QCOMPARE(QFile::exists(path(name)), !removed);
+        QCOMPARE(read(path()), QByteArray("{\"kept\":true}"));
+        QFile::remove(path(name));
     }
 
     void integersKeepEveryDigitAcrossAReload_data() {

@@ -113,5 +113,5 @@ inline QByteArray hookPost(const QByteArray& body, const QByteArray& path = "/ev
 inline QByteArray hookResponse(const QByteArray& statusLine, const QByteArray& body) {
     return statusLine +
            "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\n\r\n" + body;
+           "\r\nConnection: close\r\n\r\n" + body;
 }
