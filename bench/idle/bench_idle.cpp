@@ -7,6 +7,7 @@
 // Each program runs alone, with HOME and the XDG folders in a fresh temporary folder. With a
 // DISPLAY the bench owns the X11 tray selection itself, so Brimlark finds a tray to draw into;
 // without one the programs run offscreen, where no tray exists.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,19 +16,16 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QApplication>
 #include <QWidget>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 #include <arpa/inet.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -51,7 +49,8 @@ QProcessEnvironment isolatedEnvironment(const QString& root, const QByteArray& d
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
     env.remove(QStringLiteral("QT_LOGGING_RULES"));
     QDir().mkpath(root + QStringLiteral("/runtime"));
-    QFile::setPermissions(root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
     QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
     if (defaults.open(QIODevice::WriteOnly))
@@ -105,7 +104,8 @@ long long cpuTicks(qint64 pid) {
 // thread went to sleep and was woken, or was preempted.
 long long contextSwitches(qint64 pid, int* threads) {
     long long total = 0;
-    const QStringList tasks = QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     *threads = int(tasks.size());
     for (const QString& task : tasks) {
         QFile status(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
@@ -133,10 +133,12 @@ bool postAskingEvent() {
         address.sin_family = AF_INET;
         address.sin_port = htons(43434);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-                  ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == ssize_t(request.size());
+        bool ok =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == ssize_t(request.size());
         char answer[64] = {};
-        ok = ok && ::recv(fd, answer, sizeof answer - 1, 0) >= 15 && std::memcmp(answer, "HTTP/1.1 200", 12) == 0;
+        ok = ok && ::recv(fd, answer, sizeof answer - 1, 0) >= 15 &&
+             std::memcmp(answer, "HTTP/1.1 200", 12) == 0;
         ::close(fd);
         if (ok)
             return true;
@@ -174,7 +176,8 @@ public:
         event.data.data32[0] = XCB_CURRENT_TIME;
         event.data.data32[1] = selection;
         event.data.data32[2] = window;
-        xcb_send_event(m_connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&event));
+        xcb_send_event(m_connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
         xcb_flush(m_connection);
         m_owned = true;
     }
@@ -222,8 +225,16 @@ int main(int argc, char** argv) {
     const QList<Scenario> scenarios = {
         {QStringLiteral("empty Qt"), false, {}, false},
         {QStringLiteral("closed"), true, "{" + onboarded + "}\n", false},
-        {QStringLiteral("glow"), true, "{" + onboarded + R"(, "brimlark.haloMode": "persistent"})" "\n", true},
-        {QStringLiteral("tray dot"), true, "{" + onboarded + R"(, "brimlark.haloMode": "off"})" "\n", true},
+        {QStringLiteral("glow"), true,
+         "{" + onboarded +
+             R"(, "brimlark.haloMode": "persistent"})"
+             "\n",
+         true},
+        {QStringLiteral("tray dot"), true,
+         "{" + onboarded +
+             R"(, "brimlark.haloMode": "off"})"
+             "\n",
+         true},
     };
 
     std::printf("%s, tray %s, %d s each\n", qEnvironmentVariableIsSet("DISPLAY") ? "X11" : "offscreen",
@@ -235,11 +246,11 @@ int main(int argc, char** argv) {
         QTemporaryDir root;
         QProcess process;
         const QProcessEnvironment env = isolatedEnvironment(root.path(), scenario.defaults);
-        const bool ready =
-            scenario.brimlark
-                ? startUntilReady(QStringLiteral(BRIMLARK_EXECUTABLE), {}, "Brimlark bootstrapped", process, env)
-                : startUntilReady(QCoreApplication::applicationFilePath(), {QStringLiteral("--empty-program")},
-                                  "ready", process, env);
+        const bool ready = scenario.brimlark
+                               ? startUntilReady(QStringLiteral(BRIMLARK_EXECUTABLE), {},
+                                                 "Brimlark bootstrapped", process, env)
+                               : startUntilReady(QCoreApplication::applicationFilePath(),
+                                                 {QStringLiteral("--empty-program")}, "ready", process, env);
         if (!ready)
             return 1;
         if (scenario.askingEvent && !postAskingEvent()) {
@@ -270,7 +281,8 @@ int main(int argc, char** argv) {
                     verdict.constData());
         std::fflush(stdout);
     }
-    std::printf("\ntargets: closed <= 0.3 %% of one core; glow or tray dot <= 1 %% and <= 60 wake-ups/s: %s\n",
-                allMet ? "met" : "MISSED");
+    std::printf(
+        "\ntargets: closed <= 0.3 %% of one core; glow or tray dot <= 1 %% and <= 60 wake-ups/s: %s\n",
+        allMet ? "met" : "MISSED");
     return 0;
 }
