@@ -34,9 +34,10 @@ BrimlarkApp::~BrimlarkApp() {
 }
 
 void BrimlarkApp::launch(const QStringList& arguments) {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_label->trayWillShow();
         m_trayIcon->show();
-    else
+    } else
         qCInfo(lcApp, "no system tray on this desktop; running without the tray menu");
     m_appDelegate->applicationDidFinishLaunching(arguments);
 }

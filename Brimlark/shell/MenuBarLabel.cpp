@@ -155,5 +155,12 @@ void MenuBarLabel::redraw() {
     m_drawnOpacity = m_statusObserver.dotOpacity();
     m_drawnScale = m_statusObserver.dotScale();
     ++m_redrawCount;
+    // The first picture is kept as the icon's resting look, so the icon is never empty.
+    if (m_trayShown || m_trayIcon.icon().isNull())
+        m_trayIcon.setIcon(m_statusObserver.icon());
+}
+
+void MenuBarLabel::trayWillShow() {
+    m_trayShown = true;
     m_trayIcon.setIcon(m_statusObserver.icon());
 }

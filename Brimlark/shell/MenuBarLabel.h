@@ -33,8 +33,13 @@ public:
 
     // Reads the services again and redraws when the dot changed.
     void update();
-    // Redraws the tray icon from the observer.
+    // Redraws the tray icon from the observer. Until the tray is shown only the look is kept: past
+    // the first picture, none is rendered for a tray that does not exist.
     void redraw();
+    // The tray is about to be shown: from now on each new look renders a picture, starting with the
+    // current one.
+    void trayWillShow();
+    bool isTrayShown() const { return m_trayShown; }
 
 private:
     enum class Motion { none, pulse, settle };
@@ -63,4 +68,5 @@ private:
     qreal m_drawnOpacity = -1.0;
     qreal m_drawnScale = -1.0;
     int m_redrawCount = 0;
+    bool m_trayShown = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/Accessibility.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
 #include <QVariantAnimation>
 
@@ -49,7 +50,7 @@ NotchHalo::NotchHalo(Accessibility* accessibility, std::function<bool()> hasPhys
 
     connect(m_oneShotAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_oneShotProgress = value.toDouble();
-        update();
+        update(lineStrip());
     });
     m_fadeOutTimer->setSingleShot(true);
     connect(m_fadeOutTimer, &QTimer::timeout, this, [this] {
@@ -111,7 +112,30 @@ void NotchHalo::stepFrame() {
         m_frameTimer->stop();
         return;
     }
-    update();
+    // Only the line changes from frame to frame: the panel under the rest of the view is left alone.
+    update(lineStrip());
+}
+
+QRegion NotchHalo::lineStrip() const {
+    const bool notched = m_hasPhysicalNotch && m_hasPhysicalNotch();
+    const NotchShape shape = outline(notched);
+    const QRectF bounds = shape.path(rect()).boundingRect();
+    // Half the line, its antialiased edge and a pixel of rounding on either side of the outline.
+    const qreal margin = lineWidth / 2.0 + 2.0;
+    const QRect outer = bounds.adjusted(-margin, -margin, margin, margin).toAlignedRect();
+    // Inside the outline the line runs along the sides and the bottom; the curves of the corners
+    // stay within a radius of them.
+    const qreal top = notched ? shape.topInset : 0.0;
+    const qreal side = std::max(shape.bottomRadius, top) + margin;
+    const QRectF middle = bounds.adjusted(side, -margin, -side, -margin);
+    const QRectF body =
+        bounds.adjusted(margin + top, margin + top, -(margin + top), -(shape.bottomRadius + margin));
+    QRegion strip(outer);
+    if (middle.isValid())
+        strip -= QRegion(middle.toRect());
+    if (body.isValid())
+        strip -= QRegion(body.toRect());
+    return strip & rect();
 }
 
 void NotchHalo::animate(QVariantAnimation* animation, double to, int durationMs, const QEasingCurve& curve) {
@@ -128,11 +152,11 @@ void NotchHalo::setActive(const std::optional<ActiveHalo>& active) {
     m_active = active;
     if (!active) {
         stopAnimations();
-        update();
+        update(lineStrip());
         return;
     }
     if (!fresh) {
-        update();
+        update(lineStrip());
         return;
     }
     stopAnimations();
@@ -148,7 +172,7 @@ void NotchHalo::setActive(const std::optional<ActiveHalo>& active) {
         m_ambientBlend = 1.0;
         break;
     }
-    update();
+    update(lineStrip());
 }
 
 void NotchHalo::startOneShot() {
@@ -182,7 +206,7 @@ void NotchHalo::setAmbientPhase(double phase) {
     m_ambientTo = ambientColor(phase);
     if (reduceMotion()) {
         m_ambientBlend = 1.0;
-        update();
+        update(lineStrip());
         return;
     }
     // The blend starts where the line is, so nothing changes on screen until the next frame.

@@ -43,6 +43,8 @@ public:
     static QColor ambientColor(double phase);
     // The outline the line follows within a panel of `hasPhysicalNotch`.
     static NotchShape outline(bool hasPhysicalNotch);
+    // The band of the view the line can touch; a frame of the breath or the drift repaints only it.
+    QRegion lineStrip() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

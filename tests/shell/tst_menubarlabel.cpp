@@ -127,6 +127,19 @@ private slots:
         QCOMPARE(dot().dotScale(), 1.15);
     }
 
+    void noTrayPictureUntilTheTrayIsShown() {
+        build();
+        const qint64 resting = tray->icon().cacheKey();
+        f->aiHooks.ingest(hookEvent(Status::asking));
+        QTRY_VERIFY_WITH_TIMEOUT(dot().dotOpacity() > 0.9, 1500);
+        // The dot moves, but without a tray no picture is rendered for it.
+        QCOMPARE(tray->icon().cacheKey(), resting);
+        label->trayWillShow();
+        const qint64 first = tray->icon().cacheKey();
+        QVERIFY(first != resting);
+        QTRY_VERIFY_WITH_TIMEOUT(tray->icon().cacheKey() != first, 1500);
+    }
+
     void reduceMotionHoldsThePulsedLook() {
         f->accessibility.setReduceMotion(true);
         build();

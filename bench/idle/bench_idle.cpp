@@ -1,0 +1,288 @@
+// Measures, in one run, the CPU time (per cent of one core) and the wake-ups per second (voluntary
+// plus involuntary context switches of all its threads) of a whole process over a window of idling:
+//   - an empty QApplication with one small widget;
+//   - Brimlark with the panel closed and nothing to show;
+//   - Brimlark with a persistent glow on show (glow mode "persistent", one asking hook event);
+//   - Brimlark with a pulsing tray dot and no glow (glow mode "off", one asking hook event).
+// Each program runs alone, with HOME and the XDG folders in a fresh temporary folder. With a
+// DISPLAY the bench owns the X11 tray selection itself, so Brimlark finds a tray to draw into;
+// without one the programs run offscreen, where no tray exists.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr int settleSeconds = 3;
+
+struct Scenario {
+    QString name;
+    bool brimlark;
+    QByteArray defaults;
+    bool askingEvent;
+};
+
+QProcessEnvironment isolatedEnvironment(const QString& root, const QByteArray& defaultsJson) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("DISPLAY")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), root);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    QDir().mkpath(root + QStringLiteral("/runtime"));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
+    QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
+    if (defaults.open(QIODevice::WriteOnly))
+        defaults.write(defaultsJson);
+    return env;
+}
+
+bool startUntilReady(const QString& executable, const QStringList& arguments, const QByteArray& readyLine,
+                     QProcess& process, const QProcessEnvironment& env) {
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(executable, arguments);
+    QByteArray output;
+    while (clock.elapsed() < 20000) {
+        if (!process.waitForReadyRead(100)) {
+            if (process.state() == QProcess::NotRunning)
+                break;
+            continue;
+        }
+        output += process.readAll();
+        if (output.contains(readyLine))
+            return true;
+    }
+    std::fprintf(stderr, "%s did not get ready:\n%s\n", qPrintable(executable), output.constData());
+    return false;
+}
+
+void stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
+// User plus system CPU time of all threads, in clock ticks.
+long long cpuTicks(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return fields.at(11).toLongLong() + fields.at(12).toLongLong();
+}
+
+// Voluntary plus involuntary context switches summed over the process's threads: every time a
+// thread went to sleep and was woken, or was preempted.
+long long contextSwitches(qint64 pid, int* threads) {
+    long long total = 0;
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    *threads = int(tasks.size());
+    for (const QString& task : tasks) {
+        QFile status(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return total;
+}
+
+// Posts one asking hook event the way the bridge does; true when it was answered 200.
+bool postAskingEvent() {
+    const QByteArray body =
+        R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash","status":"asking",)"
+        R"("cwd":"/home/dev/src/app","session_id":"bench-idle","message":"may I run make?"})";
+    const QByteArray request = "POST /event HTTP/1.1\r\nHost: 127.0.0.1:43434\r\nContent-Type: "
+                               "application/json\r\nContent-Length: " +
+                               QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(43434);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bool ok =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == ssize_t(request.size());
+        char answer[64] = {};
+        ok = ok && ::recv(fd, answer, sizeof answer - 1, 0) >= 15 &&
+             std::memcmp(answer, "HTTP/1.1 200", 12) == 0;
+        ::close(fd);
+        if (ok)
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+// A stand-in system tray: owns _NET_SYSTEM_TRAY_S<screen> and announces it, so that Qt's tray icon
+// finds a tray. It never embeds the icon; the program still renders each new tray picture.
+class TrayOwner {
+public:
+    TrayOwner() {
+        if (!qEnvironmentVariableIsSet("DISPLAY"))
+            return;
+        int screenNumber = 0;
+        m_connection = xcb_connect(nullptr, &screenNumber);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+        for (int i = 0; i < screenNumber; ++i)
+            xcb_screen_next(&it);
+        xcb_screen_t* screen = it.data;
+        const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screenNumber);
+        const xcb_atom_t selection = atom(name);
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(m_connection, window, selection, XCB_CURRENT_TIME);
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = screen->root;
+        event.type = atom("MANAGER");
+        event.data.data32[0] = XCB_CURRENT_TIME;
+        event.data.data32[1] = selection;
+        event.data.data32[2] = window;
+        xcb_send_event(m_connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+        xcb_flush(m_connection);
+        m_owned = true;
+    }
+    ~TrayOwner() {
+        if (m_connection)
+            xcb_disconnect(m_connection);
+    }
+    bool owned() const { return m_owned; }
+
+private:
+    xcb_atom_t atom(const QByteArray& name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(name.size()), name.constData()), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return result;
+    }
+
+    xcb_connection_t* m_connection = nullptr;
+    bool m_owned = false;
+};
+
+int runEmptyProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget widget;
+    widget.resize(200, 32);
+    widget.show();
+    QTimer::singleShot(0, [] {
+        std::fprintf(stdout, "ready\n");
+        std::fflush(stdout);
+    });
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--empty-program")
+        return runEmptyProgram(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(5, QByteArray(argv[1]).toInt()) : 60;
+    const TrayOwner tray;
+    const QByteArray onboarded = R"("brimlark.onboarded": true)";
+    const QList<Scenario> scenarios = {
+        {QStringLiteral("empty Qt"), false, {}, false},
+        {QStringLiteral("closed"), true, "{" + onboarded + "}\n", false},
+        {QStringLiteral("glow"), true,
+         "{" + onboarded +
+             R"(, "brimlark.haloMode": "persistent"})"
+             "\n",
+         true},
+        {QStringLiteral("tray dot"), true,
+         "{" + onboarded +
+             R"(, "brimlark.haloMode": "off"})"
+             "\n",
+         true},
+    };
+
+    std::printf("%s, tray %s, %d s each\n", qEnvironmentVariableIsSet("DISPLAY") ? "X11" : "offscreen",
+                tray.owned() ? "present" : "absent", seconds);
+    std::printf("%-10s %12s %14s %8s %8s\n", "program", "CPU (%)", "wake-ups/s", "threads", "target");
+    const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
+    bool allMet = true;
+    for (const Scenario& scenario : scenarios) {
+        QTemporaryDir root;
+        QProcess process;
+        const QProcessEnvironment env = isolatedEnvironment(root.path(), scenario.defaults);
+        const bool ready = scenario.brimlark
+                               ? startUntilReady(QStringLiteral(BRIMLARK_EXECUTABLE), {},
+                                                 "Brimlark bootstrapped", process, env)
+                               : startUntilReady(QCoreApplication::applicationFilePath(),
+                                                 {QStringLiteral("--empty-program")}, "ready", process, env);
+        if (!ready)
+            return 1;
+        if (scenario.askingEvent && !postAskingEvent()) {
+            std::fprintf(stderr, "the asking event was not accepted\n");
+            stop(process);
+            return 1;
+        }
+        QThread::sleep(settleSeconds);
+        process.readAll();
+        const qint64 pid = process.processId();
+        int threads = 0;
+        const long long ticksBefore = cpuTicks(pid);
+        const long long switchesBefore = contextSwitches(pid, &threads);
+        QThread::sleep(static_cast<unsigned long>(seconds));
+        const long long ticks = cpuTicks(pid) - ticksBefore;
+        const long long switches = contextSwitches(pid, &threads) - switchesBefore;
+        stop(process);
+        const double cpu = 100.0 * static_cast<double>(ticks) / ticksPerSecond / seconds;
+        const double wakeups = static_cast<double>(switches) / seconds;
+        QByteArray verdict = "-";
+        if (scenario.name == QStringLiteral("closed")) {
+            verdict = cpu <= 0.3 ? "met" : "MISSED";
+        } else if (scenario.askingEvent) {
+            verdict = cpu <= 1.0 && wakeups <= 60 ? "met" : "MISSED";
+        }
+        allMet = allMet && verdict != "MISSED";
+        std::printf("%-10s %12.3f %14.1f %8d %8s\n", qPrintable(scenario.name), cpu, wakeups, threads,
+                    verdict.constData());
+        std::fflush(stdout);
+    }
+    std::printf(
+        "\ntargets: closed <= 0.3 %% of one core; glow or tray dot <= 1 %% and <= 60 wake-ups/s: %s\n",
+        allMet ? "met" : "MISSED");
+    return 0;
+}
