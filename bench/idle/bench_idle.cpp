@@ -7,6 +7,8 @@
 // Each program runs alone, with HOME and the XDG folders in a fresh temporary folder. With a
 // DISPLAY the bench owns the X11 tray selection itself, so Brimlark finds a tray to draw into;
 // without one the programs run offscreen, where no tray exists.
+#include "bench/support/BenchProcess.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -38,26 +40,6 @@ struct Scenario {
     bool askingEvent;
 };
 
-QProcessEnvironment isolatedEnvironment(const QString& root, const QByteArray& defaultsJson) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!env.contains(QStringLiteral("DISPLAY")))
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), root);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-    env.remove(QStringLiteral("QT_LOGGING_RULES"));
-    QDir().mkpath(root + QStringLiteral("/runtime"));
-    QFile::setPermissions(root + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
-    QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
-    if (defaults.open(QIODevice::WriteOnly))
-        defaults.write(defaultsJson);
-    return env;
-}
-
 bool startUntilReady(const QString& executable, const QStringList& arguments, const QByteArray& readyLine,
                      QProcess& process, const QProcessEnvironment& env) {
     process.setProcessEnvironment(env);
@@ -78,26 +60,6 @@ bool startUntilReady(const QString& executable, const QStringList& arguments, co
     }
     std::fprintf(stderr, "%s did not get ready:\n%s\n", qPrintable(executable), output.constData());
     return false;
-}
-
-void stop(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-}
-
-// User plus system CPU time of all threads, in clock ticks.
-long long cpuTicks(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return fields.at(11).toLongLong() + fields.at(12).toLongLong();
 }
 
 // Voluntary plus involuntary context switches summed over the process's threads: every time a
@@ -200,18 +162,6 @@ private:
     bool m_owned = false;
 };
 
-int runEmptyProgram(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget widget;
-    widget.resize(200, 32);
-    widget.show();
-    QTimer::singleShot(0, [] {
-        std::fprintf(stdout, "ready\n");
-        std::fflush(stdout);
-    });
-    return app.exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -245,7 +195,7 @@ int main(int argc, char** argv) {
     for (const Scenario& scenario : scenarios) {
         QTemporaryDir root;
         QProcess process;
-        const QProcessEnvironment env = isolatedEnvironment(root.path(), scenario.defaults);
+        const QProcessEnvironment env = isolatedEnvironment(root.path(), scenario.defaults, false);
         const bool ready = scenario.brimlark
                                ? startUntilReady(QStringLiteral(BRIMLARK_EXECUTABLE), {},
                                                  "Brimlark bootstrapped", process, env)
@@ -255,7 +205,7 @@ int main(int argc, char** argv) {
             return 1;
         if (scenario.askingEvent && !postAskingEvent()) {
             std::fprintf(stderr, "the asking event was not accepted\n");
-            stop(process);
+            stopProcess(process);
             return 1;
         }
         QThread::sleep(settleSeconds);
@@ -267,7 +217,7 @@ int main(int argc, char** argv) {
         QThread::sleep(static_cast<unsigned long>(seconds));
         const long long ticks = cpuTicks(pid) - ticksBefore;
         const long long switches = contextSwitches(pid, &threads) - switchesBefore;
-        stop(process);
+        stopProcess(process);
         const double cpu = 100.0 * static_cast<double>(ticks) / ticksPerSecond / seconds;
         const double wakeups = static_cast<double>(switches) / seconds;
         QByteArray verdict = "-";

@@ -4,6 +4,8 @@
 //   - the resident set size 5 s after start;
 //   - the CPU used over the following 30 s of idling, in per cent of one core.
 // Both programs run with HOME and the XDG folders in a fresh temporary folder.
+#include "bench/support/BenchProcess.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,24 +32,9 @@ struct Program {
     QByteArray readyLine;
 };
 
+// Onboarding done, as on every launch but the first.
 QProcessEnvironment isolatedEnvironment(const QString& root) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), root);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-    env.remove(QStringLiteral("QT_LOGGING_RULES"));
-    QDir().mkpath(root + QStringLiteral("/runtime"));
-    QFile::setPermissions(root + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // Onboarding done, as on every launch but the first.
-    QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
-    QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
-    if (defaults.open(QIODevice::WriteOnly))
-        defaults.write("{\"brimlark.onboarded\": true}\n");
-    return env;
+    return isolatedEnvironment(root, "{\"brimlark.onboarded\": true}\n", true);
 }
 
 // Starts `program` and waits for its ready line; the time in ms, or -1 on failure. The process is
@@ -73,14 +60,6 @@ double startUntilReady(const Program& program, QProcess& process, const QString&
     return -1;
 }
 
-void stop(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-}
-
 double median(QList<double> values) {
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? -1 : values.at(values.size() / 2);
@@ -97,31 +76,6 @@ long residentKiB(qint64 pid) {
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
-}
-
-// User plus system CPU time in clock ticks from /proc/<pid>/stat.
-long long cpuTicks(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name, which is in parentheses and may hold spaces.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return fields.at(11).toLongLong() + fields.at(12).toLongLong();
-}
-
-int runEmptyProgram(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget widget;
-    widget.resize(200, 32);
-    widget.show();
-    QTimer::singleShot(0, [] {
-        std::fprintf(stdout, "ready\n");
-        std::fflush(stdout);
-    });
-    return app.exec();
 }
 
 } // namespace
@@ -150,7 +104,7 @@ int main(int argc, char** argv) {
             QTemporaryDir root;
             QProcess process;
             const double ms = startUntilReady(programs.at(i), process, root.path());
-            stop(process);
+            stopProcess(process);
             if (ms < 0)
                 return 1;
             if (run > 0) // the first round only warms the file cache
@@ -179,7 +133,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2; ++i) {
         const long long used = cpuTicks(processes[i].processId()) - ticksBefore[i];
         cpu[i] = 100.0 * static_cast<double>(used) / ticksPerSecond / idleSeconds;
-        stop(processes[i]);
+        stopProcess(processes[i]);
     }
 
     const double start[2] = {median(startTimes[0]), median(startTimes[1])};
