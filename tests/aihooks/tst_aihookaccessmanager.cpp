@@ -3,11 +3,8 @@
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "platform/linux/LinuxBookmarks.h"
-#include "platform/linux/LinuxFilePicker.h"
 #include "tests/support/TestMain.h"
 
-#include <QFileDialog>
-#include <QLabel>
 #include <QTemporaryDir>
 
 using AccessError = AIHookAccessManager::AccessError;
@@ -210,62 +207,6 @@ private slots:
         QVERIFY(!manager.withAccess(AIHookTool::codex, 1, operation, &error));
         QCOMPARE(error, QStringLiteral("Codex CLI access has not been granted yet."));
         QCOMPARE(seenPort, quint16(0));
-    }
-
-    void linuxBookmarksAreAbsolutePaths() {
-        LinuxBookmarks bookmarks;
-        const QString folder = homePath(".claude");
-        QVERIFY(QDir().mkpath(folder));
-        QString error;
-        QVERIFY(!bookmarks.create(homePath("missing"), &error));
-        QVERIFY(error.contains(QLatin1String("missing")));
-        const std::optional<QByteArray> token = bookmarks.create(folder + QStringLiteral("/../.claude/"));
-        QCOMPARE(token.value_or(QByteArray()), folder.toUtf8());
-        const std::optional<Bookmarks::Resolved> resolved = bookmarks.resolve(*token);
-        QVERIFY(resolved && resolved->path == folder && !resolved->stale);
-
-        QVERIFY(QDir(folder).removeRecursively());
-        QVERIFY(!bookmarks.resolve(*token, &error));
-        QVERIFY(error.contains(folder));
-        QVERIFY(!bookmarks.resolve(QByteArray("relative/path")));
-        QVERIFY(!bookmarks.resolve(QByteArray("/bad\xff")));
-    }
-
-    void linuxPickerTakesFilesAndFolders() {
-        const QString file = homePath(".claude/settings.json");
-        QVERIFY(QDir().mkpath(homePath(".claude")));
-        QFile(file).open(QIODevice::WriteOnly);
-        FilePickerOptions options;
-        options.title = QStringLiteral("Allow Claude Code Access");
-        options.message = QStringLiteral("choose wisely");
-        options.prompt = QStringLiteral("Allow Access");
-        options.canChooseDirectories = true;
-        options.showsHiddenFiles = true;
-        options.directory = m_home;
-
-        LinuxFilePicker picker;
-        QString shownTitle;
-        QString shownMessage;
-        QString select;
-        picker.setDialogHook([&](QFileDialog& dialog) {
-            shownTitle = dialog.windowTitle();
-            if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("pickerMessage")))
-                shownMessage = label->text();
-            if (select.isEmpty()) {
-                dialog.reject();
-                return;
-            }
-            dialog.selectFile(select);
-            static_cast<QDialog&>(dialog).accept(); // virtual: the picker's own accept runs
-        });
-        QCOMPARE(picker.pickOne(options), std::optional<QString>());
-        QCOMPARE(shownTitle, options.title);
-        QCOMPARE(shownMessage, options.message);
-
-        select = file;
-        QCOMPARE(picker.pickOne(options), std::optional<QString>(file));
-        select = homePath(".claude");
-        QCOMPARE(picker.pickOne(options), std::optional<QString>(homePath(".claude")));
     }
 };
 

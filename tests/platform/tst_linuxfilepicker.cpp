@@ -1,0 +1,64 @@
+#include "platform/linux/LinuxFilePicker.h"
+#include "tests/support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTemporaryDir>
+
+class TestLinuxFilePicker : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_home;
+
+    QString homePath(const QString& relative) const { return m_home + QLatin1Char('/') + relative; }
+
+private slots:
+    void init() {
+        m_home = m_dir.path() + QStringLiteral("/users/alice");
+        QDir(m_dir.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_home));
+    }
+
+    void takesFilesAndFolders() {
+        const QString file = homePath(".claude/settings.json");
+        QVERIFY(QDir().mkpath(homePath(".claude")));
+        QFile(file).open(QIODevice::WriteOnly);
+        FilePickerOptions options;
+        options.title = QStringLiteral("Allow Claude Code Access");
+        options.message = QStringLiteral("choose wisely");
+        options.prompt = QStringLiteral("Allow Access");
+        options.canChooseDirectories = true;
+        options.showsHiddenFiles = true;
+        options.directory = m_home;
+
+        LinuxFilePicker picker;
+        QString shownTitle;
+        QString shownMessage;
+        QString select;
+        picker.setDialogHook([&](QFileDialog& dialog) {
+            shownTitle = dialog.windowTitle();
+            if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("pickerMessage")))
+                shownMessage = label->text();
+            if (select.isEmpty()) {
+                dialog.reject();
+                return;
+            }
+            dialog.selectFile(select);
+            static_cast<QDialog&>(dialog).accept(); // virtual: the picker's own accept runs
+        });
+        QCOMPARE(picker.pickOne(options), std::optional<QString>());
+        QCOMPARE(shownTitle, options.title);
+        QCOMPARE(shownMessage, options.message);
+
+        select = file;
+        QCOMPARE(picker.pickOne(options), std::optional<QString>(file));
+        select = homePath(".claude");
+        QCOMPARE(picker.pickOne(options), std::optional<QString>(homePath(".claude")));
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestLinuxFilePicker)
+#include "tst_linuxfilepicker.moc"
