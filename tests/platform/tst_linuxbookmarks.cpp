@@ -1,23 +1,20 @@
 #include "platform/linux/LinuxBookmarks.h"
+#include "tests/support/TemporaryHome.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+
+#include <memory>
 
 class TestLinuxBookmarks : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_home;
+    std::unique_ptr<TemporaryHome> m_home;
 
-    QString homePath(const QString& relative) const { return m_home + QLatin1Char('/') + relative; }
+    QString homePath(const QString& relative) const { return m_home->path(relative); }
 
 private slots:
-    void init() {
-        m_home = m_dir.path() + QStringLiteral("/users/alice");
-        QDir(m_dir.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(m_home));
-    }
+    void init() { m_home = std::make_unique<TemporaryHome>(); }
 
     void bookmarksAreAbsolutePaths() {
         LinuxBookmarks bookmarks;

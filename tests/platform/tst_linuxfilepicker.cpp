@@ -1,26 +1,23 @@
 #include "platform/linux/LinuxFilePicker.h"
+#include "tests/support/TemporaryHome.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QTemporaryDir>
+
+#include <memory>
 
 class TestLinuxFilePicker : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_home;
+    std::unique_ptr<TemporaryHome> m_home;
 
-    QString homePath(const QString& relative) const { return m_home + QLatin1Char('/') + relative; }
+    QString homePath(const QString& relative) const { return m_home->path(relative); }
 
 private slots:
-    void init() {
-        m_home = m_dir.path() + QStringLiteral("/users/alice");
-        QDir(m_dir.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(m_home));
-    }
+    void init() { m_home = std::make_unique<TemporaryHome>(); }
 
     void takesFilesAndFolders() {
         const QString file = homePath(".claude/settings.json");
@@ -32,7 +29,7 @@ private slots:
         options.prompt = QStringLiteral("Allow Access");
         options.canChooseDirectories = true;
         options.showsHiddenFiles = true;
-        options.directory = m_home;
+        options.directory = m_home->home;
 
         LinuxFilePicker picker;
         QString shownTitle;
