@@ -44,20 +44,10 @@ bool startUntilReady(const QString& executable, const QStringList& arguments, co
                      QProcess& process, const QProcessEnvironment& env) {
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    QElapsedTimer clock;
-    clock.start();
     process.start(executable, arguments);
     QByteArray output;
-    while (clock.elapsed() < 20000) {
-        if (!process.waitForReadyRead(100)) {
-            if (process.state() == QProcess::NotRunning)
-                break;
-            continue;
-        }
-        output += process.readAll();
-        if (output.contains(readyLine))
-            return true;
-    }
+    if (waitForReadyLine(process, readyLine, &output))
+        return true;
     std::fprintf(stderr, "%s did not get ready:\n%s\n", qPrintable(executable), output.constData());
     return false;
 }

@@ -46,16 +46,8 @@ double startUntilReady(const Program& program, QProcess& process, const QString&
     clock.start();
     process.start(program.executable, program.arguments);
     QByteArray output;
-    while (clock.elapsed() < 20000) {
-        if (!process.waitForReadyRead(100)) {
-            if (process.state() == QProcess::NotRunning)
-                break;
-            continue;
-        }
-        output += process.readAll();
-        if (output.contains(program.readyLine))
-            return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    }
+    if (waitForReadyLine(process, program.readyLine, &output))
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
     std::fprintf(stderr, "%s did not get ready:\n%s\n", qPrintable(program.name), output.constData());
     return -1;
 }

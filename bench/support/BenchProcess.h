@@ -3,7 +3,9 @@
 // What the process benchmarks share: a home of its own for each program they start, stopping it,
 // its CPU time, and the empty Qt program they measure Brimlark against.
 #include <QApplication>
+#include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -33,6 +35,24 @@ inline QProcessEnvironment isolatedEnvironment(const QString& root, const QByteA
     if (defaults.open(QIODevice::WriteOnly))
         defaults.write(defaultsJson);
     return env;
+}
+
+// Reads the started process's output until it holds `readyLine`: true then, false when the
+// process ended first or 20 s went by. `output` gets what was read.
+inline bool waitForReadyLine(QProcess& process, const QByteArray& readyLine, QByteArray* output) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000) {
+        if (!process.waitForReadyRead(100)) {
+            if (process.state() == QProcess::NotRunning)
+                return false;
+            continue;
+        }
+        *output += process.readAll();
+        if (output->contains(readyLine))
+            return true;
+    }
+    return false;
 }
 
 // Asks the program to end, and kills it when it has not after 3 s.

@@ -9,6 +9,7 @@
 #include <QVector>
 #include <QWindow>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -169,26 +170,27 @@ void X11DesktopWindows::writeAccessoryHints(quint32 window) {
     xcb_flush(m_connection);
 }
 
+void X11DesktopWindows::sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data) {
+    xcb_client_message_event_t message;
+    std::memset(&message, 0, sizeof message);
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = type;
+    for (std::size_t i = 0; i < data.size(); ++i)
+        message.data.data32[i] = data[i];
+    xcb_send_event(m_connection, 0, m_root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
+
 void X11DesktopWindows::requestAccessoryState(quint32 window) {
-    auto send = [this, window](quint32 type, quint32 d0, quint32 d1, quint32 d2) {
-        xcb_client_message_event_t message;
-        std::memset(&message, 0, sizeof message);
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = type;
-        message.data.data32[0] = d0;
-        message.data.data32[1] = d1;
-        message.data.data32[2] = d2;
-        message.data.data32[3] = 1; // from an application
-        xcb_send_event(m_connection, 0, m_root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-    };
-    send(atom("_NET_WM_DESKTOP"), allDesktops, 1, 0);
+    // The last word of each says the request comes from an application.
+    sendToRoot(window, atom("_NET_WM_DESKTOP"), {allDesktops, 1, 0, 1});
     const quint32 state = atom("_NET_WM_STATE");
-    send(state, stateAdd, atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"));
-    send(state, stateAdd, atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER"));
+    sendToRoot(window, state, {stateAdd, atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"), 1});
+    sendToRoot(window, state,
+               {stateAdd, atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER"), 1});
     xcb_flush(m_connection);
 }
 
@@ -230,17 +232,7 @@ bool X11DesktopWindows::giveFocus(quint64 window) {
     }
     const quint32 activeAtom = atom("_NET_ACTIVE_WINDOW");
     if (wmSupports(activeAtom)) {
-        xcb_client_message_event_t message;
-        std::memset(&message, 0, sizeof message);
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = id;
-        message.type = activeAtom;
-        message.data.data32[0] = sourcePager;
-        message.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(m_connection, 0, m_root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
+        sendToRoot(id, activeAtom, {sourcePager, XCB_CURRENT_TIME, 0, 0});
     } else {
         xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     }

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QSet>
 
+#include <array>
+
 struct xcb_connection_t;
 
 // The desktop's window hints on X11, over Qt's own xcb connection:
@@ -44,6 +46,8 @@ private:
     quint32 atom(const char* name) const;
     bool wmSupports(quint32 atom) const;
     void writeAccessoryHints(quint32 window);
+    // A client message about `window` to the root window, where the window manager listens.
+    void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
     void readCompositor();
 
