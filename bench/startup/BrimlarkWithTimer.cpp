@@ -4,6 +4,7 @@
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/shell/BrimlarkApp.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"

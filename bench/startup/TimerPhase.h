@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The anchor of the timer phase: a QApplication whose 356 x 102 widget is repainted by a 500 ms
 // QTimer, the least a program showing a running countdown does. Prints "ready" once its loop runs.
 int runEmptyTimerProgram(int argc, char** argv);
