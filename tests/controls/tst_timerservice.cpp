@@ -90,161 +90,161 @@ private slots:
         QVERIFY(!timer->active());
     }
 
-    timer->start(0.4);
-    QCoreApplication::processEvents();
-    QCOMPARE(fake->added.size(), 1);
-    QCOMPARE(fake->added.first().delay, std::optional<std::chrono::milliseconds>(1s));
-    QCOMPARE(fake->added.first().content.title, QStringLiteral("timer finished"));
-    QCOMPARE(fake->added.first().content.body, QStringLiteral("your 00:00 timer is up."));
-    const QString id = fake->added.first().identifier;
-    f->clock.advance(1500ms);
-    QCOMPARE(fake->added.size(), 2);
-    QCOMPARE(fake->added.last().identifier, QStringLiteral("fired-") + id);
-    QVERIFY(timer->active()); // still shown just after its end
-    f->clock.advance(1000ms);
-    QCOMPARE(fake->added.size(), 2); // once per timer
-    f->clock.advance(1500ms);
-    QVERIFY(!timer->active());
-}
+    void aTimerNotifiesOnceAndClearsAfterItsEnd() {
+        timer->start(0.4);
+        QCoreApplication::processEvents();
+        QCOMPARE(fake->added.size(), 1);
+        QCOMPARE(fake->added.first().delay, std::optional<std::chrono::milliseconds>(1s));
+        QCOMPARE(fake->added.first().content.title, QStringLiteral("timer finished"));
+        QCOMPARE(fake->added.first().content.body, QStringLiteral("your 00:00 timer is up."));
+        const QString id = fake->added.first().identifier;
+        f->clock.advance(1500ms);
+        QCOMPARE(fake->added.size(), 2);
+        QCOMPARE(fake->added.last().identifier, QStringLiteral("fired-") + id);
+        QVERIFY(timer->active()); // still shown just after its end
+        f->clock.advance(1000ms);
+        QCOMPARE(fake->added.size(), 2); // once per timer
+        f->clock.advance(1500ms);
+        QVERIFY(!timer->active());
+    }
 
     void aNewTimerReplacesTheRunningOne() {
-    timer->start(900);
-    QCoreApplication::processEvents();
-    const QString first = fake->added.first().identifier;
-    timer->start(1800);
-    QCOMPARE(fake->removedPending, QStringList({first}));
-    QCOMPARE(timer->active()->total, 1800.0);
-    timer->cancel();
-    QVERIFY(!timer->active());
-}
-
-void aTimerReplacedJustAfterItsEndIsGoneForGood() {
-    timer->start(1);
-    QCoreApplication::processEvents();
-    const QString first = fake->added.first().identifier;
-    f->clock.advance(1500ms); // ended and notified, not yet cleared
-    QCOMPARE(fake->added.last().identifier, QStringLiteral("fired-") + first);
-    fake->removedPending.clear();
-    fake->removedDelivered.clear();
-
-    timer->start(60);
-    QCOMPARE(fake->removedPending, QStringList({first}));
-    QCOMPARE(fake->removedDelivered, QStringList({QStringLiteral("fired-") + first}));
-    const QUuid second = timer->active()->id;
-    QVERIFY(second.toString(QUuid::WithoutBraces).toUpper() != first);
-    f->clock.advance(4000ms); // past the moment the old timer would have been cleared
-    QVERIFY(timer->active());
-    QCOMPARE(timer->active()->id, second);
-}
-
-void cancellingWithNoTimerOnlyStopsTheTicker() {
-    timer->start(1);
-    QCoreApplication::processEvents();
-    f->clock.advance(4000ms);
-    QVERIFY(!timer->active());
-    fake->removedPending.clear();
-    fake->removedDelivered.clear();
-    QSignalSpy changes(timer.get(), &TimerService::activeChanged);
-    QSignalSpy ticks(timer.get(), &TimerService::ticked);
-    timer->cancel();
-    f->clock.advance(2000ms);
-    QVERIFY(fake->removedPending.isEmpty());
-    QVERIFY(fake->removedDelivered.isEmpty());
-    QCOMPARE(changes.count(), 0);
-    QCOMPARE(ticks.count(), 0);
-}
-
-void aLateAnswerToThePromptAddsNothingForAGoneTimer_data() {
-    QTest::addColumn<bool>("replaced");
-    QTest::newRow("cancelled") << false;
-    QTest::newRow("replaced") << true;
-}
-void aLateAnswerToThePromptAddsNothingForAGoneTimer() {
-    QFETCH(bool, replaced);
-    rebuild(NotificationAuthorization::notDetermined);
-    fake->holdRequests = true;
-    timer->start(900);
-    QCoreApplication::processEvents();
-    QCOMPARE(fake->authorizationRequests, 1);
-    if (replaced)
+        timer->start(900);
+        QCoreApplication::processEvents();
+        const QString first = fake->added.first().identifier;
         timer->start(1800);
-    else
+        QCOMPARE(fake->removedPending, QStringList({first}));
+        QCOMPARE(timer->active()->total, 1800.0);
         timer->cancel();
-    QCoreApplication::processEvents();
-    fake->answerHeldRequests();
-    QVERIFY(timer->notifyAuthorized());
-    // Only the replacing timer, whose own question was answered too, is scheduled.
-    QCOMPARE(fake->added.size(), replaced ? 1 : 0);
-    if (replaced)
-        QCOMPARE(fake->added.first().identifier,
-                 timer->active()->id.toString(QUuid::WithoutBraces).toUpper());
-}
+        QVERIFY(!timer->active());
+    }
 
-void eachNotificationFailureIsLoggedAndTheTimerRunsOn_data() {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("authorisation") << "auth"
-                                   << "notification auth failed: no server";
-    QTest::newRow("start notification") << "start"
-                                        << "notification scheduling failed: no server";
-    QTest::newRow("end notification") << "end"
-                                      << "notification delivery failed: no server";
-}
-void eachNotificationFailureIsLoggedAndTheTimerRunsOn() {
-    QFETCH(QString, failing);
-    QFETCH(QString, message);
-    if (failing == QLatin1String("auth")) {
+    void aTimerReplacedJustAfterItsEndIsGoneForGood() {
+        timer->start(1);
+        QCoreApplication::processEvents();
+        const QString first = fake->added.first().identifier;
+        f->clock.advance(1500ms); // ended and notified, not yet cleared
+        QCOMPARE(fake->added.last().identifier, QStringLiteral("fired-") + first);
+        fake->removedPending.clear();
+        fake->removedDelivered.clear();
+
+        timer->start(60);
+        QCOMPARE(fake->removedPending, QStringList({first}));
+        QCOMPARE(fake->removedDelivered, QStringList({QStringLiteral("fired-") + first}));
+        const QUuid second = timer->active()->id;
+        QVERIFY(second.toString(QUuid::WithoutBraces).toUpper() != first);
+        f->clock.advance(4000ms); // past the moment the old timer would have been cleared
+        QVERIFY(timer->active());
+        QCOMPARE(timer->active()->id, second);
+    }
+
+    void cancellingWithNoTimerOnlyStopsTheTicker() {
+        timer->start(1);
+        QCoreApplication::processEvents();
+        f->clock.advance(4000ms);
+        QVERIFY(!timer->active());
+        fake->removedPending.clear();
+        fake->removedDelivered.clear();
+        QSignalSpy changes(timer.get(), &TimerService::activeChanged);
+        QSignalSpy ticks(timer.get(), &TimerService::ticked);
+        timer->cancel();
+        f->clock.advance(2000ms);
+        QVERIFY(fake->removedPending.isEmpty());
+        QVERIFY(fake->removedDelivered.isEmpty());
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(ticks.count(), 0);
+    }
+
+    void aLateAnswerToThePromptAddsNothingForAGoneTimer_data() {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("replaced") << true;
+    }
+    void aLateAnswerToThePromptAddsNothingForAGoneTimer() {
+        QFETCH(bool, replaced);
         rebuild(NotificationAuthorization::notDetermined);
-        fake->requestError = QStringLiteral("no server");
-    } else if (failing == QLatin1String("start")) {
-        fake->addError = QStringLiteral("no server");
+        fake->holdRequests = true;
+        timer->start(900);
+        QCoreApplication::processEvents();
+        QCOMPARE(fake->authorizationRequests, 1);
+        if (replaced)
+            timer->start(1800);
+        else
+            timer->cancel();
+        QCoreApplication::processEvents();
+        fake->answerHeldRequests();
+        QVERIFY(timer->notifyAuthorized());
+        // Only the replacing timer, whose own question was answered too, is scheduled.
+        QCOMPARE(fake->added.size(), replaced ? 1 : 0);
+        if (replaced)
+            QCOMPARE(fake->added.first().identifier,
+                     timer->active()->id.toString(QUuid::WithoutBraces).toUpper());
     }
-    QTest::ignoreMessage(QtCriticalMsg, qPrintable(message));
-    timer->start(1);
-    QCoreApplication::processEvents();
-    fake->addError = failing == QLatin1String("end") ? QStringLiteral("no server") : QString();
-    f->clock.advance(1000ms);
-    QVERIFY(timer->active());
-    f->clock.advance(2500ms);
-    QVERIFY(!timer->active());
-    if (failing == QLatin1String("auth"))
-        QVERIFY(!timer->notifyAuthorized());
-}
 
-void everyTickIsAnnouncedOnce_data() {
-    QTest::addColumn<double>("seconds");
-    QTest::newRow("running") << 900.0;
-    QTest::newRow("ending on the last tick") << 2.0;
-}
-void everyTickIsAnnouncedOnce() {
-    QFETCH(double, seconds);
-    timer->start(seconds);
-    QSignalSpy ticks(timer.get(), &TimerService::ticked);
-    f->clock.advance(2000ms);
-    QCOMPARE(ticks.count(), 4);
-}
-
-void withoutNotificationsTheTimerStillRunsAndClears_data() {
-    QTest::addColumn<bool>("muted");
-    QTest::newRow("muted") << true;
-    QTest::newRow("permission refused") << false;
-}
-void withoutNotificationsTheTimerStillRunsAndClears() {
-    QFETCH(bool, muted);
-    if (muted) {
-        f->appState.setNotificationsMuted(true);
-    } else {
-        rebuild(NotificationAuthorization::denied);
-        fake->grantOnRequest = false;
+    void eachNotificationFailureIsLoggedAndTheTimerRunsOn_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("authorisation") << "auth"
+                                       << "notification auth failed: no server";
+        QTest::newRow("start notification") << "start"
+                                            << "notification scheduling failed: no server";
+        QTest::newRow("end notification") << "end"
+                                          << "notification delivery failed: no server";
     }
-    timer->start(1);
-    QCoreApplication::processEvents();
-    f->clock.advance(4000ms);
-    QVERIFY(fake->added.isEmpty());
-    QVERIFY(!timer->active());
-}
-}
-;
+    void eachNotificationFailureIsLoggedAndTheTimerRunsOn() {
+        QFETCH(QString, failing);
+        QFETCH(QString, message);
+        if (failing == QLatin1String("auth")) {
+            rebuild(NotificationAuthorization::notDetermined);
+            fake->requestError = QStringLiteral("no server");
+        } else if (failing == QLatin1String("start")) {
+            fake->addError = QStringLiteral("no server");
+        }
+        QTest::ignoreMessage(QtCriticalMsg, qPrintable(message));
+        timer->start(1);
+        QCoreApplication::processEvents();
+        fake->addError = failing == QLatin1String("end") ? QStringLiteral("no server") : QString();
+        f->clock.advance(1000ms);
+        QVERIFY(timer->active());
+        f->clock.advance(2500ms);
+        QVERIFY(!timer->active());
+        if (failing == QLatin1String("auth"))
+            QVERIFY(!timer->notifyAuthorized());
+    }
+
+    void everyTickIsAnnouncedOnce_data() {
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("running") << 900.0;
+        QTest::newRow("ending on the last tick") << 2.0;
+    }
+    void everyTickIsAnnouncedOnce() {
+        QFETCH(double, seconds);
+        timer->start(seconds);
+        QSignalSpy ticks(timer.get(), &TimerService::ticked);
+        f->clock.advance(2000ms);
+        QCOMPARE(ticks.count(), 4);
+    }
+
+    void withoutNotificationsTheTimerStillRunsAndClears_data() {
+        QTest::addColumn<bool>("muted");
+        QTest::newRow("muted") << true;
+        QTest::newRow("permission refused") << false;
+    }
+    void withoutNotificationsTheTimerStillRunsAndClears() {
+        QFETCH(bool, muted);
+        if (muted) {
+            f->appState.setNotificationsMuted(true);
+        } else {
+            rebuild(NotificationAuthorization::denied);
+            fake->grantOnRequest = false;
+        }
+        timer->start(1);
+        QCoreApplication::processEvents();
+        f->clock.advance(4000ms);
+        QVERIFY(fake->added.isEmpty());
+        QVERIFY(!timer->active());
+    }
+};
 
 BRIMLARK_TEST_MAIN(TestTimerService)
 #include "tst_timerservice.moc"
