@@ -51,7 +51,7 @@ QList<double> measure(const QList<Program>& programs, bool pinned) {
     for (int i = 0; i < programs.size(); ++i) {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(
-            isolatedEnvironment(roots[i].path(), "{\"brimlark.onboarded\": true}\n", true));
+            isolatedEnvironment(roots[i].path(), "{\"brimlark.onboarded\": true}\n", false));
         process->setProcessChannelMode(QProcess::MergedChannels);
         if (pinned) {
             process->setChildProcessModifier([] {

@@ -7,6 +7,7 @@
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
+#include <QSignalSpy>
 #include <QVBoxLayout>
 
 // The picker in a plain dark host, as the panel's basic mode will hold it.
@@ -72,7 +73,9 @@ private slots:
         QVERIFY(length);
         QCOMPARE(length->text(), label);
 
+        QSignalSpy starts(timer.get(), &TimerService::activeChanged);
         QTest::mouseClick(length, Qt::LeftButton);
+        QCOMPARE(starts.count(), 1);
         QVERIFY(timer->active());
         QCOMPARE(timer->active()->total, seconds);
         QCOMPARE(picks, 1);
