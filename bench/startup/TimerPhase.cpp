@@ -2,15 +2,11 @@
 
 #include "bench/support/BenchProcess.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
-#include <QWidget>
 
-#include <array>
 #include <cstdio>
 #include <sched.h>
 
@@ -90,25 +86,11 @@ QList<double> measure(const QList<Program>& programs, bool pinned) {
 
 } // namespace
 
-int runEmptyTimerProgram(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget widget;
-    widget.resize(356, 102);
-    widget.show();
-    QTimer repaint;
-    QObject::connect(&repaint, &QTimer::timeout, &widget, qOverload<>(&QWidget::repaint));
-    repaint.start(500);
-    QTimer::singleShot(0, [] {
-        std::fprintf(stdout, "ready\n");
-        std::fflush(stdout);
-    });
-    return app.exec();
-}
-
-int runTimerPhase(const QString& brimlarkExecutable, const QString& benchExecutable) {
+int runTimerPhase(const QString& brimlarkExecutable, const QString& benchExecutable,
+                  const QString& anchorExecutable) {
     const QList<Program> programs = {
         {"brimlark, 1 h timer", benchExecutable, {QStringLiteral("--brimlark-with-timer")}, "timer started"},
-        {"empty, 500 ms repaint", benchExecutable, {QStringLiteral("--empty-timer-program")}, "ready"},
+        {"empty, 500 ms repaint", anchorExecutable, {QStringLiteral("--empty-timer-program")}, "ready"},
         {"brimlark, no timer", brimlarkExecutable, {}, "Brimlark bootstrapped"},
     };
     std::printf("\ntimer phase: CPU over %d s with the panel closed, %d s after start, side by side\n",

@@ -77,16 +77,13 @@ long residentKiB(qint64 pid) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && QByteArray(argv[1]) == "--empty-program")
-        return runEmptyProgram(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "--brimlark-with-timer")
         return runBrimlarkWithTimer(argc, argv);
-    if (argc > 1 && QByteArray(argv[1]) == "--empty-timer-program")
-        return runEmptyTimerProgram(argc, argv);
 
     QCoreApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "timer")
-        return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath());
+        return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
+                             QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
     const QList<Program> programs = {
         {QStringLiteral("brimlark"),
@@ -94,7 +91,7 @@ int main(int argc, char** argv) {
          {},
          QByteArrayLiteral("Brimlark bootstrapped")},
         {QStringLiteral("empty"),
-         QCoreApplication::applicationFilePath(),
+         QStringLiteral(BENCH_ANCHOR_EXECUTABLE),
          {QStringLiteral("--empty-program")},
          QByteArrayLiteral("ready")},
     };
@@ -151,5 +148,6 @@ int main(int argc, char** argv) {
                 cpu[0] <= 0.3 ? "met" : "MISSED");
     std::printf("(median of %d starts each; RSS %d s after start; CPU over %d s idle)\n", runs, settleSeconds,
                 idleSeconds);
-    return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath());
+    return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
+                         QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
 }
