@@ -15,10 +15,20 @@ using namespace std::chrono_literals;
 namespace {
 constexpr auto tickInterval = 500ms;
 constexpr auto clearDelay = 2000ms;
+// Far beyond any countdown, yet small enough that its milliseconds fit a date and an integer.
+constexpr double longestSeconds = 1e12;
+
+// `seconds` made safe to round and to add to a date: not a number and the infinities count as 0,
+// everything else is held within plus or minus `longestSeconds`.
+double boundedSeconds(double seconds) {
+    if (!std::isfinite(seconds))
+        return 0.0;
+    return std::clamp(seconds, -longestSeconds, longestSeconds);
+}
 } // namespace
 
 QString formatTimerDuration(double seconds) {
-    const long long rounded = std::llround(seconds);
+    const long long rounded = std::llround(boundedSeconds(seconds));
     const long long n = std::max(0LL, rounded);
     const long long hours = n / 3600;
     const long long minutes = (n % 3600) / 60;
@@ -63,8 +73,9 @@ void TimerService::start(double seconds) {
     cancel();
     TimerInfo timer;
     timer.id = QUuid::createUuid();
-    timer.total = seconds;
-    timer.endsAt = m_clock->now().addMSecs(std::llround(seconds * 1000.0));
+    // A length that is not a number ends at once rather than giving a date nobody can compare.
+    timer.total = boundedSeconds(seconds);
+    timer.endsAt = m_clock->now().addMSecs(std::llround(timer.total * 1000.0));
     setActive(timer);
     const QUuid id = timer.id;
     QMetaObject::invokeMethod(
@@ -150,9 +161,12 @@ void TimerService::tick() {
                                                     qUtf8Printable(error));
                                  });
         }
-        emit ticked();
     }
+    // One announcement per tick, the ending one included: views redraw once for both changes.
     emit ticked();
+    // An observer may have cancelled or replaced the timer meanwhile; the ticker is then theirs.
+    if (!m_active || m_active->id != timer.id)
+        return;
     // The first tick past the end arms the clearing; later ones find it armed for this timer.
     if (ended && !(m_clearTimer->isActive() && m_clearFor == timer.id)) {
         m_clearFor = timer.id;

@@ -13,7 +13,8 @@ class AppState;
 class Notifications;
 
 // A duration as the panel shows it: whole seconds (halves away from zero, negatives as 0) as
-// "mm:ss" below an hour, else "h:mm:ss".
+// "mm:ss" below an hour, else "h:mm:ss". Not a number and the infinities read as 0; lengths far
+// beyond any countdown are held to a bound before rounding.
 QString formatTimerDuration(double seconds);
 
 // The one countdown. It ticks twice a second while a timer exists, posts "timer finished" when it

@@ -2,8 +2,12 @@
 //   - the time from starting the process to its ready line ("Brimlark bootstrapped" / "ready"),
 //     the median of several runs;
 //   - the resident set size 5 s after start;
-//   - the CPU used over the following 30 s of idling, in per cent of one core.
+//   - the CPU used over the following 30 s of idling, in per cent of one core;
+//   - the timer phase (TimerPhase.h): the CPU of a running countdown against the empty program
+//     repainting as often, unpinned and pinned to one CPU. `bench_startup timer` runs it alone.
 // Both programs run with HOME and the XDG folders in a fresh temporary folder.
+#include "bench/startup/BrimlarkWithTimer.h"
+#include "bench/startup/TimerPhase.h"
 #include "bench/support/BenchProcess.h"
 
 #include <QApplication>
@@ -73,10 +77,13 @@ long residentKiB(qint64 pid) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && QByteArray(argv[1]) == "--empty-program")
-        return runEmptyProgram(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--brimlark-with-timer")
+        return runBrimlarkWithTimer(argc, argv);
 
     QCoreApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "timer")
+        return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
+                             QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
     const QList<Program> programs = {
         {QStringLiteral("brimlark"),
@@ -84,7 +91,7 @@ int main(int argc, char** argv) {
          {},
          QByteArrayLiteral("Brimlark bootstrapped")},
         {QStringLiteral("empty"),
-         QCoreApplication::applicationFilePath(),
+         QStringLiteral(BENCH_ANCHOR_EXECUTABLE),
          {QStringLiteral("--empty-program")},
          QByteArrayLiteral("ready")},
     };
@@ -141,5 +148,6 @@ int main(int argc, char** argv) {
                 cpu[0] <= 0.3 ? "met" : "MISSED");
     std::printf("(median of %d starts each; RSS %d s after start; CPU over %d s idle)\n", runs, settleSeconds,
                 idleSeconds);
-    return 0;
+    return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
+                         QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
 }

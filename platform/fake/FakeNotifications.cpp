@@ -21,9 +21,23 @@ void FakeNotifications::answerHeldAuthorizations() {
 void FakeNotifications::requestAuthorization(const QObject* context,
                                              std::function<void(bool, const QString&)> done) {
     ++authorizationRequests;
-    authorization =
-        grantOnRequest ? NotificationAuthorization::authorized : NotificationAuthorization::denied;
-    ContextCallback<void(bool, const QString&)>(context, std::move(done))(grantOnRequest, QString());
+    const ContextCallback<void(bool, const QString&)> reply(context, std::move(done));
+    if (holdRequests)
+        m_heldRequests.append(reply);
+    else
+        answerRequest(reply);
+}
+
+void FakeNotifications::answerHeldRequests() {
+    const QList<ContextCallback<void(bool, const QString&)>> held = std::exchange(m_heldRequests, {});
+    for (const auto& reply : held)
+        answerRequest(reply);
+}
+
+void FakeNotifications::answerRequest(const ContextCallback<void(bool, const QString&)>& reply) {
+    const bool granted = grantOnRequest && requestError.isEmpty();
+    authorization = granted ? NotificationAuthorization::authorized : NotificationAuthorization::denied;
+    reply(granted, requestError);
 }
 
 void FakeNotifications::add(const QString& identifier, const NotificationContent& content,

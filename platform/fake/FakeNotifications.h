@@ -18,7 +18,7 @@ public:
         std::optional<std::chrono::milliseconds> delay;
     };
 
-    // Each answers before returning (authorizationStatus: unless held).
+    // Each answers before returning (authorizationStatus and requestAuthorization: unless held).
     void authorizationStatus(const QObject* context,
                              std::function<void(NotificationAuthorization)> done) override;
     void requestAuthorization(const QObject* context,
@@ -39,6 +39,12 @@ public:
     // server that answers later does; a callback whose context is gone by then is dropped.
     bool holdAuthorization = false;
     void answerHeldAuthorizations();
+    // When not empty, a request is refused with this error text.
+    QString requestError;
+    // When set, requestAuthorization() keeps its callbacks until answerHeldRequests(), as a user
+    // who has not yet answered the prompt does; the answer is decided when it is given.
+    bool holdRequests = false;
+    void answerHeldRequests();
 
     // What was asked, in order.
     QList<Added> added;
@@ -47,5 +53,8 @@ public:
     int authorizationRequests = 0;
 
 private:
+    void answerRequest(const ContextCallback<void(bool, const QString&)>& reply);
+
     QList<ContextCallback<void(NotificationAuthorization)>> m_heldAuthorizations;
+    QList<ContextCallback<void(bool, const QString&)>> m_heldRequests;
 };

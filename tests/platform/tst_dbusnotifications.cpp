@@ -1,88 +1,15 @@
 #include "platform/linux/DBusNotifications.h"
+#include "tests/support/FakeNotificationServer.h"
 #include "tests/support/TestMain.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
-
-#include <utility>
-
 using namespace std::chrono_literals;
-
-// A notification server on its own bus connection: it records each call and answers as told.
-class FakeNotificationServer : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    struct Call {
-        QString appName;
-        uint replacesId;
-        QString summary;
-        QString body;
-        QVariantMap hints;
-        int expireTimeout;
-    };
-
-    QStringList capabilities{QStringLiteral("body"), QStringLiteral("body-markup")};
-    bool failNotify = false;
-    // When set, Notify keeps its replies here until the test sends them.
-    bool holdNotify = false;
-    QList<QDBusMessage> heldReplies;
-    QList<Call> calls;
-    QList<uint> closed;
-
-public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints,
-                int expireTimeout) {
-        Q_UNUSED(appIcon);
-        Q_UNUSED(actions);
-        if (failNotify) {
-            sendErrorReply(QDBusError::Failed, QStringLiteral("too many notifications"));
-            return 0;
-        }
-        calls.append({appName, replacesId, summary, body, hints, expireTimeout});
-        const uint id = replacesId != 0 ? replacesId : uint(100 + calls.size());
-        if (holdNotify) {
-            setDelayedReply(true);
-            heldReplies.append(message().createReply(QVariant::fromValue(id)));
-        }
-        return id;
-    }
-    void CloseNotification(uint id) { closed.append(id); }
-    QStringList GetCapabilities() { return capabilities; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
-        vendor = QStringLiteral("test");
-        version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
-        return QStringLiteral("fake");
-    }
-
-signals:
-    void NotificationClosed(uint id, uint reason);
-};
 
 class TestDBusNotifications : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QDBusConnection> m_serverBus;
     std::unique_ptr<FakeNotificationServer> m_server;
 
-    bool startServer() {
-        m_server = std::make_unique<FakeNotificationServer>();
-        m_serverBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-            QDBusConnection::SessionBus, QStringLiteral("fake-notification-server")));
-        return m_serverBus->registerObject(QStringLiteral("/org/freedesktop/Notifications"), m_server.get(),
-                                           QDBusConnection::ExportAllSlots |
-                                               QDBusConnection::ExportAllSignals) &&
-               m_serverBus->registerService(QStringLiteral("org.freedesktop.Notifications"));
-    }
-
-    void answerHeldNotifies() {
-        for (const QDBusMessage& reply : std::exchange(m_server->heldReplies, {}))
-            m_serverBus->send(reply);
-    }
+    void answerHeldNotifies() { m_server->answerHeldNotifies(); }
 
     static NotificationAuthorization status(DBusNotifications& notifications) {
         std::optional<NotificationAuthorization> result;
@@ -106,15 +33,12 @@ private slots:
             QSKIP("no session bus: run under dbus-run-session");
     }
 
-    void init() { QVERIFY(startServer()); }
-
-    void cleanup() {
-        m_serverBus->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-        m_serverBus->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-notification-server"));
-        m_serverBus.reset();
-        m_server.reset();
+    void init() {
+        m_server = std::make_unique<FakeNotificationServer>();
+        QVERIFY(m_server->publish());
     }
+
+    void cleanup() { m_server.reset(); }
 
     void authorisedWhileAServerOwnsTheName() {
         DBusNotifications notifications;
@@ -127,7 +51,7 @@ private slots:
         });
         QTRY_VERIFY(answered);
         QVERIFY(granted);
-        m_serverBus->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        m_server->releaseName();
         QTRY_COMPARE(status(notifications), NotificationAuthorization::denied);
     }
 
