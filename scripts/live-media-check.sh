@@ -39,7 +39,7 @@ sleep 1.5
 x11() { python3 "$helper" "$@"; }
 shot() {
     xwd -root -silent >"$home/screen.xwd"
-    python3 "$helper" crop "$home/screen.xwd" 610 0 700 260 "$out_dir/$1.png"
+    python3 "$helper" crop "$home/screen.xwd" 360 0 1200 320 "$out_dir/$1.png"
 }
 
 x11 move 960 700

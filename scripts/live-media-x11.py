@@ -30,19 +30,23 @@ def crop(xwd, left, top, width, height, out):
     fields = struct.unpack(">25I", data[:100])
     header_size, byte_order, bits_per_pixel, bytes_per_line = fields[0], fields[7], fields[11], fields[12]
     screen_width, screen_height, ncolors = fields[4], fields[5], fields[19]
-    if bits_per_pixel != 32:
-        sys.exit("only 32-bit screens are supported")
+    # xwd may call a 32-bit pixel 24 bits deep; the line length tells.
+    step = bytes_per_line // screen_width
+    if bits_per_pixel not in (24, 32) or step not in (3, 4):
+        sys.exit("only true-colour screens of 24 or 32 bits are supported")
     pixels = header_size + ncolors * 12
     width = min(width, screen_width - left)
     height = min(height, screen_height - top)
     rows = []
     for y in range(top, top + height):
-        start = pixels + y * bytes_per_line + left * 4
-        line = data[start:start + width * 4]
-        if byte_order == 0:  # LSBFirst: B G R X
-            rows.append(b"".join(bytes((line[i + 2], line[i + 1], line[i])) for i in range(0, len(line), 4)))
-        else:  # MSBFirst: X R G B
-            rows.append(b"".join(bytes((line[i + 1], line[i + 2], line[i + 3])) for i in range(0, len(line), 4)))
+        start = pixels + y * bytes_per_line + left * step
+        line = data[start:start + width * step]
+        if byte_order == 0:  # LSBFirst: B G R (X)
+            rows.append(b"".join(bytes((line[i + 2], line[i + 1], line[i])) for i in range(0, len(line), step)))
+        else:  # MSBFirst: (X) R G B
+            o = step - 3
+            rows.append(b"".join(bytes((line[i + o], line[i + o + 1], line[i + o + 2]))
+                                 for i in range(0, len(line), step)))
     write_png(out, width, height, rows)
 
 

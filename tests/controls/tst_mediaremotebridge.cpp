@@ -90,51 +90,6 @@ private slots:
         QCOMPARE(players.sent, sent);
     }
 
-    // The three commands reach the player as the matching player command.
-    void eachCommandIsSentAsItself() {
-        FakeMediaPlayers players;
-        MediaRemoteBridge bridge(&players);
-        bridge.playPause(SourceApp::music);
-        bridge.nextTrack(SourceApp::music);
-        bridge.previousTrack(SourceApp::spotify);
-        const QList<FakeMediaPlayers::Sent> expected{{Player::music, Command::playPause},
-                                                     {Player::music, Command::next},
-                                                     {Player::spotify, Command::previous}};
-        QCOMPARE(players.sent, expected);
-    }
-
-    void queryNeverAsksAPlayerThatIsNotRunning() {
-        FakeMediaPlayers players;
-        players.tracks[Player::music] = track(QStringLiteral("Left over"), true);
-        MediaRemoteBridge bridge(&players);
-        QVERIFY(!bridge.query(SourceApp::music));
-        QVERIFY(players.asked.isEmpty());
-    }
-
-    // The value carries every field of the player's track and the artwork fetched for it.
-    void queryBuildsTheValueWithItsArtwork() {
-        FakeMediaPlayers players;
-        MediaTrack playing = track(QStringLiteral("Song"), false);
-        playing.artworkUrl = QUrl(QStringLiteral("https://art.example/cover.png"));
-        players.play(Player::spotify, playing);
-        MediaRemoteBridge bridge(&players);
-        std::optional<NowPlaying> nowPlaying = bridge.query(SourceApp::spotify);
-        QVERIFY(nowPlaying);
-        QCOMPARE(nowPlaying->title, std::optional(QStringLiteral("Song")));
-        QCOMPARE(nowPlaying->artist, std::optional(QStringLiteral("Band")));
-        QCOMPARE(nowPlaying->isPlaying, false);
-        QCOMPARE(nowPlaying->source, SourceApp::spotify);
-        QCOMPARE(nowPlaying->duration, std::optional(215.0));
-        QCOMPARE(nowPlaying->position, std::optional(12.0));
-        QVERIFY(nowPlaying->artwork.isNull());
-
-        QImage cover(8, 8, QImage::Format_RGB32);
-        cover.fill(Qt::red);
-        players.artworks.insert(playing.artworkUrl, cover);
-        nowPlaying = bridge.query(SourceApp::spotify);
-        QCOMPARE(nowPlaying->artwork, cover);
-    }
-
     void equality_data() {
         QTest::addColumn<NowPlaying>("a");
         QTest::addColumn<NowPlaying>("b");

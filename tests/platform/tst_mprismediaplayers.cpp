@@ -127,12 +127,13 @@ private slots:
                                                     QStringLiteral("Previous")}));
 
         m_player->setPlayer(FakeMprisPlayer::track(QStringLiteral("Paused"), QStringLiteral("Other"), {}));
-        QTRY_COMPARE(media.nowPlaying()->title, std::optional(QStringLiteral("Other")));
+        // Well before the five-second poll: the player's announcement brings the change.
+        QTRY_COMPARE_WITH_TIMEOUT(media.nowPlaying()->title, std::optional(QStringLiteral("Other")), 2000);
         QCOMPARE(media.nowPlaying()->isPlaying, false);
         QCOMPARE(media.nowPlaying()->artist, std::optional(QString()));
 
         m_player.reset();
-        QTRY_VERIFY(!media.nowPlaying());
+        QTRY_VERIFY_WITH_TIMEOUT(!media.nowPlaying(), 2000);
         QVERIFY(!players.isRunning(Player::music));
     }
 
