@@ -82,6 +82,8 @@ class TestMprisMediaPlayers : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<FakeMprisPlayer> m_player;
+    std::unique_ptr<ArtworkServer> m_server;
+    QTemporaryDir m_folder;
 
     // Waits until `players` sees `name` (the bus announces a new owner on a later turn).
     static bool sees(MprisMediaPlayers& players, Player role, const QString& name) {
@@ -92,7 +94,10 @@ private slots:
     void initTestCase() {
         if (!QDBusConnection::sessionBus().isConnected())
             QSKIP("no session bus: run under dbus-run-session");
+        m_server = std::make_unique<ArtworkServer>();
     }
+
+    void cleanupTestCase() { m_server.reset(); }
 
     void init() {
         m_player = FakeMprisPlayer::start(musicName);
@@ -170,8 +175,8 @@ private slots:
     void artwork_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("arrives");
-        static ArtworkServer server;
-        static QTemporaryDir folder;
+        const ArtworkServer& server = *m_server;
+        const QTemporaryDir& folder = m_folder;
         const QString small = folder.filePath(QStringLiteral("cover.png"));
         QFile smallFile(small);
         if (smallFile.open(QIODevice::WriteOnly))
