@@ -18,6 +18,7 @@
 #include "platform/linux/LinuxQuitSignals.h"
 #include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/MprisMediaPlayers.h"
 #include "platform/linux/PlatformSelection.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     LinuxBookmarks bookmarks;
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
+    MprisMediaPlayers mediaPlayers;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -85,6 +87,7 @@ int main(int argc, char** argv) {
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;
     platform.filePicker = &filePicker;
+    platform.mediaPlayers = &mediaPlayers;
     platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
     platform.fileWatchFactory = LinuxFileWatch::factory();
     PlatformServices::install(platform);

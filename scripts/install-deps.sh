@@ -10,7 +10,7 @@ packages=(
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
     libglib2.0-dev gsettings-desktop-schemas
     clang-format
-    xvfb xauth dbus
+    xvfb xauth dbus x11-apps libxtst6
     openbox xcompmgr
     fonts-dejavu-core
     python3

@@ -2,6 +2,8 @@
 
 #include "Brimlark/kit/BrimlarkTheme.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
 
 using namespace std::chrono_literals;
@@ -9,7 +11,12 @@ using namespace std::chrono_literals;
 QColor artworkTintColor(const QImage& artwork) {
     if (artwork.isNull())
         return BrimlarkTheme::warning();
-    const QImage pixel = artwork.convertToFormat(QImage::Format_ARGB32)
+    QImage source = artwork;
+    // Hue, saturation and brightness are read in sRGB, whatever space the artwork came in.
+    if (source.colorSpace().isValid() && source.colorSpace() != QColorSpace(QColorSpace::SRgb))
+        source.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
+    // Smooth scaling to one pixel averages every pixel of the artwork.
+    const QImage pixel = source.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                              .scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (pixel.isNull())
         return BrimlarkTheme::warning();
@@ -22,6 +29,9 @@ QColor artworkTintColor(const QImage& artwork) {
 
 MediaService::MediaService(MediaRemoteBridge& bridge, Clock* clock, QObject* parent)
     : QObject(parent), m_bridge(bridge), m_poller(clock->createTimer(this)) {
+    // A player's announcement is answered on the next turn of the event loop, one refresh each.
+    connect(&m_bridge, &MediaRemoteBridge::playersChanged, this, &MediaService::refresh,
+            Qt::QueuedConnection);
     connect(m_poller, &ClockTimer::timeout, this, [this] {
         m_poller->start(5s);
         refresh();

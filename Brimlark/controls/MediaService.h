@@ -13,7 +13,8 @@
 // most 1) and the brightness at least 0.55; the theme's warning orange when the image is empty.
 QColor artworkTintColor(const QImage& artwork);
 
-// The one current track of the desktop, refreshed every five seconds and on demand.
+// The one current track of the desktop, refreshed when a player announces a change, every five
+// seconds, and on demand; never at creation.
 class MediaService : public QObject {
     Q_OBJECT
 public:

@@ -11,6 +11,7 @@ class Clock;
 class DesktopWindows;
 class EventStore;
 class GlobalInput;
+class MediaPlayers;
 class Notifications;
 class Permissions;
 class Screens;
@@ -39,6 +40,8 @@ struct PlatformServices {
     // Folder access to the AI tools' configuration folders.
     Bookmarks* bookmarks = nullptr;
     FilePicker* filePicker = nullptr;
+    // The desktop's music players; may stay empty: no player then answers.
+    MediaPlayers* mediaPlayers = nullptr;
     // Make the hook endpoint's listener and the hook inbox's watch.
     LoopbackListener::Factory loopbackListenerFactory;
     FileWatch::Factory fileWatchFactory;

@@ -67,7 +67,7 @@ PermissionsCoordinator& PermissionsCoordinator::shared() {
 }
 
 MediaService& MediaService::shared() {
-    static MediaRemoteBridge* bridge = new MediaRemoteBridge();
+    static MediaRemoteBridge* bridge = new MediaRemoteBridge(installed().mediaPlayers);
     static MediaService* instance = new MediaService(*bridge, installed().clock);
     return *instance;
 }

@@ -19,7 +19,8 @@ namespace {
 const QStringList symbolNames =
     QStringLiteral(
         "rectangle.topthird.inset.filled largecircle.fill.circle circle music.note bolt.horizontal.fill "
-        "checkmark.circle.fill sparkles terminal.fill timer video.fill calendar play.fill pause.fill")
+        "checkmark.circle.fill sparkles terminal.fill timer video.fill calendar play.fill pause.fill "
+        "backward.fill forward.fill")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
