@@ -234,14 +234,26 @@ void AIHooksView::updateList() {
     }
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    // Rows still fading in from an earlier change are shown whole now: in a burst, only the rows
+    // of its latest change fade, so that the list never paints many rows through an effect.
+    finishFades();
+    const QWidget* viewport = m_scroll->viewport();
+    const int top = m_scroll->verticalScrollBar()->value();
     QList<int> placed;
     for (int i = 0; i < events.size(); ++i) {
         const HookEvent& event = events.at(i);
         AIHooksEventRow* row = kept.value(event.id);
         if (!row) {
+            // The row takes the place of the one there now; one that lands outside the visible
+            // part of a shown list has nothing to fade.
+            const QWidget* displaced = i < rows->count() ? rows->itemAt(i)->widget() : nullptr;
+            const bool offScreen =
+                list->isVisible() && displaced &&
+                (displaced->y() >= top + viewport->height() || displaced->geometry().bottom() < top);
             row = new AIHooksEventRow(*m_service, event, now, list);
             rows->insertWidget(i, row);
-            fadeIn(row);
+            if (!offScreen)
+                fadeIn(row);
             row->show();
             placed.append(i);
         } else if (rows->indexOf(row) != i) {
@@ -392,6 +404,7 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     // A list that was already showing animates its changes: the rows that join it fade in. A list
     // that appears in place of the empty page comes at once.
     const QList<QUuid> previous = std::exchange(m_listedIds, {});
+    finishFades();
     for (const HookEvent& event : events) {
         auto* row = new AIHooksEventRow(*m_service, event, now, list);
         rows->addWidget(row);
@@ -406,7 +419,15 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     return scroll;
 }
 
+void AIHooksView::finishFades() {
+    for (const QPointer<QWidget>& row : std::as_const(m_fading))
+        if (row)
+            row->setGraphicsEffect(nullptr);
+    m_fading.clear();
+}
+
 void AIHooksView::fadeIn(QWidget* row) {
+    m_fading.append(row);
     auto* effect = new QGraphicsOpacityEffect(row);
     effect->setOpacity(0.0);
     row->setGraphicsEffect(effect);
