@@ -90,6 +90,7 @@ public:
                 else
                     onEvent(fd, events[i].events);
             }
+            readAccepted();
             expireDeadlines();
         }
     }
@@ -160,9 +161,20 @@ private:
                 m_byFd.resize(size_t(fd) + 1);
             m_byFd[size_t(fd)] = std::move(connection);
             m_openConnections.store(int(m_byAge.size()));
-            // The request has often arrived with the connection already.
-            onReadable(added);
+            m_accepted.push_back(fd);
         }
+    }
+
+    // The request has often arrived with the connection already: the connections accepted in this
+    // turn are read once the connections that were ready before them have been served, so that
+    // clients that reconnect at once cannot fill every turn with their own requests.
+    void readAccepted() {
+        for (const int fd : m_accepted) {
+            Connection* connection = find(fd);
+            if (connection && connection->phase == Connection::Phase::reading)
+                onReadable(*connection);
+        }
+        m_accepted.clear();
     }
 
     // Makes room for a new connection: the one that has waited longest without completing a
@@ -394,6 +406,8 @@ private:
     std::list<int> m_byAge;
     Deadlines m_deadlines;
     std::vector<std::unique_ptr<Connection>> m_spare;
+    // The descriptors accepted in this turn of the loop, not read yet.
+    std::vector<int> m_accepted;
 };
 
 } // namespace
