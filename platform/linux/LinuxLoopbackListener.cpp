@@ -189,6 +189,14 @@ private:
             m_byAge.pop_front();
             return;
         }
+        // Accepted in this turn and not read yet: a request it brought is answered, not dropped.
+        if (oldest->phase == Connection::Phase::reading && oldest->received.isEmpty() &&
+            std::find(m_accepted.begin(), m_accepted.end(), fd) != m_accepted.end()) {
+            onReadable(*oldest);
+            oldest = find(fd);
+            if (!oldest)
+                return;
+        }
         if (oldest->phase == Connection::Phase::reading && !oldest->received.isEmpty())
             respond(*oldest, RequestFraming::abandoned, false);
         // Answered or not, it goes now.
