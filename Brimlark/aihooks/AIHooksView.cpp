@@ -237,23 +237,14 @@ void AIHooksView::updateList() {
     // Rows still fading in from an earlier change are shown whole now: in a burst, only the rows
     // of its latest change fade, so that the list never paints many rows through an effect.
     finishFades();
-    const QWidget* viewport = m_scroll->viewport();
-    const int top = m_scroll->verticalScrollBar()->value();
     QList<int> placed;
     for (int i = 0; i < events.size(); ++i) {
         const HookEvent& event = events.at(i);
         AIHooksEventRow* row = kept.value(event.id);
         if (!row) {
-            // The row takes the place of the one there now; one that lands outside the visible
-            // part of a shown list has nothing to fade.
-            const QWidget* displaced = i < rows->count() ? rows->itemAt(i)->widget() : nullptr;
-            const bool offScreen =
-                list->isVisible() && displaced &&
-                (displaced->y() >= top + viewport->height() || displaced->geometry().bottom() < top);
             row = new AIHooksEventRow(*m_service, event, now, list);
             rows->insertWidget(i, row);
-            if (!offScreen)
-                fadeIn(row);
+            fadeIn(row);
             row->show();
             placed.append(i);
         } else if (rows->indexOf(row) != i) {

@@ -445,7 +445,10 @@ private slots:
                 label->setText(words.repeated(6));
             } else if (change == QLatin1String("font")) {
                 QFont larger = BrimlarkTheme::monoRegular13();
-                larger.setPointSizeF(larger.pointSizeF() * 2);
+                if (larger.pixelSize() > 0)
+                    larger.setPixelSize(larger.pixelSize() * 2);
+                else
+                    larger.setPointSizeF(larger.pointSizeF() * 2);
                 label->setFont(larger);
             } else {
                 label->setContentsMargins(0, 10, 0, 10);
