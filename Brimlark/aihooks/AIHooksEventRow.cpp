@@ -2,6 +2,7 @@
 
 #include "Brimlark/aihooks/AIHooksDot.h"
 #include "Brimlark/aihooks/AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksRowText.h"
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/aihooks/RelativeTimeFormatter.h"
@@ -64,17 +65,13 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     column->addLayout(top);
 
     // A hook can send tens of kilobytes; a row lays out a few lines of each text.
-    auto* title = plainLabel(event.title ? shownText(*event.title) : QStringLiteral("event"),
-                             BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this);
-    title->setWordWrap(true);
-    column->addWidget(title);
+    column->addWidget(new AIHooksRowText(event.title ? shownText(*event.title) : QStringLiteral("event"),
+                                         BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this));
 
     const QString detail = shownText(event.detail.value_or(QString()));
     if (!detail.isEmpty()) {
-        auto* label =
-            plainLabel(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this);
-        label->setWordWrap(true);
-        column->addWidget(label);
+        column->addWidget(
+            new AIHooksRowText(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
     }
 
     if (event.hasActions()) {

@@ -18,6 +18,9 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 AIHooksService::AIHooksService(AppState& appState, const QString& supportDirectory,
                                Notifications* notifications, Workspace* workspace, ProcessLauncher* launcher,
                                Clock* clock, LoopbackListener::Factory listenerFactory,
@@ -33,9 +36,13 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     m_inboxSettleTimer.setSingleShot(true);
     m_inboxSettleTimer.setInterval(inboxSettleDelay);
     connect(&m_inboxSettleTimer, &QTimer::timeout, this, &AIHooksService::startInboxRead);
+    m_inboxApplyTimer.setSingleShot(true);
+    m_inboxApplyTimer.setInterval(0);
+    connect(&m_inboxApplyTimer, &QTimer::timeout, this, &AIHooksService::applyPendingInbox);
     m_inboxReader.setMaxThreadCount(1);
-    // The reader yields to the UI thread whenever both want the same core.
-    m_inboxReader.setThreadPriority(QThread::IdlePriority);
+    // The reader runs at the normal priority: one that ran only when the core is otherwise idle
+    // could be stopped for long while it holds what the UI thread next needs (the allocator's lock
+    // over the memory of the events it hands over), and the UI thread would wait with it.
     connect(&m_appState, &AppState::hookRulePresetChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);
@@ -200,7 +207,7 @@ void AIHooksService::startInboxRead() {
             this,
             [this, read = std::move(read)] {
                 m_inboxReading = false;
-                applyInbox(read);
+                applyInbox(read, true);
                 if (m_inboxReadAgain)
                     startInboxRead();
             },
@@ -254,7 +261,7 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
     return read;
 }
 
-void AIHooksService::applyInbox(const InboxRead& read) {
+void AIHooksService::applyInbox(const InboxRead& read, bool inSteps) {
     if (!read.ok)
         return;
     // The store may have changed while the file was read.
@@ -263,8 +270,30 @@ void AIHooksService::applyInbox(const InboxRead& read) {
         if (!m_inboxEventIDs.contains(event.id) && !m_store.contains(event.id))
             fresh.append(event);
     m_inboxEventIDs = read.ids;
-    if (!fresh.isEmpty())
-        ingest(fresh);
+    if (fresh.isEmpty())
+        return;
+    if (!inSteps) {
+        // Now, after any still waiting, so that file order holds.
+        m_inboxApplyTimer.stop();
+        QList<HookEvent> all = std::exchange(m_inboxPending, {});
+        all.append(std::move(fresh));
+        ingest(all);
+        return;
+    }
+    m_inboxPending.append(std::move(fresh));
+    if (!m_inboxApplyTimer.isActive())
+        applyPendingInbox();
+}
+
+void AIHooksService::applyPendingInbox() {
+    const qsizetype count = std::min(m_inboxPending.size(), inboxEventsPerTurn);
+    const QList<HookEvent> now = m_inboxPending.first(count);
+    m_inboxPending.remove(0, count);
+    // Each step is one change, so the views follow the store step by step.
+    if (!now.isEmpty())
+        ingest(now);
+    if (!m_inboxPending.isEmpty())
+        m_inboxApplyTimer.start();
 }
 
 void AIHooksService::ingest(const HookEvent& event) {
@@ -329,6 +358,8 @@ void AIHooksService::clear() {
         m_store.clear();
     }
     m_notifier.forgetAll();
+    m_inboxPending.clear();
+    m_inboxApplyTimer.stop();
     m_installFlow.setLastInstallMessage(QString());
     if (hadEvents)
         emit eventsChanged();

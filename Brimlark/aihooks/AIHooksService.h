@@ -58,6 +58,9 @@ public:
     static constexpr std::chrono::milliseconds handoffDelay{2};
     // How long a change of the inbox waits for the rest of its burst before the file is read.
     static constexpr std::chrono::milliseconds inboxSettleDelay{30};
+    // How many new events of a watched inbox the store takes per turn of the event loop, so that
+    // an inbox full of new events never holds the UI thread for long.
+    static constexpr qsizetype inboxEventsPerTurn = 10;
 
     // `supportDirectory` is the program's data folder; the inbox is "hooks/inbox.json" in it and
     // is created holding "[]" when missing. The platform objects may be null: without
@@ -218,7 +221,9 @@ private:
                                const QSet<QUuid>& stored);
     // The ids of the stored events.
     QSet<QUuid> storedIds() const;
-    void applyInbox(const InboxRead& read);
+    // Takes the read's new events: all at once, or `inboxEventsPerTurn` per turn of the event loop.
+    void applyInbox(const InboxRead& read, bool inSteps = false);
+    void applyPendingInbox();
     // A reported change: the read starts once the burst has settled.
     void inboxChanged();
     void startInboxRead();
@@ -252,6 +257,9 @@ private:
     int m_listenerMaxConnections = LoopbackListener::Options{}.maxConnections;
     std::unique_ptr<FileWatch> m_fileWatch;
     QTimer m_inboxSettleTimer;
+    // New inbox events the store takes over the next turns, in file order.
+    QList<HookEvent> m_inboxPending;
+    QTimer m_inboxApplyTimer;
     // One worker thread, so reads never overlap; a change during a read asks for one more.
     QThreadPool m_inboxReader;
     bool m_inboxReading = false;

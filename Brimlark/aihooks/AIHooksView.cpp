@@ -234,6 +234,9 @@ void AIHooksView::updateList() {
     }
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    // Rows still fading in from an earlier change are shown whole now: in a burst, only the rows
+    // of its latest change fade, so that the list never paints many rows through an effect.
+    finishFades();
     QList<int> placed;
     for (int i = 0; i < events.size(); ++i) {
         const HookEvent& event = events.at(i);
@@ -392,6 +395,7 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     // A list that was already showing animates its changes: the rows that join it fade in. A list
     // that appears in place of the empty page comes at once.
     const QList<QUuid> previous = std::exchange(m_listedIds, {});
+    finishFades();
     for (const HookEvent& event : events) {
         auto* row = new AIHooksEventRow(*m_service, event, now, list);
         rows->addWidget(row);
@@ -406,7 +410,15 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     return scroll;
 }
 
+void AIHooksView::finishFades() {
+    for (const QPointer<QWidget>& row : std::as_const(m_fading))
+        if (row)
+            row->setGraphicsEffect(nullptr);
+    m_fading.clear();
+}
+
 void AIHooksView::fadeIn(QWidget* row) {
+    m_fading.append(row);
     auto* effect = new QGraphicsOpacityEffect(row);
     effect->setOpacity(0.0);
     row->setGraphicsEffect(effect);

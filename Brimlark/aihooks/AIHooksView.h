@@ -74,7 +74,9 @@ private:
     QWidget* buildHeader(QWidget* parent, bool hasEvents);
     QWidget* buildEmptyState(QWidget* parent);
     QScrollArea* buildEventList(QWidget* parent, const QList<HookEvent>& events);
-    static void fadeIn(QWidget* row);
+    void fadeIn(QWidget* row);
+    // Ends the fades under way: their rows show whole at once.
+    void finishFades();
 
     QPointer<AIHooksService> m_service;
     std::function<void()> m_onOpenSettings;
@@ -86,4 +88,6 @@ private:
     std::optional<Shown> m_shown;
     // The ids of the rows the last build listed, in order (none while the page was empty).
     QList<QUuid> m_listedIds;
+    // The rows fading in since the last change of the list.
+    QList<QPointer<QWidget>> m_fading;
 };

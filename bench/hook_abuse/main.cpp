@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -209,6 +210,8 @@ ProbeResult runLoad(quint16 port, int load, int seconds) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // As the application runs: the hooks' debug lines (one per accepted event) off.
+    QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
     const int seconds = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);

@@ -9,11 +9,11 @@
 #include <memory>
 #include <netinet/in.h>
 #include <pthread.h>
+#include <set>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -26,17 +26,23 @@ constexpr qint64 maxDrainBytes = 1 << 20;
 // The most connections accepted per wake-up; the rest wait for the next turn of the loop, after
 // the connections already open have been read.
 constexpr int acceptBatch = 16;
+// Closed connections kept for reuse, at most.
+constexpr size_t maxSpareConnections = 64;
 
 QString errnoText(const char* what, int error) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
 }
+
+// The open connections' deadlines, soonest first; the descriptor breaks ties.
+using Deadlines = std::set<std::pair<SteadyClock::time_point, int>>;
 
 struct Connection {
     enum class Phase { reading, writing, draining };
     int fd = -1;
     Phase phase = Phase::reading;
     SteadyClock::time_point accepted;
-    SteadyClock::time_point deadline;
+    // Its deadline, as entered among the deadlines of all.
+    Deadlines::iterator deadline;
     // Its place among the open connections, oldest first.
     std::list<int>::iterator age;
     QByteArray received;
@@ -58,8 +64,8 @@ public:
     }
 
     ~Loop() {
-        for (auto& entry : m_connections)
-            ::close(entry.first);
+        for (const int fd : m_byAge)
+            ::close(fd);
         m_openConnections.store(0);
         if (m_reserveFd >= 0)
             ::close(m_reserveFd);
@@ -84,19 +90,29 @@ public:
                 else
                     onEvent(fd, events[i].events);
             }
+            readAccepted();
             expireDeadlines();
         }
     }
 
 private:
     int pollTimeout() const {
-        if (m_connections.empty())
+        if (m_deadlines.empty())
             return -1;
-        auto earliest = SteadyClock::time_point::max();
-        for (const auto& entry : m_connections)
-            earliest = std::min(earliest, entry.second->deadline);
+        const auto earliest = m_deadlines.begin()->first;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(earliest - SteadyClock::now()).count();
         return int(std::clamp<long long>(left, 0, 60'000));
+    }
+
+    // The open connection on `fd`, or null.
+    Connection* find(int fd) const {
+        return fd >= 0 && size_t(fd) < m_byFd.size() ? m_byFd[size_t(fd)].get() : nullptr;
+    }
+
+    void setDeadline(Connection& connection, SteadyClock::time_point deadline) {
+        if (connection.deadline != m_deadlines.end())
+            m_deadlines.erase(connection.deadline);
+        connection.deadline = m_deadlines.emplace(deadline, connection.fd).first;
     }
 
     void acceptSome() {
@@ -117,13 +133,8 @@ private:
                 }
                 return;
             }
-            if (int(m_connections.size()) >= m_options.maxConnections)
+            if (int(m_byAge.size()) >= m_options.maxConnections)
                 evictOldest();
-            auto connection = std::make_unique<Connection>();
-            connection->fd = fd;
-            connection->accepted = SteadyClock::now();
-            connection->deadline =
-                connection->accepted + std::min(m_options.firstByteDeadline, m_options.deadline);
             epoll_event event{};
             event.events = EPOLLIN | EPOLLRDHUP;
             event.data.fd = fd;
@@ -131,13 +142,39 @@ private:
                 ::close(fd);
                 continue;
             }
-            Connection* raw = connection.get();
-            raw->age = m_byAge.insert(m_byAge.end(), fd);
-            m_connections.emplace(fd, std::move(connection));
-            m_openConnections.store(int(m_connections.size()));
-            // The request has often arrived with the connection already.
-            onReadable(*raw);
+            // Closed connections are kept for the next ones, so that a stream of connections
+            // allocates nothing once it has run a while.
+            std::unique_ptr<Connection> connection;
+            if (m_spare.empty()) {
+                connection = std::make_unique<Connection>();
+            } else {
+                connection = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+            Connection& added = *connection;
+            added.fd = fd;
+            added.accepted = SteadyClock::now();
+            added.deadline = m_deadlines.end();
+            setDeadline(added, added.accepted + std::min(m_options.firstByteDeadline, m_options.deadline));
+            added.age = m_byAge.insert(m_byAge.end(), fd);
+            if (size_t(fd) >= m_byFd.size())
+                m_byFd.resize(size_t(fd) + 1);
+            m_byFd[size_t(fd)] = std::move(connection);
+            m_openConnections.store(int(m_byAge.size()));
+            m_accepted.push_back(fd);
         }
+    }
+
+    // The request has often arrived with the connection already: the connections accepted in this
+    // turn are read once the connections that were ready before them have been served, so that
+    // clients that reconnect at once cannot fill every turn with their own requests.
+    void readAccepted() {
+        for (const int fd : m_accepted) {
+            Connection* connection = find(fd);
+            if (connection && connection->phase == Connection::Phase::reading)
+                onReadable(*connection);
+        }
+        m_accepted.clear();
     }
 
     // Makes room for a new connection: the one that has waited longest without completing a
@@ -146,26 +183,32 @@ private:
     void evictOldest() {
         if (m_byAge.empty())
             return;
-        const auto it = m_connections.find(m_byAge.front());
-        if (it == m_connections.end()) {
+        const int fd = m_byAge.front();
+        Connection* oldest = find(fd);
+        if (!oldest) {
             m_byAge.pop_front();
             return;
         }
-        Connection& oldest = *it->second;
-        const int fd = oldest.fd;
-        if (oldest.phase == Connection::Phase::reading && !oldest.received.isEmpty())
-            respond(oldest, RequestFraming::abandoned, false);
+        // Accepted in this turn and not read yet: a request it brought is answered, not dropped.
+        if (oldest->phase == Connection::Phase::reading && oldest->received.isEmpty() &&
+            std::find(m_accepted.begin(), m_accepted.end(), fd) != m_accepted.end()) {
+            onReadable(*oldest);
+            oldest = find(fd);
+            if (!oldest)
+                return;
+        }
+        if (oldest->phase == Connection::Phase::reading && !oldest->received.isEmpty())
+            respond(*oldest, RequestFraming::abandoned, false);
         // Answered or not, it goes now.
-        const auto still = m_connections.find(fd);
-        if (still != m_connections.end())
-            close(*still->second);
+        if (Connection* still = find(fd))
+            close(*still);
     }
 
     void onEvent(int fd, uint32_t events) {
-        const auto it = m_connections.find(fd);
-        if (it == m_connections.end())
+        Connection* found = find(fd);
+        if (!found)
             return;
-        Connection& connection = *it->second;
+        Connection& connection = *found;
         switch (connection.phase) {
         case Connection::Phase::reading:
             onReadable(connection);
@@ -213,7 +256,7 @@ private:
 
         // A request has begun: it has the whole deadline from the acceptance.
         if (!hadBytes && !connection.received.isEmpty())
-            connection.deadline = connection.accepted + m_options.deadline;
+            setDeadline(connection, connection.accepted + m_options.deadline);
         const RequestFraming framing = m_protocol.assess(connection.received);
         if (framing == RequestFraming::incomplete) {
             if (!endOfInput) {
@@ -317,19 +360,18 @@ private:
 
     void expireDeadlines() {
         const auto now = SteadyClock::now();
-        std::vector<int> due;
-        for (const auto& entry : m_connections)
-            if (entry.second->deadline <= now)
-                due.push_back(entry.first);
-        for (const int fd : due) {
-            auto it = m_connections.find(fd);
-            if (it != m_connections.end() && it->second->phase == Connection::Phase::reading &&
-                !it->second->received.isEmpty())
-                respond(*it->second, m_protocol.assess(it->second->received), true);
+        while (!m_deadlines.empty() && m_deadlines.begin()->first <= now) {
+            const int fd = m_deadlines.begin()->second;
+            Connection* due = find(fd);
+            if (!due) {
+                m_deadlines.erase(m_deadlines.begin());
+                continue;
+            }
+            if (due->phase == Connection::Phase::reading && !due->received.isEmpty())
+                respond(*due, m_protocol.assess(due->received), true);
             // Answered or not, its time is up.
-            it = m_connections.find(fd);
-            if (it != m_connections.end())
-                close(*it->second);
+            if (Connection* still = find(fd))
+                close(*still);
         }
     }
 
@@ -343,9 +385,21 @@ private:
     void close(Connection& connection) {
         const int fd = connection.fd;
         m_byAge.erase(connection.age);
+        m_deadlines.erase(connection.deadline);
         ::close(fd);
-        m_connections.erase(fd);
-        m_openConnections.store(int(m_connections.size()));
+        std::unique_ptr<Connection> closed = std::move(m_byFd[size_t(fd)]);
+        m_openConnections.store(int(m_byAge.size()));
+        // Kept for a later connection, empty, unless many are kept already.
+        if (m_spare.size() < maxSpareConnections) {
+            closed->phase = Connection::Phase::reading;
+            closed->received.clear();
+            closed->response = QByteArray();
+            closed->written = 0;
+            closed->lingering = false;
+            closed->drained = 0;
+            closed->toldToContinue = false;
+            m_spare.push_back(std::move(closed));
+        }
     }
 
     int m_epollFd;
@@ -354,9 +408,14 @@ private:
     const LoopbackListener::Protocol& m_protocol;
     std::atomic<int>& m_openConnections;
     int m_reserveFd = -1;
-    std::unordered_map<int, std::unique_ptr<Connection>> m_connections;
+    // The open connections by descriptor (descriptors are small and reused, so this stays short).
+    std::vector<std::unique_ptr<Connection>> m_byFd;
     // The open connections' descriptors, in the order they were accepted.
     std::list<int> m_byAge;
+    Deadlines m_deadlines;
+    std::vector<std::unique_ptr<Connection>> m_spare;
+    // The descriptors accepted in this turn of the loop, not read yet.
+    std::vector<int> m_accepted;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Brimlark/aihooks/AIHooksDot.h"
 #include "Brimlark/aihooks/AIHooksEventRow.h"
 #include "Brimlark/aihooks/AIHooksPillButton.h"
+#include "Brimlark/aihooks/AIHooksRowText.h"
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/pages/AdvancedModeView.h"
 #include "tests/aihooks/HookViewFixture.h"
@@ -416,6 +417,46 @@ private slots:
             std::unique_ptr<QWidget> host(darkHost(page, QSize(640, 360)));
             brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-long-texts"));
         }
+    }
+
+    // A row's wrapped text keeps the height it measured per width only while nothing that breaks
+    // its lines changed: a stale height would clip the text or leave a gap under it.
+    void aRowTextsHeightFollowsWhatBreaksItsLines_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a longer text") << "text";
+        QTest::newRow("a larger font") << "font";
+        QTest::newRow("margins") << "margins";
+    }
+
+    void aRowTextsHeightFollowsWhatBreaksItsLines() {
+        QFETCH(QString, change);
+        const QString words = QStringLiteral("edit the file and run the tests again ");
+        AIHooksRowText text(words.repeated(2), BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary());
+        QLabel reference(words.repeated(2));
+        reference.setFont(BrimlarkTheme::monoRegular13());
+        reference.setWordWrap(true);
+        // Asked at two widths, as a list asks its rows, so that both are remembered.
+        QCOMPARE(text.heightForWidth(200), reference.heightForWidth(200));
+        QCOMPARE(text.heightForWidth(640), reference.heightForWidth(640));
+        const int before = text.heightForWidth(200);
+
+        for (QLabel* label : {static_cast<QLabel*>(&text), &reference}) {
+            if (change == QLatin1String("text")) {
+                label->setText(words.repeated(6));
+            } else if (change == QLatin1String("font")) {
+                QFont larger = BrimlarkTheme::monoRegular13();
+                if (larger.pixelSize() > 0)
+                    larger.setPixelSize(larger.pixelSize() * 2);
+                else
+                    larger.setPointSizeF(larger.pointSizeF() * 2);
+                label->setFont(larger);
+            } else {
+                label->setContentsMargins(0, 10, 0, 10);
+            }
+        }
+        QCOMPARE(text.heightForWidth(200), reference.heightForWidth(200));
+        QCOMPARE(text.heightForWidth(640), reference.heightForWidth(640));
+        QVERIFY(text.heightForWidth(200) > before);
     }
 
     void anActionThatDoesNotStartKeepsTheEvent() {
