@@ -36,6 +36,7 @@ private slots:
                     card->visibleRegion().boundingRect().contains(card->rect().center()));
         QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());
         QCOMPARE(card->subtitle(), QStringLiteral("hidden from basic mode."));
+        QTest::qWait(300); // the switch slides over
         brimlark::test::saveScreenshot(window, QStringLiteral("settings-quick-actions-x11"));
 
         UserDefaults reread(f.defaults.filePath());
