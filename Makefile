@@ -49,8 +49,11 @@ clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
 
 # Builds the fuzz targets with clang and libFuzzer (installed here when missing, never by `make
-# test`) and runs each for FUZZ_SECONDS.
+# test`) and runs each for FUZZ_SECONDS (or FUZZ_RUNS executions, when set, if that comes first);
+# FUZZ_TARGETS picks some of them (all when empty).
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+FUZZ_RUNS    ?=
 fuzz:
-	bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	JOBS=$(JOBS) FUZZ_RUNS=$(FUZZ_RUNS) bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) "$(FUZZ_TARGETS)"

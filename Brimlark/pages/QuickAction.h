@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 
 namespace QuickActions {
@@ -12,12 +13,17 @@ Q_ENUM_NS(Kind)
 
 } // namespace QuickActions
 
-// One quick action of the basic panel and whether it shows there.
+// One quick action of the basic panel and whether it shows there. Identified by its kind.
 struct QuickAction {
     using Kind = QuickActions::Kind;
 
     Kind kind = Kind::muteMic;
     bool enabled = true;
+
+    Kind id() const { return kind; }
+
+    // The eight kinds in declared order, each enabled; built once and shared.
+    static const QList<QuickAction>& defaultList();
 
     bool operator==(const QuickAction& other) const { return kind == other.kind && enabled == other.enabled; }
     bool operator!=(const QuickAction& other) const { return !(*this == other); }

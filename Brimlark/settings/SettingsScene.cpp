@@ -5,6 +5,7 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/pages/QuickActionsTab.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"
@@ -113,6 +114,8 @@ void SettingsScene::showPage() {
     layout->setSpacing(24);
     if (m_selection == SettingsTab::glow && m_halo) {
         layout->addWidget(new GlowTab(*m_context.appState, *m_halo, *m_context.aiHooks, page));
+    } else if (m_selection == SettingsTab::quickActions && m_context.quickActions) {
+        layout->addWidget(new QuickActionsTab(*m_context.quickActions, page));
     } else if (m_selection == SettingsTab::aiHooks && m_halo) {
         layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
     } else {

@@ -13,6 +13,7 @@ class AppState;
 class HaloController;
 class QLabel;
 class QScrollArea;
+class QuickActionsStore;
 class SettingsSidebarRow;
 
 // The settings window's root view: a dark card with the ten pages in a sidebar, the chosen page's
@@ -20,12 +21,13 @@ class SettingsSidebarRow;
 class SettingsScene : public QWidget {
     Q_OBJECT
 public:
-    // What the scene reads: the settings and the hook service its pages edit, the glow the glow
-    // page tries out, and how the close button puts the window away.
+    // What the scene reads: the settings, the hook service and the quick actions its pages edit,
+    // the glow the glow page tries out, and how the close button puts the window away.
     struct Context {
         AppState* appState = nullptr;
         AIHooksService* aiHooks = nullptr;
         HaloController* halo = nullptr;
+        QuickActionsStore* quickActions = nullptr;
         std::function<void()> close;
     };
 

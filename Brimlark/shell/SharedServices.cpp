@@ -39,7 +39,7 @@ AppState& AppState::shared() {
 }
 
 QuickActionsStore& QuickActionsStore::shared() {
-    static QuickActionsStore* instance = new QuickActionsStore();
+    static QuickActionsStore* instance = new QuickActionsStore(*installed().defaults);
     return *instance;
 }
 

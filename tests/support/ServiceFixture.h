@@ -76,7 +76,7 @@ struct ServiceFixture : StateFixture {
     FakeNotifications notifications;
     FakeShortcutsRunner runner;
     RecordingMediaBridge bridge;
-    QuickActionsStore quickActions;
+    QuickActionsStore quickActions{defaults};
     NotesService notes{&clock};
     AppLauncherService apps{workspace};
     TimerService timer{appState, &notifications, &clock};

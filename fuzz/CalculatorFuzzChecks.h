@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Brimlark/pages/CalculatorExpression.h"
+
+#include <QByteArray>
+#include <QString>
+
+// What must hold for any line typed into the calculator: the answer is empty exactly for a blank
+// line, otherwise a number in the calculator's form or one of its messages. The fuzz target traps
+// when a check fails; the corpus test replays the seeds through the same checks in the ordinary
+// build.
+namespace CalculatorFuzzChecks {
+
+// Digits with an optional leading minus and at most four decimals, without trailing zeros.
+inline bool isNumberText(const QString& text) {
+    qsizetype i = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const qsizetype digitsStart = i;
+    while (i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'))
+        ++i;
+    if (i == digitsStart)
+        return false;
+    if (i == text.size())
+        return true;
+    if (text.at(i) != QLatin1Char('.'))
+        return false;
+    const qsizetype decimalsStart = ++i;
+    while (i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'))
+        ++i;
+    const qsizetype decimals = i - decimalsStart;
+    return i == text.size() && decimals >= 1 && decimals <= 4 && !text.endsWith(QLatin1Char('0'));
+}
+
+inline bool isMessage(const QString& text) {
+    static const char* const fixed[] = {"enter a calculation", "missing closing parenthesis",
+                                        "cannot divide by zero", "expression too deeply nested",
+                                        "result out of range"};
+    for (const char* message : fixed) {
+        if (text == QLatin1String(message))
+            return true;
+    }
+    return (text.startsWith(QLatin1String("unexpected token: ")) &&
+            text.size() > qsizetype(sizeof "unexpected token: " - 1)) ||
+           (text.startsWith(QLatin1String("invalid number: ")) &&
+            text.size() > qsizetype(sizeof "invalid number: " - 1));
+}
+
+inline bool checkLine(const QString& line) {
+    const QString answer = evaluateCalculatorExpression(line);
+    if (line.trimmed().isEmpty())
+        return answer.isEmpty();
+    return isNumberText(answer) || isMessage(answer);
+}
+
+inline bool check(const QByteArray& bytes) {
+    return checkLine(QString::fromUtf8(bytes));
+}
+
+} // namespace CalculatorFuzzChecks

@@ -1,0 +1,52 @@
+#include "Brimlark/pages/QuickActionsCard.h"
+#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/pages/QuickActionsTab.h"
+#include "Brimlark/settings/SettingsScene.h"
+#include "Brimlark/settings/SettingsSidebarRow.h"
+#include "platform/UserDefaults.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
+#include "tests/support/TestMain.h"
+
+// On a real X server: the settings window the coordinator opens shows the quick actions on their
+// page, and a click there is on disk for the next store that reads the file.
+class TestQuickActionsSettingsX11 : public QObject {
+    Q_OBJECT
+private slots:
+    void clickOnTheQuickActionsPageIsStored() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        ServiceFixture f;
+        auto coordinator = f.makeCoordinator();
+        QWidget* window = coordinator->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* scene = window->findChild<SettingsScene*>();
+        SettingsSidebarRow* entry = nullptr;
+        for (SettingsSidebarRow* row : scene->findChildren<SettingsSidebarRow*>()) {
+            if (row->tab() == SettingsTab::quickActions)
+                entry = row;
+        }
+        QVERIFY(entry);
+        QTest::mouseClick(entry, Qt::LeftButton, {}, entry->rect().center());
+        QCOMPARE(scene->selection(), SettingsTab::quickActions);
+        QuickActionsTab* tab = nullptr;
+        QTRY_VERIFY((tab = window->findChild<QuickActionsTab*>()) != nullptr);
+        QuickActionsCard* card = tab->card(QuickAction::Kind::calculator);
+        QTRY_VERIFY(card->isVisible() &&
+                    card->visibleRegion().boundingRect().contains(card->rect().center()));
+        QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());
+        QCOMPARE(card->subtitle(), QStringLiteral("hidden from basic mode."));
+        QTest::qWait(300); // the switch slides over
+        brimlark::test::saveScreenshot(window, QStringLiteral("settings-quick-actions-x11"));
+
+        UserDefaults reread(f.defaults.filePath());
+        QuickActionsStore fresh(reread);
+        QList<QuickAction> expected = QuickAction::defaultList();
+        expected[3].enabled = false; // calculator
+        QCOMPARE(fresh.actions(), expected);
+        coordinator->stop();
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestQuickActionsSettingsX11)
+#include "tst_quickactionssettingsx11.moc"
