@@ -9,6 +9,7 @@
 #include "platform/linux/FolderEventStore.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAudioInput.h"
 #include "platform/linux/LinuxBookmarks.h"
 #include "platform/linux/LinuxFilePicker.h"
 #include "platform/linux/LinuxFileWatch.h"
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
     LinuxBookmarks bookmarks;
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
+    // Opens nothing until the first mute.
+    LinuxAudioInput audioInput;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -85,6 +88,7 @@ int main(int argc, char** argv) {
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;
     platform.filePicker = &filePicker;
+    platform.audioInput = &audioInput;
     platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
     platform.fileWatchFactory = LinuxFileWatch::factory();
     PlatformServices::install(platform);

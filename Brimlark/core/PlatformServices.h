@@ -4,6 +4,7 @@
 #include "platform/LoopbackListener.h"
 
 class Accessibility;
+class AudioInput;
 class Bookmarks;
 class FilePicker;
 class ProcessLauncher;
@@ -39,6 +40,8 @@ struct PlatformServices {
     // Folder access to the AI tools' configuration folders.
     Bookmarks* bookmarks = nullptr;
     FilePicker* filePicker = nullptr;
+    // The program's own audio input, which the microphone mute silences.
+    AudioInput* audioInput = nullptr;
     // Make the hook endpoint's listener and the hook inbox's watch.
     LoopbackListener::Factory loopbackListenerFactory;
     FileWatch::Factory fileWatchFactory;
