@@ -1,86 +1,65 @@
 #include "platform/linux/LinuxAudioInput.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/linux/AudioTapModule.h"
 
-#include <QAudioDevice>
-#include <QAudioSource>
-#include <QFile>
-#include <QMediaDevices>
-
-#include <utility>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QPointer>
 
 namespace {
 
-QString errorText(QAudio::Error error) {
-    switch (error) {
-    case QAudio::NoError:
-        break;
-    case QAudio::OpenError:
-        return QStringLiteral("the audio input could not be opened");
-    case QAudio::IOError:
-        return QStringLiteral("reading the audio input failed");
-    case QAudio::UnderrunError:
-        return QStringLiteral("the audio input ran dry");
-    case QAudio::FatalError:
-        return QStringLiteral("the audio input failed");
-    }
-    return QString();
+QString defaultModulePath() {
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/libbrimlark_audio_tap.so");
+    return QFileInfo::exists(beside) ? beside : QStringLiteral(BRIMLARK_AUDIO_TAP_MODULE);
 }
 
 } // namespace
 
+LinuxAudioInput::LinuxAudioInput(const QString& modulePath, QObject* parent)
+    : AudioInput(parent), m_modulePath(modulePath) {}
+
 LinuxAudioInput::~LinuxAudioInput() {
-    // Stops the source, then drops the device it writes into.
-    delete m_source;
+    delete m_tap;
+}
+
+QString LinuxAudioInput::loadModule() {
+    if (m_module)
+        return QString();
+    const QString path = m_modulePath.isEmpty() ? defaultModulePath() : m_modulePath;
+    // Never unloaded: the tap's code must outlive every queued call into it.
+    QLibrary library(path);
+    using Entry = const AudioTapModule* (*)();
+    const auto entry = reinterpret_cast<Entry>(library.resolve(audioTapModuleEntry));
+    if (!entry)
+        return QStringLiteral("the audio module could not be loaded: %1").arg(library.errorString());
+    m_module = entry();
+    qCDebug(lcPlatform, "audio tap module loaded from %s", qUtf8Printable(path));
+    return QString();
 }
 
 QString LinuxAudioInput::start() {
-    if (m_source)
-        return QString();
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    if (device.isNull())
-        return QStringLiteral("no audio input device");
-    const QAudioFormat format = device.preferredFormat();
-    m_source = new QAudioSource(device, format);
-    // The source owns the device it writes into, so the device outlives its last write.
-    m_sink = new QFile(QStringLiteral("/dev/null"), m_source);
-    if (!m_sink->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const QString problem =
-            QStringLiteral("the null device could not be opened: %1").arg(m_sink->errorString());
-        close();
+    if (const QString problem = loadModule(); !problem.isEmpty())
         return problem;
+    if (!m_tap) {
+        QPointer<LinuxAudioInput> self(this);
+        m_tap = m_module->create([self](const QString& error) {
+            if (self)
+                emit self->stopped(error);
+        });
+        m_module->setVolume(m_tap, m_volume);
     }
-    m_source->setBufferSize(format.bytesForFrames(framesPerBuffer));
-    m_source->setVolume(m_volume);
-    connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state != QAudio::StoppedState || !m_source || m_source->error() == QAudio::NoError)
-            return;
-        const QString problem = errorText(m_source->error());
-        close();
-        emit stopped(problem);
-    });
-    m_source->start(m_sink);
-    if (m_source->error() != QAudio::NoError) {
-        const QString problem = errorText(m_source->error());
-        close();
-        return problem;
-    }
-    qCDebug(lcPlatform, "audio input tap on \"%s\"", qUtf8Printable(device.description()));
-    return QString();
+    return m_module->start(m_tap);
+}
+
+bool LinuxAudioInput::isRunning() const {
+    return m_tap && m_module->isRunning(m_tap);
 }
 
 void LinuxAudioInput::setVolume(double volume) {
     m_volume = volume;
-    if (m_source)
-        m_source->setVolume(volume);
-}
-
-void LinuxAudioInput::close() {
-    if (!m_source)
-        return;
-    m_source->disconnect(this);
-    m_source->stop();
-    m_sink = nullptr;
-    // Called from the source's own signal too: it goes once control has left it.
-    std::exchange(m_source, nullptr)->deleteLater();
+    if (m_tap)
+        m_module->setVolume(m_tap, volume);
 }

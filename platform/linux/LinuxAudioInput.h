@@ -2,29 +2,29 @@
 
 #include "platform/AudioInput.h"
 
-class QAudioSource;
-class QFile;
+struct AudioTapModule;
 
-// The tap through Qt Multimedia: a QAudioSource on the default input device, in the device's
-// preferred format, writing into the null device. Its Qt Multimedia objects (and the media
-// backend behind them) are made at the first start(), never before.
+// The audio input through Qt Multimedia, which lives in the audio tap module (AudioTapModule.h).
+// The module is loaded, and its tap made, at the first start(); until then nothing of Qt
+// Multimedia is loaded. The module stays loaded for the rest of the process.
 class LinuxAudioInput final : public AudioInput {
     Q_OBJECT
 public:
-    using AudioInput::AudioInput;
+    // `modulePath`: the module to load; empty for the one beside the executable or, when there is
+    // none, the one this build made.
+    explicit LinuxAudioInput(const QString& modulePath = QString(), QObject* parent = nullptr);
     ~LinuxAudioInput() override;
 
+    // Also fails, with the loader's reason, when the module cannot be loaded.
     QString start() override;
-    bool isRunning() const override { return m_source != nullptr; }
+    bool isRunning() const override;
     void setVolume(double volume) override;
 
-    // Frames the source hands over at a time.
-    static constexpr int framesPerBuffer = 1024;
-
 private:
-    void close();
+    QString loadModule();
 
-    QAudioSource* m_source = nullptr;
-    QFile* m_sink = nullptr;
+    QString m_modulePath;
+    const AudioTapModule* m_module = nullptr;
+    QObject* m_tap = nullptr;
     double m_volume = 1.0;
 };
