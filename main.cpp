@@ -9,6 +9,7 @@
 #include "platform/linux/FolderEventStore.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAudioInput.h"
 #include "platform/linux/LinuxBookmarks.h"
 #include "platform/linux/LinuxFilePicker.h"
 #include "platform/linux/LinuxFileWatch.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
     MprisMediaPlayers mediaPlayers;
+    // Opens nothing until the first mute.
+    LinuxAudioInput audioInput;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
     platform.bookmarks = &bookmarks;
     platform.filePicker = &filePicker;
     platform.mediaPlayers = &mediaPlayers;
+    platform.audioInput = &audioInput;
     platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
     platform.fileWatchFactory = LinuxFileWatch::factory();
     PlatformServices::install(platform);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config ccache make
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    qt6-multimedia-dev
     libgl-dev
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
     libglib2.0-dev gsettings-desktop-schemas

@@ -2,6 +2,7 @@
 
 #include "Brimlark/controls/ShortcutsRunner.h"
 #include "Brimlark/core/Logging.h"
+#include "platform/AudioInput.h"
 #include "platform/Permissions.h"
 #include "platform/Workspace.h"
 
@@ -14,12 +15,28 @@ const QStringList MicMuteService::toggleMicNames = {
 };
 
 MicMuteService::MicMuteService(ShortcutsRunner& runner, Workspace& workspace, Permissions& permissions,
-                               QObject* parent)
-    : QObject(parent), m_runner(runner), m_workspace(workspace), m_permissions(permissions) {}
+                               AudioInput& audioInput, QObject* parent)
+    : QObject(parent), m_runner(runner), m_workspace(workspace), m_permissions(permissions),
+      m_audioInput(audioInput) {
+    // A tap that dies (the device went away) is opened anew by the next toggle.
+    connect(&m_audioInput, &AudioInput::stopped, this, [this](const QString& error) {
+        qCCritical(lcServices, "mic engine failed: %s", qUtf8Printable(error));
+        setEngineRunning(false);
+    });
+}
 
 void MicMuteService::setMode(Mode mode) {
+    if (m_mode == mode)
+        return;
     m_mode = mode;
     emit modeChanged(mode);
+}
+
+void MicMuteService::setEngineRunning(bool running) {
+    if (m_engineRunning == running)
+        return;
+    m_engineRunning = running;
+    emit engineRunningChanged(running);
 }
 
 void MicMuteService::setMuted(bool muted) {
@@ -73,8 +90,25 @@ void MicMuteService::toggleAppAudio(std::function<void(bool)> done) {
         finish(false);
         return;
     }
-    // There is no audio input of the program's own to mute yet. Flipping the flag anyway would show
-    // the microphone as muted while it is not, so the state stays as it is.
-    qCCritical(lcServices, "mic engine failed: %s", "no audio input is available to mute");
-    finish(false);
+    // The tap opens before the flag flips: a tap that cannot open has muted nothing, so the
+    // microphone must not show as muted.
+    if (!ensureEngine()) {
+        finish(false);
+        return;
+    }
+    setMuted(!m_isMuted);
+    m_audioInput.setVolume(m_isMuted ? 0.0 : 1.0);
+    finish(true);
+}
+
+bool MicMuteService::ensureEngine() {
+    if (m_engineRunning)
+        return true;
+    const QString error = m_audioInput.start();
+    if (!error.isEmpty()) {
+        qCCritical(lcServices, "mic engine failed: %s", qUtf8Printable(error));
+        return false;
+    }
+    setEngineRunning(true);
+    return true;
 }

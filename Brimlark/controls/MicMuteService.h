@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class AudioInput;
 class Permissions;
 class ShortcutsRunner;
 class Workspace;
@@ -13,14 +14,18 @@ class Workspace;
 // audio input.
 class MicMuteService : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool isMuted READ isMuted NOTIFY isMutedChanged)
+    Q_PROPERTY(Mode mode READ mode WRITE setMode NOTIFY modeChanged)
+    Q_PROPERTY(bool engineRunning READ engineRunning NOTIFY engineRunningChanged)
 public:
     enum class Mode { appAudio, shortcut };
     Q_ENUM(Mode)
 
     static const QStringList toggleMicNames;
 
+    // The input tap is opened at the first application-audio toggle, not here.
     MicMuteService(ShortcutsRunner& runner, Workspace& workspace, Permissions& permissions,
-                   QObject* parent = nullptr);
+                   AudioInput& audioInput, QObject* parent = nullptr);
 
     // The process-wide service, created on first use.
     static MicMuteService& shared();
@@ -28,6 +33,8 @@ public:
     bool isMuted() const { return m_isMuted; }
     Mode mode() const { return m_mode; }
     void setMode(Mode mode);
+    // The input tap is open; once open it stays open, and unmuting only raises its volume again.
+    bool engineRunning() const { return m_engineRunning; }
 
     // Flips the mute state; `done` (optional) gets true when it changed.
     void toggle(std::function<void(bool changed)> done = {});
@@ -35,14 +42,19 @@ public:
 signals:
     void isMutedChanged(bool muted);
     void modeChanged(Mode mode);
+    void engineRunningChanged(bool running);
 
 private:
     void toggleAppAudio(std::function<void(bool)> done);
+    bool ensureEngine();
     void setMuted(bool muted);
+    void setEngineRunning(bool running);
 
     ShortcutsRunner& m_runner;
     Workspace& m_workspace;
     Permissions& m_permissions;
+    AudioInput& m_audioInput;
     bool m_isMuted = false;
     Mode m_mode = Mode::appAudio;
+    bool m_engineRunning = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/LoopbackListener.h"
 
 class Accessibility;
+class AudioInput;
 class Bookmarks;
 class FilePicker;
 class ProcessLauncher;
@@ -42,6 +43,8 @@ struct PlatformServices {
     FilePicker* filePicker = nullptr;
     // The desktop's music players; may stay empty: no player then answers.
     MediaPlayers* mediaPlayers = nullptr;
+    // The program's own audio input, which the microphone mute silences.
+    AudioInput* audioInput = nullptr;
     // Make the hook endpoint's listener and the hook inbox's watch.
     LoopbackListener::Factory loopbackListenerFactory;
     FileWatch::Factory fileWatchFactory;

@@ -1,6 +1,7 @@
 #include "Brimlark/settings/SettingsScene.h"
 
 #include "Brimlark/aihooks/AIHooksTab.h"
+#include "Brimlark/controls/FocusTab.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
@@ -118,6 +119,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new QuickActionsTab(*m_context.quickActions, page));
     } else if (m_selection == SettingsTab::aiHooks && m_halo) {
         layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
+    } else if (m_selection == SettingsTab::focus && m_context.focus && m_context.workspace) {
+        layout->addWidget(new FocusTab(*m_context.focus, *m_context.workspace, page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));

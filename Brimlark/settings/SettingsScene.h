@@ -10,11 +10,13 @@
 
 class AIHooksService;
 class AppState;
+class FocusService;
 class HaloController;
 class QLabel;
 class QScrollArea;
 class QuickActionsStore;
 class SettingsSidebarRow;
+class Workspace;
 
 // The settings window's root view: a dark card with the ten pages in a sidebar, the chosen page's
 // title and a close button above a scrolling page. Pages not built yet show their title.
@@ -29,6 +31,10 @@ public:
         HaloController* halo = nullptr;
         QuickActionsStore* quickActions = nullptr;
         std::function<void()> close;
+        // The Focus page: the service it toggles Do Not Disturb with, and the workspace that
+        // opens the shortcuts application and holds the clipboard.
+        FocusService* focus = nullptr;
+        Workspace* workspace = nullptr;
     };
 
     explicit SettingsScene(Context context, SettingsTab selection = SettingsTab::general,

@@ -390,6 +390,8 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.aiHooks = m_services.aiHooks;
     context.halo = m_halo;
     context.quickActions = m_services.quickActions;
+    context.focus = m_services.focus;
+    context.workspace = m_platform.workspace;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));

@@ -79,8 +79,8 @@ ShortcutsRunner& ShortcutsRunner::shared() {
 
 MicMuteService& MicMuteService::shared() {
     const PlatformServices& platform = installed();
-    static MicMuteService* instance =
-        new MicMuteService(ShortcutsRunner::shared(), *platform.workspace, *platform.permissions);
+    static MicMuteService* instance = new MicMuteService(ShortcutsRunner::shared(), *platform.workspace,
+                                                         *platform.permissions, *platform.audioInput);
     return *instance;
 }
 

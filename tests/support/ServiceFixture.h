@@ -15,6 +15,7 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
+#include "platform/fake/FakeAudioInput.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeLoopbackListener.h"
@@ -73,6 +74,7 @@ struct ServiceFixture : StateFixture {
     FakeWorkspace workspace;
     FakeEventStore eventStore;
     FakePermissions permissions;
+    FakeAudioInput audioInput;
     FakeNotifications notifications;
     FakeShortcutsRunner runner;
     RecordingMediaBridge bridge;
@@ -82,7 +84,7 @@ struct ServiceFixture : StateFixture {
     TimerService timer{appState, &notifications, &clock};
     PermissionsCoordinator permissionsCoordinator{eventStore, permissions, &notifications};
     MediaService media{bridge, &clock};
-    MicMuteService mic{runner, workspace, permissions};
+    MicMuteService mic{runner, workspace, permissions, audioInput};
     FocusService focus{defaults, runner};
     CameraMirrorService mirror{defaults, &clock};
     FileShelfService fileShelf;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class FocusService;
+class FocusTabButton;
+class QLabel;
+class Workspace;
+
+// The settings window's Focus page: how to set up the Do Not Disturb shortcut, buttons to try it,
+// to open the shortcuts application and to copy the shortcut's name, and the outcome of the last
+// toggle. It keeps no state of its own: the outcome and the busy button follow the service.
+class FocusTab : public QWidget {
+    Q_OBJECT
+public:
+    // `workspace` opens the shortcuts application and holds the clipboard.
+    FocusTab(FocusService& service, Workspace& workspace, QWidget* parent = nullptr);
+
+    // The name the user gives the shortcut.
+    static const QString shortcutName;
+
+    FocusTabButton* toggleButton() const { return m_toggle; }
+    FocusTabButton* openShortcutsButton() const { return m_openShortcuts; }
+    FocusTabButton* copyNameButton() const { return m_copyName; }
+    // The result line's message; empty before the first toggle.
+    QString resultText() const;
+
+private:
+    void sync();
+
+    FocusService& m_service;
+    Workspace& m_workspace;
+    FocusTabButton* m_toggle;
+    FocusTabButton* m_openShortcuts;
+    FocusTabButton* m_copyName;
+    QWidget* m_result;
+    QLabel* m_resultSymbol;
+    QLabel* m_resultMessage;
+};

@@ -1,0 +1,81 @@
+#include "Brimlark/controls/FocusTab.h"
+#include "Brimlark/controls/FocusTabButton.h"
+#include "Brimlark/settings/SettingsScene.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ServiceFixture.h"
+#include "tests/support/TestMain.h"
+
+// The Focus page over the fixture's recording shortcuts runner, shown in the settings scene.
+class TestFocusTab : public QObject {
+    Q_OBJECT
+private:
+    static std::unique_ptr<SettingsScene> focusPage(ServiceFixture& f) {
+        SettingsScene::Context context;
+        context.appState = &f.appState;
+        context.aiHooks = &f.aiHooks;
+        context.focus = &f.focus;
+        context.workspace = &f.workspace;
+        auto scene = std::make_unique<SettingsScene>(std::move(context), SettingsTab::focus);
+        scene->show();
+        return scene;
+    }
+
+private slots:
+    void copyNameLeavesExactlyTheName() {
+        ServiceFixture f;
+        auto scene = focusPage(f);
+        auto* tab = scene->findChild<FocusTab*>();
+        QVERIFY(tab);
+        f.workspace.clipboard = QStringLiteral("something the user copied");
+        QTest::mouseClick(tab->copyNameButton(), Qt::LeftButton);
+        QCOMPARE(f.workspace.clipboard, QStringLiteral("Brimlark.ToggleDND"));
+        // Linux has no shortcuts application: the workspace is asked and finds none.
+        QTest::mouseClick(tab->openShortcutsButton(), Qt::LeftButton);
+        QCOMPARE(f.workspace.openedApplications, QStringList{"com.apple.shortcuts"});
+        QVERIFY(f.runner.ran.isEmpty());
+    }
+
+    void theResultLineFollowsTheLastToggle_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("screenshot");
+
+        const QString failure =
+            QStringLiteral("could not run the shortcut. make sure one named \"Brimlark.ToggleDND\" exists.");
+        QTest::newRow("ran") << 0
+                             << QStringLiteral(
+                                    "shortcut ran. if dnd didn't change, check the shortcut's action.")
+                             << QStringLiteral("focus-tab-success");
+        QTest::newRow("tool not startable") << -1 << failure << QStringLiteral("focus-tab-failure");
+        QTest::newRow("shortcut missing") << 1 << failure << QString();
+    }
+
+    void theResultLineFollowsTheLastToggle() {
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        QFETCH(QString, screenshot);
+        ServiceFixture f;
+        for (const QString& name : FocusService::toggleDNDNames)
+            f.runner.statuses.insert(name, status);
+        auto scene = focusPage(f);
+        auto* tab = scene->findChild<FocusTab*>();
+        QVERIFY(tab->resultText().isEmpty());
+        QCoreApplication::processEvents(); // the page's pending layout
+        if (status == 0)
+            brimlark::test::saveScreenshot(scene.get(), QStringLiteral("focus-tab-before"));
+
+        QTest::mouseClick(tab->toggleButton(), Qt::LeftButton);
+        // While the shortcut runs only the toggle waits; the other two stay usable.
+        QVERIFY(!tab->toggleButton()->isEnabled());
+        QVERIFY(tab->openShortcutsButton()->isEnabled());
+        QVERIFY(tab->copyNameButton()->isEnabled());
+        QTRY_VERIFY(tab->toggleButton()->isEnabled());
+        QCOMPARE(tab->resultText(), line);
+        QCoreApplication::processEvents();
+        if (!screenshot.isEmpty())
+            brimlark::test::saveScreenshot(scene.get(), screenshot);
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestFocusTab)
+#include "tst_focustab.moc"
