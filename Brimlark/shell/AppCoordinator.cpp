@@ -52,7 +52,8 @@ AppCoordinator::~AppCoordinator() {
 
 CalendarService& AppCoordinator::calendar() {
     if (!m_calendar)
-        m_calendar = new CalendarService(*m_services.permissions, this);
+        m_calendar =
+            new CalendarService(*m_services.permissions, m_platform.workspace, m_platform.clock, this);
     return *m_calendar;
 }
 
