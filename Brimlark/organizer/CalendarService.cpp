@@ -10,12 +10,16 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
 constexpr qint64 nextEventWindowSeconds = 172800;
 
-CalendarItem itemFrom(const EventStore::Event& event) {
+// `links` remembers the meeting link of each candidate text seen by this refresh; `known` holds
+// those of the refresh before, so unchanged events skip the link search.
+CalendarItem itemFrom(const EventStore::Event& event, const QHash<QString, std::optional<QUrl>>& known,
+                      QHash<QString, std::optional<QUrl>>& links) {
     CalendarItem item;
     item.id =
         event.identifier ? *event.identifier : QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -35,15 +39,24 @@ CalendarItem itemFrom(const EventStore::Event& event) {
         candidates.append(*event.location);
     if (event.notes)
         candidates.append(*event.notes);
-    item.conferenceURL = CalendarService::conferenceURL(candidates);
+    const QString key = candidates.join(QLatin1Char('\n'));
+    const auto found = known.constFind(key);
+    item.conferenceURL = found != known.constEnd() ? *found : CalendarService::conferenceURL(candidates);
+    links.insert(key, item.conferenceURL);
     return item;
 }
 
-QList<EventStore::Event> byStart(QList<EventStore::Event> events) {
-    std::stable_sort(
-        events.begin(), events.end(),
-        [](const EventStore::Event& a, const EventStore::Event& b) { return a.start < b.start; });
-    return events;
+// The events' positions by start, earliest first; equal starts keep the store's order.
+QList<qsizetype> byStart(const QList<EventStore::Event>& events) {
+    QList<qint64> starts;
+    starts.reserve(events.size());
+    for (const EventStore::Event& event : events)
+        starts.append(event.start.toMSecsSinceEpoch());
+    QList<qsizetype> order(events.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return starts[a] < starts[b]; });
+    return order;
 }
 
 } // namespace
@@ -78,25 +91,29 @@ void CalendarService::refresh() {
         publish({}, std::nullopt, false);
         return;
     }
-    const QDateTime now = m_clock->now();
+    const QDateTime now = m_clock->now().toUTC();
     const QDateTime localNow = now.toLocalTime();
-    const QDateTime dayStart = QDateTime(localNow.date(), QTime(0, 0));
+    const QDateTime dayStart = QDateTime(localNow.date(), QTime(0, 0)).toUTC();
     QDateTime dayEnd = QDateTime(localNow.date(), QTime(23, 59, 59));
-    if (!dayEnd.isValid())
-        dayEnd = now.addSecs(86400);
+    dayEnd = dayEnd.isValid() ? dayEnd.toUTC() : now.addSecs(86400);
 
+    QHash<QString, std::optional<QUrl>> links;
+    const QList<EventStore::Event> day = store.eventsInRange(dayStart, dayEnd, calendars);
     QList<CalendarItem> today;
-    for (const EventStore::Event& event : byStart(store.eventsInRange(dayStart, dayEnd, calendars)))
-        today.append(itemFrom(event));
+    today.reserve(day.size());
+    for (const qsizetype index : byStart(day))
+        today.append(itemFrom(day[index], m_links, links));
 
     std::optional<CalendarItem> next;
-    for (const EventStore::Event& event :
-         byStart(store.eventsInRange(now, now.addSecs(nextEventWindowSeconds), calendars))) {
-        if (event.end > now) {
-            next = itemFrom(event);
+    const QList<EventStore::Event> coming =
+        store.eventsInRange(now, now.addSecs(nextEventWindowSeconds), calendars);
+    for (const qsizetype index : byStart(coming)) {
+        if (coming[index].end > now) {
+            next = itemFrom(coming[index], m_links, links);
             break;
         }
     }
+    m_links = std::move(links);
     publish(today, next, true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Brimlark/organizer/CalendarItem.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -67,4 +68,6 @@ private:
     QList<CalendarItem> m_todaysEvents;
     std::optional<CalendarItem> m_nextEvent;
     std::optional<QString> m_lastError;
+    // The meeting link of each event text of the last refresh.
+    QHash<QString, std::optional<QUrl>> m_links;
 };

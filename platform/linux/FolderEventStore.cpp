@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdlib>
 #include <libical/ical.h>
 #include <sys/stat.h>
 
@@ -64,35 +67,66 @@ std::optional<QString> textOf(icalcomponent* event, icalproperty_kind kind) {
     return QString::fromUtf8(text ? text : "");
 }
 
-// The zone a date-time property names: the file's VTIMEZONE (libical resolves it), else one of
-// libical's own zones by the same name.
-icaltimetype zoned(icalcomponent* event, icalproperty_kind kind, icaltimetype time) {
-    if (time.is_date || icaltime_is_utc(time) || time.zone)
-        return time;
+// One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
+// works out a zone's changes on first use, and doing so once instead of once per file is most of
+// the cost of reading a folder of files from one client. Main thread only; lives for the process.
+icaltimezone* sharedZone(icalcomponent* vtimezone) {
+    static QHash<QByteArray, icaltimezone*> zones;
+    char* text = icalcomponent_as_ical_string_r(vtimezone);
+    const QByteArray key(text ? text : "");
+    free(text);
+    icaltimezone*& zone = zones[key];
+    if (!zone) {
+        zone = icaltimezone_new();
+        if (!icaltimezone_set_component(zone, icalcomponent_new_clone(vtimezone))) {
+            icaltimezone_free(zone, 1);
+            zone = nullptr;
+            zones.remove(key);
+        }
+    }
+    return zone;
+}
+
+QString tzidOf(icalcomponent* event, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(event, kind);
     icalparameter* tzid =
         property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
     const char* name = tzid ? icalparameter_get_tzid(tzid) : nullptr;
-    if (name) {
-        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name))
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+// The zone a date-time property names: the file's VTIMEZONE (as its shared zone), else one of
+// libical's own zones by the same name.
+icaltimetype zoned(icalcomponent* event, icalproperty_kind kind, icaltimetype time,
+                   const QHash<QString, icaltimezone*>& fileZones) {
+    if (time.is_date || icaltime_is_utc(time))
+        return time;
+    const QString name = tzidOf(event, kind);
+    if (name.isEmpty())
+        return time;
+    if (icaltimezone* shared = fileZones.value(name)) {
+        time.zone = shared;
+    } else if (!time.zone) {
+        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name.toUtf8().constData()))
             time.zone = zone;
     }
     return time;
 }
 
-// A DATE is local midnight; a floating time is local wall time.
+// A DATE is local midnight; a floating time is local wall time. Every result is in UTC, so that
+// comparing and sorting never goes through the local zone again.
 QDateTime toDateTime(const icaltimetype& time) {
     if (icaltime_is_null_time(time))
         return {};
     const QDate date(time.year, time.month, time.day);
     if (time.is_date)
-        return QDateTime(date, QTime(0, 0), Qt::LocalTime);
+        return QDateTime(date, QTime(0, 0), Qt::LocalTime).toUTC();
     const QTime clock(time.hour, time.minute, time.second);
     if (icaltime_is_utc(time))
         return QDateTime(date, clock, Qt::UTC);
     if (time.zone)
         return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
-    return QDateTime(date, clock, Qt::LocalTime);
+    return QDateTime(date, clock, Qt::LocalTime).toUTC();
 }
 
 QString occurrenceText(const QDateTime& start, bool allDay) {
@@ -143,23 +177,34 @@ struct FolderEventStore::ParsedFile {
         qint64 durationSeconds = 0;
         qint64 durationDays = 0;
         QList<QDateTime> moved;
+        // The occurrences found between expandedFrom and expandedTo, kept for the next queries.
+        mutable QDateTime expandedFrom;
+        mutable QDateTime expandedTo;
+        mutable QList<QDateTime> expandedStarts;
     };
 
     FileKey key;
     icalcomponent* root = nullptr;
+    // The file's VTIMEZONEs by TZID, as shared zones.
+    QHash<QString, icaltimezone*> zones;
     QList<Single> singles;
     QList<Recurring> recurring;
+    // Copies of zoned recurring events, expanded in wall-clock time (see add()).
+    QList<icalcomponent*> wallClockCopies;
 
     ParsedFile() = default;
     ParsedFile(const ParsedFile&) = delete;
     ParsedFile& operator=(const ParsedFile&) = delete;
     ~ParsedFile() {
+        for (icalcomponent* copy : std::as_const(wallClockCopies))
+            icalcomponent_free(copy);
         if (root)
             icalcomponent_free(root);
     }
     bool hasEvents() const { return !singles.isEmpty() || !recurring.isEmpty(); }
 
     void add(icalcomponent* event);
+    static QDateTime endOf(const Recurring& event, const QDateTime& start);
     void addOccurrences(const Recurring& event, const QDateTime& from, const QDateTime& to,
                         QList<std::pair<const Recurring*, QDateTime>>& into) const;
 };
@@ -168,24 +213,24 @@ void FolderEventStore::ParsedFile::add(icalcomponent* event) {
     const icaltimetype rawStart = icalcomponent_get_dtstart(event);
     if (icaltime_is_null_time(rawStart))
         return;
-    const icaltimetype start = zoned(event, ICAL_DTSTART_PROPERTY, rawStart);
+    const icaltimetype start = zoned(event, ICAL_DTSTART_PROPERTY, rawStart, zones);
     const bool allDay = start.is_date;
     const QDateTime startAt = toDateTime(start);
     if (!startAt.isValid())
         return;
     QDateTime endAt;
     if (icalproperty* dtend = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
-        endAt = toDateTime(zoned(event, ICAL_DTEND_PROPERTY, icalproperty_get_dtend(dtend)));
+        endAt = toDateTime(zoned(event, ICAL_DTEND_PROPERTY, icalproperty_get_dtend(dtend), zones));
     } else if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
         const icaldurationtype length = icalproperty_get_duration(duration);
         if (allDay) {
             const int days = int(length.weeks * 7 + length.days) * (length.is_neg ? -1 : 1);
-            endAt = startAt.addDays(days);
+            endAt = startAt.toLocalTime().addDays(days).toUTC();
         } else {
             endAt = startAt.addSecs(icaldurationtype_as_int(length));
         }
     } else {
-        endAt = allDay ? startAt.addDays(1) : startAt;
+        endAt = allDay ? startAt.toLocalTime().addDays(1).toUTC() : startAt;
     }
     if (!endAt.isValid())
         endAt = startAt;
@@ -208,7 +253,7 @@ void FolderEventStore::ParsedFile::add(icalcomponent* event) {
         Single single{fields, startAt, endAt, allDay, startAt, false};
         if (!icaltime_is_null_time(recurrenceId)) {
             single.movesAnOccurrence = true;
-            single.occurrence = toDateTime(zoned(event, ICAL_RECURRENCEID_PROPERTY, recurrenceId));
+            single.occurrence = toDateTime(zoned(event, ICAL_RECURRENCEID_PROPERTY, recurrenceId, zones));
             for (Recurring& master : recurring) {
                 if (master.fields.uid == fields.uid)
                     master.moved.append(single.occurrence);
@@ -223,8 +268,20 @@ void FolderEventStore::ParsedFile::add(icalcomponent* event) {
     master.allDay = allDay;
     master.wallClock = allDay || (!icaltime_is_utc(rawStart) && !rawStart.zone);
     master.fallbackZone = rawStart.zone ? nullptr : const_cast<icaltimezone*>(start.zone);
+    if (!allDay && !icaltime_is_utc(rawStart) && start.zone) {
+        // Expanded in wall-clock time on a copy without zones, then placed in the shared zone, so
+        // that libical never works out the file's own copy of the zone.
+        icalcomponent* copy = icalcomponent_new_clone(event);
+        for (icalproperty* property = icalcomponent_get_first_property(copy, ICAL_ANY_PROPERTY); property;
+             property = icalcomponent_get_next_property(copy, ICAL_ANY_PROPERTY))
+            icalproperty_remove_parameter_by_kind(property, ICAL_TZID_PARAMETER);
+        wallClockCopies.append(copy);
+        master.master = copy;
+        master.wallClock = true;
+        master.fallbackZone = const_cast<icaltimezone*>(start.zone);
+    }
     master.durationSeconds = startAt.secsTo(endAt);
-    master.durationDays = startAt.date().daysTo(endAt.date());
+    master.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
     // A moved occurrence written before its master.
     for (const Single& single : std::as_const(singles)) {
         if (single.movesAnOccurrence && single.fields.uid == fields.uid)
@@ -245,33 +302,47 @@ void collectOccurrence(icalcomponent*, icaltime_span* span, void* data) {
 
 } // namespace
 
+QDateTime FolderEventStore::ParsedFile::endOf(const Recurring& event, const QDateTime& start) {
+    if (!event.allDay)
+        return start.addSecs(event.durationSeconds);
+    // Whole local days, also across a change to or from summer time.
+    return start.toLocalTime().addDays(event.durationDays).toUTC();
+}
+
 void FolderEventStore::ParsedFile::addOccurrences(const Recurring& event, const QDateTime& from,
                                                   const QDateTime& to,
                                                   QList<std::pair<const Recurring*, QDateTime>>& into) const {
-    // Wall-clock events may sit up to a day away from UTC: ask a little wider, then cut exactly.
-    Expansion expansion;
-    icalcomponent_foreach_recurrence(event.master, toIcal(from.addDays(-1)), toIcal(to.addDays(1)),
-                                     collectOccurrence, &expansion);
-    for (const time_t value : std::as_const(expansion.starts)) {
-        QDateTime start = QDateTime::fromSecsSinceEpoch(qint64(value), Qt::UTC);
-        if (event.wallClock || event.fallbackZone) {
-            // libical read the fields without a zone as UTC; put them back where they belong.
-            if (event.allDay) {
-                start = QDateTime(start.date(), QTime(0, 0), Qt::LocalTime);
-            } else if (event.fallbackZone) {
-                icaltimetype fields = icaltime_from_timet_with_zone(value, 0, nullptr);
-                fields.zone = event.fallbackZone;
-                start = QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(fields, event.fallbackZone),
-                                                      Qt::UTC);
-            } else {
-                start = QDateTime(start.date(), start.time(), Qt::LocalTime);
+    if (!event.expandedFrom.isValid() || from < event.expandedFrom || to > event.expandedTo) {
+        // Expand a few days around the range, so that the next queries (the rest of the day, the
+        // next two days) are answered from the same expansion. Wall-clock events may sit up to a
+        // day away from UTC: ask a day wider on each side, then cut exactly.
+        event.expandedFrom = from.addDays(-1);
+        event.expandedTo = std::max(to, from.addDays(3)).addDays(1);
+        event.expandedStarts.clear();
+        Expansion expansion;
+        icalcomponent_foreach_recurrence(event.master, toIcal(event.expandedFrom), toIcal(event.expandedTo),
+                                         collectOccurrence, &expansion);
+        for (const time_t value : std::as_const(expansion.starts)) {
+            QDateTime start = QDateTime::fromSecsSinceEpoch(qint64(value), Qt::UTC);
+            if (event.wallClock || event.fallbackZone) {
+                // libical read the fields without a zone as UTC; put them back where they belong.
+                if (event.allDay) {
+                    start = QDateTime(start.date(), QTime(0, 0), Qt::LocalTime).toUTC();
+                } else if (event.fallbackZone) {
+                    icaltimetype fields = icaltime_from_timet_with_zone(value, 0, nullptr);
+                    fields.zone = event.fallbackZone;
+                    start = QDateTime::fromSecsSinceEpoch(
+                        icaltime_as_timet_with_zone(fields, event.fallbackZone), Qt::UTC);
+                } else {
+                    start = QDateTime(start.date(), start.time(), Qt::LocalTime).toUTC();
+                }
             }
+            if (!event.moved.contains(start))
+                event.expandedStarts.append(start);
         }
-        if (event.moved.contains(start))
-            continue;
-        const QDateTime end =
-            event.allDay ? start.addDays(event.durationDays) : start.addSecs(event.durationSeconds);
-        if (overlaps(start, end, from, to))
+    }
+    for (const QDateTime& start : std::as_const(event.expandedStarts)) {
+        if (overlaps(start, endOf(event, start), from, to))
             into.append({&event, start});
     }
 }
@@ -431,6 +502,15 @@ QString readSmallText(const QString& path) {
 }
 
 void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) {
+    for (icalcomponent* zone = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); zone;
+         zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+        icalproperty* tzid = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
+        const char* name = tzid ? icalproperty_get_tzid(tzid) : nullptr;
+        if (!name)
+            continue;
+        if (icaltimezone* shared = sharedZone(zone))
+            parsed.zones.insert(QString::fromUtf8(name), shared);
+    }
     for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
         parsed.add(event);
@@ -474,11 +554,16 @@ QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QStri
     }
     // Forget files that are gone from this folder.
     const QString prefix = calendarFolder + QLatin1Char('/');
-    for (auto it = m_files.begin(); it != m_files.end();) {
-        if (it.key().startsWith(prefix) && !QFileInfo::exists(it.key()))
-            it = m_files.erase(it);
-        else
-            ++it;
+    if (m_files.size() > result.size()) {
+        QSet<QString> listed;
+        for (const QFileInfo& info : files)
+            listed.insert(info.absoluteFilePath());
+        for (auto it = m_files.begin(); it != m_files.end();) {
+            if (it.key().startsWith(prefix) && !listed.contains(it.key()))
+                it = m_files.erase(it);
+            else
+                ++it;
+        }
     }
     return result;
 }
@@ -547,8 +632,7 @@ QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start,
                 QList<std::pair<const ParsedFile::Recurring*, QDateTime>> occurrences;
                 file->addOccurrences(recurring, start, end, occurrences);
                 for (const auto& [event, at] : std::as_const(occurrences)) {
-                    const QDateTime until =
-                        event->allDay ? at.addDays(event->durationDays) : at.addSecs(event->durationSeconds);
+                    const QDateTime until = ParsedFile::endOf(*event, at);
                     result.append(makeEvent(event->fields, at, until, event->allDay, at));
                 }
             }
