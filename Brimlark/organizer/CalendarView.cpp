@@ -200,7 +200,6 @@ QWidget* CalendarView::buildEvents() {
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
     auto* list = new QWidget(scroll);
-    list->setAutoFillBackground(false);
     auto* rows = new QVBoxLayout(list);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(6);
@@ -208,6 +207,8 @@ QWidget* CalendarView::buildEvents() {
         rows->addWidget(buildRow(item));
     rows->addStretch(1);
     scroll->setWidget(list);
+    // The panel shows through; setWidget() turned the fill on.
+    list->setAutoFillBackground(false);
     layout->addWidget(scroll, 1);
     return box;
 }

@@ -141,7 +141,8 @@ std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command)
 }
 
 void AppCoordinator::start() {
-    calendar();
+    // The closed panel's calendar alerts need the next event before any page has asked for it.
+    calendar().refresh();
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
     startNotchPanel(startLiveStatus());
