@@ -521,10 +521,12 @@ void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) 
 
 QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QString& calendarFolder) {
     QList<const ParsedFile*> result;
-    const QFileInfoList files =
-        QDir(calendarFolder).entryInfoList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
-    for (const QFileInfo& info : files) {
-        const QString path = info.absoluteFilePath();
+    // Names only: the one stat per file is fileKey's.
+    const QStringList names =
+        QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
+    const QString prefix = calendarFolder + QLatin1Char('/');
+    for (const QString& name : names) {
+        const QString path = prefix + name;
         const FileKey key = fileKey(path);
         std::shared_ptr<ParsedFile>& cached = m_files[path];
         if (!cached || !(cached->key == key)) {
@@ -553,11 +555,10 @@ QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QStri
         result.append(cached.get());
     }
     // Forget files that are gone from this folder.
-    const QString prefix = calendarFolder + QLatin1Char('/');
     if (m_files.size() > result.size()) {
         QSet<QString> listed;
-        for (const QFileInfo& info : files)
-            listed.insert(info.absoluteFilePath());
+        for (const QString& name : names)
+            listed.insert(prefix + name);
         for (auto it = m_files.begin(); it != m_files.end();) {
             if (it.key().startsWith(prefix) && !listed.contains(it.key()))
                 it = m_files.erase(it);
