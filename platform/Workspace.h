@@ -18,4 +18,15 @@ public:
     // Launches the application known by `applicationId` (a desktop id or a bundle-style id);
     // false when no such application is installed or it could not start.
     virtual bool openApplication(const QString& applicationId) = 0;
+
+    // The outcome of starting the default application of a kind of file.
+    struct Launch {
+        enum class Outcome { notFound, launched, failed };
+        Outcome outcome = Outcome::notFound;
+        // Why the launch failed; empty otherwise.
+        QString error;
+    };
+    // Starts the user's default application for `mimeType` (for example "text/calendar") without
+    // a file; notFound when none is set.
+    virtual Launch openDefaultApplication(const QString& mimeType) = 0;
 };

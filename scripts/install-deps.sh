@@ -10,6 +10,7 @@ packages=(
     libgl-dev
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
     libglib2.0-dev gsettings-desktop-schemas
+    libical-dev
     clang-format
     xvfb xauth dbus x11-apps libxtst6
     openbox xcompmgr

@@ -252,3 +252,35 @@ void PermissionsCoordinator::openPrivacySettings() {
         return;
     m_permissions.openSettingsPage(address);
 }
+
+QString PermissionsCoordinator::title(Permission permission) {
+    switch (permission) {
+    case Permission::calendar:
+        return QStringLiteral("Calendar");
+    case Permission::reminders:
+        return QStringLiteral("Reminders");
+    case Permission::camera:
+        return QStringLiteral("Camera");
+    case Permission::microphone:
+        return QStringLiteral("Microphone");
+    case Permission::notifications:
+        return QStringLiteral("Notifications");
+    }
+    return {};
+}
+
+QString PermissionsCoordinator::reason(Permission permission) {
+    switch (permission) {
+    case Permission::calendar:
+        return QStringLiteral("View today's events in the notch panel.");
+    case Permission::reminders:
+        return QStringLiteral("View, complete, and quick-add reminders.");
+    case Permission::camera:
+        return QStringLiteral("Show a live mirror preview before meetings.");
+    case Permission::microphone:
+        return QStringLiteral("Mute your input from the notch.");
+    case Permission::notifications:
+        return QStringLiteral("Notify when timers finish.");
+    }
+    return {};
+}

@@ -61,6 +61,11 @@ public:
     void openPrivacySettings();
     static QString settingsAddress(Permission permission);
 
+    // What a permission is called ("Calendar") and one sentence on what it is for, as the
+    // permission card and the first-run steps show them.
+    static QString title(Permission permission);
+    static QString reason(Permission permission);
+
     static State fromEventStore(PermissionStatus status);
     static State fromCaptureDevice(PermissionStatus status);
     static State fromNotifications(NotificationAuthorization status);

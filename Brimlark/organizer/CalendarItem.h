@@ -2,13 +2,15 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QHashFunctions>
 #include <QMetaType>
 #include <QString>
 #include <QUrl>
 
 #include <optional>
 
-// One calendar event as the panel shows it.
+// One calendar event as the panel shows it. `calendarColor` is invalid when the event's calendar
+// has no colour.
 struct CalendarItem {
     QString id;
     std::optional<QString> externalIdentifier;
@@ -30,5 +32,8 @@ struct CalendarItem {
     }
     bool operator!=(const CalendarItem& other) const { return !(*this == other); }
 };
+
+// Combines the eleven fields in order; an optional adds 0 when absent, else 1 and its value.
+size_t qHash(const CalendarItem& item, size_t seed = 0) noexcept;
 
 Q_DECLARE_METATYPE(CalendarItem)

@@ -1,19 +1,160 @@
 #include "Brimlark/organizer/CalendarService.h"
 
+#include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
+#include "platform/Clock.h"
 #include "platform/EventStore.h"
+#include "platform/LinkDetector.h"
+#include "platform/Workspace.h"
 
-CalendarService::CalendarService(PermissionsCoordinator& permissions, QObject* parent)
-    : QObject(parent), m_permissions(permissions) {
+#include <QUuid>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr qint64 nextEventWindowSeconds = 172800;
+
+// `links` remembers the meeting link of each candidate text seen by this refresh; `known` holds
+// those of the refresh before, so unchanged events skip the link search.
+CalendarItem itemFrom(const EventStore::Event& event, const QHash<QString, std::optional<QUrl>>& known,
+                      QHash<QString, std::optional<QUrl>>& links) {
+    CalendarItem item;
+    item.id =
+        event.identifier ? *event.identifier : QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    item.externalIdentifier = event.externalIdentifier;
+    item.title = event.title ? *event.title : QStringLiteral("(Untitled)");
+    item.startDate = event.start;
+    item.endDate = event.end;
+    item.isAllDay = event.isAllDay;
+    item.location = event.location;
+    item.notes = event.notes;
+    item.url = event.url;
+    item.calendarColor = event.calendarColor;
+    QStringList candidates;
+    if (event.url)
+        candidates.append(event.url->toString(QUrl::FullyEncoded));
+    if (event.location)
+        candidates.append(*event.location);
+    if (event.notes)
+        candidates.append(*event.notes);
+    const QString key = candidates.join(QLatin1Char('\n'));
+    const auto found = known.constFind(key);
+    item.conferenceURL = found != known.constEnd() ? *found : CalendarService::conferenceURL(candidates);
+    links.insert(key, item.conferenceURL);
+    return item;
+}
+
+// The events' positions by start, earliest first; equal starts keep the store's order.
+QList<qsizetype> byStart(const QList<EventStore::Event>& events) {
+    QList<qint64> starts;
+    starts.reserve(events.size());
+    for (const EventStore::Event& event : events)
+        starts.append(event.start.toMSecsSinceEpoch());
+    QList<qsizetype> order(events.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return starts[a] < starts[b]; });
+    return order;
+}
+
+} // namespace
+
+CalendarService::CalendarService(PermissionsCoordinator& permissions, Workspace* workspace, Clock* clock,
+                                 QObject* parent)
+    : QObject(parent), m_permissions(permissions), m_workspace(workspace),
+      m_clock(clock ? clock : Clock::system()) {
     connect(&m_permissions.eventStore(), &EventStore::changed, this, &CalendarService::refresh);
 }
 
-void CalendarService::setNextEvent(const std::optional<CalendarItem>& next) {
+void CalendarService::publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
+                              bool clearError) {
+    m_todaysEvents = today;
+    emit todaysEventsChanged(m_todaysEvents);
     m_nextEvent = next;
     emit nextEventChanged(m_nextEvent);
+    if (clearError) {
+        m_lastError.reset();
+        emit lastErrorChanged(m_lastError);
+    }
 }
 
 void CalendarService::refresh() {
-    // The store offers no event queries yet, so even with access there is no next event to show.
-    setNextEvent(std::nullopt);
+    if (m_permissions.calendar() != PermissionsCoordinator::State::granted) {
+        publish({}, std::nullopt, false);
+        return;
+    }
+    EventStore& store = m_permissions.eventStore();
+    const QList<EventStore::Calendar> calendars = store.eventCalendars();
+    if (calendars.isEmpty()) {
+        publish({}, std::nullopt, false);
+        return;
+    }
+    const QDateTime now = m_clock->now().toUTC();
+    const QDateTime localNow = now.toLocalTime();
+    const QDateTime dayStart = QDateTime(localNow.date(), QTime(0, 0)).toUTC();
+    QDateTime dayEnd = QDateTime(localNow.date(), QTime(23, 59, 59));
+    dayEnd = dayEnd.isValid() ? dayEnd.toUTC() : now.addSecs(86400);
+
+    QHash<QString, std::optional<QUrl>> links;
+    const QList<EventStore::Event> day = store.eventsInRange(dayStart, dayEnd, calendars);
+    QList<CalendarItem> today;
+    today.reserve(day.size());
+    for (const qsizetype index : byStart(day))
+        today.append(itemFrom(day[index], m_links, links));
+
+    std::optional<CalendarItem> next;
+    const QList<EventStore::Event> coming =
+        store.eventsInRange(now, now.addSecs(nextEventWindowSeconds), calendars);
+    for (const qsizetype index : byStart(coming)) {
+        if (coming[index].end > now) {
+            next = itemFrom(coming[index], m_links, links);
+            break;
+        }
+    }
+    m_links = std::move(links);
+    publish(today, next, true);
+}
+
+const QStringList& CalendarService::meetingHosts() {
+    static const QStringList hosts{QStringLiteral("zoom.us"), QStringLiteral("meet.google.com"),
+                                   QStringLiteral("teams.microsoft.com"), QStringLiteral("webex.com")};
+    return hosts;
+}
+
+std::optional<QUrl> CalendarService::conferenceURL(const QStringList& candidates) {
+    const QList<QUrl> links = LinkDetector::links(candidates.join(QLatin1Char('\n')));
+    for (const QUrl& link : links) {
+        const QString scheme = link.scheme().toLower();
+        if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+            continue;
+        const QString host = link.host().toLower();
+        if (host.isEmpty())
+            continue;
+        for (const QString& meeting : meetingHosts()) {
+            if (host == meeting || host.endsWith(QLatin1Char('.') + meeting))
+                return link;
+        }
+    }
+    return std::nullopt;
+}
+
+void CalendarService::openInCalendar(const CalendarItem&, Workspace& workspace) {
+    const Workspace::Launch launch = workspace.openDefaultApplication(QStringLiteral("text/calendar"));
+    if (launch.outcome == Workspace::Launch::Outcome::failed)
+        qCCritical(lcServices, "open calendar failed: %s", qUtf8Printable(launch.error));
+}
+
+void CalendarService::openInCalendar(const CalendarItem& item) const {
+    if (m_workspace)
+        openInCalendar(item, *m_workspace);
+}
+
+void CalendarService::join(const CalendarItem& item) const {
+    if (!m_workspace || !item.conferenceURL)
+        return;
+    // The link was checked when the item was made; check again, as an item can be built by hand.
+    if (const std::optional<QUrl> link = conferenceURL({item.conferenceURL->toString(QUrl::FullyEncoded)}))
+        m_workspace->openUrl(*link);
 }

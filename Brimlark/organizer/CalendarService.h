@@ -2,31 +2,72 @@
 
 #include "Brimlark/organizer/CalendarItem.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <optional>
 
+class Clock;
 class PermissionsCoordinator;
+class Workspace;
 
 // Today's events and the next one, from the calendar store the permissions coordinator holds. It
 // refreshes when the store reports a change; it fetches nothing at creation.
 class CalendarService : public QObject {
     Q_OBJECT
+    Q_PROPERTY(QList<CalendarItem> todaysEvents READ todaysEvents NOTIFY todaysEventsChanged)
+    Q_PROPERTY(std::optional<CalendarItem> nextEvent READ nextEvent NOTIFY nextEventChanged)
+    Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
 public:
-    explicit CalendarService(PermissionsCoordinator& permissions, QObject* parent = nullptr);
+    // `workspace` opens events and meeting links (null: nothing opens); `clock` null: the system's.
+    explicit CalendarService(PermissionsCoordinator& permissions, Workspace* workspace = nullptr,
+                             Clock* clock = nullptr, QObject* parent = nullptr);
 
+    // The current local day's events, earliest start first (equal starts in the store's order).
+    const QList<CalendarItem>& todaysEvents() const { return m_todaysEvents; }
     // The next event of the coming 48 hours whose end lies ahead; empty without calendar access.
     const std::optional<CalendarItem>& nextEvent() const { return m_nextEvent; }
+    // Cleared by every refresh that reaches the store; nothing writes a message into it yet.
+    const std::optional<QString>& lastError() const { return m_lastError; }
 
-    // Reads the store again.
+    PermissionsCoordinator& permissions() const { return m_permissions; }
+    Clock& clock() const { return *m_clock; }
+
+    // Reads the store again and publishes today's events, the next event and the cleared error,
+    // in that order. Without calendar access, or without event calendars, both lists empty.
     void refresh();
 
+    // The first meeting link in `candidates` (joined by line feeds, links in text order): an http
+    // or https link whose host is, or ends in "." and, one of the meeting hosts below.
+    static std::optional<QUrl> conferenceURL(const QStringList& candidates);
+    // zoom.us, meet.google.com, teams.microsoft.com, webex.com, in the order they are tried.
+    static const QStringList& meetingHosts();
+
+    // Starts the default calendar application. Linux cannot show one event in it, so every item
+    // opens the application alone. No application: nothing; a failed start: a log line.
+    static void openInCalendar(const CalendarItem& item, Workspace& workspace);
+    void openInCalendar(const CalendarItem& item) const;
+    // Opens the item's meeting link in the browser; only the checked link is ever handed on.
+    void join(const CalendarItem& item) const;
+
 signals:
+    void todaysEventsChanged(const QList<CalendarItem>& todaysEvents);
     void nextEventChanged(const std::optional<CalendarItem>& nextEvent);
+    void lastErrorChanged(const std::optional<QString>& lastError);
 
 private:
-    void setNextEvent(const std::optional<CalendarItem>& next);
+    void publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next, bool clearError);
 
     PermissionsCoordinator& m_permissions;
+    Workspace* m_workspace;
+    Clock* m_clock;
+    QList<CalendarItem> m_todaysEvents;
     std::optional<CalendarItem> m_nextEvent;
+    std::optional<QString> m_lastError;
+    // The meeting link of each event text of the last refresh.
+    QHash<QString, std::optional<QUrl>> m_links;
 };

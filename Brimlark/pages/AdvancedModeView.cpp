@@ -7,6 +7,7 @@
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
+#include "Brimlark/organizer/CalendarView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,6 +71,8 @@ AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
 
     if (page == AdvancedPage::aiHooks && m_inputs.aiHooks) {
         layout->addWidget(new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, this), 1);
+    } else if (page == AdvancedPage::calendar && m_inputs.calendar && m_inputs.permissions) {
+        layout->addWidget(new CalendarView(*m_inputs.calendar, *m_inputs.permissions, this), 1);
     } else {
         auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
                                        BrimlarkTheme::textTertiary(), this);

@@ -52,7 +52,8 @@ AppCoordinator::~AppCoordinator() {
 
 CalendarService& AppCoordinator::calendar() {
     if (!m_calendar)
-        m_calendar = new CalendarService(*m_services.permissions, this);
+        m_calendar =
+            new CalendarService(*m_services.permissions, m_platform.workspace, m_platform.clock, this);
     return *m_calendar;
 }
 
@@ -140,7 +141,8 @@ std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command)
 }
 
 void AppCoordinator::start() {
-    calendar();
+    // The closed panel's calendar alerts need the next event before any page has asked for it.
+    calendar().refresh();
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
     startNotchPanel(startLiveStatus());

@@ -21,7 +21,14 @@ public:
         return installedApplications.contains(applicationId);
     }
 
+    Launch openDefaultApplication(const QString& mimeType) override {
+        openedDefaultApplications.append(mimeType);
+        return defaultApplicationLaunch;
+    }
+
     bool openUrlSucceeds = true;
+    Launch defaultApplicationLaunch;
+    QStringList openedDefaultApplications;
     QStringList installedApplications;
 
     QList<QUrl> openedUrls;

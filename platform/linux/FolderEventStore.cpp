@@ -4,8 +4,348 @@
 #include "platform/PlatformLog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdlib>
+#include <libical/ical.h>
+#include <sys/stat.h>
+
+namespace {
+
+// What identifies one version of a file on disk: a rewrite or a rename over it changes it.
+struct FileKey {
+    qint64 inode = -1;
+    qint64 size = -1;
+    qint64 modifiedNs = -1;
+    bool operator==(const FileKey& other) const {
+        return inode == other.inode && size == other.size && modifiedNs == other.modifiedNs;
+    }
+};
+
+FileKey fileKey(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+QString keyText(const FileKey& key) {
+    return QStringLiteral("%1:%2:%3").arg(key.inode).arg(key.size).arg(key.modifiedNs);
+}
+
+std::optional<QString> textOf(icalcomponent* event, icalproperty_kind kind) {
+    icalproperty* property = icalcomponent_get_first_property(event, kind);
+    if (!property)
+        return std::nullopt;
+    // The typed getters give the text unescaped.
+    const char* text = nullptr;
+    switch (kind) {
+    case ICAL_SUMMARY_PROPERTY:
+        text = icalproperty_get_summary(property);
+        break;
+    case ICAL_LOCATION_PROPERTY:
+        text = icalproperty_get_location(property);
+        break;
+    case ICAL_DESCRIPTION_PROPERTY:
+        text = icalproperty_get_description(property);
+        break;
+    case ICAL_UID_PROPERTY:
+        text = icalproperty_get_uid(property);
+        break;
+    case ICAL_URL_PROPERTY:
+        text = icalproperty_get_url(property);
+        break;
+    default:
+        break;
+    }
+    return QString::fromUtf8(text ? text : "");
+}
+
+// One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
+// works out a zone's changes on first use, and doing so once instead of once per file is most of
+// the cost of reading a folder of files from one client. Main thread only; lives for the process.
+icaltimezone* sharedZone(icalcomponent* vtimezone) {
+    static QHash<QByteArray, icaltimezone*> zones;
+    char* text = icalcomponent_as_ical_string_r(vtimezone);
+    const QByteArray key(text ? text : "");
+    free(text);
+    icaltimezone*& zone = zones[key];
+    if (!zone) {
+        zone = icaltimezone_new();
+        if (!icaltimezone_set_component(zone, icalcomponent_new_clone(vtimezone))) {
+            icaltimezone_free(zone, 1);
+            zone = nullptr;
+            zones.remove(key);
+        }
+    }
+    return zone;
+}
+
+QString tzidOf(icalcomponent* event, icalproperty_kind kind) {
+    icalproperty* property = icalcomponent_get_first_property(event, kind);
+    icalparameter* tzid =
+        property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
+    const char* name = tzid ? icalparameter_get_tzid(tzid) : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+// The zone a date-time property names: the file's VTIMEZONE (as its shared zone), else one of
+// libical's own zones by the same name.
+icaltimetype zoned(icalcomponent* event, icalproperty_kind kind, icaltimetype time,
+                   const QHash<QString, icaltimezone*>& fileZones) {
+    if (time.is_date || icaltime_is_utc(time))
+        return time;
+    const QString name = tzidOf(event, kind);
+    if (name.isEmpty())
+        return time;
+    if (icaltimezone* shared = fileZones.value(name)) {
+        time.zone = shared;
+    } else if (!time.zone) {
+        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name.toUtf8().constData()))
+            time.zone = zone;
+    }
+    return time;
+}
+
+// A DATE is local midnight; a floating time is local wall time. Every result is in UTC, so that
+// comparing and sorting never goes through the local zone again.
+QDateTime toDateTime(const icaltimetype& time) {
+    if (icaltime_is_null_time(time))
+        return {};
+    const QDate date(time.year, time.month, time.day);
+    if (time.is_date)
+        return QDateTime(date, QTime(0, 0), Qt::LocalTime).toUTC();
+    const QTime clock(time.hour, time.minute, time.second);
+    if (icaltime_is_utc(time))
+        return QDateTime(date, clock, Qt::UTC);
+    if (time.zone)
+        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
+    return QDateTime(date, clock, Qt::LocalTime).toUTC();
+}
+
+QString occurrenceText(const QDateTime& start, bool allDay) {
+    return allDay ? start.date().toString(QStringLiteral("yyyyMMdd"))
+                  : start.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+}
+
+icaltimetype toIcal(const QDateTime& moment) {
+    return icaltime_from_timet_with_zone(moment.toSecsSinceEpoch(), 0, icaltimezone_get_utc_timezone());
+}
+
+// Whether an occurrence belongs to a range: it must run into it; one that ends as the range
+// starts does not, but an instant at the range's start does.
+bool overlaps(const QDateTime& start, const QDateTime& end, const QDateTime& from, const QDateTime& to) {
+    if (start > to)
+        return false;
+    return end > from || (start == end && start >= from);
+}
+
+} // namespace
+
+struct FolderEventStore::ParsedFile {
+    struct Fields {
+        std::optional<QString> uid;
+        std::optional<QString> title;
+        std::optional<QString> location;
+        std::optional<QString> notes;
+        std::optional<QUrl> url;
+    };
+    // An event that happens once (or one moved occurrence of a recurring one).
+    struct Single {
+        Fields fields;
+        QDateTime start;
+        QDateTime end;
+        bool allDay = false;
+        // The occurrence the identifier names: its start, or the occurrence a RECURRENCE-ID moves.
+        QDateTime occurrence;
+        bool movesAnOccurrence = false;
+    };
+    // A recurring event, expanded for each query.
+    struct Recurring {
+        Fields fields;
+        icalcomponent* master = nullptr;
+        bool allDay = false;
+        // DTSTART is a DATE or a time without zone: libical hands its occurrences as UTC fields.
+        bool wallClock = false;
+        icaltimezone* fallbackZone = nullptr;
+        qint64 durationSeconds = 0;
+        qint64 durationDays = 0;
+        QList<QDateTime> moved;
+        // The occurrences found between expandedFrom and expandedTo, kept for the next queries.
+        mutable QDateTime expandedFrom;
+        mutable QDateTime expandedTo;
+        mutable QList<QDateTime> expandedStarts;
+    };
+
+    FileKey key;
+    icalcomponent* root = nullptr;
+    // The file's VTIMEZONEs by TZID, as shared zones.
+    QHash<QString, icaltimezone*> zones;
+    QList<Single> singles;
+    QList<Recurring> recurring;
+    // Copies of zoned recurring events, expanded in wall-clock time (see add()).
+    QList<icalcomponent*> wallClockCopies;
+
+    ParsedFile() = default;
+    ParsedFile(const ParsedFile&) = delete;
+    ParsedFile& operator=(const ParsedFile&) = delete;
+    ~ParsedFile() {
+        for (icalcomponent* copy : std::as_const(wallClockCopies))
+            icalcomponent_free(copy);
+        if (root)
+            icalcomponent_free(root);
+    }
+    bool hasEvents() const { return !singles.isEmpty() || !recurring.isEmpty(); }
+
+    void add(icalcomponent* event);
+    static QDateTime endOf(const Recurring& event, const QDateTime& start);
+    void addOccurrences(const Recurring& event, const QDateTime& from, const QDateTime& to,
+                        QList<std::pair<const Recurring*, QDateTime>>& into) const;
+};
+
+void FolderEventStore::ParsedFile::add(icalcomponent* event) {
+    const icaltimetype rawStart = icalcomponent_get_dtstart(event);
+    if (icaltime_is_null_time(rawStart))
+        return;
+    const icaltimetype start = zoned(event, ICAL_DTSTART_PROPERTY, rawStart, zones);
+    const bool allDay = start.is_date;
+    const QDateTime startAt = toDateTime(start);
+    if (!startAt.isValid())
+        return;
+    QDateTime endAt;
+    if (icalproperty* dtend = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
+        endAt = toDateTime(zoned(event, ICAL_DTEND_PROPERTY, icalproperty_get_dtend(dtend), zones));
+    } else if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
+        const icaldurationtype length = icalproperty_get_duration(duration);
+        if (allDay) {
+            const int days = int(length.weeks * 7 + length.days) * (length.is_neg ? -1 : 1);
+            endAt = startAt.toLocalTime().addDays(days).toUTC();
+        } else {
+            endAt = startAt.addSecs(icaldurationtype_as_int(length));
+        }
+    } else {
+        endAt = allDay ? startAt.toLocalTime().addDays(1).toUTC() : startAt;
+    }
+    if (!endAt.isValid())
+        endAt = startAt;
+
+    Fields fields;
+    fields.uid = textOf(event, ICAL_UID_PROPERTY);
+    fields.title = textOf(event, ICAL_SUMMARY_PROPERTY);
+    fields.location = textOf(event, ICAL_LOCATION_PROPERTY);
+    fields.notes = textOf(event, ICAL_DESCRIPTION_PROPERTY);
+    if (const std::optional<QString> url = textOf(event, ICAL_URL_PROPERTY)) {
+        const QUrl parsed(url->trimmed(), QUrl::StrictMode);
+        if (parsed.isValid() && !parsed.isEmpty())
+            fields.url = parsed;
+    }
+
+    const icaltimetype recurrenceId = icalcomponent_get_recurrenceid(event);
+    const bool recurs = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
+    if (!icaltime_is_null_time(recurrenceId) || !recurs) {
+        Single single{fields, startAt, endAt, allDay, startAt, false};
+        if (!icaltime_is_null_time(recurrenceId)) {
+            single.movesAnOccurrence = true;
+            single.occurrence = toDateTime(zoned(event, ICAL_RECURRENCEID_PROPERTY, recurrenceId, zones));
+            for (Recurring& master : recurring) {
+                if (master.fields.uid == fields.uid)
+                    master.moved.append(single.occurrence);
+            }
+        }
+        singles.append(single);
+        return;
+    }
+    Recurring master;
+    master.fields = fields;
+    master.master = event;
+    master.allDay = allDay;
+    master.wallClock = allDay || (!icaltime_is_utc(rawStart) && !rawStart.zone);
+    master.fallbackZone = rawStart.zone ? nullptr : const_cast<icaltimezone*>(start.zone);
+    if (!allDay && !icaltime_is_utc(rawStart) && start.zone) {
+        // Expanded in wall-clock time on a copy without zones, then placed in the shared zone, so
+        // that libical never works out the file's own copy of the zone.
+        icalcomponent* copy = icalcomponent_new_clone(event);
+        for (icalproperty* property = icalcomponent_get_first_property(copy, ICAL_ANY_PROPERTY); property;
+             property = icalcomponent_get_next_property(copy, ICAL_ANY_PROPERTY))
+            icalproperty_remove_parameter_by_kind(property, ICAL_TZID_PARAMETER);
+        wallClockCopies.append(copy);
+        master.master = copy;
+        master.wallClock = true;
+        master.fallbackZone = const_cast<icaltimezone*>(start.zone);
+    }
+    master.durationSeconds = startAt.secsTo(endAt);
+    master.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
+    // A moved occurrence written before its master.
+    for (const Single& single : std::as_const(singles)) {
+        if (single.movesAnOccurrence && single.fields.uid == fields.uid)
+            master.moved.append(single.occurrence);
+    }
+    recurring.append(master);
+}
+
+namespace {
+
+struct Expansion {
+    QList<time_t> starts;
+};
+
+void collectOccurrence(icalcomponent*, icaltime_span* span, void* data) {
+    static_cast<Expansion*>(data)->starts.append(span->start);
+}
+
+} // namespace
+
+QDateTime FolderEventStore::ParsedFile::endOf(const Recurring& event, const QDateTime& start) {
+    if (!event.allDay)
+        return start.addSecs(event.durationSeconds);
+    // Whole local days, also across a change to or from summer time.
+    return start.toLocalTime().addDays(event.durationDays).toUTC();
+}
+
+void FolderEventStore::ParsedFile::addOccurrences(const Recurring& event, const QDateTime& from,
+                                                  const QDateTime& to,
+                                                  QList<std::pair<const Recurring*, QDateTime>>& into) const {
+    if (!event.expandedFrom.isValid() || from < event.expandedFrom || to > event.expandedTo) {
+        // Expand a few days around the range, so that the next queries (the rest of the day, the
+        // next two days) are answered from the same expansion. Wall-clock events may sit up to a
+        // day away from UTC: ask a day wider on each side, then cut exactly.
+        event.expandedFrom = from.addDays(-1);
+        event.expandedTo = std::max(to, from.addDays(3)).addDays(1);
+        event.expandedStarts.clear();
+        Expansion expansion;
+        icalcomponent_foreach_recurrence(event.master, toIcal(event.expandedFrom), toIcal(event.expandedTo),
+                                         collectOccurrence, &expansion);
+        for (const time_t value : std::as_const(expansion.starts)) {
+            QDateTime start = QDateTime::fromSecsSinceEpoch(qint64(value), Qt::UTC);
+            if (event.wallClock || event.fallbackZone) {
+                // libical read the fields without a zone as UTC; put them back where they belong.
+                if (event.allDay) {
+                    start = QDateTime(start.date(), QTime(0, 0), Qt::LocalTime).toUTC();
+                } else if (event.fallbackZone) {
+                    icaltimetype fields = icaltime_from_timet_with_zone(value, 0, nullptr);
+                    fields.zone = event.fallbackZone;
+                    start = QDateTime::fromSecsSinceEpoch(
+                        icaltime_as_timet_with_zone(fields, event.fallbackZone), Qt::UTC);
+                } else {
+                    start = QDateTime(start.date(), start.time(), Qt::LocalTime).toUTC();
+                }
+            }
+            if (!event.moved.contains(start))
+                event.expandedStarts.append(start);
+        }
+    }
+    for (const QDateTime& start : std::as_const(event.expandedStarts)) {
+        if (overlaps(start, endOf(event, start), from, to))
+            into.append({&event, start});
+    }
+}
 
 FolderEventStore::FolderEventStore(const QString& folder, QObject* parent)
     : EventStore(parent),
@@ -18,6 +358,8 @@ FolderEventStore::FolderEventStore(const QString& folder, QObject* parent)
     rewatch();
     m_lastSnapshot = snapshot();
 }
+
+FolderEventStore::~FolderEventStore() = default;
 
 QString FolderEventStore::defaultFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -57,8 +399,8 @@ void FolderEventStore::requestFullAccess(Entity, const QObject* context,
     ContextCallback<void(bool, const QString&)>(context, std::move(done))(error.isEmpty(), error);
 }
 
-// What a change must alter before changed() is emitted: the status and every entry's name,
-// size and modification time.
+// What a change must alter before changed() is emitted: the status and, for every entry of the
+// folder and of its subfolders, its name and the version of its file (inode, size, modification).
 QString FolderEventStore::snapshot() const {
     const PermissionStatus status = currentStatus();
     QString result = QString::number(int(status));
@@ -67,8 +409,17 @@ QString FolderEventStore::snapshot() const {
     const QFileInfoList entries =
         QDir(m_folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
     for (const QFileInfo& entry : entries) {
-        result += QLatin1Char('\n') + entry.fileName() + QLatin1Char('\t') + QString::number(entry.size()) +
-                  QLatin1Char('\t') + QString::number(entry.lastModified().toMSecsSinceEpoch());
+        result +=
+            QLatin1Char('\n') + entry.fileName() + QLatin1Char('\t') + keyText(fileKey(entry.filePath()));
+        if (!entry.isDir())
+            continue;
+        const QFileInfoList inner =
+            QDir(entry.filePath())
+                .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        for (const QFileInfo& file : inner) {
+            result += QLatin1Char('\n') + entry.fileName() + QLatin1Char('/') + file.fileName() +
+                      QLatin1Char('\t') + keyText(fileKey(file.filePath()));
+        }
     }
     return result;
 }
@@ -81,10 +432,20 @@ void FolderEventStore::rewatch() {
         m_watcher.removePaths(old);
     QStringList paths;
     if (QFileInfo(m_folder).isDir()) {
+        // The folder, its files, each calendar folder and the files in it. A file replaced by a
+        // rename is a new file: watching again after every change picks it up.
         paths.append(m_folder);
-        const QFileInfoList files = QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden);
-        for (const QFileInfo& file : files)
-            paths.append(file.absoluteFilePath());
+        const QFileInfoList entries =
+            QDir(m_folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QFileInfo& entry : entries) {
+            paths.append(entry.absoluteFilePath());
+            if (!entry.isDir())
+                continue;
+            const QFileInfoList files =
+                QDir(entry.absoluteFilePath()).entryInfoList(QDir::Files | QDir::Hidden);
+            for (const QFileInfo& file : files)
+                paths.append(file.absoluteFilePath());
+        }
     } else {
         QString parent = m_folder;
         while (true) {
@@ -113,4 +474,170 @@ void FolderEventStore::emitIfChanged() {
         return;
     m_lastSnapshot = now;
     emit changed();
+}
+
+namespace {
+
+// "#rrggbb" or, as sync tools write it, "#rrggbbaa"; anything else is no colour.
+QColor parseColor(QString text) {
+    text = text.trimmed();
+    if (text.size() == 9 && text.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const uint value = text.mid(1).toUInt(&ok, 16);
+        if (!ok)
+            return {};
+        return QColor(int((value >> 24) & 0xff), int((value >> 16) & 0xff), int((value >> 8) & 0xff),
+                      int(value & 0xff));
+    }
+    if (text.size() == 7 && text.startsWith(QLatin1Char('#')))
+        return QColor::fromString(text);
+    return {};
+}
+
+QString readSmallText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(4096)).trimmed();
+}
+
+void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) {
+    for (icalcomponent* zone = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); zone;
+         zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+        icalproperty* tzid = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
+        const char* name = tzid ? icalproperty_get_tzid(tzid) : nullptr;
+        if (!name)
+            continue;
+        if (icaltimezone* shared = sharedZone(zone))
+            parsed.zones.insert(QString::fromUtf8(name), shared);
+    }
+    for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
+         event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        parsed.add(event);
+    }
+}
+
+} // namespace
+
+QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QString& calendarFolder) {
+    QList<const ParsedFile*> result;
+    // Names only: the one stat per file is fileKey's.
+    const QStringList names =
+        QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
+    const QString prefix = calendarFolder + QLatin1Char('/');
+    for (const QString& name : names) {
+        const QString path = prefix + name;
+        const FileKey key = fileKey(path);
+        std::shared_ptr<ParsedFile>& cached = m_files[path];
+        if (!cached || !(cached->key == key)) {
+            cached = std::make_shared<ParsedFile>();
+            cached->key = key;
+            ++m_parsedFiles;
+            QFile file(path);
+            QByteArray bytes;
+            if (file.open(QIODevice::ReadOnly))
+                bytes = file.readAll();
+            icalcomponent* root = bytes.isEmpty() ? nullptr : icalparser_parse_string(bytes.constData());
+            if (!root) {
+                qCDebug(lcPlatform, "calendar file skipped, not iCalendar: %s", qUtf8Printable(path));
+            } else {
+                cached->root = root;
+                if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
+                    addEventsOf(*cached, root);
+                } else {
+                    for (icalcomponent* inner =
+                             icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
+                         inner; inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+                        addEventsOf(*cached, inner);
+                }
+            }
+        }
+        result.append(cached.get());
+    }
+    // Forget files that are gone from this folder.
+    if (m_files.size() > result.size()) {
+        QSet<QString> listed;
+        for (const QString& name : names)
+            listed.insert(prefix + name);
+        for (auto it = m_files.begin(); it != m_files.end();) {
+            if (it.key().startsWith(prefix) && !listed.contains(it.key()))
+                it = m_files.erase(it);
+            else
+                ++it;
+        }
+    }
+    return result;
+}
+
+EventStore::Calendar FolderEventStore::calendarOf(const QString& calendarFolder) const {
+    Calendar calendar;
+    calendar.identifier = QFileInfo(calendarFolder).fileName();
+    calendar.title = readSmallText(calendarFolder + QStringLiteral("/displayname"));
+    if (calendar.title.isEmpty())
+        calendar.title = calendar.identifier;
+    calendar.color = parseColor(readSmallText(calendarFolder + QStringLiteral("/color")));
+    return calendar;
+}
+
+QList<EventStore::Calendar> FolderEventStore::eventCalendars() {
+    QList<Calendar> result;
+    if (currentStatus() != PermissionStatus::authorized)
+        return result;
+    const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& folder : folders) {
+        const QList<const ParsedFile*> files = filesOf(folder.absoluteFilePath());
+        if (std::any_of(files.begin(), files.end(), [](const ParsedFile* file) { return file->hasEvents(); }))
+            result.append(calendarOf(folder.absoluteFilePath()));
+    }
+    return result;
+}
+
+QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start, const QDateTime& end,
+                                                         const QList<Calendar>& calendars) {
+    QList<Event> result;
+    if (currentStatus() != PermissionStatus::authorized || !start.isValid() || !end.isValid())
+        return result;
+    for (const Calendar& calendar : calendars) {
+        // Only a plain folder name names a calendar here.
+        if (calendar.identifier.isEmpty() || calendar.identifier.contains(QLatin1Char('/')) ||
+            calendar.identifier.startsWith(QLatin1Char('.')))
+            continue;
+        const QString folder = m_folder + QLatin1Char('/') + calendar.identifier;
+        if (!QFileInfo(folder).isDir())
+            continue;
+        auto makeEvent = [&](const ParsedFile::Fields& fields, const QDateTime& from, const QDateTime& to,
+                             bool allDay, const QDateTime& occurrence) {
+            Event event;
+            if (fields.uid && !fields.uid->isEmpty()) {
+                event.externalIdentifier = fields.uid;
+                event.identifier = *fields.uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+            }
+            event.title = fields.title;
+            event.start = from;
+            event.end = to;
+            event.isAllDay = allDay;
+            event.location = fields.location;
+            event.notes = fields.notes;
+            event.url = fields.url;
+            event.calendarIdentifier = calendar.identifier;
+            event.calendarColor = calendar.color;
+            return event;
+        };
+        for (const ParsedFile* file : filesOf(folder)) {
+            for (const ParsedFile::Single& single : file->singles) {
+                if (overlaps(single.start, single.end, start, end))
+                    result.append(
+                        makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
+            }
+            for (const ParsedFile::Recurring& recurring : file->recurring) {
+                QList<std::pair<const ParsedFile::Recurring*, QDateTime>> occurrences;
+                file->addOccurrences(recurring, start, end, occurrences);
+                for (const auto& [event, at] : std::as_const(occurrences)) {
+                    const QDateTime until = ParsedFile::endOf(*event, at);
+                    result.append(makeEvent(event->fields, at, until, event->allDay, at));
+                }
+            }
+        }
+    }
+    return result;
 }

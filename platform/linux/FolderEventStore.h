@@ -3,20 +3,31 @@
 #include "platform/EventStore.h"
 
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QString>
 #include <QTimer>
+
+#include <memory>
 
 // The calendars and reminders of Linux: a folder of iCalendar files. Both entities follow the
 // folder: authorized while it exists and can be read, denied when it exists but cannot be read,
 // notDetermined while it is missing. requestFullAccess creates the missing folder (owner-only)
-// and grants. The folder is watched: changed() follows (coalesced) whenever its files or its
-// authorisation change, also when another program creates or removes the folder.
-// Reading the files' events comes later (libical).
+// and grants.
+//
+// Each subfolder is one calendar, laid out as CalDAV sync tools write them: ".ics" files and
+// optional "displayname" and "color" files. A calendar with at least one VEVENT holds events.
+// Files are parsed with libical and kept until they change on disk; a file that does not parse
+// is skipped with a debug line.
+//
+// The folder, its subfolders and their files are watched: changed() follows once per burst
+// (coalesced) whenever a file or the authorisation changes, also when another program creates or
+// removes the folder or replaces a file by renaming another over it.
 class FolderEventStore final : public EventStore {
     Q_OBJECT
 public:
     // `folder` empty: defaultFolder().
     explicit FolderEventStore(const QString& folder = {}, QObject* parent = nullptr);
+    ~FolderEventStore() override;
 
     // $XDG_DATA_HOME/com.brimlark.app/calendars (~/.local/share/...).
     static QString defaultFolder();
@@ -28,7 +39,19 @@ public:
     void requestFullAccess(Entity entity, const QObject* context,
                            std::function<void(bool granted, const QString& error)> done) override;
 
+    // The subfolders holding at least one event, by folder name.
+    QList<Calendar> eventCalendars() override;
+    // Events of the given calendars, file by file in name order; recurring events are expanded
+    // (RRULE, RDATE, EXDATE and RECURRENCE-ID overrides).
+    QList<Event> eventsInRange(const QDateTime& start, const QDateTime& end,
+                               const QList<Calendar>& calendars) override;
+
+    // How many files were parsed since creation (the rest came from the cache).
+    int parsedFileCount() const { return m_parsedFiles; }
+
     static constexpr int coalesceMs = 50;
+
+    struct ParsedFile;
 
 private:
     PermissionStatus currentStatus() const;
@@ -36,9 +59,14 @@ private:
     void rewatch();
     void onWatchedPathChanged();
     void emitIfChanged();
+    // The parsed .ics files of one calendar folder, in name order, parsing what changed.
+    QList<const ParsedFile*> filesOf(const QString& calendarFolder);
+    Calendar calendarOf(const QString& calendarFolder) const;
 
     QString m_folder;
     QFileSystemWatcher m_watcher;
     QTimer m_coalesce;
     QString m_lastSnapshot;
+    QHash<QString, std::shared_ptr<ParsedFile>> m_files;
+    int m_parsedFiles = 0;
 };

@@ -45,3 +45,29 @@ bool LinuxWorkspace::openApplication(const QString& applicationId) {
     }
     return true;
 }
+
+Workspace::Launch LinuxWorkspace::openDefaultApplication(const QString& mimeType) {
+    Launch result;
+    if (mimeType.isEmpty())
+        return result;
+    // GIO maps a MIME type to a content type on Linux; the content type names the default handler.
+    gchar* contentType = g_content_type_from_mime_type(mimeType.toUtf8().constData());
+    if (!contentType)
+        return result;
+    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType, FALSE));
+    g_free(contentType);
+    if (!info) {
+        qCDebug(lcPlatform, "open default application: none for %s", qUtf8Printable(mimeType));
+        return result;
+    }
+    GError* error = nullptr;
+    if (!g_app_info_launch(info.get(), nullptr, nullptr, &error)) {
+        result.outcome = Launch::Outcome::failed;
+        result.error = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+        if (error)
+            g_error_free(error);
+        return result;
+    }
+    result.outcome = Launch::Outcome::launched;
+    return result;
+}

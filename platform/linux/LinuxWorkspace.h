@@ -17,4 +17,6 @@ public:
     // False, with a debug line, when no such desktop entry is installed (so for every
     // bundle-style id such as "com.apple.shortcuts"), or when GIO could not launch it.
     bool openApplication(const QString& applicationId) override;
+    // Through GIO's default handler of the MIME type, launched without files.
+    Launch openDefaultApplication(const QString& mimeType) override;
 };

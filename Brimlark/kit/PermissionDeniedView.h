@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Brimlark/core/PermissionsCoordinator.h"
+
+#include <QWidget>
+
+#include <functional>
+
+// The card a page shows in place of its content while a permission it needs is missing: a shield,
+// "<permission> access required", why the permission is wanted, "allow" (only when the page gives
+// an action) and "open system settings" for that permission. It keeps no state and does not follow
+// the coordinator; the page that holds it decides when it shows.
+class PermissionDeniedView : public QWidget {
+    Q_OBJECT
+public:
+    // `coordinator` opens the settings page (null: that button does nothing).
+    PermissionDeniedView(PermissionsCoordinator::Permission permission, std::function<void()> onRequest,
+                         PermissionsCoordinator* coordinator, QWidget* parent = nullptr);
+
+    PermissionsCoordinator::Permission permission() const { return m_permission; }
+    // "calendar access required".
+    static QString headline(PermissionsCoordinator::Permission permission);
+
+private:
+    PermissionsCoordinator::Permission m_permission;
+};

@@ -1,0 +1,163 @@
+// The calendar service's refresh over a folder of 2,000 events in 20 files (100 of them recurring),
+// next to libical parsing the same files alone, in the same run:
+//   calendar_refresh [runs]
+// A first refresh (nothing parsed yet) should take at most 1.5 times the parse alone; a refresh
+// with no file changed at most 0.2 times the first, as parsed files are kept until they change.
+// Prints medians, ratios and met/MISSED; exits 1 when a target is missed. Run it once as it is and
+// once under `taskset -c 0` for the figures pinned to one CPU.
+#include "Brimlark/core/PermissionsCoordinator.h"
+#include "Brimlark/organizer/CalendarService.h"
+#include "platform/fake/FakeClock.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/linux/FolderEventStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <libical/ical.h>
+#include <sched.h>
+#include <vector>
+
+namespace {
+
+constexpr int fileCount = 20;
+constexpr int eventsPerFile = 100;
+constexpr int recurringPerFile = 5;
+
+const char* const berlin =
+    "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"
+    "BEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\nTZNAME:CEST\r\n"
+    "DTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\n"
+    "BEGIN:STANDARD\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nTZNAME:CET\r\n"
+    "DTSTART:19701025T030000\r\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\n"
+    "END:VTIMEZONE\r\n";
+
+// Events spread over two weeks around `today`, a few a day today, some with meeting links.
+QByteArray makeFile(int file, const QDate& today) {
+    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Brimlark bench//EN\r\n";
+    text += berlin;
+    for (int i = 0; i < eventsPerFile; ++i) {
+        const int n = file * eventsPerFile + i;
+        const bool recurring = i < recurringPerFile;
+        const QDate day = recurring ? today.addDays(-7 * (1 + n % 8)) : today.addDays((n % 15) - 7);
+        const QTime start(7 + n % 12, (n % 4) * 15);
+        const QString stamp = day.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('T') +
+                              start.toString(QStringLiteral("HHmmss"));
+        const QString end = day.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('T') +
+                            start.addSecs(1800 + 900 * (n % 3)).toString(QStringLiteral("HHmmss"));
+        text += "BEGIN:VEVENT\r\n";
+        text += QStringLiteral("UID:bench-%1@brimlark.example\r\n").arg(n).toUtf8();
+        text += "DTSTAMP:20260101T000000Z\r\n";
+        text += "DTSTART;TZID=Europe/Berlin:" + stamp.toUtf8() + "\r\n";
+        text += "DTEND;TZID=Europe/Berlin:" + end.toUtf8() + "\r\n";
+        text += QStringLiteral("SUMMARY:Meeting %1 about the quarterly plan\r\n").arg(n).toUtf8();
+        text += QStringLiteral("LOCATION:Room %1\\, building %2\r\n").arg(n % 40).arg(n % 3).toUtf8();
+        text += QStringLiteral("DESCRIPTION:Agenda: review\\, decide\\, follow up. Join at "
+                               "https://acme.zoom.us/j/%1 or dial in.\r\n")
+                    .arg(1000 + n)
+                    .toUtf8();
+        if (recurring) {
+            text += "RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR\r\n";
+            text += "EXDATE;TZID=Europe/Berlin:" +
+                    today.addDays(1).toString(QStringLiteral("yyyyMMdd")).toUtf8() + "T" +
+                    start.toString(QStringLiteral("HHmmss")).toUtf8() + "\r\n";
+        }
+        text += "END:VEVENT\r\n";
+    }
+    text += "END:VCALENDAR\r\n";
+    return text;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(3, QString::fromLocal8Bit(argv[1]).toInt()) : 15;
+
+    QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("calendars"));
+    QDir().mkpath(folder + QStringLiteral("/bench"));
+    const QDate today = QDate::currentDate();
+    QStringList files;
+    for (int f = 0; f < fileCount; ++f) {
+        const QString path = folder + QStringLiteral("/bench/events-%1.ics").arg(f, 2, 10, QLatin1Char('0'));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(makeFile(f, today)) < 0) {
+            std::fprintf(stderr, "could not write %s\n", qUtf8Printable(path));
+            return 2;
+        }
+        files.append(path);
+    }
+
+    // The anchor: reading and parsing each file with libical, nothing more.
+    std::vector<double> parse;
+    int parsedEvents = 0;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        int events = 0;
+        for (const QString& path : std::as_const(files)) {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            const QByteArray bytes = file.readAll();
+            icalcomponent* calendar = icalparser_parse_string(bytes.constData());
+            events += icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT);
+            icalcomponent_free(calendar);
+        }
+        parse.push_back(double(timer.nsecsElapsed()) / 1e6);
+        parsedEvents = events;
+    }
+
+    FakePermissions permissions;
+    FakeClock clock(QDateTime(today, QTime(9, 0)));
+    std::vector<double> first;
+    std::vector<double> cached;
+    qsizetype todayCount = 0;
+    bool hasNext = false;
+    for (int r = 0; r < runs; ++r) {
+        FolderEventStore store(folder);
+        PermissionsCoordinator coordinator(store, permissions, nullptr);
+        CalendarService service(coordinator, nullptr, &clock);
+        QElapsedTimer timer;
+        timer.start();
+        service.refresh();
+        first.push_back(double(timer.nsecsElapsed()) / 1e6);
+        for (int again = 0; again < 3; ++again) {
+            timer.restart();
+            service.refresh();
+            cached.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        todayCount = service.todaysEvents().size();
+        hasNext = service.nextEvent().has_value();
+    }
+
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    sched_getaffinity(0, sizeof(cpus), &cpus);
+    const double parseMs = median(parse);
+    const double firstMs = median(first);
+    const double cachedMs = median(cached);
+    const double firstRatio = firstMs / parseMs;
+    const double cachedRatio = cachedMs / firstMs;
+    std::printf("calendar_refresh: %d files, %d events (%d recurring), %d runs, %s\n", fileCount,
+                parsedEvents, fileCount * recurringPerFile, runs,
+                CPU_COUNT(&cpus) == 1 ? "pinned to one CPU" : "unpinned");
+    std::printf("today %lld events, next event %s\n", static_cast<long long>(todayCount),
+                hasNext ? "found" : "none");
+    std::printf("libical parse alone (anchor)   %8.2f ms\n", parseMs);
+    std::printf("first refresh                  %8.2f ms   ratio to parse %.2f (target <= 1.5): %s\n",
+                firstMs, firstRatio, firstRatio <= 1.5 ? "met" : "MISSED");
+    std::printf("refresh, no file changed       %8.2f ms   ratio to first %.2f (target <= 0.2): %s\n",
+                cachedMs, cachedRatio, cachedRatio <= 0.2 ? "met" : "MISSED");
+    return firstRatio <= 1.5 && cachedRatio <= 0.2 ? 0 : 1;
+}

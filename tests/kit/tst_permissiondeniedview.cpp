@@ -1,0 +1,70 @@
+#include "Brimlark/kit/PermissionDeniedView.h"
+#include "tests/support/CalendarFixture.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestMain.h"
+
+using namespace calendar_test;
+
+// The card a page shows while a permission it needs is missing.
+class TestPermissionDeniedView : public QObject {
+    Q_OBJECT
+private slots:
+    void theCardNamesThePermissionAndItsWaysOut_data() {
+        QTest::addColumn<PermissionsCoordinator::Permission>("permission");
+        QTest::addColumn<bool>("withAction");
+        QTest::addColumn<QString>("headline");
+        QTest::addColumn<QString>("reason");
+        using P = PermissionsCoordinator::Permission;
+        QTest::newRow("calendar") << P::calendar << true << "calendar access required"
+                                  << "View today's events in the notch panel.";
+        QTest::newRow("reminders, no action") << P::reminders << false << "reminders access required"
+                                              << "View, complete, and quick-add reminders.";
+        QTest::newRow("camera") << P::camera << true << "camera access required"
+                                << "Show a live mirror preview before meetings.";
+        QTest::newRow("microphone") << P::microphone << false << "microphone access required"
+                                    << "Mute your input from the notch.";
+        QTest::newRow("notifications") << P::notifications << true << "notifications access required"
+                                       << "Notify when timers finish.";
+    }
+    void theCardNamesThePermissionAndItsWaysOut() {
+        QFETCH(PermissionsCoordinator::Permission, permission);
+        QFETCH(bool, withAction);
+        QFETCH(QString, headline);
+        QFETCH(QString, reason);
+        CalendarFixture f;
+        int requests = 0;
+        PermissionDeniedView card(
+            permission, withAction ? std::function<void()>([&] { ++requests; }) : nullptr, &f.coordinator);
+        QCOMPARE(labelTexts(&card), (QStringList{headline, reason}));
+        const QStringList expected =
+            withAction ? QStringList{"allow", "open system settings"} : QStringList{"open system settings"};
+        QCOMPARE(buttonTexts(&card), expected);
+        for (QAbstractButton* button : card.findChildren<QAbstractButton*>())
+            button->click();
+        QCOMPARE(requests, withAction ? 1 : 0);
+        // The card's own permission's page, whatever else is missing.
+        QCOMPARE(f.permissions.openedPages, QStringList{PermissionsCoordinator::settingsAddress(permission)});
+    }
+
+    void screenshots() {
+        if (brimlark::test::screenshotDir().isEmpty())
+            QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");
+        CalendarFixture f;
+        using P = PermissionsCoordinator::Permission;
+        {
+            std::unique_ptr<QWidget> host(darkHost(new PermissionDeniedView(
+                                                       P::reminders, [] {}, &f.coordinator),
+                                                   QSize(480, 240)));
+            QVERIFY(
+                !brimlark::test::saveScreenshot(host.get(), QStringLiteral("permission-card-reminders-allow"))
+                     .isEmpty());
+        }
+        std::unique_ptr<QWidget> host(
+            darkHost(new PermissionDeniedView(P::reminders, nullptr, &f.coordinator), QSize(480, 240)));
+        QVERIFY(!brimlark::test::saveScreenshot(host.get(), QStringLiteral("permission-card-reminders"))
+                     .isEmpty());
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestPermissionDeniedView)
+#include "tst_permissiondeniedview.moc"
