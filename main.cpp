@@ -19,6 +19,7 @@
 #include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/PlatformSelection.h"
+#include "platform/linux/QtCamera.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     LinuxBookmarks bookmarks;
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
+    QtCamera camera;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
     platform.eventStore = &eventStore;
     platform.workspace = &workspace;
     platform.desktopWindows = &desktopWindows;
+    platform.camera = &camera;
     platform.notifications = &notifications;
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;

@@ -9,6 +9,7 @@ packages=(
     libgl-dev
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
     libglib2.0-dev gsettings-desktop-schemas
+    qt6-multimedia-dev gstreamer1.0-plugins-good
     clang-format
     xvfb xauth dbus
     openbox xcompmgr

@@ -1,6 +1,7 @@
 #include "Brimlark/settings/SettingsScene.h"
 
 #include "Brimlark/aihooks/AIHooksTab.h"
+#include "Brimlark/controls/MirrorTab.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
@@ -115,6 +116,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new GlowTab(*m_context.appState, *m_halo, *m_context.aiHooks, page));
     } else if (m_selection == SettingsTab::aiHooks && m_halo) {
         layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
+    } else if (m_selection == SettingsTab::mirror && m_context.mirror) {
+        layout->addWidget(new MirrorTab(*m_context.mirror, page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));

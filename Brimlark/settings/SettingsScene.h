@@ -10,6 +10,7 @@
 
 class AIHooksService;
 class AppState;
+class CameraMirrorService;
 class HaloController;
 class QLabel;
 class QScrollArea;
@@ -26,6 +27,8 @@ public:
         AppState* appState = nullptr;
         AIHooksService* aiHooks = nullptr;
         HaloController* halo = nullptr;
+        // The mirror whose placement the mirror page chooses.
+        CameraMirrorService* mirror = nullptr;
         std::function<void()> close;
     };
 

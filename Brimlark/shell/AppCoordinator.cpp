@@ -246,7 +246,8 @@ void AppCoordinator::startGestures() {
 }
 
 void AppCoordinator::startMirrorWindows() {
-    m_mirrorWindows = new MirrorWindowManager(*m_services.mirror, *m_platform.screens, this);
+    m_mirrorWindows =
+        new MirrorWindowManager(*m_services.mirror, *m_platform.screens, m_platform.desktopWindows, this);
     m_mirrorWindows->start();
     qCDebug(lcApp, "start: mirror windows started");
 }
@@ -389,6 +390,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.appState = m_services.appState;
     context.aiHooks = m_services.aiHooks;
     context.halo = m_halo;
+    context.mirror = m_services.mirror;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));
