@@ -20,7 +20,8 @@ MirrorTab::MirrorTab(CameraMirrorService& service, QWidget* parent) : QWidget(pa
     column->addWidget(intro);
     for (Placement placement : {Placement::inline_, Placement::popover, Placement::detached}) {
         auto* row = new MirrorPlacementRow(placement, this);
-        connect(row, &QAbstractButton::clicked, this, [this, placement] { m_service.setPlacement(placement); });
+        connect(row, &QAbstractButton::clicked, this,
+                [this, placement] { m_service.setPlacement(placement); });
         column->addWidget(row);
         m_rows.append(row);
     }

@@ -63,7 +63,7 @@ QVideoFrame FakeCamera::testPattern(int index, QSize size) {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         const QColor bars[] = {QColor(220, 40, 40), QColor(230, 150, 30), QColor(230, 220, 40),
-                               QColor(50, 180, 70),  QColor(40, 170, 200), QColor(50, 70, 220)};
+                               QColor(50, 180, 70), QColor(40, 170, 200), QColor(50, 70, 220)};
         const int count = int(std::size(bars));
         for (int i = 0; i < count; ++i) {
             const int left = size.width() * i / count;
