@@ -64,7 +64,8 @@ private slots:
         tab.resize(560, 320);
         QTest::mouseClick(tab.rows().at(row), Qt::LeftButton);
         QCOMPARE(f.mirror.placement(), placement);
-        QCOMPARE(f.defaults.string(CameraMirrorService::placementKey), CameraMirrorService::rawValue(placement));
+        QCOMPARE(f.defaults.string(CameraMirrorService::placementKey),
+                 CameraMirrorService::rawValue(placement));
         QCOMPARE(selected(tab), QList<Placement>{placement});
         QTRY_COMPARE(bool(windows.detachedWindow()), window);
         QTRY_COMPARE(bool(windows.popoverPanel()), panel);

@@ -49,8 +49,8 @@ class TestMirrorX11 : public QObject {
     // Where the server has the window, in root coordinates.
     QRect serverGeometry(xcb_window_t window) {
         auto* geometry = xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, window), nullptr);
-        auto* origin = xcb_translate_coordinates_reply(m_x, xcb_translate_coordinates(m_x, window, m_root, 0, 0),
-                                                       nullptr);
+        auto* origin = xcb_translate_coordinates_reply(
+            m_x, xcb_translate_coordinates(m_x, window, m_root, 0, 0), nullptr);
         QRect result;
         if (geometry && origin)
             result = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
@@ -91,7 +91,8 @@ private slots:
         const auto id = static_cast<xcb_window_t>(panel->winId());
         QTRY_VERIFY(viewable(id));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(serverGeometry(id), QRect(screen.left() + (screen.width() - 220) / 2, screen.top() + 38, 220, 140));
+        QCOMPARE(serverGeometry(id),
+                 QRect(screen.left() + (screen.width() - 220) / 2, screen.top() + 38, 220, 140));
         QVERIFY(f.camera.isRunning());
 
         // On every workspace, above the others, out of the task bar and pager, and never given
