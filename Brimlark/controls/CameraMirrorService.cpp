@@ -76,10 +76,6 @@ void CameraMirrorService::toggle(PermissionsCoordinator& permissions, std::funct
     });
 }
 
-QVideoSink* CameraMirrorService::videoSink() const {
-    return m_hasCamera ? m_camera->videoSink() : nullptr;
-}
-
 // Once per process: a camera plugged in later is used after a restart.
 void CameraMirrorService::configure() {
     if (m_configured)

@@ -10,7 +10,6 @@
 
 class Camera;
 class PermissionsCoordinator;
-class QVideoSink;
 class UserDefaults;
 
 // The camera mirror: on and off, where it shows, and its automatic stop 15 s after each start. The
@@ -41,9 +40,9 @@ public:
     bool isActive() const { return m_isActive; }
     // True once the camera was looked for and none could be used.
     bool hasNoCamera() const { return m_configured && !m_hasCamera; }
-    // The camera's picture for the previews; null until the first start, and for good when that
-    // start found no usable camera.
-    QVideoSink* videoSink() const;
+    // The camera the previews show; null until the first start, and for good when that start
+    // found no usable camera.
+    Camera* camera() const { return m_hasCamera ? m_camera : nullptr; }
 
     // Stops a running mirror; otherwise starts it once camera access is granted (asking when not
     // yet decided). `done` (optional) runs when the toggle has finished.

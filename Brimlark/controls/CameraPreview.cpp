@@ -1,26 +1,23 @@
 #include "Brimlark/controls/CameraPreview.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "platform/Camera.h"
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QVideoFrameFormat>
-#include <QVideoSink>
 
 namespace {
 constexpr double cornerRadius = 10;
 } // namespace
 
-CameraPreview::CameraPreview(QVideoSink* sink, QWidget* parent) : QWidget(parent), m_sink(sink) {
+CameraPreview::CameraPreview(Camera* camera, QWidget* parent) : QWidget(parent), m_hasCamera(camera) {
     setAttribute(Qt::WA_TranslucentBackground);
     // Clicks fall through to the window, which may be dragged by its picture.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    if (!sink)
+    if (!camera)
         return;
-    m_frame = sink->videoFrame();
-    // The frame comes with the signal: a backend may deliver from its own thread, and the copy
-    // keeps the picture this view paints from its own.
-    connect(sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
+    m_frame = camera->frame();
+    connect(camera, &Camera::frameChanged, this, [this](const QImage& frame) {
         m_frame = frame;
         update();
     });
@@ -47,9 +44,9 @@ void CameraPreview::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(bounds, cornerRadius, cornerRadius);
     painter.fillPath(shape, BrimlarkTheme::surfaceSunken());
-    if (m_frame.isValid()) {
+    if (!m_frame.isNull()) {
         drawFrame(painter, shape);
-    } else if (!m_sink) {
+    } else if (!m_hasCamera) {
         painter.setFont(BrimlarkTheme::monoMedium11());
         painter.setPen(BrimlarkTheme::textTertiary());
         painter.drawText(bounds, Qt::AlignCenter, QStringLiteral("no camera picture"));
@@ -64,35 +61,16 @@ void CameraPreview::paintEvent(QPaintEvent*) {
 }
 
 void CameraPreview::drawFrame(QPainter& painter, const QPainterPath& shape) {
-    QVideoFrame frame = m_frame;
-    const QVideoFrameFormat format = frame.surfaceFormat();
-    QImage image;
-    bool mapped = false;
-    // Frames in a layout QImage knows are drawn straight from their memory; others (the YUV of
-    // most cameras) are converted first.
-    const QImage::Format imageFormat = QVideoFrameFormat::imageFormatFromPixelFormat(frame.pixelFormat());
-    if (imageFormat != QImage::Format_Invalid && frame.map(QVideoFrame::ReadOnly)) {
-        mapped = true;
-        image = QImage(frame.bits(0), frame.width(), frame.height(), frame.bytesPerLine(0), imageFormat);
-    } else {
-        image = frame.toImage();
-    }
-    if (!image.isNull()) {
-        const QRectF target = shape.boundingRect();
-        const QRectF source = croppedSource(image.size(), target.size());
-        const double scale = target.width() / source.width();
-        // A frame that arrives mirrored already is shown as it is.
-        const double flipX = format.isMirrored() ? 1 : -1;
-        const double flipY = format.scanLineDirection() == QVideoFrameFormat::BottomToTop ? -1 : 1;
-        QTransform transform;
-        transform.translate(target.center().x(), target.center().y());
-        transform.scale(flipX * scale, flipY * scale);
-        transform.translate(-source.center().x(), -source.center().y());
-        QBrush picture(image);
-        picture.setTransform(transform);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.fillPath(shape, picture);
-    }
-    if (mapped)
-        frame.unmap();
+    const QRectF target = shape.boundingRect();
+    const QRectF source = croppedSource(m_frame.size(), target.size());
+    const double scale = target.width() / source.width();
+    // Flipped left to right about the view's centre.
+    QTransform transform;
+    transform.translate(target.center().x(), target.center().y());
+    transform.scale(-scale, scale);
+    transform.translate(-source.center().x(), -source.center().y());
+    QBrush picture(m_frame);
+    picture.setTransform(transform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.fillPath(shape, picture);
 }

@@ -1,20 +1,19 @@
 #pragma once
 
 #include <QColor>
-#include <QPointer>
-#include <QVideoFrame>
+#include <QImage>
 #include <QWidget>
 
-class QVideoSink;
+class Camera;
 
-// The live camera picture: each frame of the sink fills the view, cropped to its shape (never
+// The live camera picture: each frame of the camera fills the view, cropped to its shape (never
 // letterboxed) and flipped left to right, as a mirror shows a face, inside a rounded rectangle of
-// radius 10. Without a sink (no usable camera) the rectangle stays empty and says so. Any number of
-// previews can show one sink at once.
+// radius 10. Without a camera (none usable) the rectangle stays empty and says so. Any number of
+// previews can show one camera at once.
 class CameraPreview : public QWidget {
     Q_OBJECT
 public:
-    explicit CameraPreview(QVideoSink* sink, QWidget* parent = nullptr);
+    explicit CameraPreview(Camera* camera, QWidget* parent = nullptr);
 
     // A 1-point outline over the picture's edge; invalid (the default) draws none.
     void setOutline(const QColor& color);
@@ -29,7 +28,7 @@ protected:
 private:
     void drawFrame(QPainter& painter, const QPainterPath& shape);
 
-    QPointer<QVideoSink> m_sink;
-    QVideoFrame m_frame;
+    bool m_hasCamera;
+    QImage m_frame;
     QColor m_outline;
 };

@@ -16,7 +16,7 @@ constexpr int buttonInset = 10;
 MirrorPopoverContent::MirrorPopoverContent(CameraMirrorService& mirror, QWidget* parent)
     : QWidget(parent), m_mirror(mirror) {
     setAttribute(Qt::WA_TranslucentBackground);
-    m_preview = new CameraPreview(mirror.videoSink(), this);
+    m_preview = new CameraPreview(mirror.camera(), this);
     auto* stop = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Stop mirror"), 18, this);
     stop->setSymbolColor(QColor(255, 255, 255, 235));
     connect(stop, &QAbstractButton::clicked, this, [this] { m_mirror.stop(); });

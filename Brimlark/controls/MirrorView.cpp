@@ -31,7 +31,7 @@ void MirrorView::follow(bool active) {
     }
     if (m_preview)
         return;
-    m_preview = new CameraPreview(m_mirror.videoSink(), this);
+    m_preview = new CameraPreview(m_mirror.camera(), this);
     m_preview->setFixedSize(previewWidth, previewHeight);
     QColor outline = BrimlarkTheme::success();
     outline.setAlphaF(0.6f);

@@ -5,11 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
-#include <QVideoFrame>
-#include <QVideoFrameFormat>
-#include <QVideoSink>
 
-#include <cstring>
 #include <iterator>
 
 FakeCamera::FakeCamera(QObject* parent) : Camera(parent), m_feed(new QTimer(this)) {
@@ -20,8 +16,6 @@ FakeCamera::~FakeCamera() = default;
 
 bool FakeCamera::configure() {
     ++configureCalls;
-    if (!m_sink)
-        m_sink = new QVideoSink(this);
     m_configured = hasDevice;
     return m_configured;
 }
@@ -43,9 +37,9 @@ void FakeCamera::stop() {
 }
 
 void FakeCamera::deliverFrame() {
-    if (!m_running || !m_sink)
+    if (!m_running)
         return;
-    m_sink->setVideoFrame(testPattern(framesDelivered));
+    deliver(testPattern(framesDelivered));
     ++framesDelivered;
 }
 
@@ -57,7 +51,7 @@ void FakeCamera::setFramesPerSecond(int framesPerSecond) {
         m_feed->start();
 }
 
-QVideoFrame FakeCamera::testPattern(int index, QSize size) {
+QImage FakeCamera::testPattern(int index, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     {
         QPainter painter(&image);
@@ -94,12 +88,5 @@ QVideoFrame FakeCamera::testPattern(int index, QSize size) {
         painter.setPen(Qt::black);
         painter.drawText(QRectF(0, h * 0.68, w, h * 0.24), Qt::AlignCenter, QStringLiteral("CAM"));
     }
-    QVideoFrame frame(QVideoFrameFormat(size, QVideoFrameFormat::Format_BGRX8888));
-    if (!frame.map(QVideoFrame::WriteOnly))
-        return {};
-    const int rowBytes = size.width() * 4;
-    for (int y = 0; y < size.height(); ++y)
-        std::memcpy(frame.bits(0) + qsizetype(y) * frame.bytesPerLine(0), image.constScanLine(y), rowBytes);
-    frame.unmap();
-    return frame;
+    return image;
 }

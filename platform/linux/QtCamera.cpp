@@ -1,34 +1,24 @@
 #include "platform/linux/QtCamera.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/linux/CameraModule.h"
 
-#include <QCamera>
-#include <QCameraDevice>
-#include <QMediaCaptureSession>
-#include <QMediaDevices>
-#include <QVideoSink>
-
-#include <cstdlib>
-#include <limits>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QPointer>
 
 namespace {
 
-// The format whose picture is nearest 640 × 480, the faster one among equals; none when the
-// device lists no format (the backend then picks).
-QCameraFormat previewFormat(const QCameraDevice& device) {
-    constexpr qint64 wanted = 640 * 480;
-    QCameraFormat best;
-    qint64 bestDistance = std::numeric_limits<qint64>::max();
-    for (const QCameraFormat& format : device.videoFormats()) {
-        const qint64 pixels = qint64(format.resolution().width()) * format.resolution().height();
-        const qint64 distance = std::abs(pixels - wanted);
-        if (distance < bestDistance ||
-            (distance == bestDistance && format.maxFrameRate() > best.maxFrameRate())) {
-            best = format;
-            bestDistance = distance;
-        }
-    }
-    return best;
+QStringList moduleCandidates() {
+    QStringList candidates;
+    if (const QString chosen = qEnvironmentVariable("BRIMLARK_CAMERA_MODULE"); !chosen.isEmpty())
+        candidates.append(chosen);
+    candidates.append(QCoreApplication::applicationDirPath() + QStringLiteral("/libbrimlark_camera.so"));
+#ifdef BRIMLARK_CAMERA_MODULE_PATH
+    candidates.append(QStringLiteral(BRIMLARK_CAMERA_MODULE_PATH));
+#endif
+    return candidates;
 }
 
 } // namespace
@@ -37,44 +27,53 @@ QtCamera::QtCamera(QObject* parent) : Camera(parent) {}
 
 QtCamera::~QtCamera() {
     stop();
+    m_module.reset();
+    // The library stays loaded: Qt Multimedia keeps threads and objects of its own until exit.
 }
 
 bool QtCamera::configure() {
-    if (m_sink)
-        return m_camera != nullptr;
-    m_sink = new QVideoSink(this);
-    const QCameraDevice device = QMediaDevices::defaultVideoInput();
-    if (device.isNull())
-        return false;
-    auto* camera = new QCamera(device, this);
-    if (camera->error() != QCamera::NoError) {
-        qCWarning(lcPlatform, "camera %s cannot be used: %s", qUtf8Printable(device.description()),
-                  qUtf8Printable(camera->errorString()));
-        delete camera;
+    if (m_configured)
+        return m_module != nullptr;
+    m_configured = true;
+    for (const QString& path : moduleCandidates()) {
+        if (!QFileInfo::exists(path))
+            continue;
+        auto library = std::make_unique<QLibrary>(path);
+        const auto create =
+            reinterpret_cast<CreateCameraModule>(library->resolve(BRIMLARK_CAMERA_MODULE_ENTRY));
+        if (!create) {
+            qCWarning(lcPlatform, "camera module %s cannot be loaded: %s", qUtf8Printable(path),
+                      qUtf8Printable(library->errorString()));
+            continue;
+        }
+        m_library = std::move(library);
+        m_module.reset(create());
+        break;
+    }
+    if (!m_module) {
+        qCWarning(lcPlatform, "camera module not found");
         return false;
     }
-    if (const QCameraFormat format = previewFormat(device); !format.isNull())
-        camera->setCameraFormat(format);
-    connect(camera, &QCamera::errorOccurred, this, [](QCamera::Error, const QString& text) {
-        qCWarning(lcPlatform, "camera error: %s", qUtf8Printable(text));
-    });
-    m_camera = camera;
-    m_session = new QMediaCaptureSession(this);
-    m_session->setCamera(m_camera);
-    m_session->setVideoSink(m_sink);
-    return true;
+    QPointer<QtCamera> self(this);
+    if (m_module->configure([self](const QImage& frame) {
+            if (self)
+                self->deliver(frame);
+        }))
+        return true;
+    m_module.reset();
+    return false;
 }
 
 void QtCamera::start() {
-    if (m_camera)
-        m_camera->start();
+    if (m_module)
+        m_module->start();
 }
 
 void QtCamera::stop() {
-    if (m_camera)
-        m_camera->stop();
+    if (m_module)
+        m_module->stop();
 }
 
 bool QtCamera::isRunning() const {
-    return m_camera && m_camera->isActive();
+    return m_module && m_module->isRunning();
 }

@@ -2,13 +2,15 @@
 
 #include "platform/Camera.h"
 
-class QCamera;
-class QMediaCaptureSession;
+#include <memory>
 
-// The default camera through Qt Multimedia (GStreamer underneath): one QCamera in one capture
-// session feeding one QVideoSink. Every Qt Multimedia object, and so the media backend itself, is
-// made in configure(), never before. The format closest to 640 × 480 is asked for, enough for a
-// small preview at a modest cost.
+class CameraModule;
+class QLibrary;
+
+// The default camera through Qt Multimedia (GStreamer underneath). The Qt Multimedia side lives in
+// a module library (MultimediaCamera) that configure() loads: before it, no camera object and no
+// media library is in the process. The module is looked for at $BRIMLARK_CAMERA_MODULE, beside the
+// executable, then where the build put it; without it there is no camera (logged).
 class QtCamera final : public Camera {
     Q_OBJECT
 public:
@@ -19,10 +21,9 @@ public:
     void start() override;
     void stop() override;
     bool isRunning() const override;
-    QVideoSink* videoSink() const override { return m_sink; }
 
 private:
-    QVideoSink* m_sink = nullptr;
-    QCamera* m_camera = nullptr;
-    QMediaCaptureSession* m_session = nullptr;
+    bool m_configured = false;
+    std::unique_ptr<QLibrary> m_library;
+    std::unique_ptr<CameraModule> m_module;
 };
