@@ -64,11 +64,12 @@ bool MultimediaCamera::configure(std::function<void(const QImage&)> frame) {
     });
     // The backend may deliver on a thread of its own; the frame comes with the signal and is
     // handed on from this object's (the main) thread.
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, [frame = std::move(frame)](const QVideoFrame& video) {
-        const QImage image = imageOf(video);
-        if (!image.isNull())
-            frame(image);
-    });
+    connect(m_sink, &QVideoSink::videoFrameChanged, this,
+            [frame = std::move(frame)](const QVideoFrame& video) {
+                const QImage image = imageOf(video);
+                if (!image.isNull())
+                    frame(image);
+            });
     m_camera = camera;
     m_session = new QMediaCaptureSession(this);
     m_session->setCamera(m_camera);
