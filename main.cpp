@@ -21,6 +21,7 @@
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/MprisMediaPlayers.h"
 #include "platform/linux/PlatformSelection.h"
+#include "platform/linux/QtCamera.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
 
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     MprisMediaPlayers mediaPlayers;
     // Opens nothing until the first mute.
     LinuxAudioInput audioInput;
+    QtCamera camera;
 
     PlatformServices platform;
     platform.defaults = &UserDefaults::standard();
@@ -86,6 +88,7 @@ int main(int argc, char** argv) {
     platform.eventStore = &eventStore;
     platform.workspace = &workspace;
     platform.desktopWindows = &desktopWindows;
+    platform.camera = &camera;
     platform.notifications = &notifications;
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;

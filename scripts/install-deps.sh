@@ -11,6 +11,7 @@ packages=(
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
     libglib2.0-dev gsettings-desktop-schemas
     libical-dev
+    qt6-multimedia-dev gstreamer1.0-plugins-good
     clang-format
     xvfb xauth dbus x11-apps libxtst6
     openbox xcompmgr

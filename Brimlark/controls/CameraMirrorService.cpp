@@ -2,6 +2,7 @@
 
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
+#include "platform/Camera.h"
 #include "platform/UserDefaults.h"
 
 #include <QPointer>
@@ -10,8 +11,9 @@
 
 const QString CameraMirrorService::placementKey = QStringLiteral("brimlark.mirrorPlacement");
 
-CameraMirrorService::CameraMirrorService(UserDefaults& defaults, Clock* clock, QObject* parent)
-    : QObject(parent), m_defaults(defaults), m_autoStop(clock->createTimer(this)) {
+CameraMirrorService::CameraMirrorService(UserDefaults& defaults, Camera* camera, Clock* clock,
+                                         QObject* parent)
+    : QObject(parent), m_defaults(defaults), m_camera(camera), m_autoStop(clock->createTimer(this)) {
     connect(m_autoStop, &ClockTimer::timeout, this, [this] {
         if (m_isActive)
             stop();
@@ -74,22 +76,27 @@ void CameraMirrorService::toggle(PermissionsCoordinator& permissions, std::funct
     });
 }
 
+// Once per process: a camera plugged in later is used after a restart.
 void CameraMirrorService::configure() {
     if (m_configured)
         return;
     m_configured = true;
-    // Camera capture is not part of this build: the mirror shows its frame without a picture.
-    m_hasCamera = false;
-    qCCritical(lcServices, "no camera input available");
+    m_hasCamera = m_camera && m_camera->configure();
+    if (!m_hasCamera)
+        qCCritical(lcServices, "no camera input available");
 }
 
 void CameraMirrorService::start() {
     configure();
+    if (m_hasCamera && !m_camera->isRunning())
+        m_camera->start();
     setActive(true);
 }
 
 void CameraMirrorService::stop() {
     m_autoStop->stop();
+    if (m_hasCamera && m_camera->isRunning())
+        m_camera->stop();
     setActive(false);
 }
 

@@ -5,20 +5,29 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
+class Camera;
 class PermissionsCoordinator;
 class UserDefaults;
 
-// The camera mirror: on and off, where it shows, and its automatic stop 15 s after each start.
+// The camera mirror: on and off, where it shows, and its automatic stop 15 s after each start. The
+// camera is configured at the first start, never before, and runs exactly while the mirror is on.
 class CameraMirrorService : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
+    Q_PROPERTY(Placement placement READ placement WRITE setPlacement NOTIFY placementChanged)
 public:
     enum class Placement { inline_, popover, detached };
     Q_ENUM(Placement)
 
     static const QString placementKey;
 
-    // Reads the stored placement from `defaults` (popover when missing or unknown).
-    CameraMirrorService(UserDefaults& defaults, Clock* clock = Clock::system(), QObject* parent = nullptr);
+    // Reads the stored placement from `defaults` (popover when missing or unknown). A null `camera`
+    // is a machine without one: the mirror still goes on, with an empty frame.
+    CameraMirrorService(UserDefaults& defaults, Camera* camera, Clock* clock = Clock::system(),
+                        QObject* parent = nullptr);
 
     // The process-wide service, created on first use.
     static CameraMirrorService& shared();
@@ -31,6 +40,9 @@ public:
     bool isActive() const { return m_isActive; }
     // True once the camera was looked for and none could be used.
     bool hasNoCamera() const { return m_configured && !m_hasCamera; }
+    // The camera the previews show; null until the first start, and for good when that start
+    // found no usable camera.
+    Camera* camera() const { return m_hasCamera ? m_camera : nullptr; }
 
     // Stops a running mirror; otherwise starts it once camera access is granted (asking when not
     // yet decided). `done` (optional) runs when the toggle has finished.
@@ -51,6 +63,7 @@ private:
     void setActive(bool active);
 
     UserDefaults& m_defaults;
+    Camera* m_camera;
     ClockTimer* m_autoStop;
     Placement m_placement = Placement::popover;
     bool m_isActive = false;

@@ -3,13 +3,17 @@
 #include <QWidget>
 
 class CameraMirrorService;
+class CameraPreview;
 
-// The mirror's frame in its popover and its own window: a dark rounded card with the picture and a
-// "Stop mirror" button in the top right corner. Without a camera the card says so.
+// The mirror's frame in its popover and its own window: a dark rounded card with the picture inset
+// by 6 points and a "Stop mirror" button in the top right corner. It fills whatever holds it.
+// Without a camera the picture's place says so.
 class MirrorPopoverContent : public QWidget {
     Q_OBJECT
 public:
     explicit MirrorPopoverContent(CameraMirrorService& mirror, QWidget* parent = nullptr);
+
+    CameraPreview* preview() const { return m_preview; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -17,5 +21,6 @@ protected:
 
 private:
     CameraMirrorService& m_mirror;
+    CameraPreview* m_preview;
     QWidget* m_stop;
 };

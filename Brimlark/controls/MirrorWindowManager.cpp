@@ -2,12 +2,24 @@
 
 #include "Brimlark/controls/MirrorPopoverContent.h"
 #include "Brimlark/core/NotchGeometry.h"
+#include "platform/DesktopWindows.h"
 
+#include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
-MirrorWindowManager::MirrorWindowManager(CameraMirrorService& mirror, Screens& screens, QObject* parent)
-    : QObject(parent), m_mirror(mirror), m_screens(screens) {}
+namespace {
+constexpr QSize popoverSize(220, 140);
+constexpr int popoverGap = 6;
+constexpr QSize windowSize(560, 340);
+// The window's distance from the main screen's left and bottom edges when it first shows.
+constexpr int windowMargin = 120;
+} // namespace
+
+MirrorWindowManager::MirrorWindowManager(CameraMirrorService& mirror, Screens& screens,
+                                         DesktopWindows* desktopWindows, QObject* parent)
+    : QObject(parent), m_mirror(mirror), m_screens(screens), m_desktopWindows(desktopWindows) {}
 
 MirrorWindowManager::~MirrorWindowManager() {
     stop();
@@ -18,6 +30,8 @@ void MirrorWindowManager::start() {
         connect(&m_mirror, &CameraMirrorService::isActiveChanged, this, &MirrorWindowManager::schedule));
     m_connections.append(
         connect(&m_mirror, &CameraMirrorService::placementChanged, this, &MirrorWindowManager::schedule));
+    // A screen that comes or goes moves the panel under the notch, or hides it with no screen left.
+    m_connections.append(connect(&m_screens, &Screens::screensChanged, this, &MirrorWindowManager::schedule));
     schedule();
 }
 
@@ -53,27 +67,44 @@ void MirrorWindowManager::apply(bool isActive, CameraMirrorService::Placement pl
         dropDetached();
         return;
     }
-    if (placement == Placement::inline_)
-        return;
-    if (placement == Placement::detached) {
-        if (!m_detachedWindow) {
-            auto* window = new QWidget(nullptr, Qt::Window);
-            window->setAttribute(Qt::WA_TranslucentBackground);
-            window->setWindowTitle(QStringLiteral("Brimlark — Mirror"));
-            window->setGeometry(120, 120, 560, 340);
-            auto* layout = new QVBoxLayout(window);
-            layout->setContentsMargins(0, 0, 0, 0);
-            m_detachedWindow = window;
+    if (placement == Placement::detached)
+        showDetached();
+    else if (placement == Placement::popover)
+        showPopover();
+}
+
+void MirrorWindowManager::showDetached() {
+    if (!m_detachedWindow) {
+        auto* window = new QWidget(nullptr, Qt::Window);
+        window->setAttribute(Qt::WA_TranslucentBackground);
+        window->setWindowTitle(QStringLiteral("Brimlark — Mirror"));
+        // Low on the left of the main screen, out of the way of the notch.
+        QPoint origin(windowMargin, windowMargin);
+        const QList<ScreenDescription> screens = m_screens.screens();
+        if (!screens.isEmpty()) {
+            const QRect frame = m_screens.mainScreen().value_or(screens.first()).frame;
+            origin = QPoint(frame.x() + windowMargin,
+                            frame.y() + frame.height() - windowMargin - windowSize.height());
         }
-        delete m_detachedWindow->findChild<MirrorPopoverContent*>(QString(), Qt::FindDirectChildrenOnly);
-        m_detachedWindow->layout()->addWidget(new MirrorPopoverContent(m_mirror, m_detachedWindow));
-        m_detachedWindow->show();
-        m_detachedWindow->raise();
-        m_detachedWindow->activateWindow();
+        window->setGeometry(QRect(origin, windowSize));
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        // The picture takes no clicks: a press anywhere but the button drags the window.
+        window->installEventFilter(this);
+        m_detachedWindow = window;
+    }
+    delete m_detachedWindow->findChild<MirrorPopoverContent*>(QString(), Qt::FindDirectChildrenOnly);
+    m_detachedWindow->layout()->addWidget(new MirrorPopoverContent(m_mirror, m_detachedWindow));
+    m_detachedWindow->show();
+    m_detachedWindow->raise();
+    m_detachedWindow->activateWindow();
+}
+
+void MirrorWindowManager::showPopover() {
+    if (m_screens.screens().isEmpty()) {
+        dropPopover();
         return;
     }
-    if (m_screens.screens().isEmpty())
-        return;
     const ScreenDescription screen = notchScreen(m_screens, m_screens.mainScreen());
     const QRectF notch = notchPanelFrame(screen, notchSize(screen));
     if (!m_popoverPanel) {
@@ -81,13 +112,31 @@ void MirrorWindowManager::apply(bool isActive, CameraMirrorService::Placement pl
                                                Qt::WindowDoesNotAcceptFocus);
         panel->setAttribute(Qt::WA_TranslucentBackground);
         panel->setAttribute(Qt::WA_ShowWithoutActivating);
+        panel->setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+        panel->setWindowTitle(QStringLiteral("Brimlark — Mirror"));
+        if (m_desktopWindows) {
+            panel->winId();
+            m_desktopWindows->makeAccessory(panel->windowHandle());
+        }
         m_popoverPanel = panel;
     }
-    m_popoverPanel->setGeometry(QRectF(notch.center().x() - 110, notch.bottom() + 6, 220, 140).toRect());
+    m_popoverPanel->setGeometry(
+        QRectF(QPointF(notch.center().x() - popoverSize.width() / 2.0, notch.bottom() + popoverGap),
+               popoverSize)
+            .toRect());
     delete m_popoverPanel->findChild<MirrorPopoverContent*>(QString(), Qt::FindDirectChildrenOnly);
     auto* content = new MirrorPopoverContent(m_mirror, m_popoverPanel);
     content->setGeometry(m_popoverPanel->rect());
     content->show();
     m_popoverPanel->show();
     m_popoverPanel->raise();
+}
+
+bool MirrorWindowManager::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_detachedWindow && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (QWindow* window = m_detachedWindow->windowHandle(); window && window->startSystemMove())
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

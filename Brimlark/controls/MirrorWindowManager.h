@@ -5,15 +5,22 @@
 #include <QObject>
 #include <QPointer>
 
+class DesktopWindows;
 class Screens;
 class QWidget;
 
 // Shows the camera mirror in a small panel under the notch or in a window of its own, following
-// the mirror's on state and placement; inline placement shows no window.
+// the mirror's on state and placement; inline placement shows no window. The panel is an accessory
+// of the desktop like the notch panel (on every workspace, above other windows, outside the task
+// bar, never taking the keyboard); the window is an ordinary one that its close button only hides
+// and that moves when its picture is dragged. Both follow the screens: with no screen left the
+// panel hides, and a new screen places it again.
 class MirrorWindowManager : public QObject {
     Q_OBJECT
 public:
-    MirrorWindowManager(CameraMirrorService& mirror, Screens& screens, QObject* parent = nullptr);
+    // `desktopWindows` may be null: the panel then gets no desktop hints.
+    MirrorWindowManager(CameraMirrorService& mirror, Screens& screens,
+                        DesktopWindows* desktopWindows = nullptr, QObject* parent = nullptr);
     ~MirrorWindowManager() override;
 
     // Follows the mirror from now on, starting with its current state (on a later turn).
@@ -26,13 +33,19 @@ public:
 
     void apply(bool isActive, CameraMirrorService::Placement placement);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void schedule();
+    void showDetached();
+    void showPopover();
     void dropPopover();
     void dropDetached();
 
     CameraMirrorService& m_mirror;
     Screens& m_screens;
+    DesktopWindows* m_desktopWindows;
     QList<QMetaObject::Connection> m_connections;
     QPointer<QWidget> m_popoverPanel;
     QPointer<QWidget> m_detachedWindow;

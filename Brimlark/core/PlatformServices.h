@@ -6,6 +6,7 @@
 class Accessibility;
 class AudioInput;
 class Bookmarks;
+class Camera;
 class FilePicker;
 class ProcessLauncher;
 class Clock;
@@ -34,6 +35,8 @@ struct PlatformServices {
     Workspace* workspace = nullptr;
     // The window manager's hints for the panel, the keyboard focus and the compositor.
     DesktopWindows* desktopWindows = nullptr;
+    // The camera of the mirror; it makes nothing of the capture stack until the mirror first starts.
+    Camera* camera = nullptr;
     // May stay empty when no notification backend is available; services then post nothing.
     Notifications* notifications = nullptr;
     // Runs the hook events' action commands.

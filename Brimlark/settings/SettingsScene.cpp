@@ -2,6 +2,7 @@
 
 #include "Brimlark/aihooks/AIHooksTab.h"
 #include "Brimlark/controls/FocusTab.h"
+#include "Brimlark/controls/MirrorTab.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
@@ -121,6 +122,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
     } else if (m_selection == SettingsTab::focus && m_context.focus && m_context.workspace) {
         layout->addWidget(new FocusTab(*m_context.focus, *m_context.workspace, page));
+    } else if (m_selection == SettingsTab::mirror && m_context.mirror) {
+        layout->addWidget(new MirrorTab(*m_context.mirror, page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));

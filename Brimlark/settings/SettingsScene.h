@@ -11,6 +11,7 @@
 class AIHooksService;
 class AppState;
 class FocusService;
+class CameraMirrorService;
 class HaloController;
 class QLabel;
 class QScrollArea;
@@ -30,6 +31,8 @@ public:
         AIHooksService* aiHooks = nullptr;
         HaloController* halo = nullptr;
         QuickActionsStore* quickActions = nullptr;
+        // The mirror whose placement the mirror page chooses.
+        CameraMirrorService* mirror = nullptr;
         std::function<void()> close;
         // The Focus page: the service it toggles Do Not Disturb with, and the workspace that
         // opens the shortcuts application and holds the clipboard.

@@ -248,7 +248,8 @@ void AppCoordinator::startGestures() {
 }
 
 void AppCoordinator::startMirrorWindows() {
-    m_mirrorWindows = new MirrorWindowManager(*m_services.mirror, *m_platform.screens, this);
+    m_mirrorWindows =
+        new MirrorWindowManager(*m_services.mirror, *m_platform.screens, m_platform.desktopWindows, this);
     m_mirrorWindows->start();
     qCDebug(lcApp, "start: mirror windows started");
 }
@@ -394,6 +395,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.quickActions = m_services.quickActions;
     context.focus = m_services.focus;
     context.workspace = m_platform.workspace;
+    context.mirror = m_services.mirror;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));

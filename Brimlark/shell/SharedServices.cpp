@@ -90,7 +90,8 @@ FocusService& FocusService::shared() {
 }
 
 CameraMirrorService& CameraMirrorService::shared() {
-    static CameraMirrorService* instance = new CameraMirrorService(*installed().defaults, installed().clock);
+    static CameraMirrorService* instance =
+        new CameraMirrorService(*installed().defaults, installed().camera, installed().clock);
     return *instance;
 }
 

@@ -16,6 +16,7 @@ public:
     // Answers before returning.
     void requestCaptureAccess(CaptureDevice device, const QObject* context,
                               std::function<void(bool)> done) override {
+        requested.append(device);
         (device == CaptureDevice::video ? video : audio) =
             grantOnRequest ? PermissionStatus::authorized : PermissionStatus::denied;
         ContextCallback<void(bool)>(context, std::move(done))(grantOnRequest);
@@ -28,5 +29,6 @@ public:
     PermissionStatus video = PermissionStatus::authorized;
     PermissionStatus audio = PermissionStatus::authorized;
     bool grantOnRequest = true;
+    QList<CaptureDevice> requested;
     QStringList openedPages;
 };

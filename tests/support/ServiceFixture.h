@@ -16,6 +16,7 @@
 #include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
 #include "platform/fake/FakeAudioInput.h"
+#include "platform/fake/FakeCamera.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeLoopbackListener.h"
@@ -86,7 +87,8 @@ struct ServiceFixture : StateFixture {
     MediaService media{bridge, &clock};
     MicMuteService mic{runner, workspace, permissions, audioInput};
     FocusService focus{defaults, runner};
-    CameraMirrorService mirror{defaults, &clock};
+    FakeCamera camera;
+    CameraMirrorService mirror{defaults, &camera, &clock};
     FileShelfService fileShelf;
     FakeLoopbackListener* hookListener = nullptr;
     // No inbox watch: these tests put their events in through the store or the fake listener.
