@@ -5,8 +5,11 @@
 #include "Brimlark/kit/BrimlarkAnimation.h"
 #include "platform/Accessibility.h"
 
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -157,10 +160,17 @@ void MenuBarLabel::redraw() {
     ++m_redrawCount;
     // The first picture is kept as the icon's resting look, so the icon is never empty.
     if (m_trayShown || m_trayIcon.icon().isNull())
-        m_trayIcon.setIcon(m_statusObserver.icon());
+        m_trayIcon.setIcon(trayPicture());
+}
+
+QIcon MenuBarLabel::trayPicture() const {
+    // The size of the tray's slot once it has one; the usual 22 points before.
+    const QSize slot = m_trayIcon.geometry().size();
+    const int side = slot.isEmpty() ? 22 : std::min(slot.width(), slot.height());
+    return m_statusObserver.icon(side, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
 }
 
 void MenuBarLabel::trayWillShow() {
     m_trayShown = true;
-    m_trayIcon.setIcon(m_statusObserver.icon());
+    m_trayIcon.setIcon(trayPicture());
 }

@@ -22,7 +22,11 @@ public:
         return true;
     }
     bool compositorRunning() const override { return compositor; }
-    void setShape(QWindow* window, const QRegion& region) override { shapes[window] = region; }
+    using DesktopWindows::setShape;
+    void setShape(QWindow* window, const QRegion& region, ShapeParts parts) override {
+        shapes[window] = region;
+        shapeParts[window] = parts;
+    }
 
     // Starts or stops the pretend compositor and reports it.
     void setCompositor(bool running) {
@@ -33,6 +37,7 @@ public:
     QList<QWindow*> accessories;
     QList<quint64> focusGivenTo;
     QHash<QWindow*, QRegion> shapes;
+    QHash<QWindow*, ShapeParts> shapeParts;
     quint64 focused = 0;
     bool compositor = true;
 };
