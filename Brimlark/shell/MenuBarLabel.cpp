@@ -18,8 +18,9 @@ constexpr qreal pulsedScale = 1.15;
 constexpr double pulseLegSeconds = 0.85;
 constexpr int settleMs = 200;
 // The steps of one leg of the pulse, and of the settling back to rest after one: enough to look
-// smooth at a tray icon's size.
-constexpr int pulseSteps = 10;
+// smooth on a dot of a few pixels, few enough that a pulse lasting for minutes hardly wakes the
+// program.
+constexpr int pulseSteps = 6;
 constexpr int settleSteps = 4;
 
 qreal opacityAt(qreal pulse) {

@@ -22,6 +22,7 @@ NotchHaloWindow::NotchHaloWindow(NotchHalo* halo, DesktopWindows* desktopWindows
     winId();
     if (m_desktopWindows) {
         m_desktopWindows->makeAccessory(windowHandle());
+        m_desktopWindows->letPointerThrough(windowHandle());
         connect(m_desktopWindows, &DesktopWindows::compositorRunningChanged, this,
                 &NotchHaloWindow::updateShape);
     }

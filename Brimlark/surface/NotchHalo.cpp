@@ -33,11 +33,12 @@ constexpr qreal outlineInset = -2.0;
 // One leg of the persistent glow's breath, and the ambient colour's blend from one phase to the next.
 constexpr double breathSeconds = 1.2;
 constexpr double blendSeconds = 0.4;
-// The time between two frames of the breath and the drift: 20 a second. The breath moves the
+// The time between two frames of the breath and the drift: 10 a second. The breath moves the
 // line's opacity by 0.2 over 1.2 s, the drift its colour a little every 0.25 s: a frame changes
-// the line by at most a few levels of 255, which reads as smooth on a line this thin, and a
-// lasting glow wakes the program no more often than that.
-constexpr int frameIntervalMs = 50;
+// the line by a few levels of 255 at most, which reads as smooth on a line this thin. Each frame
+// costs the program several wake-ups (the timer, the X server's answer to the drawing), so a
+// lasting glow draws no more often than that.
+constexpr int frameIntervalMs = 100;
 
 } // namespace
 
@@ -125,7 +126,8 @@ void NotchHalo::stepFrame() {
         m_frameTimer->stop();
         return;
     }
-    lineChanged();
+    // Drawn now, in this wake-up, rather than on a later update request of its own.
+    lineChanged(true);
 }
 
 QRegion NotchHalo::lineStrip() const {
@@ -266,12 +268,15 @@ QRgb NotchHalo::tint() const {
     return qPremultiply(qRgba(color.red(), color.green(), color.blue(), alpha));
 }
 
-void NotchHalo::lineChanged() {
-    const QRgb now = tint();
-    if (now == m_shownTint)
+void NotchHalo::lineChanged(bool now) {
+    const QRgb next = tint();
+    if (next == m_shownTint)
         return;
-    m_shownTint = now;
-    update(lineStrip());
+    m_shownTint = next;
+    if (now && isVisible())
+        repaint(lineStrip());
+    else
+        update(lineStrip());
 }
 
 void NotchHalo::setSoftEdges(bool soft) {

@@ -91,8 +91,9 @@ private:
     // Starts the frames of the breath or the drift from now.
     void startFrames();
     void stepFrame();
-    // Asks for the line to be drawn again when it would look different from the last drawing.
-    void lineChanged();
+    // Draws the line again when it would look different from the last drawing: `now`, or on the
+    // next update.
+    void lineChanged(bool now = false);
     // The colour every covered pixel is tinted with now, premultiplied; 0 draws nothing.
     QRgb tint() const;
     // Strokes the line into m_mask for the current size, notch and edges, unless it is there.

@@ -14,6 +14,7 @@ public:
     using DesktopWindows::DesktopWindows;
 
     void makeAccessory(QWindow* window) override { accessories.append(window); }
+    void letPointerThrough(QWindow* window) override { pointerThrough.append(window); }
     quint64 focusedWindow() const override { return focused; }
     quint64 idOf(const QWindow* window) const override { return window ? window->winId() : 0; }
     bool giveFocus(quint64 window) override {
@@ -35,6 +36,7 @@ public:
     }
 
     QList<QWindow*> accessories;
+    QList<QWindow*> pointerThrough;
     QList<quint64> focusGivenTo;
     QHash<QWindow*, QRegion> shapes;
     QHash<QWindow*, ShapeParts> shapeParts;

@@ -128,6 +128,22 @@ void X11DesktopWindows::makeAccessory(QWindow* window) {
     }
 }
 
+void X11DesktopWindows::letPointerThrough(QWindow* window) {
+    if (!m_connection || !m_hasShape || !window || m_pointerThrough.contains(window))
+        return;
+    m_pointerThrough.insert(window);
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this, window] { m_pointerThrough.remove(window); });
+    if (window->handle() && window->isVisible())
+        clearInputShape(static_cast<quint32>(window->winId()));
+}
+
+void X11DesktopWindows::clearInputShape(quint32 window) {
+    xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         window, 0, 0, 0, nullptr);
+    xcb_flush(m_connection);
+}
+
 bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
     // An accessory has no title bar and no other way back: the window manager's close request
     // (it comes from the window system; the program's own closing does not) leaves it open.
@@ -142,6 +158,17 @@ bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
     }
     // The show event comes before the window is mapped: the hints are in place when the window
     // manager reads them. A manager that dropped them at the last unmap is asked again after.
+    if (event->type() == QEvent::Show) {
+        auto* shown = qobject_cast<QWindow*>(watched);
+        // Set again once mapped: a window manager that framed the window reads it then.
+        if (shown && m_pointerThrough.contains(shown)) {
+            QPointer<QWindow> guard(shown);
+            QTimer::singleShot(0, this, [this, guard] {
+                if (guard && guard->isVisible())
+                    clearInputShape(static_cast<quint32>(guard->winId()));
+            });
+        }
+    }
     if (event->type() == QEvent::Show) {
         auto* window = qobject_cast<QWindow*>(watched);
         if (window && m_accessories.contains(window)) {

@@ -21,7 +21,9 @@ struct xcb_connection_t;
 //   manager;
 // - a compositing manager runs while the selection `_NET_WM_CM_S<screen>` has an owner; XFixes
 //   reports each change of owner;
-// - shapes are set with the Shape extension, bounding and input alike or bounding alone.
+// - shapes are set with the Shape extension, bounding and input alike or bounding alone; a window
+//   the pointer passes through gets an empty input shape once it is mapped, when the window
+//   manager, told by ShapeNotify, passes it on to its frame.
 // On another Qt platform (offscreen, Wayland) every call does nothing and no compositor is reported.
 class X11DesktopWindows final : public DesktopWindows, private QAbstractNativeEventFilter {
     Q_OBJECT
@@ -30,6 +32,7 @@ public:
     ~X11DesktopWindows() override;
 
     void makeAccessory(QWindow* window) override;
+    void letPointerThrough(QWindow* window) override;
     quint64 focusedWindow() const override;
     quint64 idOf(const QWindow* window) const override;
     bool giveFocus(quint64 window) override;
@@ -51,6 +54,7 @@ private:
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
+    void clearInputShape(quint32 window);
     void readCompositor();
 
     xcb_connection_t* m_connection = nullptr;
@@ -61,5 +65,6 @@ private:
     bool m_hasShape = false;
     bool m_compositor = false;
     QSet<QWindow*> m_accessories;
+    QSet<QWindow*> m_pointerThrough;
     mutable QHash<QByteArray, quint32> m_atoms;
 };
