@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -50,22 +51,32 @@ bool startUntilReady(const QString& executable, const QStringList& arguments, co
     return false;
 }
 
-// Voluntary plus involuntary context switches summed over the process's threads: every time a
-// thread went to sleep and was woken, or was preempted.
-long long contextSwitches(qint64 pid, int* threads) {
-    long long total = 0;
+// Voluntary plus involuntary context switches of each of the process's threads, by thread id:
+// every time a thread went to sleep and was woken, or was preempted.
+QHash<QString, long long> contextSwitches(qint64 pid) {
+    QHash<QString, long long> switches;
     const QStringList tasks =
         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    *threads = int(tasks.size());
     for (const QString& task : tasks) {
         QFile status(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
         if (!status.open(QIODevice::ReadOnly))
             continue;
+        long long total = 0;
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
                 total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         }
+        switches.insert(task, total);
     }
+    return switches;
+}
+
+// The switches between two readings: a thread that came meanwhile counts whole; one that went (a
+// pool thread expiring) is counted up to the first reading only, rather than subtracted.
+long long switchesBetween(const QHash<QString, long long>& before, const QHash<QString, long long>& after) {
+    long long total = 0;
+    for (auto it = after.constBegin(); it != after.constEnd(); ++it)
+        total += it.value() - before.value(it.key(), 0);
     return total;
 }
 
@@ -181,12 +192,13 @@ int main(int argc, char** argv) {
         QThread::sleep(settleSeconds);
         process.readAll();
         const qint64 pid = process.processId();
-        int threads = 0;
         const long long ticksBefore = cpuTicks(pid);
-        const long long switchesBefore = contextSwitches(pid, &threads);
+        const QHash<QString, long long> switchesBefore = contextSwitches(pid);
         QThread::sleep(static_cast<unsigned long>(seconds));
         const long long ticks = cpuTicks(pid) - ticksBefore;
-        const long long switches = contextSwitches(pid, &threads) - switchesBefore;
+        const QHash<QString, long long> switchesAfter = contextSwitches(pid);
+        const long long switches = switchesBetween(switchesBefore, switchesAfter);
+        const int threads = int(switchesAfter.size());
         stopProcess(process);
         const double cpu = 100.0 * static_cast<double>(ticks) / ticksPerSecond / seconds;
         const double wakeups = static_cast<double>(switches) / seconds;

@@ -203,6 +203,7 @@ private slots:
         QVERIFY(window->windowFlags().testFlag(Qt::WindowTransparentForInput));
         QVERIFY(window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QVERIFY(desktop->accessories.contains(window->windowHandle()));
+        QVERIFY(desktop->pointerThrough.contains(window->windowHandle()));
 
         halo->setActive(ActiveHalo{QUuid::createUuid(), ActiveHalo::Kind::persistent, QColor(Qt::cyan),
                                    HaloSource::hooks, QDateTime::currentDateTimeUtc()});
