@@ -273,10 +273,12 @@ void NotchHalo::lineChanged(bool now) {
     if (next == m_shownTint)
         return;
     m_shownTint = next;
+    // The window system takes the strip in one rectangle best: one copy and one upload a frame.
+    const QRect strip = lineStrip().boundingRect();
     if (now && isVisible())
-        repaint(lineStrip());
+        repaint(strip);
     else
-        update(lineStrip());
+        update(strip);
 }
 
 void NotchHalo::setSoftEdges(bool soft) {

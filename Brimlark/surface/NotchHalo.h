@@ -61,7 +61,7 @@ public:
     // points outward.
     static NotchShape outline(bool hasPhysicalNotch);
     // The band of the view the line can touch, in a few rectangles; a frame of the breath or the
-    // drift repaints only it.
+    // drift repaints the rectangle around it, never the panel under the window.
     QRegion lineStrip() const;
 
     // Soft (antialiased) edges, the default, need a desktop that blends translucent windows;
