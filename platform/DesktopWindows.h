@@ -25,7 +25,8 @@ public:
     virtual void makeAccessory(QWindow* window) = 0;
     // Lets the pointer through `window` everywhere, to whatever lies under it, and tells the
     // window manager so (its frame around the window follows). Applied again each time the window
-    // is shown; does nothing where the desktop cannot.
+    // is shown, and by calling again (after a change of its shape); does nothing where the desktop
+    // cannot.
     virtual void letPointerThrough(QWindow* window) = 0;
     // An identifier of the window that holds the keyboard now; 0 when none or unknown.
     virtual quint64 focusedWindow() const = 0;

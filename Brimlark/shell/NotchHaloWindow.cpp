@@ -80,4 +80,7 @@ void NotchHaloWindow::updateShape() {
     // Only what the window shows is cut: it takes no pointer input anywhere, and keeps taking none.
     m_desktopWindows->setShape(windowHandle(), blends ? QRegion() : m_halo->linePixels(),
                                DesktopWindows::ShapeParts::drawingOnly);
+    // A window manager may rebuild its frame's shapes from a new drawing shape: the pointer is let
+    // through again after it.
+    m_desktopWindows->letPointerThrough(windowHandle());
 }

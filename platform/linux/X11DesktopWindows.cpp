@@ -129,11 +129,13 @@ void X11DesktopWindows::makeAccessory(QWindow* window) {
 }
 
 void X11DesktopWindows::letPointerThrough(QWindow* window) {
-    if (!m_connection || !m_hasShape || !window || m_pointerThrough.contains(window))
+    if (!m_connection || !m_hasShape || !window)
         return;
-    m_pointerThrough.insert(window);
-    window->installEventFilter(this);
-    connect(window, &QObject::destroyed, this, [this, window] { m_pointerThrough.remove(window); });
+    if (!m_pointerThrough.contains(window)) {
+        m_pointerThrough.insert(window);
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this, window] { m_pointerThrough.remove(window); });
+    }
     if (window->handle() && window->isVisible())
         clearInputShape(static_cast<quint32>(window->winId()));
 }
