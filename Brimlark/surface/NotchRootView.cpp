@@ -9,6 +9,7 @@
 #include "Brimlark/shelf/FileShelfOverlay.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/surface/HoverTrackingView.h"
+#include "Brimlark/surface/NotchRim.h"
 #include "Brimlark/surface/NotchTapCatcher.h"
 #include "platform/Accessibility.h"
 
@@ -38,10 +39,6 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
     m_hoverTracker = new HoverTrackingView(this);
     m_tapCatcher = new NotchTapCatcher(
         [this] { m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click); }, this);
-    if (m_inputs.makeHaloView) {
-        m_halo = m_inputs.makeHaloView(this, [this] { return hasPhysicalNotch(); });
-        m_halo->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
 
     connect(m_inputs.interactionEngine, &InteractionEngine::modeChanged, this,
             [this](const InteractionEngine::Mode& mode) {
@@ -227,15 +224,11 @@ void NotchRootView::layoutLayers() {
         m_shelfOverlay->setGeometry(all);
     m_hoverTracker->setGeometry(all);
     m_tapCatcher->setGeometry(all);
-    if (m_halo)
-        m_halo->setGeometry(all);
-    // Back to front: content, shelf drop area, hover tracker, click catcher, glow.
+    // Back to front: content, shelf drop area, hover tracker, click catcher.
     if (m_shelfOverlay)
         m_shelfOverlay->raise();
     m_hoverTracker->raise();
     m_tapCatcher->raise();
-    if (m_halo)
-        m_halo->raise();
 }
 
 void NotchRootView::resizeEvent(QResizeEvent*) {
@@ -264,6 +257,7 @@ void NotchRootView::paintEvent(QPaintEvent*) {
     painter.fillPath(outline, sheen);
 
     // Hairlines inside the outline: a pen centred on a path inset by half its width stays inside.
+    // They leave out the top edge, which meets the screen's edge; a light line there is a seam.
     QPen pen(Qt::SolidLine);
     pen.setWidthF(1.0);
     pen.setCapStyle(Qt::FlatCap);
@@ -272,9 +266,9 @@ void NotchRootView::paintEvent(QPaintEvent*) {
     QColor hairline(255, 255, 255);
     hairline.setAlphaF(0.06f);
     pen.setColor(hairline);
-    painter.strokePath(shape.inset(0.5).path(bounds), pen);
+    painter.strokePath(notchRim(shape.inset(0.5), bounds), pen);
     QColor rim = BrimlarkTheme::strokeStrong();
     rim.setAlphaF(rim.alphaF() * 0.65f);
     pen.setColor(rim);
-    painter.strokePath(shape.inset(1.0).path(bounds), pen);
+    painter.strokePath(notchRim(shape.inset(1.0), bounds), pen);
 }
