@@ -285,9 +285,10 @@ private slots:
         QFETCH(int, page);
         openPanel(page);
         QTest::qWait(50);
-        const QString name = QStringLiteral("advanced-%1-%2")
-                                 .arg(page)
-                                 .arg(AdvancedPages::title(static_cast<AdvancedPage>(page)).replace(' ', '-'));
+        const QString name =
+            QStringLiteral("advanced-%1-%2")
+                .arg(page)
+                .arg(AdvancedPages::title(static_cast<AdvancedPage>(page)).replace(' ', '-'));
         brimlark::test::saveScreenshot(root.get(), name);
         QCOMPARE(shown()->currentPage(), page);
     }

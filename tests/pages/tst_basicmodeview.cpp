@@ -22,7 +22,6 @@ using Utility = BasicModeView::InlineUtility;
 using Placement = CameraMirrorService::Placement;
 using Mode = InteractionEngine::Mode;
 
-
 class TestBasicModeView : public QObject {
     Q_OBJECT
 private:
@@ -94,12 +93,14 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QList<Kind>>("marked");
         QTest::addColumn<bool>("inlineMirror");
-        QTest::newRow("running timer, store not yet told") << QList<Kind>{} << "timer" << QList<Kind>{Kind::timer}
-                                                            << false;
-        QTest::newRow("store says timer, none runs") << QList<Kind>{Kind::timer} << "" << QList<Kind>{} << false;
-        QTest::newRow("mirror on as popover") << QList<Kind>{} << "mirror popover" << QList<Kind>{Kind::mirror}
-                                              << false;
-        QTest::newRow("mirror on inline") << QList<Kind>{} << "mirror inline" << QList<Kind>{Kind::mirror} << true;
+        QTest::newRow("running timer, store not yet told")
+            << QList<Kind>{} << "timer" << QList<Kind>{Kind::timer} << false;
+        QTest::newRow("store says timer, none runs")
+            << QList<Kind>{Kind::timer} << "" << QList<Kind>{} << false;
+        QTest::newRow("mirror on as popover")
+            << QList<Kind>{} << "mirror popover" << QList<Kind>{Kind::mirror} << false;
+        QTest::newRow("mirror on inline")
+            << QList<Kind>{} << "mirror inline" << QList<Kind>{Kind::mirror} << true;
         QTest::newRow("calculator open, search stored")
             << QList<Kind>{Kind::googleSearch} << "calculator" << QList<Kind>{Kind::calculator} << false;
         QTest::newRow("mute and dnd as stored")
@@ -114,7 +115,8 @@ private slots:
         if (setup == QLatin1String("timer"))
             f->timer.start(600);
         if (setup.startsWith(QLatin1String("mirror"))) {
-            f->mirror.setPlacement(setup.endsWith(QLatin1String("inline")) ? Placement::inline_ : Placement::popover);
+            f->mirror.setPlacement(setup.endsWith(QLatin1String("inline")) ? Placement::inline_
+                                                                           : Placement::popover);
             f->mirror.toggle(f->permissionsCoordinator);
             QVERIFY(f->mirror.isActive());
         }
@@ -171,10 +173,11 @@ private slots:
         QTest::newRow("calculator") << QList<Kind>{Kind::calculator} << int(Utility::calculator);
         QTest::newRow("calculator twice") << QList<Kind>{Kind::calculator, Kind::calculator} << -1;
         QTest::newRow("search twice") << QList<Kind>{Kind::googleSearch, Kind::googleSearch} << -1;
-        QTest::newRow("calculator, then search") << QList<Kind>{Kind::calculator, Kind::googleSearch}
-                                                 << int(Utility::search);
+        QTest::newRow("calculator, then search")
+            << QList<Kind>{Kind::calculator, Kind::googleSearch} << int(Utility::search);
         QTest::newRow("calculator, search, calculator")
-            << QList<Kind>{Kind::calculator, Kind::googleSearch, Kind::calculator} << int(Utility::calculator);
+            << QList<Kind>{Kind::calculator, Kind::googleSearch, Kind::calculator}
+            << int(Utility::calculator);
     }
     void inlineSlotFollowsTaps() {
         QFETCH(QList<Kind>, taps);
@@ -216,14 +219,20 @@ private slots:
     void webSearch_data() {
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("opened"); // empty: nothing opened, card stays
-        QTest::newRow("blank") << "   \n " << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("two words") << "hello world" << "https://www.google.com/search?q=hello%20world";
-        QTest::newRow("padded") << "  hello  " << "https://www.google.com/search?q=hello";
-        QTest::newRow("delimiters stay words")
-            << "c++ & a=b#x" << "https://www.google.com/search?q=c%2B%2B%20%26%20a%3Db%23x";
-        QTest::newRow("non-ascii") << "café ü" << "https://www.google.com/search?q=caf%C3%A9%20%C3%BC";
-        QTest::newRow("unreserved kept") << "a-b.c_d~e" << "https://www.google.com/search?q=a-b.c_d~e";
+        QTest::newRow("blank") << "   \n "
+                               << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("two words") << "hello world"
+                                   << "https://www.google.com/search?q=hello%20world";
+        QTest::newRow("padded") << "  hello  "
+                                << "https://www.google.com/search?q=hello";
+        QTest::newRow("delimiters stay words") << "c++ & a=b#x"
+                                               << "https://www.google.com/search?q=c%2B%2B%20%26%20a%3Db%23x";
+        QTest::newRow("non-ascii") << "café ü"
+                                   << "https://www.google.com/search?q=caf%C3%A9%20%C3%BC";
+        QTest::newRow("unreserved kept") << "a-b.c_d~e"
+                                         << "https://www.google.com/search?q=a-b.c_d~e";
     }
     void webSearch() {
         QFETCH(QString, query);
@@ -306,11 +315,16 @@ private slots:
     void screenshots_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("state");
-        QTest::newRow("event, track, timer") << "basic-event-track-timer" << "";
-        QTest::newRow("calculator") << "basic-calculator" << "calculator";
-        QTest::newRow("search") << "basic-search" << "search";
-        QTest::newRow("inline mirror") << "basic-inline-mirror" << "mirror";
-        QTest::newRow("nothing on") << "basic-empty" << "empty";
+        QTest::newRow("event, track, timer") << "basic-event-track-timer"
+                                             << "";
+        QTest::newRow("calculator") << "basic-calculator"
+                                    << "calculator";
+        QTest::newRow("search") << "basic-search"
+                                << "search";
+        QTest::newRow("inline mirror") << "basic-inline-mirror"
+                                       << "mirror";
+        QTest::newRow("nothing on") << "basic-empty"
+                                    << "empty";
     }
     void screenshots() {
         QFETCH(QString, name);
@@ -326,6 +340,7 @@ private slots:
             track.isPlaying = true;
             track.source = MediaRemoteBridge::SourceApp::spotify;
             f->media.setNowPlaying(track);
+            f->clock.setNow(QDateTime::currentDateTime()); // the pane counts down on the real clock
             f->timer.start(25 * 60 + 7);
         }
         InteractionEngine engine(f->appState, &f->clock);
@@ -359,14 +374,17 @@ private slots:
             QTest::keyClick(calculator->field(), Qt::Key_Return);
         } else if (state == QLatin1String("search")) {
             basic->handleQuickAction(Kind::googleSearch);
-            qobject_cast<InlineSearchPopover*>(basic->inlineWidget())->field()->setText(QStringLiteral("qt widgets"));
+            qobject_cast<InlineSearchPopover*>(basic->inlineWidget())
+                ->field()
+                ->setText(QStringLiteral("qt widgets"));
         } else if (state == QLatin1String("mirror")) {
             f->mirror.setPlacement(Placement::inline_);
             f->mirror.toggle(f->permissionsCoordinator);
             f->camera.deliverFrame();
         }
         QTest::qWait(250); // fades and the first refresh settle
-        QVERIFY(!brimlark::test::saveScreenshot(&root, name).isEmpty() || brimlark::test::screenshotDir().isEmpty());
+        QVERIFY(!brimlark::test::saveScreenshot(&root, name).isEmpty() ||
+                brimlark::test::screenshotDir().isEmpty());
         if (state != QLatin1String("empty"))
             QVERIFY(!qobject_cast<BasicMediaPane*>(basic->mediaPane())->timerText().isEmpty());
     }

@@ -48,8 +48,8 @@ class TestOpenPanelX11 : public QObject {
         xcb_test_fake_input(m_x, type, static_cast<uint8_t>(detail), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     }
     void click(const QPoint& position) {
-        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, static_cast<int16_t>(position.x()),
-                            static_cast<int16_t>(position.y()), 0);
+        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root,
+                            static_cast<int16_t>(position.x()), static_cast<int16_t>(position.y()), 0);
         xcb_flush(m_x);
         QTest::qWait(50);
         fake(XCB_BUTTON_PRESS, 1);
