@@ -184,6 +184,7 @@ NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* com
     inputs.mirror = m_services.mirror;
     inputs.fileShelf = m_services.fileShelf;
     inputs.aiHooks = m_services.aiHooks;
+    inputs.workspace = m_platform.workspace;
     inputs.compactStatus = compactStatus;
     QPointer<CompactLiveStatusStore> weakStatus(compactStatus);
     inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };

@@ -42,8 +42,14 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
 
     connect(m_inputs.interactionEngine, &InteractionEngine::modeChanged, this,
             [this](const InteractionEngine::Mode& mode) {
+                const bool paging = m_shownMode.kind() == InteractionEngine::Mode::Kind::advanced &&
+                                    mode.kind() == InteractionEngine::Mode::Kind::advanced;
                 m_shownMode = mode;
-                rebuildModeView();
+                // Paging keeps the advanced view, which slides the new page in.
+                if (auto* advanced = qobject_cast<AdvancedModeView*>(m_modeView.data()); paging && advanced)
+                    advanced->setPage(mode.page());
+                else
+                    rebuildModeView();
             });
     connect(m_inputs.appState, &AppState::hoverToPeekEnabledChanged, this,
             &NotchRootView::updateHoverTracker);
@@ -126,6 +132,8 @@ void NotchRootView::rebuildModeView() {
         basic.media = m_inputs.media;
         basic.calendar = m_inputs.calendar;
         basic.mirror = m_inputs.mirror;
+        basic.workspace = m_inputs.workspace;
+        basic.accessibility = m_accessibility;
         basic.hasPhysicalNotch = notched;
         basic.notchSize = notch;
         basic.onAdvancedRequested = [this] { openAdvanced(); };
@@ -150,6 +158,7 @@ void NotchRootView::rebuildModeView() {
         advanced.permissions = m_inputs.permissions;
         advanced.fileShelf = m_inputs.fileShelf;
         advanced.aiHooks = m_inputs.aiHooks;
+        advanced.accessibility = m_accessibility;
         advanced.onOpenSettings = m_inputs.onOpenSettings;
         advanced.hasPhysicalNotch = notched;
         advanced.notchSize = notch;
