@@ -7,7 +7,6 @@
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/aihooks/RelativeTimeFormatter.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
-#include "Brimlark/kit/PlainLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -57,10 +56,11 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     auto* top = new QHBoxLayout();
     top->setSpacing(8);
     top->addWidget(new AIHooksDot(tint, 7, this));
-    top->addWidget(
-        plainLabel(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(), tint, this));
-    top->addWidget(plainLabel(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
-                              BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this));
+    top->addWidget(new AIHooksRowText(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(),
+                                      tint, this, false));
+    top->addWidget(new AIHooksRowText(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
+                                      BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this,
+                                      false));
     top->addStretch(1);
     column->addLayout(top);
 

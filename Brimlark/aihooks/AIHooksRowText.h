@@ -3,26 +3,48 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QRect>
 #include <QString>
+#include <QTextLayout>
 
 #include <array>
+#include <memory>
 
-// A word-wrapped, plain-text label of an event row that remembers its height for the last few
-// widths it was asked about. A list of rows asks every row's texts again whenever the list
-// changes (once for the width they would like, once for the width they get), and laying out the
-// text anew each time is most of what such a change would cost.
+// A plain-text label of an event row, word-wrapped unless asked otherwise, that remembers its height for the
+// last few widths it was asked about, and its text laid out for the place it paints it in. A list of rows
+// asks every row's texts again whenever the list changes (once for the width they would like, once
+// for the width they get), and repaints the rows it moves; laying out the text anew each time
+// would be most of what such a change costs. It paints exactly as a plain label with the same
+// wrapping does.
 class AIHooksRowText : public QLabel {
     Q_OBJECT
 public:
-    AIHooksRowText(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+    AIHooksRowText(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr,
+                   bool wrap = true);
 
     int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void forgetHeights() const;
+    // True when the label's plain measuring and painting below apply: no frame, margin, indent,
+    // minimum width or tab, left to right, enabled and not empty. Otherwise the label does both
+    // itself.
+    bool plain() const;
+    // The text shaped once for the current text and font; its lines are laid out as needed.
+    QTextLayout& shaped() const;
+    // Breaks the shaped text into lines `lineWidth` wide, as the painter's text drawing does,
+    // stopping once `stopAt` (when above 0) is reached. Returns the height of the lines and sets
+    // `widest` to the widest line.
+    qreal layOutLines(qreal lineWidth, qreal stopAt, qreal& widest) const;
+    // The label's size for `width` (-1: the width it would like), as the label measures itself.
+    QSize sizeForWidth(int width) const;
+    QRect boundingRect(int width) const;
 
     struct Height {
         int width = -1;
@@ -32,4 +54,15 @@ private:
     mutable QString m_measured;
     mutable std::array<Height, 4> m_heights;
     mutable size_t m_nextHeight = 0;
+
+    // The shaped text, the text it was shaped from, the area its lines are laid out for (none when
+    // laid out for measuring), and the height and width of those lines.
+    mutable std::unique_ptr<QTextLayout> m_layout;
+    mutable QString m_shapedText;
+    mutable QRect m_laidOutArea;
+    mutable qreal m_laidOutHeight = 0;
+    mutable qreal m_laidOutWidth = 0;
+    // The size hints for the current text and font, once asked.
+    mutable QSize m_sizeHint;
+    mutable QSize m_minimumSizeHint;
 };

@@ -269,7 +269,7 @@ void AIHooksService::applyInbox(const InboxRead& read, bool inSteps) {
     for (const HookEvent& event : read.fresh)
         if (!m_inboxEventIDs.contains(event.id) && !m_store.contains(event.id))
             fresh.append(event);
-    m_inboxEventIDs = read.ids;
+    releaseOnReader(std::exchange(m_inboxEventIDs, read.ids));
     if (fresh.isEmpty())
         return;
     if (!inSteps) {
@@ -283,6 +283,16 @@ void AIHooksService::applyInbox(const InboxRead& read, bool inSteps) {
     m_inboxPending.append(std::move(fresh));
     if (!m_inboxApplyTimer.isActive())
         applyPendingInbox();
+}
+
+void AIHooksService::releaseOnReader(QSet<QUuid> ids) {
+    // A large inbox's set was built on the reader's thread, out of its memory; freed here it
+    // would have this thread give that memory back to the system, which waits on whatever the
+    // reader does to the process's memory meanwhile. The reader frees it instead; when the
+    // reader still shares it, the last of the two frees it there anyway.
+    if (ids.size() < releasedOnReaderFrom)
+        return;
+    m_inboxReader.start([ids = std::move(ids)]() mutable { ids = QSet<QUuid>(); });
 }
 
 void AIHooksService::applyPendingInbox() {

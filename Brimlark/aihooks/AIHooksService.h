@@ -224,6 +224,9 @@ private:
     // Takes the read's new events: all at once, or `inboxEventsPerTurn` per turn of the event loop.
     void applyInbox(const InboxRead& read, bool inSteps = false);
     void applyPendingInbox();
+    // Drops `ids` on the reader's thread when it is large.
+    void releaseOnReader(QSet<QUuid> ids);
+    static constexpr qsizetype releasedOnReaderFrom = 1000;
     // A reported change: the read starts once the burst has settled.
     void inboxChanged();
     void startInboxRead();

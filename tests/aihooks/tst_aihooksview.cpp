@@ -6,6 +6,8 @@
 #include "Brimlark/aihooks/AIHooksPillButton.h"
 #include "Brimlark/aihooks/AIHooksRowText.h"
 #include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/pages/AdvancedModeView.h"
 #include "tests/aihooks/HookViewFixture.h"
 #include "tests/support/Screenshot.h"
@@ -457,6 +459,65 @@ private slots:
         QCOMPARE(text.heightForWidth(200), reference.heightForWidth(200));
         QCOMPARE(text.heightForWidth(640), reference.heightForWidth(640));
         QVERIFY(text.heightForWidth(200) > before);
+    }
+
+    void aRowTextPaintsAsAPlainLabel_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height"); // 0: the height the text asks for
+        const QString words = QStringLiteral("edit the file and run the tests again ");
+        QTest::newRow("one line") << QStringLiteral("run the tests") << true << 300 << 0;
+        QTest::newRow("one line in a taller place") << QStringLiteral("run the tests") << true << 300 << 60;
+        QTest::newRow("wrapped") << words.repeated(4) << true << 220 << 0;
+        QTest::newRow("line breaks, tabs and returns")
+            << QStringLiteral("step one\nstep\ttwo\r\n\n  three\t\tfour") << true << 400 << 0;
+        QTest::newRow("a word wider than the place")
+            << QStringLiteral("x").repeated(120) + QStringLiteral(" end") << true << 200 << 0;
+        QTest::newRow("taller than the place") << QStringLiteral("line\n").repeated(8) << true << 200 << 30;
+        QTest::newRow("emoji and accents")
+            << QStringLiteral("d\u00e9j\u00e0 vu \U0001F600 ").repeated(6) << true << 180 << 0;
+        QTest::newRow("unwrapped") << QStringLiteral("claude  ") << false << 120 << 20;
+        QTest::newRow("unwrapped, wider than the place") << words.repeated(3) << false << 150 << 20;
+        QTest::newRow("unwrapped, line breaks") << QStringLiteral("one\ntwo\tthree") << false << 200 << 50;
+    }
+
+    // The row text keeps its text laid out between paints; it must paint as the plain word-wrapped
+    // label does, also after its text, font or width changed.
+    void aRowTextPaintsAsAPlainLabel() {
+        QFETCH(QString, text);
+        QFETCH(bool, wrap);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        AIHooksRowText row(text, BrimlarkTheme::monoRegular13(), BrimlarkTheme::textSecondary(), nullptr,
+                           wrap);
+        QLabel* reference =
+            plainLabel(text, BrimlarkTheme::monoRegular13(), BrimlarkTheme::textSecondary(), nullptr);
+        std::unique_ptr<QLabel> owner(reference);
+        reference->setWordWrap(wrap);
+        const auto painted = [](QLabel* label, int w, int h) {
+            label->resize(w, h > 0 ? h : label->heightForWidth(w));
+            QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(QColor(24, 24, 27));
+            label->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image;
+        };
+        const auto compare = [&](int w) {
+            QCOMPARE(row.sizeHint(), reference->sizeHint());
+            QCOMPARE(row.minimumSizeHint(), reference->minimumSizeHint());
+            QCOMPARE(row.heightForWidth(w), reference->heightForWidth(w));
+            QCOMPARE(painted(&row, w, height), painted(reference, w, height));
+        };
+        compare(width);
+        // Painted again as it is, and after each change.
+        compare(width);
+        for (QLabel* label : {static_cast<QLabel*>(&row), reference})
+            label->setText(text + QStringLiteral(" and more words after it"));
+        compare(width);
+        for (QLabel* label : {static_cast<QLabel*>(&row), reference})
+            label->setFont(BrimlarkTheme::monoSemibold11());
+        compare(width);
+        compare(width + 37);
     }
 
     void anActionThatDoesNotStartKeepsTheEvent() {
