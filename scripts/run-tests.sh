@@ -15,8 +15,10 @@ has_tests() {
     ctest -N -L "$1" | grep 'Test *#' >/dev/null
 }
 
+# The x11 tests share one X server, its pointer, keyboard focus and global input: one test's
+# synthetic clicks reach another's listeners. They run one after another (about half a minute).
 if has_tests '^x11$'; then
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ctest "${ctest_args[@]}" -L '^x11$'
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ctest "${ctest_args[@]}" -j 1 -L '^x11$'
 fi
 if has_tests '^dbus$'; then
     dbus-run-session -- ctest "${ctest_args[@]}" -L '^dbus$'
