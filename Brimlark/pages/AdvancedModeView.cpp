@@ -8,6 +8,8 @@
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/organizer/CalendarView.h"
+#include "Brimlark/organizer/NotesView.h"
+#include "Brimlark/organizer/RemindersView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,6 +75,10 @@ AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
         layout->addWidget(new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, this), 1);
     } else if (page == AdvancedPage::calendar && m_inputs.calendar && m_inputs.permissions) {
         layout->addWidget(new CalendarView(*m_inputs.calendar, *m_inputs.permissions, this), 1);
+    } else if (page == AdvancedPage::reminders && m_inputs.reminders && m_inputs.permissions) {
+        layout->addWidget(new RemindersView(*m_inputs.reminders, *m_inputs.permissions, nullptr, this), 1);
+    } else if (page == AdvancedPage::notes && m_inputs.notes) {
+        layout->addWidget(new NotesView(*m_inputs.notes, m_inputs.workspace, this), 1);
     } else {
         auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
                                        BrimlarkTheme::textTertiary(), this);

@@ -14,6 +14,7 @@ class InteractionEngine;
 class NotesService;
 class PermissionsCoordinator;
 class RemindersService;
+class Workspace;
 
 // The open panel's advanced mode: one of six pages with a header naming it, arrows to page, a close
 // button and a row of page dots. Page contents that are not built yet show the page's title.
@@ -30,6 +31,8 @@ public:
         PermissionsCoordinator* permissions = nullptr;
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
+        // The clipboard the notes page copies to.
+        Workspace* workspace = nullptr;
         bool hasPhysicalNotch = false;
         QSizeF notchSize;
         int page = 0;

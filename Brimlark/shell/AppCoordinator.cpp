@@ -13,6 +13,7 @@
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/QuickActionsStore.h"
 #include "Brimlark/settings/OnboardingView.h"
@@ -184,6 +185,7 @@ NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* com
     inputs.mirror = m_services.mirror;
     inputs.fileShelf = m_services.fileShelf;
     inputs.aiHooks = m_services.aiHooks;
+    inputs.workspace = m_platform.workspace;
     inputs.compactStatus = compactStatus;
     QPointer<CompactLiveStatusStore> weakStatus(compactStatus);
     inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };
@@ -318,6 +320,8 @@ void AppCoordinator::stop() {
 
     m_services.mirror->stop();
     stopGlow();
+    // The last half second of typing is written now rather than lost with the process.
+    m_services.notes->flush();
 }
 
 void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {

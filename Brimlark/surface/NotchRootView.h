@@ -27,6 +27,7 @@ class PermissionsCoordinator;
 class QuickActionsStore;
 class RemindersService;
 class TimerService;
+class Workspace;
 
 // The one view the notch panel hosts: the black notch-shaped body and, inside it, what the current
 // mode shows (the compact live status while closed, the basic or the advanced view when open), the
@@ -49,6 +50,8 @@ public:
         CameraMirrorService* mirror = nullptr;
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
+        // The clipboard, for the notes page.
+        Workspace* workspace = nullptr;
 
         // The compact live status. `compactStatus` is the store the window manager observes;
         // `hasCompactStatus` answers whether a status is on show; `makeCompactStatusView` builds its
