@@ -20,7 +20,8 @@ namespace {
 // A bare symbol that acts as a button: no bezel, no disc.
 class PlainSymbolButton : public QAbstractButton {
 public:
-    PlainSymbolButton(const QString& symbol, const QColor& color, const QString& accessibleName, QWidget* parent)
+    PlainSymbolButton(const QString& symbol, const QColor& color, const QString& accessibleName,
+                      QWidget* parent)
         : QAbstractButton(parent), m_symbol(symbol), m_color(color) {
         setAccessibleName(accessibleName);
         setToolTip(accessibleName);
@@ -125,7 +126,8 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     m_editor->setFont(BrimlarkTheme::monoRegular13());
     m_editor->setPlaceholderText(QStringLiteral("capture a thought\u2026"));
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The text scrolls with the wheel and the keys; a bar would break the rounded frame.
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->viewport()->setAutoFillBackground(false);
     QPalette palette = m_editor->palette();
     palette.setColor(QPalette::Base, Qt::transparent);

@@ -93,7 +93,8 @@ RemindersView::RemindersView(RemindersService& service, PermissionsCoordinator& 
 
 int RemindersView::pendingCount() const {
     const QList<ReminderItem>& items = m_service.items();
-    return int(std::count_if(items.begin(), items.end(), [](const ReminderItem& item) { return !item.isCompleted; }));
+    return int(std::count_if(items.begin(), items.end(),
+                             [](const ReminderItem& item) { return !item.isCompleted; }));
 }
 
 QString RemindersView::selectedListTitle() const {
@@ -314,8 +315,8 @@ void RemindersView::rebuildControls() {
     const int pending = pendingCount();
     if (pending > 0) {
         const QString label = QStringLiteral("%1 pending").arg(pending);
-        auto* pill =
-            new BrimlarkPill(label, BrimlarkTheme::warning(), true, true, BrimlarkTheme::monoSemibold11(), row);
+        auto* pill = new BrimlarkPill(label, BrimlarkTheme::warning(), true, true,
+                                      BrimlarkTheme::monoSemibold11(), row);
         pill->setObjectName(QStringLiteral("pendingPill"));
         pill->setAccessibleName(label);
         layout->addWidget(pill);
@@ -334,8 +335,8 @@ void RemindersView::rebuildList() {
     }
     QWidget* list = nullptr;
     if (m_service.items().isEmpty()) {
-        auto* empty = plainLabel(QStringLiteral("nothing pending \u2014 nice."), BrimlarkTheme::monoMedium11(),
-                                 BrimlarkTheme::textSecondary(), m_content);
+        auto* empty = plainLabel(QStringLiteral("nothing pending \u2014 nice."),
+                                 BrimlarkTheme::monoMedium11(), BrimlarkTheme::textSecondary(), m_content);
         empty->setObjectName(QStringLiteral("emptyText"));
         empty->setAlignment(Qt::AlignCenter);
         empty->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -391,8 +392,9 @@ QWidget* RemindersView::buildRow(const ReminderItem& item) {
     texts->setSpacing(0);
     QFont titleFont = BrimlarkTheme::monoRegular13();
     titleFont.setStrikeOut(item.isCompleted);
-    auto* title = plainLabel(item.title, titleFont,
-                             item.isCompleted ? BrimlarkTheme::textTertiary() : BrimlarkTheme::textPrimary(), row);
+    auto* title =
+        plainLabel(item.title, titleFont,
+                   item.isCompleted ? BrimlarkTheme::textTertiary() : BrimlarkTheme::textPrimary(), row);
     title->setObjectName(QStringLiteral("reminderTitle"));
     title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(title);

@@ -25,9 +25,10 @@ private slots:
             << "sorted" << QStringList{"c", "b", "d", "a", "e"} << "work" << QStringList{"work"} << 2;
         QTest::newRow("a stale selection searches all lists")
             << "stale" << QStringList{"w", "h"} << "gone" << QStringList{"*"} << 2;
-        QTest::newRow("no lists, no selection") << "no lists" << QStringList{} << "-" << QStringList{"*"} << 0;
-        QTest::newRow("write only empties both") << "write only" << QStringList{} << "work"
-                                                 << QStringList{"work"} << 0;
+        QTest::newRow("no lists, no selection")
+            << "no lists" << QStringList{} << "-" << QStringList{"*"} << 0;
+        QTest::newRow("write only empties both")
+            << "write only" << QStringList{} << "work" << QStringList{"work"} << 0;
     }
     void listingFollowsTheSelectionAndAccess() {
         QFETCH(QString, setup);
@@ -120,19 +121,26 @@ private slots:
         const int saved = int(RemindersService::Outcome::Kind::saved);
         const int failed = int(RemindersService::Outcome::Kind::failed);
         const PermissionStatus granted = PermissionStatus::authorized;
-        QTest::newRow("blank") << " \n\t " << "work" << granted << "" << QStringList{} << ignored << false;
+        QTest::newRow("blank") << " \n\t "
+                               << "work" << granted << "" << QStringList{} << ignored << false;
         QTest::newRow("blank without access")
-            << "  " << "work" << PermissionStatus::denied << "" << QStringList{} << ignored << false;
-        QTest::newRow("kept as passed") << "  milk " << "work" << granted << ""
-                                        << QStringList{"add:work:  milk "} << saved << true;
+            << "  "
+            << "work" << PermissionStatus::denied << "" << QStringList{} << ignored << false;
+        QTest::newRow("kept as passed")
+            << "  milk "
+            << "work" << granted << "" << QStringList{"add:work:  milk "} << saved << true;
         QTest::newRow("no selection: the default list")
-            << "milk" << "-" << granted << "" << QStringList{"add:home:milk"} << saved << true;
+            << "milk"
+            << "-" << granted << "" << QStringList{"add:home:milk"} << saved << true;
         QTest::newRow("stale selection: the default list")
-            << "milk" << "gone" << granted << "" << QStringList{"add:home:milk"} << saved << true;
+            << "milk"
+            << "gone" << granted << "" << QStringList{"add:home:milk"} << saved << true;
         QTest::newRow("without access")
-            << "milk" << "work" << PermissionStatus::writeOnly << "" << QStringList{} << ignored << false;
-        QTest::newRow("failing save") << "milk" << "work" << granted << "Disk full"
-                                      << QStringList{"add:work:milk"} << failed << false;
+            << "milk"
+            << "work" << PermissionStatus::writeOnly << "" << QStringList{} << ignored << false;
+        QTest::newRow("failing save")
+            << "milk"
+            << "work" << granted << "Disk full" << QStringList{"add:work:milk"} << failed << false;
     }
     void quickAdd() {
         QFETCH(QString, title);
@@ -168,8 +176,10 @@ private slots:
         QTest::addColumn<QString>("saveError");
         QTest::addColumn<QStringList>("saves");
         QTest::addColumn<bool>("refreshed");
-        QTest::newRow("a completed item is set open") << "done" << true << "" << QStringList{"done:open"} << true;
-        QTest::newRow("an open item is completed") << "open" << false << "" << QStringList{"open:done"} << true;
+        QTest::newRow("a completed item is set open")
+            << "done" << true << "" << QStringList{"done:open"} << true;
+        QTest::newRow("an open item is completed")
+            << "open" << false << "" << QStringList{"open:done"} << true;
         QTest::newRow("the state shown decides, not the store's")
             << "done" << false << "" << QStringList{"done:done"} << true;
         QTest::newRow("an unknown id does nothing") << "gone" << false << "" << QStringList{} << false;

@@ -43,10 +43,10 @@ private slots:
 
         // Keycodes 38 to 41 are a, s, d and f in Xvfb's map; 65 is the space bar.
         for (const int keycode : {38, 39, 40, 41, 65, 41, 40, 39, 38}) {
-            xcb_test_fake_input(x, XCB_KEY_PRESS, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE, 0,
-                                0, 0);
-            xcb_test_fake_input(x, XCB_KEY_RELEASE, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE, 0,
-                                0, 0);
+            xcb_test_fake_input(x, XCB_KEY_PRESS, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE,
+                                0, 0, 0);
+            xcb_test_fake_input(x, XCB_KEY_RELEASE, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE,
+                                0, 0, 0);
         }
         xcb_flush(x);
         QTRY_COMPARE(editor->toPlainText(), QStringLiteral("asdf fdsa"));

@@ -35,8 +35,9 @@ struct RemindersFixture {
         return QDateTime(QDate(2026, 1, 5).addDays(dayOffset), QTime(hour, minute));
     }
 
-    EventStore::Reminder& add(const QString& id, const std::optional<QString>& title, const QDateTime& due = {},
-                              const QString& listId = QStringLiteral("work"), bool completed = false) {
+    EventStore::Reminder& add(const QString& id, const std::optional<QString>& title,
+                              const QDateTime& due = {}, const QString& listId = QStringLiteral("work"),
+                              bool completed = false) {
         EventStore::Reminder reminder;
         reminder.identifier = id;
         reminder.title = title;
