@@ -24,6 +24,11 @@ void PanelIconButton::setSymbolColor(const QColor& color) {
     update();
 }
 
+void PanelIconButton::setFillOpacity(double opacity) {
+    m_fillOpacity = opacity;
+    update();
+}
+
 QSize PanelIconButton::sizeHint() const {
     return {m_diameter, m_diameter};
 }
@@ -39,7 +44,7 @@ void PanelIconButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF disc = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QColor fill = BrimlarkTheme::surface();
-    fill.setAlphaF(0.85f);
+    fill.setAlphaF(static_cast<float>(m_fillOpacity));
     painter.setBrush(fill);
     painter.setPen(QPen(BrimlarkTheme::stroke(), 1));
     painter.drawEllipse(disc);

@@ -15,6 +15,8 @@ public:
 
     QString symbol() const { return m_symbol; }
     void setSymbolColor(const QColor& color);
+    // How opaque the dark disc is (0.85 unless set).
+    void setFillOpacity(double opacity);
     QSize sizeHint() const override;
 
 protected:
@@ -25,4 +27,5 @@ private:
     QString m_symbol;
     int m_diameter;
     QColor m_symbolColor;
+    double m_fillOpacity = 0.85;
 };

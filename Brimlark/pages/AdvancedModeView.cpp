@@ -3,6 +3,7 @@
 #include "Brimlark/aihooks/AIHooksView.h"
 #include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/core/NotchSafeTopRegion.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/PlainLabel.h"
@@ -10,41 +11,79 @@
 #include "Brimlark/organizer/CalendarView.h"
 #include "Brimlark/organizer/NotesView.h"
 #include "Brimlark/organizer/RemindersView.h"
+#include "Brimlark/pages/PageIndicator.h"
+#include "platform/Accessibility.h"
 
+#include <QApplication>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <algorithm>
 
+namespace {
+
+QList<AdvancedPage> allPages() {
+    QList<AdvancedPage> pages;
+    for (int i = 0; i < AdvancedPages::pageCount; ++i)
+        pages.append(static_cast<AdvancedPage>(i));
+    return pages;
+}
+
+} // namespace
+
 AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
     : QWidget(parent), m_inputs(std::move(inputs)) {
-    const auto page = static_cast<AdvancedPage>(currentPage());
+    setFocusPolicy(Qt::StrongFocus);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 4, 16, 8);
     layout->setSpacing(8);
 
-    auto* header = new QHBoxLayout();
-    header->setSpacing(8);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(symbolPixmap(AdvancedPages::symbolName(page), BrimlarkTheme::warning(), QSize(16, 16),
-                                 devicePixelRatioF()));
-    header->addWidget(icon);
+    // Header: the page's symbol and title left of the notch, the arrows and close right of it.
+    m_header = new NotchSafeTopRegion(this);
+    m_header->setReserveTopBand(true);
+    m_header->setHorizontalPadding(0);
+    m_header->setSpacing(8);
+    m_header->setNotchWidth(m_inputs.notchSize.width());
+    m_header->setNotchHeight(m_inputs.notchSize.height());
+    m_header->setHasPhysicalNotch(m_inputs.hasPhysicalNotch);
+    m_header->setFixedHeight(m_inputs.hasPhysicalNotch ? static_cast<int>(m_inputs.notchSize.height()) + 10
+                                                       : 28);
+
+    auto* leading = new QWidget();
+    auto* leadingLayout = new QHBoxLayout(leading);
+    leadingLayout->setContentsMargins(0, 0, 0, 0);
+    leadingLayout->setSpacing(8);
+    m_icon = new QLabel(leading);
+    leadingLayout->addWidget(m_icon, 0, Qt::AlignVCenter);
     auto* titles = new QVBoxLayout();
     titles->setSpacing(1);
     titles->addWidget(plainLabel(QStringLiteral("advanced"), BrimlarkTheme::monoSemibold11(),
-                                 BrimlarkTheme::textSecondary(), this));
-    titles->addWidget(plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoSemibold16(),
-                                 BrimlarkTheme::textPrimary(), this));
-    header->addLayout(titles);
-    header->addStretch(1);
+                                 BrimlarkTheme::textSecondary(), leading));
+    m_title = plainLabel(QString(), BrimlarkTheme::monoSemibold16(), BrimlarkTheme::textPrimary(), leading);
+    titles->addWidget(m_title);
+    leadingLayout->addLayout(titles);
+    leadingLayout->addStretch(1);
+    m_header->setLeading(leading);
 
+    auto* trailing = new QWidget();
+    auto* trailingLayout = new QHBoxLayout(trailing);
+    trailingLayout->setContentsMargins(0, 0, 0, 0);
+    trailingLayout->setSpacing(2);
+    trailingLayout->addStretch(1);
     auto* previous =
-        new PanelIconButton(QStringLiteral("chevron.left"), QStringLiteral("Previous page"), 26, this);
-    auto* next = new PanelIconButton(QStringLiteral("chevron.right"), QStringLiteral("Next page"), 26, this);
-    auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 26, this);
+        new PanelIconButton(QStringLiteral("chevron.left"), QStringLiteral("Previous page"), 26, trailing);
+    auto* next =
+        new PanelIconButton(QStringLiteral("chevron.right"), QStringLiteral("Next page"), 26, trailing);
+    auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 26, trailing);
+    for (auto* button : {previous, next, close}) {
+        button->setFocusPolicy(Qt::NoFocus);
+        trailingLayout->addWidget(button, 0, Qt::AlignVCenter);
+    }
     connect(previous, &QAbstractButton::clicked, this, [this] {
         if (m_inputs.interactionEngine)
             m_inputs.interactionEngine->previousPage(AdvancedPages::pageCount);
@@ -57,11 +96,8 @@ AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
         if (m_inputs.onClose)
             m_inputs.onClose();
     });
-    header->setSpacing(2);
-    header->addWidget(previous);
-    header->addWidget(next);
-    header->addWidget(close);
-    layout->addLayout(header);
+    m_header->setTrailing(trailing);
+    layout->addWidget(m_header);
 
     auto* divider = new QWidget(this);
     divider->setFixedHeight(1);
@@ -71,47 +107,192 @@ AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
     divider->setPalette(dividerPalette);
     layout->addWidget(divider);
 
-    if (page == AdvancedPage::aiHooks && m_inputs.aiHooks) {
-        layout->addWidget(new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, this), 1);
-    } else if (page == AdvancedPage::calendar && m_inputs.calendar && m_inputs.permissions) {
-        layout->addWidget(new CalendarView(*m_inputs.calendar, *m_inputs.permissions, this), 1);
-    } else if (page == AdvancedPage::reminders && m_inputs.reminders && m_inputs.permissions) {
-        layout->addWidget(new RemindersView(*m_inputs.reminders, *m_inputs.permissions, nullptr, this), 1);
-    } else if (page == AdvancedPage::notes && m_inputs.notes) {
-        layout->addWidget(new NotesView(*m_inputs.notes, m_inputs.workspace, this), 1);
-    } else {
-        auto* placeholder = plainLabel(AdvancedPages::title(page), BrimlarkTheme::monoMedium13(),
-                                       BrimlarkTheme::textTertiary(), this);
-        placeholder->setAlignment(Qt::AlignCenter);
-        layout->addWidget(placeholder, 1);
-    }
-    // Room for the page dots painted below.
-    layout->addSpacing(13);
+    // The page's content lives in a host without a layout, so a page change can slide it.
+    m_pageHost = new QWidget(this);
+    m_pageHost->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_pageHost->installEventFilter(this);
+    layout->addWidget(m_pageHost, 1);
+
+    m_indicator = new PageIndicator(
+        allPages(), m_inputs.page, [this](int index) { selectPage(index); }, 5, 16, 8, this);
+    layout->addWidget(m_indicator, 0, Qt::AlignHCenter);
+    layout->addSpacing(4);
+
+    // Ctrl+arrows must reach this view before a focused editor in the page acts on them, and the
+    // editor may be any widget the page makes at any time: the filter sits on the application and
+    // takes only key events of widgets inside this view.
+    qApp->installEventFilter(this);
+
+    updateHeader();
+    showPageContent(false);
+}
+
+AdvancedModeView::~AdvancedModeView() {
+    qApp->removeEventFilter(this);
 }
 
 int AdvancedModeView::currentPage() const {
     return std::clamp(m_inputs.page, 0, AdvancedPages::pageCount - 1);
 }
 
-QRectF AdvancedModeView::dotsRect() const {
-    const double width = 16 + (AdvancedPages::pageCount - 1) * (5 + 8);
-    return QRectF((this->width() - width) / 2.0, height() - 8 - 5 - 4, width, 5);
+QString AdvancedModeView::shownTitle() const {
+    return m_title->text();
 }
 
-void AdvancedModeView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    double x = dotsRect().left();
-    const double y = dotsRect().top();
-    for (int i = 0; i < AdvancedPages::pageCount; ++i) {
-        const bool active = i == m_inputs.page;
-        const double width = active ? 16 : 5;
-        QColor color = active ? BrimlarkTheme::warning() : BrimlarkTheme::textTertiary();
-        if (!active)
-            color.setAlphaF(0.5f);
-        painter.setBrush(color);
-        painter.drawRoundedRect(QRectF(x, y, width, 5), 2.5, 2.5);
-        x += width + 8;
+const BrimlarkAnimation& AdvancedModeView::motion() const {
+    const bool reduce = m_inputs.accessibility && m_inputs.accessibility->reduceMotion();
+    return reduce ? BrimlarkTheme::standardEase() : BrimlarkTheme::pageSpring();
+}
+
+void AdvancedModeView::updateHeader() {
+    const auto page = static_cast<AdvancedPage>(currentPage());
+    m_icon->setPixmap(symbolPixmap(AdvancedPages::symbolName(page), BrimlarkTheme::warning(), QSize(16, 16),
+                                   devicePixelRatioF()));
+    m_title->setText(AdvancedPages::title(page));
+}
+
+// The one place each page's widget is made.
+QWidget* AdvancedModeView::makePageContent(int page) {
+    switch (static_cast<AdvancedPage>(page)) {
+    case AdvancedPage::calendar:
+        if (m_inputs.calendar && m_inputs.permissions)
+            return new CalendarView(*m_inputs.calendar, *m_inputs.permissions, m_pageHost);
+        break;
+    case AdvancedPage::aiHooks:
+        if (m_inputs.aiHooks)
+            return new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, m_pageHost);
+        break;
+    case AdvancedPage::notes:
+        if (m_inputs.notes)
+            return new NotesView(*m_inputs.notes, m_inputs.workspace, m_pageHost);
+        break;
+    case AdvancedPage::reminders:
+        if (m_inputs.reminders && m_inputs.permissions)
+            return new RemindersView(*m_inputs.reminders, *m_inputs.permissions, nullptr, m_pageHost);
+        break;
+    case AdvancedPage::apps:
+    case AdvancedPage::shelf:
+        break;
     }
+    auto* placeholder = plainLabel(AdvancedPages::title(static_cast<AdvancedPage>(page)),
+                                   BrimlarkTheme::monoMedium13(), BrimlarkTheme::textTertiary(), m_pageHost);
+    placeholder->setAlignment(Qt::AlignCenter);
+    return placeholder;
+}
+
+void AdvancedModeView::setPage(int page) {
+    const int before = currentPage();
+    m_inputs.page = page;
+    m_indicator->setCurrent(page);
+    if (currentPage() == before)
+        return;
+    updateHeader();
+    showPageContent(isVisible());
+}
+
+void AdvancedModeView::showPageContent(bool animated) {
+    QPointer<QWidget> old = m_content;
+    const bool hadFocus = old && (old->hasFocus() || old->isAncestorOf(QApplication::focusWidget()));
+    m_content = makePageContent(currentPage());
+    m_content->setGeometry(m_pageHost->rect());
+    m_content->show();
+    if (hadFocus)
+        setFocus(Qt::OtherFocusReason);
+    if (!animated) {
+        delete old.data();
+        return;
+    }
+
+    // The new page moves in from the trailing edge and fades in; the old one moves out to the leading
+    // edge and fades out, whichever way the user paged.
+    const BrimlarkAnimation& animation = motion();
+    const int width = m_pageHost->width();
+    auto* incoming = new QGraphicsOpacityEffect(m_content);
+    incoming->setOpacity(0.0);
+    m_content->setGraphicsEffect(incoming);
+    if (old) {
+        auto* outgoing = new QGraphicsOpacityEffect(old);
+        old->setGraphicsEffect(outgoing);
+        old->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    auto* slide = new QVariantAnimation(m_content);
+    slide->setStartValue(0.0);
+    slide->setEndValue(1.0);
+    slide->setDuration(animation.durationMs());
+    slide->setEasingCurve(animation.easingCurve());
+    QPointer<QWidget> content = m_content;
+    connect(slide, &QVariantAnimation::valueChanged, this, [content, old, width](const QVariant& value) {
+        const double p = value.toDouble();
+        const double shown = std::clamp(p, 0.0, 1.0);
+        if (content) {
+            content->move(static_cast<int>((1.0 - p) * width), 0);
+            if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content->graphicsEffect()))
+                effect->setOpacity(shown);
+        }
+        if (old) {
+            old->move(static_cast<int>(-p * width), 0);
+            if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(old->graphicsEffect()))
+                effect->setOpacity(1.0 - shown);
+        }
+    });
+    connect(slide, &QVariantAnimation::finished, this, [this, content, old] {
+        if (old)
+            old->deleteLater();
+        if (content) {
+            content->setGraphicsEffect(nullptr);
+            content->setGeometry(m_pageHost->rect());
+        }
+    });
+    slide->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void AdvancedModeView::selectPage(int index) {
+    if (!m_inputs.interactionEngine)
+        return;
+    const int clamped = std::clamp(index, 0, AdvancedPages::pageCount - 1);
+    m_inputs.interactionEngine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+    m_inputs.interactionEngine->setMode(InteractionEngine::Mode::advanced(clamped));
+}
+
+bool AdvancedModeView::handleArrowKey(QKeyEvent* event) {
+    const bool left = event->key() == Qt::Key_Left;
+    if (!left && event->key() != Qt::Key_Right)
+        return false;
+    if (!(event->modifiers() & Qt::ControlModifier) || !m_inputs.interactionEngine)
+        return false;
+    if (left)
+        m_inputs.interactionEngine->previousPage(AdvancedPages::pageCount);
+    else
+        m_inputs.interactionEngine->nextPage(AdvancedPages::pageCount);
+    return true;
+}
+
+bool AdvancedModeView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pageHost && event->type() == QEvent::Resize) {
+        if (m_content && !m_content->graphicsEffect())
+            m_content->setGeometry(m_pageHost->rect());
+        return false;
+    }
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget != this && !isAncestorOf(widget)))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!(key->modifiers() & Qt::ControlModifier) ||
+        (key->key() != Qt::Key_Left && key->key() != Qt::Key_Right))
+        return false;
+    if (type == QEvent::ShortcutOverride) {
+        // Claimed, so no shortcut takes it; the press that follows pages.
+        event->accept();
+        return true;
+    }
+    return handleArrowKey(key);
+}
+
+void AdvancedModeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_content)
+        m_content->setGeometry(m_pageHost->rect());
 }

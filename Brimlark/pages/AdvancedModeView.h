@@ -1,23 +1,34 @@
 #pragma once
 
+#include "Brimlark/kit/BrimlarkAnimation.h"
+
+#include <QPointer>
 #include <QSizeF>
 #include <QWidget>
 
 #include <functional>
 
+class Accessibility;
 class AIHooksService;
 class AppLauncherService;
 class AppState;
 class CalendarService;
 class FileShelfService;
 class InteractionEngine;
+class NotchSafeTopRegion;
 class NotesService;
+class PageIndicator;
 class PermissionsCoordinator;
+class QKeyEvent;
+class QLabel;
 class RemindersService;
 class Workspace;
 
 // The open panel's advanced mode: one of six pages with a header naming it, arrows to page, a close
-// button and a row of page dots. Page contents that are not built yet show the page's title.
+// button and the page dots. The page shown is the mode's page; every change goes through the
+// interaction engine. Ctrl with the left or right arrow pages, also while held, ahead of whatever
+// the page's editor would do with it; plain arrows reach the page. Pages that are not built yet
+// show their title.
 class AdvancedModeView : public QWidget {
     Q_OBJECT
 public:
@@ -33,6 +44,8 @@ public:
         AIHooksService* aiHooks = nullptr;
         // The clipboard the notes page copies to.
         Workspace* workspace = nullptr;
+        // Reduce motion swaps the page spring for a short ease; none means full motion.
+        Accessibility* accessibility = nullptr;
         bool hasPhysicalNotch = false;
         QSizeF notchSize;
         int page = 0;
@@ -42,15 +55,41 @@ public:
     };
 
     explicit AdvancedModeView(Inputs inputs, QWidget* parent = nullptr);
+    ~AdvancedModeView() override;
 
     // The page shown: the mode's page clamped into the six pages.
     int currentPage() const;
+    // The mode's page, as given (unclamped).
+    int page() const { return m_inputs.page; }
+    // Shows another page: the new content comes in from the trailing edge.
+    void setPage(int page);
+    // A dot tap: the clamped page, opened as a gesture would.
+    void selectPage(int index);
+    // Ctrl+Left / Ctrl+Right page backward and forward; true when the key was taken.
+    bool handleArrowKey(QKeyEvent* event);
+
+    // The parts, for inspection.
+    NotchSafeTopRegion* header() const { return m_header; }
+    PageIndicator* pageIndicator() const { return m_indicator; }
+    QWidget* pageContent() const { return m_content; }
+    QString shownTitle() const;
+    // The motion a page change uses.
+    const BrimlarkAnimation& motion() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QRectF dotsRect() const;
+    QWidget* makePageContent(int page);
+    void showPageContent(bool animated);
+    void updateHeader();
 
     Inputs m_inputs;
+    NotchSafeTopRegion* m_header = nullptr;
+    QLabel* m_icon = nullptr;
+    QLabel* m_title = nullptr;
+    QWidget* m_pageHost = nullptr;
+    QPointer<QWidget> m_content;
+    PageIndicator* m_indicator = nullptr;
 };

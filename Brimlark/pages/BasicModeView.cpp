@@ -1,32 +1,369 @@
 #include "Brimlark/pages/BasicModeView.h"
 
+#include "Brimlark/controls/CameraMirrorService.h"
+#include "Brimlark/controls/CameraPreview.h"
+#include "Brimlark/controls/MirrorView.h"
+#include "Brimlark/controls/TimerPickerPopover.h"
+#include "Brimlark/controls/TimerService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
+#include "Brimlark/organizer/BasicCalendarPane.h"
+#include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/pages/BasicMediaPane.h"
+#include "Brimlark/pages/InlineCalculatorPopover.h"
+#include "Brimlark/pages/InlineSearchPopover.h"
+#include "Brimlark/pages/QuickActionsRow.h"
+#include "Brimlark/pages/QuickActionsStore.h"
+#include "platform/Accessibility.h"
+#include "platform/Workspace.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int headerButtonDiameter = 36;
+constexpr int inlineMirrorHeight = 122;
+
+PanelIconButton* headerButton(const QString& symbol, const QString& label, QWidget* parent) {
+    auto* button = new PanelIconButton(symbol, label, headerButtonDiameter, parent);
+    button->setSymbolColor(BrimlarkTheme::textPrimary());
+    button->setFillOpacity(0.92);
+    return button;
+}
+
+} // namespace
+
+QString BasicModeView::searchAddressPrefix() {
+    return QStringLiteral("https://www.google.com/search?q=");
+}
+
+int BasicModeView::mediaColumnWidth(int width) {
+    const double raised = std::max(width * 0.31, 236.0);
+    return static_cast<int>(std::lround(std::min(raised, 272.0)));
+}
 
 BasicModeView::BasicModeView(Inputs inputs, QWidget* parent) : QWidget(parent), m_inputs(std::move(inputs)) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 4, 20, 12);
+    layout->setContentsMargins(56, 28, 56, 42);
+    layout->setSpacing(0);
 
-    auto* header = new QHBoxLayout();
-    auto* title = new QLabel(QStringLiteral("basic"), this);
-    title->setTextFormat(Qt::PlainText);
-    title->setFont(BrimlarkTheme::monoSemibold16());
-    QPalette palette = title->palette();
-    palette.setColor(QPalette::WindowText, BrimlarkTheme::textPrimary());
-    title->setPalette(palette);
-    header->addWidget(title);
-    header->addStretch(1);
-    auto* advanced =
-        new PanelIconButton(QStringLiteral("chevron.right"), QStringLiteral("Advanced"), 26, this);
-    connect(advanced, &QAbstractButton::clicked, this, [this] {
-        if (m_inputs.onAdvancedRequested)
-            m_inputs.onAdvancedRequested();
+    // Upper part: the next event takes the spare width, the media column a share of the panel.
+    auto* upper = new QHBoxLayout();
+    upper->setSpacing(28);
+    if (m_inputs.calendar) {
+        m_calendarPane = new BasicCalendarPane(*m_inputs.calendar, this);
+    } else {
+        m_calendarPane = new QWidget(this);
+    }
+    upper->addWidget(m_calendarPane, 1, Qt::AlignTop | Qt::AlignLeft);
+    if (m_inputs.timer && m_inputs.media) {
+        m_mediaPane = new BasicMediaPane(*m_inputs.timer, *m_inputs.media, m_inputs.onMediaPlayPause,
+                                         m_inputs.onMediaNext, m_inputs.onMediaPrev, m_inputs.clock, this);
+    } else {
+        m_mediaPane = new QWidget(this);
+    }
+    m_mediaPane->setFixedWidth(mediaColumnWidth(width()));
+    upper->addWidget(m_mediaPane, 0, Qt::AlignTop | Qt::AlignRight);
+    m_calendarPane->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_mediaPane->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    layout->addLayout(upper, 1);
+
+    // Lower part: the row line, then the inline slot and the inline mirror.
+    layout->addSpacing(18);
+    m_lower = new QVBoxLayout();
+    m_lower->setSpacing(12);
+    auto* rowLine = new QWidget(this);
+    rowLine->setMinimumHeight(44);
+    auto* rowLayout = new QHBoxLayout(rowLine);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(14);
+    m_row = new QuickActionsRow(
+        m_inputs.quickActions ? m_inputs.quickActions->enabledActions() : QList<QuickAction>{}, {},
+        [this](QuickAction::Kind kind) { handleQuickAction(kind); }, rowLine);
+    rowLayout->addWidget(m_row, 1, Qt::AlignLeft | Qt::AlignBottom);
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(12);
+    m_settingsButton =
+        headerButton(QStringLiteral("gearshape.fill"), QStringLiteral("open settings"), rowLine);
+    m_advancedButton =
+        headerButton(QStringLiteral("chevron.down"), QStringLiteral("open advanced mode"), rowLine);
+    buttons->addWidget(m_settingsButton, 0, Qt::AlignVCenter);
+    buttons->addWidget(m_advancedButton, 0, Qt::AlignVCenter);
+    rowLayout->addLayout(buttons);
+    rowLayout->setAlignment(buttons, Qt::AlignBottom);
+    m_lower->addWidget(rowLine);
+    layout->addLayout(m_lower);
+
+    connect(m_settingsButton, &QAbstractButton::clicked, this, [this] {
+        if (m_inputs.onOpenSettings)
+            m_inputs.onOpenSettings();
     });
-    header->addWidget(advanced);
-    layout->addLayout(header);
-    layout->addStretch(1);
+    connect(m_advancedButton, &QAbstractButton::clicked, this, &BasicModeView::requestAdvanced);
+    m_advancedButton->installEventFilter(this);
+
+    if (m_inputs.quickActions) {
+        connect(m_inputs.quickActions, &QuickActionsStore::actionsChanged, this, [this] {
+            m_row->setActions(m_inputs.quickActions->enabledActions());
+            updateRow();
+        });
+        connect(m_inputs.quickActions, &QuickActionsStore::activeKindsChanged, this,
+                &BasicModeView::updateRow);
+    }
+    if (m_inputs.timer)
+        connect(m_inputs.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
+    if (m_inputs.mirror) {
+        connect(m_inputs.mirror, &CameraMirrorService::isActiveChanged, this, [this] {
+            updateMirror();
+            updateRow();
+        });
+        connect(m_inputs.mirror, &CameraMirrorService::placementChanged, this, &BasicModeView::updateMirror);
+    }
+    updateMirror();
+    updateRow();
+}
+
+const BrimlarkAnimation& BasicModeView::motion() const {
+    const bool reduce = m_inputs.accessibility && m_inputs.accessibility->reduceMotion();
+    return reduce ? BrimlarkTheme::standardEase() : BrimlarkTheme::openSpring();
+}
+
+QSet<QuickAction::Kind> BasicModeView::activeKinds() const {
+    QSet<QuickAction::Kind> kinds =
+        m_inputs.quickActions ? m_inputs.quickActions->activeKinds() : QSet<QuickAction::Kind>{};
+    const auto mark = [&kinds](QuickAction::Kind kind, bool on) {
+        if (on)
+            kinds.insert(kind);
+        else
+            kinds.remove(kind);
+    };
+    mark(QuickAction::Kind::timer, m_inputs.timer && m_inputs.timer->active().has_value());
+    mark(QuickAction::Kind::mirror, m_inputs.mirror && m_inputs.mirror->isActive());
+    mark(QuickAction::Kind::calculator, m_inlineUtility == InlineUtility::calculator);
+    mark(QuickAction::Kind::googleSearch, m_inlineUtility == InlineUtility::search);
+    return kinds;
+}
+
+void BasicModeView::updateRow() {
+    m_row->setActiveKinds(activeKinds());
+}
+
+void BasicModeView::handleQuickAction(QuickAction::Kind kind) {
+    switch (kind) {
+    case QuickAction::Kind::googleSearch:
+        toggleInlineUtility(InlineUtility::search);
+        return;
+    case QuickAction::Kind::calculator:
+        toggleInlineUtility(InlineUtility::calculator);
+        return;
+    case QuickAction::Kind::timer:
+        if (!m_inputs.timer)
+            return;
+        if (m_inputs.timer->active())
+            m_inputs.timer->cancel();
+        else
+            m_inputs.timer->start(900);
+        return;
+    case QuickAction::Kind::muteMic:
+    case QuickAction::Kind::dnd:
+    case QuickAction::Kind::mirror:
+    case QuickAction::Kind::appLauncher:
+    case QuickAction::Kind::focus:
+        if (m_inputs.onQuickAction)
+            m_inputs.onQuickAction(kind);
+        return;
+    }
+}
+
+void BasicModeView::toggleInlineUtility(InlineUtility utility) {
+    setInlineUtility(m_inlineUtility == utility ? std::nullopt : std::optional<InlineUtility>(utility));
+}
+
+void BasicModeView::setSearchQuery(const QString& query) {
+    m_searchQuery = query;
+    if (auto* search = qobject_cast<InlineSearchPopover*>(m_inlineWidget.data());
+        search && search->query() != query)
+        search->setQuery(query);
+}
+
+void BasicModeView::submitWebSearch() {
+    const QString trimmed = m_searchQuery.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    // Only the unreserved characters stay as they are: "&", "=", "+" and "#" typed in the query are
+    // words to search for, not parts of the address.
+    const QByteArray encoded = QUrl::toPercentEncoding(trimmed);
+    const QUrl url(searchAddressPrefix() + QString::fromLatin1(encoded), QUrl::StrictMode);
+    if (!url.isValid())
+        return;
+    if (m_inputs.workspace)
+        m_inputs.workspace->openUrl(url);
+    setInlineUtility(std::nullopt);
+}
+
+void BasicModeView::setInlineUtility(std::optional<InlineUtility> utility) {
+    if (m_inlineUtility == utility)
+        return;
+    m_inlineUtility = utility;
+    rebuildInlineSlot();
+    updateRow();
+}
+
+void BasicModeView::rebuildInlineSlot() {
+    // The old card may be inside the very click that closes it: it goes on a later turn.
+    if (m_inlineWidget) {
+        m_lower->removeWidget(m_inlineWidget);
+        m_inlineWidget->hide();
+        m_inlineWidget->deleteLater();
+        m_inlineWidget = nullptr;
+    }
+    if (!m_inlineUtility)
+        return;
+
+    const auto close = [this] { setInlineUtility(std::nullopt); };
+    QWidget* card = nullptr;
+    QLineEdit* field = nullptr;
+    switch (*m_inlineUtility) {
+    case InlineUtility::calculator: {
+        auto* calculator =
+            new InlineCalculatorPopover(m_calculatorExpression, m_calculatorResult, close, this);
+        connect(calculator, &InlineCalculatorPopover::expressionChanged, this,
+                [this](const QString& expression) { m_calculatorExpression = expression; });
+        connect(calculator, &InlineCalculatorPopover::resultChanged, this,
+                [this](const QString& result) { m_calculatorResult = result; });
+        field = calculator->field();
+        card = calculator;
+        break;
+    }
+    case InlineUtility::search: {
+        auto* search = new InlineSearchPopover(
+            m_searchQuery, [this] { submitWebSearch(); }, close, this);
+        connect(search, &InlineSearchPopover::queryChanged, this,
+                [this](const QString& query) { m_searchQuery = query; });
+        field = search->field();
+        card = search;
+        break;
+    }
+    case InlineUtility::timer:
+        if (m_inputs.timer)
+            card = new TimerPickerPopover(*m_inputs.timer, close, this);
+        break;
+    }
+    if (!card)
+        return;
+    m_inlineWidget = card;
+    m_lower->insertWidget(1, card);
+    card->show();
+    if (field)
+        field->setFocus(Qt::OtherFocusReason);
+    reveal(card);
+}
+
+void BasicModeView::updateMirror() {
+    const bool shown = m_inputs.mirror && m_inputs.mirror->isActive() &&
+                       m_inputs.mirror->placement() == CameraMirrorService::Placement::inline_;
+    if (shown == !m_mirrorView.isNull())
+        return;
+    if (!shown) {
+        m_lower->removeWidget(m_mirrorView);
+        m_mirrorView->hide();
+        m_mirrorView->deleteLater();
+        m_mirrorView = nullptr;
+        return;
+    }
+    m_mirrorView = new MirrorView(*m_inputs.mirror, this);
+    m_mirrorView->setFixedHeight(inlineMirrorHeight);
+    m_lower->addWidget(m_mirrorView);
+    m_mirrorView->show();
+    reveal(m_mirrorView);
+}
+
+void BasicModeView::reveal(QWidget* widget) {
+    // A fade with the theme's opening motion; reduce motion gives the short ease.
+    const BrimlarkAnimation& animation = motion();
+    auto* effect = new QGraphicsOpacityEffect(widget);
+    effect->setOpacity(0.0);
+    widget->setGraphicsEffect(effect);
+    auto* fade = new QVariantAnimation(widget);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    fade->setDuration(animation.durationMs());
+    fade->setEasingCurve(animation.easingCurve());
+    connect(fade, &QVariantAnimation::valueChanged, effect,
+            [effect](const QVariant& value) { effect->setOpacity(std::clamp(value.toDouble(), 0.0, 1.0)); });
+    connect(fade, &QVariantAnimation::finished, widget, [widget] { widget->setGraphicsEffect(nullptr); });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void BasicModeView::requestAdvanced() {
+    if (m_inputs.onAdvancedRequested)
+        m_inputs.onAdvancedRequested();
+}
+
+bool BasicModeView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_advancedButton)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            m_pressPosition = mouse->position();
+            m_dragging = false;
+        }
+        break;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (m_pressPosition && !m_dragging) {
+            const QPointF moved = mouse->position() - *m_pressPosition;
+            m_dragging = std::hypot(moved.x(), moved.y()) >= advancedDragDistance;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !m_pressPosition)
+            break;
+        const double down = mouse->position().y() - m_pressPosition->y();
+        const bool dragged = m_dragging;
+        m_pressPosition.reset();
+        m_dragging = false;
+        if (!dragged)
+            break;
+        // A drag is never also a click: the button lets go without firing.
+        m_advancedButton->setDown(false);
+        if (down > advancedDragDistance)
+            requestAdvanced();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BasicModeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_mediaPane->setFixedWidth(mediaColumnWidth(width()));
+}
+
+void BasicModeView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous() || !m_inputs.calendar)
+        return;
+    // On the next turn, and only if still on screen: a view shown and hidden at once fetches nothing.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && m_inputs.calendar)
+            m_inputs.calendar->refresh();
+    });
 }

@@ -1,20 +1,33 @@
 #pragma once
 
+#include "Brimlark/kit/BrimlarkAnimation.h"
 #include "Brimlark/pages/QuickAction.h"
+#include "platform/Clock.h"
 
+#include <QPointer>
+#include <QSet>
 #include <QSizeF>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class Accessibility;
 class CalendarService;
 class CameraMirrorService;
 class MediaService;
+class PanelIconButton;
+class QuickActionsRow;
 class QuickActionsStore;
+class QVBoxLayout;
 class TimerService;
+class Workspace;
 
-// The open panel's basic mode. For now a plain page with its title and a way on to the advanced
-// pages; the quick-action row and the media, timer and next-event panes fill it later.
+// The open panel's basic mode: the next event beside the playing track and the running timer, the
+// quick-action row with the settings and advanced buttons at its end, under it the inline
+// calculator, web search or timer picker when one is open, and the inline camera mirror. It
+// handles the timer, calculator and search actions itself and hands every other one on; it
+// changes the panel only through its callbacks. The calendar is refreshed each time it appears.
 class BasicModeView : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +37,12 @@ public:
         MediaService* media = nullptr;
         CalendarService* calendar = nullptr;
         CameraMirrorService* mirror = nullptr;
+        // Opens the web search in the user's browser; no search is opened without it.
+        Workspace* workspace = nullptr;
+        // Reduce motion swaps the spring for a short ease; none means full motion.
+        Accessibility* accessibility = nullptr;
+        // The clock the media pane counts the timer down with.
+        Clock* clock = Clock::system();
         bool hasPhysicalNotch = false;
         QSizeF notchSize;
         std::function<void()> onAdvancedRequested;
@@ -34,10 +53,78 @@ public:
         std::function<void()> onMediaPrev;
     };
 
+    // What the slot under the row holds. At most one is open at a time.
+    enum class InlineUtility { timer, calculator, search };
+
+    // The address a web search is appended to.
+    static QString searchAddressPrefix();
+    // The media column's width for a panel `width` wide: 31 % of it, held to 236 … 272.
+    static int mediaColumnWidth(int width);
+    // A drag on the advanced button longer than this (downwards) opens advanced mode.
+    static constexpr int advancedDragDistance = 8;
+
     explicit BasicModeView(Inputs inputs, QWidget* parent = nullptr);
 
     const Inputs& inputs() const { return m_inputs; }
 
+    // A tap on the row: timer, calculator and search are handled here, the rest go on.
+    void handleQuickAction(QuickAction::Kind kind);
+    // Opens `utility` in the slot, or closes it when it is the one open.
+    void toggleInlineUtility(InlineUtility utility);
+    // Opens the trimmed query in the browser and closes the search card; a blank query does
+    // nothing and leaves the card open.
+    void submitWebSearch();
+
+    std::optional<InlineUtility> inlineUtility() const { return m_inlineUtility; }
+    // The kinds the row marks as on: the store's, corrected by what this view knows.
+    QSet<QuickAction::Kind> activeKinds() const;
+
+    QString searchQuery() const { return m_searchQuery; }
+    void setSearchQuery(const QString& query);
+    QString calculatorExpression() const { return m_calculatorExpression; }
+    QString calculatorResult() const { return m_calculatorResult; }
+
+    // The parts, for inspection.
+    QuickActionsRow* row() const { return m_row; }
+    PanelIconButton* settingsButton() const { return m_settingsButton; }
+    PanelIconButton* advancedButton() const { return m_advancedButton; }
+    QWidget* calendarPane() const { return m_calendarPane; }
+    QWidget* mediaPane() const { return m_mediaPane; }
+    // The card in the slot, or null.
+    QWidget* inlineWidget() const { return m_inlineWidget; }
+    // The inline mirror while it is shown, or null.
+    QWidget* inlineMirror() const { return m_mirrorView; }
+    // The motion the last change of the slot or the mirror used.
+    const BrimlarkAnimation& motion() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void setInlineUtility(std::optional<InlineUtility> utility);
+    void rebuildInlineSlot();
+    void updateMirror();
+    void updateRow();
+    void reveal(QWidget* widget);
+    void requestAdvanced();
+
     Inputs m_inputs;
+    std::optional<InlineUtility> m_inlineUtility;
+    QString m_searchQuery;
+    QString m_calculatorExpression;
+    QString m_calculatorResult;
+
+    QuickActionsRow* m_row = nullptr;
+    PanelIconButton* m_settingsButton = nullptr;
+    PanelIconButton* m_advancedButton = nullptr;
+    QWidget* m_calendarPane = nullptr;
+    QWidget* m_mediaPane = nullptr;
+    QVBoxLayout* m_lower = nullptr;
+    QPointer<QWidget> m_inlineWidget;
+    QPointer<QWidget> m_mirrorView;
+    // Where a press on the advanced button began, and whether it has turned into a drag.
+    std::optional<QPointF> m_pressPosition;
+    bool m_dragging = false;
 };

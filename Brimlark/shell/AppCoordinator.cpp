@@ -110,7 +110,7 @@ compactStatusViews(QPointer<CompactLiveStatusStore> weakStatus, AIHooksService* 
 }
 
 decltype(NotchRootView::Inputs::makeHaloView) haloViews(HaloController* halo, Accessibility* accessibility) {
-    return [halo, accessibility](QWidget* parent, std::function<bool()> notched) -> QWidget* {
+    return [halo, accessibility](QWidget* parent, std::function<bool()> notched) -> NotchHalo* {
         auto* view = new NotchHalo(accessibility, std::move(notched), parent);
         view->setActive(halo->current());
         view->setAmbientPhase(halo->ambientPhase());

@@ -5,8 +5,11 @@
 #include "Brimlark/kit/BrimlarkAnimation.h"
 #include "platform/Accessibility.h"
 
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -15,8 +18,9 @@ constexpr qreal pulsedScale = 1.15;
 constexpr double pulseLegSeconds = 0.85;
 constexpr int settleMs = 200;
 // The steps of one leg of the pulse, and of the settling back to rest after one: enough to look
-// smooth at a tray icon's size.
-constexpr int pulseSteps = 10;
+// smooth on a dot of a few pixels, few enough that a pulse lasting for minutes hardly wakes the
+// program.
+constexpr int pulseSteps = 6;
 constexpr int settleSteps = 4;
 
 qreal opacityAt(qreal pulse) {
@@ -157,10 +161,17 @@ void MenuBarLabel::redraw() {
     ++m_redrawCount;
     // The first picture is kept as the icon's resting look, so the icon is never empty.
     if (m_trayShown || m_trayIcon.icon().isNull())
-        m_trayIcon.setIcon(m_statusObserver.icon());
+        m_trayIcon.setIcon(trayPicture());
+}
+
+QIcon MenuBarLabel::trayPicture() const {
+    // The size of the tray's slot once it has one; the usual 22 points before.
+    const QSize slot = m_trayIcon.geometry().size();
+    const int side = slot.isEmpty() ? 22 : std::min(slot.width(), slot.height());
+    return m_statusObserver.icon(side, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
 }
 
 void MenuBarLabel::trayWillShow() {
     m_trayShown = true;
-    m_trayIcon.setIcon(m_statusObserver.icon());
+    m_trayIcon.setIcon(trayPicture());
 }

@@ -49,6 +49,8 @@ private:
     void stopMotion();
     void step();
     void showLook(qreal opacity, qreal scale);
+    // The label drawn for the tray's slot.
+    QIcon trayPicture() const;
 
     QSystemTrayIcon& m_trayIcon;
     QPointer<AIHooksService> m_aiHooks;

@@ -3,6 +3,7 @@
 #include "Brimlark/core/Logging.h"
 
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
 
@@ -44,9 +45,20 @@ void NotchPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+void NotchPanel::setPanelOpacity(qreal opacity) {
+    setWindowOpacity(opacity);
+    emit opacityChanged(windowOpacity());
+}
+
 void NotchPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     emit resized(event->size());
+    emit frameChanged(geometry());
+}
+
+void NotchPanel::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    emit frameChanged(geometry());
 }
 
 bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -9,8 +9,12 @@
 // manager cannot close it: a close request leaves it where it is.
 class NotchPanel : public QWidget {
     Q_OBJECT
+    // The window's opacity, animatable, with a signal for the windows that follow the panel.
+    Q_PROPERTY(qreal panelOpacity READ windowOpacity WRITE setPanelOpacity NOTIFY opacityChanged)
 public:
     explicit NotchPanel(const QRect& frame);
+
+    void setPanelOpacity(qreal opacity);
 
     // Shows the panel in front and gives it the keyboard focus.
     void orderFrontAndFocus();
@@ -22,9 +26,13 @@ signals:
     void pressed();
     // The panel's size changed (also in the middle of an animation).
     void resized(const QSize& size);
+    // The panel moved, grew or shrank.
+    void frameChanged(const QRect& frame);
+    void opacityChanged(qreal opacity);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -10,6 +10,7 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
+#include "Brimlark/surface/NotchHalo.h"
 #include "platform/Accessibility.h"
 #include "platform/DesktopWindows.h"
 #include "platform/GlobalInput.h"
@@ -128,13 +129,37 @@ void NotchWindowManager::setup() {
                                       &NotchWindowManager::updateShape));
     }
     updateShape();
+    setupHaloWindow();
     // The closed panel never takes the keyboard: the user is typing somewhere else.
-    if (m_currentScreen)
+    if (m_currentScreen) {
         m_panel->orderFrontRegardless();
-    else
+        if (m_haloWindow)
+            m_haloWindow->followShown(true);
+    } else {
         qCInfo(lcApp, "no screen attached; the notch panel stays hidden");
+    }
     observeModeAndContent();
     watchScreensAndPointer();
+}
+
+void NotchWindowManager::setupHaloWindow() {
+    if (!m_inputs.makeHaloView)
+        return;
+    NotchHalo* halo =
+        m_inputs.makeHaloView(nullptr, [view = m_hostingView] { return view && view->hasPhysicalNotch(); });
+    if (!halo)
+        return;
+    m_haloWindow = new NotchHaloWindow(halo, m_desktopWindows);
+    m_haloWindow->followFrame(m_panel->geometry());
+    m_haloWindow->followOpacity(m_panel->windowOpacity());
+    connect(m_panel, &NotchPanel::frameChanged, m_haloWindow, &NotchHaloWindow::followFrame);
+    connect(m_panel, &NotchPanel::opacityChanged, m_haloWindow, &NotchHaloWindow::followOpacity);
+}
+
+void NotchWindowManager::relayoutForScreen() {
+    updateShape();
+    if (m_haloWindow)
+        m_haloWindow->relayout();
 }
 
 void NotchWindowManager::observeModeAndContent() {
@@ -194,11 +219,17 @@ void NotchWindowManager::teardown() {
         m_globalInput.stop();
     m_monitors.clear();
     stopAnimations();
+    if (m_haloWindow) {
+        m_haloWindow->hide();
+        m_haloWindow->deleteLater();
+    }
+    m_haloWindow.clear();
     if (m_panel) {
         m_panel->hide();
         m_panel->deleteLater();
     }
     m_panel.clear();
+    m_appliedMode.reset();
     for (const QMetaObject::Connection& observer : std::as_const(m_cancellables))
         disconnect(observer);
     m_cancellables.clear();
@@ -223,20 +254,32 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     if (!m_currentScreen) {
         // Without a screen there is nowhere to hang the panel.
         m_panel->hide();
+        if (m_haloWindow)
+            m_haloWindow->followShown(false);
+        m_appliedMode.reset();
         return;
     }
     const ScreenDescription& screen = *m_currentScreen;
     const QSizeF size = panelSize(mode, hasCompactStatus(), notchSize(screen));
     const QRect target = toPixels(notchPanelFrame(screen, size));
     const PanelAnimationProfile profile = animationProfile();
-    const bool settled = m_panel->geometry() == target && m_panel->windowOpacity() == profile.targetAlpha &&
-                         !(m_frameAnimation && m_frameAnimation->state() == QAbstractAnimation::Running) &&
-                         !(m_fadeAnimation && m_fadeAnimation->state() == QAbstractAnimation::Running);
+    const bool animating = (m_frameAnimation && m_frameAnimation->state() == QAbstractAnimation::Running) ||
+                           (m_fadeAnimation && m_fadeAnimation->state() == QAbstractAnimation::Running);
+    const bool settled =
+        m_panel->geometry() == target && m_panel->windowOpacity() == profile.targetAlpha && !animating;
+    // The closed panel already where it should be, or on its way there, is left alone: moving,
+    // fading or raising it again changes nothing on screen and costs the window system a round.
+    const bool sameMode = m_appliedMode == mode && !isOpen(mode) && m_panel->isVisible();
+    if (sameMode && target == m_targetFrame && (settled || (animated && animating)))
+        return;
+    m_appliedMode = mode;
     m_targetFrame = target;
     stopAnimations();
     if (!animated || settled) {
-        m_panel->setGeometry(target);
-        m_panel->setWindowOpacity(profile.targetAlpha);
+        if (m_panel->geometry() != target)
+            m_panel->setGeometry(target);
+        if (m_panel->windowOpacity() != profile.targetAlpha)
+            m_panel->setPanelOpacity(profile.targetAlpha);
     } else {
         animateTo(target, profile);
     }
@@ -251,11 +294,22 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     if (m_panelOpen && !byHover && (!wasOpen || !panelHasFocus())) {
         rememberFocus();
         m_panel->orderFrontAndFocus();
+        raiseHaloWindow();
         return;
     }
     m_panel->orderFrontRegardless();
+    raiseHaloWindow();
     if (wasOpen && !m_panelOpen)
         restoreFocus();
+}
+
+void NotchWindowManager::raiseHaloWindow() {
+    if (!m_haloWindow)
+        return;
+    m_haloWindow->followShown(true);
+    // The glow stays over the panel it surrounds.
+    if (m_haloWindow->isVisible())
+        m_haloWindow->raise();
 }
 
 bool NotchWindowManager::panelHasFocus() const {
@@ -318,7 +372,7 @@ void NotchWindowManager::animateTo(const QRect& target, const PanelAnimationProf
         frame->setDuration(duration);
         frame->setEasingCurve(profile.timingFunction);
         frame->setEndValue(target);
-        auto* alpha = new QPropertyAnimation(m_panel, "windowOpacity", group);
+        auto* alpha = new QPropertyAnimation(m_panel, "panelOpacity", group);
         alpha->setDuration(duration);
         alpha->setEasingCurve(profile.timingFunction);
         alpha->setEndValue(profile.targetAlpha);
@@ -326,9 +380,10 @@ void NotchWindowManager::animateTo(const QRect& target, const PanelAnimationProf
         group->start(QAbstractAnimation::DeleteWhenStopped);
         return;
     }
-    m_panel->setGeometry(target);
-    m_panel->setWindowOpacity(profile.crossfadeStartAlpha);
-    auto* fade = new QPropertyAnimation(m_panel, "windowOpacity", this);
+    if (m_panel->geometry() != target)
+        m_panel->setGeometry(target);
+    m_panel->setPanelOpacity(profile.crossfadeStartAlpha);
+    auto* fade = new QPropertyAnimation(m_panel, "panelOpacity", this);
     fade->setDuration(duration);
     fade->setEasingCurve(profile.timingFunction);
     fade->setStartValue(profile.crossfadeStartAlpha);
@@ -348,6 +403,7 @@ void NotchWindowManager::handlePointer(const QPoint& position) {
     }
     if (!m_currentScreen || *m_currentScreen != *screen) {
         m_currentScreen = screen;
+        relayoutForScreen();
         applyMode(m_engine.mode(), false);
     }
     updateHoverRegion(position, *screen);
@@ -398,6 +454,7 @@ void NotchWindowManager::handleMouseDown(Qt::MouseButton button, const QPoint& p
 
 void NotchWindowManager::handleScreenChange() {
     m_currentScreen = resolveCurrentScreen();
+    relayoutForScreen();
     applyMode(m_engine.mode(), false);
     if (m_currentScreen)
         updateHoverRegion(m_globalInput.pointerPosition(), *m_currentScreen);

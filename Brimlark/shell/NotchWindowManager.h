@@ -2,6 +2,7 @@
 
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/PanelAnimationProfile.h"
+#include "Brimlark/shell/NotchHaloWindow.h"
 #include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/surface/CompactLiveStatus.h"
 #include "Brimlark/surface/NotchRootView.h"
@@ -26,6 +27,9 @@ class QPropertyAnimation;
 // click outside the open panel into a close. A hover opening leaves the keyboard where it is; any
 // other opening takes it, and closing gives it back to the window that had it before, unless the
 // user has since given it to another. Without a compositor the panel is clipped to its outline.
+// The glow, when there is one, lives in a window of its own that follows the panel. The closed
+// panel is moved, faded or raised only when its frame, opacity or stacking has to change: the live
+// status publishes often, and most updates change none of them.
 class NotchWindowManager : public QObject {
     Q_OBJECT
 public:
@@ -47,6 +51,8 @@ public:
     void refreshClosedFrame();
 
     NotchPanel* panel() const { return m_panel; }
+    // The glow's window; none without a glow view.
+    NotchHaloWindow* haloWindow() const { return m_haloWindow; }
     NotchRootView* hostingView() const { return m_hostingView; }
     const std::optional<ScreenDescription>& currentScreen() const { return m_currentScreen; }
     bool hoverRegionActive() const { return m_hoverRegionActive; }
@@ -90,6 +96,12 @@ private:
     void handlePanelPressed();
     // Clips the panel to its outline while no compositor runs; unclipped with one.
     void updateShape();
+    // Builds the glow's window and ties it to the panel.
+    void setupHaloWindow();
+    // The panel's screen may have changed: the outline follows whether it has a physical notch.
+    void relayoutForScreen();
+    // Shows the glow's window over the panel when a glow is on show.
+    void raiseHaloWindow();
 
     NotchRootView::Inputs m_inputs;
     Screens& m_screens;
@@ -100,6 +112,9 @@ private:
 
     QPointer<NotchPanel> m_panel;
     QPointer<NotchRootView> m_hostingView;
+    QPointer<NotchHaloWindow> m_haloWindow;
+    // The mode the panel was last laid out for.
+    std::optional<InteractionEngine::Mode> m_appliedMode;
     QList<QMetaObject::Connection> m_monitors;
     QList<QMetaObject::Connection> m_cancellables;
     QMetaObject::Connection m_screenObserver;

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 const QString StatusObserver::symbolName = QStringLiteral("rectangle.topthird.inset.filled");
 
 std::optional<QColor> StatusObserver::dotColorFor(const std::optional<HookEvent>& activeEvent,
@@ -40,8 +42,18 @@ QPixmap StatusObserver::render(int size, qreal devicePixelRatio) const {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     const double inset = size * 0.12;
-    paintSymbol(painter, QRectF(inset, inset, size - 2 * inset, size - 2 * inset), symbolName,
-                BrimlarkTheme::textPrimary());
+    const QRectF symbol(inset, inset, size - 2 * inset, size - 2 * inset);
+    // The tray may be light or dark: a soft dark rim around the light symbol reads on both.
+    const double rimWidth = std::max(1.0, size / 22.0);
+    QColor rim(0, 0, 0);
+    rim.setAlphaF(0.5f);
+    for (int dx = -1; dx <= 1; ++dx) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            if (dx != 0 || dy != 0)
+                paintSymbol(painter, symbol.translated(dx * rimWidth, dy * rimWidth), symbolName, rim);
+        }
+    }
+    paintSymbol(painter, symbol, symbolName, BrimlarkTheme::textPrimary());
     if (m_dotColor) {
         // 5 points at a 22-point label, scaled with it; shifted right and up from the corner.
         const double dot = size * 5.0 / 22.0;
@@ -49,16 +61,19 @@ QPixmap StatusObserver::render(int size, qreal devicePixelRatio) const {
         const double shiftY = size * 2.0 / 22.0;
         const QRectF frame(size - dot - inset + shiftX, inset - shiftY, dot, dot);
         const double scaled = dot * m_dotScale;
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(*m_dotColor);
+        const QRectF disc(frame.center() - QPointF(scaled / 2.0, scaled / 2.0), QSizeF(scaled, scaled));
         painter.setOpacity(m_dotOpacity);
-        painter.drawEllipse(
-            QRectF(frame.center() - QPointF(scaled / 2.0, scaled / 2.0), QSizeF(scaled, scaled)));
+        // The same dark rim, so that a light colour shows on a light tray too.
+        QColor ring(0, 0, 0);
+        ring.setAlphaF(0.5f);
+        painter.setPen(QPen(ring, rimWidth * 0.75));
+        painter.setBrush(*m_dotColor);
+        painter.drawEllipse(disc);
     }
     return pixmap;
 }
 
-QIcon StatusObserver::icon() const {
-    // One drawing large enough for every tray; the icon scales it down as the tray asks.
-    return QIcon(render(48));
+QIcon StatusObserver::icon(int size, qreal devicePixelRatio) const {
+    // Drawn at the size the tray shows it, so the tray does not scale a larger picture each time.
+    return QIcon(render(size, devicePixelRatio));
 }

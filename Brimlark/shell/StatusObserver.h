@@ -31,10 +31,11 @@ public:
         m_dotScale = scale;
     }
 
-    // The label `size` points square.
+    // The label `size` points square: a light symbol with a soft dark rim, readable on a light
+    // tray and on a dark one, and the dot.
     QPixmap render(int size, qreal devicePixelRatio = 1.0) const;
-    // The label at the usual tray sizes.
-    QIcon icon() const;
+    // The label as an icon of one picture, `size` points square.
+    QIcon icon(int size = 22, qreal devicePixelRatio = 1.0) const;
 
 private:
     std::optional<QColor> m_dotColor;

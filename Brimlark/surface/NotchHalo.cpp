@@ -1,8 +1,10 @@
 #include "Brimlark/surface/NotchHalo.h"
 
 #include "Brimlark/kit/BrimlarkAnimation.h"
+#include "Brimlark/surface/NotchRim.h"
 #include "platform/Accessibility.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QTimer>
@@ -25,18 +27,18 @@ QColor blend(const QColor& from, const QColor& to, double t) {
                             mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
 }
 
-// The outline sits on the panel's own rim: the line, centred on it, stays just inside the panel's
-// window, where it can be seen; the window clips anything drawn beyond its edge.
-constexpr qreal outlineInset = NotchHalo::lineWidth;
-// The strip along the screen's top edge carries no line: the panel hangs from there.
-constexpr qreal topStrip = NotchHalo::lineWidth + 0.25;
+// The line's outline is the panel's own, pushed 2 points outward.
+constexpr qreal outlineInset = -2.0;
 
 // One leg of the persistent glow's breath, and the ambient colour's blend from one phase to the next.
 constexpr double breathSeconds = 1.2;
 constexpr double blendSeconds = 0.4;
-// The time between two frames of the breath and the drift: about 30 a second, smooth enough for a
-// thin line whose opacity or colour changes slowly.
-constexpr int frameIntervalMs = 34;
+// The time between two frames of the breath and the drift: 10 a second. The breath moves the
+// line's opacity by 0.2 over 1.2 s, the drift its colour a little every 0.25 s: a frame changes
+// the line by a few levels of 255 at most, which reads as smooth on a line this thin. Each frame
+// costs the program several wake-ups (the timer, the X server's answer to the drawing), so a
+// lasting glow draws no more often than that.
+constexpr int frameIntervalMs = 100;
 
 } // namespace
 
@@ -50,7 +52,7 @@ NotchHalo::NotchHalo(Accessibility* accessibility, std::function<bool()> hasPhys
 
     connect(m_oneShotAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_oneShotProgress = value.toDouble();
-        update(lineStrip());
+        lineChanged();
     });
     m_fadeOutTimer->setSingleShot(true);
     connect(m_fadeOutTimer, &QTimer::timeout, this, [this] {
@@ -80,6 +82,18 @@ QColor NotchHalo::ambientColor(double phase) {
 
 NotchShape NotchHalo::outline(bool hasPhysicalNotch) {
     return NotchShape{28, 24, hasPhysicalNotch, outlineInset};
+}
+
+QRect NotchHalo::frameAround(const QRect& panelFrame) {
+    return panelFrame.adjusted(-margin, 0, margin, margin);
+}
+
+QRectF NotchHalo::panelRect() const {
+    return QRectF(rect()).adjusted(margin, 0, -margin, -margin);
+}
+
+bool NotchHalo::notched() const {
+    return m_hasPhysicalNotch && m_hasPhysicalNotch();
 }
 
 void NotchHalo::stopAnimations() {
@@ -112,24 +126,23 @@ void NotchHalo::stepFrame() {
         m_frameTimer->stop();
         return;
     }
-    // Only the line changes from frame to frame: the panel under the rest of the view is left alone.
-    update(lineStrip());
+    // Drawn now, in this wake-up, rather than on a later update request of its own.
+    lineChanged(true);
 }
 
 QRegion NotchHalo::lineStrip() const {
-    const bool notched = m_hasPhysicalNotch && m_hasPhysicalNotch();
-    const NotchShape shape = outline(notched);
-    const QRectF bounds = shape.path(rect()).boundingRect();
-    // Half the line, its antialiased edge and a pixel of rounding on either side of the outline.
-    const qreal margin = lineWidth / 2.0 + 2.0;
-    const QRect outer = bounds.adjusted(-margin, -margin, margin, margin).toAlignedRect();
+    const NotchShape shape = outline(notched());
+    const QRectF bounds = shape.path(panelRect()).boundingRect();
+    // Half the line, its soft edge and a pixel of rounding on either side of the outline.
+    const qreal reach = lineWidth / 2.0 + 2.0;
+    const QRect outer = bounds.adjusted(-reach, -reach, reach, reach).toAlignedRect();
     // Inside the outline the line runs along the sides and the bottom; the curves of the corners
     // stay within a radius of them.
-    const qreal top = notched ? shape.topInset : 0.0;
-    const qreal side = std::max(shape.bottomRadius, top) + margin;
-    const QRectF middle = bounds.adjusted(side, -margin, -side, -margin);
-    const QRectF body =
-        bounds.adjusted(margin + top, margin + top, -(margin + top), -(shape.bottomRadius + margin));
+    const qreal bottom = shape.bottomRadius - shape.insetAmount;
+    const qreal top = shape.hasPhysicalNotch ? shape.topInset - shape.insetAmount : 0.0;
+    const qreal side = std::max(bottom, top) + reach;
+    const QRectF middle = bounds.adjusted(side, -reach, -side, -reach);
+    const QRectF body = bounds.adjusted(reach + top, reach + top, -(reach + top), -(bottom + reach));
     QRegion strip(outer);
     if (middle.isValid())
         strip -= QRegion(middle.toRect());
@@ -149,14 +162,17 @@ void NotchHalo::animate(QVariantAnimation* animation, double to, int durationMs,
 
 void NotchHalo::setActive(const std::optional<ActiveHalo>& active) {
     const bool fresh = active && (!m_active || m_active->id != active->id);
+    const bool came = active.has_value() != m_active.has_value();
     m_active = active;
+    if (came)
+        emit activeChanged(active.has_value());
     if (!active) {
         stopAnimations();
-        update(lineStrip());
+        lineChanged();
         return;
     }
     if (!fresh) {
-        update(lineStrip());
+        lineChanged();
         return;
     }
     stopAnimations();
@@ -172,7 +188,7 @@ void NotchHalo::setActive(const std::optional<ActiveHalo>& active) {
         m_ambientBlend = 1.0;
         break;
     }
-    update(lineStrip());
+    lineChanged();
 }
 
 void NotchHalo::startOneShot() {
@@ -206,7 +222,7 @@ void NotchHalo::setAmbientPhase(double phase) {
     m_ambientTo = ambientColor(phase);
     if (reduceMotion()) {
         m_ambientBlend = 1.0;
-        update(lineStrip());
+        lineChanged();
         return;
     }
     // The blend starts where the line is, so nothing changes on screen until the next frame.
@@ -243,19 +259,145 @@ qreal NotchHalo::lineOpacity() const {
     return 1.0;
 }
 
-void NotchHalo::paintEvent(QPaintEvent*) {
+QRgb NotchHalo::tint() const {
     const qreal opacity = lineOpacity();
-    if (opacity <= 0.0)
+    if (!m_active || opacity <= 0.0)
+        return 0;
+    const QColor color = lineColor();
+    const int alpha = std::clamp(qRound(color.alphaF() * opacity * 255.0), 0, 255);
+    return qPremultiply(qRgba(color.red(), color.green(), color.blue(), alpha));
+}
+
+void NotchHalo::lineChanged(bool now) {
+    const QRgb next = tint();
+    if (next == m_shownTint)
         return;
+    m_shownTint = next;
+    // The window system takes the strip in one rectangle best: one copy and one upload a frame.
+    const QRect strip = lineStrip().boundingRect();
+    if (now && isVisible())
+        repaint(strip);
+    else
+        update(strip);
+}
+
+void NotchHalo::setSoftEdges(bool soft) {
+    if (soft == m_softEdges)
+        return;
+    m_softEdges = soft;
+    relayout();
+}
+
+void NotchHalo::relayout() {
+    m_maskSize = QSize();
+    update();
+}
+
+void NotchHalo::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_maskSize = QSize();
+}
+
+void NotchHalo::ensureMask() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const bool notch = notched();
+    if (pixels == m_maskSize && ratio == m_maskRatio && notch == m_maskNotched && m_softEdges == m_maskSoft)
+        return;
+    m_maskSize = pixels;
+    m_maskRatio = ratio;
+    m_maskNotched = notch;
+    m_maskSoft = m_softEdges;
+    m_coverage.clear();
+    m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_frame.setDevicePixelRatio(ratio);
+    m_frame.fill(Qt::transparent);
+    m_frameTint = 0;
+    if (pixels.isEmpty())
+        return;
+
+    // The one costly drawing: the stroke itself, once per layout.
+    QImage stroke(pixels, QImage::Format_ARGB32_Premultiplied);
+    stroke.setDevicePixelRatio(ratio);
+    stroke.fill(Qt::transparent);
+    {
+        QPainter painter(&stroke);
+        painter.setRenderHint(QPainter::Antialiasing, m_softEdges);
+        QPen pen(Qt::white, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(notchRim(outline(notch), panelRect()));
+    }
+    for (int y = 0; y < stroke.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(stroke.constScanLine(y));
+        for (int x = 0; x < stroke.width(); ++x) {
+            const int coverage = qAlpha(line[x]);
+            if (coverage > 0)
+                m_coverage.emplace_back(y * stroke.width() + x, static_cast<uchar>(coverage));
+        }
+    }
+}
+
+void NotchHalo::ensureFrame(QRgb tint) {
+    if (tint == m_frameTint)
+        return;
+    m_frameTint = tint;
+    auto* pixels = reinterpret_cast<QRgb*>(m_frame.bits());
+    const uint red = qRed(tint), green = qGreen(tint), blue = qBlue(tint), alpha = qAlpha(tint);
+    for (const auto& [offset, coverage] : m_coverage) {
+        if (coverage == 255) {
+            pixels[offset] = tint;
+            continue;
+        }
+        // Premultiplied channels scale alike: the tint at this pixel's coverage.
+        const auto scale = [coverage](uint channel) { return (channel * coverage + 127) / 255; };
+        pixels[offset] = qRgba(int(scale(red)), int(scale(green)), int(scale(blue)), int(scale(alpha)));
+    }
+}
+
+QRegion NotchHalo::linePixels() {
+    ensureMask();
+    QRegion region;
+    if (m_maskSize.isEmpty())
+        return region;
+    const int width = m_maskSize.width();
+    QList<QRect> runs;
+    for (std::size_t i = 0; i < m_coverage.size();) {
+        const int start = m_coverage[i].first;
+        int end = start + 1;
+        // A run of touched pixels along one row.
+        while (++i < m_coverage.size() && m_coverage[i].first == end && end % width != 0)
+            ++end;
+        const QRect run(start % width, start / width, end - start, 1);
+        if (m_maskRatio == 1.0) {
+            runs.append(run);
+            continue;
+        }
+        const QRectF logical(QPointF(run.topLeft()) / m_maskRatio, QSizeF(run.size()) / m_maskRatio);
+        runs.append(logical.toAlignedRect());
+    }
+    if (m_maskRatio == 1.0) {
+        region.setRects(runs.constData(), int(runs.size()));
+        return region;
+    }
+    for (const QRect& run : std::as_const(runs))
+        region += run;
+    return region;
+}
+
+void NotchHalo::paintEvent(QPaintEvent* event) {
+    const QRgb now = tint();
+    m_shownTint = now;
+    if (qAlpha(now) == 0)
+        return;
+    ensureMask();
+    ensureFrame(now);
+    // Rectangle by rectangle: a picture blended under a plain rectangular clip is one copy per
+    // row, where a clip of many rectangles goes through the span machinery (and its thread pool).
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(opacity);
-    const QRectF bounds = rect();
-    painter.setClipRect(bounds.adjusted(0, topStrip, 0, 0));
-    QPen pen(lineColor(), lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    pen.setMiterLimit(10);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    const bool notched = m_hasPhysicalNotch && m_hasPhysicalNotch();
-    painter.drawPath(outline(notched).path(bounds));
+    for (const QRect& area : event->region()) {
+        painter.setClipRect(area);
+        painter.drawImage(QPointF(0, 0), m_frame);
+    }
 }

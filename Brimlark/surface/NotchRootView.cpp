@@ -9,6 +9,7 @@
 #include "Brimlark/shelf/FileShelfOverlay.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/surface/HoverTrackingView.h"
+#include "Brimlark/surface/NotchRim.h"
 #include "Brimlark/surface/NotchTapCatcher.h"
 #include "platform/Accessibility.h"
 
@@ -38,15 +39,17 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
     m_hoverTracker = new HoverTrackingView(this);
     m_tapCatcher = new NotchTapCatcher(
         [this] { m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click); }, this);
-    if (m_inputs.makeHaloView) {
-        m_halo = m_inputs.makeHaloView(this, [this] { return hasPhysicalNotch(); });
-        m_halo->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
 
     connect(m_inputs.interactionEngine, &InteractionEngine::modeChanged, this,
             [this](const InteractionEngine::Mode& mode) {
+                const bool paging = m_shownMode.kind() == InteractionEngine::Mode::Kind::advanced &&
+                                    mode.kind() == InteractionEngine::Mode::Kind::advanced;
                 m_shownMode = mode;
-                rebuildModeView();
+                // Paging keeps the advanced view, which slides the new page in.
+                if (auto* advanced = qobject_cast<AdvancedModeView*>(m_modeView.data()); paging && advanced)
+                    advanced->setPage(mode.page());
+                else
+                    rebuildModeView();
             });
     connect(m_inputs.appState, &AppState::hoverToPeekEnabledChanged, this,
             &NotchRootView::updateHoverTracker);
@@ -129,6 +132,8 @@ void NotchRootView::rebuildModeView() {
         basic.media = m_inputs.media;
         basic.calendar = m_inputs.calendar;
         basic.mirror = m_inputs.mirror;
+        basic.workspace = m_inputs.workspace;
+        basic.accessibility = m_accessibility;
         basic.hasPhysicalNotch = notched;
         basic.notchSize = notch;
         basic.onAdvancedRequested = [this] { openAdvanced(); };
@@ -154,6 +159,7 @@ void NotchRootView::rebuildModeView() {
         advanced.fileShelf = m_inputs.fileShelf;
         advanced.aiHooks = m_inputs.aiHooks;
         advanced.workspace = m_inputs.workspace;
+        advanced.accessibility = m_accessibility;
         advanced.onOpenSettings = m_inputs.onOpenSettings;
         advanced.hasPhysicalNotch = notched;
         advanced.notchSize = notch;
@@ -228,15 +234,11 @@ void NotchRootView::layoutLayers() {
         m_shelfOverlay->setGeometry(all);
     m_hoverTracker->setGeometry(all);
     m_tapCatcher->setGeometry(all);
-    if (m_halo)
-        m_halo->setGeometry(all);
-    // Back to front: content, shelf drop area, hover tracker, click catcher, glow.
+    // Back to front: content, shelf drop area, hover tracker, click catcher.
     if (m_shelfOverlay)
         m_shelfOverlay->raise();
     m_hoverTracker->raise();
     m_tapCatcher->raise();
-    if (m_halo)
-        m_halo->raise();
 }
 
 void NotchRootView::resizeEvent(QResizeEvent*) {
@@ -265,6 +267,7 @@ void NotchRootView::paintEvent(QPaintEvent*) {
     painter.fillPath(outline, sheen);
 
     // Hairlines inside the outline: a pen centred on a path inset by half its width stays inside.
+    // They leave out the top edge, which meets the screen's edge; a light line there is a seam.
     QPen pen(Qt::SolidLine);
     pen.setWidthF(1.0);
     pen.setCapStyle(Qt::FlatCap);
@@ -273,9 +276,9 @@ void NotchRootView::paintEvent(QPaintEvent*) {
     QColor hairline(255, 255, 255);
     hairline.setAlphaF(0.06f);
     pen.setColor(hairline);
-    painter.strokePath(shape.inset(0.5).path(bounds), pen);
+    painter.strokePath(notchRim(shape.inset(0.5), bounds), pen);
     QColor rim = BrimlarkTheme::strokeStrong();
     rim.setAlphaF(rim.alphaF() * 0.65f);
     pen.setColor(rim);
-    painter.strokePath(shape.inset(1.0).path(bounds), pen);
+    painter.strokePath(notchRim(shape.inset(1.0), bounds), pen);
 }

@@ -21,6 +21,7 @@ class AIHooksService;
 class FileShelfService;
 class HoverTrackingView;
 class MediaService;
+class NotchHalo;
 class NotchTapCatcher;
 class NotesService;
 class PermissionsCoordinator;
@@ -31,8 +32,10 @@ class Workspace;
 
 // The one view the notch panel hosts: the black notch-shaped body and, inside it, what the current
 // mode shows (the compact live status while closed, the basic or the advanced view when open), the
-// shelf's drop area in basic mode, an invisible hover tracker and click catcher, and the glow over
-// everything. It changes nothing itself: every action goes to the engine or to a callback.
+// shelf's drop area in basic mode, an invisible hover tracker and click catcher. The glow runs just
+// outside the panel's outline, beyond this view: the window manager shows it in a window of its
+// own over the panel. The view changes nothing itself: every action goes to the engine or to a
+// callback.
 class NotchRootView : public QWidget {
     Q_OBJECT
 public:
@@ -50,7 +53,7 @@ public:
         CameraMirrorService* mirror = nullptr;
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
-        // The clipboard, for the notes page.
+        // Opens basic mode's web search in the browser; the notes page copies to its clipboard.
         Workspace* workspace = nullptr;
 
         // The compact live status. `compactStatus` is the store the window manager observes;
@@ -61,9 +64,9 @@ public:
         std::function<bool()> hasCompactStatus;
         std::function<QWidget*(QWidget* parent, bool hasPhysicalNotch, const QSizeF& notchSize)>
             makeCompactStatusView;
-        // The glow drawn over the whole panel; none when empty. `hasPhysicalNotch` answers for the
-        // screen the panel is on at the time it is asked.
-        std::function<QWidget*(QWidget* parent, std::function<bool()> hasPhysicalNotch)> makeHaloView;
+        // The glow around the panel, which the window manager hosts in a window of its own; none
+        // when empty. `hasPhysicalNotch` answers for the screen the panel is on when it is asked.
+        std::function<NotchHalo*(QWidget* parent, std::function<bool()> hasPhysicalNotch)> makeHaloView;
 
         std::function<void(QuickAction::Kind)> onQuickAction;
         std::function<void()> onOpenSettings;
@@ -122,5 +125,4 @@ private:
     FileShelfOverlay* m_shelfOverlay = nullptr;
     HoverTrackingView* m_hoverTracker;
     NotchTapCatcher* m_tapCatcher;
-    QWidget* m_halo = nullptr;
 };

@@ -6,7 +6,9 @@
 //   - Brimlark with a pulsing tray dot and no glow (glow mode "off", one asking hook event).
 // Each program runs alone, with HOME and the XDG folders in a fresh temporary folder. With a
 // DISPLAY the bench owns the X11 tray selection itself, so Brimlark finds a tray to draw into;
-// without one the programs run offscreen, where no tray exists.
+// without one the programs run offscreen, where no tray exists. The asking event waits in the hook
+// inbox file when Brimlark starts, so that no other program on the hook port can take it.
+//   bench_idle [seconds] [brimlark executable, to compare another build]
 #include "bench/support/BenchProcess.h"
 
 #include <QApplication>
@@ -14,18 +16,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -52,51 +51,44 @@ bool startUntilReady(const QString& executable, const QStringList& arguments, co
     return false;
 }
 
-// Voluntary plus involuntary context switches summed over the process's threads: every time a
-// thread went to sleep and was woken, or was preempted.
-long long contextSwitches(qint64 pid, int* threads) {
-    long long total = 0;
+// Voluntary plus involuntary context switches of each of the process's threads, by thread id:
+// every time a thread went to sleep and was woken, or was preempted.
+QHash<QString, long long> contextSwitches(qint64 pid) {
+    QHash<QString, long long> switches;
     const QStringList tasks =
         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    *threads = int(tasks.size());
     for (const QString& task : tasks) {
         QFile status(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
         if (!status.open(QIODevice::ReadOnly))
             continue;
+        long long total = 0;
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
                 total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         }
+        switches.insert(task, total);
     }
+    return switches;
+}
+
+// The switches between two readings: a thread that came meanwhile counts whole; one that went (a
+// pool thread expiring) is counted up to the first reading only, rather than subtracted.
+long long switchesBetween(const QHash<QString, long long>& before, const QHash<QString, long long>& after) {
+    long long total = 0;
+    for (auto it = after.constBegin(); it != after.constEnd(); ++it)
+        total += it.value() - before.value(it.key(), 0);
     return total;
 }
 
-// Posts one asking hook event the way the bridge does; true when it was answered 200.
-bool postAskingEvent() {
+// Leaves one asking hook event in the inbox file of the support folder under `dataHome`, where
+// Brimlark reads it at start.
+bool writeAskingEvent(const QString& dataHome) {
     const QByteArray body =
         R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash","status":"asking",)"
         R"("cwd":"/home/dev/src/app","session_id":"bench-idle","message":"may I run make?"})";
-    const QByteArray request = "POST /event HTTP/1.1\r\nHost: 127.0.0.1:43434\r\nContent-Type: "
-                               "application/json\r\nContent-Length: " +
-                               QByteArray::number(body.size()) + "\r\n\r\n" + body;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(43434);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bool ok =
-            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == ssize_t(request.size());
-        char answer[64] = {};
-        ok = ok && ::recv(fd, answer, sizeof answer - 1, 0) >= 15 &&
-             std::memcmp(answer, "HTTP/1.1 200", 12) == 0;
-        ::close(fd);
-        if (ok)
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
+    const QString folder = dataHome + QStringLiteral("/com.brimlark.app/hooks");
+    QFile inbox(folder + QStringLiteral("/inbox.json"));
+    return QDir().mkpath(folder) && inbox.open(QIODevice::WriteOnly) && inbox.write(body) == body.size();
 }
 
 // A stand-in system tray: owns _NET_SYSTEM_TRAY_S<screen> and announces it, so that Qt's tray icon
@@ -160,6 +152,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, QByteArray(argv[1]).toInt()) : 60;
+    const QString brimlark = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(BRIMLARK_EXECUTABLE);
     const TrayOwner tray;
     const QByteArray onboarded = R"("brimlark.onboarded": true)";
     const QList<Scenario> scenarios = {
@@ -177,8 +170,8 @@ int main(int argc, char** argv) {
          true},
     };
 
-    std::printf("%s, tray %s, %d s each\n", qEnvironmentVariableIsSet("DISPLAY") ? "X11" : "offscreen",
-                tray.owned() ? "present" : "absent", seconds);
+    std::printf("%s, tray %s, %d s each, %s\n", qEnvironmentVariableIsSet("DISPLAY") ? "X11" : "offscreen",
+                tray.owned() ? "present" : "absent", seconds, qPrintable(brimlark));
     std::printf("%-10s %12s %14s %8s %8s\n", "program", "CPU (%)", "wake-ups/s", "threads", "target");
     const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
     bool allMet = true;
@@ -186,27 +179,26 @@ int main(int argc, char** argv) {
         QTemporaryDir root;
         QProcess process;
         const QProcessEnvironment env = isolatedEnvironment(root.path(), scenario.defaults, false);
+        if (scenario.askingEvent && !writeAskingEvent(root.path() + QStringLiteral("/data"))) {
+            std::fprintf(stderr, "the asking event could not be written\n");
+            return 1;
+        }
         const bool ready = scenario.brimlark
-                               ? startUntilReady(QStringLiteral(BRIMLARK_EXECUTABLE), {},
-                                                 "Brimlark bootstrapped", process, env)
+                               ? startUntilReady(brimlark, {}, "Brimlark bootstrapped", process, env)
                                : startUntilReady(QCoreApplication::applicationFilePath(),
                                                  {QStringLiteral("--empty-program")}, "ready", process, env);
         if (!ready)
             return 1;
-        if (scenario.askingEvent && !postAskingEvent()) {
-            std::fprintf(stderr, "the asking event was not accepted\n");
-            stopProcess(process);
-            return 1;
-        }
         QThread::sleep(settleSeconds);
         process.readAll();
         const qint64 pid = process.processId();
-        int threads = 0;
         const long long ticksBefore = cpuTicks(pid);
-        const long long switchesBefore = contextSwitches(pid, &threads);
+        const QHash<QString, long long> switchesBefore = contextSwitches(pid);
         QThread::sleep(static_cast<unsigned long>(seconds));
         const long long ticks = cpuTicks(pid) - ticksBefore;
-        const long long switches = contextSwitches(pid, &threads) - switchesBefore;
+        const QHash<QString, long long> switchesAfter = contextSwitches(pid);
+        const long long switches = switchesBetween(switchesBefore, switchesAfter);
+        const int threads = int(switchesAfter.size());
         stopProcess(process);
         const double cpu = 100.0 * static_cast<double>(ticks) / ticksPerSecond / seconds;
         const double wakeups = static_cast<double>(switches) / seconds;

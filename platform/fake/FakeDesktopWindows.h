@@ -14,6 +14,7 @@ public:
     using DesktopWindows::DesktopWindows;
 
     void makeAccessory(QWindow* window) override { accessories.append(window); }
+    void letPointerThrough(QWindow* window) override { pointerThrough.append(window); }
     quint64 focusedWindow() const override { return focused; }
     quint64 idOf(const QWindow* window) const override { return window ? window->winId() : 0; }
     bool giveFocus(quint64 window) override {
@@ -22,7 +23,11 @@ public:
         return true;
     }
     bool compositorRunning() const override { return compositor; }
-    void setShape(QWindow* window, const QRegion& region) override { shapes[window] = region; }
+    using DesktopWindows::setShape;
+    void setShape(QWindow* window, const QRegion& region, ShapeParts parts) override {
+        shapes[window] = region;
+        shapeParts[window] = parts;
+    }
 
     // Starts or stops the pretend compositor and reports it.
     void setCompositor(bool running) {
@@ -31,8 +36,10 @@ public:
     }
 
     QList<QWindow*> accessories;
+    QList<QWindow*> pointerThrough;
     QList<quint64> focusGivenTo;
     QHash<QWindow*, QRegion> shapes;
+    QHash<QWindow*, ShapeParts> shapeParts;
     quint64 focused = 0;
     bool compositor = true;
 };

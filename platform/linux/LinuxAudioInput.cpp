@@ -2,21 +2,9 @@
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/AudioTapModule.h"
+#include "platform/linux/PluginModule.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QPointer>
-
-namespace {
-
-QString defaultModulePath() {
-    const QString beside =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/libbrimlark_audio_tap.so");
-    return QFileInfo::exists(beside) ? beside : QStringLiteral(BRIMLARK_AUDIO_TAP_MODULE);
-}
-
-} // namespace
 
 LinuxAudioInput::LinuxAudioInput(const QString& modulePath, QObject* parent)
     : AudioInput(parent), m_modulePath(modulePath) {}
@@ -28,15 +16,17 @@ LinuxAudioInput::~LinuxAudioInput() {
 QString LinuxAudioInput::loadModule() {
     if (m_module)
         return QString();
-    const QString path = m_modulePath.isEmpty() ? defaultModulePath() : m_modulePath;
     // Never unloaded: the tap's code must outlive every queued call into it.
-    QLibrary library(path);
+    const QStringList candidates = m_modulePath.isEmpty()
+                                       ? pluginModuleCandidates(QStringLiteral("libbrimlark_audio_tap.so"),
+                                                                QStringLiteral(BRIMLARK_AUDIO_TAP_MODULE))
+                                       : QStringList{m_modulePath};
+    const PluginModuleEntry loaded = loadPluginModuleEntry(candidates, audioTapModuleEntry);
+    if (!loaded.function)
+        return QStringLiteral("the audio module could not be loaded: %1").arg(loaded.error);
     using Entry = const AudioTapModule* (*)();
-    const auto entry = reinterpret_cast<Entry>(library.resolve(audioTapModuleEntry));
-    if (!entry)
-        return QStringLiteral("the audio module could not be loaded: %1").arg(library.errorString());
-    m_module = entry();
-    qCDebug(lcPlatform, "audio tap module loaded from %s", qUtf8Printable(path));
+    m_module = reinterpret_cast<Entry>(loaded.function)();
+    qCDebug(lcPlatform, "audio tap module loaded from %s", qUtf8Printable(loaded.path));
     return QString();
 }
 

@@ -2,22 +2,21 @@
 
 #include "platform/PlatformLog.h"
 #include "platform/linux/CameraModule.h"
+#include "platform/linux/PluginModule.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QPointer>
 
 namespace {
 
 QStringList moduleCandidates() {
-    QStringList candidates;
-    if (const QString chosen = qEnvironmentVariable("BRIMLARK_CAMERA_MODULE"); !chosen.isEmpty())
-        candidates.append(chosen);
-    candidates.append(QCoreApplication::applicationDirPath() + QStringLiteral("/libbrimlark_camera.so"));
 #ifdef BRIMLARK_CAMERA_MODULE_PATH
-    candidates.append(QStringLiteral(BRIMLARK_CAMERA_MODULE_PATH));
+    const QString built = QStringLiteral(BRIMLARK_CAMERA_MODULE_PATH);
+#else
+    const QString built;
 #endif
+    QStringList candidates = pluginModuleCandidates(QStringLiteral("libbrimlark_camera.so"), built);
+    if (const QString chosen = qEnvironmentVariable("BRIMLARK_CAMERA_MODULE"); !chosen.isEmpty())
+        candidates.prepend(chosen);
     return candidates;
 }
 
@@ -35,25 +34,12 @@ bool QtCamera::configure() {
     if (m_configured)
         return m_module != nullptr;
     m_configured = true;
-    for (const QString& path : moduleCandidates()) {
-        if (!QFileInfo::exists(path))
-            continue;
-        auto library = std::make_unique<QLibrary>(path);
-        const auto create =
-            reinterpret_cast<CreateCameraModule>(library->resolve(BRIMLARK_CAMERA_MODULE_ENTRY));
-        if (!create) {
-            qCWarning(lcPlatform, "camera module %s cannot be loaded: %s", qUtf8Printable(path),
-                      qUtf8Printable(library->errorString()));
-            continue;
-        }
-        m_library = std::move(library);
-        m_module.reset(create());
-        break;
-    }
-    if (!m_module) {
-        qCWarning(lcPlatform, "camera module not found");
+    const PluginModuleEntry loaded = loadPluginModuleEntry(moduleCandidates(), BRIMLARK_CAMERA_MODULE_ENTRY);
+    if (!loaded.function) {
+        qCWarning(lcPlatform, "camera module cannot be loaded: %s", qUtf8Printable(loaded.error));
         return false;
     }
+    m_module.reset(reinterpret_cast<CreateCameraModule>(loaded.function)());
     QPointer<QtCamera> self(this);
     if (m_module->configure([self](const QImage& frame) {
             if (self)

@@ -5,7 +5,6 @@
 #include <memory>
 
 class CameraModule;
-class QLibrary;
 
 // The default camera through Qt Multimedia (GStreamer underneath). The Qt Multimedia side lives in
 // a module library (MultimediaCamera) that configure() loads: before it, no camera object and no
@@ -24,6 +23,5 @@ public:
 
 private:
     bool m_configured = false;
-    std::unique_ptr<QLibrary> m_library;
     std::unique_ptr<CameraModule> m_module;
 };

@@ -128,9 +128,49 @@ void X11DesktopWindows::makeAccessory(QWindow* window) {
     }
 }
 
+void X11DesktopWindows::letPointerThrough(QWindow* window) {
+    if (!m_connection || !m_hasShape || !window)
+        return;
+    if (!m_pointerThrough.contains(window)) {
+        m_pointerThrough.insert(window);
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this, window] { m_pointerThrough.remove(window); });
+    }
+    if (window->handle() && window->isVisible())
+        clearInputShape(static_cast<quint32>(window->winId()));
+}
+
+void X11DesktopWindows::clearInputShape(quint32 window) {
+    xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         window, 0, 0, 0, nullptr);
+    xcb_flush(m_connection);
+}
+
 bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
+    // An accessory has no title bar and no other way back: the window manager's close request
+    // (it comes from the window system; the program's own closing does not) leaves it open.
+    if (event->type() == QEvent::Close && event->spontaneous()) {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window && m_accessories.contains(window)) {
+            qCInfo(lcPlatform, "desktop windows: close request for \"%s\" ignored",
+                   qPrintable(window->title()));
+            event->ignore();
+            return true;
+        }
+    }
     // The show event comes before the window is mapped: the hints are in place when the window
     // manager reads them. A manager that dropped them at the last unmap is asked again after.
+    if (event->type() == QEvent::Show) {
+        auto* shown = qobject_cast<QWindow*>(watched);
+        // Set again once mapped: a window manager that framed the window reads it then.
+        if (shown && m_pointerThrough.contains(shown)) {
+            QPointer<QWindow> guard(shown);
+            QTimer::singleShot(0, this, [this, guard] {
+                if (guard && guard->isVisible())
+                    clearInputShape(static_cast<quint32>(guard->winId()));
+            });
+        }
+    }
     if (event->type() == QEvent::Show) {
         auto* window = qobject_cast<QWindow*>(watched);
         if (window && m_accessories.contains(window)) {
@@ -240,11 +280,13 @@ bool X11DesktopWindows::giveFocus(quint64 window) {
     return true;
 }
 
-void X11DesktopWindows::setShape(QWindow* window, const QRegion& region) {
+void X11DesktopWindows::setShape(QWindow* window, const QRegion& region, ShapeParts parts) {
     if (!m_connection || !m_hasShape || !window || !window->handle())
         return;
     const auto id = static_cast<quint32>(window->winId());
-    const xcb_shape_kind_t kinds[] = {XCB_SHAPE_SK_BOUNDING, XCB_SHAPE_SK_INPUT};
+    QVector<xcb_shape_kind_t> kinds = {XCB_SHAPE_SK_BOUNDING};
+    if (parts == ShapeParts::drawingAndInput)
+        kinds.append(XCB_SHAPE_SK_INPUT);
     if (region.isEmpty()) {
         for (xcb_shape_kind_t kind : kinds)
             xcb_shape_mask(m_connection, XCB_SHAPE_SO_SET, kind, id, 0, 0, XCB_PIXMAP_NONE);

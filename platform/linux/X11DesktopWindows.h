@@ -14,13 +14,16 @@ struct xcb_connection_t;
 // The desktop's window hints on X11, over Qt's own xcb connection:
 // - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
-//   already on screen, asked of the window manager by client message (EWMH);
+//   already on screen, asked of the window manager by client message (EWMH); a close request
+//   from the window manager (WM_DELETE_WINDOW) is refused;
 // - the keyboard focus is read from `_NET_ACTIVE_WINDOW` (else the server's input focus) and given
 //   back through a `_NET_ACTIVE_WINDOW` request in the pager's name, or directly without a window
 //   manager;
 // - a compositing manager runs while the selection `_NET_WM_CM_S<screen>` has an owner; XFixes
 //   reports each change of owner;
-// - shapes are set with the Shape extension, bounding and input alike.
+// - shapes are set with the Shape extension, bounding and input alike or bounding alone; a window
+//   the pointer passes through gets an empty input shape once it is mapped, when the window
+//   manager, told by ShapeNotify, passes it on to its frame.
 // On another Qt platform (offscreen, Wayland) every call does nothing and no compositor is reported.
 class X11DesktopWindows final : public DesktopWindows, private QAbstractNativeEventFilter {
     Q_OBJECT
@@ -29,11 +32,13 @@ public:
     ~X11DesktopWindows() override;
 
     void makeAccessory(QWindow* window) override;
+    void letPointerThrough(QWindow* window) override;
     quint64 focusedWindow() const override;
     quint64 idOf(const QWindow* window) const override;
     bool giveFocus(quint64 window) override;
     bool compositorRunning() const override { return m_compositor; }
-    void setShape(QWindow* window, const QRegion& region) override;
+    using DesktopWindows::setShape;
+    void setShape(QWindow* window, const QRegion& region, ShapeParts parts) override;
 
     // True when the Qt platform is xcb and the connection could be used.
     bool isActive() const { return m_connection != nullptr; }
@@ -49,6 +54,7 @@ private:
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
+    void clearInputShape(quint32 window);
     void readCompositor();
 
     xcb_connection_t* m_connection = nullptr;
@@ -59,5 +65,6 @@ private:
     bool m_hasShape = false;
     bool m_compositor = false;
     QSet<QWindow*> m_accessories;
+    QSet<QWindow*> m_pointerThrough;
     mutable QHash<QByteArray, quint32> m_atoms;
 };

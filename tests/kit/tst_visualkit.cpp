@@ -22,7 +22,8 @@ const QStringList symbolNames =
         "checkmark.circle.fill sparkles terminal.fill timer video.fill calendar play.fill pause.fill "
         "backward.fill forward.fill "
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
-        "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right")
+        "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
+        "chevron.down")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {

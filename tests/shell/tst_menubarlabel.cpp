@@ -1,10 +1,12 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/shell/MenuBarLabel.h"
 #include "tests/support/EventCounter.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QSystemTrayIcon>
 
 using Status = HookEvent::Status;
@@ -152,6 +154,43 @@ private slots:
         const int drawn = label->redrawCount();
         f->aiHooks.ingest(hookEvent(Status::working));
         QCOMPARE(label->redrawCount(), drawn);
+    }
+
+    // The tray is light on some desktops and dark on others: the symbol and the dot stand out on
+    // both, and the tray is told the name of the program.
+    void theLabelReadsOnLightAndDarkTrays_data() {
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<bool>("dot");
+        QTest::newRow("light") << QColor(0xf2, 0xf2, 0xf2) << false;
+        QTest::newRow("dark") << QColor(0x20, 0x22, 0x26) << false;
+        QTest::newRow("light, dot") << QColor(0xf2, 0xf2, 0xf2) << true;
+        QTest::newRow("dark, dot") << QColor(0x20, 0x22, 0x26) << true;
+    }
+    void theLabelReadsOnLightAndDarkTrays() {
+        QFETCH(QColor, background);
+        QFETCH(bool, dot);
+        StatusObserver observer;
+        if (dot)
+            observer.setDotColor(BrimlarkTheme::accent());
+        QImage shown(22, 22, QImage::Format_ARGB32_Premultiplied);
+        shown.fill(background);
+        {
+            QPainter painter(&shown);
+            painter.drawPixmap(0, 0, observer.render(22));
+        }
+        // The symbol's strongest contrast with the tray, in lightness.
+        int contrast = 0;
+        for (int y = 0; y < 22; ++y)
+            for (int x = 0; x < 22; ++x)
+                contrast =
+                    std::max(contrast, std::abs(shown.pixelColor(x, y).lightness() - background.lightness()));
+        QVERIFY2(contrast > 120, qPrintable(QString::number(contrast)));
+        const QString name =
+            QStringLiteral("tray-%1%2")
+                .arg(background.lightness() > 128 ? QStringLiteral("light") : QStringLiteral("dark"))
+                .arg(dot ? QStringLiteral("-dot") : QString());
+        // Magnified without smoothing, to be looked at pixel by pixel.
+        brimlark::test::saveScreenshot(shown.scaled(shown.size() * 8), name);
     }
 };
 

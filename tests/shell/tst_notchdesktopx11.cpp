@@ -5,6 +5,7 @@
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
 #include "platform/linux/X11GlobalInput.h"
+#include "tests/support/EventCounter.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
@@ -305,6 +306,94 @@ private slots:
         QCOMPARE(corner.name(), desktop.name());
         QVERIFY2(desktop.lightness() > 80, qPrintable(desktop.name()));
         QVERIFY2(body.lightness() < 60, qPrintable(body.name()));
+        if (compositor) {
+            compositing.terminate();
+            compositing.waitForFinished(3000);
+            QTRY_VERIFY(!m_desktop->compositorRunning());
+        }
+    }
+
+    // A persistent glow around the closed notch: its window is an accessory of the desktop as the
+    // panel is, lets clicks through to the window under the line, never takes the keyboard, and
+    // shows the line whole beside the notch with the desktop around it, not black, with a
+    // compositor and without one.
+    void glowSurroundsTheNotch_data() {
+        QTest::addColumn<bool>("compositor");
+        QTest::newRow("no compositor") << false;
+        QTest::newRow("xcompmgr") << true;
+    }
+    void glowSurroundsTheNotch() {
+        QFETCH(bool, compositor);
+        QProcess compositing;
+        if (compositor) {
+            const QString xcompmgr = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+            if (xcompmgr.isEmpty())
+                QSKIP("needs xcompmgr (scripts/install-deps.sh)");
+            compositing.start(xcompmgr, {});
+            QVERIFY(compositing.waitForStarted());
+        }
+        QTRY_COMPARE(m_desktop->compositorRunning(), compositor);
+        const quint32 desktopColour = 0x3366cc;
+        xcb_change_window_attributes(m_x, m_root, XCB_CW_BACK_PIXEL, &desktopColour);
+        xcb_clear_area(m_x, 1, m_root, 0, 0, 0, 0);
+        xcb_flush(m_x);
+        m_fixture->appState.setHaloMode(HaloMode::persistent);
+        HookEvent asking;
+        asking.id = QUuid::createUuid();
+        asking.source = HookEvent::Source::claude;
+        asking.status = HookEvent::Status::asking;
+        asking.eventName = QStringLiteral("PermissionRequest");
+        m_fixture->aiHooks.ingest(asking);
+        NotchHaloWindow* glow = m_coordinator->notchWindowManager()->haloWindow();
+        QVERIFY(glow);
+        QTRY_VERIFY(glow->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(glow));
+        QTRY_COMPARE(panel()->geometry().size(), QSize(356, 102)); // the asking status shows
+        const QRect frame = panel()->geometry();
+        // A window of the user's right under the glow's left line.
+        QWidget under(nullptr, Qt::FramelessWindowHint);
+        under.setWindowTitle(QStringLiteral("under the glow"));
+        under.setGeometry(frame.left() - 40, 0, 39, 36);
+        under.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&under));
+        EventCounter presses(QEvent::MouseButtonPress);
+        under.installEventFilter(&presses);
+        QTest::qWait(700);
+        const auto glowId = static_cast<quint32>(glow->winId());
+        QTRY_COMPARE(property(glowId, "_NET_WM_DESKTOP").value(0), 0xFFFFFFFFu);
+        const QVector<quint32> states = property(glowId, "_NET_WM_STATE");
+        for (const char* state :
+             {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
+            QVERIFY2(states.contains(atom(state)), state);
+        // WM_HINTS: the input hint is set and says no.
+        const QVector<quint32> hints = property(glowId, "WM_HINTS");
+        QVERIFY(hints.size() >= 2 && (hints[0] & 1) && hints[1] == 0);
+
+        QCOMPARE(panel()->geometry(), frame);
+        const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        brimlark::test::saveScreenshot(
+            shot.copy(frame.adjusted(-30, 0, 30, 24)),
+            QStringLiteral("glow-desktop-%1").arg(compositor ? "xcompmgr" : "plain"));
+        // The line 2 points left of the panel and 1 below it, in the accent's cyan; beyond it the
+        // desktop (or the window under it), never black.
+        const QColor left = shot.pixelColor(frame.left() - 2, frame.center().y());
+        const QColor below = shot.pixelColor(frame.center().x(), frame.bottom() + 2);
+        for (const QColor& line : {left, below})
+            QVERIFY2(line.blue() > 120 && line.green() > 100 && line.red() < 80, qPrintable(line.name()));
+        const QColor beside = shot.pixelColor(frame.center().x(), frame.bottom() + 6);
+        QVERIFY2(beside.lightness() > 60, qPrintable(beside.name()));
+        const QColor body = shot.pixelColor(frame.center().x(), frame.top() + 16);
+        QVERIFY2(body.lightness() < 60, qPrintable(body.name()));
+
+        // A click on the line reaches the window under it. Under a loaded server the window
+        // manager may pass the glow's input shape on to its frame a moment late: a few tries.
+        for (int attempt = 0; attempt < 5 && presses.count == 0; ++attempt) {
+            click(QPoint(frame.left() - 2, 20));
+            QTest::qWait(400);
+        }
+        QVERIFY(presses.count >= 1);
+        QCOMPARE(engine().mode(), Mode::hidden());
+        movePointer(QPoint(400, 600));
         if (compositor) {
             compositing.terminate();
             compositing.waitForFinished(3000);

@@ -2,9 +2,13 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/surface/NotchHalo.h"
+#include "platform/fake/FakeDesktopWindows.h"
+#include "tests/support/EventCounter.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 
 using Mode = InteractionEngine::Mode;
@@ -16,11 +20,15 @@ private:
     std::unique_ptr<InteractionEngine> engine;
     std::unique_ptr<CalendarService> calendar;
     std::unique_ptr<RemindersService> reminders;
+    std::unique_ptr<FakeDesktopWindows> desktop;
     std::unique_ptr<NotchWindowManager> manager;
+    QPointer<NotchHalo> halo;
     bool hasStatus = false;
     int settingsOpened = 0;
 
-    void build() {
+    // With `glow`, a glow view and a pretend desktop.
+    void build(bool glow = false) {
+        manager.reset();
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = engine.get();
         inputs.quickActionsStore = &f->quickActions;
@@ -35,8 +43,17 @@ private:
         inputs.mirror = &f->mirror;
         inputs.fileShelf = &f->fileShelf;
         inputs.hasCompactStatus = [this] { return hasStatus; };
+        inputs.aiHooks = &f->aiHooks;
         inputs.onOpenSettings = [this] { ++settingsOpened; };
-        manager = std::make_unique<NotchWindowManager>(inputs, f->screens, f->globalInput, f->accessibility);
+        if (glow) {
+            desktop = std::make_unique<FakeDesktopWindows>();
+            inputs.makeHaloView = [this](QWidget* parent, std::function<bool()> notched) {
+                halo = new NotchHalo(&f->accessibility, std::move(notched), parent);
+                return halo.data();
+            };
+        }
+        manager = std::make_unique<NotchWindowManager>(inputs, f->screens, f->globalInput, f->accessibility,
+                                                       desktop.get());
         manager->setup();
     }
 
@@ -68,6 +85,8 @@ private slots:
     }
     void cleanup() {
         manager.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        desktop.reset();
         reminders.reset();
         calendar.reset();
         engine.reset();
@@ -127,6 +146,87 @@ private slots:
         hasStatus = true;
         manager->refreshClosedFrame();
         QCOMPARE(manager->panel()->size(), QSize(724, 388));
+    }
+
+    // Hook events arrive in bursts and the live status publishes every second; while the closed
+    // panel's frame stays, the window is not moved, resized, raised or faded for any of them.
+    void statusBurstLeavesASettledPanelAlone() {
+        hasStatus = true;
+        manager->refreshClosedFrame();
+        settle();
+        NotchPanel* panel = manager->panel();
+        EventCounter moves(QEvent::Move), resizes(QEvent::Resize), raises(QEvent::ZOrderChange);
+        for (EventCounter* counter : {&moves, &resizes, &raises})
+            panel->installEventFilter(counter);
+        QSignalSpy fades(panel, &NotchPanel::opacityChanged);
+        const auto working = [] {
+            HookEvent event;
+            event.id = QUuid::createUuid();
+            event.source = HookEvent::Source::claude;
+            event.status = HookEvent::Status::working;
+            event.eventName = QStringLiteral("PreToolUse");
+            return event;
+        };
+        for (int i = 0; i < 100; ++i) {
+            f->aiHooks.ingest(working());
+            QCoreApplication::processEvents();
+        }
+        f->timer.start(60);
+        f->timer.cancel();
+        QTest::qWait(50);
+        QCOMPARE(moves.count + resizes.count + raises.count, 0);
+        QCOMPARE(fades.count(), 0);
+
+        // The one update that changes the frame moves the panel, once.
+        hasStatus = false;
+        f->aiHooks.ingest(working());
+        QTRY_COMPARE(manager->targetFrame().size(), QSize(200, 32));
+        settle();
+        QVERIFY(resizes.count > 0);
+        const int resized = resizes.count;
+        for (int i = 0; i < 20; ++i) {
+            f->timer.start(60);
+            f->timer.cancel();
+        }
+        QTest::qWait(50);
+        QCOMPARE(resizes.count, resized);
+    }
+
+    // The glow lives in a window of its own around the panel: grown by its margin, on screen only
+    // while a glow shows, letting clicks through, never focused, an accessory of the desktop, cut to
+    // the line when no compositor runs.
+    void theGlowHasAWindowAroundThePanel() {
+        build(true);
+        NotchHaloWindow* window = manager->haloWindow();
+        QVERIFY(window && halo);
+        QVERIFY(!window->isVisible()); // no glow yet
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(desktop->accessories.contains(window->windowHandle()));
+        QVERIFY(desktop->pointerThrough.contains(window->windowHandle()));
+
+        halo->setActive(ActiveHalo{QUuid::createUuid(), ActiveHalo::Kind::persistent, QColor(Qt::cyan),
+                                   HaloSource::hooks, QDateTime::currentDateTimeUtc()});
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), NotchHalo::frameAround(manager->panel()->geometry()));
+        QCOMPARE(desktop->shapes.value(window->windowHandle()), QRegion()); // a compositor blends
+
+        hasStatus = true;
+        manager->refreshClosedFrame();
+        settle();
+        QCOMPARE(window->geometry(), NotchHalo::frameAround(manager->panel()->geometry()));
+        QCOMPARE(window->windowOpacity(), manager->panel()->windowOpacity());
+
+        desktop->setCompositor(false);
+        QVERIFY(!halo->softEdges());
+        QCOMPARE(desktop->shapes.value(window->windowHandle()), halo->linePixels());
+        QCOMPARE(desktop->shapeParts.value(window->windowHandle()), DesktopWindows::ShapeParts::drawingOnly);
+        desktop->setCompositor(true);
+        QVERIFY(halo->softEdges());
+        QCOMPARE(desktop->shapes.value(window->windowHandle()), QRegion());
+
+        halo->setActive(std::nullopt);
+        QVERIFY(!window->isVisible());
     }
 
     void widePanelStaysInsideANarrowScreen() {

@@ -11,6 +11,8 @@
 
 #include <QTimer>
 
+#include <cmath>
+
 using Kind = ActiveHalo::Kind;
 
 namespace {
@@ -44,7 +46,7 @@ private:
 
     void build() {
         halo = std::make_unique<NotchHalo>(&accessibility, [] { return false; });
-        halo->resize(356, 102);
+        halo->resize(NotchHalo::frameAround(QRect(0, 0, 356, 102)).size());
     }
 
 private slots:
@@ -61,16 +63,80 @@ private slots:
         QCOMPARE(inked(render(*halo)), 0);
     }
 
-    void theLineRunsInsideThePanelsEdgeButNotAlongTheScreenTop() {
+    void theLineRunsWholeOutsideThePanelButNotAlongTheScreenTop() {
         accessibility.setReduceMotion(true);
         halo->setActive(glow(Kind::persistent, QColor(255, 0, 0)));
         const QImage image = render(*halo);
-        QVERIFY(qAlpha(image.pixel(1, 50)) > 0);    // left edge
-        QVERIFY(qAlpha(image.pixel(354, 50)) > 0);  // right edge
-        QVERIFY(qAlpha(image.pixel(178, 101)) > 0); // bottom edge
-        for (int x = 0; x < image.width(); ++x)
+        const QRect panel = halo->panelRect().toRect();
+        QCOMPARE(panel, QRect(4, 0, 356, 102));
+        // Across each edge the whole 1.25-point line, at 0.8, lies outside the panel; its own rim
+        // and the content stay clear.
+        const auto across = [&](QPoint from, QPoint step, int count) {
+            int ink = 0;
+            for (int i = 0; i < count; ++i)
+                ink += qAlpha(image.pixel(from + step * i));
+            return ink / 255.0;
+        };
+        const double whole = NotchHalo::lineWidth * 0.8;
+        for (const double ink : {across(QPoint(0, 50), QPoint(1, 0), panel.left()),
+                                 across(QPoint(panel.right() + 1, 50), QPoint(1, 0), NotchHalo::margin),
+                                 across(QPoint(180, panel.bottom() + 1), QPoint(0, 1), NotchHalo::margin)})
+            QVERIFY2(std::abs(ink - whole) < 0.1, qPrintable(QString::number(ink)));
+        for (const QPoint inside :
+             {QPoint(panel.left(), 50), QPoint(panel.right(), 50), QPoint(180, 101), QPoint(180, 50)})
+            QCOMPARE(qAlpha(image.pixel(inside)), 0);
+        for (int x = panel.left() + 30; x < panel.right() - 30; ++x)
             QCOMPARE(qAlpha(image.pixel(x, 0)), 0);
-        QCOMPARE(qAlpha(image.pixel(178, 50)), 0); // nothing over the content
+    }
+
+    // A frame of the breath repaints the strip alone: it must hold every pixel the line touches,
+    // for every panel size, with and without a physical notch.
+    void theStripHoldsTheWholeLine_data() {
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<bool>("notched");
+        for (const QSize panel : {QSize(200, 32), QSize(356, 102), QSize(724, 388)}) {
+            for (const bool notched : {false, true}) {
+                const QString name = QStringLiteral("%1x%2%3")
+                                         .arg(panel.width())
+                                         .arg(panel.height())
+                                         .arg(notched ? QStringLiteral(" notched") : QString());
+                QTest::newRow(qPrintable(name)) << panel << notched;
+            }
+        }
+    }
+    void theStripHoldsTheWholeLine() {
+        QFETCH(QSize, panel);
+        QFETCH(bool, notched);
+        NotchHalo view(&accessibility, [notched] { return notched; });
+        view.resize(NotchHalo::frameAround(QRect(QPoint(0, 0), panel)).size());
+        view.setActive(glow(Kind::persistent));
+        const QRegion line = view.linePixels();
+        QVERIFY(!line.isEmpty());
+        QCOMPARE(line - view.lineStrip(), QRegion());
+        // The strip is a band, not the whole view, and a few rectangles, not one per row.
+        QVERIFY(!view.lineStrip().contains(view.panelRect().center().toPoint()));
+        QVERIFY(view.lineStrip().rectCount() <= 8);
+    }
+
+    // A desktop without a compositor shows a translucent window's clear pixels black: there the
+    // line has hard edges, and linePixels() (the window's cut) is exactly what it inks.
+    void withoutSoftEdgesTheLineIsItsPixels() {
+        accessibility.setReduceMotion(true);
+        halo->setActive(glow(Kind::persistent, QColor(0, 200, 255)));
+        halo->setSoftEdges(false);
+        const QImage image = render(*halo);
+        QRegion inked;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const int alpha = qAlpha(image.pixel(x, y));
+                if (alpha > 0) {
+                    inked += QRect(x, y, 1, 1);
+                    QCOMPARE(alpha, qRound(0.8 * 255));
+                }
+            }
+        }
+        QVERIFY(!inked.isEmpty());
+        QCOMPARE(inked, halo->linePixels());
     }
 
     void reduceMotionHoldsStillOrEasesOnly() {
@@ -176,37 +242,52 @@ private slots:
         InteractionEngine engine(f.appState, &f.clock);
         CalendarService calendar(f.permissionsCoordinator);
         RemindersService reminders(f.permissionsCoordinator);
-        NotchHalo* shown = nullptr;
+        bool hasStatus = true;
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = &engine;
         inputs.quickActionsStore = &f.quickActions;
         inputs.appState = &f.appState;
         inputs.calendar = &calendar;
         inputs.reminders = &reminders;
-        inputs.hasCompactStatus = [] { return true; };
+        inputs.hasCompactStatus = [&hasStatus] { return hasStatus; };
         inputs.makeCompactStatusView = [&f](QWidget* parent, bool notched, const QSizeF& notch) {
             HookEvent e;
             e.source = HookEvent::Source::claude;
-            e.status = HookEvent::Status::working;
+            e.status = HookEvent::Status::asking;
+            e.title = QStringLiteral("may I run make?");
             return new CompactHiddenStatusView(CompactLiveStatus::ai(e), nullptr, notched, notch, &f.clock,
                                                parent);
         };
-        inputs.makeHaloView = [this, &shown](QWidget* parent, std::function<bool()> notched) {
-            shown = new NotchHalo(&accessibility, std::move(notched), parent);
-            return shown;
-        };
-        NotchRootView root(inputs, f.screens, &f.accessibility);
-        root.resize(356, 102);
-        root.show();
 
-        shown->setActive(glow(Kind::oneShot, BrimlarkTheme::success()));
-        QTRY_COMPARE(shown->lineOpacity(), 1.0);
-        brimlark::test::saveScreenshot(&root, QStringLiteral("glow-one-shot"));
-        shown->setActive(glow(Kind::persistent, BrimlarkTheme::accent()));
-        brimlark::test::saveScreenshot(&root, QStringLiteral("glow-persistent"));
-        shown->setActive(glow(Kind::ambient, BrimlarkTheme::warning()));
-        shown->setAmbientPhase(0.3);
-        brimlark::test::saveScreenshot(&root, QStringLiteral("glow-ambient"));
+        // The panel as the desktop shows it: the glow's window over the panel's, both over a
+        // desktop of `background`, 20 pixels of it below.
+        const auto shoot = [&](const QSize& panelSize, const ActiveHalo& active, const QColor& background,
+                               const QString& name) {
+            NotchRootView root(inputs, f.screens, &f.accessibility);
+            root.resize(panelSize);
+            root.refresh();
+            NotchHalo around(&accessibility, [] { return false; });
+            around.resize(NotchHalo::frameAround(QRect(QPoint(0, 0), panelSize)).size());
+            around.setActive(active);
+            QTRY_COMPARE(around.lineOpacity(), 1.0);
+            QImage desktop(around.size() + QSize(40, 20), QImage::Format_ARGB32_Premultiplied);
+            desktop.fill(background);
+            root.render(&desktop, QPoint(20 + NotchHalo::margin, 0), QRegion(), QWidget::DrawChildren);
+            around.render(&desktop, QPoint(20, 0), QRegion(), QWidget::DrawChildren);
+            brimlark::test::saveScreenshot(desktop.scaled(desktop.size() * 3), name);
+        };
+        const QColor light(0xdd, 0xe3, 0xea);
+        const QColor dark(0x2b, 0x30, 0x3a);
+        shoot(QSize(356, 102), glow(Kind::persistent, BrimlarkTheme::accent()), light, "glow-asking-light");
+        shoot(QSize(356, 102), glow(Kind::persistent, BrimlarkTheme::accent()), dark, "glow-asking-dark");
+        hasStatus = false;
+        shoot(QSize(200, 32), glow(Kind::persistent, BrimlarkTheme::accent()), light, "glow-asking-notch");
+        shoot(QSize(200, 32), glow(Kind::oneShot, BrimlarkTheme::success()), dark, "glow-one-shot");
+        NotchHalo ambient(&accessibility, [] { return false; });
+        ambient.resize(NotchHalo::frameAround(QRect(0, 0, 200, 32)).size());
+        ambient.setActive(glow(Kind::ambient, BrimlarkTheme::warning()));
+        ambient.setAmbientPhase(0.3);
+        shoot(QSize(200, 32), *ambient.active(), dark, "glow-ambient");
     }
 };
 
