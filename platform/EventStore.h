@@ -12,8 +12,8 @@
 #include <functional>
 #include <optional>
 
-// The user's calendars and reminders: whether the program may read them, and the events of a
-// time range.
+// The user's calendars and reminders: whether the program may read them, the events of a time
+// range, and the reminders of their lists, which can be completed, reopened and added to.
 class EventStore : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +48,21 @@ public:
         QColor calendarColor;
     };
 
+    // One reminder (a to-do), as the store holds it. `listIdentifier` is empty and `listColor`
+    // invalid when it belongs to no list.
+    struct Reminder {
+        // Unique in the store; the key of reminderWithIdentifier() and setReminderCompleted().
+        QString identifier;
+        // Absent when the reminder has no title at all.
+        std::optional<QString> title;
+        bool isCompleted = false;
+        // Invalid when the reminder has no due date.
+        QDateTime due;
+        QString listIdentifier;
+        std::optional<QString> listTitle;
+        QColor listColor;
+    };
+
     using QObject::QObject;
     ~EventStore() override = default;
 
@@ -66,7 +81,28 @@ public:
     virtual QList<Event> eventsInRange(const QDateTime& start, const QDateTime& end,
                                        const QList<Calendar>& calendars) = 0;
 
+    // The reminder lists, in the store's order; empty without access.
+    virtual QList<Calendar> reminderLists() = 0;
+    // The list a new reminder goes to when none is chosen; none without lists or access.
+    virtual std::optional<Calendar> defaultListForNewReminders() = 0;
+    // Fetches the reminders of `list`, or of every list when none is given, open and completed
+    // alike, in the store's order. The answer comes on a later turn of the main thread's event
+    // loop, never before this returns, and only while `context` exists; empty without access.
+    virtual void fetchReminders(const std::optional<Calendar>& list, const QObject* context,
+                                std::function<void(const QList<Reminder>& reminders)> done) = 0;
+    // The reminder with this identifier; none when there is no such reminder.
+    virtual std::optional<Reminder> reminderWithIdentifier(const QString& identifier) = 0;
+    // Marks a reminder completed or open again and saves it at once. False, with `error` set to a
+    // sentence on what failed, when there is no such reminder or it could not be saved.
+    virtual bool setReminderCompleted(const QString& identifier, bool completed, QString* error) = 0;
+    // Adds an open reminder titled `title` to `list` and saves it at once. Its identifier, or none
+    // with `error` set when it could not be saved.
+    virtual std::optional<QString> addReminder(const QString& title, const Calendar& list,
+                                               QString* error) = 0;
+
 signals:
     // The store's content or its authorisation changed.
     void changed();
 };
+
+Q_DECLARE_METATYPE(EventStore::Calendar)

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicWrite.h"
 #include "platform/PlatformLog.h"
+#include "platform/SetAside.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,11 +177,8 @@ void UserDefaults::load() {
     }
     const QString reason =
         error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON object");
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
-    if (QFile::rename(m_filePath, aside)) {
+    const QString aside = SetAside::moveUnreadable(m_filePath, QDateTime::currentDateTimeUtc());
+    if (!aside.isEmpty()) {
         m_quarantinedPath = aside;
         qCCritical(lcPlatform,
                    "defaults file %s could not be parsed (%s); kept as %s, starting from defaults",

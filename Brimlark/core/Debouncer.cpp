@@ -4,13 +4,27 @@
 
 Debouncer::Debouncer(double intervalSeconds, Clock* clock, QObject* parent)
     : QObject(parent), m_interval(intervalSeconds), m_timer(clock->createTimer(this)) {
-    connect(m_timer, &ClockTimer::timeout, this, [this] {
-        // Moved out first: the action may schedule the next one.
-        auto action = std::move(m_action);
-        m_action = nullptr;
-        if (action)
-            action();
-    });
+    connect(m_timer, &ClockTimer::timeout, this, &Debouncer::runPending);
+}
+
+void Debouncer::runPending() {
+    // Moved out first: the action may schedule the next one.
+    auto action = std::move(m_action);
+    m_action = nullptr;
+    if (action)
+        action();
+}
+
+void Debouncer::cancel() {
+    m_timer->stop();
+    m_action = nullptr;
+}
+
+void Debouncer::flush() {
+    if (!m_timer->isActive())
+        return;
+    m_timer->stop();
+    runPending();
 }
 
 bool Debouncer::isPending() const {

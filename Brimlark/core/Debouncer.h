@@ -19,8 +19,14 @@ public:
 
     // Cancels the pending action, if any, and schedules `action` to run `interval` from now.
     void schedule(std::function<void()> action);
+    // Drops the pending action, if any, without running it.
+    void cancel();
+    // Runs the pending action now, if any, instead of at its time.
+    void flush();
 
 private:
+    void runPending();
+
     double m_interval;
     ClockTimer* m_timer;
     std::function<void()> m_action;

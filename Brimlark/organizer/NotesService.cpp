@@ -1,6 +1,197 @@
 #include "Brimlark/organizer/NotesService.h"
 
 #include "Brimlark/core/Debouncer.h"
+#include "Brimlark/core/Logging.h"
+#include "platform/AtomicWrite.h"
+#include "platform/SetAside.h"
 
-NotesService::NotesService(Clock* clock, QObject* parent)
-    : QObject(parent), m_debouncer(new Debouncer(0.5, clock, this)) {}
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QRegularExpression>
+
+namespace {
+
+const QString kBody = QStringLiteral("body");
+const QString kId = QStringLiteral("id");
+const QString kUpdatedAt = QStringLiteral("updatedAt");
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'");
+
+// The canonical 36-character form, in either case.
+bool isCanonicalUuid(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    return pattern.match(text).hasMatch();
+}
+
+// "2026-01-05T09:00:00Z" and nothing looser: no fraction, no offset.
+QDateTime parseDate(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z$"));
+    if (!pattern.match(text).hasMatch())
+        return {};
+    const QDateTime fields = QDateTime::fromString(text, kDateFormat);
+    if (!fields.isValid())
+        return {};
+    return QDateTime(fields.date(), fields.time(), Qt::UTC);
+}
+
+} // namespace
+
+NotesService::NotesService(QString storePath, Clock* clock, QObject* parent)
+    : QObject(parent), m_storePath(std::move(storePath)), m_clock(clock ? clock : Clock::system()),
+      m_debouncer(new Debouncer(0.5, m_clock, this)) {
+    load();
+}
+
+QByteArray NotesService::encode(const QList<Note>& notes) {
+    QJsonArray array;
+    for (const Note& note : notes) {
+        QJsonObject object;
+        object.insert(kBody, note.body);
+        object.insert(kId, note.id.toString(QUuid::WithoutBraces).toUpper());
+        object.insert(kUpdatedAt, note.updatedAt.toUTC().toString(kDateFormat));
+        array.append(object);
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+std::optional<QList<Note>> NotesService::decode(const QByteArray& bytes, QString* error) {
+    auto fail = [error](const QString& text) -> std::optional<QList<Note>> {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    QJsonParseError parse{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse);
+    if (parse.error != QJsonParseError::NoError)
+        return fail(parse.errorString());
+    if (!document.isArray())
+        return fail(QStringLiteral("not a JSON array"));
+    QList<Note> notes;
+    const QJsonArray array = document.array();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonValue value = array.at(i);
+        const QJsonObject object = value.toObject();
+        const QJsonValue body = object.value(kBody);
+        const QJsonValue id = object.value(kId);
+        const QJsonValue updatedAt = object.value(kUpdatedAt);
+        if (!value.isObject() || !body.isString() || !id.isString() || !updatedAt.isString())
+            return fail(QStringLiteral("note %1 lacks a text \"body\", \"id\" or \"updatedAt\"").arg(i));
+        if (!isCanonicalUuid(id.toString()))
+            return fail(QStringLiteral("note %1 has an id that is not a UUID").arg(i));
+        const QDateTime date = parseDate(updatedAt.toString());
+        if (!date.isValid())
+            return fail(QStringLiteral("note %1 has an \"updatedAt\" that is not a UTC date in whole seconds")
+                            .arg(i));
+        notes.append(Note{QUuid::fromString(id.toString()), body.toString(), date});
+    }
+    return notes;
+}
+
+Note NotesService::newNote() const {
+    return Note{QUuid::createUuid(), QString(), m_clock->now().toUTC()};
+}
+
+void NotesService::load() {
+    AtomicWrite::removeStaleCopies(m_storePath);
+    QFile file(m_storePath);
+    std::optional<QList<Note>> loaded;
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_setAsideReason = file.errorString();
+        } else {
+            const QByteArray bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                m_setAsideReason = file.errorString();
+            else
+                loaded = decode(bytes, &m_setAsideReason);
+        }
+        m_mustSetAside = !loaded.has_value();
+    }
+    if (loaded && !loaded->isEmpty()) {
+        m_notes = *loaded;
+    } else {
+        m_notes = {newNote()};
+    }
+    m_currentID = m_notes.first().id;
+}
+
+Note NotesService::currentNote() const {
+    for (const Note& note : m_notes) {
+        if (note.id == m_currentID)
+            return note;
+    }
+    if (!m_notes.isEmpty())
+        return m_notes.first();
+    return newNote();
+}
+
+void NotesService::updateCurrentNote(const QString& body) {
+    for (Note& note : m_notes) {
+        if (note.id != m_currentID)
+            continue;
+        note.body = body;
+        emit notesChanged(m_notes);
+        note.updatedAt = m_clock->now().toUTC();
+        emit notesChanged(m_notes);
+        scheduleSave();
+        return;
+    }
+}
+
+void NotesService::deleteNote(const QUuid& id) {
+    m_notes.removeIf([&](const Note& note) { return note.id == id; });
+    if (m_notes.isEmpty()) {
+        m_notes = {newNote()};
+        emit notesChanged(m_notes);
+        m_currentID = m_notes.first().id;
+        emit currentIDChanged(m_currentID);
+    } else {
+        emit notesChanged(m_notes);
+        if (m_currentID == id) {
+            m_currentID = m_notes.first().id;
+            emit currentIDChanged(m_currentID);
+        }
+    }
+    scheduleSave();
+}
+
+void NotesService::scheduleSave() {
+    QPointer<NotesService> self(this);
+    m_debouncer->schedule([self] {
+        if (self)
+            self->save();
+    });
+}
+
+void NotesService::flush() {
+    m_debouncer->flush();
+}
+
+void NotesService::save() {
+    if (m_mustSetAside) {
+        QString error;
+        const QString aside = SetAside::moveUnreadable(m_storePath, m_clock->now(), &error);
+        if (aside.isEmpty() && QFileInfo::exists(m_storePath)) {
+            qCCritical(lcServices, "notes save failed: %s",
+                       qUtf8Printable(QStringLiteral("%1 could not be read (%2) nor moved aside (%3); it is "
+                                                     "left as it is")
+                                          .arg(m_storePath, m_setAsideReason, error)));
+            return;
+        }
+        m_mustSetAside = false;
+        if (!aside.isEmpty()) {
+            m_setAsidePath = aside;
+            qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
+                       qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
+        }
+    }
+    QDir().mkpath(QFileInfo(m_storePath).absolutePath());
+    QString error;
+    if (!AtomicWrite::replace(m_storePath, encode(m_notes), &error))
+        qCCritical(lcServices, "notes save failed: %s", qUtf8Printable(error));
+}

@@ -1,14 +1,142 @@
 #include "Brimlark/organizer/RemindersService.h"
 
+#include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
-#include "platform/EventStore.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
 
 RemindersService::RemindersService(PermissionsCoordinator& permissions, QObject* parent)
     : QObject(parent), m_permissions(permissions) {
     connect(&m_permissions.eventStore(), &EventStore::changed, this, &RemindersService::refresh);
 }
 
+bool RemindersService::hasAccess() const {
+    return m_permissions.reminders() == PermissionsCoordinator::State::granted;
+}
+
+void RemindersService::setSelectedListID(const std::optional<QString>& identifier) {
+    if (m_selectedListID == identifier)
+        return;
+    m_selectedListID = identifier;
+    emit selectedListIDChanged(m_selectedListID);
+}
+
+void RemindersService::publishItems(const QList<ReminderItem>& items) {
+    if (m_items == items)
+        return;
+    m_items = items;
+    emit itemsChanged(m_items);
+}
+
+void RemindersService::publishLists(const QList<EventStore::Calendar>& lists) {
+    if (m_lists == lists)
+        return;
+    m_lists = lists;
+    emit listsChanged(m_lists);
+}
+
+ReminderItem RemindersService::itemFrom(const EventStore::Reminder& reminder) {
+    ReminderItem item;
+    item.id = reminder.identifier;
+    item.title = reminder.title ? *reminder.title : QStringLiteral("(Untitled)");
+    item.isCompleted = reminder.isCompleted;
+    if (reminder.due.isValid())
+        item.dueDate = reminder.due;
+    if (!reminder.listIdentifier.isEmpty()) {
+        item.listName = reminder.listTitle.value_or(reminder.listIdentifier);
+        item.listColor = reminder.listColor;
+    }
+    return item;
+}
+
 void RemindersService::refresh() {
-    // The store offers no reminder queries yet: the list stays empty.
-    emit itemsChanged();
+    const quint64 generation = ++m_generation;
+    if (!hasAccess()) {
+        publishItems({});
+        publishLists({});
+        return;
+    }
+    EventStore& store = m_permissions.eventStore();
+    publishLists(store.reminderLists());
+    if (!m_selectedListID && !m_lists.isEmpty())
+        setSelectedListID(m_lists.first().identifier);
+
+    std::optional<EventStore::Calendar> chosen;
+    if (m_selectedListID) {
+        const auto match =
+            std::find_if(m_lists.begin(), m_lists.end(), [this](const EventStore::Calendar& list) {
+                return list.identifier == *m_selectedListID;
+            });
+        if (match != m_lists.end())
+            chosen = *match;
+    }
+    store.fetchReminders(chosen, this, [this, generation](const QList<EventStore::Reminder>& reminders) {
+        if (generation != m_generation)
+            return; // a newer refresh has started; its answer decides
+        QList<qint64> keys;
+        keys.reserve(reminders.size());
+        for (const EventStore::Reminder& reminder : reminders)
+            keys.append(reminder.due.isValid() ? reminder.due.toMSecsSinceEpoch()
+                                               : std::numeric_limits<qint64>::max());
+        QList<qsizetype> order(reminders.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+        QList<ReminderItem> items;
+        items.reserve(reminders.size());
+        for (const qsizetype index : order)
+            items.append(itemFrom(reminders[index]));
+        publishItems(items);
+    });
+}
+
+RemindersService::Outcome RemindersService::fail(const char* format, const QString& error) {
+    m_lastError = error;
+    emit lastErrorChanged(m_lastError);
+    qCCritical(lcServices, format, qUtf8Printable(error));
+    return {Outcome::Kind::failed, error};
+}
+
+RemindersService::Outcome RemindersService::toggle(const ReminderItem& item) {
+    if (!hasAccess())
+        return {};
+    EventStore& store = m_permissions.eventStore();
+    if (!store.reminderWithIdentifier(item.id))
+        return {};
+    QString error;
+    if (!store.setReminderCompleted(item.id, !item.isCompleted, &error))
+        return fail("toggle reminder failed: %s", error);
+    refresh();
+    return {Outcome::Kind::saved, {}};
+}
+
+RemindersService::Outcome RemindersService::quickAdd(const QString& title) {
+    if (title.trimmed().isEmpty() || !hasAccess())
+        return {};
+    EventStore& store = m_permissions.eventStore();
+    std::optional<EventStore::Calendar> list = selectedList();
+    if (!list)
+        list = store.defaultListForNewReminders();
+    if (!list)
+        return fail("quick add failed: %s",
+                    QStringLiteral("There is no reminder list to add the reminder to."));
+    QString error;
+    if (!store.addReminder(title, *list, &error))
+        return fail("quick add failed: %s", error);
+    refresh();
+    return {Outcome::Kind::saved, {}};
+}
+
+std::optional<EventStore::Calendar> RemindersService::selectedList() const {
+    if (!m_selectedListID)
+        return m_permissions.eventStore().defaultListForNewReminders();
+    for (const EventStore::Calendar& list : m_lists) {
+        if (list.identifier == *m_selectedListID)
+            return list;
+    }
+    return std::nullopt;
 }

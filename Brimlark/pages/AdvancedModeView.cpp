@@ -9,6 +9,8 @@
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/organizer/CalendarView.h"
+#include "Brimlark/organizer/NotesView.h"
+#include "Brimlark/organizer/RemindersView.h"
 #include "Brimlark/pages/PageIndicator.h"
 #include "platform/Accessibility.h"
 
@@ -161,7 +163,13 @@ QWidget* AdvancedModeView::makePageContent(int page) {
             return new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, m_pageHost);
         break;
     case AdvancedPage::notes:
+        if (m_inputs.notes)
+            return new NotesView(*m_inputs.notes, m_inputs.workspace, m_pageHost);
+        break;
     case AdvancedPage::reminders:
+        if (m_inputs.reminders && m_inputs.permissions)
+            return new RemindersView(*m_inputs.reminders, *m_inputs.permissions, nullptr, m_pageHost);
+        break;
     case AdvancedPage::apps:
     case AdvancedPage::shelf:
         break;

@@ -22,6 +22,7 @@ class PermissionsCoordinator;
 class QKeyEvent;
 class QLabel;
 class RemindersService;
+class Workspace;
 
 // The open panel's advanced mode: one of six pages with a header naming it, arrows to page, a close
 // button and the page dots. The page shown is the mode's page; every change goes through the
@@ -41,6 +42,8 @@ public:
         PermissionsCoordinator* permissions = nullptr;
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
+        // The clipboard the notes page copies to.
+        Workspace* workspace = nullptr;
         // Reduce motion swaps the page spring for a short ease; none means full motion.
         Accessibility* accessibility = nullptr;
         bool hasPhysicalNotch = false;

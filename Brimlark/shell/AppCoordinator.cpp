@@ -13,6 +13,7 @@
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/QuickActionsStore.h"
 #include "Brimlark/settings/OnboardingView.h"
@@ -319,6 +320,8 @@ void AppCoordinator::stop() {
 
     m_services.mirror->stop();
     stopGlow();
+    // The last half second of typing is written now rather than lost with the process.
+    m_services.notes->flush();
 }
 
 void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {

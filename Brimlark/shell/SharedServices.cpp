@@ -23,6 +23,8 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "platform/UserDefaults.h"
 
+#include <QDir>
+
 namespace {
 
 // The desktop objects every shared instance below is built over. Asking before main() installed
@@ -44,7 +46,8 @@ QuickActionsStore& QuickActionsStore::shared() {
 }
 
 NotesService& NotesService::shared() {
-    static NotesService* instance = new NotesService(installed().clock);
+    static NotesService* instance =
+        new NotesService(QDir(appSupportDirectory()).filePath(NotesService::fileName()), installed().clock);
     return *instance;
 }
 

@@ -158,6 +158,7 @@ void NotchRootView::rebuildModeView() {
         advanced.permissions = m_inputs.permissions;
         advanced.fileShelf = m_inputs.fileShelf;
         advanced.aiHooks = m_inputs.aiHooks;
+        advanced.workspace = m_inputs.workspace;
         advanced.accessibility = m_accessibility;
         advanced.onOpenSettings = m_inputs.onOpenSettings;
         advanced.hasPhysicalNotch = notched;

@@ -53,7 +53,7 @@ public:
         CameraMirrorService* mirror = nullptr;
         FileShelfService* fileShelf = nullptr;
         AIHooksService* aiHooks = nullptr;
-        // Opens basic mode's web search in the browser.
+        // Opens basic mode's web search in the browser; the notes page copies to its clipboard.
         Workspace* workspace = nullptr;
 
         // The compact live status. `compactStatus` is the store the window manager observes;

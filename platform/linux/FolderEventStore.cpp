@@ -1,5 +1,6 @@
 #include "platform/linux/FolderEventStore.h"
 
+#include "platform/AtomicWrite.h"
 #include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 
@@ -9,6 +10,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStandardPaths>
+#include <QUuid>
 
 #include <algorithm>
 #include <cstdlib>
@@ -183,8 +185,18 @@ struct FolderEventStore::ParsedFile {
         mutable QList<QDateTime> expandedStarts;
     };
 
+    // A to-do. `uid` is empty when the to-do has none; `due` is invalid without a due date.
+    struct Todo {
+        QString uid;
+        std::optional<QString> title;
+        bool completed = false;
+        QDateTime due;
+    };
+
     FileKey key;
+    QString path;
     icalcomponent* root = nullptr;
+    QList<Todo> todos;
     // The file's VTIMEZONEs by TZID, as shared zones.
     QHash<QString, icaltimezone*> zones;
     QList<Single> singles;
@@ -515,6 +527,18 @@ void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) 
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
         parsed.add(event);
     }
+    for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
+         todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT)) {
+        FolderEventStore::ParsedFile::Todo item;
+        item.uid = textOf(todo, ICAL_UID_PROPERTY).value_or(QString());
+        item.title = textOf(todo, ICAL_SUMMARY_PROPERTY);
+        icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
+        item.completed = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
+                         icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
+        if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY))
+            item.due = toDateTime(zoned(todo, ICAL_DUE_PROPERTY, icalproperty_get_due(due), parsed.zones));
+        parsed.todos.append(item);
+    }
 }
 
 } // namespace
@@ -532,6 +556,7 @@ QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QStri
         if (!cached || !(cached->key == key)) {
             cached = std::make_shared<ParsedFile>();
             cached->key = key;
+            cached->path = path;
             ++m_parsedFiles;
             QFile file(path);
             QByteArray bytes;
@@ -640,4 +665,236 @@ QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start,
         }
     }
     return result;
+}
+
+// ---- Reminders ----------------------------------------------------------------------------------
+
+namespace {
+
+// The to-dos of a parsed file in the order the cache lists them.
+QList<icalcomponent*> todosOf(icalcomponent* root) {
+    QList<icalcomponent*> result;
+    auto collect = [&](icalcomponent* calendar) {
+        for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
+             todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT))
+            result.append(todo);
+    };
+    if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
+        collect(root);
+    } else {
+        for (icalcomponent* inner = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); inner;
+             inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+            collect(inner);
+    }
+    return result;
+}
+
+void removeAll(icalcomponent* component, icalproperty_kind kind) {
+    while (icalproperty* property = icalcomponent_get_first_property(component, kind)) {
+        icalcomponent_remove_property(component, property);
+        icalproperty_free(property);
+    }
+}
+
+QByteArray icalText(icalcomponent* component) {
+    char* text = icalcomponent_as_ical_string_r(component);
+    const QByteArray bytes(text ? text : "");
+    free(text);
+    return bytes;
+}
+
+icaltimetype utcNow() {
+    return icaltime_from_timet_with_zone(QDateTime::currentSecsSinceEpoch(), 0,
+                                         icaltimezone_get_utc_timezone());
+}
+
+} // namespace
+
+QString FolderEventStore::folderOf(const QString& identifier) const {
+    if (identifier.isEmpty() || identifier.contains(QLatin1Char('/')) ||
+        identifier.startsWith(QLatin1Char('.')))
+        return {};
+    const QString folder = m_folder + QLatin1Char('/') + identifier;
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QList<EventStore::Calendar> FolderEventStore::reminderLists() {
+    QList<Calendar> result;
+    if (currentStatus() != PermissionStatus::authorized)
+        return result;
+    const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& folder : folders) {
+        const QList<const ParsedFile*> files = filesOf(folder.absoluteFilePath());
+        if (files.isEmpty() || std::any_of(files.begin(), files.end(),
+                                           [](const ParsedFile* file) { return !file->todos.isEmpty(); }))
+            result.append(calendarOf(folder.absoluteFilePath()));
+    }
+    return result;
+}
+
+std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders() {
+    const QList<Calendar> lists = reminderLists();
+    const auto first = std::min_element(lists.begin(), lists.end(), [](const Calendar& a, const Calendar& b) {
+        const int byTitle = a.title.compare(b.title, Qt::CaseInsensitive);
+        return byTitle != 0 ? byTitle < 0 : a.identifier < b.identifier;
+    });
+    if (first == lists.end())
+        return std::nullopt;
+    return *first;
+}
+
+QList<EventStore::Reminder> FolderEventStore::remindersIn(const QString& calendarFolder) {
+    QList<Reminder> result;
+    const Calendar list = calendarOf(calendarFolder);
+    for (const ParsedFile* file : filesOf(calendarFolder)) {
+        for (int n = 0; n < file->todos.size(); ++n) {
+            const ParsedFile::Todo& todo = file->todos[n];
+            Reminder reminder;
+            reminder.identifier = !todo.uid.isEmpty() ? todo.uid
+                                                      : list.identifier + QLatin1Char('/') +
+                                                            QFileInfo(file->path).fileName() +
+                                                            QLatin1Char('#') + QString::number(n);
+            reminder.title = todo.title;
+            reminder.isCompleted = todo.completed;
+            reminder.due = todo.due;
+            reminder.listIdentifier = list.identifier;
+            reminder.listTitle = list.title;
+            reminder.listColor = list.color;
+            result.append(reminder);
+        }
+    }
+    return result;
+}
+
+void FolderEventStore::fetchReminders(const std::optional<Calendar>& list, const QObject* context,
+                                      std::function<void(const QList<Reminder>& reminders)> done) {
+    QList<Reminder> result;
+    if (currentStatus() == PermissionStatus::authorized) {
+        const QList<Calendar> lists = list ? QList<Calendar>{*list} : reminderLists();
+        for (const Calendar& each : lists) {
+            const QString folder = folderOf(each.identifier);
+            if (!folder.isEmpty())
+                result.append(remindersIn(folder));
+        }
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [reply = ContextCallback<void(const QList<Reminder>&)>(context, std::move(done)), result] {
+            reply(result);
+        },
+        Qt::QueuedConnection);
+}
+
+bool FolderEventStore::locateReminder(const QString& identifier, QString* path, int* index, Reminder* found) {
+    if (identifier.isEmpty() || currentStatus() != PermissionStatus::authorized)
+        return false;
+    for (const Calendar& list : reminderLists()) {
+        const QString folder = folderOf(list.identifier);
+        if (folder.isEmpty())
+            continue;
+        const QList<const ParsedFile*> files = filesOf(folder);
+        const QList<Reminder> reminders = remindersIn(folder);
+        int at = 0;
+        for (const ParsedFile* file : files) {
+            for (int n = 0; n < file->todos.size(); ++n, ++at) {
+                if (reminders.value(at).identifier != identifier)
+                    continue;
+                if (path)
+                    *path = file->path;
+                if (index)
+                    *index = n;
+                if (found)
+                    *found = reminders[at];
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<EventStore::Reminder> FolderEventStore::reminderWithIdentifier(const QString& identifier) {
+    Reminder found;
+    if (!locateReminder(identifier, nullptr, nullptr, &found))
+        return std::nullopt;
+    return found;
+}
+
+bool FolderEventStore::setReminderCompleted(const QString& identifier, bool completed, QString* error) {
+    QString path;
+    int index = -1;
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!locateReminder(identifier, &path, &index, nullptr))
+        return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
+    // Read afresh: the file is rewritten from what is on disk now, never from the cache.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("The reminder file %1 cannot be read: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    icalcomponent* root = bytes.isEmpty() ? nullptr : icalparser_parse_string(bytes.constData());
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
+    if (!root || icalcomponent_count_errors(root) > 0)
+        return fail(
+            QStringLiteral("The reminder file %1 is not valid iCalendar; it was left unchanged.").arg(path));
+    const QList<icalcomponent*> todos = todosOf(root);
+    icalcomponent* todo = nullptr;
+    for (int n = 0; n < todos.size() && !todo; ++n) {
+        const std::optional<QString> uid = textOf(todos[n], ICAL_UID_PROPERTY);
+        if (uid && !uid->isEmpty() ? *uid == identifier : n == index)
+            todo = todos[n];
+    }
+    if (!todo)
+        return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
+    removeAll(todo, ICAL_STATUS_PROPERTY);
+    removeAll(todo, ICAL_COMPLETED_PROPERTY);
+    removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+    if (completed) {
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
+        icalcomponent_add_property(todo, icalproperty_new_completed(utcNow()));
+        icalcomponent_add_property(todo, icalproperty_new_percentcomplete(100));
+    } else {
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+    }
+    QString writeError;
+    if (!AtomicWrite::replace(path, icalText(root), &writeError))
+        return fail(QStringLiteral("The reminder file %1 could not be saved: %2").arg(path, writeError));
+    return true;
+}
+
+std::optional<QString> FolderEventStore::addReminder(const QString& title, const Calendar& list,
+                                                     QString* error) {
+    auto fail = [error](const QString& text) -> std::optional<QString> {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    if (currentStatus() != PermissionStatus::authorized)
+        return fail(QStringLiteral("The calendar folder %1 cannot be read.").arg(m_folder));
+    const QString folder = folderOf(list.identifier);
+    if (folder.isEmpty())
+        return fail(QStringLiteral("The reminder list %1 no longer exists.").arg(list.identifier));
+    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const QString path = folder + QLatin1Char('/') + uid + QStringLiteral(".ics");
+
+    icalcomponent* calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(calendar, icalcomponent_free);
+    icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar, icalproperty_new_prodid("-//Brimlark//Reminders//EN"));
+    icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
+    const icaltimetype now = utcNow();
+    icalcomponent_add_property(todo, icalproperty_new_uid(uid.toUtf8().constData()));
+    icalcomponent_add_property(todo, icalproperty_new_dtstamp(now));
+    icalcomponent_add_property(todo, icalproperty_new_created(now));
+    icalcomponent_add_property(todo, icalproperty_new_summary(title.toUtf8().constData()));
+    icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+    icalcomponent_add_component(calendar, todo);
+
+    QString writeError;
+    if (!AtomicWrite::replace(path, icalText(calendar), &writeError))
+        return fail(QStringLiteral("The reminder could not be saved in %1: %2").arg(folder, writeError));
+    return uid;
 }

@@ -15,7 +15,12 @@
 // and grants.
 //
 // Each subfolder is one calendar, laid out as CalDAV sync tools write them: ".ics" files and
-// optional "displayname" and "color" files. A calendar with at least one VEVENT holds events.
+// optional "displayname" and "color" files. A calendar with at least one VEVENT holds events; one
+// with at least one VTODO, or with no ".ics" file at all, is a reminder list. A reminder's
+// identifier is its UID (or, without one, its folder, file and position).
+//
+// Writes (completing a to-do, adding one as "<UID>.ics") go through AtomicWrite. A file is only
+// rewritten when libical reads it without a single error, so nothing it could not keep is lost.
 // Files are parsed with libical and kept until they change on disk; a file that does not parse
 // is skipped with a debug line.
 //
@@ -46,6 +51,16 @@ public:
     QList<Event> eventsInRange(const QDateTime& start, const QDateTime& end,
                                const QList<Calendar>& calendars) override;
 
+    QList<Calendar> reminderLists() override;
+    // The first list by title (its displayname, else the folder name).
+    std::optional<Calendar> defaultListForNewReminders() override;
+    void fetchReminders(const std::optional<Calendar>& list, const QObject* context,
+                        std::function<void(const QList<Reminder>& reminders)> done) override;
+    std::optional<Reminder> reminderWithIdentifier(const QString& identifier) override;
+    // Sets STATUS, COMPLETED and PERCENT-COMPLETE (back to NEEDS-ACTION without the other two).
+    bool setReminderCompleted(const QString& identifier, bool completed, QString* error) override;
+    std::optional<QString> addReminder(const QString& title, const Calendar& list, QString* error) override;
+
     // How many files were parsed since creation (the rest came from the cache).
     int parsedFileCount() const { return m_parsedFiles; }
 
@@ -62,6 +77,11 @@ private:
     // The parsed .ics files of one calendar folder, in name order, parsing what changed.
     QList<const ParsedFile*> filesOf(const QString& calendarFolder);
     Calendar calendarOf(const QString& calendarFolder) const;
+    // The folder of a calendar identifier, or empty when it names no calendar folder.
+    QString folderOf(const QString& identifier) const;
+    QList<Reminder> remindersIn(const QString& calendarFolder);
+    // The file holding the reminder and its position among the file's to-dos.
+    bool locateReminder(const QString& identifier, QString* path, int* index, Reminder* found);
 
     QString m_folder;
     QFileSystemWatcher m_watcher;

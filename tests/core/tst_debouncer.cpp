@@ -59,6 +59,21 @@ private slots:
         QCOMPARE(runs, 3);
     }
 
+    void cancelDropsAndFlushRunsThePendingAction() {
+        FakeClock clock;
+        Debouncer debouncer(0.5, &clock);
+        QStringList ran;
+        debouncer.schedule([&] { ran.append(QStringLiteral("dropped")); });
+        debouncer.cancel();
+        QVERIFY(!debouncer.isPending());
+        debouncer.flush(); // nothing pending: nothing runs
+        debouncer.schedule([&] { ran.append(QStringLiteral("flushed")); });
+        debouncer.flush();
+        QVERIFY(!debouncer.isPending());
+        clock.advance(2s);
+        QCOMPARE(ran, QStringList{"flushed"});
+    }
+
     void runsOnTheRealEventLoop() {
         Debouncer debouncer(0.02);
         QString last;

@@ -6,6 +6,7 @@
 #include "tests/support/TestMain.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -83,6 +84,65 @@ private:
         lines.sort();
         return lines;
     }
+    // The reminders of one list or of all, as the store answers on a later turn.
+    static QList<EventStore::Reminder> fetch(FolderEventStore& store,
+                                             const std::optional<EventStore::Calendar>& list = std::nullopt) {
+        QList<EventStore::Reminder> result;
+        bool answered = false;
+        store.fetchReminders(list, &store, [&](const QList<EventStore::Reminder>& reminders) {
+            result = reminders;
+            answered = true;
+        });
+        if (answered)
+            qWarning("the reminders were answered before fetchReminders returned");
+        QElapsedTimer waited;
+        waited.start();
+        while (!answered && waited.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return result;
+    }
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The properties of the first VTODO of an iCalendar text, one line each, without the ones
+    // completion sets.
+    static QStringList todoLinesBesidesCompletion(const QByteArray& text) {
+        QStringList lines;
+        bool inTodo = false;
+        for (const QByteArray& raw : text.split('\n')) {
+            const QString line = QString::fromUtf8(raw).trimmed();
+            if (line == QLatin1String("BEGIN:VTODO"))
+                inTodo = true;
+            else if (line == QLatin1String("END:VTODO"))
+                break;
+            else if (inTodo && !line.startsWith(QLatin1String("STATUS:")) &&
+                     !line.startsWith(QLatin1String("COMPLETED:")) &&
+                     !line.startsWith(QLatin1String("PERCENT-COMPLETE:")))
+                lines.append(line);
+        }
+        lines.sort();
+        return lines;
+    }
+    void writeTaskLists() {
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/tasks")));
+        QVERIFY(write(calendars() + QStringLiteral("/tasks/displayname"), "Zeta\n"));
+        QVERIFY(write(calendars() + QStringLiteral("/tasks/a.ics"),
+                      calendar("BEGIN:VTODO\nUID:a\nDTSTAMP:20260101T000000Z\nSUMMARY:Buy milk\n"
+                               "DUE:20260105T170000Z\nX-CLIENT-FIELD:kept as it is\nEND:VTODO\n")));
+        QVERIFY(write(calendars() + QStringLiteral("/tasks/b.ics"),
+                      calendar("BEGIN:VTODO\nUID:b\nDTSTAMP:20260101T000000Z\nSUMMARY:Done already\n"
+                               "STATUS:COMPLETED\nCOMPLETED:20260102T000000Z\nPERCENT-COMPLETE:100\n"
+                               "END:VTODO\n")));
+        QVERIFY(write(calendars() + QStringLiteral("/tasks/c.ics"),
+                      calendar("BEGIN:VTODO\nUID:c\nDTSTAMP:20260101T000000Z\nEND:VTODO\n")));
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/errands")));
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/work")));
+        QVERIFY(
+            write(calendars() + QStringLiteral("/work/e.ics"),
+                  calendar("BEGIN:VEVENT\nUID:e\nDTSTART:20260105T100000Z\nSUMMARY:Meeting\nEND:VEVENT\n")));
+    }
+
     void writeWorkCalendar() {
         QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/work")));
         QVERIFY(write(calendars() + QStringLiteral("/work/displayname"), "Work\n"));
@@ -132,6 +192,109 @@ END:VEVENT
 
 private slots:
     void init() { m_root = std::make_unique<QTemporaryDir>(); }
+
+    void reminderListsHoldToDosOrNothing() {
+        writeTaskLists();
+        FolderEventStore store(calendars());
+        QStringList lists;
+        for (const EventStore::Calendar& list : store.reminderLists())
+            lists.append(list.identifier + QLatin1Char('=') + list.title);
+        QCOMPARE(lists, (QStringList{"errands=errands", "tasks=Zeta"}));
+        QCOMPARE(store.defaultListForNewReminders()->identifier, QStringLiteral("errands"));
+        QStringList found;
+        for (const EventStore::Reminder& reminder : fetch(store))
+            found.append(QStringList{reminder.identifier, reminder.title.value_or(QStringLiteral("<none>")),
+                                     reminder.isCompleted ? QStringLiteral("done") : QStringLiteral("open"),
+                                     reminder.due.toUTC().toString(Qt::ISODate),
+                                     reminder.listTitle.value_or(QString())}
+                             .join(QLatin1Char('|')));
+        QCOMPARE(found, (QStringList{"a|Buy milk|open|2026-01-05T17:00:00Z|Zeta", "b|Done already|done||Zeta",
+                                     "c|<none>|open||Zeta"}));
+        QCOMPARE(fetch(store, store.reminderLists().first()).size(), 0);
+        QCOMPARE(store.reminderWithIdentifier(QStringLiteral("b"))->title,
+                 std::optional<QString>("Done already"));
+        QVERIFY(!store.reminderWithIdentifier(QStringLiteral("e")));
+    }
+
+    void aToggleRewritesOnlyThatToDosFile_data() {
+        QTest::addColumn<QString>("uid");
+        QTest::addColumn<bool>("completed");
+        QTest::addColumn<QStringList>("completion");
+        QTest::newRow("completing") << "a" << true
+                                    << QStringList{"STATUS:COMPLETED", "COMPLETED:", "PERCENT-COMPLETE:100"};
+        QTest::newRow("opening again") << "b" << false << QStringList{"STATUS:NEEDS-ACTION"};
+    }
+    void aToggleRewritesOnlyThatToDosFile() {
+        QFETCH(QString, uid);
+        QFETCH(bool, completed);
+        QFETCH(QStringList, completion);
+        writeTaskLists();
+        FolderEventStore store(calendars());
+        const QString path = calendars() + QStringLiteral("/tasks/") + uid + QStringLiteral(".ics");
+        const QStringList others = QDir(calendars() + QStringLiteral("/tasks")).entryList(QDir::Files);
+        QHash<QString, QByteArray> before;
+        for (const QString& name : others)
+            before.insert(name, read(calendars() + QStringLiteral("/tasks/") + name));
+        QString error;
+        QVERIFY2(store.setReminderCompleted(uid, completed, &error), qPrintable(error));
+        for (const QString& name : others) {
+            if (name != uid + QStringLiteral(".ics"))
+                QCOMPARE(read(calendars() + QStringLiteral("/tasks/") + name), before.value(name));
+        }
+        const QByteArray after = read(path);
+        QCOMPARE(todoLinesBesidesCompletion(after), todoLinesBesidesCompletion(before.value(uid + ".ics")));
+        QStringList set;
+        for (const QByteArray& raw : after.split('\n')) {
+            const QString line = QString::fromUtf8(raw).trimmed();
+            for (const QString& prefix : {QStringLiteral("STATUS:"), QStringLiteral("COMPLETED:"),
+                                          QStringLiteral("PERCENT-COMPLETE:")}) {
+                if (line.startsWith(prefix))
+                    set.append(prefix == QLatin1String("COMPLETED:") ? prefix : line);
+            }
+        }
+        QCOMPARE(set, completion);
+        QCOMPARE(store.reminderWithIdentifier(uid)->isCompleted, completed);
+    }
+
+    void aQuickAddIsOneNewFile() {
+        writeTaskLists();
+        FolderEventStore store(calendars());
+        const QDir tasks(calendars() + QStringLiteral("/tasks"));
+        const QStringList before = tasks.entryList(QDir::Files);
+        QString error;
+        const std::optional<QString> uid =
+            store.addReminder(QStringLiteral("Call Ana, then book"), store.reminderLists().at(1), &error);
+        QVERIFY2(uid, qPrintable(error));
+        QStringList after = tasks.entryList(QDir::Files);
+        for (const QString& name : before)
+            after.removeOne(name);
+        QCOMPARE(after, QStringList{*uid + QStringLiteral(".ics")});
+        const std::optional<EventStore::Reminder> added = store.reminderWithIdentifier(*uid);
+        QVERIFY(added);
+        QCOMPARE(added->title, std::optional<QString>(QStringLiteral("Call Ana, then book")));
+        QVERIFY(!added->isCompleted);
+        // An empty list becomes a list with one to-do.
+        QVERIFY(store.addReminder(QStringLiteral("x"), store.reminderLists().at(0), &error));
+        QCOMPARE(QDir(calendars() + QStringLiteral("/errands")).entryList(QDir::Files).size(), 1);
+        // A list that is gone is an error, not a new folder.
+        QVERIFY(!store.addReminder(QStringLiteral("x"), {QStringLiteral("gone"), {}, {}}, &error));
+        QVERIFY(!QFileInfo::exists(calendars() + QStringLiteral("/gone")));
+    }
+
+    void aFileLibicalCannotReadIsNeverRewritten() {
+        writeTaskLists();
+        const QString path = calendars() + QStringLiteral("/tasks/bad.ics");
+        const QByteArray bad = calendar("BEGIN:VTODO\nUID:bad\nSUMMARY:Odd one\nDUE:not a date\n"
+                                        "DTSTART;VALUE=PERIOD:garbage\nEND:VTODO\n");
+        QVERIFY(write(path, bad));
+        FolderEventStore store(calendars());
+        QVERIFY(store.reminderWithIdentifier(QStringLiteral("bad")));
+        QString error;
+        QVERIFY(!store.setReminderCompleted(QStringLiteral("bad"), true, &error));
+        QVERIFY2(error.contains(QLatin1String("left unchanged")), qPrintable(error));
+        QCOMPARE(read(path), bad);
+        QVERIFY(!store.setReminderCompleted(QStringLiteral("nobody"), true, &error));
+    }
 
     void theSubfoldersWithEventsAreTheCalendars() {
         writeWorkCalendar();

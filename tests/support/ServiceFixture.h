@@ -80,7 +80,7 @@ struct ServiceFixture : StateFixture {
     FakeShortcutsRunner runner;
     RecordingMediaBridge bridge;
     QuickActionsStore quickActions{defaults};
-    NotesService notes{&clock};
+    NotesService notes{dir.filePath(NotesService::fileName()), &clock};
     AppLauncherService apps{workspace};
     TimerService timer{appState, &notifications, &clock};
     PermissionsCoordinator permissionsCoordinator{eventStore, permissions, &notifications};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class NotesService;
+class QAbstractButton;
+class QPlainTextEdit;
+class Workspace;
+
+// The advanced panel's notes page: "notes" with a copy and a delete button (shown only while the
+// current note has text) above an editor of the current note. Every change typed goes to the
+// store at once; loading a note into the editor (when the page opens, or when another note becomes
+// current) is never sent back as an edit.
+class NotesView : public QWidget {
+    Q_OBJECT
+public:
+    // `workspace` holds the clipboard (null: copying does nothing).
+    NotesView(NotesService& service, Workspace* workspace, QWidget* parent = nullptr);
+
+    // The editor's text.
+    QString draft() const;
+    QPlainTextEdit* editor() const { return m_editor; }
+    QAbstractButton* copyButton() const { return m_copy; }
+    QAbstractButton* deleteButton() const { return m_delete; }
+
+    // Puts the current note's text on the clipboard.
+    void copyNote();
+    // Deletes the current note at once.
+    void deleteCurrentNote();
+
+private:
+    void loadCurrentNote();
+    void updateButtons();
+
+    NotesService& m_service;
+    Workspace* m_workspace;
+    QPlainTextEdit* m_editor;
+    QAbstractButton* m_copy;
+    QAbstractButton* m_delete;
+    // While false, changes of the editor's text are not sent to the store.
+    bool m_didLoadDraft = false;
+};
