@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     LinuxQuitSignals quitSignals;
     QObject::connect(&quitSignals, &LinuxQuitSignals::received, &app, [](int signalNumber) {
         qCInfo(lcApp, "SIG%s received; quitting", sigabbrev_np(signalNumber));
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
+        QCoreApplication::exit(0);
     });
     // A copy of the settings staged by a start that was killed mid-write is of no further use.
     AtomicWrite::removeStaleCopies(UserDefaults::standardFilePath());

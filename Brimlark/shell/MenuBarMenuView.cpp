@@ -47,5 +47,6 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     addSeparator();
     m_quit = addAction(QStringLiteral("Quit Brimlark"));
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(m_quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
+    connect(m_quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
 }
