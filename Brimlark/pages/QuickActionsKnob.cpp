@@ -2,13 +2,7 @@
 
 #include "Brimlark/kit/BrimlarkTheme.h"
 
-#include <QPainter>
-#include <QPainterPath>
-#include <QVariantAnimation>
-
 namespace {
-constexpr qreal inset = 3;
-constexpr qreal circle = 26;
 
 QColor blend(const QColor& off, const QColor& on, qreal t) {
     return QColor::fromRgbF(float(off.redF() + (on.redF() - off.redF()) * t),
@@ -16,50 +10,11 @@ QColor blend(const QColor& off, const QColor& on, qreal t) {
                             float(off.blueF() + (on.blueF() - off.blueF()) * t),
                             float(off.alphaF() + (on.alphaF() - off.alphaF()) * t));
 }
+
 } // namespace
 
-QuickActionsKnob::QuickActionsKnob(bool isOn, QWidget* parent)
-    : QWidget(parent), m_isOn(isOn), m_position(isOn ? 1.0 : 0.0), m_animation(new QVariantAnimation(this)) {
-    setFixedSize(58, 32);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    const BrimlarkAnimation& ease = BrimlarkTheme::quickEase();
-    m_animation->setDuration(ease.durationMs());
-    m_animation->setEasingCurve(ease.easingCurve());
-    connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_position = value.toReal();
-        update();
-    });
-}
-
-void QuickActionsKnob::setOn(bool isOn, bool animated) {
-    if (m_isOn == isOn)
-        return;
-    m_isOn = isOn;
-    m_animation->stop();
-    if (!animated) {
-        m_position = isOn ? 1.0 : 0.0;
-        update();
-        return;
-    }
-    m_animation->setStartValue(m_position);
-    m_animation->setEndValue(isOn ? 1.0 : 0.0);
-    m_animation->start();
-}
-
-void QuickActionsKnob::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath capsule;
-    capsule.addRoundedRect(track, track.height() / 2, track.height() / 2);
-    painter.fillPath(capsule, blend(BrimlarkTheme::notchBlack(), BrimlarkTheme::warning(), m_position));
-
-    const qreal x = inset + m_position * (width() - circle - 2 * inset);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(blend(BrimlarkTheme::textPrimary(), BrimlarkTheme::black(), m_position));
-    painter.drawEllipse(QRectF(x, inset, circle, circle));
-
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(blend(BrimlarkTheme::stroke(), BrimlarkTheme::warning(), m_position), 1.0));
-    painter.drawPath(capsule);
+BrimlarkKnob::Colours QuickActionsKnob::colours(qreal position) const {
+    return {blend(BrimlarkTheme::notchBlack(), BrimlarkTheme::warning(), position),
+            blend(BrimlarkTheme::stroke(), BrimlarkTheme::warning(), position),
+            blend(BrimlarkTheme::textPrimary(), BrimlarkTheme::black(), position)};
 }

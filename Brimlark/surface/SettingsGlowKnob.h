@@ -1,26 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include "Brimlark/kit/BrimlarkKnob.h"
 
-class QVariantAnimation;
-
-// An on/off switch that only shows a setting: its row's button does the toggling. The knob slides
-// to the trailing end when on.
-class SettingsGlowKnob : public QWidget {
+// The on/off switch of a glow trigger row. Its colours switch with the state at once; only the
+// circle slides.
+class SettingsGlowKnob : public BrimlarkKnob {
     Q_OBJECT
 public:
-    explicit SettingsGlowKnob(bool isOn, QWidget* parent = nullptr);
-
-    bool isOn() const { return m_isOn; }
-    // Slides the knob over unless `animated` is false.
-    void setOn(bool isOn, bool animated = true);
+    using BrimlarkKnob::BrimlarkKnob;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    bool m_isOn;
-    // 0 at the leading end, 1 at the trailing end.
-    qreal m_position;
-    QVariantAnimation* m_animation;
+    Colours colours(qreal position) const override;
 };
