@@ -131,9 +131,28 @@ QDateTime toDateTime(const icaltimetype& time) {
     return QDateTime(date, clock, Qt::LocalTime).toUTC();
 }
 
+// yyyyMMdd for a day, yyyyMMddTHHmmssZ in UTC for a moment.
 QString occurrenceText(const QDateTime& start, bool allDay) {
-    return allDay ? start.date().toString(QStringLiteral("yyyyMMdd"))
-                  : start.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QDateTime moment = allDay ? start : start.toUTC();
+    const QDate day = moment.date();
+    const QTime clock = moment.time();
+    const int fields[] = {day.year(), day.month(), day.day(), clock.hour(), clock.minute(), clock.second()};
+    const int widths[] = {4, 2, 2, 2, 2, 2};
+    char text[20];
+    int at = 0;
+    for (int n = 0; n < (allDay ? 3 : 6); ++n) {
+        if (n == 3)
+            text[at++] = 'T';
+        int value = fields[n];
+        for (int digit = widths[n] - 1; digit >= 0; --digit) {
+            text[at + digit] = char('0' + value % 10);
+            value /= 10;
+        }
+        at += widths[n];
+    }
+    if (!allDay)
+        text[at++] = 'Z';
+    return QString::fromLatin1(text, at);
 }
 
 icaltimetype toIcal(const QDateTime& moment) {
