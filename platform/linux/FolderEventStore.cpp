@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <libical/ical.h>
 #include <sys/stat.h>
 
@@ -89,27 +90,27 @@ icaltimezone* sharedZone(icalcomponent* vtimezone) {
     return zone;
 }
 
-QString tzidOf(icalcomponent* event, icalproperty_kind kind) {
+// The TZID parameter of a property, borrowed from the component.
+const char* tzidOf(icalcomponent* event, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(event, kind);
     icalparameter* tzid =
         property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
-    const char* name = tzid ? icalparameter_get_tzid(tzid) : nullptr;
-    return name ? QString::fromUtf8(name) : QString();
+    return tzid ? icalparameter_get_tzid(tzid) : nullptr;
 }
 
 // The zone a date-time property names: the file's VTIMEZONE (as its shared zone), else one of
 // libical's own zones by the same name.
 icaltimetype zoned(icalcomponent* event, icalproperty_kind kind, icaltimetype time,
-                   const QHash<QString, icaltimezone*>& fileZones) {
+                   const QHash<QByteArray, icaltimezone*>& fileZones) {
     if (time.is_date || icaltime_is_utc(time))
         return time;
-    const QString name = tzidOf(event, kind);
-    if (name.isEmpty())
+    const char* name = tzidOf(event, kind);
+    if (!name || !*name)
         return time;
-    if (icaltimezone* shared = fileZones.value(name)) {
+    if (icaltimezone* shared = fileZones.value(QByteArray::fromRawData(name, qsizetype(strlen(name))))) {
         time.zone = shared;
     } else if (!time.zone) {
-        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name.toUtf8().constData()))
+        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name))
             time.zone = zone;
     }
     return time;
@@ -217,7 +218,7 @@ struct FolderEventStore::ParsedFile {
     icalcomponent* root = nullptr;
     QList<Todo> todos;
     // The file's VTIMEZONEs by TZID, as shared zones.
-    QHash<QString, icaltimezone*> zones;
+    QHash<QByteArray, icaltimezone*> zones;
     QList<Single> singles;
     QList<Recurring> recurring;
     // Copies of zoned recurring events, expanded in wall-clock time (see add()).
@@ -540,7 +541,7 @@ void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) 
         if (!name)
             continue;
         if (icaltimezone* shared = sharedZone(zone))
-            parsed.zones.insert(QString::fromUtf8(name), shared);
+            parsed.zones.insert(QByteArray(name), shared);
     }
     for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
