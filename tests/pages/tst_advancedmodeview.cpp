@@ -222,6 +222,8 @@ private slots:
         QCOMPARE(shownPages, QList<QWidget*>{notes});
         QCOMPARE(notes->geometry(), host->rect());
         QCOMPARE(notes->testAttribute(Qt::WA_TransparentForMouseEvents), false);
+        if (!reduceMotion)
+            brimlark::test::saveScreenshot(root.get(), QStringLiteral("advanced-0-notes-paged-back"));
     }
 
     // A dot reports its position, also from within its slop; the view clamps and opens it as a
