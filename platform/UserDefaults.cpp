@@ -4,6 +4,7 @@
 #include "platform/PlatformLog.h"
 #include "platform/SetAside.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cmath>
 
@@ -131,7 +133,9 @@ UserDefaults::UserDefaults(QString filePath, QObject* parent)
     load();
 }
 
-UserDefaults::~UserDefaults() = default;
+UserDefaults::~UserDefaults() {
+    flush();
+}
 
 QString UserDefaults::standardFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -214,6 +218,10 @@ bool UserDefaults::save() {
                    qUtf8Printable(error));
         return false;
     }
+    // Every value went out, a pending one too.
+    m_pendingWrite = false;
+    if (m_writeTimer)
+        m_writeTimer->stop();
     return true;
 }
 
@@ -342,24 +350,54 @@ bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) {
     return store(key, value);
 }
 
+QVariant UserDefaults::storedForm(const QVariant& value) {
+    if (value.typeId() == QMetaType::Nullptr)
+        return value;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (isInteger(value))
+        return value.toLongLong();
+    if (isDouble(value))
+        return value.toDouble();
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
+        return value.toList();
+    if (value.typeId() == QMetaType::QVariantMap)
+        return value.toMap();
+    return value.toString();
+}
+
 bool UserDefaults::setValue(const QString& key, const QVariant& value) {
     if (!value.isValid())
         return remove(key);
-    if (value.typeId() == QMetaType::Nullptr)
-        return store(key, value);
-    if (value.typeId() == QMetaType::Bool)
-        return store(key, value.toBool());
-    if (isInteger(value))
-        return store(key, value.toLongLong());
-    if (isDouble(value))
-        return store(key, value.toDouble());
-    if (value.typeId() == QMetaType::QByteArray)
-        return store(key, value.toByteArray());
-    if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
-        return store(key, value.toList());
-    if (value.typeId() == QMetaType::QVariantMap)
-        return store(key, value.toMap());
-    return store(key, value.toString());
+    return store(key, storedForm(value));
+}
+
+void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
+    m_values.insert(key, storedForm(value));
+    m_pendingWrite = true;
+    if (!m_writeTimer) {
+        m_writeTimer = new QTimer(this);
+        m_writeTimer->setSingleShot(true);
+        connect(m_writeTimer, &QTimer::timeout, this, &UserDefaults::flush);
+    }
+    // Restarted by every change, so a run of changes is written once, when it ends.
+    m_writeTimer->start(writeDelayMs);
+    // The quit path ends the event loop without waiting for the timer.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush, Qt::UniqueConnection);
+    emit valueChanged(key);
+}
+
+bool UserDefaults::flush() {
+    if (!m_pendingWrite)
+        return true;
+    return save();
 }
 
 bool UserDefaults::remove(const QString& key) {

@@ -6,7 +6,11 @@
 
 #include <optional>
 
+class QTimer;
+
 // A typed key-value store persisted as one JSON file and rewritten atomically on every change.
+// A value set with setValueLater() is written a moment later instead, once for a run of such
+// changes; it is never lost to a quit or to the store's end, which write it first.
 //
 // Values keep their kind: Bool, integer (qint64), double, text, data (QByteArray), array
 // (QVariantList) and dictionary (QVariantMap). On disk Booleans, integers, texts, arrays and
@@ -70,6 +74,18 @@ public:
     // Removes the key from the store; its registered default, if any, answers again.
     bool remove(const QString& key);
 
+    // Stores the value at once, as setValue() does, and writes the file once the value has held
+    // for `writeDelayMs`: a value that changes many times a second (a page turned with a held
+    // key) costs one write when it settles, not one per change. The pending write goes out
+    // earlier with any other write, with flush(), when the application quits and when the store
+    // is destroyed.
+    void setValueLater(const QString& key, const QVariant& value);
+    // Writes a change that setValueLater() left pending. True when nothing was pending or the
+    // write succeeded; on failure the change stays pending for the next write.
+    bool flush();
+    bool hasPendingWrite() const { return m_pendingWrite; }
+    static constexpr int writeDelayMs = 1000;
+
     // The path a damaged file was moved to at load, if that happened.
     QString quarantinedPath() const;
 
@@ -80,10 +96,14 @@ private:
     void load();
     bool save();
     bool store(const QString& key, const QVariant& value);
+    // The value as the store keeps it: integers as qint64, string lists as lists, and so on.
+    static QVariant storedForm(const QVariant& value);
 
     QString m_filePath;
     QVariantMap m_values;
     QVariantMap m_registered;
     QString m_quarantinedPath;
     bool m_readOnly = false;
+    bool m_pendingWrite = false;
+    QTimer* m_writeTimer = nullptr;
 };

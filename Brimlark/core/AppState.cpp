@@ -42,33 +42,41 @@ template <typename T> T readStored(const UserDefaults& store, const QString& key
 
 } // namespace
 
-// The settings table: every setting once, with its key, its default and whether assignments are
+// The settings table: every setting once, with its key, its default and how assignments are
 // written to the store. Nested in AppState so that its rows may name the private fields.
 struct AppState::Table {
+    enum class Write {
+        atOnce,
+        // Kept in the store at once and written to its file when the value settles: for a value
+        // that the user changes many times a second.
+        whenSettled,
+        never,
+    };
     template <typename T> struct Row {
         QString key;
         T AppState::*field;
         T fallback;
-        bool written;
+        Write write;
     };
     using AnyRow =
         std::variant<Row<int>, Row<bool>, Row<double>, Row<DefaultOpenMode>, Row<AnimationIntensity>,
                      Row<HookRulePreset>, Row<AIHooksStatusFilter>, Row<AIHooksSourceFilter>, Row<HaloMode>>;
 
     template <typename T>
-    static AnyRow row(const char* key, T AppState::*field, T fallback, bool written = true) {
-        return Row<T>{QString::fromLatin1(key), field, fallback, written};
+    static AnyRow row(const char* key, T AppState::*field, T fallback, Write write = Write::atOnce) {
+        return Row<T>{QString::fromLatin1(key), field, fallback, write};
     }
 
     static const std::vector<AnyRow>& rows() {
         // Made on first use, so that it is complete before any Keys constant is taken from it.
         static const std::vector<AnyRow> table = {
-            row("brimlark.lastAdvancedPage", &AppState::m_lastAdvancedPage, 0),
+            // Every page change sets it; paging with a held key, many times a second.
+            row("brimlark.lastAdvancedPage", &AppState::m_lastAdvancedPage, 0, Write::whenSettled),
             row("brimlark.hoverToPeek", &AppState::m_hoverToPeekEnabled, true),
             row("brimlark.hoverPeekDelay", &AppState::m_hoverPeekDelay, 0.1),
             row("brimlark.defaultOpenMode", &AppState::m_defaultOpenMode, DefaultOpenMode::basic),
             // Read at start, never written back.
-            row("brimlark.gesturesEnabled", &AppState::m_gesturesEnabled, true, false),
+            row("brimlark.gesturesEnabled", &AppState::m_gesturesEnabled, true, Write::never),
             row("brimlark.animationIntensity", &AppState::m_animationIntensity, AnimationIntensity::standard),
             row("brimlark.autoCycleFocusOnTimer", &AppState::m_autoCycleFocusOnTimerStart, false),
             row("brimlark.useMaterialCards", &AppState::m_useMaterialCards, false),
@@ -132,8 +140,17 @@ AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_st
 template <typename T> void AppState::assign(T AppState::*field, T value, void (AppState::*changed)(T)) {
     this->*field = value;
     emit(this->*changed)(this->*field);
-    if (const Table::Row<T>& row = Table::rowOf(field); row.written)
+    const Table::Row<T>& row = Table::rowOf(field);
+    switch (row.write) {
+    case Table::Write::atOnce:
         m_store.setValue(row.key, storedForm(this->*field));
+        break;
+    case Table::Write::whenSettled:
+        m_store.setValueLater(row.key, storedForm(this->*field));
+        break;
+    case Table::Write::never:
+        break;
+    }
 }
 
 void AppState::setLastAdvancedPage(int value) {

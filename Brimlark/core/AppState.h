@@ -9,8 +9,10 @@ class UserDefaults;
 
 // The program's settings: eighteen values, each mirrored to a "brimlark." key of the defaults
 // store. Values are read once at construction; every assignment publishes the value (the change
-// signal fires on every assignment, as observers expect) and writes it at once, even when it did
-// not change. gesturesEnabled alone is read at start and never written.
+// signal fires on every assignment, as observers expect) and stores it, even when it did not
+// change. The store writes its file at once, except for lastAdvancedPage, which it writes when
+// paging pauses and at quit at the latest. gesturesEnabled alone is read at start and never
+// written.
 class AppState : public QObject {
     Q_OBJECT
 public:

@@ -190,16 +190,29 @@ void AdvancedModeView::setPage(int page) {
     showPageContent(isVisible());
 }
 
+QWidget* AdvancedModeView::pageWidget(int page) {
+    QPointer<QWidget>& kept = m_pages[static_cast<size_t>(page)];
+    if (!kept)
+        kept = makePageContent(page);
+    return kept;
+}
+
 void AdvancedModeView::showPageContent(bool animated) {
+    finishSlide();
     QPointer<QWidget> old = m_content;
     const bool hadFocus = old && (old->hasFocus() || old->isAncestorOf(QApplication::focusWidget()));
-    m_content = makePageContent(currentPage());
+    m_content = pageWidget(currentPage());
+    if (m_content == old)
+        return;
     m_content->setGeometry(m_pageHost->rect());
+    m_content->raise();
     m_content->show();
     if (hadFocus)
         setFocus(Qt::OtherFocusReason);
+    if (!old)
+        return;
     if (!animated) {
-        delete old.data();
+        old->hide();
         return;
     }
 
@@ -210,12 +223,9 @@ void AdvancedModeView::showPageContent(bool animated) {
     auto* incoming = new QGraphicsOpacityEffect(m_content);
     incoming->setOpacity(0.0);
     m_content->setGraphicsEffect(incoming);
-    if (old) {
-        auto* outgoing = new QGraphicsOpacityEffect(old);
-        old->setGraphicsEffect(outgoing);
-        old->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    auto* slide = new QVariantAnimation(m_content);
+    old->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_leaving = old;
+    auto* slide = new QVariantAnimation(this);
     slide->setStartValue(0.0);
     slide->setEndValue(1.0);
     slide->setDuration(animation.durationMs());
@@ -231,19 +241,39 @@ void AdvancedModeView::showPageContent(bool animated) {
         }
         if (old) {
             old->move(static_cast<int>(-p * width), 0);
-            if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(old->graphicsEffect()))
+            // The old page fades from the first step on; until then it is drawn as it was, whole
+            // and without the cost of an effect (a fully opaque effect would also draw the
+            // page's own effects onto a device that is already being painted).
+            auto* effect = qobject_cast<QGraphicsOpacityEffect*>(old->graphicsEffect());
+            if (!effect && shown > 0.0) {
+                effect = new QGraphicsOpacityEffect(old);
+                old->setGraphicsEffect(effect);
+            }
+            if (effect)
                 effect->setOpacity(1.0 - shown);
         }
     });
-    connect(slide, &QVariantAnimation::finished, this, [this, content, old] {
-        if (old)
-            old->deleteLater();
-        if (content) {
-            content->setGraphicsEffect(nullptr);
-            content->setGeometry(m_pageHost->rect());
-        }
-    });
+    connect(slide, &QVariantAnimation::finished, this, &AdvancedModeView::finishSlide);
+    m_slide = slide;
     slide->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void AdvancedModeView::finishSlide() {
+    if (QVariantAnimation* slide = m_slide) {
+        m_slide = nullptr;
+        slide->stop();
+    }
+    if (QWidget* leaving = m_leaving) {
+        m_leaving = nullptr;
+        leaving->hide();
+        leaving->setGraphicsEffect(nullptr);
+        leaving->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        leaving->move(0, 0);
+    }
+    if (m_content) {
+        m_content->setGraphicsEffect(nullptr);
+        m_content->setGeometry(m_pageHost->rect());
+    }
 }
 
 void AdvancedModeView::selectPage(int index) {

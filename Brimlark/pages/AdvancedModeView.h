@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/kit/BrimlarkAnimation.h"
 
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class Accessibility;
@@ -21,6 +23,7 @@ class PageIndicator;
 class PermissionsCoordinator;
 class QKeyEvent;
 class QLabel;
+class QVariantAnimation;
 class RemindersService;
 class Workspace;
 
@@ -28,7 +31,8 @@ class Workspace;
 // button and the page dots. The page shown is the mode's page; every change goes through the
 // interaction engine. Ctrl with the left or right arrow pages, also while held, ahead of whatever
 // the page's editor would do with it; plain arrows reach the page. Pages that are not built yet
-// show their title.
+// show their title. Each page is made when first shown and kept, laid out, while the view lives:
+// paging back to it only shows it again.
 class AdvancedModeView : public QWidget {
     Q_OBJECT
 public:
@@ -82,7 +86,12 @@ protected:
 
 private:
     QWidget* makePageContent(int page);
+    // The page's widget, made on first use.
+    QWidget* pageWidget(int page);
     void showPageContent(bool animated);
+    // Puts a running slide at its end at once: the page it brought in in place, the page it took
+    // out hidden.
+    void finishSlide();
     void updateHeader();
 
     Inputs m_inputs;
@@ -91,5 +100,8 @@ private:
     QLabel* m_title = nullptr;
     QWidget* m_pageHost = nullptr;
     QPointer<QWidget> m_content;
+    std::array<QPointer<QWidget>, AdvancedPages::pageCount> m_pages;
+    QPointer<QVariantAnimation> m_slide;
+    QPointer<QWidget> m_leaving;
     PageIndicator* m_indicator = nullptr;
 };

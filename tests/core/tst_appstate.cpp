@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 class TestAppState : public QObject {
     Q_OBJECT
@@ -178,6 +179,20 @@ private slots:
         state.setGesturesEnabled(false);
         QCOMPARE(writes.count(), 2);
         QCOMPARE(state.gesturesEnabled(), false);
+    }
+
+    // The page is written when paging pauses, not at every page; a quit right after paging still
+    // keeps it for the next start.
+    void lastPageSurvivesAQuitRightAfterPaging() {
+        UserDefaults store(m_path);
+        AppState state(store);
+        for (int page = 1; page <= 4; ++page)
+            state.setLastAdvancedPage(page);
+        QVERIFY(!QFile::exists(m_path));
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        UserDefaults restarted(m_path);
+        QCOMPARE(AppState(restarted).lastAdvancedPage(), 4);
     }
 
     void unreadableStoreFallsBackToDefaults() {

@@ -188,6 +188,44 @@ private slots:
         QCOMPARE(engine->mode(), Mode::advanced(3));
     }
 
+    // A page paged back to is the one left, not a new one; paging on before a slide ends leaves
+    // one page shown, whole and in place, once it does.
+    void pagesAreKeptAndOneIsShown_data() {
+        QTest::addColumn<bool>("reduceMotion");
+        QTest::newRow("sliding") << false;
+        QTest::newRow("reduce motion") << true;
+    }
+    void pagesAreKeptAndOneIsShown() {
+        QFETCH(bool, reduceMotion);
+        f->accessibility.setReduceMotion(reduceMotion);
+        AdvancedModeView* view = openPanel(0);
+        QWidget* notes = view->pageContent();
+        auto* draft = new QLineEdit(notes);
+        draft->setText(QStringLiteral("kept"));
+        for (int step = 0; step < 3; ++step)
+            engine->nextPage(6);
+        for (int step = 0; step < 4; ++step)
+            engine->previousPage(6);
+        QCOMPARE(engine->mode(), Mode::advanced(5));
+        engine->nextPage(6);
+        QCOMPARE(view->pageContent(), notes);
+        QCOMPARE(draft->text(), QStringLiteral("kept"));
+        QCOMPARE(view->findChildren<CalendarView*>().size(), 1);
+
+        QWidget* host = notes->parentWidget();
+        QTRY_VERIFY(!notes->graphicsEffect());
+        QList<QWidget*> shownPages;
+        for (QWidget* page : host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (page->isVisible())
+                shownPages.append(page);
+        }
+        QCOMPARE(shownPages, QList<QWidget*>{notes});
+        QCOMPARE(notes->geometry(), host->rect());
+        QCOMPARE(notes->testAttribute(Qt::WA_TransparentForMouseEvents), false);
+        if (!reduceMotion)
+            brimlark::test::saveScreenshot(root.get(), QStringLiteral("advanced-0-notes-paged-back"));
+    }
+
     // A dot reports its position, also from within its slop; the view clamps and opens it as a
     // gesture, even when it is already the page.
     void dotTaps_data() {

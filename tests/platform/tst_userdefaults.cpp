@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <limits>
+#include <memory>
 
 class TestUserDefaults : public QObject {
     Q_OBJECT
@@ -288,6 +289,42 @@ private slots:
         QCOMPARE(reloaded.integer(QStringLiteral("own.id")), value);
         QVERIFY(reloaded.setBool(QStringLiteral("x"), true));
         QCOMPARE(UserDefaults(path()).integer(QStringLiteral("own.id")), value);
+    }
+    // A value set for later is there at once and reaches the file once, however often it changed,
+    // by whichever comes first: the pause, another write, a flush or the store's end.
+    void aValueSetLaterReachesTheFileOnce_data() {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("the pause") << "pause";
+        QTest::newRow("another write") << "write";
+        QTest::newRow("a flush") << "flush";
+        QTest::newRow("the store's end") << "end";
+    }
+    void aValueSetLaterReachesTheFileOnce() {
+        QFETCH(QString, by);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("defaults.json"));
+        const QString key = QStringLiteral("brimlark.lastAdvancedPage");
+        auto store = std::make_unique<UserDefaults>(file);
+        QSignalSpy changes(store.get(), &UserDefaults::valueChanged);
+        for (int page = 1; page <= 3; ++page)
+            store->setValueLater(key, page);
+        QCOMPARE(store->integer(key), 3);
+        QCOMPARE(changes.count(), 3);
+        QVERIFY(store->hasPendingWrite());
+        QVERIFY(!QFile::exists(file));
+
+        if (by == QLatin1String("pause"))
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), UserDefaults::writeDelayMs * 5);
+        else if (by == QLatin1String("write"))
+            QVERIFY(store->setBool(QStringLiteral("brimlark.haloOnMedia"), false));
+        else if (by == QLatin1String("flush"))
+            QVERIFY(store->flush());
+        else
+            store.reset();
+        if (store)
+            QVERIFY(!store->hasPendingWrite());
+        QCOMPARE(UserDefaults(file).integer(key), 3);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.json")});
     }
 };
 
