@@ -104,6 +104,12 @@ QTextLayout& AIHooksRowText::shaped() const {
         else if (c == u'\n')
             c = QChar::LineSeparator;
     }
+    m_breakless = !laid.contains(QChar::LineSeparator);
+    m_unbrokenWidth = -1;
+    m_layoutUnbroken = false;
+    const QFontMetricsF metrics(shown);
+    m_leading = metrics.leading();
+    m_overhang = std::max<qreal>(0, -metrics.minRightBearing()) + 1;
     m_layout = std::make_unique<QTextLayout>(laid, shown);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
@@ -116,9 +122,41 @@ QTextLayout& AIHooksRowText::shaped() const {
     return *m_layout;
 }
 
-qreal AIHooksRowText::layOutLines(qreal lineWidth, qreal stopAt, qreal& widest) const {
+void AIHooksRowText::layOutUnbroken() const {
     QTextLayout& layout = shaped();
-    const qreal leading = QFontMetricsF(layout.font()).leading();
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(qreal(0x01000000));
+    line.setPosition(QPointF(0, 0));
+    m_unbrokenHeight = line.ascent() + line.descent();
+    m_unbrokenWidth = line.naturalTextWidth();
+    // Nothing breaks the text but a line break of its own; should anything else, the text is
+    // broken as any other.
+    if (layout.createLine().isValid())
+        m_breakless = false;
+    layout.endLayout();
+    m_layoutUnbroken = true;
+    m_laidOutArea = QRect();
+}
+
+bool AIHooksRowText::fitsOnOneLine(qreal lineWidth) const {
+    shaped();
+    if (!m_breakless)
+        return false;
+    if (m_unbrokenWidth < 0)
+        layOutUnbroken();
+    return m_breakless && lineWidth >= m_unbrokenWidth + m_overhang;
+}
+
+qreal AIHooksRowText::layOutLines(qreal lineWidth, qreal stopAt, qreal& widest) const {
+    if (fitsOnOneLine(lineWidth)) {
+        widest = m_unbrokenWidth;
+        return m_unbrokenHeight;
+    }
+    QTextLayout& layout = shaped();
+    m_layoutUnbroken = false;
+    m_laidOutArea = QRect();
+    const qreal leading = m_leading;
     qreal height = -leading;
     widest = 0;
     layout.beginLayout();
@@ -145,7 +183,6 @@ QRect AIHooksRowText::boundingRect(int width) const {
     const qreal lineWidth = wordWrap() ? std::max<qreal>(0, width) : qreal(0x01000000);
     qreal widest = 0;
     const qreal height = layOutLines(lineWidth, 0, widest);
-    m_laidOutArea = QRect();
     return QRectF(0, 0, widest, height).toAlignedRect();
 }
 
@@ -180,6 +217,9 @@ void AIHooksRowText::paintEvent(QPaintEvent* event) {
         // Unwrapped, a line is as long as the text; lines past the label's bottom never show.
         const qreal lineWidth = wordWrap() ? std::max<qreal>(0, area.width()) : qreal(0x01000000);
         m_laidOutHeight = layOutLines(lineWidth, area.height(), m_laidOutWidth);
+        // Measured unbroken, the line is drawn as laid out unbroken.
+        if (fitsOnOneLine(lineWidth) && !m_layoutUnbroken)
+            layOutUnbroken();
         m_laidOutArea = area;
     }
 

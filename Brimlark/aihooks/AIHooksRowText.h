@@ -40,8 +40,15 @@ private:
     QTextLayout& shaped() const;
     // Breaks the shaped text into lines `lineWidth` wide, as the painter's text drawing does,
     // stopping once `stopAt` (when above 0) is reached. Returns the height of the lines and sets
-    // `widest` to the widest line.
+    // `widest` to the widest line. A text that fits on one line is measured without breaking it
+    // again.
     qreal layOutLines(qreal lineWidth, qreal stopAt, qreal& widest) const;
+    // True when the whole text fits on one line `lineWidth` wide. Most row texts are one short
+    // line: laid out once, unbroken, that line serves every width it fits in, for measuring and
+    // painting alike.
+    bool fitsOnOneLine(qreal lineWidth) const;
+    // Lays the text out as one unbroken line, and measures it.
+    void layOutUnbroken() const;
     // The label's size for `width` (-1: the width it would like), as the label measures itself.
     QSize sizeForWidth(int width) const;
     QRect boundingRect(int width) const;
@@ -62,6 +69,16 @@ private:
     mutable QRect m_laidOutArea;
     mutable qreal m_laidOutHeight = 0;
     mutable qreal m_laidOutWidth = 0;
+    // The space between lines, and what a line needs beyond its text's width to stay unbroken
+    // (the last glyph's overhang, and a pixel for rounding).
+    mutable qreal m_leading = 0;
+    mutable qreal m_overhang = 0;
+    // Whether the text has no line break of its own; the width and height of its unbroken line
+    // (a width below 0 until measured); whether the layout holds that line now.
+    mutable bool m_breakless = false;
+    mutable qreal m_unbrokenWidth = -1;
+    mutable qreal m_unbrokenHeight = 0;
+    mutable bool m_layoutUnbroken = false;
     // The size hints for the current text and font, once asked.
     mutable QSize m_sizeHint;
     mutable QSize m_minimumSizeHint;

@@ -40,9 +40,9 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     m_inboxApplyTimer.setInterval(0);
     connect(&m_inboxApplyTimer, &QTimer::timeout, this, &AIHooksService::applyPendingInbox);
     m_inboxReader.setMaxThreadCount(1);
-    // The reader runs at the normal priority: one that ran only when the core is otherwise idle
-    // could be stopped for long while it holds what the UI thread next needs (the allocator's lock
-    // over the memory of the events it hands over), and the UI thread would wait with it.
+    // The reader runs only when the core has nothing else to do: decoding a large inbox takes a
+    // core for a while, and on a machine with few of them the UI thread must never wait for it.
+    m_inboxReader.setThreadPriority(QThread::IdlePriority);
     connect(&m_appState, &AppState::hookRulePresetChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::showOtherHookClientsChanged, this, &AIHooksService::displayFilterChanged);
     connect(&m_appState, &AppState::aiHooksStatusFilterChanged, this, &AIHooksService::displayFilterChanged);

@@ -1,6 +1,7 @@
 #include "Brimlark/aihooks/AIHooksView.h"
 
 #include "Brimlark/aihooks/AIHooksDot.h"
+#include "Brimlark/aihooks/AIHooksEventList.h"
 #include "Brimlark/aihooks/AIHooksEventRow.h"
 #include "Brimlark/aihooks/AIHooksPillButton.h"
 #include "Brimlark/aihooks/AIHooksService.h"
@@ -203,8 +204,7 @@ void AIHooksView::refresh() {
 }
 
 void AIHooksView::updateList() {
-    QWidget* list = m_scroll->widget();
-    auto* rows = qobject_cast<QBoxLayout*>(list->layout());
+    auto* rows = qobject_cast<AIHooksEventList*>(m_scroll->widget());
     if (!rows) {
         rebuild();
         return;
@@ -219,7 +219,7 @@ void AIHooksView::updateList() {
     // are, a press or hover on them included.
     QHash<QUuid, AIHooksEventRow*> kept;
     for (int i = rows->count() - 1; i >= 0; --i) {
-        auto* row = qobject_cast<AIHooksEventRow*>(rows->itemAt(i)->widget());
+        auto* row = qobject_cast<AIHooksEventRow*>(rows->rowAt(i));
         if (!row)
             continue;
         const HookEvent* event = listed.value(row->event().id);
@@ -227,7 +227,7 @@ void AIHooksView::updateList() {
             kept.insert(event->id, row);
             continue;
         }
-        rows->removeWidget(row);
+        rows->removeRow(row);
         // It may hold the button whose press led here, so it goes on the next turn.
         row->hide();
         row->deleteLater();
@@ -242,22 +242,22 @@ void AIHooksView::updateList() {
         const HookEvent& event = events.at(i);
         AIHooksEventRow* row = kept.value(event.id);
         if (!row) {
-            row = new AIHooksEventRow(*m_service, event, now, list);
-            rows->insertWidget(i, row);
+            row = new AIHooksEventRow(*m_service, event, now, rows);
+            rows->insertRow(i, row);
             fadeIn(row);
             row->show();
             placed.append(i);
         } else if (rows->indexOf(row) != i) {
-            rows->removeWidget(row);
-            rows->insertWidget(i, row);
+            rows->removeRow(row);
+            rows->insertRow(i, row);
             placed.append(i);
         }
     }
     // Children stay in the order the rows show, as a rebuilt list has them: each row placed goes
     // just before the row under it, from the bottom up.
     for (auto it = placed.crbegin(); it != placed.crend(); ++it) {
-        QWidget* row = rows->itemAt(*it)->widget();
-        QWidget* below = *it + 1 < rows->count() ? rows->itemAt(*it + 1)->widget() : nullptr;
+        QWidget* row = rows->rowAt(*it);
+        QWidget* below = *it + 1 < rows->count() ? rows->rowAt(*it + 1) : nullptr;
         if (below)
             row->stackUnder(below);
         else
@@ -387,10 +387,7 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
 
-    auto* list = new QWidget();
-    auto* rows = new QVBoxLayout(list);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
+    auto* list = new AIHooksEventList();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // A list that was already showing animates its changes: the rows that join it fade in. A list
     // that appears in place of the empty page comes at once.
@@ -398,12 +395,11 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     finishFades();
     for (const HookEvent& event : events) {
         auto* row = new AIHooksEventRow(*m_service, event, now, list);
-        rows->addWidget(row);
+        list->insertRow(list->count(), row);
         if (!previous.isEmpty() && !previous.contains(event.id))
             fadeIn(row);
         m_listedIds.append(event.id);
     }
-    rows->addStretch(1);
     scroll->setWidget(list);
     // The panel shows through; setWidget() turned the fill on.
     list->setAutoFillBackground(false);

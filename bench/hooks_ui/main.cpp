@@ -3,7 +3,8 @@
 //     UI thread: the store, the page's update and the turn of the event loop that lays out and
 //     paints it. Target: p99 <= 0.5 ms.
 //  2. The longest the UI thread stalls while an 8 MB inbox is replaced five times, each time with
-//     new events (as measured by a 1 ms timer's late ticks). Target: <= 16 ms.
+//     new events, by a writer on a thread of its own (as measured by a 1 ms timer's late ticks).
+//     Target: <= 16 ms.
 // Prints the figures and met/MISSED; exits 1 when a target is missed.
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/AIHooksView.h"
@@ -13,14 +14,17 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,11 +68,20 @@ double threadCpuMs() {
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+// The time this thread has waited runnable for a CPU, in milliseconds (the scheduler's count).
+double threadRunDelayMs() {
+    QFile stat(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = stat.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() / 1e6 : 0;
+}
+
+// Runs the event loop for `ms`, as the application's runs: asleep until something is due.
 void spin(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace
@@ -136,6 +149,8 @@ int main(int argc, char** argv) {
     // Beside each gap, the CPU time the UI thread used in it: a gap the thread spent waiting for a
     // CPU (a loaded machine) is not work of its own.
     double cpuLast = threadCpuMs();
+    double delayLast = threadRunDelayMs();
+    double longestDelay = 0;
     double longestCpu = 0;
     double busiest = 0;
     QTimer ticks;
@@ -144,10 +159,13 @@ int main(int argc, char** argv) {
     QObject::connect(&ticks, &QTimer::timeout, &ticks, [&] {
         const qint64 now = clock.nsecsElapsed();
         const double cpuNow = threadCpuMs();
+        const double delayNow = threadRunDelayMs();
         if (now - last > longest) {
             longest = now - last;
             longestCpu = cpuNow - cpuLast;
+            longestDelay = delayNow - delayLast;
         }
+        delayLast = delayNow;
         busiest = std::max(busiest, cpuNow - cpuLast);
         last = now;
         cpuLast = cpuNow;
@@ -157,17 +175,30 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 5; ++round)
         contents.push_back(inbox(round, size));
     ticks.start();
+    last = clock.nsecsElapsed();
+    cpuLast = threadCpuMs();
+    delayLast = threadRunDelayMs();
     const QString path = hooks.inboxPath();
+    // The inbox is written by another program: its writing and renaming (which may wait for the
+    // disk) happen on a thread of their own, while the UI thread only turns its event loop.
     for (int round = 0; round < 5; ++round) {
-        const QString staged = path + QStringLiteral(".next");
-        QFile file(staged);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(contents[size_t(round)]) != contents[size_t(round)].size())
-            return 2;
-        file.close();
-        last = clock.nsecsElapsed();
-        cpuLast = threadCpuMs();
-        if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) != 0)
+        std::atomic<int> written{0};
+        QEventLoop writing;
+        std::thread writer([&, round] {
+            const QString staged = path + QStringLiteral(".next");
+            QFile file(staged);
+            const bool ok = file.open(QIODevice::WriteOnly) &&
+                            file.write(contents[size_t(round)]) == contents[size_t(round)].size();
+            file.close();
+            written = ok && std::rename(QFile::encodeName(staged).constData(),
+                                        QFile::encodeName(path).constData()) == 0
+                          ? 1
+                          : 2;
+            QMetaObject::invokeMethod(&writing, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        writing.exec();
+        writer.join();
+        if (written != 1)
             return 2;
         spin(800);
     }
@@ -178,8 +209,8 @@ int main(int argc, char** argv) {
                 "(target <= 16 ms: %s)\n",
                 double(size) / 1048576.0, static_cast<long long>(hooks.events().size()), stall,
                 stallMet ? "met" : "MISSED");
-    std::printf("  the UI thread ran %.2f ms of that stall (the rest it waited for a CPU); its longest run "
-                "between two ticks: %.2f ms\n",
-                longestCpu, busiest);
+    std::printf("  the UI thread ran %.2f ms of that stall and waited %.2f ms for a CPU (the rest it was "
+                "blocked or asleep); its longest run between two ticks: %.2f ms\n",
+                longestCpu, longestDelay, busiest);
     return eventMet && stallMet ? 0 : 1;
 }
