@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -217,11 +218,26 @@ void CompactHiddenStatusView::refreshContent() {
     if (next == m_content)
         return;
     const bool lines = next.secondLine.has_value() != m_content.secondLine.has_value();
+    const bool icon = next.iconName != m_content.iconName || next.iconColor != m_content.iconColor;
+    const bool headline = next.headline != m_content.headline;
+    const bool secondLine = next.secondLine != m_content.secondLine;
     m_content = std::move(next);
     updateAccessibleText();
-    if (lines)
+    if (lines) {
         layoutPill();
-    update();
+        update();
+        return;
+    }
+    // The lines are drawn whole over the pill, so a line's own box covers its old and new text.
+    auto dirty = [](const QRectF& area) { return area.toAlignedRect().adjusted(-1, -1, 1, 1); };
+    if (icon) {
+        m_chrome = QPixmap();
+        update(dirty(m_iconRect));
+    }
+    if (headline)
+        update(dirty(m_headlineRect));
+    if (secondLine)
+        update(dirty(m_secondLineRect));
 }
 
 void CompactHiddenStatusView::updateAccessibleText() {
@@ -276,18 +292,35 @@ void CompactHiddenStatusView::layoutPill() {
     const qreal textLeft = inner + iconSize + pillSpacing;
     m_textRect = QRectF(textLeft, centreY - textColumnHeight() / 2.0, std::max(0.0, right - textLeft),
                         textColumnHeight());
+    m_iconRect = QRectF(inner, centreY - iconSize / 2.0, iconSize, iconSize);
+    m_headlineRect = QRectF(m_textRect.left(), m_textRect.top(), m_textRect.width(),
+                            QFontMetricsF(BrimlarkTheme::monoSemibold11()).height());
+    m_secondLineRect = QRectF(m_textRect.left(), m_headlineRect.bottom() + lineSpacing, m_textRect.width(),
+                              QFontMetricsF(BrimlarkTheme::monoRegular10()).height());
+    m_chrome = QPixmap();
 }
 
 void CompactHiddenStatusView::resizeEvent(QResizeEvent*) {
     layoutPill();
 }
 
-void CompactHiddenStatusView::paintEvent(QPaintEvent*) {
-    if (m_pillRect.isEmpty())
-        return;
-    QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+const QPixmap& CompactHiddenStatusView::chrome() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (!m_chrome.isNull() && m_chrome.size() == pixels && m_chrome.devicePixelRatio() == ratio)
+        return m_chrome;
+    m_chrome = QPixmap(pixels);
+    m_chrome.setDevicePixelRatio(ratio);
+    m_chrome.fill(Qt::transparent);
+    if (!m_chrome.isNull()) {
+        QPainter painter(&m_chrome);
+        paintChrome(painter);
+    }
+    return m_chrome;
+}
 
+void CompactHiddenStatusView::paintChrome(QPainter& painter) const {
+    painter.setRenderHints(QPainter::Antialiasing);
     const qreal radius = m_pillRect.height() / 2.0;
     QPainterPath pill;
     pill.addRoundedRect(m_pillRect, radius, radius);
@@ -300,27 +333,34 @@ void CompactHiddenStatusView::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(BrimlarkTheme::strokeStrong(), 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(outline);
+    paintSymbol(painter, m_iconRect, m_content.iconName, m_content.iconColor);
+}
 
-    const QRectF iconRect(m_pillRect.left() + pillHorizontalPadding, m_pillRect.center().y() - iconSize / 2.0,
-                          iconSize, iconSize);
-    paintSymbol(painter, iconRect, m_content.iconName, m_content.iconColor);
+void CompactHiddenStatusView::paintEvent(QPaintEvent* event) {
+    if (m_pillRect.isEmpty())
+        return;
+    const QPixmap& picture = chrome();
+    const QRectF dirty = event->rect();
+    const qreal ratio = picture.devicePixelRatio();
+    QPainter painter(this);
+    painter.drawPixmap(dirty, picture, QRectF(dirty.topLeft() * ratio, dirty.size() * ratio));
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 
-    // Event, track and calendar texts are drawn as plain text, one elided line each.
-    const QFont& headlineFont = BrimlarkTheme::monoSemibold11();
-    const QFontMetricsF headlineMetrics(headlineFont);
-    QRectF line(m_textRect.left(), m_textRect.top(), m_textRect.width(), headlineMetrics.height());
-    painter.setFont(headlineFont);
-    painter.setPen(BrimlarkTheme::textPrimary());
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     headlineMetrics.elidedText(m_content.headline, Qt::ElideRight, m_textRect.width()));
-    if (m_content.secondLine) {
-        const QFont& secondFont = BrimlarkTheme::monoRegular10();
-        const QFontMetricsF secondMetrics(secondFont);
-        line = QRectF(m_textRect.left(), line.bottom() + lineSpacing, m_textRect.width(),
-                      secondMetrics.height());
-        painter.setFont(secondFont);
+    // Event, track and calendar texts are drawn as plain text, one elided line each; a repaint
+    // of one line leaves the other be.
+    const qreal width = m_textRect.width();
+    if (m_headlineRect.intersects(dirty)) {
+        const QFont& font = BrimlarkTheme::monoSemibold11();
+        painter.setFont(font);
+        painter.setPen(BrimlarkTheme::textPrimary());
+        painter.drawText(m_headlineRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QFontMetricsF(font).elidedText(m_content.headline, Qt::ElideRight, width));
+    }
+    if (m_content.secondLine && m_secondLineRect.intersects(dirty)) {
+        const QFont& font = BrimlarkTheme::monoRegular10();
+        painter.setFont(font);
         painter.setPen(BrimlarkTheme::textTertiary());
-        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         secondMetrics.elidedText(*m_content.secondLine, Qt::ElideRight, m_textRect.width()));
+        painter.drawText(m_secondLineRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QFontMetricsF(font).elidedText(*m_content.secondLine, Qt::ElideRight, width));
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QPixmap>
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
@@ -15,6 +16,7 @@
 
 class AIHooksService;
 class CompactStatusButton;
+class QPainter;
 
 // The closed panel's live status: one pill at the bottom of the panel with an icon, a headline, an
 // optional second line and, for an AI event that carries actions, "allow" and "deny". Every text
@@ -51,7 +53,7 @@ public:
     CompactStatusButton* allowButton() const { return m_allow; }
     CompactStatusButton* denyButton() const { return m_deny; }
 
-    // Re-reads the time; repaints only when a text or the icon's colour changed.
+    // Re-reads the time; repaints only the line or the icon that changed, nothing when none did.
     void refreshContent();
 
 protected:
@@ -63,6 +65,10 @@ private:
     // Gives screen readers the pill's texts.
     void updateAccessibleText();
     qreal textColumnHeight() const;
+    // The pill's fill, edge and icon, drawn once per layout and icon: a countdown repaints only the
+    // line that moved, over this.
+    const QPixmap& chrome();
+    void paintChrome(QPainter& painter) const;
 
     CompactLiveStatus m_status;
     QPointer<AIHooksService> m_aiHooks;
@@ -72,6 +78,10 @@ private:
     Content m_content;
     QRectF m_pillRect;
     QRectF m_textRect;
+    QRectF m_iconRect;
+    QRectF m_headlineRect;
+    QRectF m_secondLineRect;
+    QPixmap m_chrome;
     CompactStatusButton* m_allow = nullptr;
     CompactStatusButton* m_deny = nullptr;
 };

@@ -54,6 +54,11 @@ void CompactLiveStatusStore::start() {
         },
         Qt::QueuedConnection);
 
+    // A running countdown ticks twice a second: its ticks do the picking then, and the own tick,
+    // held a second behind the last of them, wakes the program only once they stop. The countdown
+    // moves on screen at its own ticks, and no gap between picks grows past a second.
+    connect(&m_timer, &TimerService::ticked, this, &CompactLiveStatusStore::followTimerTick);
+
     // The first delivery of each subscription carries the value current now.
     const std::optional<TimerInfo> timerNow = m_timer.active();
     const std::optional<MediaRemoteBridge::NowPlaying> mediaNow = m_media.nowPlaying();
@@ -89,6 +94,14 @@ void CompactLiveStatusStore::scheduleTick() {
     m_tickCount = std::max(m_tickCount, elapsed / ms(refreshInterval));
     const qint64 next = (m_tickCount + 1) * ms(refreshInterval);
     m_refreshTimer->start(std::chrono::milliseconds(std::max<qint64>(0, next - elapsed)));
+}
+
+void CompactLiveStatusStore::followTimerTick() {
+    recompute();
+    m_tickAnchor = m_clock->now();
+    m_tickCount = 0;
+    m_tickReached = 0;
+    scheduleTick();
 }
 
 void CompactLiveStatusStore::tick() {

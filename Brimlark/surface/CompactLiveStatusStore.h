@@ -21,7 +21,8 @@ class TimerService;
 
 // Picks what the closed notch shows, by a fixed priority: an AI event that asks, failed or just
 // finished; a running countdown; one that has just ended; a calendar alert; playing media; a media
-// change. It watches the four services and picks again on every change and once a second.
+// change. It watches the four services and picks again on every change and at least once a second:
+// on each tick of a running countdown, else on its own one-second tick.
 class CompactLiveStatusStore : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<CompactLiveStatus> current READ current NOTIFY currentChanged)
@@ -65,6 +66,7 @@ private:
     std::optional<HookEvent> pickHookEvent();
     void scheduleTick();
     void tick();
+    void followTimerTick();
 
     AIHooksService& m_aiHooks;
     TimerService& m_timer;

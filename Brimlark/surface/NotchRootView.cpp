@@ -14,6 +14,7 @@
 #include "platform/Accessibility.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -245,11 +246,38 @@ void NotchRootView::resizeEvent(QResizeEvent*) {
     layoutLayers();
 }
 
-void NotchRootView::paintEvent(QPaintEvent*) {
+const QPixmap& NotchRootView::backdrop() {
+    const qreal ratio = devicePixelRatioF();
+    const bool notched = hasPhysicalNotch();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_backdrop.size() == pixels && m_backdrop.devicePixelRatio() == ratio && m_backdropNotched == notched)
+        return m_backdrop;
+    m_backdrop = QPixmap(pixels);
+    m_backdrop.setDevicePixelRatio(ratio);
+    m_backdrop.fill(Qt::transparent);
+    m_backdropNotched = notched;
+    if (!m_backdrop.isNull()) {
+        QPainter painter(&m_backdrop);
+        paintBackdrop(painter, QRectF(rect()), notched);
+    }
+    return m_backdrop;
+}
+
+void NotchRootView::paintEvent(QPaintEvent* event) {
+    const QPixmap& picture = backdrop();
+    if (picture.isNull())
+        return;
+    // The window is cleared to transparent under every repaint, so the picture drawn over it gives
+    // the very pixels drawing the outline here would.
+    const QRectF dirty = event->rect();
+    const qreal ratio = picture.devicePixelRatio();
     QPainter painter(this);
+    painter.drawPixmap(dirty, picture, QRectF(dirty.topLeft() * ratio, dirty.size() * ratio));
+}
+
+void NotchRootView::paintBackdrop(QPainter& painter, const QRectF& bounds, bool notched) {
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bounds = rect();
-    const NotchShape shape{28, 24, hasPhysicalNotch(), 0};
+    const NotchShape shape{28, 24, notched, 0};
     const QPainterPath outline = shape.path(bounds);
     painter.setClipPath(outline);
 

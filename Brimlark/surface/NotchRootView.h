@@ -4,6 +4,7 @@
 #include "Brimlark/pages/QuickAction.h"
 #include "platform/Screens.h"
 
+#include <QPixmap>
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
@@ -24,6 +25,7 @@ class MediaService;
 class NotchHalo;
 class NotchTapCatcher;
 class NotesService;
+class QPainter;
 class PermissionsCoordinator;
 class QuickActionsStore;
 class RemindersService;
@@ -115,6 +117,10 @@ private:
     void fadeIn(QWidget* view);
     void openAdvanced();
     void closePanel();
+    // The panel's fill, sheen and hairlines at the view's size, drawn once per size: the views on
+    // top of it (a countdown, a cursor) repaint small parts many times over.
+    const QPixmap& backdrop();
+    static void paintBackdrop(QPainter& painter, const QRectF& bounds, bool notched);
 
     Inputs m_inputs;
     const Screens& m_screens;
@@ -125,4 +131,6 @@ private:
     FileShelfOverlay* m_shelfOverlay = nullptr;
     HoverTrackingView* m_hoverTracker;
     NotchTapCatcher* m_tapCatcher;
+    QPixmap m_backdrop;
+    bool m_backdropNotched = false;
 };

@@ -5,11 +5,13 @@
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/fake/FakeProcessLauncher.h"
+#include "tests/support/EventCounter.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAccessible>
+#include <QScreen>
 
 using Status = HookEvent::Status;
 using Source = HookEvent::Source;
@@ -78,11 +80,9 @@ class TestCompactHiddenStatusView : public QObject {
 private:
     std::unique_ptr<ServiceFixture> f;
 
-    // The pill as the closed panel shows it, on the panel's own background.
-    QString screenshot(const CompactLiveStatus& status, const QString& name) {
-        InteractionEngine engine(f->appState, &f->clock);
-        CalendarService calendar(f->permissionsCoordinator);
-        RemindersService reminders(f->permissionsCoordinator);
+    // The closed panel showing `status`, as the window manager hosts it.
+    std::unique_ptr<NotchRootView> closedPanel(const CompactLiveStatus& status, InteractionEngine& engine,
+                                               CalendarService& calendar, RemindersService& reminders) {
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = &engine;
         inputs.quickActionsStore = &f->quickActions;
@@ -94,10 +94,25 @@ private:
         inputs.makeCompactStatusView = [this, status](QWidget* parent, bool notched, const QSizeF& notch) {
             return new CompactHiddenStatusView(status, &f->aiHooks, notched, notch, &f->clock, parent);
         };
-        NotchRootView root(inputs, f->screens, &f->accessibility);
-        root.resize(356, 102);
-        root.show();
-        return brimlark::test::saveScreenshot(&root, name);
+        auto root = std::make_unique<NotchRootView>(inputs, f->screens, &f->accessibility);
+        root->resize(356, 102);
+        root->show();
+        return root;
+    }
+
+    // What the window shows: its backing store, as the last repaints left it.
+    static QImage onScreen(QWidget& window) {
+        QCoreApplication::processEvents();
+        return window.screen()->grabWindow(window.winId()).toImage();
+    }
+
+    // The pill as the closed panel shows it, on the panel's own background.
+    QString screenshot(const CompactLiveStatus& status, const QString& name) {
+        InteractionEngine engine(f->appState, &f->clock);
+        CalendarService calendar(f->permissionsCoordinator);
+        RemindersService reminders(f->permissionsCoordinator);
+        const std::unique_ptr<NotchRootView> root = closedPanel(status, engine, calendar, reminders);
+        return brimlark::test::saveScreenshot(root.get(), name);
     }
 
 private slots:
@@ -308,6 +323,48 @@ private slots:
         view.refreshContent();
         QCOMPARE(view.content().headline, QStringLiteral("timer • 00:59"));
         QCOMPARE(view.content().iconColor, BrimlarkTheme::warning());
+    }
+
+    // A running countdown moves on screen once a second and draws nothing in between; what it
+    // leaves on screen is what a panel drawn afresh at that moment shows.
+    void aCountdownRedrawsOnlyWhenItsTextMoves_data() {
+        QTest::addColumn<double>("left");
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<bool>("redrawn");
+        QTest::newRow("within a second") << 754.0 << 400 << false;
+        QTest::newRow("the next second") << 754.0 << 600 << true;
+        QTest::newRow("the last minute begins") << 60.6 << 700 << true;
+        QTest::newRow("the end") << 0.4 << 600 << true;
+    }
+
+    void aCountdownRedrawsOnlyWhenItsTextMoves() {
+        QFETCH(double, left);
+        QFETCH(int, stepMs);
+        QFETCH(bool, redrawn);
+        const CompactLiveStatus status = timerEndingIn(left);
+        InteractionEngine engine(f->appState, &f->clock);
+        CalendarService calendar(f->permissionsCoordinator);
+        RemindersService reminders(f->permissionsCoordinator);
+        f->clock.setNow(now);
+        const std::unique_ptr<NotchRootView> panel = closedPanel(status, engine, calendar, reminders);
+        QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+        auto* pill = qobject_cast<CompactHiddenStatusView*>(panel->modeView());
+        QVERIFY(pill);
+        const QImage before = onScreen(*panel);
+        EventCounter paints(QEvent::Paint);
+        pill->installEventFilter(&paints);
+
+        f->clock.setNow(now.addMSecs(stepMs));
+        pill->refreshContent();
+        const QImage after = onScreen(*panel);
+        QCOMPARE(paints.count > 0, redrawn);
+        QCOMPARE(after != before, redrawn);
+
+        const std::unique_ptr<NotchRootView> fresh = closedPanel(status, engine, calendar, reminders);
+        QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));
+        const QRect pillArea =
+            pill->pillRect().translated(pill->mapTo(panel.get(), QPoint())).toAlignedRect();
+        QCOMPARE(after.copy(pillArea), onScreen(*fresh).copy(pillArea));
     }
 
     void screenshots() {

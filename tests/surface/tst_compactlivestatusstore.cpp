@@ -231,6 +231,22 @@ private slots:
                  published.at(9).at(0).value<std::optional<CompactLiveStatus>>());
     }
 
+    // Observers hear of a running countdown every second, and of the burst and what follows it
+    // every second after it is gone.
+    void everySecondIsPublishedWhileACountdownRunsAndAfter() {
+        build();
+        f->timer.start(5);
+        deliver();
+        QSignalSpy published(store.get(), &CompactLiveStatusStore::currentChanged);
+        for (int second = 0; second < 20; ++second) {
+            published.clear();
+            advance(1s);
+            QVERIFY2(!published.isEmpty(), qPrintable(QStringLiteral("nothing in second %1").arg(second)));
+        }
+        QVERIFY(!f->timer.active());
+        QCOMPARE(kind(), std::nullopt);
+    }
+
     // The tick's timer runs on a steady clock while the store reads wall-clock time. A wall clock set
     // back must not hold the tick (the countdown and the calendar's one-second windows hang on it)
     // nor keep a burst up for the length of the step.
