@@ -20,19 +20,23 @@ LinuxAccessibility::LinuxAccessibility(QObject* parent) : Accessibility(parent) 
             return std::nullopt;
         return g_settings_get_boolean(static_cast<GSettings*>(m_settings), key) != FALSE;
     };
-    // Opening GSettings loads GIO's modules and dconf, which costs more than the rest of start-up
-    // put together; it waits for the event loop, and a reduce-motion answer follows as a change.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            watchGSettings();
-            refresh();
-        },
-        Qt::QueuedConnection);
 }
 
 LinuxAccessibility::LinuxAccessibility(AnimationsSetting readEnableAnimations, QObject* parent)
-    : Accessibility(parent), m_read(std::move(readEnableAnimations)) {
+    : Accessibility(parent), m_read(std::move(readEnableAnimations)), m_watching(true) {
+    refresh();
+}
+
+bool LinuxAccessibility::reduceMotion() const {
+    // The first question opens the setting; the answer is current from then on.
+    if (!m_watching)
+        const_cast<LinuxAccessibility*>(this)->startWatching();
+    return m_reduceMotion;
+}
+
+void LinuxAccessibility::startWatching() {
+    m_watching = true;
+    watchGSettings();
     refresh();
 }
 
