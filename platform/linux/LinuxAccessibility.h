@@ -32,8 +32,7 @@ private:
     void watchGSettings();
 
     AnimationsSetting m_read;
-    void* m_settings = nullptr; // GSettings*, when the schema and key exist
-    unsigned long m_handler = 0;
+    void* m_settings = nullptr; // the GIO module's watch, when the schema and key exist
     bool m_reduceMotion = false;
     bool m_watching = false;
 };
