@@ -1,6 +1,7 @@
 #include "Brimlark/controls/MirrorWindowManager.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
