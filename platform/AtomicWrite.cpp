@@ -3,8 +3,8 @@
 #include "platform/PlatformLog.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace AtomicWrite {
@@ -55,15 +55,33 @@ bool replace(const QString& path, const QByteArray& bytes, QString* error) {
     return true;
 }
 
+namespace {
+
+// QSaveFile's staged copy: the target's name, a dot and six letters or digits.
+bool isStagedCopyName(const QString& name, const QString& target) {
+    if (name.size() != target.size() + 7 || !name.startsWith(target) || name.at(target.size()) != u'.')
+        return false;
+    for (qsizetype i = target.size() + 1; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int removeStaleCopies(const QString& path) {
     const QFileInfo target(path);
-    const QDir folder = target.absoluteDir();
-    const QRegularExpression staged(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    const QString targetName = target.fileName();
     int removed = 0;
-    const QStringList pattern{target.fileName() + QStringLiteral(".??????")};
-    for (const QFileInfo& entry : folder.entryInfoList(pattern, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!staged.match(entry.fileName()).hasMatch() || entry.isSymLink())
+    // Matched by hand rather than by a name filter: this runs on every start, and a filter compiles
+    // a regular expression.
+    QDirIterator entries(target.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo entry = entries.fileInfo();
+        if (!isStagedCopyName(entry.fileName(), targetName) || entry.isSymLink())
             continue;
         if (QFile::remove(entry.absoluteFilePath()))
             ++removed;

@@ -4,8 +4,9 @@
 Layers, lowest first: platform/ (interfaces and portable helpers), launch_at_login/, Brimlark/core,
 Brimlark/kit, the features (aihooks, controls, organizer, shelf, shortcuts: peers that never
 include one another), Brimlark/pages (it hosts the features' views), Brimlark/surface,
-Brimlark/settings, Brimlark/shell, main.cpp. A file includes its own layer or lower ones.
-platform/linux/ is included only by itself, main.cpp and the test and benchmark programs;
+Brimlark/settings, Brimlark/shell, main.cpp (with ApplicationStartup, the start-up it runs). A
+file includes its own layer or lower ones.
+platform/linux/ is included only by itself, the main layer and the test and benchmark programs;
 platform/fake/ only by itself and the tests. Every quoted include names an existing file by its
 path from the project root.
 
@@ -31,12 +32,14 @@ RANK = {
 }
 # Programs outside the application: they may reach every layer, the Linux bodies and the fakes.
 TOOLS = ("tests/", "bench/", "fuzz/")
+# The top of the program: main() and the start-up it shares with the benchmarks.
+MAIN = ("main.cpp", "ApplicationStartup.h", "ApplicationStartup.cpp")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
 def layer(path):
     """The layer a project file belongs to, or None for the tools and anything unknown."""
-    if path == "main.cpp":
+    if path in MAIN:
         return "main.cpp"
     parts = path.split("/")
     if parts[0] == "platform":
@@ -51,9 +54,9 @@ def layer(path):
 def faults(path, target):
     """Why `path` may not include `target`, or None when it may."""
     if target.startswith("platform/linux/"):
-        if path.startswith("platform/linux/") or path == "main.cpp" or path.startswith(TOOLS):
+        if path.startswith("platform/linux/") or path in MAIN or path.startswith(TOOLS):
             return None
-        return "only main.cpp, platform/linux/ and the tests include platform/linux/"
+        return "only the main layer, platform/linux/ and the tests include platform/linux/"
     if target.startswith("platform/fake/"):
         if path.startswith("platform/fake/") or path.startswith(TOOLS):
             return None

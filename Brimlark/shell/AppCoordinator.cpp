@@ -142,8 +142,8 @@ std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command)
 }
 
 void AppCoordinator::start() {
-    // The closed panel's calendar alerts need the next event before any page has asked for it.
-    calendar().refresh();
+    // Built now for the live status and the pages; filled by the first refresh below.
+    calendar();
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
     startNotchPanel(startLiveStatus());
@@ -152,10 +152,16 @@ void AppCoordinator::start() {
     startMirrorWindows();
     subscribeActiveKinds();
     qCDebug(lcApp, "start: observers subscribed");
-    m_services.media->refresh();
-    qCDebug(lcApp, "start: media refreshed");
     startHookServices();
     bindGlow();
+    // Reading the calendar files and asking the players over D-Bus wait for the first turn of the
+    // event loop, once the closed panel is up; the live status takes the next event and the track
+    // as the changes they are, so a calendar alert or a playing track still shows at once.
+    later([this] {
+        calendar().refresh();
+        m_services.media->refresh();
+        qCDebug(lcApp, "start: calendar and media refreshed");
+    });
     qCInfo(lcApp, "Brimlark bootstrapped");
 }
 

@@ -159,8 +159,9 @@ void MenuBarLabel::redraw() {
     m_drawnOpacity = m_statusObserver.dotOpacity();
     m_drawnScale = m_statusObserver.dotScale();
     ++m_redrawCount;
-    // The first picture is kept as the icon's resting look, so the icon is never empty.
-    if (m_trayShown || m_trayIcon.icon().isNull())
+    // Pictures are drawn only for a tray that shows: trayWillShow() draws the first one, so the
+    // icon is never empty once shown, and a desktop without a tray never draws any.
+    if (m_trayShown)
         m_trayIcon.setIcon(trayPicture());
 }
 

@@ -33,8 +33,8 @@ public:
 
     // Reads the services again and redraws when the dot changed.
     void update();
-    // Redraws the tray icon from the observer. Until the tray is shown only the look is kept: past
-    // the first picture, none is rendered for a tray that does not exist.
+    // Redraws the tray icon from the observer. Until the tray is shown only the look is kept: no
+    // picture is rendered for a tray that does not exist.
     void redraw();
     // The tray is about to be shown: from now on each new look renders a picture, starting with the
     // current one.

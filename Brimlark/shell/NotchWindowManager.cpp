@@ -73,6 +73,10 @@ bool NotchWindowManager::hasCompactStatus() const {
     return m_inputs.hasCompactStatus && m_inputs.hasCompactStatus();
 }
 
+double NotchWindowManager::restingAlpha() const {
+    return PanelAnimationProfile::choose(false, m_inputs.appState->animationIntensity()).targetAlpha;
+}
+
 PanelAnimationProfile NotchWindowManager::animationProfile() const {
     return PanelAnimationProfile::choose(m_accessibility.reduceMotion(),
                                          m_inputs.appState->animationIntensity());
@@ -262,11 +266,11 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     const ScreenDescription& screen = *m_currentScreen;
     const QSizeF size = panelSize(mode, hasCompactStatus(), notchSize(screen));
     const QRect target = toPixels(notchPanelFrame(screen, size));
-    const PanelAnimationProfile profile = animationProfile();
+    const double targetAlpha = restingAlpha();
     const bool animating = (m_frameAnimation && m_frameAnimation->state() == QAbstractAnimation::Running) ||
                            (m_fadeAnimation && m_fadeAnimation->state() == QAbstractAnimation::Running);
     const bool settled =
-        m_panel->geometry() == target && m_panel->windowOpacity() == profile.targetAlpha && !animating;
+        m_panel->geometry() == target && m_panel->windowOpacity() == targetAlpha && !animating;
     // The closed panel already where it should be, or on its way there, is left alone: moving,
     // fading or raising it again changes nothing on screen and costs the window system a round.
     const bool sameMode = m_appliedMode == mode && !isOpen(mode) && m_panel->isVisible();
@@ -278,10 +282,10 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     if (!animated || settled) {
         if (m_panel->geometry() != target)
             m_panel->setGeometry(target);
-        if (m_panel->windowOpacity() != profile.targetAlpha)
-            m_panel->setPanelOpacity(profile.targetAlpha);
+        if (m_panel->windowOpacity() != targetAlpha)
+            m_panel->setPanelOpacity(targetAlpha);
     } else {
-        animateTo(target, profile);
+        animateTo(target, animationProfile());
     }
 
     const bool wasOpen = m_panelOpen;

@@ -63,6 +63,10 @@ public:
     // The panel is being opened from a menu: the focus moves of the menu closing are not a click
     // outside for a short while.
     void expectMenuFocusChange() { m_sinceKeyboardOpening.start(); }
+    // The opacity the panel rests at, the same for every profile. Unlike animationProfile() it
+    // does not ask the desktop's reduce-motion setting, whose first reading loads the desktop's
+    // settings machinery: a panel that only stays where it is never needs it.
+    double restingAlpha() const;
     // The profile the current settings choose.
     PanelAnimationProfile animationProfile() const;
 

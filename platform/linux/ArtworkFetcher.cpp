@@ -1,21 +1,16 @@
 #include "platform/linux/ArtworkFetcher.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/linux/ArtworkDownloadModule.h"
+#include "platform/linux/PluginModule.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QImageReader>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-
-#include <memory>
 
 namespace {
 
@@ -77,50 +72,39 @@ QImage ArtworkFetcher::image(const QUrl& url) {
     return {};
 }
 
-void ArtworkFetcher::download(const QUrl& url) {
-    if (!m_network) {
-        m_network = new QNetworkAccessManager(this);
-        m_network->setProxy(QNetworkProxy::NoProxy);
+bool ArtworkFetcher::loadDownloader() {
+    if (m_downloader)
+        return true;
+    if (m_downloadUnavailable)
+        return false;
+    // Never unloaded: replies made by its code may still be delivered until the program ends.
+    const PluginModuleEntry loaded =
+        loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_artwork_download.so"),
+                                                     QStringLiteral(BRIMLARK_ARTWORK_DOWNLOAD_MODULE)),
+                              artworkDownloadModuleEntry);
+    if (!loaded.function) {
+        m_downloadUnavailable = true;
+        qCWarning(lcPlatform, "artwork downloads are off: the download module could not be loaded: %s",
+                  qUtf8Printable(loaded.error));
+        return false;
     }
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(3);
-    request.setTransferTimeout(int(m_limits.deadline.count()));
-    QNetworkReply* reply = m_network->get(request);
-    auto received = std::make_shared<QByteArray>();
-    auto* deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, reply, [reply, url] {
-        qCDebug(lcPlatform, "artwork %s: no answer in time", qUtf8Printable(url.toDisplayString()));
-        reply->abort();
-    });
-    deadline->start(m_limits.deadline);
-    const qint64 maxBytes = m_limits.maxBytes;
-    auto tooLarge = [reply, url] {
-        qCDebug(lcPlatform, "artwork %s: too large", qUtf8Printable(url.toDisplayString()));
-        reply->abort();
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, tooLarge] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > maxBytes)
-            tooLarge();
-    });
-    connect(reply, &QIODevice::readyRead, reply, [reply, received, maxBytes, tooLarge] {
-        received->append(reply->read(maxBytes + 1 - received->size()));
-        if (received->size() > maxBytes)
-            tooLarge();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, received, url] {
-        reply->deleteLater();
-        const QByteArray data =
-            reply->error() == QNetworkReply::NoError && received->size() <= m_limits.maxBytes ? *received
-                                                                                              : QByteArray();
-        if (reply->error() != QNetworkReply::NoError &&
-            reply->error() != QNetworkReply::OperationCanceledError)
-            qCDebug(lcPlatform, "artwork %s: %s", qUtf8Printable(url.toDisplayString()),
-                    qUtf8Printable(reply->errorString()));
-        decode(url, data);
-    });
+    using Entry = const ArtworkDownloadModule* (*)();
+    m_downloadModule = reinterpret_cast<Entry>(loaded.function)();
+    m_downloader = m_downloadModule->create(this);
+    return true;
+}
+
+void ArtworkFetcher::download(const QUrl& url) {
+    if (!loadDownloader()) {
+        keep(url, {});
+        return;
+    }
+    QPointer<ArtworkFetcher> self(this);
+    m_downloadModule->get(m_downloader, url, m_limits.maxBytes, int(m_limits.deadline.count()),
+                          [self, url](const QByteArray& body) {
+                              if (self)
+                                  self->decode(url, body);
+                          });
 }
 
 void ArtworkFetcher::readFile(const QUrl& url) {

@@ -9,10 +9,11 @@
 
 #include <chrono>
 
-class QNetworkAccessManager;
+struct ArtworkDownloadModule;
 
 // Track artwork by address, fetched once and kept. file: addresses are read and every image is
-// decoded on a worker thread; http: and https: ones are downloaded without proxies. A fetch gives
+// decoded on a worker thread; http: and https: ones are downloaded without proxies, through a
+// module loaded at the first download (it alone links Qt Network). A fetch gives
 // up past `maxBytes` or, for downloads, past `deadline`; a failed one is kept as a null image, so
 // asking again never fetches again. Only the most recent `capacity` addresses are kept.
 class ArtworkFetcher : public QObject {
@@ -41,6 +42,8 @@ signals:
     void arrived(const QUrl& url);
 
 private:
+    // Loads the download module once; false when it cannot be loaded (downloads then fail).
+    bool loadDownloader();
     void download(const QUrl& url);
     void readFile(const QUrl& url);
     // Decodes `data` off the main thread, then keeps the outcome.
@@ -48,7 +51,9 @@ private:
     void keep(const QUrl& url, const QImage& image);
 
     Limits m_limits;
-    QNetworkAccessManager* m_network = nullptr;
+    const ArtworkDownloadModule* m_downloadModule = nullptr;
+    QObject* m_downloader = nullptr;
+    bool m_downloadUnavailable = false;
     QHash<QUrl, QImage> m_images;
     // Oldest first.
     QList<QUrl> m_order;

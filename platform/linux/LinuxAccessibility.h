@@ -7,9 +7,10 @@
 
 // Reduce motion on Linux: on when GNOME's setting org.gnome.desktop.interface enable-animations
 // is false. When the schema is not installed (or the setting cannot be read) reduce motion is
-// off. The setting is read through GSettings once the event loop runs (off until then) and again
-// whenever GSettings reports a change (delivered while Qt runs its GLib event dispatcher, the default on
-// Linux).
+// off. The setting is read through GSettings when it is first asked for (an animation about to
+// run), not at start: opening GSettings loads GIO's modules, dconf and its threads, which a closed
+// panel never needs. From then on it is read again whenever GSettings reports a change (delivered
+// while Qt runs its GLib event dispatcher, the default on Linux).
 class LinuxAccessibility final : public Accessibility {
     Q_OBJECT
 public:
@@ -21,16 +22,17 @@ public:
     explicit LinuxAccessibility(AnimationsSetting readEnableAnimations, QObject* parent = nullptr);
     ~LinuxAccessibility() override;
 
-    bool reduceMotion() const override { return m_reduceMotion; }
+    bool reduceMotion() const override;
 
     // Reads the setting again; emits reduceMotionChanged when the answer differs.
     void refresh();
 
 private:
+    void startWatching();
     void watchGSettings();
 
     AnimationsSetting m_read;
-    void* m_settings = nullptr; // GSettings*, when the schema and key exist
-    unsigned long m_handler = 0;
+    void* m_settings = nullptr; // the GIO module's watch, when the schema and key exist
     bool m_reduceMotion = false;
+    bool m_watching = false;
 };

@@ -1,7 +1,7 @@
 #include "platform/linux/LinuxWorkspace.h"
 
 #include "platform/PlatformLog.h"
-#include "platform/linux/GioIncludes.h"
+#include "platform/linux/GioModule.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -28,46 +28,49 @@ bool LinuxWorkspace::openApplication(const QString& applicationId) {
     QString desktopId = applicationId;
     if (!desktopId.endsWith(QLatin1String(".desktop")))
         desktopId += QLatin1String(".desktop");
-    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.toUtf8().constData()));
-    if (!info) {
+    const GioModule* gio = gioModule();
+    if (!gio) {
+        qCDebug(lcPlatform, "open application: %s: desktop entries cannot be read",
+                qUtf8Printable(applicationId));
+        return false;
+    }
+    QString error;
+    switch (gio->launchDesktopEntry(desktopId.toUtf8(), &error)) {
+    case GioModule::Launch::started:
+        return true;
+    case GioModule::Launch::notFound:
         qCDebug(lcPlatform, "open application: not found: %s", qUtf8Printable(applicationId));
         return false;
+    case GioModule::Launch::failed:
+        break;
     }
-    // GDesktopAppInfo implements GAppInfo; an interface pointer is the instance pointer in GObject.
-    auto* appInfo = static_cast<GAppInfo*>(static_cast<void*>(info.get()));
-    GError* error = nullptr;
-    if (!g_app_info_launch(appInfo, nullptr, nullptr, &error)) {
-        qCDebug(lcPlatform, "open application: %s failed to start: %s", qUtf8Printable(applicationId),
-                error ? error->message : "unknown error");
-        if (error)
-            g_error_free(error);
-        return false;
-    }
-    return true;
+    qCDebug(lcPlatform, "open application: %s failed to start: %s", qUtf8Printable(applicationId),
+            qUtf8Printable(error));
+    return false;
 }
 
 Workspace::Launch LinuxWorkspace::openDefaultApplication(const QString& mimeType) {
     Launch result;
     if (mimeType.isEmpty())
         return result;
-    // GIO maps a MIME type to a content type on Linux; the content type names the default handler.
-    gchar* contentType = g_content_type_from_mime_type(mimeType.toUtf8().constData());
-    if (!contentType)
-        return result;
-    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType, FALSE));
-    g_free(contentType);
-    if (!info) {
-        qCDebug(lcPlatform, "open default application: none for %s", qUtf8Printable(mimeType));
-        return result;
-    }
-    GError* error = nullptr;
-    if (!g_app_info_launch(info.get(), nullptr, nullptr, &error)) {
+    const GioModule* gio = gioModule();
+    if (!gio) {
         result.outcome = Launch::Outcome::failed;
-        result.error = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
-        if (error)
-            g_error_free(error);
+        result.error = QStringLiteral("the desktop's applications cannot be read");
         return result;
     }
-    result.outcome = Launch::Outcome::launched;
+    QString error;
+    switch (gio->launchDefaultFor(mimeType.toUtf8(), &error)) {
+    case GioModule::Launch::started:
+        result.outcome = Launch::Outcome::launched;
+        break;
+    case GioModule::Launch::notFound:
+        qCDebug(lcPlatform, "open default application: none for %s", qUtf8Printable(mimeType));
+        break;
+    case GioModule::Launch::failed:
+        result.outcome = Launch::Outcome::failed;
+        result.error = error;
+        break;
+    }
     return result;
 }

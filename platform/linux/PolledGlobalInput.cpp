@@ -13,7 +13,8 @@ bool PolledGlobalInput::start() {
     if (m_poll.isActive())
         return true;
     m_last = pointerPosition();
-    m_poll.start();
+    m_restingMs = 0;
+    m_poll.start(pollIntervalMs);
     m_deactivation.setEnabled(true);
     return true;
 }
@@ -29,8 +30,15 @@ QPoint PolledGlobalInput::pointerPosition() const {
 
 void PolledGlobalInput::poll() {
     const QPoint position = pointerPosition();
-    if (position == m_last)
+    if (position == m_last) {
+        m_restingMs += m_poll.interval();
+        if (m_restingMs >= restBeforeSlowingMs && m_poll.interval() != restingPollIntervalMs)
+            m_poll.setInterval(restingPollIntervalMs);
         return;
+    }
     m_last = position;
+    m_restingMs = 0;
+    if (m_poll.interval() != pollIntervalMs)
+        m_poll.setInterval(pollIntervalMs);
     emit pointerMoved(position);
 }

@@ -61,6 +61,19 @@ private slots:
         QCOMPARE(moved.at(1).at(0).toPoint(), QPoint(400, 40));
     }
 
+    // A pointer at rest is polled less often, and a move is still reported, at the fast pace again.
+    void aRestingPointerIsPolledLessOften() {
+        PolledGlobalInput input;
+        QSignalSpy moved(&input, &GlobalInput::pointerMoved);
+        QVERIFY(input.start());
+        QTest::qWait(PolledGlobalInput::restBeforeSlowingMs + 3 * PolledGlobalInput::pollIntervalMs);
+        QCOMPARE(moved.count(), 0);
+        QCursor::setPos(QPoint(500, 20));
+        QTRY_COMPARE_WITH_TIMEOUT(moved.count(), 1, 2 * PolledGlobalInput::restingPollIntervalMs + 100);
+        QCursor::setPos(QPoint(510, 20));
+        QTRY_COMPARE_WITH_TIMEOUT(moved.count(), 2, 2 * PolledGlobalInput::pollIntervalMs + 100);
+    }
+
     void reportsNothingBeforeStartAndAfterStop() {
         PolledGlobalInput input;
         QSignalSpy moved(&input, &GlobalInput::pointerMoved);

@@ -1,6 +1,7 @@
 #include "Brimlark/controls/MirrorWindowManager.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
@@ -100,11 +101,13 @@ private slots:
                                             QStringLiteral("start: gestures installed"),
                                             QStringLiteral("start: mirror windows started"),
                                             QStringLiteral("start: observers subscribed"),
-                                            QStringLiteral("start: media refreshed"),
                                             QStringLiteral("start: hook services started"),
                                             QStringLiteral("start: glow bound"),
                                             QStringLiteral("Brimlark bootstrapped"),
                                         }));
+        // The calendar and the players are first asked on the next turn of the event loop.
+        QCOMPARE(f->bridge.queries, 0);
+        QTRY_VERIFY(messages(appCategory).contains(QStringLiteral("start: calendar and media refreshed")));
         QVERIFY(logged(appCategory, QtInfoMsg, QStringLiteral("Brimlark bootstrapped")));
         QVERIFY(c->notchWindowManager()->panel()->isVisible());
         QVERIFY(f->globalInput.started);
@@ -115,6 +118,42 @@ private slots:
         QVERIFY(f->aiHooks.isListening());
         QVERIFY(QFile::exists(f->aiHooks.inboxPath()));
         QTRY_COMPARE(f->notifications.authorizationRequests, 1);
+    }
+
+    // The first calendar refresh follows start-up: an event fifteen minutes away then, or starting
+    // then, still raises its alert in the closed panel; one further off raises none.
+    void anEventDueAtStartRaisesItsAlert_data() {
+        QTest::addColumn<int>("startsIn");
+        QTest::addColumn<bool>("alert");
+        QTest::newRow("in fifteen minutes") << 900 << true;
+        QTest::newRow("starting now") << 0 << true;
+        QTest::newRow("in an hour") << 3600 << false;
+    }
+    void anEventDueAtStartRaisesItsAlert() {
+        QFETCH(int, startsIn);
+        QFETCH(bool, alert);
+        f->eventStore.events = PermissionStatus::authorized;
+        f->eventStore.calendars = {
+            EventStore::Calendar{QStringLiteral("work"), QStringLiteral("Work"), Qt::blue}};
+        EventStore::Event event;
+        event.identifier = QStringLiteral("standup-1");
+        event.title = QStringLiteral("Standup");
+        event.start = f->clock.now().addSecs(startsIn);
+        event.end = event.start.addSecs(1800);
+        event.calendarIdentifier = QStringLiteral("work");
+        f->eventStore.storedEvents = {event};
+        f->permissionsCoordinator.refresh();
+        c->start();
+        QTRY_VERIFY(c->calendar().nextEvent().has_value());
+        QCOMPARE(c->calendar().nextEvent()->title, QStringLiteral("Standup"));
+        CompactLiveStatusStore* status = c->compactStatus();
+        if (alert) {
+            QTRY_VERIFY(status->current().has_value());
+            QCOMPARE(status->current()->kind(), CompactLiveStatus::Kind::calendar);
+        } else {
+            QTest::qWait(50);
+            QVERIFY(!status->current().has_value());
+        }
     }
 
     void activeKindsMatchTheServicesRightAfterStart() {

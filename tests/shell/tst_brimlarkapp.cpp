@@ -115,7 +115,8 @@ private slots:
 
     void trayLabelDrawsTheSymbol() {
         launch();
-        QVERIFY(!app->trayIcon()->icon().isNull());
+        // A tray gets its picture before it shows; without one none is drawn.
+        QCOMPARE(app->trayIcon()->icon().isNull(), !QSystemTrayIcon::isSystemTrayAvailable());
         StatusObserver observer;
         const QImage plain = observer.render(22).toImage();
         observer.setDotColor(QColor(0, 245, 255));

@@ -1,0 +1,100 @@
+// The GIO module: desktop entries, default applications and GNOME's animation setting. GIO is
+// linked here and only here.
+#include "platform/linux/GioIncludes.h"
+#include "platform/linux/GioModule.h"
+
+namespace {
+
+constexpr char interfaceSchema[] = "org.gnome.desktop.interface";
+constexpr char animationsKey[] = "enable-animations";
+
+GioModule::Launch launch(GAppInfo* info, QString* error) {
+    GError* failure = nullptr;
+    if (g_app_info_launch(info, nullptr, nullptr, &failure))
+        return GioModule::Launch::started;
+    if (error)
+        *error = failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error");
+    if (failure)
+        g_error_free(failure);
+    return GioModule::Launch::failed;
+}
+
+GioModule::Launch launchDesktopEntry(const QByteArray& desktopId, QString* error) {
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.constData()));
+    if (!info)
+        return GioModule::Launch::notFound;
+    // GDesktopAppInfo implements GAppInfo; an interface pointer is the instance pointer in GObject.
+    return launch(static_cast<GAppInfo*>(static_cast<void*>(info.get())), error);
+}
+
+GioModule::Launch launchDefaultFor(const QByteArray& mimeType, QString* error) {
+    // GIO maps a MIME type to a content type on Linux; the content type names the default handler.
+    gchar* contentType = g_content_type_from_mime_type(mimeType.constData());
+    if (!contentType)
+        return GioModule::Launch::notFound;
+    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType, FALSE));
+    g_free(contentType);
+    if (!info)
+        return GioModule::Launch::notFound;
+    return launch(info.get(), error);
+}
+
+struct AnimationsWatch {
+    GSettings* settings = nullptr;
+    gulong handler = 0;
+    std::function<void()> changed;
+};
+
+void onAnimationsChanged(GSettings*, gchar*, gpointer watch) {
+    static_cast<AnimationsWatch*>(watch)->changed();
+}
+
+void* watchEnableAnimations(std::function<void()> changed, QString* why) {
+    // g_settings_new() aborts on an unknown schema, so look it up first.
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    if (!source) {
+        *why = QStringLiteral("no GSettings schemas installed");
+        return nullptr;
+    }
+    GSettingsSchema* schema = g_settings_schema_source_lookup(source, interfaceSchema, TRUE);
+    if (!schema) {
+        *why = QStringLiteral("schema %1 not installed").arg(QLatin1String(interfaceSchema));
+        return nullptr;
+    }
+    AnimationsWatch* watch = nullptr;
+    if (g_settings_schema_has_key(schema, animationsKey)) {
+        watch = new AnimationsWatch;
+        watch->changed = std::move(changed);
+        watch->settings = g_settings_new_full(schema, nullptr, nullptr);
+        watch->handler = g_signal_connect_data(watch->settings, "changed::enable-animations",
+                                               reinterpret_cast<GCallback>(&onAnimationsChanged), watch,
+                                               nullptr, GConnectFlags(0));
+    } else {
+        *why = QStringLiteral("%1 has no key %2")
+                   .arg(QLatin1String(interfaceSchema), QLatin1String(animationsKey));
+    }
+    g_settings_schema_unref(schema);
+    return watch;
+}
+
+bool enableAnimations(void* watch) {
+    return g_settings_get_boolean(static_cast<AnimationsWatch*>(watch)->settings, animationsKey) != FALSE;
+}
+
+void unwatch(void* opaque) {
+    auto* watch = static_cast<AnimationsWatch*>(opaque);
+    if (!watch)
+        return;
+    if (watch->handler)
+        g_signal_handler_disconnect(watch->settings, watch->handler);
+    g_object_unref(watch->settings);
+    delete watch;
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT const GioModule* brimlarkGioModule() {
+    static const GioModule module{&launchDesktopEntry, &launchDefaultFor, &watchEnableAnimations,
+                                  &enableAnimations, &unwatch};
+    return &module;
+}

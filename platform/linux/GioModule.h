@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// The entry points of the GIO module, the one shared object that links GIO (and, behind it, the
+// GObject type system, libmount and libselinux). The workspace loads it when it first starts an
+// application and the accessibility settings when an animation first asks for reduce motion, so
+// a start that needs neither never loads GIO.
+struct GioModule {
+    enum class Launch { started, notFound, failed };
+    // Starts the application of the desktop entry `desktopId` ("x.desktop") without files;
+    // `error` gets GIO's reason when it failed to start.
+    Launch (*launchDesktopEntry)(const QByteArray& desktopId, QString* error);
+    // Starts the default application for `mimeType` without files: notFound when it has none.
+    Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);
+    // Watches GNOME's org.gnome.desktop.interface enable-animations: null, with `why`, when the
+    // schema or key is not installed. `changed` runs on each change, while Qt runs its GLib event
+    // dispatcher.
+    void* (*watchEnableAnimations)(std::function<void()> changed, QString* why);
+    bool (*enableAnimations)(void* watch);
+    void (*unwatch)(void* watch);
+};
+
+// The name of the module's exported function that answers its entry points: a
+// `const GioModule* (*)()`.
+inline constexpr char gioModuleEntry[] = "brimlarkGioModule";
+
+// Loads the module at the first call and keeps it; null, logged once, when it cannot be loaded.
+const GioModule* gioModule();
