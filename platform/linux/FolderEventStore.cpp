@@ -127,8 +127,14 @@ QDateTime toDateTime(const icaltimetype& time) {
     const QTime clock(time.hour, time.minute, time.second);
     if (icaltime_is_utc(time))
         return QDateTime(date, clock, Qt::UTC);
-    if (time.zone)
+    if (time.zone && !clock.isValid())
         return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
+    if (time.zone) {
+        // The zone's offset at that wall-clock time, applied to the same fields read as UTC.
+        icaltimetype local = time;
+        const int offset = icaltimezone_get_utc_offset(const_cast<icaltimezone*>(time.zone), &local, nullptr);
+        return QDateTime(date, clock, Qt::UTC).addSecs(-offset);
+    }
     return QDateTime(date, clock, Qt::LocalTime).toUTC();
 }
 
