@@ -230,11 +230,23 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
                                                     const QSet<QUuid>& previous, const QSet<QUuid>& stored) {
     InboxRead read;
     QFile inbox(path);
-    if (!inbox.open(QIODevice::ReadOnly)) {
+    if (!inbox.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(inbox.errorString()));
         return read;
     }
-    const QByteArray data = inbox.read(maxInboxBytes + 1);
+    // Read a piece at a time: one read of the whole file copies it into fresh memory in a single
+    // system call, which keeps the core from every other thread until it returns, however low
+    // this thread's priority (tens of milliseconds for a large inbox on one core).
+    QByteArray data;
+    data.reserve(qsizetype(std::min<qint64>(inbox.size(), maxInboxBytes) + 1));
+    while (data.size() <= maxInboxBytes) {
+        const qsizetype before = data.size();
+        data.resize(before + qsizetype(std::min<qint64>(inboxReadPiece, maxInboxBytes + 1 - before)));
+        const qint64 count = inbox.read(data.data() + before, data.size() - before);
+        data.resize(before + qsizetype(std::max<qint64>(count, 0)));
+        if (count <= 0)
+            break;
+    }
     if (data.size() > maxInboxBytes) {
         qCDebug(lcHooks, "file refresh failed: %s", "the inbox is larger than 8 MiB");
         return read;

@@ -54,6 +54,8 @@ public:
     static constexpr quint16 defaultPort = 43434;
     // The inbox is read only up to this size; a larger one leaves the store unchanged.
     static constexpr qint64 maxInboxBytes = 8 * 1024 * 1024;
+    // The inbox is read this much at a time.
+    static constexpr qint64 inboxReadPiece = 256 * 1024;
     // How long events from the endpoint gather before the store takes them, at most.
     static constexpr std::chrono::milliseconds handoffDelay{2};
     // How long a change of the inbox waits for the rest of its burst before the file is read.

@@ -556,18 +556,26 @@ private slots:
         QVERIFY(writeFile(service().inboxPath(), ""));
         service().refreshFromFile();
 
+        // Exactly 8 MiB, its event at the very end: read whole.
+        const QByteArray last = inboxEvent("last") + "]";
+        QByteArray full = "[" + QByteArray(AIHooksService::maxInboxBytes - 1 - last.size(), ' ') + last;
+        QVERIFY(writeFile(service().inboxPath(), full));
+        service().refreshFromFile();
+        QCOMPARE(service().events().size(), 2);
+        QCOMPARE(service().events().first().sessionID, QStringLiteral("last"));
+
         // Larger than 8 MiB: not read at all, although it holds valid events.
         QByteArray big = "[" + inboxEvent("big") + "]";
         big.append(QByteArray(AIHooksService::maxInboxBytes, ' '));
         QVERIFY(writeFile(service().inboxPath(), big));
         QTest::ignoreMessage(QtDebugMsg, "file refresh failed: the inbox is larger than 8 MiB");
         service().refreshFromFile();
-        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(service().events().size(), 2);
 
         QVERIFY(QFile::remove(service().inboxPath()));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^file refresh failed: ")));
         service().refreshFromFile();
-        QCOMPARE(service().events().size(), 1);
+        QCOMPARE(service().events().size(), 2);
     }
 
     void theEndpointFeedsTheStore() {
