@@ -47,20 +47,7 @@ private:
 
     // The real panel body, opened on `page`.
     AdvancedModeView* openPanel(int page) {
-        NotchRootView::Inputs in;
-        in.interactionEngine = engine.get();
-        in.quickActionsStore = &f->quickActions;
-        in.appState = &f->appState;
-        in.notes = &f->notes;
-        in.apps = &f->apps;
-        in.timer = &f->timer;
-        in.calendar = calendar.get();
-        in.reminders = reminders.get();
-        in.permissions = &f->permissionsCoordinator;
-        in.media = &f->media;
-        in.mirror = &f->mirror;
-        in.fileShelf = &f->fileShelf;
-        in.aiHooks = &f->aiHooks;
+        NotchRootView::Inputs in = f->panelInputs(engine.get(), calendar.get(), reminders.get());
         in.workspace = &f->workspace;
         root = std::make_unique<NotchRootView>(in, f->screens, &f->accessibility);
         engine->setMode(Mode::advanced(page));

@@ -345,20 +345,7 @@ private slots:
         }
         InteractionEngine engine(f->appState, &f->clock);
         RemindersService reminders(f->permissionsCoordinator);
-        NotchRootView::Inputs inputs;
-        inputs.interactionEngine = &engine;
-        inputs.quickActionsStore = &f->quickActions;
-        inputs.appState = &f->appState;
-        inputs.notes = &f->notes;
-        inputs.apps = &f->apps;
-        inputs.timer = &f->timer;
-        inputs.calendar = &cal->service;
-        inputs.reminders = &reminders;
-        inputs.permissions = &f->permissionsCoordinator;
-        inputs.media = &f->media;
-        inputs.mirror = &f->mirror;
-        inputs.fileShelf = &f->fileShelf;
-        inputs.aiHooks = &f->aiHooks;
+        NotchRootView::Inputs inputs = f->panelInputs(&engine, &cal->service, &reminders);
         inputs.workspace = &f->workspace;
         f->accessibility.setReduceMotion(true);
         NotchRootView root(inputs, f->screens, &f->accessibility);

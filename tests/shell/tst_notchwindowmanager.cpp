@@ -29,21 +29,8 @@ private:
     // With `glow`, a glow view and a pretend desktop.
     void build(bool glow = false) {
         manager.reset();
-        NotchRootView::Inputs inputs;
-        inputs.interactionEngine = engine.get();
-        inputs.quickActionsStore = &f->quickActions;
-        inputs.appState = &f->appState;
-        inputs.notes = &f->notes;
-        inputs.apps = &f->apps;
-        inputs.timer = &f->timer;
-        inputs.calendar = calendar.get();
-        inputs.reminders = reminders.get();
-        inputs.permissions = &f->permissionsCoordinator;
-        inputs.media = &f->media;
-        inputs.mirror = &f->mirror;
-        inputs.fileShelf = &f->fileShelf;
+        NotchRootView::Inputs inputs = f->panelInputs(engine.get(), calendar.get(), reminders.get());
         inputs.hasCompactStatus = [this] { return hasStatus; };
-        inputs.aiHooks = &f->aiHooks;
         inputs.onOpenSettings = [this] { ++settingsOpened; };
         if (glow) {
             desktop = std::make_unique<FakeDesktopWindows>();

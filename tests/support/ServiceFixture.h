@@ -13,6 +13,7 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/surface/NotchRootView.h"
 #include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
 #include "platform/fake/FakeAudioInput.h"
@@ -132,5 +133,26 @@ struct ServiceFixture : StateFixture {
 
     std::unique_ptr<AppCoordinator> makeCoordinator() {
         return std::make_unique<AppCoordinator>(services(), platform());
+    }
+
+    // The panel's inputs over this fixture's services, with the engine and the organizer services
+    // a test builds itself; the test adds what else its panel needs.
+    NotchRootView::Inputs panelInputs(InteractionEngine* engine, CalendarService* calendar,
+                                      RemindersService* reminders) {
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = engine;
+        inputs.quickActionsStore = &quickActions;
+        inputs.appState = &appState;
+        inputs.notes = &notes;
+        inputs.apps = &apps;
+        inputs.timer = &timer;
+        inputs.calendar = calendar;
+        inputs.reminders = reminders;
+        inputs.permissions = &permissionsCoordinator;
+        inputs.media = &media;
+        inputs.mirror = &mirror;
+        inputs.fileShelf = &fileShelf;
+        inputs.aiHooks = &aiHooks;
+        return inputs;
     }
 };

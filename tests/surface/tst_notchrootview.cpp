@@ -28,20 +28,7 @@ private:
     bool hasStatus = false;
 
     void build(const QSize& size) {
-        NotchRootView::Inputs inputs;
-        inputs.interactionEngine = engine.get();
-        inputs.quickActionsStore = &f->quickActions;
-        inputs.appState = &f->appState;
-        inputs.notes = &f->notes;
-        inputs.apps = &f->apps;
-        inputs.timer = &f->timer;
-        inputs.calendar = calendar.get();
-        inputs.reminders = reminders.get();
-        inputs.permissions = &f->permissionsCoordinator;
-        inputs.media = &f->media;
-        inputs.mirror = &f->mirror;
-        inputs.fileShelf = &f->fileShelf;
-        inputs.aiHooks = &f->aiHooks;
+        NotchRootView::Inputs inputs = f->panelInputs(engine.get(), calendar.get(), reminders.get());
         inputs.hasCompactStatus = [this] { return hasStatus; };
         inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
