@@ -51,6 +51,11 @@ struct Connection {
     bool lingering = false;
     qint64 drained = 0;
     bool toldToContinue = false;
+    // Whether the poll set holds it: a connection is added only once it has to wait for its
+    // client, so one whose request came whole with it never is.
+    bool watched = false;
+    // Whether the last read filled all the room it was given, so that more may be waiting.
+    bool readFull = false;
 };
 
 // The state of the listener thread: the poll set, the connections and what each one is doing.
@@ -90,7 +95,6 @@ public:
                 else
                     onEvent(fd, events[i].events);
             }
-            readAccepted();
             expireDeadlines();
         }
     }
@@ -135,13 +139,6 @@ private:
             }
             if (int(m_byAge.size()) >= m_options.maxConnections)
                 evictOldest();
-            epoll_event event{};
-            event.events = EPOLLIN | EPOLLRDHUP;
-            event.data.fd = fd;
-            if (epoll_ctl(m_epollFd, EPOLL_CTL_ADD, fd, &event) < 0) {
-                ::close(fd);
-                continue;
-            }
             // Closed connections are kept for the next ones, so that a stream of connections
             // allocates nothing once it has run a while.
             std::unique_ptr<Connection> connection;
@@ -161,20 +158,14 @@ private:
                 m_byFd.resize(size_t(fd) + 1);
             m_byFd[size_t(fd)] = std::move(connection);
             m_openConnections.store(int(m_byAge.size()));
-            m_accepted.push_back(fd);
+            // The request has often arrived with the connection: it is read at once. Once a new
+            // connection has brought something, the turn accepts no more, so that it stays short
+            // for the connections already open, and clients that reconnect at once cannot fill
+            // every turn with their own requests. Connections that bring nothing cost little and
+            // are accepted a batch at a time.
+            if (onReadable(added))
+                return;
         }
-    }
-
-    // The request has often arrived with the connection already: the connections accepted in this
-    // turn are read once the connections that were ready before them have been served, so that
-    // clients that reconnect at once cannot fill every turn with their own requests.
-    void readAccepted() {
-        for (const int fd : m_accepted) {
-            Connection* connection = find(fd);
-            if (connection && connection->phase == Connection::Phase::reading)
-                onReadable(*connection);
-        }
-        m_accepted.clear();
     }
 
     // Makes room for a new connection: the one that has waited longest without completing a
@@ -188,14 +179,6 @@ private:
         if (!oldest) {
             m_byAge.pop_front();
             return;
-        }
-        // Accepted in this turn and not read yet: a request it brought is answered, not dropped.
-        if (oldest->phase == Connection::Phase::reading && oldest->received.isEmpty() &&
-            std::find(m_accepted.begin(), m_accepted.end(), fd) != m_accepted.end()) {
-            onReadable(*oldest);
-            oldest = find(fd);
-            if (!oldest)
-                return;
         }
         if (oldest->phase == Connection::Phase::reading && !oldest->received.isEmpty())
             respond(*oldest, RequestFraming::abandoned, false);
@@ -225,9 +208,11 @@ private:
         }
     }
 
-    void onReadable(Connection& connection) {
+    // Reads what the client sent and answers once the request is whole. Whether it read anything.
+    bool onReadable(Connection& connection) {
         char buffer[16384];
         const bool hadBytes = !connection.received.isEmpty();
+        bool readSome = false;
         bool endOfInput = false;
         for (;;) {
             const qsizetype space = m_protocol.maxRequestBytes - connection.received.size();
@@ -236,7 +221,9 @@ private:
             const ssize_t count =
                 ::recv(connection.fd, buffer, size_t(std::min<qsizetype>(space, sizeof buffer)), 0);
             if (count > 0) {
+                readSome = true;
                 connection.received.append(buffer, qsizetype(count));
+                connection.readFull = count == std::min<qsizetype>(space, sizeof buffer);
                 // Most requests come whole in one packet: no need to ask for more.
                 if (m_protocol.assess(connection.received) != RequestFraming::incomplete)
                     break;
@@ -251,7 +238,7 @@ private:
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 break;
             close(connection);
-            return;
+            return readSome;
         }
 
         // A request has begun: it has the whole deadline from the acceptance.
@@ -260,12 +247,13 @@ private:
         const RequestFraming framing = m_protocol.assess(connection.received);
         if (framing == RequestFraming::incomplete) {
             if (!endOfInput) {
-                tellToContinue(connection);
-                return;
+                if (watch(connection, EPOLLIN | EPOLLRDHUP))
+                    tellToContinue(connection);
+                return readSome;
             }
             if (connection.received.isEmpty()) {
                 close(connection);
-                return;
+                return readSome;
             }
         }
         // The client may still be sending when the request was refused before its end, or when it
@@ -274,6 +262,7 @@ private:
                                                   connection.received.size() >= m_protocol.maxRequestBytes ||
                                                   sentBeyond(connection));
         respond(connection, framing, mayStillSend);
+        return readSome;
     }
 
     // Whether the client sent bytes after its complete request, or has more waiting unread.
@@ -281,6 +270,9 @@ private:
         if (m_protocol.requestLength &&
             m_protocol.requestLength(connection.received) < connection.received.size())
             return true;
+        // A read that did not fill its room took all there was.
+        if (!connection.readFull)
+            return false;
         char byte = 0;
         return ::recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
     }
@@ -334,8 +326,8 @@ private:
         } else {
             ::shutdown(connection.fd, SHUT_WR);
             connection.phase = Connection::Phase::draining;
-            watch(connection, EPOLLIN | EPOLLRDHUP);
-            drain(connection);
+            if (watch(connection, EPOLLIN | EPOLLRDHUP))
+                drain(connection);
         }
     }
 
@@ -375,11 +367,18 @@ private:
         }
     }
 
-    void watch(const Connection& connection, uint32_t events) {
+    // Polls the connection for `events`; when it cannot be polled it is closed (false).
+    bool watch(Connection& connection, uint32_t events) {
         epoll_event event{};
         event.events = events;
         event.data.fd = connection.fd;
-        epoll_ctl(m_epollFd, EPOLL_CTL_MOD, connection.fd, &event);
+        if (epoll_ctl(m_epollFd, connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, connection.fd, &event) <
+            0) {
+            close(connection);
+            return false;
+        }
+        connection.watched = true;
+        return true;
     }
 
     void close(Connection& connection) {
@@ -398,6 +397,8 @@ private:
             closed->lingering = false;
             closed->drained = 0;
             closed->toldToContinue = false;
+            closed->watched = false;
+            closed->readFull = false;
             m_spare.push_back(std::move(closed));
         }
     }
@@ -414,8 +415,6 @@ private:
     std::list<int> m_byAge;
     Deadlines m_deadlines;
     std::vector<std::unique_ptr<Connection>> m_spare;
-    // The descriptors accepted in this turn of the loop, not read yet.
-    std::vector<int> m_accepted;
 };
 
 } // namespace
