@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Brimlark/pages/CalculatorExpression.h"
+#include "Brimlark/quickactions/CalculatorExpression.h"
 
 #include <QByteArray>
 #include <QString>

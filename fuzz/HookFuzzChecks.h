@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Brimlark/aihooks/HookEndpoint.h"
-#include "Brimlark/aihooks/HookEventDecoder.h"
-#include "Brimlark/aihooks/HookHttpRequest.h"
-#include "Brimlark/aihooks/LooseEventMapping.h"
+#include "Brimlark/aihooks/endpoint/HookEndpoint.h"
+#include "Brimlark/aihooks/events/HookEventDecoder.h"
+#include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
+#include "Brimlark/aihooks/events/LooseEventMapping.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -2,13 +2,14 @@
 """Fails when an include runs against the layers.
 
 Layers, lowest first: platform/ (interfaces and portable helpers), launch_at_login/, Brimlark/core,
-Brimlark/kit, the features (aihooks, controls, organizer, shelf, shortcuts: peers that never
-include one another), Brimlark/pages (it hosts the features' views), Brimlark/surface,
-Brimlark/settings, Brimlark/shell, main.cpp (with ApplicationStartup, the start-up it runs). A
+Brimlark/kit, the features (aihooks, controls, organizer, quickactions, shelf, shortcuts: peers that
+never include one another), Brimlark/pages (the two modes, which host the features' views),
+Brimlark/surface, Brimlark/settings, Brimlark/shell, app/ (main.cpp and the start-up it runs). A
 file includes its own layer or lower ones.
-platform/linux/ is included only by itself, the main layer and the test and benchmark programs;
+platform/linux/ is included only by itself, app/ and the test and benchmark programs;
 platform/fake/ only by itself and the tests. Every quoted include names an existing file by its
-path from the project root.
+path from the project root; an angle-bracket include that names a project file (the project root
+is a public include folder) is held to the same rules.
 
 Usage: check-layers.py [ROOT]   (prints one line per fault, "file:line: why"; exit 1 on any)
 """
@@ -17,7 +18,7 @@ import re
 import subprocess
 import sys
 
-FEATURES = {"aihooks", "controls", "organizer", "shelf", "shortcuts"}
+FEATURES = {"aihooks", "controls", "organizer", "quickactions", "shelf", "shortcuts"}
 RANK = {
     "platform": 0,
     "launch_at_login": 1,
@@ -28,19 +29,22 @@ RANK = {
     "Brimlark/surface": 6,
     "Brimlark/settings": 7,
     "Brimlark/shell": 8,
-    "main.cpp": 9,
+    "app": 9,
 }
 # Programs outside the application: they may reach every layer, the Linux bodies and the fakes.
 TOOLS = ("tests/", "bench/", "fuzz/")
 # The top of the program: main() and the start-up it shares with the benchmarks.
-MAIN = ("main.cpp", "ApplicationStartup.h", "ApplicationStartup.cpp")
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+MAIN = ("app/",)
+INCLUDE = re.compile(r'^\s*#\s*include\s+(?:"([^"]+)"|<([^>]+)>)')
+# The project's own top folders: an angle-bracket include starting with one of these names a
+# project file, never a system header.
+PROJECT_TOPS = ("Brimlark/", "platform/", "launch_at_login/", "app/", "tests/", "bench/", "fuzz/")
 
 
 def layer(path):
     """The layer a project file belongs to, or None for the tools and anything unknown."""
-    if path in MAIN:
-        return "main.cpp"
+    if path.startswith(MAIN):
+        return "app"
     parts = path.split("/")
     if parts[0] == "platform":
         return "platform"
@@ -54,7 +58,7 @@ def layer(path):
 def faults(path, target):
     """Why `path` may not include `target`, or None when it may."""
     if target.startswith("platform/linux/"):
-        if path.startswith("platform/linux/") or path in MAIN or path.startswith(TOOLS):
+        if path.startswith("platform/linux/") or path.startswith(MAIN) or path.startswith(TOOLS):
             return None
         return "only the main layer, platform/linux/ and the tests include platform/linux/"
     if target.startswith("platform/fake/"):
@@ -89,9 +93,11 @@ def main():
         with open(full, encoding="utf-8") as source:
             for number, line in enumerate(source, 1):
                 match = INCLUDE.match(line)
-                if not match or match.group(1).endswith(".moc"):
+                if not match:
                     continue
-                target = match.group(1)
+                target = match.group(1) or match.group(2)
+                if target.endswith(".moc") or (match.group(2) and not target.startswith(PROJECT_TOPS)):
+                    continue
                 if not os.path.isfile(os.path.join(root, target)):
                     why = "names no file by its path from the project root"
                 else:

@@ -1,6 +1,6 @@
 #include "Brimlark/pages/AdvancedModeView.h"
 
-#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/NotchSafeTopRegion.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Brimlark/kit/BrimlarkAnimation.h"
-#include "Brimlark/pages/QuickAction.h"
+#include "Brimlark/quickactions/QuickAction.h"
 #include "platform/Clock.h"
 
 #include <QPointer>

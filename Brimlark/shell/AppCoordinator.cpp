@@ -15,7 +15,7 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
-#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/shelf/AppLauncherService.h"

@@ -2,7 +2,7 @@
 
 #include "Brimlark/controls/MediaRemoteBridge.h"
 #include "Brimlark/core/InteractionEngine.h"
-#include "Brimlark/pages/QuickAction.h"
+#include "Brimlark/quickactions/QuickAction.h"
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
 #include "Brimlark/surface/NotchRootView.h"
 

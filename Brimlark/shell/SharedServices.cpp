@@ -2,8 +2,8 @@
 // main() installs. Each is still built on first use, so the order below is the order the
 // coordinator's first request builds them in; the features themselves never look the platform up.
 
-#include "Brimlark/aihooks/AIHookAccessManager.h"
-#include "Brimlark/aihooks/AIHookInstaller.h"
+#include "Brimlark/aihooks/install/AIHookAccessManager.h"
+#include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
@@ -17,7 +17,7 @@
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/organizer/NotesService.h"
-#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"

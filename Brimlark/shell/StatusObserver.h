@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Brimlark/aihooks/HookEvent.h"
+#include "Brimlark/aihooks/events/HookEvent.h"
 
 #include <QColor>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Brimlark/aihooks/HookEvent.h"
+#include "Brimlark/aihooks/events/HookEvent.h"
 #include "Brimlark/controls/MediaRemoteBridge.h"
 #include "Brimlark/controls/TimerInfo.h"
 #include "Brimlark/organizer/CalendarItem.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Brimlark/core/InteractionEngine.h"
-#include "Brimlark/pages/QuickAction.h"
+#include "Brimlark/quickactions/QuickAction.h"
 #include "platform/Screens.h"
 
 #include <QPixmap>

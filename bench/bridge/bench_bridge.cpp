@@ -6,7 +6,7 @@
 // shim on the search path (pyenv, asdf, a virtual environment's wrapper) costs every hook: it
 // would hide in both of the other two. Exits 1 when the target is missed or a post went missing.
 
-#include "Brimlark/aihooks/AIHookInstaller.h"
+#include "Brimlark/aihooks/install/AIHookInstaller.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

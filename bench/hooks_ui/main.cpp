@@ -7,7 +7,7 @@
 //     Target: <= 16 ms.
 // Prints the figures and met/MISSED; exits 1 when a target is missed.
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxFileWatch.h"

@@ -1,6 +1,6 @@
 #include "bench/startup/BrimlarkWithTimer.h"
 
-#include "ApplicationStartup.h"
+#include "app/ApplicationStartup.h"
 #include "Brimlark/controls/TimerService.h"
 
 #include <QCoreApplication>

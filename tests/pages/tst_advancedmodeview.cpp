@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/core/NotchSafeTopRegion.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/CalendarView.h"

@@ -1,5 +1,5 @@
-#include "Brimlark/aihooks/HookEndpoint.h"
-#include "Brimlark/aihooks/HookHttpRequest.h"
+#include "Brimlark/aihooks/endpoint/HookEndpoint.h"
+#include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
 #include "platform/linux/LinuxLoopbackListener.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/TestMain.h"

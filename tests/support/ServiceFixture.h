@@ -9,7 +9,7 @@
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/NotesService.h"
-#include "Brimlark/pages/QuickActionsStore.h"
+#include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"

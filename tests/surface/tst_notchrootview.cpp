@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/AIHooksView.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/AdvancedModeView.h"

@@ -1,0 +1,53 @@
+#include "Brimlark/aihooks/views/AIHooksActionButton.h"
+
+#include "Brimlark/kit/BrimlarkButtonStyle.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
+
+AIHooksActionButton::Look AIHooksActionButton::actionLook(bool filled, const QColor& tint) {
+    QColor rim = tint;
+    if (!filled)
+        rim.setAlphaF(tint.alphaF() * 0.55f);
+    return Look{filled ? tint : BrimlarkTheme::notchBlack(), rim, filled ? BrimlarkTheme::black() : tint, 12,
+                8};
+}
+
+AIHooksActionButton::AIHooksActionButton(const QString& title, const Look& look, QWidget* parent)
+    : QAbstractButton(parent), m_look(look) {
+    setText(title);
+    setAccessibleName(title);
+    setFont(BrimlarkTheme::monoMedium13());
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    BrimlarkButtonStyle(0.97, 0.92).apply(this);
+}
+
+QSize AIHooksActionButton::sizeHint() const {
+    const QFontMetricsF metrics(font());
+    return {qCeil(metrics.horizontalAdvance(text()) + 2 * m_look.horizontalPadding),
+            qCeil(metrics.height() + 2 * m_look.verticalPadding)};
+}
+
+void AIHooksActionButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    if (!isEnabled())
+        painter.setOpacity(0.4);
+    const QRectF edge = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(edge, 10, 10);
+    painter.fillPath(shape, m_look.fill);
+    painter.setPen(QPen(m_look.stroke, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(shape);
+    painter.setFont(font());
+    painter.setPen(m_look.text);
+    const QRectF textRect =
+        QRectF(rect()).adjusted(m_look.horizontalPadding, 0, -m_look.horizontalPadding, 0);
+    painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine,
+                     QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, textRect.width()));
+}

@@ -1,0 +1,106 @@
+#include "Brimlark/aihooks/views/AIHooksEventRow.h"
+
+#include "Brimlark/aihooks/views/AIHooksDot.h"
+#include "Brimlark/aihooks/views/AIHooksPillButton.h"
+#include "Brimlark/aihooks/views/AIHooksRowText.h"
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
+#include "Brimlark/aihooks/views/RelativeTimeFormatter.h"
+#include "Brimlark/kit/BrimlarkTheme.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+QString AIHooksEventRow::shownText(const QString& text) {
+    const QString lowered = text.toLower();
+    qsizetype cut = std::min(lowered.size(), maxTextLength);
+    qsizetype lineBreak = -1;
+    for (qsizetype lines = 1; lines <= maxTextLines; ++lines) {
+        lineBreak = lowered.indexOf(QLatin1Char('\n'), lineBreak + 1);
+        if (lineBreak < 0)
+            break;
+        if (lines == maxTextLines && !QStringView(lowered).mid(lineBreak).trimmed().isEmpty())
+            cut = std::min(cut, lineBreak);
+    }
+    if (cut == lowered.size())
+        return lowered;
+    // Leave room for the ellipsis, and never split a surrogate pair.
+    if (cut == maxTextLength)
+        --cut;
+    if (cut > 0 && lowered.at(cut - 1).isHighSurrogate())
+        --cut;
+    QString shown = lowered.left(cut);
+    while (!shown.isEmpty() && shown.back().isSpace())
+        shown.chop(1);
+    return shown + QChar(0x2026);
+}
+
+bool AIHooksEventRow::showsSame(const HookEvent& a, const HookEvent& b) {
+    return a.id == b.id && a.status == b.status && a.source == b.source && a.title == b.title &&
+           a.detail == b.detail && a.timestamp == b.timestamp &&
+           a.approveAction.has_value() == b.approveAction.has_value() &&
+           a.denyAction.has_value() == b.denyAction.has_value();
+}
+
+AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event, const QDateTime& now,
+                                 QWidget* parent)
+    : QWidget(parent), m_event(event) {
+    const QColor tint = AIHooksView::statusColor(event.status);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 8, 0, 8);
+    column->setSpacing(6);
+
+    auto* top = new QHBoxLayout();
+    top->setSpacing(8);
+    top->addWidget(new AIHooksDot(tint, 7, this));
+    top->addWidget(new AIHooksRowText(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(),
+                                      tint, this, false));
+    top->addWidget(new AIHooksRowText(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
+                                      BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this,
+                                      false));
+    top->addStretch(1);
+    column->addLayout(top);
+
+    // A hook can send tens of kilobytes; a row lays out a few lines of each text.
+    column->addWidget(new AIHooksRowText(event.title ? shownText(*event.title) : QStringLiteral("event"),
+                                         BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this));
+
+    const QString detail = shownText(event.detail.value_or(QString()));
+    if (!detail.isEmpty()) {
+        column->addWidget(
+            new AIHooksRowText(detail, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
+    }
+
+    if (event.hasActions()) {
+        auto* actions = new QHBoxLayout();
+        actions->setContentsMargins(0, 2, 0, 0);
+        actions->setSpacing(8);
+        auto* allow =
+            new AIHooksPillButton(QStringLiteral("allow"), true, true, BrimlarkTheme::accent(), this);
+        auto* deny =
+            new AIHooksPillButton(QStringLiteral("deny"), true, false, BrimlarkTheme::warning(), this);
+        allow->setEnabled(event.approveAction.has_value());
+        deny->setEnabled(event.denyAction.has_value());
+        // The service dismisses the event only when its action started; one that failed stays
+        // listed, with the reason in the service's last error. The service is the receiver: a
+        // click after it is gone does nothing.
+        AIHooksService* target = &service;
+        const QUuid id = event.id;
+        connect(allow, &QAbstractButton::clicked, target,
+                [target, id] { target->runAction(id, HookEvent::Action::Kind::approve); });
+        connect(deny, &QAbstractButton::clicked, target,
+                [target, id] { target->runAction(id, HookEvent::Action::Kind::deny); });
+        actions->addWidget(allow);
+        actions->addWidget(deny);
+        actions->addStretch(1);
+        column->addLayout(actions);
+    }
+}
+
+void AIHooksEventRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(QRectF(0, height() - 1, width(), 1), BrimlarkTheme::stroke());
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Brimlark/aihooks/events/HookEvent.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+class AIHooksService;
+
+// One event of the AI hooks page: a status light, the tool and how long ago, the title, the detail
+// when there is one, and "allow" and "deny" when the event carries actions. Everything from the
+// event is shown lower-cased and as plain text; a long title or detail shows only its beginning.
+class AIHooksEventRow : public QWidget {
+    Q_OBJECT
+public:
+    AIHooksEventRow(AIHooksService& service, const HookEvent& event, const QDateTime& now,
+                    QWidget* parent = nullptr);
+
+    const HookEvent& event() const { return m_event; }
+
+    // The most of a title or detail a row lays out, in characters and in lines.
+    static constexpr qsizetype maxTextLength = 300;
+    static constexpr qsizetype maxTextLines = 6;
+    // `text` lower-cased as a row shows it: when longer than the limits, its beginning up to them,
+    // ending in "…".
+    static QString shownText(const QString& text);
+    // True when a row built for `a` would look the same as one built for `b` (the relative time
+    // aside, which is worked out when the row is built).
+    static bool showsSame(const HookEvent& a, const HookEvent& b);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    HookEvent m_event;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Brimlark/quickactions/QuickAction.h"
+
+#include <QList>
+#include <QSet>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QuickActionButton;
+
+// The strip of round quick-action buttons in basic mode, one per action given, in order, on a
+// faint rounded capsule. Active kinds get a coloured disc, ring and glow; the button under the
+// pointer is highlighted. A tap on any button but focus reports its kind once through `onTap`.
+// The row holds no service: its owner gives it the actions and the active kinds.
+class QuickActionsRow : public QWidget {
+    Q_OBJECT
+public:
+    QuickActionsRow(QList<QuickAction> actions, QSet<QuickAction::Kind> activeKinds,
+                    std::function<void(QuickAction::Kind)> onTap, QWidget* parent = nullptr);
+
+    const QList<QuickAction>& actions() const { return m_actions; }
+    void setActions(const QList<QuickAction>& actions);
+    const QSet<QuickAction::Kind>& activeKinds() const { return m_activeKinds; }
+    void setActiveKinds(const QSet<QuickAction::Kind>& kinds);
+
+    // The kind whose button the pointer is over.
+    std::optional<QuickAction::Kind> hovering() const { return m_hovering; }
+    const QList<QuickActionButton*>& buttons() const { return m_buttons; }
+    // The first button of `kind`, or null.
+    QuickActionButton* button(QuickAction::Kind kind) const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void rebuild();
+    void setHovering(std::optional<QuickAction::Kind> kind);
+
+    QList<QuickAction> m_actions;
+    QSet<QuickAction::Kind> m_activeKinds;
+    std::function<void(QuickAction::Kind)> m_onTap;
+    std::optional<QuickAction::Kind> m_hovering;
+    QList<QuickActionButton*> m_buttons;
+};

@@ -1,0 +1,110 @@
+#include "app/ApplicationStartup.h"
+
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/core/PlatformServices.h"
+#include "Brimlark/shell/BrimlarkApp.h"
+#include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "platform/AtomicWrite.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/DBusNotifications.h"
+#include "platform/linux/FolderEventStore.h"
+#include "platform/linux/GlobalInputFactory.h"
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAudioInput.h"
+#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/LinuxFilePicker.h"
+#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/LinuxLoopbackListener.h"
+#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/LinuxProcessLauncher.h"
+#include "platform/linux/LinuxQuitSignals.h"
+#include "platform/linux/LinuxSingleInstance.h"
+#include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/MprisMediaPlayers.h"
+#include "platform/linux/PlatformSelection.h"
+#include "platform/linux/QtCamera.h"
+#include "platform/linux/QtScreens.h"
+#include "platform/linux/X11DesktopWindows.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <cstring>
+
+int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
+    // Before the application object: on Wayland the panel needs X11 to place itself.
+    selectQtPlatformBeforeApp();
+    // Qt aborts without a display; one clear line and status 1 instead, before any lock is taken.
+    if (const QByteArray problem = missingDisplayProblemHere(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.constData());
+        return 1;
+    }
+    // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
+    QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
+    // One copy per user, held until the program ends: a second start (by hand, beside the one
+    // started at login) leaves before it builds anything. A lock that cannot be made is logged
+    // and the start goes on.
+    LinuxSingleInstance instance;
+    if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
+        qCInfo(lcApp, "Brimlark is already running; this start exits");
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brimlark"));
+    QApplication::setOrganizationDomain(QStringLiteral("brimlark.com"));
+    // Logout, a service manager's stop and a closed terminal end the program through its quit
+    // path, so that it stops its services and leaves its files whole.
+    LinuxQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &LinuxQuitSignals::received, &app, [](int signalNumber) {
+        qCInfo(lcApp, "SIG%s received; quitting", sigabbrev_np(signalNumber));
+        // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
+        QCoreApplication::exit(0);
+    });
+    // A copy of the settings staged by a start that was killed mid-write is of no further use.
+    AtomicWrite::removeStaleCopies(UserDefaults::standardFilePath());
+
+    QtScreens screens;
+    std::unique_ptr<GlobalInput> globalInput = createGlobalInput();
+    LinuxAccessibility accessibility;
+    LinuxPermissions permissions;
+    FolderEventStore eventStore;
+    LinuxWorkspace workspace;
+    DBusNotifications notifications;
+    LinuxProcessLauncher launcher;
+    LinuxBookmarks bookmarks;
+    LinuxFilePicker filePicker;
+    X11DesktopWindows desktopWindows;
+    MprisMediaPlayers mediaPlayers;
+    // Opens nothing until the first mute.
+    LinuxAudioInput audioInput;
+    QtCamera camera;
+
+    PlatformServices platform;
+    platform.defaults = &UserDefaults::standard();
+    platform.clock = Clock::system();
+    platform.screens = &screens;
+    platform.globalInput = globalInput.get();
+    platform.accessibility = &accessibility;
+    platform.permissions = &permissions;
+    platform.eventStore = &eventStore;
+    platform.workspace = &workspace;
+    platform.desktopWindows = &desktopWindows;
+    platform.camera = &camera;
+    platform.notifications = &notifications;
+    platform.launcher = &launcher;
+    platform.bookmarks = &bookmarks;
+    platform.filePicker = &filePicker;
+    platform.mediaPlayers = &mediaPlayers;
+    platform.audioInput = &audioInput;
+    platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
+    platform.fileWatchFactory = LinuxFileWatch::factory();
+    PlatformServices::install(platform);
+
+    BrimlarkApp brimlark;
+    brimlark.launch(QCoreApplication::arguments());
+    if (hooks.launched)
+        hooks.launched();
+    return app.exec();
+}

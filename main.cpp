@@ -1,5 +1,0 @@
-#include "ApplicationStartup.h"
-
-int main(int argc, char** argv) {
-    return runBrimlark(argc, argv);
-}
