@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Brimlark/aihooks/endpoint/HookEndpoint.h"
-#include "Brimlark/aihooks/events/HookEventDecoder.h"
 #include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
+#include "Brimlark/aihooks/events/HookEventDecoder.h"
 #include "Brimlark/aihooks/events/LooseEventMapping.h"
 
 #include <QByteArray>

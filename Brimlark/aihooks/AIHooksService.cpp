@@ -1,10 +1,10 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 
+#include "Brimlark/aihooks/endpoint/HookEndpoint.h"
+#include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
+#include "Brimlark/aihooks/events/HookEventDecoder.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "Brimlark/aihooks/endpoint/HookEndpoint.h"
-#include "Brimlark/aihooks/events/HookEventDecoder.h"
-#include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
 #include "platform/AtomicWrite.h"

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Brimlark/aihooks/install/AIHookAccessStatus.h"
-#include "Brimlark/aihooks/install/AIHookInstallationStatus.h"
 #include "Brimlark/aihooks/events/AIHookTool.h"
-#include "Brimlark/aihooks/install/HookActionRunner.h"
 #include "Brimlark/aihooks/events/HookDisplayRules.h"
 #include "Brimlark/aihooks/events/HookEvent.h"
 #include "Brimlark/aihooks/events/HookEventStore.h"
-#include "Brimlark/aihooks/install/HookInstallFlow.h"
 #include "Brimlark/aihooks/events/HookNotifier.h"
+#include "Brimlark/aihooks/install/AIHookAccessStatus.h"
+#include "Brimlark/aihooks/install/AIHookInstallationStatus.h"
+#include "Brimlark/aihooks/install/HookActionRunner.h"
+#include "Brimlark/aihooks/install/HookInstallFlow.h"
 #include "platform/FileWatch.h"
 #include "platform/LoopbackListener.h"
 #include "platform/Notifications.h"

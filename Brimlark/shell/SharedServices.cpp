@@ -2,9 +2,9 @@
 // main() installs. Each is still built on first use, so the order below is the order the
 // coordinator's first request builds them in; the features themselves never look the platform up.
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
 #include "Brimlark/controls/MediaRemoteBridge.h"

@@ -1,7 +1,7 @@
 #include "bench/startup/BrimlarkWithTimer.h"
 
-#include "app/ApplicationStartup.h"
 #include "Brimlark/controls/TimerService.h"
+#include "app/ApplicationStartup.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Brimlark/aihooks/events/HookEvent.h"
 #include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
+#include "Brimlark/aihooks/events/HookEvent.h"
 
 #include <QByteArray>
 #include <QDateTime>

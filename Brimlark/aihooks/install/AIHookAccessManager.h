@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Brimlark/aihooks/events/AIHookTool.h"
 #include "Brimlark/aihooks/install/AIHookAccessLocation.h"
 #include "Brimlark/aihooks/install/AIHookAccessStatus.h"
-#include "Brimlark/aihooks/events/AIHookTool.h"
 
 #include <QString>
 

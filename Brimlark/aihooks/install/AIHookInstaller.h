@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Brimlark/aihooks/install/AIHookInstallationStatus.h"
 #include "Brimlark/aihooks/events/AIHookTool.h"
+#include "Brimlark/aihooks/install/AIHookInstallationStatus.h"
 #include "Brimlark/aihooks/install/ClaudeVersion.h"
 
 #include <QFuture>

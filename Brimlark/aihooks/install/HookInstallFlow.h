@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Brimlark/aihooks/events/AIHookTool.h"
 #include "Brimlark/aihooks/install/AIHookAccessStatus.h"
 #include "Brimlark/aihooks/install/AIHookInstallationStatus.h"
-#include "Brimlark/aihooks/events/AIHookTool.h"
 #include "Brimlark/aihooks/install/ClaudeVersion.h"
 
 #include <QObject>

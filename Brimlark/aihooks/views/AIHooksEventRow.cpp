@@ -1,9 +1,9 @@
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/aihooks/views/AIHooksRowText.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/aihooks/views/RelativeTimeFormatter.h"
 #include "Brimlark/kit/BrimlarkTheme.h"

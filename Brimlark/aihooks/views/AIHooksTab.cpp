@@ -1,10 +1,10 @@
 #include "Brimlark/aihooks/views/AIHooksTab.h"
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/views/AIHooksActionButton.h"
 #include "Brimlark/aihooks/views/AIHooksCheckRow.h"
 #include "Brimlark/aihooks/views/AIHooksConnectedBadge.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"

@@ -1,10 +1,10 @@
 #include "Brimlark/aihooks/views/AIHooksView.h"
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
 #include "Brimlark/aihooks/views/AIHooksEventList.h"
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 

@@ -1,5 +1,5 @@
-#include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "platform/linux/LinuxLoopbackListener.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"

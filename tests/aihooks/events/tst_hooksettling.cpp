@@ -1,5 +1,5 @@
-#include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/organizer/CalendarService.h"

@@ -1,6 +1,6 @@
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "tests/support/StateFixture.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
