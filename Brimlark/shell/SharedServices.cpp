@@ -1,6 +1,7 @@
 // The composition root: every process-wide instance is defined here, over the platform objects
-// main() installs. Each is still built on first use, so the order below is the order the
-// coordinator's first request builds them in; the features themselves never look the platform up.
+// that the start-up (runBrimlark() in app/ApplicationStartup.cpp) installs in PlatformServices.
+// Each is still built on first use, so the order below is the order the coordinator's first
+// request builds them in; the features themselves never look the platform up.
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
@@ -27,7 +28,7 @@
 
 namespace {
 
-// The desktop objects every shared instance below is built over. Asking before main() installed
+// The desktop objects every shared instance below is built over. Asking before the start-up installed
 // them aborts.
 const PlatformServices& installed() {
     return PlatformServices::current();
