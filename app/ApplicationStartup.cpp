@@ -68,8 +68,8 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     QtScreens screens;
     std::unique_ptr<GlobalInput> globalInput = createGlobalInput();
     LinuxAccessibility accessibility;
-    LinuxPermissions permissions;
     FolderEventStore eventStore;
+    LinuxPermissions permissions(eventStore.folder());
     LinuxWorkspace workspace;
     DBusNotifications notifications;
     LinuxProcessLauncher launcher;

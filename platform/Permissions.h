@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 
 #include <functional>
 
@@ -10,7 +9,10 @@ enum class PermissionStatus { notDetermined, restricted, denied, authorized, wri
 
 enum class CaptureDevice { video, audio };
 
-// Capture-device authorisation and the system's privacy settings pages.
+// What a privacy setting is about; the same five kinds the program asks for.
+enum class Permission { calendar, reminders, camera, microphone, notifications };
+
+// Capture-device authorisation and where the desktop lets the user change a permission.
 class Permissions : public QObject {
     Q_OBJECT
 public:
@@ -24,7 +26,9 @@ public:
     // context is no guard.
     virtual void requestCaptureAccess(CaptureDevice device, const QObject* context,
                                       std::function<void(bool granted)> done) = 0;
-    // Opens a page of the system's settings by its address; false when no such page exists
-    // (then nothing opens, and a debug line is logged).
-    virtual bool openSettingsPage(const QString& address) = 0;
+    // Opens the place where the user grants or withdraws `permission`; false when the desktop has
+    // none or it could not be opened (then nothing opens, and the reason is logged).
+    virtual bool openSettings(Permission permission) = 0;
+    // Opens the desktop's overview of privacy settings; false as above.
+    virtual bool openPrivacySettings() = 0;
 };

@@ -15,9 +15,12 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     // Replaces the clipboard's content with plain text.
     virtual void setClipboardText(const QString& text) = 0;
-    // Launches the application known by `applicationId` (a desktop id or a bundle-style id);
-    // false when no such application is installed or it could not start.
+    // Launches the application known by its desktop id; false when no such application is
+    // installed or it could not start.
     virtual bool openApplication(const QString& applicationId) = 0;
+    // Opens the desktop's application for making the shortcuts the program runs by name; false
+    // when the desktop has none or it could not start.
+    virtual bool openShortcutsApplication() = 0;
 
     // The outcome of starting the default application of a kind of file.
     struct Launch {

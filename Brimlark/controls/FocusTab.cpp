@@ -71,9 +71,9 @@ FocusTab::FocusTab(FocusService& service, Workspace& workspace, QWidget* parent)
                                     BrimlarkTheme::accent(), this);
     // The outcome shows through the service's last toggle, not through the answer.
     connect(m_toggle, &QAbstractButton::clicked, this, [this] { m_service.toggleDND({}); });
-    // Linux has no shortcuts application of its own: the workspace finds none and logs it.
+    // Linux has no shortcuts application of its own: the workspace opens none and logs it.
     connect(m_openShortcuts, &QAbstractButton::clicked, this,
-            [this] { m_workspace.openApplication(QStringLiteral("com.apple.shortcuts")); });
+            [this] { m_workspace.openShortcutsApplication(); });
     connect(m_copyName, &QAbstractButton::clicked, this,
             [this] { m_workspace.setClipboardText(shortcutName); });
     buttons->addWidget(m_toggle, 0, Qt::AlignVCenter);

@@ -59,7 +59,7 @@ void MicMuteService::toggle(std::function<void(bool)> done) {
         qCCritical(lcServices, "toggle mic shortcut failed with status %d; falling back to app audio mute",
                    status);
         setMode(Mode::appAudio);
-        m_workspace.openApplication(QStringLiteral("com.apple.shortcuts"));
+        m_workspace.openShortcutsApplication();
         toggleAppAudio(done);
     });
 }

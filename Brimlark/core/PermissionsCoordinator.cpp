@@ -5,7 +5,6 @@
 #include "platform/EventStore.h"
 
 #include <QPointer>
-#include <QUrl>
 
 PermissionsCoordinator::PermissionsCoordinator(EventStore& eventStore, Permissions& permissions,
                                                Notifications* notifications, QObject* parent)
@@ -223,34 +222,32 @@ void PermissionsCoordinator::requestAllFrom(int index, std::function<void()> don
         done();
 }
 
-QString PermissionsCoordinator::settingsAddress(Permission permission) {
+namespace {
+
+::Permission platformPermission(PermissionsCoordinator::Permission permission) {
     switch (permission) {
-    case Permission::calendar:
-        return QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Calendars");
-    case Permission::reminders:
-        return QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Reminders");
-    case Permission::camera:
-        return QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Camera");
-    case Permission::microphone:
-        return QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Microphone");
-    case Permission::notifications:
-        return QStringLiteral("x-apple.systempreferences:com.apple.preference.notifications");
+    case PermissionsCoordinator::Permission::calendar:
+        return ::Permission::calendar;
+    case PermissionsCoordinator::Permission::reminders:
+        return ::Permission::reminders;
+    case PermissionsCoordinator::Permission::camera:
+        return ::Permission::camera;
+    case PermissionsCoordinator::Permission::microphone:
+        return ::Permission::microphone;
+    case PermissionsCoordinator::Permission::notifications:
+        break;
     }
-    return {};
+    return ::Permission::notifications;
 }
 
-void PermissionsCoordinator::openSettings(Permission permission) {
-    const QString address = settingsAddress(permission);
-    if (!QUrl(address).isValid())
-        return;
-    m_permissions.openSettingsPage(address);
+} // namespace
+
+bool PermissionsCoordinator::openSettings(Permission permission) {
+    return m_permissions.openSettings(platformPermission(permission));
 }
 
-void PermissionsCoordinator::openPrivacySettings() {
-    const QString address = QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy");
-    if (!QUrl(address).isValid())
-        return;
-    m_permissions.openSettingsPage(address);
+bool PermissionsCoordinator::openPrivacySettings() {
+    return m_permissions.openPrivacySettings();
 }
 
 QString PermissionsCoordinator::title(Permission permission) {

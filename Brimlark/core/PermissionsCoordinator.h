@@ -18,6 +18,7 @@ class EventStore;
 class PermissionsCoordinator : public QObject {
     Q_OBJECT
 public:
+    // The platform's ::Permission, case for case.
     enum class Permission { calendar, reminders, camera, microphone, notifications };
     Q_ENUM(Permission)
     enum class State { unknown, granted, denied, writeOnly };
@@ -56,10 +57,10 @@ public:
     // Asks, one after another, for every permission still unknown.
     void requestAll(std::function<void()> done = {});
 
-    // Opens the system settings page of a permission; Linux has none, so this logs at debug level.
-    void openSettings(Permission permission);
-    void openPrivacySettings();
-    static QString settingsAddress(Permission permission);
+    // Opens where the desktop lets the user change a permission, or its privacy overview; whether
+    // something opened (the platform logs why not).
+    bool openSettings(Permission permission);
+    bool openPrivacySettings();
 
     // What a permission is called ("Calendar") and one sentence on what it is for, as the
     // permission card and the first-run steps show them.

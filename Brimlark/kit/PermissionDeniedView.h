@@ -13,7 +13,7 @@
 class PermissionDeniedView : public QWidget {
     Q_OBJECT
 public:
-    // `coordinator` opens the settings page (null: that button does nothing).
+    // `coordinator` opens the permission's settings (null: that button does nothing).
     PermissionDeniedView(PermissionsCoordinator::Permission permission, std::function<void()> onRequest,
                          PermissionsCoordinator* coordinator, QWidget* parent = nullptr);
 

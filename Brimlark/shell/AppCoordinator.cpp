@@ -373,7 +373,7 @@ void AppCoordinator::toggleDND(std::function<void()> done) {
                 store.removeActiveKind(QuickAction::Kind::dnd);
                 // The name the user is expected to give the shortcut they create.
                 self->m_platform.workspace->setClipboardText(toggleDNDShortcutName);
-                self->m_platform.workspace->openApplication(QStringLiteral("com.apple.shortcuts"));
+                self->m_platform.workspace->openShortcutsApplication();
                 qCCritical(lcServices, "toggle dnd shortcut failed");
             }
         }

@@ -3,7 +3,7 @@
 #include "platform/ContextCallback.h"
 #include "platform/Permissions.h"
 
-#include <QStringList>
+#include <QList>
 
 class FakePermissions final : public Permissions {
     Q_OBJECT
@@ -21,14 +21,21 @@ public:
             grantOnRequest ? PermissionStatus::authorized : PermissionStatus::denied;
         ContextCallback<void(bool)>(context, std::move(done))(grantOnRequest);
     }
-    bool openSettingsPage(const QString& address) override {
-        openedPages.append(address);
-        return false;
+    bool openSettings(Permission permission) override {
+        openedSettings.append(permission);
+        return settingsOpen;
+    }
+    bool openPrivacySettings() override {
+        ++privacySettingsOpenings;
+        return settingsOpen;
     }
 
     PermissionStatus video = PermissionStatus::authorized;
     PermissionStatus audio = PermissionStatus::authorized;
     bool grantOnRequest = true;
     QList<CaptureDevice> requested;
-    QStringList openedPages;
+    // What the settings calls answer.
+    bool settingsOpen = false;
+    QList<Permission> openedSettings;
+    int privacySettingsOpenings = 0;
 };

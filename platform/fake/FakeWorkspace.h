@@ -21,6 +21,11 @@ public:
         return installedApplications.contains(applicationId);
     }
 
+    bool openShortcutsApplication() override {
+        ++shortcutsApplicationOpenings;
+        return shortcutsApplicationInstalled;
+    }
+
     Launch openDefaultApplication(const QString& mimeType) override {
         openedDefaultApplications.append(mimeType);
         return defaultApplicationLaunch;
@@ -30,8 +35,10 @@ public:
     Launch defaultApplicationLaunch;
     QStringList openedDefaultApplications;
     QStringList installedApplications;
+    bool shortcutsApplicationInstalled = false;
 
     QList<QUrl> openedUrls;
     QStringList openedApplications;
+    int shortcutsApplicationOpenings = 0;
     QString clipboard;
 };

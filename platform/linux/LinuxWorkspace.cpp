@@ -49,6 +49,11 @@ bool LinuxWorkspace::openApplication(const QString& applicationId) {
     return false;
 }
 
+bool LinuxWorkspace::openShortcutsApplication() {
+    qCInfo(lcPlatform, "open shortcuts application: Linux has none; nothing opened");
+    return false;
+}
+
 Workspace::Launch LinuxWorkspace::openDefaultApplication(const QString& mimeType) {
     Launch result;
     if (mimeType.isEmpty())

@@ -14,9 +14,11 @@ public:
     // Sets the clipboard (not the X11 primary selection).
     void setClipboardText(const QString& text) override;
     // `applicationId` is a desktop id ("org.gnome.Calculator" or "org.gnome.Calculator.desktop").
-    // False, with a debug line, when no such desktop entry is installed (so for every
-    // bundle-style id such as "com.apple.shortcuts"), or when GIO could not launch it.
+    // False, with a debug line, when no such desktop entry is installed, or when GIO could not
+    // launch it.
     bool openApplication(const QString& applicationId) override;
+    // Linux has no application for making shortcuts: false, with an info line.
+    bool openShortcutsApplication() override;
     // Through GIO's default handler of the MIME type, launched without files.
     Launch openDefaultApplication(const QString& mimeType) override;
 };

@@ -14,23 +14,26 @@ private slots:
         QTest::addColumn<bool>("withAction");
         QTest::addColumn<QString>("headline");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<Permission>("settings"); // what "open system settings" asks the platform for
         using P = PermissionsCoordinator::Permission;
         QTest::newRow("calendar") << P::calendar << true << "calendar access required"
-                                  << "View today's events in the notch panel.";
-        QTest::newRow("reminders, no action") << P::reminders << false << "reminders access required"
-                                              << "View, complete, and quick-add reminders.";
+                                  << "View today's events in the notch panel." << Permission::calendar;
+        QTest::newRow("reminders, no action")
+            << P::reminders << false << "reminders access required"
+            << "View, complete, and quick-add reminders." << Permission::reminders;
         QTest::newRow("camera") << P::camera << true << "camera access required"
-                                << "Show a live mirror preview before meetings.";
+                                << "Show a live mirror preview before meetings." << Permission::camera;
         QTest::newRow("microphone") << P::microphone << false << "microphone access required"
-                                    << "Mute your input from the notch.";
+                                    << "Mute your input from the notch." << Permission::microphone;
         QTest::newRow("notifications") << P::notifications << true << "notifications access required"
-                                       << "Notify when timers finish.";
+                                       << "Notify when timers finish." << Permission::notifications;
     }
     void theCardNamesThePermissionAndItsWaysOut() {
         QFETCH(PermissionsCoordinator::Permission, permission);
         QFETCH(bool, withAction);
         QFETCH(QString, headline);
         QFETCH(QString, reason);
+        QFETCH(Permission, settings);
         CalendarFixture f;
         int requests = 0;
         PermissionDeniedView card(
@@ -42,8 +45,8 @@ private slots:
         for (QAbstractButton* button : card.findChildren<QAbstractButton*>())
             button->click();
         QCOMPARE(requests, withAction ? 1 : 0);
-        // The card's own permission's page, whatever else is missing.
-        QCOMPARE(f.permissions.openedPages, QStringList{PermissionsCoordinator::settingsAddress(permission)});
+        // The card's own permission's settings, whatever else is missing.
+        QCOMPARE(f.permissions.openedSettings, QList<Permission>{settings});
     }
 
     void screenshots() {

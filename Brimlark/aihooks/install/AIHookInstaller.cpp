@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -134,7 +135,11 @@ std::optional<ClaudeVersion> runClaudeVersion(const QStringList& candidates,
                                               std::chrono::milliseconds timeout) {
     QString program;
     for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(candidate)) {
+        if (!candidate.contains(QLatin1Char('/'))) {
+            program = QStandardPaths::findExecutable(candidate);
+            if (!program.isEmpty())
+                break;
+        } else if (QFileInfo::exists(candidate)) {
             program = candidate;
             break;
         }
@@ -185,10 +190,11 @@ AIHookInstaller::AIHookInstaller(QString homeDirectory, const QString& supportDi
         l.codexHooksPath = inDirectory(m_homeDirectory, QStringLiteral(".codex/hooks.json"));
     if (l.claudeCandidates.isEmpty())
         l.claudeCandidates = {QStringLiteral("/usr/local/bin/claude"),
-                              QStringLiteral("/opt/homebrew/bin/claude"),
-                              inDirectory(m_homeDirectory, QStringLiteral(".claude/local/claude")),
+                              QStringLiteral("/usr/bin/claude"),
                               inDirectory(m_homeDirectory, QStringLiteral(".local/bin/claude")),
-                              QStringLiteral("/usr/bin/claude")};
+                              inDirectory(m_homeDirectory, QStringLiteral(".claude/local/claude")),
+                              inDirectory(m_homeDirectory, QStringLiteral(".npm-global/bin/claude")),
+                              QStringLiteral("claude")};
 }
 
 QString AIHookInstaller::bridgeScriptFileName() const {

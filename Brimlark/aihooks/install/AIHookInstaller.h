@@ -32,7 +32,9 @@ public:
         QString claudeSettingsPath; // <home>/.claude/settings.json
         QString codexConfigPath;    // <home>/.codex/config.toml
         QString codexHooksPath;     // <home>/.codex/hooks.json
-        // Where the "claude" program is looked for, in order; empty: the usual places.
+        // Where the "claude" program is looked for, in order: paths, or a bare name looked up on
+        // the search path. Empty: /usr/local/bin, /usr/bin, <home>/.local/bin, <home>/.claude/local
+        // and <home>/.npm-global/bin, then "claude" on the search path.
         QStringList claudeCandidates;
         // How long "claude --version" may take before it counts as giving no version.
         std::chrono::milliseconds claudeVersionTimeout{5000};

@@ -165,6 +165,52 @@ private slots:
                  events);
     }
 
+    // The usual places in order, then the search path: the first program found answers.
+    void claudeIsLookedForInTheUsualPlacesThenOnThePath_data() {
+        QTest::addColumn<QStringList>("installed"); // under the home folder; "PATH": on the search path
+        QTest::addColumn<QString>("answering");     // empty: none
+        QTest::newRow("~/.local/bin first")
+            << QStringList{"PATH", ".npm-global/bin", ".claude/local", ".local/bin"} << ".local/bin";
+        QTest::newRow("~/.claude/local next")
+            << QStringList{"PATH", ".npm-global/bin", ".claude/local"} << ".claude/local";
+        QTest::newRow("~/.npm-global/bin before the search path")
+            << QStringList{"PATH", ".npm-global/bin"} << ".npm-global/bin";
+        QTest::newRow("the search path last") << QStringList{"PATH"} << "PATH";
+        QTest::newRow("nowhere") << QStringList() << QString();
+    }
+    void claudeIsLookedForInTheUsualPlacesThenOnThePath() {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, answering);
+        for (const char* place : {"/usr/local/bin/claude", "/usr/bin/claude"}) {
+            if (QFileInfo::exists(QString::fromLatin1(place)))
+                QSKIP("this machine has a claude of its own, which comes first");
+        }
+        // Each place's program prints a version of its own.
+        const QStringList places{".local/bin", ".claude/local", ".npm-global/bin", "PATH"};
+        const auto folderOf = [&](const QString& place) {
+            return place == QLatin1String("PATH") ? m_dir.filePath(QStringLiteral("search-path"))
+                                                  : m_home + QLatin1Char('/') + place;
+        };
+        for (const QString& place : installed) {
+            const QString program = folderOf(place) + QStringLiteral("/claude");
+            writeAll(program, "#!/bin/sh\necho 2.0." + QByteArray::number(places.indexOf(place)) + "\n");
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        struct RestorePath {
+            QByteArray saved = qgetenv("PATH");
+            ~RestorePath() { qputenv("PATH", saved); }
+        } restorePath;
+        qputenv("PATH", QFile::encodeName(folderOf(QStringLiteral("PATH"))));
+
+        const AIHookInstaller wiring(m_home, m_dir.filePath(QStringLiteral("data/com.brimlark.app")));
+        std::optional<ClaudeVersion> version;
+        lookUp(wiring, &version);
+        if (answering.isEmpty())
+            QVERIFY(!version.has_value());
+        else
+            QCOMPARE(version, std::make_optional(ClaudeVersion{2, 0, int(places.indexOf(answering))}));
+    }
+
     void theUsersSettingsSurvive() {
         const AIHookInstaller wiring = installer();
         const QByteArray original = corpus(QStringLiteral("claude-settings-user.json"));
