@@ -4,6 +4,7 @@
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
@@ -26,6 +27,7 @@
 #include "platform/linux/QtCamera.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
+#include "platform/linux/XkbKeyboardLayout.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -101,6 +103,9 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     platform.loopbackListenerFactory = LinuxLoopbackListener::factory();
     platform.fileWatchFactory = LinuxFileWatch::factory();
     PlatformServices::install(platform);
+    // The keymap is read at the first shortcut text, not here.
+    XkbKeyboardLayout keyboardLayout;
+    KeyboardShortcuts::install(&UserDefaults::standard(), &keyboardLayout);
 
     BrimlarkApp brimlark;
     brimlark.launch(QCoreApplication::arguments());

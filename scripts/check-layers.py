@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when an include runs against the layers.
 
-Layers, lowest first: platform/ (interfaces and portable helpers), launch_at_login/, Brimlark/core,
+Layers, lowest first: platform/ (interfaces and portable helpers), launch_at_login/ and
+KeyboardShortcuts/ (modules of their own, beside each other), Brimlark/core,
 Brimlark/kit, the features (aihooks, controls, organizer, quickactions, shelf, shortcuts: peers that
 never include one another), Brimlark/pages (the two modes, which host the features' views),
 Brimlark/surface, Brimlark/settings, Brimlark/shell, app/ (main.cpp and the start-up it runs). A
@@ -22,6 +23,7 @@ FEATURES = {"aihooks", "controls", "organizer", "quickactions", "shelf", "shortc
 RANK = {
     "platform": 0,
     "launch_at_login": 1,
+    "KeyboardShortcuts": 1,
     "Brimlark/core": 2,
     "Brimlark/kit": 3,
     "feature": 4,
@@ -38,7 +40,7 @@ MAIN = ("app/",)
 INCLUDE = re.compile(r'^\s*#\s*include\s+(?:"([^"]+)"|<([^>]+)>)')
 # The project's own top folders: an angle-bracket include starting with one of these names a
 # project file, never a system header.
-PROJECT_TOPS = ("Brimlark/", "platform/", "launch_at_login/", "app/", "tests/", "bench/", "fuzz/")
+PROJECT_TOPS = ("Brimlark/", "platform/", "launch_at_login/", "KeyboardShortcuts/", "app/", "tests/", "bench/", "fuzz/")
 
 
 def layer(path):
@@ -48,8 +50,8 @@ def layer(path):
     parts = path.split("/")
     if parts[0] == "platform":
         return "platform"
-    if parts[0] == "launch_at_login":
-        return "launch_at_login"
+    if parts[0] in ("launch_at_login", "KeyboardShortcuts"):
+        return parts[0]
     if parts[0] == "Brimlark" and len(parts) > 2:
         return "feature" if parts[1] in FEATURES else "Brimlark/" + parts[1]
     return None

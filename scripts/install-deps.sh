@@ -9,6 +9,7 @@ packages=(
     qt6-multimedia-dev
     libgl-dev
     libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-xfixes0-dev
+    libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev
     libglib2.0-dev gsettings-desktop-schemas
     libical-dev
     qt6-multimedia-dev gstreamer1.0-plugins-good

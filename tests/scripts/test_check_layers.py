@@ -16,6 +16,7 @@ HEADERS = [
     "Brimlark/controls/TimerService.h",
     "Brimlark/pages/BasicModeView.h",
     "app/ApplicationStartup.h",
+    "KeyboardShortcuts/Shortcut.h",
 ]
 
 
@@ -49,6 +50,10 @@ class CheckLayers(unittest.TestCase):
             ("Brimlark/shell/Tray.cpp", '#include "app/ApplicationStartup.h"', False, "higher layer"),
             ("app/main.cpp", '#include "app/ApplicationStartup.h"', True, ""),
             ("Brimlark/core/Debouncer.cpp", '#include "Brimlark/core/Missing.h"', False, "names no file"),
+            ("KeyboardShortcuts/Name.cpp", "#include <Brimlark/core/AppState.h>", False, "higher layer"),
+            ("KeyboardShortcuts/Name.cpp", '#include "Brimlark/core/AppState.h"', False, "higher layer"),
+            ("KeyboardShortcuts/Name.cpp", '#include "platform/Clock.h"', True, ""),
+            ("Brimlark/shortcuts/Row.cpp", "#include <KeyboardShortcuts/Shortcut.h>", True, ""),
         ]
         for path, include, passes, words in cases:
             with self.subTest(path=path, include=include):

@@ -1,0 +1,132 @@
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+
+#include "KeyboardShortcuts/HotKeyRegistry.h"
+#include "KeyboardShortcuts/Notifier.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/UserDefaults.h"
+
+#include <QPointer>
+
+namespace KeyboardShortcuts {
+
+namespace {
+
+struct Installed {
+    QPointer<UserDefaults> defaults;
+    QPointer<KeyboardLayout> layout;
+    QPointer<HotKeyRegistry> registry;
+};
+
+Installed& installed() {
+    static Installed parts;
+    return parts;
+}
+
+void announce(const Name& name) {
+    emit Notifier::shared().shortcutByNameDidChange(name);
+}
+
+UserDefaults* storeOrComplain() {
+    UserDefaults* store = defaults();
+    if (!store)
+        qCWarning(log, "no settings store installed; shortcuts are not stored");
+    return store;
+}
+
+} // namespace
+
+const QLoggingCategory& log() {
+    static const QLoggingCategory category("com.brimlark.app.keyboardshortcuts");
+    return category;
+}
+
+void install(UserDefaults* store, KeyboardLayout* layout, HotKeyRegistry* hotKeys) {
+    installed() = Installed{store, layout, hotKeys};
+}
+
+UserDefaults* defaults() {
+    return installed().defaults;
+}
+
+KeyboardLayout* keyboardLayout() {
+    return installed().layout;
+}
+
+HotKeyRegistry& registry() {
+    if (HotKeyRegistry* given = installed().registry)
+        return *given;
+    static HotKeyRegistry own;
+    return own;
+}
+
+QString storagePrefix() {
+    return QStringLiteral("KeyboardShortcuts_");
+}
+
+std::optional<Shortcut> getShortcut(const Name& name) {
+    UserDefaults* store = defaults();
+    if (!store)
+        return std::nullopt;
+    const QVariant value = store->value(name.storageKey());
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const std::optional<Shortcut> shortcut = Shortcut::fromJson(value.toString().toUtf8());
+    if (!shortcut)
+        qCDebug(log, "the value stored for %s is no combination; it is left as it is",
+                qUtf8Printable(name.rawValue()));
+    return shortcut;
+}
+
+void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
+    UserDefaults* store = storeOrComplain();
+    if (!store)
+        return;
+    const std::optional<Shortcut> old = getShortcut(name);
+    HotKeyRegistry& hotKeys = registry();
+    if (shortcut) {
+        const QString text = QString::fromUtf8(shortcut->toJson());
+        if (old)
+            hotKeys.unregisterShortcut(*old);
+        if (!hotKeys.isRegistered(*shortcut))
+            hotKeys.registerShortcut(*shortcut);
+        store->setString(name.storageKey(), text);
+        announce(name);
+        return;
+    }
+    if (!old)
+        return;
+    if (name.defaultShortcut())
+        store->setBool(name.storageKey(), false);
+    else
+        store->remove(name.storageKey());
+    hotKeys.unregisterShortcut(*old);
+    announce(name);
+}
+
+void reset(const QList<Name>& names) {
+    for (const Name& name : names)
+        setShortcut(name.defaultShortcut(), name);
+}
+
+void resetAll() {
+    UserDefaults* store = storeOrComplain();
+    if (!store)
+        return;
+    const QString prefix = storagePrefix();
+    for (const QString& key : store->keys(prefix)) {
+        const Name name(key.mid(prefix.size()));
+        const std::optional<Shortcut> old = getShortcut(name);
+        store->remove(key);
+        if (old) {
+            registry().unregisterShortcut(*old);
+            announce(name);
+        }
+    }
+}
+
+bool isSandboxed() {
+    static const bool sandboxed = qEnvironmentVariableIsSet("APP_SANDBOX_CONTAINER_ID");
+    return sandboxed;
+}
+
+} // namespace KeyboardShortcuts

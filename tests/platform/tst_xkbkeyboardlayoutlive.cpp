@@ -1,0 +1,19 @@
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "tests/support/TestMain.h"
+
+// The X server's own keymap (Xvfb's is the us layout).
+class TestXkbKeyboardLayoutLive : public QObject {
+    Q_OBJECT
+private slots:
+    void readsTheServersKeymap() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X display");
+        XkbKeyboardLayout keyboard;
+        QCOMPARE(keyboard.character(6), std::optional<char32_t>(U'z'));
+        QVERIFY(keyboard.isLive());
+        QCOMPARE(keyboard.character(45), std::optional<char32_t>(U'n'));
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestXkbKeyboardLayoutLive)
+#include "tst_xkbkeyboardlayoutlive.moc"
