@@ -35,8 +35,8 @@ QList<AdvancedPage> allPages() {
 
 } // namespace
 
-AdvancedModeView::AdvancedModeView(Inputs inputs, QWidget* parent)
-    : QWidget(parent), m_inputs(std::move(inputs)) {
+AdvancedModeView::AdvancedModeView(const PanelServices& services, Inputs inputs, QWidget* parent)
+    : QWidget(parent), m_services(services), m_inputs(std::move(inputs)) {
     setFocusPolicy(Qt::StrongFocus);
 
     auto* layout = new QVBoxLayout(this);
@@ -140,7 +140,7 @@ QString AdvancedModeView::shownTitle() const {
 }
 
 const BrimlarkAnimation& AdvancedModeView::motion() const {
-    const bool reduce = m_inputs.accessibility && m_inputs.accessibility->reduceMotion();
+    const bool reduce = m_services.accessibility && m_services.accessibility->reduceMotion();
     return reduce ? BrimlarkTheme::standardEase() : BrimlarkTheme::pageSpring();
 }
 
@@ -155,20 +155,20 @@ void AdvancedModeView::updateHeader() {
 QWidget* AdvancedModeView::makePageContent(int page) {
     switch (static_cast<AdvancedPage>(page)) {
     case AdvancedPage::calendar:
-        if (m_inputs.calendar && m_inputs.permissions)
-            return new CalendarView(*m_inputs.calendar, *m_inputs.permissions, m_pageHost);
+        if (m_services.calendar && m_services.permissions)
+            return new CalendarView(*m_services.calendar, *m_services.permissions, m_pageHost);
         break;
     case AdvancedPage::aiHooks:
-        if (m_inputs.aiHooks)
-            return new AIHooksView(*m_inputs.aiHooks, m_inputs.onOpenSettings, m_pageHost);
+        if (m_services.aiHooks)
+            return new AIHooksView(*m_services.aiHooks, m_inputs.onOpenSettings, m_pageHost);
         break;
     case AdvancedPage::notes:
-        if (m_inputs.notes)
-            return new NotesView(*m_inputs.notes, m_inputs.workspace, m_pageHost);
+        if (m_services.notes)
+            return new NotesView(*m_services.notes, m_services.workspace, m_pageHost);
         break;
     case AdvancedPage::reminders:
-        if (m_inputs.reminders && m_inputs.permissions)
-            return new RemindersView(*m_inputs.reminders, *m_inputs.permissions, nullptr, m_pageHost);
+        if (m_services.reminders && m_services.permissions)
+            return new RemindersView(*m_services.reminders, *m_services.permissions, nullptr, m_pageHost);
         break;
     case AdvancedPage::apps:
     case AdvancedPage::shelf:

@@ -2,6 +2,7 @@
 
 #include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/kit/BrimlarkAnimation.h"
+#include "Brimlark/pages/PanelServices.h"
 
 #include <QPointer>
 #include <QSizeF>
@@ -10,46 +11,25 @@
 #include <array>
 #include <functional>
 
-class Accessibility;
-class AIHooksService;
-class AppLauncherService;
-class AppState;
-class CalendarService;
-class FileShelfService;
 class InteractionEngine;
 class NotchSafeTopRegion;
-class NotesService;
 class PageIndicator;
-class PermissionsCoordinator;
 class QKeyEvent;
 class QLabel;
 class QVariantAnimation;
-class RemindersService;
-class Workspace;
 
 // The open panel's advanced mode: one of six pages with a header naming it, arrows to page, a close
 // button and the page dots. The page shown is the mode's page; every change goes through the
 // interaction engine. Ctrl with the left or right arrow pages, also while held, ahead of whatever
 // the page's editor would do with it; plain arrows reach the page. Pages that are not built yet
 // show their title. Each page is made when first shown and kept, laid out, while the view lives:
-// paging back to it only shows it again.
+// paging back to it only shows it again. The pages read the panel's services; the notes page copies
+// to the workspace's clipboard, and reduce motion swaps the page spring for a short ease.
 class AdvancedModeView : public QWidget {
     Q_OBJECT
 public:
     struct Inputs {
         InteractionEngine* interactionEngine = nullptr;
-        AppState* appState = nullptr;
-        NotesService* notes = nullptr;
-        AppLauncherService* apps = nullptr;
-        CalendarService* calendar = nullptr;
-        RemindersService* reminders = nullptr;
-        PermissionsCoordinator* permissions = nullptr;
-        FileShelfService* fileShelf = nullptr;
-        AIHooksService* aiHooks = nullptr;
-        // The clipboard the notes page copies to.
-        Workspace* workspace = nullptr;
-        // Reduce motion swaps the page spring for a short ease; none means full motion.
-        Accessibility* accessibility = nullptr;
         bool hasPhysicalNotch = false;
         QSizeF notchSize;
         int page = 0;
@@ -58,7 +38,8 @@ public:
         std::function<void()> onOpenSettings;
     };
 
-    explicit AdvancedModeView(Inputs inputs, QWidget* parent = nullptr);
+    AdvancedModeView(const PanelServices& services, Inputs inputs, QWidget* parent = nullptr);
+    AdvancedModeView(const PanelServices&& services, Inputs inputs, QWidget* parent = nullptr) = delete;
     ~AdvancedModeView() override;
 
     // The page shown: the mode's page clamped into the six pages.
@@ -94,6 +75,7 @@ private:
     void finishSlide();
     void updateHeader();
 
+    const PanelServices& m_services;
     Inputs m_inputs;
     NotchSafeTopRegion* m_header = nullptr;
     QLabel* m_icon = nullptr;

@@ -53,7 +53,8 @@ int BasicModeView::mediaColumnWidth(int width) {
     return static_cast<int>(std::lround(std::min(raised, 272.0)));
 }
 
-BasicModeView::BasicModeView(Inputs inputs, QWidget* parent) : QWidget(parent), m_inputs(std::move(inputs)) {
+BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidget* parent)
+    : QWidget(parent), m_services(services), m_inputs(std::move(inputs)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(56, 28, 56, 42);
     layout->setSpacing(0);
@@ -61,14 +62,14 @@ BasicModeView::BasicModeView(Inputs inputs, QWidget* parent) : QWidget(parent), 
     // Upper part: the next event takes the spare width, the media column a share of the panel.
     auto* upper = new QHBoxLayout();
     upper->setSpacing(28);
-    if (m_inputs.calendar) {
-        m_calendarPane = new BasicCalendarPane(*m_inputs.calendar, this);
+    if (m_services.calendar) {
+        m_calendarPane = new BasicCalendarPane(*m_services.calendar, this);
     } else {
         m_calendarPane = new QWidget(this);
     }
     upper->addWidget(m_calendarPane, 1, Qt::AlignTop | Qt::AlignLeft);
-    if (m_inputs.timer && m_inputs.media) {
-        m_mediaPane = new BasicMediaPane(*m_inputs.timer, *m_inputs.media, m_inputs.onMediaPlayPause,
+    if (m_services.timer && m_services.media) {
+        m_mediaPane = new BasicMediaPane(*m_services.timer, *m_services.media, m_inputs.onMediaPlayPause,
                                          m_inputs.onMediaNext, m_inputs.onMediaPrev, m_inputs.clock, this);
     } else {
         m_mediaPane = new QWidget(this);
@@ -89,7 +90,7 @@ BasicModeView::BasicModeView(Inputs inputs, QWidget* parent) : QWidget(parent), 
     rowLayout->setContentsMargins(0, 0, 0, 0);
     rowLayout->setSpacing(14);
     m_row = new QuickActionsRow(
-        m_inputs.quickActions ? m_inputs.quickActions->enabledActions() : QList<QuickAction>{}, {},
+        m_services.quickActions ? m_services.quickActions->enabledActions() : QList<QuickAction>{}, {},
         [this](QuickAction::Kind kind) { handleQuickAction(kind); }, rowLine);
     rowLayout->addWidget(m_row, 1, Qt::AlignLeft | Qt::AlignBottom);
     auto* buttons = new QHBoxLayout();
@@ -112,43 +113,44 @@ BasicModeView::BasicModeView(Inputs inputs, QWidget* parent) : QWidget(parent), 
     connect(m_advancedButton, &QAbstractButton::clicked, this, &BasicModeView::requestAdvanced);
     m_advancedButton->installEventFilter(this);
 
-    if (m_inputs.quickActions) {
-        connect(m_inputs.quickActions, &QuickActionsStore::actionsChanged, this, [this] {
-            m_row->setActions(m_inputs.quickActions->enabledActions());
+    if (m_services.quickActions) {
+        connect(m_services.quickActions, &QuickActionsStore::actionsChanged, this, [this] {
+            m_row->setActions(m_services.quickActions->enabledActions());
             updateRow();
         });
-        connect(m_inputs.quickActions, &QuickActionsStore::activeKindsChanged, this,
+        connect(m_services.quickActions, &QuickActionsStore::activeKindsChanged, this,
                 &BasicModeView::updateRow);
     }
-    if (m_inputs.timer)
-        connect(m_inputs.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
-    if (m_inputs.mirror) {
-        connect(m_inputs.mirror, &CameraMirrorService::isActiveChanged, this, [this] {
+    if (m_services.timer)
+        connect(m_services.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
+    if (m_services.mirror) {
+        connect(m_services.mirror, &CameraMirrorService::isActiveChanged, this, [this] {
             updateMirror();
             updateRow();
         });
-        connect(m_inputs.mirror, &CameraMirrorService::placementChanged, this, &BasicModeView::updateMirror);
+        connect(m_services.mirror, &CameraMirrorService::placementChanged, this,
+                &BasicModeView::updateMirror);
     }
     updateMirror();
     updateRow();
 }
 
 const BrimlarkAnimation& BasicModeView::motion() const {
-    const bool reduce = m_inputs.accessibility && m_inputs.accessibility->reduceMotion();
+    const bool reduce = m_services.accessibility && m_services.accessibility->reduceMotion();
     return reduce ? BrimlarkTheme::standardEase() : BrimlarkTheme::openSpring();
 }
 
 QSet<QuickAction::Kind> BasicModeView::activeKinds() const {
     QSet<QuickAction::Kind> kinds =
-        m_inputs.quickActions ? m_inputs.quickActions->activeKinds() : QSet<QuickAction::Kind>{};
+        m_services.quickActions ? m_services.quickActions->activeKinds() : QSet<QuickAction::Kind>{};
     const auto mark = [&kinds](QuickAction::Kind kind, bool on) {
         if (on)
             kinds.insert(kind);
         else
             kinds.remove(kind);
     };
-    mark(QuickAction::Kind::timer, m_inputs.timer && m_inputs.timer->active().has_value());
-    mark(QuickAction::Kind::mirror, m_inputs.mirror && m_inputs.mirror->isActive());
+    mark(QuickAction::Kind::timer, m_services.timer && m_services.timer->active().has_value());
+    mark(QuickAction::Kind::mirror, m_services.mirror && m_services.mirror->isActive());
     mark(QuickAction::Kind::calculator, m_inlineUtility == InlineUtility::calculator);
     mark(QuickAction::Kind::googleSearch, m_inlineUtility == InlineUtility::search);
     return kinds;
@@ -167,12 +169,12 @@ void BasicModeView::handleQuickAction(QuickAction::Kind kind) {
         toggleInlineUtility(InlineUtility::calculator);
         return;
     case QuickAction::Kind::timer:
-        if (!m_inputs.timer)
+        if (!m_services.timer)
             return;
-        if (m_inputs.timer->active())
-            m_inputs.timer->cancel();
+        if (m_services.timer->active())
+            m_services.timer->cancel();
         else
-            m_inputs.timer->start(900);
+            m_services.timer->start(900);
         return;
     case QuickAction::Kind::muteMic:
     case QuickAction::Kind::dnd:
@@ -206,8 +208,8 @@ void BasicModeView::submitWebSearch() {
     const QUrl url(searchAddressPrefix() + QString::fromLatin1(encoded), QUrl::StrictMode);
     if (!url.isValid())
         return;
-    if (m_inputs.workspace)
-        m_inputs.workspace->openUrl(url);
+    if (m_services.workspace)
+        m_services.workspace->openUrl(url);
     setInlineUtility(std::nullopt);
 }
 
@@ -255,8 +257,8 @@ void BasicModeView::rebuildInlineSlot() {
         break;
     }
     case InlineUtility::timer:
-        if (m_inputs.timer)
-            card = new TimerPickerPopover(*m_inputs.timer, close, this);
+        if (m_services.timer)
+            card = new TimerPickerPopover(*m_services.timer, close, this);
         break;
     }
     if (!card)
@@ -270,8 +272,8 @@ void BasicModeView::rebuildInlineSlot() {
 }
 
 void BasicModeView::updateMirror() {
-    const bool shown = m_inputs.mirror && m_inputs.mirror->isActive() &&
-                       m_inputs.mirror->placement() == CameraMirrorService::Placement::inline_;
+    const bool shown = m_services.mirror && m_services.mirror->isActive() &&
+                       m_services.mirror->placement() == CameraMirrorService::Placement::inline_;
     if (shown == !m_mirrorView.isNull())
         return;
     if (!shown) {
@@ -281,7 +283,7 @@ void BasicModeView::updateMirror() {
         m_mirrorView = nullptr;
         return;
     }
-    m_mirrorView = new MirrorView(*m_inputs.mirror, this);
+    m_mirrorView = new MirrorView(*m_services.mirror, this);
     m_mirrorView->setFixedHeight(inlineMirrorHeight);
     m_lower->addWidget(m_mirrorView);
     m_mirrorView->show();
@@ -359,11 +361,11 @@ void BasicModeView::resizeEvent(QResizeEvent* event) {
 
 void BasicModeView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (event->spontaneous() || !m_inputs.calendar)
+    if (event->spontaneous() || !m_services.calendar)
         return;
     // On the next turn, and only if still on screen: a view shown and hidden at once fetches nothing.
     QTimer::singleShot(0, this, [this] {
-        if (isVisible() && m_inputs.calendar)
-            m_inputs.calendar->refresh();
+        if (isVisible() && m_services.calendar)
+            m_services.calendar->refresh();
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brimlark/kit/BrimlarkAnimation.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickAction.h"
 #include "platform/Clock.h"
 
@@ -12,35 +13,21 @@
 #include <functional>
 #include <optional>
 
-class Accessibility;
-class CalendarService;
-class CameraMirrorService;
-class MediaService;
 class PanelIconButton;
 class QuickActionsRow;
-class QuickActionsStore;
 class QVBoxLayout;
-class TimerService;
-class Workspace;
 
 // The open panel's basic mode: the next event beside the playing track and the running timer, the
 // quick-action row with the settings and advanced buttons at its end, under it the inline
 // calculator, web search or timer picker when one is open, and the inline camera mirror. It
 // handles the timer, calculator and search actions itself and hands every other one on; it
 // changes the panel only through its callbacks. The calendar is refreshed each time it appears.
+// The web search opens in the user's browser through the workspace, and none is opened without
+// one; reduce motion swaps the spring for a short ease.
 class BasicModeView : public QWidget {
     Q_OBJECT
 public:
     struct Inputs {
-        QuickActionsStore* quickActions = nullptr;
-        TimerService* timer = nullptr;
-        MediaService* media = nullptr;
-        CalendarService* calendar = nullptr;
-        CameraMirrorService* mirror = nullptr;
-        // Opens the web search in the user's browser; no search is opened without it.
-        Workspace* workspace = nullptr;
-        // Reduce motion swaps the spring for a short ease; none means full motion.
-        Accessibility* accessibility = nullptr;
         // The clock the media pane counts the timer down with.
         Clock* clock = Clock::system();
         bool hasPhysicalNotch = false;
@@ -63,7 +50,8 @@ public:
     // A drag on the advanced button longer than this (downwards) opens advanced mode.
     static constexpr int advancedDragDistance = 8;
 
-    explicit BasicModeView(Inputs inputs, QWidget* parent = nullptr);
+    BasicModeView(const PanelServices& services, Inputs inputs, QWidget* parent = nullptr);
+    BasicModeView(const PanelServices&& services, Inputs inputs, QWidget* parent = nullptr) = delete;
 
     const Inputs& inputs() const { return m_inputs; }
 
@@ -110,6 +98,7 @@ private:
     void reveal(QWidget* widget);
     void requestAdvanced();
 
+    const PanelServices& m_services;
     Inputs m_inputs;
     std::optional<InlineUtility> m_inlineUtility;
     QString m_searchQuery;

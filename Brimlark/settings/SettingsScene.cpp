@@ -25,8 +25,10 @@ constexpr double cornerRadius = 32;
 
 } // namespace
 
-SettingsScene::SettingsScene(Context context, SettingsTab selection, QWidget* parent)
-    : QWidget(parent), m_context(std::move(context)), m_halo(m_context.halo), m_selection(selection) {
+SettingsScene::SettingsScene(const PanelServices& services, Context context, SettingsTab selection,
+                             QWidget* parent)
+    : QWidget(parent), m_services(services), m_context(std::move(context)), m_halo(m_context.halo),
+      m_selection(selection) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(sceneWidth, sceneHeight);
 
@@ -115,15 +117,15 @@ void SettingsScene::showPage() {
     layout->setContentsMargins(54, 10, 60, 42);
     layout->setSpacing(24);
     if (m_selection == SettingsTab::glow && m_halo) {
-        layout->addWidget(new GlowTab(*m_context.appState, *m_halo, *m_context.aiHooks, page));
-    } else if (m_selection == SettingsTab::quickActions && m_context.quickActions) {
-        layout->addWidget(new QuickActionsTab(*m_context.quickActions, page));
+        layout->addWidget(new GlowTab(*m_services.appState, *m_halo, *m_services.aiHooks, page));
+    } else if (m_selection == SettingsTab::quickActions && m_services.quickActions) {
+        layout->addWidget(new QuickActionsTab(*m_services.quickActions, page));
     } else if (m_selection == SettingsTab::aiHooks && m_halo) {
-        layout->addWidget(new AIHooksTab(*m_context.aiHooks, *m_context.appState, page));
-    } else if (m_selection == SettingsTab::focus && m_context.focus && m_context.workspace) {
-        layout->addWidget(new FocusTab(*m_context.focus, *m_context.workspace, page));
-    } else if (m_selection == SettingsTab::mirror && m_context.mirror) {
-        layout->addWidget(new MirrorTab(*m_context.mirror, page));
+        layout->addWidget(new AIHooksTab(*m_services.aiHooks, *m_services.appState, page));
+    } else if (m_selection == SettingsTab::focus && m_services.focus && m_services.workspace) {
+        layout->addWidget(new FocusTab(*m_services.focus, *m_services.workspace, page));
+    } else if (m_selection == SettingsTab::mirror && m_services.mirror) {
+        layout->addWidget(new MirrorTab(*m_services.mirror, page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));

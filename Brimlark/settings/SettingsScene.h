@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/settings/SettingsTab.h"
 
 #include <QList>
@@ -8,40 +9,30 @@
 
 #include <functional>
 
-class AIHooksService;
-class AppState;
-class FocusService;
-class CameraMirrorService;
 class HaloController;
 class QLabel;
 class QScrollArea;
-class QuickActionsStore;
 class SettingsSidebarRow;
-class Workspace;
 
 // The settings window's root view: a dark card with the ten pages in a sidebar, the chosen page's
-// title and a close button above a scrolling page. Pages not built yet show their title.
+// title and a close button above a scrolling page. Pages not built yet show their title. The pages
+// edit the panel's services: the settings, the hook service, the quick actions, the mirror's
+// placement; the Focus page toggles Do Not Disturb through the focus service, and opens the
+// shortcuts application and copies to the clipboard through the workspace.
 class SettingsScene : public QWidget {
     Q_OBJECT
 public:
-    // What the scene reads: the settings, the hook service and the quick actions its pages edit,
-    // the glow the glow page tries out, and how the close button puts the window away.
+    // What the scene has of its own: the glow the glow page tries out, and how the close button
+    // puts the window away.
     struct Context {
-        AppState* appState = nullptr;
-        AIHooksService* aiHooks = nullptr;
         HaloController* halo = nullptr;
-        QuickActionsStore* quickActions = nullptr;
-        // The mirror whose placement the mirror page chooses.
-        CameraMirrorService* mirror = nullptr;
         std::function<void()> close;
-        // The Focus page: the service it toggles Do Not Disturb with, and the workspace that
-        // opens the shortcuts application and holds the clipboard.
-        FocusService* focus = nullptr;
-        Workspace* workspace = nullptr;
     };
 
-    explicit SettingsScene(Context context, SettingsTab selection = SettingsTab::general,
-                           QWidget* parent = nullptr);
+    SettingsScene(const PanelServices& services, Context context,
+                  SettingsTab selection = SettingsTab::general, QWidget* parent = nullptr);
+    SettingsScene(const PanelServices&& services, Context context,
+                  SettingsTab selection = SettingsTab::general, QWidget* parent = nullptr) = delete;
 
     SettingsTab selection() const { return m_selection; }
     void setSelection(SettingsTab tab);
@@ -55,9 +46,10 @@ protected:
 private:
     void showPage();
 
+    const PanelServices& m_services;
     Context m_context;
-    // The glow is owned by whoever built the scene and can go before it; the pages that read the
-    // context are built only while it lives.
+    // The glow is owned by whoever built the scene and can go before it; the pages that read it are
+    // built only while it lives.
     QPointer<HaloController> m_halo;
     SettingsTab m_selection;
     QList<SettingsSidebarRow*> m_rows;

@@ -37,9 +37,9 @@ const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("Brimlar
 const QString AppCoordinator::onboardingWindowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
 const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
 
-AppCoordinator::AppCoordinator() : AppCoordinator(Services::shared(), Platform::shared()) {}
+AppCoordinator::AppCoordinator() : AppCoordinator(PanelServices::shared(), Platform::shared()) {}
 
-AppCoordinator::AppCoordinator(Services services, Platform platform, QObject* parent)
+AppCoordinator::AppCoordinator(const PanelServices& services, Platform platform, QObject* parent)
     : QObject(parent), m_services(services), m_platform(std::move(platform)),
       m_interactionEngine(new InteractionEngine(*m_services.appState, m_platform.clock, this)),
       m_halo(new HaloController(*m_services.appState, *m_services.media, *m_services.aiHooks,
@@ -52,16 +52,16 @@ AppCoordinator::~AppCoordinator() {
 }
 
 CalendarService& AppCoordinator::calendar() {
-    if (!m_calendar)
-        m_calendar =
-            new CalendarService(*m_services.permissions, m_platform.workspace, m_platform.clock, this);
-    return *m_calendar;
+    if (!m_services.calendar)
+        m_services.calendar =
+            new CalendarService(*m_services.permissions, m_services.workspace, m_platform.clock, this);
+    return *m_services.calendar;
 }
 
 RemindersService& AppCoordinator::reminders() {
-    if (!m_reminders)
-        m_reminders = new RemindersService(*m_services.permissions, this);
-    return *m_reminders;
+    if (!m_services.reminders)
+        m_services.reminders = new RemindersService(*m_services.permissions, this);
+    return *m_services.reminders;
 }
 
 CompactLiveStatusStore* AppCoordinator::compactStatus() const {
@@ -142,7 +142,8 @@ std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command)
 }
 
 void AppCoordinator::start() {
-    // Built now for the live status and the pages; filled by the first refresh below.
+    // Built now for the live status and the pages, which find them in the services; filled by the
+    // first refresh below.
     calendar();
     reminders();
     qCDebug(lcApp, "start: calendar and reminders ready");
@@ -167,7 +168,7 @@ void AppCoordinator::start() {
 
 CompactLiveStatusStore* AppCoordinator::startLiveStatus() {
     // The live status holds a value before the panel is first drawn.
-    auto* compactStatus = new CompactLiveStatusStore(*m_services.aiHooks, *m_services.timer, *m_calendar,
+    auto* compactStatus = new CompactLiveStatusStore(*m_services.aiHooks, *m_services.timer, calendar(),
                                                      *m_services.media, m_platform.clock, this);
     compactStatus->start();
     compactStatus->recompute();
@@ -179,24 +180,11 @@ CompactLiveStatusStore* AppCoordinator::startLiveStatus() {
 NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* compactStatus) {
     NotchRootView::Inputs inputs;
     inputs.interactionEngine = m_interactionEngine;
-    inputs.quickActionsStore = m_services.quickActions;
-    inputs.appState = m_services.appState;
-    inputs.notes = m_services.notes;
-    inputs.apps = m_services.apps;
-    inputs.timer = m_services.timer;
-    inputs.calendar = m_calendar;
-    inputs.reminders = m_reminders;
-    inputs.permissions = m_services.permissions;
-    inputs.media = m_services.media;
-    inputs.mirror = m_services.mirror;
-    inputs.fileShelf = m_services.fileShelf;
-    inputs.aiHooks = m_services.aiHooks;
-    inputs.workspace = m_platform.workspace;
     inputs.compactStatus = compactStatus;
     QPointer<CompactLiveStatusStore> weakStatus(compactStatus);
     inputs.hasCompactStatus = [weakStatus] { return weakStatus && weakStatus->current().has_value(); };
     inputs.makeCompactStatusView = compactStatusViews(weakStatus, m_services.aiHooks, m_platform.clock);
-    inputs.makeHaloView = haloViews(m_halo, m_platform.accessibility);
+    inputs.makeHaloView = haloViews(m_halo, m_services.accessibility);
     inputs.onQuickAction = ContextCallback<void(QuickAction::Kind)>(
         this, [this](QuickAction::Kind kind) { handleQuickAction(kind); });
     inputs.onOpenSettings = ContextCallback<void()>(this, [this] { openSettings(); });
@@ -208,8 +196,8 @@ NotchRootView::Inputs AppCoordinator::rootViewInputs(CompactLiveStatusStore* com
 
 void AppCoordinator::startNotchPanel(CompactLiveStatusStore* compactStatus) {
     m_notchWindowManager =
-        new NotchWindowManager(rootViewInputs(compactStatus), *m_platform.screens, *m_platform.globalInput,
-                               *m_platform.accessibility, m_platform.desktopWindows, this);
+        new NotchWindowManager(m_services, rootViewInputs(compactStatus), *m_platform.screens,
+                               *m_platform.globalInput, m_platform.desktopWindows, this);
     // The window manager keeps the store from here on; it goes when the manager does.
     compactStatus->setParent(m_notchWindowManager);
     m_notchWindowManager->setup();
@@ -372,8 +360,8 @@ void AppCoordinator::toggleDND(std::function<void()> done) {
             } else {
                 store.removeActiveKind(QuickAction::Kind::dnd);
                 // The name the user is expected to give the shortcut they create.
-                self->m_platform.workspace->setClipboardText(toggleDNDShortcutName);
-                self->m_platform.workspace->openShortcutsApplication();
+                self->m_services.workspace->setClipboardText(toggleDNDShortcutName);
+                self->m_services.workspace->openShortcutsApplication();
                 qCCritical(lcServices, "toggle dnd shortcut failed");
             }
         }
@@ -399,16 +387,10 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     SettingsScene::Context context;
-    context.appState = m_services.appState;
-    context.aiHooks = m_services.aiHooks;
     context.halo = m_halo;
-    context.quickActions = m_services.quickActions;
-    context.focus = m_services.focus;
-    context.workspace = m_platform.workspace;
-    context.mirror = m_services.mirror;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
-    layout->addWidget(new SettingsScene(std::move(context), SettingsTab::general, window));
+    layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     m_settingsWindow = window;

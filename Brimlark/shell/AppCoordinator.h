@@ -2,6 +2,7 @@
 
 #include "Brimlark/controls/MediaRemoteBridge.h"
 #include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickAction.h"
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
 #include "Brimlark/surface/NotchRootView.h"
@@ -14,68 +15,33 @@
 #include <memory>
 #include <optional>
 
-class Accessibility;
-class AppLauncherService;
-class AppState;
-class CalendarService;
-class CameraMirrorService;
 class Clock;
 class DesktopWindows;
 class CompactLiveStatusStore;
-class AIHooksService;
-class FileShelfService;
-class FocusService;
 class GestureManager;
 class GlobalInput;
 class HaloController;
-class MediaService;
-class MicMuteService;
 class MirrorWindowManager;
 class NotchWindowManager;
-class NotesService;
-class PermissionsCoordinator;
-class QuickActionsStore;
-class RemindersService;
 class Screens;
-class TimerService;
 class UserDefaults;
-class Workspace;
 class QWidget;
 
 // The one owner of every service and window manager. The application delegate creates it at
 // process start, starts it once launching has finished and stops it at termination. It runs the
 // panel's quick actions, toggles Do Not Disturb through the user's shortcut, and builds the
-// settings and onboarding windows.
+// settings and onboarding windows. It holds the panel's services in one value, which the panel's
+// views and the settings window are given by reference.
 class AppCoordinator : public QObject {
     Q_OBJECT
 public:
-    // The shared services the coordinator holds.
-    struct Services {
-        AppState* appState = nullptr;
-        QuickActionsStore* quickActions = nullptr;
-        NotesService* notes = nullptr;
-        AppLauncherService* apps = nullptr;
-        TimerService* timer = nullptr;
-        PermissionsCoordinator* permissions = nullptr;
-        MediaService* media = nullptr;
-        MicMuteService* mic = nullptr;
-        FocusService* focus = nullptr;
-        CameraMirrorService* mirror = nullptr;
-        FileShelfService* fileShelf = nullptr;
-        AIHooksService* aiHooks = nullptr;
-
-        // The process-wide instances, taken in this order.
-        static Services shared();
-    };
-
-    // The desktop objects the coordinator and its managers use.
+    // The desktop objects the coordinator and its managers use, beyond the workspace and the
+    // accessibility settings, which come with the services.
     struct Platform {
         UserDefaults* defaults = nullptr;
         Clock* clock = nullptr;
         Screens* screens = nullptr;
         GlobalInput* globalInput = nullptr;
-        Accessibility* accessibility = nullptr;
-        Workspace* workspace = nullptr;
         // The window manager's hints, focus and compositor; without it the panel is not clipped and
         // the keyboard is not given back.
         DesktopWindows* desktopWindows = nullptr;
@@ -89,11 +55,15 @@ public:
     static const QString onboardingWindowIdentifier;
     static const QString toggleDNDShortcutName;
 
-    // Takes the shared services and the installed platform objects.
+    // Takes the shared services and the installed platform objects. The calendar and reminders of
+    // `services`, when empty, are built on first use.
     AppCoordinator();
-    AppCoordinator(Services services, Platform platform, QObject* parent = nullptr);
+    AppCoordinator(const PanelServices& services, Platform platform, QObject* parent = nullptr);
     ~AppCoordinator() override;
 
+    // The services the panel's views and the settings window are built over; the calendar and the
+    // reminders are in it once built (start() builds them).
+    const PanelServices& services() const { return m_services; }
     InteractionEngine& interactionEngine() { return *m_interactionEngine; }
     AppState& appState() const { return *m_services.appState; }
     QuickActionsStore& quickActions() const { return *m_services.quickActions; }
@@ -109,7 +79,7 @@ public:
     AIHooksService& aiHooks() const { return *m_services.aiHooks; }
     UserDefaults& defaults() const { return *m_platform.defaults; }
     const Platform& platform() const { return m_platform; }
-    // Created on first use, with the permissions coordinator.
+    // Created on first use, with the permissions coordinator, and put into services().
     CalendarService& calendar();
     RemindersService& reminders();
 
@@ -173,12 +143,10 @@ private:
     std::function<void()> weakMediaCommand(TransportCommand command);
     void closeOnboarding();
 
-    Services m_services;
+    PanelServices m_services;
     Platform m_platform;
     InteractionEngine* m_interactionEngine;
     HaloController* m_halo;
-    CalendarService* m_calendar = nullptr;
-    RemindersService* m_reminders = nullptr;
 
     QPointer<CompactLiveStatusStore> m_compactStatus;
     QPointer<NotchWindowManager> m_notchWindowManager;

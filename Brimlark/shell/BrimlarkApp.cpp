@@ -17,7 +17,7 @@ BrimlarkApp::BrimlarkApp(std::unique_ptr<BrimlarkAppDelegate> appDelegate, QObje
       m_trayIcon(new QSystemTrayIcon(this)),
       m_label(new MenuBarLabel(*m_trayIcon, &m_appDelegate->coordinator().aiHooks(),
                                &m_appDelegate->coordinator().timer(),
-                               m_appDelegate->coordinator().platform().accessibility, this)) {
+                               m_appDelegate->coordinator().services().accessibility, this)) {
     m_trayIcon->setToolTip(QStringLiteral("Brimlark"));
     m_trayIcon->setContextMenu(m_menu.get());
     // The item is a pull-down menu: a plain click opens it too.

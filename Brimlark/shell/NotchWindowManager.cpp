@@ -40,12 +40,11 @@ QRect toPixels(const QRectF& frame) {
 }
 } // namespace
 
-NotchWindowManager::NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens,
-                                       GlobalInput& globalInput, Accessibility& accessibility,
+NotchWindowManager::NotchWindowManager(const PanelServices& services, NotchRootView::Inputs inputs,
+                                       Screens& screens, GlobalInput& globalInput,
                                        DesktopWindows* desktopWindows, QObject* parent)
-    : QObject(parent), m_inputs(std::move(inputs)), m_screens(screens), m_globalInput(globalInput),
-      m_accessibility(accessibility), m_desktopWindows(desktopWindows),
-      m_engine(*m_inputs.interactionEngine) {}
+    : QObject(parent), m_services(services), m_inputs(std::move(inputs)), m_screens(screens),
+      m_globalInput(globalInput), m_desktopWindows(desktopWindows), m_engine(*m_inputs.interactionEngine) {}
 
 NotchWindowManager::~NotchWindowManager() {
     teardown();
@@ -74,12 +73,12 @@ bool NotchWindowManager::hasCompactStatus() const {
 }
 
 double NotchWindowManager::restingAlpha() const {
-    return PanelAnimationProfile::choose(false, m_inputs.appState->animationIntensity()).targetAlpha;
+    return PanelAnimationProfile::choose(false, m_services.appState->animationIntensity()).targetAlpha;
 }
 
 PanelAnimationProfile NotchWindowManager::animationProfile() const {
-    return PanelAnimationProfile::choose(m_accessibility.reduceMotion(),
-                                         m_inputs.appState->animationIntensity());
+    const bool reduceMotion = m_services.accessibility && m_services.accessibility->reduceMotion();
+    return PanelAnimationProfile::choose(reduceMotion, m_services.appState->animationIntensity());
 }
 
 std::optional<ScreenDescription> NotchWindowManager::screenContaining(const QPoint& position) const {
@@ -119,7 +118,7 @@ void NotchWindowManager::setup() {
     const QSizeF notch = notchSize(screen);
     m_targetFrame = toPixels(notchPanelFrame(screen, notch));
     m_panel = new NotchPanel(m_targetFrame);
-    m_hostingView = new NotchRootView(m_inputs, m_screens, &m_accessibility, m_panel);
+    m_hostingView = new NotchRootView(m_services, m_inputs, m_screens, m_panel);
     // The root view fills the panel in both directions as it grows and shrinks.
     auto* layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -170,17 +169,17 @@ void NotchWindowManager::observeModeAndContent() {
     m_cancellables.append(connect(
         &m_engine, &InteractionEngine::modeChanged, this,
         [this](const InteractionEngine::Mode& mode) { applyMode(mode, true); }, Qt::QueuedConnection));
-    if (m_inputs.timer)
-        m_cancellables.append(connect(m_inputs.timer, &TimerService::activeChanged, this,
+    if (m_services.timer)
+        m_cancellables.append(connect(m_services.timer, &TimerService::activeChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
-    if (m_inputs.media)
-        m_cancellables.append(connect(m_inputs.media, &MediaService::nowPlayingChanged, this,
+    if (m_services.media)
+        m_cancellables.append(connect(m_services.media, &MediaService::nowPlayingChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
-    if (m_inputs.calendar)
-        m_cancellables.append(connect(m_inputs.calendar, &CalendarService::nextEventChanged, this,
+    if (m_services.calendar)
+        m_cancellables.append(connect(m_services.calendar, &CalendarService::nextEventChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
-    if (m_inputs.aiHooks)
-        m_cancellables.append(connect(m_inputs.aiHooks, &AIHooksService::eventsChanged, this,
+    if (m_services.aiHooks)
+        m_cancellables.append(connect(m_services.aiHooks, &AIHooksService::eventsChanged, this,
                                       &NotchWindowManager::refreshClosedFrame, Qt::QueuedConnection));
     if (m_inputs.compactStatus) {
         // The store publishes every second; only a different status rebuilds the closed content
@@ -414,7 +413,7 @@ void NotchWindowManager::handlePointer(const QPoint& position) {
 }
 
 void NotchWindowManager::updateHoverRegion(const QPoint& position, const ScreenDescription& screen) {
-    if (!m_inputs.appState->hoverToPeekEnabled()) {
+    if (!m_services.appState->hoverToPeekEnabled()) {
         if (m_hoverRegionActive) {
             m_hoverRegionActive = false;
             m_engine.hover(false);

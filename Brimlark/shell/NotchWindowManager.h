@@ -16,7 +16,6 @@
 
 #include <optional>
 
-class Accessibility;
 class DesktopWindows;
 class GlobalInput;
 class QParallelAnimationGroup;
@@ -29,13 +28,17 @@ class QPropertyAnimation;
 // user has since given it to another. Without a compositor the panel is clipped to its outline.
 // The glow, when there is one, lives in a window of its own that follows the panel. The closed
 // panel is moved, faded or raised only when its frame, opacity or stacking has to change: the live
-// status publishes often, and most updates change none of them.
+// status publishes often, and most updates change none of them. The root view is built over
+// `services`, which the manager reads too (the settings, reduce motion, what the live status shows).
 class NotchWindowManager : public QObject {
     Q_OBJECT
 public:
-    NotchWindowManager(NotchRootView::Inputs inputs, Screens& screens, GlobalInput& globalInput,
-                       Accessibility& accessibility, DesktopWindows* desktopWindows = nullptr,
+    NotchWindowManager(const PanelServices& services, NotchRootView::Inputs inputs, Screens& screens,
+                       GlobalInput& globalInput, DesktopWindows* desktopWindows = nullptr,
                        QObject* parent = nullptr);
+    NotchWindowManager(const PanelServices&& services, NotchRootView::Inputs inputs, Screens& screens,
+                       GlobalInput& globalInput, DesktopWindows* desktopWindows = nullptr,
+                       QObject* parent = nullptr) = delete;
     ~NotchWindowManager() override;
 
     // Builds the panel on the notch screen and installs the observers and monitors.
@@ -107,10 +110,10 @@ private:
     // Shows the glow's window over the panel when a glow is on show.
     void raiseHaloWindow();
 
+    const PanelServices& m_services;
     NotchRootView::Inputs m_inputs;
     Screens& m_screens;
     GlobalInput& m_globalInput;
-    Accessibility& m_accessibility;
     DesktopWindows* m_desktopWindows;
     InteractionEngine& m_engine;
 

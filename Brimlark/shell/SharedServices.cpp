@@ -18,6 +18,7 @@
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/organizer/NotesService.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
@@ -123,10 +124,10 @@ AIHooksService& AIHooksService::shared() {
     return *instance;
 }
 
-// ---- The coordinator's view of the above ------------------------------------------------------
+// ---- The panel's and the coordinator's view of the above --------------------------------------
 
-AppCoordinator::Services AppCoordinator::Services::shared() {
-    Services services;
+PanelServices PanelServices::shared() {
+    PanelServices services;
     services.appState = &AppState::shared();
     services.quickActions = &QuickActionsStore::shared();
     services.notes = &NotesService::shared();
@@ -139,6 +140,9 @@ AppCoordinator::Services AppCoordinator::Services::shared() {
     services.mirror = &CameraMirrorService::shared();
     services.fileShelf = &FileShelfService::shared();
     services.aiHooks = &AIHooksService::shared();
+    const PlatformServices& platform = installed();
+    services.workspace = platform.workspace;
+    services.accessibility = platform.accessibility;
     return services;
 }
 
@@ -149,8 +153,6 @@ AppCoordinator::Platform AppCoordinator::Platform::shared() {
     result.clock = platform.clock;
     result.screens = platform.screens;
     result.globalInput = platform.globalInput;
-    result.accessibility = platform.accessibility;
-    result.workspace = platform.workspace;
     result.desktopWindows = platform.desktopWindows;
     return result;
 }

@@ -26,9 +26,9 @@ bool isClosed(const InteractionEngine::Mode& mode) {
 }
 } // namespace
 
-NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibility* accessibility,
+NotchRootView::NotchRootView(const PanelServices& services, Inputs inputs, const Screens& screens,
                              QWidget* parent)
-    : QWidget(parent), m_inputs(std::move(inputs)), m_screens(screens), m_accessibility(accessibility),
+    : QWidget(parent), m_services(services), m_inputs(std::move(inputs)), m_screens(screens),
       m_shownMode(m_inputs.interactionEngine->mode()) {
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -52,10 +52,11 @@ NotchRootView::NotchRootView(Inputs inputs, const Screens& screens, Accessibilit
                 else
                     rebuildModeView();
             });
-    connect(m_inputs.appState, &AppState::hoverToPeekEnabledChanged, this,
+    connect(m_services.appState, &AppState::hoverToPeekEnabledChanged, this,
             &NotchRootView::updateHoverTracker);
-    if (m_inputs.fileShelf)
-        connect(m_inputs.fileShelf, &FileShelfService::itemsChanged, this, &NotchRootView::updateHitTesting);
+    if (m_services.fileShelf)
+        connect(m_services.fileShelf, &FileShelfService::itemsChanged, this,
+                &NotchRootView::updateHitTesting);
 
     m_hoverTracker->setEntryArea([this](const QPoint& position) { return hoverOpensAt(position); });
     updateHoverTracker();
@@ -128,13 +129,6 @@ void NotchRootView::rebuildModeView() {
         break;
     case InteractionEngine::Mode::Kind::basic: {
         BasicModeView::Inputs basic;
-        basic.quickActions = m_inputs.quickActionsStore;
-        basic.timer = m_inputs.timer;
-        basic.media = m_inputs.media;
-        basic.calendar = m_inputs.calendar;
-        basic.mirror = m_inputs.mirror;
-        basic.workspace = m_inputs.workspace;
-        basic.accessibility = m_accessibility;
         basic.hasPhysicalNotch = notched;
         basic.notchSize = notch;
         basic.onAdvancedRequested = [this] { openAdvanced(); };
@@ -143,30 +137,20 @@ void NotchRootView::rebuildModeView() {
         basic.onMediaPlayPause = m_inputs.onMediaPlayPause;
         basic.onMediaNext = m_inputs.onMediaNext;
         basic.onMediaPrev = m_inputs.onMediaPrev;
-        view = new BasicModeView(std::move(basic), m_content);
-        if (m_inputs.fileShelf)
-            m_shelfOverlay = new FileShelfOverlay(*m_inputs.fileShelf, this);
+        view = new BasicModeView(m_services, std::move(basic), m_content);
+        if (m_services.fileShelf)
+            m_shelfOverlay = new FileShelfOverlay(*m_services.fileShelf, this);
         break;
     }
     case InteractionEngine::Mode::Kind::advanced: {
         AdvancedModeView::Inputs advanced;
         advanced.interactionEngine = m_inputs.interactionEngine;
-        advanced.appState = m_inputs.appState;
-        advanced.notes = m_inputs.notes;
-        advanced.apps = m_inputs.apps;
-        advanced.calendar = m_inputs.calendar;
-        advanced.reminders = m_inputs.reminders;
-        advanced.permissions = m_inputs.permissions;
-        advanced.fileShelf = m_inputs.fileShelf;
-        advanced.aiHooks = m_inputs.aiHooks;
-        advanced.workspace = m_inputs.workspace;
-        advanced.accessibility = m_accessibility;
         advanced.onOpenSettings = m_inputs.onOpenSettings;
         advanced.hasPhysicalNotch = notched;
         advanced.notchSize = notch;
         advanced.page = m_shownMode.page();
         advanced.onClose = [this] { closePanel(); };
-        view = new AdvancedModeView(std::move(advanced), m_content);
+        view = new AdvancedModeView(m_services, std::move(advanced), m_content);
         break;
     }
     }
@@ -184,7 +168,7 @@ void NotchRootView::rebuildModeView() {
 }
 
 void NotchRootView::fadeIn(QWidget* view) {
-    if (m_accessibility && m_accessibility->reduceMotion())
+    if (m_services.accessibility && m_services.accessibility->reduceMotion())
         return;
     auto* effect = new QGraphicsOpacityEffect(view);
     effect->setOpacity(0.0);
@@ -203,7 +187,7 @@ void NotchRootView::fadeIn(QWidget* view) {
 
 void NotchRootView::updateHitTesting() {
     if (m_shelfOverlay) {
-        const bool hasItems = m_inputs.fileShelf && !m_inputs.fileShelf->items().isEmpty();
+        const bool hasItems = m_services.fileShelf && !m_services.fileShelf->items().isEmpty();
         m_shelfOverlay->setAttribute(Qt::WA_TransparentForMouseEvents, !hasItems);
     }
     m_tapCatcher->setCatching(m_shownMode.kind() == InteractionEngine::Mode::Kind::hidden &&
@@ -211,12 +195,12 @@ void NotchRootView::updateHitTesting() {
 }
 
 void NotchRootView::updateHoverTracker() {
-    m_hoverTracker->configure(m_inputs.appState->hoverToPeekEnabled(),
+    m_hoverTracker->configure(m_services.appState->hoverToPeekEnabled(),
                               [this](bool inside) { m_inputs.interactionEngine->hover(inside); });
 }
 
 void NotchRootView::openAdvanced() {
-    const int page = m_inputs.appState->lastAdvancedPage();
+    const int page = m_services.appState->lastAdvancedPage();
     m_inputs.interactionEngine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
     m_inputs.interactionEngine->setMode(InteractionEngine::Mode::advanced(page));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brimlark/core/InteractionEngine.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickAction.h"
 #include "platform/Screens.h"
 
@@ -11,52 +12,24 @@
 
 #include <functional>
 
-class Accessibility;
-class AppLauncherService;
-class AppState;
-class CalendarService;
-class CameraMirrorService;
 class CompactLiveStatusStore;
 class FileShelfOverlay;
-class AIHooksService;
-class FileShelfService;
 class HoverTrackingView;
-class MediaService;
 class NotchHalo;
 class NotchTapCatcher;
-class NotesService;
 class QPainter;
-class PermissionsCoordinator;
-class QuickActionsStore;
-class RemindersService;
-class TimerService;
-class Workspace;
 
 // The one view the notch panel hosts: the black notch-shaped body and, inside it, what the current
 // mode shows (the compact live status while closed, the basic or the advanced view when open), the
 // shelf's drop area in basic mode, an invisible hover tracker and click catcher. The glow runs just
 // outside the panel's outline, beyond this view: the window manager shows it in a window of its
 // own over the panel. The view changes nothing itself: every action goes to the engine or to a
-// callback.
+// callback. Both modes are built over the panel's services the view was given.
 class NotchRootView : public QWidget {
     Q_OBJECT
 public:
     struct Inputs {
         InteractionEngine* interactionEngine = nullptr;
-        QuickActionsStore* quickActionsStore = nullptr;
-        AppState* appState = nullptr;
-        NotesService* notes = nullptr;
-        AppLauncherService* apps = nullptr;
-        TimerService* timer = nullptr;
-        CalendarService* calendar = nullptr;
-        RemindersService* reminders = nullptr;
-        PermissionsCoordinator* permissions = nullptr;
-        MediaService* media = nullptr;
-        CameraMirrorService* mirror = nullptr;
-        FileShelfService* fileShelf = nullptr;
-        AIHooksService* aiHooks = nullptr;
-        // Opens basic mode's web search in the browser; the notes page copies to its clipboard.
-        Workspace* workspace = nullptr;
 
         // The compact live status. `compactStatus` is the store the window manager observes;
         // `hasCompactStatus` answers whether a status is on show; `makeCompactStatusView` builds its
@@ -77,8 +50,10 @@ public:
         std::function<void()> onMediaPrev;
     };
 
-    NotchRootView(Inputs inputs, const Screens& screens, Accessibility* accessibility = nullptr,
+    NotchRootView(const PanelServices& services, Inputs inputs, const Screens& screens,
                   QWidget* parent = nullptr);
+    NotchRootView(const PanelServices&& services, Inputs inputs, const Screens& screens,
+                  QWidget* parent = nullptr) = delete;
 
     const Inputs& inputs() const { return m_inputs; }
     bool hasCompactStatus() const;
@@ -122,9 +97,9 @@ private:
     const QPixmap& backdrop();
     static void paintBackdrop(QPainter& painter, const QRectF& bounds, bool notched);
 
+    const PanelServices& m_services;
     Inputs m_inputs;
     const Screens& m_screens;
-    Accessibility* m_accessibility;
     InteractionEngine::Mode m_shownMode;
     QWidget* m_content;
     QPointer<QWidget> m_modeView;

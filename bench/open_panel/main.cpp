@@ -112,22 +112,10 @@ int main(int argc, char** argv) {
     f.timer.start(1500);
 
     InteractionEngine engine(f.appState, &f.clock);
+    f.setOrganizer(&calendar, &reminders);
     NotchRootView::Inputs inputs;
     inputs.interactionEngine = &engine;
-    inputs.quickActionsStore = &f.quickActions;
-    inputs.appState = &f.appState;
-    inputs.notes = &f.notes;
-    inputs.apps = &f.apps;
-    inputs.timer = &f.timer;
-    inputs.calendar = &calendar;
-    inputs.reminders = &reminders;
-    inputs.permissions = &f.permissionsCoordinator;
-    inputs.media = &f.media;
-    inputs.mirror = &f.mirror;
-    inputs.fileShelf = &f.fileShelf;
-    inputs.aiHooks = &f.aiHooks;
-    inputs.workspace = &f.workspace;
-    NotchRootView root(inputs, f.screens, &f.accessibility);
+    NotchRootView root(f.services(), inputs, f.screens);
     root.resize(724, 388);
     root.show();
     settle(root);

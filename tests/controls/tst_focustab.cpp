@@ -10,12 +10,8 @@ class TestFocusTab : public QObject {
     Q_OBJECT
 private:
     static std::unique_ptr<SettingsScene> focusPage(ServiceFixture& f) {
-        SettingsScene::Context context;
-        context.appState = &f.appState;
-        context.aiHooks = &f.aiHooks;
-        context.focus = &f.focus;
-        context.workspace = &f.workspace;
-        auto scene = std::make_unique<SettingsScene>(std::move(context), SettingsTab::focus);
+        auto scene =
+            std::make_unique<SettingsScene>(f.services(), SettingsScene::Context(), SettingsTab::focus);
         scene->show();
         return scene;
     }

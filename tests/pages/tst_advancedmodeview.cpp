@@ -31,15 +31,6 @@ private:
     AdvancedModeView::Inputs inputs(int page) {
         AdvancedModeView::Inputs in;
         in.interactionEngine = engine.get();
-        in.appState = &f->appState;
-        in.notes = &f->notes;
-        in.apps = &f->apps;
-        in.calendar = calendar.get();
-        in.reminders = reminders.get();
-        in.permissions = &f->permissionsCoordinator;
-        in.fileShelf = &f->fileShelf;
-        in.aiHooks = &f->aiHooks;
-        in.accessibility = &f->accessibility;
         in.notchSize = QSizeF(200, 32);
         in.page = page;
         return in;
@@ -47,9 +38,9 @@ private:
 
     // The real panel body, opened on `page`.
     AdvancedModeView* openPanel(int page) {
-        NotchRootView::Inputs in = f->panelInputs(engine.get(), calendar.get(), reminders.get());
-        in.workspace = &f->workspace;
-        root = std::make_unique<NotchRootView>(in, f->screens, &f->accessibility);
+        NotchRootView::Inputs in;
+        in.interactionEngine = engine.get();
+        root = std::make_unique<NotchRootView>(f->services(), in, f->screens);
         engine->setMode(Mode::advanced(page));
         root->resize(720, 468);
         root->show();
@@ -77,6 +68,7 @@ private slots:
         engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
         calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
         reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
+        f->setOrganizer(calendar.get(), reminders.get());
     }
     void cleanup() {
         root.reset();
@@ -98,7 +90,7 @@ private slots:
     void givenPageIsClampedForTheContent() {
         QFETCH(int, page);
         QFETCH(QString, title);
-        AdvancedModeView view(inputs(page));
+        AdvancedModeView view(f->services(), inputs(page));
         view.resize(720, 442);
         QCOMPARE(view.shownTitle(), title);
         QCOMPARE(view.pageIndicator()->current(), page);
@@ -266,7 +258,7 @@ private slots:
         AdvancedModeView::Inputs in = inputs(0);
         in.hasPhysicalNotch = notched;
         in.notchSize = QSizeF(185, notchHeight);
-        AdvancedModeView view(in);
+        AdvancedModeView view(f->services(), in);
         view.resize(720, 434);
         view.show();
         QCOMPARE(view.header()->height(), height);
@@ -293,7 +285,7 @@ private slots:
     }
 
     void reduceMotionUsesTheShortEase() {
-        AdvancedModeView view(inputs(0));
+        AdvancedModeView view(f->services(), inputs(0));
         QCOMPARE(view.motion().kind, BrimlarkAnimation::Kind::easeInOut);
         QCOMPARE(view.motion().durationMs(), 150);
         f->accessibility.setReduceMotion(false);

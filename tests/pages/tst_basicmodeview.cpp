@@ -34,18 +34,12 @@ private:
 
     void build() {
         BasicModeView::Inputs inputs;
-        inputs.quickActions = &f->quickActions;
-        inputs.timer = &f->timer;
-        inputs.media = &f->media;
-        inputs.calendar = &cal->service;
-        inputs.mirror = &f->mirror;
-        inputs.workspace = &f->workspace;
-        inputs.accessibility = &f->accessibility;
         inputs.clock = &f->clock;
         inputs.onAdvancedRequested = [this] { ++advancedRequests; };
         inputs.onOpenSettings = [this] { ++settingsRequests; };
         inputs.onQuickAction = [this](Kind kind) { passedOn.append(kind); };
-        view = std::make_unique<BasicModeView>(inputs);
+        f->setOrganizer(&cal->service, nullptr);
+        view = std::make_unique<BasicModeView>(f->services(), inputs);
         view->resize(724, 362);
         view->show();
     }
@@ -345,10 +339,11 @@ private slots:
         }
         InteractionEngine engine(f->appState, &f->clock);
         RemindersService reminders(f->permissionsCoordinator);
-        NotchRootView::Inputs inputs = f->panelInputs(&engine, &cal->service, &reminders);
-        inputs.workspace = &f->workspace;
+        f->setOrganizer(&cal->service, &reminders);
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = &engine;
         f->accessibility.setReduceMotion(true);
-        NotchRootView root(inputs, f->screens, &f->accessibility);
+        NotchRootView root(f->services(), inputs, f->screens);
         engine.setMode(Mode::basic());
         root.resize(724, 388);
         root.show();

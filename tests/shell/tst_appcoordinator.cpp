@@ -305,7 +305,7 @@ private slots:
         AIHooksService hooks(f->appState, f->dir.filePath(QStringLiteral("live")), &f->notifications,
                              &f->workspace, &launcher, &f->clock, FakeLoopbackListener::factory(&listener));
         hooks.setPort(0);
-        AppCoordinator::Services services = f->services();
+        PanelServices services = f->services();
         services.aiHooks = &hooks;
         c = std::make_unique<AppCoordinator>(services, f->platform());
         f->appState.setHaloOnHooks(true);

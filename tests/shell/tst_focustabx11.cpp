@@ -49,7 +49,7 @@ private slots:
         ServiceFixture f;
         ShortcutsRunner runner;
         FocusService focus(f.defaults, runner);
-        AppCoordinator::Services services = f.services();
+        PanelServices services = f.services();
         services.focus = &focus;
         AppCoordinator coordinator(services, f.platform());
         coordinator.start();

@@ -29,7 +29,8 @@ private:
     // With `glow`, a glow view and a pretend desktop.
     void build(bool glow = false) {
         manager.reset();
-        NotchRootView::Inputs inputs = f->panelInputs(engine.get(), calendar.get(), reminders.get());
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = engine.get();
         inputs.hasCompactStatus = [this] { return hasStatus; };
         inputs.onOpenSettings = [this] { ++settingsOpened; };
         if (glow) {
@@ -39,7 +40,7 @@ private:
                 return halo.data();
             };
         }
-        manager = std::make_unique<NotchWindowManager>(inputs, f->screens, f->globalInput, f->accessibility,
+        manager = std::make_unique<NotchWindowManager>(f->services(), inputs, f->screens, f->globalInput,
                                                        desktop.get());
         manager->setup();
     }
@@ -66,6 +67,7 @@ private slots:
         engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
         calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
         reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
+        f->setOrganizer(calendar.get(), reminders.get());
         hasStatus = false;
         settingsOpened = 0;
         build();

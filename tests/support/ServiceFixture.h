@@ -9,11 +9,11 @@
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/NotesService.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
-#include "Brimlark/surface/NotchRootView.h"
 #include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
 #include "platform/fake/FakeAudioInput.h"
@@ -68,7 +68,8 @@ protected:
     }
 };
 
-// Every shared service of the coordinator, built over fakes in a private folder.
+// Every shared service of the coordinator, built over fakes in a private folder, and the one
+// `PanelServices` value over them that the coordinator and the panel's views take.
 struct ServiceFixture : StateFixture {
     FakeScreens screens;
     FakeGlobalInput globalInput;
@@ -101,23 +102,28 @@ struct ServiceFixture : StateFixture {
         aiHooks.setPort(0); // an ephemeral loopback port, never the real one
         screens.setScreens({FakeScreens::plain(QStringLiteral("Main"), QRect(0, 0, 1920, 1080))});
         globalInput.pointer = QPoint(100, 500);
+        m_services.appState = &appState;
+        m_services.quickActions = &quickActions;
+        m_services.notes = &notes;
+        m_services.apps = &apps;
+        m_services.timer = &timer;
+        m_services.permissions = &permissionsCoordinator;
+        m_services.media = &media;
+        m_services.mic = &mic;
+        m_services.focus = &focus;
+        m_services.mirror = &mirror;
+        m_services.fileShelf = &fileShelf;
+        m_services.aiHooks = &aiHooks;
+        m_services.workspace = &workspace;
+        m_services.accessibility = &accessibility;
     }
 
-    AppCoordinator::Services services() {
-        AppCoordinator::Services s;
-        s.appState = &appState;
-        s.quickActions = &quickActions;
-        s.notes = &notes;
-        s.apps = &apps;
-        s.timer = &timer;
-        s.permissions = &permissionsCoordinator;
-        s.media = &media;
-        s.mic = &mic;
-        s.focus = &focus;
-        s.mirror = &mirror;
-        s.fileShelf = &fileShelf;
-        s.aiHooks = &aiHooks;
-        return s;
+    // This fixture's services. It builds no calendar or reminders: a coordinator builds its own,
+    // and a test that shows the panel without one puts in its own with setOrganizer().
+    const PanelServices& services() const { return m_services; }
+    void setOrganizer(CalendarService* calendar, RemindersService* reminders) {
+        m_services.calendar = calendar;
+        m_services.reminders = reminders;
     }
 
     AppCoordinator::Platform platform() {
@@ -126,8 +132,6 @@ struct ServiceFixture : StateFixture {
         p.clock = &clock;
         p.screens = &screens;
         p.globalInput = &globalInput;
-        p.accessibility = &accessibility;
-        p.workspace = &workspace;
         return p;
     }
 
@@ -135,24 +139,6 @@ struct ServiceFixture : StateFixture {
         return std::make_unique<AppCoordinator>(services(), platform());
     }
 
-    // The panel's inputs over this fixture's services, with the engine and the organizer services
-    // a test builds itself; the test adds what else its panel needs.
-    NotchRootView::Inputs panelInputs(InteractionEngine* engine, CalendarService* calendar,
-                                      RemindersService* reminders) {
-        NotchRootView::Inputs inputs;
-        inputs.interactionEngine = engine;
-        inputs.quickActionsStore = &quickActions;
-        inputs.appState = &appState;
-        inputs.notes = &notes;
-        inputs.apps = &apps;
-        inputs.timer = &timer;
-        inputs.calendar = calendar;
-        inputs.reminders = reminders;
-        inputs.permissions = &permissionsCoordinator;
-        inputs.media = &media;
-        inputs.mirror = &mirror;
-        inputs.fileShelf = &fileShelf;
-        inputs.aiHooks = &aiHooks;
-        return inputs;
-    }
+private:
+    PanelServices m_services;
 };

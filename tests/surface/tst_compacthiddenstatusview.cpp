@@ -83,18 +83,14 @@ private:
     // The closed panel showing `status`, as the window manager hosts it.
     std::unique_ptr<NotchRootView> closedPanel(const CompactLiveStatus& status, InteractionEngine& engine,
                                                CalendarService& calendar, RemindersService& reminders) {
+        f->setOrganizer(&calendar, &reminders);
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = &engine;
-        inputs.quickActionsStore = &f->quickActions;
-        inputs.appState = &f->appState;
-        inputs.calendar = &calendar;
-        inputs.reminders = &reminders;
-        inputs.aiHooks = &f->aiHooks;
         inputs.hasCompactStatus = [] { return true; };
         inputs.makeCompactStatusView = [this, status](QWidget* parent, bool notched, const QSizeF& notch) {
             return new CompactHiddenStatusView(status, &f->aiHooks, notched, notch, &f->clock, parent);
         };
-        auto root = std::make_unique<NotchRootView>(inputs, f->screens, &f->accessibility);
+        auto root = std::make_unique<NotchRootView>(f->services(), inputs, f->screens);
         root->resize(356, 102);
         root->show();
         return root;

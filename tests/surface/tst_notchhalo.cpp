@@ -243,12 +243,9 @@ private slots:
         CalendarService calendar(f.permissionsCoordinator);
         RemindersService reminders(f.permissionsCoordinator);
         bool hasStatus = true;
+        f.setOrganizer(&calendar, &reminders);
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = &engine;
-        inputs.quickActionsStore = &f.quickActions;
-        inputs.appState = &f.appState;
-        inputs.calendar = &calendar;
-        inputs.reminders = &reminders;
         inputs.hasCompactStatus = [&hasStatus] { return hasStatus; };
         inputs.makeCompactStatusView = [&f](QWidget* parent, bool notched, const QSizeF& notch) {
             HookEvent e;
@@ -263,7 +260,7 @@ private slots:
         // desktop of `background`, 20 pixels of it below.
         const auto shoot = [&](const QSize& panelSize, const ActiveHalo& active, const QColor& background,
                                const QString& name) {
-            NotchRootView root(inputs, f.screens, &f.accessibility);
+            NotchRootView root(f.services(), inputs, f.screens);
             root.resize(panelSize);
             root.refresh();
             NotchHalo around(&accessibility, [] { return false; });

@@ -28,14 +28,15 @@ private:
     bool hasStatus = false;
 
     void build(const QSize& size) {
-        NotchRootView::Inputs inputs = f->panelInputs(engine.get(), calendar.get(), reminders.get());
+        NotchRootView::Inputs inputs;
+        inputs.interactionEngine = engine.get();
         inputs.hasCompactStatus = [this] { return hasStatus; };
         inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
             label->setObjectName(QStringLiteral("compactStatus"));
             return label;
         };
-        view = std::make_unique<NotchRootView>(inputs, f->screens, &f->accessibility);
+        view = std::make_unique<NotchRootView>(f->services(), inputs, f->screens);
         view->resize(size);
         view->show();
     }
@@ -57,6 +58,7 @@ private slots:
         engine = std::make_unique<InteractionEngine>(f->appState, &f->clock);
         calendar = std::make_unique<CalendarService>(f->permissionsCoordinator);
         reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
+        f->setOrganizer(calendar.get(), reminders.get());
         hasStatus = false;
         build(QSize(200, 32));
     }

@@ -9,6 +9,7 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/pages/AdvancedModeView.h"
+#include "Brimlark/pages/PanelServices.h"
 #include "tests/aihooks/views/HookViewFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
@@ -536,12 +537,13 @@ private slots:
     void advancedModeHostsThePageOnItsPage() {
         HookViewFixture f;
         int opened = 0;
+        PanelServices services;
+        services.aiHooks = &f.service;
         for (int page = 0; page < 6; ++page) {
             AdvancedModeView::Inputs inputs;
-            inputs.aiHooks = &f.service;
             inputs.page = page;
             inputs.onOpenSettings = [&] { ++opened; };
-            AdvancedModeView advanced(inputs);
+            AdvancedModeView advanced(services, inputs);
             auto* hooks = advanced.findChild<AIHooksView*>();
             QCOMPARE(hooks != nullptr, page == 4);
             if (hooks)
