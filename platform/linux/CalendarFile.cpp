@@ -84,6 +84,36 @@ icaltimezone* systemZone(const QByteArray& name) {
     return zone;
 }
 
+int listSize(const short* values, int size) {
+    int n = 0;
+    while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
+        ++n;
+    return n;
+}
+
+// Whether libical's walk of a rule stays short between two occurrences. The walk steps one unit of
+// FREQ at a time until every BY part matches, and cannot be interrupted: a rule finer than a day
+// with a part that matches only some days of the year (BYMONTH, BYMONTHDAY, BYYEARDAY, BYWEEKNO,
+// BYSETPOS, or BYDAY with a position) may step for a year or, where the parts never meet (30
+// February), far longer; every second of a week is already half a million steps.
+bool walksInShortSteps(const icalrecurrencetype& rule) {
+    const bool finerThanADay = rule.freq == ICAL_SECONDLY_RECURRENCE ||
+                               rule.freq == ICAL_MINUTELY_RECURRENCE || rule.freq == ICAL_HOURLY_RECURRENCE;
+    if (!finerThanADay)
+        return true;
+    if (listSize(rule.by_month, ICAL_BY_MONTH_SIZE) || listSize(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE) ||
+        listSize(rule.by_year_day, ICAL_BY_YEARDAY_SIZE) || listSize(rule.by_week_no, ICAL_BY_WEEKNO_SIZE) ||
+        listSize(rule.by_set_pos, ICAL_BY_SETPOS_SIZE))
+        return false;
+    const int days = listSize(rule.by_day, ICAL_BY_DAY_SIZE);
+    for (int n = 0; n < days; ++n) {
+        if (icalrecurrencetype_day_position(rule.by_day[n]) != 0)
+            return false;
+    }
+    // Within a week, at most a week of steps.
+    return !(days > 0 && rule.freq == ICAL_SECONDLY_RECURRENCE);
+}
+
 // An upper bound of the changes a zone rule yields from its DTSTART to the years that matter.
 qint64 estimatedChanges(const icalrecurrencetype& rule, int fromYear) {
     if (rule.count > 0)
@@ -114,12 +144,7 @@ qint64 estimatedChanges(const icalrecurrencetype& rule, int fromYear) {
         break;
     }
     perYear /= std::max<short>(1, rule.interval);
-    auto count = [](const short* values, int size) {
-        int n = 0;
-        while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
-            ++n;
-        return n;
-    };
+    const auto count = listSize;
     const int months = count(rule.by_month, ICAL_BY_MONTH_SIZE);
     const int weeks = count(rule.by_week_no, ICAL_BY_WEEKNO_SIZE);
     double spread = 1;
@@ -457,6 +482,13 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
         if (rule.freq == ICAL_NO_RECURRENCE) {
             ++m_dropped;
             continue;
+        }
+        if (!walksInShortSteps(rule) && !series.givenUp) {
+            series.givenUp = true;
+            qCWarning(lcPlatform,
+                      "calendar file %s: the series %s has a rule too costly to work out; it is not shown",
+                      qUtf8Printable(m_path),
+                      qUtf8Printable(fields.uid.value_or(QStringLiteral("without UID"))));
         }
         // UNTIL in UTC (as RFC 5545 asks for a zoned DTSTART) becomes the series' wall-clock time,
         // the time the rule is walked in.

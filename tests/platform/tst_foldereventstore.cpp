@@ -765,6 +765,10 @@ END:VEVENT
             << calendar("BEGIN:VEVENT\nUID:h3\nSUMMARY:every second\nDTSTART:20260104T235000Z\n"
                         "RRULE:FREQ=SECONDLY\nEND:VEVENT\n")
             << QStringList{"normal"} << true;
+        QTest::newRow("every second of a day that never comes")
+            << calendar("BEGIN:VEVENT\nUID:h4\nSUMMARY:never\nDTSTART:20260101T000000Z\n"
+                        "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\nEND:VEVENT\n")
+            << QStringList{"normal"} << true;
         QTest::newRow("a 20 MB file") << manyEvents(50000) << QStringList{"normal"} << false;
     }
     void hostileFilesStayWithinTheirBudget() {
