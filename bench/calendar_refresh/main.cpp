@@ -188,6 +188,23 @@ int main(int argc, char** argv) {
         double(QFileInfo(largeFolder + QStringLiteral("/archive/history.ics")).size()) / 1e6;
     double stallMs = 0;
     double largeMs = 0;
+    // The same 1 ms timer with nothing read, for as long: how late the machine alone makes it.
+    double idleMs = 0;
+    auto idleStall = [&](double forMs) {
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.setInterval(1);
+        QElapsedTimer sinceTick;
+        QEventLoop loop;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            idleMs = std::max(idleMs, double(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+            sinceTick.restart();
+        });
+        QTimer::singleShot(int(forMs), &loop, &QEventLoop::quit);
+        sinceTick.start();
+        tick.start();
+        loop.exec();
+    };
     {
         FolderEventStore store(largeFolder);
         PermissionsCoordinator coordinator(store, permissions, nullptr);
@@ -196,13 +213,16 @@ int main(int argc, char** argv) {
         tick.setTimerType(Qt::PreciseTimer);
         tick.setInterval(1);
         QElapsedTimer sinceTick;
+        QElapsedTimer whole;
         QObject::connect(&tick, &QTimer::timeout, [&] {
-            stallMs = std::max(stallMs, double(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+            const double late = double(sinceTick.nsecsElapsed()) / 1e6 - 1.0;
+            if (late > stallMs && qEnvironmentVariableIsSet("BENCH_TRACE"))
+                std::fprintf(stderr, "late %.1f ms at %.0f ms\n", late, double(whole.nsecsElapsed()) / 1e6);
+            stallMs = std::max(stallMs, late);
             sinceTick.restart();
         });
         QEventLoop loop;
         QObject::connect(&service, &CalendarService::todaysEventsChanged, &loop, &QEventLoop::quit);
-        QElapsedTimer whole;
         whole.start();
         QElapsedTimer call;
         call.start();
@@ -215,6 +235,7 @@ int main(int argc, char** argv) {
         stallMs = std::max(stallMs, double(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
         largeMs = double(whole.nsecsElapsed()) / 1e6;
     }
+    idleStall(largeMs);
 
     cpu_set_t cpus;
     CPU_ZERO(&cpus);
@@ -237,5 +258,8 @@ int main(int argc, char** argv) {
     std::printf("main thread while a %.1f MB file is read (%.0f ms in all): longest stall %.2f ms "
                 "(target <= 16): %s\n",
                 largeMb, largeMs, stallMs, stallMs <= 16.0 ? "met" : "MISSED");
+    std::printf(
+        "the same timer with nothing read, as long: longest stall %.2f ms (the machine's own noise)\n",
+        idleMs);
     return firstRatio <= 1.5 && cachedRatio <= 0.2 && stallMs <= 16.0 ? 0 : 1;
 }

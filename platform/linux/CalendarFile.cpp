@@ -314,12 +314,20 @@ icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer
     return root;
 }
 
+CalendarFile::~CalendarFile() {
+    if (m_root)
+        icalcomponent_free(m_root);
+}
+
 std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByteArray& bytes,
                                                  const Limits& limits, const std::atomic<bool>& quitting) {
     auto file = std::make_unique<CalendarFile>();
     file->m_path = path;
     const QDeadlineTimer deadline(limits.perFile);
     auto refuse = [&](const QString& why) {
+        if (file->m_root)
+            icalcomponent_free(file->m_root);
+        file->m_root = nullptr;
         file->m_outcome = quitting.load() ? Outcome::abandoned : Outcome::refused;
         file->m_problem = why;
         file->m_singles.clear();
@@ -331,7 +339,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
         return refuse(QStringLiteral("it is empty"));
     bool stopped = false;
     icalcomponent* root = parse(bytes, deadline, quitting, &stopped);
-    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
+    file->m_root = root;
     const QString overTime =
         QStringLiteral("it takes longer than %1 s to read").arg(double(limits.perFile.count()) / 1000.0);
     if (stopped)

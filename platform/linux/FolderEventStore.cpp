@@ -23,6 +23,9 @@ namespace {
 
 // Every CalendarFile and every store's cache is used under this lock: libical's zones are shared
 // between files and stores, and a series keeps its last expansion. One reader at a time.
+// A file that takes this long (ms) to read gets a debug line.
+constexpr qint64 slowRead = 100;
+
 QRecursiveMutex& readLock() {
     static QRecursiveMutex lock;
     return lock;
@@ -292,7 +295,8 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& rea
                 return false;
             }
             ++m_parsedFiles;
-            qCDebug(lcPlatform, "calendar file %s read in %lld ms", qUtf8Printable(path), took.elapsed());
+            if (took.elapsed() >= slowRead)
+                qCDebug(lcPlatform, "calendar file %s read in %lld ms", qUtf8Printable(path), took.elapsed());
             if (parsed->outcome() == CalendarFile::Outcome::refused)
                 qCWarning(lcPlatform, "calendar file %s not read: %s", qUtf8Printable(path),
                           qUtf8Printable(parsed->problem()));
