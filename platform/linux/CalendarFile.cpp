@@ -10,8 +10,12 @@
 
 namespace {
 
-// How often the parser's line source and the rule walk look at the clock and the quit flag.
+// How often the parser's line source, the component loops and the rule walk look at the clock
+// and the quit flag.
 constexpr int checkEvery = 512;
+
+// The size up to which a file's parsed tree is kept until the file goes.
+constexpr qsizetype keptTreeBytes = 1 << 20;
 
 std::optional<QString> textOf(icalcomponent* component, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(component, kind);
@@ -358,13 +362,19 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
         return refuse(QStringLiteral("it holds no VCALENDAR"));
     for (icalcomponent* calendar : std::as_const(calendars)) {
         Zones zones;
-        file->addCalendar(calendar, limits, zones);
+        file->addCalendar(calendar, limits, zones, deadline, quitting);
         if (quitting.load())
             return refuse(QStringLiteral("the program is quitting"));
         if (deadline.hasExpired())
             return refuse(overTime);
     }
     const int errors = icalcomponent_count_errors(root);
+    // A large tree is freed now, while the file is read anyway, rather than later in one piece
+    // on whichever thread lets go of the file, the quitting one included.
+    if (bytes.size() > keptTreeBytes) {
+        icalcomponent_free(file->m_root);
+        file->m_root = nullptr;
+    }
     if (errors > 0 || file->m_dropped > 0) {
         file->m_outcome = Outcome::readInPart;
         file->m_problem =
@@ -373,7 +383,13 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     return file;
 }
 
-void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones) {
+void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
+                               const QDeadlineTimer& deadline, const std::atomic<bool>& quitting) {
+    int added = 0;
+    auto stop = [&] {
+        return ++added % checkEvery == 0 &&
+               (quitting.load(std::memory_order_relaxed) || deadline.hasExpired());
+    };
     for (icalcomponent* zone = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); zone;
          zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
         icalproperty* tzid = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
@@ -391,11 +407,17 @@ void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zo
         }
     }
     for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
-         event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+         event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        if (stop())
+            return;
         addEvent(event, zones);
+    }
     for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
-         todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT))
+         todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT)) {
+        if (stop())
+            return;
         addTodo(todo, zones);
+    }
 }
 
 void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {

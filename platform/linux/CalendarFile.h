@@ -148,14 +148,15 @@ public:
 
 private:
     struct Zones;
-    void addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones);
+    void addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
+                     const QDeadlineTimer& deadline, const std::atomic<bool>& quitting);
     void addEvent(icalcomponent* event, const Zones& zones);
     void addTodo(icalcomponent* todo, const Zones& zones);
     bool expand(const Series& series, const QDateTime& from, const QDateTime& to, const Limits& limits,
                 const std::atomic<bool>& quitting) const;
 
     QString m_path;
-    // The parsed tree, freed with the file: freeing costs about as much as a good part of the
+    // The parsed tree of a small file, freed with the file: freeing costs a good part of the
     // parse, and is better spent when the file changes than while it is first read.
     icalcomponent* m_root = nullptr;
     Outcome m_outcome = Outcome::read;
