@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -429,7 +430,7 @@ void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {
                      icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
     if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY))
         item.due = zones.moment(due, icalproperty_get_due(due), nullptr);
-    m_todos.append(item);
+    m_todos.append(std::move(item));
 }
 
 void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
@@ -493,7 +494,7 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
                 }
             }
         }
-        m_singles.append(single);
+        m_singles.append(std::move(single));
         return;
     }
 
@@ -585,7 +586,7 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
         if (single.movesAnOccurrence && single.fields.uid == fields.uid)
             series.moved.insert(single.occurrence.toSecsSinceEpoch());
     }
-    m_series.append(series);
+    m_series.append(std::move(series));
 }
 
 QDateTime CalendarFile::Series::endOf(const QDateTime& at) const {
