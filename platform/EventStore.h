@@ -63,6 +63,18 @@ public:
         QColor listColor;
     };
 
+    // A time range, [start, end].
+    struct Range {
+        QDateTime start;
+        QDateTime end;
+    };
+    // What fetchEvents answers: the event calendars and, for each range asked, its occurrences in
+    // all of them, as eventsInRange() gives them. Both empty without access or calendars.
+    struct EventsAnswer {
+        QList<Calendar> calendars;
+        QList<QList<Event>> events;
+    };
+
     using QObject::QObject;
     ~EventStore() override = default;
 
@@ -81,10 +93,22 @@ public:
     virtual QList<Event> eventsInRange(const QDateTime& start, const QDateTime& end,
                                        const QList<Calendar>& calendars) = 0;
 
+    // Reads the event calendars and the occurrences of each range, for a caller that must not
+    // wait on the reading. This default answers before returning, from eventCalendars() and
+    // eventsInRange(); a store that reads slowly answers on a later turn of the main thread's
+    // event loop instead, and may drop an answer a newer call or its own end makes useless.
+    // `done` runs only while `context` exists.
+    virtual void fetchEvents(const QList<Range>& ranges, const QObject* context,
+                             std::function<void(const EventsAnswer& answer)> done);
+
     // The reminder lists, in the store's order; empty without access.
     virtual QList<Calendar> reminderLists() = 0;
     // The list a new reminder goes to when none is chosen; none without lists or access.
     virtual std::optional<Calendar> defaultListForNewReminders() = 0;
+    // The reminder lists and the default list for new reminders, answered as fetchEvents answers.
+    virtual void fetchReminderLists(
+        const QObject* context,
+        std::function<void(const QList<Calendar>& lists, const std::optional<Calendar>& defaultList)> done);
     // Fetches the reminders of `list`, or of every list when none is given, open and completed
     // alike, in the store's order. The answer comes on a later turn of the main thread's event
     // loop, never before this returns, and only while `context` exists; empty without access.

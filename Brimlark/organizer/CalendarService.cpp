@@ -69,11 +69,13 @@ CalendarService::CalendarService(PermissionsCoordinator& permissions, Workspace*
 }
 
 void CalendarService::publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
-                              bool clearError) {
+                              const std::optional<CalendarItem>& nextTimed, bool clearError) {
     m_todaysEvents = today;
     emit todaysEventsChanged(m_todaysEvents);
     m_nextEvent = next;
     emit nextEventChanged(m_nextEvent);
+    m_nextTimedEvent = nextTimed;
+    emit nextTimedEventChanged(m_nextTimedEvent);
     if (clearError) {
         m_lastError.reset();
         emit lastErrorChanged(m_lastError);
@@ -81,14 +83,9 @@ void CalendarService::publish(const QList<CalendarItem>& today, const std::optio
 }
 
 void CalendarService::refresh() {
+    const quint64 generation = ++m_generation;
     if (m_permissions.calendar() != PermissionsCoordinator::State::granted) {
-        publish({}, std::nullopt, false);
-        return;
-    }
-    EventStore& store = m_permissions.eventStore();
-    const QList<EventStore::Calendar> calendars = store.eventCalendars();
-    if (calendars.isEmpty()) {
-        publish({}, std::nullopt, false);
+        publish({}, std::nullopt, std::nullopt, false);
         return;
     }
     const QDateTime now = m_clock->now().toUTC();
@@ -96,25 +93,47 @@ void CalendarService::refresh() {
     const QDateTime dayStart = QDateTime(localNow.date(), QTime(0, 0)).toUTC();
     QDateTime dayEnd = QDateTime(localNow.date(), QTime(23, 59, 59));
     dayEnd = dayEnd.isValid() ? dayEnd.toUTC() : now.addSecs(86400);
+    m_permissions.eventStore().fetchEvents({{dayStart, dayEnd}, {now, now.addSecs(nextEventWindowSeconds)}},
+                                           this,
+                                           [this, generation, now](const EventStore::EventsAnswer& answer) {
+                                               if (generation == m_generation)
+                                                   publishAnswer(answer, now);
+                                           });
+}
 
+void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now) {
+    if (answer.calendars.isEmpty()) {
+        publish({}, std::nullopt, std::nullopt, false);
+        return;
+    }
     QHash<QString, std::optional<QUrl>> links;
-    const QList<EventStore::Event> day = store.eventsInRange(dayStart, dayEnd, calendars);
+    const QList<EventStore::Event> day = answer.events.value(0);
     QList<CalendarItem> today;
     today.reserve(day.size());
     for (const qsizetype index : byStart(day))
         today.append(itemFrom(day[index], m_links, links));
 
+    // The next event may be an all-day one; the alerts only ever announce a timed one.
     std::optional<CalendarItem> next;
-    const QList<EventStore::Event> coming =
-        store.eventsInRange(now, now.addSecs(nextEventWindowSeconds), calendars);
+    std::optional<CalendarItem> nextTimed;
+    const QList<EventStore::Event> coming = answer.events.value(1);
     for (const qsizetype index : byStart(coming)) {
-        if (coming[index].end > now) {
-            next = itemFrom(coming[index], m_links, links);
+        const EventStore::Event& event = coming[index];
+        if (event.end <= now)
+            continue;
+        if (!next) {
+            next = itemFrom(event, m_links, links);
+            if (!event.isAllDay) {
+                nextTimed = next;
+                break;
+            }
+        } else if (!event.isAllDay) {
+            nextTimed = itemFrom(event, m_links, links);
             break;
         }
     }
     m_links = std::move(links);
-    publish(today, next, true);
+    publish(today, next, nextTimed, true);
 }
 
 const QStringList& CalendarService::meetingHosts() {

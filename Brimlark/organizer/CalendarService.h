@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brimlark/organizer/CalendarItem.h"
+#include "platform/EventStore.h"
 
 #include <QHash>
 #include <QList>
@@ -21,6 +22,7 @@ class CalendarService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<CalendarItem> todaysEvents READ todaysEvents NOTIFY todaysEventsChanged)
     Q_PROPERTY(std::optional<CalendarItem> nextEvent READ nextEvent NOTIFY nextEventChanged)
+    Q_PROPERTY(std::optional<CalendarItem> nextTimedEvent READ nextTimedEvent NOTIFY nextTimedEventChanged)
     Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
 public:
     // `workspace` opens events and meeting links (null: nothing opens); `clock` null: the system's.
@@ -31,14 +33,18 @@ public:
     const QList<CalendarItem>& todaysEvents() const { return m_todaysEvents; }
     // The next event of the coming 48 hours whose end lies ahead; empty without calendar access.
     const std::optional<CalendarItem>& nextEvent() const { return m_nextEvent; }
+    // The next event of the same window that is not all-day: the one calendar alerts announce.
+    const std::optional<CalendarItem>& nextTimedEvent() const { return m_nextTimedEvent; }
     // Cleared by every refresh that reaches the store; nothing writes a message into it yet.
     const std::optional<QString>& lastError() const { return m_lastError; }
 
     PermissionsCoordinator& permissions() const { return m_permissions; }
     Clock& clock() const { return *m_clock; }
 
-    // Reads the store again and publishes today's events, the next event and the cleared error,
-    // in that order. Without calendar access, or without event calendars, both lists empty.
+    // Reads the store again and publishes today's events, the next event, the next timed event
+    // and the cleared error, in that order. Without calendar access, or without event calendars,
+    // all empty. The store may answer later (it reads off the main thread): only the answer to the
+    // latest refresh is published, and one that comes after a newer refresh started is dropped.
     void refresh();
 
     // The first meeting link in `candidates` (joined by line feeds, links in text order): an http
@@ -57,16 +63,22 @@ public:
 signals:
     void todaysEventsChanged(const QList<CalendarItem>& todaysEvents);
     void nextEventChanged(const std::optional<CalendarItem>& nextEvent);
+    void nextTimedEventChanged(const std::optional<CalendarItem>& nextTimedEvent);
     void lastErrorChanged(const std::optional<QString>& lastError);
 
 private:
-    void publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next, bool clearError);
+    void publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
+                 const std::optional<CalendarItem>& nextTimed, bool clearError);
+    void publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now);
 
     PermissionsCoordinator& m_permissions;
     Workspace* m_workspace;
     Clock* m_clock;
     QList<CalendarItem> m_todaysEvents;
     std::optional<CalendarItem> m_nextEvent;
+    std::optional<CalendarItem> m_nextTimedEvent;
+    // Counts refreshes; an answer publishes only when it belongs to the latest.
+    quint64 m_generation = 0;
     std::optional<QString> m_lastError;
     // The meeting link of each event text of the last refresh.
     QHash<QString, std::optional<QUrl>> m_links;

@@ -60,8 +60,16 @@ void RemindersService::refresh() {
         publishLists({});
         return;
     }
-    EventStore& store = m_permissions.eventStore();
-    publishLists(store.reminderLists());
+    m_permissions.eventStore().fetchReminderLists(
+        this, [this, generation](const QList<EventStore::Calendar>& lists,
+                                 const std::optional<EventStore::Calendar>&) {
+            if (generation == m_generation)
+                fetchItems(lists, generation);
+        });
+}
+
+void RemindersService::fetchItems(const QList<EventStore::Calendar>& lists, quint64 generation) {
+    publishLists(lists);
     if (!m_selectedListID && !m_lists.isEmpty())
         setSelectedListID(m_lists.first().identifier);
 
@@ -74,24 +82,25 @@ void RemindersService::refresh() {
         if (match != m_lists.end())
             chosen = *match;
     }
-    store.fetchReminders(chosen, this, [this, generation](const QList<EventStore::Reminder>& reminders) {
-        if (generation != m_generation)
-            return; // a newer refresh has started; its answer decides
-        QList<qint64> keys;
-        keys.reserve(reminders.size());
-        for (const EventStore::Reminder& reminder : reminders)
-            keys.append(reminder.due.isValid() ? reminder.due.toMSecsSinceEpoch()
-                                               : std::numeric_limits<qint64>::max());
-        QList<qsizetype> order(reminders.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
-        QList<ReminderItem> items;
-        items.reserve(reminders.size());
-        for (const qsizetype index : order)
-            items.append(itemFrom(reminders[index]));
-        publishItems(items);
-    });
+    m_permissions.eventStore().fetchReminders(
+        chosen, this, [this, generation](const QList<EventStore::Reminder>& reminders) {
+            if (generation != m_generation)
+                return; // a newer refresh has started; its answer decides
+            QList<qint64> keys;
+            keys.reserve(reminders.size());
+            for (const EventStore::Reminder& reminder : reminders)
+                keys.append(reminder.due.isValid() ? reminder.due.toMSecsSinceEpoch()
+                                                   : std::numeric_limits<qint64>::max());
+            QList<qsizetype> order(reminders.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::stable_sort(order.begin(), order.end(),
+                             [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+            QList<ReminderItem> items;
+            items.reserve(reminders.size());
+            for (const qsizetype index : order)
+                items.append(itemFrom(reminders[index]));
+            publishItems(items);
+        });
 }
 
 RemindersService::Outcome RemindersService::fail(const char* format, const QString& error) {

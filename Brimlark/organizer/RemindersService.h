@@ -49,8 +49,8 @@ public:
 
     PermissionsCoordinator& permissions() const { return m_permissions; }
 
-    // Publishes the lists at once and the reminders when the store answers. Without access both
-    // become empty.
+    // Publishes the lists and then the reminders as the store answers (it may read off the main
+    // thread). Without access both become empty at once.
     void refresh();
     // Marks the item's reminder the opposite of the item's own state, then refreshes.
     Outcome toggle(const ReminderItem& item);
@@ -71,6 +71,8 @@ signals:
 
 private:
     bool hasAccess() const;
+    // Publishes the lists, settles the selection and fetches the reminders it names.
+    void fetchItems(const QList<EventStore::Calendar>& lists, quint64 generation);
     void publishItems(const QList<ReminderItem>& items);
     void publishLists(const QList<EventStore::Calendar>& lists);
     Outcome fail(const char* format, const QString& error);

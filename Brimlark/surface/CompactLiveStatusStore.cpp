@@ -40,7 +40,7 @@ void CompactLiveStatusStore::start() {
         },
         Qt::QueuedConnection);
     connect(
-        &m_calendar, &CalendarService::nextEventChanged, this,
+        &m_calendar, &CalendarService::nextTimedEventChanged, this,
         [this](const std::optional<CalendarItem>& value) {
             m_nextEvent = value;
             recompute();
@@ -62,7 +62,7 @@ void CompactLiveStatusStore::start() {
     // The first delivery of each subscription carries the value current now.
     const std::optional<TimerInfo> timerNow = m_timer.active();
     const std::optional<MediaRemoteBridge::NowPlaying> mediaNow = m_media.nowPlaying();
-    m_nextEvent = m_calendar.nextEvent();
+    m_nextEvent = m_calendar.nextTimedEvent();
     QMetaObject::invokeMethod(
         this,
         [this, timerNow, mediaNow] {

@@ -79,7 +79,8 @@ private:
     std::optional<Burst<MediaRemoteBridge::NowPlaying>> m_recentMedia;
     std::optional<TimerInfo> m_previousTimer;
     std::optional<MediaRemoteBridge::NowPlaying> m_previousMedia;
-    // The last value received from the calendar service.
+    // The last next timed event received from the calendar service: an all-day event never
+    // raises an alert, nor hides the meeting after it.
     std::optional<CalendarItem> m_nextEvent;
     std::optional<Burst<CalendarItem>> m_calendarBurst;
     QHash<QString, QSet<CompactLiveStatusSelector::CalendarBurstKind>> m_calendarBurstLedger;

@@ -1,10 +1,13 @@
 // The calendar service's refresh over a folder of 2,000 events in 20 files (100 of them recurring),
 // next to libical parsing the same files alone, in the same run:
 //   calendar_refresh [runs]
-// A first refresh (nothing parsed yet) should take at most 1.5 times the parse alone; a refresh
-// with no file changed at most 0.2 times the first, as parsed files are kept until they change.
-// Prints medians, ratios and met/MISSED; exits 1 when a target is missed. Run it once as it is and
-// once under `taskset -c 0` for the figures pinned to one CPU.
+// A first refresh (nothing parsed yet, until the service publishes) should take at most 1.5 times
+// the parse alone; a refresh with no file changed at most 0.2 times the first, as parsed files are
+// kept until they change. Then a folder with a 20 MB file is refreshed while a 1 ms timer runs on
+// the main thread: the longest the main thread is held from its loop (the refresh call, a late
+// tick, the answer's handling) should stay at or under 16 ms, one frame, as the file is read on
+// the store's reader thread. Prints medians, ratios and met/MISSED; exits 1 when a target is
+// missed. Run it once as it is and once under `taskset -c 0` for the figures pinned to one CPU.
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "platform/fake/FakeClock.h"
@@ -14,8 +17,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -73,6 +79,39 @@ QByteArray makeFile(int file, const QDate& today) {
     return text;
 }
 
+// 50,000 plain events of about 420 bytes each: a calendar exported with its whole history.
+QByteArray makeLargeFile() {
+    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Brimlark bench//EN\r\n";
+    text.reserve(50000 * 440);
+    for (int n = 0; n < 50000; ++n) {
+        text += "BEGIN:VEVENT\r\nUID:large-" + QByteArray::number(n) +
+                "@brimlark.example\r\nDTSTAMP:20200101T000000Z\r\nDTSTART:20200101T090000Z\r\n"
+                "DTEND:20200101T093000Z\r\nSUMMARY:Archived event " +
+                QByteArray::number(n) + "\r\nDESCRIPTION:" + QByteArray(240, 'x') + "\r\nEND:VEVENT\r\n";
+    }
+    text += "END:VCALENDAR\r\n";
+    return text;
+}
+
+// Runs the service's refresh until it publishes; milliseconds from the call to the publication.
+double timedRefresh(CalendarService& service) {
+    QEventLoop loop;
+    const QMetaObject::Connection published =
+        QObject::connect(&service, &CalendarService::todaysEventsChanged, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    bool answered = false;
+    const QMetaObject::Connection early =
+        QObject::connect(&service, &CalendarService::todaysEventsChanged, [&] { answered = true; });
+    service.refresh();
+    if (!answered)
+        loop.exec();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    QObject::disconnect(published);
+    QObject::disconnect(early);
+    return ms;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -128,17 +167,88 @@ int main(int argc, char** argv) {
         FolderEventStore store(folder);
         PermissionsCoordinator coordinator(store, permissions, nullptr);
         CalendarService service(coordinator, nullptr, &clock);
-        QElapsedTimer timer;
-        timer.start();
-        service.refresh();
-        first.push_back(double(timer.nsecsElapsed()) / 1e6);
-        for (int again = 0; again < 3; ++again) {
-            timer.restart();
-            service.refresh();
-            cached.push_back(double(timer.nsecsElapsed()) / 1e6);
-        }
+        first.push_back(timedRefresh(service));
+        for (int again = 0; again < 3; ++again)
+            cached.push_back(timedRefresh(service));
         todayCount = service.todaysEvents().size();
         hasNext = service.nextEvent().has_value();
+    }
+
+    // The main thread while a 20 MB file is read: a refresh of a folder that holds it.
+    const QString largeFolder = root.filePath(QStringLiteral("large"));
+    QDir().mkpath(largeFolder + QStringLiteral("/archive"));
+    {
+        QFile file(largeFolder + QStringLiteral("/archive/history.ics"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(makeLargeFile()) < 0) {
+            std::fprintf(stderr, "could not write the large file\n");
+            return 2;
+        }
+    }
+    const double largeMb =
+        double(QFileInfo(largeFolder + QStringLiteral("/archive/history.ics")).size()) / 1e6;
+    double stallMs = 0;
+    double largeMs = 0;
+    // The same 1 ms timer with nothing read, for as long: how late the machine alone makes it.
+    double idleMs = 0;
+    auto idleStall = [&](double forMs) {
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.setInterval(1);
+        QElapsedTimer sinceTick;
+        QEventLoop loop;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            idleMs = std::max(idleMs, double(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+            sinceTick.restart();
+        });
+        QTimer::singleShot(int(forMs), &loop, &QEventLoop::quit);
+        sinceTick.start();
+        tick.start();
+        loop.exec();
+    };
+    {
+        FolderEventStore store(largeFolder);
+        PermissionsCoordinator coordinator(store, permissions, nullptr);
+        CalendarService service(coordinator, nullptr, &clock);
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.setInterval(1);
+        QElapsedTimer sinceTick;
+        QElapsedTimer whole;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const double late = double(sinceTick.nsecsElapsed()) / 1e6 - 1.0;
+            if (late > stallMs && qEnvironmentVariableIsSet("BENCH_TRACE"))
+                std::fprintf(stderr, "late %.1f ms at %.0f ms\n", late, double(whole.nsecsElapsed()) / 1e6);
+            stallMs = std::max(stallMs, late);
+            sinceTick.restart();
+        });
+        QEventLoop loop;
+        QObject::connect(&service, &CalendarService::todaysEventsChanged, &loop, &QEventLoop::quit);
+        whole.start();
+        QElapsedTimer call;
+        call.start();
+        service.refresh();
+        stallMs = std::max(stallMs, double(call.nsecsElapsed()) / 1e6);
+        sinceTick.start();
+        tick.start();
+        loop.exec();
+        // The answer's handling ends the loop: count it up to here.
+        stallMs = std::max(stallMs, double(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+        largeMs = double(whole.nsecsElapsed()) / 1e6;
+    }
+    idleStall(largeMs);
+
+    // The same reading on the calling thread, through the store's synchronous calls: the work of
+    // a first refresh without the hand-off to the reader thread and back.
+    std::vector<double> direct;
+    for (int r = 0; r < runs; ++r) {
+        FolderEventStore store(folder);
+        QElapsedTimer timer;
+        timer.start();
+        const QList<EventStore::Calendar> calendars = store.eventCalendars();
+        const QDateTime now = clock.now();
+        store.eventsInRange(now.addSecs(-9 * 3600), now.addSecs(15 * 3600), calendars);
+        store.eventsInRange(now, now.addSecs(172800), calendars);
+        direct.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
 
     cpu_set_t cpus;
@@ -157,7 +267,15 @@ int main(int argc, char** argv) {
     std::printf("libical parse alone (anchor)   %8.2f ms\n", parseMs);
     std::printf("first refresh                  %8.2f ms   ratio to parse %.2f (target <= 1.5): %s\n",
                 firstMs, firstRatio, firstRatio <= 1.5 ? "met" : "MISSED");
+    std::printf("  of which read on the calling thread alone  %8.2f ms   ratio to parse %.2f\n",
+                median(direct), median(direct) / parseMs);
     std::printf("refresh, no file changed       %8.2f ms   ratio to first %.2f (target <= 0.2): %s\n",
                 cachedMs, cachedRatio, cachedRatio <= 0.2 ? "met" : "MISSED");
-    return firstRatio <= 1.5 && cachedRatio <= 0.2 ? 0 : 1;
+    std::printf("main thread while a %.1f MB file is read (%.0f ms in all): longest stall %.2f ms "
+                "(target <= 16): %s\n",
+                largeMb, largeMs, stallMs, stallMs <= 16.0 ? "met" : "MISSED");
+    std::printf(
+        "the same timer with nothing read, as long: longest stall %.2f ms (the machine's own noise)\n",
+        idleMs);
+    return firstRatio <= 1.5 && cachedRatio <= 0.2 && stallMs <= 16.0 ? 0 : 1;
 }

@@ -5,137 +5,30 @@
 #include "platform/PlatformLog.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 #include <QStandardPaths>
 #include <QUuid>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <libical/ical.h>
 #include <sys/stat.h>
 
 namespace {
 
-// What identifies one version of a file on disk: a rewrite or a rename over it changes it.
-struct FileKey {
-    qint64 inode = -1;
-    qint64 size = -1;
-    qint64 modifiedNs = -1;
-    bool operator==(const FileKey& other) const {
-        return inode == other.inode && size == other.size && modifiedNs == other.modifiedNs;
-    }
-};
+// Every CalendarFile and every store's cache is used under this lock: libical's zones are shared
+// between files and stores, and a series keeps its last expansion. One reader at a time.
+// A file that takes this long (ms) to read gets a debug line.
+constexpr qint64 slowRead = 100;
 
-FileKey fileKey(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return {qint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
-
-QString keyText(const FileKey& key) {
-    return QStringLiteral("%1:%2:%3").arg(key.inode).arg(key.size).arg(key.modifiedNs);
-}
-
-std::optional<QString> textOf(icalcomponent* event, icalproperty_kind kind) {
-    icalproperty* property = icalcomponent_get_first_property(event, kind);
-    if (!property)
-        return std::nullopt;
-    // The typed getters give the text unescaped.
-    const char* text = nullptr;
-    switch (kind) {
-    case ICAL_SUMMARY_PROPERTY:
-        text = icalproperty_get_summary(property);
-        break;
-    case ICAL_LOCATION_PROPERTY:
-        text = icalproperty_get_location(property);
-        break;
-    case ICAL_DESCRIPTION_PROPERTY:
-        text = icalproperty_get_description(property);
-        break;
-    case ICAL_UID_PROPERTY:
-        text = icalproperty_get_uid(property);
-        break;
-    case ICAL_URL_PROPERTY:
-        text = icalproperty_get_url(property);
-        break;
-    default:
-        break;
-    }
-    return QString::fromUtf8(text ? text : "");
-}
-
-// One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
-// works out a zone's changes on first use, and doing so once instead of once per file is most of
-// the cost of reading a folder of files from one client. Main thread only; lives for the process.
-icaltimezone* sharedZone(icalcomponent* vtimezone) {
-    static QHash<QByteArray, icaltimezone*> zones;
-    char* text = icalcomponent_as_ical_string_r(vtimezone);
-    const QByteArray key(text ? text : "");
-    free(text);
-    icaltimezone*& zone = zones[key];
-    if (!zone) {
-        zone = icaltimezone_new();
-        if (!icaltimezone_set_component(zone, icalcomponent_new_clone(vtimezone))) {
-            icaltimezone_free(zone, 1);
-            zone = nullptr;
-            zones.remove(key);
-        }
-    }
-    return zone;
-}
-
-// The TZID parameter of a property, borrowed from the component.
-const char* tzidOf(icalcomponent* event, icalproperty_kind kind) {
-    icalproperty* property = icalcomponent_get_first_property(event, kind);
-    icalparameter* tzid =
-        property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
-    return tzid ? icalparameter_get_tzid(tzid) : nullptr;
-}
-
-// The zone a date-time property names: the file's VTIMEZONE (as its shared zone), else one of
-// libical's own zones by the same name.
-icaltimetype zoned(icalcomponent* event, icalproperty_kind kind, icaltimetype time,
-                   const QHash<QByteArray, icaltimezone*>& fileZones) {
-    if (time.is_date || icaltime_is_utc(time))
-        return time;
-    const char* name = tzidOf(event, kind);
-    if (!name || !*name)
-        return time;
-    if (icaltimezone* shared = fileZones.value(QByteArray::fromRawData(name, qsizetype(strlen(name))))) {
-        time.zone = shared;
-    } else if (!time.zone) {
-        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name))
-            time.zone = zone;
-    }
-    return time;
-}
-
-// A DATE is local midnight; a floating time is local wall time. Every result is in UTC, so that
-// comparing and sorting never goes through the local zone again.
-QDateTime toDateTime(const icaltimetype& time) {
-    if (icaltime_is_null_time(time))
-        return {};
-    const QDate date(time.year, time.month, time.day);
-    if (time.is_date)
-        return QDateTime(date, QTime(0, 0), Qt::LocalTime).toUTC();
-    const QTime clock(time.hour, time.minute, time.second);
-    if (icaltime_is_utc(time))
-        return QDateTime(date, clock, Qt::UTC);
-    if (time.zone && !clock.isValid())
-        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
-    if (time.zone) {
-        // The zone's offset at that wall-clock time, applied to the same fields read as UTC.
-        icaltimetype local = time;
-        const int offset = icaltimezone_get_utc_offset(const_cast<icaltimezone*>(time.zone), &local, nullptr);
-        return QDateTime(date, clock, Qt::UTC).addSecs(-offset);
-    }
-    return QDateTime(date, clock, Qt::LocalTime).toUTC();
+QRecursiveMutex& readLock() {
+    static QRecursiveMutex lock;
+    return lock;
 }
 
 // yyyyMMdd for a day, yyyyMMddTHHmmssZ in UTC for a moment.
@@ -162,227 +55,23 @@ QString occurrenceText(const QDateTime& start, bool allDay) {
     return QString::fromLatin1(text, at);
 }
 
-icaltimetype toIcal(const QDateTime& moment) {
-    return icaltime_from_timet_with_zone(moment.toSecsSinceEpoch(), 0, icaltimezone_get_utc_timezone());
-}
-
-// Whether an occurrence belongs to a range: it must run into it; one that ends as the range
-// starts does not, but an instant at the range's start does.
-bool overlaps(const QDateTime& start, const QDateTime& end, const QDateTime& from, const QDateTime& to) {
-    if (start > to)
-        return false;
-    return end > from || (start == end && start >= from);
-}
-
 } // namespace
 
-struct FolderEventStore::ParsedFile {
-    struct Fields {
-        std::optional<QString> uid;
-        std::optional<QString> title;
-        std::optional<QString> location;
-        std::optional<QString> notes;
-        std::optional<QUrl> url;
-    };
-    // An event that happens once (or one moved occurrence of a recurring one).
-    struct Single {
-        Fields fields;
-        QDateTime start;
-        QDateTime end;
-        bool allDay = false;
-        // The occurrence the identifier names: its start, or the occurrence a RECURRENCE-ID moves.
-        QDateTime occurrence;
-        bool movesAnOccurrence = false;
-    };
-    // A recurring event, expanded for each query.
-    struct Recurring {
-        Fields fields;
-        icalcomponent* master = nullptr;
-        bool allDay = false;
-        // DTSTART is a DATE or a time without zone: libical hands its occurrences as UTC fields.
-        bool wallClock = false;
-        icaltimezone* fallbackZone = nullptr;
-        qint64 durationSeconds = 0;
-        qint64 durationDays = 0;
-        QList<QDateTime> moved;
-        // The occurrences found between expandedFrom and expandedTo, kept for the next queries.
-        mutable QDateTime expandedFrom;
-        mutable QDateTime expandedTo;
-        mutable QList<QDateTime> expandedStarts;
-    };
-
-    // A to-do. `uid` is empty when the to-do has none; `due` is invalid without a due date.
-    struct Todo {
-        QString uid;
-        std::optional<QString> title;
-        bool completed = false;
-        QDateTime due;
-    };
-
-    FileKey key;
-    QString path;
-    icalcomponent* root = nullptr;
-    QList<Todo> todos;
-    // The file's VTIMEZONEs by TZID, as shared zones.
-    QHash<QByteArray, icaltimezone*> zones;
-    QList<Single> singles;
-    QList<Recurring> recurring;
-    // Copies of zoned recurring events, expanded in wall-clock time (see add()).
-    QList<icalcomponent*> wallClockCopies;
-
-    ParsedFile() = default;
-    ParsedFile(const ParsedFile&) = delete;
-    ParsedFile& operator=(const ParsedFile&) = delete;
-    ~ParsedFile() {
-        for (icalcomponent* copy : std::as_const(wallClockCopies))
-            icalcomponent_free(copy);
-        if (root)
-            icalcomponent_free(root);
-    }
-    bool hasEvents() const { return !singles.isEmpty() || !recurring.isEmpty(); }
-
-    void add(icalcomponent* event);
-    static QDateTime endOf(const Recurring& event, const QDateTime& start);
-    void addOccurrences(const Recurring& event, const QDateTime& from, const QDateTime& to,
-                        QList<std::pair<const Recurring*, QDateTime>>& into) const;
-};
-
-void FolderEventStore::ParsedFile::add(icalcomponent* event) {
-    const icaltimetype rawStart = icalcomponent_get_dtstart(event);
-    if (icaltime_is_null_time(rawStart))
-        return;
-    const icaltimetype start = zoned(event, ICAL_DTSTART_PROPERTY, rawStart, zones);
-    const bool allDay = start.is_date;
-    const QDateTime startAt = toDateTime(start);
-    if (!startAt.isValid())
-        return;
-    QDateTime endAt;
-    if (icalproperty* dtend = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
-        endAt = toDateTime(zoned(event, ICAL_DTEND_PROPERTY, icalproperty_get_dtend(dtend), zones));
-    } else if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
-        const icaldurationtype length = icalproperty_get_duration(duration);
-        if (allDay) {
-            const int days = int(length.weeks * 7 + length.days) * (length.is_neg ? -1 : 1);
-            endAt = startAt.toLocalTime().addDays(days).toUTC();
-        } else {
-            endAt = startAt.addSecs(icaldurationtype_as_int(length));
-        }
-    } else {
-        endAt = allDay ? startAt.toLocalTime().addDays(1).toUTC() : startAt;
-    }
-    if (!endAt.isValid())
-        endAt = startAt;
-
-    Fields fields;
-    fields.uid = textOf(event, ICAL_UID_PROPERTY);
-    fields.title = textOf(event, ICAL_SUMMARY_PROPERTY);
-    fields.location = textOf(event, ICAL_LOCATION_PROPERTY);
-    fields.notes = textOf(event, ICAL_DESCRIPTION_PROPERTY);
-    if (const std::optional<QString> url = textOf(event, ICAL_URL_PROPERTY)) {
-        const QUrl parsed(url->trimmed(), QUrl::StrictMode);
-        if (parsed.isValid() && !parsed.isEmpty())
-            fields.url = parsed;
-    }
-
-    const icaltimetype recurrenceId = icalcomponent_get_recurrenceid(event);
-    const bool recurs = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
-                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
-    if (!icaltime_is_null_time(recurrenceId) || !recurs) {
-        Single single{fields, startAt, endAt, allDay, startAt, false};
-        if (!icaltime_is_null_time(recurrenceId)) {
-            single.movesAnOccurrence = true;
-            single.occurrence = toDateTime(zoned(event, ICAL_RECURRENCEID_PROPERTY, recurrenceId, zones));
-            for (Recurring& master : recurring) {
-                if (master.fields.uid == fields.uid)
-                    master.moved.append(single.occurrence);
-            }
-        }
-        singles.append(single);
-        return;
-    }
-    Recurring master;
-    master.fields = fields;
-    master.master = event;
-    master.allDay = allDay;
-    master.wallClock = allDay || (!icaltime_is_utc(rawStart) && !rawStart.zone);
-    master.fallbackZone = rawStart.zone ? nullptr : const_cast<icaltimezone*>(start.zone);
-    if (!allDay && !icaltime_is_utc(rawStart) && start.zone) {
-        // Expanded in wall-clock time on a copy without zones, then placed in the shared zone, so
-        // that libical never works out the file's own copy of the zone.
-        icalcomponent* copy = icalcomponent_new_clone(event);
-        for (icalproperty* property = icalcomponent_get_first_property(copy, ICAL_ANY_PROPERTY); property;
-             property = icalcomponent_get_next_property(copy, ICAL_ANY_PROPERTY))
-            icalproperty_remove_parameter_by_kind(property, ICAL_TZID_PARAMETER);
-        wallClockCopies.append(copy);
-        master.master = copy;
-        master.wallClock = true;
-        master.fallbackZone = const_cast<icaltimezone*>(start.zone);
-    }
-    master.durationSeconds = startAt.secsTo(endAt);
-    master.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
-    // A moved occurrence written before its master.
-    for (const Single& single : std::as_const(singles)) {
-        if (single.movesAnOccurrence && single.fields.uid == fields.uid)
-            master.moved.append(single.occurrence);
-    }
-    recurring.append(master);
+bool FolderEventStore::Reading::stopped() const {
+    return (quitting && quitting->load(std::memory_order_relaxed)) ||
+           (wanted && wanted->load(std::memory_order_relaxed) != generation);
 }
 
-namespace {
-
-struct Expansion {
-    QList<time_t> starts;
-};
-
-void collectOccurrence(icalcomponent*, icaltime_span* span, void* data) {
-    static_cast<Expansion*>(data)->starts.append(span->start);
+FolderEventStore::FileVersion FolderEventStore::versionOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-} // namespace
-
-QDateTime FolderEventStore::ParsedFile::endOf(const Recurring& event, const QDateTime& start) {
-    if (!event.allDay)
-        return start.addSecs(event.durationSeconds);
-    // Whole local days, also across a change to or from summer time.
-    return start.toLocalTime().addDays(event.durationDays).toUTC();
-}
-
-void FolderEventStore::ParsedFile::addOccurrences(const Recurring& event, const QDateTime& from,
-                                                  const QDateTime& to,
-                                                  QList<std::pair<const Recurring*, QDateTime>>& into) const {
-    if (!event.expandedFrom.isValid() || from < event.expandedFrom || to > event.expandedTo) {
-        // Expand a few days around the range, so that the next queries (the rest of the day, the
-        // next two days) are answered from the same expansion. Wall-clock events may sit up to a
-        // day away from UTC: ask a day wider on each side, then cut exactly.
-        event.expandedFrom = from.addDays(-1);
-        event.expandedTo = std::max(to, from.addDays(3)).addDays(1);
-        event.expandedStarts.clear();
-        Expansion expansion;
-        icalcomponent_foreach_recurrence(event.master, toIcal(event.expandedFrom), toIcal(event.expandedTo),
-                                         collectOccurrence, &expansion);
-        for (const time_t value : std::as_const(expansion.starts)) {
-            QDateTime start = QDateTime::fromSecsSinceEpoch(qint64(value), Qt::UTC);
-            if (event.wallClock || event.fallbackZone) {
-                // libical read the fields without a zone as UTC; put them back where they belong.
-                if (event.allDay) {
-                    start = QDateTime(start.date(), QTime(0, 0), Qt::LocalTime).toUTC();
-                } else if (event.fallbackZone) {
-                    icaltimetype fields = icaltime_from_timet_with_zone(value, 0, nullptr);
-                    fields.zone = event.fallbackZone;
-                    start = QDateTime::fromSecsSinceEpoch(
-                        icaltime_as_timet_with_zone(fields, event.fallbackZone), Qt::UTC);
-                } else {
-                    start = QDateTime(start.date(), start.time(), Qt::LocalTime).toUTC();
-                }
-            }
-            if (!event.moved.contains(start))
-                event.expandedStarts.append(start);
-        }
-    }
-    for (const QDateTime& start : std::as_const(event.expandedStarts)) {
-        if (overlaps(start, endOf(event, start), from, to))
-            into.append({&event, start});
-    }
+QString FolderEventStore::versionText(const FileVersion& version) {
+    return QStringLiteral("%1:%2:%3").arg(version.inode).arg(version.size).arg(version.modifiedNs);
 }
 
 FolderEventStore::FolderEventStore(const QString& folder, QObject* parent)
@@ -397,7 +86,46 @@ FolderEventStore::FolderEventStore(const QString& folder, QObject* parent)
     m_lastSnapshot = snapshot();
 }
 
-FolderEventStore::~FolderEventStore() = default;
+FolderEventStore::~FolderEventStore() {
+    m_quitting = true;
+    {
+        const std::lock_guard<std::mutex> lock(m_jobsLock);
+        m_jobs.clear();
+    }
+    m_jobsReady.notify_all();
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+void FolderEventStore::setLimits(const CalendarFile::Limits& limits) {
+    const QMutexLocker lock(&readLock());
+    m_limits = limits;
+}
+
+void FolderEventStore::post(std::function<void()> job) {
+    {
+        const std::lock_guard<std::mutex> lock(m_jobsLock);
+        m_jobs.push_back(std::move(job));
+        if (!m_reader.joinable())
+            m_reader = std::thread([this] { runReader(); });
+    }
+    m_jobsReady.notify_one();
+}
+
+void FolderEventStore::runReader() {
+    while (true) {
+        std::function<void()> job;
+        {
+            std::unique_lock<std::mutex> lock(m_jobsLock);
+            m_jobsReady.wait(lock, [this] { return m_quitting.load() || !m_jobs.empty(); });
+            if (m_quitting.load())
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        job();
+    }
+}
 
 QString FolderEventStore::defaultFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -447,8 +175,8 @@ QString FolderEventStore::snapshot() const {
     const QFileInfoList entries =
         QDir(m_folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
     for (const QFileInfo& entry : entries) {
-        result +=
-            QLatin1Char('\n') + entry.fileName() + QLatin1Char('\t') + keyText(fileKey(entry.filePath()));
+        result += QLatin1Char('\n') + entry.fileName() + QLatin1Char('\t') +
+                  versionText(versionOf(entry.filePath()));
         if (!entry.isDir())
             continue;
         const QFileInfoList inner =
@@ -456,7 +184,7 @@ QString FolderEventStore::snapshot() const {
                 .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
         for (const QFileInfo& file : inner) {
             result += QLatin1Char('\n') + entry.fileName() + QLatin1Char('/') + file.fileName() +
-                      QLatin1Char('\t') + keyText(fileKey(file.filePath()));
+                      QLatin1Char('\t') + versionText(versionOf(file.filePath()));
         }
     }
     return result;
@@ -539,85 +267,58 @@ QString readSmallText(const QString& path) {
     return QString::fromUtf8(file.read(4096)).trimmed();
 }
 
-void addEventsOf(FolderEventStore::ParsedFile& parsed, icalcomponent* calendar) {
-    for (icalcomponent* zone = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); zone;
-         zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
-        icalproperty* tzid = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
-        const char* name = tzid ? icalproperty_get_tzid(tzid) : nullptr;
-        if (!name)
-            continue;
-        if (icaltimezone* shared = sharedZone(zone))
-            parsed.zones.insert(QByteArray(name), shared);
-    }
-    for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
-         event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-        parsed.add(event);
-    }
-    for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
-         todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT)) {
-        FolderEventStore::ParsedFile::Todo item;
-        item.uid = textOf(todo, ICAL_UID_PROPERTY).value_or(QString());
-        item.title = textOf(todo, ICAL_SUMMARY_PROPERTY);
-        icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
-        item.completed = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
-                         icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
-        if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY))
-            item.due = toDateTime(zoned(todo, ICAL_DUE_PROPERTY, icalproperty_get_due(due), parsed.zones));
-        parsed.todos.append(item);
-    }
-}
-
 } // namespace
 
-QList<const FolderEventStore::ParsedFile*> FolderEventStore::filesOf(const QString& calendarFolder) {
-    QList<const ParsedFile*> result;
-    // Names only: the one stat per file is fileKey's.
+bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& reading, Files& into) {
+    // Names only: the one stat per file is versionOf's.
     const QStringList names =
         QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
     const QString prefix = calendarFolder + QLatin1Char('/');
     for (const QString& name : names) {
         const QString path = prefix + name;
-        const FileKey key = fileKey(path);
-        std::shared_ptr<ParsedFile>& cached = m_files[path];
-        if (!cached || !(cached->key == key)) {
-            cached = std::make_shared<ParsedFile>();
-            cached->key = key;
-            cached->path = path;
-            ++m_parsedFiles;
+        const FileVersion version = versionOf(path);
+        Cached& cached = m_files[path];
+        if (!cached.file || !(cached.version == version)) {
+            if (reading.stopped())
+                return false;
+            QElapsedTimer took;
+            took.start();
             QFile file(path);
             QByteArray bytes;
             if (file.open(QIODevice::ReadOnly))
                 bytes = file.readAll();
-            icalcomponent* root = bytes.isEmpty() ? nullptr : icalparser_parse_string(bytes.constData());
-            if (!root) {
-                qCDebug(lcPlatform, "calendar file skipped, not iCalendar: %s", qUtf8Printable(path));
-            } else {
-                cached->root = root;
-                if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
-                    addEventsOf(*cached, root);
-                } else {
-                    for (icalcomponent* inner =
-                             icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
-                         inner; inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
-                        addEventsOf(*cached, inner);
-                }
+            std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, m_limits, m_quitting);
+            if (parsed->outcome() == CalendarFile::Outcome::abandoned) {
+                m_files.remove(path);
+                qCDebug(lcPlatform, "calendar file %s: reading abandoned after %lld ms", qUtf8Printable(path),
+                        took.elapsed());
+                return false;
             }
+            ++m_parsedFiles;
+            if (took.elapsed() >= slowRead)
+                qCDebug(lcPlatform, "calendar file %s read in %lld ms", qUtf8Printable(path), took.elapsed());
+            if (parsed->outcome() == CalendarFile::Outcome::refused)
+                qCWarning(lcPlatform, "calendar file %s not read: %s", qUtf8Printable(path),
+                          qUtf8Printable(parsed->problem()));
+            else if (parsed->outcome() == CalendarFile::Outcome::readInPart)
+                qCWarning(lcPlatform, "calendar file %s read in part: %s", qUtf8Printable(path),
+                          qUtf8Printable(parsed->problem()));
+            cached.version = version;
+            cached.file = std::move(parsed);
         }
-        result.append(cached.get());
+        into.append(cached.file);
     }
     // Forget files that are gone from this folder.
-    if (m_files.size() > result.size()) {
-        QSet<QString> listed;
-        for (const QString& name : names)
-            listed.insert(prefix + name);
-        for (auto it = m_files.begin(); it != m_files.end();) {
-            if (it.key().startsWith(prefix) && !listed.contains(it.key()))
-                it = m_files.erase(it);
-            else
-                ++it;
-        }
+    QSet<QString> listed;
+    for (const QString& name : names)
+        listed.insert(prefix + name);
+    for (auto it = m_files.begin(); it != m_files.end();) {
+        if (it.key().startsWith(prefix) && !listed.contains(it.key()))
+            it = m_files.erase(it);
+        else
+            ++it;
     }
-    return result;
+    return true;
 }
 
 EventStore::Calendar FolderEventStore::calendarOf(const QString& calendarFolder) const {
@@ -630,33 +331,36 @@ EventStore::Calendar FolderEventStore::calendarOf(const QString& calendarFolder)
     return calendar;
 }
 
-QList<EventStore::Calendar> FolderEventStore::eventCalendars() {
-    QList<Calendar> result;
+bool FolderEventStore::calendarsWithEvents(const Reading& reading, QList<Calendar>& into) {
     if (currentStatus() != PermissionStatus::authorized)
-        return result;
+        return true;
     const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& folder : folders) {
-        const QList<const ParsedFile*> files = filesOf(folder.absoluteFilePath());
-        if (std::any_of(files.begin(), files.end(), [](const ParsedFile* file) { return file->hasEvents(); }))
-            result.append(calendarOf(folder.absoluteFilePath()));
+        Files files;
+        if (!filesOf(folder.absoluteFilePath(), reading, files))
+            return false;
+        if (std::any_of(files.begin(), files.end(), [](const auto& file) { return file->hasEvents(); }))
+            into.append(calendarOf(folder.absoluteFilePath()));
     }
+    return true;
+}
+
+QList<EventStore::Calendar> FolderEventStore::eventCalendars() {
+    const QMutexLocker lock(&readLock());
+    QList<Calendar> result;
+    calendarsWithEvents(now(), result);
     return result;
 }
 
-QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start, const QDateTime& end,
-                                                         const QList<Calendar>& calendars) {
-    QList<Event> result;
-    if (currentStatus() != PermissionStatus::authorized || !start.isValid() || !end.isValid())
-        return result;
+bool FolderEventStore::eventsOf(const Range& range, const QList<Calendar>& calendars, const Reading& reading,
+                                QList<Event>& into) {
+    if (currentStatus() != PermissionStatus::authorized || !range.start.isValid() || !range.end.isValid())
+        return true;
     for (const Calendar& calendar : calendars) {
-        // Only a plain folder name names a calendar here.
-        if (calendar.identifier.isEmpty() || calendar.identifier.contains(QLatin1Char('/')) ||
-            calendar.identifier.startsWith(QLatin1Char('.')))
+        const QString folder = folderOf(calendar.identifier);
+        if (folder.isEmpty())
             continue;
-        const QString folder = m_folder + QLatin1Char('/') + calendar.identifier;
-        if (!QFileInfo(folder).isDir())
-            continue;
-        auto makeEvent = [&](const ParsedFile::Fields& fields, const QDateTime& from, const QDateTime& to,
+        auto makeEvent = [&](const CalendarFile::Fields& fields, const QDateTime& from, const QDateTime& to,
                              bool allDay, const QDateTime& occurrence) {
             Event event;
             if (fields.uid && !fields.uid->isEmpty()) {
@@ -674,30 +378,73 @@ QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start,
             event.calendarColor = calendar.color;
             return event;
         };
-        for (const ParsedFile* file : filesOf(folder)) {
-            for (const ParsedFile::Single& single : file->singles) {
-                if (overlaps(single.start, single.end, start, end))
-                    result.append(
+        Files files;
+        if (!filesOf(folder, reading, files))
+            return false;
+        for (const auto& file : std::as_const(files)) {
+            for (const CalendarFile::Single& single : file->singles()) {
+                if (CalendarFile::overlaps(single.start, single.end, range.start, range.end))
+                    into.append(
                         makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
             }
-            for (const ParsedFile::Recurring& recurring : file->recurring) {
-                QList<std::pair<const ParsedFile::Recurring*, QDateTime>> occurrences;
-                file->addOccurrences(recurring, start, end, occurrences);
-                for (const auto& [event, at] : std::as_const(occurrences)) {
-                    const QDateTime until = ParsedFile::endOf(*event, at);
-                    result.append(makeEvent(event->fields, at, until, event->allDay, at));
-                }
+            for (const CalendarFile::Series& series : file->series()) {
+                if (reading.stopped())
+                    return false;
+                QList<CalendarFile::Occurrence> occurrences;
+                if (!file->occurrences(series, range.start, range.end, m_limits, m_quitting, occurrences))
+                    return false;
+                for (const CalendarFile::Occurrence& occurrence : std::as_const(occurrences))
+                    into.append(makeEvent(series.fields, occurrence.start, occurrence.end, series.allDay,
+                                          occurrence.start));
             }
         }
     }
+    return true;
+}
+
+QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start, const QDateTime& end,
+                                                         const QList<Calendar>& calendars) {
+    const QMutexLocker lock(&readLock());
+    QList<Event> result;
+    eventsOf({start, end}, calendars, now(), result);
     return result;
+}
+
+void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* context,
+                                   std::function<void(const EventsAnswer& answer)> done) {
+    const quint64 generation = ++m_eventsWanted;
+    auto reply = ContextCallback<void(const EventsAnswer&)>(context, std::move(done));
+    post([this, ranges, generation, reply] {
+        const Reading reading{&m_quitting, &m_eventsWanted, generation};
+        EventsAnswer answer;
+        {
+            const QMutexLocker lock(&readLock());
+            if (!calendarsWithEvents(reading, answer.calendars))
+                return;
+            for (const Range& range : ranges) {
+                if (answer.calendars.isEmpty())
+                    break;
+                QList<Event> events;
+                if (!eventsOf(range, answer.calendars, reading, events))
+                    return;
+                answer.events.append(events);
+            }
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, reply, answer] {
+                if (generation == m_eventsWanted.load())
+                    reply(answer);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 // ---- Reminders ----------------------------------------------------------------------------------
 
 namespace {
 
-// The to-dos of a parsed file in the order the cache lists them.
+// The to-dos of a parsed file in the order CalendarFile lists them.
 QList<icalcomponent*> todosOf(icalcomponent* root) {
     QList<icalcomponent*> result;
     auto collect = [&](icalcomponent* calendar) {
@@ -734,8 +481,33 @@ icaltimetype utcNow() {
                                          icaltimezone_get_utc_timezone());
 }
 
-} // namespace
+// Whether the content line starting at `at` is `name`, whatever its case and line ending.
+bool lineIs(const QByteArray& text, qsizetype at, qsizetype end, const char* name) {
+    QByteArray line = text.mid(at, end - at).trimmed();
+    return line.compare(name, Qt::CaseInsensitive) == 0;
+}
 
+// Where the `index`-th VTODO of an iCalendar text lies, in document order: from its BEGIN line to
+// the end of its END line.
+bool todoBytes(const QByteArray& text, int index, qsizetype* from, qsizetype* to) {
+    int seen = -1;
+    qsizetype begin = -1;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype end = text.indexOf('\n', at);
+        end = end < 0 ? text.size() : end + 1;
+        if (begin < 0 && lineIs(text, at, end, "BEGIN:VTODO") && ++seen == index) {
+            begin = at;
+        } else if (begin >= 0 && lineIs(text, at, end, "END:VTODO")) {
+            *from = begin;
+            *to = end;
+            return true;
+        }
+        at = end;
+    }
+    return false;
+}
+
+} // namespace
 QString FolderEventStore::folderOf(const QString& identifier) const {
     if (identifier.isEmpty() || identifier.contains(QLatin1Char('/')) ||
         identifier.startsWith(QLatin1Char('.')))
@@ -744,22 +516,22 @@ QString FolderEventStore::folderOf(const QString& identifier) const {
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
-QList<EventStore::Calendar> FolderEventStore::reminderLists() {
-    QList<Calendar> result;
+bool FolderEventStore::listsOf(const Reading& reading, QList<Calendar>& into) {
     if (currentStatus() != PermissionStatus::authorized)
-        return result;
+        return true;
     const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& folder : folders) {
-        const QList<const ParsedFile*> files = filesOf(folder.absoluteFilePath());
+        Files files;
+        if (!filesOf(folder.absoluteFilePath(), reading, files))
+            return false;
         if (files.isEmpty() || std::any_of(files.begin(), files.end(),
-                                           [](const ParsedFile* file) { return !file->todos.isEmpty(); }))
-            result.append(calendarOf(folder.absoluteFilePath()));
+                                           [](const auto& file) { return !file->todos().isEmpty(); }))
+            into.append(calendarOf(folder.absoluteFilePath()));
     }
-    return result;
+    return true;
 }
 
-std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders() {
-    const QList<Calendar> lists = reminderLists();
+std::optional<EventStore::Calendar> FolderEventStore::defaultOf(const QList<Calendar>& lists) {
     const auto first = std::min_element(lists.begin(), lists.end(), [](const Calendar& a, const Calendar& b) {
         const int byTitle = a.title.compare(b.title, Qt::CaseInsensitive);
         return byTitle != 0 ? byTitle < 0 : a.identifier < b.identifier;
@@ -769,16 +541,53 @@ std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders
     return *first;
 }
 
-QList<EventStore::Reminder> FolderEventStore::remindersIn(const QString& calendarFolder) {
-    QList<Reminder> result;
+QList<EventStore::Calendar> FolderEventStore::reminderLists() {
+    const QMutexLocker lock(&readLock());
+    QList<Calendar> result;
+    listsOf(now(), result);
+    return result;
+}
+
+std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders() {
+    return defaultOf(reminderLists());
+}
+
+void FolderEventStore::fetchReminderLists(
+    const QObject* context,
+    std::function<void(const QList<Calendar>& lists, const std::optional<Calendar>& defaultList)> done) {
+    const quint64 generation = ++m_listsWanted;
+    auto reply = ContextCallback<void(const QList<Calendar>&, const std::optional<Calendar>&)>(
+        context, std::move(done));
+    post([this, generation, reply] {
+        QList<Calendar> lists;
+        {
+            const QMutexLocker lock(&readLock());
+            if (!listsOf({&m_quitting, &m_listsWanted, generation}, lists))
+                return;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, reply, lists] {
+                if (generation == m_listsWanted.load())
+                    reply(lists, defaultOf(lists));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool FolderEventStore::remindersIn(const QString& calendarFolder, const Reading& reading,
+                                   QList<Reminder>& into) {
     const Calendar list = calendarOf(calendarFolder);
-    for (const ParsedFile* file : filesOf(calendarFolder)) {
-        for (int n = 0; n < file->todos.size(); ++n) {
-            const ParsedFile::Todo& todo = file->todos[n];
+    Files files;
+    if (!filesOf(calendarFolder, reading, files))
+        return false;
+    for (const auto& file : std::as_const(files)) {
+        for (int n = 0; n < file->todos().size(); ++n) {
+            const CalendarFile::Todo& todo = file->todos()[n];
             Reminder reminder;
             reminder.identifier = !todo.uid.isEmpty() ? todo.uid
                                                       : list.identifier + QLatin1Char('/') +
-                                                            QFileInfo(file->path).fileName() +
+                                                            QFileInfo(file->path()).fileName() +
                                                             QLatin1Char('#') + QString::number(n);
             reminder.title = todo.title;
             reminder.isCompleted = todo.completed;
@@ -786,47 +595,65 @@ QList<EventStore::Reminder> FolderEventStore::remindersIn(const QString& calenda
             reminder.listIdentifier = list.identifier;
             reminder.listTitle = list.title;
             reminder.listColor = list.color;
-            result.append(reminder);
+            into.append(reminder);
         }
     }
-    return result;
+    return true;
+}
+
+bool FolderEventStore::remindersOf(const std::optional<Calendar>& list, const Reading& reading,
+                                   QList<Reminder>& into) {
+    if (currentStatus() != PermissionStatus::authorized)
+        return true;
+    QList<Calendar> lists;
+    if (list)
+        lists.append(*list);
+    else if (!listsOf(reading, lists))
+        return false;
+    for (const Calendar& each : std::as_const(lists)) {
+        const QString folder = folderOf(each.identifier);
+        if (!folder.isEmpty() && !remindersIn(folder, reading, into))
+            return false;
+    }
+    return true;
 }
 
 void FolderEventStore::fetchReminders(const std::optional<Calendar>& list, const QObject* context,
                                       std::function<void(const QList<Reminder>& reminders)> done) {
-    QList<Reminder> result;
-    if (currentStatus() == PermissionStatus::authorized) {
-        const QList<Calendar> lists = list ? QList<Calendar>{*list} : reminderLists();
-        for (const Calendar& each : lists) {
-            const QString folder = folderOf(each.identifier);
-            if (!folder.isEmpty())
-                result.append(remindersIn(folder));
+    auto reply = ContextCallback<void(const QList<Reminder>&)>(context, std::move(done));
+    post([this, list, reply] {
+        QList<Reminder> result;
+        {
+            const QMutexLocker lock(&readLock());
+            if (!remindersOf(list, now(), result))
+                return;
         }
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [reply = ContextCallback<void(const QList<Reminder>&)>(context, std::move(done)), result] {
-            reply(result);
-        },
-        Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [reply, result] { reply(result); }, Qt::QueuedConnection);
+    });
 }
 
 bool FolderEventStore::locateReminder(const QString& identifier, QString* path, int* index, Reminder* found) {
     if (identifier.isEmpty() || currentStatus() != PermissionStatus::authorized)
         return false;
-    for (const Calendar& list : reminderLists()) {
+    const QMutexLocker lock(&readLock());
+    QList<Calendar> lists;
+    listsOf(now(), lists);
+    for (const Calendar& list : std::as_const(lists)) {
         const QString folder = folderOf(list.identifier);
         if (folder.isEmpty())
             continue;
-        const QList<const ParsedFile*> files = filesOf(folder);
-        const QList<Reminder> reminders = remindersIn(folder);
+        Files files;
+        QList<Reminder> reminders;
+        if (!filesOf(folder, now(), files) || !remindersIn(folder, now(), reminders))
+            return false;
         int at = 0;
-        for (const ParsedFile* file : files) {
-            for (int n = 0; n < file->todos.size(); ++n, ++at) {
+        for (const auto& file : std::as_const(files)) {
+            for (int n = 0; n < file->todos().size(); ++n, ++at) {
                 if (reminders.value(at).identifier != identifier)
                     continue;
                 if (path)
-                    *path = file->path;
+                    *path = file->path();
                 if (index)
                     *index = n;
                 if (found)
@@ -853,6 +680,8 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
             *error = text;
         return false;
     };
+    // libical's state is shared with the reader thread: one user at a time.
+    const QMutexLocker lock(&readLock());
     if (!locateReminder(identifier, &path, &index, nullptr))
         return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
     // Read afresh: the file is rewritten from what is on disk now, never from the cache.
@@ -861,32 +690,58 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
         return fail(QStringLiteral("The reminder file %1 cannot be read: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     file.close();
-    icalcomponent* root = bytes.isEmpty() ? nullptr : icalparser_parse_string(bytes.constData());
+    const QString unchanged =
+        QStringLiteral("The reminder file %1 is not valid iCalendar; it was left unchanged.").arg(path);
+    const std::atomic<bool> never{false};
+    icalcomponent* root =
+        bytes.isEmpty() ? nullptr : CalendarFile::parse(bytes, QDeadlineTimer::Forever, never, nullptr);
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
     if (!root || icalcomponent_count_errors(root) > 0)
-        return fail(
-            QStringLiteral("The reminder file %1 is not valid iCalendar; it was left unchanged.").arg(path));
+        return fail(unchanged);
     const QList<icalcomponent*> todos = todosOf(root);
-    icalcomponent* todo = nullptr;
-    for (int n = 0; n < todos.size() && !todo; ++n) {
-        const std::optional<QString> uid = textOf(todos[n], ICAL_UID_PROPERTY);
-        if (uid && !uid->isEmpty() ? *uid == identifier : n == index)
-            todo = todos[n];
+    int position = -1;
+    for (int n = 0; n < todos.size() && position < 0; ++n) {
+        const char* uid = icalcomponent_get_uid(todos[n]);
+        if (uid && *uid ? QString::fromUtf8(uid) == identifier : n == index)
+            position = n;
     }
-    if (!todo)
+    if (position < 0)
         return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
+    icalcomponent* todo = todos[position];
     removeAll(todo, ICAL_STATUS_PROPERTY);
     removeAll(todo, ICAL_COMPLETED_PROPERTY);
     removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+    removeAll(todo, ICAL_LASTMODIFIED_PROPERTY);
+    removeAll(todo, ICAL_DTSTAMP_PROPERTY);
+    const icaltimetype now = utcNow();
     if (completed) {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
-        icalcomponent_add_property(todo, icalproperty_new_completed(utcNow()));
+        icalcomponent_add_property(todo, icalproperty_new_completed(now));
         icalcomponent_add_property(todo, icalproperty_new_percentcomplete(100));
     } else {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
     }
+    icalcomponent_add_property(todo, icalproperty_new_dtstamp(now));
+    icalcomponent_add_property(todo, icalproperty_new_lastmodified(now));
+
+    // Only the to-do's own lines are replaced: the other calendars, components and lines of the
+    // file stay byte for byte, and a file of several VCALENDARs stays one.
+    qsizetype from = 0;
+    qsizetype to = 0;
+    if (!todoBytes(bytes, position, &from, &to))
+        return fail(unchanged);
+    QByteArray replaced = bytes.left(from) + icalText(todo) + bytes.mid(to);
+    // What is written must read back as the same to-dos, the changed one in its place.
+    icalcomponent* check = CalendarFile::parse(replaced, QDeadlineTimer::Forever, never, nullptr);
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> checkOwner(check, icalcomponent_free);
+    const QList<icalcomponent*> after = check ? todosOf(check) : QList<icalcomponent*>();
+    if (!check || icalcomponent_count_errors(check) > 0 || after.size() != todos.size() ||
+        icalcomponent_get_status(after[position]) != icalcomponent_get_status(todo))
+        return fail(QStringLiteral("The reminder file %1 could not be changed without touching other items; "
+                                   "it was left unchanged.")
+                        .arg(path));
     QString writeError;
-    if (!AtomicWrite::replace(path, icalText(root), &writeError))
+    if (!AtomicWrite::replace(path, replaced, &writeError))
         return fail(QStringLiteral("The reminder file %1 could not be saved: %2").arg(path, writeError));
     return true;
 }
@@ -906,6 +761,7 @@ std::optional<QString> FolderEventStore::addReminder(const QString& title, const
     const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QString path = folder + QLatin1Char('/') + uid + QStringLiteral(".ics");
 
+    const QMutexLocker lock(&readLock());
     icalcomponent* calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(calendar, icalcomponent_free);
     icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));

@@ -1,13 +1,20 @@
 #pragma once
 
 #include "platform/EventStore.h"
+#include "platform/linux/CalendarFile.h"
 
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 // The calendars and reminders of Linux: a folder of iCalendar files. Both entities follow the
 // folder: authorized while it exists and can be read, denied when it exists but cannot be read,
@@ -20,9 +27,17 @@
 // identifier is its UID (or, without one, its folder, file and position).
 //
 // Writes (completing a to-do, adding one as "<UID>.ics") go through AtomicWrite. A file is only
-// rewritten when libical reads it without a single error, so nothing it could not keep is lost.
-// Files are parsed with libical and kept until they change on disk; a file that does not parse
-// is skipped with a debug line.
+// rewritten when libical reads it without a single error, and completing a to-do replaces that
+// to-do's own lines and nothing else, so a file of several VCALENDARs stays as it was around it.
+// Files are parsed with libical (see CalendarFile for the limits they are read under) and kept
+// until they change on disk; a file refused or read in part is logged at warning level once per
+// version of it.
+//
+// fetchEvents, fetchReminderLists and fetchReminders read on a reader thread of the store's own,
+// one request after another, and answer on the main thread in the order asked; a newer
+// fetchEvents or fetchReminderLists abandons an older one still waiting or reading, and the
+// store's end abandons them all. The other calls read on the calling thread, under the same lock
+// as the reader, so they wait while it reads a file.
 //
 // The folder, its subfolders and their files are watched: changed() follows once per burst
 // (coalesced) whenever a file or the authorisation changes, also when another program creates or
@@ -32,7 +47,11 @@ class FolderEventStore final : public EventStore {
 public:
     // `folder` empty: defaultFolder().
     explicit FolderEventStore(const QString& folder = {}, QObject* parent = nullptr);
+    // Abandons what the reader is doing and waits for it to stop.
     ~FolderEventStore() override;
+
+    // The limits files are read and expanded under from now on (files already read keep theirs).
+    void setLimits(const CalendarFile::Limits& limits);
 
     // $XDG_DATA_HOME/com.brimlark.app/calendars (~/.local/share/...).
     static QString defaultFolder();
@@ -47,9 +66,15 @@ public:
     // The subfolders holding at least one event, by folder name.
     QList<Calendar> eventCalendars() override;
     // Events of the given calendars, file by file in name order; recurring events are expanded
-    // (RRULE, RDATE, EXDATE and RECURRENCE-ID overrides).
+    // (RRULE, RDATE with periods, EXDATE and RECURRENCE-ID overrides).
     QList<Event> eventsInRange(const QDateTime& start, const QDateTime& end,
                                const QList<Calendar>& calendars) override;
+    void fetchEvents(const QList<Range>& ranges, const QObject* context,
+                     std::function<void(const EventsAnswer& answer)> done) override;
+    void fetchReminderLists(
+        const QObject* context,
+        std::function<void(const QList<Calendar>& lists, const std::optional<Calendar>& defaultList)> done)
+        override;
 
     QList<Calendar> reminderLists() override;
     // The first list by title (its displayname, else the folder name).
@@ -57,36 +82,83 @@ public:
     void fetchReminders(const std::optional<Calendar>& list, const QObject* context,
                         std::function<void(const QList<Reminder>& reminders)> done) override;
     std::optional<Reminder> reminderWithIdentifier(const QString& identifier) override;
-    // Sets STATUS, COMPLETED and PERCENT-COMPLETE (back to NEEDS-ACTION without the other two).
+    // Sets STATUS, COMPLETED and PERCENT-COMPLETE (back to NEEDS-ACTION without the other two),
+    // and LAST-MODIFIED and DTSTAMP to now.
     bool setReminderCompleted(const QString& identifier, bool completed, QString* error) override;
     std::optional<QString> addReminder(const QString& title, const Calendar& list, QString* error) override;
 
     // How many files were parsed since creation (the rest came from the cache).
-    int parsedFileCount() const { return m_parsedFiles; }
+    int parsedFileCount() const { return m_parsedFiles.load(); }
 
     static constexpr int coalesceMs = 50;
 
-    struct ParsedFile;
-
 private:
+    // What identifies one version of a file on disk: a rewrite or a rename over it changes it.
+    struct FileVersion {
+        qint64 inode = -1;
+        qint64 size = -1;
+        qint64 modifiedNs = -1;
+        bool operator==(const FileVersion& other) const {
+            return inode == other.inode && size == other.size && modifiedNs == other.modifiedNs;
+        }
+    };
+    struct Cached {
+        FileVersion version;
+        std::shared_ptr<const CalendarFile> file;
+    };
+    using Files = QList<std::shared_ptr<const CalendarFile>>;
+    // Whether the work in hand is still wanted: not when the store is ending, nor when a newer
+    // request of the same kind has come (`wanted` past `generation`).
+    struct Reading {
+        const std::atomic<bool>* quitting = nullptr;
+        const std::atomic<quint64>* wanted = nullptr;
+        quint64 generation = 0;
+        bool stopped() const;
+    };
+
+    static FileVersion versionOf(const QString& path);
+    static QString versionText(const FileVersion& version);
+    Reading now() const { return {&m_quitting}; }
+
     PermissionStatus currentStatus() const;
     QString snapshot() const;
     void rewatch();
     void onWatchedPathChanged();
     void emitIfChanged();
-    // The parsed .ics files of one calendar folder, in name order, parsing what changed.
-    QList<const ParsedFile*> filesOf(const QString& calendarFolder);
+    // The parsed .ics files of one calendar folder, in name order, parsing what changed. False
+    // when the reading was stopped.
+    bool filesOf(const QString& calendarFolder, const Reading& reading, Files& into);
     Calendar calendarOf(const QString& calendarFolder) const;
     // The folder of a calendar identifier, or empty when it names no calendar folder.
     QString folderOf(const QString& identifier) const;
-    QList<Reminder> remindersIn(const QString& calendarFolder);
+    bool calendarsWithEvents(const Reading& reading, QList<Calendar>& into);
+    bool eventsOf(const Range& range, const QList<Calendar>& calendars, const Reading& reading,
+                  QList<Event>& into);
+    bool listsOf(const Reading& reading, QList<Calendar>& into);
+    static std::optional<Calendar> defaultOf(const QList<Calendar>& lists);
+    bool remindersIn(const QString& calendarFolder, const Reading& reading, QList<Reminder>& into);
+    bool remindersOf(const std::optional<Calendar>& list, const Reading& reading, QList<Reminder>& into);
     // The file holding the reminder and its position among the file's to-dos.
     bool locateReminder(const QString& identifier, QString* path, int* index, Reminder* found);
+
+    // Runs `job` on the reader thread, after the jobs before it.
+    void post(std::function<void()> job);
+    void runReader();
 
     QString m_folder;
     QFileSystemWatcher m_watcher;
     QTimer m_coalesce;
     QString m_lastSnapshot;
-    QHash<QString, std::shared_ptr<ParsedFile>> m_files;
-    int m_parsedFiles = 0;
+    // Guarded by the process-wide read lock, like every CalendarFile.
+    QHash<QString, Cached> m_files;
+    CalendarFile::Limits m_limits;
+    std::atomic<int> m_parsedFiles{0};
+
+    std::atomic<bool> m_quitting{false};
+    std::atomic<quint64> m_eventsWanted{0};
+    std::atomic<quint64> m_listsWanted{0};
+    std::mutex m_jobsLock;
+    std::condition_variable m_jobsReady;
+    std::deque<std::function<void()>> m_jobs;
+    std::thread m_reader;
 };

@@ -4,6 +4,50 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
+namespace {
+
+// A store that holds each fetchEvents until the test answers it, with the events it holds then:
+// so answers may come in any order, as from a store that reads off the main thread.
+class HeldEventStore final : public EventStore {
+public:
+    QList<Event> stored;
+    QList<std::function<void()>> held;
+
+    PermissionStatus authorizationStatus(Entity) const override { return PermissionStatus::authorized; }
+    void requestFullAccess(Entity, const QObject*, std::function<void(bool, const QString&)>) override {}
+    QList<Calendar> eventCalendars() override {
+        return {{QStringLiteral("work"), QStringLiteral("Work"), {}}};
+    }
+    QList<Event> eventsInRange(const QDateTime&, const QDateTime&, const QList<Calendar>&) override {
+        return stored;
+    }
+    void fetchEvents(const QList<Range>& ranges, const QObject* context,
+                     std::function<void(const EventsAnswer&)> done) override {
+        held.append([this, ranges, context, done] { EventStore::fetchEvents(ranges, context, done); });
+    }
+    QList<Calendar> reminderLists() override { return {}; }
+    std::optional<Calendar> defaultListForNewReminders() override { return std::nullopt; }
+    void fetchReminders(const std::optional<Calendar>&, const QObject*,
+                        std::function<void(const QList<Reminder>&)>) override {}
+    std::optional<Reminder> reminderWithIdentifier(const QString&) override { return std::nullopt; }
+    bool setReminderCompleted(const QString&, bool, QString*) override { return false; }
+    std::optional<QString> addReminder(const QString&, const Calendar&, QString*) override {
+        return std::nullopt;
+    }
+};
+
+EventStore::Event timedEvent(const QString& title, const QDateTime& start) {
+    EventStore::Event event;
+    event.identifier = title;
+    event.title = title;
+    event.start = start;
+    event.end = start.addSecs(1800);
+    event.calendarIdentifier = QStringLiteral("work");
+    return event;
+}
+
+} // namespace
+
 // Today's events, the next event and its meeting link, from the store the permissions share.
 class TestCalendarService : public QObject {
     Q_OBJECT
@@ -16,6 +60,38 @@ private:
     }
 
 private slots:
+    void onlyTheLatestRefreshPublishes_data() {
+        QTest::addColumn<bool>("olderAnswersFirst");
+        QTest::newRow("answers in order") << true;
+        QTest::newRow("the older answer last") << false;
+    }
+    void onlyTheLatestRefreshPublishes() {
+        QFETCH(bool, olderAnswersFirst);
+        HeldEventStore store;
+        FakePermissions permissions;
+        PermissionsCoordinator coordinator(store, permissions, nullptr);
+        coordinator.refresh();
+        FakeClock clock(CalendarFixture::local(9, 0));
+        CalendarService service(coordinator, nullptr, &clock);
+        store.stored = {timedEvent(QStringLiteral("Old"), CalendarFixture::local(10, 0))};
+        service.refresh();
+        store.stored = {timedEvent(QStringLiteral("New"), CalendarFixture::local(11, 0))};
+        service.refresh();
+        QCOMPARE(store.held.size(), 2);
+        QSignalSpy published(&service, &CalendarService::todaysEventsChanged);
+        if (olderAnswersFirst) {
+            store.held[0]();
+            store.held[1]();
+        } else {
+            store.held[1]();
+            store.held[0]();
+        }
+        QCOMPARE(published.count(), 1);
+        QCOMPARE(service.todaysEvents().size(), 1);
+        QCOMPARE(service.todaysEvents().constFirst().title, QStringLiteral("New"));
+        QCOMPARE(service.nextTimedEvent()->title, QStringLiteral("New"));
+    }
+
     void withoutAccessOrCalendarsBothResultsAreEmpty_data() {
         QTest::addColumn<PermissionStatus>("status");
         QTest::addColumn<bool>("calendars");

@@ -11,8 +11,12 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <libical/ical.h>
 
 namespace {
 
@@ -32,6 +36,48 @@ TZOFFSETFROM:-0500
 TZOFFSETTO:-0400
 TZNAME:EDT
 END:DAYLIGHT
+END:VTIMEZONE
+)";
+
+const QByteArray berlin = R"(BEGIN:VTIMEZONE
+TZID:Europe/Berlin
+BEGIN:DAYLIGHT
+TZOFFSETFROM:+0100
+TZOFFSETTO:+0200
+TZNAME:CEST
+DTSTART:19700329T020000
+RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU
+END:DAYLIGHT
+BEGIN:STANDARD
+TZOFFSETFROM:+0200
+TZOFFSETTO:+0100
+TZNAME:CET
+DTSTART:19701025T030000
+RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU
+END:STANDARD
+END:VTIMEZONE
+)";
+
+const QByteArray tokyo = R"(BEGIN:VTIMEZONE
+TZID:Asia/Tokyo
+BEGIN:STANDARD
+DTSTART:19700101T000000
+TZOFFSETFROM:+0900
+TZOFFSETTO:+0900
+TZNAME:JST
+END:STANDARD
+END:VTIMEZONE
+)";
+
+// A zone whose only rule changes every second since 1601: working it out would never end.
+const QByteArray everySecond = R"(BEGIN:VTIMEZONE
+TZID:Every/Second
+BEGIN:STANDARD
+DTSTART:16010101T000000
+RRULE:FREQ=SECONDLY
+TZOFFSETFROM:+0100
+TZOFFSETTO:+0100
+END:STANDARD
 END:VTIMEZONE
 )";
 
@@ -106,7 +152,7 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // The properties of the first VTODO of an iCalendar text, one line each, without the ones
-    // completion sets.
+    // completion sets (and the stamps every change sets).
     static QStringList todoLinesBesidesCompletion(const QByteArray& text) {
         QStringList lines;
         bool inTodo = false;
@@ -118,12 +164,113 @@ private:
                 break;
             else if (inTodo && !line.startsWith(QLatin1String("STATUS:")) &&
                      !line.startsWith(QLatin1String("COMPLETED:")) &&
-                     !line.startsWith(QLatin1String("PERCENT-COMPLETE:")))
+                     !line.startsWith(QLatin1String("PERCENT-COMPLETE:")) &&
+                     !line.startsWith(QLatin1String("DTSTAMP:")) &&
+                     !line.startsWith(QLatin1String("LAST-MODIFIED:")))
                 lines.append(line);
         }
         lines.sort();
         return lines;
     }
+    // Each occurrence as "start/end" in UTC, sorted.
+    static QStringList spans(const QList<EventStore::Event>& events) {
+        QStringList lines;
+        for (const EventStore::Event& event : events)
+            lines.append(event.start.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm'Z'")) +
+                         QLatin1Char('/') +
+                         event.end.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm'Z'")));
+        lines.sort();
+        return lines;
+    }
+    static QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0) {
+        return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
+    }
+    // The answer of one fetchEvents over every calendar, or none when it did not come within
+    // `wait`; `longestStall` gets the longest the main thread was kept from its loop meanwhile.
+    static std::optional<EventStore::EventsAnswer> fetchAll(FolderEventStore& store,
+                                                            const EventStore::Range& range, int wait,
+                                                            qint64* longestStall = nullptr) {
+        std::optional<EventStore::EventsAnswer> result;
+        QElapsedTimer turn;
+        turn.start();
+        store.fetchEvents({range}, &store, [&](const EventStore::EventsAnswer& answer) { result = answer; });
+        qint64 stall = turn.elapsed();
+        QElapsedTimer waited;
+        waited.start();
+        while (!result && waited.elapsed() < wait) {
+            turn.restart();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            stall = std::max(stall, turn.elapsed());
+            QThread::msleep(1);
+        }
+        if (longestStall)
+            *longestStall = stall;
+        return result;
+    }
+    // The titles of every event in an answer, sorted.
+    static QStringList titles(const EventStore::EventsAnswer& answer) {
+        QStringList result;
+        for (const QList<EventStore::Event>& events : answer.events) {
+            for (const EventStore::Event& event : events)
+                result.append(event.title.value_or(QString()));
+        }
+        result.sort();
+        return result;
+    }
+    // Every warning logged while it lives.
+    struct Warnings {
+        static QStringList& lines() {
+            static QStringList all;
+            return all;
+        }
+        QtMessageHandler previous;
+        Warnings() {
+            lines().clear();
+            previous =
+                qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                    if (type == QtWarningMsg)
+                        lines().append(text);
+                });
+        }
+        ~Warnings() { qInstallMessageHandler(previous); }
+        int count(const QString& part) const {
+            return int(std::count_if(lines().begin(), lines().end(),
+                                     [&](const QString& line) { return line.contains(part); }));
+        }
+    };
+    // TZ for as long as it lives.
+    struct LocalZone {
+        QByteArray previous;
+        bool had;
+        explicit LocalZone(const char* zone) : previous(qgetenv("TZ")), had(qEnvironmentVariableIsSet("TZ")) {
+            qputenv("TZ", zone);
+            tzset();
+        }
+        ~LocalZone() {
+            if (had)
+                qputenv("TZ", previous);
+            else
+                qunsetenv("TZ");
+            tzset();
+        }
+    };
+    void writeEvents(const QString& name, const QByteArray& body) {
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/work")));
+        QVERIFY(write(calendars() + QStringLiteral("/work/") + name, calendar(body)));
+    }
+    // A file of `count` plain events, each about 400 bytes.
+    static QByteArray manyEvents(int count) {
+        QByteArray body;
+        body.reserve(count * 420);
+        for (int n = 0; n < count; ++n) {
+            body += "BEGIN:VEVENT\nUID:bulk-" + QByteArray::number(n) +
+                    "\nDTSTAMP:20260101T000000Z\nDTSTART:20250101T090000Z\nDTEND:20250101T093000Z\n"
+                    "SUMMARY:Bulk event " +
+                    QByteArray::number(n) + "\nDESCRIPTION:" + QByteArray(240, 'x') + "\nEND:VEVENT\n";
+        }
+        return calendar(body);
+    }
+
     void writeTaskLists() {
         QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/tasks")));
         QVERIFY(write(calendars() + QStringLiteral("/tasks/displayname"), "Zeta\n"));
@@ -256,6 +403,102 @@ private slots:
         QCOMPARE(store.reminderWithIdentifier(uid)->isCompleted, completed);
     }
 
+    void aCompletionKeepsTheRestOfTheFile_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("uid");
+        QTest::addColumn<bool>("completed");
+        // Lines that must still be in the file, and the VCALENDAR block that must not change.
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<int>("untouchedBlock");
+        const QByteArray two =
+            calendar("BEGIN:VTODO\nUID:first\nDTSTAMP:20260101T000000Z\nSUMMARY:First\nEND:VTODO\n") +
+            calendar("X-WR-CALNAME:Other\nBEGIN:VTODO\nUID:second\nDTSTAMP:20260101T000000Z\n"
+                     "SUMMARY:Second\nX-OTHER-CLIENT:kept\nEND:VTODO\n");
+        QTest::newRow("two calendars, the first to-do")
+            << two << "first" << true << QStringList{"X-WR-CALNAME:Other"} << 1;
+        QTest::newRow("two calendars, the second to-do")
+            << two << "second" << true << QStringList{"X-OTHER-CLIENT:kept"} << 0;
+        const QByteArray one =
+            calendar("X-WR-CALNAME:Mine\nBEGIN:VTODO\nUID:alarmed\nDTSTAMP:20260101T000000Z\n"
+                     "SUMMARY:With an alarm\nX-CLIENT-FIELD:kept as it is\n"
+                     "STATUS:COMPLETED\nCOMPLETED:20260102T000000Z\nLAST-MODIFIED:20260102T000000Z\n"
+                     "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:Ring\nTRIGGER:-PT15M\n"
+                     "END:VALARM\nEND:VTODO\nBEGIN:VEVENT\nUID:ev\nDTSTART:20260105T100000Z\n"
+                     "END:VEVENT\n");
+        QTest::newRow("one calendar, X- and VALARM, opened again")
+            << one << "alarmed" << false
+            << QStringList{"X-WR-CALNAME:Mine", "X-CLIENT-FIELD:kept as it is", "BEGIN:VALARM",
+                           "TRIGGER:-PT15M", "UID:ev"}
+            << -1;
+    }
+    void aCompletionKeepsTheRestOfTheFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, uid);
+        QFETCH(bool, completed);
+        QFETCH(QStringList, kept);
+        QFETCH(int, untouchedBlock);
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/tasks")));
+        const QString path = calendars() + QStringLiteral("/tasks/list.ics");
+        QVERIFY(write(path, file));
+        // The VCALENDAR blocks of a text, each from its BEGIN line to its END line.
+        auto blocks = [](const QByteArray& text) {
+            QList<QByteArray> result;
+            for (qsizetype at = text.indexOf("BEGIN:VCALENDAR"); at >= 0;
+                 at = text.indexOf("BEGIN:VCALENDAR", at + 1)) {
+                const qsizetype end = text.indexOf("END:VCALENDAR", at);
+                result.append(text.mid(at, end < 0 ? -1 : end - at));
+            }
+            return result;
+        };
+        FolderEventStore store(calendars());
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        QString error;
+        QVERIFY2(store.setReminderCompleted(uid, completed, &error), qPrintable(error));
+        const qint64 after = QDateTime::currentSecsSinceEpoch();
+        const QByteArray written = read(path);
+
+        QCOMPARE(blocks(written).size(), blocks(file).size());
+        QVERIFY(!written.contains("XROOT"));
+        if (untouchedBlock >= 0)
+            QCOMPARE(blocks(written).value(untouchedBlock), blocks(file).value(untouchedBlock));
+        for (const QString& line : kept)
+            QVERIFY2(written.contains(line.toUtf8()), qPrintable(line));
+
+        // libical reads every to-do back; the changed one carries its new state and stamps.
+        icalcomponent* root = icalparser_parse_string(written.constData());
+        QVERIFY(root);
+        const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
+        QCOMPARE(icalcomponent_count_errors(root), 0);
+        QStringList uids;
+        icalcomponent* changed = nullptr;
+        const bool several = icalcomponent_isa(root) == ICAL_XROOT_COMPONENT;
+        for (icalcomponent* each = several ? icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT)
+                                           : root;
+             each;
+             each = several ? icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT) : nullptr) {
+            for (icalcomponent* todo = icalcomponent_get_first_component(each, ICAL_VTODO_COMPONENT); todo;
+                 todo = icalcomponent_get_next_component(each, ICAL_VTODO_COMPONENT)) {
+                uids.append(QString::fromUtf8(icalcomponent_get_uid(todo)));
+                if (uids.last() == uid)
+                    changed = todo;
+            }
+        }
+        QCOMPARE(uids.size(), blocks(file).size() == 2 ? 2 : 1);
+        QVERIFY(changed);
+        QCOMPARE(icalcomponent_get_status(changed),
+                 completed ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION);
+        QCOMPARE(icalcomponent_get_first_property(changed, ICAL_COMPLETED_PROPERTY) != nullptr, completed);
+        for (const icalproperty_kind kind : {ICAL_LASTMODIFIED_PROPERTY, ICAL_DTSTAMP_PROPERTY}) {
+            QCOMPARE(icalcomponent_count_properties(changed, kind), 1);
+            const icaltimetype stamp = icalvalue_get_datetime(
+                icalproperty_get_value(icalcomponent_get_first_property(changed, kind)));
+            QVERIFY(icaltime_is_utc(stamp));
+            const qint64 at = qint64(icaltime_as_timet(stamp));
+            QVERIFY2(at >= before && at <= after, qPrintable(QString::number(at)));
+        }
+        QCOMPARE(store.reminderWithIdentifier(uid)->isCompleted, completed);
+    }
+
     void aQuickAddIsOneNewFile() {
         writeTaskLists();
         FolderEventStore store(calendars());
@@ -355,7 +598,7 @@ private slots:
         FakeClock clock(QDateTime(QDate(2026, 1, 5), QTime(8, 0)));
         CalendarService service(coordinator, nullptr, &clock);
         service.refresh();
-        QCOMPARE(service.todaysEvents().size(), 4);
+        QTRY_COMPARE(service.todaysEvents().size(), 4); // read off the main thread
         QCOMPARE(service.todaysEvents().constFirst().title, QStringLiteral("Holiday")); // all day comes first
         QCOMPARE(service.nextEvent()->title, QStringLiteral("Holiday"));
         QCOMPARE(service.todaysEvents().constFirst().calendarColor, QColor(0x34, 0xc7, 0x59));
@@ -385,6 +628,215 @@ END:VEVENT
         QVERIFY(write(calendars() + QStringLiteral("/work/tz.ics"), calendar("")));
         QTRY_COMPARE(changed.count(), 2);
         QTRY_COMPARE(service.todaysEvents().size(), 3);
+    }
+
+    void seriesOccurInTheirOwnZone_data() {
+        QTest::addColumn<QByteArray>("events");
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QDateTime>("to");
+        QTest::addColumn<QStringList>("occurrences");
+        QTest::newRow("UTC UNTIL east of UTC keeps the last, at UNTIL")
+            << berlin + "BEGIN:VEVENT\nUID:u1\nDTSTART;TZID=Europe/Berlin:20260316T040000\n"
+                        "DTEND;TZID=Europe/Berlin:20260316T050000\n"
+                        "RRULE:FREQ=DAILY;UNTIL=20260318T030000Z\nEND:VEVENT\n"
+            << utc(2026, 3, 14) << utc(2026, 3, 22)
+            << QStringList{"2026-03-16T03:00Z/2026-03-16T04:00Z", "2026-03-17T03:00Z/2026-03-17T04:00Z",
+                           "2026-03-18T03:00Z/2026-03-18T04:00Z"};
+        QTest::newRow("UTC UNTIL west of UTC ends there")
+            << newYork + "BEGIN:VEVENT\nUID:u2\nDTSTART;TZID=America/New_York:20260316T220000\n"
+                         "DURATION:PT30M\nRRULE:FREQ=DAILY;UNTIL=20260320T010000Z\nEND:VEVENT\n"
+            << utc(2026, 3, 14) << utc(2026, 3, 24)
+            << QStringList{"2026-03-17T02:00Z/2026-03-17T02:30Z", "2026-03-18T02:00Z/2026-03-18T02:30Z",
+                           "2026-03-19T02:00Z/2026-03-19T02:30Z"};
+        QTest::newRow("UTC EXDATE removes its occurrence, across the end of summer time")
+            << berlin + "BEGIN:VEVENT\nUID:x1\nDTSTART;TZID=Europe/Berlin:20261006T161500\n"
+                        "DTEND;TZID=Europe/Berlin:20261006T171500\nRRULE:FREQ=WEEKLY;COUNT=4\n"
+                        "EXDATE:20261013T141500Z\nEND:VEVENT\n"
+            << utc(2026, 10, 1) << utc(2026, 11, 5)
+            << QStringList{"2026-10-06T14:15Z/2026-10-06T15:15Z", "2026-10-20T14:15Z/2026-10-20T15:15Z",
+                           "2026-10-27T15:15Z/2026-10-27T16:15Z"};
+        QTest::newRow("UTC RDATE stays at its moment")
+            << berlin + "BEGIN:VEVENT\nUID:r1\nDTSTART;TZID=Europe/Berlin:20260318T100000\n"
+                        "DTEND;TZID=Europe/Berlin:20260318T110000\nRDATE:20260325T090000Z\nEND:VEVENT\n"
+            << utc(2026, 3, 15) << utc(2026, 3, 28)
+            << QStringList{"2026-03-18T09:00Z/2026-03-18T10:00Z", "2026-03-25T09:00Z/2026-03-25T10:00Z"};
+        QTest::newRow("RDATE period with a duration has its own length")
+            << QByteArray("BEGIN:VEVENT\nUID:p1\nDTSTART:20260912T120000Z\nDTEND:20260912T130000Z\n"
+                          "RDATE;VALUE=PERIOD:20260913T120000Z/PT2H\nEND:VEVENT\n")
+            << utc(2026, 9, 11) << utc(2026, 9, 15)
+            << QStringList{"2026-09-12T12:00Z/2026-09-12T13:00Z", "2026-09-13T12:00Z/2026-09-13T14:00Z"};
+        QTest::newRow("RDATE period with an end, in a zone")
+            << tokyo + "BEGIN:VEVENT\nUID:p2\nDTSTART;TZID=Asia/Tokyo:20260601T090000\n"
+                       "DTEND;TZID=Asia/Tokyo:20260601T100000\n"
+                       "RDATE;VALUE=PERIOD;TZID=Asia/Tokyo:20260603T090000/20260603T113000\nEND:VEVENT\n"
+            << utc(2026, 5, 30) << utc(2026, 6, 5)
+            << QStringList{"2026-06-01T00:00Z/2026-06-01T01:00Z", "2026-06-03T00:00Z/2026-06-03T02:30Z"};
+        QTest::newRow("an instance made twice is one")
+            << tokyo + "BEGIN:VEVENT\nUID:d1\nDTSTART;TZID=Asia/Tokyo:20260601T090000\nDURATION:PT1H\n"
+                       "RRULE:FREQ=DAILY;COUNT=3\nRRULE:FREQ=DAILY;COUNT=3\n"
+                       "RDATE;TZID=Asia/Tokyo:20260602T090000\nRDATE:20260601T000000Z\nEND:VEVENT\n"
+            << utc(2026, 5, 30) << utc(2026, 6, 6)
+            << QStringList{"2026-06-01T00:00Z/2026-06-01T01:00Z", "2026-06-02T00:00Z/2026-06-02T01:00Z",
+                           "2026-06-03T00:00Z/2026-06-03T01:00Z"};
+        QTest::newRow("UTC RECURRENCE-ID moves its occurrence")
+            << tokyo + "BEGIN:VEVENT\nUID:m1\nDTSTART;TZID=Asia/Tokyo:20260701T090000\nDURATION:PT1H\n"
+                       "RRULE:FREQ=DAILY;COUNT=3\nEND:VEVENT\n"
+                       "BEGIN:VEVENT\nUID:m1\nRECURRENCE-ID:20260702T000000Z\n"
+                       "DTSTART;TZID=Asia/Tokyo:20260702T150000\nDTEND;TZID=Asia/Tokyo:20260702T160000\n"
+                       "END:VEVENT\n"
+            << utc(2026, 6, 29) << utc(2026, 7, 5)
+            << QStringList{"2026-07-01T00:00Z/2026-07-01T01:00Z", "2026-07-02T06:00Z/2026-07-02T07:00Z",
+                           "2026-07-03T00:00Z/2026-07-03T01:00Z"};
+        QTest::newRow("libical's prefixed zone name, both ends in it")
+            << QByteArray(
+                   "BEGIN:VEVENT\nUID:z1\n"
+                   "DTSTART;TZID=/freeassociation.sourceforge.net/Tzfile/America/Argentina/Buenos_Aires:"
+                   "20260410T190000\n"
+                   "DTEND;TZID=/freeassociation.sourceforge.net/Tzfile/America/Argentina/Buenos_Aires:"
+                   "20260410T203000\nEND:VEVENT\n")
+            << utc(2026, 4, 9) << utc(2026, 4, 12) << QStringList{"2026-04-10T22:00Z/2026-04-10T23:30Z"};
+        QTest::newRow("an end before the start is the start")
+            << berlin + "BEGIN:VEVENT\nUID:e1\nDTSTART;TZID=Europe/Berlin:20260410T190000\n"
+                        "DTEND:20260410T100000Z\nEND:VEVENT\n"
+            << utc(2026, 4, 9) << utc(2026, 4, 12) << QStringList{"2026-04-10T17:00Z/2026-04-10T17:00Z"};
+        QTest::newRow("summer time ends inside, UTC UNTIL exactly at the last")
+            << newYork + "BEGIN:VEVENT\nUID:s1\nDTSTART;TZID=America/New_York:20261030T090000\n"
+                         "DURATION:PT1H\nRRULE:FREQ=DAILY;UNTIL=20261102T140000Z\nEND:VEVENT\n"
+            << utc(2026, 10, 28) << utc(2026, 11, 6)
+            << QStringList{"2026-10-30T13:00Z/2026-10-30T14:00Z", "2026-10-31T13:00Z/2026-10-31T14:00Z",
+                           "2026-11-01T14:00Z/2026-11-01T15:00Z", "2026-11-02T14:00Z/2026-11-02T15:00Z"};
+    }
+    void seriesOccurInTheirOwnZone() {
+        QFETCH(QByteArray, events);
+        QFETCH(QDateTime, from);
+        QFETCH(QDateTime, to);
+        QFETCH(QStringList, occurrences);
+        // Local time is none of the events' zones, and has its own summer time.
+        const LocalZone local("Australia/Adelaide");
+        QCOMPARE(QDateTime(QDate(2026, 1, 5), QTime(12, 0)).offsetFromUtc(), 10 * 3600 + 1800);
+        writeEvents(QStringLiteral("series.ics"), events);
+        FolderEventStore store(calendars());
+        QCOMPARE(spans(store.eventsInRange(from, to, store.eventCalendars())), occurrences);
+        // The same through the reader thread.
+        const std::optional<EventStore::EventsAnswer> answer = fetchAll(store, {from, to}, 5000);
+        QVERIFY(answer);
+        QCOMPARE(spans(answer->events.value(0)), occurrences);
+    }
+
+    void aRefusedOrPartlyReadFileIsLoggedOncePerVersion() {
+        writeEvents(QStringLiteral("good.ics"),
+                    "BEGIN:VEVENT\nUID:g\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        const QString refused = calendars() + QStringLiteral("/work/refused.ics");
+        const QString partial = calendars() + QStringLiteral("/work/partial.ics");
+        QVERIFY(write(refused, "this is not a calendar\n"));
+        QVERIFY(write(partial, calendar("BEGIN:VEVENT\nUID:p\nDTSTART:20260105T110000Z\nEND:VEVENT\n"
+                                        "BEGIN:VEVENT\nUID:q\nSUMMARY:no start\nEND:VEVENT\n"
+                                        "BEGIN:VEVENT\nUID:r\nDTSTART:someday\nEND:VEVENT\n")));
+        const Warnings warnings;
+        FolderEventStore store(calendars());
+        for (int refresh = 0; refresh < 3; ++refresh)
+            QCOMPARE(store.eventsInRange(dayStart(0), dayStart(1), store.eventCalendars()).size(), 2);
+        QCOMPARE(warnings.count(refused + QStringLiteral(" not read: it is not iCalendar")), 1);
+        QCOMPARE(warnings.count(partial + QStringLiteral(" read in part: 2 component(s) dropped")), 1);
+        QCOMPARE(warnings.count(QStringLiteral("good.ics")), 0);
+        // A new version of the file is a new line.
+        QVERIFY(write(refused, "still not a calendar\n"));
+        store.eventsInRange(dayStart(0), dayStart(1), store.eventCalendars());
+        store.eventsInRange(dayStart(0), dayStart(1), store.eventCalendars());
+        QCOMPARE(warnings.count(refused), 2);
+        QCOMPARE(warnings.count(partial), 1);
+    }
+
+    void hostileFilesStayWithinTheirBudget_data() {
+        QTest::addColumn<QByteArray>("hostile");
+        QTest::addColumn<QStringList>("shown");
+        // Whether reading it always ends in one warning, or may also pass on a fast machine.
+        QTest::addColumn<bool>("alwaysWarned");
+        QTest::newRow("a zone that changes every second")
+            << calendar(everySecond + "BEGIN:VEVENT\nUID:h1\nSUMMARY:zoned\n"
+                                      "DTSTART;TZID=Every/Second:20260105T090000\nDURATION:PT1H\n"
+                                      "RRULE:FREQ=DAILY\nEND:VEVENT\n")
+            << QStringList{"normal", "zoned"} << true;
+        QTest::newRow("a never-ending event every second")
+            << calendar("BEGIN:VEVENT\nUID:h2\nSUMMARY:every second\nDTSTART:20200101T000000Z\n"
+                        "RRULE:FREQ=SECONDLY\nEND:VEVENT\n")
+            << QStringList{"normal"} << true;
+        QTest::newRow("every second from just before the day")
+            << calendar("BEGIN:VEVENT\nUID:h3\nSUMMARY:every second\nDTSTART:20260104T235000Z\n"
+                        "RRULE:FREQ=SECONDLY\nEND:VEVENT\n")
+            << QStringList{"normal"} << true;
+        QTest::newRow("every second of a day that never comes")
+            << calendar("BEGIN:VEVENT\nUID:h4\nSUMMARY:never\nDTSTART:20260101T000000Z\n"
+                        "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\nEND:VEVENT\n")
+            << QStringList{"normal"} << true;
+        QTest::newRow("a 20 MB file") << manyEvents(50000) << QStringList{"normal"} << false;
+    }
+    void hostileFilesStayWithinTheirBudget() {
+        QFETCH(QByteArray, hostile);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, alwaysWarned);
+        writeEvents(QStringLiteral("normal.ics"),
+                    "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        QVERIFY(write(calendars() + QStringLiteral("/work/hostile.ics"), hostile));
+        FolderEventStore store(calendars());
+        CalendarFile::Limits limits;
+        limits.perFile = std::chrono::milliseconds(500);
+        store.setLimits(limits);
+        const Warnings warnings;
+        QElapsedTimer took;
+        took.start();
+        qint64 stall = 0;
+        const std::optional<EventStore::EventsAnswer> answer =
+            fetchAll(store, {utc(2026, 1, 5), utc(2026, 1, 6)}, 20000, &stall);
+        QVERIFY(answer);
+        // Its budget, with room for a loaded machine; the main thread was never held for as long as
+        // the reading may take.
+        QVERIFY2(took.elapsed() < 4000, qPrintable(QString::number(took.elapsed())));
+        QVERIFY2(stall < 400, qPrintable(QString::number(stall)));
+        QCOMPARE(titles(*answer), shown);
+        const int warned = warnings.count(QStringLiteral("hostile.ics"));
+        QVERIFY2(alwaysWarned ? warned == 1 : warned <= 1, qPrintable(warnings.lines().join('\n')));
+        // The zone read as UTC: 09:00 there is 09:00Z.
+        for (const EventStore::Event& event : answer->events.value(0)) {
+            if (event.title == QStringLiteral("zoned"))
+                QCOMPARE(event.start, utc(2026, 1, 5, 9));
+        }
+        // Asked again, nothing is worked out afresh.
+        took.restart();
+        QVERIFY(fetchAll(store, {utc(2026, 1, 5), utc(2026, 1, 6)}, 20000));
+        QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(warnings.count(QStringLiteral("hostile.ics")), warned);
+    }
+
+    void aNewerFetchOrTheEndAbandonsTheReading() {
+        writeEvents(QStringLiteral("big.ics"), QByteArray());
+        QVERIFY(write(calendars() + QStringLiteral("/work/big.ics"), manyEvents(50000)));
+        writeEvents(QStringLiteral("normal.ics"),
+                    "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        {
+            FolderEventStore store(calendars());
+            QList<int> answered;
+            store.fetchEvents({{utc(2026, 1, 5), utc(2026, 1, 6)}}, &store,
+                              [&](const EventStore::EventsAnswer&) { answered.append(1); });
+            store.fetchEvents({{utc(2026, 1, 5), utc(2026, 1, 6)}}, &store,
+                              [&](const EventStore::EventsAnswer&) { answered.append(2); });
+            QTRY_VERIFY_WITH_TIMEOUT(!answered.isEmpty(), 20000);
+            QTest::qWait(50);
+            QCOMPARE(answered, QList<int>{2});
+        }
+        // The end of the store does not wait for a file being read.
+        QVERIFY(write(calendars() + QStringLiteral("/work/big.ics"), manyEvents(50001)));
+        auto store = std::make_unique<FolderEventStore>(calendars());
+        bool answered = false;
+        store->fetchEvents({{utc(2026, 1, 5), utc(2026, 1, 6)}}, store.get(),
+                           [&](const EventStore::EventsAnswer&) { answered = true; });
+        QTest::qWait(30);
+        QElapsedTimer took;
+        took.start();
+        store.reset();
+        QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
+        QCoreApplication::processEvents();
+        QVERIFY(!answered);
     }
 
     void theDefaultFolderIsInTheDataFolder() {

@@ -58,14 +58,15 @@ private:
     std::optional<Kind> kind() const {
         return store->current() ? std::optional<Kind>(store->current()->kind()) : std::nullopt;
     }
-    // The calendar has no event source in this build: its published value is fed as the store hears it.
+    // The calendar has no event source in this build: its published next timed event is fed as
+    // the store hears it.
     void nextEventIn(double seconds, const QString& id = QStringLiteral("standup")) {
         CalendarItem item;
         item.id = id;
         item.title = QStringLiteral("Standup");
         item.startDate = f->clock.now().addMSecs(qint64(seconds * 1000));
         item.endDate = item.startDate.addSecs(1800);
-        emit calendar->nextEventChanged(item);
+        emit calendar->nextTimedEventChanged(item);
         deliver();
     }
 
@@ -196,19 +197,63 @@ private slots:
         }
     }
 
+    void alertsFollowTheNextTimedEvent_data() {
+        QTest::addColumn<bool>("allDayToday");
+        QTest::addColumn<int>("meetingIn");
+        QTest::addColumn<bool>("alert");
+        QTest::newRow("all-day event today, meeting in 15 minutes") << true << 900 << true;
+        QTest::newRow("all-day event today, meeting starting now") << true << 0 << true;
+        QTest::newRow("all-day event today, meeting in 20 minutes") << true << 1200 << false;
+        QTest::newRow("no all-day event, meeting in 15 minutes") << false << 900 << true;
+    }
+    void alertsFollowTheNextTimedEvent() {
+        QFETCH(bool, allDayToday);
+        QFETCH(int, meetingIn);
+        QFETCH(bool, alert);
+        f->eventStore.events = PermissionStatus::authorized;
+        f->eventStore.calendars = {{QStringLiteral("work"), QStringLiteral("Work"), QColor()}};
+        f->permissionsCoordinator.refresh();
+        auto add = [&](const QString& id, const QDateTime& start, const QDateTime& end, bool allDay) {
+            EventStore::Event event;
+            event.identifier = id;
+            event.title = id;
+            event.start = start;
+            event.end = end;
+            event.isAllDay = allDay;
+            event.calendarIdentifier = QStringLiteral("work");
+            f->eventStore.storedEvents.append(event);
+        };
+        const QDateTime midnight(f->clock.now().toLocalTime().date(), QTime(0, 0));
+        if (allDayToday)
+            add(QStringLiteral("Birthday"), midnight.toUTC(), midnight.addDays(1).toUTC(), true);
+        const QDateTime meeting = f->clock.now().addSecs(meetingIn);
+        add(QStringLiteral("Meeting"), meeting, meeting.addSecs(1800), false);
+        calendar = std::make_unique<CalendarService>(f->permissionsCoordinator, nullptr, &f->clock);
+        calendar->refresh();
+        build();
+
+        // The pane's next event is still the all-day one; the alert is the meeting's.
+        QCOMPARE(calendar->nextEvent()->title,
+                 allDayToday ? QStringLiteral("Birthday") : QStringLiteral("Meeting"));
+        QCOMPARE(calendar->nextTimedEvent()->title, QStringLiteral("Meeting"));
+        QCOMPARE(kind(), alert ? std::optional<Kind>(Kind::calendar) : std::nullopt);
+        if (alert)
+            QCOMPARE(store->current()->calendarItem()->title, QStringLiteral("Meeting"));
+    }
+
     void eachAlertIsRaisedOncePerEvent() {
         build();
         nextEventIn(900.0);
         QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
         advance(5s);
         // The same event seen again inside its window, or back after a gap, raises nothing.
-        emit calendar->nextEventChanged(std::nullopt);
+        emit calendar->nextTimedEventChanged(std::nullopt);
         deliver();
         CalendarItem again;
         again.id = QStringLiteral("standup");
         again.title = QStringLiteral("Standup");
         again.startDate = f->clock.now().addMSecs(899500);
-        emit calendar->nextEventChanged(again);
+        emit calendar->nextTimedEventChanged(again);
         deliver();
         QCOMPARE(kind(), std::nullopt);
         // A different next event drops the first one's record.

@@ -1,0 +1,693 @@
+#include "platform/linux/CalendarFile.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// How often the parser's line source, the component loops and the rule walk look at the clock
+// and the quit flag.
+constexpr int checkEvery = 512;
+
+// The size up to which a file's parsed tree is kept until the file goes.
+constexpr qsizetype keptTreeBytes = 1 << 20;
+
+std::optional<QString> textOf(icalcomponent* component, icalproperty_kind kind) {
+    icalproperty* property = icalcomponent_get_first_property(component, kind);
+    if (!property)
+        return std::nullopt;
+    // The typed getters give the text unescaped.
+    const char* text = nullptr;
+    switch (kind) {
+    case ICAL_SUMMARY_PROPERTY:
+        text = icalproperty_get_summary(property);
+        break;
+    case ICAL_LOCATION_PROPERTY:
+        text = icalproperty_get_location(property);
+        break;
+    case ICAL_DESCRIPTION_PROPERTY:
+        text = icalproperty_get_description(property);
+        break;
+    case ICAL_UID_PROPERTY:
+        text = icalproperty_get_uid(property);
+        break;
+    case ICAL_URL_PROPERTY:
+        text = icalproperty_get_url(property);
+        break;
+    default:
+        break;
+    }
+    return QString::fromUtf8(text ? text : "");
+}
+
+QByteArray icalText(icalcomponent* component) {
+    char* text = icalcomponent_as_ical_string_r(component);
+    const QByteArray bytes(text ? text : "");
+    free(text);
+    return bytes;
+}
+
+// One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
+// works out a zone's changes on first use, and doing so once instead of once per file is most of
+// the cost of reading a folder of files from one client. Lives for the process.
+icaltimezone* sharedZone(icalcomponent* vtimezone) {
+    static QHash<QByteArray, icaltimezone*> zones;
+    const QByteArray key = icalText(vtimezone);
+    icaltimezone*& zone = zones[key];
+    if (!zone) {
+        zone = icaltimezone_new();
+        if (!icaltimezone_set_component(zone, icalcomponent_new_clone(vtimezone))) {
+            icaltimezone_free(zone, 1);
+            zone = nullptr;
+            zones.remove(key);
+        }
+    }
+    return zone;
+}
+
+// The system's zone of a name: an Olson name, or one with a prefix before it, as libical writes
+// its own ("/freeassociation.sourceforge.net/Tzfile/Europe/Berlin"). Null when there is none.
+icaltimezone* systemZone(const QByteArray& name) {
+    static QHash<QByteArray, icaltimezone*> known;
+    const auto found = known.constFind(name);
+    if (found != known.constEnd())
+        return *found;
+    icaltimezone* zone = icaltimezone_get_builtin_timezone(name.constData());
+    // The tail after each slash, longest first: a prefix of any depth falls away.
+    for (qsizetype slash = name.indexOf('/'); !zone && slash >= 0; slash = name.indexOf('/', slash + 1)) {
+        const QByteArray tail = name.mid(slash + 1);
+        if (tail.contains('/'))
+            zone = icaltimezone_get_builtin_timezone(tail.constData());
+    }
+    known.insert(name, zone);
+    return zone;
+}
+
+int listSize(const short* values, int size) {
+    int n = 0;
+    while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
+        ++n;
+    return n;
+}
+
+// Whether libical's walk of a rule stays short between two occurrences. The walk steps one unit of
+// FREQ at a time until every BY part matches, and cannot be interrupted: a rule finer than a day
+// with a part that matches only some days of the year (BYMONTH, BYMONTHDAY, BYYEARDAY, BYWEEKNO,
+// BYSETPOS, or BYDAY with a position) may step for a year or, where the parts never meet (30
+// February), far longer; every second of a week is already half a million steps.
+bool walksInShortSteps(const icalrecurrencetype& rule) {
+    const bool finerThanADay = rule.freq == ICAL_SECONDLY_RECURRENCE ||
+                               rule.freq == ICAL_MINUTELY_RECURRENCE || rule.freq == ICAL_HOURLY_RECURRENCE;
+    if (!finerThanADay)
+        return true;
+    if (listSize(rule.by_month, ICAL_BY_MONTH_SIZE) || listSize(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE) ||
+        listSize(rule.by_year_day, ICAL_BY_YEARDAY_SIZE) || listSize(rule.by_week_no, ICAL_BY_WEEKNO_SIZE) ||
+        listSize(rule.by_set_pos, ICAL_BY_SETPOS_SIZE))
+        return false;
+    const int days = listSize(rule.by_day, ICAL_BY_DAY_SIZE);
+    for (int n = 0; n < days; ++n) {
+        if (icalrecurrencetype_day_position(rule.by_day[n]) != 0)
+            return false;
+    }
+    // Within a week, at most a week of steps.
+    return !(days > 0 && rule.freq == ICAL_SECONDLY_RECURRENCE);
+}
+
+// An upper bound of the changes a zone rule yields from its DTSTART to the years that matter.
+qint64 estimatedChanges(const icalrecurrencetype& rule, int fromYear) {
+    if (rule.count > 0)
+        return rule.count;
+    const int toYear = icaltime_is_null_time(rule.until) ? QDate::currentDate().year() + 20 : rule.until.year;
+    const double years = std::max(1, toYear - fromYear + 1);
+    double perYear = 1;
+    switch (rule.freq) {
+    case ICAL_SECONDLY_RECURRENCE:
+        perYear = 366.0 * 86400;
+        break;
+    case ICAL_MINUTELY_RECURRENCE:
+        perYear = 366.0 * 1440;
+        break;
+    case ICAL_HOURLY_RECURRENCE:
+        perYear = 366.0 * 24;
+        break;
+    case ICAL_DAILY_RECURRENCE:
+        perYear = 366;
+        break;
+    case ICAL_WEEKLY_RECURRENCE:
+        perYear = 53;
+        break;
+    case ICAL_MONTHLY_RECURRENCE:
+        perYear = 12;
+        break;
+    default:
+        break;
+    }
+    perYear /= std::max<short>(1, rule.interval);
+    const auto count = listSize;
+    const int months = count(rule.by_month, ICAL_BY_MONTH_SIZE);
+    const int weeks = count(rule.by_week_no, ICAL_BY_WEEKNO_SIZE);
+    double spread = 1;
+    // A list that expands multiplies; one that only limits is counted as if it expanded too.
+    for (const int n : {count(rule.by_second, ICAL_BY_SECOND_SIZE),
+                        count(rule.by_minute, ICAL_BY_MINUTE_SIZE), count(rule.by_hour, ICAL_BY_HOUR_SIZE),
+                        count(rule.by_year_day, ICAL_BY_YEARDAY_SIZE), months, weeks})
+        spread *= std::max(1, n);
+    if (const int days = count(rule.by_day, ICAL_BY_DAY_SIZE)) {
+        const bool wholeYear = rule.freq == ICAL_YEARLY_RECURRENCE && months == 0 && weeks == 0;
+        spread *= days * (wholeYear ? 53 : rule.freq <= ICAL_MONTHLY_RECURRENCE ? 5 : 1);
+    }
+    if (const int days = count(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE))
+        spread *= days * (rule.freq == ICAL_YEARLY_RECURRENCE && months == 0 ? 12 : 1);
+    const double total = years * perYear * spread;
+    return total > 1e15 ? qint64(1e15) : qint64(total);
+}
+
+// Whether libical can work out the zone's changes within the limit.
+bool isBounded(icalcomponent* vtimezone, qint64 limit) {
+    for (icalcomponent* part = icalcomponent_get_first_component(vtimezone, ICAL_ANY_COMPONENT); part;
+         part = icalcomponent_get_next_component(vtimezone, ICAL_ANY_COMPONENT)) {
+        icalproperty* start = icalcomponent_get_first_property(part, ICAL_DTSTART_PROPERTY);
+        const int fromYear = start ? icalproperty_get_dtstart(start).year : 1601;
+        for (icalproperty* rrule = icalcomponent_get_first_property(part, ICAL_RRULE_PROPERTY); rrule;
+             rrule = icalcomponent_get_next_property(part, ICAL_RRULE_PROPERTY)) {
+            if (estimatedChanges(icalproperty_get_rrule(rrule), fromYear) > limit)
+                return false;
+        }
+    }
+    return true;
+}
+
+QDateTime localMidnight(int year, int month, int day) {
+    return QDateTime(QDate(year, month, day), QTime(0, 0), Qt::LocalTime).toUTC();
+}
+
+// Fields in a zone, or floating (null zone: local wall time), as a moment in UTC.
+QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
+    if (icaltime_is_null_time(fields))
+        return {};
+    if (fields.is_date)
+        return localMidnight(fields.year, fields.month, fields.day);
+    const QDate date(fields.year, fields.month, fields.day);
+    const QTime clock(fields.hour, fields.minute, fields.second);
+    if (zone == icaltimezone_get_utc_timezone())
+        return QDateTime(date, clock, Qt::UTC);
+    if (zone) {
+        icaltimetype plain = fields;
+        plain.zone = nullptr;
+        return QDateTime::fromSecsSinceEpoch(
+            qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))), Qt::UTC);
+    }
+    return QDateTime(date, clock, Qt::LocalTime).toUTC();
+}
+
+// A moment as the fields of a zone's wall-clock time (null zone: local time), without a zone.
+icaltimetype fieldsIn(const QDateTime& moment, icaltimezone* zone) {
+    icaltimetype fields;
+    if (zone) {
+        fields = icaltime_from_timet_with_zone(time_t(moment.toSecsSinceEpoch()), 0,
+                                               icaltimezone_get_utc_timezone());
+        fields = icaltime_convert_to_zone(fields, zone);
+    } else {
+        const QDateTime local = moment.toLocalTime();
+        fields = icaltime_null_time();
+        fields.year = local.date().year();
+        fields.month = local.date().month();
+        fields.day = local.date().day();
+        fields.hour = local.time().hour();
+        fields.minute = local.time().minute();
+        fields.second = local.time().second();
+    }
+    fields.zone = nullptr;
+    return fields;
+}
+
+const char* tzidOf(icalproperty* property) {
+    icalparameter* tzid =
+        property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
+    return tzid ? icalparameter_get_tzid(tzid) : nullptr;
+}
+
+// Reads the bytes a line at a time for the parser, stopping early when told to.
+struct LineSource {
+    const char* at;
+    const char* end;
+    const QDeadlineTimer* deadline;
+    const std::atomic<bool>* quitting;
+    int lines = 0;
+    bool stopped = false;
+};
+
+char* nextLine(char* out, size_t size, void* data) {
+    auto* source = static_cast<LineSource*>(data);
+    if (source->at >= source->end || size < 2)
+        return nullptr;
+    if (++source->lines % checkEvery == 0 &&
+        (source->quitting->load(std::memory_order_relaxed) || source->deadline->hasExpired())) {
+        source->stopped = true;
+        source->at = source->end;
+        return nullptr;
+    }
+    const size_t room = std::min(size - 1, size_t(source->end - source->at));
+    const void* newline = memchr(source->at, '\n', room);
+    const size_t length = newline ? size_t(static_cast<const char*>(newline) - source->at) + 1 : room;
+    memcpy(out, source->at, length);
+    out[length] = '\0';
+    source->at += length;
+    return out;
+}
+
+} // namespace
+
+// The zones of one file: its usable VTIMEZONEs as shared zones, and the names of those that are not.
+struct CalendarFile::Zones {
+    QHash<QByteArray, icaltimezone*> own;
+    QSet<QByteArray> unusable;
+
+    // The zone a TZID names; UTC for an unusable one; null when nothing by that name is known.
+    icaltimezone* resolve(const char* tzid) const {
+        if (!tzid || !*tzid)
+            return nullptr;
+        const QByteArray name(tzid);
+        if (icaltimezone* zone = own.value(name))
+            return zone;
+        if (unusable.contains(name))
+            return icaltimezone_get_utc_timezone();
+        return systemZone(name);
+    }
+    // A date-time value of `property`: its fields without a zone and the zone they are in: UTC,
+    // its TZID's zone, else `floating` (the zone of the event it belongs to, null for local time).
+    std::pair<icaltimetype, icaltimezone*> place(icalproperty* property, icaltimetype value,
+                                                 icaltimezone* floating) const {
+        icaltimezone* zone = nullptr;
+        if (value.is_date)
+            zone = nullptr;
+        else if (icaltime_is_utc(value))
+            zone = icaltimezone_get_utc_timezone();
+        else if (const char* tzid = tzidOf(property))
+            zone = resolve(tzid);
+        else
+            zone = floating;
+        value.zone = nullptr;
+        return {value, zone};
+    }
+    QDateTime moment(icalproperty* property, icaltimetype value, icaltimezone* floating) const {
+        const auto [fields, zone] = place(property, value, floating);
+        return momentOf(fields, zone);
+    }
+};
+
+icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
+                                   const std::atomic<bool>& quitting, bool* stopped) {
+    LineSource source{bytes.constData(), bytes.constData() + bytes.size(), &deadline, &quitting};
+    icalparser* parser = icalparser_new();
+    icalparser_set_gen_data(parser, &source);
+    icalcomponent* root = icalparser_parse(parser, nextLine);
+    // Components a stop left open go with the parser.
+    icalparser_free(parser);
+    if (stopped)
+        *stopped = source.stopped;
+    if (source.stopped && root) {
+        icalcomponent_free(root);
+        root = nullptr;
+    }
+    return root;
+}
+
+CalendarFile::~CalendarFile() {
+    if (m_root)
+        icalcomponent_free(m_root);
+}
+
+std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByteArray& bytes,
+                                                 const Limits& limits, const std::atomic<bool>& quitting) {
+    auto file = std::make_unique<CalendarFile>();
+    file->m_path = path;
+    const QDeadlineTimer deadline(limits.perFile);
+    auto refuse = [&](const QString& why) {
+        if (file->m_root)
+            icalcomponent_free(file->m_root);
+        file->m_root = nullptr;
+        file->m_outcome = quitting.load() ? Outcome::abandoned : Outcome::refused;
+        file->m_problem = why;
+        file->m_singles.clear();
+        file->m_series.clear();
+        file->m_todos.clear();
+        return std::move(file);
+    };
+    if (bytes.isEmpty())
+        return refuse(QStringLiteral("it is empty"));
+    bool stopped = false;
+    icalcomponent* root = parse(bytes, deadline, quitting, &stopped);
+    file->m_root = root;
+    const QString overTime =
+        QStringLiteral("it takes longer than %1 s to read").arg(double(limits.perFile.count()) / 1000.0);
+    if (stopped)
+        return refuse(overTime);
+    if (!root)
+        return refuse(QStringLiteral("it is not iCalendar"));
+    QList<icalcomponent*> calendars;
+    if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.append(root);
+    } else {
+        for (icalcomponent* inner = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); inner;
+             inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+            calendars.append(inner);
+    }
+    if (calendars.isEmpty())
+        return refuse(QStringLiteral("it holds no VCALENDAR"));
+    for (icalcomponent* calendar : std::as_const(calendars)) {
+        Zones zones;
+        file->addCalendar(calendar, limits, zones, deadline, quitting);
+        if (quitting.load())
+            return refuse(QStringLiteral("the program is quitting"));
+        if (deadline.hasExpired())
+            return refuse(overTime);
+    }
+    const int errors = icalcomponent_count_errors(root);
+    // A large tree is freed now, while the file is read anyway, rather than later in one piece
+    // on whichever thread lets go of the file, the quitting one included.
+    if (bytes.size() > keptTreeBytes) {
+        icalcomponent_free(file->m_root);
+        file->m_root = nullptr;
+    }
+    if (errors > 0 || file->m_dropped > 0) {
+        file->m_outcome = Outcome::readInPart;
+        file->m_problem =
+            QStringLiteral("%1 component(s) dropped, %2 error(s)").arg(file->m_dropped).arg(errors);
+    }
+    return file;
+}
+
+void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
+                               const QDeadlineTimer& deadline, const std::atomic<bool>& quitting) {
+    int added = 0;
+    auto stop = [&] {
+        return ++added % checkEvery == 0 &&
+               (quitting.load(std::memory_order_relaxed) || deadline.hasExpired());
+    };
+    for (icalcomponent* zone = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); zone;
+         zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+        icalproperty* tzid = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
+        const char* name = tzid ? icalproperty_get_tzid(tzid) : nullptr;
+        if (!name)
+            continue;
+        if (!isBounded(zone, limits.zoneChanges)) {
+            zones.unusable.insert(QByteArray(name));
+            qCWarning(lcPlatform,
+                      "calendar file %s: the time zone %s has too many changes to work out; its "
+                      "times are read as UTC",
+                      qUtf8Printable(m_path), name);
+        } else if (icaltimezone* shared = sharedZone(zone)) {
+            zones.own.insert(QByteArray(name), shared);
+        }
+    }
+    for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
+         event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        if (stop())
+            return;
+        addEvent(event, zones);
+    }
+    for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
+         todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT)) {
+        if (stop())
+            return;
+        addTodo(todo, zones);
+    }
+}
+
+void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {
+    Todo item;
+    item.uid = textOf(todo, ICAL_UID_PROPERTY).value_or(QString());
+    item.title = textOf(todo, ICAL_SUMMARY_PROPERTY);
+    icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
+    item.completed = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
+                     icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
+    if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY))
+        item.due = zones.moment(due, icalproperty_get_due(due), nullptr);
+    m_todos.append(std::move(item));
+}
+
+void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
+    icalproperty* dtstart = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    const icaltimetype rawStart = dtstart ? icalproperty_get_dtstart(dtstart) : icaltime_null_time();
+    if (icaltime_is_null_time(rawStart)) {
+        ++m_dropped;
+        return;
+    }
+    const auto [startFields, zone] = zones.place(dtstart, rawStart, nullptr);
+    const bool allDay = startFields.is_date;
+    const QDateTime startAt = momentOf(startFields, zone);
+    if (!startAt.isValid()) {
+        ++m_dropped;
+        return;
+    }
+    // DTEND goes through the same lookup; without a TZID of its own it is in DTSTART's zone.
+    QDateTime endAt;
+    if (icalproperty* dtend = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
+        endAt = zones.moment(dtend, icalproperty_get_dtend(dtend), zone);
+    } else if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
+        const icaldurationtype length = icalproperty_get_duration(duration);
+        if (allDay) {
+            const int days = int(length.weeks * 7 + length.days) * (length.is_neg ? -1 : 1);
+            endAt = startAt.toLocalTime().addDays(days).toUTC();
+        } else {
+            endAt = startAt.addSecs(icaldurationtype_as_int(length));
+        }
+    } else {
+        endAt = allDay ? startAt.toLocalTime().addDays(1).toUTC() : startAt;
+    }
+    // An event never ends before it starts.
+    if (!endAt.isValid() || endAt < startAt)
+        endAt = startAt;
+
+    Fields fields;
+    fields.uid = textOf(event, ICAL_UID_PROPERTY);
+    fields.title = textOf(event, ICAL_SUMMARY_PROPERTY);
+    fields.location = textOf(event, ICAL_LOCATION_PROPERTY);
+    fields.notes = textOf(event, ICAL_DESCRIPTION_PROPERTY);
+    if (const std::optional<QString> url = textOf(event, ICAL_URL_PROPERTY)) {
+        const QUrl parsed(url->trimmed(), QUrl::StrictMode);
+        if (parsed.isValid() && !parsed.isEmpty())
+            fields.url = parsed;
+    }
+
+    icalproperty* recurrenceId = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    const bool recurs = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
+    if (recurrenceId || !recurs) {
+        Single single{fields, startAt, endAt, allDay, startAt, false};
+        if (recurrenceId) {
+            const QDateTime moved =
+                zones.moment(recurrenceId, icalproperty_get_recurrenceid(recurrenceId), zone);
+            if (moved.isValid()) {
+                single.movesAnOccurrence = true;
+                single.occurrence = moved;
+                for (Series& series : m_series) {
+                    if (series.fields.uid == fields.uid)
+                        series.moved.insert(moved.toSecsSinceEpoch());
+                }
+            }
+        }
+        m_singles.append(std::move(single));
+        return;
+    }
+
+    Series series;
+    series.fields = fields;
+    series.allDay = allDay;
+    series.zone = allDay ? nullptr : zone;
+    series.startFields = startFields;
+    series.start = startAt;
+    series.durationSeconds = startAt.secsTo(endAt);
+    series.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
+    for (icalproperty* rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); rrule;
+         rrule = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+        icalrecurrencetype rule = icalproperty_get_rrule(rrule);
+        rule.rscale = nullptr;
+        if (rule.freq == ICAL_NO_RECURRENCE) {
+            ++m_dropped;
+            continue;
+        }
+        if (!walksInShortSteps(rule) && !series.givenUp) {
+            series.givenUp = true;
+            qCWarning(lcPlatform,
+                      "calendar file %s: the series %s has a rule too costly to work out; it is not shown",
+                      qUtf8Printable(m_path),
+                      qUtf8Printable(fields.uid.value_or(QStringLiteral("without UID"))));
+        }
+        // UNTIL in UTC (as RFC 5545 asks for a zoned DTSTART) becomes the series' wall-clock time,
+        // the time the rule is walked in.
+        if (!icaltime_is_null_time(rule.until) && !rule.until.is_date) {
+            const QDateTime until = zones.moment(rrule, rule.until, series.zone);
+            if (allDay) {
+                const QDate day = until.toLocalTime().date();
+                rule.until = icaltime_null_time();
+                rule.until.year = day.year();
+                rule.until.month = day.month();
+                rule.until.day = day.day();
+                rule.until.is_date = 1;
+            } else {
+                rule.until = fieldsIn(until, series.zone);
+            }
+            rule.until.zone = nullptr;
+        }
+        series.rules.append(rule);
+    }
+    for (icalproperty* rdate = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); rdate;
+         rdate = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+        const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
+        Occurrence extra;
+        if (!icaltime_is_null_time(value.period.start)) {
+            extra.start = zones.moment(rdate, value.period.start, series.zone);
+            extra.end = !icaltime_is_null_time(value.period.end)
+                            ? zones.moment(rdate, value.period.end, series.zone)
+                            : extra.start.addSecs(icaldurationtype_as_int(value.period.duration));
+        } else {
+            icaltimetype at = value.time;
+            if (at.is_date && !allDay) {
+                // A day on a timed series: that day at the series' time of day.
+                at.is_date = 0;
+                at.hour = startFields.hour;
+                at.minute = startFields.minute;
+                at.second = startFields.second;
+                at.zone = nullptr;
+                extra.start = momentOf(at, series.zone);
+            } else {
+                extra.start = zones.moment(rdate, at, series.zone);
+            }
+            extra.end = series.endOf(extra.start);
+        }
+        if (!extra.start.isValid()) {
+            ++m_dropped;
+            continue;
+        }
+        if (!extra.end.isValid() || extra.end < extra.start)
+            extra.end = extra.start;
+        series.extra.append(extra);
+    }
+    for (icalproperty* exdate = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); exdate;
+         exdate = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+        const icaltimetype at = icalproperty_get_exdate(exdate);
+        if (icaltime_is_null_time(at))
+            continue;
+        if (at.is_date && !allDay)
+            series.excludedDays.insert(QDate(at.year, at.month, at.day));
+        else if (const QDateTime moment = zones.moment(exdate, at, series.zone); moment.isValid())
+            series.excluded.insert(moment.toSecsSinceEpoch());
+    }
+    // Moved occurrences written before their series.
+    for (const Single& single : std::as_const(m_singles)) {
+        if (single.movesAnOccurrence && single.fields.uid == fields.uid)
+            series.moved.insert(single.occurrence.toSecsSinceEpoch());
+    }
+    m_series.append(std::move(series));
+}
+
+QDateTime CalendarFile::Series::endOf(const QDateTime& at) const {
+    if (!allDay)
+        return at.addSecs(durationSeconds);
+    // Whole local days, also across a change to or from summer time.
+    return at.toLocalTime().addDays(durationDays).toUTC();
+}
+
+bool CalendarFile::overlaps(const QDateTime& start, const QDateTime& end, const QDateTime& from,
+                            const QDateTime& to) {
+    if (start > to)
+        return false;
+    return end > from || (start == end && start >= from);
+}
+
+bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDateTime& to,
+                          const Limits& limits, const std::atomic<bool>& quitting) const {
+    QList<Occurrence> found;
+    auto take = [&](const QDateTime& start, const QDateTime& end) {
+        if (start <= to && end >= from)
+            found.append({start, end});
+    };
+    auto giveUp = [&](const char* why) {
+        series.givenUp = true;
+        series.expanded.clear();
+        qCWarning(lcPlatform, "calendar file %s: the series %s %s; it is not shown", qUtf8Printable(m_path),
+                  qUtf8Printable(series.fields.uid.value_or(QStringLiteral("without UID"))), why);
+        return true;
+    };
+    // DTSTART is always the first occurrence.
+    take(series.start, series.endOf(series.start));
+    const QDeadlineTimer deadline(limits.perFile);
+    qint64 steps = 0;
+    for (const icalrecurrencetype& rule : series.rules) {
+        icalrecur_iterator* walk = icalrecur_iterator_new(rule, series.startFields);
+        if (!walk)
+            continue;
+        const std::unique_ptr<icalrecur_iterator, void (*)(icalrecur_iterator*)> owner(
+            walk, icalrecur_iterator_free);
+        for (icaltimetype next = icalrecur_iterator_next(walk); !icaltime_is_null_time(next);
+             next = icalrecur_iterator_next(walk)) {
+            if (++steps % checkEvery == 0) {
+                if (quitting.load(std::memory_order_relaxed))
+                    return false;
+                if (deadline.hasExpired())
+                    return giveUp("takes too long to work out");
+            }
+            if (steps > limits.stepsPerSeries)
+                return giveUp("has too many occurrences before the days shown");
+            const QDateTime start = momentOf(next, series.zone);
+            if (!start.isValid())
+                continue;
+            if (start > to)
+                break;
+            if (!series.excludedDays.isEmpty() &&
+                series.excludedDays.contains(QDate(next.year, next.month, next.day)))
+                continue;
+            take(start, series.endOf(start));
+            if (found.size() > limits.instancesPerSeries)
+                return giveUp("has too many occurrences in the days shown");
+        }
+    }
+    for (const Occurrence& extra : series.extra)
+        take(extra.start, extra.end);
+    // Excluded and moved moments go; a moment generated twice (by RRULE and RDATE, two equal rules,
+    // an RDATE on DTSTART) is one occurrence, the first one found.
+    found.removeIf([&](const Occurrence& occurrence) {
+        const qint64 at = occurrence.start.toSecsSinceEpoch();
+        return series.excluded.contains(at) || series.moved.contains(at);
+    });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
+    found.erase(std::unique(found.begin(), found.end(),
+                            [](const Occurrence& a, const Occurrence& b) { return a.start == b.start; }),
+                found.end());
+    series.expanded = std::move(found);
+    return true;
+}
+
+bool CalendarFile::occurrences(const Series& series, const QDateTime& from, const QDateTime& to,
+                               const Limits& limits, const std::atomic<bool>& quitting,
+                               QList<Occurrence>& into) const {
+    if (series.givenUp)
+        return true;
+    if (!series.expandedFrom.isValid() || from < series.expandedFrom || to > series.expandedTo) {
+        // Expand a few days around the range, so that the next queries (the rest of the day, the
+        // next two days) are answered from the same expansion.
+        const QDateTime expandFrom = from.addDays(-1);
+        const QDateTime expandTo = std::max(to, from.addDays(3)).addDays(1);
+        series.expandedFrom = {};
+        if (!expand(series, expandFrom, expandTo, limits, quitting))
+            return false;
+        if (series.givenUp)
+            return true;
+        series.expandedFrom = expandFrom;
+        series.expandedTo = expandTo;
+    }
+    for (const Occurrence& occurrence : std::as_const(series.expanded)) {
+        if (overlaps(occurrence.start, occurrence.end, from, to))
+            into.append(occurrence);
+    }
+    return true;
+}

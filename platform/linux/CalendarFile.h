@@ -1,0 +1,168 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include <atomic>
+#include <chrono>
+#include <libical/ical.h>
+#include <memory>
+#include <optional>
+
+// One iCalendar file of the calendar folder as read: its single events, moved occurrences, series
+// and to-dos, and what could not be read. Every time is resolved through one zone lookup (the
+// file's VTIMEZONEs, else the system's zones by name, libical's prefixed names included), and a
+// series is expanded in its own zone, with each UTC value of it (UNTIL, EXDATE, RDATE,
+// RECURRENCE-ID) brought into that zone first.
+//
+// Reading and expanding keep to the limits: a file that takes longer than its time is refused, a
+// VTIMEZONE whose rules would expand past a bound is not used (its times are read as UTC), a
+// series that takes more rule steps or yields more occurrences in one window than allowed is not
+// shown. Each of these is logged at warning level once, when the file is read (or the series
+// first expanded), so once per version of the file.
+//
+// Not thread-safe: the caller serialises every use of every instance (zones are shared between
+// files, and series keep their last expansion).
+class CalendarFile {
+public:
+    struct Limits {
+        // Reading one file: parsing and taking its components apart.
+        std::chrono::milliseconds perFile{3000};
+        // Rule steps of one series before it is given up, and occurrences in one window.
+        int stepsPerSeries = 200000;
+        int instancesPerSeries = 2000;
+        // The changes of one VTIMEZONE rule up to the years that matter.
+        qint64 zoneChanges = 20000;
+    };
+
+    enum class Outcome {
+        read,
+        // Parsed with errors, or some events could not be used.
+        readInPart,
+        // Not read at all: not iCalendar, empty, or over its time.
+        refused,
+        // Stopped because the program is quitting; nothing of it is kept.
+        abandoned,
+    };
+
+    struct Fields {
+        std::optional<QString> uid;
+        std::optional<QString> title;
+        std::optional<QString> location;
+        std::optional<QString> notes;
+        std::optional<QUrl> url;
+    };
+    // An event that happens once, or one moved occurrence of a series.
+    struct Single {
+        Fields fields;
+        QDateTime start;
+        QDateTime end;
+        bool allDay = false;
+        // The occurrence the identifier names: its start, or the occurrence RECURRENCE-ID moves.
+        QDateTime occurrence;
+        bool movesAnOccurrence = false;
+    };
+    struct Occurrence {
+        QDateTime start;
+        QDateTime end;
+    };
+    // An event with RRULE or RDATE, expanded for each window asked.
+    struct Series {
+        Fields fields;
+        bool allDay = false;
+        // The zone the series recurs in; null for a floating or all-day series (local time).
+        icaltimezone* zone = nullptr;
+        // DTSTART's own fields, without a zone, and as a moment.
+        icaltimetype startFields{};
+        QDateTime start;
+        qint64 durationSeconds = 0;
+        qint64 durationDays = 0;
+        // RRULEs with UNTIL in the series' own wall-clock time (no RSCALE).
+        QList<icalrecurrencetype> rules;
+        // RDATEs, with their own end when they are periods.
+        QList<Occurrence> extra;
+        // EXDATE moments, and the days of DATE values on a timed series.
+        QSet<qint64> excluded;
+        QSet<QDate> excludedDays;
+        // Occurrences moved by a RECURRENCE-ID, as moments.
+        QSet<qint64> moved;
+
+        // The last expansion, kept for the next windows inside it.
+        mutable QDateTime expandedFrom;
+        mutable QDateTime expandedTo;
+        mutable QList<Occurrence> expanded;
+        // Past its limits: shown no more in this version of the file.
+        mutable bool givenUp = false;
+
+        QDateTime endOf(const QDateTime& at) const;
+    };
+    struct Todo {
+        QString uid;
+        std::optional<QString> title;
+        bool completed = false;
+        QDateTime due;
+    };
+
+    CalendarFile() = default;
+    CalendarFile(const CalendarFile&) = delete;
+    CalendarFile& operator=(const CalendarFile&) = delete;
+    ~CalendarFile();
+
+    // Reads `bytes`, the content of `path`. `quitting` stops the reading at the next line or
+    // component; the result is then `abandoned`.
+    static std::unique_ptr<CalendarFile> read(const QString& path, const QByteArray& bytes,
+                                              const Limits& limits, const std::atomic<bool>& quitting);
+
+    // Parses iCalendar text within `deadline`; null when it is not iCalendar or the deadline or
+    // `quitting` stopped it (`stopped` then set).
+    static icalcomponent* parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
+                                const std::atomic<bool>& quitting, bool* stopped);
+
+    QString path() const { return m_path; }
+    Outcome outcome() const { return m_outcome; }
+    // Why the file was refused, or what was dropped from a file read in part.
+    QString problem() const { return m_problem; }
+    int droppedComponents() const { return m_dropped; }
+
+    const QList<Single>& singles() const { return m_singles; }
+    const QList<Series>& series() const { return m_series; }
+    const QList<Todo>& todos() const { return m_todos; }
+    bool hasEvents() const { return !m_singles.isEmpty() || !m_series.isEmpty(); }
+
+    // Appends the occurrences of `series` that run into [from, to]: earliest first, each moment
+    // once. False when `quitting` stopped the expansion (nothing is appended then).
+    bool occurrences(const Series& series, const QDateTime& from, const QDateTime& to, const Limits& limits,
+                     const std::atomic<bool>& quitting, QList<Occurrence>& into) const;
+
+    // Whether an occurrence belongs to a range: it must run into it; one that ends as the range
+    // starts does not, but an instant at the range's start does.
+    static bool overlaps(const QDateTime& start, const QDateTime& end, const QDateTime& from,
+                         const QDateTime& to);
+
+private:
+    struct Zones;
+    void addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
+                     const QDeadlineTimer& deadline, const std::atomic<bool>& quitting);
+    void addEvent(icalcomponent* event, const Zones& zones);
+    void addTodo(icalcomponent* todo, const Zones& zones);
+    bool expand(const Series& series, const QDateTime& from, const QDateTime& to, const Limits& limits,
+                const std::atomic<bool>& quitting) const;
+
+    QString m_path;
+    // The parsed tree of a small file, freed with the file: freeing costs a good part of the
+    // parse, and is better spent when the file changes than while it is first read.
+    icalcomponent* m_root = nullptr;
+    Outcome m_outcome = Outcome::read;
+    QString m_problem;
+    int m_dropped = 0;
+    QList<Single> m_singles;
+    QList<Series> m_series;
+    QList<Todo> m_todos;
+};
