@@ -22,6 +22,8 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shortcuts/ShortcutNames.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
@@ -152,5 +154,7 @@ AppCoordinator::Platform AppCoordinator::Platform::shared() {
     result.accessibility = platform.accessibility;
     result.workspace = platform.workspace;
     result.desktopWindows = platform.desktopWindows;
+    result.registerShortcut = shortcutRegistrar(
+        qobject_cast<KeyboardShortcuts::CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry()));
     return result;
 }
