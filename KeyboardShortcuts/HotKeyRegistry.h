@@ -16,10 +16,11 @@ public:
     using QObject::QObject;
     ~HotKeyRegistry() override = default;
 
-    // Registers the combination and adds it to the set. A registration the desktop refuses still
-    // counts as registered (it is logged where it fails).
+    // Registers the combination and adds it to the set. A subclass that grabs adds only what the
+    // desktop accepted (it calls this after a successful grab).
     virtual void registerShortcut(const Shortcut& shortcut);
-    // Lets the combination go and takes it out of the set: what a name does with its old one.
+    // Lets the combination go and takes it out of the set: what a name does with its old one. A
+    // subclass may keep it while another name still needs it.
     virtual void unregisterShortcut(const Shortcut& shortcut);
 
     bool isRegistered(const Shortcut& shortcut) const { return m_registered.contains(shortcut); }

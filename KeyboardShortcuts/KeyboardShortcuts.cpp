@@ -84,12 +84,12 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
     const std::optional<Shortcut> old = getShortcut(name);
     HotKeyRegistry& hotKeys = registry();
     if (shortcut) {
-        const QString text = QString::fromUtf8(shortcut->toJson());
-        if (old)
+        // Stored first, so that the registry sees which names still need the old combination.
+        store->setString(name.storageKey(), QString::fromUtf8(shortcut->toJson()));
+        if (old && *old != *shortcut)
             hotKeys.unregisterShortcut(*old);
         if (!hotKeys.isRegistered(*shortcut))
             hotKeys.registerShortcut(*shortcut);
-        store->setString(name.storageKey(), text);
         announce(name);
         return;
     }

@@ -37,11 +37,11 @@ QString storagePrefix();
 // 0…65535, …) reads as none and is left where it is.
 std::optional<Shortcut> getShortcut(const Name& name);
 
-// With a combination: the name's old one, if any, is unregistered; the new one is registered
-// unless it already is; its text is stored; the change is announced. With none, when the name has
-// a combination: false is stored for a name with a default (so the default does not come back at
-// the next start) and the key is removed for one without; the old combination is unregistered;
-// the change is announced. Clearing a name without a combination writes and announces nothing.
+// With a combination: its text is stored; the name's old one, if any and different, is
+// unregistered; the new one is registered unless it already is; the change is announced. With none, when the
+// name has a combination: false is stored for a name with a default (so the default does not come back at the
+// next start) and the key is removed for one without; the old combination is unregistered; the change is
+// announced. Clearing a name without a combination writes and announces nothing.
 void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name);
 
 // Sets each name back to its default, in order: the default stored for a name that has one, the

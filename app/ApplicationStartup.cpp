@@ -4,6 +4,7 @@
 #include "Brimlark/core/PlatformServices.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
@@ -11,6 +12,7 @@
 #include "platform/linux/DBusNotifications.h"
 #include "platform/linux/FolderEventStore.h"
 #include "platform/linux/GlobalInputFactory.h"
+#include "platform/linux/HotKeysFactory.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAudioInput.h"
 #include "platform/linux/LinuxBookmarks.h"
@@ -105,7 +107,10 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     PlatformServices::install(platform);
     // The keymap is read at the first shortcut text, not here.
     XkbKeyboardLayout keyboardLayout;
-    KeyboardShortcuts::install(&UserDefaults::standard(), &keyboardLayout);
+    // Without hot keys (not on X11) every registration fails as unavailable, and says so.
+    const std::unique_ptr<HotKeys> hotKeys = createHotKeys();
+    KeyboardShortcuts::CarbonKeyboardShortcuts hotKeyRegistry(hotKeys.get());
+    KeyboardShortcuts::install(&UserDefaults::standard(), &keyboardLayout, &hotKeyRegistry);
 
     BrimlarkApp brimlark;
     brimlark.launch(QCoreApplication::arguments());

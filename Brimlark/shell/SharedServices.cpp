@@ -23,6 +23,8 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
+#include "Brimlark/shortcuts/ShortcutNames.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
@@ -154,5 +156,7 @@ AppCoordinator::Platform AppCoordinator::Platform::shared() {
     result.screens = platform.screens;
     result.globalInput = platform.globalInput;
     result.desktopWindows = platform.desktopWindows;
+    result.registerShortcut = shortcutRegistrar(
+        qobject_cast<KeyboardShortcuts::CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry()));
     return result;
 }

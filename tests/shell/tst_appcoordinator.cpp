@@ -5,10 +5,14 @@
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/shortcuts/ShortcutNames.h"
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/HaloController.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/NameRegistry.h"
+#include "platform/fake/FakeKeyboardLayout.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/linux/LinuxProcessLauncher.h"
 #include "tests/support/HookTestClient.h"
@@ -249,6 +253,33 @@ private slots:
         QCOMPARE(f->timer.active()->total, 1800.0);
         shortcutActions.value(Name::toggleDND)();
         QTRY_COMPARE(f->runner.ran.size(), 3);
+    }
+
+    void aHotKeyPressAfterStartRunsItsActionOnce_data() {
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<Mode>("mode");
+        QTest::newRow("once: basic") << 1 << Mode::basic();
+        QTest::newRow("twice: hidden again") << 2 << Mode::hidden();
+    }
+    void aHotKeyPressAfterStartRunsItsActionOnce() {
+        QFETCH(int, presses);
+        QFETCH(Mode, mode);
+        FakeKeyboardLayout layout;
+        KeyboardShortcuts::CarbonKeyboardShortcuts registry(&f->hotKeys);
+        KeyboardShortcuts::NameRegistry::shared().reset();
+        KeyboardShortcuts::install(&f->defaults, &layout, &registry);
+        AppCoordinator::Platform platform = f->platform();
+        platform.registerShortcut = shortcutRegistrar(&registry);
+        c = std::make_unique<AppCoordinator>(f->services(), platform);
+        c->start();
+        QCOMPARE(f->hotKeys.callsOf(FakeHotKeys::Call::Kind::registered).size(), 4);
+        for (int i = 0; i < presses; ++i) {
+            QVERIFY(f->hotKeys.press(45, 2304));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        }
+        QCOMPARE(c->interactionEngine().mode(), mode);
+        c.reset();
+        KeyboardShortcuts::install(nullptr, nullptr, nullptr);
     }
 
     void mediaCallbacksAddressThePlayingSourceThenRefresh() {

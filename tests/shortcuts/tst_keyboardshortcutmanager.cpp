@@ -1,6 +1,40 @@
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
+#include "Brimlark/shortcuts/ShortcutNames.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/NameRegistry.h"
+#include "platform/fake/FakeKeyboardLayout.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+
+namespace {
+
+// The manager over a hot-key registry on the fixture's fake backend, installed for the module.
+struct Registered {
+    ServiceFixture f;
+    FakeKeyboardLayout layout;
+    KeyboardShortcuts::CarbonKeyboardShortcuts registry{&f.hotKeys};
+    InteractionEngine engine{f.appState, &f.clock};
+    KeyboardShortcutManager::FeatureHandlers handlers;
+    std::unique_ptr<KeyboardShortcutManager> manager;
+
+    Registered() {
+        KeyboardShortcuts::NameRegistry::shared().reset();
+        KeyboardShortcuts::install(&f.defaults, &layout, &registry);
+    }
+    ~Registered() { KeyboardShortcuts::install(nullptr, nullptr, nullptr); }
+    void start() {
+        manager = std::make_unique<KeyboardShortcutManager>(engine, f.appState, handlers,
+                                                            shortcutRegistrar(&registry));
+        manager->start();
+    }
+    bool press(int keyCode, qint64 modifiers) {
+        const bool fired = f.hotKeys.press(keyCode, modifiers);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        return fired;
+    }
+};
+
+} // namespace
 
 using Name = KeyboardShortcutManager::Name;
 using Mode = InteractionEngine::Mode;
@@ -54,6 +88,53 @@ private slots:
         manager.reset();
         actions.at(registered.indexOf(Name::playPause))();
         QCOMPARE(calls.size(), 6);
+    }
+
+    void aFirstStartStoresTheFourDefaultsAndGrabsOnlyThem_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("toggleBasic") << QStringLiteral("KeyboardShortcuts_toggleBasic")
+                                     << QStringLiteral(R"({"carbonKeyCode":45,"carbonModifiers":2304})");
+        QTest::newRow("toggleAdvanced") << QStringLiteral("KeyboardShortcuts_toggleAdvanced")
+                                        << QStringLiteral(R"({"carbonKeyCode":45,"carbonModifiers":768})");
+        QTest::newRow("nextPage") << QStringLiteral("KeyboardShortcuts_nextPage")
+                                  << QStringLiteral(R"({"carbonKeyCode":124,"carbonModifiers":256})");
+        QTest::newRow("prevPage") << QStringLiteral("KeyboardShortcuts_prevPage")
+                                  << QStringLiteral(R"({"carbonKeyCode":123,"carbonModifiers":256})");
+        QTest::newRow("playPause, without a default")
+            << QStringLiteral("KeyboardShortcuts_playPause") << QString();
+    }
+    void aFirstStartStoresTheFourDefaultsAndGrabsOnlyThem() {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        Registered r;
+        r.start();
+        QCOMPARE(r.f.defaults.value(key), stored.isEmpty() ? QVariant() : QVariant(stored));
+        QCOMPARE(r.f.hotKeys.callsOf(FakeHotKeys::Call::Kind::registered).size(), 4);
+    }
+
+    void aClearedNameFiresAgainOnceOneIsRecorded_data() {
+        QTest::addColumn<Name>("name");
+        QTest::newRow("with a default") << Name::toggleBasic;
+        QTest::newRow("without") << Name::playPause;
+    }
+    void aClearedNameFiresAgainOnceOneIsRecorded() {
+        QFETCH(Name, name);
+        Registered r;
+        int plays = 0;
+        r.handlers.playPause = [&] { ++plays; };
+        r.start();
+        const KeyboardShortcuts::Name stored = shortcutName(name);
+        stored.setShortcut(std::nullopt);
+        const KeyboardShortcuts::Shortcut recorded(KeyboardShortcuts::Key::p,
+                                                   KeyboardShortcuts::Modifier::control);
+        QVERIFY(!r.press(recorded.carbonKeyCode(), recorded.carbonModifiers()));
+        stored.setShortcut(recorded);
+        QVERIFY(r.press(recorded.carbonKeyCode(), recorded.carbonModifiers()));
+        if (name == Name::playPause)
+            QCOMPARE(plays, 1);
+        else
+            QCOMPARE(r.engine.mode(), Mode::basic());
     }
 };
 

@@ -20,6 +20,7 @@
 #include "platform/fake/FakeCamera.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
+#include "platform/fake/FakeHotKeys.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakePermissions.h"
@@ -73,6 +74,8 @@ protected:
 struct ServiceFixture : StateFixture {
     FakeScreens screens;
     FakeGlobalInput globalInput;
+    // Not wired by default: a test that wants hot keys builds a registry over it.
+    FakeHotKeys hotKeys;
     FakeAccessibility accessibility;
     FakeWorkspace workspace;
     FakeEventStore eventStore;

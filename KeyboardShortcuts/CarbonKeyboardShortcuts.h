@@ -1,0 +1,141 @@
+#pragma once
+
+#include "KeyboardShortcuts/EventType.h"
+#include "KeyboardShortcuts/HotKeyRegistry.h"
+#include "KeyboardShortcuts/Name.h"
+
+#include <QList>
+#include <QPointer>
+#include <QUuid>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class HotKeys;
+
+namespace KeyboardShortcuts {
+
+class EventStream;
+class MenuTrackingObserver;
+class RunLoopLocalEventMonitor;
+
+// The registry that grabs its combinations on the desktop and runs the actions of the names whose
+// stored combination went down or up.
+//
+// Every registration attempt gets the next id (1, 2, 3, …, failures included). Only a grab the
+// desktop accepted becomes a record and enters registeredShortcuts(); a refused one prints
+// "Error registering hotkey ⌥⌘N: -10", logs it and emits registrationFailed(), and the next
+// onKeyDown(), enable() or store of the combination tries again. A combination is let go only
+// when no name with actions (handlers or streams) has it stored any more.
+//
+// While the switch is off every grab is released (the records and their ids stay); while a menu
+// of the program is open the grabs are released too and the keys reach the program itself, where
+// a matching key is taken out of the menu's way and dispatched. Either way, grabbing again reuses
+// the ids. Actions run on the main thread, queued after the key, in the order the keys came.
+class CarbonKeyboardShortcuts final : public HotKeyRegistry {
+    Q_OBJECT
+public:
+    using Action = std::function<void()>;
+
+    // `hotKeys` may be null: every registration then fails as "unavailable" (-1).
+    explicit CarbonKeyboardShortcuts(HotKeys* hotKeys, QObject* parent = nullptr);
+    ~CarbonKeyboardShortcuts() override;
+
+    // Grabs the combination under a new id; only a successful grab enters the set.
+    void registerShortcut(const Shortcut& shortcut) override;
+    // Lets the combination go unless a name with actions still has it stored.
+    void unregisterShortcut(const Shortcut& shortcut) override;
+
+    // Adds the action to the name's key-down (key-up) actions and registers its stored combination
+    // when it is not registered. The same action added twice runs twice.
+    void onKeyDown(const Name& name, Action action);
+    void onKeyUp(const Name& name, Action action);
+    // Drops the name's actions (its streams stay) and lets its combination go if no other name
+    // with actions needs it.
+    void removeHandler(const Name& name);
+    void removeHandlers(const QList<Name>& names);
+    void removeAllHandlers();
+    // Lets the names' combinations go (unless a name outside the list needs one); their actions
+    // stay.
+    void disable(const QList<Name>& names);
+    // Registers the names' stored combinations that are not registered.
+    void enable(const QList<Name>& names);
+    // Whether a press of the name's stored combination reaches the program now: the switch is on,
+    // the name has a combination and it is registered.
+    bool isEnabled(const Name& name) const;
+
+    // The switch: off releases every grab, on grabs again. Setting the value it has does nothing.
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    // While paused a hot key is still taken from other programs but runs nothing.
+    bool isPaused() const { return m_paused; }
+    void setPaused(bool paused) { m_paused = paused; }
+    // Whether a menu of the program is open.
+    bool isMenuOpen() const { return m_menuOpen; }
+
+    // A new stream of the name's presses and releases; the caller owns it.
+    std::unique_ptr<EventStream> events(const Name& name);
+
+    // Whether the combination could be grabbed now (0), or the status it would fail with.
+    int probe(const Shortcut& shortcut) const;
+    // Combinations the desktop keeps for itself; the desktop does not say, so none. A recorder asks
+    // probe() instead.
+    QList<Shortcut> systemReservedShortcuts() const { return {}; }
+
+    // The ids of the records, in order, and of the last attempt.
+    QList<quint32> hotKeyIds() const;
+    quint32 lastHotKeyId() const { return m_hotKeyId; }
+
+signals:
+    // Grabbing the combination failed with `status` (negative); emitted after the printed line.
+    void registrationFailed(const KeyboardShortcuts::Shortcut& shortcut, int status);
+
+private:
+    struct HotKey {
+        Shortcut shortcut;
+        bool grabbed = false;
+    };
+    using Actions = QList<Action>;
+    using HandlerMap = std::vector<std::pair<Name, Actions>>;
+    using StreamMap = std::vector<std::pair<Name, std::vector<std::pair<QUuid, Action>>>>;
+
+    void addHandler(HandlerMap& handlers, const Name& name, Action action);
+    void registerIfNeeded(const Name& name);
+    // Releases the combination unless a name with actions, other than those in `except`, has it
+    // stored.
+    void release(const Shortcut& shortcut, const QList<Name>& except = {});
+    bool isNeeded(const Shortcut& shortcut, const QList<Name>& except) const;
+    void dropRecords(const Shortcut& shortcut);
+    int grab(quint32 id, const Shortcut& shortcut);
+    void reportFailure(const Shortcut& shortcut, int status);
+    void updateEventHandler();
+    void menuTrackingChanged(bool open);
+
+    void hotKeyPressed(quint32 id);
+    void hotKeyReleased(quint32 id);
+    void post(EventType type, const Shortcut& shortcut);
+    void dispatch(EventType type, const Shortcut& shortcut);
+    bool matchRawKey(QEvent* event);
+
+    void addStream(const Name& name, const QUuid& id, const QPointer<EventStream>& stream);
+    void removeStream(const Name& name, const QUuid& id);
+
+    QPointer<HotKeys> m_hotKeys;
+    std::map<quint32, HotKey> m_records;
+    quint32 m_hotKeyId = 0;
+    HandlerMap m_keyDownHandlers;
+    HandlerMap m_keyUpHandlers;
+    StreamMap m_streamKeyDownHandlers;
+    StreamMap m_streamKeyUpHandlers;
+    bool m_enabled = true;
+    bool m_paused = false;
+    bool m_menuOpen = false;
+    std::unique_ptr<MenuTrackingObserver> m_menus;
+    std::unique_ptr<RunLoopLocalEventMonitor> m_keyEventMonitor;
+};
+
+} // namespace KeyboardShortcuts

@@ -1,0 +1,28 @@
+#include "KeyboardShortcuts/EventStream.h"
+
+namespace KeyboardShortcuts {
+
+EventStream::EventStream(Name name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
+
+EventStream::~EventStream() {
+    end();
+}
+
+void EventStream::end() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    emit ended();
+}
+
+void EventStream::yield(EventType type) {
+    if (m_ended)
+        return;
+    emit event(type);
+    if (type == EventType::keyDown)
+        emit keyDown();
+    else
+        emit keyUp();
+}
+
+} // namespace KeyboardShortcuts
