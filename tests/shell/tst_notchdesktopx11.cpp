@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QWindow>
 
 #include <cstring>
@@ -47,6 +48,14 @@ class TestNotchDesktopX11 : public QObject {
         m_input.reset();
         m_screens.reset();
         m_fixture.reset();
+    }
+    // Moves the pointer and waits until the panel's global input has reported it there, so that
+    // what the panel does next follows from the pointer's new place.
+    bool movePointerAndWait(const QPoint& position) {
+        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+        m_x->movePointer(position);
+        return QTest::qWaitFor([&] { return !moved.isEmpty() && moved.last().at(0).toPoint() == position; },
+                               X11Desktop::timeoutMs);
     }
     // Paints the root window, the desktop around the notch, in one colour.
     void paintDesktop(quint32 colour) {
@@ -134,11 +143,12 @@ private slots:
         m_x->movePointer(notchCentre());
         QTRY_COMPARE(engine().mode(), Mode::basic());
         QTest::qWait(400);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(panel()), X11Desktop::timeoutMs);
         // The empty strip along the open panel's top edge.
         m_x->click(panel()->geometry().topLeft() + QPoint(60, 8));
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(panelId()), X11Desktop::timeoutMs);
         // The user moves on, then closes the panel.
-        m_x->movePointer(QPoint(450, 600));
+        QVERIFY(movePointerAndWait(QPoint(450, 600)));
         engine().close();
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(typingId()), X11Desktop::timeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(m_typing->isActiveWindow(), X11Desktop::timeoutMs);

@@ -99,6 +99,7 @@ private slots:
         QTRY_VERIFY(qobject_cast<BasicModeView*>(modeView()));
         auto* basic = qobject_cast<BasicModeView*>(modeView());
         QTest::qWait(300); // the panel settles open
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(manager()->panel()), X11Desktop::timeoutMs);
         QuickActionButton* calculator = basic->row()->button(QuickAction::Kind::calculator);
         QVERIFY(calculator);
         m_x->click(calculator->mapToGlobal(calculator->rect().center()));
@@ -119,6 +120,7 @@ private slots:
         engine().setMode(Mode::advanced(1));
         QTRY_VERIFY(qobject_cast<AdvancedModeView*>(modeView()));
         QTest::qWait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(manager()->panel()), X11Desktop::timeoutMs);
         // A click on the header's empty middle gives the panel the keyboard.
         auto* advanced = qobject_cast<AdvancedModeView*>(modeView());
         m_x->click(advanced->mapToGlobal(QPoint(advanced->width() / 2, advanced->height() / 2)));

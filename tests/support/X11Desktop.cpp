@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 #include <QTest>
+#include <QWidget>
 
 #include <csignal>
 #include <cstdlib>
@@ -88,6 +89,10 @@ QRect X11Desktop::geometry(xcb_window_t window) {
     if (!geometry || !origin)
         return {};
     return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+bool X11Desktop::placed(QWidget* window) {
+    return window && window->isVisible() && geometry(xcb_window_t(window->winId())) == window->geometry();
 }
 
 void X11Desktop::sendToRoot(xcb_window_t window, const char* type, const QVector<quint32>& data) {

@@ -8,6 +8,8 @@
 
 #include <xcb/xcb.h>
 
+class QWidget;
+
 // The X server a test runs on, seen from a connection of the test's own: what the server holds
 // about a window, input as another application's user gives it (XTest), and the window manager
 // and compositor a test starts. Both end with this object, and with the test process if it dies.
@@ -39,6 +41,9 @@ public:
     bool viewable(xcb_window_t window);
     // Where the server has `window`, in root coordinates; empty when it has no such window.
     QRect geometry(xcb_window_t window);
+    // True when the server has the top-level `window` where and as large as Qt has it: the window
+    // manager has carried out its last move and resize, and a click lands where the widgets are.
+    bool placed(QWidget* window);
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(xcb_window_t window, const char* type, const QVector<quint32>& data);
 
