@@ -4,6 +4,20 @@
 # its summary closes the output.
 set -euo pipefail
 build_dir=${1:-build}
+
+# The servers are part of this run: without them the x11 and dbus tests would only skip, and a
+# skip passes. Each program is looked for before anything runs, and a test that finds its X
+# server, window manager, compositor or bus missing fails (tests/support/RequiredServers.h).
+missing=()
+for program in xvfb-run Xvfb dbus-run-session; do
+    command -v "$program" >/dev/null || missing+=("$program")
+done
+if ((${#missing[@]})); then
+    echo "run-tests.sh: not found on PATH: ${missing[*]} (scripts/install-deps.sh installs them)" >&2
+    exit 1
+fi
+export BRIMLARK_REQUIRE_SERVERS=1
+
 cd "$build_dir"
 
 export QT_QPA_PLATFORM=offscreen

@@ -1,5 +1,6 @@
 #include "platform/linux/DBusNotifications.h"
 #include "tests/support/FakeNotificationServer.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
 
 using namespace std::chrono_literals;
@@ -29,13 +30,13 @@ private:
 
 private slots:
     void initTestCase() {
-        if (!QDBusConnection::sessionBus().isConnected())
-            QSKIP("no session bus: run under dbus-run-session");
+        BRIMLARK_REQUIRE_SERVER(QDBusConnection::sessionBus().isConnected(),
+                                "a session bus (run under dbus-run-session)");
     }
 
     void init() {
         m_server = std::make_unique<FakeNotificationServer>();
-        QVERIFY(m_server->publish());
+        QVERIFY2(m_server->publish(), qPrintable(m_server->error()));
     }
 
     void cleanup() { m_server.reset(); }

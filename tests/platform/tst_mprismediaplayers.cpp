@@ -2,6 +2,7 @@
 #include "platform/linux/ArtworkFetcher.h"
 #include "platform/linux/MprisMediaPlayers.h"
 #include "tests/support/FakeMprisPlayer.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
 
 #include <QBuffer>
@@ -92,8 +93,8 @@ private:
 
 private slots:
     void initTestCase() {
-        if (!QDBusConnection::sessionBus().isConnected())
-            QSKIP("no session bus: run under dbus-run-session");
+        BRIMLARK_REQUIRE_SERVER(QDBusConnection::sessionBus().isConnected(),
+                                "a session bus (run under dbus-run-session)");
         m_server = std::make_unique<ArtworkServer>();
     }
 

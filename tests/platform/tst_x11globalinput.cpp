@@ -1,8 +1,11 @@
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/X11GlobalInput.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QWheelEvent>
 #include <QWidget>
@@ -10,7 +13,6 @@
 #include <cstdlib>
 #include <memory>
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 Q_DECLARE_METATYPE(ScrollSample)
 
@@ -31,8 +33,7 @@ protected:
 class TestX11GlobalInput : public QObject {
     Q_OBJECT
 private:
-    xcb_connection_t* m_x = nullptr;
-    xcb_window_t m_root = 0;
+    std::unique_ptr<X11Desktop> m_x;
     std::unique_ptr<X11GlobalInput> m_input;
 
     // Pointer positions kept below the top third of the screen, away from a notch panel that
@@ -40,39 +41,43 @@ private:
     static constexpr QPoint away{150, 650};
 
     void fakeMove(const QPoint& position) {
-        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0 /* absolute */, XCB_CURRENT_TIME, m_root,
-                            int16_t(position.x()), int16_t(position.y()), 0);
-        xcb_flush(m_x);
+        m_x->movePointer(position);
         QTRY_COMPARE(QCursor::pos(), position);
     }
-    void fakeClick(quint8 button) {
-        xcb_test_fake_input(m_x, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(m_x, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(m_x);
-    }
-    // Moves the pointer and waits until the input reports it: whatever the X server sent the
-    // input before that move has been handled by then.
-    void syncAt(const QPoint& position) {
-        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
-        fakeMove(position);
-        QTRY_VERIFY(!moved.isEmpty() && moved.last().at(0).toPoint() == position);
+    void fakeClick(quint8 button) { m_x->clickButton(button); }
+    // Moves the pointer to `position`, then one pixel right, and waits until the input reports
+    // each: whatever the X server sent the input before the first move has been handled by then.
+    // The input reports where the pointer is when its motion timer fires, so the first report may
+    // come from a motion read before the events just sent; the second needs a motion read after
+    // them.
+    bool syncAt(const QPoint& position) {
+        for (const QPoint& step : {position, position + QPoint(1, 0)}) {
+            QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+            fakeMove(step);
+            if (!QTest::qWaitFor([&] { return !moved.isEmpty() && moved.last().at(0).toPoint() == step; },
+                                 X11Desktop::timeoutMs))
+                return false;
+        }
+        return true;
     }
     // As a window manager would: the focus goes to `window`, or to another client's window.
     void focus(QWidget* window) {
-        xcb_set_input_focus(m_x, XCB_INPUT_FOCUS_POINTER_ROOT,
-                            window ? xcb_window_t(window->winId()) : m_root, XCB_CURRENT_TIME);
-        xcb_flush(m_x);
+        xcb_set_input_focus(m_x->connection(), XCB_INPUT_FOCUS_POINTER_ROOT,
+                            window ? xcb_window_t(window->winId()) : m_x->root(), XCB_CURRENT_TIME);
+        xcb_flush(m_x->connection());
     }
     void setPointerMapping(const QVector<quint8>& map) {
         auto* reply = xcb_set_pointer_mapping_reply(
-            m_x, xcb_set_pointer_mapping(m_x, quint8(map.size()), map.constData()), nullptr);
+            m_x->connection(),
+            xcb_set_pointer_mapping(m_x->connection(), quint8(map.size()), map.constData()), nullptr);
         QVERIFY(reply);
         QCOMPARE(int(reply->status), int(XCB_MAPPING_STATUS_SUCCESS));
         std::free(reply);
     }
     QVector<quint8> pointerMapping() {
         QVector<quint8> map;
-        auto* reply = xcb_get_pointer_mapping_reply(m_x, xcb_get_pointer_mapping(m_x), nullptr);
+        auto* reply = xcb_get_pointer_mapping_reply(m_x->connection(),
+                                                    xcb_get_pointer_mapping(m_x->connection()), nullptr);
         if (!reply)
             return map;
         const uint8_t* data = xcb_get_pointer_mapping_map(reply);
@@ -92,18 +97,11 @@ private:
 private slots:
     void initTestCase() {
         qRegisterMetaType<ScrollSample>();
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb");
-        m_x = xcb_connect(nullptr, nullptr);
-        QVERIFY(!xcb_connection_has_error(m_x));
-        const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(m_x, &xcb_test_id);
-        QVERIFY2(xtest && xtest->present, "the X server has no XTEST");
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
+        m_x = std::make_unique<X11Desktop>();
+        QVERIFY2(m_x->connected(), "no connection to the X server, or it has no XTEST");
     }
-    void cleanupTestCase() {
-        if (m_x)
-            xcb_disconnect(m_x);
-    }
+    void cleanupTestCase() { m_x.reset(); }
     void init() {
         m_input = X11GlobalInput::create();
         QVERIFY(m_input);
@@ -153,7 +151,7 @@ private slots:
         fakeClick(1);
         fakeClick(3);
         // Raw events carry no location: the input reads the pointer when it handles them.
-        syncAt(QPoint(551, 600));
+        QVERIFY(syncAt(QPoint(551, 600)));
         fakeMove(away);
         fakeClick(1);
         QTRY_COMPARE(outside.count(), 1);
@@ -211,6 +209,7 @@ private slots:
         fakeMove(QPoint(550, 600));
         fakeClick(quint8(xButton)); // to our window: Qt's wheel event
         QTRY_COMPARE(window.angleDeltas.size(), 1);
+        QVERIFY(syncAt(QPoint(551, 600))); // and the input has passed it over
         fakeMove(away);
         fakeClick(quint8(xButton)); // elsewhere: the global sample
         QTRY_COMPARE(scrolled.count(), 1);
@@ -225,7 +224,7 @@ private slots:
         QSignalSpy scrolled(m_input.get(), &GlobalInput::scrolled);
         fakeMove(QPoint(550, 600));
         fakeClick(5);
-        syncAt(QPoint(551, 600));
+        QVERIFY(syncAt(QPoint(551, 600)));
         fakeMove(away);
         fakeClick(4);
         QTRY_COMPARE(scrolled.count(), 1);
@@ -238,10 +237,11 @@ private slots:
         QVector<quint8> leftHanded = original;
         std::swap(leftHanded[0], leftHanded[2]);
         setPointerMapping(leftHanded);
+        // The tests after this one, on the same server, get their buttons back whatever happens.
+        auto restore = qScopeGuard([&] { setPointerMapping(original); });
         QSignalSpy outside(m_input.get(), &GlobalInput::mouseDownOutside);
         fakeClick(1); // the physical left button, a right click for a left-handed user
         QTRY_COMPARE(outside.count(), 1);
-        setPointerMapping(original);
         QCOMPARE(outside.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
     }
 

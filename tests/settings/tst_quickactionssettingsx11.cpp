@@ -4,9 +4,11 @@
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "platform/UserDefaults.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 // On a real X server: the settings window the coordinator opens shows the quick actions on their
 // page, and a click there is on disk for the next store that reads the file.
@@ -14,13 +16,13 @@ class TestQuickActionsSettingsX11 : public QObject {
     Q_OBJECT
 private slots:
     void clickOnTheQuickActionsPageIsStored() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
         ServiceFixture f;
         auto coordinator = f.makeCoordinator();
         QWidget* window = coordinator->openSettings();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(QTest::qWaitForWindowExposed(window, X11Desktop::timeoutMs));
         auto* scene = window->findChild<SettingsScene*>();
+        QVERIFY(scene);
         SettingsSidebarRow* entry = nullptr;
         for (SettingsSidebarRow* row : scene->findChildren<SettingsSidebarRow*>()) {
             if (row->tab() == SettingsTab::quickActions)
@@ -32,6 +34,7 @@ private slots:
         QuickActionsTab* tab = nullptr;
         QTRY_VERIFY((tab = window->findChild<QuickActionsTab*>()) != nullptr);
         QuickActionsCard* card = tab->card(QuickAction::Kind::calculator);
+        QVERIFY(card);
         QTRY_VERIFY(card->isVisible() &&
                     card->visibleRegion().boundingRect().contains(card->rect().center()));
         QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());

@@ -4,9 +4,11 @@
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QAction>
 #include <QFile>
@@ -29,8 +31,7 @@ private slots:
     }
 
     void toggleDndNowShowsWhatTheToolAnswered() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
         QFETCH(bool, toolPresent);
         QFETCH(QString, line);
         QTemporaryDir bin;
@@ -57,7 +58,7 @@ private slots:
         QCOMPARE(menu.settingsAction()->text(), QStringLiteral("Settings…"));
         menu.settingsAction()->trigger();
         QWidget* window = coordinator.openSettings();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(QTest::qWaitForWindowExposed(window, X11Desktop::timeoutMs));
         auto* scene = window->findChild<SettingsScene*>();
         QVERIFY(scene);
         SettingsSidebarRow* focusRow = nullptr;

@@ -2,14 +2,15 @@
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "platform/linux/GlobalInputFactory.h"
 #include "platform/linux/QtScreens.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QScreen>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
+#include <memory>
 
 using Mode = InteractionEngine::Mode;
 
@@ -18,38 +19,26 @@ using Mode = InteractionEngine::Mode;
 class TestGesturesX11 : public QObject {
     Q_OBJECT
 private:
-    xcb_connection_t* m_x = nullptr;
-    xcb_window_t m_root = 0;
+    std::unique_ptr<X11Desktop> m_x;
 
-    void moveTo(const QPoint& position) {
-        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root,
-                            static_cast<int16_t>(position.x()), static_cast<int16_t>(position.y()), 0);
-        xcb_flush(m_x);
-        QTRY_COMPARE(QCursor::pos(), position);
+    bool moveTo(const QPoint& position) {
+        m_x->movePointer(position);
+        return QTest::qWaitFor([&] { return QCursor::pos() == position; }, X11Desktop::timeoutMs);
     }
     // One wheel gesture: four clicks up (button 4) or down (button 5), then a pause longer than
     // the gesture's idle gap and the cooldown.
     void wheel(bool up) {
-        const quint8 button = up ? 4 : 5;
-        for (int click = 0; click < 4; ++click) {
-            xcb_test_fake_input(m_x, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-            xcb_test_fake_input(m_x, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        }
-        xcb_flush(m_x);
+        for (int click = 0; click < 4; ++click)
+            m_x->clickButton(up ? 4 : 5);
     }
 
 private slots:
     void initTestCase() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
-        m_x = xcb_connect(nullptr, nullptr);
-        QVERIFY(m_x && !xcb_connection_has_error(m_x));
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
+        m_x = std::make_unique<X11Desktop>();
+        QVERIFY(m_x->connected());
     }
-    void cleanupTestCase() {
-        if (m_x)
-            xcb_disconnect(m_x);
-    }
+    void cleanupTestCase() { m_x.reset(); }
 
     void wheelOverTheNotchStepsThePanel() {
         ServiceFixture f;
@@ -62,10 +51,10 @@ private slots:
         AppCoordinator coordinator(f.services(), platform);
         coordinator.start();
         NotchPanel* panel = coordinator.notchWindowManager()->panel();
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        QVERIFY(QTest::qWaitForWindowExposed(panel, X11Desktop::timeoutMs));
 
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        moveTo(QPoint(screen.center().x(), screen.top() + 10));
+        QVERIFY(moveTo(QPoint(screen.center().x(), screen.top() + 10)));
         InteractionEngine& engine = coordinator.interactionEngine();
         // Hovering would open basic too; only the wheel may move the panel here.
         f.appState.setHoverToPeekEnabled(false);

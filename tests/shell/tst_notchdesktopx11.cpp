@@ -6,20 +6,20 @@
 #include "platform/linux/X11DesktopWindows.h"
 #include "platform/linux/X11GlobalInput.h"
 #include "tests/support/EventCounter.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
+#include <QSignalSpy>
 #include <QWindow>
 
 #include <cstring>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
+#include <memory>
 
 // The notch panel on an X server under a real window manager (openbox, started here): it leaves
 // the user's typing alone, is on every workspace, outlives close requests, opens from the tray
@@ -29,9 +29,7 @@ class TestNotchDesktopX11 : public QObject {
 
     using Mode = InteractionEngine::Mode;
 
-    xcb_connection_t* m_x = nullptr;
-    xcb_window_t m_root = 0;
-    QProcess m_windowManager;
+    std::unique_ptr<X11Desktop> m_x;
     std::unique_ptr<ServiceFixture> m_fixture;
     std::unique_ptr<QtScreens> m_screens;
     std::unique_ptr<X11GlobalInput> m_input;
@@ -39,64 +37,31 @@ class TestNotchDesktopX11 : public QObject {
     std::unique_ptr<AppCoordinator> m_coordinator;
     std::unique_ptr<QLineEdit> m_typing;
 
-    xcb_atom_t atom(const char* name) {
-        auto* reply = xcb_intern_atom_reply(m_x, xcb_intern_atom(m_x, 0, std::strlen(name), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
+    void tearDown() {
+        if (m_coordinator)
+            m_coordinator->stop();
+        // The panel goes with deleteLater: gone before the services it reports to.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_coordinator.reset();
+        m_typing.reset();
+        m_desktop.reset();
+        m_input.reset();
+        m_screens.reset();
+        m_fixture.reset();
     }
-    QVector<quint32> property(xcb_window_t window, const char* name) {
-        QVector<quint32> values;
-        auto* reply = xcb_get_property_reply(
-            m_x, xcb_get_property(m_x, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096), nullptr);
-        if (reply && reply->format == 32) {
-            const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-            for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-                values.append(data[i]);
-        }
-        std::free(reply);
-        return values;
+    // Moves the pointer and waits until the panel's global input has reported it there, so that
+    // what the panel does next follows from the pointer's new place.
+    bool movePointerAndWait(const QPoint& position) {
+        QSignalSpy moved(m_input.get(), &GlobalInput::pointerMoved);
+        m_x->movePointer(position);
+        return QTest::qWaitFor([&] { return !moved.isEmpty() && moved.last().at(0).toPoint() == position; },
+                               X11Desktop::timeoutMs);
     }
-    bool viewable(xcb_window_t window) {
-        auto* reply = xcb_get_window_attributes_reply(m_x, xcb_get_window_attributes(m_x, window), nullptr);
-        const bool result = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(reply);
-        return result;
-    }
-    void sendToRoot(xcb_window_t window, const char* type, QVector<quint32> data) {
-        xcb_client_message_event_t message;
-        std::memset(&message, 0, sizeof message);
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = atom(type);
-        for (int i = 0; i < data.size(); ++i)
-            message.data.data32[i] = data[i];
-        xcb_send_event(m_x, 0, m_root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-        xcb_flush(m_x);
-    }
-    void movePointer(const QPoint& position) {
-        xcb_test_fake_input(m_x, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root,
-                            static_cast<int16_t>(position.x()), static_cast<int16_t>(position.y()), 0);
-        xcb_flush(m_x);
-    }
-    void click(const QPoint& position) {
-        movePointer(position);
-        QTest::qWait(50);
-        xcb_test_fake_input(m_x, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(m_x, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(m_x);
-    }
-    // Types on the keyboard of the X server: keycodes 38 to 41 are a, s, d and f in Xvfb's map.
-    void typeKey(int keycode) {
-        xcb_test_fake_input(m_x, XCB_KEY_PRESS, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE, 0,
-                            0, 0);
-        xcb_test_fake_input(m_x, XCB_KEY_RELEASE, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE,
-                            0, 0, 0);
-        xcb_flush(m_x);
-        QTest::qWait(30);
+    // Paints the root window, the desktop around the notch, in one colour.
+    void paintDesktop(quint32 colour) {
+        xcb_change_window_attributes(m_x->connection(), m_x->root(), XCB_CW_BACK_PIXEL, &colour);
+        xcb_clear_area(m_x->connection(), 1, m_x->root(), 0, 0, 0, 0);
+        xcb_flush(m_x->connection());
     }
     InteractionEngine& engine() { return m_coordinator->interactionEngine(); }
     NotchPanel* panel() { return m_coordinator->notchWindowManager()->panel(); }
@@ -109,29 +74,24 @@ class TestNotchDesktopX11 : public QObject {
 
 private slots:
     void initTestCase() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
-        const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-        if (openbox.isEmpty())
-            QSKIP("needs openbox (scripts/install-deps.sh)");
-        m_x = xcb_connect(nullptr, nullptr);
-        QVERIFY(m_x && !xcb_connection_has_error(m_x));
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
-        m_windowManager.start(openbox, {QStringLiteral("--sm-disable")});
-        QVERIFY(m_windowManager.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!property(m_root, "_NET_SUPPORTING_WM_CHECK").isEmpty(), 10000);
-        QTRY_VERIFY(property(m_root, "_NET_NUMBER_OF_DESKTOPS").value(0) >= 2);
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::installed(QStringLiteral("openbox")),
+                                "the window manager openbox (scripts/install-deps.sh)");
+        m_x = std::make_unique<X11Desktop>();
+        QVERIFY(m_x->connected());
+        QVERIFY2(m_x->startWindowManager(), qPrintable(m_x->error()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_NUMBER_OF_DESKTOPS").value(0) >= 2,
+                                 X11Desktop::timeoutMs);
     }
     void cleanupTestCase() {
-        if (m_windowManager.state() != QProcess::NotRunning) {
-            m_windowManager.terminate();
-            m_windowManager.waitForFinished(5000);
-        }
-        if (m_x)
-            xcb_disconnect(m_x);
+        tearDown();
+        m_x.reset();
     }
 
+    // Qt runs no cleanup() after a failed init(): whatever a failed start left is torn down
+    // here before a new panel is built over fresh services.
     void init() {
+        tearDown();
         m_fixture = std::make_unique<ServiceFixture>();
         m_fixture->appState.setHoverToPeekEnabled(true);
         m_screens = std::make_unique<QtScreens>();
@@ -145,95 +105,95 @@ private slots:
         platform.globalInput = m_input.get();
         platform.desktopWindows = m_desktop.get();
         m_coordinator = std::make_unique<AppCoordinator>(m_fixture->services(), platform);
-        movePointer(QPoint(400, 600));
+        m_x->movePointer(QPoint(400, 600));
         m_coordinator->start();
-        QVERIFY(QTest::qWaitForWindowExposed(panel()));
+        QVERIFY(QTest::qWaitForWindowExposed(panel(), X11Desktop::timeoutMs));
 
         m_typing = std::make_unique<QLineEdit>();
         m_typing->setWindowTitle(QStringLiteral("typing"));
         m_typing->setGeometry(300, 400, 300, 40);
         m_typing->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_typing.get()));
-        click(QPoint(350, 420));
-        QTRY_COMPARE(m_desktop->focusedWindow(), quint64(typingId()));
-        movePointer(QPoint(400, 600));
+        QVERIFY(QTest::qWaitForWindowExposed(m_typing.get(), X11Desktop::timeoutMs));
+        m_x->click(QPoint(350, 420));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(typingId()), X11Desktop::timeoutMs);
+        m_x->movePointer(QPoint(400, 600));
     }
     void cleanup() {
-        if (m_coordinator)
-            m_coordinator->stop();
-        // The panel goes with deleteLater: gone before the services it reports to.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_coordinator.reset();
-        m_typing.reset();
-        m_desktop.reset();
-        m_input.reset();
-        m_screens.reset();
-        m_fixture.reset();
+        m_x->stopCompositor();
+        tearDown();
         QTest::qWait(100);
     }
 
     void hoverOpeningLeavesTheTypingAlone() {
-        typeKey(38);
-        movePointer(notchCentre());
+        // Keycodes 38 to 41 are a, s, d and f in Xvfb's map.
+        m_x->typeKey(38);
+        m_x->movePointer(notchCentre());
         QTRY_COMPARE(engine().mode(), Mode::basic());
-        typeKey(39);
+        m_x->typeKey(39);
         QTest::qWait(300); // the panel settles open
-        typeKey(40);
-        movePointer(QPoint(400, 700));
+        m_x->typeKey(40);
+        m_x->movePointer(QPoint(400, 700));
         QTest::qWait(200);
-        typeKey(41);
+        m_x->typeKey(41);
         QTRY_COMPARE(m_typing->text(), QStringLiteral("asdf"));
         QCOMPARE(m_desktop->focusedWindow(), quint64(typingId()));
     }
 
     void clickIntoThePanelTakesTheKeyboardAndClosingGivesItBack() {
-        movePointer(notchCentre());
+        m_x->movePointer(notchCentre());
         QTRY_COMPARE(engine().mode(), Mode::basic());
         QTest::qWait(400);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(panel()), X11Desktop::timeoutMs);
         // The empty strip along the open panel's top edge.
-        click(panel()->geometry().topLeft() + QPoint(60, 8));
-        QTRY_COMPARE(m_desktop->focusedWindow(), quint64(panelId()));
+        m_x->click(panel()->geometry().topLeft() + QPoint(60, 8));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(panelId()), X11Desktop::timeoutMs);
         // The user moves on, then closes the panel.
-        movePointer(QPoint(450, 600));
+        QVERIFY(movePointerAndWait(QPoint(450, 600)));
         engine().close();
-        QTRY_COMPARE(m_desktop->focusedWindow(), quint64(typingId()));
-        QTRY_VERIFY(m_typing->isActiveWindow());
-        typeKey(38);
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(typingId()), X11Desktop::timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_typing->isActiveWindow(), X11Desktop::timeoutMs);
+        m_x->typeKey(38);
         QTRY_COMPARE(m_typing->text(), QStringLiteral("a"));
     }
 
     void panelStaysOnEveryWorkspace() {
-        QTRY_COMPARE(property(panelId(), "_NET_WM_DESKTOP").value(0), 0xFFFFFFFFu);
-        const QVector<quint32> states = property(panelId(), "_NET_WM_STATE");
+        // The window manager takes the hints when it maps the panel and answers the requests
+        // after: its state is waited for.
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(panelId(), "_NET_WM_DESKTOP").value(0), 0xFFFFFFFFu,
+                                  X11Desktop::timeoutMs);
         // Openbox says "every workspace" with the desktop number alone, not with a STICKY state.
         for (const char* state :
              {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
-            QVERIFY2(states.contains(atom(state)), state);
-        sendToRoot(m_root, "_NET_CURRENT_DESKTOP", {1, XCB_CURRENT_TIME});
-        QTRY_COMPARE(property(m_root, "_NET_CURRENT_DESKTOP").value(0), 1u);
+            QTRY_VERIFY2_WITH_TIMEOUT(m_x->property(panelId(), "_NET_WM_STATE").contains(m_x->atom(state)),
+                                      state, X11Desktop::timeoutMs);
+        m_x->sendToRoot(m_x->root(), "_NET_CURRENT_DESKTOP", {1, XCB_CURRENT_TIME});
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_CURRENT_DESKTOP").value(0), 1u,
+                                  X11Desktop::timeoutMs);
         QTest::qWait(200);
-        QVERIFY(viewable(panelId()));
-        sendToRoot(m_root, "_NET_CURRENT_DESKTOP", {0, XCB_CURRENT_TIME});
-        QTRY_COMPARE(property(m_root, "_NET_CURRENT_DESKTOP").value(0), 0u);
+        QVERIFY(m_x->viewable(panelId()));
+        m_x->sendToRoot(m_x->root(), "_NET_CURRENT_DESKTOP", {0, XCB_CURRENT_TIME});
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_CURRENT_DESKTOP").value(0), 0u,
+                                  X11Desktop::timeoutMs);
     }
 
     void closeRequestsLeaveThePanel() {
         // What Alt+F4 and a pager's close button send.
-        sendToRoot(panelId(), "_NET_CLOSE_WINDOW", {XCB_CURRENT_TIME, 2});
+        m_x->sendToRoot(panelId(), "_NET_CLOSE_WINDOW", {XCB_CURRENT_TIME, 2});
         xcb_client_message_event_t message;
         std::memset(&message, 0, sizeof message);
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
         message.window = panelId();
-        message.type = atom("WM_PROTOCOLS");
-        message.data.data32[0] = atom("WM_DELETE_WINDOW");
+        message.type = m_x->atom("WM_PROTOCOLS");
+        message.data.data32[0] = m_x->atom("WM_DELETE_WINDOW");
         message.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(m_x, 0, panelId(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
-        xcb_flush(m_x);
+        xcb_send_event(m_x->connection(), 0, panelId(), XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(m_x->connection());
         QTest::qWait(500);
-        QVERIFY(viewable(panelId()));
+        QVERIFY(m_x->viewable(panelId()));
         QVERIFY(panel()->isVisible());
-        movePointer(notchCentre());
+        m_x->movePointer(notchCentre());
         QTRY_COMPARE(engine().mode(), Mode::basic());
     }
 
@@ -278,19 +238,13 @@ private slots:
     }
     void closedNotchShowsItsOutline() {
         QFETCH(bool, compositor);
-        QProcess compositing;
         if (compositor) {
-            const QString xcompmgr = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
-            if (xcompmgr.isEmpty())
-                QSKIP("needs xcompmgr (scripts/install-deps.sh)");
-            compositing.start(xcompmgr, {});
-            QVERIFY(compositing.waitForStarted());
+            BRIMLARK_REQUIRE_SERVER(X11Desktop::installed(QStringLiteral("xcompmgr")),
+                                    "the compositor xcompmgr (scripts/install-deps.sh)");
+            QVERIFY2(m_x->startCompositor(), qPrintable(m_x->error()));
         }
-        QTRY_COMPARE(m_desktop->compositorRunning(), compositor);
-        const quint32 desktopColour = 0x3366cc;
-        xcb_change_window_attributes(m_x, m_root, XCB_CW_BACK_PIXEL, &desktopColour);
-        xcb_clear_area(m_x, 1, m_root, 0, 0, 0, 0);
-        xcb_flush(m_x);
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->compositorRunning(), compositor, X11Desktop::timeoutMs);
+        paintDesktop(0x3366cc);
         QTest::qWait(700);
         const QRect notch = panel()->geometry();
         QCOMPARE(notch.size(), QSize(200, 32));
@@ -307,9 +261,8 @@ private slots:
         QVERIFY2(desktop.lightness() > 80, qPrintable(desktop.name()));
         QVERIFY2(body.lightness() < 60, qPrintable(body.name()));
         if (compositor) {
-            compositing.terminate();
-            compositing.waitForFinished(3000);
-            QTRY_VERIFY(!m_desktop->compositorRunning());
+            m_x->stopCompositor();
+            QTRY_VERIFY_WITH_TIMEOUT(!m_desktop->compositorRunning(), X11Desktop::timeoutMs);
         }
     }
 
@@ -324,19 +277,13 @@ private slots:
     }
     void glowSurroundsTheNotch() {
         QFETCH(bool, compositor);
-        QProcess compositing;
         if (compositor) {
-            const QString xcompmgr = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
-            if (xcompmgr.isEmpty())
-                QSKIP("needs xcompmgr (scripts/install-deps.sh)");
-            compositing.start(xcompmgr, {});
-            QVERIFY(compositing.waitForStarted());
+            BRIMLARK_REQUIRE_SERVER(X11Desktop::installed(QStringLiteral("xcompmgr")),
+                                    "the compositor xcompmgr (scripts/install-deps.sh)");
+            QVERIFY2(m_x->startCompositor(), qPrintable(m_x->error()));
         }
-        QTRY_COMPARE(m_desktop->compositorRunning(), compositor);
-        const quint32 desktopColour = 0x3366cc;
-        xcb_change_window_attributes(m_x, m_root, XCB_CW_BACK_PIXEL, &desktopColour);
-        xcb_clear_area(m_x, 1, m_root, 0, 0, 0, 0);
-        xcb_flush(m_x);
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->compositorRunning(), compositor, X11Desktop::timeoutMs);
+        paintDesktop(0x3366cc);
         m_fixture->appState.setHaloMode(HaloMode::persistent);
         HookEvent asking;
         asking.id = QUuid::createUuid();
@@ -347,7 +294,7 @@ private slots:
         NotchHaloWindow* glow = m_coordinator->notchWindowManager()->haloWindow();
         QVERIFY(glow);
         QTRY_VERIFY(glow->isVisible());
-        QVERIFY(QTest::qWaitForWindowExposed(glow));
+        QVERIFY(QTest::qWaitForWindowExposed(glow, X11Desktop::timeoutMs));
         QTRY_COMPARE(panel()->geometry().size(), QSize(356, 102)); // the asking status shows
         const QRect frame = panel()->geometry();
         // A window of the user's right under the glow's left line.
@@ -355,18 +302,19 @@ private slots:
         under.setWindowTitle(QStringLiteral("under the glow"));
         under.setGeometry(frame.left() - 40, 0, 39, 36);
         under.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&under));
+        QVERIFY(QTest::qWaitForWindowExposed(&under, X11Desktop::timeoutMs));
         EventCounter presses(QEvent::MouseButtonPress);
         under.installEventFilter(&presses);
         QTest::qWait(700);
         const auto glowId = static_cast<quint32>(glow->winId());
-        QTRY_COMPARE(property(glowId, "_NET_WM_DESKTOP").value(0), 0xFFFFFFFFu);
-        const QVector<quint32> states = property(glowId, "_NET_WM_STATE");
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(glowId, "_NET_WM_DESKTOP").value(0), 0xFFFFFFFFu,
+                                  X11Desktop::timeoutMs);
         for (const char* state :
              {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
-            QVERIFY2(states.contains(atom(state)), state);
+            QTRY_VERIFY2_WITH_TIMEOUT(m_x->property(glowId, "_NET_WM_STATE").contains(m_x->atom(state)),
+                                      state, X11Desktop::timeoutMs);
         // WM_HINTS: the input hint is set and says no.
-        const QVector<quint32> hints = property(glowId, "WM_HINTS");
+        const QVector<quint32> hints = m_x->property(glowId, "WM_HINTS");
         QVERIFY(hints.size() >= 2 && (hints[0] & 1) && hints[1] == 0);
 
         QCOMPARE(panel()->geometry(), frame);
@@ -388,25 +336,24 @@ private slots:
         // A click on the line reaches the window under it. Under a loaded server the window
         // manager may pass the glow's input shape on to its frame a moment late: a few tries.
         for (int attempt = 0; attempt < 5 && presses.count == 0; ++attempt) {
-            click(QPoint(frame.left() - 2, 20));
+            m_x->click(QPoint(frame.left() - 2, 20));
             QTest::qWait(400);
         }
         QVERIFY(presses.count >= 1);
         QCOMPARE(engine().mode(), Mode::hidden());
-        movePointer(QPoint(400, 600));
+        m_x->movePointer(QPoint(400, 600));
         if (compositor) {
-            compositing.terminate();
-            compositing.waitForFinished(3000);
-            QTRY_VERIFY(!m_desktop->compositorRunning());
+            m_x->stopCompositor();
+            QTRY_VERIFY_WITH_TIMEOUT(!m_desktop->compositorRunning(), X11Desktop::timeoutMs);
         }
     }
 
     void folderPickerStaysAboveTheSettingsWindow() {
         QWidget* settings = m_coordinator->openSettings();
         QVERIFY(settings);
-        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QVERIFY(QTest::qWaitForWindowExposed(settings, X11Desktop::timeoutMs));
         settings->activateWindow();
-        QTRY_VERIFY(settings->isActiveWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(settings->isActiveWindow(), X11Desktop::timeoutMs);
         LinuxFilePicker picker;
         bool above = false;
         bool hoverOpened = false;
@@ -415,12 +362,14 @@ private slots:
             if (QTest::qWaitForWindowExposed(&dialog)) {
                 const auto dialogId = static_cast<quint32>(dialog.winId());
                 const auto settingsId = static_cast<quint32>(settings->winId());
-                QTRY_VERIFY(property(m_root, "_NET_CLIENT_LIST_STACKING").contains(dialogId));
-                const QVector<quint32> stacking = property(m_root, "_NET_CLIENT_LIST_STACKING");
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING").contains(dialogId),
+                    X11Desktop::timeoutMs);
+                const QVector<quint32> stacking = m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING");
                 above = stacking.indexOf(dialogId) > stacking.indexOf(settingsId) &&
                         stacking.indexOf(dialogId) > stacking.indexOf(panelId());
                 // The panel's hover keeps working while the picker is open.
-                movePointer(notchCentre());
+                m_x->movePointer(notchCentre());
                 hoverOpened = QTest::qWaitFor([&] { return engine().mode() == Mode::basic(); }, 3000);
             }
             dialog.reject();

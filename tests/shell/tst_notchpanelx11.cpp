@@ -1,8 +1,10 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "platform/linux/QtScreens.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QScreen>
 #include <QWindow>
@@ -13,8 +15,7 @@ class TestNotchPanelX11 : public QObject {
     Q_OBJECT
 private slots:
     void panelHangsFromTheTopCentreOfTheScreen() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
         ServiceFixture f;
         QtScreens screens;
         AppCoordinator::Platform platform = f.platform();
@@ -22,7 +23,7 @@ private slots:
         AppCoordinator coordinator(f.services(), platform);
         coordinator.start();
         NotchPanel* panel = coordinator.notchWindowManager()->panel();
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        QVERIFY(QTest::qWaitForWindowExposed(panel, X11Desktop::timeoutMs));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QRect expected(screen.left() + (screen.width() - 200) / 2, screen.top(), 200, 32);
         QTRY_COMPARE(panel->windowHandle()->geometry(), expected);

@@ -4,16 +4,15 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchPanel.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 // On a real X server, as a user goes: the notes page of the open panel, a line typed on the
 // server's keyboard, and the application quitting before the half-second save would have run.
@@ -21,11 +20,9 @@ class TestNotesX11 : public QObject {
     Q_OBJECT
 private slots:
     void aLineTypedJustBeforeQuitIsOnDisk() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server");
-        xcb_connection_t* x = xcb_connect(nullptr, nullptr);
-        auto disconnect = qScopeGuard([x] { xcb_disconnect(x); });
-        QVERIFY(x && !xcb_connection_has_error(x));
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
+        X11Desktop x;
+        QVERIFY(x.connected());
 
         ServiceFixture f;
         AppCoordinator coordinator(f.services(), f.platform());
@@ -33,7 +30,7 @@ private slots:
         coordinator.interactionEngine().setMode(InteractionEngine::Mode::advanced(0));
         NotchPanel* panel = coordinator.notchWindowManager()->panel();
         QVERIFY(panel);
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        QVERIFY(QTest::qWaitForWindowExposed(panel, X11Desktop::timeoutMs));
         NotesView* page = nullptr;
         QTRY_VERIFY((page = panel->findChild<NotesView*>()) != nullptr);
         QPlainTextEdit* editor = page->editor();
@@ -42,13 +39,8 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), editor);
 
         // Keycodes 38 to 41 are a, s, d and f in Xvfb's map; 65 is the space bar.
-        for (const int keycode : {38, 39, 40, 41, 65, 41, 40, 39, 38}) {
-            xcb_test_fake_input(x, XCB_KEY_PRESS, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE,
-                                0, 0, 0);
-            xcb_test_fake_input(x, XCB_KEY_RELEASE, static_cast<uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE,
-                                0, 0, 0);
-        }
-        xcb_flush(x);
+        for (const int keycode : {38, 39, 40, 41, 65, 41, 40, 39, 38})
+            x.typeKey(keycode);
         QTRY_COMPARE(editor->toPlainText(), QStringLiteral("asdf fdsa"));
         QElapsedTimer sinceLastKey;
         sinceLastKey.start();

@@ -1,3 +1,4 @@
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TestMain.h"
 
@@ -37,8 +38,7 @@ private slots:
 
     void endingSignalsRunTheQuitPath() {
         QFETCH(int, signalNumber);
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("needs an X server: run under xvfb-run");
+        BRIMLARK_REQUIRE_SERVER(!qEnvironmentVariableIsEmpty("DISPLAY"), "an X server (run under xvfb-run)");
         TemporaryHome home;
         QProcess app;
         app.setProcessEnvironment(isolated(home));
