@@ -1,7 +1,7 @@
 #include "Brimlark/controls/FocusTab.h"
 
 #include "Brimlark/controls/FocusService.h"
-#include "Brimlark/controls/FocusTabButton.h"
+#include "Brimlark/kit/BrimlarkRoundedButton.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -63,12 +63,13 @@ FocusTab::FocusTab(FocusService& service, Workspace& workspace, QWidget* parent)
 
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(8);
-    m_toggle = new FocusTabButton(QStringLiteral("toggle dnd now"), FocusTabButton::Style::filled,
-                                  BrimlarkTheme::warning(), this);
-    m_openShortcuts = new FocusTabButton(QStringLiteral("open shortcuts"), FocusTabButton::Style::outlined,
-                                         BrimlarkTheme::accent(), this);
-    m_copyName = new FocusTabButton(QStringLiteral("copy name"), FocusTabButton::Style::outlined,
-                                    BrimlarkTheme::accent(), this);
+    using Look = BrimlarkRoundedButton::Look;
+    m_toggle = new BrimlarkRoundedButton(QStringLiteral("toggle dnd now"),
+                                         Look::filled(BrimlarkTheme::warning()), this);
+    m_openShortcuts = new BrimlarkRoundedButton(QStringLiteral("open shortcuts"),
+                                                Look::outlined(BrimlarkTheme::accent()), this);
+    m_copyName =
+        new BrimlarkRoundedButton(QStringLiteral("copy name"), Look::outlined(BrimlarkTheme::accent()), this);
     // The outcome shows through the service's last toggle, not through the answer.
     connect(m_toggle, &QAbstractButton::clicked, this, [this] { m_service.toggleDND({}); });
     // Linux has no shortcuts application of its own: the workspace opens none and logs it.

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
+class BrimlarkRoundedButton;
 class FocusService;
-class FocusTabButton;
 class QLabel;
 class Workspace;
 
@@ -19,9 +19,9 @@ public:
     // The name the user gives the shortcut.
     static const QString shortcutName;
 
-    FocusTabButton* toggleButton() const { return m_toggle; }
-    FocusTabButton* openShortcutsButton() const { return m_openShortcuts; }
-    FocusTabButton* copyNameButton() const { return m_copyName; }
+    BrimlarkRoundedButton* toggleButton() const { return m_toggle; }
+    BrimlarkRoundedButton* openShortcutsButton() const { return m_openShortcuts; }
+    BrimlarkRoundedButton* copyNameButton() const { return m_copyName; }
     // The result line's message; empty before the first toggle.
     QString resultText() const;
 
@@ -30,9 +30,9 @@ private:
 
     FocusService& m_service;
     Workspace& m_workspace;
-    FocusTabButton* m_toggle;
-    FocusTabButton* m_openShortcuts;
-    FocusTabButton* m_copyName;
+    BrimlarkRoundedButton* m_toggle;
+    BrimlarkRoundedButton* m_openShortcuts;
+    BrimlarkRoundedButton* m_copyName;
     QWidget* m_result;
     QLabel* m_resultSymbol;
     QLabel* m_resultMessage;

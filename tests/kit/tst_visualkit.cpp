@@ -168,27 +168,6 @@ QWidget* buildKitSheet() {
 class TestVisualKit : public QObject {
     Q_OBJECT
 private slots:
-    void themeColors_data() {
-        QTest::addColumn<QColor>("actual");
-        QTest::addColumn<QList<float>>("expected");
-        QTest::newRow("accent") << BrimlarkTheme::accent() << QList<float>{0, 0.961f, 1, 1};
-        QTest::newRow("warning") << BrimlarkTheme::warning() << QList<float>{1, 0.541f, 0, 1};
-        QTest::newRow("danger") << BrimlarkTheme::danger() << QList<float>{1, 0.353f, 0.122f, 1};
-        QTest::newRow("success") << BrimlarkTheme::success() << QList<float>{0.345f, 0.965f, 0.522f, 1};
-        QTest::newRow("surface") << BrimlarkTheme::surface() << QList<float>{0.028f, 0.028f, 0.032f, 1};
-        QTest::newRow("strokeStrong") << BrimlarkTheme::strokeStrong() << QList<float>{1, 1, 1, 0.14f};
-        QTest::newRow("textSecondary")
-            << BrimlarkTheme::textSecondary() << QList<float>{0.627f, 0.627f, 0.69f, 1};
-    }
-
-    void themeColors() {
-        QFETCH(QColor, actual);
-        QFETCH(QList<float>, expected);
-        const float channels[] = {actual.redF(), actual.greenF(), actual.blueF(), actual.alphaF()};
-        for (int i = 0; i < 4; ++i)
-            QVERIFY2(std::abs(channels[i] - expected[i]) < 0.001f, describe(actual));
-    }
-
     void animations_data() {
         QTest::addColumn<BrimlarkAnimation>("animation");
         QTest::addColumn<int>("durationMs");

@@ -115,15 +115,14 @@ private slots:
         const QSize size(560, 300);
         {
             NotesFixture f;
-            std::unique_ptr<QWidget> host(
-                calendar_test::darkHost(new NotesView(*f.service, &f.workspace), size));
+            std::unique_ptr<QWidget> host(darkHost(new NotesView(*f.service, &f.workspace), size));
             QVERIFY(
                 !brimlark::test::saveScreenshot(host.get(), QStringLiteral("notes-page-empty")).isEmpty());
         }
         NotesFixture f;
         f.service->updateCurrentNote(QStringLiteral("standup notes\n- ship the notes page\n- review the "
                                                     "reminders store\n\nask Ana about the lisbon trip"));
-        std::unique_ptr<QWidget> host(calendar_test::darkHost(new NotesView(*f.service, &f.workspace), size));
+        std::unique_ptr<QWidget> host(darkHost(new NotesView(*f.service, &f.workspace), size));
         QVERIFY(!brimlark::test::saveScreenshot(host.get(), QStringLiteral("notes-page-text")).isEmpty());
     }
 };

@@ -1,5 +1,5 @@
 #include "Brimlark/controls/FocusTab.h"
-#include "Brimlark/controls/FocusTabButton.h"
+#include "Brimlark/kit/BrimlarkRoundedButton.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/shell/AppCoordinator.h"

@@ -1,20 +1,19 @@
 #pragma once
 
 #include "Brimlark/core/PermissionsCoordinator.h"
-#include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/LineClampLabel.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "tests/support/DarkHost.h"
 
 #include <QAbstractButton>
 #include <QDate>
 #include <QDateTime>
 #include <QLabel>
 #include <QTime>
-#include <QVBoxLayout>
 #include <QWidget>
 
 // A calendar service over a fake store with one calendar ("work"), granted access, a clock at
@@ -55,20 +54,6 @@ struct CalendarFixture {
 };
 
 namespace calendar_test {
-
-// A dark stand-in for the panel, so that screenshots look as on screen. Owns `content`.
-inline QWidget* darkHost(QWidget* content, const QSize& size) {
-    auto* host = new QWidget();
-    host->setAutoFillBackground(true);
-    QPalette palette = host->palette();
-    palette.setColor(QPalette::Window, BrimlarkTheme::notchBlack());
-    host->setPalette(palette);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->addWidget(content);
-    host->resize(size);
-    return host;
-}
 
 // The texts of the visible buttons and labels under `root`, in creation order.
 inline QStringList buttonTexts(const QWidget* root) {

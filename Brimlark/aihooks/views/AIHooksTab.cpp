@@ -1,11 +1,11 @@
 #include "Brimlark/aihooks/views/AIHooksTab.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
-#include "Brimlark/aihooks/views/AIHooksActionButton.h"
 #include "Brimlark/aihooks/views/AIHooksCheckRow.h"
 #include "Brimlark/aihooks/views/AIHooksConnectedBadge.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
 #include "Brimlark/core/AppState.h"
+#include "Brimlark/kit/BrimlarkRoundedButton.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -155,9 +155,8 @@ QWidget* AIHooksTab::buildStatusRow(QWidget* parent) {
         plainLabel(statusSubtitle(), BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), status));
     row->addLayout(titles);
     row->addStretch(1);
-    auto* test =
-        new AIHooksActionButton(QStringLiteral("send test"),
-                                AIHooksActionButton::actionLook(false, BrimlarkTheme::warning()), status);
+    auto* test = new BrimlarkRoundedButton(
+        QStringLiteral("send test"), BrimlarkRoundedButton::Look::outlined(BrimlarkTheme::warning()), status);
     test->setEnabled(anyToolConnected());
     connect(test, &QAbstractButton::clicked, this, [this] {
         if (m_service)
@@ -212,16 +211,16 @@ QWidget* AIHooksTab::buildToolRow(QWidget* parent, AIHookTool tool) {
 
     // A lost folder grant asks for the folder again, even with the hooks still in place.
     if (!isGranted) {
-        auto* grant = new AIHooksActionButton(QStringLiteral("grant access"),
-                                              AIHooksActionButton::actionLook(false, tint), toolRow);
+        auto* grant = new BrimlarkRoundedButton(QStringLiteral("grant access"),
+                                                BrimlarkRoundedButton::Look::outlined(tint), toolRow);
         connect(grant, &QAbstractButton::clicked, this, [this, tool] {
             if (m_service)
                 m_service->grantAccess(tool);
         });
         row->addWidget(grant);
     } else if (!isInstalled) {
-        auto* connectButton = new AIHooksActionButton(QStringLiteral("connect"),
-                                                      AIHooksActionButton::actionLook(true, tint), toolRow);
+        auto* connectButton = new BrimlarkRoundedButton(QStringLiteral("connect"),
+                                                        BrimlarkRoundedButton::Look::filled(tint), toolRow);
         connect(connectButton, &QAbstractButton::clicked, this, [this, tool] {
             if (m_service)
                 m_service->installHooks(tool == AIHookTool::claude, tool == AIHookTool::codex);
@@ -241,11 +240,11 @@ QWidget* AIHooksTab::buildPresetRow(QWidget* parent) {
     row->setSpacing(8);
     for (Preset preset : {Preset::approvalsOnly, Preset::focused, Preset::fullFeed}) {
         const bool selected = m_appState.hookRulePreset() == preset;
-        AIHooksActionButton::Look look{selected ? BrimlarkTheme::warning() : BrimlarkTheme::notchBlack(),
-                                       selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(),
-                                       selected ? BrimlarkTheme::black() : BrimlarkTheme::textPrimary(), 0,
-                                       10};
-        auto* option = new AIHooksActionButton(presetLabel(preset), look, presets);
+        BrimlarkRoundedButton::Look look{selected ? BrimlarkTheme::warning() : BrimlarkTheme::notchBlack(),
+                                         selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(),
+                                         selected ? BrimlarkTheme::black() : BrimlarkTheme::textPrimary(), 0,
+                                         10};
+        auto* option = new BrimlarkRoundedButton(presetLabel(preset), look, presets);
         option->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(option, &QAbstractButton::clicked, this,
                 [this, preset] { m_appState.setHookRulePreset(preset); });

@@ -3,20 +3,19 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookAccessManager.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "Brimlark/kit/BrimlarkTheme.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
 #include "platform/fake/FakeFileWatch.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "tests/support/DarkHost.h"
 #include "tests/support/StateFixture.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 
 // A hook service over a private home folder with real folder access and installer, fake
 // bookmarks and folder picker, and an ephemeral loopback port, for the hook views' tests.
@@ -62,20 +61,6 @@ struct HookViewFixture : StateFixture {
         return finished.count() == 1 || finished.wait(10000);
     }
 };
-
-// A dark stand-in for the panel or the settings card, so that screenshots look as on screen.
-inline QWidget* darkHost(QWidget* content, const QSize& size) {
-    auto* host = new QWidget();
-    host->setAutoFillBackground(true);
-    QPalette palette = host->palette();
-    palette.setColor(QPalette::Window, BrimlarkTheme::notchBlack());
-    host->setPalette(palette);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->addWidget(content);
-    host->resize(size);
-    return host;
-}
 
 // The buttons under `root` by their text, in layout order.
 template <typename Button = QAbstractButton> QStringList buttonTexts(QWidget* root) {

@@ -1,7 +1,7 @@
-#include "Brimlark/aihooks/views/AIHooksActionButton.h"
 #include "Brimlark/aihooks/views/AIHooksCheckRow.h"
 #include "Brimlark/aihooks/views/AIHooksConnectedBadge.h"
 #include "Brimlark/aihooks/views/AIHooksTab.h"
+#include "Brimlark/kit/BrimlarkRoundedButton.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "tests/aihooks/views/HookViewFixture.h"
 #include "tests/support/Screenshot.h"
@@ -61,7 +61,7 @@ private slots:
         buttonNamed(row(tab, AIHookTool::codex), "grant access")->click();
         QCOMPARE(rowState(tab, AIHookTool::codex),
                  QStringList({"access granted, ready to connect", "connect"}));
-        auto* connectButton = buttonNamed<AIHooksActionButton>(row(tab, AIHookTool::codex), "connect");
+        auto* connectButton = buttonNamed<BrimlarkRoundedButton>(row(tab, AIHookTool::codex), "connect");
         QCOMPARE(connectButton->look().fill, BrimlarkTheme::accent());
         QSignalSpy finished(&f.service, &AIHooksService::installFinished);
         connectButton->click();
@@ -125,7 +125,7 @@ private slots:
     void presetAndOtherToolsAreSavedAtOnce() {
         HookViewFixture f;
         AIHooksTab tab(f.service, f.appState);
-        auto option = [&](const QString& text) { return buttonNamed<AIHooksActionButton>(&tab, text); };
+        auto option = [&](const QString& text) { return buttonNamed<BrimlarkRoundedButton>(&tab, text); };
         QCOMPARE(option("focused")->look().fill, BrimlarkTheme::warning());
         option("focused")->click();
         QCOMPARE(f.appState.hookRulePreset(), Preset::focused);

@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/views/AIHooksActionButton.h"
+#include "Brimlark/kit/BrimlarkRoundedButton.h"
 
 #include "Brimlark/kit/BrimlarkButtonStyle.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
@@ -8,38 +8,47 @@
 #include <QPainterPath>
 #include <QtMath>
 
-AIHooksActionButton::Look AIHooksActionButton::actionLook(bool filled, const QColor& tint) {
-    QColor rim = tint;
-    if (!filled)
-        rim.setAlphaF(tint.alphaF() * 0.55f);
-    return Look{filled ? tint : BrimlarkTheme::notchBlack(), rim, filled ? BrimlarkTheme::black() : tint, 12,
-                8};
+BrimlarkRoundedButton::Look BrimlarkRoundedButton::Look::filled(const QColor& tint) {
+    Look look;
+    look.fill = tint;
+    look.stroke = tint;
+    look.text = BrimlarkTheme::black();
+    return look;
 }
 
-AIHooksActionButton::AIHooksActionButton(const QString& title, const Look& look, QWidget* parent)
+BrimlarkRoundedButton::Look BrimlarkRoundedButton::Look::outlined(const QColor& tint) {
+    Look look;
+    look.fill = BrimlarkTheme::notchBlack();
+    look.stroke = tint;
+    look.stroke.setAlphaF(tint.alphaF() * 0.55f);
+    look.text = tint;
+    return look;
+}
+
+BrimlarkRoundedButton::BrimlarkRoundedButton(const QString& title, const Look& look, QWidget* parent)
     : QAbstractButton(parent), m_look(look) {
     setText(title);
     setAccessibleName(title);
-    setFont(BrimlarkTheme::monoMedium13());
+    setFont(m_look.font);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     BrimlarkButtonStyle(0.97, 0.92).apply(this);
 }
 
-QSize AIHooksActionButton::sizeHint() const {
+QSize BrimlarkRoundedButton::sizeHint() const {
     const QFontMetricsF metrics(font());
     return {qCeil(metrics.horizontalAdvance(text()) + 2 * m_look.horizontalPadding),
             qCeil(metrics.height() + 2 * m_look.verticalPadding)};
 }
 
-void AIHooksActionButton::paintEvent(QPaintEvent*) {
+void BrimlarkRoundedButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     if (!isEnabled())
         painter.setOpacity(0.4);
     const QRectF edge = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath shape;
-    shape.addRoundedRect(edge, 10, 10);
+    shape.addRoundedRect(edge, m_look.cornerRadius, m_look.cornerRadius);
     painter.fillPath(shape, m_look.fill);
     painter.setPen(QPen(m_look.stroke, 1.0));
     painter.setBrush(Qt::NoBrush);
