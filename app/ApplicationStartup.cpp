@@ -19,6 +19,7 @@
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxProcessLauncher.h"
 #include "platform/linux/LinuxQuitSignals.h"
+#include "platform/linux/LinuxShare.h"
 #include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/MprisMediaPlayers.h"
@@ -74,6 +75,7 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     DBusNotifications notifications;
     LinuxProcessLauncher launcher;
     LinuxBookmarks bookmarks;
+    LinuxShare share(launcher);
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
     MprisMediaPlayers mediaPlayers;
@@ -95,6 +97,7 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     platform.notifications = &notifications;
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;
+    platform.share = &share;
     platform.filePicker = &filePicker;
     platform.mediaPlayers = &mediaPlayers;
     platform.audioInput = &audioInput;
