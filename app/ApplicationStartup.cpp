@@ -22,6 +22,7 @@
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxProcessLauncher.h"
 #include "platform/linux/LinuxQuitSignals.h"
+#include "platform/linux/LinuxShare.h"
 #include "platform/linux/LinuxSingleInstance.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/MprisMediaPlayers.h"
@@ -78,6 +79,7 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     DBusNotifications notifications;
     LinuxProcessLauncher launcher;
     LinuxBookmarks bookmarks;
+    LinuxShare share(launcher);
     LinuxFilePicker filePicker;
     X11DesktopWindows desktopWindows;
     MprisMediaPlayers mediaPlayers;
@@ -99,6 +101,7 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     platform.notifications = &notifications;
     platform.launcher = &launcher;
     platform.bookmarks = &bookmarks;
+    platform.share = &share;
     platform.filePicker = &filePicker;
     platform.mediaPlayers = &mediaPlayers;
     platform.audioInput = &audioInput;

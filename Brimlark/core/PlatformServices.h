@@ -17,6 +17,7 @@ class MediaPlayers;
 class Notifications;
 class Permissions;
 class Screens;
+class Share;
 class UserDefaults;
 class Workspace;
 
@@ -41,9 +42,11 @@ struct PlatformServices {
     Notifications* notifications = nullptr;
     // Runs the hook events' action commands.
     ProcessLauncher* launcher = nullptr;
-    // Folder access to the AI tools' configuration folders.
+    // Folder access to the AI tools' configuration folders and the shelved files.
     Bookmarks* bookmarks = nullptr;
     FilePicker* filePicker = nullptr;
+    // Sends shelved files to a nearby device.
+    Share* share = nullptr;
     // The desktop's music players; may stay empty: no player then answers.
     MediaPlayers* mediaPlayers = nullptr;
     // The program's own audio input, which the microphone mute silences.

@@ -12,6 +12,7 @@
 #include "Brimlark/organizer/NotesView.h"
 #include "Brimlark/organizer/RemindersView.h"
 #include "Brimlark/pages/PageIndicator.h"
+#include "Brimlark/shelf/FileShelfListView.h"
 #include "platform/Accessibility.h"
 
 #include <QApplication>
@@ -170,8 +171,11 @@ QWidget* AdvancedModeView::makePageContent(int page) {
         if (m_services.reminders && m_services.permissions)
             return new RemindersView(*m_services.reminders, *m_services.permissions, nullptr, m_pageHost);
         break;
-    case AdvancedPage::apps:
     case AdvancedPage::shelf:
+        if (m_services.fileShelf)
+            return new FileShelfListView(*m_services.fileShelf, m_pageHost);
+        break;
+    case AdvancedPage::apps:
         break;
     }
     auto* placeholder = plainLabel(AdvancedPages::title(static_cast<AdvancedPage>(page)),

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 
 class FileShelfService;
+class QLabel;
+class QMimeData;
 
-// The file shelf's drop area over the basic panel. It is outlined while files are dragged over it.
+// The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
+// files ("3 on shelf", the hint, "airdrop all") and, while files are dragged over the panel, a
+// dashed highlight. Only the summary row takes clicks; everywhere else they reach the panel below.
+// The panel's root view hands it the drags, which reach it over the whole panel.
 class FileShelfOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -12,11 +19,28 @@ public:
 
     bool isTargeted() const { return m_isTargeted; }
     void setTargeted(bool targeted);
+    // The summary row; hidden while the shelf is empty.
+    QWidget* summaryRow() const { return m_summary; }
+
+    // The local files a drag carries, in order; anything else (web links) is left out.
+    static QList<QUrl> localFiles(const QMimeData* mime);
+    // Adds the dropped local files to the shelf in one go; true when one came.
+    bool handleDrop(const QList<QUrl>& urls);
+    // Sends every file on the shelf; a refusal is not reported.
+    void airdropAll();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void refresh();
+    void updateHitArea();
+
     FileShelfService& m_shelf;
     bool m_isTargeted = false;
+    QWidget* m_summary;
+    QLabel* m_count;
+    QLabel* m_hint;
 };

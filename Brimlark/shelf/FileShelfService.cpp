@@ -1,6 +1,212 @@
 #include "Brimlark/shelf/FileShelfService.h"
 
+#include "Brimlark/core/Logging.h"
+#include "Brimlark/shelf/SendViaAirDrop.h"
+#include "platform/Bookmarks.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <QVariantMap>
+
+namespace {
+
+bool isText(const QVariant& value) {
+    return value.typeId() == QMetaType::QString;
+}
+
+bool isNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The canonical 36-character form, either case.
+std::optional<QUuid> parseId(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    return QUuid::fromString(text);
+}
+
+// Standard Base64 with its padding, no line breaks or other characters; "" is empty data.
+std::optional<QByteArray> parseBase64(const QString& text) {
+    const QByteArray encoded = text.toLatin1();
+    if (QString::fromLatin1(encoded) != text)
+        return std::nullopt;
+    auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.toBase64() != encoded)
+        return std::nullopt;
+    return decoded.decoded;
+}
+
+// One stored dictionary as an entry; nothing when any of its five values is missing or malformed.
+std::optional<ShelfItem> entryFrom(const QVariantMap& entry) {
+    const QVariant id = entry.value(QStringLiteral("id"));
+    const QVariant path = entry.value(QStringLiteral("path"));
+    const QVariant bookmark = entry.value(QStringLiteral("bookmark"));
+    const QVariant displayName = entry.value(QStringLiteral("displayName"));
+    const QVariant addedAt = entry.value(QStringLiteral("addedAt"));
+    if (!isText(id) || !isText(path) || !isText(bookmark) || !isText(displayName) || !isNumber(addedAt))
+        return std::nullopt;
+    const auto uuid = parseId(id.toString());
+    const auto bytes = parseBase64(bookmark.toString());
+    if (!uuid || !bytes)
+        return std::nullopt;
+    ShelfItem item;
+    item.id = *uuid;
+    item.url = QUrl::fromLocalFile(path.toString());
+    item.bookmark = *bytes;
+    item.displayName = displayName.toString();
+    item.addedAt = QDateTime::fromMSecsSinceEpoch(qRound64(addedAt.toDouble() * 1000.0), Qt::UTC);
+    return item;
+}
+
+QVariantMap storedForm(const ShelfItem& item) {
+    return {
+        {QStringLiteral("id"), item.id.toString(QUuid::WithoutBraces).toUpper()},
+        {QStringLiteral("path"), item.url.toLocalFile()},
+        {QStringLiteral("bookmark"), QString::fromLatin1(item.bookmark.toBase64())},
+        {QStringLiteral("displayName"), item.displayName},
+        {QStringLiteral("addedAt"), double(item.addedAt.toMSecsSinceEpoch()) / 1000.0},
+    };
+}
+
+} // namespace
+
+FileShelfService::FileShelfService(UserDefaults& defaults, Bookmarks& bookmarks, Share& share, Clock& clock,
+                                   QObject* parent)
+    : QObject(parent), m_defaults(defaults), m_bookmarks(bookmarks), m_share(share), m_clock(clock) {
+    load();
+    if (m_defaults.contains(favoriteHintKey()))
+        m_lastFavoriteHint = m_defaults.string(favoriteHintKey());
+}
+
 void FileShelfService::setItems(const QList<ShelfItem>& items) {
     m_items = items;
     emit itemsChanged();
+}
+
+QDateTime FileShelfService::now() const {
+    return m_clock.now();
+}
+
+void FileShelfService::load() {
+    if (!m_defaults.contains(storageKey()))
+        return;
+    const QVariant stored = m_defaults.value(storageKey());
+    if (stored.typeId() != QMetaType::QVariantList) {
+        qCCritical(lcServices, "file shelf load failed: %s", "the stored shelf is not a list");
+        m_unreadable = stored;
+        return;
+    }
+    const QVariantList list = stored.toList();
+    QList<ShelfItem> items;
+    for (const QVariant& element : list) {
+        if (element.typeId() != QMetaType::QVariantMap)
+            continue;
+        if (auto item = entryFrom(element.toMap()))
+            items.append(*item);
+    }
+    if (items.size() != list.size()) {
+        qCCritical(lcServices, "file shelf load failed: %s",
+                   qUtf8Printable(QStringLiteral("%1 of %2 stored entries are unreadable and were skipped")
+                                      .arg(list.size() - items.size())
+                                      .arg(list.size())));
+        m_unreadable = stored;
+    }
+    setItems(items);
+}
+
+void FileShelfService::save() {
+    if (m_unreadable) {
+        const QString stamp = m_clock.now().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+        QString key = unreadableKeyPrefix() + stamp;
+        for (int n = 2; m_defaults.contains(key); ++n)
+            key = unreadableKeyPrefix() + stamp + QLatin1Char('-') + QString::number(n);
+        m_defaults.setValue(key, *m_unreadable);
+        m_unreadable.reset();
+    }
+    QVariantList list;
+    list.reserve(m_items.size());
+    for (const ShelfItem& item : std::as_const(m_items))
+        list.append(storedForm(item));
+    m_defaults.setArray(storageKey(), list);
+}
+
+std::optional<ShelfItem> FileShelfService::makeItem(const QUrl& url) {
+    const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+    if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
+        qCDebug(lcServices, "file shelf refused %s: not a local file", qUtf8Printable(url.toDisplayString()));
+        return std::nullopt;
+    }
+    QString error;
+    QByteArray bookmark;
+    if (auto made = m_bookmarks.create(path, &error))
+        bookmark = *made;
+    else
+        qCCritical(lcServices, "file shelf bookmark failed: %s", qUtf8Printable(error));
+    QString name = QFileInfo(QDir::cleanPath(path)).fileName();
+    if (name.isEmpty())
+        name = QDir::cleanPath(path);
+    return ShelfItem{QUuid::createUuid(), url, bookmark, name, m_clock.now()};
+}
+
+void FileShelfService::add(const QList<QUrl>& urls) {
+    QList<ShelfItem> items = m_items;
+    bool added = false;
+    for (const QUrl& url : urls) {
+        if (auto item = makeItem(url)) {
+            items.prepend(*item);
+            added = true;
+        }
+    }
+    if (!added)
+        return;
+    if (items.size() > maxItems)
+        items.resize(maxItems);
+    setItems(items);
+    save();
+}
+
+void FileShelfService::clear() {
+    setItems({});
+    save();
+}
+
+void FileShelfService::remove(const QUuid& id) {
+    QList<ShelfItem> items = m_items;
+    items.removeIf([&id](const ShelfItem& item) { return item.id == id; });
+    setItems(items);
+    save();
+}
+
+QList<QUrl> FileShelfService::resolvedURLs(const QList<ShelfItem>& items) const {
+    QList<QUrl> urls;
+    urls.reserve(items.size());
+    for (const ShelfItem& item : items) {
+        const auto resolved = item.bookmark.isEmpty() ? std::nullopt : m_bookmarks.resolve(item.bookmark);
+        urls.append(resolved ? QUrl::fromLocalFile(resolved->path) : item.url);
+    }
+    return urls;
+}
+
+void FileShelfService::airDrop(const ShelfItem& item) {
+    if (!sendViaAirDrop(m_share, resolvedURLs({item})))
+        qCDebug(lcServices, "airdrop share refused for %s", qUtf8Printable(item.displayName));
+}
+
+void FileShelfService::airDropAll() {
+    sendViaAirDrop(m_share, resolvedURLs(m_items));
 }

@@ -1,30 +1,82 @@
 #pragma once
 
+#include "Brimlark/shelf/ShelfItem.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QUrl>
+#include <QVariant>
 
-// One file on the shelf.
-struct ShelfItem {
-    QString path;
-    bool operator==(const ShelfItem& other) const { return path == other.path; }
-};
+#include <optional>
 
-// The shelf of files dropped on the notch.
+class Bookmarks;
+class Clock;
+class Share;
+class UserDefaults;
+
+// The shelf of the last files dropped on the notch, newest first, kept in the settings store under
+// "brimlark.fileShelf" as an array of dictionaries ("id", "path", "bookmark", "displayName",
+// "addedAt"), ready to be sent to a nearby device. Main thread only.
 class FileShelfService : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    FileShelfService(UserDefaults& defaults, Bookmarks& bookmarks, Share& share, Clock& clock,
+                     QObject* parent = nullptr);
 
     // The process-wide service, created on first use.
     static FileShelfService& shared();
 
+    static constexpr int maxItems = 10;
+    static QString storageKey() { return QStringLiteral("brimlark.fileShelf"); }
+    static QString favoriteHintKey() { return QStringLiteral("brimlark.fileShelf.favoriteHint"); }
+    // Where a stored list that could not be read in full is kept: this prefix and the UTC time.
+    static QString unreadableKeyPrefix() { return QStringLiteral("brimlark.fileShelf.unreadable-"); }
+
     const QList<ShelfItem>& items() const { return m_items; }
+    // Replaces the shelf; the caller saves when it wants the change kept.
     void setItems(const QList<ShelfItem>& items);
+    // The hint the drop area shows after "last: ", read once at start.
+    const std::optional<QString>& lastFavoriteHint() const { return m_lastFavoriteHint; }
+
+    // Replaces the shelf with the stored list. Entries that break the stored form are skipped; when
+    // any was, the stored value is kept aside under unreadableKeyPrefix() at the next save().
+    void load();
+    // Stores the shelf, replacing the stored list; an empty shelf is stored as an empty array.
+    void save();
+
+    // Puts a new entry for each local file in front of the shelf, in order (the last one ends up
+    // first), keeps the newest maxItems and stores the shelf once. A URL that is no local file is
+    // refused. The same file added twice gives two entries.
+    void add(const QList<QUrl>& urls);
+    void add(const QUrl& url) { add(QList<QUrl>{url}); }
+    // Empties the shelf and stores it.
+    void clear();
+    // Removes every entry with this id, the others keeping their order, and stores the shelf.
+    void remove(const QUuid& id);
+
+    // One URL per item, in order: where its bookmark leads, else the path it was dropped from.
+    QList<QUrl> resolvedURLs(const QList<ShelfItem>& items) const;
+    // Sends one item to a nearby device; a refusal is logged at debug level.
+    void airDrop(const ShelfItem& item);
+    // Sends every item on the shelf; a refusal is not reported.
+    void airDropAll();
+
+    // The current time of the service's clock.
+    QDateTime now() const;
 
 signals:
     void itemsChanged();
 
 private:
+    std::optional<ShelfItem> makeItem(const QUrl& url);
+
+    UserDefaults& m_defaults;
+    Bookmarks& m_bookmarks;
+    Share& m_share;
+    Clock& m_clock;
     QList<ShelfItem> m_items;
+    std::optional<QString> m_lastFavoriteHint;
+    // The stored value of a load that skipped entries, kept aside before the next save.
+    std::optional<QVariant> m_unreadable;
 };

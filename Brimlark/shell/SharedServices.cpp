@@ -103,7 +103,9 @@ CameraMirrorService& CameraMirrorService::shared() {
 }
 
 FileShelfService& FileShelfService::shared() {
-    static FileShelfService* instance = new FileShelfService();
+    const PlatformServices& platform = installed();
+    static FileShelfService* instance =
+        new FileShelfService(*platform.defaults, *platform.bookmarks, *platform.share, *platform.clock);
     return *instance;
 }
 

@@ -13,7 +13,11 @@
 #include "Brimlark/surface/NotchTapCatcher.h"
 #include "platform/Accessibility.h"
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDropEvent>
 #include <QGraphicsOpacityEffect>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -31,6 +35,7 @@ NotchRootView::NotchRootView(const PanelServices& services, Inputs inputs, const
     : QWidget(parent), m_services(services), m_inputs(std::move(inputs)), m_screens(screens),
       m_shownMode(m_inputs.interactionEngine->mode()) {
     setAttribute(Qt::WA_TranslucentBackground);
+    setAcceptDrops(true);
 
     m_content = new QWidget(this);
     auto* contentLayout = new QVBoxLayout(m_content);
@@ -54,9 +59,6 @@ NotchRootView::NotchRootView(const PanelServices& services, Inputs inputs, const
             });
     connect(m_services.appState, &AppState::hoverToPeekEnabledChanged, this,
             &NotchRootView::updateHoverTracker);
-    if (m_services.fileShelf)
-        connect(m_services.fileShelf, &FileShelfService::itemsChanged, this,
-                &NotchRootView::updateHitTesting);
 
     m_hoverTracker->setEntryArea([this](const QPoint& position) { return hoverOpensAt(position); });
     updateHoverTracker();
@@ -186,10 +188,7 @@ void NotchRootView::fadeIn(QWidget* view) {
 }
 
 void NotchRootView::updateHitTesting() {
-    if (m_shelfOverlay) {
-        const bool hasItems = m_services.fileShelf && !m_services.fileShelf->items().isEmpty();
-        m_shelfOverlay->setAttribute(Qt::WA_TransparentForMouseEvents, !hasItems);
-    }
+    // The shelf's drop area keeps its own hit area: its summary row only.
     m_tapCatcher->setCatching(m_shownMode.kind() == InteractionEngine::Mode::Kind::hidden &&
                               !hasCompactStatus());
 }
@@ -228,6 +227,55 @@ void NotchRootView::layoutLayers() {
 
 void NotchRootView::resizeEvent(QResizeEvent*) {
     layoutLayers();
+}
+
+void NotchRootView::dragEnterEvent(QDragEnterEvent* event) {
+    if (FileShelfOverlay::localFiles(event->mimeData()).isEmpty() || !m_services.fileShelf) {
+        event->ignore();
+        return;
+    }
+    if (isClosed(m_shownMode)) {
+        // The closed notch takes no drop; it opens the basic panel, which does.
+        m_openedByDrag = true;
+        m_inputs.interactionEngine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::hover);
+        m_inputs.interactionEngine->setMode(InteractionEngine::Mode::basic());
+    }
+    event->acceptProposedAction();
+    if (m_shelfOverlay)
+        m_shelfOverlay->setTargeted(true);
+}
+
+void NotchRootView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!m_shelfOverlay && !m_openedByDrag) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (m_shelfOverlay)
+        m_shelfOverlay->setTargeted(true);
+}
+
+void NotchRootView::dragLeaveEvent(QDragLeaveEvent*) {
+    if (m_shelfOverlay)
+        m_shelfOverlay->setTargeted(false);
+    if (m_openedByDrag) {
+        m_openedByDrag = false;
+        if (m_shownMode.kind() == InteractionEngine::Mode::Kind::basic)
+            closePanel();
+    }
+}
+
+void NotchRootView::dropEvent(QDropEvent* event) {
+    m_openedByDrag = false;
+    if (!m_shelfOverlay) {
+        event->ignore();
+        return;
+    }
+    m_shelfOverlay->setTargeted(false);
+    if (m_shelfOverlay->handleDrop(event->mimeData()->urls()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 const QPixmap& NotchRootView::backdrop() {

@@ -21,7 +21,8 @@ class QPainter;
 
 // The one view the notch panel hosts: the black notch-shaped body and, inside it, what the current
 // mode shows (the compact live status while closed, the basic or the advanced view when open), the
-// shelf's drop area in basic mode, an invisible hover tracker and click catcher. The glow runs just
+// shelf's drop area in basic mode, an invisible hover tracker and click catcher. It receives the
+// drags of files and hands them to the shelf's drop area. The glow runs just
 // outside the panel's outline, beyond this view: the window manager shows it in a window of its
 // own over the panel. The view changes nothing itself: every action goes to the engine or to a
 // callback. Both modes are built over the panel's services the view was given.
@@ -83,6 +84,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Files dragged over the open basic panel go to the shelf's drop area; files dragged onto the
+    // closed notch open the basic panel as a hover does, and close it again when they leave undropped.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void rebuildModeView();
@@ -108,4 +115,6 @@ private:
     NotchTapCatcher* m_tapCatcher;
     QPixmap m_backdrop;
     bool m_backdropNotched = false;
+    // The panel was opened by files dragged onto the closed notch and closes if they leave.
+    bool m_openedByDrag = false;
 };

@@ -2,9 +2,10 @@
 
 #include "platform/ProcessLauncher.h"
 
+#include <QList>
 #include <QStringList>
 
-// Records the commands it was asked to run; a test scripts a failure.
+// Records the commands and programs it was asked to start; a test scripts a failure.
 class FakeProcessLauncher final : public ProcessLauncher {
 public:
     bool runShellCommand(const QString& command, QString* error) override {
@@ -17,7 +18,24 @@ public:
         return true;
     }
 
+    bool startProgram(const QString& program, const QStringList& arguments, QString* error) override {
+        programs.append(Started{program, arguments});
+        if (!failure.isEmpty()) {
+            if (error)
+                *error = failure;
+            return false;
+        }
+        return true;
+    }
+
+    // One start of startProgram().
+    struct Started {
+        QString program;
+        QStringList arguments;
+    };
+
     // When not empty, every run fails with this text.
     QString failure;
     QStringList commands;
+    QList<Started> programs;
 };

@@ -19,6 +19,36 @@ QString LinuxProcessLauncher::shell() const {
     return QString();
 }
 
+namespace {
+
+bool startDetached(const QString& program, const QStringList& arguments, QString* error) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(QDir::homePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!process.startDetached()) {
+        if (error)
+            *error = process.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool LinuxProcessLauncher::startProgram(const QString& program, const QStringList& arguments,
+                                        QString* error) {
+    if (program.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no program given");
+        return false;
+    }
+    return startDetached(program, arguments, error);
+}
+
 bool LinuxProcessLauncher::runShellCommand(const QString& command, QString* error) {
     const QString program = shell();
     if (program.isEmpty()) {
@@ -31,17 +61,5 @@ bool LinuxProcessLauncher::runShellCommand(const QString& command, QString* erro
     QString script = command;
     if (script.startsWith(QLatin1Char('-')) || script.startsWith(QLatin1Char('+')))
         script.prepend(QLatin1Char(' '));
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({QStringLiteral("-lc"), script});
-    process.setWorkingDirectory(QDir::homePath());
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    if (!process.startDetached()) {
-        if (error)
-            *error = process.errorString();
-        return false;
-    }
-    return true;
+    return startDetached(program, {QStringLiteral("-lc"), script}, error);
 }

@@ -21,6 +21,7 @@ const QStringList symbolNames =
         "rectangle.topthird.inset.filled largecircle.fill.circle circle music.note bolt.horizontal.fill "
         "checkmark.circle.fill sparkles terminal.fill timer video.fill calendar play.fill pause.fill "
         "backward.fill forward.fill "
+        "tray tray.full tray.full.fill doc.fill wifi minus.circle.fill "
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
         "chevron.down")

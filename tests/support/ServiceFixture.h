@@ -17,6 +17,7 @@
 #include "platform/ContextCallback.h"
 #include "platform/fake/FakeAccessibility.h"
 #include "platform/fake/FakeAudioInput.h"
+#include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeCamera.h"
 #include "platform/fake/FakeEventStore.h"
 #include "platform/fake/FakeGlobalInput.h"
@@ -25,6 +26,7 @@
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreens.h"
+#include "platform/fake/FakeShare.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "tests/support/StateFixture.h"
 
@@ -94,7 +96,9 @@ struct ServiceFixture : StateFixture {
     FocusService focus{defaults, runner};
     FakeCamera camera;
     CameraMirrorService mirror{defaults, &camera, &clock};
-    FileShelfService fileShelf;
+    FakeBookmarks bookmarks;
+    FakeShare share;
+    FileShelfService fileShelf{defaults, bookmarks, share, clock};
     FakeLoopbackListener* hookListener = nullptr;
     // No inbox watch: these tests put their events in through the store or the fake listener.
     AIHooksService aiHooks{

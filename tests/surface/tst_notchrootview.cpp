@@ -12,7 +12,9 @@
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
+#include <QDragEnterEvent>
 #include <QLabel>
+#include <QMimeData>
 
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
@@ -101,7 +103,7 @@ private slots:
         QVERIFY(!view->tapCatcher()->isCatching());
         QVERIFY(view->shelfOverlay());
         QVERIFY(view->shelfOverlay()->testAttribute(Qt::WA_TransparentForMouseEvents));
-        f->fileShelf.setItems({ShelfItem{QStringLiteral("/tmp/a.txt")}});
+        f->fileShelf.add(QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")));
         QVERIFY(!view->shelfOverlay()->testAttribute(Qt::WA_TransparentForMouseEvents));
         QCOMPARE(view->contentTopInset(), 26);
         brimlark::test::saveScreenshot(view.get(), QStringLiteral("notch-basic"));
@@ -173,6 +175,79 @@ private slots:
         QCoreApplication::sendEvent(view.get(), &leave);
         QVERIFY(!engine->suppressHoverActivationUntilExit()); // leaving is still reported
         QVERIFY(view->hoverTracker()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    void filesDroppedOnTheBasicPanelGoToTheShelf() {
+        engine->setMode(Mode::basic());
+        view->resize(724, 388);
+        FileShelfOverlay* overlay = view->shelfOverlay();
+        QVERIFY(overlay);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/one.txt")),
+                      QUrl(QStringLiteral("https://example.org/x")),
+                      QUrl::fromLocalFile(QStringLiteral("/tmp/two words.txt")),
+                      QUrl::fromLocalFile(QStringLiteral("/tmp/three.pdf"))});
+        // Whatever basic-mode widget is under the pointer, the drag reaches the drop area.
+        const QPoint point(view->width() / 2, view->height() / 2);
+        QWidget* under = view->childAt(point);
+        QVERIFY(under);
+        const QPoint local = under->mapFrom(view.get(), point);
+
+        QDragEnterEvent enter(local, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(under, &enter);
+        QVERIFY(enter.isAccepted());
+        QVERIFY(overlay->isTargeted());
+        brimlark::test::saveScreenshot(view.get(), QStringLiteral("shelf-drop-highlight"));
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(view.get(), &leave);
+        QVERIFY(!overlay->isTargeted());
+
+        QDragEnterEvent again(local, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(under, &again);
+        QDropEvent drop(QPointF(local), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(under, &drop);
+        QVERIFY(drop.isAccepted());
+        QVERIFY(!overlay->isTargeted());
+        QCOMPARE(f->fileShelf.items().size(), 3);
+        QCOMPARE(f->fileShelf.items().at(0).displayName, QStringLiteral("three.pdf"));
+        QCOMPARE(f->fileShelf.items().at(2).displayName, QStringLiteral("one.txt"));
+
+        // With files on the shelf, a click on a basic-mode button still lands on that button.
+        QAbstractButton* target = nullptr;
+        for (QAbstractButton* candidate : view->modeView()->findChildren<QAbstractButton*>()) {
+            const QRect inView(candidate->mapTo(view.get(), QPoint(0, 0)), candidate->size());
+            if (candidate->isVisible() && !overlay->summaryRow()->geometry().intersects(inView)) {
+                target = candidate;
+                break;
+            }
+        }
+        QVERIFY(target);
+        QWidget* hit = view->childAt(target->mapTo(view.get(), target->rect().center()));
+        QVERIFY(hit == target || target->isAncestorOf(hit));
+        // And the summary row takes its own clicks.
+        QWidget* row = view->childAt(overlay->mapTo(view.get(), overlay->summaryRow()->geometry().center()));
+        QVERIFY(row == overlay->summaryRow() || overlay->summaryRow()->isAncestorOf(row));
+    }
+
+    void filesDraggedOntoTheClosedNotchOpenIt() {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/one.txt"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(view.get(), &enter);
+        QCOMPARE(engine->mode(), Mode::basic());
+        QCOMPARE(engine->lastOpenTrigger(), std::optional<Trigger>(Trigger::hover));
+        QVERIFY(view->shelfOverlay() && view->shelfOverlay()->isTargeted());
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(view.get(), &leave);
+        QCOMPARE(engine->mode(), Mode::hidden());
+
+        // A web link alone opens nothing.
+        QMimeData link;
+        link.setUrls({QUrl(QStringLiteral("https://example.org/"))});
+        QDragEnterEvent linkEnter(QPoint(10, 10), Qt::CopyAction, &link, Qt::LeftButton, {});
+        QApplication::sendEvent(view.get(), &linkEnter);
+        QVERIFY(!linkEnter.isAccepted());
+        QCOMPARE(engine->mode(), Mode::hidden());
     }
 };
 

@@ -5,7 +5,7 @@
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/aihooks/views/AIHooksRowText.h"
 #include "Brimlark/aihooks/views/AIHooksView.h"
-#include "Brimlark/aihooks/views/RelativeTimeFormatter.h"
+#include "Brimlark/core/RelativeTimeFormatter.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 
 #include <QHBoxLayout>

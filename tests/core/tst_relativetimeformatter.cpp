@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/views/RelativeTimeFormatter.h"
+#include "Brimlark/core/RelativeTimeFormatter.h"
 #include "tests/support/TestMain.h"
 
 class TestRelativeTimeFormatter : public QObject {

@@ -1,4 +1,4 @@
-#include "Brimlark/aihooks/views/RelativeTimeFormatter.h"
+#include "Brimlark/core/RelativeTimeFormatter.h"
 
 #include <cstdlib>
 

@@ -1,0 +1,140 @@
+#include "Brimlark/shelf/FileShelfListView.h"
+#include "Brimlark/shelf/FileShelfOverlay.h"
+#include "Brimlark/shelf/FileShelfRow.h"
+#include "Brimlark/shelf/FileShelfService.h"
+#include "platform/fake/FakeBookmarks.h"
+#include "platform/fake/FakeShare.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/StateFixture.h"
+#include "tests/support/TestMain.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+#include <memory>
+
+namespace {
+
+QAbstractButton* button(QWidget* parent, const QString& name) {
+    for (QAbstractButton* candidate : parent->findChildren<QAbstractButton*>()) {
+        if (candidate->accessibleName() == name && candidate->isVisible())
+            return candidate;
+    }
+    return nullptr;
+}
+
+QStringList visibleTexts(QWidget* parent) {
+    QStringList texts;
+    for (QLabel* label : parent->findChildren<QLabel*>()) {
+        if (label->isVisible() && !label->text().isEmpty())
+            texts.append(label->text());
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestFileShelfViews : public QObject {
+    Q_OBJECT
+    struct Fixture : StateFixture {
+        FakeBookmarks bookmarks;
+        FakeShare share;
+        std::unique_ptr<FileShelfService> shelf;
+        void build() { shelf = std::make_unique<FileShelfService>(defaults, bookmarks, share, clock); }
+    };
+
+    static QWidget* framed(QWidget* view, const QSize& size) {
+        view->setAttribute(Qt::WA_StyledBackground);
+        view->setStyleSheet(QStringLiteral("background: #0b0b0d;"));
+        view->resize(size);
+        view->show();
+        return view;
+    }
+
+private slots:
+    void summaryRowShowsCountHintAndSendsAll() {
+        Fixture f;
+        f.defaults.setString(FileShelfService::favoriteHintKey(), QStringLiteral("slides.key"));
+        f.build();
+        FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(640, 200));
+        QVERIFY(overlay.summaryRow()->isHidden());
+        QVERIFY(overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
+
+        f.shelf->add({QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")),
+                      QUrl::fromLocalFile(QStringLiteral("/tmp/b.txt")),
+                      QUrl::fromLocalFile(QStringLiteral("/tmp/c.txt"))});
+        QVERIFY(overlay.summaryRow()->isVisible());
+        QVERIFY(visibleTexts(&overlay).contains(QStringLiteral("3 on shelf")));
+        QVERIFY(visibleTexts(&overlay).contains(QStringLiteral("last: slides.key")));
+        QVERIFY(!overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
+        QCOMPARE(overlay.mask().boundingRect(), overlay.summaryRow()->geometry());
+        brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-summary-row"));
+
+        QAbstractButton* all = button(&overlay, QStringLiteral("airdrop all"));
+        QVERIFY(all);
+        QTest::mouseClick(all, Qt::LeftButton);
+        QCOMPARE(f.share.shared.size(), 1);
+        QCOMPARE(f.share.shared.first().size(), 3);
+
+        overlay.setTargeted(true);
+        QVERIFY(overlay.mask().isEmpty());
+        QVERIFY(overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
+        brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-highlight-alone"));
+    }
+
+    void listShowsEmptyStateThenRows() {
+        Fixture f;
+        f.build();
+        FileShelfListView list(*f.shelf);
+        framed(&list, QSize(640, 260));
+        QVERIFY(list.showsEmptyState());
+        QVERIFY(!button(&list, QStringLiteral("clear")));
+        QVERIFY(visibleTexts(&list).contains(QStringLiteral("drop files onto the notch")));
+        QVERIFY(visibleTexts(&list).contains(QStringLiteral("recent items appear here for quick airdrop.")));
+        brimlark::test::saveScreenshot(&list, QStringLiteral("shelf-page-empty"));
+
+        const QString longName =
+            QStringLiteral("quarterly-report-with-a-very-long-name-that-will-never-fit-in-one-row-"
+                           "<b>not bold<b>-final-final-v3.pdf");
+        f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt")));
+        f.clock.advance(std::chrono::minutes(2));
+        f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/") + longName));
+        f.clock.advance(std::chrono::minutes(3));
+        f.shelf->setItems(f.shelf->items()); // rows are built afresh with the new time
+        QVERIFY(!list.showsEmptyState());
+        QCOMPARE(list.relativeAddedText(f.shelf->items().last()), QStringLiteral("added 5 min. ago"));
+
+        const QList<FileShelfRow*> rows = list.findChildren<FileShelfRow*>();
+        QCOMPARE(rows.size(), 2);
+        for (FileShelfRow* row : rows) {
+            auto* name = row->findChild<QLabel*>(QStringLiteral("shelfRowName"));
+            QCOMPARE(name->textFormat(), Qt::PlainText);
+            QVERIFY(!name->wordWrap()); // one line, cut at the row's width
+            QVERIFY(name->sizeHint().height() < 2 * QFontMetrics(name->font()).height());
+            QVERIFY(row->geometry().right() <= list.width());
+        }
+        brimlark::test::saveScreenshot(&list, QStringLiteral("shelf-page-rows"));
+
+        // Each row sends and removes only its own file.
+        const ShelfItem newest = f.shelf->items().first();
+        QVERIFY(button(&list, QStringLiteral("AirDrop ") + longName));
+        QVERIFY(button(&list, QStringLiteral("Remove notes.txt from shelf")));
+        QVERIFY(button(&list, QStringLiteral("clear")));
+        QTest::mouseClick(button(&list, QStringLiteral("AirDrop ") + longName), Qt::LeftButton);
+        QCOMPARE(f.share.shared.size(), 1);
+        QCOMPARE(f.share.shared.first(),
+                 QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/") + longName)});
+        QTest::mouseClick(button(&list, QStringLiteral("Remove notes.txt from shelf")), Qt::LeftButton);
+        QTRY_COMPARE(f.shelf->items().size(), 1);
+        QCOMPARE(f.shelf->items().first(), newest);
+
+        QTest::mouseClick(button(&list, QStringLiteral("clear")), Qt::LeftButton);
+        QTRY_VERIFY(f.shelf->items().isEmpty());
+        QCOMPARE(f.defaults.value(FileShelfService::storageKey()), QVariant(QVariantList{}));
+        QVERIFY(list.showsEmptyState());
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestFileShelfViews)
+#include "tst_fileshelfviews.moc"
