@@ -5,7 +5,9 @@
 #include "platform/fake/FakeKeyboardLayout.h"
 #include "platform/linux/HotKeysFactory.h"
 #include "platform/linux/X11HotKeys.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -57,8 +59,7 @@ private:
 
 private slots:
     void initTestCase() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
         m_x = xcb_connect(nullptr, nullptr);
         QVERIFY(!xcb_connection_has_error(m_x));
         const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(m_x, &xcb_test_id);

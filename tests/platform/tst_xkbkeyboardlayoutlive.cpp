@@ -1,13 +1,14 @@
 #include "platform/linux/XkbKeyboardLayout.h"
+#include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/X11Desktop.h"
 
 // The X server's own keymap (Xvfb's is the us layout).
 class TestXkbKeyboardLayoutLive : public QObject {
     Q_OBJECT
 private slots:
     void readsTheServersKeymap() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("needs an X display");
+        BRIMLARK_REQUIRE_SERVER(X11Desktop::available(), X11Desktop::server);
         XkbKeyboardLayout keyboard;
         QCOMPARE(keyboard.character(6), std::optional<char32_t>(U'z'));
         QVERIFY(keyboard.isLive());
