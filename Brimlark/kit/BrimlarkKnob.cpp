@@ -6,6 +6,17 @@
 #include <QPainterPath>
 #include <QVariantAnimation>
 
+namespace {
+
+QColor blend(const QColor& off, const QColor& on, qreal t) {
+    return QColor::fromRgbF(float(off.redF() + (on.redF() - off.redF()) * t),
+                            float(off.greenF() + (on.greenF() - off.greenF()) * t),
+                            float(off.blueF() + (on.blueF() - off.blueF()) * t),
+                            float(off.alphaF() + (on.alphaF() - off.alphaF()) * t));
+}
+
+} // namespace
+
 BrimlarkKnob::BrimlarkKnob(bool isOn, QWidget* parent)
     : QWidget(parent), m_isOn(isOn), m_position(isOn ? 1.0 : 0.0), m_animation(new QVariantAnimation(this)) {
     setFixedSize(58, 32);
@@ -51,4 +62,10 @@ void BrimlarkKnob::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(now.circle);
     painter.drawEllipse(QRectF(x, inset, circle, circle));
+}
+
+BrimlarkKnob::Colours BrimlarkKnob::crossFadeColours(qreal position) {
+    return {blend(BrimlarkTheme::notchBlack(), BrimlarkTheme::warning(), position),
+            blend(BrimlarkTheme::stroke(), BrimlarkTheme::warning(), position),
+            blend(BrimlarkTheme::textPrimary(), BrimlarkTheme::black(), position)};
 }

@@ -25,6 +25,9 @@ protected:
     };
     // The colours at `position`: 0 off (leading end), 1 on (trailing end), in between while sliding.
     virtual Colours colours(qreal position) const = 0;
+    // Dark track, stroke rim and light circle when off; all in the warning colour with a black
+    // circle when on; the colours in between blend with the circle's position.
+    static Colours crossFadeColours(qreal position);
 
     void paintEvent(QPaintEvent* event) override;
 
