@@ -10,6 +10,7 @@
 #include "Brimlark/settings/WelcomeStep.h"
 #include "platform/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -86,18 +87,18 @@ private:
     QVariantAnimation m_animation;
 };
 
-// Whether a press on `target` inside `page` lands on a control rather than on the background.
-bool isControl(QWidget* target, QWidget* page) {
+// The control a press on `target` inside `page` lands on; none on the background.
+QAbstractButton* controlAt(QWidget* target, QWidget* page) {
     for (QWidget* widget = target; widget && widget != page; widget = widget->parentWidget()) {
         if (auto* card = qobject_cast<OnboardingCard*>(widget)) {
             if (card->isClickable())
-                return true;
+                return card;
             continue;
         }
-        if (qobject_cast<QAbstractButton*>(widget))
-            return true;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            return button;
     }
-    return false;
+    return nullptr;
 }
 
 } // namespace
@@ -291,7 +292,8 @@ void OnboardingView::trackPointer(QEvent* event) {
         const QPoint local = viewport->mapFromGlobal(global.toPoint());
         m_tracking = viewport->isVisible() && viewport->rect().contains(local);
         m_pressPosition = global;
-        m_pressedOnBackground = m_tracking && !isControl(viewport->childAt(local), viewport);
+        m_pressedButton = m_tracking ? controlAt(viewport->childAt(local), viewport) : nullptr;
+        m_pressedOnBackground = m_tracking && !m_pressedButton;
         applyOffset();
         return;
     }
@@ -309,7 +311,16 @@ void OnboardingView::trackPointer(QEvent* event) {
                 handle->startSystemMove();
             return;
         }
+        const bool wasDragging = m_navigator.isDragging();
         m_navigator.dragChanged(translation);
+        if (!wasDragging && m_navigator.isDragging() && m_pressedButton) {
+            // A release away from the button ends its press without a click; the real release
+            // then finds it no longer pressed.
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton,
+                                Qt::NoButton, mouse->modifiers());
+            QCoreApplication::sendEvent(m_pressedButton, &release);
+            m_pressedButton.clear();
+        }
         applyOffset();
         return;
     }

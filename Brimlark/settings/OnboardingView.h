@@ -10,6 +10,7 @@
 #include <functional>
 
 class AIHooksService;
+class QAbstractButton;
 class AppState;
 class PermissionsCoordinator;
 class QPushButton;
@@ -79,6 +80,8 @@ private:
     qreal m_slideOffset = 0;
 
     QPointer<QWindow> m_watchedWindow;
+    // The button the swipe's press landed on; a swipe takes it back so that it does not click.
+    QPointer<QAbstractButton> m_pressedButton;
     bool m_tracking = false;
     bool m_pressedOnBackground = false;
     QPointF m_pressPosition;

@@ -77,12 +77,14 @@ private slots:
         QCOMPARE(f.appState.defaultOpenMode(), AppState::DefaultOpenMode::advanced);
         QCOMPARE(view.step(), 0);
 
-        const QPoint start = view.rect().center() - QPoint(0, 150);
+        // A swipe that starts and ends on the other card moves on without choosing it.
+        const QPoint start = card->mapTo(&view, card->rect().center()) - QPoint(card->width() + 8, 0);
         QTest::mousePress(window, Qt::LeftButton, {}, start);
         QTest::mouseMove(window, start - QPoint(30, 0));
-        QTest::mouseMove(window, start - QPoint(100, 0));
-        QCOMPARE(view.dragOffset(), -18.0);
-        QTest::mouseRelease(window, Qt::LeftButton, {}, start - QPoint(100, 0));
+        QTest::mouseMove(window, start - QPoint(70, 0));
+        QCOMPARE(view.dragOffset(), -12.6);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, start - QPoint(70, 0));
+        QCOMPARE(f.appState.defaultOpenMode(), AppState::DefaultOpenMode::advanced);
         QCOMPARE(view.step(), 1);
         QCOMPARE(view.dragOffset(), 0.0);
     }
