@@ -22,7 +22,6 @@ public:
                    std::function<void()> onClose, int totalSteps = 4, QWidget* parent = nullptr);
 
     int step() const { return m_step; }
-    int totalSteps() const { return m_totalSteps; }
     static QString stepTitle(int step);
 
     void goBack();
