@@ -311,11 +311,6 @@ QByteArray UserDefaults::data(const QString& key) const {
     return {};
 }
 
-QVariantList UserDefaults::array(const QString& key) const {
-    const QVariant v = value(key);
-    return v.typeId() == QMetaType::QVariantList ? v.toList() : QVariantList{};
-}
-
 QVariantMap UserDefaults::dictionary(const QString& key) const {
     const QVariant v = value(key);
     return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};
@@ -344,9 +339,6 @@ bool UserDefaults::setData(const QString& key, const QByteArray& value) {
     return store(key, value);
 }
 bool UserDefaults::setArray(const QString& key, const QVariantList& value) {
-    return store(key, value);
-}
-bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) {
     return store(key, value);
 }
 

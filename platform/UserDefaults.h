@@ -56,7 +56,6 @@ public:
     // The text under the key (numbers are formatted); empty optional when there is no text.
     std::optional<QString> string(const QString& key) const;
     QByteArray data(const QString& key) const;
-    QVariantList array(const QString& key) const;
     QVariantMap dictionary(const QString& key) const;
 
     // Typed writers. Each stores the value and rewrites the file at once; false when the write
@@ -67,7 +66,6 @@ public:
     bool setString(const QString& key, const QString& value);
     bool setData(const QString& key, const QByteArray& value);
     bool setArray(const QString& key, const QVariantList& value);
-    bool setDictionary(const QString& key, const QVariantMap& value);
     // Stores any supported QVariant (Bool, integer, double, string, byte array, list, map, and
     // the null one of type std::nullptr_t).
     bool setValue(const QString& key, const QVariant& value);
