@@ -311,6 +311,11 @@ QByteArray UserDefaults::data(const QString& key) const {
     return {};
 }
 
+QVariantList UserDefaults::array(const QString& key) const {
+    const QVariant v = value(key);
+    return v.typeId() == QMetaType::QVariantList ? v.toList() : QVariantList{};
+}
+
 QVariantMap UserDefaults::dictionary(const QString& key) const {
     const QVariant v = value(key);
     return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};

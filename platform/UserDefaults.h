@@ -56,6 +56,7 @@ public:
     // The text under the key (numbers are formatted); empty optional when there is no text.
     std::optional<QString> string(const QString& key) const;
     QByteArray data(const QString& key) const;
+    QVariantList array(const QString& key) const;
     QVariantMap dictionary(const QString& key) const;
 
     // Typed writers. Each stores the value and rewrites the file at once; false when the write
