@@ -46,11 +46,17 @@ int CarbonKeyboardShortcuts::grab(quint32 id, const Shortcut& shortcut) {
 }
 
 void CarbonKeyboardShortcuts::reportFailure(const Shortcut& shortcut, int status) {
-    const QByteArray line =
-        QStringLiteral("Error registering hotkey %1: %2").arg(shortcut.description()).arg(status).toUtf8();
-    std::fprintf(stdout, "%s\n", line.constData());
-    std::fflush(stdout);
-    qCCritical(log, "%s", line.constData());
+    // Without a hot-key backend the start-up has already said once that there are no global
+    // shortcuts here; a line per shortcut would repeat it and read the keymap only to name keys.
+    if (status != HotKeys::unavailable) {
+        const QByteArray line = QStringLiteral("Error registering hotkey %1: %2")
+                                    .arg(shortcut.description())
+                                    .arg(status)
+                                    .toUtf8();
+        std::fprintf(stdout, "%s\n", line.constData());
+        std::fflush(stdout);
+        qCCritical(log, "%s", line.constData());
+    }
     emit registrationFailed(shortcut, status);
 }
 

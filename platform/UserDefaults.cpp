@@ -346,9 +346,6 @@ bool UserDefaults::setData(const QString& key, const QByteArray& value) {
 bool UserDefaults::setArray(const QString& key, const QVariantList& value) {
     return store(key, value);
 }
-bool UserDefaults::setDictionary(const QString& key, const QVariantMap& value) {
-    return store(key, value);
-}
 
 QVariant UserDefaults::storedForm(const QVariant& value) {
     if (value.typeId() == QMetaType::Nullptr)

@@ -67,7 +67,6 @@ public:
     bool setString(const QString& key, const QString& value);
     bool setData(const QString& key, const QByteArray& value);
     bool setArray(const QString& key, const QVariantList& value);
-    bool setDictionary(const QString& key, const QVariantMap& value);
     // Stores any supported QVariant (Bool, integer, double, string, byte array, list, map, and
     // the null one of type std::nullptr_t).
     bool setValue(const QString& key, const QVariant& value);

@@ -88,11 +88,6 @@ QString AIHooksService::boundAddress() const {
     return m_listener ? m_listener->boundAddress() : QString();
 }
 
-void AIHooksService::setListenerLimits(std::chrono::milliseconds deadline, int maxConnections) {
-    m_listenerDeadline = deadline;
-    m_listenerMaxConnections = maxConnections;
-}
-
 quint16 AIHooksService::hookPort() const {
     // The hooks must reach the port the endpoint really listens on.
     const quint16 bound = boundPort();

@@ -119,8 +119,6 @@ public:
     // installFinished() tells when. A call while one runs joins it: codex asked for while claude's
     // version is looked up is connected by the same run.
     void installHooks(bool claude, bool codex) { m_installFlow.installHooks(claude, codex); }
-    // True when the tool's folder is granted, asking the user when it is not.
-    bool ensureAccess(AIHookTool tool, QString* error) { return m_installFlow.ensureAccess(tool, error); }
     bool isInstalling() const { return m_installFlow.isInstalling(); }
 
     // Starts the endpoint unless a listener exists (a failed one included: stopListener() first).
@@ -150,8 +148,6 @@ public:
     // The first visible event that asks, works or failed.
     std::optional<HookEvent> activeEvent() const { return displayRules().activeEvent(events()); }
 
-    // Shown, from claude or codex, and asking.
-    bool shouldNotify(const HookEvent& event) const { return displayRules().shouldNotify(event); }
     // Posts the event's notification once per id, unless muted, filtered out or not permitted, or
     // the event is no longer stored when the permission is known.
     void notify(const HookEvent& event) { m_notifier.notify(event); }
@@ -181,9 +177,6 @@ public:
     void clear();
     // Adds a working claude event, to try the list, the live status and the glow.
     void sendTestEvent();
-
-    // For tests: the listener's deadline per connection and its connection limit.
-    void setListenerLimits(std::chrono::milliseconds deadline, int maxConnections);
 
 signals:
     void eventsChanged();

@@ -13,7 +13,6 @@ class Debouncer : public QObject {
 public:
     explicit Debouncer(double intervalSeconds, Clock* clock = Clock::system(), QObject* parent = nullptr);
 
-    double interval() const { return m_interval; }
     // True while an action waits to run.
     bool isPending() const;
 

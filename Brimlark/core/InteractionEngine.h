@@ -3,7 +3,6 @@
 #include "Brimlark/core/AdvancedPage.h"
 #include "platform/Clock.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -60,8 +59,6 @@ public:
     // When true, the pointer resting over the notch opens nothing until it has left once.
     bool suppressHoverActivationUntilExit() const { return m_suppressHoverActivationUntilExit; }
     void setSuppressHoverActivationUntilExit(bool suppress) { m_suppressHoverActivationUntilExit = suppress; }
-    // Reserved for peek: never set by the engine itself.
-    std::optional<QDateTime> pendingPeekDismiss() const { return m_pendingPeekDismiss; }
     // True while a hover opening waits for its delay.
     bool hasPendingHoverActivation() const { return m_hoverActivationTimer->isActive(); }
 
@@ -94,7 +91,6 @@ private:
 
     AppState& m_appState;
     Mode m_mode = Mode::hidden();
-    std::optional<QDateTime> m_pendingPeekDismiss;
     ClockTimer* m_hideAfterPeekTimer;
     ClockTimer* m_hoverActivationTimer;
     std::optional<InteractionTrigger> m_lastOpenTrigger;

@@ -28,15 +28,10 @@ public:
 
     explicit NotchSafeTopRegion(QWidget* parent = nullptr);
 
-    bool reserveTopBand() const { return m_reserveTopBand; }
     void setReserveTopBand(bool reserve);
-    double horizontalPadding() const { return m_horizontalPadding; }
     void setHorizontalPadding(double padding);
-    double spacing() const { return m_spacing; }
     void setSpacing(double spacing);
-    double notchWidth() const { return m_notchWidth; }
     void setNotchWidth(double width);
-    double notchHeight() const { return m_notchHeight; }
     void setNotchHeight(double height);
     bool hasPhysicalNotch() const { return m_hasPhysicalNotch; }
     void setHasPhysicalNotch(bool hasNotch);

@@ -19,9 +19,6 @@ public:
 
     explicit BrimlarkButtonStyle(qreal pressScale = 0.97, qreal pressOpacity = 0.92);
 
-    qreal pressScale() const { return m_pressScale; }
-    qreal pressOpacity() const { return m_pressOpacity; }
-
     // The look at `pressProgress`, 0 at rest and 1 fully pressed. Values a little past either end,
     // as a spring swings through them, carry on the same line; opacity never exceeds 1.
     Look look(qreal pressProgress) const;

@@ -21,7 +21,6 @@ public:
     BrimlarkCapsuleButton(const QString& title, const Look& look, const QFont& font,
                           QWidget* parent = nullptr);
 
-    const Look& look() const { return m_look; }
     QSize sizeHint() const override;
 
 protected:

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 BrimlarkCard::BrimlarkCard(QWidget* content, const BrimlarkCardModifier& modifier, QWidget* parent)
-    : QWidget(parent), m_modifier(modifier), m_content(content) {
+    : QWidget(parent), m_modifier(modifier) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
     const int padding = qRound(modifier.padding);

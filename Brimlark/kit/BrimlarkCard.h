@@ -13,15 +13,11 @@ class BrimlarkCard : public QWidget {
 public:
     BrimlarkCard(QWidget* content, const BrimlarkCardModifier& modifier, QWidget* parent = nullptr);
 
-    const BrimlarkCardModifier& modifier() const { return m_modifier; }
-    QWidget* content() const { return m_content; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     BrimlarkCardModifier m_modifier;
-    QWidget* m_content;
 };
 
 // Puts `content` on a card (the view extension that the application batch and the file shelf use).

@@ -17,10 +17,6 @@ public:
                  QWidget* parent = nullptr);
 
     QString label() const { return m_label; }
-    QColor color() const { return m_color; }
-    bool isFilled() const { return m_filled; }
-    bool hasMaterial() const { return m_material; }
-    QFont labelFont() const { return m_font; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

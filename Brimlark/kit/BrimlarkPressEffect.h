@@ -14,8 +14,6 @@ class BrimlarkPressEffect : public QGraphicsEffect {
 public:
     BrimlarkPressEffect(const BrimlarkButtonStyle& style, QAbstractButton* button);
 
-    const BrimlarkButtonStyle& style() const { return m_style; }
-
     // 0 at rest, 1 fully pressed; briefly a little outside while the spring settles.
     qreal progress() const { return m_progress; }
     // Jumps to `progress` at once, stopping any running animation (for snapshots of a state).

@@ -35,7 +35,6 @@ const QLinearGradient& cardShade();
 const QLinearGradient& panelGradient();
 const QLinearGradient& softSheen();
 
-const BrimlarkShadow& shadowStrong();
 const BrimlarkShadow& shadowSoft();
 
 // The system's fixed-width font at `pixelSize` and `weight`.
@@ -49,7 +48,6 @@ const QFont& monoSemibold12();
 const QFont& monoRegular13();
 const QFont& monoMedium13();
 const QFont& monoSemibold13();
-const QFont& monoBold13();
 const QFont& monoSemibold16();
 const QFont& monoBold20();
 const QFont& monoBold34();

@@ -13,7 +13,6 @@ public:
     PanelIconButton(const QString& symbol, const QString& accessibleName, int diameter = 26,
                     QWidget* parent = nullptr);
 
-    QString symbol() const { return m_symbol; }
     void setSymbolColor(const QColor& color);
     // How opaque the dark disc is (0.85 unless set).
     void setFillOpacity(double opacity);

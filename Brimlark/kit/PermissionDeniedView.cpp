@@ -13,7 +13,7 @@
 PermissionDeniedView::PermissionDeniedView(PermissionsCoordinator::Permission permission,
                                            std::function<void()> onRequest,
                                            PermissionsCoordinator* coordinator, QWidget* parent)
-    : QWidget(parent), m_permission(permission) {
+    : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);

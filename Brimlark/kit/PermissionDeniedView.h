@@ -17,10 +17,6 @@ public:
     PermissionDeniedView(PermissionsCoordinator::Permission permission, std::function<void()> onRequest,
                          PermissionsCoordinator* coordinator, QWidget* parent = nullptr);
 
-    PermissionsCoordinator::Permission permission() const { return m_permission; }
     // "calendar access required".
     static QString headline(PermissionsCoordinator::Permission permission);
-
-private:
-    PermissionsCoordinator::Permission m_permission;
 };

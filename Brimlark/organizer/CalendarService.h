@@ -38,7 +38,6 @@ public:
     // Cleared by every refresh that reaches the store; nothing writes a message into it yet.
     const std::optional<QString>& lastError() const { return m_lastError; }
 
-    PermissionsCoordinator& permissions() const { return m_permissions; }
     Clock& clock() const { return *m_clock; }
 
     // Reads the store again and publishes today's events, the next event, the next timed event

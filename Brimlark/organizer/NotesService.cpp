@@ -184,11 +184,9 @@ void NotesService::save() {
             return;
         }
         m_mustSetAside = false;
-        if (!aside.isEmpty()) {
-            m_setAsidePath = aside;
+        if (!aside.isEmpty())
             qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
                        qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
-        }
     }
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QString error;

@@ -37,7 +37,6 @@ public:
 
     const QList<Note>& notes() const { return m_notes; }
     QUuid currentID() const { return m_currentID; }
-    QString storePath() const { return m_storePath; }
     // The note whose id is currentID(), else the first note.
     Note currentNote() const;
 
@@ -50,8 +49,6 @@ public:
     void flush();
 
     Debouncer& debouncer() { return *m_debouncer; }
-    // The path the unreadable file was moved to, once that happened.
-    QString setAsidePath() const { return m_setAsidePath; }
 
     // The file's text for `notes`: indented, keys sorted, ids upper case, dates whole seconds in UTC.
     static QByteArray encode(const QList<Note>& notes);
@@ -76,5 +73,4 @@ private:
     // The file on disk could not be used: it must be moved aside before anything replaces it.
     bool m_mustSetAside = false;
     QString m_setAsideReason;
-    QString m_setAsidePath;
 };

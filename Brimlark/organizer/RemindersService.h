@@ -47,8 +47,6 @@ public:
     // The message of the last failed toggle or quick add; never cleared.
     const std::optional<QString>& lastError() const { return m_lastError; }
 
-    PermissionsCoordinator& permissions() const { return m_permissions; }
-
     // Publishes the lists and then the reminders as the store answers (it may read off the main
     // thread). Without access both become empty at once.
     void refresh();

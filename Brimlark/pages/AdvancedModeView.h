@@ -44,8 +44,6 @@ public:
 
     // The page shown: the mode's page clamped into the six pages.
     int currentPage() const;
-    // The mode's page, as given (unclamped).
-    int page() const { return m_inputs.page; }
     // Shows another page: the new content comes in from the trailing edge.
     void setPage(int page);
     // A dot tap: the clamped page, opened as a gesture would.

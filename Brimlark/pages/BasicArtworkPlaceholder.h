@@ -16,7 +16,6 @@ public:
 
     explicit BasicArtworkPlaceholder(bool isPlaying, QWidget* parent = nullptr);
 
-    bool isPlaying() const { return m_isPlaying; }
     // A track that starts playing turns the disc from 0.
     void setPlaying(bool playing);
     // The disc's turn in degrees, 0 to 360.

@@ -191,13 +191,6 @@ void BasicModeView::toggleInlineUtility(InlineUtility utility) {
     setInlineUtility(m_inlineUtility == utility ? std::nullopt : std::optional<InlineUtility>(utility));
 }
 
-void BasicModeView::setSearchQuery(const QString& query) {
-    m_searchQuery = query;
-    if (auto* search = qobject_cast<InlineSearchPopover*>(m_inlineWidget.data());
-        search && search->query() != query)
-        search->setQuery(query);
-}
-
 void BasicModeView::submitWebSearch() {
     const QString trimmed = m_searchQuery.trimmed();
     if (trimmed.isEmpty())

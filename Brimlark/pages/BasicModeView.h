@@ -68,8 +68,6 @@ public:
     QSet<QuickAction::Kind> activeKinds() const;
 
     QString searchQuery() const { return m_searchQuery; }
-    void setSearchQuery(const QString& query);
-    QString calculatorExpression() const { return m_calculatorExpression; }
     QString calculatorResult() const { return m_calculatorResult; }
 
     // The parts, for inspection.

@@ -55,10 +55,6 @@ QString InlineCalculatorPopover::expression() const {
     return m_field->text();
 }
 
-void InlineCalculatorPopover::setExpression(const QString& expression) {
-    m_field->setText(expression);
-}
-
 void InlineCalculatorPopover::setResult(const QString& result) {
     const bool changed = result != m_result;
     m_result = result;

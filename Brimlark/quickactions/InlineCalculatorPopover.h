@@ -18,7 +18,6 @@ public:
                             QWidget* parent = nullptr);
 
     QString expression() const;
-    void setExpression(const QString& expression);
     QString result() const { return m_result; }
     void setResult(const QString& result);
 

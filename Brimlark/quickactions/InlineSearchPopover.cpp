@@ -44,7 +44,3 @@ InlineSearchPopover::InlineSearchPopover(const QString& query, std::function<voi
 QString InlineSearchPopover::query() const {
     return m_field->text();
 }
-
-void InlineSearchPopover::setQuery(const QString& query) {
-    m_field->setText(query);
-}

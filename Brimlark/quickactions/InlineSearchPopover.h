@@ -17,7 +17,6 @@ public:
                         QWidget* parent = nullptr);
 
     QString query() const;
-    void setQuery(const QString& query);
 
     QLineEdit* field() const { return m_field; }
     InlinePopoverButton* sendButton() const { return m_send; }

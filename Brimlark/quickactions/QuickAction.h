@@ -20,8 +20,6 @@ struct QuickAction {
     Kind kind = Kind::muteMic;
     bool enabled = true;
 
-    Kind id() const { return kind; }
-
     // The eight kinds in declared order, each enabled; built once and shared.
     static const QList<QuickAction>& defaultList();
 

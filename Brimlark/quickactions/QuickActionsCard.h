@@ -15,7 +15,6 @@ public:
     QuickActionsCard(QuickAction action, QWidget* parent = nullptr);
 
     QuickAction::Kind kind() const { return m_kind; }
-    bool isShown() const { return m_shown; }
     // Updates the subtitle and slides the switch.
     void setShown(bool shown, bool animated = true);
     QString subtitle() const;

@@ -21,7 +21,6 @@ public:
     QuickActionsRow(QList<QuickAction> actions, QSet<QuickAction::Kind> activeKinds,
                     std::function<void(QuickAction::Kind)> onTap, QWidget* parent = nullptr);
 
-    const QList<QuickAction>& actions() const { return m_actions; }
     void setActions(const QList<QuickAction>& actions);
     const QSet<QuickAction::Kind>& activeKinds() const { return m_activeKinds; }
     void setActiveKinds(const QSet<QuickAction::Kind>& kinds);

@@ -11,7 +11,6 @@ class OnboardingButtonStyle {
 public:
     explicit OnboardingButtonStyle(bool prominent) : m_prominent(prominent) {}
 
-    bool prominent() const { return m_prominent; }
     QString styleSheet() const;
     // Gives `button` this look, its font and the pointing-hand cursor.
     void apply(QPushButton* button) const;

@@ -21,7 +21,6 @@ public:
 
     OnboardingCard(const Look& look, bool clickable, QWidget* parent = nullptr);
 
-    const Look& look() const { return m_look; }
     bool isClickable() const { return m_clickable; }
     void setLook(const Look& look);
 

@@ -38,7 +38,6 @@ public:
                    QWidget* parent = nullptr);
 
     int step() const { return m_navigator.step(); }
-    int totalSteps() const { return m_navigator.totalSteps(); }
     // The page's horizontal shift while a swipe is under way.
     qreal dragOffset() const { return m_navigator.offset(); }
     // The step on show.

@@ -12,7 +12,6 @@ public:
     explicit SettingsSidebarRow(SettingsTab tab, QWidget* parent = nullptr);
 
     SettingsTab tab() const { return m_tab; }
-    bool isSelected() const { return m_selected; }
     void setSelected(bool selected);
     QSize sizeHint() const override;
 

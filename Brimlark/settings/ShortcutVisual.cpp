@@ -18,7 +18,7 @@ public:
     KeyCap(const ShortcutToken& token, QWidget* parent) : QWidget(parent), m_token(token) {
         setObjectName(QStringLiteral("keyCap"));
         setAccessibleName(token.label());
-        setFont(BrimlarkTheme::monoBold13());
+        setFont(BrimlarkTheme::monoFont(13, QFont::Bold));
         const QFontMetricsF metrics(font());
         setFixedSize(qCeil(metrics.horizontalAdvance(token.label()) + 2 * 12),
                      qCeil(metrics.height() + 2 * 7));
@@ -45,8 +45,7 @@ private:
 
 } // namespace
 
-ShortcutVisual::ShortcutVisual(const QList<ShortcutToken>& tokens, QWidget* parent)
-    : QWidget(parent), m_tokens(tokens) {
+ShortcutVisual::ShortcutVisual(const QList<ShortcutToken>& tokens, QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);

@@ -12,9 +12,4 @@ class ShortcutVisual : public QWidget {
     Q_OBJECT
 public:
     explicit ShortcutVisual(const QList<ShortcutToken>& tokens, QWidget* parent = nullptr);
-
-    const QList<ShortcutToken>& tokens() const { return m_tokens; }
-
-private:
-    QList<ShortcutToken> m_tokens;
 };

@@ -6,11 +6,6 @@
 AppLauncherService::AppLauncherService(Workspace& workspace, QObject* parent)
     : QObject(parent), m_workspace(workspace) {}
 
-void AppLauncherService::setBatch(const QStringList& batch) {
-    m_batch = batch;
-    emit batchChanged();
-}
-
 void AppLauncherService::launchAll(std::function<void()> done) {
     m_isLaunching = true;
     emit isLaunchingChanged(true);

@@ -24,12 +24,6 @@ public:
     // The process-wide service, created on first use.
     static AppLauncherService& shared();
 
-    // The applications of the batch, by desktop id.
-    const QStringList& batch() const { return m_batch; }
-    void setBatch(const QStringList& batch);
-    bool isLaunching() const { return m_isLaunching; }
-    const QList<LaunchResult>& lastResults() const { return m_lastResults; }
-
     // Opens every application of the batch and records each outcome; `done` (optional) follows.
     void launchAll(std::function<void()> done = {});
 
@@ -40,6 +34,7 @@ signals:
 
 private:
     Workspace& m_workspace;
+    // The applications of the batch, by desktop id.
     QStringList m_batch;
     bool m_isLaunching = false;
     QList<LaunchResult> m_lastResults;

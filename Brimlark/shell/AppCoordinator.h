@@ -66,15 +66,12 @@ public:
     InteractionEngine& interactionEngine() { return *m_interactionEngine; }
     AppState& appState() const { return *m_services.appState; }
     QuickActionsStore& quickActions() const { return *m_services.quickActions; }
-    NotesService& notes() const { return *m_services.notes; }
     AppLauncherService& apps() const { return *m_services.apps; }
     TimerService& timer() const { return *m_services.timer; }
     PermissionsCoordinator& permissions() const { return *m_services.permissions; }
-    MediaService& media() const { return *m_services.media; }
     MicMuteService& mic() const { return *m_services.mic; }
     FocusService& focus() const { return *m_services.focus; }
     CameraMirrorService& mirror() const { return *m_services.mirror; }
-    FileShelfService& fileShelf() const { return *m_services.fileShelf; }
     AIHooksService& aiHooks() const { return *m_services.aiHooks; }
     UserDefaults& defaults() const { return *m_platform.defaults; }
     const Platform& platform() const { return m_platform; }

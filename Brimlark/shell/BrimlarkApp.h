@@ -22,7 +22,6 @@ public:
     BrimlarkAppDelegate& appDelegate() const { return *m_appDelegate; }
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     MenuBarMenuView* menu() const { return m_menu.get(); }
-    MenuBarLabel* label() const { return m_label; }
 
     // Shows the tray icon (a desktop without a tray still runs the panel), then tells the delegate
     // that launching has finished. Termination reaches the delegate when the event loop quits.

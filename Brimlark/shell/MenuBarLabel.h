@@ -39,7 +39,6 @@ public:
     // The tray is about to be shown: from now on each new look renders a picture, starting with the
     // current one.
     void trayWillShow();
-    bool isTrayShown() const { return m_trayShown; }
 
 private:
     enum class Motion { none, pulse, settle };

@@ -17,8 +17,6 @@ public:
     // Takes `halo` in; `desktopWindows` may be empty (no roles, no shapes).
     NotchHaloWindow(NotchHalo* halo, DesktopWindows* desktopWindows);
 
-    NotchHalo* halo() const { return m_halo; }
-
     // Follows the panel: its frame, its opacity, whether it is on screen.
     void followFrame(const QRect& panelFrame);
     void followOpacity(qreal opacity);

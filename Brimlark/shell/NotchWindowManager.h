@@ -61,8 +61,6 @@ public:
     bool hoverRegionActive() const { return m_hoverRegionActive; }
     // The frame the panel is moving to (or sits at).
     QRect targetFrame() const { return m_targetFrame; }
-    // The window that had the keyboard before the panel took it; 0 when none is known.
-    quint64 focusToRestore() const { return m_focusToRestore; }
     // The panel is being opened from a menu: the focus moves of the menu closing are not a click
     // outside for a short while.
     void expectMenuFocusChange() { m_sinceKeyboardOpening.start(); }

@@ -10,8 +10,6 @@ class CompactStatusButton : public QAbstractButton {
 public:
     CompactStatusButton(const QString& label, const QColor& tint, bool prominent, QWidget* parent = nullptr);
 
-    QColor tint() const { return m_tint; }
-    bool isProminent() const { return m_prominent; }
     QSize sizeHint() const override;
 
 protected:

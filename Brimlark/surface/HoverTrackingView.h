@@ -17,7 +17,6 @@ class HoverTrackingView : public QWidget {
 public:
     explicit HoverTrackingView(QWidget* parent);
 
-    bool isTrackingEnabled() const { return m_isEnabled; }
     // Takes the current values, as every update of the view does.
     void configure(bool isEnabled, std::function<void(bool inside)> onHoverChanged);
     // Entering is reported only at a point (in the parent's coordinates) for which `counts` answers

@@ -4,15 +4,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimer>
 
 #include <iterator>
 
-FakeCamera::FakeCamera(QObject* parent) : Camera(parent), m_feed(new QTimer(this)) {
-    connect(m_feed, &QTimer::timeout, this, &FakeCamera::deliverFrame);
-}
-
-FakeCamera::~FakeCamera() = default;
+FakeCamera::FakeCamera(QObject* parent) : Camera(parent) {}
 
 bool FakeCamera::configure() {
     ++configureCalls;
@@ -26,14 +21,11 @@ void FakeCamera::start() {
         return;
     m_running = true;
     deliverFrame();
-    if (m_feed->interval() > 0)
-        m_feed->start();
 }
 
 void FakeCamera::stop() {
     ++stopCalls;
     m_running = false;
-    m_feed->stop();
 }
 
 void FakeCamera::deliverFrame() {
@@ -41,14 +33,6 @@ void FakeCamera::deliverFrame() {
         return;
     deliver(testPattern(framesDelivered));
     ++framesDelivered;
-}
-
-void FakeCamera::setFramesPerSecond(int framesPerSecond) {
-    m_feed->setInterval(framesPerSecond > 0 ? 1000 / framesPerSecond : 0);
-    if (framesPerSecond <= 0)
-        m_feed->stop();
-    else if (m_running)
-        m_feed->start();
 }
 
 QImage FakeCamera::testPattern(int index, QSize size) {

@@ -4,17 +4,13 @@
 
 #include <QSize>
 
-class QTimer;
-
 // A camera a test steers: it counts what it was asked and, while running, hands out a moving test
-// pattern (one frame at start, one per deliverFrame(), and a steady stream once
-// setFramesPerSecond() asks for one). With `hasDevice` false it behaves as a machine without a
-// camera: configure() fails and it never runs.
+// pattern (one frame at start and one per deliverFrame()). With `hasDevice` false it behaves as a
+// machine without a camera: configure() fails and it never runs.
 class FakeCamera final : public Camera {
     Q_OBJECT
 public:
     explicit FakeCamera(QObject* parent = nullptr);
-    ~FakeCamera() override;
 
     bool configure() override;
     void start() override;
@@ -25,8 +21,6 @@ public:
     void deliverFrame();
     // Hands out `image` as the next frame, also while stopped.
     void deliverImage(const QImage& image) { deliver(image); }
-    // Frames fed each second while running (real time); 0 feeds only at start and on request.
-    void setFramesPerSecond(int framesPerSecond);
 
     // Frame `index` of the pattern: colour bars from red on the left to blue on the right, a white
     // arrow pointing right with "CAM" under it, and a bright bar that sweeps across from frame to
@@ -40,7 +34,6 @@ public:
     int framesDelivered = 0;
 
 private:
-    QTimer* m_feed;
     bool m_configured = false;
     bool m_running = false;
 };

@@ -65,8 +65,3 @@ void FakeClock::stepWallClock(std::chrono::milliseconds delta) {
             timer->m_deadline += delta.count();
     }
 }
-
-int FakeClock::activeTimerCount() const {
-    return int(std::count_if(m_timers.cbegin(), m_timers.cend(),
-                             [](const auto& timer) { return timer && timer->m_active; }));
-}

@@ -28,8 +28,6 @@ public:
     // Sets the wall clock forward or back by `delta`, as the user or a time service does. Armed
     // timers keep their remaining time: like the system's timers they run on a steady clock.
     void stepWallClock(std::chrono::milliseconds delta);
-    // Number of armed timers.
-    int activeTimerCount() const;
 
 private:
     friend class FakeClockTimer;

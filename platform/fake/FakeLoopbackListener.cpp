@@ -46,9 +46,3 @@ QByteArray FakeLoopbackListener::exchange(const QByteArray& request) {
         m_protocol.afterResponse();
     return response;
 }
-
-void FakeLoopbackListener::fail(const QString& error) {
-    m_running = false;
-    if (m_onFailure)
-        m_onFailure(error);
-}

@@ -24,10 +24,6 @@ public:
     // One connection that sends `request` whole and reads until the close: the interim response
     // the bytes ask for (when they are incomplete), then the response. Empty when not running.
     QByteArray exchange(const QByteArray& request);
-    // Stops as the real thread stops on an error of its own, telling the user why.
-    void fail(const QString& error);
-
-    const Options& options() const { return m_options; }
     // When set, start() fails with this text.
     QString startError;
 

@@ -15,7 +15,6 @@ public:
 
     // While disabled nothing is reported; enabling starts from the application's current state.
     void setEnabled(bool enabled);
-    bool isEnabled() const { return m_enabled; }
 
     static constexpr int confirmDelayMs = 100;
 

@@ -35,7 +35,6 @@ std::unique_ptr<FakeMprisPlayer> FakeMprisPlayer::start(const QString& busName, 
                 return;
             // Registered before a name is taken, so every call to the name finds the object.
             ok = bus.registerVirtualObject(objectPath, raw) && bus.registerService(raw->m_busName);
-            raw->m_uniqueName = bus.baseService();
         },
         Qt::BlockingQueuedConnection);
     if (!ok)
@@ -91,10 +90,6 @@ void FakeMprisPlayer::setSilent(bool silent) {
 QStringList FakeMprisPlayer::commands() const {
     QMutexLocker lock(&m_mutex);
     return m_commands;
-}
-
-QString FakeMprisPlayer::uniqueName() const {
-    return m_uniqueName;
 }
 
 void FakeMprisPlayer::announce(const QVariantMap& changed) {

@@ -32,8 +32,6 @@ public:
     void setSilent(bool silent);
     // The transport methods called so far, in order.
     QStringList commands() const;
-    // The player's unique name on the bus.
-    QString uniqueName() const;
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -48,6 +46,5 @@ private:
     bool m_silent = false;
     QString m_connectionName;
     QString m_busName;
-    QString m_uniqueName;
     std::unique_ptr<QThread> m_thread;
 };

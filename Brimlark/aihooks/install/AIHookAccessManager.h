@@ -58,8 +58,6 @@ public:
     // "Claude Code folder access granted." and the like, shown after a grant.
     static QString accessGrantedMessage(AIHookTool tool);
 
-    QString homeDirectory() const { return m_homeDirectory; }
-
     // Where the tool's configuration is for a picked path, or nothing when the pick is none of
     // the accepted places. Pure.
     std::optional<AIHookAccessLocation> location(AIHookTool tool, const QString& selectedPath) const;

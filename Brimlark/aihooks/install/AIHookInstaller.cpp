@@ -470,10 +470,6 @@ AIHookInstallationStatus AIHookInstaller::installationStatus() const {
     return status;
 }
 
-std::optional<ClaudeVersion> AIHookInstaller::installedClaudeVersion() const {
-    return runClaudeVersion(m_locations.claudeCandidates, m_locations.claudeVersionTimeout);
-}
-
 QFuture<std::optional<ClaudeVersion>> AIHookInstaller::lookUpClaudeVersion() const {
     const QStringList candidates = m_locations.claudeCandidates;
     const std::chrono::milliseconds timeout = m_locations.claudeVersionTimeout;

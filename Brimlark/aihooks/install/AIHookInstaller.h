@@ -22,8 +22,8 @@
 // replaced, so installing again gives the same file.
 //
 // A value type holding only paths; every operation reads and writes the disk afresh. The
-// operations run on the main thread except installedClaudeVersion(), which waits for a process:
-// run it through lookUpClaudeVersion().
+// operations run on the main thread except lookUpClaudeVersion(), which waits for a process on a
+// worker thread.
 class AIHookInstaller {
 public:
     // Where things are; each path left empty takes its default.
@@ -46,17 +46,13 @@ public:
         std::function<QJsonArray(const QString& command)> entries;
     };
 
-    static constexpr quint16 defaultPort = 43434;
-
     AIHookInstaller(QString homeDirectory, const QString& supportDirectory);
     AIHookInstaller(QString homeDirectory, const QString& supportDirectory, Locations locations);
 
-    QString homeDirectory() const { return m_homeDirectory; }
     QString bridgeScriptPath() const { return m_locations.bridgeScriptPath; }
     QString claudeSettingsPath() const { return m_locations.claudeSettingsPath; }
     QString codexConfigPath() const { return m_locations.codexConfigPath; }
     QString codexHooksPath() const { return m_locations.codexHooksPath; }
-    QStringList claudeCandidates() const { return m_locations.claudeCandidates; }
 
     // The script's own file name, the mark of the program's hooks: "brimlark-hook-bridge.py".
     QString bridgeScriptFileName() const;
@@ -83,11 +79,9 @@ public:
     // The four locations and the two installed checks.
     AIHookInstallationStatus installationStatus() const;
 
-    // The version "claude --version" prints, from the first candidate that exists; nothing when
-    // there is none, it fails, prints no version, or runs past the time-out (it is then killed).
-    // Blocks for as long as the program runs.
-    std::optional<ClaudeVersion> installedClaudeVersion() const;
-    // The same on a worker thread: never blocks the caller.
+    // On a worker thread, the version "claude --version" prints, from the first candidate that
+    // exists; nothing when there is none, it fails, prints no version, or runs past the time-out
+    // (it is then killed). Never blocks the caller.
     QFuture<std::optional<ClaudeVersion>> lookUpClaudeVersion() const;
 
     // The command a hook runs:

@@ -11,7 +11,6 @@ public:
     explicit AIHooksConnectedBadge(const QColor& tint, QWidget* parent = nullptr);
 
     QColor tint() const { return m_tint; }
-    QString text() const { return m_text; }
     QSize sizeHint() const override;
 
 protected:

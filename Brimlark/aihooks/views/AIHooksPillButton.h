@@ -11,8 +11,6 @@ public:
     AIHooksPillButton(const QString& title, bool compact, bool filled, const QColor& tint,
                       QWidget* parent = nullptr);
 
-    bool isCompact() const { return m_compact; }
-    bool isFilled() const { return m_filled; }
     QColor tint() const { return m_tint; }
     QSize sizeHint() const override;
 
