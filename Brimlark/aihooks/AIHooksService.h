@@ -82,6 +82,9 @@ public:
     // installer over the user's home folder.
     static AIHooksService& shared();
 
+    // The settings the service was built with.
+    AppState& appState() const { return m_appState; }
+
     const QList<HookEvent>& events() const { return m_store.events(); }
     bool isListening() const { return m_isListening; }
     // The port the endpoint binds; 43434 unless set (0 picks a free port, for tests). Read when

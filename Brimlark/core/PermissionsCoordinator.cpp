@@ -192,6 +192,9 @@ void PermissionsCoordinator::requestReminders(Done done) {
 void PermissionsCoordinator::requestCamera(Done done) {
     request(Permission::camera, std::move(done));
 }
+void PermissionsCoordinator::requestMicrophone(Done done) {
+    request(Permission::microphone, std::move(done));
+}
 void PermissionsCoordinator::requestNotifications(Done done) {
     request(Permission::notifications, std::move(done));
 }

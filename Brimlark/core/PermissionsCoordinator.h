@@ -52,6 +52,7 @@ public:
     void requestCalendar(Done done = {});
     void requestReminders(Done done = {});
     void requestCamera(Done done = {});
+    void requestMicrophone(Done done = {});
     void requestNotifications(Done done = {});
     // Asks, one after another, for every permission still unknown.
     void requestAll(std::function<void()> done = {});

@@ -21,6 +21,7 @@
 #include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/shell/OnboardingWindow.h"
 #include "Brimlark/shell/SettingsOverlayWindow.h"
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
@@ -34,7 +35,6 @@
 #include <QVBoxLayout>
 
 const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
-const QString AppCoordinator::onboardingWindowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
 const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
 
 AppCoordinator::AppCoordinator() : AppCoordinator(PanelServices::shared(), Platform::shared()) {}
@@ -404,15 +404,13 @@ void AppCoordinator::showOnboarding() {
         m_onboardingWindow->activateWindow();
         return;
     }
-    auto* window = new QWidget(nullptr, Qt::Window);
-    window->setObjectName(onboardingWindowIdentifier);
-    window->setWindowTitle(QString());
-    window->resize(580, 540);
+    auto* window = new OnboardingWindow(QSize(OnboardingView::viewWidth, OnboardingView::viewHeight));
+    window->setObjectName(OnboardingView::windowIdentifier);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new OnboardingView(*m_services.permissions, *m_services.appState, *m_platform.defaults,
-                                         ContextCallback<void()>(this, [this] { closeOnboarding(); }), 4,
-                                         window));
+    layout->addWidget(new OnboardingView(
+        *m_services.permissions, *m_services.aiHooks, *m_services.appState, *m_platform.defaults,
+        ContextCallback<void()>(this, [this] { closeOnboarding(); }), 4, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     // Closing it from the window manager drops it like its own close action does.

@@ -52,7 +52,6 @@ public:
     };
 
     static const QString settingsWindowIdentifier;
-    static const QString onboardingWindowIdentifier;
     static const QString toggleDNDShortcutName;
 
     // Takes the shared services and the installed platform objects. The calendar and reminders of

@@ -24,7 +24,8 @@ const QStringList symbolNames =
         "tray tray.full tray.full.fill doc.fill wifi minus.circle.fill "
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
-        "chevron.down")
+        "chevron.down rectangle.bottomthird.inset.filled waveform.path.ecg arrow.down.circle.fill "
+        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {

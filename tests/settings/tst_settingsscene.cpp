@@ -49,7 +49,7 @@ private slots:
     void onboardingWalksItsStepsAndFinishes() {
         ServiceFixture f;
         int closed = 0;
-        OnboardingView view(f.permissionsCoordinator, f.appState, f.defaults, [&] {
+        OnboardingView view(f.permissionsCoordinator, f.aiHooks, f.appState, f.defaults, [&] {
             QVERIFY(f.defaults.boolValue(OnboardingView::onboardedKey)); // stored before closing
             ++closed;
         });
