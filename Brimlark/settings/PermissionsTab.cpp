@@ -31,8 +31,6 @@ PermissionsTab::PermissionsTab(PermissionsCoordinator& permissions, QWidget* par
                                                    "full experience."),
                                     BrimlarkTheme::monoRegular13(), BrimlarkTheme::textSecondary(), this));
 
-    auto* buttons = new QHBoxLayout();
-    buttons->setSpacing(8);
     m_allowAll =
         new BrimlarkRoundedButton(QStringLiteral("allow all permissions"),
                                   BrimlarkRoundedButton::Look::filled(BrimlarkTheme::warning()), this);
@@ -52,12 +50,23 @@ PermissionsTab::PermissionsTab(PermissionsCoordinator& permissions, QWidget* par
         new BrimlarkRoundedButton(QStringLiteral("open system settings"),
                                   BrimlarkRoundedButton::Look::outlined(BrimlarkTheme::accent()), this);
     connect(m_systemSettings, &QAbstractButton::clicked, this, &PermissionsTab::openSystemSettings);
-    for (BrimlarkRoundedButton* button : {m_allowAll, m_refresh, m_systemSettings}) {
-        // The titles stay whole on one line; the texts around them wrap instead.
-        button->setMinimumSize(button->sizeHint());
-        buttons->addWidget(button);
+    // The three titles side by side are wider than the page: the first button takes a line of its
+    // own, so that no title is cut and nothing runs past the page's edge.
+    auto* buttons = new QVBoxLayout();
+    buttons->setSpacing(8);
+    for (const QList<BrimlarkRoundedButton*>& line :
+         {QList<BrimlarkRoundedButton*>{m_allowAll},
+          QList<BrimlarkRoundedButton*>{m_refresh, m_systemSettings}}) {
+        auto* row = new QHBoxLayout();
+        row->setSpacing(8);
+        for (BrimlarkRoundedButton* button : line) {
+            // The titles stay whole on one line; the texts around them wrap instead.
+            button->setMinimumSize(button->sizeHint());
+            row->addWidget(button);
+        }
+        row->addStretch(1);
+        buttons->addLayout(row);
     }
-    buttons->addStretch(1);
     column->addLayout(buttons);
 
     column->addWidget(wrappingLabel(QStringLiteral("once everything is granted, the big permission button "

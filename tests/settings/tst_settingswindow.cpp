@@ -107,7 +107,7 @@ private slots:
             pages << QString::fromLatin1(child->metaObject()->className());
         if (!page.isEmpty())
             QVERIFY2(pages.contains(page), qPrintable(pages.join(QLatin1Char(' '))));
-        QCoreApplication::processEvents();
+        QTest::qWait(200); // the highlight eases over
         brimlark::test::saveScreenshot(window, QStringLiteral("settings-window-") + rawValue(tab));
     }
 
