@@ -45,12 +45,6 @@ NotchRootView::NotchRootView(const PanelServices& services, Inputs inputs, const
     m_hoverTracker = new HoverTrackingView(this);
     m_tapCatcher = new NotchTapCatcher(
         [this] { m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click); }, this);
-    // The closed notch is the program's own window, so the desktop-wide press watch never sees a
-    // right click on it.
-    m_tapCatcher->setOnSecondaryTap([this] {
-        if (m_inputs.onOpenSettings)
-            m_inputs.onOpenSettings();
-    });
 
     connect(m_inputs.interactionEngine, &InteractionEngine::modeChanged, this,
             [this](const InteractionEngine::Mode& mode) {

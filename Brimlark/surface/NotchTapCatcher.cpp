@@ -11,22 +11,19 @@ NotchTapCatcher::NotchTapCatcher(std::function<void()> onTap, QWidget* parent)
 void NotchTapCatcher::setCatching(bool catching) {
     setAttribute(Qt::WA_TransparentForMouseEvents, !catching);
     if (!catching)
-        m_pressed = Qt::NoButton;
+        m_pressed = false;
 }
 
 void NotchTapCatcher::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button() == Qt::LeftButton || event->button() == Qt::RightButton ? event->button()
-                                                                                        : Qt::NoButton;
+    m_pressed = event->button() == Qt::LeftButton;
     event->accept();
 }
 
 void NotchTapCatcher::mouseReleaseEvent(QMouseEvent* event) {
-    const Qt::MouseButton pressed = m_pressed;
-    m_pressed = Qt::NoButton;
+    const bool tapped =
+        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
     event->accept();
-    if (pressed != event->button() || !rect().contains(event->position().toPoint()))
-        return;
-    const std::function<void()>& action = pressed == Qt::RightButton ? m_onSecondaryTap : m_onTap;
-    if (action)
-        action();
+    if (tapped && m_onTap)
+        m_onTap();
 }

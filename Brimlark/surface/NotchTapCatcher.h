@@ -4,16 +4,12 @@
 
 #include <functional>
 
-// An invisible layer over the closed panel whose whole rectangle takes a single click, and a
-// right click apart. While it is not catching, clicks pass through to the layers beneath.
+// An invisible layer over the closed panel whose whole rectangle takes a single click. While it is
+// not catching, clicks pass through to the layers beneath.
 class NotchTapCatcher : public QWidget {
     Q_OBJECT
 public:
     NotchTapCatcher(std::function<void()> onTap, QWidget* parent);
-    // What a right click does; nothing unless set.
-    void setOnSecondaryTap(std::function<void()> onSecondaryTap) {
-        m_onSecondaryTap = std::move(onSecondaryTap);
-    }
 
     bool isCatching() const { return !testAttribute(Qt::WA_TransparentForMouseEvents); }
     void setCatching(bool catching);
@@ -24,6 +20,5 @@ protected:
 
 private:
     std::function<void()> m_onTap;
-    std::function<void()> m_onSecondaryTap;
-    Qt::MouseButton m_pressed = Qt::NoButton;
+    bool m_pressed = false;
 };

@@ -28,13 +28,11 @@ private:
     std::unique_ptr<RemindersService> reminders;
     std::unique_ptr<NotchRootView> view;
     bool hasStatus = false;
-    int settingsOpenings = 0;
 
     void build(const QSize& size) {
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = engine.get();
         inputs.hasCompactStatus = [this] { return hasStatus; };
-        inputs.onOpenSettings = [this] { ++settingsOpenings; };
         inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
             label->setObjectName(QStringLiteral("compactStatus"));
@@ -64,7 +62,6 @@ private slots:
         reminders = std::make_unique<RemindersService>(f->permissionsCoordinator);
         f->setOrganizer(calendar.get(), reminders.get());
         hasStatus = false;
-        settingsOpenings = 0;
         build(QSize(200, 32));
     }
     void cleanup() {
@@ -82,12 +79,6 @@ private slots:
         click(view->tapCatcher());
         QCOMPARE(engine->mode(), Mode::basic());
         QCOMPARE(engine->lastOpenTrigger(), Trigger::click);
-    }
-
-    void closedNotchOpensSettingsOnARightClick() {
-        QTest::mouseClick(view->tapCatcher(), Qt::RightButton, {}, view->tapCatcher()->rect().center());
-        QCOMPARE(settingsOpenings, 1);
-        QCOMPARE(engine->mode(), Mode::hidden());
     }
 
     void closedWithStatusLeavesClicksToIt() {
