@@ -8,7 +8,6 @@
 SettingsRowLabel settingsRowLabel(const QString& title, const QString& subtitle, QWidget* parent) {
     SettingsRowLabel label;
     label.title = plainLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), parent);
-    label.title->setWordWrap(true);
     label.subtitle =
         plainLabel(subtitle, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), parent);
     // A long subtitle grows the row instead of being cut.

@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QtMath>
 
 SettingsScene::SettingsScene(const PanelServices& services, Context context, SettingsTab selection,
                              QWidget* parent)
@@ -145,14 +146,23 @@ QPainterPath SettingsScene::cardOutline() {
 }
 
 void SettingsScene::paintEvent(QPaintEvent*) {
+    // The card never changes: drawn once at the screen's pixel ratio, then copied on every paint.
+    const qreal ratio = devicePixelRatioF();
+    if (m_card.isNull() || !qFuzzyCompare(m_card.devicePixelRatio(), ratio)) {
+        m_card = QPixmap(QSize(qCeil(sceneWidth * ratio), qCeil(sceneHeight * ratio)));
+        m_card.setDevicePixelRatio(ratio);
+        m_card.fill(Qt::transparent);
+        QPainter card(&m_card);
+        card.setRenderHint(QPainter::Antialiasing);
+        card.fillPath(cardOutline(), BrimlarkTheme::notchBlack());
+        // The ring runs half a point inside the card's edge, so all of it lies on the card: the
+        // outermost pixels of the card are the ring's, whole.
+        const QRectF ring(cardPadding + 0.5, cardPadding + 0.5, sceneWidth - 2 * cardPadding - 1.0,
+                          sceneHeight - 2 * cardPadding - 1.0);
+        card.setPen(QPen(BrimlarkTheme::strokeStrong(), 1));
+        card.setBrush(Qt::NoBrush);
+        card.drawRoundedRect(ring, cornerRadius - 0.5, cornerRadius - 0.5);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(cardOutline(), BrimlarkTheme::notchBlack());
-    // The ring runs half a point inside the card's edge, so all of it lies on the card: the
-    // outermost pixels of the card are the ring's, whole.
-    const QRectF ring(cardPadding + 0.5, cardPadding + 0.5, sceneWidth - 2 * cardPadding - 1.0,
-                      sceneHeight - 2 * cardPadding - 1.0);
-    painter.setPen(QPen(BrimlarkTheme::strokeStrong(), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(ring, cornerRadius - 0.5, cornerRadius - 0.5);
+    painter.drawPixmap(0, 0, m_card);
 }

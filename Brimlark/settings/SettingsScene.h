@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -61,4 +62,5 @@ private:
     QList<SettingsSidebarRow*> m_rows;
     QLabel* m_title;
     QScrollArea* m_scroll;
+    QPixmap m_card;
 };

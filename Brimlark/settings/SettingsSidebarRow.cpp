@@ -78,7 +78,10 @@ void SettingsSidebarRow::paintEvent(QPaintEvent*) {
     }
     paintSymbol(painter, symbolRect(), SettingsTabs::systemImage(m_tab),
                 blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::warning(), m_highlight));
-    painter.setFont(BrimlarkTheme::monoFont(13, m_selected ? QFont::DemiBold : QFont::Normal));
+    // Built once: a font made afresh is resolved afresh on every paint.
+    static const QFont regular = BrimlarkTheme::monoFont(13, QFont::Normal);
+    static const QFont semibold = BrimlarkTheme::monoFont(13, QFont::DemiBold);
+    painter.setFont(m_selected ? semibold : regular);
     painter.setPen(blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::textPrimary(), m_highlight));
     const qreal textLeft = 8 + symbolColumn + 8;
     painter.drawText(QRectF(textLeft, 0, width() - textLeft - 8, height()), Qt::AlignVCenter | Qt::AlignLeft,

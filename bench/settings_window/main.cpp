@@ -2,7 +2,7 @@
 // The ten tabs are chosen in sidebar order, `rounds` times over (100 unless given); each switch is
 // timed from the choice to the end of the first paint of the whole window, with the new page built
 // afresh. Beside it, in the same run, the same scene-sized window swaps in a page holding one
-// label, timed the same way. Target: p99 <= 16 ms (one frame). Prints met/MISSED; exits 1 on a miss.
+// label, timed the same way; the build of the page is reported apart from its paint. Target: p99 <= 16 ms (one frame). Prints met/MISSED; exits 1 on a miss.
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/settings/SettingsScene.h"
@@ -24,6 +24,9 @@
 #include <vector>
 
 namespace {
+
+// Of each timed run, the part up to the end of the build, before the paint.
+std::vector<double> g_build;
 
 double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
@@ -57,7 +60,9 @@ std::vector<double> time(int runs, QWidget& window, const std::function<void(int
         timer.start();
         change(i);
         QCoreApplication::sendPostedEvents();
+        const double built = double(timer.nsecsElapsed()) / 1e6;
         window.repaint();
+        g_build.push_back(built);
         costs.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu.push_back(threadCpuMs() - cpuStart);
         settle(window);
@@ -122,6 +127,9 @@ int main(int argc, char** argv) {
                 "p99 ratio %.1fx (target p99 <= 16 ms: %s)\n",
                 switching.size(), percentile(switching, 0.5), p99, percentile(anchor, 0.5), anchorP99,
                 anchorP99 > 0 ? p99 / anchorP99 : 0.0, met ? "met" : "MISSED");
+    const std::vector<double> building(g_build.begin(), g_build.begin() + runs);
+    std::printf("  of which the page's build: median %.3f ms, p99 %.3f ms\n", percentile(building, 0.5),
+                percentile(building, 0.99));
     std::printf("  the UI thread's CPU time: median %.3f ms, p99 %.3f ms\n", percentile(cpu, 0.5),
                 percentile(cpu, 0.99));
     // Which pages cost the most: run i shows tab i mod 10.
@@ -129,8 +137,12 @@ int main(int argc, char** argv) {
         std::vector<double> toTab;
         for (size_t i = size_t(t); i < switching.size(); i += tabs.size())
             toTab.push_back(switching[i]);
-        std::printf("  to %s: median %.3f ms, p99 %.3f ms\n", qPrintable(rawValue(tabs.at(t))),
-                    percentile(toTab, 0.5), percentile(toTab, 0.99));
+        std::vector<double> toTabBuild;
+        for (size_t i = size_t(t); i < switching.size(); i += tabs.size())
+            toTabBuild.push_back(building[i]);
+        std::printf("  to %s: median %.3f ms, p99 %.3f ms (build median %.3f ms)\n",
+                    qPrintable(rawValue(tabs.at(t))), percentile(toTab, 0.5), percentile(toTab, 0.99),
+                    percentile(toTabBuild, 0.5));
     }
     return met ? 0 : 1;
 }
