@@ -2,7 +2,8 @@
 // The ten tabs are chosen in sidebar order, `rounds` times over (100 unless given); each switch is
 // timed from the choice to the end of the first paint of the whole window, with the new page built
 // afresh. Beside it, in the same run, the same scene-sized window swaps in a page holding one
-// label, timed the same way; the build of the page is reported apart from its paint. Target: p99 <= 16 ms (one frame). Prints met/MISSED; exits 1 on a miss.
+// label, timed the same way; the build of the page is reported apart from its paint.
+// Target: p99 <= 16 ms (one frame). Prints met/MISSED; exits 1 on a miss.
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/settings/SettingsScene.h"
