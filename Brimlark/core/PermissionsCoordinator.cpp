@@ -281,3 +281,19 @@ QString PermissionsCoordinator::reason(Permission permission) {
     }
     return {};
 }
+
+QString PermissionsCoordinator::symbolName(Permission permission) {
+    switch (permission) {
+    case Permission::calendar:
+        return QStringLiteral("calendar");
+    case Permission::reminders:
+        return QStringLiteral("checklist");
+    case Permission::camera:
+        return QStringLiteral("camera");
+    case Permission::microphone:
+        return QStringLiteral("mic");
+    case Permission::notifications:
+        return QStringLiteral("bell.badge");
+    }
+    return {};
+}

@@ -62,10 +62,12 @@ public:
     bool openSettings(Permission permission);
     bool openPrivacySettings();
 
-    // What a permission is called ("Calendar") and one sentence on what it is for, as the
-    // permission card and the first-run steps show them.
+    // What a permission is called ("Calendar"), one sentence on what it is for, and the symbol
+    // drawn beside it, as the permission card, the permissions page and the first-run steps show
+    // them.
     static QString title(Permission permission);
     static QString reason(Permission permission);
+    static QString symbolName(Permission permission);
 
     static State fromEventStore(PermissionStatus status);
     static State fromCaptureDevice(PermissionStatus status);

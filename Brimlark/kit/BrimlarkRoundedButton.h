@@ -30,6 +30,8 @@ public:
     BrimlarkRoundedButton(const QString& title, const Look& look, QWidget* parent = nullptr);
 
     const Look& look() const { return m_look; }
+    // Redraws in `look`, as a choice does when it becomes the selected one.
+    void setLook(const Look& look);
     QSize sizeHint() const override;
 
 protected:

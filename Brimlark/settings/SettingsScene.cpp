@@ -5,9 +5,12 @@
 #include "Brimlark/controls/MirrorTab.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
-#include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/quickactions/QuickActionsTab.h"
+#include "Brimlark/settings/AboutTab.h"
+#include "Brimlark/settings/GeneralTab.h"
+#include "Brimlark/settings/PermissionsTab.h"
+#include "Brimlark/settings/SettingsCloseButton.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"
@@ -18,12 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
-
-namespace {
-constexpr double cardPadding = 10;
-constexpr double cornerRadius = 32;
-
-} // namespace
+#include <QtMath>
 
 SettingsScene::SettingsScene(const PanelServices& services, Context context, SettingsTab selection,
                              QWidget* parent)
@@ -69,8 +67,7 @@ SettingsScene::SettingsScene(const PanelServices& services, Context context, Set
         plainLabel(QString(), BrimlarkTheme::monoFont(24, QFont::Bold), BrimlarkTheme::textPrimary(), this);
     // The title takes the free width, so a longer one never waits for a re-layout to fit.
     header->addWidget(m_title, 1);
-    auto* close = new PanelIconButton(QStringLiteral("xmark"), QStringLiteral("Close"), 34, this);
-    close->setSymbolColor(BrimlarkTheme::textPrimary());
+    auto* close = new SettingsCloseButton(this);
     connect(close, &QAbstractButton::clicked, this, [this] {
         if (m_context.close)
             m_context.close();
@@ -116,16 +113,22 @@ void SettingsScene::showPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(54, 10, 60, 42);
     layout->setSpacing(24);
-    if (m_selection == SettingsTab::glow && m_halo) {
+    if (m_selection == SettingsTab::general && m_services.appState) {
+        layout->addWidget(new GeneralTab(*m_services.appState, page));
+    } else if (m_selection == SettingsTab::glow && m_halo && m_services.appState && m_services.aiHooks) {
         layout->addWidget(new GlowTab(*m_services.appState, *m_halo, *m_services.aiHooks, page));
     } else if (m_selection == SettingsTab::quickActions && m_services.quickActions) {
         layout->addWidget(new QuickActionsTab(*m_services.quickActions, page));
-    } else if (m_selection == SettingsTab::aiHooks && m_halo) {
+    } else if (m_selection == SettingsTab::aiHooks && m_services.aiHooks && m_services.appState) {
         layout->addWidget(new AIHooksTab(*m_services.aiHooks, *m_services.appState, page));
     } else if (m_selection == SettingsTab::focus && m_services.focus && m_services.workspace) {
         layout->addWidget(new FocusTab(*m_services.focus, *m_services.workspace, page));
     } else if (m_selection == SettingsTab::mirror && m_services.mirror) {
         layout->addWidget(new MirrorTab(*m_services.mirror, page));
+    } else if (m_selection == SettingsTab::permissions && m_services.permissions) {
+        layout->addWidget(new PermissionsTab(*m_services.permissions, page));
+    } else if (m_selection == SettingsTab::about) {
+        layout->addWidget(new AboutTab(AboutTab::builtVersion(), AboutTab::builtBuild(), page));
     } else {
         layout->addWidget(plainLabel(SettingsTabs::title(m_selection), BrimlarkTheme::monoMedium13(),
                                      BrimlarkTheme::textTertiary(), page));
@@ -134,12 +137,32 @@ void SettingsScene::showPage() {
     m_scroll->setWidget(page);
 }
 
+QPainterPath SettingsScene::cardOutline() {
+    QPainterPath outline;
+    outline.addRoundedRect(
+        QRectF(cardPadding, cardPadding, sceneWidth - 2 * cardPadding, sceneHeight - 2 * cardPadding),
+        cornerRadius, cornerRadius);
+    return outline;
+}
+
 void SettingsScene::paintEvent(QPaintEvent*) {
+    // The card never changes: drawn once at the screen's pixel ratio, then copied on every paint.
+    const qreal ratio = devicePixelRatioF();
+    if (m_card.isNull() || !qFuzzyCompare(m_card.devicePixelRatio(), ratio)) {
+        m_card = QPixmap(QSize(qCeil(sceneWidth * ratio), qCeil(sceneHeight * ratio)));
+        m_card.setDevicePixelRatio(ratio);
+        m_card.fill(Qt::transparent);
+        QPainter card(&m_card);
+        card.setRenderHint(QPainter::Antialiasing);
+        card.fillPath(cardOutline(), BrimlarkTheme::notchBlack());
+        // The ring runs half a point inside the card's edge, so all of it lies on the card: the
+        // outermost pixels of the card are the ring's, whole.
+        const QRectF ring(cardPadding + 0.5, cardPadding + 0.5, sceneWidth - 2 * cardPadding - 1.0,
+                          sceneHeight - 2 * cardPadding - 1.0);
+        card.setPen(QPen(BrimlarkTheme::strokeStrong(), 1));
+        card.setBrush(Qt::NoBrush);
+        card.drawRoundedRect(ring, cornerRadius - 0.5, cornerRadius - 0.5);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF card =
-        QRectF(rect()).adjusted(cardPadding + 0.5, cardPadding + 0.5, -cardPadding - 0.5, -cardPadding - 0.5);
-    painter.setBrush(BrimlarkTheme::notchBlack());
-    painter.setPen(QPen(BrimlarkTheme::strokeStrong(), 1));
-    painter.drawRoundedRect(card, cornerRadius, cornerRadius);
+    painter.drawPixmap(0, 0, m_card);
 }

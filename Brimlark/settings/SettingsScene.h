@@ -4,6 +4,8 @@
 #include "Brimlark/settings/SettingsTab.h"
 
 #include <QList>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,7 +17,8 @@ class QScrollArea;
 class SettingsSidebarRow;
 
 // The settings window's root view: a dark card with the ten pages in a sidebar, the chosen page's
-// title and a close button above a scrolling page. Pages not built yet show their title. The pages
+// title and a close button above a scrolling page; a page without a view of its own shows its
+// title. The card sits inside a clear margin that keeps its outer ring whole. The pages
 // edit the panel's services: the settings, the hook service, the quick actions, the mirror's
 // placement; the Focus page toggles Do Not Disturb through the focus service, and opens the
 // shortcuts application and copies to the clipboard through the workspace.
@@ -37,8 +40,12 @@ public:
     SettingsTab selection() const { return m_selection; }
     void setSelection(SettingsTab tab);
 
-    static constexpr int sceneWidth = 820;
-    static constexpr int sceneHeight = 580;
+    // The scene, the card inside its clear margin, and the card's corners.
+    static constexpr int sceneWidth = 840;
+    static constexpr int sceneHeight = 600;
+    static constexpr int cardPadding = 10;
+    static constexpr double cornerRadius = 32;
+    static QPainterPath cardOutline();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -55,4 +62,5 @@ private:
     QList<SettingsSidebarRow*> m_rows;
     QLabel* m_title;
     QScrollArea* m_scroll;
+    QPixmap m_card;
 };

@@ -4,16 +4,22 @@
 
 #include <QAbstractButton>
 
-// One row of the settings sidebar: the page's symbol and name, highlighted while selected. The
-// whole padded rectangle takes clicks.
+class QVariantAnimation;
+
+// One row of the settings sidebar: the page's symbol and name, highlighted while selected; the
+// highlight eases in and out. The whole padded rectangle takes clicks.
 class SettingsSidebarRow : public QAbstractButton {
     Q_OBJECT
 public:
     explicit SettingsSidebarRow(SettingsTab tab, QWidget* parent = nullptr);
 
     SettingsTab tab() const { return m_tab; }
-    void setSelected(bool selected);
+    bool isSelected() const { return m_selected; }
+    // Eases the highlight over unless `animated` is false.
+    void setSelected(bool selected, bool animated = true);
     QSize sizeHint() const override;
+    // Where the page's symbol is drawn.
+    QRectF symbolRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -21,4 +27,7 @@ protected:
 private:
     SettingsTab m_tab;
     bool m_selected = false;
+    // 0 plain, 1 highlighted, in between while easing.
+    qreal m_highlight = 0;
+    QVariantAnimation* m_animation;
 };

@@ -391,6 +391,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));
+    window->clipToCardWithoutCompositor(m_platform.desktopWindows, SettingsScene::cardOutline());
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     m_settingsWindow = window;

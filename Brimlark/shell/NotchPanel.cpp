@@ -3,6 +3,7 @@
 #include "Brimlark/core/Logging.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
@@ -63,6 +64,6 @@ void NotchPanel::moveEvent(QMoveEvent* event) {
 
 bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress)
-        emit pressed();
+        emit pressed(static_cast<QMouseEvent*>(event)->button());
     return QWidget::eventFilter(watched, event);
 }

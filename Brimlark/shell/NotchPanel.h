@@ -23,7 +23,7 @@ public:
 
 signals:
     // A mouse button went down anywhere in the panel, before the view under the pointer sees it.
-    void pressed();
+    void pressed(Qt::MouseButton button);
     // The panel's size changed (also in the middle of an animation).
     void resized(const QSize& size);
     // The panel moved, grew or shrank.

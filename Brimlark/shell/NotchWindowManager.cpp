@@ -344,7 +344,14 @@ void NotchWindowManager::restoreFocus() {
     m_desktopWindows->giveFocus(target);
 }
 
-void NotchWindowManager::handlePanelPressed() {
+void NotchWindowManager::handlePanelPressed(Qt::MouseButton button) {
+    // The panel is the program's own window, which the desktop-wide press watch leaves alone: a
+    // right click on it, closed or open, is seen here.
+    if (button == Qt::RightButton) {
+        if (m_inputs.onOpenSettings)
+            m_inputs.onOpenSettings();
+        return;
+    }
     if (!m_panel || !isOpen(m_engine.mode()) || panelHasFocus())
         return;
     rememberFocus();

@@ -97,8 +97,9 @@ private:
     // Gives the keyboard back after the panel closed, when the panel still holds it.
     void restoreFocus();
     bool panelHasFocus() const;
-    // A press into the panel: it takes the keyboard.
-    void handlePanelPressed();
+    // A press into the panel: a right click opens the settings; any other gives an open panel the
+    // keyboard.
+    void handlePanelPressed(Qt::MouseButton button);
     // Clips the panel to its outline while no compositor runs; unclipped with one.
     void updateShape();
     // Builds the glow's window and ties it to the panel.

@@ -1,5 +1,7 @@
 #include "Brimlark/shell/SettingsOverlayWindow.h"
 
+#include "platform/DesktopWindows.h"
+
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -19,4 +21,30 @@ void SettingsOverlayWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void SettingsOverlayWindow::clipToCardWithoutCompositor(DesktopWindows* desktopWindows,
+                                                        const QPainterPath& outline) {
+    if (m_desktopWindows)
+        disconnect(m_desktopWindows, nullptr, this, nullptr);
+    m_desktopWindows = desktopWindows;
+    m_cardOutline = outline;
+    if (!desktopWindows)
+        return;
+    connect(desktopWindows, &DesktopWindows::compositorRunningChanged, this,
+            &SettingsOverlayWindow::updateShape);
+    // The cut is made on the native window, so that exists from here on.
+    winId();
+    updateShape();
+}
+
+void SettingsOverlayWindow::updateShape() {
+    if (!m_desktopWindows || !windowHandle())
+        return;
+    if (m_desktopWindows->compositorRunning()) {
+        m_desktopWindows->setShape(windowHandle(), QRegion());
+        return;
+    }
+    m_desktopWindows->setShape(windowHandle(),
+                               QRegion(m_cardOutline.toFillPolygon().toPolygon(), Qt::WindingFill));
 }

@@ -1,7 +1,7 @@
 #include "Brimlark/surface/GlowTriggerRow.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
-#include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SettingsRowLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/surface/SettingsGlowKnob.h"
 
@@ -12,14 +12,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
-
-namespace {
-QLabel* wrappingLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    QLabel* label = plainLabel(text, font, color, parent);
-    label->setWordWrap(true);
-    return label;
-}
-} // namespace
 
 GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, const QString& subtitle,
                                bool isOn, QWidget* parent)
@@ -39,10 +31,9 @@ GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, cons
     row->addWidget(icon);
     auto* texts = new QVBoxLayout();
     texts->setSpacing(3);
-    texts->addWidget(
-        wrappingLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
-    texts->addWidget(
-        wrappingLabel(subtitle, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), this));
+    const SettingsRowLabel label = settingsRowLabel(title, subtitle, this);
+    texts->addWidget(label.title);
+    texts->addWidget(label.subtitle);
     row->addLayout(texts, 1);
     m_knob = new SettingsGlowKnob(isOn, this);
     row->addWidget(m_knob);

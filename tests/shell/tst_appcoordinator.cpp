@@ -304,7 +304,7 @@ private slots:
         QWidget* first = c->openSettings();
         QCOMPARE(first->objectName(), QStringLiteral("BrimlarkSettingsWindow"));
         QVERIFY(first->isVisible());
-        QCOMPARE(first->size(), QSize(820, 580));
+        QCOMPARE(first->size(), QSize(840, 600));
         first->hide();
         QCOMPARE(c->openSettings(), first);
         QVERIFY(first->isVisible());

@@ -286,6 +286,12 @@ private slots:
         QCOMPARE(engine->mode(), Mode::basic());
     }
 
+    void rightClickOnTheClosedNotchOpensSettings() {
+        QTest::mouseClick(manager->panel()->windowHandle(), Qt::RightButton, {}, QPoint(100, 10));
+        QCOMPARE(settingsOpened, 1);
+        QCOMPARE(engine->mode(), Mode::hidden());
+    }
+
     void clickOutsideClosesOnlyAnOpenPanel_data() {
         QTest::addColumn<Qt::MouseButton>("button");
         QTest::newRow("left") << Qt::LeftButton;
