@@ -19,22 +19,6 @@ using State = PermissionsCoordinator::State;
 constexpr Permission allPermissions[] = {Permission::calendar, Permission::reminders, Permission::camera,
                                          Permission::microphone, Permission::notifications};
 
-QString symbolFor(Permission permission) {
-    switch (permission) {
-    case Permission::calendar:
-        return QStringLiteral("calendar");
-    case Permission::reminders:
-        return QStringLiteral("checklist");
-    case Permission::camera:
-        return QStringLiteral("camera");
-    case Permission::microphone:
-        return QStringLiteral("mic");
-    case Permission::notifications:
-        break;
-    }
-    return QStringLiteral("bell.badge");
-}
-
 QColor tintFor(Permission permission) {
     return permission == Permission::reminders || permission == Permission::microphone
                ? BrimlarkTheme::warning()
@@ -103,7 +87,8 @@ QWidget* PermissionsStep::permissionRow(Permission permission) {
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(8);
-    row->addWidget(OnboardingCard::symbol(symbolFor(permission), tintFor(permission), 13, 22, card));
+    row->addWidget(OnboardingCard::symbol(PermissionsCoordinator::symbolName(permission), tintFor(permission),
+                                          13, 22, card));
     auto* texts = new QVBoxLayout();
     texts->setSpacing(2);
     texts->addWidget(plainLabel(PermissionsCoordinator::title(permission).toLower(),
