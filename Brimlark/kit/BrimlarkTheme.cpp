@@ -97,6 +97,7 @@ const QFont& monoSemibold12() { static const QFont f = monoFont(12, QFont::DemiB
 const QFont& monoRegular13() { static const QFont f = monoFont(13, QFont::Normal); return f; }
 const QFont& monoMedium13() { static const QFont f = monoFont(13, QFont::Medium); return f; }
 const QFont& monoSemibold13() { static const QFont f = monoFont(13, QFont::DemiBold); return f; }
+const QFont& monoBold13() { static const QFont f = monoFont(13, QFont::Bold); return f; }
 const QFont& monoSemibold16() { static const QFont f = monoFont(16, QFont::DemiBold); return f; }
 const QFont& monoBold20() { static const QFont f = monoFont(20, QFont::Bold); return f; }
 const QFont& monoBold34() { static const QFont f = monoFont(34, QFont::Bold); return f; }

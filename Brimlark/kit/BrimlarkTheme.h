@@ -48,6 +48,7 @@ const QFont& monoSemibold12();
 const QFont& monoRegular13();
 const QFont& monoMedium13();
 const QFont& monoSemibold13();
+const QFont& monoBold13();
 const QFont& monoSemibold16();
 const QFont& monoBold20();
 const QFont& monoBold34();

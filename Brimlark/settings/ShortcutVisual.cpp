@@ -18,7 +18,7 @@ public:
     KeyCap(const ShortcutToken& token, QWidget* parent) : QWidget(parent), m_token(token) {
         setObjectName(QStringLiteral("keyCap"));
         setAccessibleName(token.label());
-        setFont(BrimlarkTheme::monoFont(13, QFont::Bold));
+        setFont(BrimlarkTheme::monoBold13());
         const QFontMetricsF metrics(font());
         setFixedSize(qCeil(metrics.horizontalAdvance(token.label()) + 2 * 12),
                      qCeil(metrics.height() + 2 * 7));
