@@ -72,5 +72,6 @@ void AppBatchButton::paintEvent(QPaintEvent*) {
     }
     painter.setFont(m_font);
     painter.setPen(m_color);
-    painter.drawText(QRectF(x, 0, bounds.width() - x, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    painter.drawText(QRectF(x, 0, bounds.width() - x, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     text());
 }

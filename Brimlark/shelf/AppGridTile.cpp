@@ -68,10 +68,10 @@ AppGridTile::AppGridTile(AppLauncherService& service, const AppEntry& entry, QWi
     setToolTip(entry.displayName);
     m_icon = appIconPixmap(service.iconName(entry), iconSide, 22, devicePixelRatioF());
 
-    m_remove = new AppBatchButton(AppBatchButton::Look::symbol, QString(), QStringLiteral("xmark.circle.fill"),
-                                  BrimlarkTheme::textTertiary(), BrimlarkTheme::monoMedium11(),
-                                  QStringLiteral("Remove ") + entry.displayName + QStringLiteral(" from batch"),
-                                  this);
+    m_remove = new AppBatchButton(
+        AppBatchButton::Look::symbol, QString(), QStringLiteral("xmark.circle.fill"),
+        BrimlarkTheme::textTertiary(), BrimlarkTheme::monoMedium11(),
+        QStringLiteral("Remove ") + entry.displayName + QStringLiteral(" from batch"), this);
     m_remove->move(spacing + static_cast<int>(inset), spacing + static_cast<int>(inset));
     m_remove->resize(m_remove->sizeHint());
     m_remove->setContentOpacity(0.0);
@@ -97,7 +97,8 @@ QColor AppGridTile::resultColor(const AppLaunchResult& result) {
 
 QSize AppGridTile::sizeHint() const {
     const QFontMetricsF metrics(BrimlarkTheme::monoRegular12());
-    const int height = padding * 2 + iconSide + spacing + static_cast<int>(std::ceil(metrics.lineSpacing() * 2));
+    const int height =
+        padding * 2 + iconSide + spacing + static_cast<int>(std::ceil(metrics.lineSpacing() * 2));
     return QSize(88, std::max(minimumTileHeight, height) + static_cast<int>(inset) * 2);
 }
 
@@ -166,8 +167,8 @@ void AppGridTile::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
     painter.fillPath(shape, mix(BrimlarkTheme::surface(), BrimlarkTheme::cardFillRaised(), m_hoverProgress));
-    painter.setPen(QPen(mix(BrimlarkTheme::strokeStrong(), withAlpha(BrimlarkTheme::warning(), 0.45), m_hoverProgress),
-                        1));
+    painter.setPen(QPen(
+        mix(BrimlarkTheme::strokeStrong(), withAlpha(BrimlarkTheme::warning(), 0.45), m_hoverProgress), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);
 
@@ -176,7 +177,8 @@ void AppGridTile::paintEvent(QPaintEvent*) {
     const QFontMetricsF metrics(font);
     const qreal textWidth = card.width() - padding * 2;
     const QStringList lines = twoLines(m_entry.displayName, font, textWidth);
-    const qreal contentHeight = iconSide + spacing + metrics.lineSpacing() * std::max<qsizetype>(1, lines.size());
+    const qreal contentHeight =
+        iconSide + spacing + metrics.lineSpacing() * std::max<qsizetype>(1, lines.size());
     const qreal top = card.top() + std::max<qreal>(padding, (card.height() - contentHeight) / 2);
     const QRectF icon(card.center().x() - iconSide / 2.0, top, iconSide, iconSide);
     painter.drawPixmap(icon, m_icon, QRectF(m_icon.rect()));
@@ -193,7 +195,8 @@ void AppGridTile::paintEvent(QPaintEvent*) {
     painter.setPen(BrimlarkTheme::textPrimary());
     qreal y = icon.bottom() + spacing;
     for (const QString& line : lines) {
-        painter.drawText(QRectF(card.left() + padding, y, textWidth, metrics.lineSpacing()), Qt::AlignCenter, line);
+        painter.drawText(QRectF(card.left() + padding, y, textWidth, metrics.lineSpacing()), Qt::AlignCenter,
+                         line);
         y += metrics.lineSpacing();
     }
 }

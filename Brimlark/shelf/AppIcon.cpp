@@ -15,12 +15,14 @@ QPixmap appIconPixmap(const QString& icon, int size, int fallbackSize, qreal dev
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!icon.isEmpty()) {
         const QIcon loaded = QDir::isAbsolutePath(icon) ? QIcon(icon) : QIcon::fromTheme(icon);
-        const QPixmap drawn = loaded.isNull() ? QPixmap() : loaded.pixmap(QSize(size, size), devicePixelRatio);
+        const QPixmap drawn =
+            loaded.isNull() ? QPixmap() : loaded.pixmap(QSize(size, size), devicePixelRatio);
         if (!drawn.isNull()) {
             QSizeF shown = drawn.deviceIndependentSize();
             shown.scale(QSizeF(size, size), Qt::KeepAspectRatio);
-            painter.drawPixmap(QRectF(QPointF((size - shown.width()) / 2, (size - shown.height()) / 2), shown),
-                               drawn, QRectF(drawn.rect()));
+            painter.drawPixmap(
+                QRectF(QPointF((size - shown.width()) / 2, (size - shown.height()) / 2), shown), drawn,
+                QRectF(drawn.rect()));
             return canvas;
         }
     }

@@ -54,7 +54,8 @@ void AppLauncherService::load() {
             entries.append(*entry);
             continue;
         }
-        qCCritical(lcServices, "app batch entry %lld skipped: %s", static_cast<long long>(i), qUtf8Printable(why));
+        qCCritical(lcServices, "app batch entry %lld skipped: %s", static_cast<long long>(i),
+                   qUtf8Printable(why));
         m_unreadable = stored;
     }
     setEntries(entries);
@@ -106,7 +107,8 @@ QString AppLauncherService::iconName(const AppEntry& entry) const {
     const std::optional<Bookmarks::Resolved> resolved = m_bookmarks.resolve(entry.bookmark);
     if (!resolved)
         return {};
-    const std::optional<Workspace::ApplicationFile> file = m_workspace.describeApplicationFile(resolved->path);
+    const std::optional<Workspace::ApplicationFile> file =
+        m_workspace.describeApplicationFile(resolved->path);
     return file ? file->icon : QString();
 }
 

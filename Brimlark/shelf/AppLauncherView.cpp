@@ -50,7 +50,8 @@ QPixmap emptyBadge(qreal devicePixelRatio) {
     QPainterPath square;
     square.addRoundedRect(QRectF(0, 0, side, side), 14, 14);
     painter.fillPath(square, fill);
-    paintSymbol(painter, QRectF(16, 16, 24, 24), QStringLiteral("square.grid.2x2.fill"), BrimlarkTheme::warning());
+    paintSymbol(painter, QRectF(16, 16, 24, 24), QStringLiteral("square.grid.2x2.fill"),
+                BrimlarkTheme::warning());
     return canvas;
 }
 
@@ -88,13 +89,14 @@ AppLauncherView::AppLauncherView(AppLauncherService& service, QWidget* parent)
     auto* badge = new QLabel(m_empty);
     badge->setPixmap(emptyBadge(devicePixelRatioF()));
     empty->addWidget(badge, 0, Qt::AlignHCenter);
-    empty->addWidget(plainLabel(QStringLiteral("build a one-tap launch group"), BrimlarkTheme::monoSemibold13(),
-                                BrimlarkTheme::textPrimary(), m_empty),
+    empty->addWidget(plainLabel(QStringLiteral("build a one-tap launch group"),
+                                BrimlarkTheme::monoSemibold13(), BrimlarkTheme::textPrimary(), m_empty),
                      0, Qt::AlignHCenter);
-    auto* hint = plainLabel(QStringLiteral("pick apps from %1 and they\u2019ll all open together when you tap "
-                                           "the app-batch quick action.")
-                                .arg(AppLauncherService::applicationsFolder()),
-                            BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), m_empty);
+    auto* hint =
+        plainLabel(QStringLiteral("pick apps from %1 and they\u2019ll all open together when you tap "
+                                  "the app-batch quick action.")
+                       .arg(AppLauncherService::applicationsFolder()),
+                   BrimlarkTheme::monoRegular12(), BrimlarkTheme::textSecondary(), m_empty);
     hint->setWordWrap(true);
     hint->setAlignment(Qt::AlignHCenter);
     empty->addWidget(hint);
@@ -136,7 +138,8 @@ QWidget* AppLauncherView::makeRow(int index) {
     icon->setFixedSize(22, 22);
     icon->setPixmap(appIconPixmap(m_service.iconName(entry), 22, 20, devicePixelRatioF()));
     layout->addWidget(icon, 0, Qt::AlignVCenter);
-    auto* name = plainLabel(entry.displayName, BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), row);
+    auto* name =
+        plainLabel(entry.displayName, BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), row);
     name->setObjectName(QStringLiteral("appRowName"));
     name->setWordWrap(false);
     name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -145,16 +148,18 @@ QWidget* AppLauncherView::makeRow(int index) {
     layout->addWidget(name, 1);
     const auto result = m_service.lastResults().constFind(entry.id);
     if (result != m_service.lastResults().constEnd())
-        layout->addWidget(new BrimlarkStatusBadge(result->label(), AppGridTile::resultColor(*result), false, row), 0,
-                          Qt::AlignVCenter);
-    auto* remove = new AppBatchButton(AppBatchButton::Look::symbol, QString(), QStringLiteral("xmark.circle.fill"),
-                                      BrimlarkTheme::textTertiary(), BrimlarkTheme::monoMedium11(),
-                                      QStringLiteral("Remove ") + entry.displayName + QStringLiteral(" from batch"),
-                                      row);
+        layout->addWidget(
+            new BrimlarkStatusBadge(result->label(), AppGridTile::resultColor(*result), false, row), 0,
+            Qt::AlignVCenter);
+    auto* remove = new AppBatchButton(
+        AppBatchButton::Look::symbol, QString(), QStringLiteral("xmark.circle.fill"),
+        BrimlarkTheme::textTertiary(), BrimlarkTheme::monoMedium11(),
+        QStringLiteral("Remove ") + entry.displayName + QStringLiteral(" from batch"), row);
     const QUuid id = entry.id;
     // The row goes with the batch's change: the removal runs once the click is over.
     connect(
-        remove, &QAbstractButton::clicked, &m_service, [this, id] { m_service.remove(id); }, Qt::QueuedConnection);
+        remove, &QAbstractButton::clicked, &m_service, [this, id] { m_service.remove(id); },
+        Qt::QueuedConnection);
     layout->addWidget(remove, 0, Qt::AlignVCenter);
     return row;
 }
@@ -182,7 +187,8 @@ void AppLauncherView::rebuild() {
     m_gridScroll->setVisible(m_content == Content::grid);
     if (m_content == Content::list) {
         for (int i = 0; i < count; ++i) {
-            BrimlarkCard* card = brimlarkCard(makeRow(i), std::nullopt, 8, true, false, m_rows->parentWidget());
+            BrimlarkCard* card =
+                brimlarkCard(makeRow(i), std::nullopt, 8, true, false, m_rows->parentWidget());
             card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
             m_rows->addWidget(card);
             card->show();
