@@ -39,7 +39,8 @@ private slots:
         QTest::addColumn<QByteArray>("token");
         QTest::addColumn<int>("failure");
         QTest::newRow("item removed") << QByteArray("/gone/app.desktop") << int(Bookmarks::Failure::vanished);
-        QTest::newRow("not a path") << QByteArray("relative/app.desktop") << int(Bookmarks::Failure::unreadable);
+        QTest::newRow("not a path") << QByteArray("relative/app.desktop")
+                                    << int(Bookmarks::Failure::unreadable);
         QTest::newRow("not UTF-8") << QByteArray("/bad\xff.desktop") << int(Bookmarks::Failure::unreadable);
         QTest::newRow("empty") << QByteArray() << int(Bookmarks::Failure::unreadable);
     }
@@ -47,8 +48,9 @@ private slots:
         QFETCH(QByteArray, token);
         QFETCH(int, failure);
         LinuxBookmarks bookmarks;
-        Bookmarks::Failure kind = failure == int(Bookmarks::Failure::vanished) ? Bookmarks::Failure::unreadable
-                                                                               : Bookmarks::Failure::vanished;
+        Bookmarks::Failure kind = failure == int(Bookmarks::Failure::vanished)
+                                      ? Bookmarks::Failure::unreadable
+                                      : Bookmarks::Failure::vanished;
         QVERIFY(!bookmarks.resolve(token, nullptr, &kind));
         QCOMPARE(int(kind), failure);
     }

@@ -56,14 +56,17 @@ class TestAppLauncherService : public QObject {
             workspace.applicationFiles.insert(path, {std::nullopt, name, desktopId, QString()});
             return path;
         }
-        QJsonArray stored() const { return QJsonDocument::fromJson(defaults.data(AppLauncherService::storageKey())).array(); }
+        QJsonArray stored() const {
+            return QJsonDocument::fromJson(defaults.data(AppLauncherService::storageKey())).array();
+        }
     };
 
 private slots:
     void storedFormHoldsTheEntries() {
         Fixture f;
         f.build();
-        QVERIFY(f.apps->addApp(f.application(QStringLiteral("Clock"), QStringLiteral("org.example.Clock.desktop"))));
+        QVERIFY(f.apps->addApp(
+            f.application(QStringLiteral("Clock"), QStringLiteral("org.example.Clock.desktop"))));
         QVERIFY(f.apps->addApp(f.application(QStringLiteral("Tool"))));
         const QByteArray data = f.defaults.data(AppLauncherService::storageKey());
         QVERIFY(!data.contains(' ') && !data.contains('\n'));
@@ -75,7 +78,8 @@ private slots:
         QCOMPARE(first.value(QStringLiteral("bookmark")).toString(),
                  QString::fromLatin1(f.apps->entries().at(0).bookmark.toBase64()));
         QCOMPARE(first.value(QStringLiteral("displayName")).toString(), QStringLiteral("Clock"));
-        QCOMPARE(first.value(QStringLiteral("bundleIdentifier")).toString(), QStringLiteral("org.example.Clock.desktop"));
+        QCOMPARE(first.value(QStringLiteral("bundleIdentifier")).toString(),
+                 QStringLiteral("org.example.Clock.desktop"));
         QVERIFY(!array.at(1).toObject().contains(QStringLiteral("bundleIdentifier")));
 
         AppLauncherService again(f.defaults, f.bookmarks, f.workspace, f.picker);
@@ -98,19 +102,22 @@ private slots:
         QTest::newRow("a list instead of data") << QVariant(QVariantList{good.toVariantMap()}) << 0 << 1;
         QTest::newRow("a string among objects") << between(QStringLiteral("stray")) << 2 << 1;
         QTest::newRow("no id") << between(with(good, QStringLiteral("id"), QJsonValue::Undefined)) << 2 << 1;
-        QTest::newRow("id that is no UUID") << between(with(good, QStringLiteral("id"), QStringLiteral("42"))) << 2 << 1;
+        QTest::newRow("id that is no UUID")
+            << between(with(good, QStringLiteral("id"), QStringLiteral("42"))) << 2 << 1;
         QTest::newRow("bookmark that is no Base64")
             << between(with(good, QStringLiteral("bookmark"), QStringLiteral("*not*"))) << 2 << 1;
-        QTest::newRow("displayName a number") << between(with(good, QStringLiteral("displayName"), 7)) << 2 << 1;
+        QTest::newRow("displayName a number")
+            << between(with(good, QStringLiteral("displayName"), 7)) << 2 << 1;
         QTest::newRow("bundleIdentifier a number")
             << between(with(good, QStringLiteral("bundleIdentifier"), 7)) << 2 << 1;
         QTest::newRow("bundleIdentifier null, extra keys")
             << QVariant(compact({with(with(good, QStringLiteral("bundleIdentifier"), QJsonValue::Null),
                                       QStringLiteral("extra"), true)}))
             << 1 << 0;
-        QTest::newRow("lower-case id") << QVariant(compact({with(good, QStringLiteral("id"),
-                                                                  QUuid::createUuid().toString(QUuid::WithoutBraces))}))
-                                       << 1 << 0;
+        QTest::newRow("lower-case id")
+            << QVariant(compact(
+                   {with(good, QStringLiteral("id"), QUuid::createUuid().toString(QUuid::WithoutBraces))}))
+            << 1 << 0;
     }
     void loading() {
         QFETCH(QVariant, stored);
@@ -144,10 +151,17 @@ private slots:
         QTest::addColumn<std::optional<QString>>("localizedName");
         QTest::addColumn<std::optional<QString>>("name");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("translated") << std::optional<QString>(QStringLiteral("Uhr")) << std::optional<QString>(QStringLiteral("Clock")) << QStringLiteral("Uhr");
-        QTest::newRow("untranslated") << std::optional<QString>() << std::optional<QString>(QStringLiteral("Clock")) << QStringLiteral("Clock");
-        QTest::newRow("empty translation is used") << std::optional<QString>(QString()) << std::optional<QString>(QStringLiteral("Clock")) << QString();
-        QTest::newRow("no name: the file's") << std::optional<QString>() << std::optional<QString>() << QStringLiteral("org.example.Clock");
+        QTest::newRow("translated") << std::optional<QString>(QStringLiteral("Uhr"))
+                                    << std::optional<QString>(QStringLiteral("Clock"))
+                                    << QStringLiteral("Uhr");
+        QTest::newRow("untranslated")
+            << std::optional<QString>() << std::optional<QString>(QStringLiteral("Clock"))
+            << QStringLiteral("Clock");
+        QTest::newRow("empty translation is used")
+            << std::optional<QString>(QString()) << std::optional<QString>(QStringLiteral("Clock"))
+            << QString();
+        QTest::newRow("no name: the file's")
+            << std::optional<QString>() << std::optional<QString>() << QStringLiteral("org.example.Clock");
     }
     void addingNamesTheEntry() {
         QFETCH(std::optional<QString>, localizedName);
@@ -198,14 +212,22 @@ private slots:
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<int>("opened");
         QTest::newRow("empty batch") << QStringList() << QStringList() << 0;
-        QTest::newRow("present") << QStringList{QStringLiteral("present")} << QStringList{QStringLiteral("launched")} << 1;
-        QTest::newRow("file deleted") << QStringList{QStringLiteral("deleted")} << QStringList{QStringLiteral("missing")} << 0;
-        QTest::newRow("item vanished") << QStringList{QStringLiteral("vanished")} << QStringList{QStringLiteral("missing")} << 0;
-        QTest::newRow("bytes that do not resolve") << QStringList{QStringLiteral("unreadable")} << QStringList{QStringLiteral("failed")} << 0;
-        QTest::newRow("opener error") << QStringList{QStringLiteral("refused")} << QStringList{QStringLiteral("failed")} << 1;
+        QTest::newRow("present") << QStringList{QStringLiteral("present")}
+                                 << QStringList{QStringLiteral("launched")} << 1;
+        QTest::newRow("file deleted")
+            << QStringList{QStringLiteral("deleted")} << QStringList{QStringLiteral("missing")} << 0;
+        QTest::newRow("item vanished")
+            << QStringList{QStringLiteral("vanished")} << QStringList{QStringLiteral("missing")} << 0;
+        QTest::newRow("bytes that do not resolve")
+            << QStringList{QStringLiteral("unreadable")} << QStringList{QStringLiteral("failed")} << 0;
+        QTest::newRow("opener error")
+            << QStringList{QStringLiteral("refused")} << QStringList{QStringLiteral("failed")} << 1;
         QTest::newRow("each kind, the same file twice")
-            << QStringList{QStringLiteral("present"), QStringLiteral("deleted"), QStringLiteral("refused"), QStringLiteral("present")}
-            << QStringList{QStringLiteral("launched"), QStringLiteral("missing"), QStringLiteral("failed"), QStringLiteral("launched")} << 3;
+            << QStringList{QStringLiteral("present"), QStringLiteral("deleted"), QStringLiteral("refused"),
+                           QStringLiteral("present")}
+            << QStringList{QStringLiteral("launched"), QStringLiteral("missing"), QStringLiteral("failed"),
+                           QStringLiteral("launched")}
+            << 3;
     }
     void launchAll() {
         QFETCH(QStringList, entries);
@@ -240,8 +262,9 @@ private slots:
         QCOMPARE(f.workspace.pendingOpens.size(), opened);
         for (qsizetype i = f.workspace.pendingOpens.size() - 1; i >= 0; --i) {
             const bool refuse = f.workspace.pendingOpens.at(i).path == refused;
-            f.workspace.answerOpen(i, refuse ? Launch{Launch::Outcome::failed, QStringLiteral("no such program")}
-                                              : FakeWorkspace::launched());
+            f.workspace.answerOpen(i, refuse
+                                          ? Launch{Launch::Outcome::failed, QStringLiteral("no such program")}
+                                          : FakeWorkspace::launched());
         }
         QCOMPARE(launching.size(), 2);
         QCOMPARE(launching.at(0).at(0).toBool(), true);
@@ -253,7 +276,8 @@ private slots:
         QCOMPARE(f.apps->lastResults().size(), results.size());
         QCOMPARE(f.bookmarks.started, f.bookmarks.stopped);
         if (entries.contains(QStringLiteral("refused")))
-            QVERIFY(f.apps->lastResults().values().contains(AppLaunchResult::failed(QStringLiteral("no such program"))));
+            QVERIFY(f.apps->lastResults().values().contains(
+                AppLaunchResult::failed(QStringLiteral("no such program"))));
     }
 
     void oneRunAtATime() {
@@ -275,7 +299,8 @@ private slots:
         QCOMPARE(f.apps->lastResults(), earlier);
         f.workspace.answerOpen(0, FakeWorkspace::launched());
         QVERIFY(!f.apps->isLaunching());
-        QCOMPARE(f.apps->lastResults().value(f.apps->entries().at(1).id), AppLaunchResult::failed(QStringLiteral("late")));
+        QCOMPARE(f.apps->lastResults().value(f.apps->entries().at(1).id),
+                 AppLaunchResult::failed(QStringLiteral("late")));
         QCOMPARE(f.workspace.openedApplicationFiles.size(), 4);
     }
 
