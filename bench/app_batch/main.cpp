@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
-        file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Bench %1\nExec=/bin/true\n").arg(i).toUtf8());
+        file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Bench %1\nExec=/bin/true\n")
+                       .arg(i)
+                       .toUtf8());
         files.append(path);
     }
 
@@ -122,9 +124,11 @@ int main(int argc, char** argv) {
     const double run = median(runs);
     const double ratio = run / loop;
     const bool met = ratio <= ratioTarget && longestStall <= stallTargetMs && failures == 0;
-    std::printf("app_batch: %d entries, %d rounds, load average %s\n", entryCount, rounds, loadAverage().constData());
+    std::printf("app_batch: %d entries, %d rounds, load average %s\n", entryCount, rounds,
+                loadAverage().constData());
     std::printf("  bare GIO loop  median %.2f ms\n", loop);
-    std::printf("  launchAll()    median %.2f ms  (%.2f x the loop, target <= %.1f x)\n", run, ratio, ratioTarget);
+    std::printf("  launchAll()    median %.2f ms  (%.2f x the loop, target <= %.1f x)\n", run, ratio,
+                ratioTarget);
     std::printf("  longest main-thread stall during launchAll() %.2f ms (target <= %.0f ms)\n", longestStall,
                 stallTargetMs);
     if (failures > 0)
