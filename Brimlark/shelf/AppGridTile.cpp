@@ -43,6 +43,10 @@ QColor withAlpha(QColor color, qreal alpha) {
 QStringList twoLines(const QString& text, const QFont& font, qreal width) {
     QStringList lines;
     QTextLayout layout(text, font);
+    // A word longer than the tile breaks where it must rather than running over the edges.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     for (int n = 0; n < 2; ++n) {
         QTextLine line = layout.createLine();
