@@ -3,6 +3,9 @@
 #include "platform/linux/GioIncludes.h"
 #include "platform/linux/GioModule.h"
 
+#include <sys/wait.h>
+#include <thread>
+
 namespace {
 
 constexpr char interfaceSchema[] = "org.gnome.desktop.interface";
@@ -68,11 +71,34 @@ bool describeDesktopFile(const QByteArray& path, GioModule::DesktopFile* result,
     return described;
 }
 
+void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
+    *static_cast<GPid*>(child) = pid;
+}
+
 GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
     GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(path.constData()));
     if (!info)
         return GioModule::Launch::notFound;
-    return launch(static_cast<GAppInfo*>(static_cast<void*>(info.get())), error);
+    // GLib spawns with posix_spawn (the child shares the memory until it execs) only when it neither
+    // reaps the child nor closes descriptors; otherwise it forks, and copying the page tables of this
+    // large process holds up its main thread for as long. Every descriptor the program opens is
+    // close-on-exec, and the child is reaped below.
+    GPid child = 0;
+    GError* failure = nullptr;
+    const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                G_SPAWN_LEAVE_DESCRIPTORS_OPEN);
+    if (!g_desktop_app_info_launch_uris_as_manager(info.get(), nullptr, nullptr, flags, nullptr, nullptr,
+                                                   &spawned, &child, &failure)) {
+        if (error)
+            *error = failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error");
+        if (failure)
+            g_error_free(failure);
+        return GioModule::Launch::failed;
+    }
+    // An application started over D-Bus has no child here.
+    if (child > 0)
+        std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+    return GioModule::Launch::started;
 }
 
 GioModule::Launch launchDefaultFor(const QByteArray& mimeType, QString* error) {

@@ -28,7 +28,8 @@ struct GioModule {
     bool (*describeDesktopFile)(const QByteArray& path, DesktopFile* file, QString* error);
     // Starts the application of the desktop entry file at `path` without files and without a
     // launch context, so it asks for no activation; notFound when GIO loads no application from
-    // the file. Safe to call from any thread.
+    // the file. The child is spawned without forking this process and reaped by a thread of its
+    // own. Safe to call from any thread.
     Launch (*launchDesktopFile)(const QByteArray& path, QString* error);
     // Starts the default application for `mimeType` without files: notFound when it has none.
     Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);
