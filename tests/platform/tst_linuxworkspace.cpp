@@ -131,7 +131,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("a link") << QByteArray(
             "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.org\n");
-        QTest::newRow("no type") << QByteArray("[Desktop Entry]\nName=Clock\nExec=true\n");
         QTest::newRow("no key file") << QByteArray("#!/bin/sh\nrm -rf /\n");
     }
     void refusesWhatIsNoApplicationEntry() {

@@ -150,15 +150,21 @@ private slots:
     }
 
     void thePickGoesToTheService_data() {
-        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<std::optional<QString>>("picked");
         QTest::addColumn<bool>("deleteThePage");
-        QTest::newRow("cancelled") << true << false;
-        QTest::newRow("picked") << false << false;
-        QTest::newRow("picked after the page was deleted") << false << true;
+        QTest::addColumn<QStringList>("errors");
+        const std::optional<QString> clock(QStringLiteral("clock.desktop"));
+        QTest::newRow("cancelled") << std::optional<QString>() << false << QStringList();
+        QTest::newRow("picked") << clock << false << QStringList();
+        QTest::newRow("picked after the page was deleted") << clock << true << QStringList();
+        QTest::newRow("no application") << std::optional<QString>(QStringLiteral("notes.txt")) << false
+                                        << QStringList{QStringLiteral("error addApp failed: %1 is not an "
+                                                                      "application's desktop entry.")};
     }
     void thePickGoesToTheService() {
-        QFETCH(bool, cancel);
+        QFETCH(std::optional<QString>, picked);
         QFETCH(bool, deleteThePage);
+        QFETCH(QStringList, errors);
         ServiceFixture f;
         const QString path = f.dir.filePath(QStringLiteral("clock.desktop"));
         f.workspace.applicationFiles.insert(path,
@@ -175,21 +181,13 @@ private slots:
         if (deleteThePage)
             view.reset();
         ShelfLogCapture log;
-        QVERIFY(f.filePicker.answerPick(cancel ? std::nullopt : std::optional<QString>(path)));
-        QCOMPARE(f.apps.entries().size(), cancel ? 0 : 1);
-        QVERIFY(log.at(QStringLiteral("error")).isEmpty());
-    }
-
-    void aFailedAddIsLogged() {
-        ServiceFixture f;
-        AppLauncherView view(f.apps);
-        QTest::mouseClick(view.addButton(), Qt::LeftButton);
-        ShelfLogCapture log;
-        QVERIFY(f.filePicker.answerPick(QStringLiteral("/tmp/notes.txt")));
-        QCOMPARE(log.at(QStringLiteral("error")),
-                 QStringList{QStringLiteral(
-                     "error addApp failed: /tmp/notes.txt is not an application's desktop entry.")});
-        QVERIFY(f.apps.entries().isEmpty());
+        const std::optional<QString> answer =
+            picked ? std::optional<QString>(f.dir.filePath(*picked)) : std::nullopt;
+        QVERIFY(f.filePicker.answerPick(answer));
+        QCOMPARE(f.apps.entries().size(), answer == path ? 1 : 0);
+        for (QString& error : errors)
+            error = error.arg(answer.value_or(QString()));
+        QCOMPARE(log.at(QStringLiteral("error")), errors);
     }
 
     void theSettingsPageShowsTheBatch() {
