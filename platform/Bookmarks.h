@@ -19,12 +19,16 @@ public:
         bool stale = false;
     };
 
+    // Why a token did not resolve: its bytes are no readable token, or the item it names is gone.
+    enum class Failure { unreadable, vanished };
+
     // The token for the item at `path`; nothing when no token can be made (the item does not
     // exist), and `error` then says why.
     virtual std::optional<QByteArray> create(const QString& path, QString* error = nullptr) = 0;
     // The item a token stands for; nothing when the token is unreadable or the item is gone, and
-    // `error` then says why.
-    virtual std::optional<Resolved> resolve(const QByteArray& bookmark, QString* error = nullptr) = 0;
+    // `error` then says why and `failure` which of the two it was.
+    virtual std::optional<Resolved> resolve(const QByteArray& bookmark, QString* error = nullptr,
+                                            Failure* failure = nullptr) = 0;
     // Opens access to a resolved item; false when it cannot be opened. Every `true` must be
     // balanced by one stopAccessing() of the same path.
     virtual bool startAccessing(const QString& path) = 0;

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+#include <optional>
+
 // Opening things with the desktop, and the clipboard.
 class Workspace : public QObject {
     Q_OBJECT
@@ -32,4 +35,26 @@ public:
     // Starts the user's default application for `mimeType` (for example "text/calendar") without
     // a file; notFound when none is set.
     virtual Launch openDefaultApplication(const QString& mimeType) = 0;
+
+    // What an application's desktop entry file says about it.
+    struct ApplicationFile {
+        // "Name" in the user's language ("Name[ll_CC]" or "Name[ll]"); none without a translation.
+        std::optional<QString> localizedName;
+        // The untranslated "Name"; none when the entry has none.
+        std::optional<QString> name;
+        // The desktop-file id ("org.example.App.desktop"), only for a file inside an XDG
+        // "applications" folder.
+        std::optional<QString> desktopId;
+        // "Icon=": an icon theme name or an absolute path; empty when there is none.
+        QString icon;
+    };
+    // Reads the desktop entry at `path`; nothing, with `error` set, when it cannot be read or is no
+    // "Type=Application" entry.
+    virtual std::optional<ApplicationFile> describeApplicationFile(const QString& path,
+                                                                   QString* error = nullptr) = 0;
+    // Starts the application of the desktop entry at `path` without files and without blocking the
+    // caller. `done` follows on the main thread with launched, notFound (no application entry at
+    // the path) or failed and the reason; it is not called once `context` is gone.
+    virtual void openApplicationFile(const QString& path, const QObject* context,
+                                     std::function<void(const Launch& launch)> done) = 0;
 };

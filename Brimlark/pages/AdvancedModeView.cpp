@@ -12,6 +12,7 @@
 #include "Brimlark/organizer/NotesView.h"
 #include "Brimlark/organizer/RemindersView.h"
 #include "Brimlark/pages/PageIndicator.h"
+#include "Brimlark/shelf/AppLauncherView.h"
 #include "Brimlark/shelf/FileShelfListView.h"
 #include "platform/Accessibility.h"
 
@@ -176,6 +177,8 @@ QWidget* AdvancedModeView::makePageContent(int page) {
             return new FileShelfListView(*m_services.fileShelf, m_pageHost);
         break;
     case AdvancedPage::apps:
+        if (m_services.apps)
+            return new AppLauncherView(*m_services.apps, m_pageHost);
         break;
     }
     auto* placeholder = plainLabel(AdvancedPages::title(static_cast<AdvancedPage>(page)),

@@ -12,6 +12,7 @@
 #include "Brimlark/settings/PermissionsTab.h"
 #include "Brimlark/settings/SettingsCloseButton.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
+#include "Brimlark/shelf/AppBatchTab.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"
 
@@ -123,6 +124,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new AIHooksTab(*m_services.aiHooks, *m_services.appState, page));
     } else if (m_selection == SettingsTab::focus && m_services.focus && m_services.workspace) {
         layout->addWidget(new FocusTab(*m_services.focus, *m_services.workspace, page));
+    } else if (m_selection == SettingsTab::appBatch && m_context.apps) {
+        layout->addWidget(new AppBatchTab(*m_context.apps, page));
     } else if (m_selection == SettingsTab::mirror && m_services.mirror) {
         layout->addWidget(new MirrorTab(*m_services.mirror, page));
     } else if (m_selection == SettingsTab::permissions && m_services.permissions) {

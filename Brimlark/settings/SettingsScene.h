@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class AppLauncherService;
 class HaloController;
 class QLabel;
 class QScrollArea;
@@ -25,10 +26,11 @@ class SettingsSidebarRow;
 class SettingsScene : public QWidget {
     Q_OBJECT
 public:
-    // What the scene has of its own: the glow the glow page tries out, and how the close button
-    // puts the window away.
+    // What the scene has of its own: the glow the glow page tries out, the batch the app batch
+    // page edits, and how the close button puts the window away.
     struct Context {
         HaloController* halo = nullptr;
+        AppLauncherService* apps = nullptr;
         std::function<void()> close;
     };
 

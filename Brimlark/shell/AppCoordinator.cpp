@@ -388,6 +388,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     SettingsScene::Context context;
     context.halo = m_halo;
+    context.apps = m_services.apps;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));

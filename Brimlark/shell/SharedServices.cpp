@@ -56,7 +56,9 @@ NotesService& NotesService::shared() {
 }
 
 AppLauncherService& AppLauncherService::shared() {
-    static AppLauncherService* instance = new AppLauncherService(*installed().workspace);
+    const PlatformServices& platform = installed();
+    static AppLauncherService* instance = new AppLauncherService(*platform.defaults, *platform.bookmarks,
+                                                                 *platform.workspace, *platform.filePicker);
     return *instance;
 }
 

@@ -20,13 +20,23 @@ public:
         return QByteArray("fake:") + path.toUtf8();
     }
 
-    std::optional<Resolved> resolve(const QByteArray& bookmark, QString* error = nullptr) override {
+    std::optional<Resolved> resolve(const QByteArray& bookmark, QString* error = nullptr,
+                                    Failure* failure = nullptr) override {
         if (!resolveError.isEmpty() || !bookmark.startsWith("fake:")) {
             if (error)
                 *error = resolveError.isEmpty() ? QStringLiteral("not a fake bookmark") : resolveError;
+            if (failure)
+                *failure = Failure::unreadable;
             return std::nullopt;
         }
         const QString path = QString::fromUtf8(bookmark.mid(5));
+        if (vanished.contains(path)) {
+            if (error)
+                *error = path + QStringLiteral(" no longer exists.");
+            if (failure)
+                *failure = Failure::vanished;
+            return std::nullopt;
+        }
         return Resolved{moved.value(path, path), staleTokens.contains(bookmark)};
     }
 
@@ -42,6 +52,8 @@ public:
     QString createError;
     QString resolveError;
     QSet<QByteArray> staleTokens;
+    // Paths whose items are gone: their tokens fail to resolve as vanished.
+    QSet<QString> vanished;
     // Resolving a token of the key's path gives the value's path instead.
     QHash<QString, QString> moved;
     bool startAccessingSucceeds = true;

@@ -3,6 +3,9 @@
 #include "platform/linux/GioIncludes.h"
 #include "platform/linux/GioModule.h"
 
+#include <sys/wait.h>
+#include <thread>
+
 namespace {
 
 constexpr char interfaceSchema[] = "org.gnome.desktop.interface";
@@ -25,6 +28,77 @@ GioModule::Launch launchDesktopEntry(const QByteArray& desktopId, QString* error
         return GioModule::Launch::notFound;
     // GDesktopAppInfo implements GAppInfo; an interface pointer is the instance pointer in GObject.
     return launch(static_cast<GAppInfo*>(static_cast<void*>(info.get())), error);
+}
+
+// A key of the entry's main group as text, or none when it is missing.
+std::optional<QString> keyText(GKeyFile* file, const char* key, const char* locale = nullptr) {
+    gchar* value = locale ? g_key_file_get_locale_string(file, G_KEY_FILE_DESKTOP_GROUP, key, locale, nullptr)
+                          : g_key_file_get_string(file, G_KEY_FILE_DESKTOP_GROUP, key, nullptr);
+    if (!value)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(value);
+    g_free(value);
+    return text;
+}
+
+bool describeDesktopFile(const QByteArray& path, GioModule::DesktopFile* result, QString* error) {
+    GKeyFile* file = g_key_file_new();
+    GError* failure = nullptr;
+    const bool loaded =
+        g_key_file_load_from_file(file, path.constData(), G_KEY_FILE_KEEP_TRANSLATIONS, &failure) != FALSE;
+    const QString name = QString::fromLocal8Bit(path);
+    bool described = false;
+    if (!loaded) {
+        *error =
+            QStringLiteral("%1 cannot be read as a desktop entry: %2")
+                .arg(name, failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error"));
+    } else if (keyText(file, G_KEY_FILE_DESKTOP_KEY_TYPE).value_or(QString()) !=
+               QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION)) {
+        *error = QStringLiteral("%1 is not an application's desktop entry (Type=Application).").arg(name);
+    } else {
+        // The locale GLib picked from the user's language, none when the name has no translation.
+        gchar* locale = g_key_file_get_locale_for_key(file, G_KEY_FILE_DESKTOP_GROUP,
+                                                      G_KEY_FILE_DESKTOP_KEY_NAME, nullptr);
+        result->localizedName = locale ? keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME, locale) : std::nullopt;
+        g_free(locale);
+        result->name = keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME);
+        result->icon = keyText(file, G_KEY_FILE_DESKTOP_KEY_ICON).value_or(QString());
+        described = true;
+    }
+    if (failure)
+        g_error_free(failure);
+    g_key_file_free(file);
+    return described;
+}
+
+void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
+    *static_cast<GPid*>(child) = pid;
+}
+
+GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(path.constData()));
+    if (!info)
+        return GioModule::Launch::notFound;
+    // GLib spawns with posix_spawn (the child shares the memory until it execs) only when it neither
+    // reaps the child nor closes descriptors; otherwise it forks, and copying the page tables of this
+    // large process holds up its main thread for as long. Every descriptor the program opens is
+    // close-on-exec, and the child is reaped below.
+    GPid child = 0;
+    GError* failure = nullptr;
+    const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                G_SPAWN_LEAVE_DESCRIPTORS_OPEN);
+    if (!g_desktop_app_info_launch_uris_as_manager(info.get(), nullptr, nullptr, flags, nullptr, nullptr,
+                                                   &spawned, &child, &failure)) {
+        if (error)
+            *error = failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error");
+        if (failure)
+            g_error_free(failure);
+        return GioModule::Launch::failed;
+    }
+    // An application started over D-Bus has no child here.
+    if (child > 0)
+        std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+    return GioModule::Launch::started;
 }
 
 GioModule::Launch launchDefaultFor(const QByteArray& mimeType, QString* error) {
@@ -94,7 +168,12 @@ void unwatch(void* opaque) {
 } // namespace
 
 extern "C" Q_DECL_EXPORT const GioModule* brimlarkGioModule() {
-    static const GioModule module{&launchDesktopEntry, &launchDefaultFor, &watchEnableAnimations,
-                                  &enableAnimations, &unwatch};
+    static const GioModule module{&launchDesktopEntry,
+                                  &describeDesktopFile,
+                                  &launchDesktopFile,
+                                  &launchDefaultFor,
+                                  &watchEnableAnimations,
+                                  &enableAnimations,
+                                  &unwatch};
     return &module;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The entry points of the GIO module, the one shared object that links GIO (and, behind it, the
 // GObject type system, libmount and libselinux). The workspace loads it when it first starts an
@@ -11,9 +12,25 @@
 // a start that needs neither never loads GIO.
 struct GioModule {
     enum class Launch { started, notFound, failed };
+    // The keys of an application's desktop entry that the program shows.
+    struct DesktopFile {
+        // "Name" in the user's language; none when the entry has no translation for it.
+        std::optional<QString> localizedName;
+        std::optional<QString> name;
+        // "Icon=", empty when there is none.
+        QString icon;
+    };
     // Starts the application of the desktop entry `desktopId` ("x.desktop") without files;
     // `error` gets GIO's reason when it failed to start.
     Launch (*launchDesktopEntry)(const QByteArray& desktopId, QString* error);
+    // Reads the desktop entry file at `path` (file-system encoding): false, with `error`, when it
+    // cannot be read or is no "Type=Application" entry.
+    bool (*describeDesktopFile)(const QByteArray& path, DesktopFile* file, QString* error);
+    // Starts the application of the desktop entry file at `path` without files and without a
+    // launch context, so it asks for no activation; notFound when GIO loads no application from
+    // the file. The child is spawned without forking this process and reaped by a thread of its
+    // own. Safe to call from any thread.
+    Launch (*launchDesktopFile)(const QByteArray& path, QString* error);
     // Starts the default application for `mimeType` without files: notFound when it has none.
     Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);
     // Watches GNOME's org.gnome.desktop.interface enable-animations: null, with `why`, when the

@@ -26,16 +26,21 @@ std::optional<QByteArray> LinuxBookmarks::create(const QString& path, QString* e
     return absolute.toUtf8();
 }
 
-std::optional<Bookmarks::Resolved> LinuxBookmarks::resolve(const QByteArray& bookmark, QString* error) {
+std::optional<Bookmarks::Resolved> LinuxBookmarks::resolve(const QByteArray& bookmark, QString* error,
+                                                           Failure* failure) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString path = decoder.decode(bookmark);
     if (bookmark.isEmpty() || decoder.hasError() || !QDir::isAbsolutePath(path) ||
         path.contains(QChar(u'\0'))) {
         fail(error, QStringLiteral("the saved folder access is damaged."));
+        if (failure)
+            *failure = Failure::unreadable;
         return std::nullopt;
     }
     if (!QFileInfo::exists(path)) {
         fail(error, QStringLiteral("%1 no longer exists.").arg(path));
+        if (failure)
+            *failure = Failure::vanished;
         return std::nullopt;
     }
     return Resolved{QDir::cleanPath(path), false};

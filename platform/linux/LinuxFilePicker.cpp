@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxFilePicker.h"
 
+#include "platform/ContextCallback.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,6 +34,8 @@ public:
             setFilter(filter() | QDir::Hidden);
         if (!options.prompt.isEmpty())
             setLabelText(QFileDialog::Accept, options.prompt);
+        if (!options.nameFilters.isEmpty())
+            setNameFilters(options.nameFilters);
         if (!options.directory.isEmpty())
             setDirectory(options.directory);
         if (!options.message.isEmpty()) {
@@ -64,6 +68,16 @@ public:
         return selectedFiles().value(0);
     }
 
+    // The answer of a closed dialog: the chosen item's clean absolute path, or nothing.
+    std::optional<QString> answer() const {
+        if (result() != QDialog::Accepted)
+            return std::nullopt;
+        const QString path = chosen();
+        if (path.isEmpty())
+            return std::nullopt;
+        return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    }
+
 private:
     bool m_filesToo;
     QString m_chosen;
@@ -71,22 +85,41 @@ private:
 
 } // namespace
 
-std::optional<QString> LinuxFilePicker::pickOne(const FilePickerOptions& options) {
-    // The picker belongs to the window it was asked from: transient for it, modal to it alone (the
-    // panel's hover and the other windows keep working) and above it, also when that window
-    // stays on top of normal windows.
+namespace {
+
+// The picker belongs to the window it was asked from: transient for it, modal to it alone (the
+// panel's hover and the other windows keep working) and above it, also when that window stays on
+// top of normal windows.
+QWidget* pickerOwner() {
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
-    PickerDialog dialog(options, owner);
+    return owner;
+}
+
+} // namespace
+
+std::optional<QString> LinuxFilePicker::pickOne(const FilePickerOptions& options) {
+    PickerDialog dialog(options, pickerOwner());
     if (m_hook)
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_hook(dialog); });
     dialog.raise();
     dialog.activateWindow();
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QString chosen = dialog.chosen();
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return QDir::cleanPath(QFileInfo(chosen).absoluteFilePath());
+    dialog.exec();
+    return dialog.answer();
+}
+
+void LinuxFilePicker::pick(const FilePickerOptions& options, const QObject* context,
+                           std::function<void(const std::optional<QString>&)> done) {
+    auto* dialog = new PickerDialog(options, pickerOwner());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const ContextCallback<void(const std::optional<QString>&)> reply(context, std::move(done));
+    // The owner may close (and free) the dialog with it; the answer is given only by a dialog
+    // that finished.
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, reply] { reply(dialog->answer()); });
+    if (m_hook)
+        QTimer::singleShot(0, dialog, [hook = m_hook, dialog] { hook(*dialog); });
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
 }

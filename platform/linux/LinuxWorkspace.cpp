@@ -1,11 +1,58 @@
 #include "platform/linux/LinuxWorkspace.h"
 
+#include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 #include "platform/linux/GioModule.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QThreadPool>
+
+namespace {
+
+// The XDG "applications" folders, most important first.
+QStringList applicationFolders() {
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.local/share");
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/usr/local/share:/usr/share");
+    QStringList folders{home + QStringLiteral("/applications")};
+    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        folders.append(dir + QStringLiteral("/applications"));
+    return folders;
+}
+
+std::optional<QString> desktopIdOf(const QString& path) {
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (file.isEmpty())
+        return std::nullopt;
+    for (const QString& folder : applicationFolders()) {
+        const QString root = QFileInfo(folder).canonicalFilePath();
+        if (!root.isEmpty() && file.startsWith(root + QLatin1Char('/')))
+            return file.mid(root.size() + 1).replace(QLatin1Char('/'), QLatin1Char('-'));
+    }
+    return std::nullopt;
+}
+
+// Launches run here, off the main thread: GIO spawns synchronously and may wait on the bus.
+QThreadPool& launchPool() {
+    static QThreadPool* pool = [] {
+        auto* created = new QThreadPool();
+        created->setMaxThreadCount(4);
+        created->setExpiryTimeout(5000);
+        return created;
+    }();
+    return *pool;
+}
+
+} // namespace
 
 bool LinuxWorkspace::openUrl(const QUrl& url) {
     if (!url.isValid() || url.isEmpty()) {
@@ -78,4 +125,55 @@ Workspace::Launch LinuxWorkspace::openDefaultApplication(const QString& mimeType
         break;
     }
     return result;
+}
+
+std::optional<Workspace::ApplicationFile> LinuxWorkspace::describeApplicationFile(const QString& path,
+                                                                                  QString* error) {
+    const auto fail = [error](const QString& why) -> std::optional<ApplicationFile> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (!QFileInfo(path).isFile())
+        return fail(QStringLiteral("%1 is not a file.").arg(path));
+    const GioModule* gio = gioModule();
+    if (!gio)
+        return fail(QStringLiteral("desktop entries cannot be read"));
+    GioModule::DesktopFile file;
+    QString why;
+    if (!gio->describeDesktopFile(QFile::encodeName(path), &file, &why))
+        return fail(why);
+    return ApplicationFile{file.localizedName, file.name, desktopIdOf(path), file.icon};
+}
+
+void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* context,
+                                         std::function<void(const Launch&)> done) {
+    const ContextCallback<void(const Launch&)> reply(context, std::move(done));
+    const auto answer = [reply](const Launch& launch) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [reply, launch] { reply(launch); }, Qt::QueuedConnection);
+    };
+    const GioModule* gio = gioModule();
+    if (!gio) {
+        answer({Launch::Outcome::failed, QStringLiteral("desktop entries cannot be read")});
+        return;
+    }
+    launchPool().start([gio, file = QFile::encodeName(path), path, answer] {
+        Launch result;
+        QString error;
+        switch (gio->launchDesktopFile(file, &error)) {
+        case GioModule::Launch::started:
+            result.outcome = Launch::Outcome::launched;
+            break;
+        case GioModule::Launch::notFound:
+            result.outcome = Launch::Outcome::notFound;
+            result.error = QStringLiteral("%1 is no application GIO can start.").arg(path);
+            break;
+        case GioModule::Launch::failed:
+            result.outcome = Launch::Outcome::failed;
+            result.error = error;
+            break;
+        }
+        answer(result);
+    });
 }

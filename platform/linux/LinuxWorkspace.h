@@ -21,4 +21,13 @@ public:
     bool openShortcutsApplication() override;
     // Through GIO's default handler of the MIME type, launched without files.
     Launch openDefaultApplication(const QString& mimeType) override;
+    // Through GLib's key-file reader; the desktop-file id is the path below the first XDG
+    // "applications" folder ($XDG_DATA_HOME, then $XDG_DATA_DIRS) holding the file, its "/" made "-".
+    std::optional<ApplicationFile> describeApplicationFile(const QString& path,
+                                                           QString* error = nullptr) override;
+    // GIO's GDesktopAppInfo of the file, launched on a worker thread without a launch context: GIO
+    // splits "Exec=" itself (no shell runs). X11 gives no way to start an application without
+    // activating it, so the desktop may bring it to the front.
+    void openApplicationFile(const QString& path, const QObject* context,
+                             std::function<void(const Launch&)> done) override;
 };

@@ -25,7 +25,7 @@ const QStringList symbolNames =
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
         "chevron.down rectangle.bottomthird.inset.filled waveform.path.ecg arrow.down.circle.fill "
-        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus")
+        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus xmark.circle.fill app.fill")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {

@@ -6,6 +6,7 @@
 #include "Brimlark/pages/AdvancedModeView.h"
 #include "Brimlark/pages/BasicModeView.h"
 #include "Brimlark/pages/PageIndicator.h"
+#include "Brimlark/shelf/AppLauncherView.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
@@ -86,6 +87,7 @@ private slots:
         QTest::newRow("-1") << -1 << "notes";
         QTest::newRow("calendar") << 1 << "calendar";
         QTest::newRow("ai hooks") << 4 << "ai hooks";
+        QTest::newRow("apps") << 3 << "apps";
     }
     void givenPageIsClampedForTheContent() {
         QFETCH(int, page);
@@ -96,6 +98,7 @@ private slots:
         QCOMPARE(view.pageIndicator()->current(), page);
         QCOMPARE(view.findChild<AIHooksView*>() != nullptr, title == QLatin1String("ai hooks"));
         QCOMPARE(view.findChild<CalendarView*>() != nullptr, title == QLatin1String("calendar"));
+        QCOMPARE(view.findChild<AppLauncherView*>() != nullptr, title == QLatin1String("apps"));
     }
 
     void storedPageOpensModuloTheCount_data() {

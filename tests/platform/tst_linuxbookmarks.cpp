@@ -34,6 +34,26 @@ private slots:
         QVERIFY(!bookmarks.resolve(QByteArray("relative/path")));
         QVERIFY(!bookmarks.resolve(QByteArray("/bad\xff")));
     }
+
+    void aVanishedItemIsToldFromDamagedBytes_data() {
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<int>("failure");
+        QTest::newRow("item removed") << QByteArray("/gone/app.desktop") << int(Bookmarks::Failure::vanished);
+        QTest::newRow("not a path") << QByteArray("relative/app.desktop")
+                                    << int(Bookmarks::Failure::unreadable);
+        QTest::newRow("not UTF-8") << QByteArray("/bad\xff.desktop") << int(Bookmarks::Failure::unreadable);
+        QTest::newRow("empty") << QByteArray() << int(Bookmarks::Failure::unreadable);
+    }
+    void aVanishedItemIsToldFromDamagedBytes() {
+        QFETCH(QByteArray, token);
+        QFETCH(int, failure);
+        LinuxBookmarks bookmarks;
+        Bookmarks::Failure kind = failure == int(Bookmarks::Failure::vanished)
+                                      ? Bookmarks::Failure::unreadable
+                                      : Bookmarks::Failure::vanished;
+        QVERIFY(!bookmarks.resolve(token, nullptr, &kind));
+        QCOMPARE(int(kind), failure);
+    }
 };
 
 BRIMLARK_TEST_MAIN(TestLinuxBookmarks)

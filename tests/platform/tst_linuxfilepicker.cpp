@@ -55,6 +55,58 @@ private slots:
         select = homePath(".claude");
         QCOMPARE(picker.pickOne(options), std::optional<QString>(homePath(".claude")));
     }
+
+    // The panel that does not wait: the answer follows once the dialog closed, and only while its
+    // context lives.
+    void picksWithoutWaiting_data() {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("contextGone");
+        QTest::newRow("picked") << true << false;
+        QTest::newRow("cancelled") << false << false;
+        QTest::newRow("asker gone") << true << true;
+    }
+    void picksWithoutWaiting() {
+        QFETCH(bool, accept);
+        QFETCH(bool, contextGone);
+        const QString folder = homePath("applications");
+        QVERIFY(QDir().mkpath(folder));
+        const QString entry = folder + QStringLiteral("/clock.desktop");
+        QFile(entry).open(QIODevice::WriteOnly);
+        QFile(folder + QStringLiteral("/notes.txt")).open(QIODevice::WriteOnly);
+        FilePickerOptions options;
+        options.title = QStringLiteral("Add app");
+        options.directory = folder;
+        options.nameFilters = {QStringLiteral("applications (*.desktop)")};
+
+        LinuxFilePicker picker;
+        QStringList offered;
+        bool shown = false;
+        picker.setDialogHook([&](QFileDialog& dialog) {
+            shown = true;
+            offered = dialog.nameFilters();
+            if (!accept) {
+                dialog.reject();
+                return;
+            }
+            dialog.selectFile(entry);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        auto context = std::make_unique<QObject>();
+        int answers = 0;
+        std::optional<QString> answer;
+        picker.pick(options, context.get(), [&](const std::optional<QString>& path) {
+            ++answers;
+            answer = path;
+        });
+        QVERIFY(!shown);
+        if (contextGone)
+            context.reset();
+        QTRY_VERIFY(shown);
+        QCOMPARE(offered, options.nameFilters);
+        QTest::qWait(20);
+        QCOMPARE(answers, contextGone ? 0 : 1);
+        QCOMPARE(answer, accept && !contextGone ? std::optional<QString>(entry) : std::nullopt);
+    }
 };
 
 BRIMLARK_TEST_MAIN(TestLinuxFilePicker)

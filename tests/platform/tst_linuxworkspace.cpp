@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 // Receives the URLs QDesktopServices hands to the handler of the test's own scheme.
 class UrlCatcher : public QObject {
@@ -36,6 +37,15 @@ private:
     }
 
     static QString marker() { return qEnvironmentVariable("HOME") + QStringLiteral("/launched"); }
+
+    static QString write(const QString& path, const QByteArray& content) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return {};
+        file.write(content);
+        return path;
+    }
 
 private slots:
     // Before GIO first reads the desktop entries: it notices later additions only through a
@@ -73,6 +83,101 @@ private slots:
         LinuxWorkspace workspace;
         QVERIFY(workspace.openApplication(id));
         QTRY_VERIFY(QFile::exists(marker()));
+    }
+
+    void describesADesktopFile_data() {
+        QTest::addColumn<QString>("relativePath");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("localizedName");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("desktopId");
+        QTest::addColumn<QString>("icon");
+        const QByteArray translated =
+            "[Desktop Entry]\nType=Application\nName=Clock\nName[de]=Uhr\nExec=true\n"
+            "Icon=/usr/share/pixmaps/clock.png\n";
+        QTest::newRow("translated, in the applications folder")
+            << QStringLiteral("data/applications/tools/clock.desktop") << translated << QStringLiteral("Uhr")
+            << QStringLiteral("Clock") << QStringLiteral("tools-clock.desktop")
+            << QStringLiteral("/usr/share/pixmaps/clock.png");
+        QTest::newRow("elsewhere, untranslated, themed icon")
+            << QStringLiteral("elsewhere/clock.desktop")
+            << QByteArray("[Desktop Entry]\nType=Application\nName=Clock\nExec=true\nIcon=xclock\n")
+            << QString() << QStringLiteral("Clock") << QString() << QStringLiteral("xclock");
+        QTest::newRow("no name, no icon") << QStringLiteral("elsewhere/bare.desktop")
+                                          << QByteArray("[Desktop Entry]\nType=Application\nExec=true\n")
+                                          << QString() << QString() << QString() << QString();
+    }
+    void describesADesktopFile() {
+        QFETCH(QString, relativePath);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, localizedName);
+        QFETCH(QString, name);
+        QFETCH(QString, desktopId);
+        QFETCH(QString, icon);
+        qputenv("LANGUAGE", "de");
+        const QString path = write(qEnvironmentVariable("HOME") + QLatin1Char('/') + relativePath, content);
+        LinuxWorkspace workspace;
+        const auto file = workspace.describeApplicationFile(path);
+        qunsetenv("LANGUAGE");
+        QVERIFY(file);
+        QCOMPARE(file->localizedName.value_or(QString()), localizedName);
+        QCOMPARE(file->localizedName.has_value(), !localizedName.isEmpty());
+        QCOMPARE(file->name.value_or(QString()), name);
+        QCOMPARE(file->desktopId.value_or(QString()), desktopId);
+        QCOMPARE(file->icon, icon);
+    }
+
+    void refusesWhatIsNoApplicationEntry_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("a link") << QByteArray(
+            "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.org\n");
+        QTest::newRow("no key file") << QByteArray("#!/bin/sh\nrm -rf /\n");
+    }
+    void refusesWhatIsNoApplicationEntry() {
+        QFETCH(QByteArray, content);
+        const QString path =
+            write(qEnvironmentVariable("HOME") + QStringLiteral("/elsewhere/bad.desktop"), content);
+        LinuxWorkspace workspace;
+        QString error;
+        QVERIFY(!workspace.describeApplicationFile(path, &error));
+        QVERIFY(error.contains(path));
+        QVERIFY(!workspace.describeApplicationFile(path + QStringLiteral(".gone"), &error));
+    }
+
+    // GIO splits Exec= itself: the argument arrives whole, its space and quotes included, with no
+    // shell in between.
+    void launchesADesktopFileWithItsArguments() {
+        const QString home = qEnvironmentVariable("HOME");
+        const QString out = home + QStringLiteral("/argument");
+        const QString script =
+            write(home + QStringLiteral("/bin/record"),
+                  QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(out).toUtf8());
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Key-file escaping turns \\ into \, and the Exec quoting rules \" into ".
+        const QString entry = write(home + QStringLiteral("/elsewhere/record.desktop"),
+                                    QStringLiteral("[Desktop Entry]\nType=Application\nName=Record\n"
+                                                   "Exec=%1 \"two words \\\\\"quoted\\\\\" it's $HOME\"\n")
+                                        .arg(script)
+                                        .toUtf8());
+        LinuxWorkspace workspace;
+        QObject context;
+        std::optional<Workspace::Launch> answer;
+        workspace.openApplicationFile(entry, &context,
+                                      [&answer](const Workspace::Launch& launch) { answer = launch; });
+        QVERIFY(!answer);
+        QTRY_VERIFY(answer);
+        QCOMPARE(int(answer->outcome), int(Workspace::Launch::Outcome::launched));
+        const auto written = [&out] {
+            QFile file(out);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        QTRY_COMPARE(written(), QStringLiteral("two words \"quoted\" it's $HOME"));
+
+        std::optional<Workspace::Launch> refused;
+        workspace.openApplicationFile(home + QStringLiteral("/elsewhere/none.desktop"), &context,
+                                      [&refused](const Workspace::Launch& launch) { refused = launch; });
+        QTRY_VERIFY(refused);
+        QCOMPARE(int(refused->outcome), int(Workspace::Launch::Outcome::notFound));
     }
 
     void clipboardTextIsReplaced() {

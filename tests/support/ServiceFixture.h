@@ -20,6 +20,7 @@
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeCamera.h"
 #include "platform/fake/FakeEventStore.h"
+#include "platform/fake/FakeFilePicker.h"
 #include "platform/fake/FakeGlobalInput.h"
 #include "platform/fake/FakeHotKeys.h"
 #include "platform/fake/FakeLoopbackListener.h"
@@ -88,7 +89,9 @@ struct ServiceFixture : StateFixture {
     RecordingMediaBridge bridge;
     QuickActionsStore quickActions{defaults};
     NotesService notes{dir.filePath(NotesService::fileName()), &clock};
-    AppLauncherService apps{workspace};
+    FakeBookmarks bookmarks;
+    FakeFilePicker filePicker;
+    AppLauncherService apps{defaults, bookmarks, workspace, filePicker};
     TimerService timer{appState, &notifications, &clock};
     PermissionsCoordinator permissionsCoordinator{eventStore, permissions, &notifications};
     MediaService media{bridge, &clock};
@@ -96,7 +99,6 @@ struct ServiceFixture : StateFixture {
     FocusService focus{defaults, runner};
     FakeCamera camera;
     CameraMirrorService mirror{defaults, &camera, &clock};
-    FakeBookmarks bookmarks;
     FakeShare share;
     FileShelfService fileShelf{defaults, bookmarks, share, clock};
     FakeLoopbackListener* hookListener = nullptr;
