@@ -35,6 +35,13 @@ BrimlarkRoundedButton::BrimlarkRoundedButton(const QString& title, const Look& l
     BrimlarkButtonStyle(0.97, 0.92).apply(this);
 }
 
+void BrimlarkRoundedButton::setLook(const Look& look) {
+    m_look = look;
+    setFont(m_look.font);
+    updateGeometry();
+    update();
+}
+
 QSize BrimlarkRoundedButton::sizeHint() const {
     const QFontMetricsF metrics(font());
     return {qCeil(metrics.horizontalAdvance(text()) + 2 * m_look.horizontalPadding),

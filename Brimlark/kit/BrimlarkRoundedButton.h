@@ -30,6 +30,8 @@ public:
     BrimlarkRoundedButton(const QString& title, const Look& look, QWidget* parent = nullptr);
 
     const Look& look() const { return m_look; }
+    // Changes the look, for a button whose state shows in its colours.
+    void setLook(const Look& look);
     QSize sizeHint() const override;
 
 protected:

@@ -9,6 +9,7 @@
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/quickactions/QuickActionsTab.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
+#include "Brimlark/shortcuts/ShortcutsTab.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"
 
@@ -124,6 +125,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new AIHooksTab(*m_services.aiHooks, *m_services.appState, page));
     } else if (m_selection == SettingsTab::focus && m_services.focus && m_services.workspace) {
         layout->addWidget(new FocusTab(*m_services.focus, *m_services.workspace, page));
+    } else if (m_selection == SettingsTab::shortcuts && m_context.shortcutStore) {
+        layout->addWidget(new ShortcutsTab(m_context.shortcutRegistry, page));
     } else if (m_selection == SettingsTab::mirror && m_services.mirror) {
         layout->addWidget(new MirrorTab(*m_services.mirror, page));
     } else {

@@ -10,6 +10,10 @@
 #include <functional>
 
 class HaloController;
+class UserDefaults;
+namespace KeyboardShortcuts {
+class CarbonKeyboardShortcuts;
+}
 class QLabel;
 class QScrollArea;
 class SettingsSidebarRow;
@@ -27,6 +31,10 @@ public:
     struct Context {
         HaloController* halo = nullptr;
         std::function<void()> close;
+        // Where the shortcuts are stored (the shortcuts page shows only with a store) and the
+        // hot-key registry they are grabbed through (may be null).
+        UserDefaults* shortcutStore = nullptr;
+        KeyboardShortcuts::CarbonKeyboardShortcuts* shortcutRegistry = nullptr;
     };
 
     SettingsScene(const PanelServices& services, Context context,

@@ -24,7 +24,7 @@ const QStringList symbolNames =
         "tray tray.full tray.full.fill doc.fill wifi minus.circle.fill "
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
-        "chevron.down")
+        "chevron.down xmark.circle.fill")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
