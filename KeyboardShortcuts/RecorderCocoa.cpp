@@ -135,15 +135,21 @@ void RecorderCocoa::hideEvent(QHideEvent* event) {
     endRecording();
 }
 
-void RecorderCocoa::changeEvent(QEvent* event) {
-    QLineEdit::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange)
-        return;
-    if (isActiveWindow()) {
-        // The window taking the keyboard hands it to its first field; that must not start recording.
-        preventBecomingKey();
-        return;
-    }
+bool RecorderCocoa::event(QEvent* event) {
+    // The window's activation reaches its widgets as these two events.
+    if (event->type() == QEvent::WindowActivate)
+        windowDidBecomeKey();
+    else if (event->type() == QEvent::WindowDeactivate)
+        windowDidResignKey();
+    return QLineEdit::event(event);
+}
+
+void RecorderCocoa::windowDidBecomeKey() {
+    // The window taking the keyboard hands it to its first field; that must not start recording.
+    preventBecomingKey();
+}
+
+void RecorderCocoa::windowDidResignKey() {
     // The window lost the keyboard: recording ends, and the field does not take it back when the
     // window comes back.
     endRecording();

@@ -78,12 +78,14 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void setStringValue();
     void applyCancelButtonRule();
     void preventBecomingKey();
+    void windowDidBecomeKey();
+    void windowDidResignKey();
     void startRecording();
     void endRecording();
     // Gives up the keyboard focus, which ends recording.

@@ -32,7 +32,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<UserDefaults> m_store;
     FakeKeyboardLayout m_layout;
-    FakeHotKeys m_hotKeys;
+    std::unique_ptr<FakeHotKeys> m_hotKeys;
     std::unique_ptr<CarbonKeyboardShortcuts> m_registry;
     const Name m_first{QStringLiteral("first")};
     const Name m_second{QStringLiteral("second")};
@@ -44,7 +44,8 @@ private slots:
         m_registry.reset();
         QFile::remove(m_dir.filePath(QStringLiteral("defaults.json")));
         m_store = std::make_unique<UserDefaults>(m_dir.filePath(QStringLiteral("defaults.json")));
-        m_registry = std::make_unique<CarbonKeyboardShortcuts>(&m_hotKeys);
+        m_hotKeys = std::make_unique<FakeHotKeys>();
+        m_registry = std::make_unique<CarbonKeyboardShortcuts>(m_hotKeys.get());
         NameRegistry::shared().reset();
         install(m_store.get(), &m_layout, m_registry.get());
     }
@@ -114,14 +115,14 @@ private slots:
         onKeyboardShortcut(*view, m_first, [&](EventType type) { all << type; });
         onKeyboardShortcut(*view, m_first, EventType::keyDown, [&] { ++downs; });
         settle();
-        m_hotKeys.press(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
-        m_hotKeys.release(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
+        m_hotKeys->press(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
+        m_hotKeys->release(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
         settle();
         QCOMPARE(all, (QList<EventType>{EventType::keyDown, EventType::keyUp}));
         QCOMPARE(downs, 1);
         view.reset();
         settle();
-        QVERIFY(!m_hotKeys.press(controlQ.carbonKeyCode(), controlQ.carbonModifiers())); // its grab went too
+        QVERIFY(!m_hotKeys->press(controlQ.carbonKeyCode(), controlQ.carbonModifiers())); // its grab went too
     }
 };
 
