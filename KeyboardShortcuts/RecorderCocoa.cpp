@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
@@ -142,6 +143,16 @@ bool RecorderCocoa::event(QEvent* event) {
     else if (event->type() == QEvent::WindowDeactivate)
         windowDidResignKey();
     return QLineEdit::event(event);
+}
+
+void RecorderCocoa::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    // A centred line edit hides its placeholder while focused; recording is when it matters most.
+    if (!hasFocus() || !text().isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(rect(), Qt::AlignCenter, placeholderText());
 }
 
 void RecorderCocoa::windowDidBecomeKey() {
