@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <poll.h>
+#include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -86,12 +87,19 @@ void release(Connection& sender, quint32 keycode) {
 // The bare client's turn: grab, time `count` presses, let go.
 bool timeBareClient(Connection& sender, Connection& bare, quint32 keycode, quint16 mask, int count,
                     std::vector<double>& out) {
-    xcb_generic_error_t* error =
-        xcb_request_check(bare.c, xcb_grab_key_checked(bare.c, 1, bare.root, mask, quint8(keycode),
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-    if (error) {
+    // The program's ungrab travels on its own connection and may reach the server a moment later.
+    xcb_generic_error_t* error = nullptr;
+    for (int attempt = 0; attempt < 200; ++attempt) {
         std::free(error);
-        std::fprintf(stderr, "the bare client could not grab the key\n");
+        error = xcb_request_check(bare.c, xcb_grab_key_checked(bare.c, 1, bare.root, mask, quint8(keycode),
+                                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        if (!error)
+            break;
+        usleep(1000);
+    }
+    if (error) {
+        std::fprintf(stderr, "the bare client could not grab the key (X error %d)\n", error->error_code);
+        std::free(error);
         return false;
     }
     for (int i = 0; i < count; ++i) {
@@ -167,6 +175,8 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int done = 0; done < presses && ok; done += round) {
         ok = timeBareClient(sender, bare, n, mask, round, anchor);
+        if (!ok)
+            std::fprintf(stderr, "in the round after %d presses\n", done);
         if (!ok)
             break;
         // Stored (and so grabbed) for this round, cleared after it.
