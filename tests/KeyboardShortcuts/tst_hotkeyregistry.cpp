@@ -216,7 +216,6 @@ private slots:
         QTest::addColumn<int>("grabbed");      // registrations after the first two
         QTest::addColumn<bool>("fires");
         QTest::newRow("recording") << QList<int>{1} << 0 << false;
-        QTest::newRow("started twice, stopped once") << QList<int>{1, 1, -1} << 3 << true;
         QTest::newRow("stopped") << QList<int>{1, -1} << 3 << true;
         QTest::newRow("one of two stopped") << QList<int>{1, 2, -1} << 0 << false;
     }

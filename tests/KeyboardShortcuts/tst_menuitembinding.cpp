@@ -106,24 +106,6 @@ private slots:
         setShortcut(controlW, m_first);
         QCOMPARE(button->shortcut(), ctrlW);
     }
-
-    void aViewHearsItsNamesPressesWhileItLives() {
-        setShortcut(controlQ, m_first);
-        auto view = std::make_unique<QWidget>();
-        QList<EventType> all;
-        int downs = 0;
-        onKeyboardShortcut(*view, m_first, [&](EventType type) { all << type; });
-        onKeyboardShortcut(*view, m_first, EventType::keyDown, [&] { ++downs; });
-        settle();
-        m_hotKeys->press(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
-        m_hotKeys->release(controlQ.carbonKeyCode(), controlQ.carbonModifiers());
-        settle();
-        QCOMPARE(all, (QList<EventType>{EventType::keyDown, EventType::keyUp}));
-        QCOMPARE(downs, 1);
-        view.reset();
-        settle();
-        QVERIFY(!m_hotKeys->press(controlQ.carbonKeyCode(), controlQ.carbonModifiers())); // its grab went too
-    }
 };
 
 BRIMLARK_TEST_MAIN(TestMenuItemBinding)
