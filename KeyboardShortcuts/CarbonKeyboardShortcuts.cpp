@@ -64,8 +64,9 @@ void CarbonKeyboardShortcuts::registerShortcut(const Shortcut& shortcut) {
     if (isRegistered(shortcut))
         return;
     const quint32 id = ++m_hotKeyId;
-    // While the switch is off or a menu is open the record waits; it is grabbed when both allow.
-    const bool grabNow = m_enabled && !m_menuOpen;
+    // While the switch is off, a menu is open or a recorder records, the record waits; it is
+    // grabbed when all allow.
+    const bool grabNow = mayGrab();
     if (grabNow) {
         const int status = grab(id, shortcut);
         if (status != HotKeys::noError) {
@@ -206,14 +207,25 @@ void CarbonKeyboardShortcuts::menuTrackingChanged(bool open) {
     updateEventHandler();
 }
 
+void CarbonKeyboardShortcuts::setRecorderActive(const void* recorder, bool active) {
+    const bool wasRecording = isRecorderActive();
+    if (active)
+        m_recorders.insert(recorder);
+    else
+        m_recorders.remove(recorder);
+    if (wasRecording != isRecorderActive())
+        updateEventHandler();
+}
+
 void CarbonKeyboardShortcuts::updateEventHandler() {
-    if (!m_enabled || m_menuOpen) {
+    if (!mayGrab()) {
         for (auto& [id, record] : m_records) {
             if (record.grabbed && m_hotKeys)
                 m_hotKeys->unregisterHotKey(id);
             record.grabbed = false;
         }
-        if (m_enabled)
+        // A recorder takes every key itself; the menu's match would take them from it.
+        if (m_enabled && m_recorders.isEmpty())
             m_keyEventMonitor->attach();
         else
             m_keyEventMonitor->detach();
@@ -317,7 +329,16 @@ bool CarbonKeyboardShortcuts::matchRawKey(QEvent* event) {
 }
 
 std::unique_ptr<EventStream> CarbonKeyboardShortcuts::events(const Name& name) {
-    auto stream = std::make_unique<EventStream>(name);
+    return makeStream(name, std::nullopt);
+}
+
+std::unique_ptr<EventStream> CarbonKeyboardShortcuts::events(EventType type, const Name& name) {
+    return makeStream(name, type);
+}
+
+std::unique_ptr<EventStream> CarbonKeyboardShortcuts::makeStream(const Name& name,
+                                                                 std::optional<EventType> only) {
+    auto stream = std::make_unique<EventStream>(name, only);
     const QUuid id = QUuid::createUuid();
     const QPointer<EventStream> target(stream.get());
     QMetaObject::invokeMethod(

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -74,11 +75,19 @@ public:
     // While paused a hot key is still taken from other programs but runs nothing.
     bool isPaused() const { return m_paused; }
     void setPaused(bool paused) { m_paused = paused; }
+    // While any recorder records, every grab is let go as with the switch off, so that the key
+    // reaches the recorder's window instead of firing; when the last recorder stops they are taken
+    // again with their ids. `recorder` identifies the caller; saying the same twice counts once.
+    // isEnabled(for:) does not change meanwhile.
+    void setRecorderActive(const void* recorder, bool active);
+    bool isRecorderActive() const { return !m_recorders.isEmpty(); }
     // Whether a menu of the program is open.
     bool isMenuOpen() const { return m_menuOpen; }
 
     // A new stream of the name's presses and releases; the caller owns it.
     std::unique_ptr<EventStream> events(const Name& name);
+    // The same stream keeping only presses (keyDown) or only releases (keyUp).
+    std::unique_ptr<EventStream> events(EventType type, const Name& name);
 
     // Whether the combination could be grabbed now (0), or the status it would fail with.
     int probe(const Shortcut& shortcut) const;
@@ -113,6 +122,8 @@ private:
     int grab(quint32 id, const Shortcut& shortcut);
     void reportFailure(const Shortcut& shortcut, int status);
     void updateEventHandler();
+    // Whether grabs may be held now: the switch is on, no menu is open and no recorder records.
+    bool mayGrab() const { return m_enabled && !m_menuOpen && m_recorders.isEmpty(); }
     void menuTrackingChanged(bool open);
 
     void hotKeyPressed(quint32 id);
@@ -121,6 +132,7 @@ private:
     void dispatch(EventType type, const Shortcut& shortcut);
     bool matchRawKey(QEvent* event);
 
+    std::unique_ptr<EventStream> makeStream(const Name& name, std::optional<EventType> only);
     void addStream(const Name& name, const QUuid& id, const QPointer<EventStream>& stream);
     void removeStream(const Name& name, const QUuid& id);
 
@@ -134,6 +146,7 @@ private:
     bool m_enabled = true;
     bool m_paused = false;
     bool m_menuOpen = false;
+    QSet<const void*> m_recorders;
     std::unique_ptr<MenuTrackingObserver> m_menus;
     std::unique_ptr<RunLoopLocalEventMonitor> m_keyEventMonitor;
 };

@@ -2,7 +2,8 @@
 
 namespace KeyboardShortcuts {
 
-EventStream::EventStream(Name name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
+EventStream::EventStream(Name name, std::optional<EventType> only, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_only(only) {}
 
 EventStream::~EventStream() {
     end();
@@ -16,7 +17,7 @@ void EventStream::end() {
 }
 
 void EventStream::yield(EventType type) {
-    if (m_ended)
+    if (m_ended || (m_only && *m_only != type))
         return;
     emit event(type);
     if (type == EventType::keyDown)

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 namespace KeyboardShortcuts {
 
 // The presses and releases of one name's hot key, for as long as the stream lives. Its actions
@@ -14,7 +16,8 @@ namespace KeyboardShortcuts {
 class EventStream : public QObject {
     Q_OBJECT
 public:
-    explicit EventStream(Name name, QObject* parent = nullptr);
+    // `only`: the one kind of event the stream passes on (none: both).
+    explicit EventStream(Name name, std::optional<EventType> only = std::nullopt, QObject* parent = nullptr);
     ~EventStream() override;
 
     const Name& name() const { return m_name; }
@@ -22,7 +25,7 @@ public:
     void end();
     bool isEnded() const { return m_ended; }
 
-    // Emits the event (and keyDown or keyUp) unless the stream ended.
+    // Emits the event (and keyDown or keyUp) unless the stream ended or keeps only the other kind.
     void yield(EventType type);
 
 signals:
@@ -34,6 +37,7 @@ signals:
 
 private:
     Name m_name;
+    std::optional<EventType> m_only;
     bool m_ended = false;
 };
 

@@ -23,7 +23,11 @@ LocalEventMonitor& LocalEventMonitor::start() {
 bool LocalEventMonitor::eventFilter(QObject* watched, QEvent* event) {
     // Input enters the program at a window and then travels to the focus widget and its parents,
     // passing the application's filters at every step: looking at it on the window sees it once.
-    if (!watched->isWindowType() || !m_events.contains(event->type()) || !m_callback)
+    // The shortcut check before a key press is the exception: it is sent to the focus widget
+    // straight away, and passed to its parents only while nobody accepts it.
+    if (!m_events.contains(event->type()) || !m_callback)
+        return false;
+    if (!watched->isWindowType() && event->type() != QEvent::ShortcutOverride)
         return false;
     // The callback may destroy this monitor (an owner dropping its token): it runs from a copy.
     const Callback callback = m_callback;

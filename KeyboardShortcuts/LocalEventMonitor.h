@@ -11,8 +11,10 @@ namespace KeyboardShortcuts {
 // Sees the program's input events of the given types before any widget does, while it is alive:
 // an event filter on the application that looks at each event where it enters the program, at
 // its window. The callback returns true to swallow the event (no widget gets it) and false to let
-// it through; events are never held back or reordered. The owner keeps the monitor as a token:
-// destroying it removes the filter.
+// it through; events are never held back or reordered. A ShortcutOverride (Qt's question, before
+// a key press, whether the focus widget wants the key rather than a shortcut) is seen at the
+// widget it is asked of; the callback accepts it to keep every shortcut from firing. The owner keeps the
+// monitor as a token: destroying it removes the filter.
 class LocalEventMonitor : public QObject {
     Q_OBJECT
 public:

@@ -1,6 +1,11 @@
 #include "KeyboardShortcuts/Utilities.h"
 
+#include "KeyboardShortcuts/Key.h"
+#include "platform/KeyCodes.h"
+
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 
 namespace KeyboardShortcuts {
 
@@ -12,6 +17,36 @@ const QSet<int>& functionKeys() {
         return set;
     }();
     return keys;
+}
+
+bool isModifierKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        break;
+    }
+    // A layout may give a modifier position an unusual key symbol; its position still tells.
+    const std::optional<int> code = KeyCodes::carbonKeyCode(event.nativeScanCode());
+    if (!code)
+        return false;
+    for (const Key& key : {Key::capsLock, Key::shift, Key::function, Key::control, Key::option, Key::command,
+                           Key::rightCommand, Key::rightOption, Key::rightControl, Key::rightShift}) {
+        if (key.rawValue == *code)
+            return true;
+    }
+    return false;
 }
 
 std::optional<QString> stringFromCodePoint(char32_t codePoint) {
@@ -34,6 +69,24 @@ QString capitalized(const QString& text) {
 
 void stopModal(QDialog& dialog, int response) {
     dialog.done(response);
+}
+
+namespace {
+std::function<void()>& beepHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void beep() {
+    if (beepHandler())
+        beepHandler()();
+    else
+        QApplication::beep();
+}
+
+void setBeepHandler(std::function<void()> handler) {
+    beepHandler() = std::move(handler);
 }
 
 } // namespace KeyboardShortcuts

@@ -13,6 +13,7 @@
 #include "Brimlark/settings/SettingsCloseButton.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
 #include "Brimlark/shelf/AppBatchTab.h"
+#include "Brimlark/shortcuts/ShortcutsTab.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"
 
@@ -126,6 +127,8 @@ void SettingsScene::showPage() {
         layout->addWidget(new FocusTab(*m_services.focus, *m_services.workspace, page));
     } else if (m_selection == SettingsTab::appBatch && m_context.apps) {
         layout->addWidget(new AppBatchTab(*m_context.apps, page));
+    } else if (m_selection == SettingsTab::shortcuts && m_context.shortcutStore) {
+        layout->addWidget(new ShortcutsTab(m_context.shortcutRegistry, page));
     } else if (m_selection == SettingsTab::mirror && m_services.mirror) {
         layout->addWidget(new MirrorTab(*m_services.mirror, page));
     } else if (m_selection == SettingsTab::permissions && m_services.permissions) {

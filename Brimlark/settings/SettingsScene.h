@@ -13,6 +13,10 @@
 
 class AppLauncherService;
 class HaloController;
+class UserDefaults;
+namespace KeyboardShortcuts {
+class CarbonKeyboardShortcuts;
+}
 class QLabel;
 class QScrollArea;
 class SettingsSidebarRow;
@@ -32,6 +36,10 @@ public:
         HaloController* halo = nullptr;
         AppLauncherService* apps = nullptr;
         std::function<void()> close;
+        // Where the shortcuts are stored (the shortcuts page shows only with a store) and the
+        // hot-key registry they are grabbed through (may be null).
+        UserDefaults* shortcutStore = nullptr;
+        KeyboardShortcuts::CarbonKeyboardShortcuts* shortcutRegistry = nullptr;
     };
 
     SettingsScene(const PanelServices& services, Context context,

@@ -27,6 +27,8 @@
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/NotchHalo.h"
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/ContextCallback.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
@@ -391,6 +393,9 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.apps = m_services.apps;
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
+    context.shortcutStore = KeyboardShortcuts::defaults();
+    context.shortcutRegistry =
+        qobject_cast<KeyboardShortcuts::CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry());
     layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));
     window->clipToCardWithoutCompositor(m_platform.desktopWindows, SettingsScene::cardOutline());
     if (const auto screen = m_platform.screens->mainScreen())

@@ -4,6 +4,7 @@
 #include "platform/PlatformLog.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cstdlib>
 #include <xcb/xcb.h>
@@ -57,6 +58,16 @@ X11HotKeys::X11HotKeys(xcb_connection_t* connection, QList<quint32> roots)
                                      XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0),
             nullptr));
         m_detectableAutoRepeat = flags && (flags->value & XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT);
+        // A client that speaks XKB hears of mapping changes only through the XKB events it selects.
+        if (const xcb_query_extension_reply_t* extension = xcb_get_extension_data(m_connection, &xcb_xkb_id))
+            m_xkbFirstEvent = extension->first_event;
+        const quint16 events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+        const quint16 parts =
+            XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP;
+        const xcb_xkb_select_events_details_t details{};
+        xcb_xkb_select_events_aux(m_connection, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, parts, parts,
+                                  &details);
+        xcb_flush(m_connection);
     }
     if (!m_detectableAutoRepeat)
         qCInfo(lcPlatform, "hot keys: the X server cannot report held keys; holding one may fire it again");
@@ -111,6 +122,44 @@ void X11HotKeys::loadModifierMapping() {
     m_numLockMask = num.value_or(quint16(XCB_MOD_MASK_2));
 }
 
+void X11HotKeys::mappingChanged() {
+    if (m_regrabPending)
+        return;
+    m_regrabPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_regrabPending = false;
+        if (!m_connection)
+            return;
+        loadModifierMapping();
+        regrabAll();
+    });
+}
+
+void X11HotKeys::regrabAll() {
+    for (auto it = m_grabs.begin(); it != m_grabs.end();) {
+        const Grab old = *it;
+        const std::optional<Grab> now = toGrab(old.carbonKeyCode, old.carbonModifiers);
+        if (now && now->keycode == old.keycode && now->mask == old.mask) {
+            ++it;
+            continue;
+        }
+        ungrabAll(old);
+        m_held.remove(it.key());
+        const int status = now ? grabAll(*now) : unavailable;
+        if (status == noError) {
+            *it = *now;
+            ++it;
+            continue;
+        }
+        qCWarning(
+            lcPlatform,
+            "hot keys: after the keyboard mapping changed, hot key %u could not be grabbed again (%d); it "
+            "no longer fires",
+            it.key(), status);
+        it = m_grabs.erase(it);
+    }
+}
+
 std::optional<X11HotKeys::Grab> X11HotKeys::toGrab(int carbonKeyCode, qint64 carbonModifiers) const {
     if (carbonModifiers & KeyCodes::carbonFunction)
         return std::nullopt;
@@ -126,7 +175,7 @@ std::optional<X11HotKeys::Grab> X11HotKeys::toGrab(int carbonKeyCode, qint64 car
         mask |= m_altMask;
     if (carbonModifiers & KeyCodes::carbonCommand)
         mask |= m_superMask;
-    return Grab{quint8(*keycode), mask};
+    return Grab{quint8(*keycode), mask, carbonKeyCode, carbonModifiers};
 }
 
 QList<quint16> X11HotKeys::lockVariants() const {
@@ -224,8 +273,15 @@ void X11HotKeys::handle(const void* raw) {
     const quint8 type = event->response_type & 0x7f;
     if (type == XCB_MAPPING_NOTIFY) {
         const auto* mapping = static_cast<const xcb_mapping_notify_event_t*>(raw);
-        if (mapping->request == XCB_MAPPING_MODIFIER)
-            loadModifierMapping();
+        if (mapping->request == XCB_MAPPING_MODIFIER || mapping->request == XCB_MAPPING_KEYBOARD)
+            mappingChanged();
+        return;
+    }
+    if (m_xkbFirstEvent != 0 && type == m_xkbFirstEvent) {
+        // Every XKB event carries its kind in the second byte.
+        const quint8 kind = static_cast<const quint8*>(raw)[1];
+        if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY)
+            mappingChanged();
         return;
     }
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)

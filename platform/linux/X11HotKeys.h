@@ -19,6 +19,8 @@ struct xcb_connection_t;
 //   it fires whatever the lock keys say; either all four grabs hold or none does.
 // - Command is Super, Option Alt; their masks, and NumLock's, come from the server's modifier
 //   mapping (Mod4, Mod1 and Mod2 when it names none).
+// - When the keyboard's mapping changes (another layout, modifiers moved), every combination is
+//   grabbed again with the keys and masks of the new mapping.
 // - With XKB's detectable auto-repeat a held key sends presses without releases; a press of a
 //   combination that is already down is dropped, so holding it fires once.
 class X11HotKeys final : public HotKeys {
@@ -39,6 +41,8 @@ private:
     struct Grab {
         quint8 keycode = 0;
         quint16 mask = 0;
+        int carbonKeyCode = 0;
+        qint64 carbonModifiers = 0;
     };
 
     X11HotKeys(xcb_connection_t* connection, QList<quint32> roots);
@@ -51,6 +55,10 @@ private:
     void ungrabAll(const Grab& grab);
     QList<quint16> lockVariants() const;
     void loadModifierMapping();
+    // Reads the mapping again and moves every grab to its new key and mask (once per event-loop
+    // turn, however many notifications came).
+    void mappingChanged();
+    void regrabAll();
     void readEvents();
     void handle(const void* event); // one xcb_generic_event_t
     void disconnectAfterError();
@@ -59,6 +67,8 @@ private:
     QList<quint32> m_roots;
     QSocketNotifier* m_notifier = nullptr;
     bool m_detectableAutoRepeat = false;
+    quint8 m_xkbFirstEvent = 0;
+    bool m_regrabPending = false;
     quint16 m_superMask = 0x40;
     quint16 m_altMask = 0x08;
     quint16 m_numLockMask = 0x10;

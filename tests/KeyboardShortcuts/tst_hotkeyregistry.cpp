@@ -211,6 +211,39 @@ private slots:
         QCOMPARE(runs, fires ? 1 : 0);
     }
 
+    void aRecorderLetsGoOfTheGrabsUntilItStops_data() {
+        QTest::addColumn<QList<int>>("steps"); // +n: recorder n starts, -n: it stops
+        QTest::addColumn<int>("grabbed");      // registrations after the first two
+        QTest::addColumn<bool>("fires");
+        QTest::newRow("recording") << QList<int>{1} << 0 << false;
+        QTest::newRow("stopped") << QList<int>{1, -1} << 3 << true;
+        QTest::newRow("one of two stopped") << QList<int>{1, 2, -1} << 0 << false;
+    }
+    void aRecorderLetsGoOfTheGrabsUntilItStops() {
+        QFETCH(QList<int>, steps);
+        QFETCH(int, grabbed);
+        QFETCH(bool, fires);
+        const Name basic(QStringLiteral("basic")), page(QStringLiteral("page")),
+            later(QStringLiteral("later"));
+        basic.setShortcut(optionCommandN);
+        page.setShortcut(commandRight);
+        int runs = 0;
+        m_registry->onKeyDown(basic, [&] { ++runs; });
+        const int recorders[] = {0, 1, 2};
+        for (int step : steps) {
+            m_registry->setRecorderActive(&recorders[std::abs(step)], step > 0);
+            if (step > 0 && !later.shortcut())
+                later.setShortcut(shiftCommandN); // stored while a recorder records
+        }
+        QCOMPARE(count(Kind::unregistered), 2);
+        QCOMPARE(count(Kind::registered), 2 + grabbed);
+        if (grabbed)
+            QCOMPARE(ids(Kind::registered), (QList<quint32>{1, 2, 1, 2, 3}));
+        QVERIFY(m_registry->isEnabled(basic)); // what the shortcuts page shows does not change
+        QCOMPARE(press(optionCommandN), fires);
+        QCOMPARE(runs, fires ? 1 : 0);
+    }
+
     void aCombinationIsReleasedOnlyWhenNoNameNeedsIt_data() {
         QTest::addColumn<QString>("step");
         QTest::addColumn<bool>("shared");
@@ -305,6 +338,15 @@ private slots:
         QCOMPARE(events.size(), 2);
         QCOMPARE(events.at(0).at(0).value<EventType>(), EventType::keyDown);
         QCOMPARE(events.at(1).at(0).value<EventType>(), EventType::keyUp);
+        // A stream of releases only.
+        auto releases = m_registry->events(EventType::keyUp, name);
+        QSignalSpy upOnly(releases.get(), &EventStream::event);
+        settle();
+        QVERIFY(press(commandRight));
+        QVERIFY(release(commandRight));
+        QCOMPARE(upOnly.size(), 1);
+        QCOMPARE(upOnly.at(0).at(0).value<EventType>(), EventType::keyUp);
+        releases.reset();
         stream.reset();
         settle();
         QVERIFY(!m_registry->isRegistered(commandRight));

@@ -10,9 +10,11 @@
 #include "tests/support/X11Desktop.h"
 
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <xcb/xcb.h>
@@ -118,6 +120,43 @@ private slots:
         // Once let go, the combination is free for another connection again.
         QCOMPARE(m_hotKeys->probe(carbonN, optionCommand), HotKeys::noError);
         QCOMPARE(pressed.size(), 0);
+    }
+
+    void aCombinationFiresAfterSuperMovesToAnotherModifier() {
+        QCOMPARE(m_hotKeys->registerHotKey(3, carbonN, optionCommand), HotKeys::noError);
+        QSignalSpy pressed(m_hotKeys.get(), &HotKeys::pressed);
+        // Super leaves Mod4 for Mod3, as a user's modifier map may have it.
+        std::unique_ptr<xcb_get_modifier_mapping_reply_t, decltype(&std::free)> original(
+            xcb_get_modifier_mapping_reply(m_x, xcb_get_modifier_mapping(m_x), nullptr), &std::free);
+        QVERIFY(original);
+        const int perModifier = original->keycodes_per_modifier;
+        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(original.get());
+        QList<xcb_keycode_t> moved(codes, codes + 8 * perModifier);
+        const auto mod3 = moved.begin() + 5 * perModifier, mod4 = moved.begin() + 6 * perModifier;
+        std::replace(mod4, mod4 + perModifier, xcb_keycode_t(xSuper), xcb_keycode_t(0));
+        const auto free = std::find(mod3, mod3 + perModifier, xcb_keycode_t(0));
+        QVERIFY2(free != mod3 + perModifier, "Mod3 has no free place");
+        *free = xSuper;
+        const auto setMapping = [&](const xcb_keycode_t* map) {
+            std::unique_ptr<xcb_set_modifier_mapping_reply_t, decltype(&std::free)> reply(
+                xcb_set_modifier_mapping_reply(m_x, xcb_set_modifier_mapping(m_x, quint8(perModifier), map),
+                                               nullptr),
+                &std::free);
+            return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
+        };
+        // The shared X server gets its map back, also when a check below fails.
+        const auto restore = qScopeGuard([&] { setMapping(codes); });
+        QVERIFY(setMapping(moved.constData()));
+        // The grab follows once the notification is read; until then a press may go unheard.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                down({xSuper, xAlt, xN});
+                up({xN, xAlt, xSuper});
+                QTest::qWait(50);
+                return !pressed.isEmpty();
+            }(),
+            5000);
+        QCOMPARE(pressed.first().at(0).toUInt(), 3u);
     }
 
     void aCombinationAnotherProgramHoldsIsReported() {
