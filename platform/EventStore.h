@@ -75,6 +75,14 @@ public:
         QList<QList<Event>> events;
     };
 
+    // How saving a reminder ended: `missing` when there was nothing to save it in (no such
+    // reminder, or no list to add to), `saved`, or `failed` with a sentence on what failed.
+    struct SaveAnswer {
+        enum class Kind { missing, saved, failed };
+        Kind kind = Kind::missing;
+        QString error;
+    };
+
     using QObject::QObject;
     ~EventStore() override = default;
 
@@ -123,6 +131,21 @@ public:
     // with `error` set when it could not be saved.
     virtual std::optional<QString> addReminder(const QString& title, const Calendar& list,
                                                QString* error) = 0;
+
+    // setReminderCompleted() for a caller that must not wait on the store's files, answered as
+    // fetchEvents answers: this default before returning, through reminderWithIdentifier() and
+    // setReminderCompleted(); a store that reads slowly on a later turn of the main thread's loop.
+    // A save is never dropped for a newer call. `done` runs only while `context` exists.
+    virtual void saveReminderCompleted(const QString& identifier, bool completed, const QObject* context,
+                                       std::function<void(const SaveAnswer& answer)> done);
+    // addReminder() likewise, to `list`, or to defaultListForNewReminders() when none is given.
+    virtual void saveNewReminder(const QString& title, const std::optional<Calendar>& list,
+                                 const QObject* context, std::function<void(const SaveAnswer& answer)> done);
+
+protected:
+    // The two saves above, on the calling thread, through the blocking calls.
+    SaveAnswer completeNow(const QString& identifier, bool completed);
+    SaveAnswer addNow(const QString& title, const std::optional<Calendar>& list);
 
 signals:
     // The store's content or its authorisation changed.

@@ -62,9 +62,11 @@ void RemindersService::refresh() {
     }
     m_permissions.eventStore().fetchReminderLists(
         this, [this, generation](const QList<EventStore::Calendar>& lists,
-                                 const std::optional<EventStore::Calendar>&) {
-            if (generation == m_generation)
-                fetchItems(lists, generation);
+                                 const std::optional<EventStore::Calendar>& defaultList) {
+            if (generation != m_generation)
+                return;
+            m_defaultList = defaultList;
+            fetchItems(lists, generation);
         });
 }
 
@@ -110,39 +112,61 @@ RemindersService::Outcome RemindersService::fail(const char* format, const QStri
     return {Outcome::Kind::failed, error};
 }
 
-RemindersService::Outcome RemindersService::toggle(const ReminderItem& item) {
-    if (!hasAccess())
+RemindersService::Outcome RemindersService::settle(const EventStore::SaveAnswer& answer, const char* format,
+                                                   const QString& missing) {
+    switch (answer.kind) {
+    case EventStore::SaveAnswer::Kind::saved:
+        refresh();
+        return {Outcome::Kind::saved, {}};
+    case EventStore::SaveAnswer::Kind::failed:
+        return fail(format, answer.error);
+    case EventStore::SaveAnswer::Kind::missing:
+        break;
+    }
+    if (missing.isEmpty())
         return {};
-    EventStore& store = m_permissions.eventStore();
-    if (!store.reminderWithIdentifier(item.id))
-        return {};
-    QString error;
-    if (!store.setReminderCompleted(item.id, !item.isCompleted, &error))
-        return fail("toggle reminder failed: %s", error);
-    refresh();
-    return {Outcome::Kind::saved, {}};
+    return fail(format, missing);
 }
 
-RemindersService::Outcome RemindersService::quickAdd(const QString& title) {
-    if (title.trimmed().isEmpty() || !hasAccess())
-        return {};
-    EventStore& store = m_permissions.eventStore();
-    std::optional<EventStore::Calendar> list = selectedList();
-    if (!list)
-        list = store.defaultListForNewReminders();
-    if (!list)
-        return fail("quick add failed: %s",
-                    QStringLiteral("There is no reminder list to add the reminder to."));
-    QString error;
-    if (!store.addReminder(title, *list, &error))
-        return fail("quick add failed: %s", error);
-    refresh();
-    return {Outcome::Kind::saved, {}};
+void RemindersService::toggle(const ReminderItem& item, std::function<void(const Outcome&)> done) {
+    if (!hasAccess()) {
+        if (done)
+            done({});
+        return;
+    }
+    m_permissions.eventStore().saveReminderCompleted(
+        item.id, !item.isCompleted, this, [this, done](const EventStore::SaveAnswer& answer) {
+            // A reminder that is gone was changed elsewhere: nothing to report.
+            const Outcome outcome = settle(answer, "toggle reminder failed: %s", QString());
+            if (done)
+                done(outcome);
+        });
+}
+
+void RemindersService::quickAdd(const QString& title, std::function<void(const Outcome&)> done) {
+    if (title.trimmed().isEmpty() || !hasAccess()) {
+        if (done)
+            done({});
+        return;
+    }
+    // A selection that names a list adds to it; otherwise the store picks its default list when it
+    // saves, from its files as they are then.
+    std::optional<EventStore::Calendar> list;
+    if (m_selectedListID)
+        list = selectedList();
+    m_permissions.eventStore().saveNewReminder(
+        title, list, this, [this, done](const EventStore::SaveAnswer& answer) {
+            const Outcome outcome =
+                settle(answer, "quick add failed: %s",
+                       QStringLiteral("There is no reminder list to add the reminder to."));
+            if (done)
+                done(outcome);
+        });
 }
 
 std::optional<EventStore::Calendar> RemindersService::selectedList() const {
     if (!m_selectedListID)
-        return m_permissions.eventStore().defaultListForNewReminders();
+        return m_defaultList;
     for (const EventStore::Calendar& list : m_lists) {
         if (list.identifier == *m_selectedListID)
             return list;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class PermissionsCoordinator;
@@ -50,13 +51,17 @@ public:
     // Publishes the lists and then the reminders as the store answers (it may read off the main
     // thread). Without access both become empty at once.
     void refresh();
-    // Marks the item's reminder the opposite of the item's own state, then refreshes.
-    Outcome toggle(const ReminderItem& item);
+    // Marks the item's reminder the opposite of the item's own state, then refreshes. The store
+    // saves off the main thread: `done` gets the outcome once it is known (before returning when
+    // nothing is tried), and only while this service exists.
+    void toggle(const ReminderItem& item, std::function<void(const Outcome&)> done = {});
     // Adds an open reminder titled `title` exactly as given (a blank one is ignored) to the selected
-    // list, or to the store's default list when the selection names none; then refreshes.
-    Outcome quickAdd(const QString& title);
+    // list, or to the store's default list when the selection names none; then refreshes. `done`
+    // as for toggle().
+    void quickAdd(const QString& title, std::function<void(const Outcome&)> done = {});
     // The list a new reminder goes to: the selected one when it is among the lists; with no
-    // selection, the store's default list; none when the selection names no list.
+    // selection, the store's default list as of the last refresh; none when the selection names no
+    // list.
     std::optional<EventStore::Calendar> selectedList() const;
 
     static ReminderItem itemFrom(const EventStore::Reminder& reminder);
@@ -74,11 +79,15 @@ private:
     void publishItems(const QList<ReminderItem>& items);
     void publishLists(const QList<EventStore::Calendar>& lists);
     Outcome fail(const char* format, const QString& error);
+    // The outcome of a store's save: a refresh after a saved one, lastError after a failed one.
+    Outcome settle(const EventStore::SaveAnswer& answer, const char* format, const QString& missing);
 
     PermissionsCoordinator& m_permissions;
     QList<ReminderItem> m_items;
     QList<EventStore::Calendar> m_lists;
     std::optional<QString> m_selectedListID;
+    // The store's list for new reminders, as the last refresh found it.
+    std::optional<EventStore::Calendar> m_defaultList;
     std::optional<QString> m_lastError;
     // Counts refreshes; a fetch publishes only when it belongs to the latest.
     quint64 m_generation = 0;

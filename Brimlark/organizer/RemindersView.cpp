@@ -146,14 +146,19 @@ void RemindersView::submitDraft() {
     if (title.isEmpty())
         return;
     m_field->clear();
-    const RemindersService::Outcome outcome = m_service.quickAdd(title);
-    if (outcome.kind == RemindersService::Outcome::Kind::failed) {
-        if (m_field && m_field->text().isEmpty())
-            m_field->setText(title);
-        showError(outcome.error.toLower());
-    } else if (outcome.kind == RemindersService::Outcome::Kind::saved) {
-        showError({});
-    }
+    QPointer<RemindersView> self(this);
+    m_service.quickAdd(title, [self, title](const RemindersService::Outcome& outcome) {
+        if (!self)
+            return;
+        if (outcome.kind == RemindersService::Outcome::Kind::failed) {
+            // The draft comes back unless something new was typed meanwhile.
+            if (self->m_field && self->m_field->text().isEmpty())
+                self->m_field->setText(title);
+            self->showError(outcome.error.toLower());
+        } else if (outcome.kind == RemindersService::Outcome::Kind::saved) {
+            self->showError({});
+        }
+    });
 }
 
 void RemindersView::showError(const QString& text) {
@@ -382,8 +387,10 @@ QWidget* RemindersView::buildRow(const ReminderItem& item) {
         QTimer::singleShot(0, self, [self, item] {
             if (!self)
                 return;
-            if (self->m_service.toggle(item).kind == RemindersService::Outcome::Kind::saved)
-                self->showError({});
+            self->m_service.toggle(item, [self](const RemindersService::Outcome& outcome) {
+                if (self && outcome.kind == RemindersService::Outcome::Kind::saved)
+                    self->showError({});
+            });
         });
     });
     layout->addWidget(button, 0, Qt::AlignVCenter);

@@ -92,9 +92,11 @@ void FileShelfListView::rebuild() {
     for (const ShelfItem& item : items) {
         auto* row = new FileShelfRow(m_shelf, item, relativeAddedText(item));
         QWidget* card = brimlarkCard(row, std::nullopt, 8, true, false, m_rows->parentWidget());
-        card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+        // As tall as its content: the list's spare height goes below the last card.
+        card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         m_rows->addWidget(card);
         card->show();
     }
     m_rows->addStretch(1);
+    m_rows->activate();
 }

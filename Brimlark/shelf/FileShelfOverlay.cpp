@@ -4,6 +4,7 @@
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
+#include "Brimlark/shelf/FileShelfDropHighlight.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shelf/ShelfButton.h"
 
@@ -12,8 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
@@ -48,6 +47,10 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_summary);
     layout->addStretch(1);
+
+    // Over the summary row, not in place of it: the row stays where it was under the frame.
+    m_highlight = new FileShelfDropHighlight(this);
+    m_highlight->hide();
 
     connect(&m_shelf, &FileShelfService::itemsChanged, this, &FileShelfOverlay::refresh);
     refresh();
@@ -84,8 +87,10 @@ void FileShelfOverlay::setTargeted(bool targeted) {
     if (m_isTargeted == targeted)
         return;
     m_isTargeted = targeted;
-    refresh();
-    update();
+    m_highlight->setGeometry(rect());
+    m_highlight->setVisible(targeted);
+    m_highlight->raise();
+    updateHitArea();
 }
 
 void FileShelfOverlay::refresh() {
@@ -94,14 +99,14 @@ void FileShelfOverlay::refresh() {
     const auto& hint = m_shelf.lastFavoriteHint();
     m_hint->setVisible(hint.has_value());
     m_hint->setText(hint ? QStringLiteral("last: ") + *hint : QString());
-    // The highlight stands alone while files hover over the panel.
-    m_summary->setVisible(count > 0 && !m_isTargeted);
+    m_summary->setVisible(count > 0);
     updateHitArea();
 }
 
 void FileShelfOverlay::updateHitArea() {
-    // Only the summary row takes clicks: the rest of the panel stays basic mode's.
-    const bool row = !m_summary->isHidden();
+    // Only the summary row takes clicks: the rest of the panel stays basic mode's. While files
+    // hover, nothing is clicked and the highlight needs the whole area: a mask would cut it.
+    const bool row = !m_summary->isHidden() && !m_isTargeted;
     setAttribute(Qt::WA_TransparentForMouseEvents, !row);
     if (row)
         setMask(QRegion(m_summary->geometry()));
@@ -110,6 +115,7 @@ void FileShelfOverlay::updateHitArea() {
 }
 
 void FileShelfOverlay::resizeEvent(QResizeEvent*) {
+    m_highlight->setGeometry(rect());
     updateHitArea();
 }
 
@@ -117,39 +123,4 @@ bool FileShelfOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_summary && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         updateHitArea();
     return QWidget::eventFilter(watched, event);
-}
-
-void FileShelfOverlay::paintEvent(QPaintEvent*) {
-    if (!m_isTargeted)
-        return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // Inside the border: the stroke's outer edge meets the view's edge.
-    const QRectF bounds = QRectF(rect()).adjusted(1, 1, -1, -1);
-    QPainterPath shape;
-    shape.addRoundedRect(bounds, 32, 32);
-    QColor tint = BrimlarkTheme::warning();
-    tint.setAlphaF(0.1f);
-    QColor veil = BrimlarkTheme::surface();
-    veil.setAlphaF(0.55f);
-    painter.fillPath(shape, veil);
-    painter.fillPath(shape, tint);
-    QPen dash(BrimlarkTheme::warning(), 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
-    dash.setMiterLimit(10);
-    dash.setDashPattern({3, 2}); // 6 on, 4 off, in units of the 2-point line width
-    dash.setDashOffset(0);
-    painter.setPen(dash);
-    painter.drawPath(shape);
-
-    const QFont font = BrimlarkTheme::monoSemibold12();
-    const QFontMetricsF metrics(font);
-    const qreal symbol = 20;
-    const qreal height = symbol + 6 + metrics.height();
-    const qreal top = (height < bounds.height() ? (bounds.height() - height) / 2 : 0) + bounds.top();
-    paintSymbol(painter, QRectF(bounds.center().x() - symbol / 2, top, symbol, symbol),
-                QStringLiteral("plus.circle.fill"), BrimlarkTheme::warning());
-    painter.setFont(font);
-    painter.setPen(BrimlarkTheme::warning());
-    painter.drawText(QRectF(bounds.left(), top + symbol + 6, bounds.width(), metrics.height()),
-                     Qt::AlignCenter, QStringLiteral("drop to add to shelf"));
 }

@@ -4,14 +4,16 @@
 #include <QUrl>
 #include <QWidget>
 
+class FileShelfDropHighlight;
 class FileShelfService;
 class QLabel;
 class QMimeData;
 
 // The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
 // files ("3 on shelf", the hint, "airdrop all") and, while files are dragged over the panel, a
-// dashed highlight. Only the summary row takes clicks; everywhere else they reach the panel below.
-// The panel's root view hands it the drags, which reach it over the whole panel.
+// dashed highlight drawn over everything, the row included. Only the summary row takes clicks; everywhere
+// else they reach the panel below. The panel's root view hands it the drags, which reach it over the whole
+// panel.
 class FileShelfOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -30,7 +32,6 @@ public:
     void airdropAll();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -43,4 +44,5 @@ private:
     QWidget* m_summary;
     QLabel* m_count;
     QLabel* m_hint;
+    FileShelfDropHighlight* m_highlight;
 };

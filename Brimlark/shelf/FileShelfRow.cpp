@@ -6,6 +6,8 @@
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shelf/ShelfButton.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -14,7 +16,7 @@ FileShelfRow::FileShelfRow(FileShelfService& shelf, const ShelfItem& item, const
                            QWidget* parent)
     : QWidget(parent), m_item(item) {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(8);
 
     auto* icon = new QLabel(this);
@@ -24,17 +26,19 @@ FileShelfRow::FileShelfRow(FileShelfService& shelf, const ShelfItem& item, const
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(0);
-    // The name comes from the file system: plain text, one line, cut to the width it is given.
-    auto* name =
+    // The name comes from the file system: plain text on one line, cut with an ellipsis to the
+    // width it is given.
+    m_name =
         plainLabel(item.displayName, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this);
-    name->setObjectName(QStringLiteral("shelfRowName"));
-    name->setWordWrap(false);
-    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    name->setMinimumWidth(0);
-    name->setToolTip(item.displayName);
+    m_name->setObjectName(QStringLiteral("shelfRowName"));
+    m_name->setWordWrap(false);
+    m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_name->setMinimumWidth(0);
+    m_name->setToolTip(item.displayName);
+    m_name->installEventFilter(this);
     auto* added = plainLabel(addedText, BrimlarkTheme::monoMedium10(), BrimlarkTheme::textTertiary(), this);
     added->setObjectName(QStringLiteral("shelfRowAdded"));
-    texts->addWidget(name);
+    texts->addWidget(m_name);
     texts->addWidget(added);
     row->addLayout(texts, 1);
 
@@ -55,4 +59,11 @@ FileShelfRow::FileShelfRow(FileShelfService& shelf, const ShelfItem& item, const
     connect(
         remove, &QAbstractButton::clicked, &shelf, [&shelf, id] { shelf.remove(id); }, Qt::QueuedConnection);
     row->addWidget(remove, 0, Qt::AlignVCenter);
+}
+
+bool FileShelfRow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_name && event->type() == QEvent::Resize)
+        m_name->setText(
+            QFontMetrics(m_name->font()).elidedText(m_item.displayName, Qt::ElideRight, m_name->width()));
+    return QWidget::eventFilter(watched, event);
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class FileShelfService;
+class QLabel;
 
 // One file of the shelf page: its icon, name (one line, cut when too long) and when it was added,
 // a button that sends it to a nearby device and one that takes it off the shelf.
@@ -16,6 +17,10 @@ public:
 
     const ShelfItem& item() const { return m_item; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     ShelfItem m_item;
+    QLabel* m_name;
 };

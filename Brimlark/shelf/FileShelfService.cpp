@@ -164,9 +164,20 @@ std::optional<ShelfItem> FileShelfService::makeItem(const QUrl& url) {
 }
 
 void FileShelfService::add(const QList<QUrl>& urls) {
+    // Each file goes in front, so of a long drop only the last ten stay: the ones before them
+    // would fall off at once, and their bookmarks are not made.
+    QList<QUrl> kept;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()))
+            kept.append(url);
+        else
+            makeItem(url); // refused, with its debug line
+    }
+    if (kept.size() > maxItems)
+        kept.remove(0, kept.size() - maxItems);
     QList<ShelfItem> items = m_items;
     bool added = false;
-    for (const QUrl& url : urls) {
+    for (const QUrl& url : std::as_const(kept)) {
         if (auto item = makeItem(url)) {
             items.prepend(*item);
             added = true;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -53,12 +54,21 @@ QByteArray icalText(icalcomponent* component) {
     return bytes;
 }
 
+// Zone objects are shared by every file and every reader thread, and libical works out a zone's
+// changes lazily, on the first conversion that needs them: every lookup of a shared zone and every
+// conversion through one holds this lock.
+std::mutex& zoneLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 // One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
 // works out a zone's changes on first use, and doing so once instead of once per file is most of
 // the cost of reading a folder of files from one client. Lives for the process.
 icaltimezone* sharedZone(icalcomponent* vtimezone) {
     static QHash<QByteArray, icaltimezone*> zones;
     const QByteArray key = icalText(vtimezone);
+    const std::lock_guard<std::mutex> lock(zoneLock());
     icaltimezone*& zone = zones[key];
     if (!zone) {
         zone = icaltimezone_new();
@@ -75,6 +85,7 @@ icaltimezone* sharedZone(icalcomponent* vtimezone) {
 // its own ("/freeassociation.sourceforge.net/Tzfile/Europe/Berlin"). Null when there is none.
 icaltimezone* systemZone(const QByteArray& name) {
     static QHash<QByteArray, icaltimezone*> known;
+    const std::lock_guard<std::mutex> lock(zoneLock());
     const auto found = known.constFind(name);
     if (found != known.constEnd())
         return *found;
@@ -200,6 +211,7 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
     if (zone) {
         icaltimetype plain = fields;
         plain.zone = nullptr;
+        const std::lock_guard<std::mutex> lock(zoneLock());
         return QDateTime::fromSecsSinceEpoch(
             qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))), Qt::UTC);
     }
@@ -210,6 +222,7 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
 icaltimetype fieldsIn(const QDateTime& moment, icaltimezone* zone) {
     icaltimetype fields;
     if (zone) {
+        const std::lock_guard<std::mutex> lock(zoneLock());
         fields = icaltime_from_timet_with_zone(time_t(moment.toSecsSinceEpoch()), 0,
                                                icaltimezone_get_utc_timezone());
         fields = icaltime_convert_to_zone(fields, zone);

@@ -28,8 +28,8 @@
 // shown. Each of these is logged at warning level once, when the file is read (or the series
 // first expanded), so once per version of the file.
 //
-// Not thread-safe: the caller serialises every use of every instance (zones are shared between
-// files, and series keep their last expansion).
+// One instance is used by one thread at a time (series keep their last expansion); instances may
+// be used on several threads at once, as the zones they share are used under a lock of their own.
 class CalendarFile {
 public:
     struct Limits {

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
 #include <QSet>
 #include <QStandardPaths>
 #include <QUuid>
@@ -21,15 +20,8 @@
 
 namespace {
 
-// Every CalendarFile and every store's cache is used under this lock: libical's zones are shared
-// between files and stores, and a series keeps its last expansion. One reader at a time.
 // A file that takes this long (ms) to read gets a debug line.
 constexpr qint64 slowRead = 100;
-
-QRecursiveMutex& readLock() {
-    static QRecursiveMutex lock;
-    return lock;
-}
 
 // yyyyMMdd for a day, yyyyMMddTHHmmssZ in UTC for a moment.
 QString occurrenceText(const QDateTime& start, bool allDay) {
@@ -88,24 +80,32 @@ FolderEventStore::FolderEventStore(const QString& folder, QObject* parent)
 
 FolderEventStore::~FolderEventStore() {
     m_quitting = true;
-    {
-        const std::lock_guard<std::mutex> lock(m_jobsLock);
-        m_jobs.clear();
-    }
     m_jobsReady.notify_all();
     if (m_reader.joinable())
         m_reader.join();
+    m_workers.clear();
+    m_workers.waitForDone();
+    // What the user asked to be saved is saved, from the files as they are cached.
+    for (auto& [job, mustRun] : m_jobs) {
+        if (mustRun)
+            job();
+    }
 }
 
 void FolderEventStore::setLimits(const CalendarFile::Limits& limits) {
-    const QMutexLocker lock(&readLock());
+    const std::lock_guard<std::mutex> lock(m_stateLock);
     m_limits = limits;
 }
 
-void FolderEventStore::post(std::function<void()> job) {
+CalendarFile::Limits FolderEventStore::limits() const {
+    const std::lock_guard<std::mutex> lock(m_stateLock);
+    return m_limits;
+}
+
+void FolderEventStore::post(std::function<void()> job, bool mustRun) {
     {
         const std::lock_guard<std::mutex> lock(m_jobsLock);
-        m_jobs.push_back(std::move(job));
+        m_jobs.emplace_back(std::move(job), mustRun);
         if (!m_reader.joinable())
             m_reader = std::thread([this] { runReader(); });
     }
@@ -120,7 +120,7 @@ void FolderEventStore::runReader() {
             m_jobsReady.wait(lock, [this] { return m_quitting.load() || !m_jobs.empty(); });
             if (m_quitting.load())
                 return;
-            job = std::move(m_jobs.front());
+            job = std::move(m_jobs.front().first);
             m_jobs.pop_front();
         }
         job();
@@ -269,7 +269,33 @@ QString readSmallText(const QString& path) {
 
 } // namespace
 
-bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& reading, Files& into) {
+std::shared_ptr<FolderEventStore::FolderFiles> FolderEventStore::folderFiles(const QString& calendarFolder) {
+    const std::lock_guard<std::mutex> lock(m_stateLock);
+    std::shared_ptr<FolderFiles>& state = m_folders[calendarFolder];
+    if (!state)
+        state = std::make_shared<FolderFiles>();
+    return state;
+}
+
+bool FolderEventStore::readFolder(const QString& calendarFolder, const Reading& reading, Files& into) {
+    const std::shared_ptr<FolderFiles> state = folderFiles(calendarFolder);
+    const std::lock_guard<std::mutex> lock(state->lock);
+    return filesOf(calendarFolder, *state, reading, into);
+}
+
+QStringList FolderEventStore::calendarFolders() const {
+    QStringList folders;
+    if (currentStatus() != PermissionStatus::authorized)
+        return folders;
+    const QFileInfoList entries = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries)
+        folders.append(entry.absoluteFilePath());
+    return folders;
+}
+
+bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state, const Reading& reading,
+                               Files& into) {
+    const CalendarFile::Limits readLimits = limits();
     // Names only: the one stat per file is versionOf's.
     const QStringList names =
         QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
@@ -277,7 +303,7 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& rea
     for (const QString& name : names) {
         const QString path = prefix + name;
         const FileVersion version = versionOf(path);
-        Cached& cached = m_files[path];
+        Cached& cached = state.files[path];
         if (!cached.file || !(cached.version == version)) {
             if (reading.stopped())
                 return false;
@@ -287,9 +313,9 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& rea
             QByteArray bytes;
             if (file.open(QIODevice::ReadOnly))
                 bytes = file.readAll();
-            std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, m_limits, m_quitting);
+            std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, readLimits, m_quitting);
             if (parsed->outcome() == CalendarFile::Outcome::abandoned) {
-                m_files.remove(path);
+                state.files.remove(path);
                 qCDebug(lcPlatform, "calendar file %s: reading abandoned after %lld ms", qUtf8Printable(path),
                         took.elapsed());
                 return false;
@@ -309,14 +335,12 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, const Reading& rea
         into.append(cached.file);
     }
     // Forget files that are gone from this folder.
-    QSet<QString> listed;
-    for (const QString& name : names)
-        listed.insert(prefix + name);
-    for (auto it = m_files.begin(); it != m_files.end();) {
-        if (it.key().startsWith(prefix) && !listed.contains(it.key()))
-            it = m_files.erase(it);
-        else
-            ++it;
+    if (state.files.size() > names.size()) {
+        QSet<QString> listed;
+        for (const QString& name : names)
+            listed.insert(prefix + name);
+        state.files.removeIf(
+            [&listed](QHash<QString, Cached>::iterator entry) { return !listed.contains(entry.key()); });
     }
     return true;
 }
@@ -332,104 +356,142 @@ EventStore::Calendar FolderEventStore::calendarOf(const QString& calendarFolder)
 }
 
 bool FolderEventStore::calendarsWithEvents(const Reading& reading, QList<Calendar>& into) {
-    if (currentStatus() != PermissionStatus::authorized)
-        return true;
-    const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& folder : folders) {
+    for (const QString& folder : calendarFolders()) {
         Files files;
-        if (!filesOf(folder.absoluteFilePath(), reading, files))
+        if (!readFolder(folder, reading, files))
             return false;
         if (std::any_of(files.begin(), files.end(), [](const auto& file) { return file->hasEvents(); }))
-            into.append(calendarOf(folder.absoluteFilePath()));
+            into.append(calendarOf(folder));
     }
     return true;
 }
 
 QList<EventStore::Calendar> FolderEventStore::eventCalendars() {
-    const QMutexLocker lock(&readLock());
     QList<Calendar> result;
     calendarsWithEvents(now(), result);
     return result;
 }
 
+bool FolderEventStore::appendEvents(const Range& range, const Calendar& calendar, const Files& files,
+                                    const Reading& reading, QList<Event>& into) {
+    if (!range.start.isValid() || !range.end.isValid())
+        return true;
+    auto makeEvent = [&](const CalendarFile::Fields& fields, const QDateTime& from, const QDateTime& to,
+                         bool allDay, const QDateTime& occurrence) {
+        Event event;
+        if (fields.uid && !fields.uid->isEmpty()) {
+            event.externalIdentifier = fields.uid;
+            event.identifier = *fields.uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+        }
+        event.title = fields.title;
+        event.start = from;
+        event.end = to;
+        event.isAllDay = allDay;
+        event.location = fields.location;
+        event.notes = fields.notes;
+        event.url = fields.url;
+        event.calendarIdentifier = calendar.identifier;
+        event.calendarColor = calendar.color;
+        return event;
+    };
+    const CalendarFile::Limits expandLimits = limits();
+    for (const auto& file : files) {
+        for (const CalendarFile::Single& single : file->singles()) {
+            if (CalendarFile::overlaps(single.start, single.end, range.start, range.end))
+                into.append(
+                    makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
+        }
+        for (const CalendarFile::Series& series : file->series()) {
+            if (reading.stopped())
+                return false;
+            QList<CalendarFile::Occurrence> occurrences;
+            if (!file->occurrences(series, range.start, range.end, expandLimits, m_quitting, occurrences))
+                return false;
+            for (const CalendarFile::Occurrence& occurrence : std::as_const(occurrences))
+                into.append(makeEvent(series.fields, occurrence.start, occurrence.end, series.allDay,
+                                      occurrence.start));
+        }
+    }
+    return true;
+}
+
 bool FolderEventStore::eventsOf(const Range& range, const QList<Calendar>& calendars, const Reading& reading,
                                 QList<Event>& into) {
-    if (currentStatus() != PermissionStatus::authorized || !range.start.isValid() || !range.end.isValid())
+    if (currentStatus() != PermissionStatus::authorized)
         return true;
     for (const Calendar& calendar : calendars) {
         const QString folder = folderOf(calendar.identifier);
         if (folder.isEmpty())
             continue;
-        auto makeEvent = [&](const CalendarFile::Fields& fields, const QDateTime& from, const QDateTime& to,
-                             bool allDay, const QDateTime& occurrence) {
-            Event event;
-            if (fields.uid && !fields.uid->isEmpty()) {
-                event.externalIdentifier = fields.uid;
-                event.identifier = *fields.uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
-            }
-            event.title = fields.title;
-            event.start = from;
-            event.end = to;
-            event.isAllDay = allDay;
-            event.location = fields.location;
-            event.notes = fields.notes;
-            event.url = fields.url;
-            event.calendarIdentifier = calendar.identifier;
-            event.calendarColor = calendar.color;
-            return event;
-        };
+        const std::shared_ptr<FolderFiles> state = folderFiles(folder);
+        const std::lock_guard<std::mutex> lock(state->lock);
         Files files;
-        if (!filesOf(folder, reading, files))
+        if (!filesOf(folder, *state, reading, files) || !appendEvents(range, calendar, files, reading, into))
             return false;
-        for (const auto& file : std::as_const(files)) {
-            for (const CalendarFile::Single& single : file->singles()) {
-                if (CalendarFile::overlaps(single.start, single.end, range.start, range.end))
-                    into.append(
-                        makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
-            }
-            for (const CalendarFile::Series& series : file->series()) {
-                if (reading.stopped())
-                    return false;
-                QList<CalendarFile::Occurrence> occurrences;
-                if (!file->occurrences(series, range.start, range.end, m_limits, m_quitting, occurrences))
-                    return false;
-                for (const CalendarFile::Occurrence& occurrence : std::as_const(occurrences))
-                    into.append(makeEvent(series.fields, occurrence.start, occurrence.end, series.allDay,
-                                          occurrence.start));
-            }
-        }
     }
     return true;
 }
 
 QList<EventStore::Event> FolderEventStore::eventsInRange(const QDateTime& start, const QDateTime& end,
                                                          const QList<Calendar>& calendars) {
-    const QMutexLocker lock(&readLock());
     QList<Event> result;
     eventsOf({start, end}, calendars, now(), result);
     return result;
 }
 
+bool FolderEventStore::folderEvents(const QString& calendarFolder, const QList<Range>& ranges,
+                                    const Reading& reading, FolderEvents& into) {
+    const std::shared_ptr<FolderFiles> state = folderFiles(calendarFolder);
+    const std::lock_guard<std::mutex> lock(state->lock);
+    Files files;
+    if (reading.stopped() || !filesOf(calendarFolder, *state, reading, files))
+        return false;
+    if (std::none_of(files.begin(), files.end(), [](const auto& file) { return file->hasEvents(); }))
+        return true;
+    into.calendar = calendarOf(calendarFolder);
+    for (const Range& range : ranges) {
+        QList<Event> events;
+        if (!appendEvents(range, *into.calendar, files, reading, events))
+            return false;
+        into.events.append(events);
+    }
+    return true;
+}
+
+// The folders of one fetchEvents: each one's part once read, and how many are still being read.
+struct FolderEventStore::Gathering {
+    std::mutex lock;
+    std::condition_variable changed;
+    QList<FolderEvents> parts;
+    qsizetype remaining = 0;
+
+    // The answer of the folders read so far, in folder order.
+    EventsAnswer answer(qsizetype ranges) const {
+        EventsAnswer answer;
+        for (const FolderEvents& part : parts) {
+            if (part.read && part.calendar)
+                answer.calendars.append(*part.calendar);
+        }
+        if (answer.calendars.isEmpty())
+            return answer;
+        answer.events.resize(ranges);
+        for (const FolderEvents& part : parts) {
+            for (qsizetype n = 0; part.read && n < part.events.size() && n < ranges; ++n)
+                answer.events[n].append(part.events[n]);
+        }
+        return answer;
+    }
+    bool anyRead() const {
+        return std::any_of(parts.begin(), parts.end(), [](const FolderEvents& part) { return part.read; });
+    }
+};
+
 void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* context,
                                    std::function<void(const EventsAnswer& answer)> done) {
     const quint64 generation = ++m_eventsWanted;
     auto reply = ContextCallback<void(const EventsAnswer&)>(context, std::move(done));
-    post([this, ranges, generation, reply] {
-        const Reading reading{&m_quitting, &m_eventsWanted, generation};
-        EventsAnswer answer;
-        {
-            const QMutexLocker lock(&readLock());
-            if (!calendarsWithEvents(reading, answer.calendars))
-                return;
-            for (const Range& range : ranges) {
-                if (answer.calendars.isEmpty())
-                    break;
-                QList<Event> events;
-                if (!eventsOf(range, answer.calendars, reading, events))
-                    return;
-                answer.events.append(events);
-            }
-        }
+    // Answers on the main thread, unless a newer fetch has started by then.
+    auto answerWith = [this, generation, reply](const EventsAnswer& answer) {
         QMetaObject::invokeMethod(
             this,
             [this, generation, reply, answer] {
@@ -437,6 +499,36 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
                     reply(answer);
             },
             Qt::QueuedConnection);
+    };
+    post([this, ranges, generation, answerWith] {
+        const Reading reading{&m_quitting, &m_eventsWanted, generation};
+        const QStringList folders = calendarFolders();
+        if (folders.isEmpty()) {
+            answerWith({});
+            return;
+        }
+        auto gathering = std::make_shared<Gathering>();
+        gathering->parts.resize(folders.size());
+        gathering->remaining = folders.size();
+        for (qsizetype n = 0; n < folders.size(); ++n) {
+            m_workers.start([this, gathering, folder = folders[n], n, ranges, reading, answerWith] {
+                FolderEvents part;
+                part.read = folderEvents(folder, ranges, reading, part);
+                const std::lock_guard<std::mutex> lock(gathering->lock);
+                gathering->parts[n] = std::move(part);
+                // The last folder answers, when the fetch is still wanted.
+                if (--gathering->remaining == 0 && !reading.stopped())
+                    answerWith(gathering->answer(ranges.size()));
+                gathering->changed.notify_all();
+            });
+        }
+        // A slow folder does not hold back the others: after a while, what is read is answered.
+        std::unique_lock<std::mutex> lock(gathering->lock);
+        if (gathering->changed.wait_for(lock, std::chrono::milliseconds(slowFolderMs),
+                                        [&] { return gathering->remaining == 0 || reading.stopped(); }))
+            return;
+        if (gathering->anyRead())
+            answerWith(gathering->answer(ranges.size()));
     });
 }
 
@@ -519,14 +611,13 @@ QString FolderEventStore::folderOf(const QString& identifier) const {
 bool FolderEventStore::listsOf(const Reading& reading, QList<Calendar>& into) {
     if (currentStatus() != PermissionStatus::authorized)
         return true;
-    const QFileInfoList folders = QDir(m_folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& folder : folders) {
+    for (const QString& folder : calendarFolders()) {
         Files files;
-        if (!filesOf(folder.absoluteFilePath(), reading, files))
+        if (!readFolder(folder, reading, files))
             return false;
         if (files.isEmpty() || std::any_of(files.begin(), files.end(),
                                            [](const auto& file) { return !file->todos().isEmpty(); }))
-            into.append(calendarOf(folder.absoluteFilePath()));
+            into.append(calendarOf(folder));
     }
     return true;
 }
@@ -542,7 +633,6 @@ std::optional<EventStore::Calendar> FolderEventStore::defaultOf(const QList<Cale
 }
 
 QList<EventStore::Calendar> FolderEventStore::reminderLists() {
-    const QMutexLocker lock(&readLock());
     QList<Calendar> result;
     listsOf(now(), result);
     return result;
@@ -560,11 +650,8 @@ void FolderEventStore::fetchReminderLists(
         context, std::move(done));
     post([this, generation, reply] {
         QList<Calendar> lists;
-        {
-            const QMutexLocker lock(&readLock());
-            if (!listsOf({&m_quitting, &m_listsWanted, generation}, lists))
-                return;
-        }
+        if (!listsOf({&m_quitting, &m_listsWanted, generation}, lists))
+            return;
         QMetaObject::invokeMethod(
             this,
             [this, generation, reply, lists] {
@@ -577,11 +664,15 @@ void FolderEventStore::fetchReminderLists(
 
 bool FolderEventStore::remindersIn(const QString& calendarFolder, const Reading& reading,
                                    QList<Reminder>& into) {
-    const Calendar list = calendarOf(calendarFolder);
     Files files;
-    if (!filesOf(calendarFolder, reading, files))
+    if (!readFolder(calendarFolder, reading, files))
         return false;
-    for (const auto& file : std::as_const(files)) {
+    remindersFrom(calendarOf(calendarFolder), files, into);
+    return true;
+}
+
+void FolderEventStore::remindersFrom(const Calendar& list, const Files& files, QList<Reminder>& into) {
+    for (const auto& file : files) {
         for (int n = 0; n < file->todos().size(); ++n) {
             const CalendarFile::Todo& todo = file->todos()[n];
             Reminder reminder;
@@ -598,7 +689,6 @@ bool FolderEventStore::remindersIn(const QString& calendarFolder, const Reading&
             into.append(reminder);
         }
     }
-    return true;
 }
 
 bool FolderEventStore::remindersOf(const std::optional<Calendar>& list, const Reading& reading,
@@ -623,11 +713,8 @@ void FolderEventStore::fetchReminders(const std::optional<Calendar>& list, const
     auto reply = ContextCallback<void(const QList<Reminder>&)>(context, std::move(done));
     post([this, list, reply] {
         QList<Reminder> result;
-        {
-            const QMutexLocker lock(&readLock());
-            if (!remindersOf(list, now(), result))
-                return;
-        }
+        if (!remindersOf(list, now(), result))
+            return;
         QMetaObject::invokeMethod(
             this, [reply, result] { reply(result); }, Qt::QueuedConnection);
     });
@@ -636,7 +723,6 @@ void FolderEventStore::fetchReminders(const std::optional<Calendar>& list, const
 bool FolderEventStore::locateReminder(const QString& identifier, QString* path, int* index, Reminder* found) {
     if (identifier.isEmpty() || currentStatus() != PermissionStatus::authorized)
         return false;
-    const QMutexLocker lock(&readLock());
     QList<Calendar> lists;
     listsOf(now(), lists);
     for (const Calendar& list : std::as_const(lists)) {
@@ -644,9 +730,10 @@ bool FolderEventStore::locateReminder(const QString& identifier, QString* path, 
         if (folder.isEmpty())
             continue;
         Files files;
-        QList<Reminder> reminders;
-        if (!filesOf(folder, now(), files) || !remindersIn(folder, now(), reminders))
+        if (!readFolder(folder, now(), files))
             return false;
+        QList<Reminder> reminders;
+        remindersFrom(list, files, reminders);
         int at = 0;
         for (const auto& file : std::as_const(files)) {
             for (int n = 0; n < file->todos().size(); ++n, ++at) {
@@ -680,8 +767,8 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
             *error = text;
         return false;
     };
-    // libical's state is shared with the reader thread: one user at a time.
-    const QMutexLocker lock(&readLock());
+    // Two saves of one file must not interleave their reading and writing.
+    const std::lock_guard<std::mutex> lock(m_writeLock);
     if (!locateReminder(identifier, &path, &index, nullptr))
         return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
     // Read afresh: the file is rewritten from what is on disk now, never from the cache.
@@ -761,7 +848,7 @@ std::optional<QString> FolderEventStore::addReminder(const QString& title, const
     const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QString path = folder + QLatin1Char('/') + uid + QStringLiteral(".ics");
 
-    const QMutexLocker lock(&readLock());
+    const std::lock_guard<std::mutex> lock(m_writeLock);
     icalcomponent* calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(calendar, icalcomponent_free);
     icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
@@ -779,4 +866,30 @@ std::optional<QString> FolderEventStore::addReminder(const QString& title, const
     if (!AtomicWrite::replace(path, icalText(calendar), &writeError))
         return fail(QStringLiteral("The reminder could not be saved in %1: %2").arg(folder, writeError));
     return uid;
+}
+
+void FolderEventStore::saveReminderCompleted(const QString& identifier, bool completed,
+                                             const QObject* context,
+                                             std::function<void(const SaveAnswer& answer)> done) {
+    auto reply = ContextCallback<void(const SaveAnswer&)>(context, std::move(done));
+    post(
+        [this, identifier, completed, reply] {
+            const SaveAnswer answer = completeNow(identifier, completed);
+            QMetaObject::invokeMethod(
+                this, [reply, answer] { reply(answer); }, Qt::QueuedConnection);
+        },
+        true);
+}
+
+void FolderEventStore::saveNewReminder(const QString& title, const std::optional<Calendar>& list,
+                                       const QObject* context,
+                                       std::function<void(const SaveAnswer& answer)> done) {
+    auto reply = ContextCallback<void(const SaveAnswer&)>(context, std::move(done));
+    post(
+        [this, title, list, reply] {
+            const SaveAnswer answer = addNow(title, list);
+            QMetaObject::invokeMethod(
+                this, [reply, answer] { reply(answer); }, Qt::QueuedConnection);
+        },
+        true);
 }

@@ -6,6 +6,7 @@
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 // The calendars and reminders of Linux: a folder of iCalendar files. Both entities follow the
@@ -33,11 +35,14 @@
 // until they change on disk; a file refused or read in part is logged at warning level once per
 // version of it.
 //
-// fetchEvents, fetchReminderLists and fetchReminders read on a reader thread of the store's own,
-// one request after another, and answer on the main thread in the order asked; a newer
-// fetchEvents or fetchReminderLists abandons an older one still waiting or reading, and the
-// store's end abandons them all. The other calls read on the calling thread, under the same lock
-// as the reader, so they wait while it reads a file.
+// fetchEvents, fetchReminderLists, fetchReminders and the two saves run on a reader thread of the
+// store's own, one request after another, and answer on the main thread in the order asked; a
+// newer fetchEvents or fetchReminderLists abandons an older one still waiting or reading, and the
+// store's end abandons them all (a save still waiting is made before the store ends).
+// fetchEvents reads each calendar folder on a worker of its own, beside the others: when a folder
+// is still being read after slowFolderMs while others are done, it answers with the calendars read
+// so far, and again once every folder is read. Each folder's files are used under the folder's own
+// lock, so the other calls, which read on the calling thread, wait only for a folder being read.
 //
 // The folder, its subfolders and their files are watched: changed() follows once per burst
 // (coalesced) whenever a file or the authorisation changes, also when another program creates or
@@ -86,11 +91,17 @@ public:
     // and LAST-MODIFIED and DTSTAMP to now.
     bool setReminderCompleted(const QString& identifier, bool completed, QString* error) override;
     std::optional<QString> addReminder(const QString& title, const Calendar& list, QString* error) override;
+    void saveReminderCompleted(const QString& identifier, bool completed, const QObject* context,
+                               std::function<void(const SaveAnswer& answer)> done) override;
+    void saveNewReminder(const QString& title, const std::optional<Calendar>& list, const QObject* context,
+                         std::function<void(const SaveAnswer& answer)> done) override;
 
     // How many files were parsed since creation (the rest came from the cache).
     int parsedFileCount() const { return m_parsedFiles.load(); }
 
     static constexpr int coalesceMs = 50;
+    // How long fetchEvents waits for a slow calendar folder before it answers without it.
+    static constexpr int slowFolderMs = 150;
 
 private:
     // What identifies one version of a file on disk: a rewrite or a rename over it changes it.
@@ -107,6 +118,12 @@ private:
         std::shared_ptr<const CalendarFile> file;
     };
     using Files = QList<std::shared_ptr<const CalendarFile>>;
+    // One calendar folder's parsed files. They are read, and their series expanded, only under the
+    // folder's lock: one user per folder at a time, while other folders are read beside it.
+    struct FolderFiles {
+        std::mutex lock;
+        QHash<QString, Cached> files;
+    };
     // Whether the work in hand is still wanted: not when the store is ending, nor when a newer
     // request of the same kind has come (`wanted` past `generation`).
     struct Reading {
@@ -115,6 +132,13 @@ private:
         quint64 generation = 0;
         bool stopped() const;
     };
+    // What one folder adds to a fetchEvents answer.
+    struct FolderEvents {
+        bool read = false;
+        std::optional<Calendar> calendar;
+        QList<QList<Event>> events;
+    };
+    struct Gathering;
 
     static FileVersion versionOf(const QString& path);
     static QString versionText(const FileVersion& version);
@@ -125,33 +149,51 @@ private:
     void rewatch();
     void onWatchedPathChanged();
     void emitIfChanged();
-    // The parsed .ics files of one calendar folder, in name order, parsing what changed. False
-    // when the reading was stopped.
-    bool filesOf(const QString& calendarFolder, const Reading& reading, Files& into);
+    // The state of a calendar folder, made on first use.
+    std::shared_ptr<FolderFiles> folderFiles(const QString& calendarFolder);
+    // The parsed .ics files of one calendar folder, in name order, parsing what changed; the
+    // caller holds `state`'s lock. False when the reading was stopped.
+    bool filesOf(const QString& calendarFolder, FolderFiles& state, const Reading& reading, Files& into);
+    // The same under the folder's lock, for a caller that only reads what the files hold.
+    bool readFolder(const QString& calendarFolder, const Reading& reading, Files& into);
+    // The calendar folders, by name; empty without access.
+    QStringList calendarFolders() const;
     Calendar calendarOf(const QString& calendarFolder) const;
     // The folder of a calendar identifier, or empty when it names no calendar folder.
     QString folderOf(const QString& identifier) const;
     bool calendarsWithEvents(const Reading& reading, QList<Calendar>& into);
+    // The occurrences of `files` (held under their folder's lock) that run into `range`.
+    bool appendEvents(const Range& range, const Calendar& calendar, const Files& files,
+                      const Reading& reading, QList<Event>& into);
     bool eventsOf(const Range& range, const QList<Calendar>& calendars, const Reading& reading,
                   QList<Event>& into);
+    // One folder's part of a fetchEvents answer.
+    bool folderEvents(const QString& calendarFolder, const QList<Range>& ranges, const Reading& reading,
+                      FolderEvents& into);
     bool listsOf(const Reading& reading, QList<Calendar>& into);
     static std::optional<Calendar> defaultOf(const QList<Calendar>& lists);
+    static void remindersFrom(const Calendar& list, const Files& files, QList<Reminder>& into);
     bool remindersIn(const QString& calendarFolder, const Reading& reading, QList<Reminder>& into);
     bool remindersOf(const std::optional<Calendar>& list, const Reading& reading, QList<Reminder>& into);
     // The file holding the reminder and its position among the file's to-dos.
     bool locateReminder(const QString& identifier, QString* path, int* index, Reminder* found);
+    CalendarFile::Limits limits() const;
 
-    // Runs `job` on the reader thread, after the jobs before it.
-    void post(std::function<void()> job);
+    // Runs `job` on the reader thread, after the jobs before it. A job that `mustRun` (a save) is
+    // run by the store's end if the reader has not reached it.
+    void post(std::function<void()> job, bool mustRun = false);
     void runReader();
 
     QString m_folder;
     QFileSystemWatcher m_watcher;
     QTimer m_coalesce;
     QString m_lastSnapshot;
-    // Guarded by the process-wide read lock, like every CalendarFile.
-    QHash<QString, Cached> m_files;
+    // Guards m_folders and m_limits.
+    mutable std::mutex m_stateLock;
+    QHash<QString, std::shared_ptr<FolderFiles>> m_folders;
     CalendarFile::Limits m_limits;
+    // One save at a time, whichever thread asks.
+    std::mutex m_writeLock;
     std::atomic<int> m_parsedFiles{0};
 
     std::atomic<bool> m_quitting{false};
@@ -159,6 +201,8 @@ private:
     std::atomic<quint64> m_listsWanted{0};
     std::mutex m_jobsLock;
     std::condition_variable m_jobsReady;
-    std::deque<std::function<void()>> m_jobs;
+    std::deque<std::pair<std::function<void()>, bool>> m_jobs;
     std::thread m_reader;
+    // The folder workers of fetchEvents.
+    QThreadPool m_workers;
 };

@@ -839,6 +839,57 @@ END:VEVENT
         QVERIFY(!answered);
     }
 
+    void aSlowCalendarFolderDoesNotHoldBackTheOthers() {
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/archive")));
+        QVERIFY(write(calendars() + QStringLiteral("/archive/history.ics"), manyEvents(50000)));
+        writeEvents(QStringLiteral("normal.ics"),
+                    "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        FolderEventStore store(calendars());
+        QList<QStringList> answers;
+        store.fetchEvents({{utc(2026, 1, 5), utc(2026, 1, 6)}}, &store,
+                          [&](const EventStore::EventsAnswer& answer) {
+                              QStringList calendarsAndTitles;
+                              for (const EventStore::Calendar& calendar : answer.calendars)
+                                  calendarsAndTitles.append(calendar.identifier);
+                              answers.append(calendarsAndTitles + titles(answer));
+                          });
+        QTRY_VERIFY_WITH_TIMEOUT(answers.size() == 2, 20000);
+        // First the calendar read at once, then every calendar once the slow one is read too.
+        QCOMPARE(answers.first(), (QStringList{"work", "normal"}));
+        QCOMPARE(answers.last(), (QStringList{"archive", "work", "normal"}));
+    }
+
+    void savesAnswerOnALaterTurn_data() {
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("completing") << "complete a" << int(EventStore::SaveAnswer::Kind::saved) << "a";
+        QTest::newRow("completing a reminder that is gone")
+            << "complete gone" << int(EventStore::SaveAnswer::Kind::missing) << "";
+        QTest::newRow("adding to the default list")
+            << "add" << int(EventStore::SaveAnswer::Kind::saved) << "";
+    }
+    void savesAnswerOnALaterTurn() {
+        QFETCH(QString, save);
+        QFETCH(int, kind);
+        QFETCH(QString, done);
+        writeTaskLists();
+        FolderEventStore store(calendars());
+        std::optional<EventStore::SaveAnswer> answer;
+        auto keep = [&](const EventStore::SaveAnswer& saved) { answer = saved; };
+        if (save == QLatin1String("add"))
+            store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
+        else
+            store.saveReminderCompleted(save.section(QLatin1Char(' '), 1), true, &store, keep);
+        QVERIFY(!answer);
+        QTRY_VERIFY(answer);
+        QCOMPARE(int(answer->kind), kind);
+        if (!done.isEmpty())
+            QVERIFY(store.reminderWithIdentifier(done)->isCompleted);
+        if (save == QLatin1String("add"))
+            QCOMPARE(QDir(calendars() + QStringLiteral("/errands")).entryList(QDir::Files).size(), 1);
+    }
+
     void theDefaultFolderIsInTheDataFolder() {
         QCOMPARE(FolderEventStore::defaultFolder(),
                  QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +

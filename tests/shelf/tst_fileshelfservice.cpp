@@ -87,6 +87,18 @@ private slots:
             {QUrl(QStringLiteral("https://example.org/b.txt")), QUrl(QStringLiteral("relative.txt"))});
         QCOMPARE(written.size(), 1);
         QCOMPARE(f.shelf->items().size(), 3);
+
+        // Of a drop longer than the shelf, the last ten stay, newest first; only they are bookmarked.
+        QList<QUrl> many;
+        for (int n = 10; n < 60; ++n)
+            many.append(file(n));
+        f.bookmarks.created.clear();
+        f.shelf->add(many);
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(f.shelf->items().size(), 10);
+        QCOMPARE(f.shelf->items().first().url, file(59));
+        QCOMPARE(f.shelf->items().last().url, file(50));
+        QCOMPARE(f.bookmarks.created.size(), 10);
     }
 
     void aFailedBookmarkIsLoggedAndStoredEmpty() {

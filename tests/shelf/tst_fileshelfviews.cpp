@@ -77,10 +77,17 @@ private slots:
         QCOMPARE(f.share.shared.size(), 1);
         QCOMPARE(f.share.shared.first().size(), 3);
 
+        // The highlight is drawn over the summary row, which stays where it was beneath it.
+        const QImage before = overlay.grab().toImage();
         overlay.setTargeted(true);
+        QVERIFY(overlay.summaryRow()->isVisible());
         QVERIFY(overlay.mask().isEmpty());
-        QVERIFY(overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
-        brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-highlight-alone"));
+        const QImage during = overlay.grab().toImage();
+        const QPoint inRow = overlay.summaryRow()->geometry().center();
+        QVERIFY(during.pixel(inRow) != before.pixel(inRow));
+        brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-highlight-over-summary"));
+        overlay.setTargeted(false);
+        QCOMPARE(overlay.mask().boundingRect(), overlay.summaryRow()->geometry());
     }
 
     void listShowsEmptyStateThenRows() {
@@ -108,11 +115,17 @@ private slots:
         const QList<FileShelfRow*> rows = list.findChildren<FileShelfRow*>();
         QCOMPARE(rows.size(), 2);
         for (FileShelfRow* row : rows) {
+            // A card is as tall as its lines, whatever height the page has to spare, and the cards
+            // follow one another from the top.
+            QWidget* card = row->parentWidget();
+            QTRY_COMPARE(card->height(), card->sizeHint().height());
+            QVERIFY(card->y() < 2 * card->height());
             auto* name = row->findChild<QLabel*>(QStringLiteral("shelfRowName"));
             QCOMPARE(name->textFormat(), Qt::PlainText);
-            QVERIFY(!name->wordWrap()); // one line, cut at the row's width
-            QVERIFY(name->sizeHint().height() < 2 * QFontMetrics(name->font()).height());
-            QVERIFY(row->geometry().right() <= list.width());
+            QVERIFY(!name->wordWrap()); // one line, cut at the row's width with an ellipsis
+            QVERIFY(QFontMetrics(name->font()).horizontalAdvance(name->text()) <= name->width());
+            QCOMPARE(name->text().endsWith(QChar(0x2026)), row->item().displayName == longName);
+            QVERIFY(row->mapTo(&list, QPoint(row->width(), 0)).x() <= list.width());
         }
         brimlark::test::saveScreenshot(&list, QStringLiteral("shelf-page-rows"));
 

@@ -1,0 +1,146 @@
+// A drop of 50 local files on the open basic panel: shelf_drop [runs]
+// The drop goes to the real root view, whose shelf is backed by the real settings file and the
+// Linux bookmarks over real files. Timed: the drop event with what it posts, and the repaint that shows
+// the new count: the longer of the drop's handling and that paint, each a turn of the main thread
+// away from its event loop. The anchor,
+// in the same run: one write of a ten-item shelf (UserDefaults::setArray, the write a drop ends
+// with). Target: the median drop at most 2 x the median write. Prints met/MISSED; exits 1 on a
+// miss. Run it once as it is and once under `taskset -c 0` for the figures pinned to one CPU.
+#include "Brimlark/shelf/FileShelfService.h"
+#include "Brimlark/surface/NotchRootView.h"
+#include "platform/linux/LinuxBookmarks.h"
+#include "tests/support/ServiceFixture.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QMimeData>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cstdio>
+#include <sched.h>
+#include <vector>
+
+namespace {
+
+using Mode = InteractionEngine::Mode;
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+void settle(QWidget& window) {
+    for (QVariantAnimation* animation : window.findChildren<QVariantAnimation*>())
+        animation->setCurrentTime(animation->totalDuration());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
+    const int runs = argc > 1 ? std::max(10, QString::fromLocal8Bit(argv[1]).toInt()) : 100;
+    constexpr int fileCount = 50;
+
+    ServiceFixture f;
+    LinuxBookmarks bookmarks;
+    FileShelfService shelf(f.defaults, bookmarks, f.share, *Clock::system());
+    PanelServices services = f.services();
+    services.fileShelf = &shelf;
+
+    QList<QUrl> files;
+    for (int n = 0; n < fileCount; ++n) {
+        const QString path = f.dir.filePath(QStringLiteral("dropped file %1.pdf").arg(n));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("%PDF-1.4\n") < 0) {
+            std::fprintf(stderr, "could not write %s\n", qUtf8Printable(path));
+            return 2;
+        }
+        files.append(QUrl::fromLocalFile(path));
+    }
+
+    InteractionEngine engine(f.appState, &f.clock);
+    NotchRootView::Inputs inputs;
+    inputs.interactionEngine = &engine;
+    NotchRootView root(services, inputs, f.screens);
+    root.resize(724, 388);
+    root.show();
+    engine.setMode(Mode::basic());
+    settle(root);
+    root.repaint();
+
+    QMimeData mime;
+    mime.setUrls(files);
+    const QPoint at(root.width() / 2, root.height() / 2);
+    std::vector<double> handlings;
+    std::vector<double> paints;
+    auto drop = [&] {
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&root, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&root, &move);
+        QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Two turns of the main thread: the drop's handling, then the paint that shows it.
+        QElapsedTimer timer;
+        timer.start();
+        QCoreApplication::sendEvent(&root, &event);
+        QCoreApplication::sendPostedEvents();
+        const double handling = double(timer.nsecsElapsed()) / 1e6;
+        timer.restart();
+        root.repaint();
+        const double paint = double(timer.nsecsElapsed()) / 1e6;
+        handlings.push_back(handling);
+        paints.push_back(paint);
+        return std::max(handling, paint);
+    };
+    drop(); // warm-up: fonts, symbols and styles load once
+    settle(root);
+    handlings.clear();
+    paints.clear();
+
+    std::vector<double> drops;
+    for (int r = 0; r < runs; ++r) {
+        drops.push_back(drop());
+        settle(root);
+    }
+    if (shelf.items().size() != FileShelfService::maxItems) {
+        std::fprintf(stderr, "the shelf holds %lld items after the drops\n",
+                     static_cast<long long>(shelf.items().size()));
+        return 2;
+    }
+
+    // The anchor: the same ten items written once, as the drop stores them.
+    const QVariantList stored = f.defaults.value(FileShelfService::storageKey()).toList();
+    std::vector<double> writes;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        f.defaults.setArray(FileShelfService::storageKey(), stored);
+        writes.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    sched_getaffinity(0, sizeof(cpus), &cpus);
+    const double dropMs = percentile(drops, 0.5);
+    const double writeMs = percentile(writes, 0.5);
+    const double ratio = dropMs / writeMs;
+    std::printf("shelf_drop: %d files a drop, %d runs, %s\n", fileCount, runs,
+                CPU_COUNT(&cpus) == 1 ? "pinned to one CPU" : "unpinned");
+    std::printf("one write of the ten-item shelf (anchor)  median %8.3f ms, p90 %8.3f ms\n", writeMs,
+                percentile(writes, 0.9));
+    std::printf("main thread held by a drop                median %8.3f ms, p90 %8.3f ms, max %8.3f ms\n",
+                dropMs, percentile(drops, 0.9), percentile(drops, 1.0));
+    std::printf("  the drop's handling median %8.3f ms, the paint after it median %8.3f ms\n",
+                percentile(handlings, 0.5), percentile(paints, 0.5));
+    std::printf("ratio of the medians %.2f (target <= 2): %s\n", ratio, ratio <= 2.0 ? "met" : "MISSED");
+    return ratio <= 2.0 ? 0 : 1;
+}
