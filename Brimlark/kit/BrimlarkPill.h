@@ -17,6 +17,7 @@ public:
                  QWidget* parent = nullptr);
 
     QString label() const { return m_label; }
+    QColor color() const { return m_color; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
