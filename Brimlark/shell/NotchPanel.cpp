@@ -3,6 +3,7 @@
 #include "Brimlark/core/Logging.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
@@ -19,9 +20,34 @@ NotchPanel::NotchPanel(const QRect& frame)
     winId();
     if (QWindow* window = windowHandle())
         window->installEventFilter(this);
+    setTakesKeyboard(false);
+}
+
+void NotchPanel::setTakesKeyboard(bool takes) {
+    // On the window, not through setWindowFlags(), which would hide and show the panel again. The
+    // widget's own copy follows, so that nothing rebuilds the window with the old flags.
+    overrideWindowFlags(windowFlags().setFlag(Qt::WindowDoesNotAcceptFocus, !takes));
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, !takes);
+}
+
+bool NotchPanel::takesKeyboard() const {
+    const QWindow* window = windowHandle();
+    return window && !(window->flags() & Qt::WindowDoesNotAcceptFocus);
+}
+
+bool NotchPanel::takesText(const QWidget* widget) {
+    // The press may land on a part of the editor (a text view's viewport): its owners count too.
+    for (; widget && !widget->isWindow(); widget = widget->parentWidget()) {
+        if (widget->isEnabled() && widget->testAttribute(Qt::WA_InputMethodEnabled) &&
+            (widget->focusPolicy() & Qt::ClickFocus))
+            return true;
+    }
+    return false;
 }
 
 void NotchPanel::orderFrontAndFocus() {
+    setTakesKeyboard(true);
     if (!isVisible())
         show();
     raise();
@@ -63,6 +89,8 @@ void NotchPanel::moveEvent(QMoveEvent* event) {
 
 bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress)
-        emit pressed();
+        emit pressed(childAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonRelease)
+        emit released();
     return QWidget::eventFilter(watched, event);
 }
