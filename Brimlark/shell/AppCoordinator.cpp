@@ -27,6 +27,7 @@
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/NotchHalo.h"
 #include "platform/ContextCallback.h"
+#include "platform/DesktopWindows.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 
@@ -374,6 +375,12 @@ QWidget* AppCoordinator::openSettings() {
     QWidget* window = m_settingsWindow ? m_settingsWindow.data() : makeSettingsWindow();
     window->setObjectName(settingsWindowIdentifier);
     window->setWindowTitle(QString());
+    // The open panel is raised whenever it opens or is clicked; the settings stay over it.
+    NotchPanel* panel = m_notchWindowManager ? m_notchWindowManager->panel() : nullptr;
+    if (panel && m_platform.desktopWindows) {
+        window->winId();
+        m_platform.desktopWindows->keepAbove(window->windowHandle(), panel->windowHandle());
+    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -384,6 +391,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     auto* window =
         new SettingsOverlayWindow(QRect(0, 0, SettingsScene::sceneWidth, SettingsScene::sceneHeight));
     window->setObjectName(settingsWindowIdentifier);
+    window->setScreens(m_platform.screens);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     SettingsScene::Context context;
