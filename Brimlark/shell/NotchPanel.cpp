@@ -94,3 +94,12 @@ bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
         emit released();
     return QWidget::eventFilter(watched, event);
 }
+
+void NotchPanel::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_drawn)
+        return;
+    m_drawn = true;
+    // After the whole window has been drawn and handed to the display.
+    QMetaObject::invokeMethod(this, &NotchPanel::firstFrameDrawn, Qt::QueuedConnection);
+}

@@ -37,6 +37,8 @@ signals:
     // The panel moved, grew or shrank.
     void frameChanged(const QRect& frame);
     void opacityChanged(qreal opacity);
+    // The panel's first frame has been drawn (emitted once, on the turn after).
+    void firstFrameDrawn();
 
 public:
     // True when a press on `widget` is a press into text: it or a view it belongs to edits text.
@@ -47,4 +49,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_drawn = false;
+
+public:
+    bool hasDrawnFrame() const { return m_drawn; }
 };
