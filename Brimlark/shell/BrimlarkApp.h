@@ -25,7 +25,8 @@ public:
     MenuBarLabel* label() const { return m_label; }
 
     // Tells the delegate that launching has finished, then shows the tray icon once the panel is
-    // on screen (a desktop without a tray still runs the panel). Termination reaches the delegate when the event loop quits.
+    // on screen (a desktop without a tray still runs the panel). Termination reaches the delegate
+    // when the event loop quits.
     void launch(const QStringList& arguments);
 
 private:
