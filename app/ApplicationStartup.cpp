@@ -54,9 +54,11 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     LinuxSingleInstance instance;
     if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
         qCInfo(lcApp, "Brimlark is already running; this start exits");
+        releaseDisplayProbe();
         return 0;
     }
     QApplication app(argc, argv);
+    releaseDisplayProbe();
     QApplication::setApplicationName(QStringLiteral("Brimlark"));
     QApplication::setOrganizationDomain(QStringLiteral("brimlark.com"));
     // Logout, a service manager's stop and a closed terminal end the program through its quit

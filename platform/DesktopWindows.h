@@ -28,6 +28,12 @@ public:
     // is shown, and by calling again (after a change of its shape); does nothing where the desktop
     // cannot.
     virtual void letPointerThrough(QWindow* window) = 0;
+    // Keeps `window` stacked above `owner` (one of the program's accessories) from now on: the
+    // window manager raises it whenever `owner` is raised, and keeps it in `owner`'s layer.
+    // Applied again each time `window` is shown; a later call for `window` replaces `owner`.
+    // Unlike a transient parent in Qt, nothing is blocked or activated through the relation. Does
+    // nothing where the desktop has no such hint.
+    virtual void keepAbove(QWindow* window, QWindow* owner) = 0;
     // An identifier of the window that holds the keyboard now; 0 when none or unknown.
     virtual quint64 focusedWindow() const = 0;
     // The identifier focusedWindow() reports while `window` holds the keyboard; 0 without one.

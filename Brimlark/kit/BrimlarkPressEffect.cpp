@@ -43,6 +43,10 @@ BrimlarkPressEffect::BrimlarkPressEffect(const BrimlarkButtonStyle& style, QAbst
             [this](const QVariant& value) { showProgress(value.toReal()); });
     connect(button, &QAbstractButton::pressed, this, [this] { animateTo(1.0); });
     connect(button, &QAbstractButton::released, this, [this] { animateTo(0.0); });
+    // At rest the button draws itself: an effect inside a view that has an effect of its own (a
+    // page sliding in, a fading row) is drawn by Qt with a second painter on the same device, which
+    // fails with a warning and leaves the button out.
+    setEnabled(false);
 }
 
 void BrimlarkPressEffect::setProgress(qreal progress) {
@@ -61,6 +65,7 @@ void BrimlarkPressEffect::showProgress(qreal progress) {
     if (progress == m_progress)
         return;
     m_progress = progress;
+    setEnabled(!qFuzzyIsNull(m_progress));
     update();
 }
 

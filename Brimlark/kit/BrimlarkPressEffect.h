@@ -8,7 +8,8 @@ class QAbstractButton;
 class QVariantAnimation;
 
 // Draws a button (with all its child widgets) in the press look of a BrimlarkButtonStyle. It follows
-// the button's pressed() and released() signals and springs its press progress towards 1 or 0.
+// the button's pressed() and released() signals and springs its press progress towards 1 or 0. It is
+// enabled only while the progress is off 0: at rest the button draws itself.
 class BrimlarkPressEffect : public QGraphicsEffect {
     Q_OBJECT
 public:

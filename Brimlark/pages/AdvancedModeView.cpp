@@ -122,7 +122,7 @@ AdvancedModeView::AdvancedModeView(const PanelServices& services, Inputs inputs,
 
     // Ctrl+arrows must reach this view before a focused editor in the page acts on them, and the
     // editor may be any widget the page makes at any time: the filter sits on the application and
-    // takes only key events of widgets inside this view.
+    // takes only key events of widgets in this view's window.
     qApp->installEventFilter(this);
 
     updateHeader();
@@ -243,8 +243,12 @@ void AdvancedModeView::showPageContent(bool animated) {
         const double shown = std::clamp(p, 0.0, 1.0);
         if (content) {
             content->move(static_cast<int>((1.0 - p) * width), 0);
-            if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content->graphicsEffect()))
+            // Whole (the spring may overshoot), the new page is drawn as if it had no effect, for
+            // the same reason as the old one below; short of whole it fades again.
+            if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content->graphicsEffect())) {
                 effect->setOpacity(shown);
+                effect->setEnabled(shown < 1.0);
+            }
         }
         if (old) {
             old->move(static_cast<int>(-p * width), 0);
@@ -313,8 +317,10 @@ bool AdvancedModeView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
         return false;
+    // Keys of the whole panel while this view shows: with no focused view in the panel (nothing
+    // clicked yet, or the focused one went with a page) they go to the panel's window itself.
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || (widget != this && !isAncestorOf(widget)))
+    if (!widget || !isVisible() || widget->window() != window())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (!(key->modifiers() & Qt::ControlModifier) ||

@@ -30,11 +30,16 @@
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/ContextCallback.h"
+#include "platform/DesktopWindows.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <utility>
 
 const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
 const QString AppCoordinator::toggleDNDShortcutName = QStringLiteral("Brimlark.ToggleDND");
@@ -128,6 +133,22 @@ void AppCoordinator::later(std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
+void AppCoordinator::afterFirstFrame(std::function<void()> call) {
+    NotchPanel* panel = m_notchWindowManager ? m_notchWindowManager->panel() : nullptr;
+    if (!panel || !panel->isVisible() || panel->hasDrawnFrame()) {
+        later(std::move(call));
+        return;
+    }
+    // Whichever comes first; the other finds the call spent.
+    auto pending = std::make_shared<std::function<void()>>(std::move(call));
+    auto run = [pending] {
+        if (*pending)
+            std::exchange(*pending, {})();
+    };
+    connect(panel, &NotchPanel::firstFrameDrawn, this, run, Qt::SingleShotConnection);
+    QTimer::singleShot(1000, this, run);
+}
+
 void AppCoordinator::mediaCommand(TransportCommand command) {
     MediaService& media = *m_services.media;
     std::optional<MediaRemoteBridge::SourceApp> source;
@@ -157,10 +178,10 @@ void AppCoordinator::start() {
     qCDebug(lcApp, "start: observers subscribed");
     startHookServices();
     bindGlow();
-    // Reading the calendar files and asking the players over D-Bus wait for the first turn of the
-    // event loop, once the closed panel is up; the live status takes the next event and the track
+    // Reading the calendar files and asking the players over D-Bus wait until the closed panel has
+    // drawn its first frame; the live status takes the next event and the track
     // as the changes they are, so a calendar alert or a playing track still shows at once.
-    later([this] {
+    afterFirstFrame([this] {
         calendar().refresh();
         m_services.media->refresh();
         qCDebug(lcApp, "start: calendar and media refreshed");
@@ -376,6 +397,12 @@ QWidget* AppCoordinator::openSettings() {
     QWidget* window = m_settingsWindow ? m_settingsWindow.data() : makeSettingsWindow();
     window->setObjectName(settingsWindowIdentifier);
     window->setWindowTitle(QString());
+    // The open panel is raised whenever it opens or is clicked; the settings stay over it.
+    NotchPanel* panel = m_notchWindowManager ? m_notchWindowManager->panel() : nullptr;
+    if (panel && m_platform.desktopWindows) {
+        window->winId();
+        m_platform.desktopWindows->keepAbove(window->windowHandle(), panel->windowHandle());
+    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -386,6 +413,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     auto* window =
         new SettingsOverlayWindow(QRect(0, 0, SettingsScene::sceneWidth, SettingsScene::sceneHeight));
     window->setObjectName(settingsWindowIdentifier);
+    window->setScreens(m_platform.screens);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     SettingsScene::Context context;
@@ -453,7 +481,7 @@ void AppCoordinator::startHookServices() {
     hooks->startWatchingInbox();
     qCDebug(lcApp, "start: hook services started");
     // Asked on a later turn of the event loop, so start-up never waits for the notification server.
-    later([hooks] { hooks->requestNotificationAuthorization(); });
+    afterFirstFrame([hooks] { hooks->requestNotificationAuthorization(); });
 }
 
 void AppCoordinator::bindGlow() {

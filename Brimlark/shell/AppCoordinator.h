@@ -98,6 +98,10 @@ public:
 
     // Runs one quick action of the panel.
     void handleQuickAction(QuickAction::Kind kind);
+    // Runs `call` once the panel has drawn its first frame (at the latest after a second, and on
+    // the next turn without a panel on screen): start-up work that waits for other programs (the
+    // session bus, the calendar files) comes after the notch is on screen.
+    void afterFirstFrame(std::function<void()> call);
     // Brings the settings window to the front, building it on first use.
     QWidget* openSettings();
     // Builds the settings window and keeps it.

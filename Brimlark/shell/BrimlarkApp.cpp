@@ -5,6 +5,7 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarLabel.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
+#include "platform/ContextCallback.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -34,10 +35,15 @@ BrimlarkApp::~BrimlarkApp() {
 }
 
 void BrimlarkApp::launch(const QStringList& arguments) {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_label->trayWillShow();
-        m_trayIcon->show();
-    } else
-        qCInfo(lcApp, "no system tray on this desktop; running without the tray menu");
     m_appDelegate->applicationDidFinishLaunching(arguments);
+    // Asking for a tray talks to the session bus and the X server's tray: the notch goes on screen
+    // first.
+    m_appDelegate->coordinator().afterFirstFrame(ContextCallback<void()>(this, [this] {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            m_label->trayWillShow();
+            m_trayIcon->show();
+        } else {
+            qCInfo(lcApp, "no system tray on this desktop; running without the tray menu");
+        }
+    }));
 }

@@ -23,8 +23,9 @@ public:
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     MenuBarMenuView* menu() const { return m_menu.get(); }
 
-    // Shows the tray icon (a desktop without a tray still runs the panel), then tells the delegate
-    // that launching has finished. Termination reaches the delegate when the event loop quits.
+    // Tells the delegate that launching has finished, then shows the tray icon once the panel is
+    // on screen (a desktop without a tray still runs the panel). Termination reaches the delegate
+    // when the event loop quits.
     void launch(const QStringList& arguments);
 
 private:

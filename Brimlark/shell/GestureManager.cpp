@@ -3,12 +3,15 @@
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/NotchGeometry.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
 
 #include <cmath>
+#include <cstdlib>
 
 GestureManager::GestureManager(InteractionEngine& engine, std::function<void()> onMediaPrev,
                                std::function<void()> onMediaNext, std::function<int()> pageCount,
@@ -112,7 +115,28 @@ void GestureManager::handleLocalWheel(QWindow* window, const QWheelEvent& event)
     }
     if (m_observedWindow && m_observedWindow->windowHandle() && window != m_observedWindow->windowHandle())
         return;
+    // A notch steps the panel at once, so a list or a text in the open panel would otherwise never
+    // scroll by wheel: a view that scrolls along the notch's axis keeps it.
+    if (!sample.hasPreciseDeltas && scrollsContentAt(sample.position, event.angleDelta()))
+        return;
     handleScroll(sample);
+}
+
+bool GestureManager::scrollsContentAt(const QPoint& global, const QPoint& angle) const {
+    QWidget* observed = m_observedWindow;
+    if (!observed)
+        return false;
+    const bool vertical = std::abs(angle.y()) >= std::abs(angle.x());
+    for (QWidget* widget = observed->childAt(observed->mapFromGlobal(global)); widget && widget != observed;
+         widget = widget->parentWidget()) {
+        auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+        if (!area)
+            continue;
+        const QScrollBar* bar = vertical ? area->verticalScrollBar() : area->horizontalScrollBar();
+        if (bar && bar->maximum() > bar->minimum())
+            return true;
+    }
+    return false;
 }
 
 ScrollSample GestureManager::sampleFromWheelEvent(const QWheelEvent& event) {
@@ -147,9 +171,12 @@ ScrollSample GestureManager::sampleFromWheelEvent(const QWheelEvent& event) {
 void GestureManager::handleScroll(const ScrollSample& sample) {
     if (sample.momentum)
         return;
-    const double scale = sample.hasPreciseDeltas ? 1.0 : 8.0;
-    const double dx = sample.delta.x() * scale;
-    const double dy = sample.delta.y() * scale * (sample.invertedFromDevice ? -1.0 : 1.0);
+    if (!sample.hasPreciseDeltas) {
+        handleWheelNotch(sample);
+        return;
+    }
+    const double dx = sample.delta.x();
+    const double dy = sample.delta.y() * (sample.invertedFromDevice ? -1.0 : 1.0);
     const double ax = std::abs(dx);
     const double ay = std::abs(dy);
 
@@ -173,6 +200,24 @@ void GestureManager::handleScroll(const ScrollSample& sample) {
         return;
     }
     m_idleTimer->start(idleGap);
+}
+
+void GestureManager::handleWheelNotch(const ScrollSample& sample) {
+    // A wheel has no phases and no way to tell one turn from the next but the notch itself: each
+    // notch is a gesture of its own, the same axis rules pick its direction, and the cooldown alone
+    // keeps a fast spin from running through every level.
+    m_idleTimer->stop();
+    m_accumulatedX = 0;
+    m_accumulatedY = 0;
+    m_inActiveGesture = false;
+    const double dx = sample.delta.x() * lineScale;
+    const double dy = sample.delta.y() * lineScale * (sample.invertedFromDevice ? -1.0 : 1.0);
+    const double ax = std::abs(dx);
+    const double ay = std::abs(dy);
+    if (ax > noiseThreshold && ay * axisDominance <= ax)
+        fireHorizontal(dx >= 0);
+    else if (ax * axisDominance <= ay && ay > noiseThreshold)
+        fireVertical(dy > 0);
 }
 
 void GestureManager::endGesture() {

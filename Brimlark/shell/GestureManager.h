@@ -17,7 +17,9 @@ class QWindow;
 
 // Turns a scroll near the notch or over the open panel into one step of the panel per gesture:
 // vertical opens or closes one level, horizontal pages the advanced panel or skips tracks in the
-// basic one.
+// basic one. A touchpad's pixel deltas add up to the trigger threshold; a wheel's notch is a
+// gesture of its own and steps at once. Over the open panel, a wheel turned over a list or text
+// that can still scroll that way scrolls it instead.
 class GestureManager : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +52,8 @@ public:
     static constexpr double axisDominance = 1.5;
     static constexpr double triggerThreshold = 28.0;
     static constexpr double noiseThreshold = 4.0;
+    // Points one line of a wheel without pixel deltas counts for.
+    static constexpr double lineScale = 8.0;
     static constexpr std::chrono::milliseconds cooldown{180};
     // A wheel sends ticks without phases, so a pause this long also ends the gesture.
     static constexpr std::chrono::milliseconds idleGap{300};
@@ -59,8 +63,13 @@ protected:
 
 private:
     void handleLocalWheel(QWindow* window, const QWheelEvent& event);
+    // True when the widget of the observed window under `global` sits in a scrolling view that can
+    // still move in the direction of `angle` (QWheelEvent::angleDelta signs).
+    bool scrollsContentAt(const QPoint& global, const QPoint& angle) const;
     // The sample a wheel event of our own windows feeds, if any yet (see the .cpp).
     std::optional<ScrollSample> localSample(const QWheelEvent& event);
+    // One notch of a wheel without pixel deltas: a whole gesture, one step along its axis.
+    void handleWheelNotch(const ScrollSample& sample);
     void endGesture();
     bool passCooldown();
     void fireVertical(bool positive);

@@ -20,9 +20,34 @@ NotchPanel::NotchPanel(const QRect& frame)
     winId();
     if (QWindow* window = windowHandle())
         window->installEventFilter(this);
+    setTakesKeyboard(false);
+}
+
+void NotchPanel::setTakesKeyboard(bool takes) {
+    // On the window, not through setWindowFlags(), which would hide and show the panel again. The
+    // widget's own copy follows, so that nothing rebuilds the window with the old flags.
+    overrideWindowFlags(windowFlags().setFlag(Qt::WindowDoesNotAcceptFocus, !takes));
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, !takes);
+}
+
+bool NotchPanel::takesKeyboard() const {
+    const QWindow* window = windowHandle();
+    return window && !(window->flags() & Qt::WindowDoesNotAcceptFocus);
+}
+
+bool NotchPanel::takesText(const QWidget* widget) {
+    // The press may land on a part of the editor (a text view's viewport): its owners count too.
+    for (; widget && !widget->isWindow(); widget = widget->parentWidget()) {
+        if (widget->isEnabled() && widget->testAttribute(Qt::WA_InputMethodEnabled) &&
+            (widget->focusPolicy() & Qt::ClickFocus))
+            return true;
+    }
+    return false;
 }
 
 void NotchPanel::orderFrontAndFocus() {
+    setTakesKeyboard(true);
     if (!isVisible())
         show();
     raise();
@@ -64,6 +89,20 @@ void NotchPanel::moveEvent(QMoveEvent* event) {
 
 bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress)
-        emit pressed(static_cast<QMouseEvent*>(event)->button());
+        if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            emit pressed(childAt(mouse->position().toPoint()), mouse->button());
+        }
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonRelease)
+        emit released();
     return QWidget::eventFilter(watched, event);
+}
+
+void NotchPanel::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_drawn)
+        return;
+    m_drawn = true;
+    // After the whole window has been drawn and handed to the display.
+    QMetaObject::invokeMethod(this, &NotchPanel::firstFrameDrawn, Qt::QueuedConnection);
 }

@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 using Kind = InteractionEngine::Mode::Kind;
@@ -125,6 +126,10 @@ void NotchWindowManager::setup() {
     layout->addWidget(m_hostingView);
     m_panelOpen = false;
     connect(m_panel, &NotchPanel::pressed, this, &NotchWindowManager::handlePanelPressed);
+    connect(m_panel, &NotchPanel::released, this, [this] {
+        // After the views under the pointer have handled the click.
+        QMetaObject::invokeMethod(this, &NotchWindowManager::handleClickEnded, Qt::QueuedConnection);
+    });
     connect(m_panel, &NotchPanel::resized, this, &NotchWindowManager::updateShape);
     if (m_desktopWindows) {
         m_desktopWindows->makeAccessory(m_panel->windowHandle());
@@ -166,6 +171,8 @@ void NotchWindowManager::relayoutForScreen() {
 }
 
 void NotchWindowManager::observeModeAndContent() {
+    m_cancellables.append(connect(&m_engine, &InteractionEngine::modeChanged, this,
+                                  [this] { m_modeChangedByClick = m_clickInProgress; }));
     m_cancellables.append(connect(
         &m_engine, &InteractionEngine::modeChanged, this,
         [this](const InteractionEngine::Mode& mode) { applyMode(mode, true); }, Qt::QueuedConnection));
@@ -290,20 +297,38 @@ void NotchWindowManager::applyMode(const InteractionEngine::Mode& mode, bool ani
     const bool wasOpen = m_panelOpen;
     m_panelOpen = isOpen(mode);
     const bool byHover = m_engine.lastOpenTrigger() == InteractionEngine::InteractionTrigger::hover;
+    // Paging or expanding the open panel with a click on its controls is no opening.
+    const bool byPanelClick = std::exchange(m_modeChangedByClick, false) && wasOpen;
     // Whoever types when the panel opens gets the keyboard back when it closes, even when a later
     // click lets the window manager hand the keyboard to the panel before the press reaches us.
     if (m_panelOpen && !wasOpen)
         rememberFocus();
-    if (m_panelOpen && !byHover && (!wasOpen || !panelHasFocus())) {
+    if (m_panelOpen && !byHover && !byPanelClick && (!wasOpen || !panelHasFocus())) {
         rememberFocus();
-        m_panel->orderFrontAndFocus();
+        takeKeyboard();
         raiseHaloWindow();
         return;
     }
     m_panel->orderFrontRegardless();
     raiseHaloWindow();
-    if (wasOpen && !m_panelOpen)
+    if (wasOpen && !m_panelOpen) {
         restoreFocus();
+        // The closed panel, and the next panel a hover opens, leave the keyboard alone again.
+        m_panel->setTakesKeyboard(false);
+    }
+}
+
+void NotchWindowManager::takeKeyboard() {
+    m_panel->orderFrontAndFocus();
+    // Qt asks in the program's own name with the time of the last event it saw, which may be long
+    // past when the request comes over D-Bus (a tray menu drawn by the desktop) or after a menu
+    // of ours closed: a window manager that guards against focus stealing then refuses. The
+    // desktop is asked again, as the pager does for a user's choice.
+    if (m_desktopWindows) {
+        const quint64 id = m_desktopWindows->idOf(m_panel->windowHandle());
+        if (id != 0 && m_desktopWindows->focusedWindow() != id)
+            m_desktopWindows->giveFocus(id);
+    }
 }
 
 void NotchWindowManager::raiseHaloWindow() {
@@ -344,7 +369,8 @@ void NotchWindowManager::restoreFocus() {
     m_desktopWindows->giveFocus(target);
 }
 
-void NotchWindowManager::handlePanelPressed(Qt::MouseButton button) {
+void NotchWindowManager::handlePanelPressed(QWidget* target, Qt::MouseButton button) {
+    m_pressWithoutKeyboard = false;
     // The panel is the program's own window, which the desktop-wide press watch leaves alone: a
     // right click on it, closed or open, is seen here.
     if (button == Qt::RightButton) {
@@ -352,10 +378,29 @@ void NotchWindowManager::handlePanelPressed(Qt::MouseButton button) {
             m_inputs.onOpenSettings();
         return;
     }
+    m_clickInProgress = true;
     if (!m_panel || !isOpen(m_engine.mode()) || panelHasFocus())
         return;
     rememberFocus();
-    m_panel->activateWindow();
+    if (NotchPanel::takesText(target)) {
+        takeKeyboard();
+        return;
+    }
+    // Play, the quick actions, the dots, the chevrons: the user goes on typing where they were.
+    m_pressWithoutKeyboard = true;
+    m_focusAtPress = m_panel->focusWidget();
+}
+
+void NotchWindowManager::handleClickEnded() {
+    m_clickInProgress = false;
+    if (!m_pressWithoutKeyboard || !m_panel)
+        return;
+    m_pressWithoutKeyboard = false;
+    // The click opened a field (the calculator, search) and put the panel's focus there.
+    QWidget* focused = m_panel->focusWidget();
+    if (focused && focused != m_focusAtPress && focused->isVisible() && NotchPanel::takesText(focused) &&
+        isOpen(m_engine.mode()) && !panelHasFocus())
+        takeKeyboard();
 }
 
 void NotchWindowManager::updateShape() {

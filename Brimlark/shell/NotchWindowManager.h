@@ -23,13 +23,14 @@ class QPropertyAnimation;
 
 // Owns the panel over the notch: hosts the root view in it, keeps its frame, alpha and screen in
 // step with the interaction mode, turns pointer movement near the notch into hover reports and a
-// click outside the open panel into a close. A hover opening leaves the keyboard where it is; any
-// other opening takes it, and closing gives it back to the window that had it before, unless the
-// user has since given it to another. Without a compositor the panel is clipped to its outline.
-// The glow, when there is one, lives in a window of its own that follows the panel. The closed
-// panel is moved, faded or raised only when its frame, opacity or stacking has to change: the live
-// status publishes often, and most updates change none of them. The root view is built over
-// `services`, which the manager reads too (the settings, reduce motion, what the live status shows).
+// click outside the open panel into a close. A hover opening leaves the keyboard where it is, and
+// so does a click on a control of such a panel; a click into text (or one that opens a text
+// field) takes it, as any other opening does, and closing gives it back to the window that had it
+// before, unless the user has since given it to another. Without a compositor the panel is clipped to its
+// outline. The glow, when there is one, lives in a window of its own that follows the panel. The closed panel
+// is moved, faded or raised only when its frame, opacity or stacking has to change: the live status publishes
+// often, and most updates change none of them. The root view is built over `services`, which the manager
+// reads too (the settings, reduce motion, what the live status shows).
 class NotchWindowManager : public QObject {
     Q_OBJECT
 public:
@@ -97,9 +98,13 @@ private:
     // Gives the keyboard back after the panel closed, when the panel still holds it.
     void restoreFocus();
     bool panelHasFocus() const;
-    // A press into the panel: a right click opens the settings; any other gives an open panel the
-    // keyboard.
-    void handlePanelPressed(Qt::MouseButton button);
+    // A press into the panel: a right click opens the settings; a press into text takes the
+    // keyboard; after any other, the click may have opened a text field (handleClickEnded()),
+    // which takes it too.
+    void handlePanelPressed(QWidget* target, Qt::MouseButton button);
+    void handleClickEnded();
+    // Lets the panel hold the keyboard, brings it to the front and gives it the keyboard.
+    void takeKeyboard();
     // Clips the panel to its outline while no compositor runs; unclipped with one.
     void updateShape();
     // Builds the glow's window and ties it to the panel.
@@ -134,6 +139,13 @@ private:
     // Runs from an opening through a menu: the focus moves the menu's closing causes are not a
     // click outside.
     QElapsedTimer m_sinceKeyboardOpening;
+    // The panel's focus widget when the last press into it began, while it lacked the keyboard.
+    QPointer<QWidget> m_focusAtPress;
+    bool m_pressWithoutKeyboard = false;
+    // From a press into the panel until its click has been handled; a mode change made in that
+    // time (the chevrons, the dots) is the panel's own and leaves the keyboard where it is.
+    bool m_clickInProgress = false;
+    bool m_modeChangedByClick = false;
     QPointer<QParallelAnimationGroup> m_frameAnimation;
     QPointer<QPropertyAnimation> m_fadeAnimation;
 };

@@ -2,6 +2,7 @@
 
 #include "Brimlark/controls/TimerService.h"
 #include "app/ApplicationStartup.h"
+#include "bench/support/FirstFrame.h"
 
 #include <QCoreApplication>
 
@@ -23,5 +24,13 @@ int runBrimlarkWithTimer(int argc, char** argv) {
             },
             Qt::QueuedConnection);
     };
+    return runBrimlark(1, appArgv, hooks);
+}
+
+int runBrimlarkToFirstFrame(int argc, char** argv) {
+    char* appArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    StartupHooks hooks;
+    // The panel was shown during the start; it is painted once the event loop runs.
+    hooks.launched = [] { qApp->installEventFilter(new FirstFrameReporter(qApp)); };
     return runBrimlark(1, appArgv, hooks);
 }

@@ -4,10 +4,13 @@
 //   - the resident set size 5 s after start;
 //   - the CPU used over the following 30 s of idling, in per cent of one core;
 //   - the timer phase (TimerPhase.h): the CPU of a running countdown against the empty program
-//     repainting as often, unpinned and pinned to one CPU. `bench_startup timer` runs it alone.
+//     repainting as often, unpinned and pinned to one CPU. `bench_startup timer` runs it alone;
+//   - the xcb phase (XcbPhase.h): both programs on an X server of their own, to their first frame,
+//     unpinned and pinned. `bench_startup xcb [runs]` runs it alone.
 // Both programs run with HOME and the XDG folders in a fresh temporary folder.
 #include "bench/startup/BrimlarkWithTimer.h"
 #include "bench/startup/TimerPhase.h"
+#include "bench/startup/XcbPhase.h"
 #include "bench/support/BenchProcess.h"
 
 #include <QApplication>
@@ -79,11 +82,16 @@ long residentKiB(qint64 pid) {
 int main(int argc, char** argv) {
     if (argc > 1 && QByteArray(argv[1]) == "--brimlark-with-timer")
         return runBrimlarkWithTimer(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--brimlark-first-frame")
+        return runBrimlarkToFirstFrame(argc, argv);
 
     QCoreApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "timer")
         return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
                              QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
+    if (argc > 1 && QByteArray(argv[1]) == "xcb")
+        return runXcbPhase(QCoreApplication::applicationFilePath(), QStringLiteral(BENCH_ANCHOR_EXECUTABLE),
+                           argc > 2 ? std::max(1, QByteArray(argv[2]).toInt()) : 11);
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
     const QList<Program> programs = {
         {QStringLiteral("brimlark"),
@@ -148,6 +156,9 @@ int main(int argc, char** argv) {
                 cpu[0] <= 0.3 ? "met" : "MISSED");
     std::printf("(median of %d starts each; RSS %d s after start; CPU over %d s idle)\n", runs, settleSeconds,
                 idleSeconds);
+    if (runXcbPhase(QCoreApplication::applicationFilePath(), QStringLiteral(BENCH_ANCHOR_EXECUTABLE), runs) !=
+        0)
+        return 1;
     return runTimerPhase(QStringLiteral(BRIMLARK_EXECUTABLE), QCoreApplication::applicationFilePath(),
                          QStringLiteral(BENCH_ANCHOR_EXECUTABLE));
 }

@@ -15,6 +15,7 @@ public:
 
     void makeAccessory(QWindow* window) override { accessories.append(window); }
     void letPointerThrough(QWindow* window) override { pointerThrough.append(window); }
+    void keepAbove(QWindow* window, QWindow* owner) override { keptAbove[window] = owner; }
     quint64 focusedWindow() const override { return focused; }
     quint64 idOf(const QWindow* window) const override { return window ? window->winId() : 0; }
     bool giveFocus(quint64 window) override {
@@ -38,6 +39,7 @@ public:
     QList<QWindow*> accessories;
     QList<QWindow*> pointerThrough;
     QList<quint64> focusGivenTo;
+    QHash<QWindow*, QWindow*> keptAbove;
     QHash<QWindow*, QRegion> shapes;
     QHash<QWindow*, ShapeParts> shapeParts;
     quint64 focused = 0;

@@ -39,11 +39,25 @@ QString errorText(const QDBusMessage& reply) {
 
 } // namespace
 
+DBusNotifications::DBusNotifications(QObject* parent) : Notifications(parent) {}
+
 DBusNotifications::DBusNotifications(const QDBusConnection& bus, QObject* parent)
     : Notifications(parent), m_bus(bus) {
-    if (m_bus.isConnected())
-        m_bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(onNotificationClosed(uint, uint)));
+    watchClosings();
+}
+
+QDBusConnection& DBusNotifications::bus() {
+    if (!m_bus) {
+        m_bus = QDBusConnection::sessionBus();
+        watchClosings();
+    }
+    return *m_bus;
+}
+
+void DBusNotifications::watchClosings() {
+    if (m_bus->isConnected())
+        m_bus->connect(service, path, interface, QStringLiteral("NotificationClosed"), this,
+                       SLOT(onNotificationClosed(uint, uint)));
 }
 
 DBusNotifications::~DBusNotifications() = default;
@@ -51,18 +65,18 @@ DBusNotifications::~DBusNotifications() = default;
 void DBusNotifications::authorizationStatus(const QObject* context,
                                             std::function<void(NotificationAuthorization)> done) {
     const ContextCallback<void(NotificationAuthorization)> reply(context, std::move(done));
-    if (!m_bus.isConnected()) {
+    if (!bus().isConnected()) {
         reply(NotificationAuthorization::denied);
         return;
     }
-    callAsync(m_bus, busCall(QStringLiteral("NameHasOwner"), {service}), this,
+    callAsync(bus(), busCall(QStringLiteral("NameHasOwner"), {service}), this,
               [this, reply](const QDBusMessage& owner) {
                   if (owner.type() == QDBusMessage::ReplyMessage && !owner.arguments().isEmpty() &&
                       owner.arguments().constFirst().toBool()) {
                       reply(NotificationAuthorization::authorized);
                       return;
                   }
-                  callAsync(m_bus, busCall(QStringLiteral("ListActivatableNames"), {}), this,
+                  callAsync(bus(), busCall(QStringLiteral("ListActivatableNames"), {}), this,
                             [reply](const QDBusMessage& names) {
                                 const bool activatable =
                                     names.type() == QDBusMessage::ReplyMessage &&
@@ -118,12 +132,12 @@ void DBusNotifications::removeDelivered(const QStringList& identifiers) {
 }
 
 void DBusNotifications::close(uint serverId) {
-    if (!m_bus.isConnected())
+    if (!bus().isConnected())
         return;
     QDBusMessage message =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
     message.setArguments({QVariant::fromValue(serverId)});
-    m_bus.asyncCall(message);
+    bus().asyncCall(message);
 }
 
 void DBusNotifications::removePending(const QStringList& identifiers) {
@@ -151,7 +165,7 @@ void DBusNotifications::whenCapabilitiesKnown(std::function<void()> next) {
         return;
     }
     callAsync(
-        m_bus, QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("GetCapabilities")),
+        bus(), QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("GetCapabilities")),
         this, [this, next](const QDBusMessage& reply) {
             if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
                 m_markup =
@@ -165,7 +179,7 @@ void DBusNotifications::whenCapabilitiesKnown(std::function<void()> next) {
 
 void DBusNotifications::send(const QString& identifier, const NotificationContent& content,
                              const ContextCallback<void(const QString&)>& done) {
-    if (!m_bus.isConnected()) {
+    if (!bus().isConnected()) {
         done(QStringLiteral("no session bus"));
         return;
     }
@@ -192,7 +206,7 @@ void DBusNotifications::send(const QString& identifier, const NotificationConten
                               markup ? escapeMarkup(content.title) : content.title,
                               markup ? escapeMarkup(content.body) : content.body, QStringList(), hints,
                               QVariant::fromValue(qint32(-1))});
-        callAsync(m_bus, message, this, [this, token, identifier, done](const QDBusMessage& reply) {
+        callAsync(bus(), message, this, [this, token, identifier, done](const QDBusMessage& reply) {
             m_sendsInFlight.remove(token);
             const bool withdrawn = m_withdrawnSends.remove(token);
             if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

@@ -21,8 +21,10 @@ class QTimer;
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 public:
-    explicit DBusNotifications(const QDBusConnection& bus = QDBusConnection::sessionBus(),
-                               QObject* parent = nullptr);
+    // On the session bus, connected at the first call rather than here: the start-up of the
+    // program never waits for the bus (or for a bus daemon being started for it).
+    explicit DBusNotifications(QObject* parent = nullptr);
+    explicit DBusNotifications(const QDBusConnection& bus, QObject* parent = nullptr);
     ~DBusNotifications() override;
 
     // Each answers on a later turn once the server has, or before returning when there is no
@@ -44,12 +46,15 @@ private slots:
     void onNotificationClosed(uint serverId, uint reason);
 
 private:
+    QDBusConnection& bus();
+    // Follows the server's NotificationClosed on the bus.
+    void watchClosings();
     void whenCapabilitiesKnown(std::function<void()> next);
     void send(const QString& identifier, const NotificationContent& content,
               const ContextCallback<void(const QString& error)>& done);
     void close(uint serverId);
 
-    QDBusConnection m_bus;
+    std::optional<QDBusConnection> m_bus;
     QHash<QString, uint> m_serverIds;
     // The sends waiting for the capabilities or for the answer to Notify, by token, with their
     // identifiers; and those of them that a removal withdrew.

@@ -79,30 +79,48 @@ bool isPlayerName(const QString& name) {
 
 } // namespace
 
+MprisMediaPlayers::MprisMediaPlayers(QObject* parent)
+    : MediaPlayers(parent), m_artwork(new ArtworkFetcher(this)) {
+    connect(m_artwork, &ArtworkFetcher::arrived, this, &MediaPlayers::artworkArrived);
+}
+
 MprisMediaPlayers::MprisMediaPlayers(const QDBusConnection& bus, QObject* parent)
     : MprisMediaPlayers(bus, nullptr, parent) {}
 
 MprisMediaPlayers::MprisMediaPlayers(const QDBusConnection& bus, ArtworkFetcher* artwork, QObject* parent)
-    : MediaPlayers(parent), m_bus(bus), m_artwork(artwork ? artwork : new ArtworkFetcher(this)) {
+    : MediaPlayers(parent), m_artwork(artwork ? artwork : new ArtworkFetcher(this)) {
     connect(m_artwork, &ArtworkFetcher::arrived, this, &MediaPlayers::artworkArrived);
-    if (!m_bus.isConnected()) {
+    m_bus = bus;
+    watchBus();
+}
+
+MprisMediaPlayers::~MprisMediaPlayers() {
+    if (m_bus && m_bus->isConnected())
+        m_bus->disconnect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+                          this, SLOT(onPropertiesChanged(QDBusMessage)));
+}
+
+QDBusConnection& MprisMediaPlayers::bus() const {
+    if (!m_bus) {
+        m_bus = QDBusConnection::sessionBus();
+        const_cast<MprisMediaPlayers*>(this)->watchBus();
+    }
+    return *m_bus;
+}
+
+void MprisMediaPlayers::watchBus() {
+    if (!m_bus->isConnected()) {
         qCDebug(lcMprisMedia, "no session bus: no media players");
         return;
     }
     // Watch first, then list: a player that appears in between is seen by one or the other.
-    m_watcher = new QDBusServiceWatcher(QStringLiteral("org.mpris.MediaPlayer2*"), m_bus,
+    m_watcher = new QDBusServiceWatcher(QStringLiteral("org.mpris.MediaPlayer2*"), *m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &MprisMediaPlayers::onNameOwnerChanged);
-    m_bus.connect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onPropertiesChanged(QDBusMessage)));
+    m_bus->connect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                   SLOT(onPropertiesChanged(QDBusMessage)));
     listNames();
-}
-
-MprisMediaPlayers::~MprisMediaPlayers() {
-    if (m_bus.isConnected())
-        m_bus.disconnect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                         this, SLOT(onPropertiesChanged(QDBusMessage)));
 }
 
 void MprisMediaPlayers::listNames() {
@@ -121,7 +139,7 @@ void MprisMediaPlayers::listNames() {
 QDBusMessage MprisMediaPlayers::call(QDBusMessage message) {
     // A player that is not running is never started for a question or a command.
     message.setAutoStartService(false);
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = bus().call(message, QDBus::Block, callTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage)
         qCDebug(lcMprisMedia, "%s.%s on %s failed: %s", qUtf8Printable(message.interface()),
                 qUtf8Printable(message.member()), qUtf8Printable(message.service()),
@@ -130,6 +148,7 @@ QDBusMessage MprisMediaPlayers::call(QDBusMessage message) {
 }
 
 QString MprisMediaPlayers::busName(Player player) const {
+    bus();
     if (player == Player::spotify)
         return m_names.contains(spotifyName) ? spotifyName : QString();
     for (const QString& name : m_names) {

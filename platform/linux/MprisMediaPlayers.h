@@ -5,6 +5,8 @@
 #include <QDBusConnection>
 #include <QStringList>
 
+#include <optional>
+
 class ArtworkFetcher;
 class QDBusMessage;
 class QDBusServiceWatcher;
@@ -20,8 +22,10 @@ class MprisMediaPlayers final : public MediaPlayers {
 public:
     static constexpr int callTimeoutMs = 500;
 
-    explicit MprisMediaPlayers(const QDBusConnection& bus = QDBusConnection::sessionBus(),
-                               QObject* parent = nullptr);
+    // On the session bus, connected at the first question rather than here: the start-up of the
+    // program never waits for the bus.
+    explicit MprisMediaPlayers(QObject* parent = nullptr);
+    explicit MprisMediaPlayers(const QDBusConnection& bus, QObject* parent = nullptr);
     // With an artwork fetcher of the caller's (which it keeps owning).
     MprisMediaPlayers(const QDBusConnection& bus, ArtworkFetcher* artwork, QObject* parent = nullptr);
     ~MprisMediaPlayers() override;
@@ -39,11 +43,14 @@ private slots:
     void onNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 
 private:
+    // The bus, connected and watched on first use.
+    QDBusConnection& bus() const;
+    void watchBus();
     void listNames();
     // `message` sent with the call timeout; the reply, or an error message.
     QDBusMessage call(QDBusMessage message);
 
-    QDBusConnection m_bus;
+    mutable std::optional<QDBusConnection> m_bus;
     ArtworkFetcher* m_artwork;
     QDBusServiceWatcher* m_watcher = nullptr;
     // The MPRIS names that have an owner, sorted.

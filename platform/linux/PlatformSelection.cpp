@@ -41,12 +41,26 @@ QByteArray missingDisplayProblem(const EnvironmentLookup& environment, const Dis
     return {};
 }
 
+namespace {
+// The connection that answered the display check, held until the application has its own.
+xcb_connection_t* heldProbe = nullptr;
+} // namespace
+
 QByteArray missingDisplayProblemHere() {
     return missingDisplayProblem([](const char* name) { return qgetenv(name); },
                                  [](const QByteArray& display) {
                                      xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
                                      const bool ok = xcb_connection_has_error(connection) == 0;
-                                     xcb_disconnect(connection);
+                                     if (ok && !heldProbe)
+                                         heldProbe = connection;
+                                     else
+                                         xcb_disconnect(connection);
                                      return ok;
                                  });
+}
+
+void releaseDisplayProbe() {
+    if (heldProbe)
+        xcb_disconnect(heldProbe);
+    heldProbe = nullptr;
 }

@@ -25,5 +25,10 @@ using DisplayProbe = std::function<bool(const QByteArray& display)>;
 // xcb (offscreen runs headless). Checked before the QApplication, which would abort instead.
 QByteArray missingDisplayProblem(const EnvironmentLookup& environment, const DisplayProbe& canOpen);
 
-// missingDisplayProblem for this process, opening the display with xcb.
+// missingDisplayProblem for this process, opening the display with xcb. The connection that
+// answered stays open until releaseDisplayProbe(): an X server without another client resets
+// itself when its last client leaves, and the application's own connection, made just after,
+// would wait for the reset.
 QByteArray missingDisplayProblemHere();
+// Closes the connection missingDisplayProblemHere() kept; call once the QApplication is built.
+void releaseDisplayProbe();

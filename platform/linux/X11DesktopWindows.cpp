@@ -140,6 +140,28 @@ void X11DesktopWindows::letPointerThrough(QWindow* window) {
         clearInputShape(static_cast<quint32>(window->winId()));
 }
 
+void X11DesktopWindows::keepAbove(QWindow* window, QWindow* owner) {
+    if (!m_connection || !window || !owner || window == owner)
+        return;
+    if (!m_owners.contains(window)) {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this, window] { m_owners.remove(window); });
+    }
+    m_owners.insert(window, owner);
+    if (window->handle() && window->isVisible())
+        writeOwner(window);
+}
+
+void X11DesktopWindows::writeOwner(QWindow* window) {
+    const QPointer<QWindow> owner = m_owners.value(window);
+    if (!owner || !owner->handle() || !window->handle())
+        return;
+    const auto ownerId = static_cast<quint32>(owner->winId());
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, static_cast<quint32>(window->winId()),
+                        XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &ownerId);
+    xcb_flush(m_connection);
+}
+
 void X11DesktopWindows::clearInputShape(quint32 window) {
     xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          window, 0, 0, 0, nullptr);
@@ -168,6 +190,17 @@ bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this, guard] {
                 if (guard && guard->isVisible())
                     clearInputShape(static_cast<quint32>(guard->winId()));
+            });
+        }
+    }
+    if (event->type() == QEvent::Show) {
+        auto* owned = qobject_cast<QWindow*>(watched);
+        if (owned && m_owners.contains(owned)) {
+            writeOwner(owned);
+            QPointer<QWindow> guard(owned);
+            QTimer::singleShot(0, this, [this, guard] {
+                if (guard && guard->isVisible())
+                    writeOwner(guard);
             });
         }
     }

@@ -16,6 +16,8 @@ struct xcb_connection_t;
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
 //   already on screen, asked of the window manager by client message (EWMH); a close request
 //   from the window manager (WM_DELETE_WINDOW) is refused;
+// - a window kept above another gets WM_TRANSIENT_FOR naming that one, written before each map
+//   and again once mapped (Qt clears the property of its plain windows when it maps them);
 // - the keyboard focus is read from `_NET_ACTIVE_WINDOW` (else the server's input focus) and given
 //   back through a `_NET_ACTIVE_WINDOW` request in the pager's name, or directly without a window
 //   manager;
@@ -33,6 +35,7 @@ public:
 
     void makeAccessory(QWindow* window) override;
     void letPointerThrough(QWindow* window) override;
+    void keepAbove(QWindow* window, QWindow* owner) override;
     quint64 focusedWindow() const override;
     quint64 idOf(const QWindow* window) const override;
     bool giveFocus(quint64 window) override;
@@ -55,6 +58,7 @@ private:
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
     void clearInputShape(quint32 window);
+    void writeOwner(QWindow* window);
     void readCompositor();
 
     xcb_connection_t* m_connection = nullptr;
@@ -66,5 +70,6 @@ private:
     bool m_compositor = false;
     QSet<QWindow*> m_accessories;
     QSet<QWindow*> m_pointerThrough;
+    QHash<QWindow*, QPointer<QWindow>> m_owners;
     mutable QHash<QByteArray, quint32> m_atoms;
 };

@@ -3,7 +3,9 @@
 #include "platform/PlatformLog.h"
 #include "platform/linux/OwnWindows.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QMouseEvent>
 #include <QSocketNotifier>
 
 #include <cstdlib>
@@ -96,6 +98,8 @@ bool X11GlobalInput::start() {
     }
     m_started = true;
     m_hasLastMotion = false;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
     m_notifier->setEnabled(true);
     m_deactivation.setEnabled(m_reportsDeactivation);
     readEvents(); // events the start's round trip already queued
@@ -107,6 +111,8 @@ void X11GlobalInput::stop() {
         return;
     m_started = false;
     m_motion.stop();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
     if (m_connection) {
         selectRawEvents(false);
         readEvents(); // drops what is still queued
@@ -175,11 +181,18 @@ void X11GlobalInput::handle(const void* raw) {
         if (!m_motion.isActive())
             m_motion.start();
     } else if (generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
-        handleButton(static_cast<const xcb_input_raw_button_press_event_t*>(raw)->detail);
+        const auto* press = static_cast<const xcb_input_raw_button_press_event_t*>(raw);
+        handleButton(press->detail, press->time);
     }
 }
 
-void X11GlobalInput::handleButton(quint32 rawButton) {
+bool X11GlobalInput::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->isWindowType())
+        m_lastOwnPressTime = static_cast<QMouseEvent*>(event)->timestamp();
+    return false;
+}
+
+void X11GlobalInput::handleButton(quint32 rawButton, quint32 time) {
     quint32 button = rawButton;
     if (rawButton >= 1 && rawButton <= quint32(m_buttonMap.size()))
         button = m_buttonMap.at(int(rawButton) - 1);
@@ -187,7 +200,7 @@ void X11GlobalInput::handleButton(quint32 rawButton) {
         return; // disabled by the mapping, or an extra button (back, forward) nobody here needs
 
     const QPoint position = pointerPosition();
-    if (isOverOwnWindow(position))
+    if (isOverOwnWindow(position) || (time != 0 && time == m_lastOwnPressTime))
         return; // the press goes to one of our windows, which sees it itself
 
     if (button <= 3) {
@@ -247,6 +260,8 @@ void X11GlobalInput::disconnectAfterError() {
               xcb_connection_has_error(m_connection));
     m_started = false;
     m_motion.stop();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
     m_deactivation.setEnabled(false);
     delete m_notifier;
     m_notifier = nullptr;

@@ -22,7 +22,10 @@ struct xcb_connection_t;
 // - Raw presses of buttons 1-3 (after the server's pointer button mapping) are reported as
 //   mouseDownOutside, wheel buttons 4-7 as one-line scroll samples with the signs of Qt's
 //   QWheelEvent::angleDelta (4 up: y +1, 5 down: y -1, 6 left: x +1, 7 right: x -1); both only
-//   when the pointer is not over one of the program's own visible windows (isOverOwnWindow).
+//   when the pointer is not over one of the program's own visible windows (isOverOwnWindow) and
+//   the press is not one Qt already delivered to one of them: a press read after its release
+//   (the two connections are read in turn) may find its window gone, as a menu item's is once
+//   the menu closed and ran its action.
 // - Under XWayland the server sees input only over X11 windows; `setReportsDeactivation(true)`
 //   then also reports the application losing the focus as mouseDownOutside(Qt::NoButton, ...),
 //   unless a press outside was reported just before.
@@ -54,7 +57,9 @@ private:
     bool selectRawEvents(bool on);
     void readEvents();
     void handle(const void* event); // one xcb_generic_event_t
-    void handleButton(quint32 rawButton);
+    void handleButton(quint32 rawButton, quint32 time);
+    // Notes the server time of each press Qt delivers to one of the program's windows.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void loadButtonMapping();
     void reportMotion();
     void disconnectAfterError();
@@ -73,4 +78,6 @@ private:
     DeactivationWatcher m_deactivation;
     bool m_reportsDeactivation = false;
     QElapsedTimer m_sinceLastPress;
+    // The server time of the last press on one of the program's own windows; 0 before any.
+    quint64 m_lastOwnPressTime = 0;
 };

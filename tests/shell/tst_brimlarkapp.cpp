@@ -116,7 +116,7 @@ private slots:
     void trayLabelDrawsTheSymbol() {
         launch();
         // A tray gets its picture before it shows; without one none is drawn.
-        QCOMPARE(app->trayIcon()->icon().isNull(), !QSystemTrayIcon::isSystemTrayAvailable());
+        QTRY_COMPARE(app->trayIcon()->icon().isNull(), !QSystemTrayIcon::isSystemTrayAvailable());
         StatusObserver observer;
         const QImage plain = observer.render(22).toImage();
         observer.setDotColor(QColor(0, 245, 255));

@@ -6,6 +6,7 @@
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QPlainTextEdit>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
@@ -74,18 +75,51 @@ private slots:
         m_engine.reset();
     }
 
-    void theFourthWheelTickFires() {
-        for (int tick = 1; tick <= 3; ++tick)
-            m_gestures->handleScroll(wheelTick(1));
-        QCOMPARE(m_engine->mode(), Mode::hidden());
-        QCOMPARE(m_gestures->accumulatedY(), 24.0);
-        m_gestures->handleScroll(wheelTick(1));
-        QCOMPARE(m_engine->mode(), Mode::basic());
-        QVERIFY(!m_engine->lastOpenTrigger().has_value());
-        // More ticks of the same gesture fire nothing more.
-        for (int tick = 0; tick < 8; ++tick)
-            m_gestures->handleScroll(wheelTick(1));
-        QCOMPARE(m_engine->mode(), Mode::basic());
+    // A wheel without pixel deltas: each notch is a step of its own, the next one after the
+    // cooldown steps again.
+    void oneWheelNotchIsOneStep_data() {
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<QPointF>("lines");
+        QTest::addColumn<Mode>("expected");
+        QTest::addColumn<int>("prev");
+        QTest::addColumn<int>("next");
+        const QPointF up(0, 1), down(0, -1), left(1, 0), right(-1, 0);
+        QTest::newRow("up over the closed notch opens basic")
+            << Mode::hidden() << up << Mode::basic() << 0 << 0;
+        QTest::newRow("up again opens advanced") << Mode::basic() << up << Mode::advanced(2) << 0 << 0;
+        QTest::newRow("down from basic closes") << Mode::basic() << down << Mode::hidden() << 0 << 0;
+        QTest::newRow("down from advanced goes to basic")
+            << Mode::advanced(4) << down << Mode::basic() << 0 << 0;
+        QTest::newRow("sideways in basic: previous track")
+            << Mode::basic() << left << Mode::basic() << 1 << 0;
+        QTest::newRow("sideways in basic: next track") << Mode::basic() << right << Mode::basic() << 0 << 1;
+        QTest::newRow("sideways in advanced pages")
+            << Mode::advanced(4) << right << Mode::advanced(5) << 0 << 0;
+        QTest::newRow("down over the closed notch") << Mode::hidden() << down << Mode::hidden() << 0 << 0;
+    }
+    void oneWheelNotchIsOneStep() {
+        QFETCH(Mode, mode);
+        QFETCH(QPointF, lines);
+        QFETCH(Mode, expected);
+        QFETCH(int, prev);
+        QFETCH(int, next);
+        f->appState.setLastAdvancedPage(2);
+        m_engine->setMode(mode);
+        ScrollSample notch = wheelTick(0);
+        notch.delta = lines;
+        m_gestures->handleScroll(notch);
+        QCOMPARE(m_engine->mode(), expected);
+        QCOMPARE(m_prev, prev);
+        QCOMPARE(m_next, next);
+        QVERIFY(!m_gestures->inActiveGesture());
+        // A second notch within the cooldown is a fast spin's, and does nothing more.
+        f->clock.advance(100ms);
+        m_engine->setMode(mode);
+        m_gestures->handleScroll(notch);
+        QCOMPARE(m_engine->mode(), mode);
+        f->clock.advance(100ms);
+        m_gestures->handleScroll(notch);
+        QCOMPARE(m_engine->mode(), expected);
     }
 
     void deltasThatFeedNoAxis_data() {
@@ -235,21 +269,42 @@ private slots:
                               Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QCoreApplication::sendEvent(panel.windowHandle(), &event);
         };
-        // Eighth notches: 31 of them make three whole notches (24 points), the 32nd the fourth.
-        for (int i = 0; i < 31; ++i)
+        // Eighth notches: seven of them are no notch yet, the eighth is one.
+        for (int i = 0; i < 7; ++i)
             wheel(15);
         QCOMPARE(m_engine->mode(), Mode::basic());
-        QCOMPARE(m_gestures->accumulatedY(), 24.0);
         wheel(15);
         QCOMPARE(m_engine->mode(), Mode::advanced(0));
 
-        // A pause ends the gesture and drops the parts gathered so far.
+        // A pause drops the parts gathered so far.
+        m_engine->setMode(Mode::basic());
         f->clock.advance(1s);
         for (int i = 0; i < 7; ++i)
             wheel(15);
         f->clock.advance(1s);
         wheel(15);
-        QCOMPARE(m_gestures->accumulatedY(), 0.0);
+        QCOMPARE(m_engine->mode(), Mode::basic());
+    }
+
+    void aNotchOverAScrollingViewScrollsIt() {
+        QWidget panel;
+        panel.setGeometry(598, 0, 724, 388);
+        auto* notes = new QPlainTextEdit(&panel);
+        notes->setGeometry(20, 100, 300, 120);
+        notes->setPlainText(QStringLiteral("a line\n").repeated(40));
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        m_gestures->setObservedWindow(&panel);
+        m_engine->setMode(Mode::advanced(0));
+        const auto notch = [&panel](const QPoint& global) {
+            QWheelEvent event(panel.mapFromGlobal(QPointF(global)), QPointF(global), QPoint(0, 0),
+                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(panel.windowHandle(), &event);
+        };
+        notch(panel.mapToGlobal(notes->geometry().center()));
+        QCOMPARE(m_engine->mode(), Mode::advanced(0));
+        notch(panel.mapToGlobal(QPoint(500, 300)));
+        QCOMPARE(m_engine->mode(), Mode::basic());
     }
 
     void ownWindowsScrollThroughTheLocalMonitor() {

@@ -1,6 +1,10 @@
+#include "Brimlark/pages/BasicModeView.h"
+#include "Brimlark/quickactions/QuickActionButton.h"
+#include "Brimlark/quickactions/QuickActionsRow.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/surface/NotchRootView.h"
 #include "platform/linux/LinuxFilePicker.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11DesktopWindows.h"
@@ -139,21 +143,54 @@ private slots:
         QCOMPARE(m_desktop->focusedWindow(), quint64(typingId()));
     }
 
-    void clickIntoThePanelTakesTheKeyboardAndClosingGivesItBack() {
+    void aClickOnAControlKeepsTheTypingAndAFieldTakesIt() {
+        m_x->typeKey(38); // a
         m_x->movePointer(notchCentre());
         QTRY_COMPARE(engine().mode(), Mode::basic());
         QTest::qWait(400);
         QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(panel()), X11Desktop::timeoutMs);
-        // The empty strip along the open panel's top edge.
+        // The empty strip along the open panel's top edge, then typing goes on where it was.
         m_x->click(panel()->geometry().topLeft() + QPoint(60, 8));
+        QTest::qWait(300);
+        m_x->typeKey(39); // s
+        QTRY_COMPARE(m_typing->text(), QStringLiteral("as"));
+        QCOMPARE(m_desktop->focusedWindow(), quint64(typingId()));
+        // The calculator opens its field: the panel takes the keyboard for it.
+        auto* basic =
+            qobject_cast<BasicModeView*>(m_coordinator->notchWindowManager()->hostingView()->modeView());
+        QVERIFY(basic);
+        QuickActionButton* calculator = basic->row()->button(QuickAction::Kind::calculator);
+        QVERIFY(calculator);
+        m_x->click(calculator->mapToGlobal(calculator->rect().center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(panelId()), X11Desktop::timeoutMs);
         // The user moves on, then closes the panel.
         QVERIFY(movePointerAndWait(QPoint(450, 600)));
         engine().close();
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->focusedWindow(), quint64(typingId()), X11Desktop::timeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(m_typing->isActiveWindow(), X11Desktop::timeoutMs);
-        m_x->typeKey(38);
-        QTRY_COMPARE(m_typing->text(), QStringLiteral("a"));
+        m_x->typeKey(40); // d
+        QTRY_COMPARE(m_typing->text(), QStringLiteral("asd"));
+    }
+
+    // At 1920 × 1080 the open advanced panel and the centred settings window overlap.
+    void theSettingsStayAboveTheOpenPanel() {
+        engine().setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine().setMode(Mode::advanced(0));
+        QWidget* settings = m_coordinator->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(settings, X11Desktop::timeoutMs));
+        const auto settingsId = static_cast<quint32>(settings->winId());
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING").contains(settingsId),
+                                 X11Desktop::timeoutMs);
+        // A page change raises the panel, and so does the window manager on a click into it.
+        engine().setMode(Mode::advanced(1));
+        QTest::qWait(400);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(panel()), X11Desktop::timeoutMs);
+        m_x->click(panel()->geometry().topLeft() + QPoint(60, 8));
+        QTest::qWait(400);
+        const QVector<quint32> stacking = m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING");
+        QVERIFY(stacking.indexOf(panelId()) >= 0);
+        QVERIFY(stacking.indexOf(settingsId) > stacking.indexOf(panelId()));
+        settings->hide();
     }
 
     void panelStaysOnEveryWorkspace() {
@@ -223,7 +260,10 @@ private slots:
             QTRY_VERIFY(!menu.isVisible());
             QTRY_VERIFY(engine().mode().isAdvanced());
             QTest::qWait(800); // longer than a focus loss takes to be reported
-            if (engine().mode().isAdvanced())
+            // The keyboard came along: Ctrl+Right (keycodes 114 and 37) pages without a click.
+            const int page = engine().mode().page();
+            m_x->typeKey(114, 37);
+            if (QTest::qWaitFor([&] { return engine().mode() == Mode::advanced((page + 1) % 6); }, 3000))
                 ++opened;
         }
         QCOMPARE(opened, 10);

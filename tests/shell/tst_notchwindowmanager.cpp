@@ -8,7 +8,9 @@
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 
 using Mode = InteractionEngine::Mode;
@@ -378,6 +380,92 @@ private slots:
         engine->setMode(Mode::basic());
         QCOMPARE(manager->panel()->size(), QSize(200, 32)); // not inside setMode
         QTRY_COMPARE(manager->targetFrame().size(), QSize(724, 388));
+    }
+
+    // Window 7 is the terminal the user types in. A panel the pointer opened leaves it the
+    // keyboard through a click on a control; a click into text, or one that opens a text field,
+    // takes it, as every other opening does; closing gives it back.
+    void theKeyboardGoesWhereTheUserSendsIt_data() {
+        QTest::addColumn<InteractionEngine::InteractionTrigger>("opening");
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<bool>("takes");
+        using Trigger = InteractionEngine::InteractionTrigger;
+        QTest::newRow("hover") << Trigger::hover << QString() << false;
+        QTest::newRow("hover, then play") << Trigger::hover << QStringLiteral("play") << false;
+        QTest::newRow("hover, then into text") << Trigger::hover << QStringLiteral("text") << true;
+        QTest::newRow("hover, then the calculator") << Trigger::hover << QStringLiteral("calculator") << true;
+        QTest::newRow("click on the notch") << Trigger::click << QString() << true;
+        QTest::newRow("shortcut") << Trigger::shortcut << QString() << true;
+        QTest::newRow("tray's open advanced") << Trigger::gesture << QString() << true;
+    }
+    void theKeyboardGoesWhereTheUserSendsIt() {
+        QFETCH(InteractionEngine::InteractionTrigger, opening);
+        QFETCH(QString, press);
+        QFETCH(bool, takes);
+        desktop = std::make_unique<FakeDesktopWindows>();
+        desktop->focused = 7;
+        build();
+        NotchPanel* panel = manager->panel();
+        QVERIFY(!panel->takesKeyboard());
+        engine->setLastOpenTrigger(opening);
+        engine->setMode(Mode::basic());
+        QCoreApplication::processEvents();
+        settle();
+        // Stand-ins for the panel's controls and fields, over the views.
+        auto* play = new QPushButton(QStringLiteral("play"), panel);
+        auto* text = new QLineEdit(panel);
+        auto* field = new QLineEdit(panel);
+        field->hide();
+        auto* calculator = new QPushButton(QStringLiteral("calculator"), panel);
+        connect(calculator, &QPushButton::clicked, field, [field] {
+            field->show();
+            field->setFocus();
+        });
+        const QHash<QString, QWidget*> targets = {{QStringLiteral("play"), play},
+                                                  {QStringLiteral("text"), text},
+                                                  {QStringLiteral("calculator"), calculator}};
+        int x = 10;
+        for (QWidget* target : targets) {
+            target->setGeometry(x, 100, 80, 30);
+            target->show();
+            target->raise();
+            x += 100;
+        }
+        if (QWidget* target = targets.value(press)) {
+            QTest::mouseClick(panel->windowHandle(), Qt::LeftButton, {}, target->geometry().center());
+            QCoreApplication::processEvents();
+        }
+        const quint64 panelId = desktop->idOf(panel->windowHandle());
+        QCOMPARE(panel->takesKeyboard(), takes);
+        QCOMPARE(desktop->focused, takes ? panelId : quint64(7));
+
+        engine->setMode(Mode::hidden());
+        QCoreApplication::processEvents();
+        QVERIFY(!panel->takesKeyboard());
+        QCOMPARE(desktop->focused, quint64(7));
+    }
+
+    // Opened from the tray or a shortcut, the advanced panel pages with Ctrl+arrows at once,
+    // whichever view of the panel holds the focus then.
+    void ctrlArrowsPageAtOnce_data() {
+        QTest::addColumn<Mode>("before");
+        QTest::newRow("from closed") << Mode::hidden();
+        QTest::newRow("from basic") << Mode::basic();
+    }
+    void ctrlArrowsPageAtOnce() {
+        QFETCH(Mode, before);
+        desktop = std::make_unique<FakeDesktopWindows>();
+        build();
+        NotchPanel* panel = manager->panel();
+        engine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine->setMode(before);
+        QCoreApplication::processEvents();
+        engine->setLastOpenTrigger(InteractionEngine::InteractionTrigger::gesture);
+        engine->setMode(Mode::advanced(2));
+        QCoreApplication::processEvents();
+        QTRY_VERIFY(panel->isActiveWindow());
+        QTest::keyClick(panel->windowHandle(), Qt::Key_Right, Qt::ControlModifier);
+        QTRY_COMPARE(engine->mode(), Mode::advanced(3));
     }
 
     void vanishingScreensHideThePanelWithoutCrashing() {
