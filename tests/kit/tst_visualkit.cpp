@@ -8,6 +8,10 @@
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,7 +28,8 @@ const QStringList symbolNames =
         "tray tray.full tray.full.fill doc.fill wifi minus.circle.fill "
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
-        "chevron.down")
+        "chevron.down chevron.left chevron.right note.text checklist square.grid.2x2 bolt.horizontal.circle "
+        "gear circle.grid.3x3 command moon.stars info.circle camera mic bell.badge")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
@@ -365,6 +370,41 @@ private slots:
         const QPixmap sharp = symbolPixmap(name, Qt::white, QSize(14, 14), 2.0);
         QCOMPARE(sharp.size(), QSize(28, 28));
         QCOMPARE(sharp.devicePixelRatio(), 2.0);
+    }
+
+    void everySymbolNameInTheSourcesIsDrawn_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("usedIn");
+        // Dotted lower-case literals of the program's sources, less file names, host names and
+        // settings keys: the names handed to the symbol drawing.
+        static const QRegularExpression literal(
+            QStringLiteral(R"re((?:QStringLiteral|QLatin1String|QLatin1StringView)\("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)"\))re"));
+        static const QRegularExpression notSymbol(
+            QStringLiteral(R"(^(brimlark|com)\.|\.(json|toml|svg|ics|desktop|py|sh|com|org|net|us)$)"));
+        QMap<QString, QString> found;
+        QDirIterator files(QStringLiteral(BRIMLARK_SOURCE_DIR "/Brimlark"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                           QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            for (const QRegularExpressionMatch& match : literal.globalMatch(text)) {
+                const QString name = match.captured(1);
+                if (!notSymbol.match(name).hasMatch() && !found.contains(name))
+                    found.insert(name, QFileInfo(file.fileName()).fileName());
+            }
+        }
+        QVERIFY(found.size() > 30);
+        for (auto it = found.cbegin(); it != found.cend(); ++it)
+            QTest::newRow(qPrintable(it.key())) << it.key() << it.value();
+    }
+
+    // A name any view asks for is bundled and listed above, so none is drawn as the stand-in.
+    void everySymbolNameInTheSourcesIsDrawn() {
+        QFETCH(QString, name);
+        QFETCH(QString, usedIn);
+        QVERIFY2(hasSymbol(name), qPrintable(usedIn));
+        QVERIFY2(symbolNames.contains(name), qPrintable(usedIn));
     }
 
     void unknownSymbol_data() {
