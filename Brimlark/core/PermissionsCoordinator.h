@@ -61,6 +61,8 @@ public:
     // something opened (the platform logs why not).
     bool openSettings(Permission permission);
     bool openPrivacySettings();
+    // Whether the desktop has a place for `permission` that openSettings() can open.
+    bool canOpenSettings(Permission permission) const;
 
     // What a permission is called ("Calendar") and one sentence on what it is for, as the
     // permission card and the first-run steps show them.

@@ -35,6 +35,8 @@ public:
                   SettingsTab selection = SettingsTab::general, QWidget* parent = nullptr) = delete;
 
     SettingsTab selection() const { return m_selection; }
+    // "settings could not be saved: <reason>" while the settings file cannot be written, else empty.
+    QString saveLine() const;
     void setSelection(SettingsTab tab);
 
     static constexpr int sceneWidth = 820;
@@ -45,6 +47,7 @@ protected:
 
 private:
     void showPage();
+    void showSaveError(const QString& error);
 
     const PanelServices& m_services;
     Context m_context;
@@ -54,5 +57,6 @@ private:
     SettingsTab m_selection;
     QList<SettingsSidebarRow*> m_rows;
     QLabel* m_title;
+    QLabel* m_saveLine;
     QScrollArea* m_scroll;
 };

@@ -592,6 +592,7 @@ bool FolderEventStore::remindersIn(const QString& calendarFolder, const Reading&
             reminder.title = todo.title;
             reminder.isCompleted = todo.completed;
             reminder.due = todo.due;
+            reminder.dueIsDate = todo.dueIsDate;
             reminder.listIdentifier = list.identifier;
             reminder.listTitle = list.title;
             reminder.listColor = list.color;

@@ -1,0 +1,25 @@
+#include "Brimlark/core/SaveFailure.h"
+
+namespace SaveFailure {
+
+QString reason(const QString& error) {
+    QString text = error.trimmed();
+    if (text.endsWith(u')')) {
+        const qsizetype open = text.lastIndexOf(u'(');
+        if (open >= 0 && open + 2 < text.size())
+            text = text.mid(open + 1, text.size() - open - 2).trimmed();
+    }
+    // The system's words start with a capital ("No space left on device"); a file name in them
+    // keeps its letters.
+    if (!text.isEmpty() && text.at(0).isUpper() && (text.size() == 1 || !text.at(1).isUpper()))
+        text[0] = text.at(0).toLower();
+    return text;
+}
+
+QString line(const QString& what, const QString& error) {
+    if (error.isEmpty())
+        return QString();
+    return QStringLiteral("%1 could not be saved: %2").arg(what, reason(error));
+}
+
+} // namespace SaveFailure

@@ -1,0 +1,87 @@
+#include "Brimlark/core/ClockText.h"
+#include "Brimlark/organizer/CalendarView.h"
+#include "Brimlark/organizer/RemindersView.h"
+#include "tests/support/TestMain.h"
+
+namespace {
+
+QDateTime local(int day, int hour, int minute) {
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute), Qt::LocalTime).toUTC();
+}
+
+} // namespace
+
+// Times and dates on the panel: hours and minutes in every locale, a date alone for a value
+// without a time of day.
+class TestClockText : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void shownWithoutSeconds_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown"); // "event", "due date", "due date and time"
+        QTest::addColumn<QString>("text");
+        QTest::newRow("event, C") << "C"
+                                  << "event"
+                                  << "12:22 \u2013 12:52";
+        QTest::newRow("event, German") << "de_DE"
+                                       << "event"
+                                       << "12:22 \u2013 12:52";
+        QTest::newRow("event, US English") << "en_US"
+                                           << "event"
+                                           << "12:22\u202fPM \u2013 12:52\u202fPM";
+        QTest::newRow("due day, C") << "C"
+                                    << "due date"
+                                    << "14 Dec 2026";
+        QTest::newRow("due time, C") << "C"
+                                     << "due date and time"
+                                     << "14 Dec 2026 09:30";
+        QTest::newRow("due day, German") << "de_DE"
+                                         << "due date"
+                                         << "14.12.26";
+    }
+
+    void shownWithoutSeconds() {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
+        if (shown == QLatin1String("event")) {
+            CalendarItem item;
+            item.startDate = local(14, 12, 22);
+            item.endDate = local(14, 12, 52);
+            QCOMPARE(CalendarView::timeText(item), text);
+            return;
+        }
+        ReminderItem item;
+        const bool dateOnly = shown == QLatin1String("due date");
+        item.dueDate = dateOnly ? local(14, 0, 0) : local(14, 9, 30);
+        item.dueIsDate = dateOnly;
+        QCOMPARE(RemindersView::dueText(item), text);
+    }
+
+    void formatsLoseTheirSeconds_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("shortened");
+        QTest::newRow("24-hour") << "HH:mm:ss"
+                                 << "HH:mm";
+        QTest::newRow("12-hour") << "h:mm:ss AP"
+                                 << "h:mm AP";
+        QTest::newRow("fractions") << "HH.mm.ss.zzz"
+                                   << "HH.mm";
+        QTest::newRow("quoted letter") << "H 'h' mm"
+                                       << "H 'h' mm";
+        QTest::newRow("none to lose") << "HH:mm"
+                                      << "HH:mm";
+    }
+
+    void formatsLoseTheirSeconds() {
+        QFETCH(QString, format);
+        QFETCH(QString, shortened);
+        QCOMPARE(ClockText::withoutSeconds(format), shortened);
+    }
+};
+
+BRIMLARK_TEST_MAIN(TestClockText)
+#include "tst_clocktext.moc"
