@@ -30,7 +30,7 @@ private slots:
                                        << "12:22 \u2013 12:52";
         QTest::newRow("event, US English") << "en_US"
                                            << "event"
-                                           << "12:22\u202fPM \u2013 12:52\u202fPM";
+                                           << "12:22 PM \u2013 12:52 PM";
         QTest::newRow("due day, C") << "C"
                                     << "due date"
                                     << "14 Dec 2026";

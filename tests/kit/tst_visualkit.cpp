@@ -10,12 +10,12 @@
 #include <QAbstractButton>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QMap>
-#include <QRegularExpression>
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMap>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,7 +29,8 @@ const QStringList symbolNames =
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
         "chevron.down chevron.left chevron.right note.text checklist square.grid.2x2 bolt.horizontal.circle "
-        "gear circle.grid.3x3 command moon.stars info.circle camera mic bell.badge")
+        "gear circle.grid.3x3 command moon.stars info.circle camera mic bell.badge calendar.badge.checkmark "
+        "document.on.document exclamationmark.triangle.fill list.bullet lock.shield plus.circle.fill trash")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
@@ -377,13 +378,14 @@ private slots:
         QTest::addColumn<QString>("usedIn");
         // Dotted lower-case literals of the program's sources, less file names, host names and
         // settings keys: the names handed to the symbol drawing.
-        static const QRegularExpression literal(
-            QStringLiteral(R"re((?:QStringLiteral|QLatin1String|QLatin1StringView)\("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)"\))re"));
+        static const QRegularExpression literal(QStringLiteral(
+            R"re((?:QStringLiteral|QLatin1String|QLatin1StringView)\("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)"\))re"));
         static const QRegularExpression notSymbol(
             QStringLiteral(R"(^(brimlark|com)\.|\.(json|toml|svg|ics|desktop|py|sh|com|org|net|us)$)"));
         QMap<QString, QString> found;
-        QDirIterator files(QStringLiteral(BRIMLARK_SOURCE_DIR "/Brimlark"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                           QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QStringLiteral(BRIMLARK_SOURCE_DIR "/Brimlark"),
+                           {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                           QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
             QVERIFY(file.open(QIODevice::ReadOnly));

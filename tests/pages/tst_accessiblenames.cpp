@@ -94,9 +94,9 @@ private slots:
         QTest::addColumn<bool>("checkable");
         QTest::addColumn<bool>("checked");
         using R = QAccessible::Role;
-        QTest::newRow("current page dot") << "page dot current" << R::Button << "reminders"
+        QTest::newRow("current page dot") << "page dot current" << R::CheckBox << "reminders"
                                           << "selected" << true << true;
-        QTest::newRow("other page dot") << "page dot other" << R::Button << "apps"
+        QTest::newRow("other page dot") << "page dot other" << R::CheckBox << "apps"
                                         << "" << true << false;
         QTest::newRow("quick action shown") << "quick action shown" << R::CheckBox << "timer"
                                             << "visible in basic mode." << true << true;
@@ -108,12 +108,13 @@ private slots:
                                       << "" << true << false;
         QTest::newRow("notes editor") << "notes editor" << R::EditableText << "note"
                                       << "" << false << false;
+        // A field's description is its placeholder.
         QTest::newRow("calculator field") << "calculator field" << R::EditableText << "calculation"
-                                          << "" << false << false;
-        QTest::newRow("mute without microphone") << "mute without microphone" << R::Button << "mute mic"
+                                          << "2+2" << false << false;
+        QTest::newRow("mute without microphone") << "mute without microphone" << R::CheckBox << "mute mic"
                                                  << "no microphone found" << true << false;
         QTest::newRow("reminders quick add") << "quick add" << R::EditableText << "quick add a reminder"
-                                             << "" << false << false;
+                                             << "quick add a reminder\u2026" << false << false;
     }
 
     void namesAndStates() {

@@ -52,11 +52,11 @@ private slots:
             QVERIFY(full.isActive());
             QTest::ignoreMessage(QtCriticalMsg,
                                  QRegularExpression(QStringLiteral("^defaults save failed: ")));
-            f.appState.setGesturesEnabled(!f.appState.gesturesEnabled());
+            f.appState.setHoverToPeekEnabled(!f.appState.hoverToPeekEnabled());
             QCOMPARE(scene.saveLine(), QStringLiteral("settings could not be saved: file too large"));
             QVERIFY(line->isVisibleTo(&scene));
         }
-        f.appState.setGesturesEnabled(!f.appState.gesturesEnabled());
+        f.appState.setHoverToPeekEnabled(!f.appState.hoverToPeekEnabled());
         QVERIFY(scene.saveLine().isEmpty());
         QVERIFY(!line->isVisibleTo(&scene));
     }
