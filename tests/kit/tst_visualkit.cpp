@@ -95,7 +95,7 @@ private:
 // Every symbol at 28, 14 and 18 points with its name, and the stand-in for an unknown name.
 class SymbolGrid : public QWidget {
 public:
-    QSize sizeHint() const override { return {4 * 236, 4 * 70}; }
+    QSize sizeHint() const override { return {4 * 236, int(symbolNames.size() + 4) / 4 * 70}; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
