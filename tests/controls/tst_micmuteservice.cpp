@@ -100,9 +100,6 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::newRow("no input device")
             << QStringLiteral("no audio input device") << QString() << QStringLiteral("no microphone found");
-        QTest::newRow("device would not open")
-            << QStringLiteral("the audio input could not be opened") << QString()
-            << QStringLiteral("the microphone could not be used: the audio input could not be opened");
         QTest::newRow("device went away while muted")
             << QString() << QStringLiteral("the audio input failed")
             << QStringLiteral("the microphone could not be used: the audio input failed");

@@ -60,27 +60,6 @@ private slots:
         item.dueIsDate = dateOnly;
         QCOMPARE(RemindersView::dueText(item), text);
     }
-
-    void formatsLoseTheirSeconds_data() {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("shortened");
-        QTest::newRow("24-hour") << "HH:mm:ss"
-                                 << "HH:mm";
-        QTest::newRow("12-hour") << "h:mm:ss AP"
-                                 << "h:mm AP";
-        QTest::newRow("fractions") << "HH.mm.ss.zzz"
-                                   << "HH.mm";
-        QTest::newRow("quoted letter") << "H 'h' mm"
-                                       << "H 'h' mm";
-        QTest::newRow("none to lose") << "HH:mm"
-                                      << "HH:mm";
-    }
-
-    void formatsLoseTheirSeconds() {
-        QFETCH(QString, format);
-        QFETCH(QString, shortened);
-        QCOMPARE(ClockText::withoutSeconds(format), shortened);
-    }
 };
 
 BRIMLARK_TEST_MAIN(TestClockText)

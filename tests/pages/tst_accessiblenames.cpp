@@ -140,15 +140,6 @@ private slots:
         }
     }
 
-    void aReminderRowIsNamed() {
-        QWidget* row = build(QStringLiteral("reminder row"));
-        QVERIFY(row);
-        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(row);
-        QCOMPARE(read->text(QAccessible::Name), QStringLiteral("Buy milk"));
-        QCOMPARE(read->text(QAccessible::Description),
-                 RemindersView::dueText(m_reminders.service.items().first()));
-    }
-
     // A text broken into lines only to fit its column is read as one line.
     void wrappedTextsAreReadWhole() {
         MediaRemoteBridge bridge;
