@@ -3,10 +3,11 @@
 #include "Brimlark/quickactions/CalculatorExpression.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 
 // What must hold for any line typed into the calculator: the answer is empty exactly for a blank
-// line, otherwise a number in the calculator's form or one of its messages. The fuzz target traps
+// line, otherwise a number in one of the calculator's forms or one of its messages. The fuzz target traps
 // when a check fails; the corpus test replays the seeds through the same checks in the ordinary
 // build.
 namespace CalculatorFuzzChecks {
@@ -30,6 +31,14 @@ inline bool isNumberText(const QString& text) {
     return i == text.size() && decimals >= 1 && decimals <= 4 && !text.endsWith(QLatin1Char('0'));
 }
 
+// A value from 2^53 on: one digit, up to fourteen decimals without trailing zeros, and a positive
+// exponent of 15 or more ("9.99999999998e+21").
+inline bool isExponentText(const QString& text) {
+    static const QRegularExpression form(QStringLiteral(R"(^-?[1-9](\.[0-9]{0,13}[1-9])?e\+[0-9]{2,3}$)"));
+    const QRegularExpressionMatch match = form.match(text);
+    return match.hasMatch() && text.sliced(text.indexOf(QLatin1Char('+')) + 1).toInt() >= 15;
+}
+
 inline bool isMessage(const QString& text) {
     static const char* const fixed[] = {"enter a calculation", "missing closing parenthesis",
                                         "cannot divide by zero", "expression too deeply nested",
@@ -48,7 +57,7 @@ inline bool checkLine(const QString& line) {
     const QString answer = evaluateCalculatorExpression(line);
     if (line.trimmed().isEmpty())
         return answer.isEmpty();
-    return isNumberText(answer) || isMessage(answer);
+    return isNumberText(answer) || isExponentText(answer) || isMessage(answer);
 }
 
 inline bool check(const QByteArray& bytes) {

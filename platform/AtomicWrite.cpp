@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace AtomicWrite {
 
 namespace {
@@ -21,8 +23,13 @@ bool fail(QSaveFile& file, QString* error, const QString& text) {
 
 // The file's own account of what went wrong, as " (…)", when it has one: a write cut short by
 // the disk is often reported without a reason.
-QString detail(const QSaveFile& file) {
-    return file.error() != QFileDevice::NoError ? QStringLiteral(" (%1)").arg(file.errorString()) : QString();
+QString detail(const QSaveFile& file, int systemError) {
+    QString reason = file.error() != QFileDevice::NoError ? file.errorString() : QString();
+    // A write the system refused (a full disk, a file-size limit) often leaves the file's own text
+    // at "Unknown error"; the system's code says what happened.
+    if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && systemError != 0)
+        reason = qt_error_string(systemError);
+    return reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
 }
 
 } // namespace
@@ -30,16 +37,23 @@ QString detail(const QSaveFile& file) {
 bool stage(QSaveFile& file, const QByteArray& bytes, QString* error) {
     if (!file.open(QIODevice::WriteOnly))
         return fail(file, error, file.errorString());
+    errno = 0;
     const qint64 written = file.write(bytes);
-    if (written != bytes.size())
+    if (written != bytes.size()) {
+        const int systemError = errno;
         return fail(file, error,
                     QStringLiteral("only %1 of %2 bytes were written")
                             .arg(qMax<qint64>(written, 0))
                             .arg(bytes.size()) +
-                        detail(file));
+                        detail(file, systemError));
+    }
     // The buffer's last bytes reach the file only here; commit() would not check that they did.
-    if (!file.flush())
-        return fail(file, error, QStringLiteral("the last bytes could not be written") + detail(file));
+    errno = 0;
+    if (!file.flush()) {
+        const int systemError = errno;
+        return fail(file, error,
+                    QStringLiteral("the last bytes could not be written") + detail(file, systemError));
+    }
     return true;
 }
 

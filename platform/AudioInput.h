@@ -15,6 +15,8 @@ public:
     // was running already), else what went wrong (no input device, the device would not open);
     // after a failure nothing is left open, and the next start tries anew.
     virtual QString start() = 0;
+    // What start() answers when the desktop has no audio input device at all.
+    static QString noDeviceError() { return QStringLiteral("no audio input device"); }
     // Whether the tap is open and reading.
     virtual bool isRunning() const = 0;
     // The input's volume, from 0.0 (silent) to 1.0; kept for the next start when not running.

@@ -58,6 +58,8 @@ public:
         bool isCompleted = false;
         // Invalid when the reminder has no due date.
         QDateTime due;
+        // The reminder is due on a day, not at a time of it: `due` is that day's local midnight.
+        bool dueIsDate = false;
         QString listIdentifier;
         std::optional<QString> listTitle;
         QColor listColor;

@@ -31,4 +31,7 @@ public:
     virtual bool openSettings(Permission permission) = 0;
     // Opens the desktop's overview of privacy settings; false as above.
     virtual bool openPrivacySettings() = 0;
+    // Whether the desktop has a place for `permission` that openSettings() can open, so that a
+    // button for it is offered only where it leads somewhere.
+    virtual bool canOpenSettings(Permission permission) const = 0;
 };

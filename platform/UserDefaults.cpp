@@ -200,7 +200,7 @@ bool UserDefaults::save() {
     if (m_readOnly) {
         qCCritical(lcPlatform, "defaults save failed: %s was not readable and is left untouched",
                    qUtf8Printable(m_filePath));
-        return false;
+        return saved(QStringLiteral("the settings file could not be read and is left as it is"));
     }
     QJsonObject object;
     for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
@@ -208,7 +208,7 @@ bool UserDefaults::save() {
     const QFileInfo info(m_filePath);
     if (!QDir().mkpath(info.absolutePath())) {
         qCCritical(lcPlatform, "defaults save failed: cannot create %s", qUtf8Printable(info.absolutePath()));
-        return false;
+        return saved(QStringLiteral("the folder %1 could not be created").arg(info.absolutePath()));
     }
     // On failure the old file stays as it was; the change is still held in memory and goes out
     // with the next write that succeeds.
@@ -216,13 +216,21 @@ bool UserDefaults::save() {
     if (!AtomicWrite::replace(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Indented), &error)) {
         qCCritical(lcPlatform, "defaults save failed: %s: %s", qUtf8Printable(m_filePath),
                    qUtf8Printable(error));
-        return false;
+        return saved(error.isEmpty() ? QStringLiteral("the settings file could not be written") : error);
     }
     // Every value went out, a pending one too.
     m_pendingWrite = false;
     if (m_writeTimer)
         m_writeTimer->stop();
-    return true;
+    return saved(QString());
+}
+
+bool UserDefaults::saved(const QString& error) {
+    if (m_saveError != error) {
+        m_saveError = error;
+        emit saveErrorChanged(error);
+    }
+    return error.isEmpty();
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults) {

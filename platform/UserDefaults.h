@@ -88,12 +88,18 @@ public:
     // The path a damaged file was moved to at load, if that happened.
     QString quarantinedPath() const;
 
+    // Why the last write of the file failed, or empty when it succeeded (or none was tried).
+    QString saveError() const { return m_saveError; }
+
 signals:
     void valueChanged(const QString& key);
+    void saveErrorChanged(const QString& error);
 
 private:
     void load();
     bool save();
+    // Records the outcome of a write; false when it failed.
+    bool saved(const QString& error);
     bool store(const QString& key, const QVariant& value);
     // The value as the store keeps it: integers as qint64, string lists as lists, and so on.
     static QVariant storedForm(const QVariant& value);
@@ -104,5 +110,6 @@ private:
     QString m_quarantinedPath;
     bool m_readOnly = false;
     bool m_pendingWrite = false;
+    QString m_saveError;
     QTimer* m_writeTimer = nullptr;
 };

@@ -24,6 +24,8 @@ public:
     // Opens the desktop's application for making the shortcuts the program runs by name; false
     // when the desktop has none or it could not start.
     virtual bool openShortcutsApplication() = 0;
+    // Whether the desktop has such an application at all.
+    virtual bool hasShortcutsApplication() const = 0;
 
     // The outcome of starting the default application of a kind of file.
     struct Launch {

@@ -320,8 +320,12 @@ void AIHooksService::ingest(const HookEvent& event) {
 void AIHooksService::ingest(const QList<HookEvent>& events) {
     QList<QList<QUuid>> settled;
     const QList<HookEvent> fresh = m_store.ingest(events, &settled);
-    for (qsizetype i = 0; i < events.size(); ++i)
+    for (qsizetype i = 0; i < events.size(); ++i) {
         traceAccepted(events[i], settled.value(i));
+        // A question the tool moved past needs no answer from here any more.
+        for (const QUuid& id : settled.value(i))
+            m_notifier.withdrawSettled(id);
+    }
     for (const HookEvent& event : fresh)
         m_notifier.notify(event);
 }

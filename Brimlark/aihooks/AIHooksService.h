@@ -95,6 +95,8 @@ public:
     quint16 boundPort() const;
     QString boundAddress() const;
     QString lastError() const { return m_lastError; }
+    // The clock the service was given (null for none); the page reads its time from it.
+    Clock* clock() const { return m_clock; }
     QString lastInstallMessage() const { return m_installFlow.lastInstallMessage(); }
     AIHookInstallationStatus hookInstallationStatus() const { return m_installFlow.hookInstallationStatus(); }
     AIHookAccessStatus hookAccessStatus() const { return m_installFlow.hookAccessStatus(); }

@@ -49,7 +49,7 @@ void CameraPreview::paintEvent(QPaintEvent*) {
     } else if (!m_hasCamera) {
         painter.setFont(BrimlarkTheme::monoMedium11());
         painter.setPen(BrimlarkTheme::textTertiary());
-        painter.drawText(bounds, Qt::AlignCenter, QStringLiteral("no camera picture"));
+        painter.drawText(bounds, Qt::AlignCenter, noCameraText());
     }
     if (m_outline.isValid()) {
         QPainterPath edge;

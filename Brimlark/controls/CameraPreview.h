@@ -15,6 +15,9 @@ class CameraPreview : public QWidget {
 public:
     explicit CameraPreview(Camera* camera, QWidget* parent = nullptr);
 
+    // What the view says without a camera.
+    static QString noCameraText() { return QStringLiteral("no camera found"); }
+
     // A 1-point outline over the picture's edge; invalid (the default) draws none.
     void setOutline(const QColor& color);
 

@@ -72,7 +72,12 @@ FocusTab::FocusTab(FocusService& service, Workspace& workspace, QWidget* parent)
         new BrimlarkRoundedButton(QStringLiteral("copy name"), Look::outlined(BrimlarkTheme::accent()), this);
     // The outcome shows through the service's last toggle, not through the answer.
     connect(m_toggle, &QAbstractButton::clicked, this, [this] { m_service.toggleDND({}); });
-    // Linux has no shortcuts application of its own: the workspace opens none and logs it.
+    // Linux has no shortcuts application of its own: the button says so instead of doing nothing.
+    if (!m_workspace.hasShortcutsApplication()) {
+        m_openShortcuts->setEnabled(false);
+        m_openShortcuts->setToolTip(noShortcutsApplication());
+        m_openShortcuts->setAccessibleDescription(noShortcutsApplication());
+    }
     connect(m_openShortcuts, &QAbstractButton::clicked, this,
             [this] { m_workspace.openShortcutsApplication(); });
     connect(m_copyName, &QAbstractButton::clicked, this,

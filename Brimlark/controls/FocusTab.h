@@ -18,6 +18,10 @@ public:
 
     // The name the user gives the shortcut.
     static const QString shortcutName;
+    // Why "open shortcuts" cannot be pressed on a desktop without a shortcuts application.
+    static QString noShortcutsApplication() {
+        return QStringLiteral("there is no shortcuts application on this desktop");
+    }
 
     BrimlarkRoundedButton* toggleButton() const { return m_toggle; }
     BrimlarkRoundedButton* openShortcutsButton() const { return m_openShortcuts; }

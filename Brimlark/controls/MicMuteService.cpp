@@ -18,11 +18,28 @@ MicMuteService::MicMuteService(ShortcutsRunner& runner, Workspace& workspace, Pe
                                AudioInput& audioInput, QObject* parent)
     : QObject(parent), m_runner(runner), m_workspace(workspace), m_permissions(permissions),
       m_audioInput(audioInput) {
-    // A tap that dies (the device went away) is opened anew by the next toggle.
+    // A tap that dies (the device went away) is opened anew by the next toggle. What it muted is
+    // gone with it, so the microphone no longer shows as muted.
     connect(&m_audioInput, &AudioInput::stopped, this, [this](const QString& error) {
         qCCritical(lcServices, "mic engine failed: %s", qUtf8Printable(error));
         setEngineRunning(false);
+        setProblem(problemText(error));
+        if (m_isMuted && m_mode == Mode::appAudio)
+            setMuted(false);
     });
+}
+
+QString MicMuteService::problemText(const QString& inputError) {
+    if (inputError == AudioInput::noDeviceError())
+        return QStringLiteral("no microphone found");
+    return QStringLiteral("the microphone could not be used: %1").arg(inputError);
+}
+
+void MicMuteService::setProblem(const QString& problem) {
+    if (m_problem == problem)
+        return;
+    m_problem = problem;
+    emit problemChanged(problem);
 }
 
 void MicMuteService::setMode(Mode mode) {
@@ -51,6 +68,7 @@ void MicMuteService::toggle(std::function<void(bool)> done) {
     }
     m_runner.runShortcutCandidates(toggleMicNames, std::nullopt, this, [this, done](int status) {
         if (status == 0) {
+            setProblem(QString());
             setMuted(!m_isMuted);
             if (done)
                 done(true);
@@ -72,6 +90,7 @@ void MicMuteService::toggleAppAudio(std::function<void(bool)> done) {
     const PermissionStatus status = m_permissions.captureStatus(CaptureDevice::audio);
     if (status == PermissionStatus::restricted || status == PermissionStatus::denied) {
         qCCritical(lcServices, "microphone permission denied");
+        setProblem(QStringLiteral("microphone access denied"));
         finish(false);
         return;
     }
@@ -96,6 +115,7 @@ void MicMuteService::toggleAppAudio(std::function<void(bool)> done) {
         finish(false);
         return;
     }
+    setProblem(QString());
     setMuted(!m_isMuted);
     m_audioInput.setVolume(m_isMuted ? 0.0 : 1.0);
     finish(true);
@@ -107,6 +127,7 @@ bool MicMuteService::ensureEngine() {
     const QString error = m_audioInput.start();
     if (!error.isEmpty()) {
         qCCritical(lcServices, "mic engine failed: %s", qUtf8Printable(error));
+        setProblem(problemText(error));
         return false;
     }
     setEngineRunning(true);

@@ -17,6 +17,7 @@ class MicMuteService : public QObject {
     Q_PROPERTY(bool isMuted READ isMuted NOTIFY isMutedChanged)
     Q_PROPERTY(Mode mode READ mode WRITE setMode NOTIFY modeChanged)
     Q_PROPERTY(bool engineRunning READ engineRunning NOTIFY engineRunningChanged)
+    Q_PROPERTY(QString problem READ problem NOTIFY problemChanged)
 public:
     enum class Mode { appAudio, shortcut };
     Q_ENUM(Mode)
@@ -36,6 +37,11 @@ public:
     // The input tap is open; once open it stays open, and unmuting only raises its volume again.
     bool engineRunning() const { return m_engineRunning; }
 
+    // Why the last toggle muted nothing, or why a mute no longer holds, as the user is told it
+    // ("no microphone found"); empty once a toggle worked.
+    QString problem() const { return m_problem; }
+    static QString problemText(const QString& inputError);
+
     // Flips the mute state; `done` (optional) gets true when it changed.
     void toggle(std::function<void(bool changed)> done = {});
 
@@ -43,12 +49,14 @@ signals:
     void isMutedChanged(bool muted);
     void modeChanged(Mode mode);
     void engineRunningChanged(bool running);
+    void problemChanged(const QString& problem);
 
 private:
     void toggleAppAudio(std::function<void(bool)> done);
     bool ensureEngine();
     void setMuted(bool muted);
     void setEngineRunning(bool running);
+    void setProblem(const QString& problem);
 
     ShortcutsRunner& m_runner;
     Workspace& m_workspace;
@@ -57,4 +65,5 @@ private:
     bool m_isMuted = false;
     Mode m_mode = Mode::appAudio;
     bool m_engineRunning = false;
+    QString m_problem;
 };

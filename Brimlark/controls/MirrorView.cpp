@@ -9,6 +9,8 @@
 namespace {
 constexpr int previewWidth = 180;
 constexpr int previewHeight = 110;
+// Without a camera the frame holds one line of text.
+constexpr int noCameraHeight = 26;
 } // namespace
 
 MirrorView::MirrorView(CameraMirrorService& mirror, QWidget* parent) : QWidget(parent), m_mirror(mirror) {
@@ -20,7 +22,7 @@ MirrorView::MirrorView(CameraMirrorService& mirror, QWidget* parent) : QWidget(p
 }
 
 QSize MirrorView::sizeHint() const {
-    return QSize(previewWidth, previewHeight);
+    return QSize(previewWidth, m_mirror.hasNoCamera() ? noCameraHeight : previewHeight);
 }
 
 // The preview is made anew at each start: the camera's picture exists only from the first start on.
@@ -32,7 +34,7 @@ void MirrorView::follow(bool active) {
     if (m_preview)
         return;
     m_preview = new CameraPreview(m_mirror.camera(), this);
-    m_preview->setFixedSize(previewWidth, previewHeight);
+    m_preview->setFixedSize(previewWidth, m_mirror.hasNoCamera() ? noCameraHeight : previewHeight);
     QColor outline = BrimlarkTheme::success();
     outline.setAlphaF(0.6f);
     m_preview->setOutline(outline);

@@ -8,6 +8,7 @@ class CameraPreview;
 
 // The mirror inside the open panel: while the mirror is on, its picture in a 180 × 110 rounded
 // frame outlined in green, centred in whatever height the panel gives it; nothing while it is off.
+// Without a camera the frame is one line high and says so.
 class MirrorView : public QWidget {
     Q_OBJECT
 public:

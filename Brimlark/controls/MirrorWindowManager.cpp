@@ -12,6 +12,7 @@
 namespace {
 constexpr QSize popoverSize(220, 140);
 constexpr int popoverGap = 6;
+constexpr QSize noCameraSize(176, 26);
 constexpr QSize windowSize(560, 340);
 // The window's distance from the main screen's left and bottom edges when it first shows.
 constexpr int windowMargin = 120;
@@ -120,16 +121,23 @@ void MirrorWindowManager::showPopover() {
         }
         m_popoverPanel = panel;
     }
-    m_popoverPanel->setGeometry(
-        QRectF(QPointF(notch.center().x() - popoverSize.width() / 2.0, notch.bottom() + popoverGap),
-               popoverSize)
-            .toRect());
+    m_popoverPanel->setGeometry(popoverFrame(notch, m_mirror.hasNoCamera()).toRect());
     delete m_popoverPanel->findChild<MirrorPopoverContent*>(QString(), Qt::FindDirectChildrenOnly);
     auto* content = new MirrorPopoverContent(m_mirror, m_popoverPanel);
     content->setGeometry(m_popoverPanel->rect());
     content->show();
     m_popoverPanel->show();
     m_popoverPanel->raise();
+}
+
+QRectF MirrorWindowManager::popoverFrame(const QRectF& notch, bool noCamera) {
+    // Without a picture there is nothing to see under the notch: the message sits beside it, on
+    // the notch's strip, clear of whatever an open panel shows below.
+    if (noCamera)
+        return QRectF(QPointF(notch.right() + popoverGap, notch.center().y() - noCameraSize.height() / 2.0),
+                      noCameraSize);
+    return QRectF(QPointF(notch.center().x() - popoverSize.width() / 2.0, notch.bottom() + popoverGap),
+                  popoverSize);
 }
 
 bool MirrorWindowManager::eventFilter(QObject* watched, QEvent* event) {

@@ -4,12 +4,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRectF>
 
 class DesktopWindows;
 class Screens;
 class QWidget;
 
-// Shows the camera mirror in a small panel under the notch or in a window of its own, following
+// Shows the camera mirror in a small panel under the notch (without a camera, a strip beside it
+// that says so) or in a window of its own, following
 // the mirror's on state and placement; inline placement shows no window. The panel is an accessory
 // of the desktop like the notch panel (on every workspace, above other windows, outside the task
 // bar, never taking the keyboard); the window is an ordinary one that its close button only hides
@@ -32,6 +34,10 @@ public:
     QWidget* detachedWindow() const { return m_detachedWindow; }
 
     void apply(bool isActive, CameraMirrorService::Placement placement);
+
+    // The popover panel's frame for the notch's frame: the picture under the notch, or without a
+    // camera a one-line message beside it.
+    static QRectF popoverFrame(const QRectF& notch, bool noCamera);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -133,6 +133,11 @@ AppState::AppState(UserDefaults& store, QObject* parent) : QObject(parent), m_st
     for (const Table::AnyRow& any : Table::rows())
         std::visit([this](const auto& row) { this->*row.field = readStored(m_store, row.key, row.fallback); },
                    any);
+    connect(&m_store, &UserDefaults::saveErrorChanged, this, &AppState::saveErrorChanged);
+}
+
+QString AppState::saveError() const {
+    return m_store.saveError();
 }
 
 // Nothing is compared: every assignment publishes and writes, even one that changes nothing. What

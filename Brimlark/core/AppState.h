@@ -58,6 +58,9 @@ public:
                    NOTIFY aiHooksSourceFilterChanged)
     Q_PROPERTY(HaloModes::HaloMode haloMode READ haloMode WRITE setHaloMode NOTIFY haloModeChanged)
     Q_PROPERTY(bool haloOnMedia READ haloOnMedia WRITE setHaloOnMedia NOTIFY haloOnMediaChanged)
+    // Why the settings file could not be written last time, or empty; any setting written through
+    // the same store (quick actions, mirror, shortcuts) counts.
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
     Q_PROPERTY(bool haloOnHooks READ haloOnHooks WRITE setHaloOnHooks NOTIFY haloOnHooksChanged)
 
 public:
@@ -127,6 +130,8 @@ public:
     void setHaloOnMedia(bool value);
     void setHaloOnHooks(bool value);
 
+    QString saveError() const;
+
 signals:
     void lastAdvancedPageChanged(int value);
     void hoverToPeekEnabledChanged(bool value);
@@ -146,6 +151,7 @@ signals:
     void haloModeChanged(HaloMode value);
     void haloOnMediaChanged(bool value);
     void haloOnHooksChanged(bool value);
+    void saveErrorChanged(const QString& error);
 
 private:
     struct Table;

@@ -118,7 +118,14 @@ void NotchSafeTopRegion::contentChanged() {
 }
 
 double NotchSafeTopRegion::topBandHeight() const {
-    return m_reserveTopBand ? currentMetrics().reservedBandHeight() : 0;
+    if (!m_reserveTopBand)
+        return 0;
+    // As tall as the side content asks, so that no line of its text is cut.
+    double band = currentMetrics().reservedBandHeight();
+    for (const QWidget* side : {m_leading.data(), m_trailing.data()})
+        if (side)
+            band = std::max(band, double(side->sizeHint().height()));
+    return band;
 }
 
 void NotchSafeTopRegion::relayout() {

@@ -6,7 +6,7 @@
 // Places content beside the notch and below it, so nothing is drawn under the camera housing.
 // Leading and trailing content share a top band left and right of the notch; the bottom content
 // fills what remains below the band. Without a physical notch the band, when reserved, is split
-// evenly between leading and trailing.
+// evenly between leading and trailing. The band is never shorter than the side content asks.
 class NotchSafeTopRegion : public QWidget {
     Q_OBJECT
 public:

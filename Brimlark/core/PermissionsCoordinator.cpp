@@ -246,6 +246,10 @@ bool PermissionsCoordinator::openSettings(Permission permission) {
     return m_permissions.openSettings(platformPermission(permission));
 }
 
+bool PermissionsCoordinator::canOpenSettings(Permission permission) const {
+    return m_permissions.canOpenSettings(platformPermission(permission));
+}
+
 bool PermissionsCoordinator::openPrivacySettings() {
     return m_permissions.openPrivacySettings();
 }

@@ -61,6 +61,8 @@ public:
     // something opened (the platform logs why not).
     bool openSettings(Permission permission);
     bool openPrivacySettings();
+    // Whether the desktop has a place for `permission` that openSettings() can open.
+    bool canOpenSettings(Permission permission) const;
 
     // What a permission is called ("Calendar"), one sentence on what it is for, and the symbol
     // drawn beside it, as the permission card, the permissions page and the first-run steps show

@@ -22,6 +22,9 @@ QSize BrimlarkCapsuleButton::sizeHint() const {
 
 void BrimlarkCapsuleButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // A button that cannot be pressed is shown faded.
+    if (!isEnabled())
+        painter.setOpacity(0.4);
     const BrimlarkCapsule capsule{m_look.tint, m_look.filled, Qt::transparent,
                                   m_look.filled ? 0.0 : m_look.rimOpacity, m_look.rimOpacity};
     capsule.paint(painter, rect(), text(), font());

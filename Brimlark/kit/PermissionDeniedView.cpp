@@ -52,6 +52,14 @@ PermissionDeniedView::PermissionDeniedView(PermissionsCoordinator::Permission pe
     auto* settings = new BrimlarkCapsuleButton(QStringLiteral("open system settings"),
                                                {BrimlarkTheme::accent(), false, 0.55, 14, 8},
                                                BrimlarkTheme::monoMedium13(), this);
+    settings->setObjectName(QStringLiteral("openSettings"));
+    // Where the desktop has no place for the permission the button is shown, but cannot be pressed,
+    // and says why.
+    if (!coordinator || !coordinator->canOpenSettings(permission)) {
+        settings->setEnabled(false);
+        settings->setToolTip(noSettingsReason());
+        settings->setAccessibleDescription(noSettingsReason());
+    }
     QPointer<PermissionsCoordinator> target(coordinator);
     connect(settings, &QAbstractButton::clicked, this, [target, permission] {
         if (target)
@@ -61,6 +69,10 @@ PermissionDeniedView::PermissionDeniedView(PermissionsCoordinator::Permission pe
     buttons->addStretch(1);
     layout->addLayout(buttons);
     layout->addStretch(1);
+}
+
+QString PermissionDeniedView::noSettingsReason() {
+    return QStringLiteral("no settings application is installed on this desktop");
 }
 
 QString PermissionDeniedView::headline(PermissionsCoordinator::Permission permission) {

@@ -13,10 +13,13 @@
 class PermissionDeniedView : public QWidget {
     Q_OBJECT
 public:
-    // `coordinator` opens the permission's settings (null: that button does nothing).
+    // `coordinator` opens the permission's settings (null, or a desktop without a place for them:
+    // that button is disabled).
     PermissionDeniedView(PermissionsCoordinator::Permission permission, std::function<void()> onRequest,
                          PermissionsCoordinator* coordinator, QWidget* parent = nullptr);
 
+    // Why "open system settings" cannot be pressed where the desktop has no place for the permission.
+    static QString noSettingsReason();
     // "calendar access required".
     static QString headline(PermissionsCoordinator::Permission permission);
 };

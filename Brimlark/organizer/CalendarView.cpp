@@ -1,5 +1,6 @@
 #include "Brimlark/organizer/CalendarView.h"
 
+#include "Brimlark/core/ClockText.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/kit/BrimlarkCapsuleButton.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
@@ -12,7 +13,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPainter>
 #include <QScrollArea>
 #include <QTimer>
@@ -96,10 +96,8 @@ QString CalendarView::countdownText(const CalendarItem& item, const QDateTime& n
 QString CalendarView::timeText(const CalendarItem& item) {
     if (item.isAllDay)
         return QStringLiteral("all day");
-    const QLocale locale;
-    return locale.toString(item.startDate.toLocalTime().time(), QLocale::ShortFormat) +
-           QStringLiteral(" \u2013 ") +
-           locale.toString(item.endDate.toLocalTime().time(), QLocale::ShortFormat);
+    return ClockText::time(item.startDate.toLocalTime().time()) + QStringLiteral(" \u2013 ") +
+           ClockText::time(item.endDate.toLocalTime().time());
 }
 
 void CalendarView::refreshSoon() {

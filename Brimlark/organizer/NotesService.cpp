@@ -169,7 +169,17 @@ void NotesService::scheduleSave() {
 }
 
 void NotesService::flush() {
-    m_debouncer->flush();
+    if (m_debouncer->isPending())
+        m_debouncer->flush();
+    else if (!m_saveError.isEmpty())
+        save();
+}
+
+void NotesService::setSaveError(const QString& error) {
+    if (m_saveError == error)
+        return;
+    m_saveError = error;
+    emit saveErrorChanged(error);
 }
 
 void NotesService::save() {
@@ -181,6 +191,8 @@ void NotesService::save() {
                        qUtf8Printable(QStringLiteral("%1 could not be read (%2) nor moved aside (%3); it is "
                                                      "left as it is")
                                           .arg(m_storePath, m_setAsideReason, error)));
+            setSaveError(
+                QStringLiteral("the unreadable notes file could not be moved aside (%1)").arg(error));
             return;
         }
         m_mustSetAside = false;
@@ -190,6 +202,10 @@ void NotesService::save() {
     }
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QString error;
-    if (!AtomicWrite::replace(m_storePath, encode(m_notes), &error))
+    if (!AtomicWrite::replace(m_storePath, encode(m_notes), &error)) {
         qCCritical(lcServices, "notes save failed: %s", qUtf8Printable(error));
+        setSaveError(error.isEmpty() ? QStringLiteral("the notes file could not be written") : error);
+        return;
+    }
+    setSaveError(QString());
 }

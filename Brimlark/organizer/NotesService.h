@@ -22,11 +22,13 @@ class Debouncer;
 // string "body", a UUID "id" and an "updatedAt" in UTC with whole seconds and "Z". A file that
 // exists but is not that (or cannot be read) is shown as one new empty note and, before the first
 // save, renamed aside to "<file>.unreadable-<UTC time>", so what was in it is never overwritten;
-// while it cannot be moved, every save is refused and logged.
+// while it cannot be moved, every save is refused and logged. A save that fails is logged and told
+// through saveError(); nothing typed is dropped from memory.
 class NotesService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<Note> notes READ notes NOTIFY notesChanged)
     Q_PROPERTY(QUuid currentID READ currentID NOTIFY currentIDChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 public:
     // `storePath`: the notes file, normally "notes.json" in the data folder. Loads it at once.
     explicit NotesService(QString storePath, Clock* clock = Clock::system(), QObject* parent = nullptr);
@@ -45,8 +47,11 @@ public:
     // Removes every note with `id` and schedules a save (also when none had it). The first note
     // left becomes current if the current one went; a new empty note is made when none is left.
     void deleteNote(const QUuid& id);
-    // Writes a pending save now; nothing when none is pending.
+    // Writes a pending save now, or retries the last save when it failed; nothing otherwise.
     void flush();
+    // Why the last save failed, or empty when it succeeded (or none was tried). The notes stay in
+    // memory meanwhile, and every later edit, and flush(), tries again.
+    QString saveError() const { return m_saveError; }
 
     Debouncer& debouncer() { return *m_debouncer; }
 
@@ -58,12 +63,14 @@ public:
 signals:
     void notesChanged(const QList<Note>& notes);
     void currentIDChanged(const QUuid& currentID);
+    void saveErrorChanged(const QString& error);
 
 private:
     void load();
     Note newNote() const;
     void scheduleSave();
     void save();
+    void setSaveError(const QString& error);
 
     QString m_storePath;
     Clock* m_clock;
@@ -73,4 +80,5 @@ private:
     // The file on disk could not be used: it must be moved aside before anything replaces it.
     bool m_mustSetAside = false;
     QString m_setAsideReason;
+    QString m_saveError;
 };

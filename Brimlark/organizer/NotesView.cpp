@@ -1,5 +1,6 @@
 #include "Brimlark/organizer/NotesView.h"
 
+#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -9,6 +10,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
@@ -122,6 +124,7 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     frameLayout->setContentsMargins(8, 8, 8, 8);
     m_editor = new QPlainTextEdit(frame);
     m_editor->setObjectName(QStringLiteral("noteEditor"));
+    m_editor->setAccessibleName(QStringLiteral("note"));
     m_editor->setFrameShape(QFrame::NoFrame);
     m_editor->setFont(BrimlarkTheme::monoRegular13());
     m_editor->setPlaceholderText(QStringLiteral("capture a thought\u2026"));
@@ -137,6 +140,13 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     m_editor->installEventFilter(new FocusFollower(frame, m_editor));
     frameLayout->addWidget(m_editor);
     layout->addWidget(frame, 1);
+
+    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_saveLine->setObjectName(QStringLiteral("saveLine"));
+    m_saveLine->setWordWrap(true);
+    layout->addWidget(m_saveLine);
+    connect(&m_service, &NotesService::saveErrorChanged, this, &NotesView::showSaveError);
+    showSaveError(m_service.saveError());
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_didLoadDraft)
@@ -157,6 +167,15 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     loadCurrentNote();
     m_didLoadDraft = true;
     updateButtons();
+}
+
+void NotesView::showSaveError(const QString& error) {
+    m_saveLine->setText(SaveFailure::line(QStringLiteral("notes"), error));
+    m_saveLine->setVisible(!error.isEmpty());
+}
+
+QString NotesView::saveLine() const {
+    return m_saveLine->text();
 }
 
 QString NotesView::draft() const {

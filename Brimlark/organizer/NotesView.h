@@ -5,13 +5,15 @@
 
 class NotesService;
 class QAbstractButton;
+class QLabel;
 class QPlainTextEdit;
 class Workspace;
 
 // The advanced panel's notes page: "notes" with a copy and a delete button (shown only while the
 // current note has text) above an editor of the current note. Every change typed goes to the
 // store at once; loading a note into the editor (when the page opens, or when another note becomes
-// current) is never sent back as an edit.
+// current) is never sent back as an edit. While saving fails, one line under the editor says so,
+// and the text stays in the editor.
 class NotesView : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +25,8 @@ public:
     QPlainTextEdit* editor() const { return m_editor; }
     QAbstractButton* copyButton() const { return m_copy; }
     QAbstractButton* deleteButton() const { return m_delete; }
+    // "notes could not be saved: <reason>" while the last save failed, else empty (and hidden).
+    QString saveLine() const;
 
     // Puts the current note's text on the clipboard.
     void copyNote();
@@ -32,12 +36,14 @@ public:
 private:
     void loadCurrentNote();
     void updateButtons();
+    void showSaveError(const QString& error);
 
     NotesService& m_service;
     Workspace* m_workspace;
     QPlainTextEdit* m_editor;
     QAbstractButton* m_copy;
     QAbstractButton* m_delete;
+    QLabel* m_saveLine;
     // While false, changes of the editor's text are not sent to the store.
     bool m_didLoadDraft = false;
 };

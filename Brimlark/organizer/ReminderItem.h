@@ -15,12 +15,15 @@ struct ReminderItem {
     QString title;
     bool isCompleted = false;
     std::optional<QDateTime> dueDate;
+    // Due on a day rather than at a time: `dueDate` is that day's local midnight.
+    bool dueIsDate = false;
     std::optional<QString> listName;
     QColor listColor;
 
     bool operator==(const ReminderItem& other) const {
         return id == other.id && title == other.title && isCompleted == other.isCompleted &&
-               dueDate == other.dueDate && listName == other.listName && listColor == other.listColor;
+               dueDate == other.dueDate && dueIsDate == other.dueIsDate && listName == other.listName &&
+               listColor == other.listColor;
     }
     bool operator!=(const ReminderItem& other) const { return !(*this == other); }
 };

@@ -44,8 +44,10 @@ ReminderItem RemindersService::itemFrom(const EventStore::Reminder& reminder) {
     item.id = reminder.identifier;
     item.title = reminder.title ? *reminder.title : QStringLiteral("(Untitled)");
     item.isCompleted = reminder.isCompleted;
-    if (reminder.due.isValid())
+    if (reminder.due.isValid()) {
         item.dueDate = reminder.due;
+        item.dueIsDate = reminder.dueIsDate;
+    }
     if (!reminder.listIdentifier.isEmpty()) {
         item.listName = reminder.listTitle.value_or(reminder.listIdentifier);
         item.listColor = reminder.listColor;

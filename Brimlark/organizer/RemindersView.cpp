@@ -1,5 +1,6 @@
 #include "Brimlark/organizer/RemindersView.h"
 
+#include "Brimlark/core/ClockText.h"
 #include "Brimlark/core/PermissionsCoordinator.h"
 #include "Brimlark/kit/BrimlarkButtonStyle.h"
 #include "Brimlark/kit/BrimlarkCard.h"
@@ -16,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
@@ -114,6 +114,10 @@ QString RemindersView::draft() const {
 void RemindersView::setDraft(const QString& text) {
     if (m_field)
         m_field->setText(text);
+}
+
+QString RemindersView::dueText(const ReminderItem& item) {
+    return item.dueDate ? ClockText::dateTime(*item.dueDate, item.dueIsDate) : QString();
 }
 
 QString RemindersView::errorText() const {
@@ -243,6 +247,7 @@ QWidget* RemindersView::buildReminders() {
     fieldLayout->addWidget(plus);
     m_field = new QLineEdit(fieldRow);
     m_field->setObjectName(QStringLiteral("quickAdd"));
+    m_field->setAccessibleName(QStringLiteral("quick add a reminder"));
     m_field->setPlaceholderText(QStringLiteral("quick add a reminder\u2026"));
     m_field->setFrame(false);
     m_field->setFont(BrimlarkTheme::monoRegular12());
@@ -371,6 +376,8 @@ void RemindersView::rebuildList() {
 QWidget* RemindersView::buildRow(const ReminderItem& item) {
     auto* row = new RowBackground(!item.isCompleted, this);
     row->setObjectName(QStringLiteral("reminderRow"));
+    row->setAccessibleName(item.title);
+    row->setAccessibleDescription(item.isCompleted ? QStringLiteral("completed") : dueText(item));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->setSpacing(8);
@@ -409,7 +416,7 @@ QWidget* RemindersView::buildRow(const ReminderItem& item) {
         const bool overdue = !item.isCompleted && *item.dueDate < m_clock->now();
         QFont dueFont = BrimlarkTheme::monoRegular10();
         dueFont.setStyleHint(QFont::Monospace);
-        auto* due = plainLabel(QLocale().toString(item.dueDate->toLocalTime(), QLocale::ShortFormat), dueFont,
+        auto* due = plainLabel(dueText(item), dueFont,
                                overdue ? BrimlarkTheme::warning() : BrimlarkTheme::textTertiary(), row);
         due->setObjectName(overdue ? QStringLiteral("overdue") : QStringLiteral("due"));
         texts->addWidget(due);

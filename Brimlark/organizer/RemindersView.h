@@ -41,6 +41,10 @@ public:
     // The failed quick add's message as shown, or empty when none shows.
     QString errorText() const;
 
+    // When `item` is due, as its row shows it: the day alone for a reminder due on a day, else the
+    // day and the time in hours and minutes; empty when it has no due date.
+    static QString dueText(const ReminderItem& item);
+
     // Selects `list` at once, then refreshes.
     void selectList(const EventStore::Calendar& list);
     // Adds the trimmed draft as a reminder (a blank draft is left as it is).

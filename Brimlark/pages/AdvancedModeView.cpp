@@ -99,6 +99,9 @@ AdvancedModeView::AdvancedModeView(const PanelServices& services, Inputs inputs,
             m_inputs.onClose();
     });
     m_header->setTrailing(trailing);
+    // The header fits its font: the two lines of titles are taller than the band a panel without a
+    // notch reserves.
+    m_header->setFixedHeight(std::max(m_header->minimumHeight(), m_header->sizeHint().height()));
     layout->addWidget(m_header);
 
     auto* divider = new QWidget(this);

@@ -169,6 +169,9 @@ void BasicMediaPane::layoutTexts() {
     const int width = std::max(0, this->width() - BasicArtworkPlaceholder::side - 14);
     m_titleLabel->setText(limitLines(m_title, m_titleLabel->font(), width, 2));
     m_subtitleLabel->setText(limitLines(m_subtitle, m_subtitleLabel->font(), width, 3));
+    // The lines are broken only to fit the column: read aloud, each text is one.
+    m_titleLabel->setAccessibleName(m_title);
+    m_subtitleLabel->setAccessibleName(m_subtitle);
     for (QLabel* label : {m_titleLabel, m_subtitleLabel}) {
         const int lines = int(label->text().count(QLatin1Char('\n'))) + 1;
         label->setFixedHeight(QFontMetrics(label->font()).lineSpacing() * lines);

@@ -2,6 +2,7 @@
 
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/CameraPreview.h"
+#include "Brimlark/controls/MicMuteService.h"
 #include "Brimlark/controls/MirrorView.h"
 #include "Brimlark/controls/TimerPickerPopover.h"
 #include "Brimlark/controls/TimerService.h"
@@ -123,6 +124,12 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
     }
     if (m_services.timer)
         connect(m_services.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
+    if (m_services.mic) {
+        // A mute that muted nothing says why on its button.
+        connect(m_services.mic, &MicMuteService::problemChanged, this,
+                [this](const QString& problem) { m_row->setProblem(QuickAction::Kind::muteMic, problem); });
+        m_row->setProblem(QuickAction::Kind::muteMic, m_services.mic->problem());
+    }
     if (m_services.mirror) {
         connect(m_services.mirror, &CameraMirrorService::isActiveChanged, this, [this] {
             updateMirror();
@@ -277,7 +284,9 @@ void BasicModeView::updateMirror() {
         return;
     }
     m_mirrorView = new MirrorView(*m_services.mirror, this);
-    m_mirrorView->setFixedHeight(inlineMirrorHeight);
+    // Without a camera only a line says so, so the panel's content keeps its room.
+    m_mirrorView->setFixedHeight(m_services.mirror->hasNoCamera() ? m_mirrorView->sizeHint().height()
+                                                                  : inlineMirrorHeight);
     m_lower->addWidget(m_mirrorView);
     m_mirrorView->show();
     reveal(m_mirrorView);

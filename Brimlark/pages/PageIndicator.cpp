@@ -23,6 +23,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {}
+    // Checked is the current page, which only the owner changes: a tap reports, the owner decides.
+    void nextCheckState() override {}
 };
 
 } // namespace
@@ -37,7 +39,8 @@ PageIndicator::PageIndicator(QList<AdvancedPage> pages, int current, std::functi
         dot->setFocusPolicy(Qt::NoFocus);
         dot->setCursor(Qt::PointingHandCursor);
         dot->setAccessibleName(AdvancedPages::title(m_pages.at(i)));
-        dot->setCheckable(false);
+        // Read as checked for the current page, not checked for the others.
+        dot->setCheckable(true);
         connect(dot, &QAbstractButton::clicked, this, [this, i] {
             if (m_onTap)
                 m_onTap(i);
@@ -81,8 +84,10 @@ void PageIndicator::setCurrent(int current) {
     m_slide->setStartValue(m_shownOffset);
     m_slide->setEndValue(pillOffset(current));
     m_slide->start();
-    for (int i = 0; i < m_dots.size(); ++i)
+    for (int i = 0; i < m_dots.size(); ++i) {
+        m_dots.at(i)->setChecked(i == m_current);
         m_dots.at(i)->setAccessibleDescription(i == m_current ? QStringLiteral("selected") : QString());
+    }
     update();
 }
 
@@ -91,6 +96,7 @@ void PageIndicator::layoutDots() {
         const double x = leadingRoom + (m_spacing + m_dotSize) * i;
         const QRectF dot(x, (rowHeight - m_dotSize) / 2.0, m_dotSize, m_dotSize);
         m_dots.at(i)->setGeometry(dot.adjusted(-hitSlop, -hitSlop, hitSlop, hitSlop).toAlignedRect());
+        m_dots.at(i)->setChecked(i == m_current);
         m_dots.at(i)->setAccessibleDescription(i == m_current ? QStringLiteral("selected") : QString());
     }
 }

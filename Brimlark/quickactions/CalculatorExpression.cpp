@@ -8,17 +8,23 @@
 
 namespace {
 
-// -2^63 and 2^63, both exact in a double.
-constexpr double lowestWhole = -9223372036854775808.0;
-constexpr double pastHighestWhole = 9223372036854775808.0;
+// 2^53: below it every whole number is exact in a double; from it on, neighbours are 2 or more apart.
+constexpr double exactWholeLimit = 9007199254740992.0;
+constexpr int exponentDigits = 15;
 
 } // namespace
 
 QString formatCalculatorValue(double value) {
     // Large enough for any finite double with four decimals.
     char buffer[400];
-    if (std::isfinite(value) && value == std::trunc(value) && value >= lowestWhole &&
-        value < pastHighestWhole) {
+    if (!std::isfinite(value))
+        return QString();
+    if (std::fabs(value) >= exactWholeLimit) {
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, exponentDigits);
+        return QString::fromLatin1(buffer, result.ptr - buffer);
+    }
+    if (value == std::trunc(value)) {
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value));
         return QString::fromLatin1(buffer, result.ptr - buffer);
     }

@@ -88,6 +88,12 @@ void QuickActionButton::setHovered(bool hovered, bool animated) {
     m_hoverAnimation->start();
 }
 
+void QuickActionButton::setProblem(const QString& problem) {
+    const QString title = QuickActionLook::title(m_kind);
+    setToolTip(problem.isEmpty() ? title : title + QStringLiteral(": ") + problem);
+    setAccessibleDescription(problem);
+}
+
 QString QuickActionButton::symbolName() const {
     return QuickActionLook::symbol(m_kind, m_active);
 }

@@ -28,6 +28,9 @@ public:
     void setHovered(bool hovered, bool animated = true);
     // Whether the row draws a glow behind it: active and not the focus button.
     bool glows() const { return m_active && !isFocusButton(); }
+    // Why the last tap did nothing ("no microphone found"), shown in the tooltip after the title and
+    // read out as the button's description; empty for none.
+    void setProblem(const QString& problem);
     // The symbol drawn now (the mirror's follows the active state).
     QString symbolName() const;
 

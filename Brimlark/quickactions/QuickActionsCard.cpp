@@ -1,5 +1,6 @@
 #include "Brimlark/quickactions/QuickActionsCard.h"
 
+#include "Brimlark/kit/AccessibleCheckBox.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -28,6 +29,8 @@ QuickActionsCard::QuickActionsCard(QuickAction action, QWidget* parent)
     setText(title);
     setAccessibleName(title);
     setAccessibleDescription(subtitleFor(m_shown));
+    AccessibleCheckBox::expose(this);
+    setChecked(m_shown);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
@@ -60,6 +63,7 @@ void QuickActionsCard::setShown(bool shown, bool animated) {
     m_shown = shown;
     m_subtitle->setText(subtitleFor(shown));
     setAccessibleDescription(subtitleFor(shown));
+    setChecked(shown);
     m_knob->setOn(shown, animated);
 }
 

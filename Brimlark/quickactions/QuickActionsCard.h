@@ -22,6 +22,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The checked state follows what the row shows; a click changes only the model behind it.
+    void nextCheckState() override {}
 
 private:
     QuickAction::Kind m_kind;

@@ -74,6 +74,16 @@ QuickActionButton* QuickActionsRow::button(QuickAction::Kind kind) const {
     return nullptr;
 }
 
+void QuickActionsRow::setProblem(QuickAction::Kind kind, const QString& problem) {
+    if (problem.isEmpty())
+        m_problems.remove(kind);
+    else
+        m_problems.insert(kind, problem);
+    for (QuickActionButton* button : std::as_const(m_buttons))
+        if (button->kind() == kind)
+            button->setProblem(problem);
+}
+
 void QuickActionsRow::rebuild() {
     qDeleteAll(m_buttons);
     m_buttons.clear();
@@ -81,6 +91,7 @@ void QuickActionsRow::rebuild() {
     for (const QuickAction& action : std::as_const(m_actions)) {
         auto* button = new QuickActionButton(action.kind, this);
         button->setActive(m_activeKinds.contains(action.kind));
+        button->setProblem(m_problems.value(action.kind));
         button->installEventFilter(this);
         const QuickAction::Kind kind = action.kind;
         connect(button, &QAbstractButton::clicked, this, [this, kind] {

@@ -2,8 +2,10 @@
 
 #include "Brimlark/quickactions/QuickAction.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +26,10 @@ public:
     void setActions(const QList<QuickAction>& actions);
     const QSet<QuickAction::Kind>& activeKinds() const { return m_activeKinds; }
     void setActiveKinds(const QSet<QuickAction::Kind>& kinds);
+
+    // What the button of `kind` tells about its last tap (QuickActionButton::setProblem); kept for
+    // the buttons a new list of actions makes.
+    void setProblem(QuickAction::Kind kind, const QString& problem);
 
     // The kind whose button the pointer is over.
     std::optional<QuickAction::Kind> hovering() const { return m_hovering; }
@@ -46,4 +52,5 @@ private:
     std::function<void(QuickAction::Kind)> m_onTap;
     std::optional<QuickAction::Kind> m_hovering;
     QList<QuickActionButton*> m_buttons;
+    QHash<QuickAction::Kind, QString> m_problems;
 };

@@ -3,7 +3,9 @@
 #include "Brimlark/aihooks/views/AIHooksTab.h"
 #include "Brimlark/controls/FocusTab.h"
 #include "Brimlark/controls/MirrorTab.h"
+#include "Brimlark/core/AppState.h"
 #include "Brimlark/core/EnumText.h"
+#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/quickactions/QuickActionsTab.h"
@@ -77,6 +79,19 @@ SettingsScene::SettingsScene(const PanelServices& services, Context context, Set
     header->addWidget(close);
     detail->addLayout(header);
 
+    // While the settings file cannot be written, one line under the title says so.
+    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_saveLine->setObjectName(QStringLiteral("saveLine"));
+    m_saveLine->setWordWrap(true);
+    m_saveLine->setContentsMargins(54, 0, 54, 8);
+    detail->addWidget(m_saveLine);
+    if (m_services.appState) {
+        connect(m_services.appState, &AppState::saveErrorChanged, this, &SettingsScene::showSaveError);
+        showSaveError(m_services.appState->saveError());
+    } else {
+        showSaveError(QString());
+    }
+
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
@@ -99,6 +114,15 @@ SettingsScene::SettingsScene(const PanelServices& services, Context context, Set
     outer->addLayout(detail, 1);
 
     setSelection(m_selection);
+}
+
+QString SettingsScene::saveLine() const {
+    return m_saveLine->text();
+}
+
+void SettingsScene::showSaveError(const QString& error) {
+    m_saveLine->setText(SaveFailure::line(QStringLiteral("settings"), error));
+    m_saveLine->setVisible(!error.isEmpty());
 }
 
 void SettingsScene::setSelection(SettingsTab tab) {

@@ -48,6 +48,8 @@ public:
                   SettingsTab selection = SettingsTab::general, QWidget* parent = nullptr) = delete;
 
     SettingsTab selection() const { return m_selection; }
+    // "settings could not be saved: <reason>" while the settings file cannot be written, else empty.
+    QString saveLine() const;
     void setSelection(SettingsTab tab);
 
     // The scene, the card inside its clear margin, and the card's corners.
@@ -62,6 +64,7 @@ protected:
 
 private:
     void showPage();
+    void showSaveError(const QString& error);
 
     const PanelServices& m_services;
     Context m_context;
@@ -71,6 +74,7 @@ private:
     SettingsTab m_selection;
     QList<SettingsSidebarRow*> m_rows;
     QLabel* m_title;
+    QLabel* m_saveLine;
     QScrollArea* m_scroll;
     QPixmap m_card;
 };

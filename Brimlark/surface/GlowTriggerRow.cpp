@@ -1,5 +1,6 @@
 #include "Brimlark/surface/GlowTriggerRow.h"
 
+#include "Brimlark/kit/AccessibleCheckBox.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/SettingsRowLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -18,6 +19,8 @@ GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, cons
     : QAbstractButton(parent) {
     setText(title);
     setAccessibleName(title);
+    AccessibleCheckBox::expose(this);
+    setChecked(isOn);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* row = new QHBoxLayout(this);
@@ -40,6 +43,7 @@ GlowTriggerRow::GlowTriggerRow(const QString& symbol, const QString& title, cons
 }
 
 void GlowTriggerRow::setOn(bool isOn) {
+    setChecked(isOn);
     m_knob->setOn(isOn);
 }
 

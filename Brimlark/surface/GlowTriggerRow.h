@@ -17,6 +17,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The checked state follows what the row shows; a click changes only the model behind it.
+    void nextCheckState() override {}
     void changeEvent(QEvent* event) override;
 
 private:

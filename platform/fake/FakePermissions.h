@@ -29,6 +29,7 @@ public:
         ++privacySettingsOpenings;
         return settingsOpen;
     }
+    bool canOpenSettings(Permission) const override { return settingsPresent; }
 
     PermissionStatus video = PermissionStatus::authorized;
     PermissionStatus audio = PermissionStatus::authorized;
@@ -36,6 +37,8 @@ public:
     QList<CaptureDevice> requested;
     // What the settings calls answer.
     bool settingsOpen = false;
+    // What canOpenSettings() answers.
+    bool settingsPresent = true;
     QList<Permission> openedSettings;
     int privacySettingsOpenings = 0;
 };

@@ -27,6 +27,7 @@ public:
         ++shortcutsApplicationOpenings;
         return shortcutsApplicationInstalled;
     }
+    bool hasShortcutsApplication() const override { return shortcutsApplicationInstalled; }
 
     Launch openDefaultApplication(const QString& mimeType) override {
         openedDefaultApplications.append(mimeType);

@@ -441,8 +441,11 @@ void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {
     icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
     item.completed = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
                      icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
-    if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY))
-        item.due = zones.moment(due, icalproperty_get_due(due), nullptr);
+    if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
+        const icaltimetype value = icalproperty_get_due(due);
+        item.due = zones.moment(due, value, nullptr);
+        item.dueIsDate = value.is_date && item.due.isValid();
+    }
     m_todos.append(std::move(item));
 }
 

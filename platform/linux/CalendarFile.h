@@ -108,6 +108,8 @@ public:
         std::optional<QString> title;
         bool completed = false;
         QDateTime due;
+        // The due value is a date without a time of day (then `due` is its local midnight).
+        bool dueIsDate = false;
     };
 
     CalendarFile() = default;

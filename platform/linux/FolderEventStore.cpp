@@ -683,6 +683,7 @@ void FolderEventStore::remindersFrom(const Calendar& list, const Files& files, Q
             reminder.title = todo.title;
             reminder.isCompleted = todo.completed;
             reminder.due = todo.due;
+            reminder.dueIsDate = todo.dueIsDate;
             reminder.listIdentifier = list.identifier;
             reminder.listTitle = list.title;
             reminder.listColor = list.color;

@@ -59,8 +59,25 @@ bool LinuxPermissions::openCalendarsFolder() {
     return true;
 }
 
+QString LinuxPermissions::gnomeSettingsProgram() {
+    return QStandardPaths::findExecutable(QStringLiteral("gnome-control-center"));
+}
+
+bool LinuxPermissions::canOpenSettings(Permission permission) const {
+    switch (permission) {
+    case Permission::calendar:
+    case Permission::reminders:
+        return true;
+    case Permission::camera:
+    case Permission::microphone:
+    case Permission::notifications:
+        break;
+    }
+    return !gnomeSettingsProgram().isEmpty();
+}
+
 bool LinuxPermissions::openGnomeSettings(const QString& panel, const char* what) {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("gnome-control-center"));
+    const QString program = gnomeSettingsProgram();
     if (program.isEmpty()) {
         qCInfo(lcPlatform, "%s settings: GNOME Settings is not installed; nothing opened", what);
         return false;

@@ -28,11 +28,15 @@ public:
     // own (its privacy pages are separate panels listed under one heading). False, with an info
     // line, when it is not installed.
     bool openPrivacySettings() override;
+    // Calendar and reminders always (their folder is made when missing); the others when GNOME
+    // Settings is on the search path.
+    bool canOpenSettings(Permission permission) const override;
 
 private:
     bool openCalendarsFolder();
     // `panel` empty: GNOME Settings' own start page. `what` names the page in the log.
     static bool openGnomeSettings(const QString& panel, const char* what);
+    static QString gnomeSettingsProgram();
 
     QString m_calendarsFolder;
 };

@@ -19,6 +19,8 @@ public:
     bool openApplication(const QString& applicationId) override;
     // Linux has no application for making shortcuts: false, with an info line.
     bool openShortcutsApplication() override;
+    // Linux has none.
+    bool hasShortcutsApplication() const override { return false; }
     // Through GIO's default handler of the MIME type, launched without files.
     Launch openDefaultApplication(const QString& mimeType) override;
     // Through GLib's key-file reader; the desktop-file id is the path below the first XDG

@@ -1,5 +1,6 @@
 #include "platform/linux/QtAudioTap.h"
 
+#include "platform/AudioInput.h"
 #include "platform/linux/AudioTapModule.h"
 
 #include <QAudioDevice>
@@ -41,7 +42,7 @@ QString QtAudioTap::start() {
         return QString();
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull())
-        return QStringLiteral("no audio input device");
+        return AudioInput::noDeviceError();
     const QAudioFormat format = device.preferredFormat();
     m_source = new QAudioSource(device, format);
     // The source owns the device it writes into, so the device outlives its last write.

@@ -424,6 +424,56 @@ private slots:
         QCOMPARE(m_notifications->removedPending, QStringList{identifier});
     }
 
+    void aSettledQuestionTakesItsNotificationBack_data() {
+        QTest::addColumn<QString>("laterEvent");
+        QTest::addColumn<QString>("laterTool");
+        QTest::addColumn<QString>("laterSession");
+        QTest::addColumn<bool>("heldAnswer"); // the permission is answered after the settling
+        QTest::addColumn<bool>("withdrawn");
+        QTest::newRow("the turn ends") << "Stop"
+                                       << ""
+                                       << "s1" << false << true;
+        QTest::newRow("the asked tool call ends") << "PostToolUse"
+                                                  << "Bash"
+                                                  << "s1" << false << true;
+        QTest::newRow("another tool call ends") << "PostToolUse"
+                                                << "Edit"
+                                                << "s1" << false << false;
+        QTest::newRow("another session moves on") << "Stop"
+                                                  << ""
+                                                  << "s2" << false << false;
+        QTest::newRow("settled before the permission answered") << "Stop"
+                                                                << ""
+                                                                << "s1" << true << true;
+    }
+
+    // A question the tool moved past without an answer from here no longer asks on the desktop, as
+    // one answered with allow or deny does not; the settled event stays listed.
+    void aSettledQuestionTakesItsNotificationBack() {
+        QFETCH(QString, laterEvent);
+        QFETCH(QString, laterTool);
+        QFETCH(QString, laterSession);
+        QFETCH(bool, heldAnswer);
+        QFETCH(bool, withdrawn);
+        m_notifications->holdAuthorization = heldAnswer;
+        HookEvent question = makeEvent(Source::claude, Status::asking, QStringLiteral("PermissionRequest"),
+                                       QStringLiteral("Bash"));
+        question.sessionID = QStringLiteral("s1");
+        service().ingest(question);
+        HookEvent later = makeEvent(Source::claude, Status::working, laterEvent,
+                                    laterTool.isEmpty() ? QString() : laterTool);
+        later.sessionID = laterSession;
+        service().ingest(later);
+        m_notifications->answerHeldAuthorizations();
+
+        const QString identifier = AIHooksService::notificationIdentifier(question.id);
+        // Posted only while it still asked; never posted once settled.
+        QCOMPARE(m_notifications->added.size(), heldAnswer ? 0 : 1);
+        QCOMPARE(m_notifications->removedDelivered, withdrawn ? QStringList{identifier} : QStringList{});
+        QCOMPARE(m_notifications->removedPending, withdrawn ? QStringList{identifier} : QStringList{});
+        QCOMPARE(service().events().size(), 2);
+    }
+
     void theTestEventNeverNotifies() {
         service().sendTestEvent();
         QCOMPARE(service().events().size(), 1);

@@ -2,6 +2,8 @@
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QSignalSpy>
+
 #include <optional>
 
 Q_DECLARE_METATYPE(PermissionStatus)
@@ -80,14 +82,54 @@ private slots:
         QCOMPARE(f.audioInput.starts, 2);
         QCOMPARE(f.audioInput.volumes, QList<double>({0.0}));
 
-        // A tap that dies later (the device went away) is opened anew by the next toggle.
+        // A tap that dies later (the device went away) mutes nothing any more, and is opened anew
+        // by the next toggle, which mutes again.
         QTest::ignoreMessage(QtCriticalMsg, "mic engine failed: the audio input failed");
         f.audioInput.fail(QStringLiteral("the audio input failed"));
         QVERIFY(!f.mic.engineRunning());
-        QCOMPARE(toggle(f.mic), std::optional<bool>(true));
         QVERIFY(!f.mic.isMuted());
+        QCOMPARE(toggle(f.mic), std::optional<bool>(true));
+        QVERIFY(f.mic.isMuted());
         QCOMPARE(f.audioInput.starts, 3);
-        QCOMPARE(f.audioInput.volumes, QList<double>({0.0, 1.0}));
+        QCOMPARE(f.audioInput.volumes, QList<double>({0.0, 0.0}));
+    }
+
+    void whyNothingWasMutedIsTold_data() {
+        QTest::addColumn<QString>("startError"); // empty: the tap opens, then dies with `stopError`
+        QTest::addColumn<QString>("stopError");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no input device")
+            << QStringLiteral("no audio input device") << QString() << QStringLiteral("no microphone found");
+        QTest::newRow("device went away while muted")
+            << QString() << QStringLiteral("the audio input failed")
+            << QStringLiteral("the microphone could not be used: the audio input failed");
+    }
+
+    // The failure shows where the user looks, the button's text reads it from here, and the next
+    // toggle that works clears it.
+    void whyNothingWasMutedIsTold() {
+        QFETCH(QString, startError);
+        QFETCH(QString, stopError);
+        QFETCH(QString, problem);
+        ServiceFixture f;
+        QSignalSpy told(&f.mic, &MicMuteService::problemChanged);
+        f.audioInput.startError = startError;
+        QTest::ignoreMessage(QtCriticalMsg, qPrintable(QStringLiteral("mic engine failed: ") +
+                                                       (startError.isEmpty() ? stopError : startError)));
+        if (startError.isEmpty()) {
+            QCOMPARE(toggle(f.mic), std::optional<bool>(true));
+            f.audioInput.fail(stopError);
+        } else {
+            QCOMPARE(toggle(f.mic), std::optional<bool>(false));
+        }
+        QVERIFY(!f.mic.isMuted());
+        QCOMPARE(f.mic.problem(), problem);
+        QCOMPARE(told.size(), 1);
+
+        f.audioInput.startError.clear();
+        QCOMPARE(toggle(f.mic), std::optional<bool>(true));
+        QVERIFY(f.mic.isMuted());
+        QVERIFY(f.mic.problem().isEmpty());
     }
 
     void shortcutModeRunsTheShortcutOrFallsBack_data() {

@@ -49,6 +49,28 @@ private slots:
         QCOMPARE(f.permissions.openedSettings, QList<Permission>{settings});
     }
 
+    void settingsOnlyWhereTheDesktopHasThem_data() {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a settings application") << true << "";
+        QTest::newRow("none installed") << false << "no settings application is installed on this desktop";
+    }
+
+    // A desktop without a place for the permission gets the button disabled, with the reason.
+    void settingsOnlyWhereTheDesktopHasThem() {
+        QFETCH(bool, present);
+        QFETCH(QString, why);
+        CalendarFixture f;
+        f.permissions.settingsPresent = present;
+        PermissionDeniedView card(PermissionsCoordinator::Permission::camera, nullptr, &f.coordinator);
+        auto* button = card.findChild<QAbstractButton*>(QStringLiteral("openSettings"));
+        QVERIFY(button);
+        QCOMPARE(button->isEnabled(), present);
+        QCOMPARE(button->accessibleDescription(), why);
+        button->click();
+        QCOMPARE(f.permissions.openedSettings.size(), present ? 1 : 0);
+    }
+
     void screenshots() {
         if (brimlark::test::screenshotDir().isEmpty())
             QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");

@@ -8,10 +8,14 @@
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMap>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -25,7 +29,10 @@ const QStringList symbolNames =
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
         "chevron.down rectangle.bottomthird.inset.filled waveform.path.ecg arrow.down.circle.fill "
-        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus xmark.circle.fill app.fill")
+        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus xmark.circle.fill app.fill "
+        "chevron.left chevron.right note.text checklist square.grid.2x2 bolt.horizontal.circle "
+        "gear circle.grid.3x3 command moon.stars info.circle camera mic bell.badge calendar.badge.checkmark "
+        "document.on.document exclamationmark.triangle.fill list.bullet lock.shield plus.circle.fill trash")
         .split(QLatin1Char(' '));
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
@@ -90,7 +97,7 @@ private:
 // Every symbol at 28, 14 and 18 points with its name, and the stand-in for an unknown name.
 class SymbolGrid : public QWidget {
 public:
-    QSize sizeHint() const override { return {4 * 236, 4 * 70}; }
+    QSize sizeHint() const override { return {4 * 236, int(symbolNames.size() + 4) / 4 * 70}; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -366,6 +373,42 @@ private slots:
         const QPixmap sharp = symbolPixmap(name, Qt::white, QSize(14, 14), 2.0);
         QCOMPARE(sharp.size(), QSize(28, 28));
         QCOMPARE(sharp.devicePixelRatio(), 2.0);
+    }
+
+    void everySymbolNameInTheSourcesIsDrawn_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("usedIn");
+        // Dotted lower-case literals of the program's sources, less file names, host names and
+        // settings keys: the names handed to the symbol drawing.
+        static const QRegularExpression literal(QStringLiteral(
+            R"re((?:QStringLiteral|QLatin1String|QLatin1StringView)\("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)"\))re"));
+        static const QRegularExpression notSymbol(
+            QStringLiteral(R"(^(brimlark|com)\.|\.(json|toml|svg|ics|desktop|py|sh|com|org|net|us)$)"));
+        QMap<QString, QString> found;
+        QDirIterator files(QStringLiteral(BRIMLARK_SOURCE_DIR "/Brimlark"),
+                           {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            for (const QRegularExpressionMatch& match : literal.globalMatch(text)) {
+                const QString name = match.captured(1);
+                if (!notSymbol.match(name).hasMatch() && !found.contains(name))
+                    found.insert(name, QFileInfo(file.fileName()).fileName());
+            }
+        }
+        QVERIFY(found.size() > 30);
+        for (auto it = found.cbegin(); it != found.cend(); ++it)
+            QTest::newRow(qPrintable(it.key())) << it.key() << it.value();
+    }
+
+    // A name any view asks for is bundled and listed above, so none is drawn as the stand-in.
+    void everySymbolNameInTheSourcesIsDrawn() {
+        QFETCH(QString, name);
+        QFETCH(QString, usedIn);
+        QVERIFY2(hasSymbol(name), qPrintable(usedIn));
+        QVERIFY2(symbolNames.contains(name), qPrintable(usedIn));
     }
 
     void unknownSymbol_data() {

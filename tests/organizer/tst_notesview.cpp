@@ -4,12 +4,16 @@
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "tests/support/CalendarFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace std::chrono_literals;
@@ -107,6 +111,62 @@ private slots:
         QCOMPARE(view.draft(), QString());
         QVERIFY(view.copyButton()->isHidden());
         QCOMPARE(f.service->notes().size(), 1);
+    }
+
+    void aSaveThatFailsIsToldAndRetried_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("line"); // what the line says, or how it starts
+        QTest::newRow("full disk") << "full"
+                                   << "notes could not be saved: file too large";
+        QTest::newRow("folder cannot be made") << "blocked"
+                                               << "notes could not be saved: ";
+    }
+
+    // The typed text stays in the editor, the line says why, every later edit tries again, and the
+    // line goes with the first save that works.
+    void aSaveThatFailsIsToldAndRetried() {
+        QFETCH(QString, cause);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        // A file where the notes' folder should be: nothing can be written under it.
+        const QString blocker = dir.filePath(QStringLiteral("data"));
+        if (cause == QLatin1String("blocked"))
+            QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+        const QString path = blocker + QStringLiteral("/notes.json");
+        FakeClock clock;
+        NotesService service(path, &clock);
+        NotesView view(service, nullptr);
+        QVERIFY(view.saveLine().isEmpty());
+        {
+            auto limit = std::make_unique<brimlark::test::FileSizeLimit>(8);
+            if (cause != QLatin1String("full")) {
+                limit.reset();
+            } else {
+                QVERIFY(limit->isActive());
+                QVERIFY(QDir().mkpath(blocker));
+            }
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^notes save failed: ")));
+            view.editor()->setPlainText(QStringLiteral("buy milk"));
+            service.flush();
+            QVERIFY2(view.saveLine().startsWith(line), qPrintable(view.saveLine()));
+            QVERIFY(view.findChild<QLabel*>(QStringLiteral("saveLine"))->isVisibleTo(&view));
+            QCOMPARE(view.draft(), QStringLiteral("buy milk"));
+
+            // Still failing: the next edit tries again and says so again.
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^notes save failed: ")));
+            view.editor()->appendPlainText(QStringLiteral("and eggs"));
+            service.flush();
+            QVERIFY(view.saveLine().startsWith(line));
+        }
+        // The space is back (the limit ends, the blocking file goes): the retry at quit saves it.
+        if (cause == QLatin1String("blocked"))
+            QVERIFY(QFile::remove(blocker));
+        service.flush();
+        QVERIFY(view.saveLine().isEmpty());
+        QVERIFY(!view.findChild<QLabel*>(QStringLiteral("saveLine"))->isVisibleTo(&view));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("buy milk\\nand eggs"));
     }
 
     void screenshots() {

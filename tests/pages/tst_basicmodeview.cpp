@@ -1,3 +1,4 @@
+#include "Brimlark/controls/MirrorWindowManager.h"
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/BasicMediaPane.h"
@@ -123,6 +124,37 @@ private slots:
         QCOMPARE(f->quickActions.activeKinds(), QSet<Kind>(stored.begin(), stored.end())); // never written
         if (inlineMirror)
             QCOMPARE(view->inlineMirror()->height(), 122);
+    }
+
+    void aMirrorWithoutACameraStaysClearOfTheContent_data() {
+        QTest::addColumn<Placement>("placement");
+        QTest::newRow("inline") << Placement::inline_;
+        QTest::newRow("popover") << Placement::popover;
+    }
+
+    // Without a camera the mirror is one line saying so: inline under the row, or as a popover on
+    // the notch's strip beside it, never over the calendar and media texts.
+    void aMirrorWithoutACameraStaysClearOfTheContent() {
+        QFETCH(Placement, placement);
+        f->camera.hasDevice = false;
+        f->mirror.setPlacement(placement);
+        QTest::ignoreMessage(QtCriticalMsg, "no camera input available");
+        f->mirror.toggle(f->permissionsCoordinator);
+        QVERIFY(f->mirror.isActive() && f->mirror.hasNoCamera());
+        if (placement == Placement::inline_) {
+            QVERIFY(view->inlineMirror());
+            QVERIFY(view->inlineMirror()->height() <= 30);
+            QCoreApplication::processEvents();
+            QVERIFY(!view->inlineMirror()->geometry().intersects(view->mediaPane()->geometry()));
+            QVERIFY(!view->inlineMirror()->geometry().intersects(view->calendarPane()->geometry()));
+            return;
+        }
+        const QRectF notch(760, 0, 200, 32);
+        const QRectF strip = MirrorWindowManager::popoverFrame(notch, true);
+        QVERIFY(strip.left() > notch.right());
+        QVERIFY(strip.bottom() <= notch.bottom() && strip.top() >= notch.top());
+        // With a camera the picture is under the notch.
+        QVERIFY(MirrorWindowManager::popoverFrame(notch, false).top() > notch.bottom());
     }
 
     void timerActionStartsOrCancels_data() {
@@ -319,6 +351,8 @@ private slots:
                                        << "mirror";
         QTest::newRow("nothing on") << "basic-empty"
                                     << "empty";
+        QTest::newRow("inline mirror without a camera") << "basic-inline-mirror-no-camera"
+                                                        << "no camera";
     }
     void screenshots() {
         QFETCH(QString, name);
@@ -363,6 +397,11 @@ private slots:
             f->mirror.setPlacement(Placement::inline_);
             f->mirror.toggle(f->permissionsCoordinator);
             f->camera.deliverFrame();
+        } else if (state == QLatin1String("no camera")) {
+            f->camera.hasDevice = false;
+            f->mirror.setPlacement(Placement::inline_);
+            QTest::ignoreMessage(QtCriticalMsg, "no camera input available");
+            f->mirror.toggle(f->permissionsCoordinator);
         }
         QTest::qWait(250); // fades and the first refresh settle
         QVERIFY(!brimlark::test::saveScreenshot(&root, name).isEmpty() ||

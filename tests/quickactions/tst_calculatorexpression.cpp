@@ -67,9 +67,14 @@ private slots:
         row("over 308 digits", "1" + QString(400, '0'), "result out of range");
         row("overflow", "99999999999999999999" + QString(300, '0') + "*10", "result out of range");
         row("under the smallest double", "0." + QString(400, '0') + "1", "0");
-        row("beyond 64 bits", "99999999999*99999999999", "9999999999800000905216");
-        row("lowest 64-bit", "-9223372036854775808", "-9223372036854775808");
-        row("just past 64 bits", "9223372036854775808", "9223372036854775808");
+        // Whole numbers are digits only while every digit is exact.
+        row("largest exact whole", "9007199254740991", "9007199254740991");
+        row("largest exact negative", "-9007199254740991", "-9007199254740991");
+        row("2^53, also what 2^53+1 becomes", "9007199254740993", "9.00719925474099e+15");
+        row("beyond 2^53", "99999999999*99999999999", "9.9999999998e+21");
+        row("lowest 64-bit", "-9223372036854775808", "-9.22337203685478e+18");
+        row("round power of ten", "1" + QString(20, '0'), "1e+20");
+        row("half above 2^52", "4503599627370495+0.5", "4503599627370495.5");
     }
 
     void answers() {

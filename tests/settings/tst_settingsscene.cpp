@@ -2,12 +2,14 @@
 #include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 class TestSettingsScene : public QObject {
     Q_OBJECT
@@ -37,6 +39,26 @@ private slots:
         QVERIFY(!window->isVisible());
         QCOMPARE(coordinator->openSettings(), window);
         QCOMPARE(scene->selection(), SettingsTab::aiHooks);
+    }
+
+    // A setting the disk will not take is told in the window, and the line goes once one is saved.
+    void aSettingThatCannotBeSavedIsTold() {
+        ServiceFixture f;
+        SettingsScene scene(f.services(), {});
+        auto* line = scene.findChild<QLabel*>(QStringLiteral("saveLine"));
+        QVERIFY(line && !line->isVisibleTo(&scene));
+        {
+            brimlark::test::FileSizeLimit full(8);
+            QVERIFY(full.isActive());
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^defaults save failed: ")));
+            f.appState.setHoverToPeekEnabled(!f.appState.hoverToPeekEnabled());
+            QCOMPARE(scene.saveLine(), QStringLiteral("settings could not be saved: file too large"));
+            QVERIFY(line->isVisibleTo(&scene));
+        }
+        f.appState.setHoverToPeekEnabled(!f.appState.hoverToPeekEnabled());
+        QVERIFY(scene.saveLine().isEmpty());
+        QVERIFY(!line->isVisibleTo(&scene));
     }
 
     void tabsComeFromTheirExactRawValues() {

@@ -58,10 +58,12 @@ void HookNotifier::notify(const HookEvent& event) {
         if (status != NotificationAuthorization::authorized &&
             status != NotificationAuthorization::provisional)
             return;
-        // The answer may come after the event was dismissed, evicted or cleared.
-        if (!m_store.contains(event.id) || !m_notifiedEventIDs.contains(event.id))
+        // The answer may come after the event was dismissed, evicted, cleared or settled: what is
+        // posted is the event as it is stored now.
+        const HookEvent* stored = m_store.find(event.id);
+        if (!stored || !m_notifiedEventIDs.contains(event.id))
             return;
-        const std::optional<NotificationContent> content = notificationContent(event);
+        const std::optional<NotificationContent> content = notificationContent(*stored);
         if (!content || !m_notifications)
             return;
         m_notifications->add(
@@ -84,6 +86,16 @@ void HookNotifier::requestNotificationAuthorization() {
 
 void HookNotifier::withdraw(const QUuid& id) {
     m_notifiedEventIDs.remove(id);
+    removeNotification(id);
+}
+
+void HookNotifier::withdrawSettled(const QUuid& id) {
+    // Only a question told of has anything to take back.
+    if (m_notifiedEventIDs.contains(id))
+        removeNotification(id);
+}
+
+void HookNotifier::removeNotification(const QUuid& id) {
     if (m_notifications) {
         const QStringList identifiers{notificationIdentifier(id)};
         m_notifications->removeDelivered(identifiers);

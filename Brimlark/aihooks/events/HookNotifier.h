@@ -14,9 +14,9 @@ class AppState;
 class HookEventStore;
 
 // Posts a notification for each stored event that asks, once per id, unless muted, filtered out
-// or not permitted; withdraws it when the event goes. Without notifications nothing is posted,
-// but the ids are recorded all the same. An id is kept only while its event is stored, so what
-// is kept never outgrows the store.
+// or not permitted; withdraws it when the event goes or its question is settled. Without notifications
+// nothing is posted, but the ids are recorded all the same. An id is kept only while its event is stored, so
+// what is kept never outgrows the store.
 class HookNotifier : public QObject {
     Q_OBJECT
 
@@ -39,10 +39,14 @@ public:
 
     // Forgets the id and removes its shown or pending notification.
     void withdraw(const QUuid& id);
+    // Removes the shown or pending notification of a question that was settled (the tool moved on
+    // without an answer from here). The id stays known, so the settled event is not told of again.
+    void withdrawSettled(const QUuid& id);
     // Forgets every id; shown notifications stay.
     void forgetAll() { m_notifiedEventIDs.clear(); }
 
 private:
+    void removeNotification(const QUuid& id);
     // Drops the ids whose events the store no longer holds.
     void forgetUnstored();
 

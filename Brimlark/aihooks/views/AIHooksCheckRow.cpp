@@ -1,5 +1,6 @@
 #include "Brimlark/aihooks/views/AIHooksCheckRow.h"
 
+#include "Brimlark/kit/AccessibleCheckBox.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/SymbolIcon.h"
 
@@ -18,6 +19,7 @@ qreal symbolSize() {
 AIHooksCheckRow::AIHooksCheckRow(const QString& title, QWidget* parent) : QAbstractButton(parent) {
     setText(title);
     setAccessibleName(title);
+    AccessibleCheckBox::expose(this);
     setFont(BrimlarkTheme::monoSemibold12());
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -27,6 +29,7 @@ void AIHooksCheckRow::setOn(bool on) {
     if (m_on == on)
         return;
     m_on = on;
+    setChecked(on);
     update();
 }
 

@@ -15,6 +15,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The checked state follows what the row shows; a click changes only the model behind it.
+    void nextCheckState() override {}
 
 private:
     bool m_on = false;

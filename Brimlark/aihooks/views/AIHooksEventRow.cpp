@@ -58,9 +58,9 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     top->addWidget(new AIHooksDot(tint, 7, this));
     top->addWidget(new AIHooksRowText(AIHooksView::sourceLabel(event.source), BrimlarkTheme::monoSemibold11(),
                                       tint, this, false));
-    top->addWidget(new AIHooksRowText(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
-                                      BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this,
-                                      false));
+    m_time = new AIHooksRowText(RelativeTimeFormatter::string(event.timestamp, now).toLower(),
+                                BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), this, false);
+    top->addWidget(m_time);
     top->addStretch(1);
     column->addLayout(top);
 
@@ -98,6 +98,16 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
         actions->addStretch(1);
         column->addLayout(actions);
     }
+}
+
+void AIHooksEventRow::showTime(const QDateTime& now) {
+    const QString text = RelativeTimeFormatter::string(m_event.timestamp, now).toLower();
+    if (m_time->text() != text)
+        m_time->setText(text);
+}
+
+QString AIHooksEventRow::timeText() const {
+    return m_time->text();
 }
 
 void AIHooksEventRow::paintEvent(QPaintEvent*) {

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QWidget>
 
+class AIHooksRowText;
 class AIHooksService;
 
 // One event of the AI hooks page: a status light, the tool and how long ago, the title, the detail
@@ -17,6 +18,9 @@ public:
                     QWidget* parent = nullptr);
 
     const HookEvent& event() const { return m_event; }
+    // Shows how long ago the event was as of `now`; only a text that changed is set again.
+    void showTime(const QDateTime& now);
+    QString timeText() const;
 
     // The most of a title or detail a row lays out, in characters and in lines.
     static constexpr qsizetype maxTextLength = 300;
@@ -25,7 +29,7 @@ public:
     // ending in "…".
     static QString shownText(const QString& text);
     // True when a row built for `a` would look the same as one built for `b` (the relative time
-    // aside, which is worked out when the row is built).
+    // aside, which the page brings up to date while it shows).
     static bool showsSame(const HookEvent& a, const HookEvent& b);
 
 protected:
@@ -33,4 +37,5 @@ protected:
 
 private:
     HookEvent m_event;
+    AIHooksRowText* m_time;
 };

@@ -7,6 +7,7 @@
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
+#include "platform/Clock.h"
 
 #include <QDateTime>
 #include <QGraphicsOpacityEffect>
@@ -31,7 +32,28 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
+    Clock* clock = service.clock() ? service.clock() : Clock::system();
+    m_timeRefresh = clock->createTimer(this);
+    connect(m_timeRefresh, &ClockTimer::timeout, this, &AIHooksView::refreshTimes);
     refresh();
+}
+
+QDateTime AIHooksView::currentTime() const {
+    return m_service && m_service->clock() ? m_service->clock()->now() : QDateTime::currentDateTimeUtc();
+}
+
+void AIHooksView::refreshTimes() {
+    // Only the time labels: a text that changed is set again and repaints its own label; the rows
+    // are neither rebuilt nor measured anew.
+    if (m_scroll) {
+        if (auto* rows = qobject_cast<AIHooksEventList*>(m_scroll->widget())) {
+            const QDateTime current = currentTime();
+            for (int i = 0; i < rows->count(); ++i)
+                if (auto* row = qobject_cast<AIHooksEventRow*>(rows->rowAt(i)))
+                    row->showTime(current);
+        }
+    }
+    m_timeRefresh->start(timeRefreshInterval);
 }
 
 QColor AIHooksView::statusColor(HookEvent::Status status) {
@@ -142,6 +164,12 @@ void AIHooksView::restart() {
 void AIHooksView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     start();
+    refreshTimes();
+}
+
+void AIHooksView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_timeRefresh->stop();
 }
 
 void AIHooksView::runSetupStep(SetupStep step) {
@@ -233,7 +261,7 @@ void AIHooksView::updateList() {
         row->deleteLater();
     }
 
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = currentTime();
     // Rows still fading in from an earlier change are shown whole now: in a burst, only the rows
     // of its latest change fade, so that the list never paints many rows through an effect.
     finishFades();
@@ -388,7 +416,7 @@ QScrollArea* AIHooksView::buildEventList(QWidget* parent, const QList<HookEvent>
     scroll->viewport()->setAutoFillBackground(false);
 
     auto* list = new AIHooksEventList();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = currentTime();
     // A list that was already showing animates its changes: the rows that join it fade in. A list
     // that appears in place of the empty page comes at once.
     const QList<QUuid> previous = std::exchange(m_listedIds, {});

@@ -3,14 +3,17 @@
 #include "Brimlark/aihooks/events/HookEvent.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
 class AIHooksService;
+class ClockTimer;
 class QLabel;
 class QScrollArea;
 
@@ -46,8 +49,12 @@ public:
     // Stops the listener and starts again.
     void restart();
 
+    // How often the rows' relative times are brought up to date while the page shows.
+    static constexpr std::chrono::milliseconds timeRefreshInterval{1000};
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // What decides the page's widgets: the listed events (as their rows show them), the listener,
@@ -75,6 +82,9 @@ private:
     QWidget* buildEmptyState(QWidget* parent);
     QScrollArea* buildEventList(QWidget* parent, const QList<HookEvent>& events);
     void fadeIn(QWidget* row);
+    QDateTime currentTime() const;
+    // Sets the listed rows' relative times anew, then waits for the next refresh.
+    void refreshTimes();
     // Ends the fades under way: their rows show whole at once.
     void finishFades();
 
@@ -90,4 +100,6 @@ private:
     QList<QUuid> m_listedIds;
     // The rows fading in since the last change of the list.
     QList<QPointer<QWidget>> m_fading;
+    // Armed while the page shows.
+    ClockTimer* m_timeRefresh = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/aihooks/views/AIHooksRowText.h"
 #include "Brimlark/aihooks/views/AIHooksView.h"
+#include "Brimlark/core/RelativeTimeFormatter.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/pages/AdvancedModeView.h"
@@ -37,7 +38,8 @@ HookEvent hookEvent(Source source, Status status, std::optional<QString> title =
     e.status = status;
     e.title = std::move(title);
     e.detail = std::move(detail);
-    e.timestamp = QDateTime::currentDateTimeUtc().addSecs(-5);
+    // Five seconds before the fixture's clock, which the page reads.
+    e.timestamp = FakeClock().now().addSecs(-5);
     return e;
 }
 
@@ -186,6 +188,40 @@ private slots:
         f.service.refreshFromFile();
         QVERIFY(f.service.events().isEmpty());
         QCOMPARE(view.headerSubtitle(), QStringLiteral("waiting for something important"));
+    }
+
+    void relativeTimesFollowTheClockWhileShown_data() {
+        QTest::addColumn<int>("seconds"); // the clock moves on this far
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("a second on") << 1 << true << "6 sec. ago";
+        QTest::newRow("twenty seconds on") << 20 << true << "25 sec. ago";
+        QTest::newRow("into minutes") << 70 << true << "1 min. ago";
+        QTest::newRow("hidden: left alone") << 20 << false << "5 sec. ago";
+    }
+
+    // While the page shows, the rows' "… ago" keep up with the clock; the rows themselves stay.
+    void relativeTimesFollowTheClockWhileShown() {
+        QFETCH(int, seconds);
+        QFETCH(bool, visible);
+        QFETCH(QString, time);
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        view.resize(640, 400);
+        view.show();
+        f.service.ingest(hookEvent(Source::claude, Status::asking, QStringLiteral("run")));
+        settle();
+        AIHooksEventRow* row = view.findChild<AIHooksEventRow*>();
+        QVERIFY(row);
+        QCOMPARE(row->timeText(), QStringLiteral("5 sec. ago"));
+        if (!visible)
+            view.hide();
+        f.clock.advance(std::chrono::seconds(seconds));
+        QCOMPARE(row->timeText(), time);
+        QCOMPARE(view.findChild<AIHooksEventRow*>(), row);
+        // Shown again, the page catches up at once.
+        view.show();
+        QCOMPARE(row->timeText(), RelativeTimeFormatter::string(row->event().timestamp, f.clock.now()));
     }
 
     void rowsShowEventsAsPlainLowerCaseText() {
