@@ -85,7 +85,9 @@ FolderEventStore::~FolderEventStore() {
         m_reader.join();
     m_workers.clear();
     m_workers.waitForDone();
-    // What the user asked to be saved is saved, from the files as they are cached.
+    // The reader and the workers have stopped. A save still waiting reads its file in full (the
+    // flag would abandon that read and lose the save), then writes it.
+    m_quitting = false;
     for (auto& [job, mustRun] : m_jobs) {
         if (mustRun)
             job();

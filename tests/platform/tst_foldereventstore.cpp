@@ -853,8 +853,10 @@ END:VEVENT
                                   calendarsAndTitles.append(calendar.identifier);
                               answers.append(calendarsAndTitles + titles(answer));
                           });
-        QTRY_VERIFY_WITH_TIMEOUT(answers.size() == 2, 20000);
-        // First the calendar read at once, then every calendar once the slow one is read too.
+        QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty() && answers.last().contains(QStringLiteral("archive")),
+                                 20000);
+        // First the calendar read at once (again, on a busy machine), then every calendar once the
+        // slow one is read too.
         QCOMPARE(answers.first(), (QStringList{"work", "normal"}));
         QCOMPARE(answers.last(), (QStringList{"archive", "work", "normal"}));
     }
@@ -888,6 +890,18 @@ END:VEVENT
             QVERIFY(store.reminderWithIdentifier(done)->isCompleted);
         if (save == QLatin1String("add"))
             QCOMPARE(QDir(calendars() + QStringLiteral("/errands")).entryList(QDir::Files).size(), 1);
+    }
+
+    void aSaveAskedAsTheStoreEndsIsWritten() {
+        writeTaskLists();
+        {
+            FolderEventStore store(calendars());
+            store.saveReminderCompleted(QStringLiteral("a"), true, &store,
+                                        [](const EventStore::SaveAnswer&) {});
+        }
+        QFile file(calendars() + QStringLiteral("/tasks/a.ics"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("STATUS:COMPLETED"));
     }
 
     void theDefaultFolderIsInTheDataFolder() {
