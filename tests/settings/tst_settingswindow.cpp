@@ -3,7 +3,11 @@
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/fake/FakeDesktopWindows.h"
+#include "platform/fake/FakeHotKeys.h"
+#include "platform/fake/FakeKeyboardLayout.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
@@ -86,15 +90,18 @@ private slots:
         QTest::newRow("mirror") << SettingsTab::mirror << "MirrorTab";
         QTest::newRow("permissions") << SettingsTab::permissions << "PermissionsTab";
         QTest::newRow("about") << SettingsTab::about << "AboutTab";
-        // Shown for their pictures only: these two pages bring their own views.
-        QTest::newRow("app batch") << SettingsTab::appBatch << QString();
-        QTest::newRow("shortcuts") << SettingsTab::shortcuts << QString();
+        QTest::newRow("app batch") << SettingsTab::appBatch << "AppBatchTab";
+        QTest::newRow("shortcuts") << SettingsTab::shortcuts << "ShortcutsTab";
     }
 
     void eachTabHostsItsPage() {
         QFETCH(SettingsTab, tab);
         QFETCH(QString, page);
         ServiceFixture f;
+        FakeKeyboardLayout layout;
+        FakeHotKeys hotKeys;
+        KeyboardShortcuts::CarbonKeyboardShortcuts registry(&hotKeys);
+        KeyboardShortcuts::install(&f.defaults, &layout, &registry);
         auto coordinator = f.makeCoordinator();
         QWidget* window = coordinator->openSettings();
         auto* scene = window->findChild<SettingsScene*>();
@@ -109,6 +116,7 @@ private slots:
             QVERIFY2(pages.contains(page), qPrintable(pages.join(QLatin1Char(' '))));
         QTest::qWait(200); // the highlight eases over
         brimlark::test::saveScreenshot(window, QStringLiteral("settings-window-") + rawValue(tab));
+        KeyboardShortcuts::install(nullptr, nullptr, nullptr);
     }
 
     void eachRowDrawsItsOwnSymbol_data() {
