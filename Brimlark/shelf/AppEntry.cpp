@@ -1,6 +1,6 @@
 #include "Brimlark/shelf/AppEntry.h"
 
-#include <QRegularExpression>
+#include "Brimlark/shelf/StoredValues.h"
 
 namespace {
 
@@ -8,26 +8,6 @@ bool fail(QString* why, const QString& text) {
     if (why)
         *why = text;
     return false;
-}
-
-// The canonical 36-character form, either case.
-std::optional<QUuid> parseId(const QString& text) {
-    static const QRegularExpression form(
-        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
-    if (!form.match(text).hasMatch())
-        return std::nullopt;
-    return QUuid::fromString(text);
-}
-
-// Standard Base64 with its padding, nothing else; "" is empty data.
-std::optional<QByteArray> parseBase64(const QString& text) {
-    const QByteArray encoded = text.toLatin1();
-    if (QString::fromLatin1(encoded) != text)
-        return std::nullopt;
-    auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.toBase64() != encoded)
-        return std::nullopt;
-    return decoded.decoded;
 }
 
 } // namespace
@@ -60,12 +40,12 @@ std::optional<AppEntry> AppEntry::fromJson(const QJsonValue& value, QString* why
         fail(why, QStringLiteral("\"bundleIdentifier\" is not a string"));
         return std::nullopt;
     }
-    const auto id = parseId(object.value(QStringLiteral("id")).toString());
+    const auto id = StoredValues::parseId(object.value(QStringLiteral("id")).toString());
     if (!id) {
         fail(why, QStringLiteral("\"id\" is not a UUID"));
         return std::nullopt;
     }
-    const auto bookmark = parseBase64(object.value(QStringLiteral("bookmark")).toString());
+    const auto bookmark = StoredValues::parseBase64(object.value(QStringLiteral("bookmark")).toString());
     if (!bookmark) {
         fail(why, QStringLiteral("\"bookmark\" is not Base64"));
         return std::nullopt;

@@ -2,13 +2,13 @@
 
 #include "Brimlark/core/Logging.h"
 #include "Brimlark/shelf/SendViaAirDrop.h"
+#include "Brimlark/shelf/StoredValues.h"
 #include "platform/Bookmarks.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTimeZone>
 #include <QVariantMap>
 
@@ -31,26 +31,6 @@ bool isNumber(const QVariant& value) {
     }
 }
 
-// The canonical 36-character form, either case.
-std::optional<QUuid> parseId(const QString& text) {
-    static const QRegularExpression form(
-        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
-    if (!form.match(text).hasMatch())
-        return std::nullopt;
-    return QUuid::fromString(text);
-}
-
-// Standard Base64 with its padding, no line breaks or other characters; "" is empty data.
-std::optional<QByteArray> parseBase64(const QString& text) {
-    const QByteArray encoded = text.toLatin1();
-    if (QString::fromLatin1(encoded) != text)
-        return std::nullopt;
-    auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.toBase64() != encoded)
-        return std::nullopt;
-    return decoded.decoded;
-}
-
 // One stored dictionary as an entry; nothing when any of its five values is missing or malformed.
 std::optional<ShelfItem> entryFrom(const QVariantMap& entry) {
     const QVariant id = entry.value(QStringLiteral("id"));
@@ -60,8 +40,8 @@ std::optional<ShelfItem> entryFrom(const QVariantMap& entry) {
     const QVariant addedAt = entry.value(QStringLiteral("addedAt"));
     if (!isText(id) || !isText(path) || !isText(bookmark) || !isText(displayName) || !isNumber(addedAt))
         return std::nullopt;
-    const auto uuid = parseId(id.toString());
-    const auto bytes = parseBase64(bookmark.toString());
+    const auto uuid = StoredValues::parseId(id.toString());
+    const auto bytes = StoredValues::parseBase64(bookmark.toString());
     if (!uuid || !bytes)
         return std::nullopt;
     ShelfItem item;
