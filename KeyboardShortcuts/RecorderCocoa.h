@@ -15,7 +15,6 @@
 
 class QAction;
 
-
 namespace KeyboardShortcuts {
 
 class LocalEventMonitor;

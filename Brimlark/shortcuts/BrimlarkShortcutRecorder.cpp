@@ -163,7 +163,8 @@ void BrimlarkShortcutRecorder::hideEvent(QHideEvent* event) {
 bool BrimlarkShortcutRecorder::event(QEvent* event) {
     // Keys go to the window that has the keyboard: while another one has it, a recording row
     // hears nothing, and the hot keys need not wait for it.
-    const bool activation = event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate;
+    const bool activation =
+        event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate;
     if (activation && m_isRecording && m_registry)
         m_registry->setRecorderActive(this, event->type() == QEvent::WindowActivate);
     return QWidget::event(event);

@@ -29,7 +29,8 @@ const QStringList symbolNames =
         "mic.slash.fill bell.slash.fill plus.forwardslash.minus magnifyingglass person.crop.rectangle "
         "person.crop.rectangle.fill square.grid.2x2.fill moon.stars.fill xmark arrow.up.right gearshape.fill "
         "chevron.down rectangle.bottomthird.inset.filled waveform.path.ecg arrow.down.circle.fill "
-        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus xmark.circle.fill app.fill "
+        "arrow.up.circle.fill arrow.left.and.right.circle.fill hand.draw.fill plus xmark.circle.fill "
+        "app.fill "
         "chevron.left chevron.right note.text checklist square.grid.2x2 bolt.horizontal.circle "
         "gear circle.grid.3x3 command moon.stars info.circle camera mic bell.badge calendar.badge.checkmark "
         "document.on.document exclamationmark.triangle.fill list.bullet lock.shield plus.circle.fill trash")

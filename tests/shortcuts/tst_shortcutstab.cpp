@@ -127,11 +127,11 @@ private slots:
             << 1 << QList<Stroke>{press(Qt::Key_Escape, {}, 53)} << "toggleBasic" << defaultN << false << 0
             << "⌥⌘N" << false;
         QTest::newRow("a second click cancels")
-            << 5 << QList<Stroke>{Stroke{Stroke::click, 0, {}, 0}, press(Qt::Key_K, superAlt, 40)} << "playPause" << none
-            << false << 0 << "record shortcut" << true;
+            << 5 << QList<Stroke>{Stroke{Stroke::click, 0, {}, 0}, press(Qt::Key_K, superAlt, 40)}
+            << "playPause" << none << false << 0 << "record shortcut" << true;
         QTest::newRow("hidden mid-recording, the next key reaches the window")
-            << 5 << QList<Stroke>{Stroke{Stroke::hide, 0, {}, 0}, press(Qt::Key_K, superAlt, 40)} << "playPause" << none
-            << false << 0 << "record shortcut" << true;
+            << 5 << QList<Stroke>{Stroke{Stroke::hide, 0, {}, 0}, press(Qt::Key_K, superAlt, 40)}
+            << "playPause" << none << false << 0 << "record shortcut" << true;
         QTest::newRow("Shift, then Super alone wait for their key")
             << 5
             << QList<Stroke>{press(Qt::Key_Shift, Qt::ShiftModifier, 56),
