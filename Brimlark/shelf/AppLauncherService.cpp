@@ -128,7 +128,9 @@ void AppLauncherService::chooseApp() {
     });
 }
 
-void AppLauncherService::remove(const QUuid& id) {
+void AppLauncherService::remove(const QUuid& entryId) {
+    // A copy: the caller's id may live in the entry that goes.
+    const QUuid id = entryId;
     QList<AppEntry> entries = m_entries;
     if (entries.removeIf([&id](const AppEntry& entry) { return entry.id == id; }) > 0)
         setEntries(entries);
