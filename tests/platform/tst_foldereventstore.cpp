@@ -841,7 +841,7 @@ END:VEVENT
 
     void aSlowCalendarFolderDoesNotHoldBackTheOthers() {
         QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/archive")));
-        QVERIFY(write(calendars() + QStringLiteral("/archive/history.ics"), manyEvents(10000)));
+        QVERIFY(write(calendars() + QStringLiteral("/archive/history.ics"), manyEvents(20000)));
         writeEvents(QStringLiteral("normal.ics"),
                     "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
         FolderEventStore store(calendars());
