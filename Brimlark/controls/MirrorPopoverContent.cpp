@@ -55,7 +55,12 @@ void MirrorPopoverContent::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(card, radius, radius);
     painter.setBrush(QColor(0, 0, 0, 128));
     painter.drawRoundedRect(card, radius, radius);
+    // Two outlines: the edge light added to what lies under it, then the stroke over it.
     painter.setBrush(Qt::NoBrush);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    painter.setPen(QPen(QBrush(BrimlarkTheme::edgeGradient()), 1));
+    painter.drawRoundedRect(card, radius, radius);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setPen(QPen(BrimlarkTheme::stroke(), 1));
     painter.drawRoundedRect(card, radius, radius);
     if (isStrip()) {

@@ -75,6 +75,11 @@ const QLinearGradient& softSheen() {
     return g;
 }
 
+const QLinearGradient& edgeGradient() {
+    static const QLinearGradient g = gradient(top, centre, {white(0.08), white(0.14), Qt::transparent});
+    return g;
+}
+
 const BrimlarkShadow& shadowSoft() {
     static const BrimlarkShadow s{rgba(0, 0, 0, 0.32), 10, 0, 3};
     return s;

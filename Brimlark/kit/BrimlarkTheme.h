@@ -34,6 +34,7 @@ const QLinearGradient& cardSheen();
 const QLinearGradient& cardShade();
 const QLinearGradient& panelGradient();
 const QLinearGradient& softSheen();
+const QLinearGradient& edgeGradient();
 
 const BrimlarkShadow& shadowSoft();
 

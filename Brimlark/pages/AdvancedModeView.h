@@ -21,10 +21,10 @@ class QVariantAnimation;
 // The open panel's advanced mode: one of six pages with a header naming it, arrows to page, a close
 // button and the page dots. The page shown is the mode's page; every change goes through the
 // interaction engine. Ctrl with the left or right arrow pages, also while held, ahead of whatever
-// the page's editor would do with it; plain arrows reach the page. Pages that are not built yet
-// show their title. Each page is made when first shown and kept, laid out, while the view lives:
-// paging back to it only shows it again. The pages read the panel's services; the notes page copies
-// to the workspace's clipboard, and reduce motion swaps the page spring for a short ease.
+// the page's editor would do with it; plain arrows reach the page. A page whose service the caller
+// left out of the panel's services shows its title. Each page is made when first shown and kept, laid out,
+// while the view lives: paging back to it only shows it again. The pages read the panel's services; the notes
+// page copies to the workspace's clipboard, and reduce motion swaps the page spring for a short ease.
 class AdvancedModeView : public QWidget {
     Q_OBJECT
 public:

@@ -118,8 +118,5 @@ void PageIndicator::paintEvent(QPaintEvent*) {
     capsule.addRoundedRect(pill, pill.height() / 2, pill.height() / 2);
     painter.fillPath(capsule, BrimlarkTheme::warning());
     painter.setCompositionMode(QPainter::CompositionMode_Plus);
-    QLinearGradient edge(pill.topLeft(), pill.bottomLeft());
-    edge.setColorAt(0, QColor(255, 255, 255, 90));
-    edge.setColorAt(1, QColor(255, 255, 255, 10));
-    painter.strokePath(capsule, QPen(QBrush(edge), 1));
+    painter.strokePath(capsule, QPen(QBrush(BrimlarkTheme::edgeGradient()), 1));
 }

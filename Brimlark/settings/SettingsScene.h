@@ -22,8 +22,8 @@ class QScrollArea;
 class SettingsSidebarRow;
 
 // The settings window's root view: a dark card with the ten pages in a sidebar, the chosen page's
-// title and a close button above a scrolling page; a page without a view of its own shows its
-// title. The card sits inside a clear margin that keeps its outer ring whole. The pages
+// title and a close button above a scrolling page; a page whose service the caller left out of the
+// context shows its title. The card sits inside a clear margin that keeps its outer ring whole. The pages
 // edit the panel's services: the settings, the hook service, the quick actions, the mirror's
 // placement; the Focus page toggles Do Not Disturb through the focus service, and opens the
 // shortcuts application and copies to the clipboard through the workspace.

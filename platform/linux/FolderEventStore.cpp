@@ -644,6 +644,22 @@ std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders
     return defaultOf(reminderLists());
 }
 
+std::optional<EventStore::Calendar> FolderEventStore::listForQuickAdd() {
+    if (std::optional<Calendar> list = defaultListForNewReminders())
+        return list;
+    if (currentStatus() != PermissionStatus::authorized)
+        return std::nullopt;
+    // Only a name nothing holds yet: a folder of events there stays a calendar of events.
+    const QString folder = m_folder + QStringLiteral("/reminders");
+    if (QFileInfo::exists(folder) || !QDir().mkdir(folder)) {
+        qCWarning(lcPlatform, "no reminders list, and none could be made at %s", qUtf8Printable(folder));
+        return std::nullopt;
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qCInfo(lcPlatform, "reminders list created: %s", qUtf8Printable(folder));
+    return calendarOf(folder);
+}
+
 void FolderEventStore::fetchReminderLists(
     const QObject* context,
     std::function<void(const QList<Calendar>& lists, const std::optional<Calendar>& defaultList)> done) {
@@ -890,7 +906,7 @@ void FolderEventStore::saveNewReminder(const QString& title, const std::optional
     auto reply = ContextCallback<void(const SaveAnswer&)>(context, std::move(done));
     post(
         [this, title, list, reply] {
-            const SaveAnswer answer = addNow(title, list);
+            const SaveAnswer answer = addNow(title, list ? list : listForQuickAdd());
             QMetaObject::invokeMethod(
                 this, [reply, answer] { reply(answer); }, Qt::QueuedConnection);
         },

@@ -172,6 +172,9 @@ private:
                       FolderEvents& into);
     bool listsOf(const Reading& reading, QList<Calendar>& into);
     static std::optional<Calendar> defaultOf(const QList<Calendar>& lists);
+    // The list a quick add without one goes to: the default list, or, while the folder holds no
+    // list at all, a new empty "reminders" folder (as a fresh store has none).
+    std::optional<Calendar> listForQuickAdd();
     static void remindersFrom(const Calendar& list, const Files& files, QList<Reminder>& into);
     bool remindersIn(const QString& calendarFolder, const Reading& reading, QList<Reminder>& into);
     bool remindersOf(const std::optional<Calendar>& list, const Reading& reading, QList<Reminder>& into);

@@ -892,6 +892,29 @@ END:VEVENT
             QCOMPARE(QDir(calendars() + QStringLiteral("/errands")).entryList(QDir::Files).size(), 1);
     }
 
+    void aFirstQuickAddMakesAListOnlyWhereNoneIs() {
+        // A fresh store: access given, the folder made, no list in it yet.
+        QVERIFY(QDir().mkpath(calendars()));
+        FolderEventStore store(calendars());
+        std::optional<EventStore::SaveAnswer> answer;
+        auto keep = [&](const EventStore::SaveAnswer& saved) { answer = saved; };
+        store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
+        QTRY_VERIFY(answer);
+        QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::saved));
+        QCOMPARE(QDir(calendars() + QStringLiteral("/reminders")).entryList(QDir::Files).size(), 1);
+        QCOMPARE(store.reminderLists().size(), 1);
+        // Something else under that name is left alone: the add finds no list.
+        QDir(calendars() + QStringLiteral("/reminders")).removeRecursively();
+        QFile blocker(calendars() + QStringLiteral("/reminders"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        answer.reset();
+        store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
+        QTRY_VERIFY(answer);
+        QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::missing));
+        QVERIFY(QFileInfo(calendars() + QStringLiteral("/reminders")).isFile());
+    }
+
     void aSaveAskedAsTheStoreEndsIsWritten() {
         writeTaskLists();
         {
