@@ -218,8 +218,7 @@ sleep 2.5
 shot 16-note-typed
 check notes "the typed note is saved" "$(is grep -q "buy oat milk" "$store/notes.json")"
 
-# Reminders (page 2): the user adds a reminders list folder, as the README describes.
-mkdir -p "$calendars/reminders"
+# Reminders (page 2): the first quick add in a fresh store makes its reminders list.
 xdotool key ctrl+Right
 sleep 0.4
 xdotool key ctrl+Right
