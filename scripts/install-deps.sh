@@ -16,6 +16,7 @@ packages=(
     clang-format
     xvfb xauth dbus x11-apps libxtst6
     openbox xcompmgr
+    xdotool imagemagick curl
     fonts-dejavu-core
     python3
 )
