@@ -2,8 +2,11 @@
 
 #include "Brimlark/kit/BrimlarkCardShadow.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 BrimlarkCard::BrimlarkCard(QWidget* content, const BrimlarkCardModifier& modifier, QWidget* parent)
     : QWidget(parent), m_modifier(modifier) {
@@ -21,8 +24,41 @@ BrimlarkCard::BrimlarkCard(QWidget* content, const BrimlarkCardModifier& modifie
 void BrimlarkCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF card = rect();
-    m_modifier.paintBackground(painter, card);
-    // The content keeps clear of the edge by the padding, so the outline drawn here stays on top.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != std::floor(ratio)) {
+        m_modifier.paintBackground(painter, card);
+        // The content keeps clear of the edge by the padding, so the outline drawn here stays on top.
+        m_modifier.paintOutline(painter, card);
+        return;
+    }
+    if (m_edgesSize != size() || m_sheen.devicePixelRatio() != ratio)
+        drawEdges(int(ratio));
+    // As paintBackground() then paintOutline() would, but for rounding: the edges are blended
+    // from the images, a few levels apart at most on their anti-aliased pixels.
+    m_modifier.paintFill(painter, card);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    painter.drawImage(QPointF(0, 0), m_sheen);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(QPointF(0, 0), m_lines);
+}
+
+void BrimlarkCard::drawEdges(int ratio) {
+    auto blank = [&] {
+        QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        return image;
+    };
+    const QRectF card = rect();
+    m_edgesSize = size();
+    m_sheen = blank();
+    {
+        QPainter painter(&m_sheen);
+        m_modifier.paintSheen(painter, card);
+    }
+    m_lines = blank();
+    QPainter painter(&m_lines);
+    m_modifier.paintHairline(painter, card);
     m_modifier.paintOutline(painter, card);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Brimlark/kit/BrimlarkCardModifier.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <optional>
@@ -17,7 +18,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Draws the sheen, and the hairline with the outline, at the card's size into the images.
+    void drawEdges(int ratio);
+
     BrimlarkCardModifier m_modifier;
+    // The card's edges, drawn once for its size and pixel ratio: stroking the rounded outline costs
+    // far more than the fill, and a card is repainted whenever anything over it changes. Only at a
+    // whole pixel ratio: at a fractional one the card does not start on a whole pixel.
+    QImage m_sheen;
+    QImage m_lines;
+    QSize m_edgesSize;
 };
 
 // Puts `content` on a card (the view extension that the application batch and the file shelf use).

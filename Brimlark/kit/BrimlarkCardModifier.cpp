@@ -123,6 +123,16 @@ void BrimlarkCardModifier::paintShadows(QPainter& painter, const QRectF& card) c
 }
 
 void BrimlarkCardModifier::paintBackground(QPainter& painter, const QRectF& card) const {
+    paintFill(painter, card);
+    // The sheen brightens what lies under it; the hairline sits half a point inside the edge.
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    paintSheen(painter, card);
+    painter.restore();
+    paintHairline(painter, card);
+}
+
+void BrimlarkCardModifier::paintFill(QPainter& painter, const QRectF& card) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = cardShape(card);
@@ -140,15 +150,24 @@ void BrimlarkCardModifier::paintBackground(QPainter& painter, const QRectF& card
         gradient.setColorAt(1.0, BrimlarkTheme::surfaceSunken());
         painter.fillPath(shape, gradient);
     }
+    painter.restore();
+}
 
-    // The sheen brightens what lies under it; the hairline sits half a point inside the edge.
+void BrimlarkCardModifier::paintSheen(QPainter& painter, const QRectF& card) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    painter.setCompositionMode(QPainter::CompositionMode_Plus);
     painter.setPen(line(BrimlarkTheme::cardSheen()));
     painter.drawPath(cardShape(card.adjusted(0.5, 0.5, -0.5, -0.5)));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.restore();
+}
+
+void BrimlarkCardModifier::paintHairline(QPainter& painter, const QRectF& card) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
     QColor hairline = BrimlarkTheme::strokeStrong();
     hairline.setAlphaF(hairline.alphaF() * 0.5f);
+    painter.setBrush(Qt::NoBrush);
     painter.setPen(line(hairline));
     painter.drawPath(cardShape(card.adjusted(1.0, 1.0, -1.0, -1.0)));
     painter.restore();

@@ -31,6 +31,13 @@ struct BrimlarkCardModifier {
     // The outline, laid over the content.
     void paintOutline(QPainter& painter, const QRectF& card) const;
 
+    // The steps of paintBackground(), for a card that keeps its edges as images: the fill; the
+    // sheen, drawn in the painter's composition mode (paintBackground() adds it to what lies
+    // under); the inner hairline.
+    void paintFill(QPainter& painter, const QRectF& card) const;
+    void paintSheen(QPainter& painter, const QRectF& card) const;
+    void paintHairline(QPainter& painter, const QRectF& card) const;
+
     // A rounded card of `size` in `color`, blurred by `radius` and centred in an image grown by the
     // blur's reach on every side. Shared by the shadows; exposed for tests.
     static QImage blurredCard(const QSizeF& size, qreal radius, const QColor& color);

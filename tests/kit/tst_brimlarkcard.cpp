@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // A card at (30, 30), 200 × 80, on a plain background with room for its shadows.
@@ -30,6 +33,20 @@ private:
 
 QImage render(QWidget& widget) {
     return widget.grab().toImage();
+}
+
+// The largest difference in any channel between two images of one size.
+int largestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
 }
 
 } // namespace
@@ -78,6 +95,35 @@ private slots:
             QVERIFY(edge.blue() > edge.red() + 20);
         else
             QVERIFY(std::abs(edge.blue() - edge.red()) <= 3);
+    }
+
+    void keptEdgesLookAsDrawnInPlace_data() {
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<bool>("material");
+        QTest::newRow("material over orange") << QColor(200, 90, 40) << true;
+        QTest::newRow("solid over white") << QColor(Qt::white) << false;
+        QTest::newRow("material over dark") << QColor(40, 40, 46) << true;
+    }
+    void keptEdgesLookAsDrawnInPlace() {
+        QFETCH(QColor, background);
+        QFETCH(bool, material);
+        // Without an accent or elevation: no shadow, which the card's effect draws.
+        Stage stage(background, std::nullopt, material, false);
+        stage.card->findChild<QLabel*>()->hide();
+        // Drawn once at one size, then again after a resize: the kept edges follow the size.
+        for (const QSize size : {QSize(200, 80), QSize(150, 56)}) {
+            stage.card->resize(size);
+            QImage direct(stage.size(), QImage::Format_ARGB32_Premultiplied);
+            direct.fill(background);
+            QPainter painter(&direct);
+            painter.translate(stage.card->pos());
+            const BrimlarkCardModifier modifier{std::nullopt, 14, material, false};
+            modifier.paintBackground(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            modifier.paintOutline(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            painter.end();
+            // Only rounding apart: the sheen and the lines are blended from images.
+            QVERIFY(largestDifference(render(stage).convertToFormat(direct.format()), direct) <= 4);
+        }
     }
 
     void screenshot() {
