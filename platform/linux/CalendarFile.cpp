@@ -16,9 +16,6 @@ namespace {
 // and the quit flag.
 constexpr int checkEvery = 512;
 
-// The size up to which a file's parsed tree is kept until the file goes.
-constexpr qsizetype keptTreeBytes = 1 << 20;
-
 std::optional<QString> textOf(icalcomponent* component, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(component, kind);
     if (!property)
@@ -240,6 +237,20 @@ icaltimetype fieldsIn(const QDateTime& moment, icaltimezone* zone) {
     return fields;
 }
 
+// A walk of `rule` from DTSTART, moved on to `at` (wall-clock fields of the series) when it starts
+// earlier: a series begun years ago is then not stepped through from its start each time. A rule
+// with COUNT counts from DTSTART and is walked from there, as is one libical cannot move.
+icalrecur_iterator* walkFrom(const icalrecurrencetype& rule, const icaltimetype& dtstart,
+                             const icaltimetype& at) {
+    icalrecur_iterator* walk = icalrecur_iterator_new(rule, dtstart);
+    if (!walk || rule.count > 0 || icaltime_compare(at, dtstart) <= 0)
+        return walk;
+    if (icalrecur_iterator_set_start(walk, at))
+        return walk;
+    icalrecur_iterator_free(walk);
+    return icalrecur_iterator_new(rule, dtstart);
+}
+
 const char* tzidOf(icalproperty* property) {
     icalparameter* tzid =
         property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
@@ -332,20 +343,12 @@ icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer
     return root;
 }
 
-CalendarFile::~CalendarFile() {
-    if (m_root)
-        icalcomponent_free(m_root);
-}
-
 std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByteArray& bytes,
                                                  const Limits& limits, const std::atomic<bool>& quitting) {
     auto file = std::make_unique<CalendarFile>();
     file->m_path = path;
     const QDeadlineTimer deadline(limits.perFile);
     auto refuse = [&](const QString& why) {
-        if (file->m_root)
-            icalcomponent_free(file->m_root);
-        file->m_root = nullptr;
         file->m_outcome = quitting.load() ? Outcome::abandoned : Outcome::refused;
         file->m_problem = why;
         file->m_singles.clear();
@@ -356,8 +359,11 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     if (bytes.isEmpty())
         return refuse(QStringLiteral("it is empty"));
     bool stopped = false;
-    icalcomponent* root = parse(bytes, deadline, quitting, &stopped);
-    file->m_root = root;
+    // The tree goes as soon as its components are taken apart: its memory is then used again for
+    // the next file's, where a tree kept per file leaves every file's in fresh pages.
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> tree(
+        parse(bytes, deadline, quitting, &stopped), icalcomponent_free);
+    icalcomponent* root = tree.get();
     const QString overTime =
         QStringLiteral("it takes longer than %1 s to read").arg(double(limits.perFile.count()) / 1000.0);
     if (stopped)
@@ -383,12 +389,6 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
             return refuse(overTime);
     }
     const int errors = icalcomponent_count_errors(root);
-    // A large tree is freed now, while the file is read anyway, rather than later in one piece
-    // on whichever thread lets go of the file, the quitting one included.
-    if (bytes.size() > keptTreeBytes) {
-        icalcomponent_free(file->m_root);
-        file->m_root = nullptr;
-    }
     if (errors > 0 || file->m_dropped > 0) {
         file->m_outcome = Outcome::readInPart;
         file->m_problem =
@@ -420,6 +420,9 @@ void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zo
             zones.own.insert(QByteArray(name), shared);
         }
     }
+    // Room for every event at once: grown step by step, the list is moved into fresh memory again
+    // and again.
+    m_singles.reserve(m_singles.size() + icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT));
     for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
         if (stop())
@@ -636,9 +639,23 @@ bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDa
     // DTSTART is always the first occurrence.
     take(series.start, series.endOf(series.start));
     const QDeadlineTimer deadline(limits.perFile);
+    // Where the walks may begin, in the series' wall-clock time: early enough for an occurrence
+    // that starts before `from` and runs into it, and a day more for any offset between the two.
+    const qint64 lasts = std::max<qint64>(series.durationSeconds, 0);
+    const qint64 lastsDays = std::max<qint64>(series.durationDays, 0);
+    icaltimetype walkStart = fieldsIn(from.addSecs(-lasts).addDays(-1 - lastsDays), series.zone);
+    if (series.startFields.is_date) {
+        walkStart.hour = walkStart.minute = walkStart.second = 0;
+        walkStart.is_date = 1;
+    }
     qint64 steps = 0;
     for (const icalrecurrencetype& rule : series.rules) {
-        icalrecur_iterator* walk = icalrecur_iterator_new(rule, series.startFields);
+        // A rule that ends before the walk would begin has nothing to add.
+        if (!icaltime_is_null_time(rule.until) && rule.until.is_date == walkStart.is_date &&
+            rule.count == 0 && icaltime_compare(rule.until, walkStart) < 0 &&
+            icaltime_compare(series.startFields, walkStart) < 0)
+            continue;
+        icalrecur_iterator* walk = walkFrom(rule, series.startFields, walkStart);
         if (!walk)
             continue;
         const std::unique_ptr<icalrecur_iterator, void (*)(icalrecur_iterator*)> owner(

@@ -115,7 +115,6 @@ public:
     CalendarFile() = default;
     CalendarFile(const CalendarFile&) = delete;
     CalendarFile& operator=(const CalendarFile&) = delete;
-    ~CalendarFile();
 
     // Reads `bytes`, the content of `path`. `quitting` stops the reading at the next line or
     // component; the result is then `abandoned`.
@@ -158,9 +157,6 @@ private:
                 const std::atomic<bool>& quitting) const;
 
     QString m_path;
-    // The parsed tree of a small file, freed with the file: freeing costs a good part of the
-    // parse, and is better spent when the file changes than while it is first read.
-    icalcomponent* m_root = nullptr;
     Outcome m_outcome = Outcome::read;
     QString m_problem;
     int m_dropped = 0;

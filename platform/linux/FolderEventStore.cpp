@@ -47,6 +47,22 @@ QString occurrenceText(const QDateTime& start, bool allDay) {
     return QString::fromLatin1(text, at);
 }
 
+// The whole file, read a slice at a time. One read() of a large file is one system call, and a
+// kernel that does not preempt system calls keeps a shared CPU from the UI thread until it is done.
+QByteArray readInSlices(QFile& file) {
+    constexpr qint64 slice = 512 * 1024;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + slice));
+    while (true) {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + slice);
+        const qint64 got = file.read(bytes.data() + at, slice);
+        bytes.resize(at + qsizetype(std::max<qint64>(got, 0)));
+        if (got <= 0)
+            return bytes;
+    }
+}
+
 } // namespace
 
 bool FolderEventStore::Reading::stopped() const {
@@ -313,8 +329,8 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state
             took.start();
             QFile file(path);
             QByteArray bytes;
-            if (file.open(QIODevice::ReadOnly))
-                bytes = file.readAll();
+            if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                bytes = readInSlices(file);
             std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, readLimits, m_quitting);
             if (parsed->outcome() == CalendarFile::Outcome::abandoned) {
                 state.files.remove(path);
@@ -478,8 +494,13 @@ struct FolderEventStore::Gathering {
             return answer;
         answer.events.resize(ranges);
         for (const FolderEvents& part : parts) {
-            for (qsizetype n = 0; part.read && n < part.events.size() && n < ranges; ++n)
-                answer.events[n].append(part.events[n]);
+            for (qsizetype n = 0; part.read && n < part.events.size() && n < ranges; ++n) {
+                // The first folder's events are shared, not copied.
+                if (answer.events[n].isEmpty())
+                    answer.events[n] = part.events[n];
+                else
+                    answer.events[n].append(part.events[n]);
+            }
         }
         return answer;
     }
@@ -792,9 +813,9 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
         return fail(QStringLiteral("The reminder %1 no longer exists.").arg(identifier));
     // Read afresh: the file is rewritten from what is on disk now, never from the cache.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fail(QStringLiteral("The reminder file %1 cannot be read: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readInSlices(file);
     file.close();
     const QString unchanged =
         QStringLiteral("The reminder file %1 is not valid iCalendar; it was left unchanged.").arg(path);

@@ -705,6 +705,19 @@ END:VEVENT
             << utc(2026, 10, 28) << utc(2026, 11, 6)
             << QStringList{"2026-10-30T13:00Z/2026-10-30T14:00Z", "2026-10-31T13:00Z/2026-10-31T14:00Z",
                            "2026-11-01T14:00Z/2026-11-01T15:00Z", "2026-11-02T14:00Z/2026-11-02T15:00Z"};
+        QTest::newRow("every other week for years, across the end of summer time")
+            << berlin + "BEGIN:VEVENT\nUID:l1\nDTSTART;TZID=Europe/Berlin:20190107T100000\nDURATION:PT1H\n"
+                        "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=MO\nEND:VEVENT\n"
+            << utc(2026, 10, 12) << utc(2026, 11, 10)
+            << QStringList{"2026-10-19T08:00Z/2026-10-19T09:00Z", "2026-11-02T09:00Z/2026-11-02T10:00Z"};
+        QTest::newRow("an occurrence begun days before the range runs into it")
+            << QByteArray("BEGIN:VEVENT\nUID:l2\nDTSTART:20200106T090000Z\nDTEND:20200110T170000Z\n"
+                          "RRULE:FREQ=WEEKLY\nEND:VEVENT\n")
+            << utc(2026, 10, 22) << utc(2026, 10, 23) << QStringList{"2026-10-19T09:00Z/2026-10-23T17:00Z"};
+        QTest::newRow("a series that ended years before the range")
+            << QByteArray("BEGIN:VEVENT\nUID:l3\nDTSTART:20190101T090000Z\nDURATION:PT1H\n"
+                          "RRULE:FREQ=DAILY;UNTIL=20190201T090000Z\nEND:VEVENT\n")
+            << utc(2026, 10, 22) << utc(2026, 10, 23) << QStringList{};
     }
     void seriesOccurInTheirOwnZone() {
         QFETCH(QByteArray, events);
