@@ -7,6 +7,7 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <cmath>
 
 BasicArtworkPlaceholder::BasicArtworkPlaceholder(bool isPlaying, QWidget* parent)
     : QWidget(parent), m_isPlaying(isPlaying), m_turn(new QVariantAnimation(this)) {
@@ -86,6 +87,22 @@ void BasicArtworkPlaceholder::paintOutline(QPainter& painter, const QRectF& rect
 
 void BasicArtworkPlaceholder::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    if (m_rotation != 0 || ratio != std::floor(ratio)) {
+        paintSquare(painter);
+        return;
+    }
+    if (m_resting.isNull() || m_resting.devicePixelRatio() != ratio) {
+        m_resting = QImage(size() * int(ratio), QImage::Format_ARGB32_Premultiplied);
+        m_resting.setDevicePixelRatio(ratio);
+        m_resting.fill(Qt::transparent);
+        QPainter image(&m_resting);
+        paintSquare(image);
+    }
+    painter.drawImage(QPointF(0, 0), m_resting);
+}
+
+void BasicArtworkPlaceholder::paintSquare(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF square = rect();
     painter.setClipPath(squarePath(square));

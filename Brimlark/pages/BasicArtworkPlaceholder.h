@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 #include <QWidget>
 
@@ -36,8 +37,13 @@ protected:
 
 private:
     void startTurning();
+    // The square, the disc at `m_rotation`, the hub and the outline.
+    void paintSquare(QPainter& painter) const;
 
     bool m_isPlaying;
     double m_rotation = 0;
     QVariantAnimation* m_turn;
+    // The disc at rest, drawn once for the pixel ratio: the pane under a changing panel repaints
+    // it often, and its gradients and clip are the dearest part of that.
+    QImage m_resting;
 };

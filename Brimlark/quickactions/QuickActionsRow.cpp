@@ -10,6 +10,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <cmath>
+
 namespace {
 constexpr int spacing = 8;
 constexpr int paddingX = 14;
@@ -144,7 +146,28 @@ void QuickActionsRow::paintEvent(QPaintEvent*) {
     const qreal radius = std::min(cornerRadius, edge.height() / 2);
     QPainterPath capsule;
     capsule.addRoundedRect(edge, radius, radius);
-    painter.fillPath(capsule, QColor::fromRgbF(1, 1, 1, 0.03f));
+    auto fill = [&](QPainter& onto) { onto.fillPath(capsule, QColor::fromRgbF(1, 1, 1, 0.03f)); };
+    auto outline = [&](QPainter& onto) {
+        onto.setBrush(Qt::NoBrush);
+        onto.setPen(QPen(BrimlarkTheme::stroke(), 1));
+        onto.drawPath(capsule);
+    };
+    const qreal ratio = devicePixelRatioF();
+    const bool kept = ratio == std::floor(ratio);
+    if (kept && (m_fill.size() != size() * int(ratio) || m_fill.devicePixelRatio() != ratio)) {
+        for (QImage* image : {&m_fill, &m_outline}) {
+            *image = QImage(size() * int(ratio), QImage::Format_ARGB32_Premultiplied);
+            image->setDevicePixelRatio(ratio);
+            image->fill(Qt::transparent);
+            QPainter onto(image);
+            onto.setRenderHint(QPainter::Antialiasing);
+            image == &m_fill ? fill(onto) : outline(onto);
+        }
+    }
+    if (kept)
+        painter.drawImage(QPointF(0, 0), m_fill);
+    else
+        fill(painter);
 
     // The glow of each active button: a tight bright halo under a wider faint one.
     for (QuickActionButton* button : std::as_const(m_buttons)) {
@@ -160,7 +183,8 @@ void QuickActionsRow::paintEvent(QPaintEvent*) {
         paintHalo(painter, centre, discRadius, 6, tight);
     }
 
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(BrimlarkTheme::stroke(), 1));
-    painter.drawPath(capsule);
+    if (kept)
+        painter.drawImage(QPointF(0, 0), m_outline);
+    else
+        outline(painter);
 }

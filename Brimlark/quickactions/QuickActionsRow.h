@@ -3,6 +3,7 @@
 #include "Brimlark/quickactions/QuickAction.h"
 
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -53,4 +54,8 @@ private:
     std::optional<QuickAction::Kind> m_hovering;
     QList<QuickActionButton*> m_buttons;
     QHash<QuickAction::Kind, QString> m_problems;
+    // The capsule's fill and its outline, drawn once for the row's size and pixel ratio: the row
+    // is repainted with whatever changes over the panel, and its halos go between the two.
+    QImage m_fill;
+    QImage m_outline;
 };
