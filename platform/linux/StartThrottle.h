@@ -15,7 +15,7 @@ public:
     // `room`: how many of the processes started lately may be runnable when the next one starts;
     // `waitLimitMs`: the longest one launch waits; a process counts for `forgetAfterMs` after its
     // start at most.
-    explicit StartThrottle(int room, int waitLimitMs = 20, int forgetAfterMs = 1000);
+    explicit StartThrottle(int room, int waitLimitMs = 40, int forgetAfterMs = 1000);
 
     // Waits until fewer than `room` of the processes started lately are runnable: true then, false
     // when it stopped waiting at the limit.
