@@ -75,7 +75,7 @@ void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
     *static_cast<GPid*>(child) = pid;
 }
 
-GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
+GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint64* pid) {
     GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(path.constData()));
     if (!info)
         return GioModule::Launch::notFound;
@@ -98,6 +98,8 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
     // An application started over D-Bus has no child here.
     if (child > 0)
         std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+    if (pid)
+        *pid = child;
     return GioModule::Launch::started;
 }
 

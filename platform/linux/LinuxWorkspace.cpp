@@ -3,6 +3,7 @@
 #include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 #include "platform/linux/GioModule.h"
+#include "platform/linux/StartThrottle.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -11,7 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QThread>
 #include <QThreadPool>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,15 +45,24 @@ std::optional<QString> desktopIdOf(const QString& path) {
     return std::nullopt;
 }
 
-// Launches run here, off the main thread: GIO spawns synchronously and may wait on the bus.
+// Launches run here, off the main thread: GIO spawns synchronously and may wait on the bus. No more
+// launches at a time than the CPUs this process may run on (the count follows its CPU affinity).
 QThreadPool& launchPool() {
     static QThreadPool* pool = [] {
         auto* created = new QThreadPool();
-        created->setMaxThreadCount(4);
+        created->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
         created->setExpiryTimeout(5000);
         return created;
     }();
     return *pool;
+}
+
+// No more of the applications launched lately starting (runnable) at once than there are CPUs: with
+// a CPU each they keep none from the main thread; past that, each one more holds it off the CPU for
+// a scheduler tick or more.
+StartThrottle& startThrottle() {
+    static StartThrottle throttle(std::max(1, QThread::idealThreadCount()));
+    return throttle;
 }
 
 } // namespace
@@ -160,8 +173,10 @@ void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* con
     }
     launchPool().start([gio, file = QFile::encodeName(path), path, answer] {
         Launch result;
+        startThrottle().waitForRoom();
         QString error;
-        switch (gio->launchDesktopFile(file, &error)) {
+        qint64 pid = 0;
+        switch (gio->launchDesktopFile(file, &error, &pid)) {
         case GioModule::Launch::started:
             result.outcome = Launch::Outcome::launched;
             break;
@@ -174,6 +189,8 @@ void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* con
             result.error = error;
             break;
         }
+        if (pid > 0)
+            startThrottle().started(pid);
         answer(result);
     });
 }

@@ -29,7 +29,9 @@ public:
                                                            QString* error = nullptr) override;
     // GIO's GDesktopAppInfo of the file, launched on a worker thread without a launch context: GIO
     // splits "Exec=" itself (no shell runs). X11 gives no way to start an application without
-    // activating it, so the desktop may bring it to the front.
+    // activating it, so the desktop may bring it to the front. With more applications starting than
+    // CPUs, a launch first waits (40 ms at most) until fewer of the ones started before it are
+    // still running their start-up, so that a batch does not hold the main thread off the CPU.
     void openApplicationFile(const QString& path, const QObject* context,
                              std::function<void(const Launch&)> done) override;
 };
