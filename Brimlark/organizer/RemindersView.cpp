@@ -259,7 +259,13 @@ QWidget* RemindersView::buildReminders() {
     m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
     connect(m_field, &QLineEdit::returnPressed, this, &RemindersView::submitDraft);
     fieldLayout->addWidget(m_field, 1);
-    layout->addWidget(brimlarkCard(fieldRow, std::nullopt, 12, true, false, box));
+    QWidget* fieldCard = brimlarkCard(fieldRow, std::nullopt, 12, true, false, box);
+    // A click anywhere on the card, around the one-line field too, is a click into the field.
+    for (QWidget* around : {fieldRow, fieldCard}) {
+        around->setFocusPolicy(Qt::ClickFocus);
+        around->setFocusProxy(m_field);
+    }
+    layout->addWidget(fieldCard);
 
     m_error = new LineClampLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::danger(), 1, box);
     m_error->setObjectName(QStringLiteral("quickAddError"));
