@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     : QWidget(parent), m_shelf(shelf) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -68,14 +70,13 @@ QList<QUrl> FileShelfOverlay::localFiles(const QMimeData* mime) {
 }
 
 bool FileShelfOverlay::handleDrop(const QList<QUrl>& urls) {
-    QList<QUrl> files;
-    for (const QUrl& url : urls) {
-        if (url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()))
-            files.append(url);
-    }
-    if (files.isEmpty())
+    // The shelf sorts out, and logs, what is not a local file; one local file is enough to accept.
+    const bool anyFile = std::any_of(urls.begin(), urls.end(), [](const QUrl& url) {
+        return url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile());
+    });
+    if (!anyFile)
         return false;
-    m_shelf.add(files);
+    m_shelf.add(urls);
     return true;
 }
 
