@@ -1,12 +1,10 @@
 #include "Brimlark/kit/BrimlarkCard.h"
 
 #include "Brimlark/kit/BrimlarkCardShadow.h"
+#include "Brimlark/kit/KeptDrawing.h"
 
-#include <QImage>
 #include <QPainter>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 BrimlarkCard::BrimlarkCard(QWidget* content, const BrimlarkCardModifier& modifier, QWidget* parent)
     : QWidget(parent), m_modifier(modifier) {
@@ -25,14 +23,16 @@ void BrimlarkCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF card = rect();
     const qreal ratio = devicePixelRatioF();
-    if (ratio != std::floor(ratio)) {
+    if (!canKeepDrawing(ratio)) {
         m_modifier.paintBackground(painter, card);
         // The content keeps clear of the edge by the padding, so the outline drawn here stays on top.
         m_modifier.paintOutline(painter, card);
         return;
     }
-    if (m_edgesSize != size() || m_sheen.devicePixelRatio() != ratio)
-        drawEdges(int(ratio));
+    // Both images are made together; either one made anew is drawn again.
+    const bool sheenNew = refitKeptImage(m_sheen, size(), ratio);
+    if (refitKeptImage(m_lines, size(), ratio) || sheenNew)
+        drawEdges();
     // As paintBackground() then paintOutline() would, but for rounding: the edges are blended
     // from the images, a few levels apart at most on their anti-aliased pixels.
     m_modifier.paintFill(painter, card);
@@ -42,21 +42,14 @@ void BrimlarkCard::paintEvent(QPaintEvent*) {
     painter.drawImage(QPointF(0, 0), m_lines);
 }
 
-void BrimlarkCard::drawEdges(int ratio) {
-    auto blank = [&] {
-        QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
-        return image;
-    };
+void BrimlarkCard::drawEdges() {
     const QRectF card = rect();
-    m_edgesSize = size();
-    m_sheen = blank();
+    m_sheen.fill(Qt::transparent);
     {
         QPainter painter(&m_sheen);
         m_modifier.paintSheen(painter, card);
     }
-    m_lines = blank();
+    m_lines.fill(Qt::transparent);
     QPainter painter(&m_lines);
     m_modifier.paintHairline(painter, card);
     m_modifier.paintOutline(painter, card);

@@ -19,7 +19,7 @@ protected:
 
 private:
     // Draws the sheen, and the hairline with the outline, at the card's size into the images.
-    void drawEdges(int ratio);
+    void drawEdges();
 
     BrimlarkCardModifier m_modifier;
     // The card's edges, drawn once for its size and pixel ratio: stroking the rounded outline costs
@@ -27,7 +27,6 @@ private:
     // whole pixel ratio: at a fractional one the card does not start on a whole pixel.
     QImage m_sheen;
     QImage m_lines;
-    QSize m_edgesSize;
 };
 
 // Puts `content` on a card (the view extension that the application batch and the file shelf use).

@@ -1,13 +1,13 @@
 #include "Brimlark/pages/BasicArtworkPlaceholder.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/KeptDrawing.h"
 
 #include <QPainter>
 #include <QRadialGradient>
 #include <QVariantAnimation>
 
 #include <algorithm>
-#include <cmath>
 
 BasicArtworkPlaceholder::BasicArtworkPlaceholder(bool isPlaying, QWidget* parent)
     : QWidget(parent), m_isPlaying(isPlaying), m_turn(new QVariantAnimation(this)) {
@@ -88,14 +88,11 @@ void BasicArtworkPlaceholder::paintOutline(QPainter& painter, const QRectF& rect
 void BasicArtworkPlaceholder::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
-    if (m_rotation != 0 || ratio != std::floor(ratio)) {
+    if (m_rotation != 0 || !canKeepDrawing(ratio)) {
         paintSquare(painter);
         return;
     }
-    if (m_resting.isNull() || m_resting.devicePixelRatio() != ratio) {
-        m_resting = QImage(size() * int(ratio), QImage::Format_ARGB32_Premultiplied);
-        m_resting.setDevicePixelRatio(ratio);
-        m_resting.fill(Qt::transparent);
+    if (refitKeptImage(m_resting, size(), ratio)) {
         QPainter image(&m_resting);
         paintSquare(image);
     }

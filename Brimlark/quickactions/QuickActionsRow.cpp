@@ -1,6 +1,7 @@
 #include "Brimlark/quickactions/QuickActionsRow.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/KeptDrawing.h"
 #include "Brimlark/quickactions/QuickActionButton.h"
 #include "Brimlark/quickactions/QuickActionLook.h"
 
@@ -9,8 +10,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
-#include <cmath>
 
 namespace {
 constexpr int spacing = 8;
@@ -153,12 +152,11 @@ void QuickActionsRow::paintEvent(QPaintEvent*) {
         onto.drawPath(capsule);
     };
     const qreal ratio = devicePixelRatioF();
-    const bool kept = ratio == std::floor(ratio);
-    if (kept && (m_fill.size() != size() * int(ratio) || m_fill.devicePixelRatio() != ratio)) {
+    const bool kept = canKeepDrawing(ratio);
+    if (kept) {
         for (QImage* image : {&m_fill, &m_outline}) {
-            *image = QImage(size() * int(ratio), QImage::Format_ARGB32_Premultiplied);
-            image->setDevicePixelRatio(ratio);
-            image->fill(Qt::transparent);
+            if (!refitKeptImage(*image, size(), ratio))
+                continue;
             QPainter onto(image);
             onto.setRenderHint(QPainter::Antialiasing);
             image == &m_fill ? fill(onto) : outline(onto);
