@@ -2,6 +2,7 @@
 
 #include "Brimlark/kit/BrimlarkButtonStyle.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/KeptDrawing.h"
 #include "Brimlark/kit/SymbolIcon.h"
 
 #include <QPainter>
@@ -41,6 +42,26 @@ bool PanelIconButton::hitButton(const QPoint& position) const {
 
 void PanelIconButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    if (!canKeepDrawing(ratio)) {
+        paintButton(painter);
+        return;
+    }
+    // The panel repaints around the button far more often than the button changes: the disc and
+    // its symbol are drawn once into an image, again only when the size or a colour changes.
+    const QRgb symbolColor = m_symbolColor.rgba();
+    if (refitKeptImage(m_kept, size(), ratio) || m_keptFillOpacity != m_fillOpacity ||
+        m_keptSymbolColor != symbolColor) {
+        m_kept.fill(Qt::transparent);
+        QPainter into(&m_kept);
+        paintButton(into);
+        m_keptFillOpacity = m_fillOpacity;
+        m_keptSymbolColor = symbolColor;
+    }
+    painter.drawImage(QPointF(0, 0), m_kept);
+}
+
+void PanelIconButton::paintButton(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF disc = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QColor fill = BrimlarkTheme::surface();

@@ -2,11 +2,14 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QImage>
 #include <QString>
 
 // A small round icon button of the panel and its windows: a dark disc with a hairline rim and a
 // symbol in the middle. Chevrons and the close cross are drawn as strokes; other symbols come from
 // the bundled drawings.
+class QPainter;
+
 class PanelIconButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -23,8 +26,14 @@ protected:
     bool hitButton(const QPoint& position) const override;
 
 private:
+    void paintButton(QPainter& painter) const;
+
     QString m_symbol;
     int m_diameter;
     QColor m_symbolColor;
     double m_fillOpacity = 0.85;
+    // The drawing as last painted, and the colours it was painted with.
+    QImage m_kept;
+    double m_keptFillOpacity = -1;
+    QRgb m_keptSymbolColor = 0;
 };

@@ -8,9 +8,11 @@
 #include "platform/UserDefaults.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTimeZone>
 #include <QVariantMap>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -125,48 +127,51 @@ void FileShelfService::save() {
     m_defaults.setArray(storageKey(), list);
 }
 
-std::optional<ShelfItem> FileShelfService::makeItem(const QUrl& url) {
+QString FileShelfService::localPath(const QUrl& url) {
     const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
     if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
         qCDebug(lcServices, "file shelf refused %s: not a local file", qUtf8Printable(url.toDisplayString()));
-        return std::nullopt;
+        return {};
     }
+    return path;
+}
+
+ShelfItem FileShelfService::makeItem(const QUrl& url, const QString& path) {
     QString error;
     QByteArray bookmark;
     if (auto made = m_bookmarks.create(path, &error))
         bookmark = *made;
     else
         qCCritical(lcServices, "file shelf bookmark failed: %s", qUtf8Printable(error));
-    QString name = QFileInfo(QDir::cleanPath(path)).fileName();
+    // The last part of the cleaned path; the root has none and is named by its path.
+    const QString clean = QDir::cleanPath(path);
+    QString name = clean.mid(clean.lastIndexOf(QLatin1Char('/')) + 1);
     if (name.isEmpty())
-        name = QDir::cleanPath(path);
+        name = clean;
     return ShelfItem{QUuid::createUuid(), url, bookmark, name, m_clock.now()};
 }
 
 void FileShelfService::add(const QList<QUrl>& urls) {
     // Each file goes in front, so of a long drop only the last ten stay: the ones before them
-    // would fall off at once, and their bookmarks are not made.
-    QList<QUrl> kept;
+    // would fall off at once, and their bookmarks are not made. Each URL's path is read once.
+    QList<std::pair<QUrl, QString>> kept;
+    kept.reserve(std::min<qsizetype>(urls.size(), maxItems + 1));
     for (const QUrl& url : urls) {
-        if (url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()))
-            kept.append(url);
-        else
-            makeItem(url); // refused, with its debug line
+        QString path = localPath(url);
+        if (path.isEmpty())
+            continue;
+        if (kept.size() == maxItems)
+            kept.removeFirst();
+        kept.append({url, std::move(path)});
     }
-    if (kept.size() > maxItems)
-        kept.remove(0, kept.size() - maxItems);
-    QList<ShelfItem> items = m_items;
-    bool added = false;
-    for (const QUrl& url : std::as_const(kept)) {
-        if (auto item = makeItem(url)) {
-            items.prepend(*item);
-            added = true;
-        }
-    }
-    if (!added)
+    if (kept.isEmpty())
         return;
-    if (items.size() > maxItems)
-        items.resize(maxItems);
+    QList<ShelfItem> items;
+    items.reserve(kept.size() + m_items.size());
+    for (auto it = kept.crbegin(); it != kept.crend(); ++it)
+        items.append(makeItem(it->first, it->second));
+    for (qsizetype n = 0; n < m_items.size() && items.size() < maxItems; ++n)
+        items.append(m_items.at(n));
     setItems(items);
     save();
 }

@@ -69,7 +69,10 @@ signals:
     void itemsChanged();
 
 private:
-    std::optional<ShelfItem> makeItem(const QUrl& url);
+    // The absolute path of a local file's URL; empty, with a debug line, for anything else.
+    static QString localPath(const QUrl& url);
+    // A new entry for the local file at `path`; a failed bookmark is logged and left empty.
+    ShelfItem makeItem(const QUrl& url, const QString& path);
 
     UserDefaults& m_defaults;
     Bookmarks& m_bookmarks;

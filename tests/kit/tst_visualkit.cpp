@@ -3,6 +3,7 @@
 #include "Brimlark/kit/BrimlarkPressEffect.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
@@ -279,6 +280,34 @@ private slots:
         QVERIFY2(std::abs(centre.alpha() - qRound(0.92 * 255)) <= 2, describe(centre));
         QVERIFY2(near(centre, fill, 8) && centre.red() < fill.red() && centre.blue() < fill.blue(),
                  describe(centre));
+    }
+
+    void iconButtonRedrawsItsChanges_data() {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QColor>("symbolColor");
+        QTest::addColumn<double>("fillOpacity");
+        QTest::newRow("stroked symbol, new colour") << QStringLiteral("xmark") << QColor(255, 80, 40) << 0.85;
+        QTest::newRow("drawn symbol, new colour")
+            << QStringLiteral("gearshape.fill") << QColor(Qt::white) << 0.85;
+        QTest::newRow("new fill") << QStringLiteral("chevron.down") << BrimlarkTheme::textSecondary() << 0.3;
+    }
+
+    // A button painted once and then changed looks like one made with the new look at once.
+    void iconButtonRedrawsItsChanges() {
+        QFETCH(QString, symbol);
+        QFETCH(QColor, symbolColor);
+        QFETCH(double, fillOpacity);
+        const QColor background(200, 90, 40);
+        PanelIconButton changed(symbol, symbol, 30);
+        const QImage before = render(&changed, background);
+        changed.setSymbolColor(symbolColor);
+        changed.setFillOpacity(fillOpacity);
+        PanelIconButton fresh(symbol, symbol, 30);
+        fresh.setSymbolColor(symbolColor);
+        fresh.setFillOpacity(fillOpacity);
+        const QImage after = render(&changed, background);
+        QVERIFY(after != before);
+        QCOMPARE(after, render(&fresh, background));
     }
 
     void pillColors_data() {

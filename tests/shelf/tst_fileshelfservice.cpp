@@ -99,6 +99,16 @@ private slots:
         QCOMPARE(f.shelf->items().first().url, file(59));
         QCOMPARE(f.shelf->items().last().url, file(50));
         QCOMPARE(f.bookmarks.created.size(), 10);
+
+        // A short drop goes in front of what was there, which keeps its order down to ten.
+        f.shelf->add({file(60), QUrl(QStringLiteral("https://example.org/c.txt")), file(61)});
+        QCOMPARE(written.size(), 3);
+        QCOMPARE(f.shelf->items().size(), 10);
+        QCOMPARE(f.shelf->items().at(0).url, file(61));
+        QCOMPARE(f.shelf->items().at(1).url, file(60));
+        QCOMPARE(f.shelf->items().at(2).url, file(59));
+        QCOMPARE(f.shelf->items().last().url, file(52));
+        QCOMPARE(f.shelf->items().at(0).displayName, file(61).fileName());
     }
 
     void aFailedBookmarkIsLoggedAndStoredEmpty() {
