@@ -68,7 +68,7 @@ StartThrottle& startThrottle() {
 
 // The scheduler slice asked for the thread that launches: shorter than the kernel's default (about
 // 3 ms), so that it preempts the applications it starts.
-constexpr unsigned long launchingThreadSliceUs = 1000;
+constexpr unsigned long launchingThreadSliceUs = 300;
 
 } // namespace
 
