@@ -68,7 +68,15 @@ void ChildReaper::run() {
             if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             const Watched child = watched[i - 1];
-            while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+            // Through the pidfd, so a recycled process id can never be reaped in its place; a
+            // kernel that can open pidfds but not wait on them (5.3) waits by the id.
+            siginfo_t info{};
+            int waited = 0;
+            while ((waited = waitid(P_PIDFD, id_t(child.fd), &info, WEXITED)) < 0 && errno == EINTR) {
+            }
+            if (waited < 0 && errno == EINVAL) {
+                while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+                }
             }
             close(child.fd);
             watched[i - 1].fd = -1;

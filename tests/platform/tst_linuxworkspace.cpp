@@ -211,12 +211,12 @@ private slots:
 
     // However the launching thread is scheduled, what it starts runs with the nice value and the
     // scheduler slice this process was given, and is reaped once it ends.
-    void launchedApplicationsKeepNormalPriority_data() {
+    void launchedApplicationsKeepNormalPriorityAndAreReaped_data() {
         QTest::addColumn<int>("launches");
         QTest::newRow("one") << 1;
         QTest::newRow("a burst") << 12;
     }
-    void launchedApplicationsKeepNormalPriority() {
+    void launchedApplicationsKeepNormalPriorityAndAreReaped() {
         QFETCH(int, launches);
         QTemporaryDir out;
         const QString home = qEnvironmentVariable("HOME");
