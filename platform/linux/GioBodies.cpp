@@ -1,10 +1,8 @@
 // The GIO module: desktop entries, default applications and GNOME's animation setting. GIO is
 // linked here and only here.
+#include "platform/linux/ChildReaper.h"
 #include "platform/linux/GioIncludes.h"
 #include "platform/linux/GioModule.h"
-
-#include <sys/wait.h>
-#include <thread>
 
 namespace {
 
@@ -82,7 +80,7 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint
     // GLib spawns with posix_spawn (the child shares the memory until it execs) only when it neither
     // reaps the child nor closes descriptors; otherwise it forks, and copying the page tables of this
     // large process holds up its main thread for as long. Every descriptor the program opens is
-    // close-on-exec, and the child is reaped below.
+    // close-on-exec, and the child is reaped by the process's one reaper.
     GPid child = 0;
     GError* failure = nullptr;
     const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
@@ -97,7 +95,7 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint
     }
     // An application started over D-Bus has no child here.
     if (child > 0)
-        std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+        ChildReaper::shared().reap(child);
     if (pid)
         *pid = child;
     return GioModule::Launch::started;

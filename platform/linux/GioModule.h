@@ -28,9 +28,9 @@ struct GioModule {
     bool (*describeDesktopFile)(const QByteArray& path, DesktopFile* file, QString* error);
     // Starts the application of the desktop entry file at `path` without files and without a
     // launch context, so it asks for no activation; notFound when GIO loads no application from
-    // the file. The child is spawned without forking this process and reaped by a thread of its
-    // own; `pid`, when given, gets its process id, or 0 when it was started over D-Bus. Safe to
-    // call from any thread.
+    // the file. The child is spawned without forking this process and reaped by the process's
+    // one reaper thread; `pid`, when given, gets its process id, or 0 when it was started over
+    // D-Bus. Safe to call from any thread.
     Launch (*launchDesktopFile)(const QByteArray& path, QString* error, qint64* pid);
     // Starts the default application for `mimeType` without files: notFound when it has none.
     Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);

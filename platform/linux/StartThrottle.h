@@ -16,6 +16,9 @@ public:
     // `waitLimitMs`: the longest one launch waits; a process counts for `forgetAfterMs` after its
     // start at most.
     explicit StartThrottle(int room, int waitLimitMs = 40, int forgetAfterMs = 1000);
+    ~StartThrottle();
+    StartThrottle(const StartThrottle&) = delete;
+    StartThrottle& operator=(const StartThrottle&) = delete;
 
     // Waits until fewer than `room` of the processes started lately are runnable: true then, false
     // when it stopped waiting at the limit.
@@ -31,7 +34,14 @@ private:
     struct Start {
         qint64 pid;
         qint64 atMs;
+        // The process's pidfd, readable once it ends; -1 where the kernel gives none.
+        int fd;
     };
+
+    // Drops the starts that no longer count; with m_mutex held.
+    void forget();
+    // Waits up to `timeoutUs` for one of the counted processes to end.
+    void waitForAnEnd(unsigned long timeoutUs);
 
     const int m_room;
     const int m_waitLimitMs;

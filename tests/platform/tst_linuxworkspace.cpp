@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 // Receives the URLs QDesktopServices hands to the handler of the test's own scheme.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -38,6 +40,32 @@ private:
 
     static QString marker() { return qEnvironmentVariable("HOME") + QStringLiteral("/launched"); }
 
+    // The "se.slice" line of a /proc sched file: the scheduler slice a task runs with; empty where
+    // the kernel shows none.
+    static QByteArray sliceIn(const QString& schedFile) {
+        QFile file(schedFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("se.slice"))
+                return line.mid(line.indexOf(':') + 1).trimmed();
+        return {};
+    }
+
+    // The processes this one started that nobody has reaped yet, zombies included.
+    static int unreapedChildren() {
+        int count = 0;
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + QStringLiteral("/children")));
+            const QByteArray pids = children.open(QIODevice::ReadOnly) ? children.readAll().simplified() : "";
+            count += pids.isEmpty() ? 0 : int(pids.count(' ')) + 1;
+        }
+        return count;
+    }
+
+    QByteArray m_ownSlice;
+
     static QString write(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -51,6 +79,7 @@ private slots:
     // Before GIO first reads the desktop entries: it notices later additions only through a
     // file monitor, at a time of its own.
     void initTestCase() {
+        m_ownSlice = sliceIn(QStringLiteral("/proc/self/sched"));
         QVERIFY(!installTestApplication(QStringLiteral("com.brimlark.TestApp"), marker()).isEmpty());
     }
 
@@ -178,6 +207,47 @@ private slots:
                                       [&refused](const Workspace::Launch& launch) { refused = launch; });
         QTRY_VERIFY(refused);
         QCOMPARE(int(refused->outcome), int(Workspace::Launch::Outcome::notFound));
+    }
+
+    // However the launching thread is scheduled, what it starts runs with the nice value and the
+    // scheduler slice this process was given, and is reaped once it ends.
+    void launchedApplicationsKeepNormalPriorityAndAreReaped_data() {
+        QTest::addColumn<int>("launches");
+        QTest::newRow("one") << 1;
+        QTest::newRow("a burst") << 12;
+    }
+    void launchedApplicationsKeepNormalPriorityAndAreReaped() {
+        QFETCH(int, launches);
+        QTemporaryDir out;
+        const QString home = qEnvironmentVariable("HOME");
+        const QString script =
+            write(home + QStringLiteral("/bin/priority"),
+                  "#!/bin/sh\n{ ps -o ni= -p $$; grep se.slice /proc/$$/sched; } > \"$1/$$\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString entry = write(home + QStringLiteral("/elsewhere/priority.desktop"),
+                                    QStringLiteral("[Desktop Entry]\nType=Application\nName=Priority\n"
+                                                   "Exec=%1 \"%2\"\n")
+                                        .arg(script, out.path())
+                                        .toUtf8());
+        LinuxWorkspace workspace;
+        QObject context;
+        int launched = 0;
+        for (int i = 0; i < launches; ++i)
+            workspace.openApplicationFile(entry, &context, [&launched](const Workspace::Launch& launch) {
+                launched += launch.outcome == Workspace::Launch::Outcome::launched ? 1 : 0;
+            });
+        QTRY_COMPARE(launched, launches);
+        const QDir written(out.path());
+        QTRY_COMPARE(written.entryList(QDir::Files).size(), launches);
+        QTRY_COMPARE(unreapedChildren(), 0);
+        for (const QString& name : written.entryList(QDir::Files)) {
+            QFile file(written.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            QCOMPARE(lines.value(0).trimmed().toInt(), getpriority(PRIO_PROCESS, 0));
+            if (!m_ownSlice.isEmpty())
+                QCOMPARE(lines.value(1).mid(lines.value(1).indexOf(':') + 1).trimmed(), m_ownSlice);
+        }
     }
 
     void clipboardTextIsReplaced() {
