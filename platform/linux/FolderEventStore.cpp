@@ -49,14 +49,20 @@ QString occurrenceText(const QDateTime& start, bool allDay) {
 
 // The whole file, read a slice at a time. One read() of a large file is one system call, and a
 // kernel that does not preempt system calls keeps a shared CPU from the UI thread until it is done.
+// The buffer is as large as the file and one byte (to see its end without growing), so a small
+// file's bytes stay in the memory the last one used instead of a fresh mapping each time.
 QByteArray readInSlices(QFile& file) {
     constexpr qint64 slice = 512 * 1024;
     QByteArray bytes;
-    bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + slice));
+    bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + 1));
     while (true) {
         const qsizetype at = bytes.size();
-        bytes.resize(at + slice);
-        const qint64 got = file.read(bytes.data() + at, slice);
+        // A file that grew while read gets room a slice at a time.
+        if (bytes.capacity() <= at)
+            bytes.reserve(at + qsizetype(slice));
+        const qint64 want = std::min<qint64>(slice, bytes.capacity() - at);
+        bytes.resize(at + qsizetype(want));
+        const qint64 got = file.read(bytes.data() + at, want);
         bytes.resize(at + qsizetype(std::max<qint64>(got, 0)));
         if (got <= 0)
             return bytes;
@@ -397,39 +403,52 @@ bool FolderEventStore::appendEvents(const Range& range, const Calendar& calendar
     auto makeEvent = [&](const CalendarFile::Fields& fields, const QDateTime& from, const QDateTime& to,
                          bool allDay, const QDateTime& occurrence) {
         Event event;
-        if (fields.uid && !fields.uid->isEmpty()) {
-            event.externalIdentifier = fields.uid;
-            event.identifier = *fields.uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+        if (std::optional<QString> uid = fields[CalendarFile::Fields::uid]; uid && !uid->isEmpty()) {
+            event.identifier = *uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+            event.externalIdentifier = std::move(uid);
         }
-        event.title = fields.title;
+        event.title = fields[CalendarFile::Fields::title];
         event.start = from;
         event.end = to;
         event.isAllDay = allDay;
-        event.location = fields.location;
-        event.notes = fields.notes;
+        event.location = fields[CalendarFile::Fields::location];
+        event.notes = fields[CalendarFile::Fields::notes];
         event.url = fields.url;
         event.calendarIdentifier = calendar.identifier;
         event.calendarColor = calendar.color;
         return event;
     };
+    // What the range holds, found first: the events are then made in a list of their size, not
+    // moved again and again as it grows.
+    struct Found {
+        const CalendarFile::Fields* fields;
+        QDateTime start;
+        QDateTime end;
+        bool allDay;
+        QDateTime occurrence;
+    };
+    QList<Found> found;
     const CalendarFile::Limits expandLimits = limits();
+    QList<CalendarFile::Occurrence> occurrences;
     for (const auto& file : files) {
         for (const CalendarFile::Single& single : file->singles()) {
             if (CalendarFile::overlaps(single.start, single.end, range.start, range.end))
-                into.append(
-                    makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
+                found.append({&single.fields, single.start, single.end, single.allDay, single.occurrence});
         }
         for (const CalendarFile::Series& series : file->series()) {
             if (reading.stopped())
                 return false;
-            QList<CalendarFile::Occurrence> occurrences;
+            occurrences.clear();
             if (!file->occurrences(series, range.start, range.end, expandLimits, m_quitting, occurrences))
                 return false;
             for (const CalendarFile::Occurrence& occurrence : std::as_const(occurrences))
-                into.append(makeEvent(series.fields, occurrence.start, occurrence.end, series.allDay,
-                                      occurrence.start));
+                found.append(
+                    {&series.fields, occurrence.start, occurrence.end, series.allDay, occurrence.start});
         }
     }
+    into.reserve(into.size() + found.size());
+    for (const Found& each : std::as_const(found))
+        into.append(makeEvent(*each.fields, each.start, each.end, each.allDay, each.occurrence));
     return true;
 }
 
