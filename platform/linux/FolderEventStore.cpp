@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <libical/ical.h>
 #include <sys/stat.h>
 
@@ -67,6 +68,31 @@ QByteArray readInSlices(QFile& file) {
         if (got <= 0)
             return bytes;
     }
+}
+
+// Whether a calendar folder may be a reminder list without parsing it: it has no ".ics" file, or
+// one with a line "BEGIN:VTODO".
+bool mayHoldTodos(const QString& calendarFolder) {
+    const QStringList names = QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files);
+    if (names.isEmpty())
+        return true;
+    constexpr char begin[] = "BEGIN:VTODO";
+    constexpr qsizetype length = sizeof(begin) - 1;
+    for (const QString& name : names) {
+        QFile file(calendarFolder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            continue;
+        const QByteArray bytes = readInSlices(file);
+        const char* at = bytes.constData();
+        const char* const end = at + bytes.size();
+        while (at < end) {
+            if (end - at >= length && qstrnicmp(at, begin, size_t(length)) == 0)
+                return true;
+            const void* newline = memchr(at, '\n', size_t(end - at));
+            at = newline ? static_cast<const char*>(newline) + 1 : end;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -501,6 +527,8 @@ struct FolderEventStore::Gathering {
     std::condition_variable changed;
     QList<FolderEvents> parts;
     qsizetype remaining = 0;
+    // The calendars of the answer given while a folder was still being read; -1 before it.
+    qsizetype answeredCalendars = -1;
 
     // The answer of the folders read so far, in folder order.
     EventsAnswer answer(qsizetype ranges) const {
@@ -558,9 +586,13 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
                 part.read = folderEvents(folder, ranges, reading, part);
                 const std::lock_guard<std::mutex> lock(gathering->lock);
                 gathering->parts[n] = std::move(part);
-                // The last folder answers, when the fetch is still wanted.
-                if (--gathering->remaining == 0 && !reading.stopped())
-                    answerWith(gathering->answer(ranges.size()));
+                // The last folder answers, when the fetch is still wanted and the folders read
+                // since an early answer add to it (a slow folder of to-dos adds nothing).
+                if (--gathering->remaining == 0 && !reading.stopped()) {
+                    EventsAnswer answer = gathering->answer(ranges.size());
+                    if (answer.calendars.size() != gathering->answeredCalendars)
+                        answerWith(answer);
+                }
                 gathering->changed.notify_all();
             });
         }
@@ -569,8 +601,11 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
         if (gathering->changed.wait_for(lock, std::chrono::milliseconds(slowFolderMs),
                                         [&] { return gathering->remaining == 0 || reading.stopped(); }))
             return;
-        if (gathering->anyRead())
-            answerWith(gathering->answer(ranges.size()));
+        if (gathering->anyRead()) {
+            EventsAnswer answer = gathering->answer(ranges.size());
+            gathering->answeredCalendars = answer.calendars.size();
+            answerWith(answer);
+        }
     });
 }
 
@@ -654,8 +689,17 @@ bool FolderEventStore::listsOf(const Reading& reading, QList<Calendar>& into) {
     if (currentStatus() != PermissionStatus::authorized)
         return true;
     for (const QString& folder : calendarFolders()) {
+        // A folder being read for its events (a large or slow calendar) is waited for only when
+        // it may hold to-dos: the lists do not wait behind a calendar of events.
+        const std::shared_ptr<FolderFiles> state = folderFiles(folder);
+        std::unique_lock<std::mutex> lock(state->lock, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            if (!mayHoldTodos(folder))
+                continue;
+            lock.lock();
+        }
         Files files;
-        if (!readFolder(folder, reading, files))
+        if (!filesOf(folder, *state, reading, files))
             return false;
         if (files.isEmpty() || std::any_of(files.begin(), files.end(),
                                            [](const auto& file) { return !file->todos().isEmpty(); }))
