@@ -671,6 +671,7 @@ void CalendarFile::Fields::assign(const char* const (&texts)[4]) {
     m_text.clear();
     m_text.reserve(qsizetype(total));
     m_present = 0;
+    m_strings.reset();
     for (int n = 0; n < 4; ++n) {
         if (texts[n]) {
             m_text.append(texts[n], qsizetype(lengths[n]));
@@ -688,7 +689,13 @@ QByteArrayView CalendarFile::Fields::view(Text which) const {
 std::optional<QString> CalendarFile::Fields::operator[](Text which) const {
     if (!(m_present & (1u << which)))
         return std::nullopt;
-    return QString::fromUtf8(view(which));
+    if (!m_strings) {
+        auto strings = std::make_shared<std::array<QString, 4>>();
+        for (int n = 0; n < 4; ++n)
+            (*strings)[n] = QString::fromUtf8(view(Text(n)));
+        m_strings = std::move(strings);
+    }
+    return (*m_strings)[which];
 }
 
 bool CalendarFile::Fields::sameUid(const Fields& other) const {

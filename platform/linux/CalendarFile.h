@@ -11,6 +11,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <libical/ical.h>
@@ -54,7 +55,8 @@ public:
     };
 
     // An event's texts, kept as the file's UTF-8 one after another in one block (most events are
-    // never shown, and a folder holds thousands), made into strings when an event is shown.
+    // never shown, and a folder holds thousands), made into strings when an event is first shown
+    // and kept for the next answers (used under the lock of the file's folder, as expansions are).
     class Fields {
     public:
         enum Text { uid, title, location, notes };
@@ -75,6 +77,7 @@ public:
         // Where each text ends in m_text, and which are there.
         int m_ends[4] = {};
         quint8 m_present = 0;
+        mutable std::shared_ptr<const std::array<QString, 4>> m_strings;
     };
     // An event that happens once, or one moved occurrence of a series.
     struct Single {
