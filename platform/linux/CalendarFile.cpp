@@ -213,11 +213,25 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
     if (zone == icaltimezone_get_utc_timezone())
         return QDateTime(date, clock, Qt::UTC);
     if (zone) {
-        icaltimetype plain = fields;
-        plain.zone = nullptr;
+        // The same wall-clock times come again and again (a day's meetings, a series' hour, the
+        // next refresh): each is worked out once per zone. Zones live as long as the process.
+        static QHash<std::pair<const icaltimezone*, qint64>, qint64> known;
+        const qint64 wallClock =
+            ((((qint64(fields.year) * 13 + fields.month) * 32 + fields.day) * 24 + fields.hour) * 60 +
+             fields.minute) *
+                60 +
+            fields.second;
         const std::lock_guard<std::mutex> lock(zoneLock());
-        return QDateTime::fromSecsSinceEpoch(
-            qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))), Qt::UTC);
+        auto found = known.constFind({zone, wallClock});
+        if (found == known.constEnd()) {
+            if (known.size() > 65536)
+                known.clear();
+            icaltimetype plain = fields;
+            plain.zone = nullptr;
+            found = known.insert({zone, wallClock},
+                                 qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))));
+        }
+        return QDateTime::fromSecsSinceEpoch(*found, Qt::UTC);
     }
     return QDateTime(date, clock, Qt::LocalTime).toUTC();
 }
@@ -413,10 +427,12 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> tree(
         parse(bytes, deadline, quitting, &stopped, Lines::read), icalcomponent_free);
     icalcomponent* root = tree.get();
-    const QString overTime =
-        QStringLiteral("it takes longer than %1 s to read").arg(double(limits.perFile.count()) / 1000.0);
+    auto overTime = [&] {
+        return QStringLiteral("it takes longer than %1 s to read")
+            .arg(double(limits.perFile.count()) / 1000.0);
+    };
     if (stopped)
-        return refuse(overTime);
+        return refuse(overTime());
     if (!root)
         return refuse(QStringLiteral("it is not iCalendar"));
     QList<icalcomponent*> calendars;
@@ -435,7 +451,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
         if (quitting.load())
             return refuse(QStringLiteral("the program is quitting"));
         if (deadline.hasExpired())
-            return refuse(overTime);
+            return refuse(overTime());
     }
     const int errors = icalcomponent_count_errors(root);
     if (errors > 0 || file->m_dropped > 0) {
