@@ -48,13 +48,13 @@ QString occurrenceText(const QDateTime& start, bool allDay) {
     return QString::fromLatin1(text, at);
 }
 
-// The whole file, read a slice at a time. One read() of a large file is one system call, and a
-// kernel that does not preempt system calls keeps a shared CPU from the UI thread until it is done.
-// The buffer is as large as the file and one byte (to see its end without growing), so a small
-// file's bytes stay in the memory the last one used instead of a fresh mapping each time.
-QByteArray readInSlices(QFile& file) {
+// The whole file, read a slice at a time, into `bytes`. One read() of a large file is one system
+// call, and a kernel that does not preempt system calls keeps a shared CPU from the UI thread until
+// it is done. The buffer keeps its memory from the file before and grows to this file's size and
+// one byte (to see its end without growing): a folder's files are read into the same memory.
+void readInSlices(QFile& file, QByteArray& bytes) {
     constexpr qint64 slice = 512 * 1024;
-    QByteArray bytes;
+    bytes.resize(0);
     bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + 1));
     while (true) {
         const qsizetype at = bytes.size();
@@ -66,8 +66,14 @@ QByteArray readInSlices(QFile& file) {
         const qint64 got = file.read(bytes.data() + at, want);
         bytes.resize(at + qsizetype(std::max<qint64>(got, 0)));
         if (got <= 0)
-            return bytes;
+            return;
     }
+}
+
+QByteArray readInSlices(QFile& file) {
+    QByteArray bytes;
+    readInSlices(file, bytes);
+    return bytes;
 }
 
 // Whether a calendar folder may be a reminder list without parsing it: it has no ".ics" file, or
@@ -350,6 +356,7 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state
     const QStringList names =
         QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
     const QString prefix = calendarFolder + QLatin1Char('/');
+    QByteArray bytes;
     for (const QString& name : names) {
         const QString path = prefix + name;
         const FileVersion version = versionOf(path);
@@ -360,9 +367,9 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state
             QElapsedTimer took;
             took.start();
             QFile file(path);
-            QByteArray bytes;
+            bytes.resize(0);
             if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-                bytes = readInSlices(file);
+                readInSlices(file, bytes);
             std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, readLimits, m_quitting);
             if (parsed->outcome() == CalendarFile::Outcome::abandoned) {
                 state.files.remove(path);
