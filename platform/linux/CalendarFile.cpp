@@ -16,11 +16,11 @@ namespace {
 // and the quit flag.
 constexpr int checkEvery = 512;
 
-std::optional<QString> textOf(icalcomponent* component, icalproperty_kind kind) {
+// The unescaped text of a property (empty when it has none); null when there is no such property.
+const char* textOf(icalcomponent* component, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(component, kind);
     if (!property)
-        return std::nullopt;
-    // The typed getters give the text unescaped.
+        return nullptr;
     const char* text = nullptr;
     switch (kind) {
     case ICAL_SUMMARY_PROPERTY:
@@ -41,7 +41,14 @@ std::optional<QString> textOf(icalcomponent* component, icalproperty_kind kind) 
     default:
         break;
     }
-    return QString::fromUtf8(text ? text : "");
+    return text ? text : "";
+}
+
+std::optional<QString> stringOf(icalcomponent* component, icalproperty_kind kind) {
+    const char* text = textOf(component, kind);
+    if (!text)
+        return std::nullopt;
+    return QString::fromUtf8(text);
 }
 
 QByteArray icalText(icalcomponent* component) {
@@ -206,11 +213,25 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
     if (zone == icaltimezone_get_utc_timezone())
         return QDateTime(date, clock, Qt::UTC);
     if (zone) {
-        icaltimetype plain = fields;
-        plain.zone = nullptr;
+        // The same wall-clock times come again and again (a day's meetings, a series' hour, the
+        // next refresh): each is worked out once per zone. Zones live as long as the process.
+        static QHash<std::pair<const icaltimezone*, qint64>, qint64> known;
+        const qint64 wallClock =
+            ((((qint64(fields.year) * 13 + fields.month) * 32 + fields.day) * 24 + fields.hour) * 60 +
+             fields.minute) *
+                60 +
+            fields.second;
         const std::lock_guard<std::mutex> lock(zoneLock());
-        return QDateTime::fromSecsSinceEpoch(
-            qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))), Qt::UTC);
+        auto found = known.constFind({zone, wallClock});
+        if (found == known.constEnd()) {
+            if (known.size() > 65536)
+                known.clear();
+            icaltimetype plain = fields;
+            plain.zone = nullptr;
+            found = known.insert({zone, wallClock},
+                                 qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))));
+        }
+        return QDateTime::fromSecsSinceEpoch(*found, Qt::UTC);
     }
     return QDateTime(date, clock, Qt::LocalTime).toUTC();
 }
@@ -257,18 +278,58 @@ const char* tzidOf(icalproperty* property) {
     return tzid ? icalparameter_get_tzid(tzid) : nullptr;
 }
 
-// Reads the bytes a line at a time for the parser, stopping early when told to.
+// The content lines reading uses: the components' bounds and the properties read from events,
+// to-dos and zones. The rest (DTSTAMP, attendees, alarms' lines, attachments, X- properties) is
+// only ever written back, never read, and costs the parser as much as what is read.
+bool isReadLine(const char* at, const char* end) {
+    static const char* const names[] = {
+        "BEGIN",       "END",       "DTSTART", "DTEND", "SUMMARY",      "UID",           "LOCATION",
+        "DESCRIPTION", "RRULE",     "EXDATE",  "RDATE", "URL",          "RECURRENCE-ID", "DURATION",
+        "STATUS",      "COMPLETED", "DUE",     "TZID",  "TZOFFSETFROM", "TZOFFSETTO",    "TZNAME",
+    };
+    const char* name = at;
+    while (at < end && *at != ':' && *at != ';' && *at != '\n' && *at != '\r')
+        ++at;
+    const size_t length = size_t(at - name);
+    for (const char* known : names) {
+        if (strlen(known) == length && qstrnicmp(known, name, length) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Reads the bytes a line at a time for the parser, stopping early when told to, and leaving out
+// the lines reading does not use when told to.
 struct LineSource {
     const char* at;
     const char* end;
     const QDeadlineTimer* deadline;
     const std::atomic<bool>* quitting;
+    bool onlyReadLines = false;
     int lines = 0;
     bool stopped = false;
+    // Whether the next call starts a line, or goes on with one longer than the parser's buffer.
+    bool atLineStart = true;
 };
+
+const char* endOfLine(const char* at, const char* end) {
+    const void* newline = memchr(at, '\n', size_t(end - at));
+    return newline ? static_cast<const char*>(newline) + 1 : end;
+}
 
 char* nextLine(char* out, size_t size, void* data) {
     auto* source = static_cast<LineSource*>(data);
+    if (source->onlyReadLines && source->atLineStart) {
+        // A line left out goes with its folded continuation lines.
+        bool skipping = false;
+        while (source->at < source->end) {
+            const bool continuation = *source->at == ' ' || *source->at == '\t';
+            if (continuation ? !skipping : isReadLine(source->at, source->end))
+                break;
+            skipping = true;
+            source->at = endOfLine(source->at, source->end);
+        }
+    }
     if (source->at >= source->end || size < 2)
         return nullptr;
     if (++source->lines % checkEvery == 0 &&
@@ -283,6 +344,7 @@ char* nextLine(char* out, size_t size, void* data) {
     memcpy(out, source->at, length);
     out[length] = '\0';
     source->at += length;
+    source->atLineStart = newline != nullptr;
     return out;
 }
 
@@ -327,8 +389,9 @@ struct CalendarFile::Zones {
 };
 
 icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
-                                   const std::atomic<bool>& quitting, bool* stopped) {
-    LineSource source{bytes.constData(), bytes.constData() + bytes.size(), &deadline, &quitting};
+                                   const std::atomic<bool>& quitting, bool* stopped, Lines lines) {
+    LineSource source{bytes.constData(), bytes.constData() + bytes.size(), &deadline, &quitting,
+                      lines == Lines::read};
     icalparser* parser = icalparser_new();
     icalparser_set_gen_data(parser, &source);
     icalcomponent* root = icalparser_parse(parser, nextLine);
@@ -362,12 +425,14 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     // The tree goes as soon as its components are taken apart: its memory is then used again for
     // the next file's, where a tree kept per file leaves every file's in fresh pages.
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> tree(
-        parse(bytes, deadline, quitting, &stopped), icalcomponent_free);
+        parse(bytes, deadline, quitting, &stopped, Lines::read), icalcomponent_free);
     icalcomponent* root = tree.get();
-    const QString overTime =
-        QStringLiteral("it takes longer than %1 s to read").arg(double(limits.perFile.count()) / 1000.0);
+    auto overTime = [&] {
+        return QStringLiteral("it takes longer than %1 s to read")
+            .arg(double(limits.perFile.count()) / 1000.0);
+    };
     if (stopped)
-        return refuse(overTime);
+        return refuse(overTime());
     if (!root)
         return refuse(QStringLiteral("it is not iCalendar"));
     QList<icalcomponent*> calendars;
@@ -386,7 +451,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
         if (quitting.load())
             return refuse(QStringLiteral("the program is quitting"));
         if (deadline.hasExpired())
-            return refuse(overTime);
+            return refuse(overTime());
     }
     const int errors = icalcomponent_count_errors(root);
     if (errors > 0 || file->m_dropped > 0) {
@@ -439,8 +504,8 @@ void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zo
 
 void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {
     Todo item;
-    item.uid = textOf(todo, ICAL_UID_PROPERTY).value_or(QString());
-    item.title = textOf(todo, ICAL_SUMMARY_PROPERTY);
+    item.uid = stringOf(todo, ICAL_UID_PROPERTY).value_or(QString());
+    item.title = stringOf(todo, ICAL_SUMMARY_PROPERTY);
     icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
     item.completed = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
                      icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
@@ -486,11 +551,9 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
         endAt = startAt;
 
     Fields fields;
-    fields.uid = textOf(event, ICAL_UID_PROPERTY);
-    fields.title = textOf(event, ICAL_SUMMARY_PROPERTY);
-    fields.location = textOf(event, ICAL_LOCATION_PROPERTY);
-    fields.notes = textOf(event, ICAL_DESCRIPTION_PROPERTY);
-    if (const std::optional<QString> url = textOf(event, ICAL_URL_PROPERTY)) {
+    fields.assign({textOf(event, ICAL_UID_PROPERTY), textOf(event, ICAL_SUMMARY_PROPERTY),
+                   textOf(event, ICAL_LOCATION_PROPERTY), textOf(event, ICAL_DESCRIPTION_PROPERTY)});
+    if (const std::optional<QString> url = stringOf(event, ICAL_URL_PROPERTY)) {
         const QUrl parsed(url->trimmed(), QUrl::StrictMode);
         if (parsed.isValid() && !parsed.isEmpty())
             fields.url = parsed;
@@ -508,7 +571,7 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
                 single.movesAnOccurrence = true;
                 single.occurrence = moved;
                 for (Series& series : m_series) {
-                    if (series.fields.uid == fields.uid)
+                    if (series.fields.sameUid(fields))
                         series.moved.insert(moved.toSecsSinceEpoch());
                 }
             }
@@ -524,7 +587,9 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
     series.startFields = startFields;
     series.start = startAt;
     series.durationSeconds = startAt.secsTo(endAt);
-    series.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
+    // Whole days count for an all-day series only; a timed one lasts its seconds.
+    if (allDay)
+        series.durationDays = startAt.toLocalTime().date().daysTo(endAt.toLocalTime().date());
     for (icalproperty* rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); rrule;
          rrule = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
         icalrecurrencetype rule = icalproperty_get_rrule(rrule);
@@ -537,8 +602,7 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
             series.givenUp = true;
             qCWarning(lcPlatform,
                       "calendar file %s: the series %s has a rule too costly to work out; it is not shown",
-                      qUtf8Printable(m_path),
-                      qUtf8Printable(fields.uid.value_or(QStringLiteral("without UID"))));
+                      qUtf8Printable(m_path), qUtf8Printable(fields.uidOrNone()));
         }
         // UNTIL in UTC (as RFC 5545 asks for a zoned DTSTART) becomes the series' wall-clock time,
         // the time the rule is walked in.
@@ -556,7 +620,12 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
             }
             rule.until.zone = nullptr;
         }
-        series.rules.append(rule);
+        char* text = icalrecurrencetype_as_string_r(&rule);
+        if (text)
+            series.rules.append(QByteArray(text));
+        else
+            ++m_dropped;
+        free(text);
     }
     for (icalproperty* rdate = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); rdate;
          rdate = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
@@ -602,10 +671,55 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
     }
     // Moved occurrences written before their series.
     for (const Single& single : std::as_const(m_singles)) {
-        if (single.movesAnOccurrence && single.fields.uid == fields.uid)
+        if (single.movesAnOccurrence && single.fields.sameUid(fields))
             series.moved.insert(single.occurrence.toSecsSinceEpoch());
     }
     m_series.append(std::move(series));
+}
+
+void CalendarFile::Fields::assign(const char* const (&texts)[4]) {
+    size_t lengths[4];
+    size_t total = 0;
+    for (int n = 0; n < 4; ++n) {
+        lengths[n] = texts[n] ? strlen(texts[n]) : 0;
+        total += lengths[n];
+    }
+    m_text.clear();
+    m_text.reserve(qsizetype(total));
+    m_present = 0;
+    m_strings.reset();
+    for (int n = 0; n < 4; ++n) {
+        if (texts[n]) {
+            m_text.append(texts[n], qsizetype(lengths[n]));
+            m_present |= quint8(1u << n);
+        }
+        m_ends[n] = int(m_text.size());
+    }
+}
+
+QByteArrayView CalendarFile::Fields::view(Text which) const {
+    const int begin = which == uid ? 0 : m_ends[which - 1];
+    return QByteArrayView(m_text).sliced(begin, m_ends[which] - begin);
+}
+
+std::optional<QString> CalendarFile::Fields::operator[](Text which) const {
+    if (!(m_present & (1u << which)))
+        return std::nullopt;
+    if (!m_strings) {
+        auto strings = std::make_shared<std::array<QString, 4>>();
+        for (int n = 0; n < 4; ++n)
+            (*strings)[n] = QString::fromUtf8(view(Text(n)));
+        m_strings = std::move(strings);
+    }
+    return (*m_strings)[which];
+}
+
+bool CalendarFile::Fields::sameUid(const Fields& other) const {
+    return (m_present & 1u) == (other.m_present & 1u) && view(uid) == other.view(uid);
+}
+
+QString CalendarFile::Fields::uidOrNone() const {
+    return (*this)[uid].value_or(QStringLiteral("without UID"));
 }
 
 QDateTime CalendarFile::Series::endOf(const QDateTime& at) const {
@@ -633,7 +747,7 @@ bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDa
         series.givenUp = true;
         series.expanded.clear();
         qCWarning(lcPlatform, "calendar file %s: the series %s %s; it is not shown", qUtf8Printable(m_path),
-                  qUtf8Printable(series.fields.uid.value_or(QStringLiteral("without UID"))), why);
+                  qUtf8Printable(series.fields.uidOrNone()), why);
         return true;
     };
     // DTSTART is always the first occurrence.
@@ -649,7 +763,10 @@ bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDa
         walkStart.is_date = 1;
     }
     qint64 steps = 0;
-    for (const icalrecurrencetype& rule : series.rules) {
+    for (const QByteArray& text : series.rules) {
+        const icalrecurrencetype rule = icalrecurrencetype_from_string(text.constData());
+        if (rule.freq == ICAL_NO_RECURRENCE)
+            continue;
         // A rule that ends before the walk would begin has nothing to add.
         if (!icaltime_is_null_time(rule.until) && rule.until.is_date == walkStart.is_date &&
             rule.count == 0 && icaltime_compare(rule.until, walkStart) < 0 &&

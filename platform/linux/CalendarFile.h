@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <libical/ical.h>
@@ -52,12 +54,30 @@ public:
         abandoned,
     };
 
-    struct Fields {
-        std::optional<QString> uid;
-        std::optional<QString> title;
-        std::optional<QString> location;
-        std::optional<QString> notes;
+    // An event's texts, kept as the file's UTF-8 one after another in one block (most events are
+    // never shown, and a folder holds thousands), made into strings when an event is first shown
+    // and kept for the next answers (used under the lock of the file's folder, as expansions are).
+    class Fields {
+    public:
+        enum Text { uid, title, location, notes };
+
+        // The texts in the order above, each null when its property is not there.
+        void assign(const char* const (&texts)[4]);
+        std::optional<QString> operator[](Text which) const;
+        // Whether both have the same UID, or neither has one.
+        bool sameUid(const Fields& other) const;
+        QString uidOrNone() const;
+
         std::optional<QUrl> url;
+
+    private:
+        QByteArrayView view(Text which) const;
+
+        QByteArray m_text;
+        // Where each text ends in m_text, and which are there.
+        int m_ends[4] = {};
+        quint8 m_present = 0;
+        mutable std::shared_ptr<const std::array<QString, 4>> m_strings;
     };
     // An event that happens once, or one moved occurrence of a series.
     struct Single {
@@ -84,8 +104,9 @@ public:
         QDateTime start;
         qint64 durationSeconds = 0;
         qint64 durationDays = 0;
-        // RRULEs with UNTIL in the series' own wall-clock time (no RSCALE).
-        QList<icalrecurrencetype> rules;
+        // RRULEs with UNTIL in the series' own wall-clock time (no RSCALE), as text: the parsed
+        // form takes kilobytes a rule, and is made again only when the series is expanded.
+        QList<QByteArray> rules;
         // RDATEs, with their own end when they are periods.
         QList<Occurrence> extra;
         // EXDATE moments, and the days of DATE values on a timed series.
@@ -121,10 +142,14 @@ public:
     static std::unique_ptr<CalendarFile> read(const QString& path, const QByteArray& bytes,
                                               const Limits& limits, const std::atomic<bool>& quitting);
 
+    // Which content lines a parse keeps: all of them (for a file to be written back), or only
+    // those reading uses (the components and the properties read).
+    enum class Lines { all, read };
+
     // Parses iCalendar text within `deadline`; null when it is not iCalendar or the deadline or
     // `quitting` stopped it (`stopped` then set).
     static icalcomponent* parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
-                                const std::atomic<bool>& quitting, bool* stopped);
+                                const std::atomic<bool>& quitting, bool* stopped, Lines lines = Lines::all);
 
     QString path() const { return m_path; }
     Outcome outcome() const { return m_outcome; }

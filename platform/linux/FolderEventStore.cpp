@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <libical/ical.h>
 #include <sys/stat.h>
 
@@ -47,20 +48,57 @@ QString occurrenceText(const QDateTime& start, bool allDay) {
     return QString::fromLatin1(text, at);
 }
 
-// The whole file, read a slice at a time. One read() of a large file is one system call, and a
-// kernel that does not preempt system calls keeps a shared CPU from the UI thread until it is done.
-QByteArray readInSlices(QFile& file) {
+// The whole file, read a slice at a time, into `bytes`. One read() of a large file is one system
+// call, and a kernel that does not preempt system calls keeps a shared CPU from the UI thread until
+// it is done. The buffer keeps its memory from the file before and grows to this file's size and
+// one byte (to see its end without growing): a folder's files are read into the same memory.
+void readInSlices(QFile& file, QByteArray& bytes) {
     constexpr qint64 slice = 512 * 1024;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + slice));
+    bytes.resize(0);
+    bytes.reserve(qsizetype(std::max<qint64>(file.size(), 0) + 1));
     while (true) {
         const qsizetype at = bytes.size();
-        bytes.resize(at + slice);
-        const qint64 got = file.read(bytes.data() + at, slice);
+        // A file that grew while read gets room a slice at a time.
+        if (bytes.capacity() <= at)
+            bytes.reserve(at + qsizetype(slice));
+        const qint64 want = std::min<qint64>(slice, bytes.capacity() - at);
+        bytes.resize(at + qsizetype(want));
+        const qint64 got = file.read(bytes.data() + at, want);
         bytes.resize(at + qsizetype(std::max<qint64>(got, 0)));
         if (got <= 0)
-            return bytes;
+            return;
     }
+}
+
+QByteArray readInSlices(QFile& file) {
+    QByteArray bytes;
+    readInSlices(file, bytes);
+    return bytes;
+}
+
+// Whether a calendar folder may be a reminder list without parsing it: it has no ".ics" file, or
+// one with a line "BEGIN:VTODO".
+bool mayHoldTodos(const QString& calendarFolder) {
+    const QStringList names = QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files);
+    if (names.isEmpty())
+        return true;
+    constexpr char begin[] = "BEGIN:VTODO";
+    constexpr qsizetype length = sizeof(begin) - 1;
+    for (const QString& name : names) {
+        QFile file(calendarFolder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            continue;
+        const QByteArray bytes = readInSlices(file);
+        const char* at = bytes.constData();
+        const char* const end = at + bytes.size();
+        while (at < end) {
+            if (end - at >= length && qstrnicmp(at, begin, size_t(length)) == 0)
+                return true;
+            const void* newline = memchr(at, '\n', size_t(end - at));
+            at = newline ? static_cast<const char*>(newline) + 1 : end;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -318,6 +356,7 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state
     const QStringList names =
         QDir(calendarFolder).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
     const QString prefix = calendarFolder + QLatin1Char('/');
+    QByteArray bytes;
     for (const QString& name : names) {
         const QString path = prefix + name;
         const FileVersion version = versionOf(path);
@@ -328,9 +367,9 @@ bool FolderEventStore::filesOf(const QString& calendarFolder, FolderFiles& state
             QElapsedTimer took;
             took.start();
             QFile file(path);
-            QByteArray bytes;
+            bytes.resize(0);
             if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-                bytes = readInSlices(file);
+                readInSlices(file, bytes);
             std::shared_ptr<CalendarFile> parsed = CalendarFile::read(path, bytes, readLimits, m_quitting);
             if (parsed->outcome() == CalendarFile::Outcome::abandoned) {
                 state.files.remove(path);
@@ -397,39 +436,52 @@ bool FolderEventStore::appendEvents(const Range& range, const Calendar& calendar
     auto makeEvent = [&](const CalendarFile::Fields& fields, const QDateTime& from, const QDateTime& to,
                          bool allDay, const QDateTime& occurrence) {
         Event event;
-        if (fields.uid && !fields.uid->isEmpty()) {
-            event.externalIdentifier = fields.uid;
-            event.identifier = *fields.uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+        if (std::optional<QString> uid = fields[CalendarFile::Fields::uid]; uid && !uid->isEmpty()) {
+            event.identifier = *uid + QLatin1Char('/') + occurrenceText(occurrence, allDay);
+            event.externalIdentifier = std::move(uid);
         }
-        event.title = fields.title;
+        event.title = fields[CalendarFile::Fields::title];
         event.start = from;
         event.end = to;
         event.isAllDay = allDay;
-        event.location = fields.location;
-        event.notes = fields.notes;
+        event.location = fields[CalendarFile::Fields::location];
+        event.notes = fields[CalendarFile::Fields::notes];
         event.url = fields.url;
         event.calendarIdentifier = calendar.identifier;
         event.calendarColor = calendar.color;
         return event;
     };
+    // What the range holds, found first: the events are then made in a list of their size, not
+    // moved again and again as it grows.
+    struct Found {
+        const CalendarFile::Fields* fields;
+        QDateTime start;
+        QDateTime end;
+        bool allDay;
+        QDateTime occurrence;
+    };
+    QList<Found> found;
     const CalendarFile::Limits expandLimits = limits();
+    QList<CalendarFile::Occurrence> occurrences;
     for (const auto& file : files) {
         for (const CalendarFile::Single& single : file->singles()) {
             if (CalendarFile::overlaps(single.start, single.end, range.start, range.end))
-                into.append(
-                    makeEvent(single.fields, single.start, single.end, single.allDay, single.occurrence));
+                found.append({&single.fields, single.start, single.end, single.allDay, single.occurrence});
         }
         for (const CalendarFile::Series& series : file->series()) {
             if (reading.stopped())
                 return false;
-            QList<CalendarFile::Occurrence> occurrences;
+            occurrences.clear();
             if (!file->occurrences(series, range.start, range.end, expandLimits, m_quitting, occurrences))
                 return false;
             for (const CalendarFile::Occurrence& occurrence : std::as_const(occurrences))
-                into.append(makeEvent(series.fields, occurrence.start, occurrence.end, series.allDay,
-                                      occurrence.start));
+                found.append(
+                    {&series.fields, occurrence.start, occurrence.end, series.allDay, occurrence.start});
         }
     }
+    into.reserve(into.size() + found.size());
+    for (const Found& each : std::as_const(found))
+        into.append(makeEvent(*each.fields, each.start, each.end, each.allDay, each.occurrence));
     return true;
 }
 
@@ -482,6 +534,8 @@ struct FolderEventStore::Gathering {
     std::condition_variable changed;
     QList<FolderEvents> parts;
     qsizetype remaining = 0;
+    // The calendars of the answer given while a folder was still being read; -1 before it.
+    qsizetype answeredCalendars = -1;
 
     // The answer of the folders read so far, in folder order.
     EventsAnswer answer(qsizetype ranges) const {
@@ -539,9 +593,13 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
                 part.read = folderEvents(folder, ranges, reading, part);
                 const std::lock_guard<std::mutex> lock(gathering->lock);
                 gathering->parts[n] = std::move(part);
-                // The last folder answers, when the fetch is still wanted.
-                if (--gathering->remaining == 0 && !reading.stopped())
-                    answerWith(gathering->answer(ranges.size()));
+                // The last folder answers, when the fetch is still wanted and the folders read
+                // since an early answer add to it (a slow folder of to-dos adds nothing).
+                if (--gathering->remaining == 0 && !reading.stopped()) {
+                    EventsAnswer answer = gathering->answer(ranges.size());
+                    if (answer.calendars.size() != gathering->answeredCalendars)
+                        answerWith(answer);
+                }
                 gathering->changed.notify_all();
             });
         }
@@ -550,8 +608,11 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
         if (gathering->changed.wait_for(lock, std::chrono::milliseconds(slowFolderMs),
                                         [&] { return gathering->remaining == 0 || reading.stopped(); }))
             return;
-        if (gathering->anyRead())
-            answerWith(gathering->answer(ranges.size()));
+        if (gathering->anyRead()) {
+            EventsAnswer answer = gathering->answer(ranges.size());
+            gathering->answeredCalendars = answer.calendars.size();
+            answerWith(answer);
+        }
     });
 }
 
@@ -635,8 +696,17 @@ bool FolderEventStore::listsOf(const Reading& reading, QList<Calendar>& into) {
     if (currentStatus() != PermissionStatus::authorized)
         return true;
     for (const QString& folder : calendarFolders()) {
+        // A folder being read for its events (a large or slow calendar) is waited for only when
+        // it may hold to-dos: the lists do not wait behind a calendar of events.
+        const std::shared_ptr<FolderFiles> state = folderFiles(folder);
+        std::unique_lock<std::mutex> lock(state->lock, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            if (!mayHoldTodos(folder))
+                continue;
+            lock.lock();
+        }
         Files files;
-        if (!readFolder(folder, reading, files))
+        if (!filesOf(folder, *state, reading, files))
             return false;
         if (files.isEmpty() || std::any_of(files.begin(), files.end(),
                                            [](const auto& file) { return !file->todos().isEmpty(); }))

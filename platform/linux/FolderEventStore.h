@@ -41,8 +41,9 @@
 // store's end abandons them all (a save still waiting is made before the store ends).
 // fetchEvents reads each calendar folder on a worker of its own, beside the others: when a folder
 // is still being read after slowFolderMs while others are done, it answers with the calendars read
-// so far, and again once every folder is read. Each folder's files are used under the folder's own
-// lock, so the other calls, which read on the calling thread, wait only for a folder being read.
+// so far, and again once every folder is read if that adds a calendar. Each folder's files are
+// used under the folder's own lock, so the other calls wait only for a folder being read, and the
+// reminder lists not even for that when none of its files holds a to-do.
 //
 // The folder, its subfolders and their files are watched: changed() follows once per burst
 // (coalesced) whenever a file or the authorisation changes, also when another program creates or

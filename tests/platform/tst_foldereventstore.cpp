@@ -852,30 +852,63 @@ END:VEVENT
         QVERIFY(!answered);
     }
 
+    void aSlowCalendarFolderDoesNotHoldBackTheOthers_data() {
+        QTest::addColumn<QByteArray>("slow");
+        QTest::addColumn<QList<QStringList>>("answers");
+        QTest::addColumn<bool>("listsWait");
+        QByteArray todos;
+        for (int n = 0; n < 30000; ++n)
+            todos += "BEGIN:VTODO\nUID:todo-" + QByteArray::number(n) + "\nSUMMARY:Task " +
+                     QByteArray::number(n) + "\nDESCRIPTION:" + QByteArray(240, 'x') + "\nEND:VTODO\n";
+        // First the calendar read at once, then every calendar once the slow one is read too.
+        QTest::newRow("a large calendar of events")
+            << manyEvents(20000) << QList<QStringList>{{"work", "normal"}, {"archive", "work", "normal"}}
+            << false;
+        // The slow folder adds no event: the answer given stands, and is not given again.
+        QTest::newRow("a large list of to-dos")
+            << calendar(todos) << QList<QStringList>{{"work", "normal"}} << true;
+    }
     void aSlowCalendarFolderDoesNotHoldBackTheOthers() {
+        QFETCH(QByteArray, slow);
+        QFETCH(QList<QStringList>, answers);
+        QFETCH(bool, listsWait);
         QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/archive")));
-        QVERIFY(write(calendars() + QStringLiteral("/archive/history.ics"), manyEvents(20000)));
+        QVERIFY(write(calendars() + QStringLiteral("/archive/history.ics"), slow));
         writeEvents(QStringLiteral("normal.ics"),
                     "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        writeTaskLists();
+        QVERIFY(QFile::remove(calendars() + QStringLiteral("/work/e.ics")));
         FolderEventStore store(calendars());
         // Slow, not hostile: read to the end however busy the machine (a sanitizer build under load).
         CalendarFile::Limits roomy;
         roomy.perFile = std::chrono::seconds(60);
         store.setLimits(roomy);
-        QList<QStringList> answers;
+        QList<QStringList> given;
         store.fetchEvents({{utc(2026, 1, 5), utc(2026, 1, 6)}}, &store,
                           [&](const EventStore::EventsAnswer& answer) {
                               QStringList calendarsAndTitles;
                               for (const EventStore::Calendar& calendar : answer.calendars)
                                   calendarsAndTitles.append(calendar.identifier);
-                              answers.append(calendarsAndTitles + titles(answer));
+                              given.append(calendarsAndTitles + titles(answer));
                           });
-        QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty() && answers.last().contains(QStringLiteral("archive")),
-                                 60000);
-        // First the calendar read at once (again, on a busy machine), then every calendar once the
-        // slow one is read too.
-        QCOMPARE(answers.first(), (QStringList{"work", "normal"}));
-        QCOMPARE(answers.last(), (QStringList{"archive", "work", "normal"}));
+        // The reminders, asked meanwhile, wait only for a folder that may hold to-dos.
+        std::optional<int> readWhenListed;
+        QStringList lists;
+        store.fetchReminderLists(&store, [&](const QList<EventStore::Calendar>& found,
+                                             const std::optional<EventStore::Calendar>&) {
+            readWhenListed = store.parsedFileCount();
+            for (const EventStore::Calendar& list : found)
+                lists.append(list.identifier);
+        });
+        // Every file read (the slow one, normal and three of to-dos), and a while for any answer.
+        QTRY_VERIFY_WITH_TIMEOUT(store.parsedFileCount() == 5 && readWhenListed, 60000);
+        QTest::qWait(100);
+        QCOMPARE(given, answers);
+        const QStringList expectedLists =
+            listsWait ? QStringList{"archive", "errands", "tasks"} : QStringList{"errands", "tasks"};
+        QCOMPARE(lists, expectedLists);
+        // Listed while the slow file was still being read, or after it.
+        QCOMPARE(*readWhenListed, listsWait ? 5 : 4);
     }
 
     void savesAnswerOnALaterTurn_data() {
