@@ -21,12 +21,18 @@ PanelIconButton::PanelIconButton(const QString& symbol, const QString& accessibl
 }
 
 void PanelIconButton::setSymbolColor(const QColor& color) {
+    if (color == m_symbolColor)
+        return;
     m_symbolColor = color;
+    m_kept = QImage();
     update();
 }
 
 void PanelIconButton::setFillOpacity(double opacity) {
+    if (opacity == m_fillOpacity)
+        return;
     m_fillOpacity = opacity;
+    m_kept = QImage();
     update();
 }
 
@@ -48,15 +54,11 @@ void PanelIconButton::paintEvent(QPaintEvent*) {
         return;
     }
     // The panel repaints around the button far more often than the button changes: the disc and
-    // its symbol are drawn once into an image, again only when the size or a colour changes.
-    const QRgb symbolColor = m_symbolColor.rgba();
-    if (refitKeptImage(m_kept, size(), ratio) || m_keptFillOpacity != m_fillOpacity ||
-        m_keptSymbolColor != symbolColor) {
-        m_kept.fill(Qt::transparent);
+    // its symbol are drawn once into an image, again only when the size or a colour changes (the
+    // setters drop the image).
+    if (refitKeptImage(m_kept, size(), ratio)) {
         QPainter into(&m_kept);
         paintButton(into);
-        m_keptFillOpacity = m_fillOpacity;
-        m_keptSymbolColor = symbolColor;
     }
     painter.drawImage(QPointF(0, 0), m_kept);
 }

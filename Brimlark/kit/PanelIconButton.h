@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+
 // A small round icon button of the panel and its windows: a dark disc with a hairline rim and a
 // symbol in the middle. Chevrons and the close cross are drawn as strokes; other symbols come from
 // the bundled drawings.
-class QPainter;
-
 class PanelIconButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -32,8 +32,6 @@ private:
     int m_diameter;
     QColor m_symbolColor;
     double m_fillOpacity = 0.85;
-    // The drawing as last painted, and the colours it was painted with.
+    // The drawing as last painted; null when it must be painted again.
     QImage m_kept;
-    double m_keptFillOpacity = -1;
-    QRgb m_keptSymbolColor = 0;
 };
