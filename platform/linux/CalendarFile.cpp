@@ -3,10 +3,12 @@
 #include "platform/PlatformLog.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <utility>
 
@@ -278,44 +280,249 @@ const char* tzidOf(icalproperty* property) {
     return tzid ? icalparameter_get_tzid(tzid) : nullptr;
 }
 
+// The length of a content line's name: up to its first ':' or ';'.
+qsizetype nameLength(const char* at, const char* end) {
+    const char* name = at;
+    while (at < end && *at != ':' && *at != ';' && *at != '\n' && *at != '\r')
+        ++at;
+    return at - name;
+}
+
+bool isName(const char* at, qsizetype length, const char* name) {
+    return qsizetype(strlen(name)) == length && qstrnicmp(name, at, size_t(length)) == 0;
+}
+
 // The content lines reading uses: the components' bounds and the properties read from events,
 // to-dos and zones. The rest (DTSTAMP, attendees, alarms' lines, attachments, X- properties) is
 // only ever written back, never read, and costs the parser as much as what is read.
-bool isReadLine(const char* at, const char* end) {
+bool isReadLine(const char* at, qsizetype length) {
     static const char* const names[] = {
         "BEGIN",       "END",       "DTSTART", "DTEND", "SUMMARY",      "UID",           "LOCATION",
         "DESCRIPTION", "RRULE",     "EXDATE",  "RDATE", "URL",          "RECURRENCE-ID", "DURATION",
         "STATUS",      "COMPLETED", "DUE",     "TZID",  "TZOFFSETFROM", "TZOFFSETTO",    "TZNAME",
     };
-    const char* name = at;
-    while (at < end && *at != ':' && *at != ';' && *at != '\n' && *at != '\r')
-        ++at;
-    const size_t length = size_t(at - name);
-    for (const char* known : names) {
-        if (strlen(known) == length && qstrnicmp(known, name, length) == 0)
-            return true;
-    }
-    return false;
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* name) { return isName(at, length, name); });
 }
-
-// Reads the bytes a line at a time for the parser, stopping early when told to, and leaving out
-// the lines reading does not use when told to.
-struct LineSource {
-    const char* at;
-    const char* end;
-    const QDeadlineTimer* deadline;
-    const std::atomic<bool>* quitting;
-    bool onlyReadLines = false;
-    int lines = 0;
-    bool stopped = false;
-    // Whether the next call starts a line, or goes on with one longer than the parser's buffer.
-    bool atLineStart = true;
-};
 
 const char* endOfLine(const char* at, const char* end) {
     const void* newline = memchr(at, '\n', size_t(end - at));
     return newline ? static_cast<const char*>(newline) + 1 : end;
 }
+
+bool isContinuation(const char* at, const char* end) {
+    return at < end && (*at == ' ' || *at == '\t');
+}
+
+// A line without its line break.
+QByteArrayView content(const char* at, const char* end) {
+    while (end > at && (end[-1] == '\n' || end[-1] == '\r'))
+        --end;
+    return QByteArrayView(at, end - at);
+}
+
+// Unescapes the value of a text property's unfolded line (name, parameters, value) onto `into`,
+// with a NUL after it. False, with `into` as it was, for a line the parser is left to read: a
+// parameter without "=" or with a quote left open, a VALUE or ENCODING parameter, an escape other
+// than "\\" "\;" "\," "\"" and the control characters n, t, r, b, f, or no value once blanks
+// are trimmed (the parser then drops the property). What is taken reads as the parser reads it.
+bool appendTextValue(QByteArrayView line, qsizetype nameLength, QByteArray& into) {
+    qsizetype at = nameLength;
+    while (at < line.size() && line[at] == ';') {
+        const qsizetype name = ++at;
+        while (at < line.size() && line[at] != '=' && line[at] != ':' && line[at] != ';' && line[at] != '"')
+            ++at;
+        if (at >= line.size() || line[at] != '=')
+            return false;
+        const QByteArrayView parameter = line.sliced(name, at - name);
+        if (parameter.compare("VALUE", Qt::CaseInsensitive) == 0 ||
+            parameter.compare("ENCODING", Qt::CaseInsensitive) == 0)
+            return false;
+        if (++at < line.size() && line[at] == '"') {
+            const qsizetype close = line.indexOf('"', at + 1);
+            if (close < 0)
+                return false;
+            at = close + 1;
+        }
+        while (at < line.size() && line[at] != ';' && line[at] != ':') {
+            if (line[at] == '"')
+                return false;
+            ++at;
+        }
+    }
+    if (at >= line.size() || line[at] != ':')
+        return false;
+    qsizetype end = line.size();
+    ++at;
+    while (at < end && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    while (end > at && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+        --end;
+    if (at == end)
+        return false;
+    const qsizetype start = into.size();
+    while (at < end) {
+        const qsizetype escape = line.sliced(at, end - at).indexOf('\\');
+        const qsizetype plain = escape < 0 ? end - at : escape;
+        into.append(line.data() + at, plain);
+        at += plain;
+        if (at == end)
+            break;
+        char unescaped = 0;
+        switch (at + 1 < end ? line[at + 1] : 0) {
+        case 'n':
+        case 'N':
+            unescaped = '\n';
+            break;
+        case 't':
+        case 'T':
+            unescaped = '\t';
+            break;
+        case 'r':
+        case 'R':
+            unescaped = '\r';
+            break;
+        case 'b':
+        case 'B':
+            unescaped = '\b';
+            break;
+        case 'f':
+        case 'F':
+            unescaped = '\f';
+            break;
+        case '\\':
+        case ';':
+        case ',':
+        case '"':
+            unescaped = line[at + 1];
+            break;
+        default:
+            into.truncate(start);
+            return false;
+        }
+        into.append(unescaped);
+        at += 2;
+    }
+    into.append('\0');
+    return true;
+}
+
+// The texts of events taken from their lines while the file is parsed, instead of by the parser:
+// UID, SUMMARY, LOCATION and DESCRIPTION are most of a calendar's bytes and cost the parser more
+// than the rest of an event together. Events are numbered in the order of their BEGIN lines
+// directly inside a VCALENDAR at the top, which is the order the calendars list their events in.
+struct EventTextTable {
+    // Where a text starts in `bytes`, or where it is not taken from the line.
+    enum : int { absent = -1, parsed = -2 };
+    // The texts, each with a NUL after it.
+    QByteArray bytes;
+    // Per event, its texts in the order of Fields::Text.
+    QList<std::array<int, 4>> events;
+
+    const char* text(int event, int which, icalcomponent* component) const {
+        const int at = events[event][which];
+        if (at >= 0)
+            return bytes.constData() + at;
+        static constexpr icalproperty_kind kinds[] = {ICAL_UID_PROPERTY, ICAL_SUMMARY_PROPERTY,
+                                                      ICAL_LOCATION_PROPERTY, ICAL_DESCRIPTION_PROPERTY};
+        return at == parsed ? textOf(component, kinds[which]) : nullptr;
+    }
+};
+
+} // namespace
+
+struct CalendarFile::EventTexts : EventTextTable {};
+
+namespace {
+
+// Reads the bytes a line at a time for the parser, stopping early when told to, and leaving out
+// the lines reading does not use when told to; then also taking the events' texts when given a
+// table for them.
+struct LineSource {
+    const char* at = nullptr;
+    const char* end = nullptr;
+    const QDeadlineTimer* deadline = nullptr;
+    const std::atomic<bool>* quitting = nullptr;
+    bool onlyReadLines = false;
+    EventTextTable* texts = nullptr;
+    int lines = 0;
+    bool stopped = false;
+    // Whether the next call starts a line, or goes on with one longer than the parser's buffer.
+    bool atLineStart = true;
+    // The components open at this line: 'c' a VCALENDAR, 'e' a VEVENT, 'o' any other.
+    QVarLengthArray<char, 8> open;
+    QByteArray unfolded;
+
+    bool inEventOfCalendar() const { return open.size() == 2 && open[0] == 'c' && open[1] == 'e'; }
+
+    // Follows BEGIN and END lines, numbering the events of top-level calendars.
+    void follow(const char* line, qsizetype length) {
+        const bool begins = isName(line, length, "BEGIN");
+        if (!begins && !isName(line, length, "END"))
+            return;
+        if (!begins) {
+            if (!open.isEmpty())
+                open.removeLast();
+            return;
+        }
+        QByteArrayView value = content(line, endOfLine(line, end));
+        value = value.sliced(std::min<qsizetype>(length + 1, value.size()));
+        if (line + length >= end || line[length] != ':')
+            value = {};
+        value = value.trimmed();
+        char kind = 'o';
+        if (value.compare("VCALENDAR", Qt::CaseInsensitive) == 0)
+            kind = 'c';
+        else if (value.compare("VEVENT", Qt::CaseInsensitive) == 0)
+            kind = 'e';
+        open.append(kind);
+        if (texts && inEventOfCalendar())
+            texts->events.append({EventTextTable::absent, EventTextTable::absent, EventTextTable::absent,
+                                  EventTextTable::absent});
+    }
+
+    // Takes the line at `at`, one of an event's texts, with its continuation lines: true when it
+    // is left out of the parse (taken, or a repeat of one taken).
+    bool take(qsizetype length) {
+        int which = -1;
+        static const char* const names[] = {"UID", "SUMMARY", "LOCATION", "DESCRIPTION"};
+        for (int n = 0; n < 4 && which < 0; ++n) {
+            if (isName(at, length, names[n]))
+                which = n;
+        }
+        if (which < 0)
+            return false;
+        int& slot = texts->events.last()[which];
+        if (slot == EventTextTable::parsed)
+            return false;
+        const char* line = at;
+        const char* after = endOfLine(line, end);
+        QByteArrayView whole = content(line, after);
+        if (isContinuation(after, end)) {
+            unfolded.clear();
+            unfolded.append(whole);
+            while (isContinuation(after, end)) {
+                const char* next = endOfLine(after, end);
+                unfolded.append(content(after + 1, next));
+                after = next;
+            }
+            whole = unfolded;
+        }
+        // The first of a property counts, as the parser's first property would.
+        if (slot == EventTextTable::absent) {
+            const qsizetype start = texts->bytes.size();
+            // Positions are ints: texts past them (a file of gigabytes) are the parser's.
+            if (start + whole.size() >= std::numeric_limits<int>::max() ||
+                !appendTextValue(whole, length, texts->bytes)) {
+                slot = EventTextTable::parsed;
+                return false;
+            }
+            slot = int(start);
+        }
+        at = after;
+        return true;
+    }
+};
 
 char* nextLine(char* out, size_t size, void* data) {
     auto* source = static_cast<LineSource*>(data);
@@ -323,9 +530,20 @@ char* nextLine(char* out, size_t size, void* data) {
         // A line left out goes with its folded continuation lines.
         bool skipping = false;
         while (source->at < source->end) {
-            const bool continuation = *source->at == ' ' || *source->at == '\t';
-            if (continuation ? !skipping : isReadLine(source->at, source->end))
-                break;
+            if (isContinuation(source->at, source->end)) {
+                if (!skipping)
+                    break;
+            } else {
+                const qsizetype length = nameLength(source->at, source->end);
+                if (source->texts && source->inEventOfCalendar() && source->take(length)) {
+                    skipping = true;
+                    continue;
+                }
+                if (isReadLine(source->at, length)) {
+                    source->follow(source->at, length);
+                    break;
+                }
+            }
             skipping = true;
             source->at = endOfLine(source->at, source->end);
         }
@@ -346,6 +564,30 @@ char* nextLine(char* out, size_t size, void* data) {
     source->at += length;
     source->atLineStart = newline != nullptr;
     return out;
+}
+
+icalcomponent* parseLines(const QByteArray& bytes, const QDeadlineTimer& deadline,
+                          const std::atomic<bool>& quitting, bool* stopped, bool onlyReadLines,
+                          EventTextTable* texts) {
+    LineSource source;
+    source.at = bytes.constData();
+    source.end = bytes.constData() + bytes.size();
+    source.deadline = &deadline;
+    source.quitting = &quitting;
+    source.onlyReadLines = onlyReadLines;
+    source.texts = texts;
+    icalparser* parser = icalparser_new();
+    icalparser_set_gen_data(parser, &source);
+    icalcomponent* root = icalparser_parse(parser, nextLine);
+    // Components a stop left open go with the parser.
+    icalparser_free(parser);
+    if (stopped)
+        *stopped = source.stopped;
+    if (source.stopped && root) {
+        icalcomponent_free(root);
+        root = nullptr;
+    }
+    return root;
 }
 
 } // namespace
@@ -390,20 +632,7 @@ struct CalendarFile::Zones {
 
 icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
                                    const std::atomic<bool>& quitting, bool* stopped, Lines lines) {
-    LineSource source{bytes.constData(), bytes.constData() + bytes.size(), &deadline, &quitting,
-                      lines == Lines::read};
-    icalparser* parser = icalparser_new();
-    icalparser_set_gen_data(parser, &source);
-    icalcomponent* root = icalparser_parse(parser, nextLine);
-    // Components a stop left open go with the parser.
-    icalparser_free(parser);
-    if (stopped)
-        *stopped = source.stopped;
-    if (source.stopped && root) {
-        icalcomponent_free(root);
-        root = nullptr;
-    }
-    return root;
+    return parseLines(bytes, deadline, quitting, stopped, lines == Lines::read, nullptr);
 }
 
 std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByteArray& bytes,
@@ -421,49 +650,67 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     };
     if (bytes.isEmpty())
         return refuse(QStringLiteral("it is empty"));
-    bool stopped = false;
-    // The tree goes as soon as its components are taken apart: its memory is then used again for
-    // the next file's, where a tree kept per file leaves every file's in fresh pages.
-    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> tree(
-        parse(bytes, deadline, quitting, &stopped, Lines::read), icalcomponent_free);
-    icalcomponent* root = tree.get();
-    auto overTime = [&] {
-        return QStringLiteral("it takes longer than %1 s to read")
-            .arg(double(limits.perFile.count()) / 1000.0);
-    };
-    if (stopped)
-        return refuse(overTime());
-    if (!root)
-        return refuse(QStringLiteral("it is not iCalendar"));
-    QList<icalcomponent*> calendars;
-    if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
-        calendars.append(root);
-    } else {
-        for (icalcomponent* inner = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); inner;
-             inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
-            calendars.append(inner);
-    }
-    if (calendars.isEmpty())
-        return refuse(QStringLiteral("it holds no VCALENDAR"));
-    for (icalcomponent* calendar : std::as_const(calendars)) {
-        Zones zones;
-        file->addCalendar(calendar, limits, zones, deadline, quitting);
-        if (quitting.load())
-            return refuse(QStringLiteral("the program is quitting"));
-        if (deadline.hasExpired())
+    // Read with the events' texts taken from their lines, unless the parsed calendars do not list
+    // the events the lines begin (a file whose components do not nest as they should): then once
+    // more with the parser reading everything it reads.
+    for (const bool takeTexts : {true, false}) {
+        bool stopped = false;
+        EventTexts texts;
+        // The tree goes as soon as its components are taken apart: its memory is then used again
+        // for the next file's, where a tree kept per file leaves every file's in fresh pages.
+        const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> tree(
+            parseLines(bytes, deadline, quitting, &stopped, true, takeTexts ? &texts : nullptr),
+            icalcomponent_free);
+        icalcomponent* root = tree.get();
+        auto overTime = [&] {
+            return QStringLiteral("it takes longer than %1 s to read")
+                .arg(double(limits.perFile.count()) / 1000.0);
+        };
+        if (stopped)
             return refuse(overTime());
-    }
-    const int errors = icalcomponent_count_errors(root);
-    if (errors > 0 || file->m_dropped > 0) {
-        file->m_outcome = Outcome::readInPart;
-        file->m_problem =
-            QStringLiteral("%1 component(s) dropped, %2 error(s)").arg(file->m_dropped).arg(errors);
+        if (!root)
+            return refuse(QStringLiteral("it is not iCalendar"));
+        QList<icalcomponent*> calendars;
+        if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) {
+            calendars.append(root);
+        } else {
+            for (icalcomponent* inner = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
+                 inner; inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+                calendars.append(inner);
+        }
+        if (calendars.isEmpty())
+            return refuse(QStringLiteral("it holds no VCALENDAR"));
+        if (takeTexts) {
+            qsizetype events = 0;
+            for (icalcomponent* calendar : std::as_const(calendars))
+                events += icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT);
+            if (events != texts.events.size())
+                continue;
+        }
+        int event = 0;
+        for (icalcomponent* calendar : std::as_const(calendars)) {
+            Zones zones;
+            file->addCalendar(calendar, limits, zones, deadline, quitting, takeTexts ? &texts : nullptr,
+                              event);
+            if (quitting.load())
+                return refuse(QStringLiteral("the program is quitting"));
+            if (deadline.hasExpired())
+                return refuse(overTime());
+        }
+        const int errors = icalcomponent_count_errors(root);
+        if (errors > 0 || file->m_dropped > 0) {
+            file->m_outcome = Outcome::readInPart;
+            file->m_problem =
+                QStringLiteral("%1 component(s) dropped, %2 error(s)").arg(file->m_dropped).arg(errors);
+        }
+        break;
     }
     return file;
 }
 
 void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
-                               const QDeadlineTimer& deadline, const std::atomic<bool>& quitting) {
+                               const QDeadlineTimer& deadline, const std::atomic<bool>& quitting,
+                               const EventTexts* texts, int& events) {
     int added = 0;
     auto stop = [&] {
         return ++added % checkEvery == 0 &&
@@ -492,7 +739,7 @@ void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, Zo
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
         if (stop())
             return;
-        addEvent(event, zones);
+        addEvent(event, zones, texts, events++);
     }
     for (icalcomponent* todo = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT); todo;
          todo = icalcomponent_get_next_component(calendar, ICAL_VTODO_COMPONENT)) {
@@ -517,7 +764,7 @@ void CalendarFile::addTodo(icalcomponent* todo, const Zones& zones) {
     m_todos.append(std::move(item));
 }
 
-void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
+void CalendarFile::addEvent(icalcomponent* event, const Zones& zones, const EventTexts* texts, int index) {
     icalproperty* dtstart = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
     const icaltimetype rawStart = dtstart ? icalproperty_get_dtstart(dtstart) : icaltime_null_time();
     if (icaltime_is_null_time(rawStart)) {
@@ -551,8 +798,14 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones) {
         endAt = startAt;
 
     Fields fields;
-    fields.assign({textOf(event, ICAL_UID_PROPERTY), textOf(event, ICAL_SUMMARY_PROPERTY),
-                   textOf(event, ICAL_LOCATION_PROPERTY), textOf(event, ICAL_DESCRIPTION_PROPERTY)});
+    if (texts) {
+        fields.assign({texts->text(index, Fields::uid, event), texts->text(index, Fields::title, event),
+                       texts->text(index, Fields::location, event),
+                       texts->text(index, Fields::notes, event)});
+    } else {
+        fields.assign({textOf(event, ICAL_UID_PROPERTY), textOf(event, ICAL_SUMMARY_PROPERTY),
+                       textOf(event, ICAL_LOCATION_PROPERTY), textOf(event, ICAL_DESCRIPTION_PROPERTY)});
+    }
     if (const std::optional<QString> url = stringOf(event, ICAL_URL_PROPERTY)) {
         const QUrl parsed(url->trimmed(), QUrl::StrictMode);
         if (parsed.isValid() && !parsed.isEmpty())

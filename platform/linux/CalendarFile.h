@@ -22,7 +22,9 @@
 // and to-dos, and what could not be read. Every time is resolved through one zone lookup (the
 // file's VTIMEZONEs, else the system's zones by name, libical's prefixed names included), and a
 // series is expanded in its own zone, with each UTC value of it (UNTIL, EXDATE, RDATE,
-// RECURRENCE-ID) brought into that zone first.
+// RECURRENCE-ID) brought into that zone first. The parser gets only the lines reading uses, and
+// not the texts of events (UID, SUMMARY, LOCATION, DESCRIPTION): those are taken from the lines
+// as the parser would read them.
 //
 // Reading and expanding keep to the limits: a file that takes longer than its time is refused, a
 // VTIMEZONE whose rules would expand past a bound is not used (its times are read as UTC), a
@@ -174,9 +176,11 @@ public:
 
 private:
     struct Zones;
+    struct EventTexts;
     void addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
-                     const QDeadlineTimer& deadline, const std::atomic<bool>& quitting);
-    void addEvent(icalcomponent* event, const Zones& zones);
+                     const QDeadlineTimer& deadline, const std::atomic<bool>& quitting,
+                     const EventTexts* texts, int& events);
+    void addEvent(icalcomponent* event, const Zones& zones, const EventTexts* texts, int index);
     void addTodo(icalcomponent* todo, const Zones& zones);
     bool expand(const Series& series, const QDateTime& from, const QDateTime& to, const Limits& limits,
                 const std::atomic<bool>& quitting) const;

@@ -590,6 +590,88 @@ private slots:
         QCOMPARE(store.parsedFileCount(), parsed);
     }
 
+    // Events' texts are read from their lines, not by libical: they must read as libical reads
+    // them, whatever the line's form, and stay with their own event.
+    void anEventsTextsReadAsLibicalReadsThem_data() {
+        QTest::addColumn<QByteArray>("file");
+        auto event = [](int n, const QByteArray& lines) {
+            return "BEGIN:VEVENT\r\nDTSTART:20260105T0900" + QByteArray::number(10 + n) + "Z\r\n" + lines +
+                   "END:VEVENT\r\n";
+        };
+        auto wrap = [](const QByteArray& events) {
+            return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n" + events + "END:VCALENDAR\r\n";
+        };
+        QTest::newRow("escapes, folds, parameters, UTF-8, names in any case")
+            << wrap(event(1, "UID:one\r\nSUMMARY:a\\nb\\Nc\\,d\\;e\\\\f\\tg\\\"h\r\n"
+                             "LOCATION;LANGUAGE=de;ALTREP=\"cid:a:b\":Caf\xc3\xa9 \xe2\x9c\x93\r\n"
+                             "DESCRIPTION:long\r\n  folded\r\n\tagain\\\r\n ,done\r\n") +
+                    event(2, "uid:two\r\nsummary:  padded  \r\nLocation:x\\n \r\n"));
+        QTest::newRow("forms left to libical: unknown escapes, bad parameters, empty values") << wrap(
+            event(1, "UID:one\r\nSUMMARY:a\\xb\\:c\r\nLOCATION;LANGUAGE:x\r\nDESCRIPTION:tail\\\r\n") +
+            event(2, "UID:\r\nSUMMARY:   \r\nSUMMARY:second\r\nLOCATION;VALUE=TEXT:v\r\n"
+                     "DESCRIPTION;X-A=\"open:x\r\n"));
+        QTest::newRow("repeats, alarms and texts of other components") << wrap(
+            event(1, "UID:one\r\nSUMMARY:first\r\nSUMMARY:second\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                     "DESCRIPTION:alarm text\r\nTRIGGER:-PT5M\r\nEND:VALARM\r\n") +
+            "BEGIN:VTODO\r\nUID:todo\r\nSUMMARY:to-do\r\nEND:VTODO\r\n" + event(2, "SUMMARY:no uid\r\n"));
+        QTest::newRow("two calendars in one file")
+            << wrap(event(1, "UID:one\r\nSUMMARY:first calendar\r\n")) +
+                   wrap(event(2, "UID:two\r\nSUMMARY:second calendar\r\n"));
+        QTest::newRow("an event inside another")
+            << wrap(event(1, "UID:outer\r\nBEGIN:VEVENT\r\nUID:inner\r\nSUMMARY:inner\r\nEND:VEVENT\r\n"
+                             "SUMMARY:outer\r\n") +
+                    event(2, "UID:after\r\nSUMMARY:after\r\n"));
+        QTest::newRow("an event's BEGIN line folded")
+            << wrap(event(1, "UID:one\r\nSUMMARY:one\r\n") +
+                    "BEGIN:VEV\r\n ENT\r\nDTSTART:20260105T090012Z\r\n"
+                    "UID:two\r\nSUMMARY:two\r\nEND:VEVENT\r\n" +
+                    event(3, "UID:three\r\nSUMMARY:three\r\n"));
+        QTest::newRow("lines ending in LF only")
+            << wrap(event(1, "UID:one\r\nSUMMARY:plain\\, lf\r\n DESCRIPTION:x\r\n")).replace("\r\n", "\n");
+    }
+    void anEventsTextsReadAsLibicalReadsThem() {
+        QFETCH(QByteArray, file);
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/work")));
+        QVERIFY(write(calendars() + QStringLiteral("/work/texts.ics"), file));
+        // What libical reads: each VEVENT of each top-level VCALENDAR, in order.
+        QStringList expected;
+        icalcomponent* root = icalparser_parse_string(file.constData());
+        const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
+        QList<icalcomponent*> roots{root};
+        if (icalcomponent_isa(root) != ICAL_VCALENDAR_COMPONENT) {
+            roots.clear();
+            for (icalcomponent* inner = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
+                 inner; inner = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+                roots.append(inner);
+        }
+        auto text = [](icalcomponent* event, icalproperty_kind kind) {
+            icalproperty* property = icalcomponent_get_first_property(event, kind);
+            const char* value = property ? icalvalue_get_text(icalproperty_get_value(property)) : nullptr;
+            return property ? QString::fromUtf8(value ? value : "") : QStringLiteral("<none>");
+        };
+        for (icalcomponent* each : std::as_const(roots)) {
+            for (icalcomponent* event = icalcomponent_get_first_component(each, ICAL_VEVENT_COMPONENT); event;
+                 event = icalcomponent_get_next_component(each, ICAL_VEVENT_COMPONENT))
+                expected.append(
+                    QStringList{text(event, ICAL_UID_PROPERTY), text(event, ICAL_SUMMARY_PROPERTY),
+                                text(event, ICAL_LOCATION_PROPERTY), text(event, ICAL_DESCRIPTION_PROPERTY)}
+                        .join(QLatin1Char('|')));
+        }
+        FolderEventStore store(calendars());
+        QList<EventStore::Event> events =
+            store.eventsInRange(dayStart(0), dayStart(0).addSecs(86399), store.eventCalendars());
+        std::stable_sort(events.begin(), events.end(),
+                         [](const auto& a, const auto& b) { return a.start < b.start; });
+        QStringList got;
+        for (const EventStore::Event& event : std::as_const(events)) {
+            const QString none = QStringLiteral("<none>");
+            got.append(QStringList{event.externalIdentifier.value_or(none), event.title.value_or(none),
+                                   event.location.value_or(none), event.notes.value_or(none)}
+                           .join(QLatin1Char('|')));
+        }
+        QCOMPARE(got, expected);
+    }
+
     void anEditInsideACalendarRefreshesTheService() {
         writeWorkCalendar();
         FolderEventStore store(calendars());
