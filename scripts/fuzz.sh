@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build-fuzz}
 seconds=${2:-60}
-all_targets="fuzz_hook_request fuzz_loose_mapping fuzz_calculator"
+all_targets="fuzz_hook_request fuzz_loose_mapping fuzz_calculator fuzz_calendar_file"
 targets=${3:-}
 if [ -z "${targets// /}" ]; then
     targets=$all_targets

@@ -70,9 +70,10 @@ std::mutex& zoneLock() {
 
 // One zone object per distinct VTIMEZONE, shared by every file that carries the same text: libical
 // works out a zone's changes on first use, and doing so once instead of once per file is most of
-// the cost of reading a folder of files from one client. Lives for the process.
+// the cost of reading a folder of files from one client. Lives for the process, and is never
+// destroyed: a reader still running as the process exits may use it (so are the other caches).
 icaltimezone* sharedZone(icalcomponent* vtimezone) {
-    static QHash<QByteArray, icaltimezone*> zones;
+    static auto& zones = *new QHash<QByteArray, icaltimezone*>;
     const QByteArray key = icalText(vtimezone);
     const std::lock_guard<std::mutex> lock(zoneLock());
     icaltimezone*& zone = zones[key];
@@ -90,7 +91,7 @@ icaltimezone* sharedZone(icalcomponent* vtimezone) {
 // The system's zone of a name: an Olson name, or one with a prefix before it, as libical writes
 // its own ("/freeassociation.sourceforge.net/Tzfile/Europe/Berlin"). Null when there is none.
 icaltimezone* systemZone(const QByteArray& name) {
-    static QHash<QByteArray, icaltimezone*> known;
+    static auto& known = *new QHash<QByteArray, icaltimezone*>;
     const std::lock_guard<std::mutex> lock(zoneLock());
     const auto found = known.constFind(name);
     if (found != known.constEnd())
@@ -217,7 +218,7 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
     if (zone) {
         // The same wall-clock times come again and again (a day's meetings, a series' hour, the
         // next refresh): each is worked out once per zone. Zones live as long as the process.
-        static QHash<std::pair<const icaltimezone*, qint64>, qint64> known;
+        static auto& known = *new QHash<std::pair<const icaltimezone*, qint64>, qint64>;
         const qint64 wallClock =
             ((((qint64(fields.year) * 13 + fields.month) * 32 + fields.day) * 24 + fields.hour) * 60 +
              fields.minute) *
