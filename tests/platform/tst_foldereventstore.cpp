@@ -626,6 +626,15 @@ private slots:
                     "BEGIN:VEV\r\n ENT\r\nDTSTART:20260105T090012Z\r\n"
                     "UID:two\r\nSUMMARY:two\r\nEND:VEVENT\r\n" +
                     event(3, "UID:three\r\nSUMMARY:three\r\n"));
+        QTest::newRow("exports: languages and HTML beside the text, a fold inside a UTF-8 character") << wrap(
+            event(1, "UID:040000008200E00074C5B7101A82E008\r\nSUMMARY;LANGUAGE=en-US:Budget review\r\n"
+                     "DESCRIPTION;LANGUAGE=en-US:Hi all\\,\\n\\nPlease join.\\n\r\n"
+                     "X-ALT-DESC;FMTTYPE=text/html:<html><body>Hi all</body></html>\r\n"
+                     "LOCATION;LANGUAGE=en-US:Microsoft Teams Meeting\r\n") +
+            event(2, "UID:7kukuqrfedlm2f9t0vl2@google.com\r\nSUMMARY:Gr\xc3\r\n \xbc\xc3\x9f"
+                     "e aus "
+                     "M\xc3\xbc\r\n nchen\r\n"
+                     "DESCRIPTION:Zoom: https://acme.zoom.us/j/123\\n\\n-::~:~::~:~:~:~:~:~::-\r\n"));
         QTest::newRow("lines ending in LF only")
             << wrap(event(1, "UID:one\r\nSUMMARY:plain\\, lf\r\n DESCRIPTION:x\r\n")).replace("\r\n", "\n");
     }
