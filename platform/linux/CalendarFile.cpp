@@ -325,9 +325,12 @@ QByteArrayView content(const char* at, const char* end) {
 // Unescapes the value of a text property's unfolded line (name, parameters, value) onto `into`,
 // with a NUL after it. False, with `into` as it was, for a line the parser is left to read: a
 // parameter without "=" or with a quote left open, a VALUE or ENCODING parameter, an escape other
-// than "\\" "\;" "\," "\"" and the control characters n, t, r, b, f, or no value once blanks
-// are trimmed (the parser then drops the property). What is taken reads as the parser reads it.
+// than "\\" "\;" "\," "\"" and the control characters n, t, r, b, f, a NUL byte, or no value
+// once blanks are trimmed (the parser then drops the property). What is taken reads as the parser reads it.
 bool appendTextValue(QByteArrayView line, qsizetype nameLength, QByteArray& into) {
+    // The parser reads a line only up to a NUL byte.
+    if (line.contains('\0'))
+        return false;
     qsizetype at = nameLength;
     while (at < line.size() && line[at] == ';') {
         const qsizetype name = ++at;
@@ -355,9 +358,11 @@ bool appendTextValue(QByteArrayView line, qsizetype nameLength, QByteArray& into
         return false;
     qsizetype end = line.size();
     ++at;
-    while (at < end && (line[at] == ' ' || line[at] == '\t'))
+    // Blanks as the C library counts them.
+    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (at < end && blank(line[at]))
         ++at;
-    while (end > at && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+    while (end > at && blank(line[end - 1]))
         --end;
     if (at == end)
         return false;
@@ -419,6 +424,26 @@ struct EventTextTable {
     QByteArray bytes;
     // Per event, its texts in the order of Fields::Text.
     QList<std::array<int, 4>> events;
+    // Per event, the properties of its own given to the parser: the parsed event must have as
+    // many, or it is not the event the texts were taken from.
+    QList<int> properties;
+
+    // Whether the parsed calendars list the events the lines began, each with its properties.
+    bool matches(const QList<icalcomponent*>& calendars) const {
+        qsizetype event = 0;
+        for (icalcomponent* calendar : calendars) {
+            for (icalcomponent* each = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+                 each; each = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT), ++event) {
+                int count = 0;
+                for (icalproperty* property = icalcomponent_get_first_property(each, ICAL_ANY_PROPERTY);
+                     property; property = icalcomponent_get_next_property(each, ICAL_ANY_PROPERTY))
+                    ++count;
+                if (event >= properties.size() || properties[event] != count)
+                    return false;
+            }
+        }
+        return event == properties.size();
+    }
 
     const char* text(int event, int which, icalcomponent* component) const {
         const int at = events[event][which];
@@ -456,11 +481,15 @@ struct LineSource {
 
     bool inEventOfCalendar() const { return open.size() == 2 && open[0] == 'c' && open[1] == 'e'; }
 
-    // Follows BEGIN and END lines, numbering the events of top-level calendars.
+    // Follows the lines given to the parser: BEGIN and END lines, numbering the events of
+    // top-level calendars, and the properties of those events.
     void follow(const char* line, qsizetype length) {
         const bool begins = isName(line, length, "BEGIN");
-        if (!begins && !isName(line, length, "END"))
+        if (!begins && !isName(line, length, "END")) {
+            if (texts && inEventOfCalendar())
+                ++texts->properties.last();
             return;
+        }
         if (!begins) {
             if (!open.isEmpty())
                 open.removeLast();
@@ -477,9 +506,11 @@ struct LineSource {
         else if (value.compare("VEVENT", Qt::CaseInsensitive) == 0)
             kind = 'e';
         open.append(kind);
-        if (texts && inEventOfCalendar())
+        if (texts && inEventOfCalendar()) {
             texts->events.append({EventTextTable::absent, EventTextTable::absent, EventTextTable::absent,
                                   EventTextTable::absent});
+            texts->properties.append(0);
+        }
     }
 
     // Takes the line at `at`, one of an event's texts, with its continuation lines: true when it
@@ -652,8 +683,9 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
     if (bytes.isEmpty())
         return refuse(QStringLiteral("it is empty"));
     // Read with the events' texts taken from their lines, unless the parsed calendars do not list
-    // the events the lines begin (a file whose components do not nest as they should): then once
-    // more with the parser reading everything it reads.
+    // the events the lines began, each with the properties given for it (a file whose components
+    // do not nest as they should, a property the parser could not read): then once more with the
+    // parser reading every text.
     for (const bool takeTexts : {true, false}) {
         bool stopped = false;
         EventTexts texts;
@@ -681,13 +713,8 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
         }
         if (calendars.isEmpty())
             return refuse(QStringLiteral("it holds no VCALENDAR"));
-        if (takeTexts) {
-            qsizetype events = 0;
-            for (icalcomponent* calendar : std::as_const(calendars))
-                events += icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT);
-            if (events != texts.events.size())
-                continue;
-        }
+        if (takeTexts && !texts.matches(calendars))
+            continue;
         int event = 0;
         for (icalcomponent* calendar : std::as_const(calendars)) {
             Zones zones;
