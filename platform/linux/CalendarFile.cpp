@@ -422,11 +422,14 @@ struct EventTextTable {
     enum : int { absent = -1, parsed = -2 };
     // The texts, each with a NUL after it.
     QByteArray bytes;
-    // Per event, its texts in the order of Fields::Text.
-    QList<std::array<int, 4>> events;
-    // Per event, the properties of its own given to the parser: the parsed event must have as
-    // many, or it is not the event the texts were taken from.
-    QList<int> properties;
+    struct Event {
+        // Its texts, in the order of Fields::Text.
+        std::array<int, 4> texts{absent, absent, absent, absent};
+        // The properties of its own given to the parser: the parsed event must have as many, or
+        // it is not the event the texts were taken from.
+        int properties = 0;
+    };
+    QList<Event> events;
 
     // Whether the parsed calendars list the events the lines began, each with its properties.
     bool matches(const QList<icalcomponent*>& calendars) const {
@@ -438,22 +441,24 @@ struct EventTextTable {
                 for (icalproperty* property = icalcomponent_get_first_property(each, ICAL_ANY_PROPERTY);
                      property; property = icalcomponent_get_next_property(each, ICAL_ANY_PROPERTY))
                     ++count;
-                if (event >= properties.size() || properties[event] != count)
+                if (event >= events.size() || events[event].properties != count)
                     return false;
             }
         }
-        return event == properties.size();
-    }
-
-    const char* text(int event, int which, icalcomponent* component) const {
-        const int at = events[event][which];
-        if (at >= 0)
-            return bytes.constData() + at;
-        static constexpr icalproperty_kind kinds[] = {ICAL_UID_PROPERTY, ICAL_SUMMARY_PROPERTY,
-                                                      ICAL_LOCATION_PROPERTY, ICAL_DESCRIPTION_PROPERTY};
-        return at == parsed ? textOf(component, kinds[which]) : nullptr;
+        return event == events.size();
     }
 };
+
+// The text `which` (in the order of Fields::Text) of the `index`-th event, `component`: taken from
+// its line, or the parser's reading of it when there is no table or the line was left to it.
+const char* eventText(const EventTextTable* table, int index, int which, icalcomponent* component) {
+    const int at = table ? table->events[index].texts[which] : EventTextTable::parsed;
+    if (at >= 0)
+        return table->bytes.constData() + at;
+    static constexpr icalproperty_kind kinds[] = {ICAL_UID_PROPERTY, ICAL_SUMMARY_PROPERTY,
+                                                  ICAL_LOCATION_PROPERTY, ICAL_DESCRIPTION_PROPERTY};
+    return at == EventTextTable::parsed ? textOf(component, kinds[which]) : nullptr;
+}
 
 } // namespace
 
@@ -487,7 +492,7 @@ struct LineSource {
         const bool begins = isName(line, length, "BEGIN");
         if (!begins && !isName(line, length, "END")) {
             if (texts && inEventOfCalendar())
-                ++texts->properties.last();
+                ++texts->events.last().properties;
             return;
         }
         if (!begins) {
@@ -506,11 +511,8 @@ struct LineSource {
         else if (value.compare("VEVENT", Qt::CaseInsensitive) == 0)
             kind = 'e';
         open.append(kind);
-        if (texts && inEventOfCalendar()) {
-            texts->events.append({EventTextTable::absent, EventTextTable::absent, EventTextTable::absent,
-                                  EventTextTable::absent});
-            texts->properties.append(0);
-        }
+        if (texts && inEventOfCalendar())
+            texts->events.append(EventTextTable::Event{});
     }
 
     // Takes the line at `at`, one of an event's texts, with its continuation lines: true when it
@@ -524,7 +526,7 @@ struct LineSource {
         }
         if (which < 0)
             return false;
-        int& slot = texts->events.last()[which];
+        int& slot = texts->events.last().texts[which];
         if (slot == EventTextTable::parsed)
             return false;
         const char* line = at;
@@ -826,14 +828,9 @@ void CalendarFile::addEvent(icalcomponent* event, const Zones& zones, const Even
         endAt = startAt;
 
     Fields fields;
-    if (texts) {
-        fields.assign({texts->text(index, Fields::uid, event), texts->text(index, Fields::title, event),
-                       texts->text(index, Fields::location, event),
-                       texts->text(index, Fields::notes, event)});
-    } else {
-        fields.assign({textOf(event, ICAL_UID_PROPERTY), textOf(event, ICAL_SUMMARY_PROPERTY),
-                       textOf(event, ICAL_LOCATION_PROPERTY), textOf(event, ICAL_DESCRIPTION_PROPERTY)});
-    }
+    fields.assign({eventText(texts, index, Fields::uid, event), eventText(texts, index, Fields::title, event),
+                   eventText(texts, index, Fields::location, event),
+                   eventText(texts, index, Fields::notes, event)});
     if (const std::optional<QString> url = stringOf(event, ICAL_URL_PROPERTY)) {
         const QUrl parsed(url->trimmed(), QUrl::StrictMode);
         if (parsed.isValid() && !parsed.isEmpty())
