@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a calendar file, read, its events' texts made into strings and
 // its series expanded over a week. Each event's texts must be those libical reads for one of the
 // file's events (the reader takes them from the lines itself).
-#include "platform/linux/CalendarFile.h"
+#include "platform/linux/calendar/CalendarFile.h"
 
 #include <QLoggingCategory>
 #include <QSet>

@@ -3,8 +3,8 @@
 
 Layers, lowest first: platform/ (interfaces and portable helpers), launch_at_login/ and
 KeyboardShortcuts/ (modules of their own, beside each other), Brimlark/core,
-Brimlark/kit, the features (aihooks, controls, organizer, quickactions, shelf, shortcuts: peers that
-never include one another), Brimlark/pages (the two modes, which host the features' views),
+Brimlark/kit, the features (aihooks, apps, controls, organizer, quickactions, shelf, shortcuts:
+peers that never include one another), Brimlark/pages (the two modes, which host the features' views),
 Brimlark/surface, Brimlark/settings, Brimlark/shell, app/ (main.cpp and the start-up it runs). A
 file includes its own layer or lower ones.
 platform/linux/ is included only by itself, app/ and the test and benchmark programs;
@@ -19,7 +19,7 @@ import re
 import subprocess
 import sys
 
-FEATURES = {"aihooks", "controls", "organizer", "quickactions", "shelf", "shortcuts"}
+FEATURES = {"aihooks", "apps", "controls", "organizer", "quickactions", "shelf", "shortcuts"}
 RANK = {
     "platform": 0,
     "launch_at_login": 1,

@@ -1,6 +1,7 @@
 #include "Brimlark/pages/AdvancedModeView.h"
 
 #include "Brimlark/aihooks/views/AIHooksView.h"
+#include "Brimlark/apps/AppLauncherView.h"
 #include "Brimlark/core/AdvancedPage.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/NotchSafeTopRegion.h"
@@ -12,7 +13,6 @@
 #include "Brimlark/organizer/NotesView.h"
 #include "Brimlark/organizer/RemindersView.h"
 #include "Brimlark/pages/PageIndicator.h"
-#include "Brimlark/shelf/AppLauncherView.h"
 #include "Brimlark/shelf/FileShelfListView.h"
 #include "platform/Accessibility.h"
 

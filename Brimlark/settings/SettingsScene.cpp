@@ -1,6 +1,7 @@
 #include "Brimlark/settings/SettingsScene.h"
 
 #include "Brimlark/aihooks/views/AIHooksTab.h"
+#include "Brimlark/apps/AppBatchTab.h"
 #include "Brimlark/controls/FocusTab.h"
 #include "Brimlark/controls/MirrorTab.h"
 #include "Brimlark/core/AppState.h"
@@ -14,7 +15,6 @@
 #include "Brimlark/settings/PermissionsTab.h"
 #include "Brimlark/settings/SettingsCloseButton.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
-#include "Brimlark/shelf/AppBatchTab.h"
 #include "Brimlark/shortcuts/ShortcutsTab.h"
 #include "Brimlark/surface/GlowTab.h"
 #include "Brimlark/surface/HaloController.h"

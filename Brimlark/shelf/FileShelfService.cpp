@@ -1,8 +1,8 @@
 #include "Brimlark/shelf/FileShelfService.h"
 
 #include "Brimlark/core/Logging.h"
+#include "Brimlark/core/StoredValues.h"
 #include "Brimlark/shelf/SendViaAirDrop.h"
-#include "Brimlark/shelf/StoredValues.h"
 #include "platform/Bookmarks.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"

@@ -1,6 +1,7 @@
 #include "Brimlark/shell/AppCoordinator.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/apps/AppLauncherService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
 #include "Brimlark/controls/MediaService.h"
@@ -16,9 +17,8 @@
 #include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/quickactions/QuickActionsStore.h"
-#include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
-#include "Brimlark/shelf/AppLauncherService.h"
+#include "Brimlark/settings/onboarding/OnboardingView.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/shell/OnboardingWindow.h"

@@ -1,7 +1,7 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 
 #include "Brimlark/core/Logging.h"
-#include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/settings/onboarding/OnboardingView.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "platform/UserDefaults.h"
 

@@ -8,12 +8,12 @@
 // wait for a CPU while runnable. For information it also times both phases until the applications
 // they started have ended. Targets: median launchAll() <= 1.2 x the median loop, longest stall
 // <= 16 ms. Prints met/MISSED and the load average; exits 1 on a miss.
-#include "Brimlark/shelf/AppLauncherService.h"
+#include "Brimlark/apps/AppLauncherService.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeFilePicker.h"
-#include "platform/linux/GioModule.h"
-#include "platform/linux/LinuxBookmarks.h"
-#include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/apps/GioModule.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxWorkspace.h"
 
 #include <QApplication>
 #include <QDir>

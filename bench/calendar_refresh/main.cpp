@@ -12,7 +12,7 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakePermissions.h"
-#include "platform/linux/FolderEventStore.h"
+#include "platform/linux/calendar/FolderEventStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

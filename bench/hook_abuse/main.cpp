@@ -14,7 +14,7 @@
 #include "Brimlark/core/AppState.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
-#include "platform/linux/LinuxLoopbackListener.h"
+#include "platform/linux/kernel/LinuxLoopbackListener.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -10,7 +10,7 @@
 #include "Brimlark/aihooks/views/AIHooksView.h"
 #include "Brimlark/core/AppState.h"
 #include "platform/UserDefaults.h"
-#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/kernel/LinuxFileWatch.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

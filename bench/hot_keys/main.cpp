@@ -12,7 +12,7 @@
 #include "KeyboardShortcuts/Name.h"
 #include "platform/KeyCodes.h"
 #include "platform/UserDefaults.h"
-#include "platform/linux/X11HotKeys.h"
+#include "platform/linux/x11/X11HotKeys.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

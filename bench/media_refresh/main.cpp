@@ -7,7 +7,7 @@
 // the value published. Prints medians, p99 and the ratio of the medians against the target.
 // Run it again under `taskset -c 0` for the pinned figures.
 #include "Brimlark/controls/MediaService.h"
-#include "platform/linux/MprisMediaPlayers.h"
+#include "platform/linux/dbus/MprisMediaPlayers.h"
 #include "tests/support/FakeMprisPlayer.h"
 
 #include <QApplication>

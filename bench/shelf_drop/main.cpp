@@ -14,7 +14,7 @@
 // once under `taskset -c 0` for the figures pinned to one CPU.
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/surface/NotchRootView.h"
-#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
 #include "tests/support/ServiceFixture.h"
 
 #include <QApplication>

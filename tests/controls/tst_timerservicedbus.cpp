@@ -1,5 +1,5 @@
 #include "Brimlark/controls/TimerService.h"
-#include "platform/linux/DBusNotifications.h"
+#include "platform/linux/dbus/DBusNotifications.h"
 #include "tests/support/FakeNotificationServer.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/StateFixture.h"

@@ -1,4 +1,5 @@
 #include "Brimlark/aihooks/views/AIHooksView.h"
+#include "Brimlark/apps/AppLauncherView.h"
 #include "Brimlark/core/NotchSafeTopRegion.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/CalendarView.h"
@@ -6,7 +7,6 @@
 #include "Brimlark/pages/AdvancedModeView.h"
 #include "Brimlark/pages/BasicModeView.h"
 #include "Brimlark/pages/PageIndicator.h"
-#include "Brimlark/shelf/AppLauncherView.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"

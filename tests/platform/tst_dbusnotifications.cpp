@@ -1,4 +1,4 @@
-#include "platform/linux/DBusNotifications.h"
+#include "platform/linux/dbus/DBusNotifications.h"
 #include "tests/support/FakeNotificationServer.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"

@@ -1,5 +1,5 @@
-#include "platform/linux/GioIncludes.h"
-#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/apps/GioIncludes.h"
+#include "platform/linux/desktop/LinuxAccessibility.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxAudioInput.h"
+#include "platform/linux/media/LinuxAudioInput.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>

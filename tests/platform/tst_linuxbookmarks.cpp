@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TestMain.h"
 

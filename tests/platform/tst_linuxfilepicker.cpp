@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxFilePicker.h"
+#include "platform/linux/desktop/LinuxFilePicker.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TestMain.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/kernel/LinuxFileWatch.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>

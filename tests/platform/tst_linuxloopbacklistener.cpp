@@ -1,6 +1,6 @@
 #include "Brimlark/aihooks/endpoint/HookEndpoint.h"
 #include "Brimlark/aihooks/endpoint/HookHttpRequest.h"
-#include "platform/linux/LinuxLoopbackListener.h"
+#include "platform/linux/kernel/LinuxLoopbackListener.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/TestMain.h"
 

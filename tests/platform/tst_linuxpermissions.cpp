@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/desktop/LinuxPermissions.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>

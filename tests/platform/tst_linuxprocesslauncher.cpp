@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxProcessLauncher.h"
+#include "platform/linux/apps/LinuxProcessLauncher.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxQuitSignals.h"
+#include "platform/linux/kernel/LinuxQuitSignals.h"
 #include "tests/support/TestMain.h"
 
 #include <QSignalSpy>

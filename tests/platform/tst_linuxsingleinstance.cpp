@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxSingleInstance.h"
+#include "platform/linux/kernel/LinuxSingleInstance.h"
 #include "tests/support/TestMain.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "Brimlark/controls/MediaService.h"
-#include "platform/linux/ArtworkFetcher.h"
-#include "platform/linux/MprisMediaPlayers.h"
+#include "platform/linux/dbus/MprisMediaPlayers.h"
+#include "platform/linux/media/ArtworkFetcher.h"
 #include "tests/support/FakeMprisPlayer.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"

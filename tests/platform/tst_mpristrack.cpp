@@ -1,4 +1,4 @@
-#include "platform/linux/MprisTrack.h"
+#include "platform/linux/dbus/MprisTrack.h"
 #include "tests/support/TestMain.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "platform/linux/PlatformSelection.h"
+#include "platform/linux/x11/PlatformSelection.h"
 #include "tests/support/TestMain.h"
 
 #include <QHash>

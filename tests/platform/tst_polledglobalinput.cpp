@@ -1,5 +1,5 @@
-#include "platform/linux/GlobalInputFactory.h"
-#include "platform/linux/PolledGlobalInput.h"
+#include "platform/linux/x11/GlobalInputFactory.h"
+#include "platform/linux/x11/PolledGlobalInput.h"
 #include "tests/support/TestMain.h"
 
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "platform/linux/QtCamera.h"
+#include "platform/linux/media/QtCamera.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>

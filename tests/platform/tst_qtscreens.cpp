@@ -1,4 +1,4 @@
-#include "platform/linux/QtScreens.h"
+#include "platform/linux/desktop/QtScreens.h"
 #include "tests/support/TestMain.h"
 
 #include <QGuiApplication>

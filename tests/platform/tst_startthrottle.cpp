@@ -1,4 +1,4 @@
-#include "platform/linux/StartThrottle.h"
+#include "platform/linux/apps/StartThrottle.h"
 #include "tests/support/TestMain.h"
 
 #include <QProcess>

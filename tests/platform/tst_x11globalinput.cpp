@@ -1,5 +1,5 @@
-#include "platform/linux/GlobalInputFactory.h"
-#include "platform/linux/X11GlobalInput.h"
+#include "platform/linux/x11/GlobalInputFactory.h"
+#include "platform/linux/x11/X11GlobalInput.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/X11Desktop.h"

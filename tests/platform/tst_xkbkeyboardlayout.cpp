@@ -1,5 +1,5 @@
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
-#include "platform/linux/XkbKeyboardLayout.h"
+#include "platform/linux/x11/XkbKeyboardLayout.h"
 #include "tests/support/TestMain.h"
 
 // Keymaps compiled from rule names: no X display is asked.

@@ -1,4 +1,4 @@
-#include "platform/linux/XkbKeyboardLayout.h"
+#include "platform/linux/x11/XkbKeyboardLayout.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/X11Desktop.h"

@@ -1,7 +1,7 @@
 #include "Brimlark/core/EnumText.h"
-#include "Brimlark/settings/OnboardingView.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/SettingsSidebarRow.h"
+#include "Brimlark/settings/onboarding/OnboardingView.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"

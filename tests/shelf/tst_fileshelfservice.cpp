@@ -1,10 +1,10 @@
 #include "Brimlark/shelf/FileShelfService.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeShare.h"
-#include "platform/linux/LinuxBookmarks.h"
-#include "platform/linux/LinuxProcessLauncher.h"
-#include "platform/linux/LinuxShare.h"
-#include "tests/shelf/ShelfLogCapture.h"
+#include "platform/linux/apps/LinuxProcessLauncher.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxShare.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -115,7 +115,7 @@ private slots:
         Fixture f;
         f.build();
         f.bookmarks.createError = QStringLiteral("/tmp/gone.txt does not exist.");
-        ShelfLogCapture log;
+        LogCapture log;
         f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/gone.txt")));
         QCOMPARE(
             log.at(QStringLiteral("error")),
@@ -182,7 +182,7 @@ private slots:
         Fixture f;
         if (stored.isValid())
             f.defaults.setValue(FileShelfService::storageKey(), stored);
-        ShelfLogCapture log;
+        LogCapture log;
         f.build();
         QCOMPARE(f.shelf->items().size(), loaded);
         QCOMPARE(log.at(QStringLiteral("error")).size(), setAside ? 1 : 0);
@@ -279,7 +279,7 @@ private slots:
         f.build();
         f.shelf->add({file(1), file(2)});
         f.share.available = false;
-        ShelfLogCapture log;
+        LogCapture log;
         f.shelf->airDrop(f.shelf->items().first());
         f.shelf->airDropAll();
         QCOMPARE(log.lines(), QStringList{QStringLiteral("debug airdrop share refused for file-2.txt")});

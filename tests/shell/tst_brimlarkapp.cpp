@@ -1,4 +1,4 @@
-#include "Brimlark/settings/OnboardingView.h"
+#include "Brimlark/settings/onboarding/OnboardingView.h"
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarMenuView.h"

@@ -1,6 +1,6 @@
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchWindowManager.h"
-#include "platform/linux/QtScreens.h"
+#include "platform/linux/desktop/QtScreens.h"
 #include "tests/support/RequiredServers.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"

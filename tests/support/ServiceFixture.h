@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/apps/AppLauncherService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/FocusService.h"
 #include "Brimlark/controls/MediaService.h"
@@ -11,7 +12,6 @@
 #include "Brimlark/organizer/NotesService.h"
 #include "Brimlark/pages/PanelServices.h"
 #include "Brimlark/quickactions/QuickActionsStore.h"
-#include "Brimlark/shelf/AppLauncherService.h"
 #include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "platform/ContextCallback.h"

@@ -1,6 +1,6 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
-#include "platform/linux/LinuxLoopbackListener.h"
+#include "platform/linux/kernel/LinuxLoopbackListener.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 

@@ -7,7 +7,7 @@
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/HaloController.h"
-#include "platform/linux/LinuxLoopbackListener.h"
+#include "platform/linux/kernel/LinuxLoopbackListener.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"

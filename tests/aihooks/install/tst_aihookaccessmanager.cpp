@@ -2,7 +2,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeFilePicker.h"
-#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
 #include "tests/support/TestMain.h"
 
 #include <QTemporaryDir>

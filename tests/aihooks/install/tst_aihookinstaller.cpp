@@ -3,7 +3,7 @@
 #include "Brimlark/core/AppSupportDirectory.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeFilePicker.h"
-#include "platform/linux/LinuxBookmarks.h"
+#include "platform/linux/desktop/LinuxBookmarks.h"
 #include "tests/support/TestMain.h"
 
 #include <QFutureWatcher>

@@ -1,0 +1,64 @@
+#include "Brimlark/settings/onboarding/ShortcutToken.h"
+
+#include "Brimlark/kit/BrimlarkTheme.h"
+
+#include <QBrush>
+#include <QLinearGradient>
+#include <QRectF>
+
+namespace {
+
+QColor faded(QColor color, qreal opacity) {
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+
+} // namespace
+
+QString ShortcutToken::label() const {
+    switch (kind) {
+    case Kind::command:
+        return QStringLiteral("Super");
+    case Kind::shift:
+        return QStringLiteral("Shift");
+    case Kind::option:
+        return QStringLiteral("Alt");
+    case Kind::character:
+    case Kind::text:
+        break;
+    }
+    return string;
+}
+
+QBrush ShortcutToken::fill(const QRectF& rect) const {
+    switch (kind) {
+    case Kind::command:
+        return faded(BrimlarkTheme::accent(), 0.18);
+    case Kind::shift:
+    case Kind::option:
+        return faded(BrimlarkTheme::warning(), 0.18);
+    case Kind::character: {
+        QLinearGradient gradient(rect.topLeft(), rect.topRight());
+        gradient.setColorAt(0, faded(BrimlarkTheme::accent(), 0.22));
+        gradient.setColorAt(1, faded(BrimlarkTheme::warning(), 0.24));
+        return gradient;
+    }
+    case Kind::text:
+        break;
+    }
+    return BrimlarkTheme::surface();
+}
+
+QColor ShortcutToken::stroke() const {
+    switch (kind) {
+    case Kind::command:
+        return BrimlarkTheme::accent();
+    case Kind::shift:
+    case Kind::option:
+        return BrimlarkTheme::warning();
+    case Kind::character:
+    case Kind::text:
+        break;
+    }
+    return BrimlarkTheme::strokeStrong();
+}

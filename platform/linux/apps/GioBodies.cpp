@@ -1,0 +1,179 @@
+// The GIO module: desktop entries, default applications and GNOME's animation setting. GIO is
+// linked here and only here.
+#include "platform/linux/apps/ChildReaper.h"
+#include "platform/linux/apps/GioIncludes.h"
+#include "platform/linux/apps/GioModule.h"
+
+namespace {
+
+constexpr char interfaceSchema[] = "org.gnome.desktop.interface";
+constexpr char animationsKey[] = "enable-animations";
+
+GioModule::Launch launch(GAppInfo* info, QString* error) {
+    GError* failure = nullptr;
+    if (g_app_info_launch(info, nullptr, nullptr, &failure))
+        return GioModule::Launch::started;
+    if (error)
+        *error = failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error");
+    if (failure)
+        g_error_free(failure);
+    return GioModule::Launch::failed;
+}
+
+GioModule::Launch launchDesktopEntry(const QByteArray& desktopId, QString* error) {
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.constData()));
+    if (!info)
+        return GioModule::Launch::notFound;
+    // GDesktopAppInfo implements GAppInfo; an interface pointer is the instance pointer in GObject.
+    return launch(static_cast<GAppInfo*>(static_cast<void*>(info.get())), error);
+}
+
+// A key of the entry's main group as text, or none when it is missing.
+std::optional<QString> keyText(GKeyFile* file, const char* key, const char* locale = nullptr) {
+    gchar* value = locale ? g_key_file_get_locale_string(file, G_KEY_FILE_DESKTOP_GROUP, key, locale, nullptr)
+                          : g_key_file_get_string(file, G_KEY_FILE_DESKTOP_GROUP, key, nullptr);
+    if (!value)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(value);
+    g_free(value);
+    return text;
+}
+
+bool describeDesktopFile(const QByteArray& path, GioModule::DesktopFile* result, QString* error) {
+    GKeyFile* file = g_key_file_new();
+    GError* failure = nullptr;
+    const bool loaded =
+        g_key_file_load_from_file(file, path.constData(), G_KEY_FILE_KEEP_TRANSLATIONS, &failure) != FALSE;
+    const QString name = QString::fromLocal8Bit(path);
+    bool described = false;
+    if (!loaded) {
+        *error =
+            QStringLiteral("%1 cannot be read as a desktop entry: %2")
+                .arg(name, failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error"));
+    } else if (keyText(file, G_KEY_FILE_DESKTOP_KEY_TYPE).value_or(QString()) !=
+               QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION)) {
+        *error = QStringLiteral("%1 is not an application's desktop entry (Type=Application).").arg(name);
+    } else {
+        // The locale GLib picked from the user's language, none when the name has no translation.
+        gchar* locale = g_key_file_get_locale_for_key(file, G_KEY_FILE_DESKTOP_GROUP,
+                                                      G_KEY_FILE_DESKTOP_KEY_NAME, nullptr);
+        result->localizedName = locale ? keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME, locale) : std::nullopt;
+        g_free(locale);
+        result->name = keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME);
+        result->icon = keyText(file, G_KEY_FILE_DESKTOP_KEY_ICON).value_or(QString());
+        described = true;
+    }
+    if (failure)
+        g_error_free(failure);
+    g_key_file_free(file);
+    return described;
+}
+
+void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
+    *static_cast<GPid*>(child) = pid;
+}
+
+GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint64* pid) {
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(path.constData()));
+    if (!info)
+        return GioModule::Launch::notFound;
+    // GLib spawns with posix_spawn (the child shares the memory until it execs) only when it neither
+    // reaps the child nor closes descriptors; otherwise it forks, and copying the page tables of this
+    // large process holds up its main thread for as long. Every descriptor the program opens is
+    // close-on-exec, and the child is reaped by the process's one reaper.
+    GPid child = 0;
+    GError* failure = nullptr;
+    const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                G_SPAWN_LEAVE_DESCRIPTORS_OPEN);
+    if (!g_desktop_app_info_launch_uris_as_manager(info.get(), nullptr, nullptr, flags, nullptr, nullptr,
+                                                   &spawned, &child, &failure)) {
+        if (error)
+            *error = failure ? QString::fromUtf8(failure->message) : QStringLiteral("unknown error");
+        if (failure)
+            g_error_free(failure);
+        return GioModule::Launch::failed;
+    }
+    // An application started over D-Bus has no child here.
+    if (child > 0)
+        ChildReaper::shared().reap(child);
+    if (pid)
+        *pid = child;
+    return GioModule::Launch::started;
+}
+
+GioModule::Launch launchDefaultFor(const QByteArray& mimeType, QString* error) {
+    // GIO maps a MIME type to a content type on Linux; the content type names the default handler.
+    gchar* contentType = g_content_type_from_mime_type(mimeType.constData());
+    if (!contentType)
+        return GioModule::Launch::notFound;
+    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType, FALSE));
+    g_free(contentType);
+    if (!info)
+        return GioModule::Launch::notFound;
+    return launch(info.get(), error);
+}
+
+struct AnimationsWatch {
+    GSettings* settings = nullptr;
+    gulong handler = 0;
+    std::function<void()> changed;
+};
+
+void onAnimationsChanged(GSettings*, gchar*, gpointer watch) {
+    static_cast<AnimationsWatch*>(watch)->changed();
+}
+
+void* watchEnableAnimations(std::function<void()> changed, QString* why) {
+    // g_settings_new() aborts on an unknown schema, so look it up first.
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    if (!source) {
+        *why = QStringLiteral("no GSettings schemas installed");
+        return nullptr;
+    }
+    GSettingsSchema* schema = g_settings_schema_source_lookup(source, interfaceSchema, TRUE);
+    if (!schema) {
+        *why = QStringLiteral("schema %1 not installed").arg(QLatin1String(interfaceSchema));
+        return nullptr;
+    }
+    AnimationsWatch* watch = nullptr;
+    if (g_settings_schema_has_key(schema, animationsKey)) {
+        watch = new AnimationsWatch;
+        watch->changed = std::move(changed);
+        watch->settings = g_settings_new_full(schema, nullptr, nullptr);
+        watch->handler = g_signal_connect_data(watch->settings, "changed::enable-animations",
+                                               reinterpret_cast<GCallback>(&onAnimationsChanged), watch,
+                                               nullptr, GConnectFlags(0));
+    } else {
+        *why = QStringLiteral("%1 has no key %2")
+                   .arg(QLatin1String(interfaceSchema), QLatin1String(animationsKey));
+    }
+    g_settings_schema_unref(schema);
+    return watch;
+}
+
+bool enableAnimations(void* watch) {
+    return g_settings_get_boolean(static_cast<AnimationsWatch*>(watch)->settings, animationsKey) != FALSE;
+}
+
+void unwatch(void* opaque) {
+    auto* watch = static_cast<AnimationsWatch*>(opaque);
+    if (!watch)
+        return;
+    if (watch->handler)
+        g_signal_handler_disconnect(watch->settings, watch->handler);
+    g_object_unref(watch->settings);
+    delete watch;
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT const GioModule* brimlarkGioModule() {
+    static const GioModule module{&launchDesktopEntry,
+                                  &describeDesktopFile,
+                                  &launchDesktopFile,
+                                  &launchDefaultFor,
+                                  &watchEnableAnimations,
+                                  &enableAnimations,
+                                  &unwatch};
+    return &module;
+}

@@ -1,0 +1,19 @@
+#include "platform/PlatformLog.h"
+#include "platform/linux/PluginModule.h"
+#include "platform/linux/apps/GioModule.h"
+
+const GioModule* gioModule() {
+    // Never unloaded: GLib may call into it (a settings change) until the program ends.
+    static const GioModule* module = []() -> const GioModule* {
+        const PluginModuleEntry loaded = loadPluginModuleEntry(
+            pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"), QStringLiteral(BRIMLARK_GIO_MODULE)),
+            gioModuleEntry);
+        if (!loaded.function) {
+            qCWarning(lcPlatform, "the GIO module could not be loaded: %s", qUtf8Printable(loaded.error));
+            return nullptr;
+        }
+        using Entry = const GioModule* (*)();
+        return reinterpret_cast<Entry>(loaded.function)();
+    }();
+    return module;
+}
