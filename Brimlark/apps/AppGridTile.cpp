@@ -5,6 +5,7 @@
 #include "Brimlark/apps/AppLauncherService.h"
 #include "Brimlark/kit/BrimlarkAnimation.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
@@ -25,19 +26,6 @@ constexpr qreal cornerRadius = 20;
 constexpr qreal hoverScale = 1.03;
 // The card is drawn this far inside the tile, so the hover scale stays within it.
 constexpr qreal inset = 2;
-
-QColor mix(const QColor& from, const QColor& to, qreal t) {
-    const auto channel = [t](qreal a, qreal b) { return a + (b - a) * t; };
-    return QColor::fromRgbF(static_cast<float>(channel(from.redF(), to.redF())),
-                            static_cast<float>(channel(from.greenF(), to.greenF())),
-                            static_cast<float>(channel(from.blueF(), to.blueF())),
-                            static_cast<float>(channel(from.alphaF(), to.alphaF())));
-}
-
-QColor withAlpha(QColor color, qreal alpha) {
-    color.setAlphaF(static_cast<float>(color.alphaF() * alpha));
-    return color;
-}
 
 // Up to two lines of `text`, the second elided, each centred in `width`.
 QStringList twoLines(const QString& text, const QFont& font, qreal width) {
@@ -170,9 +158,11 @@ void AppGridTile::paintEvent(QPaintEvent*) {
 
     QPainterPath shape;
     shape.addRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-    painter.fillPath(shape, mix(BrimlarkTheme::surface(), BrimlarkTheme::cardFillRaised(), m_hoverProgress));
-    painter.setPen(QPen(
-        mix(BrimlarkTheme::strokeStrong(), withAlpha(BrimlarkTheme::warning(), 0.45), m_hoverProgress), 1));
+    painter.fillPath(
+        shape, ColorBlend::blend(BrimlarkTheme::surface(), BrimlarkTheme::cardFillRaised(), m_hoverProgress));
+    painter.setPen(QPen(ColorBlend::blend(BrimlarkTheme::strokeStrong(),
+                                          ColorBlend::faded(BrimlarkTheme::warning(), 0.45), m_hoverProgress),
+                        1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);
 

@@ -1,21 +1,11 @@
 #include "Brimlark/kit/BrimlarkKnob.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
-
-namespace {
-
-QColor blend(const QColor& off, const QColor& on, qreal t) {
-    return QColor::fromRgbF(float(off.redF() + (on.redF() - off.redF()) * t),
-                            float(off.greenF() + (on.greenF() - off.greenF()) * t),
-                            float(off.blueF() + (on.blueF() - off.blueF()) * t),
-                            float(off.alphaF() + (on.alphaF() - off.alphaF()) * t));
-}
-
-} // namespace
 
 BrimlarkKnob::BrimlarkKnob(bool isOn, QWidget* parent)
     : QWidget(parent), m_isOn(isOn), m_position(isOn ? 1.0 : 0.0), m_animation(new QVariantAnimation(this)) {
@@ -65,7 +55,7 @@ void BrimlarkKnob::paintEvent(QPaintEvent*) {
 }
 
 BrimlarkKnob::Colours BrimlarkKnob::crossFadeColours(qreal position) {
-    return {blend(BrimlarkTheme::notchBlack(), BrimlarkTheme::warning(), position),
-            blend(BrimlarkTheme::stroke(), BrimlarkTheme::warning(), position),
-            blend(BrimlarkTheme::textPrimary(), BrimlarkTheme::black(), position)};
+    return {ColorBlend::blend(BrimlarkTheme::notchBlack(), BrimlarkTheme::warning(), position),
+            ColorBlend::blend(BrimlarkTheme::stroke(), BrimlarkTheme::warning(), position),
+            ColorBlend::blend(BrimlarkTheme::textPrimary(), BrimlarkTheme::black(), position)};
 }

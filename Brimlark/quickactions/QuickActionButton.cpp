@@ -2,6 +2,7 @@
 
 #include "Brimlark/kit/BrimlarkButtonStyle.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/quickactions/QuickActionLook.h"
 
@@ -17,17 +18,6 @@ constexpr qreal bounceScale = 0.2;
 constexpr qreal symbolSide = 17;
 constexpr qreal focusOpacity = 0.6;
 
-QColor withAlpha(QColor color, qreal alpha) {
-    color.setAlphaF(float(color.alphaF() * alpha));
-    return color;
-}
-
-QColor mix(const QColor& from, const QColor& to, qreal t) {
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
-                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
-}
 } // namespace
 
 QuickActionButton::QuickActionButton(QuickAction::Kind kind, QWidget* parent)
@@ -115,8 +105,8 @@ void QuickActionButton::paintEvent(QPaintEvent*) {
     const QRectF disc = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
 
     if (m_active) {
-        painter.setBrush(withAlpha(m_color, 0.12));
-        painter.setPen(QPen(withAlpha(m_color, 0.45), 1));
+        painter.setBrush(ColorBlend::faded(m_color, 0.12));
+        painter.setPen(QPen(ColorBlend::faded(m_color, 0.45), 1));
         painter.drawEllipse(disc);
         painter.save();
         painter.setCompositionMode(QPainter::CompositionMode_Plus);
@@ -125,8 +115,8 @@ void QuickActionButton::paintEvent(QPaintEvent*) {
         painter.drawEllipse(disc);
         painter.restore();
     } else if (m_hover > 0) {
-        painter.setBrush(withAlpha(QColor(Qt::white), 0.05 * m_hover));
-        painter.setPen(QPen(withAlpha(m_color, 0.22 * m_hover), 1));
+        painter.setBrush(ColorBlend::faded(QColor(Qt::white), 0.05 * m_hover));
+        painter.setPen(QPen(ColorBlend::faded(m_color, 0.22 * m_hover), 1));
         painter.drawEllipse(disc);
     }
 
@@ -136,7 +126,7 @@ void QuickActionButton::paintEvent(QPaintEvent*) {
     else if (m_active)
         tint = m_color;
     else if (m_hover > 0)
-        tint = mix(BrimlarkTheme::textSecondary(), m_color, m_hover);
+        tint = ColorBlend::blend(BrimlarkTheme::textSecondary(), m_color, m_hover);
     const qreal side = symbolSide * (1.0 + bounceScale * std::sin(M_PI * m_bounce));
     const QPointF centre = disc.center();
     paintSymbol(painter, QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side), symbolName(),

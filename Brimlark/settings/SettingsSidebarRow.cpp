@@ -1,25 +1,13 @@
 #include "Brimlark/settings/SettingsSidebarRow.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/kit/SymbolIcon.h"
 
 #include <QPainter>
 #include <QVariantAnimation>
 
 namespace {
-
-QColor blend(const QColor& from, const QColor& to, qreal t) {
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
-                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
-}
-
-QColor faded(const QColor& color, qreal opacity) {
-    QColor c = color;
-    c.setAlphaF(float(color.alphaF() * opacity));
-    return c;
-}
 
 // The symbol as large as a bold 13-point glyph, in a column 18 points wide.
 constexpr qreal symbolColumn = 18;
@@ -72,17 +60,18 @@ void SettingsSidebarRow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (m_highlight > 0) {
         const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        painter.setBrush(faded(BrimlarkTheme::warning(), 0.1 * m_highlight));
-        painter.setPen(QPen(faded(BrimlarkTheme::warning(), 0.4 * m_highlight), 1));
+        painter.setBrush(ColorBlend::faded(BrimlarkTheme::warning(), 0.1 * m_highlight));
+        painter.setPen(QPen(ColorBlend::faded(BrimlarkTheme::warning(), 0.4 * m_highlight), 1));
         painter.drawRoundedRect(box, 10, 10);
     }
     paintSymbol(painter, symbolRect(), SettingsTabs::systemImage(m_tab),
-                blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::warning(), m_highlight));
+                ColorBlend::blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::warning(), m_highlight));
     // Built once: a font made afresh is resolved afresh on every paint.
     static const QFont regular = BrimlarkTheme::monoFont(13, QFont::Normal);
     static const QFont semibold = BrimlarkTheme::monoFont(13, QFont::DemiBold);
     painter.setFont(m_selected ? semibold : regular);
-    painter.setPen(blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::textPrimary(), m_highlight));
+    painter.setPen(
+        ColorBlend::blend(BrimlarkTheme::textSecondary(), BrimlarkTheme::textPrimary(), m_highlight));
     const qreal textLeft = 8 + symbolColumn + 8;
     painter.drawText(QRectF(textLeft, 0, width() - textLeft - 8, height()), Qt::AlignVCenter | Qt::AlignLeft,
                      SettingsTabs::title(m_tab));

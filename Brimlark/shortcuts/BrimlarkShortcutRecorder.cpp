@@ -2,6 +2,7 @@
 
 #include "Brimlark/kit/BrimlarkRoundedButton.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
@@ -18,11 +19,6 @@ using namespace KeyboardShortcuts;
 namespace {
 
 constexpr int escapeKeyCode = 53;
-
-QColor withOpacity(QColor color, qreal opacity) {
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
 
 BrimlarkRoundedButton::Look recordLook(const QColor& fill, const QColor& stroke, const QColor& text) {
     BrimlarkRoundedButton::Look look;
@@ -183,20 +179,20 @@ void BrimlarkShortcutRecorder::refresh() {
     if (m_isRecording) {
         text = QStringLiteral("press keys\u2026");
         accessibleName = QStringLiteral("recording shortcut, press keys or escape to cancel");
-        look = recordLook(withOpacity(m_tint, 0.12), m_tint, m_tint);
+        look = recordLook(ColorBlend::faded(m_tint, 0.12), m_tint, m_tint);
     } else if (m_currentShortcut) {
         const QString description = m_currentShortcut->description();
         text = description;
         accessibleName = QStringLiteral("current shortcut: %1. click to re-record.").arg(description);
         if (m_failed) {
             const QColor& danger = BrimlarkTheme::danger();
-            look = recordLook(BrimlarkTheme::notchBlack(), withOpacity(danger, 0.55), danger);
+            look = recordLook(BrimlarkTheme::notchBlack(), ColorBlend::faded(danger, 0.55), danger);
             accessibleDescription =
                 QStringLiteral("Another program holds %1, so it does not work here. Record another "
                                "combination or free it in that program.")
                     .arg(description);
         } else {
-            look = recordLook(BrimlarkTheme::notchBlack(), withOpacity(m_tint, 0.55),
+            look = recordLook(BrimlarkTheme::notchBlack(), ColorBlend::faded(m_tint, 0.55),
                               BrimlarkTheme::textPrimary());
         }
     } else {

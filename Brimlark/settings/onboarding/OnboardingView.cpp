@@ -2,6 +2,7 @@
 
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/settings/onboarding/OnboardingButtonStyle.h"
 #include "Brimlark/settings/onboarding/OnboardingCard.h"
 #include "Brimlark/settings/onboarding/PermissionsStep.h"
@@ -29,13 +30,6 @@ const QString OnboardingView::onboardedKey = QStringLiteral("brimlark.onboarded"
 const QString OnboardingView::windowIdentifier = QStringLiteral("BrimlarkOnboardingWindow");
 
 namespace {
-
-QColor blend(const QColor& from, const QColor& to, qreal t) {
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
-                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
-}
 
 // The row of step dots: the current one wide and orange, sliding over when the step changes.
 class StepDots : public QWidget {
@@ -75,7 +69,7 @@ protected:
         for (int i = 0; i < m_total; ++i) {
             const qreal nearness = qBound(0.0, 1.0 - std::abs(m_shown - i), 1.0);
             const qreal width = 6 + 12 * nearness;
-            painter.setBrush(blend(rest, BrimlarkTheme::warning(), nearness));
+            painter.setBrush(ColorBlend::blend(rest, BrimlarkTheme::warning(), nearness));
             painter.drawRoundedRect(QRectF(x, 0, width, 6), 3, 3);
             x += width + 6;
         }

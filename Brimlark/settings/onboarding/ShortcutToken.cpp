@@ -1,19 +1,11 @@
 #include "Brimlark/settings/onboarding/ShortcutToken.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 
 #include <QBrush>
 #include <QLinearGradient>
 #include <QRectF>
-
-namespace {
-
-QColor faded(QColor color, qreal opacity) {
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
-} // namespace
 
 QString ShortcutToken::label() const {
     switch (kind) {
@@ -33,14 +25,14 @@ QString ShortcutToken::label() const {
 QBrush ShortcutToken::fill(const QRectF& rect) const {
     switch (kind) {
     case Kind::command:
-        return faded(BrimlarkTheme::accent(), 0.18);
+        return ColorBlend::faded(BrimlarkTheme::accent(), 0.18);
     case Kind::shift:
     case Kind::option:
-        return faded(BrimlarkTheme::warning(), 0.18);
+        return ColorBlend::faded(BrimlarkTheme::warning(), 0.18);
     case Kind::character: {
         QLinearGradient gradient(rect.topLeft(), rect.topRight());
-        gradient.setColorAt(0, faded(BrimlarkTheme::accent(), 0.22));
-        gradient.setColorAt(1, faded(BrimlarkTheme::warning(), 0.24));
+        gradient.setColorAt(0, ColorBlend::faded(BrimlarkTheme::accent(), 0.22));
+        gradient.setColorAt(1, ColorBlend::faded(BrimlarkTheme::warning(), 0.24));
         return gradient;
     }
     case Kind::text:

@@ -3,6 +3,7 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/settings/SelectionKnob.h"
 #include "Brimlark/settings/onboarding/OnboardingButtonStyle.h"
@@ -12,15 +13,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QColor faded(QColor color, qreal opacity) {
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
-} // namespace
 
 VibeCodingStep::VibeCodingStep(AIHooksService& service, AppState& appState, QWidget* parent)
     : QWidget(parent), m_service(service), m_appState(appState) {
@@ -169,8 +161,8 @@ void VibeCodingStep::showOptions() {
     for (const Option& option : std::as_const(m_options)) {
         const bool on = option.value();
         option.card->setChecked(on);
-        option.card->setLook(
-            {BrimlarkTheme::surface(), on ? faded(option.tint, 0.7) : BrimlarkTheme::stroke(), 10});
+        option.card->setLook({BrimlarkTheme::surface(),
+                              on ? ColorBlend::faded(option.tint, 0.7) : BrimlarkTheme::stroke(), 10});
         option.knob->setOn(on, isVisible());
     }
     m_connectSelected->setEnabled(m_appState.allowClaudeHookInstall() || m_appState.allowCodexHookInstall());
@@ -180,8 +172,9 @@ void VibeCodingStep::showPreset() {
     for (const Chip& chip : std::as_const(m_chips)) {
         const bool selected = m_appState.hookRulePreset() == chip.preset;
         chip.card->setChecked(selected);
-        chip.card->setLook({selected ? faded(BrimlarkTheme::warning(), 0.18) : BrimlarkTheme::surface(),
-                            selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(), 16});
+        chip.card->setLook(
+            {selected ? ColorBlend::faded(BrimlarkTheme::warning(), 0.18) : BrimlarkTheme::surface(),
+             selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(), 16});
         QPalette palette = chip.label->palette();
         palette.setColor(QPalette::WindowText,
                          selected ? BrimlarkTheme::textPrimary() : BrimlarkTheme::textSecondary());

@@ -1,6 +1,7 @@
 #include "Brimlark/settings/onboarding/WelcomeStep.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/ColorBlend.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/settings/onboarding/OnboardingCard.h"
@@ -15,11 +16,6 @@ namespace {
 
 using Mode = AppState::DefaultOpenMode;
 
-QColor faded(QColor color, qreal opacity) {
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // The product's tile: the notch symbol on a rounded square washed from cyan to orange.
 class IconTile : public QWidget {
 public:
@@ -30,8 +26,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QLinearGradient wash(rect().topLeft(), rect().bottomRight());
-        wash.setColorAt(0, faded(BrimlarkTheme::accent(), 0.18));
-        wash.setColorAt(1, faded(BrimlarkTheme::warning(), 0.14));
+        wash.setColorAt(0, ColorBlend::faded(BrimlarkTheme::accent(), 0.18));
+        wash.setColorAt(1, ColorBlend::faded(BrimlarkTheme::warning(), 0.14));
         QPainterPath tile;
         tile.addRoundedRect(QRectF(rect()), 20, 20);
         painter.fillPath(tile, wash);
@@ -113,8 +109,9 @@ void WelcomeStep::showSelection() {
     for (const Choice& choice : std::as_const(m_choices)) {
         const bool selected = m_appState.defaultOpenMode() == choice.mode;
         choice.card->setChecked(selected);
-        choice.card->setLook({selected ? faded(BrimlarkTheme::warning(), 0.16) : BrimlarkTheme::surface(),
-                              selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(), 10});
+        choice.card->setLook(
+            {selected ? ColorBlend::faded(BrimlarkTheme::warning(), 0.16) : BrimlarkTheme::surface(),
+             selected ? BrimlarkTheme::warning() : BrimlarkTheme::stroke(), 10});
         choice.icon->setPixmap(
             symbolPixmap(choice.symbol, selected ? BrimlarkTheme::accent() : BrimlarkTheme::textSecondary(),
                          QSize(18, 18), devicePixelRatioF()));
