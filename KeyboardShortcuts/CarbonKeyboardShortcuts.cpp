@@ -22,7 +22,7 @@ template <typename Map> auto findName(Map& map, const Name& name) {
 } // namespace
 
 CarbonKeyboardShortcuts::CarbonKeyboardShortcuts(HotKeys* hotKeys, QObject* parent)
-    : HotKeyRegistry(parent), m_hotKeys(hotKeys) {
+    : QObject(parent), m_hotKeys(hotKeys) {
     if (hotKeys) {
         connect(hotKeys, &HotKeys::pressed, this, &CarbonKeyboardShortcuts::hotKeyPressed);
         connect(hotKeys, &HotKeys::released, this, &CarbonKeyboardShortcuts::hotKeyReleased);
@@ -75,7 +75,7 @@ void CarbonKeyboardShortcuts::registerShortcut(const Shortcut& shortcut) {
         }
     }
     m_records.emplace(id, HotKey{shortcut, grabNow});
-    HotKeyRegistry::registerShortcut(shortcut);
+    m_registered.insert(shortcut);
 }
 
 void CarbonKeyboardShortcuts::unregisterShortcut(const Shortcut& shortcut) {
@@ -86,7 +86,7 @@ void CarbonKeyboardShortcuts::release(const Shortcut& shortcut, const QList<Name
     if (isNeeded(shortcut, except))
         return;
     dropRecords(shortcut);
-    HotKeyRegistry::unregisterShortcut(shortcut);
+    m_registered.remove(shortcut);
 }
 
 void CarbonKeyboardShortcuts::dropRecords(const Shortcut& shortcut) {
@@ -250,7 +250,7 @@ void CarbonKeyboardShortcuts::updateEventHandler() {
     }
     // A combination that could not be grabbed again is no longer registered; the next request retries.
     for (const Shortcut& shortcut : failed)
-        HotKeyRegistry::unregisterShortcut(shortcut);
+        m_registered.remove(shortcut);
 }
 
 QList<quint32> CarbonKeyboardShortcuts::hotKeyIds() const {

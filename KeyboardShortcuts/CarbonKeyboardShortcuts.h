@@ -1,10 +1,11 @@
 #pragma once
 
 #include "KeyboardShortcuts/EventType.h"
-#include "KeyboardShortcuts/HotKeyRegistry.h"
 #include "KeyboardShortcuts/Name.h"
+#include "KeyboardShortcuts/Shortcut.h"
 
 #include <QList>
+#include <QObject>
 #include <QPointer>
 #include <QSet>
 #include <QUuid>
@@ -24,8 +25,9 @@ class EventStream;
 class MenuTrackingObserver;
 class RunLoopLocalEventMonitor;
 
-// The registry that grabs its combinations on the desktop and runs the actions of the names whose
-// stored combination went down or up.
+// The registry of system-wide hot keys: the combinations the program has grabbed on the desktop,
+// one registration however many names share a combination, and the actions of the names whose
+// stored combination went down or up. Storing and clearing a name's combination go through it.
 //
 // Every registration attempt gets the next id (1, 2, 3, …, failures included). Only a grab the
 // desktop accepted becomes a record and enters registeredShortcuts(); a refused one prints
@@ -37,7 +39,7 @@ class RunLoopLocalEventMonitor;
 // of the program is open the grabs are released too and the keys reach the program itself, where
 // a matching key is taken out of the menu's way and dispatched. Either way, grabbing again reuses
 // the ids. Actions run on the main thread, queued after the key, in the order the keys came.
-class CarbonKeyboardShortcuts final : public HotKeyRegistry {
+class CarbonKeyboardShortcuts final : public QObject {
     Q_OBJECT
 public:
     using Action = std::function<void()>;
@@ -46,10 +48,14 @@ public:
     explicit CarbonKeyboardShortcuts(HotKeys* hotKeys, QObject* parent = nullptr);
     ~CarbonKeyboardShortcuts() override;
 
-    // Grabs the combination under a new id; only a successful grab enters the set.
-    void registerShortcut(const Shortcut& shortcut) override;
-    // Lets the combination go unless a name with actions still has it stored.
-    void unregisterShortcut(const Shortcut& shortcut) override;
+    // Grabs the combination under a new id; only a successful grab enters the set. Nothing
+    // happens when it is registered already.
+    void registerShortcut(const Shortcut& shortcut);
+    // Lets the combination go and takes it out of the set, unless a name with actions still has
+    // it stored: what the store does with a name's old combination.
+    void unregisterShortcut(const Shortcut& shortcut);
+    bool isRegistered(const Shortcut& shortcut) const { return m_registered.contains(shortcut); }
+    const QSet<Shortcut>& registeredShortcuts() const { return m_registered; }
 
     // Adds the action to the name's key-down (key-up) actions and registers its stored combination
     // when it is not registered. The same action added twice runs twice.
@@ -137,6 +143,8 @@ private:
     void removeStream(const Name& name, const QUuid& id);
 
     QPointer<HotKeys> m_hotKeys;
+    // The registered combinations: those of the records, each once.
+    QSet<Shortcut> m_registered;
     std::map<quint32, HotKey> m_records;
     quint32 m_hotKeyId = 0;
     HandlerMap m_keyDownHandlers;

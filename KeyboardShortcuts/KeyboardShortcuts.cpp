@@ -1,6 +1,6 @@
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 
-#include "KeyboardShortcuts/HotKeyRegistry.h"
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/Notifier.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/UserDefaults.h"
@@ -14,7 +14,7 @@ namespace {
 struct Installed {
     QPointer<UserDefaults> defaults;
     QPointer<KeyboardLayout> layout;
-    QPointer<HotKeyRegistry> registry;
+    QPointer<CarbonKeyboardShortcuts> registry;
 };
 
 Installed& installed() {
@@ -40,7 +40,7 @@ const QLoggingCategory& log() {
     return category;
 }
 
-void install(UserDefaults* store, KeyboardLayout* layout, HotKeyRegistry* hotKeys) {
+void install(UserDefaults* store, KeyboardLayout* layout, CarbonKeyboardShortcuts* hotKeys) {
     installed() = Installed{store, layout, hotKeys};
 }
 
@@ -52,11 +52,8 @@ KeyboardLayout* keyboardLayout() {
     return installed().layout;
 }
 
-HotKeyRegistry& registry() {
-    if (HotKeyRegistry* given = installed().registry)
-        return *given;
-    static HotKeyRegistry own;
-    return own;
+CarbonKeyboardShortcuts* registry() {
+    return installed().registry;
 }
 
 QString storagePrefix() {
@@ -82,14 +79,14 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
     if (!store)
         return;
     const std::optional<Shortcut> old = getShortcut(name);
-    HotKeyRegistry& hotKeys = registry();
+    CarbonKeyboardShortcuts* hotKeys = registry();
     if (shortcut) {
         // Stored first, so that the registry sees which names still need the old combination.
         store->setString(name.storageKey(), QString::fromUtf8(shortcut->toJson()));
-        if (old && *old != *shortcut)
-            hotKeys.unregisterShortcut(*old);
-        if (!hotKeys.isRegistered(*shortcut))
-            hotKeys.registerShortcut(*shortcut);
+        if (hotKeys && old && *old != *shortcut)
+            hotKeys->unregisterShortcut(*old);
+        if (hotKeys && !hotKeys->isRegistered(*shortcut))
+            hotKeys->registerShortcut(*shortcut);
         announce(name);
         return;
     }
@@ -99,7 +96,8 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
         store->setBool(name.storageKey(), false);
     else
         store->remove(name.storageKey());
-    hotKeys.unregisterShortcut(*old);
+    if (hotKeys)
+        hotKeys->unregisterShortcut(*old);
     announce(name);
 }
 
@@ -118,7 +116,8 @@ void resetAll() {
         const std::optional<Shortcut> old = getShortcut(name);
         store->remove(key);
         if (old) {
-            registry().unregisterShortcut(*old);
+            if (CarbonKeyboardShortcuts* hotKeys = registry())
+                hotKeys->unregisterShortcut(*old);
             announce(name);
         }
     }

@@ -16,18 +16,19 @@ class UserDefaults;
 // change. Everything runs on the main thread.
 namespace KeyboardShortcuts {
 
-class HotKeyRegistry;
+class CarbonKeyboardShortcuts;
 
 // The module's log, "com.brimlark.app.keyboardshortcuts".
 const QLoggingCategory& log();
 
-// Gives the module its store and keyboard layout, and the hot-key registry (nullptr: one of the
-// module's own, which only keeps the set). Until a store is given nothing is stored and every
-// name reads as having no combination; without a layout keys that are not special show U+FFFD.
-void install(UserDefaults* defaults, KeyboardLayout* layout, HotKeyRegistry* registry = nullptr);
+// Gives the module its store, keyboard layout and hot-key registry. Until a store is given nothing
+// is stored and every name reads as having no combination; without a layout keys that are not
+// special show U+FFFD; without a registry combinations are stored and grabbed by nobody.
+void install(UserDefaults* defaults, KeyboardLayout* layout, CarbonKeyboardShortcuts* registry = nullptr);
 UserDefaults* defaults();
 KeyboardLayout* keyboardLayout();
-HotKeyRegistry& registry();
+// The registry given to install(), or nullptr.
+CarbonKeyboardShortcuts* registry();
 
 // "KeyboardShortcuts_", the beginning of every key the module stores.
 QString storagePrefix();

@@ -35,10 +35,6 @@ constexpr int f12KeyCode = 111;
 // no desktop this program runs on does.
 constexpr bool optionOnlyIsRestricted = false;
 
-CarbonKeyboardShortcuts* hotKeys() {
-    return qobject_cast<CarbonKeyboardShortcuts*>(&registry());
-}
-
 // A menu item's title as shown: its mnemonic marks dropped, a doubled one kept as one ampersand.
 QString shownTitle(const QString& text) {
     QString title;
@@ -196,9 +192,9 @@ void RecorderCocoa::startRecording() {
         return;
     setPlaceholderText(localizedString("press_shortcut"));
     applyCancelButtonRule();
-    if (CarbonKeyboardShortcuts* registry = hotKeys()) {
-        registry->setPaused(true);
-        registry->setRecorderActive(this, true);
+    if (CarbonKeyboardShortcuts* hotKeys = registry()) {
+        hotKeys->setPaused(true);
+        hotKeys->setRecorderActive(this, true);
     }
     emit Notifier::shared().recorderActiveStatusDidChange(true);
     QPointer<RecorderCocoa> self(this);
@@ -214,9 +210,9 @@ void RecorderCocoa::endRecording() {
     m_eventMonitor.reset();
     setPlaceholderText(localizedString("record_shortcut"));
     applyCancelButtonRule();
-    if (CarbonKeyboardShortcuts* registry = hotKeys()) {
-        registry->setPaused(false);
-        registry->setRecorderActive(this, false);
+    if (CarbonKeyboardShortcuts* hotKeys = registry()) {
+        hotKeys->setPaused(false);
+        hotKeys->setRecorderActive(this, false);
     }
     emit Notifier::shared().recorderActiveStatusDidChange(false);
 }
@@ -263,13 +259,13 @@ void RecorderCocoa::store(const Shortcut& shortcut) {
 bool RecorderCocoa::isReserved(const Shortcut& shortcut) const {
     if (shortcut.carbonKeyCode() == f12KeyCode && shortcut.carbonModifiers() == 0)
         return false;
-    const CarbonKeyboardShortcuts* registry = hotKeys();
-    if (!registry)
+    const CarbonKeyboardShortcuts* hotKeys = registry();
+    if (!hotKeys)
         return false;
-    if (registry->systemReservedShortcuts().contains(shortcut))
+    if (hotKeys->systemReservedShortcuts().contains(shortcut))
         return true;
     // The desktop lists nothing; a combination another program grabbed is found by trying it.
-    return registry->probe(shortcut) == HotKeys::heldByAnotherProgram;
+    return hotKeys->probe(shortcut) == HotKeys::heldByAnotherProgram;
 }
 
 void RecorderCocoa::showAlert(Alert alert, std::function<void(int response)> done) {

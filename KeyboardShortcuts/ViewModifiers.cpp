@@ -13,7 +13,7 @@ namespace {
 
 // The stream, handed to the view: destroying the view ends it, and its actions leave the registry.
 EventStream* streamFor(QWidget& view, const Name& name, std::optional<EventType> only) {
-    auto* registry = qobject_cast<CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry());
+    CarbonKeyboardShortcuts* registry = KeyboardShortcuts::registry();
     if (!registry) {
         qCWarning(log, "no hot-key registry installed; %s is not followed", qUtf8Printable(name.rawValue()));
         return nullptr;

@@ -27,7 +27,6 @@
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "Brimlark/surface/HaloController.h"
 #include "Brimlark/surface/NotchHalo.h"
-#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/ContextCallback.h"
 #include "platform/DesktopWindows.h"
@@ -422,8 +421,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     // Only hidden: the window and the chosen page stay for the next opening.
     context.close = ContextCallback<void()>(window, [window] { window->hide(); });
     context.shortcutStore = KeyboardShortcuts::defaults();
-    context.shortcutRegistry =
-        qobject_cast<KeyboardShortcuts::CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry());
+    context.shortcutRegistry = KeyboardShortcuts::registry();
     layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));
     window->clipToCardWithoutCompositor(m_platform.desktopWindows, SettingsScene::cardOutline());
     if (const auto screen = m_platform.screens->mainScreen())

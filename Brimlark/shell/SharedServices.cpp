@@ -160,7 +160,6 @@ AppCoordinator::Platform AppCoordinator::Platform::shared() {
     result.screens = platform.screens;
     result.globalInput = platform.globalInput;
     result.desktopWindows = platform.desktopWindows;
-    result.registerShortcut = shortcutRegistrar(
-        qobject_cast<KeyboardShortcuts::CarbonKeyboardShortcuts*>(&KeyboardShortcuts::registry()));
+    result.registerShortcut = shortcutRegistrar(KeyboardShortcuts::registry());
     return result;
 }

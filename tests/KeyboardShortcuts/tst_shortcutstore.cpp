@@ -1,8 +1,9 @@
-#include "KeyboardShortcuts/HotKeyRegistry.h"
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/NameRegistry.h"
 #include "KeyboardShortcuts/Notifier.h"
 #include "platform/UserDefaults.h"
+#include "platform/fake/FakeHotKeys.h"
 #include "platform/fake/FakeKeyboardLayout.h"
 #include "tests/support/TestMain.h"
 
@@ -14,21 +15,6 @@
 using namespace KeyboardShortcuts;
 
 namespace {
-
-// Records what the store asked of the registry, and keeps the set as the real one does.
-class RecordingRegistry final : public HotKeyRegistry {
-    Q_OBJECT
-public:
-    void registerShortcut(const Shortcut& shortcut) override {
-        calls << QStringLiteral("register %1").arg(QString::fromUtf8(shortcut.toJson()));
-        HotKeyRegistry::registerShortcut(shortcut);
-    }
-    void unregisterShortcut(const Shortcut& shortcut) override {
-        calls << QStringLiteral("release %1").arg(QString::fromUtf8(shortcut.toJson()));
-        HotKeyRegistry::unregisterShortcut(shortcut);
-    }
-    QStringList calls;
-};
 
 QString call(const char* what, const Shortcut& shortcut) {
     return QString::fromUtf8(what) + QLatin1Char(' ') + QString::fromUtf8(shortcut.toJson());
@@ -45,16 +31,33 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<UserDefaults> m_store;
     FakeKeyboardLayout m_layout;
-    std::unique_ptr<RecordingRegistry> m_registry;
+    std::unique_ptr<FakeHotKeys> m_hotKeys;
+    std::unique_ptr<CarbonKeyboardShortcuts> m_registry;
 
     QString storePath() const { return m_dir.filePath(QStringLiteral("defaults.json")); }
 
-    // A new run of the program: the store read again from its file, every name made anew.
+    // A new run of the program: the store read again from its file, every name made anew, a new
+    // registry on a new desktop connection.
     void restart() {
+        m_registry.reset();
         m_store = std::make_unique<UserDefaults>(storePath());
-        m_registry = std::make_unique<RecordingRegistry>();
+        m_hotKeys = std::make_unique<FakeHotKeys>();
+        m_registry = std::make_unique<CarbonKeyboardShortcuts>(m_hotKeys.get());
         NameRegistry::shared().reset();
         install(m_store.get(), &m_layout, m_registry.get());
+    }
+
+    // The grabs the registry took and let go on the desktop, in order.
+    QStringList grabs() const {
+        QStringList calls;
+        for (const FakeHotKeys::Call& made : m_hotKeys->calls) {
+            const Shortcut shortcut(made.carbonKeyCode, made.carbonModifiers);
+            if (made.kind == FakeHotKeys::Call::Kind::registered)
+                calls << call("register", shortcut);
+            else if (made.kind == FakeHotKeys::Call::Kind::unregistered)
+                calls << call("release", shortcut);
+        }
+        return calls;
     }
 
     QStringList announced(const QSignalSpy& spy) const {
@@ -156,7 +159,7 @@ private slots:
         // Not even a name with a default writes over it.
         const Name withDefault(QStringLiteral("playPause"), commandRight);
         QCOMPARE(m_store->value(key), value);
-        QVERIFY(m_registry->calls.isEmpty());
+        QVERIFY(grabs().isEmpty());
     }
 
     void aDefaultIsStoredOnlyWhenTheKeyHoldsNothing_data() {
@@ -180,11 +183,11 @@ private slots:
         if (storesDefault) {
             QCOMPARE(m_store->value(key).toString(), QString::fromUtf8(optionCommandN.toJson()));
             QCOMPARE(announced(spy), QStringList{QStringLiteral("toggleAdvanced")});
-            QCOMPARE(m_registry->calls, QStringList{call("register", optionCommandN)});
+            QCOMPARE(grabs(), QStringList{call("register", optionCommandN)});
         } else {
             QCOMPARE(m_store->value(key), before);
             QCOMPARE(spy.count(), 0);
-            QVERIFY(m_registry->calls.isEmpty());
+            QVERIFY(grabs().isEmpty());
         }
         // Asking the registry again makes nothing anew.
         m_store->remove(key);
@@ -225,6 +228,10 @@ private slots:
             m_store->setValue(key, before);
         const Name name =
             hasDefault ? Name(QStringLiteral("nextPage"), commandRight) : Name(QStringLiteral("nextPage"));
+        // As in a running program, whatever combination is stored is grabbed.
+        if (const std::optional<Shortcut> stored = getShortcut(name))
+            m_registry->registerShortcut(*stored);
+        m_hotKeys->calls.clear();
         QSignalSpy written(m_store.get(), &UserDefaults::valueChanged);
         QSignalSpy spy(&Notifier::shared(), &Notifier::shortcutByNameDidChange);
 
@@ -233,7 +240,7 @@ private slots:
         QCOMPARE(m_store->value(key), after);
         QCOMPARE(written.count(), changes ? 1 : 0);
         QCOMPARE(announced(spy), changes ? QStringList{QStringLiteral("nextPage")} : QStringList());
-        QCOMPARE(m_registry->calls, changes ? QStringList{call("release", commandRight)} : QStringList());
+        QCOMPARE(grabs(), changes ? QStringList{call("release", commandRight)} : QStringList());
     }
 
     void aClearedDefaultStaysClearedAfterARestartUntilReset() {
@@ -258,14 +265,14 @@ private slots:
         m_store->setString(QStringLiteral("KeyboardShortcuts_toggleDND"), QStringLiteral("{}"));
         m_store->setInteger(QStringLiteral("KeyboardShortcuts_timer60"), 7);
         m_store->setBool(QStringLiteral("brimlark.onboarded"), true);
-        m_registry->calls.clear();
+        m_hotKeys->calls.clear();
         QSignalSpy spy(&Notifier::shared(), &Notifier::shortcutByNameDidChange);
 
         resetAll();
         QCOMPARE(m_store->keys(QStringLiteral("KeyboardShortcuts_")), QStringList());
         QVERIFY(m_store->contains(QStringLiteral("brimlark.onboarded")));
         QCOMPARE(announced(spy), QStringList{QStringLiteral("muteMic")});
-        QCOMPARE(m_registry->calls, QStringList{call("release", optionCommandN)});
+        QCOMPARE(grabs(), QStringList{call("release", optionCommandN)});
 
         // The default comes back with the next run's name.
         restart();
@@ -296,9 +303,8 @@ private slots:
         first.setShortcut(optionCommandN);
         second.setShortcut(optionCommandN); // already registered: not again
         first.setShortcut(commandRight);    // lets its old one go
-        QCOMPARE(m_registry->calls,
-                 (QStringList{call("register", optionCommandN), call("release", optionCommandN),
-                              call("register", commandRight)}));
+        QCOMPARE(grabs(), (QStringList{call("register", optionCommandN), call("release", optionCommandN),
+                                       call("register", commandRight)}));
         QCOMPARE(m_registry->registeredShortcuts(), QSet<Shortcut>{commandRight});
         QCOMPARE(second.shortcut(), std::optional<Shortcut>(optionCommandN));
     }
@@ -309,7 +315,7 @@ private slots:
         QCOMPARE(name.shortcut(), std::nullopt);
         name.setShortcut(commandRight);
         resetAll();
-        QVERIFY(m_registry->calls.isEmpty());
+        QVERIFY(grabs().isEmpty());
     }
 };
 
