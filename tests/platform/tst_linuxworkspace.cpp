@@ -209,8 +209,8 @@ private slots:
         QCOMPARE(int(refused->outcome), int(Workspace::Launch::Outcome::notFound));
     }
 
-    // However the launching thread is scheduled, what it starts runs with the nice value and the
-    // scheduler slice this process was given, and is reaped once it ends.
+    // What a launch starts runs with the nice value and the scheduler slice this process was given,
+    // whichever worker started it, and is reaped once it ends.
     void launchedApplicationsKeepNormalPriorityAndAreReaped_data() {
         QTest::addColumn<int>("launches");
         QTest::newRow("one") << 1;
