@@ -1,4 +1,4 @@
-// launchAll() of the app batch, beside the bare launches it stands on: app_batch [rounds]
+// launchAll() of the app batch, beside the bare launches it stands on: app_batch [rounds] [--pinned]
 // Writes 20 desktop entries ("Exec=/bin/true") to a private folder and adds them to a batch over
 // the Linux bookmarks and workspace. Each round first launches the 20 entries in a bare loop of
 // GIO launches on the main thread, then runs launchAll() and waits for its results; before each
@@ -8,6 +8,12 @@
 // wait for a CPU while runnable. For information it also times both phases until the applications
 // they started have ended. Targets: median launchAll() <= 1.2 x the median loop, longest stall
 // <= 16 ms. Prints met/MISSED and the load average; exits 1 on a miss.
+// With --pinned, Brimlark's threads run on CPU 0 alone and the applications it starts on every CPU,
+// as on a desktop where Brimlark alone was pinned. A child inherits the CPUs of the thread that
+// spawns it, so the threads that spawn stay on every CPU while they do: the launch workers (which
+// do nothing else) and the main thread during the bare loop. Every other thread, the main thread
+// during launchAll() included, is pinned. Run it under `taskset` instead and the children share
+// Brimlark's one CPU, a case no user's desktop has.
 #include "Brimlark/apps/AppLauncherService.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakeFilePicker.h"
@@ -21,6 +27,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -29,6 +36,8 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <sched.h>
+#include <set>
 #include <unistd.h>
 #include <vector>
 
@@ -91,13 +100,76 @@ double settle() {
     return waited.nsecsElapsed() / 1e6;
 }
 
+// The threads of this process, by thread id.
+std::set<pid_t> threadIds() {
+    std::set<pid_t> ids;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        ids.insert(pid_t(task.toInt()));
+    return ids;
+}
+
+// Brimlark pinned to one CPU, the applications it starts free (see the top of the file).
+class Pinning {
+public:
+    explicit Pinning(bool on) : m_on(on) {
+        sched_getaffinity(0, sizeof m_all, &m_all);
+        CPU_ZERO(&m_one);
+        CPU_SET(0, &m_one);
+    }
+
+    bool on() const { return m_on; }
+    int cpuCount() const { return CPU_COUNT(&m_all); }
+
+    // Every thread but the launch workers on the one CPU.
+    void pinAllButWorkers() const {
+        if (!m_on)
+            return;
+        for (const pid_t id : threadIds())
+            if (m_workers.count(id) == 0)
+                sched_setaffinity(id, sizeof m_one, &m_one);
+    }
+    // The calling thread on every CPU while it spawns, or starts the threads that do.
+    void freeThisThread() const {
+        if (m_on)
+            sched_setaffinity(0, sizeof m_all, &m_all);
+    }
+    void pinThisThread() const {
+        if (m_on)
+            sched_setaffinity(0, sizeof m_one, &m_one);
+    }
+    // The threads launchAll() started while it ran, unpinned: the launch pool's workers.
+    void startWorkers(AppLauncherService& apps) {
+        if (!m_on) {
+            apps.launchAll();
+            return;
+        }
+        const std::set<pid_t> before = threadIds();
+        freeThisThread();
+        apps.launchAll();
+        pinThisThread();
+        for (const pid_t id : threadIds())
+            if (before.count(id) == 0)
+                m_workers.insert(id);
+    }
+
+private:
+    const bool m_on;
+    cpu_set_t m_all{};
+    cpu_set_t m_one{};
+    std::set<pid_t> m_workers;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 15;
+    const QStringList arguments = app.arguments().mid(1);
+    Pinning pinning(arguments.contains(QStringLiteral("--pinned")));
+    const QStringList counts = arguments.filter(QRegularExpression(QStringLiteral("^[0-9]+$")));
+    const int rounds = counts.isEmpty() ? 15 : std::max(1, counts.first().toInt());
 
     QTemporaryDir dir;
     QStringList files;
@@ -145,6 +217,8 @@ int main(int argc, char** argv) {
     std::vector<double> runsToEnd;
     for (int round = 0; round < rounds; ++round) {
         settle();
+        pinning.pinAllButWorkers();
+        pinning.freeThisThread();
         QElapsedTimer clock;
         clock.start();
         for (const QString& path : std::as_const(files)) {
@@ -154,6 +228,7 @@ int main(int argc, char** argv) {
                 ++failures;
         }
         loops.push_back(clock.nsecsElapsed() / 1e6);
+        pinning.pinThisThread();
 
         QEventLoop wait;
         QObject::connect(&apps, &AppLauncherService::isLaunchingChanged, &wait, [&wait](bool launching) {
@@ -189,7 +264,7 @@ int main(int argc, char** argv) {
         lastRunDelay = mainRunDelayMs();
         sinceTick.start();
         clock.restart();
-        apps.launchAll();
+        pinning.startWorkers(apps);
         if (apps.isLaunching())
             wait.exec();
         runs.push_back(clock.nsecsElapsed() / 1e6);
@@ -225,6 +300,14 @@ int main(int argc, char** argv) {
     const bool met = ratio <= ratioTarget && longestStall <= stallTargetMs && failures == 0;
     std::printf("app_batch: %d entries, %d rounds, load average %s\n", entryCount, rounds,
                 loadAverage().constData());
+    if (pinning.on())
+        std::printf("  pinned: Brimlark on CPU 0, the launch workers and the applications on all %d CPUs\n",
+                    pinning.cpuCount());
+    else if (pinning.cpuCount() < int(sysconf(_SC_NPROCESSORS_ONLN)))
+        std::printf("  under an outside CPU mask: %d of %ld CPUs, the applications on the same ones\n",
+                    pinning.cpuCount(), sysconf(_SC_NPROCESSORS_ONLN));
+    else
+        std::printf("  unpinned: %d CPUs\n", pinning.cpuCount());
     std::printf("  bare GIO loop  median %.2f ms\n", loop);
     std::printf("  launchAll()    median %.2f ms  (%.2f x the loop, target <= %.1f x)\n", run, ratio,
                 ratioTarget);

@@ -6,10 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 // Receives the URLs QDesktopServices hands to the handler of the test's own scheme.
 class UrlCatcher : public QObject {
@@ -209,8 +214,8 @@ private slots:
         QCOMPARE(int(refused->outcome), int(Workspace::Launch::Outcome::notFound));
     }
 
-    // However the launching thread is scheduled, what it starts runs with the nice value and the
-    // scheduler slice this process was given, and is reaped once it ends.
+    // What a launch starts runs with the nice value and the scheduler slice this process was given,
+    // whichever worker started it, and is reaped once it ends.
     void launchedApplicationsKeepNormalPriorityAndAreReaped_data() {
         QTest::addColumn<int>("launches");
         QTest::newRow("one") << 1;
@@ -248,6 +253,71 @@ private slots:
             if (!m_ownSlice.isEmpty())
                 QCOMPARE(lines.value(1).mid(lines.value(1).indexOf(':') + 1).trimmed(), m_ownSlice);
         }
+    }
+
+    // An application started from a desktop entry, as the app batch starts it, gets descriptors 0-2
+    // and nothing else: a socket the program listens on, or a file it holds, must not outlive it in
+    // an application the user keeps open. Also when a descriptor was left inheritable, by this
+    // program or by whoever started it.
+    void launchedApplicationsInheritOnlyTheStandardDescriptors_data() {
+        QTest::addColumn<bool>("inheritableSocket");
+        QTest::newRow("the program's own descriptors") << false;
+        QTest::newRow("a listening socket left inheritable") << true;
+    }
+    void launchedApplicationsInheritOnlyTheStandardDescriptors() {
+        QFETCH(bool, inheritableSocket);
+        const QString home = qEnvironmentVariable("HOME");
+        const QString out = home + QStringLiteral("/descriptors");
+        QFile::remove(out);
+        // ls lists its own descriptors, which are the application's (the shell keeps its own
+        // close-on-exec), and the one it reads the listing through, which is left out.
+        const QString script = write(home + QStringLiteral("/bin/descriptors"),
+                                     "#!/bin/sh\nls -l /proc/self/fd > \"$1.part\"\nmv \"$1.part\" \"$1\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString entry =
+            write(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/descriptors.desktop"),
+                  QStringLiteral("[Desktop Entry]\nType=Application\nName=Descriptors\nExec=%1 \"%2\"\n")
+                      .arg(script, out)
+                      .toUtf8());
+
+        int listening = -1;
+        if (inheritableSocket) {
+            listening = ::socket(AF_INET, SOCK_STREAM, 0);
+            QVERIFY(listening >= 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            QCOMPARE(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            QCOMPARE(::listen(listening, 1), 0);
+        }
+        const auto closeSocket = qScopeGuard([listening] {
+            if (listening >= 0)
+                ::close(listening);
+        });
+
+        LinuxWorkspace workspace;
+        QObject context;
+        std::optional<Workspace::Launch> answer;
+        workspace.openApplicationFile(entry, &context,
+                                      [&answer](const Workspace::Launch& launch) { answer = launch; });
+        QTRY_VERIFY(answer);
+        QCOMPARE(int(answer->outcome), int(Workspace::Launch::Outcome::launched));
+        QTRY_VERIFY(QFile::exists(out));
+        QFile listing(out);
+        QVERIFY(listing.open(QIODevice::ReadOnly));
+        const QByteArray text = listing.readAll();
+        const QRegularExpression listingItself(QStringLiteral("^/proc/[0-9]+/fd$"));
+        QStringList inherited;
+        for (const QByteArray& line : text.split('\n')) {
+            // "lr-x------ 1 user user 64 Dec 10 06:18 10 -> /path"
+            const int arrow = line.indexOf(" -> ");
+            if (arrow < 0 || listingItself.match(QString::fromLocal8Bit(line.mid(arrow + 4))).hasMatch())
+                continue;
+            inherited.append(QString::fromLocal8Bit(line.left(arrow).split(' ').last()));
+        }
+        inherited.sort();
+        QVERIFY2(inherited == QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}),
+                 text.constData());
     }
 
     void clipboardTextIsReplaced() {

@@ -4,6 +4,11 @@
 #include "platform/linux/apps/GioIncludes.h"
 #include "platform/linux/apps/GioModule.h"
 
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr char interfaceSchema[] = "org.gnome.desktop.interface";
@@ -69,6 +74,31 @@ bool describeDesktopFile(const QByteArray& path, GioModule::DesktopFile* result,
     return described;
 }
 
+// Marks every descriptor above 2 close-on-exec, so that the application spawned next inherits only
+// its standard input and outputs. The spawn leaves descriptors open (see below), and not all of this
+// process's are close-on-exec: those it inherited from whoever started it, and any a library opened
+// without O_CLOEXEC. One left open would outlive Brimlark in the application, a listening socket
+// holding its port. Marking them costs a system call here; closing them in the child would need a
+// fork.
+void inheritOnlyStandardDescriptors() {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+    // Linux before 5.11: one descriptor at a time.
+    DIR* folder = opendir("/proc/self/fd");
+    if (!folder)
+        return;
+    while (const dirent* entry = readdir(folder)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (*end != '\0' || end == entry->d_name || fd <= 2 || fd == dirfd(folder))
+            continue;
+        const int flags = fcntl(int(fd), F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC))
+            fcntl(int(fd), F_SETFD, flags | FD_CLOEXEC);
+    }
+    closedir(folder);
+}
+
 void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
     *static_cast<GPid*>(child) = pid;
 }
@@ -79,8 +109,9 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint
         return GioModule::Launch::notFound;
     // GLib spawns with posix_spawn (the child shares the memory until it execs) only when it neither
     // reaps the child nor closes descriptors; otherwise it forks, and copying the page tables of this
-    // large process holds up its main thread for as long. Every descriptor the program opens is
-    // close-on-exec, and the child is reaped by the process's one reaper.
+    // large process holds up its main thread for as long. So every descriptor is made close-on-exec
+    // first, and the child is reaped by the process's one reaper.
+    inheritOnlyStandardDescriptors();
     GPid child = 0;
     GError* failure = nullptr;
     const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |

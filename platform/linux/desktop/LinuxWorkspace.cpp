@@ -3,8 +3,6 @@
 #include "platform/ContextCallback.h"
 #include "platform/PlatformLog.h"
 #include "platform/linux/apps/GioModule.h"
-#include "platform/linux/apps/ShortSlices.h"
-#include "platform/linux/apps/StartThrottle.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -57,18 +55,6 @@ QThreadPool& launchPool() {
     }();
     return *pool;
 }
-
-// No more of the applications launched lately starting (runnable) at once than there are CPUs: with
-// a CPU each they keep none from the main thread; past that, each one more holds it off the CPU for
-// a scheduler tick or more.
-StartThrottle& startThrottle() {
-    static StartThrottle throttle(std::max(1, QThread::idealThreadCount()));
-    return throttle;
-}
-
-// The scheduler slice asked for the thread that launches: shorter than the kernel's default (about
-// 3 ms), so that it preempts the applications it starts.
-constexpr unsigned long launchingThreadSliceUs = 300;
 
 } // namespace
 
@@ -176,21 +162,10 @@ void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* con
         answer({Launch::Outcome::failed, QStringLiteral("desktop entries cannot be read")});
         return;
     }
-    // The thread that asks for launches answers the user while they start: with short slices it
-    // takes the CPU back from a starting application as soon as it wakes.
-    static thread_local const bool shortSlices = [] {
-        const bool taken = askShortSlices(launchingThreadSliceUs);
-        qCDebug(lcPlatform, "open application file: short scheduler slices %s",
-                taken ? "asked for" : "not available");
-        return taken;
-    }();
-    Q_UNUSED(shortSlices);
     launchPool().start([gio, file = QFile::encodeName(path), path, answer] {
         Launch result;
-        startThrottle().waitForRoom();
         QString error;
-        qint64 pid = 0;
-        switch (gio->launchDesktopFile(file, &error, &pid)) {
+        switch (gio->launchDesktopFile(file, &error, nullptr)) {
         case GioModule::Launch::started:
             result.outcome = Launch::Outcome::launched;
             break;
@@ -203,8 +178,6 @@ void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* con
             result.error = error;
             break;
         }
-        if (pid > 0)
-            startThrottle().started(pid);
         answer(result);
     });
 }

@@ -29,11 +29,8 @@ public:
                                                            QString* error = nullptr) override;
     // GIO's GDesktopAppInfo of the file, launched on a worker thread without a launch context: GIO
     // splits "Exec=" itself (no shell runs). X11 gives no way to start an application without
-    // activating it, so the desktop may bring it to the front. With more applications starting than
-    // CPUs, a launch first waits (40 ms at most) until fewer of the ones started before it are
-    // still running their start-up, so that a batch does not hold the main thread off the CPU; the
-    // calling thread asks the scheduler for short slices (never inherited by what it starts), so
-    // that it takes the CPU back from a starting application as soon as it wakes.
+    // activating it, so the desktop may bring it to the front. Launches run on a small pool of
+    // their own and start as soon as a worker is free; the scheduler's settings are left alone.
     void openApplicationFile(const QString& path, const QObject* context,
                              std::function<void(const Launch&)> done) override;
 };
