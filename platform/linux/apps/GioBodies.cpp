@@ -103,7 +103,7 @@ void spawned(GDesktopAppInfo*, GPid pid, gpointer child) {
     *static_cast<GPid*>(child) = pid;
 }
 
-GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint64* pid) {
+GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
     GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(path.constData()));
     if (!info)
         return GioModule::Launch::notFound;
@@ -127,8 +127,6 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error, qint
     // An application started over D-Bus has no child here.
     if (child > 0)
         ChildReaper::shared().reap(child);
-    if (pid)
-        *pid = child;
     return GioModule::Launch::started;
 }
 

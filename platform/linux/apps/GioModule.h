@@ -29,9 +29,8 @@ struct GioModule {
     // Starts the application of the desktop entry file at `path` without files and without a
     // launch context, so it asks for no activation; notFound when GIO loads no application from
     // the file. The child is spawned without forking this process and reaped by the process's
-    // one reaper thread; `pid`, when given, gets its process id, or 0 when it was started over
-    // D-Bus. Safe to call from any thread.
-    Launch (*launchDesktopFile)(const QByteArray& path, QString* error, qint64* pid);
+    // one reaper thread. Safe to call from any thread.
+    Launch (*launchDesktopFile)(const QByteArray& path, QString* error);
     // Starts the default application for `mimeType` without files: notFound when it has none.
     Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);
     // Watches GNOME's org.gnome.desktop.interface enable-animations: null, with `why`, when the

@@ -165,7 +165,7 @@ void LinuxWorkspace::openApplicationFile(const QString& path, const QObject* con
     launchPool().start([gio, file = QFile::encodeName(path), path, answer] {
         Launch result;
         QString error;
-        switch (gio->launchDesktopFile(file, &error, nullptr)) {
+        switch (gio->launchDesktopFile(file, &error)) {
         case GioModule::Launch::started:
             result.outcome = Launch::Outcome::launched;
             break;
