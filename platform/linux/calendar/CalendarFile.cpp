@@ -296,14 +296,39 @@ bool isName(const char* at, qsizetype length, const char* name) {
 // The content lines reading uses: the components' bounds and the properties read from events,
 // to-dos and zones. The rest (DTSTAMP, attendees, alarms' lines, attachments, X- properties) is
 // only ever written back, never read, and costs the parser as much as what is read.
-bool isReadLine(const char* at, qsizetype length) {
-    static const char* const names[] = {
-        "BEGIN",       "END",       "DTSTART", "DTEND", "SUMMARY",      "UID",           "LOCATION",
-        "DESCRIPTION", "RRULE",     "EXDATE",  "RDATE", "URL",          "RECURRENCE-ID", "DURATION",
-        "STATUS",      "COMPLETED", "DUE",     "TZID",  "TZOFFSETFROM", "TZOFFSETTO",    "TZNAME",
+struct ReadLine {
+    const char* name;
+    // The property the parser makes of the line; ICAL_NO_PROPERTY for BEGIN and END.
+    icalproperty_kind kind;
+};
+
+const ReadLine* readLine(const char* at, qsizetype length) {
+    static const ReadLine lines[] = {
+        {"BEGIN", ICAL_NO_PROPERTY},
+        {"END", ICAL_NO_PROPERTY},
+        {"DTSTART", ICAL_DTSTART_PROPERTY},
+        {"DTEND", ICAL_DTEND_PROPERTY},
+        {"SUMMARY", ICAL_SUMMARY_PROPERTY},
+        {"UID", ICAL_UID_PROPERTY},
+        {"LOCATION", ICAL_LOCATION_PROPERTY},
+        {"DESCRIPTION", ICAL_DESCRIPTION_PROPERTY},
+        {"RRULE", ICAL_RRULE_PROPERTY},
+        {"EXDATE", ICAL_EXDATE_PROPERTY},
+        {"RDATE", ICAL_RDATE_PROPERTY},
+        {"URL", ICAL_URL_PROPERTY},
+        {"RECURRENCE-ID", ICAL_RECURRENCEID_PROPERTY},
+        {"DURATION", ICAL_DURATION_PROPERTY},
+        {"STATUS", ICAL_STATUS_PROPERTY},
+        {"COMPLETED", ICAL_COMPLETED_PROPERTY},
+        {"DUE", ICAL_DUE_PROPERTY},
+        {"TZID", ICAL_TZID_PROPERTY},
+        {"TZOFFSETFROM", ICAL_TZOFFSETFROM_PROPERTY},
+        {"TZOFFSETTO", ICAL_TZOFFSETTO_PROPERTY},
+        {"TZNAME", ICAL_TZNAME_PROPERTY},
     };
-    return std::any_of(std::begin(names), std::end(names),
-                       [&](const char* name) { return isName(at, length, name); });
+    const auto found = std::find_if(std::begin(lines), std::end(lines),
+                                    [&](const ReadLine& line) { return isName(at, length, line.name); });
+    return found == std::end(lines) ? nullptr : found;
 }
 
 const char* endOfLine(const char* at, const char* end) {
@@ -425,9 +450,16 @@ struct EventTextTable {
     struct Event {
         // Its texts, in the order of Fields::Text.
         std::array<int, 4> texts{absent, absent, absent, absent};
-        // The properties of its own given to the parser: the parsed event must have as many, or
-        // it is not the event the texts were taken from.
+        // The properties of its own given to the parser, and their kinds in order folded into one
+        // number: the parsed event must have as many of the same kinds, or it is not the event
+        // the texts were taken from.
         int properties = 0;
+        quint32 kinds = 0;
+
+        void add(icalproperty_kind kind) {
+            ++properties;
+            kinds = kinds * 31 + quint32(kind);
+        }
     };
     QList<Event> events;
 
@@ -437,11 +469,12 @@ struct EventTextTable {
         for (icalcomponent* calendar : calendars) {
             for (icalcomponent* each = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
                  each; each = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT), ++event) {
-                int count = 0;
+                Event read;
                 for (icalproperty* property = icalcomponent_get_first_property(each, ICAL_ANY_PROPERTY);
                      property; property = icalcomponent_get_next_property(each, ICAL_ANY_PROPERTY))
-                    ++count;
-                if (event >= events.size() || events[event].properties != count)
+                    read.add(icalproperty_isa(property));
+                if (event >= events.size() || events[event].properties != read.properties ||
+                    events[event].kinds != read.kinds)
                     return false;
             }
         }
@@ -486,13 +519,37 @@ struct LineSource {
 
     bool inEventOfCalendar() const { return open.size() == 2 && open[0] == 'c' && open[1] == 'e'; }
 
+    // The component a BEGIN line opens, named as the parser names it: by the unfolded value as
+    // it stands, its leading blanks included, and by the first component name it starts with
+    // ("VEVENT?" opens a VEVENT, " VEVENT" none).
+    char kindOf(const char* line, qsizetype length) {
+        if (line + length >= end || line[length] != ':')
+            return 'o';
+        const char* after = endOfLine(line, end);
+        unfolded.clear();
+        unfolded.append(content(line + length + 1, after));
+        while (isContinuation(after, end)) {
+            const char* next = endOfLine(after, end);
+            unfolded.append(content(after + 1, next));
+            after = next;
+        }
+        switch (icalcomponent_string_to_kind(unfolded.constData())) {
+        case ICAL_VCALENDAR_COMPONENT:
+            return 'c';
+        case ICAL_VEVENT_COMPONENT:
+            return 'e';
+        default:
+            return 'o';
+        }
+    }
+
     // Follows the lines given to the parser: BEGIN and END lines, numbering the events of
     // top-level calendars, and the properties of those events.
-    void follow(const char* line, qsizetype length) {
+    void follow(const char* line, qsizetype length, icalproperty_kind kind) {
         const bool begins = isName(line, length, "BEGIN");
         if (!begins && !isName(line, length, "END")) {
             if (texts && inEventOfCalendar())
-                ++texts->events.last().properties;
+                texts->events.last().add(kind);
             return;
         }
         if (!begins) {
@@ -500,17 +557,7 @@ struct LineSource {
                 open.removeLast();
             return;
         }
-        QByteArrayView value = content(line, endOfLine(line, end));
-        value = value.sliced(std::min<qsizetype>(length + 1, value.size()));
-        if (line + length >= end || line[length] != ':')
-            value = {};
-        value = value.trimmed();
-        char kind = 'o';
-        if (value.compare("VCALENDAR", Qt::CaseInsensitive) == 0)
-            kind = 'c';
-        else if (value.compare("VEVENT", Qt::CaseInsensitive) == 0)
-            kind = 'e';
-        open.append(kind);
+        open.append(kindOf(line, length));
         if (texts && inEventOfCalendar())
             texts->events.append(EventTextTable::Event{});
     }
@@ -573,8 +620,8 @@ char* nextLine(char* out, size_t size, void* data) {
                     skipping = true;
                     continue;
                 }
-                if (isReadLine(source->at, length)) {
-                    source->follow(source->at, length);
+                if (const ReadLine* line = readLine(source->at, length)) {
+                    source->follow(source->at, length, line->kind);
                     break;
                 }
             }
