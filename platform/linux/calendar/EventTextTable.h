@@ -13,11 +13,12 @@
 // directly inside a VCALENDAR at the top, which is the order the calendars list their events in.
 //
 // What it saves, measured with bench/calendar_refresh (Release; 2,000 events in 20 files; three
-// runs each, on a machine busy with other builds): the first refresh took 20.0, 23.1 and 24.4 ms
-// (1.04, 1.19 and 1.36 times the libical parse of the same files) and, pinned to one CPU, 17.2,
-// 17.4 and 18.2 ms (0.97, 1.25, 0.96); with the line filter alone it took 31.5, 30.8 and 29.6 ms
-// (1.74, 1.73, 1.57: past the bench's 1.5) and, pinned, 30.7, 23.2 and 22.9 ms (1.36, 1.31, 1.25).
-// The texts taken here save a quarter to a third of the first refresh.
+// runs each, on a quiet machine): the first refresh took 13.4-13.7 ms unpinned and 12.9-13.0 ms
+// pinned to one CPU with the texts taken here, and 19.1-19.4 ms and 18.5-19.0 ms with the line
+// filter alone, beside a libical parse of the same files of 13.5-13.9 ms in most runs: a ratio
+// near 1.0 against 1.36-1.42. The texts taken here save about 30% of the first refresh; on a
+// machine busy with builds, 26-31%, and the line filter alone then missed the bench's 1.5
+// unpinned (1.57-1.74).
 struct EventTextTable {
     // Where a text starts in `bytes`, or where it is not taken from the line.
     enum : int { absent = -1, parsed = -2 };
