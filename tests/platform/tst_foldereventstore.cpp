@@ -635,6 +635,14 @@ private slots:
                      "e aus "
                      "M\xc3\xbc\r\n nchen\r\n"
                      "DESCRIPTION:Zoom: https://acme.zoom.us/j/123\\n\\n-::~:~::~:~:~:~:~:~::-\r\n"));
+        // The parser names a component by the first name its BEGIN value starts with, blanks
+        // included: the second event's texts must not be taken for the first's, although both
+        // give the parser three properties.
+        QTest::newRow("BEGIN values named as the parser names them")
+            << wrap("BEGIN:VEVENT?\r\nDTSTART:20260105T090011Z\r\nUID:one\r\nSUMMARY:one\r\nEND:VEVENT\r\n"
+                    "BEGIN: VEVENT\r\nDTSTART:20260105T090012Z\r\nDTEND:20260105T100012Z\r\n"
+                    "URL:https://example.com/two\r\nUID:two\r\nSUMMARY:two\r\nEND:VEVENT\r\n" +
+                    event(3, "UID:three\r\nSUMMARY:three\r\n"));
         QTest::newRow("lines ending in LF only")
             << wrap(event(1, "UID:one\r\nSUMMARY:plain\\, lf\r\n DESCRIPTION:x\r\n")).replace("\r\n", "\n");
     }

@@ -18,6 +18,9 @@
 #include <memory>
 #include <optional>
 
+class FileZones;
+struct EventTextTable;
+
 // One iCalendar file of the calendar folder as read: its single events, moved occurrences, series
 // and to-dos, and what could not be read. Every time is resolved through one zone lookup (the
 // file's VTIMEZONEs, else the system's zones by name, libical's prefixed names included), and a
@@ -44,6 +47,10 @@ public:
         int instancesPerSeries = 2000;
         // The changes of one VTIMEZONE rule up to the years that matter.
         qint64 zoneChanges = 20000;
+
+        // How often the parser's line source, the component loops and the rule walk look at the
+        // clock and the quit flag.
+        static constexpr int checkEvery = 512;
     };
 
     enum class Outcome {
@@ -175,13 +182,33 @@ public:
                          const QDateTime& to);
 
 private:
-    struct Zones;
-    struct EventTexts;
-    void addCalendar(icalcomponent* calendar, const Limits& limits, Zones& zones,
+    // An event's DTSTART and end, resolved.
+    struct Times {
+        // DTSTART's own fields, without a zone, and the zone they are in (null for a date or a
+        // floating time).
+        icaltimetype startFields{};
+        icaltimezone* zone = nullptr;
+        bool allDay = false;
+        QDateTime start;
+        QDateTime end;
+    };
+
+    void addCalendar(icalcomponent* calendar, const Limits& limits, FileZones& zones,
                      const QDeadlineTimer& deadline, const std::atomic<bool>& quitting,
-                     const EventTexts* texts, int& events);
-    void addEvent(icalcomponent* event, const Zones& zones, const EventTexts* texts, int index);
-    void addTodo(icalcomponent* todo, const Zones& zones);
+                     const EventTextTable* texts, int& events);
+    void addTodo(icalcomponent* todo, const FileZones& zones);
+    // The `index`-th event of the file, a single event or a series, or one dropped.
+    void addEvent(icalcomponent* event, const FileZones& zones, const EventTextTable* texts, int index);
+    // False when the event has no usable start.
+    static bool timesOf(icalcomponent* event, const FileZones& zones, Times& into);
+    static Fields fieldsOf(icalcomponent* event, const EventTextTable* texts, int index);
+    void addSingle(icalproperty* recurrenceId, const FileZones& zones, const Fields& fields,
+                   const Times& times);
+    void addSeries(icalcomponent* event, const FileZones& zones, const Fields& fields, const Times& times);
+    // The parts of a series: its RRULEs, its RDATEs and its EXDATEs.
+    void addRules(icalcomponent* event, const FileZones& zones, Series& series);
+    void addExtraDates(icalcomponent* event, const FileZones& zones, Series& series);
+    static void addExclusions(icalcomponent* event, const FileZones& zones, Series& series);
     bool expand(const Series& series, const QDateTime& from, const QDateTime& to, const Limits& limits,
                 const std::atomic<bool>& quitting) const;
 
