@@ -174,7 +174,7 @@ void RemindersView::showError(const QString& text) {
     replacement->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     replacement->setVisible(!text.isEmpty());
     if (QLayout* holder = m_error->parentWidget()->layout())
-        holder->replaceWidget(m_error, replacement);
+        delete holder->replaceWidget(m_error, replacement); // the old label's item is ours to free
     m_error->deleteLater();
     m_error = replacement;
 }

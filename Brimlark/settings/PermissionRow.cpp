@@ -63,7 +63,8 @@ PermissionRow::PermissionRow(PermissionsCoordinator::Permission permission,
 void PermissionRow::setState(PermissionsCoordinator::State state) {
     auto* badge = new BrimlarkStatusBadge(badgeText(state), badgeColor(state), false, this);
     if (m_badge) {
-        m_layout->replaceWidget(m_badge, badge);
+        // The layout hands back the old badge's item, which is ours to free.
+        delete m_layout->replaceWidget(m_badge, badge);
         delete m_badge;
     } else {
         m_layout->addWidget(badge, 0, Qt::AlignVCenter);
