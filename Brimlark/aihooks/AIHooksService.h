@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUuid>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -242,6 +243,9 @@ private:
     HookInstallFlow m_installFlow;
     bool m_isListening = false;
     quint16 m_port = defaultPort;
+    // The port requests may name in their Host header, read on the listener thread: the one asked
+    // for, then the one bound (they differ when 0 asked for a free one).
+    std::atomic<quint16> m_endpointPort{defaultPort};
     QString m_lastError;
     // The ids the inbox held at its last successful read.
     QSet<QUuid> m_inboxEventIDs;
