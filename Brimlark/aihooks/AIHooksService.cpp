@@ -381,7 +381,7 @@ void AIHooksService::clear() {
         const QSignalBlocker quiet(m_store);
         m_store.clear();
     }
-    m_notifier.forgetAll();
+    m_notifier.withdrawAll();
     m_inboxPending.clear();
     m_inboxApplyTimer.stop();
     m_installFlow.setLastInstallMessage(QString());
@@ -391,6 +391,10 @@ void AIHooksService::clear() {
     QString error;
     if (!AtomicWrite::replace(m_inboxPath, "[]", &error))
         qCWarning(lcHooks, "inbox not cleared: %s", qUtf8Printable(error));
+}
+
+void AIHooksService::withdrawNotifications() {
+    m_notifier.withdrawAll();
 }
 
 void AIHooksService::sendTestEvent() {

@@ -174,10 +174,14 @@ public:
     bool runAction(const QUuid& id, HookEvent::Action::Kind kind);
     // Removes the event and its shown or pending notification.
     void dismiss(const QUuid& id);
-    // Forgets every event, the notified ids and the install message, and empties the inbox file
-    // ("[]") so that its next read does not bring the old events back. Shown notifications stay.
-    // A failure to write the inbox is ignored: the store is emptied all the same.
+    // Forgets every event, the notified ids and the install message, withdraws the events' shown
+    // and pending notifications, and empties the inbox file ("[]") so that its next read does not
+    // bring the old events back. A failure to write the inbox is ignored: the store is emptied all
+    // the same.
     void clear();
+    // Withdraws every shown or pending notification of the stored events (at quit: none outlives
+    // the program that could answer it). The events stay.
+    void withdrawNotifications();
     // Adds a working claude event, to try the list, the live status and the glow.
     void sendTestEvent();
 

@@ -424,6 +424,32 @@ private slots:
         QCOMPARE(m_notifications->removedPending, QStringList{identifier});
     }
 
+    // Clearing the list and quitting take back every question told of, as settling one does.
+    void clearingAndQuittingWithdrawTheNotifications_data() {
+        QTest::addColumn<bool>("quitting");
+        QTest::newRow("clear") << false;
+        QTest::newRow("quit") << true;
+    }
+    void clearingAndQuittingWithdrawTheNotifications() {
+        QFETCH(bool, quitting);
+        const HookEvent first = makeEvent(Source::claude, Status::asking);
+        const HookEvent second = makeEvent(Source::codex, Status::asking);
+        service().ingest(QList<HookEvent>{first, second, makeEvent(Source::claude, Status::working)});
+        QCOMPARE(m_notifications->added.size(), 2);
+        if (quitting)
+            service().withdrawNotifications();
+        else
+            service().clear();
+        QStringList withdrawn = m_notifications->removedDelivered;
+        withdrawn.sort();
+        QStringList expected{AIHooksService::notificationIdentifier(first.id),
+                             AIHooksService::notificationIdentifier(second.id)};
+        expected.sort();
+        QCOMPARE(withdrawn, expected);
+        QCOMPARE(service().events().size(), quitting ? 3 : 0);
+        QVERIFY(service().notifiedEventIDs().isEmpty());
+    }
+
     void aSettledQuestionTakesItsNotificationBack_data() {
         QTest::addColumn<QString>("laterEvent");
         QTest::addColumn<QString>("laterTool");

@@ -89,6 +89,12 @@ void HookNotifier::withdraw(const QUuid& id) {
     removeNotification(id);
 }
 
+void HookNotifier::withdrawAll() {
+    const QSet<QUuid> notified = std::exchange(m_notifiedEventIDs, {});
+    for (const QUuid& id : notified)
+        removeNotification(id);
+}
+
 void HookNotifier::withdrawSettled(const QUuid& id) {
     // Only a question told of has anything to take back.
     if (m_notifiedEventIDs.contains(id))
