@@ -1,6 +1,7 @@
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/aihooks/views/AIHooksRowText.h"
@@ -40,7 +41,7 @@ QString AIHooksEventRow::shownText(const QString& text) {
 
 bool AIHooksEventRow::showsSame(const HookEvent& a, const HookEvent& b) {
     return a.id == b.id && a.status == b.status && a.source == b.source && a.title == b.title &&
-           a.detail == b.detail && a.timestamp == b.timestamp &&
+           a.detail == b.detail && a.timestamp == b.timestamp && a.toolInput == b.toolInput &&
            a.approveAction.has_value() == b.approveAction.has_value() &&
            a.denyAction.has_value() == b.denyAction.has_value();
 }
@@ -67,6 +68,14 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     // A hook can send tens of kilobytes; a row lays out a few lines of each text.
     column->addWidget(new AIHooksRowText(event.title ? shownText(*event.title) : QStringLiteral("event"),
                                          BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this));
+
+    // What the call would run, as given and on one line: what sets two requests of a tool apart.
+    if (const std::optional<QString> input = HookInputPreview::of(event)) {
+        auto* line = new AIHooksRowText(*input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(),
+                                        this, false);
+        line->setObjectName(QStringLiteral("toolInput"));
+        column->addWidget(line);
+    }
 
     const QString detail = shownText(event.detail.value_or(QString()));
     if (!detail.isEmpty()) {
