@@ -94,18 +94,25 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
         allow->setEnabled(event.approveAction.has_value());
         deny->setEnabled(event.denyAction.has_value());
         // The service dismisses the event only when its action started; one that failed stays
-        // listed, with the reason in the service's last error. The service is the receiver: a
-        // click after it is gone does nothing.
+        // listed, and the row says why under its buttons. The service is the receiver: a click
+        // after it is gone does nothing.
         AIHooksService* target = &service;
         const QUuid id = event.id;
-        connect(allow, &QAbstractButton::clicked, target,
-                [target, id] { target->runAction(id, HookEvent::Action::Kind::approve); });
-        connect(deny, &QAbstractButton::clicked, target,
-                [target, id] { target->runAction(id, HookEvent::Action::Kind::deny); });
+        const auto run = [this, target, id](HookEvent::Action::Kind kind) {
+            if (!target->runAction(id, kind))
+                showFailure(target->lastError());
+        };
+        connect(allow, &QAbstractButton::clicked, target, [run] { run(HookEvent::Action::Kind::approve); });
+        connect(deny, &QAbstractButton::clicked, target, [run] { run(HookEvent::Action::Kind::deny); });
         actions->addWidget(allow);
         actions->addWidget(deny);
         actions->addStretch(1);
         column->addLayout(actions);
+        m_failure =
+            new AIHooksRowText(QString(), BrimlarkTheme::monoRegular12(), BrimlarkTheme::danger(), this);
+        m_failure->setObjectName(QStringLiteral("actionFailure"));
+        m_failure->setVisible(false);
+        column->addWidget(m_failure);
     }
 }
 
@@ -113,6 +120,13 @@ void AIHooksEventRow::showTime(const QDateTime& now) {
     const QString text = RelativeTimeFormatter::string(m_event.timestamp, now).toLower();
     if (m_time->text() != text)
         m_time->setText(text);
+}
+
+void AIHooksEventRow::showFailure(const QString& text) {
+    if (!m_failure)
+        return;
+    m_failure->setText(text);
+    m_failure->setVisible(!text.isEmpty());
 }
 
 QString AIHooksEventRow::timeText() const {
