@@ -106,8 +106,10 @@ void AIHooksService::startListener() {
     // The handlers run on the listener thread. Decoded events wait in the hand-off queue until the
     // response is out; the main thread is woken once for whatever has gathered by then.
     LoopbackListener::Protocol protocol = HookHttpRequest::protocol();
+    m_endpointPort.store(m_port);
     protocol.respond = [this, clock](const QByteArray& received, HookHttpRequest::Framing framing) {
-        HookEndpoint::Reply reply = HookEndpoint::answer(received, framing, clock->now());
+        HookEndpoint::Reply reply =
+            HookEndpoint::answer(received, framing, clock->now(), m_endpointPort.load());
         if (reply.statusCode >= 400)
             qCDebug(lcHooks, "hook request refused: %d %s", reply.statusCode, qUtf8Printable(reply.reason));
         if (!reply.events.isEmpty()) {
@@ -136,6 +138,7 @@ void AIHooksService::startListener() {
         onListenerFailed(generation, error);
         return;
     }
+    m_endpointPort.store(m_listener->boundPort());
     setIsListening(true);
 }
 
@@ -378,7 +381,7 @@ void AIHooksService::clear() {
         const QSignalBlocker quiet(m_store);
         m_store.clear();
     }
-    m_notifier.forgetAll();
+    m_notifier.withdrawAll();
     m_inboxPending.clear();
     m_inboxApplyTimer.stop();
     m_installFlow.setLastInstallMessage(QString());
@@ -388,6 +391,10 @@ void AIHooksService::clear() {
     QString error;
     if (!AtomicWrite::replace(m_inboxPath, "[]", &error))
         qCWarning(lcHooks, "inbox not cleared: %s", qUtf8Printable(error));
+}
+
+void AIHooksService::withdrawNotifications() {
+    m_notifier.withdrawAll();
 }
 
 void AIHooksService::sendTestEvent() {

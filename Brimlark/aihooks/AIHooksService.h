@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUuid>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -173,10 +174,14 @@ public:
     bool runAction(const QUuid& id, HookEvent::Action::Kind kind);
     // Removes the event and its shown or pending notification.
     void dismiss(const QUuid& id);
-    // Forgets every event, the notified ids and the install message, and empties the inbox file
-    // ("[]") so that its next read does not bring the old events back. Shown notifications stay.
-    // A failure to write the inbox is ignored: the store is emptied all the same.
+    // Forgets every event, the notified ids and the install message, withdraws the events' shown
+    // and pending notifications, and empties the inbox file ("[]") so that its next read does not
+    // bring the old events back. A failure to write the inbox is ignored: the store is emptied all
+    // the same.
     void clear();
+    // Withdraws every shown or pending notification of the stored events (at quit: none outlives
+    // the program that could answer it). The events stay.
+    void withdrawNotifications();
     // Adds a working claude event, to try the list, the live status and the glow.
     void sendTestEvent();
 
@@ -242,6 +247,9 @@ private:
     HookInstallFlow m_installFlow;
     bool m_isListening = false;
     quint16 m_port = defaultPort;
+    // The port requests may name in their Host header, read on the listener thread: the one asked
+    // for, then the one bound (they differ when 0 asked for a free one).
+    std::atomic<quint16> m_endpointPort{defaultPort};
     QString m_lastError;
     // The ids the inbox held at its last successful read.
     QSet<QUuid> m_inboxEventIDs;

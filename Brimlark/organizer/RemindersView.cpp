@@ -158,7 +158,12 @@ void RemindersView::submitDraft() {
             // The draft comes back unless something new was typed meanwhile.
             if (self->m_field && self->m_field->text().isEmpty())
                 self->m_field->setText(title);
-            self->showError(outcome.error.toLower());
+            // Lower-cased as the page writes, but only its first letter: a path or a system's
+            // reason in the message names something exactly.
+            QString line = outcome.error;
+            if (!line.isEmpty())
+                line[0] = line.at(0).toLower();
+            self->showError(line);
         } else if (outcome.kind == RemindersService::Outcome::Kind::saved) {
             self->showError({});
         }

@@ -208,8 +208,13 @@ void BasicModeView::submitWebSearch() {
     const QUrl url(searchAddressPrefix() + QString::fromLatin1(encoded), QUrl::StrictMode);
     if (!url.isValid())
         return;
-    if (m_services.workspace)
-        m_services.workspace->openUrl(url);
+    if (!m_services.workspace || !m_services.workspace->openUrl(url)) {
+        // The card stays, query and all, and says so: closing it would look like a search that
+        // opened somewhere out of sight.
+        if (auto* search = qobject_cast<InlineSearchPopover*>(m_inlineWidget.data()))
+            search->setMessage(QStringLiteral("nothing could open the link"));
+        return;
+    }
     setInlineUtility(std::nullopt);
 }
 

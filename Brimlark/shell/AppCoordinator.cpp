@@ -335,6 +335,9 @@ void AppCoordinator::stop() {
     delete m_activeKindObservers.data();
 
     m_services.mirror->stop();
+    // A question shown after the program is gone could no longer be answered.
+    if (m_services.aiHooks)
+        m_services.aiHooks->withdrawNotifications();
     stopGlow();
     // The last half second of typing is written now rather than lost with the process.
     m_services.notes->flush();

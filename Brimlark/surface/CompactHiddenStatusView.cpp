@@ -1,6 +1,7 @@
 #include "Brimlark/surface/CompactHiddenStatusView.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/SymbolIcon.h"
@@ -94,6 +95,10 @@ CompactHiddenStatusView::Content aiContent(const HookEvent& event) {
     if (event.status == Status::asking) {
         const std::optional<QString> title = lowered(event.title);
         content.secondLine = title && *title != content.headline ? title : lowered(event.detail);
+        // What would be approved, when the event says: two requests of one tool look different.
+        if (const std::optional<QString> input = HookInputPreview::of(event))
+            content.secondLine =
+                event.toolName ? event.toolName->toLower() + QStringLiteral(": ") + *input : *input;
     } else if (event.status == Status::error) {
         content.secondLine = lowered(event.detail);
     }

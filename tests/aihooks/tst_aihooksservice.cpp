@@ -1,4 +1,5 @@
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/LooseEventMapping.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeProcessLauncher.h"
 #include "platform/fake/FakeWorkspace.h"
@@ -208,6 +209,42 @@ private slots:
         QCOMPARE(most, qsizetype(HookEventStore::maxEvents));
         for (const HookEvent& event : service().events())
             QVERIFY(service().notifiedEventIDs().contains(event.id));
+    }
+
+    // Two requests of one tool read differently: the body's second line is the start of what the
+    // call would run or touch, on one line.
+    void theBodyShowsWhatWouldBeApproved_data() {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QString>("body");
+        const QByteArray bash = R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash",)";
+        QTest::newRow("rm") << bash + R"("tool_input":{"command":"rm -rf build/ && npm run build"}})"
+                            << "approve bash\nrm -rf build/ && npm run build";
+        QTest::newRow("push") << bash + R"("tool_input":{"command":"git push --force origin main"}})"
+                              << "approve bash\ngit push --force origin main";
+        QTest::newRow("a long script on several lines")
+            << bash + R"("tool_input":{"command":"for f in *.log\ndo\n  gzip \"$f\"\ndone && )" +
+                   QByteArray(100, 'x') + R"("}})"
+            << QStringLiteral("approve bash\nfor f in *.log do gzip \"$f\" done && ") +
+                   QString(35, QLatin1Char('x')) + QChar(0x2026);
+        QTest::newRow("codex, a command as words")
+            << QByteArray(R"({"source":"codex","event":"PermissionRequest","tool_name":"shell",)"
+                          R"("tool_input":{"command":["bash","-lc","ls -la"]}})")
+            << "approve shell\nbash -lc ls -la";
+        QTest::newRow("an edit names its file")
+            << QByteArray(R"({"source":"claude","event":"PermissionRequest","tool_name":"Edit",)"
+                          R"("tool_input":{"file_path":"/src/Main.cpp","old_string":"a","new_string":"b"}})")
+            << "approve edit\n/src/Main.cpp";
+        QTest::newRow("no tool input")
+            << QByteArray(R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash"})")
+            << "approve bash";
+    }
+    void theBodyShowsWhatWouldBeApproved() {
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, body);
+        const HookEvent event = LooseEventMapping::eventFromDictionary(
+            QJsonDocument::fromJson(payload).object(), QDateTime::currentDateTimeUtc());
+        QCOMPARE(event.status, Status::asking);
+        QCOMPARE(service().notificationContent(event)->body, body);
     }
 
     void theBodyFallsBackInOrder() {
@@ -422,6 +459,32 @@ private slots:
         const QString identifier = AIHooksService::notificationIdentifier(event.id);
         QCOMPARE(m_notifications->removedDelivered, QStringList{identifier});
         QCOMPARE(m_notifications->removedPending, QStringList{identifier});
+    }
+
+    // Clearing the list and quitting take back every question told of, as settling one does.
+    void clearingAndQuittingWithdrawTheNotifications_data() {
+        QTest::addColumn<bool>("quitting");
+        QTest::newRow("clear") << false;
+        QTest::newRow("quit") << true;
+    }
+    void clearingAndQuittingWithdrawTheNotifications() {
+        QFETCH(bool, quitting);
+        const HookEvent first = makeEvent(Source::claude, Status::asking);
+        const HookEvent second = makeEvent(Source::codex, Status::asking);
+        service().ingest(QList<HookEvent>{first, second, makeEvent(Source::claude, Status::working)});
+        QCOMPARE(m_notifications->added.size(), 2);
+        if (quitting)
+            service().withdrawNotifications();
+        else
+            service().clear();
+        QStringList withdrawn = m_notifications->removedDelivered;
+        withdrawn.sort();
+        QStringList expected{AIHooksService::notificationIdentifier(first.id),
+                             AIHooksService::notificationIdentifier(second.id)};
+        expected.sort();
+        QCOMPARE(withdrawn, expected);
+        QCOMPARE(service().events().size(), quitting ? 3 : 0);
+        QVERIFY(service().notifiedEventIDs().isEmpty());
     }
 
     void aSettledQuestionTakesItsNotificationBack_data() {

@@ -170,7 +170,12 @@ private slots:
         QTest::newRow("a failed save gives the text back")
             << "  milk "
             << "Could not save: Disk FULL" << QStringList{"add:work:milk"} << "milk"
-            << "could not save: disk full";
+            << "could not save: Disk FULL";
+        QTest::newRow("a path in the error stays as it is")
+            << "milk"
+            << "The reminder file /home/Ann/Calendars/Todo.ics could not be saved: Permission denied"
+            << QStringList{"add:work:milk"} << "milk"
+            << "the reminder file /home/Ann/Calendars/Todo.ics could not be saved: Permission denied";
     }
     void quickAddFromTheField() {
         QFETCH(QString, typed);

@@ -277,6 +277,22 @@ private slots:
         QCOMPARE(view->searchQuery(), query); // kept as typed
     }
 
+    // Without a browser the card stays with the query and says so; typing again hides the line.
+    void aSearchNothingOpensKeepsTheCard() {
+        f->workspace.openUrlSucceeds = false;
+        view->handleQuickAction(Kind::googleSearch);
+        typeSearch(QStringLiteral("hello"));
+        auto* search = qobject_cast<InlineSearchPopover*>(view->inlineWidget());
+        QTest::keyClick(search->field(), Qt::Key_Return);
+        QCOMPARE(f->workspace.openedUrls.size(), 1);
+        QCOMPARE(view->inlineUtility(), Utility::search);
+        QCOMPARE(search->query(), QStringLiteral("hello"));
+        QCOMPARE(search->message(), QStringLiteral("nothing could open the link"));
+        QTest::keyClicks(search->field(), QStringLiteral("!"));
+        QCOMPARE(search->message(), QString());
+        f->workspace.openUrlSucceeds = true;
+    }
+
     void mediaColumnTakesAShareOfTheWidth_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("column");

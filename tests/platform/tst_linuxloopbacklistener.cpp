@@ -64,7 +64,8 @@ private slots:
         const quint16 port = start();
         QVERIFY(port != 0);
         QCOMPARE(m_listener->boundAddress(), QStringLiteral("127.0.0.1"));
-        QCOMPARE(HookTestClient::exchange(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"), health);
+        QCOMPARE(HookTestClient::exchange(port, "GET /healthz HTTP/1.1\r\nHost: 127.0.0.1:43434\r\n\r\n"),
+                 health);
     }
 
     void aTakenPortFailsToStart() {
@@ -93,7 +94,8 @@ private slots:
     void theHeadInPiecesIsRead() {
         const quint16 port = start();
         HookTestClient client(port);
-        QVERIFY(client.sendInPieces({"GET /hea", "lthz HTTP/1.1\r\n", "Host: x\r\n\r", "\n"}, 40ms));
+        QVERIFY(client.sendInPieces({"GET /hea", "lthz HTTP/1.1\r\n", "Host: 127.0.0.1:43434\r\n\r", "\n"},
+                                    40ms));
         QCOMPARE(client.readAll(), health);
     }
 
@@ -303,7 +305,7 @@ private slots:
             << hookPost(R"({"title":"first"})") + hookPost(R"({"title":"second"})") << ok
             << QStringList{QStringLiteral("first")};
         QTest::newRow("a body without Content-Length")
-            << QByteArray("POST /event HTTP/1.1\r\nHost: x\r\n\r\n{\"title\":\"x\"}")
+            << QByteArray("POST /event HTTP/1.1\r\nHost: 127.0.0.1:43434\r\n\r\n{\"title\":\"x\"}")
             << hookResponse("HTTP/1.1 411 Length Required",
                             R"({"error":"content-length required","ok":false})")
             << QStringList();

@@ -86,6 +86,17 @@ private slots:
     void initTestCase() {
         m_ownSlice = sliceIn(QStringLiteral("/proc/self/sched"));
         QVERIFY(!installTestApplication(QStringLiteral("com.brimlark.TestApp"), marker()).isEmpty());
+        // The handler of the test's own scheme, as a browser says it takes web addresses.
+        QFile handler(qEnvironmentVariable("XDG_DATA_HOME") +
+                      QStringLiteral("/applications/com.brimlark.TestHandler.desktop"));
+        QVERIFY(handler.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        handler.write("[Desktop Entry]\nType=Application\nName=Brimlark test handler\nExec=true %u\n"
+                      "MimeType=x-scheme-handler/brimlark-test;\n");
+        handler.close();
+        // The index a package's install brings up to date, which GIO reads the types from.
+        QFile index(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/mimeinfo.cache"));
+        QVERIFY(index.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        index.write("[MIME Cache]\nx-scheme-handler/brimlark-test=com.brimlark.TestHandler.desktop;\n");
     }
 
     void thereIsNoShortcutsApplication() {
@@ -341,6 +352,13 @@ private slots:
     void anInvalidUrlOpensNothing() {
         LinuxWorkspace workspace;
         QVERIFY(!workspace.openUrl(QUrl()));
+    }
+
+    // The desktop's opener would start and report success all the same.
+    void anAddressNothingOpensIsRefused() {
+        LinuxWorkspace workspace;
+        QTest::ignoreMessage(QtInfoMsg, "open url: no application opens brimlark-nothing addresses");
+        QVERIFY(!workspace.openUrl(QUrl(QStringLiteral("brimlark-nothing://page"))));
     }
 };
 

@@ -69,7 +69,39 @@ QList<QByteArrayView> requestLinePieces(QByteArrayView line) {
     return pieces;
 }
 
+bool equalsLowerCase(QByteArrayView text, QByteArrayView lower) {
+    if (text.size() != lower.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lower[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool HookEndpoint::isLoopbackHost(QByteArrayView host, quint16 port) {
+    // A page whose name was made to resolve to 127.0.0.1 still sends its own name; what the
+    // bridge, curl and other local clients send is the address or localhost with the port.
+    const qsizetype colon = host.lastIndexOf(':');
+    const QByteArrayView name = colon < 0 ? host : host.first(colon);
+    if (!equalsLowerCase(name, "127.0.0.1") && !equalsLowerCase(name, "localhost"))
+        return false;
+    if (colon < 0)
+        return true;
+    const QByteArrayView digits = host.sliced(colon + 1);
+    if (digits.isEmpty() || digits.size() > 5)
+        return false;
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value == defaultPort || (port != 0 && value == port);
+}
 
 QByteArray HookEndpoint::httpResponse(const QByteArray& statusLine, const QJsonObject& json) {
     QByteArray body = QJsonDocument(json).toJson(QJsonDocument::Compact);
@@ -85,7 +117,8 @@ QByteArray HookEndpoint::httpResponse(const QByteArray& statusLine, const QJsonO
     return response;
 }
 
-HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, const QDateTime& now) {
+HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, const QDateTime& now,
+                                                quint16 port) {
     // Bytes after the request (a second one sent along) are no part of it.
     const QByteArray bytes = received.first(HookHttpRequest::requestLength(received));
     if (!isValidUtf8(bytes))
@@ -100,6 +133,9 @@ HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, cons
         return refuse(statusBadRequest, QStringLiteral("malformed request line"));
     if (HookHttpRequest::hasHeader(head, "origin"))
         return refuse(statusForbidden, QStringLiteral("cross-origin requests are not accepted"));
+    for (const QByteArrayView host : HookHttpRequest::headerValues(head, "host"))
+        if (!isLoopbackHost(host, port))
+            return refuse(statusForbidden, QStringLiteral("requests for another host are not accepted"));
 
     const QByteArrayView method = pieces[0];
     const QByteArrayView path = pieces[1];
@@ -124,7 +160,7 @@ HookEndpoint::Reply HookEndpoint::handleRequest(const QByteArray& received, cons
 }
 
 HookEndpoint::Reply HookEndpoint::answer(const QByteArray& bytes, HookHttpRequest::Framing framing,
-                                         const QDateTime& now) {
+                                         const QDateTime& now, quint16 port) {
     switch (framing) {
     case HookHttpRequest::Framing::tooLarge:
         return refuse(statusTooLarge, QStringLiteral("request too large"));
@@ -140,5 +176,5 @@ HookEndpoint::Reply HookEndpoint::answer(const QByteArray& bytes, HookHttpReques
     case HookHttpRequest::Framing::complete:
         break;
     }
-    return handleRequest(bytes, now);
+    return handleRequest(bytes, now, port);
 }

@@ -20,8 +20,13 @@
 //   any other method            405 "method M not supported"
 //   POST to another path        404 "unknown path P"
 //   an "Origin" header          403: browsers send one, hook clients never do
+//   a "Host" other than the     403: a page whose own name was made to point at this machine
+//   loopback name and port           (DNS rebinding) sends that name
 class HookEndpoint {
 public:
+    // The port the hook commands post to unless another is set.
+    static constexpr quint16 defaultPort = 43434;
+
     struct Reply {
         QByteArray response;
         // The events of an accepted POST, in body order; empty for every other answer.
@@ -33,11 +38,16 @@ public:
 
     // Answers the bytes of one request, complete or not. `now` stands in for the time of events
     // that carry none.
-    static Reply handleRequest(const QByteArray& bytes, const QDateTime& now);
+    // `port` is the one the endpoint listens on: a "Host" header must name 127.0.0.1 or
+    // localhost, with that port or defaultPort (or none).
+    static Reply handleRequest(const QByteArray& bytes, const QDateTime& now, quint16 port = defaultPort);
     // Answers what the transport found: 413 for a request too large, 400 for a bad
     // Content-Length, 411 for a body without one, 501 for a Transfer-Encoding, 408 for a request
     // abandoned before its end, otherwise handleRequest().
-    static Reply answer(const QByteArray& bytes, HookHttpRequest::Framing framing, const QDateTime& now);
+    static Reply answer(const QByteArray& bytes, HookHttpRequest::Framing framing, const QDateTime& now,
+                        quint16 port = defaultPort);
+    // Whether a "Host" header's value names this machine's loopback endpoint on `port`.
+    static bool isLoopbackHost(QByteArrayView host, quint16 port);
     // The response bytes for a status line and a JSON body.
     static QByteArray httpResponse(const QByteArray& statusLine, const QJsonObject& json);
 };

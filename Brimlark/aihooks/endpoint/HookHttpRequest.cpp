@@ -65,6 +65,16 @@ bool HookHttpRequest::hasHeader(QByteArrayView head, QByteArrayView name) {
     return found;
 }
 
+QList<QByteArrayView> HookHttpRequest::headerValues(QByteArrayView head, QByteArrayView name) {
+    QList<QByteArrayView> values;
+    forEachHeader(head, [&](QByteArrayView headerName, QByteArrayView value) {
+        if (equalsIgnoringCase(headerName, name))
+            values.append(value);
+        return true;
+    });
+    return values;
+}
+
 bool HookHttpRequest::expectsContinue(QByteArrayView received) {
     const std::optional<qsizetype> end = headEnd(received);
     if (!end)

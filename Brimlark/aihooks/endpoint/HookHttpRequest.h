@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 #include <optional>
 
@@ -32,6 +33,8 @@ public:
     static std::optional<qsizetype> headEnd(QByteArrayView received);
     // True when a header line of `head` (the request line excluded) has this name, in any case.
     static bool hasHeader(QByteArrayView head, QByteArrayView name);
+    // The values of every header line of `head` with this name, in any case, in order.
+    static QList<QByteArrayView> headerValues(QByteArrayView head, QByteArrayView name);
     // True when the head has arrived and asks to be told to go on before it sends its body
     // ("Expect: 100-continue", any letter case).
     static bool expectsContinue(QByteArrayView received);

@@ -2,10 +2,13 @@
 
 #include "Brimlark/aihooks/events/HookDisplayRules.h"
 #include "Brimlark/aihooks/events/HookEventStore.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/core/Logging.h"
 
 #include <QStringList>
+
+#include <utility>
 
 HookNotifier::HookNotifier(const AppState& appState, const HookEventStore& store,
                            Notifications* notifications, QObject* parent)
@@ -42,6 +45,9 @@ std::optional<NotificationContent> HookNotifier::notificationContent(const HookE
             break;
         }
     }
+    // Two requests of one tool differ by what they would run: its start goes on a line of its own.
+    if (const std::optional<QString> input = HookInputPreview::of(event))
+        content.body += QLatin1Char('\n') + *input;
     return content;
 }
 
@@ -87,6 +93,12 @@ void HookNotifier::requestNotificationAuthorization() {
 void HookNotifier::withdraw(const QUuid& id) {
     m_notifiedEventIDs.remove(id);
     removeNotification(id);
+}
+
+void HookNotifier::withdrawAll() {
+    const QSet<QUuid> notified = std::exchange(m_notifiedEventIDs, {});
+    for (const QUuid& id : notified)
+        removeNotification(id);
 }
 
 void HookNotifier::withdrawSettled(const QUuid& id) {

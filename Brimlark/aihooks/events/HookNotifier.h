@@ -42,8 +42,8 @@ public:
     // Removes the shown or pending notification of a question that was settled (the tool moved on
     // without an answer from here). The id stays known, so the settled event is not told of again.
     void withdrawSettled(const QUuid& id);
-    // Forgets every id; shown notifications stay.
-    void forgetAll() { m_notifiedEventIDs.clear(); }
+    // Forgets every id and removes each one's shown or pending notification.
+    void withdrawAll();
 
 private:
     void removeNotification(const QUuid& id);

@@ -43,7 +43,41 @@ bool stage(QSaveFile& file, const QByteArray& bytes, QString* error) {
     return true;
 }
 
+// Writes the copy of a file's old content beside it, with the file's mode (a settings file may
+// hold keys that only its owner may read). A copy already there is the one from before the first
+// change and stays as it is.
+// `made` gets the path of a copy written now, for taking it back should the change itself fail.
+bool keepCopy(const QString& path, const QByteArray& old, QStringList* made, QString* error) {
+    const QString copyPath = AIHookConfigFile::originalCopyPath(path);
+    if (QFileInfo::exists(copyPath) || QFileInfo(copyPath).isSymLink())
+        return true;
+    struct stat original {};
+    const bool known =
+        ::stat(QFile::encodeName(AIHookConfigFile::realPath(path)).constData(), &original) == 0;
+    QSaveFile copy(copyPath);
+    QString why;
+    if (!AtomicWrite::stage(copy, old, &why))
+        return fail(error, QStringLiteral("its copy could not be kept (%1)").arg(why));
+    if (known && ::fchmod(copy.handle(), original.st_mode & 07777) != 0)
+        return fail(error, QStringLiteral("its copy could not be kept (%1)")
+                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    if (!copy.commit())
+        return fail(error, QStringLiteral("its copy could not be kept (%1)").arg(copy.errorString()));
+    made->append(copyPath);
+    return true;
+}
+
+// Takes back the copies written for a change that did not happen: the folder is as it was.
+void dropCopies(const QStringList& made) {
+    for (const QString& copy : made)
+        QFile::remove(copy);
+}
+
 } // namespace
+
+QString AIHookConfigFile::originalCopyPath(const QString& path) {
+    return path + QStringLiteral(".before-brimlark");
+}
 
 QString AIHookConfigFile::realPath(const QString& path) {
     QString current = QFileInfo(path).absoluteFilePath();
@@ -78,15 +112,24 @@ std::optional<AIHookConfigFile::Contents> AIHookConfigFile::read(const QString& 
     return contents;
 }
 
-bool AIHookConfigFile::write(const QString& path, const QByteArray& bytes, QString* error) {
+bool AIHookConfigFile::write(const QString& path, const QByteArray& bytes, QString* error,
+                             bool keepOriginal) {
     const QString target = realPath(path);
     if (holds(target, bytes))
         return true;
     QSaveFile file(target);
     if (!stage(file, bytes, error))
         return false;
-    if (!file.commit())
+    QStringList made;
+    if (keepOriginal) {
+        const std::optional<Contents> old = read(target, error);
+        if (!old || (old->exists && !keepCopy(path, old->bytes, &made, error)))
+            return false;
+    }
+    if (!file.commit()) {
+        dropCopies(made);
         return fail(error, QStringLiteral("it could not be written (%1)").arg(file.errorString()));
+    }
     return true;
 }
 
@@ -95,6 +138,8 @@ bool AIHookConfigFile::writeAll(const QList<Change>& changes, QString* error) {
     std::vector<std::unique_ptr<QSaveFile>> staged;
     QStringList names;
     QList<Contents> before;
+    // Per staged change: the path whose copy is to be kept, or empty.
+    QStringList keep;
     for (const Change& change : changes) {
         const QString name = QFileInfo(change.path).fileName();
         const QString target = realPath(change.path);
@@ -110,6 +155,16 @@ bool AIHookConfigFile::writeAll(const QList<Change>& changes, QString* error) {
             return fail(error, name + QStringLiteral(": ") + why + unchanged);
         names.append(name);
         before.append(*old);
+        keep.append(change.keepOriginal && old->exists ? change.path : QString());
+    }
+    // The copies come once every new content is staged, and go again should the change fail.
+    QStringList made;
+    for (qsizetype i = 0; i < keep.size(); ++i) {
+        QString why;
+        if (!keep.at(i).isEmpty() && !keepCopy(keep.at(i), before.at(i).bytes, &made, &why)) {
+            dropCopies(made);
+            return fail(error, names.at(i) + QStringLiteral(": ") + why + unchanged);
+        }
     }
     for (std::size_t i = 0; i < staged.size(); ++i) {
         if (staged[i]->commit())
@@ -123,6 +178,8 @@ bool AIHookConfigFile::writeAll(const QList<Change>& changes, QString* error) {
             if (old.exists ? !write(target, old.bytes) : !QFile::remove(target))
                 changed.append(names.at(qsizetype(j)));
         }
+        if (changed.isEmpty())
+            dropCopies(made);
         return fail(error,
                     names.at(qsizetype(i)) +
                         QStringLiteral(": it could not be written (%1)").arg(staged[i]->errorString()) +

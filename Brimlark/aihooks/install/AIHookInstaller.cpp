@@ -394,7 +394,7 @@ bool AIHookInstaller::installClaudeHooks(quint16 port, const QString& settingsPa
     if (!merged)
         return false;
     QString why;
-    if (!AIHookConfigFile::write(target, *merged, &why))
+    if (!AIHookConfigFile::write(target, *merged, &why, true))
         return fail(error, fileNameOf(target) + QStringLiteral(": ") + why);
     return true;
 }
@@ -424,7 +424,7 @@ bool AIHookInstaller::installCodexHooks(quint16 port, const QString& configPath,
     if (!merged)
         return false;
 
-    return AIHookConfigFile::writeAll({{config, updated->toUtf8()}, {hooksFile, *merged}}, error);
+    return AIHookConfigFile::writeAll({{config, updated->toUtf8()}, {hooksFile, *merged, true}}, error);
 }
 
 bool AIHookInstaller::hooksInstalled(const QString& path) const {

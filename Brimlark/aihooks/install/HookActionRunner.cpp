@@ -17,8 +17,8 @@ bool HookActionRunner::run(const std::optional<HookEvent::Action>& action, QStri
             return false;
         }
         if (!m_workspace || !m_workspace->openUrl(url)) {
-            *error = QStringLiteral("could not open ") + title +
-                     QStringLiteral(": no application took the address");
+            *error =
+                QStringLiteral("could not open ") + title + QStringLiteral(": nothing could open the link");
             return false;
         }
         return true;

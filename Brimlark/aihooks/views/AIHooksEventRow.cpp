@@ -1,6 +1,7 @@
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/aihooks/views/AIHooksDot.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
 #include "Brimlark/aihooks/views/AIHooksRowText.h"
@@ -40,7 +41,7 @@ QString AIHooksEventRow::shownText(const QString& text) {
 
 bool AIHooksEventRow::showsSame(const HookEvent& a, const HookEvent& b) {
     return a.id == b.id && a.status == b.status && a.source == b.source && a.title == b.title &&
-           a.detail == b.detail && a.timestamp == b.timestamp &&
+           a.detail == b.detail && a.timestamp == b.timestamp && a.toolInput == b.toolInput &&
            a.approveAction.has_value() == b.approveAction.has_value() &&
            a.denyAction.has_value() == b.denyAction.has_value();
 }
@@ -68,6 +69,14 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     column->addWidget(new AIHooksRowText(event.title ? shownText(*event.title) : QStringLiteral("event"),
                                          BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this));
 
+    // What the call would run, as given and on one line: what sets two requests of a tool apart.
+    if (const std::optional<QString> input = HookInputPreview::of(event)) {
+        auto* line = new AIHooksRowText(*input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(),
+                                        this, false);
+        line->setObjectName(QStringLiteral("toolInput"));
+        column->addWidget(line);
+    }
+
     const QString detail = shownText(event.detail.value_or(QString()));
     if (!detail.isEmpty()) {
         column->addWidget(
@@ -85,18 +94,25 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
         allow->setEnabled(event.approveAction.has_value());
         deny->setEnabled(event.denyAction.has_value());
         // The service dismisses the event only when its action started; one that failed stays
-        // listed, with the reason in the service's last error. The service is the receiver: a
-        // click after it is gone does nothing.
+        // listed, and the row says why under its buttons. The service is the receiver: a click
+        // after it is gone does nothing.
         AIHooksService* target = &service;
         const QUuid id = event.id;
-        connect(allow, &QAbstractButton::clicked, target,
-                [target, id] { target->runAction(id, HookEvent::Action::Kind::approve); });
-        connect(deny, &QAbstractButton::clicked, target,
-                [target, id] { target->runAction(id, HookEvent::Action::Kind::deny); });
+        const auto run = [this, target, id](HookEvent::Action::Kind kind) {
+            if (!target->runAction(id, kind))
+                showFailure(target->lastError());
+        };
+        connect(allow, &QAbstractButton::clicked, target, [run] { run(HookEvent::Action::Kind::approve); });
+        connect(deny, &QAbstractButton::clicked, target, [run] { run(HookEvent::Action::Kind::deny); });
         actions->addWidget(allow);
         actions->addWidget(deny);
         actions->addStretch(1);
         column->addLayout(actions);
+        m_failure =
+            new AIHooksRowText(QString(), BrimlarkTheme::monoRegular12(), BrimlarkTheme::danger(), this);
+        m_failure->setObjectName(QStringLiteral("actionFailure"));
+        m_failure->setVisible(false);
+        column->addWidget(m_failure);
     }
 }
 
@@ -104,6 +120,13 @@ void AIHooksEventRow::showTime(const QDateTime& now) {
     const QString text = RelativeTimeFormatter::string(m_event.timestamp, now).toLower();
     if (m_time->text() != text)
         m_time->setText(text);
+}
+
+void AIHooksEventRow::showFailure(const QString& text) {
+    if (!m_failure)
+        return;
+    m_failure->setText(text);
+    m_failure->setVisible(!text.isEmpty());
 }
 
 QString AIHooksEventRow::timeText() const {

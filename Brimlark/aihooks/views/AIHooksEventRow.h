@@ -36,6 +36,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Says under the buttons why an action did not run; the event stays listed.
+    void showFailure(const QString& text);
+
     HookEvent m_event;
     AIHooksRowText* m_time;
+    AIHooksRowText* m_failure = nullptr;
 };

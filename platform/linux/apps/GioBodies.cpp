@@ -194,15 +194,17 @@ void unwatch(void* opaque) {
     delete watch;
 }
 
+bool handlesUriScheme(const QByteArray& scheme) {
+    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_uri_scheme(scheme.constData()));
+    return info != nullptr;
+}
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT const GioModule* brimlarkGioModule() {
-    static const GioModule module{&launchDesktopEntry,
-                                  &describeDesktopFile,
-                                  &launchDesktopFile,
-                                  &launchDefaultFor,
-                                  &watchEnableAnimations,
-                                  &enableAnimations,
-                                  &unwatch};
+    static const GioModule module{
+        &launchDesktopEntry,    &describeDesktopFile, &launchDesktopFile, &launchDefaultFor,
+        &watchEnableAnimations, &enableAnimations,    &unwatch,           &handlesUriScheme,
+    };
     return &module;
 }

@@ -39,6 +39,8 @@ struct GioModule {
     void* (*watchEnableAnimations)(std::function<void()> changed, QString* why);
     bool (*enableAnimations)(void* watch);
     void (*unwatch)(void* watch);
+    // Whether the desktop has an application for addresses of this scheme ("https", "mailto").
+    bool (*handlesUriScheme)(const QByteArray& scheme);
 };
 
 // The name of the module's exported function that answers its entry points: a

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
 
@@ -56,11 +57,31 @@ QThreadPool& launchPool() {
     return *pool;
 }
 
+// Whether something on the desktop opens addresses of `scheme`: an application that says it
+// handles them, or for web addresses the browser the opener falls back on ($BROWSER, or Debian's
+// x-www-browser). Without GIO nothing can be told, and the opener is left to try.
+bool opensScheme(const QString& scheme) {
+    const GioModule* gio = gioModule();
+    if (!gio || gio->handlesUriScheme(scheme.toLower().toUtf8()))
+        return true;
+    if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) != 0 &&
+        scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0)
+        return false;
+    return !qEnvironmentVariableIsEmpty("BROWSER") ||
+           !QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty();
+}
+
 } // namespace
 
 bool LinuxWorkspace::openUrl(const QUrl& url) {
     if (!url.isValid() || url.isEmpty()) {
         qCDebug(lcPlatform, "open url: not a valid address: %s", qUtf8Printable(url.toString()));
+        return false;
+    }
+    // For an address, the desktop's opener starts and reports success whether or not anything
+    // takes the address; so it is asked first whether something would.
+    if (!url.isLocalFile() && !opensScheme(url.scheme())) {
+        qCInfo(lcPlatform, "open url: no application opens %s addresses", qUtf8Printable(url.scheme()));
         return false;
     }
     return QDesktopServices::openUrl(url);

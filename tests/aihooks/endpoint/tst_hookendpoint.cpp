@@ -92,7 +92,7 @@ private slots:
                             R"({"error":"cross-origin requests are not accepted","ok":false})")
             << 0;
         QTest::newRow("POST without Content-Length")
-            << QByteArray("POST /event HTTP/1.1\r\nHost: x\r\n\r\n")
+            << QByteArray("POST /event HTTP/1.1\r\nHost: 127.0.0.1:43434\r\n\r\n")
             << hookResponse("HTTP/1.1 411 Length Required",
                             R"({"error":"content-length required","ok":false})")
             << 0;
@@ -110,6 +110,47 @@ private slots:
         const HookEndpoint::Reply reply = HookEndpoint::handleRequest(bytes, now);
         QCOMPARE(reply.response, expected);
         QCOMPARE(reply.events.size(), events);
+    }
+
+    // What the bridge and curl send passes; a page whose name was pointed at this machine, or
+    // another port, is refused like a cross-origin request.
+    void theHostMustBeTheLoopbackEndpoint_data() {
+        QTest::addColumn<QByteArray>("hostLines");
+        QTest::addColumn<quint16>("listening");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("bridge and curl") << QByteArray("Host: 127.0.0.1:43434\r\n") << quint16(43434) << true;
+        QTest::newRow("localhost") << QByteArray("host: LocalHost:43434\r\n") << quint16(43434) << true;
+        QTest::newRow("the port set") << QByteArray("Host: 127.0.0.1:50123\r\n") << quint16(50123) << true;
+        QTest::newRow("no port") << QByteArray("Host: 127.0.0.1\r\n") << quint16(43434) << true;
+        QTest::newRow("no host header") << QByteArray() << quint16(43434) << true;
+        QTest::newRow("rebound name")
+            << QByteArray("Host: attacker.example:43434\r\n") << quint16(43434) << false;
+        QTest::newRow("loopback as a subdomain")
+            << QByteArray("Host: 127.0.0.1.attacker.example:43434\r\n") << quint16(43434) << false;
+        QTest::newRow("another port") << QByteArray("Host: 127.0.0.1:8080\r\n") << quint16(43434) << false;
+        QTest::newRow("a second host")
+            << QByteArray("Host: 127.0.0.1:43434\r\nHost: evil.example\r\n") << quint16(43434) << false;
+        QTest::newRow("empty") << QByteArray("Host: \r\n") << quint16(43434) << false;
+        QTest::newRow("port not a number")
+            << QByteArray("Host: localhost:43434x\r\n") << quint16(43434) << false;
+    }
+    void theHostMustBeTheLoopbackEndpoint() {
+        QFETCH(QByteArray, hostLines);
+        QFETCH(quint16, listening);
+        QFETCH(bool, accepted);
+        for (const QByteArray& head :
+             {QByteArray("GET /healthz HTTP/1.1\r\n") + hostLines + "\r\n",
+              QByteArray("POST /event HTTP/1.1\r\n") + hostLines + "Content-Length: 2\r\n\r\n{}"}) {
+            const HookEndpoint::Reply reply = HookEndpoint::handleRequest(head, now, listening);
+            if (accepted) {
+                QCOMPARE(reply.statusCode, 200);
+                continue;
+            }
+            QCOMPARE(reply.response,
+                     hookResponse("HTTP/1.1 403 Forbidden",
+                                  R"({"error":"requests for another host are not accepted","ok":false})"));
+            QVERIFY(reply.events.isEmpty());
+        }
     }
 
     void invalidBodies_data() {

@@ -359,6 +359,57 @@ private slots:
         QCOMPARE(int(info.st_mode & 07777), mode);
     }
 
+    // The file as the user laid it out is kept once, before the first change, and never replaced:
+    // not by a later install that changes the file again, nor over a copy already there.
+    void theFileAsTheUserHadItIsKeptOnce_data() {
+        QTest::addColumn<bool>("codex");
+        QTest::addColumn<QByteArray>("original");
+        QTest::addColumn<QByteArray>("earlierCopy");
+        const QByteArray layout("{\n    \"model\" : \"opus\",\n\t\"alpha\": [1,2]\n}");
+        QTest::newRow("claude settings") << false << layout << QByteArray();
+        QTest::newRow("codex hooks") << true << layout << QByteArray();
+        QTest::newRow("claude, a copy already there") << false << layout << QByteArray("{\"earlier\": 1}\n");
+        QTest::newRow("codex, a copy already there") << true << layout << QByteArray("{\"earlier\": 1}\n");
+        QTest::newRow("claude, no file before") << false << QByteArray() << QByteArray();
+    }
+    void theFileAsTheUserHadItIsKeptOnce() {
+        QFETCH(bool, codex);
+        QFETCH(QByteArray, original);
+        QFETCH(QByteArray, earlierCopy);
+        const AIHookInstaller wiring = installer();
+        const QString file = codex ? wiring.codexHooksPath() : wiring.claudeSettingsPath();
+        const QString copy = file + QStringLiteral(".before-brimlark");
+        if (!original.isEmpty()) {
+            writeAll(file, original);
+            QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0600), 0);
+        }
+        if (!earlierCopy.isEmpty())
+            writeAll(copy, earlierCopy);
+        const auto install = [&](quint16 port) {
+            QString error;
+            const bool done = codex ? wiring.installCodexHooks(port, QString(), &error)
+                                    : wiring.installClaudeHooks(port, QString(), std::nullopt, &error);
+            QVERIFY2(done, qPrintable(error));
+        };
+
+        install(43434);
+        QVERIFY(readAll(file) != original);
+        const QByteArray kept = earlierCopy.isEmpty() ? original : earlierCopy;
+        QCOMPARE(QFileInfo::exists(copy), !kept.isEmpty());
+        if (kept.isEmpty())
+            return;
+        QCOMPARE(readAll(copy), kept);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+        if (earlierCopy.isEmpty())
+            QCOMPARE(int(info.st_mode & 07777), 0600);
+
+        // Another port changes the file again; the copy stays the first one.
+        install(43500);
+        QVERIFY(readAll(file).contains("43500"));
+        QCOMPARE(readAll(copy), kept);
+    }
+
     void theShellReadsAQuotedPathAsOneWord() {
         const QString path = QStringLiteral("/tmp/it's a \"folder\"/$HOME/brimlark-hook-bridge.py");
         QProcess shell;
