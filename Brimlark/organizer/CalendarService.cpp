@@ -86,6 +86,7 @@ void CalendarService::refresh() {
     const quint64 generation = ++m_generation;
     if (m_permissions.calendar() != PermissionsCoordinator::State::granted) {
         publish({}, std::nullopt, {}, false);
+        setUnreadableFiles({});
         return;
     }
     const QDateTime now = m_clock->now().toUTC();
@@ -101,10 +102,18 @@ void CalendarService::refresh() {
         });
 }
 
+void CalendarService::setUnreadableFiles(const QList<EventStore::UnreadableFile>& files) {
+    if (files == m_unreadableFiles)
+        return;
+    m_unreadableFiles = files;
+    emit unreadableFilesChanged(m_unreadableFiles);
+}
+
 void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now,
                                     const QDateTime& dayEnd) {
     if (answer.calendars.isEmpty()) {
         publish({}, std::nullopt, {}, false);
+        setUnreadableFiles(answer.unreadable);
         return;
     }
     QHash<QString, std::optional<QUrl>> links;
@@ -140,6 +149,7 @@ void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, cons
         next = first;
     m_links = std::move(links);
     publish(today, next, timed, true);
+    setUnreadableFiles(answer.unreadable);
 }
 
 const QStringList& CalendarService::meetingHosts() {

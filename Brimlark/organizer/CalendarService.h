@@ -25,6 +25,8 @@ class CalendarService : public QObject {
     Q_PROPERTY(
         QList<CalendarItem> upcomingTimedEvents READ upcomingTimedEvents NOTIFY upcomingTimedEventsChanged)
     Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(
+        QList<EventStore::UnreadableFile> unreadableFiles READ unreadableFiles NOTIFY unreadableFilesChanged)
 public:
     // `workspace` opens events and meeting links (null: nothing opens); `clock` null: the system's.
     explicit CalendarService(PermissionsCoordinator& permissions, Workspace* workspace = nullptr,
@@ -41,6 +43,10 @@ public:
     const QList<CalendarItem>& upcomingTimedEvents() const { return m_upcomingTimedEvents; }
     // Cleared by every refresh that reaches the store; nothing writes a message into it yet.
     const std::optional<QString>& lastError() const { return m_lastError; }
+
+    // The calendar files the last refresh found but could not read, by calendar in folder order;
+    // empty without access.
+    const QList<EventStore::UnreadableFile>& unreadableFiles() const { return m_unreadableFiles; }
 
     Clock& clock() const { return *m_clock; }
 
@@ -68,10 +74,12 @@ signals:
     void nextEventChanged(const std::optional<CalendarItem>& nextEvent);
     void upcomingTimedEventsChanged(const QList<CalendarItem>& upcomingTimedEvents);
     void lastErrorChanged(const std::optional<QString>& lastError);
+    void unreadableFilesChanged(const QList<EventStore::UnreadableFile>& unreadableFiles);
 
 private:
     void publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
                  const QList<CalendarItem>& timed, bool clearError);
+    void setUnreadableFiles(const QList<EventStore::UnreadableFile>& files);
     void publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now, const QDateTime& dayEnd);
 
     PermissionsCoordinator& m_permissions;
@@ -83,6 +91,7 @@ private:
     // Counts refreshes; an answer publishes only when it belongs to the latest.
     quint64 m_generation = 0;
     std::optional<QString> m_lastError;
+    QList<EventStore::UnreadableFile> m_unreadableFiles;
     // The meeting link of each event text of the last refresh.
     QHash<QString, std::optional<QUrl>> m_links;
 };

@@ -163,6 +163,40 @@ private slots:
         QCOMPARE(f.workspace.openedDefaultApplications.size(), 2); // "open" and the row
     }
 
+    void filesThatCouldNotBeReadAreNamed_data() {
+        QTest::addColumn<bool>("eventsToday");
+        QTest::newRow("beside today's events") << true;
+        QTest::newRow("on an empty day") << false;
+    }
+    void filesThatCouldNotBeReadAreNamed() {
+        QFETCH(bool, eventsToday);
+        CalendarFixture f;
+        if (eventsToday)
+            f.add(QStringLiteral("n"), QStringLiteral("Standup"), f.local(9, 15), f.local(9, 30));
+        f.store.unreadableFiles = {
+            {QStringLiteral("work"), QStringLiteral("/c/work/notes.ics"),
+             QStringLiteral("it is not iCalendar")},
+            {QStringLiteral("work"), QStringLiteral("/c/work/photo.ics"),
+             QStringLiteral("it is not iCalendar")},
+            {QStringLiteral("home"), QStringLiteral("/c/home/empty.ics"), QStringLiteral("it is empty")}};
+        CalendarView view(f.service, f.coordinator);
+        f.service.refresh();
+        const QStringList labels = labelTexts(&view);
+        for (const QString& line :
+             {QStringLiteral("2 files in work could not be read"), QStringLiteral("notes.ics, photo.ics"),
+              QStringLiteral("1 file in home could not be read"), QStringLiteral("empty.ics")})
+            QVERIFY2(labels.contains(line), qPrintable(labels.join(QLatin1Char('|'))));
+        const QWidget* notice = view.findChild<QWidget*>(QStringLiteral("unreadableFiles"));
+        QVERIFY(notice);
+        QVERIFY(notice->findChild<QLabel*>()->toolTip().contains(
+            QStringLiteral("/c/work/photo.ics: it is not iCalendar")));
+
+        // Once the files are mended the notice goes.
+        f.store.unreadableFiles.clear();
+        f.service.refresh();
+        QTRY_VERIFY(!view.findChild<QWidget*>(QStringLiteral("unreadableFiles")));
+    }
+
     void screenshots() {
         if (brimlark::test::screenshotDir().isEmpty())
             QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");
