@@ -175,21 +175,34 @@ std::optional<QUrl> CalendarService::conferenceURL(const QStringList& candidates
     return std::nullopt;
 }
 
-void CalendarService::openInCalendar(const CalendarItem&, Workspace& workspace) {
+CalendarService::Opening CalendarService::openInCalendar(const CalendarItem&, Workspace& workspace) {
     const Workspace::Launch launch = workspace.openDefaultApplication(QStringLiteral("text/calendar"));
-    if (launch.outcome == Workspace::Launch::Outcome::failed)
-        qCCritical(lcServices, "open calendar failed: %s", qUtf8Printable(launch.error));
+    switch (launch.outcome) {
+    case Workspace::Launch::Outcome::launched:
+        return Opening::opened;
+    case Workspace::Launch::Outcome::notFound:
+        qCInfo(lcServices, "open calendar: no application opens calendar files");
+        return Opening::noApplication;
+    case Workspace::Launch::Outcome::failed:
+        break;
+    }
+    qCCritical(lcServices, "open calendar failed: %s", qUtf8Printable(launch.error));
+    return Opening::failed;
 }
 
-void CalendarService::openInCalendar(const CalendarItem& item) const {
-    if (m_workspace)
-        openInCalendar(item, *m_workspace);
+CalendarService::Opening CalendarService::openInCalendar(const CalendarItem& item) const {
+    return m_workspace ? openInCalendar(item, *m_workspace) : Opening::noApplication;
 }
 
-void CalendarService::join(const CalendarItem& item) const {
+CalendarService::Opening CalendarService::join(const CalendarItem& item) const {
     if (!m_workspace || !item.conferenceURL)
-        return;
+        return Opening::noApplication;
     // The link was checked when the item was made; check again, as an item can be built by hand.
-    if (const std::optional<QUrl> link = conferenceURL({item.conferenceURL->toString(QUrl::FullyEncoded)}))
-        m_workspace->openUrl(*link);
+    const std::optional<QUrl> link = conferenceURL({item.conferenceURL->toString(QUrl::FullyEncoded)});
+    if (!link)
+        return Opening::noApplication;
+    if (m_workspace->openUrl(*link))
+        return Opening::opened;
+    qCInfo(lcServices, "join: nothing opened %s", qUtf8Printable(link->toString()));
+    return Opening::noApplication;
 }

@@ -62,12 +62,17 @@ public:
     // zoom.us, meet.google.com, teams.microsoft.com, webex.com, in the order they are tried.
     static const QStringList& meetingHosts();
 
+    // How an opening ended: `noApplication` when nothing opens calendar files (or links), `failed`
+    // when the application did not start.
+    enum class Opening { opened, noApplication, failed };
+
     // Starts the default calendar application. Linux cannot show one event in it, so every item
-    // opens the application alone. No application: nothing; a failed start: a log line.
-    static void openInCalendar(const CalendarItem& item, Workspace& workspace);
-    void openInCalendar(const CalendarItem& item) const;
+    // opens the application alone. A failed start is also logged.
+    static Opening openInCalendar(const CalendarItem& item, Workspace& workspace);
+    Opening openInCalendar(const CalendarItem& item) const;
     // Opens the item's meeting link in the browser; only the checked link is ever handed on.
-    void join(const CalendarItem& item) const;
+    // noApplication as well for an item without a link that can be opened.
+    Opening join(const CalendarItem& item) const;
 
 signals:
     void todaysEventsChanged(const QList<CalendarItem>& todaysEvents);

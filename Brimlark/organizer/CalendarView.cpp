@@ -52,6 +52,27 @@ protected:
     void paintEvent(QPaintEvent*) override {}
 };
 
+// The row's "join": a text that opens the meeting link, where the rest of the row opens the
+// calendar.
+class JoinMark : public QAbstractButton {
+public:
+    explicit JoinMark(QWidget* parent) : QAbstractButton(parent) {
+        setText(QStringLiteral("join"));
+        setAccessibleName(QStringLiteral("join"));
+        setFont(BrimlarkTheme::monoMedium10());
+        setCursor(Qt::PointingHandCursor);
+    }
+    QSize sizeHint() const override { return fontMetrics().size(Qt::TextSingleLine, text()); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(BrimlarkTheme::accent());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
+
 BrimlarkCapsuleButton* pillButton(const QString& title, const QColor& tint, QWidget* parent) {
     return new BrimlarkCapsuleButton(title, {tint, false, 0.55, 10, 5}, BrimlarkTheme::monoMedium13(),
                                      parent);
@@ -330,14 +351,33 @@ QWidget* CalendarView::buildRow(const CalendarItem& item) {
     texts->addWidget(
         plainLabel(timeText(item), BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), row));
     layout->addLayout(texts, 1);
-    if (item.conferenceURL) {
-        layout->addWidget(
-            plainLabel(QStringLiteral("join"), BrimlarkTheme::monoMedium10(), BrimlarkTheme::accent(), row));
-    }
+    // Said in the row when nothing opened; gone at the next rebuild.
+    auto* problem = plainLabel(QString(), BrimlarkTheme::monoRegular10(), BrimlarkTheme::warning(), row);
+    problem->setObjectName(QStringLiteral("openProblem"));
+    problem->hide();
+    texts->addWidget(problem);
+    auto tell = [problem](CalendarService::Opening opening, const QString& noApplication) {
+        if (opening == CalendarService::Opening::opened) {
+            problem->hide();
+            return;
+        }
+        problem->setText(opening == CalendarService::Opening::noApplication
+                             ? noApplication
+                             : QStringLiteral("the calendar application did not start"));
+        problem->show();
+    };
     QPointer<CalendarService> service(&m_service);
-    connect(row, &QAbstractButton::clicked, row, [service, item] {
+    if (item.conferenceURL) {
+        auto* join = new JoinMark(row);
+        connect(join, &QAbstractButton::clicked, row, [service, item, tell] {
+            if (service)
+                tell(service->join(item), QStringLiteral("no application opens links"));
+        });
+        layout->addWidget(join);
+    }
+    connect(row, &QAbstractButton::clicked, row, [service, item, tell] {
         if (service)
-            service->openInCalendar(item);
+            tell(service->openInCalendar(item), QStringLiteral("no application opens calendar files"));
     });
     return row;
 }
