@@ -51,9 +51,10 @@ public:
     Clock& clock() const { return *m_clock; }
 
     // Reads the store again and publishes today's events, the next event, the upcoming timed
-    // events and the cleared error, in that order. Without calendar access, or without event calendars,
-    // all empty. The store may answer later (it reads off the main thread): only the answer to the
-    // latest refresh is published, and one that comes after a newer refresh started is dropped.
+    // events, the cleared error and the unreadable files, in that order. Without calendar access
+    // all empty; without event calendars all but the unreadable files. The store may answer later
+    // (it reads off the main thread): only the answer to the latest refresh is published, and one
+    // that comes after a newer refresh started is dropped.
     void refresh();
 
     // The first meeting link in `candidates` (joined by line feeds, links in text order): an http
