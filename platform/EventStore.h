@@ -70,11 +70,23 @@ public:
         QDateTime start;
         QDateTime end;
     };
+    // A calendar file the store could not read: the title of the calendar (folder) holding it, the
+    // file and a sentence on what was wrong with it.
+    struct UnreadableFile {
+        QString calendarTitle;
+        QString path;
+        QString problem;
+        bool operator==(const UnreadableFile& other) const {
+            return calendarTitle == other.calendarTitle && path == other.path && problem == other.problem;
+        }
+    };
     // What fetchEvents answers: the event calendars and, for each range asked, its occurrences in
-    // all of them, as eventsInRange() gives them. Both empty without access or calendars.
+    // all of them, as eventsInRange() gives them. Both empty without access or calendars. A store
+    // of files also names those it could not read, whether or not their calendar holds events.
     struct EventsAnswer {
         QList<Calendar> calendars;
         QList<QList<Event>> events;
+        QList<UnreadableFile> unreadable;
     };
 
     // How saving a reminder ended: `missing` when there was nothing to save it in (no such

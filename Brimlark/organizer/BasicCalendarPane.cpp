@@ -37,7 +37,8 @@ BasicCalendarPane::Texts BasicCalendarPane::texts(const std::optional<CalendarIt
                                      : QStringLiteral("in %1 hr").arg(seconds / 3600);
     }
     result.title = event->title.toLower();
-    result.subtitle = event->location ? *event->location : QStringLiteral("your day is clear for now");
+    // The day is clear only without an event: one without a place leaves the line out.
+    result.subtitle = event->location.value_or(QString());
     result.time = CalendarView::timeText(*event);
     return result;
 }
@@ -63,10 +64,12 @@ void BasicCalendarPane::rebuild() {
                                      2, m_content);
     title->setObjectName(QStringLiteral("title"));
     column->addWidget(title);
-    auto* subtitle = new LineClampLabel(shown.subtitle, BrimlarkTheme::monoRegular13(),
-                                        BrimlarkTheme::textSecondary(), 2, m_content);
-    subtitle->setObjectName(QStringLiteral("subtitle"));
-    column->addWidget(subtitle);
+    if (!shown.subtitle.isEmpty()) {
+        auto* subtitle = new LineClampLabel(shown.subtitle, BrimlarkTheme::monoRegular13(),
+                                            BrimlarkTheme::textSecondary(), 2, m_content);
+        subtitle->setObjectName(QStringLiteral("subtitle"));
+        column->addWidget(subtitle);
+    }
     if (!shown.time.isEmpty()) {
         // The theme's font is monospaced, digits included.
         auto* time =

@@ -69,13 +69,13 @@ CalendarService::CalendarService(PermissionsCoordinator& permissions, Workspace*
 }
 
 void CalendarService::publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
-                              const std::optional<CalendarItem>& nextTimed, bool clearError) {
+                              const QList<CalendarItem>& timed, bool clearError) {
     m_todaysEvents = today;
     emit todaysEventsChanged(m_todaysEvents);
     m_nextEvent = next;
     emit nextEventChanged(m_nextEvent);
-    m_nextTimedEvent = nextTimed;
-    emit nextTimedEventChanged(m_nextTimedEvent);
+    m_upcomingTimedEvents = timed;
+    emit upcomingTimedEventsChanged(m_upcomingTimedEvents);
     if (clearError) {
         m_lastError.reset();
         emit lastErrorChanged(m_lastError);
@@ -85,7 +85,8 @@ void CalendarService::publish(const QList<CalendarItem>& today, const std::optio
 void CalendarService::refresh() {
     const quint64 generation = ++m_generation;
     if (m_permissions.calendar() != PermissionsCoordinator::State::granted) {
-        publish({}, std::nullopt, std::nullopt, false);
+        publish({}, std::nullopt, {}, false);
+        setUnreadableFiles({});
         return;
     }
     const QDateTime now = m_clock->now().toUTC();
@@ -93,17 +94,26 @@ void CalendarService::refresh() {
     const QDateTime dayStart = QDateTime(localNow.date(), QTime(0, 0)).toUTC();
     QDateTime dayEnd = QDateTime(localNow.date(), QTime(23, 59, 59));
     dayEnd = dayEnd.isValid() ? dayEnd.toUTC() : now.addSecs(86400);
-    m_permissions.eventStore().fetchEvents({{dayStart, dayEnd}, {now, now.addSecs(nextEventWindowSeconds)}},
-                                           this,
-                                           [this, generation, now](const EventStore::EventsAnswer& answer) {
-                                               if (generation == m_generation)
-                                                   publishAnswer(answer, now);
-                                           });
+    m_permissions.eventStore().fetchEvents(
+        {{dayStart, dayEnd}, {now, now.addSecs(nextEventWindowSeconds)}}, this,
+        [this, generation, now, dayEnd](const EventStore::EventsAnswer& answer) {
+            if (generation == m_generation)
+                publishAnswer(answer, now, dayEnd);
+        });
 }
 
-void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now) {
+void CalendarService::setUnreadableFiles(const QList<EventStore::UnreadableFile>& files) {
+    if (files == m_unreadableFiles)
+        return;
+    m_unreadableFiles = files;
+    emit unreadableFilesChanged(m_unreadableFiles);
+}
+
+void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now,
+                                    const QDateTime& dayEnd) {
     if (answer.calendars.isEmpty()) {
-        publish({}, std::nullopt, std::nullopt, false);
+        publish({}, std::nullopt, {}, false);
+        setUnreadableFiles(answer.unreadable);
         return;
     }
     QHash<QString, std::optional<QUrl>> links;
@@ -113,27 +123,33 @@ void CalendarService::publishAnswer(const EventStore::EventsAnswer& answer, cons
     for (const qsizetype index : byStart(day))
         today.append(itemFrom(day[index], m_links, links));
 
-    // The next event may be an all-day one; the alerts only ever announce a timed one.
+    // A timed event of today, under way or next, comes before an all-day event, which shows only
+    // once no timed event is left today. The alerts look at every timed event still to end.
+    std::optional<CalendarItem> first;
     std::optional<CalendarItem> next;
-    std::optional<CalendarItem> nextTimed;
+    QList<CalendarItem> timed;
     const QList<EventStore::Event> coming = answer.events.value(1);
     for (const qsizetype index : byStart(coming)) {
         const EventStore::Event& event = coming[index];
         if (event.end <= now)
             continue;
-        if (!next) {
-            next = itemFrom(event, m_links, links);
-            if (!event.isAllDay) {
-                nextTimed = next;
-                break;
-            }
-        } else if (!event.isAllDay) {
-            nextTimed = itemFrom(event, m_links, links);
-            break;
+        if (event.isAllDay) {
+            if (!first)
+                first = itemFrom(event, m_links, links);
+            continue;
         }
+        CalendarItem item = itemFrom(event, m_links, links);
+        if (!first)
+            first = item;
+        if (!next && event.start <= dayEnd)
+            next = item;
+        timed.append(std::move(item));
     }
+    if (!next)
+        next = first;
     m_links = std::move(links);
-    publish(today, next, nextTimed, true);
+    publish(today, next, timed, true);
+    setUnreadableFiles(answer.unreadable);
 }
 
 const QStringList& CalendarService::meetingHosts() {
@@ -159,21 +175,34 @@ std::optional<QUrl> CalendarService::conferenceURL(const QStringList& candidates
     return std::nullopt;
 }
 
-void CalendarService::openInCalendar(const CalendarItem&, Workspace& workspace) {
+CalendarService::Opening CalendarService::openInCalendar(const CalendarItem&, Workspace& workspace) {
     const Workspace::Launch launch = workspace.openDefaultApplication(QStringLiteral("text/calendar"));
-    if (launch.outcome == Workspace::Launch::Outcome::failed)
-        qCCritical(lcServices, "open calendar failed: %s", qUtf8Printable(launch.error));
+    switch (launch.outcome) {
+    case Workspace::Launch::Outcome::launched:
+        return Opening::opened;
+    case Workspace::Launch::Outcome::notFound:
+        qCInfo(lcServices, "open calendar: no application opens calendar files");
+        return Opening::noApplication;
+    case Workspace::Launch::Outcome::failed:
+        break;
+    }
+    qCCritical(lcServices, "open calendar failed: %s", qUtf8Printable(launch.error));
+    return Opening::failed;
 }
 
-void CalendarService::openInCalendar(const CalendarItem& item) const {
-    if (m_workspace)
-        openInCalendar(item, *m_workspace);
+CalendarService::Opening CalendarService::openInCalendar(const CalendarItem& item) const {
+    return m_workspace ? openInCalendar(item, *m_workspace) : Opening::noApplication;
 }
 
-void CalendarService::join(const CalendarItem& item) const {
+CalendarService::Opening CalendarService::join(const CalendarItem& item) const {
     if (!m_workspace || !item.conferenceURL)
-        return;
+        return Opening::noApplication;
     // The link was checked when the item was made; check again, as an item can be built by hand.
-    if (const std::optional<QUrl> link = conferenceURL({item.conferenceURL->toString(QUrl::FullyEncoded)}))
-        m_workspace->openUrl(*link);
+    const std::optional<QUrl> link = conferenceURL({item.conferenceURL->toString(QUrl::FullyEncoded)});
+    if (!link)
+        return Opening::noApplication;
+    if (m_workspace->openUrl(*link))
+        return Opening::opened;
+    qCInfo(lcServices, "join: nothing opened %s", qUtf8Printable(link->toString()));
+    return Opening::noApplication;
 }

@@ -22,8 +22,11 @@ class CalendarService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<CalendarItem> todaysEvents READ todaysEvents NOTIFY todaysEventsChanged)
     Q_PROPERTY(std::optional<CalendarItem> nextEvent READ nextEvent NOTIFY nextEventChanged)
-    Q_PROPERTY(std::optional<CalendarItem> nextTimedEvent READ nextTimedEvent NOTIFY nextTimedEventChanged)
+    Q_PROPERTY(
+        QList<CalendarItem> upcomingTimedEvents READ upcomingTimedEvents NOTIFY upcomingTimedEventsChanged)
     Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(
+        QList<EventStore::UnreadableFile> unreadableFiles READ unreadableFiles NOTIFY unreadableFilesChanged)
 public:
     // `workspace` opens events and meeting links (null: nothing opens); `clock` null: the system's.
     explicit CalendarService(PermissionsCoordinator& permissions, Workspace* workspace = nullptr,
@@ -31,19 +34,27 @@ public:
 
     // The current local day's events, earliest start first (equal starts in the store's order).
     const QList<CalendarItem>& todaysEvents() const { return m_todaysEvents; }
-    // The next event of the coming 48 hours whose end lies ahead; empty without calendar access.
+    // The event the panel puts first, of the coming 48 hours and not yet ended: the timed event of
+    // today under way or next; else, with no timed event left today, the first by start (an all-day
+    // event of today, or one of tomorrow). Empty without calendar access.
     const std::optional<CalendarItem>& nextEvent() const { return m_nextEvent; }
-    // The next event of the same window that is not all-day: the one calendar alerts announce.
-    const std::optional<CalendarItem>& nextTimedEvent() const { return m_nextTimedEvent; }
+    // Every timed event of the same window that had not ended at the refresh, earliest start first:
+    // the ones calendar alerts announce, each of its own, whatever else is under way.
+    const QList<CalendarItem>& upcomingTimedEvents() const { return m_upcomingTimedEvents; }
     // Cleared by every refresh that reaches the store; nothing writes a message into it yet.
     const std::optional<QString>& lastError() const { return m_lastError; }
 
+    // The calendar files the last refresh found but could not read, by calendar in folder order;
+    // empty without access.
+    const QList<EventStore::UnreadableFile>& unreadableFiles() const { return m_unreadableFiles; }
+
     Clock& clock() const { return *m_clock; }
 
-    // Reads the store again and publishes today's events, the next event, the next timed event
-    // and the cleared error, in that order. Without calendar access, or without event calendars,
-    // all empty. The store may answer later (it reads off the main thread): only the answer to the
-    // latest refresh is published, and one that comes after a newer refresh started is dropped.
+    // Reads the store again and publishes today's events, the next event, the upcoming timed
+    // events, the cleared error and the unreadable files, in that order. Without calendar access
+    // all empty; without event calendars all but the unreadable files. The store may answer later
+    // (it reads off the main thread): only the answer to the latest refresh is published, and one
+    // that comes after a newer refresh started is dropped.
     void refresh();
 
     // The first meeting link in `candidates` (joined by line feeds, links in text order): an http
@@ -52,33 +63,41 @@ public:
     // zoom.us, meet.google.com, teams.microsoft.com, webex.com, in the order they are tried.
     static const QStringList& meetingHosts();
 
+    // How an opening ended: `noApplication` when nothing opens calendar files (or links), `failed`
+    // when the application did not start.
+    enum class Opening { opened, noApplication, failed };
+
     // Starts the default calendar application. Linux cannot show one event in it, so every item
-    // opens the application alone. No application: nothing; a failed start: a log line.
-    static void openInCalendar(const CalendarItem& item, Workspace& workspace);
-    void openInCalendar(const CalendarItem& item) const;
+    // opens the application alone. A failed start is also logged.
+    static Opening openInCalendar(const CalendarItem& item, Workspace& workspace);
+    Opening openInCalendar(const CalendarItem& item) const;
     // Opens the item's meeting link in the browser; only the checked link is ever handed on.
-    void join(const CalendarItem& item) const;
+    // noApplication as well for an item without a link that can be opened.
+    Opening join(const CalendarItem& item) const;
 
 signals:
     void todaysEventsChanged(const QList<CalendarItem>& todaysEvents);
     void nextEventChanged(const std::optional<CalendarItem>& nextEvent);
-    void nextTimedEventChanged(const std::optional<CalendarItem>& nextTimedEvent);
+    void upcomingTimedEventsChanged(const QList<CalendarItem>& upcomingTimedEvents);
     void lastErrorChanged(const std::optional<QString>& lastError);
+    void unreadableFilesChanged(const QList<EventStore::UnreadableFile>& unreadableFiles);
 
 private:
     void publish(const QList<CalendarItem>& today, const std::optional<CalendarItem>& next,
-                 const std::optional<CalendarItem>& nextTimed, bool clearError);
-    void publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now);
+                 const QList<CalendarItem>& timed, bool clearError);
+    void setUnreadableFiles(const QList<EventStore::UnreadableFile>& files);
+    void publishAnswer(const EventStore::EventsAnswer& answer, const QDateTime& now, const QDateTime& dayEnd);
 
     PermissionsCoordinator& m_permissions;
     Workspace* m_workspace;
     Clock* m_clock;
     QList<CalendarItem> m_todaysEvents;
     std::optional<CalendarItem> m_nextEvent;
-    std::optional<CalendarItem> m_nextTimedEvent;
+    QList<CalendarItem> m_upcomingTimedEvents;
     // Counts refreshes; an answer publishes only when it belongs to the latest.
     quint64 m_generation = 0;
     std::optional<QString> m_lastError;
+    QList<EventStore::UnreadableFile> m_unreadableFiles;
     // The meeting link of each event text of the last refresh.
     QHash<QString, std::optional<QUrl>> m_links;
 };

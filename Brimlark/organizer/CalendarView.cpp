@@ -11,7 +11,9 @@
 #include "Brimlark/organizer/CalendarService.h"
 #include "platform/Clock.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
@@ -50,6 +52,27 @@ protected:
     void paintEvent(QPaintEvent*) override {}
 };
 
+// The row's "join": a text that opens the meeting link, where the rest of the row opens the
+// calendar.
+class JoinMark : public QAbstractButton {
+public:
+    explicit JoinMark(QWidget* parent) : QAbstractButton(parent) {
+        setText(QStringLiteral("join"));
+        setAccessibleName(QStringLiteral("join"));
+        setFont(BrimlarkTheme::monoMedium10());
+        setCursor(Qt::PointingHandCursor);
+    }
+    QSize sizeHint() const override { return fontMetrics().size(Qt::TextSingleLine, text()); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(BrimlarkTheme::accent());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
+
 BrimlarkCapsuleButton* pillButton(const QString& title, const QColor& tint, QWidget* parent) {
     return new BrimlarkCapsuleButton(title, {tint, false, 0.55, 10, 5}, BrimlarkTheme::monoMedium13(),
                                      parent);
@@ -63,6 +86,7 @@ CalendarView::CalendarView(CalendarService& service, PermissionsCoordinator& per
     layout->setContentsMargins(0, 0, 0, 0);
     connect(&m_service, &CalendarService::todaysEventsChanged, this, &CalendarView::rebuild);
     connect(&m_service, &CalendarService::nextEventChanged, this, &CalendarView::rebuild);
+    connect(&m_service, &CalendarService::unreadableFilesChanged, this, &CalendarView::rebuild);
     connect(&m_permissions, &PermissionsCoordinator::stateChanged, this,
             [this](PermissionsCoordinator::Permission permission) {
                 if (permission == PermissionsCoordinator::Permission::calendar)
@@ -178,6 +202,8 @@ QWidget* CalendarView::buildEmpty() {
                                 BrimlarkTheme::textSecondary(), box);
     layout->addWidget(subtitle, 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    if (QWidget* notice = buildUnreadableNotice(box))
+        layout->addWidget(notice);
     return box;
 }
 
@@ -208,7 +234,53 @@ QWidget* CalendarView::buildEvents() {
     // The panel shows through; setWidget() turned the fill on.
     list->setAutoFillBackground(false);
     layout->addWidget(scroll, 1);
+    if (QWidget* notice = buildUnreadableNotice(box))
+        layout->addWidget(notice);
     return box;
+}
+
+QWidget* CalendarView::buildUnreadableNotice(QWidget* parent) {
+    const QList<EventStore::UnreadableFile>& files = m_service.unreadableFiles();
+    if (files.isEmpty())
+        return nullptr;
+    // One line per calendar, in the store's order, naming its files below; the reasons are in the
+    // tooltip.
+    QStringList calendars;
+    QHash<QString, QList<EventStore::UnreadableFile>> byCalendar;
+    for (const EventStore::UnreadableFile& file : files) {
+        if (!byCalendar.contains(file.calendarTitle))
+            calendars.append(file.calendarTitle);
+        byCalendar[file.calendarTitle].append(file);
+    }
+    auto* notice = new QWidget(parent);
+    notice->setObjectName(QStringLiteral("unreadableFiles"));
+    auto* lines = new QVBoxLayout(notice);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(2);
+    for (const QString& calendar : std::as_const(calendars)) {
+        const QList<EventStore::UnreadableFile>& unread = byCalendar.value(calendar);
+        QStringList names;
+        QStringList reasons;
+        for (const EventStore::UnreadableFile& file : unread) {
+            const QString name = QFileInfo(file.path).fileName();
+            names.append(name);
+            reasons.append(QStringLiteral("%1: %2").arg(file.path, file.problem));
+        }
+        const QString text =
+            unread.size() == 1
+                ? QStringLiteral("1 file in %1 could not be read").arg(calendar)
+                : QStringLiteral("%1 files in %2 could not be read").arg(unread.size()).arg(calendar);
+        auto* heading = plainLabel(text, BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), notice);
+        auto* detail = plainLabel(names.join(QStringLiteral(", ")), BrimlarkTheme::monoRegular10(),
+                                  BrimlarkTheme::textTertiary(), notice);
+        detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        const QString tip = reasons.join(QLatin1Char('\n'));
+        heading->setToolTip(tip);
+        detail->setToolTip(tip);
+        lines->addWidget(heading);
+        lines->addWidget(detail);
+    }
+    return notice;
 }
 
 QWidget* CalendarView::buildNextCard(const CalendarItem& item) {
@@ -279,14 +351,33 @@ QWidget* CalendarView::buildRow(const CalendarItem& item) {
     texts->addWidget(
         plainLabel(timeText(item), BrimlarkTheme::monoRegular10(), BrimlarkTheme::textTertiary(), row));
     layout->addLayout(texts, 1);
-    if (item.conferenceURL) {
-        layout->addWidget(
-            plainLabel(QStringLiteral("join"), BrimlarkTheme::monoMedium10(), BrimlarkTheme::accent(), row));
-    }
+    // Said in the row when nothing opened; gone at the next rebuild.
+    auto* problem = plainLabel(QString(), BrimlarkTheme::monoRegular10(), BrimlarkTheme::warning(), row);
+    problem->setObjectName(QStringLiteral("openProblem"));
+    problem->hide();
+    texts->addWidget(problem);
+    auto tell = [problem](CalendarService::Opening opening, const QString& noApplication) {
+        if (opening == CalendarService::Opening::opened) {
+            problem->hide();
+            return;
+        }
+        problem->setText(opening == CalendarService::Opening::noApplication
+                             ? noApplication
+                             : QStringLiteral("the calendar application did not start"));
+        problem->show();
+    };
     QPointer<CalendarService> service(&m_service);
-    connect(row, &QAbstractButton::clicked, row, [service, item] {
+    if (item.conferenceURL) {
+        auto* join = new JoinMark(row);
+        connect(join, &QAbstractButton::clicked, row, [service, item, tell] {
+            if (service)
+                tell(service->join(item), QStringLiteral("no application opens links"));
+        });
+        layout->addWidget(join);
+    }
+    connect(row, &QAbstractButton::clicked, row, [service, item, tell] {
         if (service)
-            service->openInCalendar(item);
+            tell(service->openInCalendar(item), QStringLiteral("no application opens calendar files"));
     });
     return row;
 }

@@ -12,8 +12,9 @@ class PermissionsCoordinator;
 // The advanced panel's calendar page. Without calendar access it shows the permission card (whose
 // "allow" asks for access and then refreshes); with access and nothing today, "no events today";
 // otherwise the next event as a card with its countdown, "open" and "join", and the day's events as
-// rows that open the calendar. The layouts with access ask the service to refresh each time they
-// come on screen. It keeps no state: everything is rebuilt when the service or the access changes.
+// rows that open the calendar; under either of the last two, the calendar files that could not be
+// read. The layouts with access ask the service to refresh each time they come on screen. It keeps
+// no state: everything is rebuilt when the service or the access changes.
 class CalendarView : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +39,8 @@ private:
     QWidget* buildEvents();
     QWidget* buildNextCard(const CalendarItem& item);
     QWidget* buildRow(const CalendarItem& item);
+    // What the last refresh could not read, per calendar; null when it read everything.
+    QWidget* buildUnreadableNotice(QWidget* parent);
     void refreshSoon();
 
     CalendarService& m_service;

@@ -5,6 +5,8 @@
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/organizer/CalendarService.h"
 
+#include <algorithm>
+
 namespace {
 
 qint64 ms(std::chrono::milliseconds duration) {
@@ -40,9 +42,9 @@ void CompactLiveStatusStore::start() {
         },
         Qt::QueuedConnection);
     connect(
-        &m_calendar, &CalendarService::nextTimedEventChanged, this,
-        [this](const std::optional<CalendarItem>& value) {
-            m_nextEvent = value;
+        &m_calendar, &CalendarService::upcomingTimedEventsChanged, this,
+        [this](const QList<CalendarItem>& events) {
+            handleTimedEvents(events);
             recompute();
         },
         Qt::QueuedConnection);
@@ -62,7 +64,7 @@ void CompactLiveStatusStore::start() {
     // The first delivery of each subscription carries the value current now.
     const std::optional<TimerInfo> timerNow = m_timer.active();
     const std::optional<MediaRemoteBridge::NowPlaying> mediaNow = m_media.nowPlaying();
-    m_nextEvent = m_calendar.nextTimedEvent();
+    handleTimedEvents(m_calendar.upcomingTimedEvents());
     QMetaObject::invokeMethod(
         this,
         [this, timerNow, mediaNow] {
@@ -201,35 +203,56 @@ void CompactLiveStatusStore::pruneExpiredBursts() {
     pruneIfExpired(m_recentTimer, timerBurst, now);
     pruneIfExpired(m_recentMedia, mediaBurst, now);
     pruneIfExpired(m_calendarBurst, calendarBurst, now);
+    if (!m_calendarBurst && !m_pendingCalendarAlerts.isEmpty())
+        m_calendarBurst =
+            Burst<CalendarItem>{m_pendingCalendarAlerts.takeFirst(), now.addMSecs(ms(calendarBurst))};
+}
+
+void CompactLiveStatusStore::handleTimedEvents(const QList<CalendarItem>& events) {
+    // An event no longer listed (it ended, or was removed) forgets its alerts. An empty list keeps
+    // them: the same event coming back raises nothing it already raised.
+    if (!events.isEmpty()) {
+        QSet<QString> listed;
+        for (const CalendarItem& event : events)
+            listed.insert(event.id);
+        for (auto it = m_calendarBurstLedger.begin(); it != m_calendarBurstLedger.end();) {
+            if (listed.contains(it.key()))
+                ++it;
+            else
+                it = m_calendarBurstLedger.erase(it);
+        }
+    }
+    m_timedEvents = events;
 }
 
 void CompactLiveStatusStore::updateCalendarBurst() {
     using Kind = CompactLiveStatusSelector::CalendarBurstKind;
-    const std::optional<CalendarItem>& next = m_nextEvent;
-    if (!next) {
-        m_lastCalendarEventId.reset();
-        return;
-    }
-    if (next->id != m_lastCalendarEventId) {
-        m_calendarBurstLedger.remove(m_lastCalendarEventId.value_or(QString()));
-        m_lastCalendarEventId = next->id;
-    }
-
-    if (!next->startDate.isValid())
-        return;
     const QDateTime now = m_clock->now();
-    const double d = static_cast<double>(now.msecsTo(next->startDate)) / 1000.0;
-    Kind kind;
-    if (d > -1.0 && d <= 0.0)
-        kind = Kind::startTime;
-    else if (d > 899.0 && d <= 900.0)
-        kind = Kind::fifteenMinutes;
-    else
+    QList<CalendarItem> due;
+    for (const CalendarItem& event : std::as_const(m_timedEvents)) {
+        if (!event.startDate.isValid())
+            continue;
+        const double d = static_cast<double>(now.msecsTo(event.startDate)) / 1000.0;
+        Kind kind;
+        if (d > -1.0 && d <= 0.0)
+            kind = Kind::startTime;
+        else if (d > 899.0 && d <= 900.0)
+            kind = Kind::fifteenMinutes;
+        else
+            continue;
+        QSet<Kind>& raised = m_calendarBurstLedger[event.id];
+        if (raised.contains(kind))
+            continue;
+        raised.insert(kind);
+        due.append(event);
+    }
+    if (due.isEmpty())
         return;
-
-    QSet<Kind>& raised = m_calendarBurstLedger[next->id];
-    if (raised.contains(kind))
-        return;
-    raised.insert(kind);
-    m_calendarBurst = Burst<CalendarItem>{*next, now.addMSecs(ms(calendarBurst))};
+    // Two alerts due together: the event starting sooner first. One already showing keeps its time.
+    std::stable_sort(due.begin(), due.end(),
+                     [](const CalendarItem& a, const CalendarItem& b) { return a.startDate < b.startDate; });
+    m_pendingCalendarAlerts.append(due);
+    if (!m_calendarBurst)
+        m_calendarBurst =
+            Burst<CalendarItem>{m_pendingCalendarAlerts.takeFirst(), now.addMSecs(ms(calendarBurst))};
 }

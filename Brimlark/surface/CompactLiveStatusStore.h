@@ -79,12 +79,15 @@ private:
     std::optional<Burst<MediaRemoteBridge::NowPlaying>> m_recentMedia;
     std::optional<TimerInfo> m_previousTimer;
     std::optional<MediaRemoteBridge::NowPlaying> m_previousMedia;
-    // The last next timed event received from the calendar service: an all-day event never
-    // raises an alert, nor hides the meeting after it.
-    std::optional<CalendarItem> m_nextEvent;
+    void handleTimedEvents(const QList<CalendarItem>& events);
+
+    // The last upcoming timed events received from the calendar service: each raises its own
+    // alerts, whether or not another meeting runs or an all-day event is on.
+    QList<CalendarItem> m_timedEvents;
     std::optional<Burst<CalendarItem>> m_calendarBurst;
+    // Alerts that fell due while another showed, soonest start first: each shows in its turn.
+    QList<CalendarItem> m_pendingCalendarAlerts;
     QHash<QString, QSet<CompactLiveStatusSelector::CalendarBurstKind>> m_calendarBurstLedger;
-    std::optional<QString> m_lastCalendarEventId;
     // Finished events found stamped ahead of the wall clock, with the time their window counts from.
     QHash<QUuid, QDateTime> m_finishedSeenAhead;
     bool m_started = false;

@@ -48,6 +48,16 @@ public:
         return result;
     }
 
+    // The default answer, naming `unreadableFiles` as files the store could not read.
+    void fetchEvents(const QList<Range>& ranges, const QObject* context,
+                     std::function<void(const EventsAnswer& answer)> done) override {
+        EventStore::fetchEvents(ranges, context, [this, done](const EventsAnswer& answer) {
+            EventsAnswer named = answer;
+            named.unreadable = unreadableFiles;
+            done(named);
+        });
+    }
+
     QList<Calendar> reminderLists() override { return lists; }
     std::optional<Calendar> defaultListForNewReminders() override { return defaultList; }
     // Answers on the next turn of the event loop, or, with `holdFetches`, when the test calls
@@ -131,6 +141,7 @@ public:
     int requests = 0;
     QList<Calendar> calendars;
     QList<Event> storedEvents;
+    QList<UnreadableFile> unreadableFiles;
     int queries = 0;
 
     QList<Calendar> lists;

@@ -21,15 +21,15 @@ private slots:
                               << QStringList{"calendar", "no upcoming events", "your day is clear for now"}
                               << QStringList{};
         QTest::newRow("no location, no link")
-            << "plain"
-            << QStringList{"in 30 min", "team sync", "your day is clear for now", "9:30 AM – 10:00 AM"}
+            << "plain" << QStringList{"in 30 min", "team sync", "9:30 AM – 10:00 AM"} << QStringList{"open"};
+        QTest::newRow("empty location")
+            << "nowhere" << QStringList{"in 30 min", "team sync", "9:30 AM – 10:00 AM"}
             << QStringList{"open"};
         QTest::newRow("location keeps its case, link")
             << "call" << QStringList{"in 30 min", "team sync", "Room 4 / zoom.us/j/123", "9:30 AM – 10:00 AM"}
             << QStringList{"open", "join"};
         QTest::newRow("all day, under way")
-            << "allday" << QStringList{"now", "team sync", "your day is clear for now", "all day"}
-            << QStringList{"open"};
+            << "allday" << QStringList{"now", "team sync", "all day"} << QStringList{"open"};
     }
     void thePaneFollowsTheNextEvent() {
         QFETCH(QString, event);
@@ -44,6 +44,8 @@ private slots:
             item.isAllDay = allDay;
             if (event == QLatin1String("call"))
                 item.location = QStringLiteral("Room 4 / zoom.us/j/123");
+            if (event == QLatin1String("nowhere"))
+                item.location = QString();
         }
         BasicCalendarPane pane(f.service);
         f.service.refresh();

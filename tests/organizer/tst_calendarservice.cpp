@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(published.count(), 1);
         QCOMPARE(service.todaysEvents().size(), 1);
         QCOMPARE(service.todaysEvents().constFirst().title, QStringLiteral("New"));
-        QCOMPARE(service.nextTimedEvent()->title, QStringLiteral("New"));
+        QCOMPARE(service.upcomingTimedEvents().constFirst().title, QStringLiteral("New"));
     }
 
     void withoutAccessOrCalendarsBothResultsAreEmpty_data() {
@@ -157,7 +157,8 @@ private slots:
         f.service.refresh();
         QCOMPARE(f.service.nextEvent()->id, QStringLiteral("soon"));
 
-        // Equal starts keep the store's order; today's all-day event sorts first and counts all day.
+        // Equal starts keep the store's order; today's all-day event sorts first in the day's list
+        // but gives way to the timed events still to come today.
         f.add(QStringLiteral("twin2"), QStringLiteral("Twin"), f.local(9, 5), f.local(9, 20));
         f.add(QStringLiteral("twin1"), QStringLiteral("Twin"), f.local(9, 5), f.local(9, 20));
         f.service.refresh();
@@ -166,10 +167,15 @@ private slots:
             f.add(QStringLiteral("allday"), QStringLiteral("Holiday"), f.local(0, 0), f.local(0, 0, 0, 1));
         allDay.isAllDay = true;
         f.service.refresh();
-        QCOMPARE(f.service.nextEvent()->id, QStringLiteral("allday"));
+        QCOMPARE(f.service.nextEvent()->id, QStringLiteral("twin2"));
+        QCOMPARE(ids(f.service.upcomingTimedEvents()), (QStringList{"twin2", "twin1", "soon"}));
         QCOMPARE(ids(f.service.todaysEvents()), (QStringList{"allday", "ended", "twin2", "twin1", "soon"}));
 
-        // The all-day event is under way until midnight; after it nothing is left.
+        // With the timed events over, the all-day event is under way until midnight; after it
+        // nothing is left.
+        f.clock.setNow(f.local(9, 45));
+        f.service.refresh();
+        QCOMPARE(f.service.nextEvent()->id, QStringLiteral("allday"));
         f.clock.setNow(f.local(23, 59, 59));
         f.service.refresh();
         QCOMPARE(f.service.nextEvent()->id, QStringLiteral("allday"));

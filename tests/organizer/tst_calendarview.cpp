@@ -147,20 +147,86 @@ private slots:
         QCOMPARE(f.service.nextEvent()->id, QStringLiteral("n"));
     }
 
+    // The card's "open" and "join", the row and the row's "join" mark; what the row says when
+    // nothing opens what it was asked to.
+    void cardAndRowsOpenAndJoin_data() {
+        QTest::addColumn<bool>("applications");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<int>("calendars");
+        QTest::addColumn<QString>("said");
+        const QList<QUrl> link{QUrl(QStringLiteral("https://acme.zoom.us/j/77"))};
+        QTest::newRow("every button") << true << "*" << (link + link) << 2 << "";
+        QTest::newRow("the row's join mark opens the link") << true << "row join" << link << 0 << "";
+        QTest::newRow("the rest of the row opens the calendar") << true << "row" << QList<QUrl>{} << 1 << "";
+        QTest::newRow("no calendar application")
+            << false << "row" << QList<QUrl>{} << 1 << "no application opens calendar files";
+        QTest::newRow("no browser") << false << "row join" << link << 0 << "no application opens links";
+    }
     void cardAndRowsOpenAndJoin() {
+        QFETCH(bool, applications);
+        QFETCH(QString, clicked);
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(int, calendars);
+        QFETCH(QString, said);
         CalendarFixture f;
+        f.workspace.openUrlSucceeds = applications;
+        f.workspace.defaultApplicationLaunch = {
+            applications ? Workspace::Launch::Outcome::launched : Workspace::Launch::Outcome::notFound, {}};
         EventStore::Event& call =
             f.add(QStringLiteral("c"), QStringLiteral("Design Review"), f.local(9, 20), f.local(10, 0));
         call.location = QStringLiteral("https://acme.zoom.us/j/77");
         f.service.refresh();
         CalendarView view(f.service, f.coordinator);
-        QCOMPARE(buttonTexts(&view), (QStringList{"open", "join", "Design Review"}));
+        QCOMPARE(buttonTexts(&view), (QStringList{"open", "join", "Design Review", "join"}));
         QVERIFY(labelTexts(&view).contains(QStringLiteral("design review")));
         const QList<QAbstractButton*> buttons = view.findChildren<QAbstractButton*>();
-        for (QAbstractButton* button : buttons)
-            button->click();
-        QCOMPARE(f.workspace.openedUrls, (QList<QUrl>{QUrl(QStringLiteral("https://acme.zoom.us/j/77"))}));
-        QCOMPARE(f.workspace.openedDefaultApplications.size(), 2); // "open" and the row
+        QAbstractButton* row = buttons.at(2);
+        QAbstractButton* rowJoin = buttons.at(3);
+        if (clicked == QLatin1String("*")) {
+            for (QAbstractButton* button : buttons)
+                button->click();
+        } else {
+            (clicked == QLatin1String("row") ? row : rowJoin)->click();
+        }
+        QCOMPARE(f.workspace.openedUrls, urls);
+        QCOMPARE(f.workspace.openedDefaultApplications.size(), calendars);
+        const QLabel* problem = row->findChild<QLabel*>(QStringLiteral("openProblem"));
+        QCOMPARE(problem->isVisibleTo(row) ? problem->text() : QString(), said);
+    }
+
+    void filesThatCouldNotBeReadAreNamed_data() {
+        QTest::addColumn<bool>("eventsToday");
+        QTest::newRow("beside today's events") << true;
+        QTest::newRow("on an empty day") << false;
+    }
+    void filesThatCouldNotBeReadAreNamed() {
+        QFETCH(bool, eventsToday);
+        CalendarFixture f;
+        if (eventsToday)
+            f.add(QStringLiteral("n"), QStringLiteral("Standup"), f.local(9, 15), f.local(9, 30));
+        f.store.unreadableFiles = {
+            {QStringLiteral("work"), QStringLiteral("/c/work/notes.ics"),
+             QStringLiteral("it is not iCalendar")},
+            {QStringLiteral("work"), QStringLiteral("/c/work/photo.ics"),
+             QStringLiteral("it is not iCalendar")},
+            {QStringLiteral("home"), QStringLiteral("/c/home/empty.ics"), QStringLiteral("it is empty")}};
+        CalendarView view(f.service, f.coordinator);
+        f.service.refresh();
+        const QStringList labels = labelTexts(&view);
+        for (const QString& line :
+             {QStringLiteral("2 files in work could not be read"), QStringLiteral("notes.ics, photo.ics"),
+              QStringLiteral("1 file in home could not be read"), QStringLiteral("empty.ics")})
+            QVERIFY2(labels.contains(line), qPrintable(labels.join(QLatin1Char('|'))));
+        const QWidget* notice = view.findChild<QWidget*>(QStringLiteral("unreadableFiles"));
+        QVERIFY(notice);
+        QVERIFY(notice->findChild<QLabel*>()->toolTip().contains(
+            QStringLiteral("/c/work/photo.ics: it is not iCalendar")));
+
+        // Once the files are mended the notice goes.
+        f.store.unreadableFiles.clear();
+        f.service.refresh();
+        QTRY_VERIFY(!view.findChild<QWidget*>(QStringLiteral("unreadableFiles")));
     }
 
     void screenshots() {

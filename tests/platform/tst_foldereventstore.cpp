@@ -699,7 +699,7 @@ private slots:
         service.refresh();
         QTRY_COMPARE(service.todaysEvents().size(), 4); // read off the main thread
         QCOMPARE(service.todaysEvents().constFirst().title, QStringLiteral("Holiday")); // all day comes first
-        QCOMPARE(service.nextEvent()->title, QStringLiteral("Holiday"));
+        QVERIFY(!service.nextEvent()->isAllDay); // a timed event of today comes before it
         QCOMPARE(service.todaysEvents().constFirst().calendarColor, QColor(0x34, 0xc7, 0x59));
 
         // A sync tool replaces a file by writing a temporary one and renaming it over.
@@ -857,6 +857,32 @@ END:VEVENT
         store.eventsInRange(dayStart(0), dayStart(1), store.eventCalendars());
         QCOMPARE(warnings.count(refused), 2);
         QCOMPARE(warnings.count(partial), 1);
+    }
+
+    // A text file and a picture named ".ics" are named in the answer, under their calendar's title,
+    // also in a folder that holds nothing else; a file read in part is not.
+    void theFilesThatCouldNotBeReadAreNamed() {
+        writeEvents(QStringLiteral("good.ics"),
+                    "BEGIN:VEVENT\nUID:g\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        QVERIFY(write(calendars() + QStringLiteral("/work/displayname"), "Work\n"));
+        QVERIFY(write(calendars() + QStringLiteral("/work/notes.ics"), "call the plumber\n"));
+        QVERIFY(write(calendars() + QStringLiteral("/work/photo.ics"),
+                      QByteArray::fromHex("ffd8ffe000104a46494600010100000100010000ffdb004300")));
+        QVERIFY(write(calendars() + QStringLiteral("/work/partial.ics"),
+                      calendar("BEGIN:VEVENT\nUID:q\nSUMMARY:no start\nEND:VEVENT\n")));
+        QVERIFY(QDir().mkpath(calendars() + QStringLiteral("/home")));
+        QVERIFY(write(calendars() + QStringLiteral("/home/empty.ics"), ""));
+        FolderEventStore store(calendars());
+        const std::optional<EventStore::EventsAnswer> answer =
+            fetchAll(store, {dayStart(0), dayStart(1)}, 5000);
+        QVERIFY(answer);
+        QStringList named;
+        for (const EventStore::UnreadableFile& file : answer->unreadable)
+            named.append(file.calendarTitle + QLatin1Char(' ') + QFileInfo(file.path).fileName() +
+                         QStringLiteral(": ") + file.problem);
+        QCOMPARE(named, (QStringList{"home empty.ics: it is empty", "Work notes.ics: it is not iCalendar",
+                                     "Work photo.ics: it is not iCalendar"}));
+        QCOMPARE(titles(*answer).size(), 1);
     }
 
     void hostileFilesStayWithinTheirBudget_data() {

@@ -58,15 +58,15 @@ private:
     std::optional<Kind> kind() const {
         return store->current() ? std::optional<Kind>(store->current()->kind()) : std::nullopt;
     }
-    // The calendar has no event source in this build: its published next timed event is fed as
-    // the store hears it.
+    // The calendar has no event source in this build: its published timed events are fed as the
+    // store hears them.
     void nextEventIn(double seconds, const QString& id = QStringLiteral("standup")) {
         CalendarItem item;
         item.id = id;
         item.title = QStringLiteral("Standup");
         item.startDate = f->clock.now().addMSecs(qint64(seconds * 1000));
         item.endDate = item.startDate.addSecs(1800);
-        emit calendar->nextTimedEventChanged(item);
+        emit calendar->upcomingTimedEventsChanged({item});
         deliver();
     }
 
@@ -197,48 +197,70 @@ private slots:
         }
     }
 
-    void alertsFollowTheNextTimedEvent_data() {
-        QTest::addColumn<bool>("allDayToday");
-        QTest::addColumn<int>("meetingIn");
-        QTest::addColumn<bool>("alert");
-        QTest::newRow("all-day event today, meeting in 15 minutes") << true << 900 << true;
-        QTest::newRow("all-day event today, meeting starting now") << true << 0 << true;
-        QTest::newRow("all-day event today, meeting in 20 minutes") << true << 1200 << false;
-        QTest::newRow("no all-day event, meeting in 15 minutes") << false << 900 << true;
+    // The closed notch watched second by second over a day's mix: each entry is "title start end"
+    // in seconds from now, or "title allday"; each alert is "second title" when it comes up.
+    void everyTimedEventRaisesItsAlerts_data() {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<int>("watch");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QStringList>("alerts");
+        QTest::newRow("all-day event, a meeting under way, a call in 16 minutes")
+            << QStringList{"Birthday allday", "Meeting -600 3000", "Call 960 2760"} << 1000 << "Meeting"
+            << QStringList{"60 Call", "960 Call"};
+        QTest::newRow("back to back: one's start and the other's fifteen minutes fall together")
+            << QStringList{"First 905 1805", "Second 1805 2705"} << 1810 << "First"
+            << QStringList{"5 First", "905 First", "910 Second", "1805 Second"};
+        QTest::newRow("overlapping while another meeting runs")
+            << QStringList{"Running -300 1500", "Review 120 1920", "Sync 1000 2000"} << 1010 << "Running"
+            << QStringList{"100 Sync", "120 Review", "1000 Sync"};
+        QTest::newRow("one ends as the next starts")
+            << QStringList{"Over -1800 -60", "Call -60 180", "Third 180 1800"} << 200 << "Call"
+            << QStringList{"180 Third"};
+        QTest::newRow("two start together") << QStringList{"Birthday allday", "Pair 30 600", "Twin 30 900"}
+                                            << 40 << "Pair" << QStringList{"30 Pair", "35 Twin"};
+        QTest::newRow("an all-day event alone raises nothing")
+            << QStringList{"Birthday allday"} << 30 << "Birthday" << QStringList{};
     }
-    void alertsFollowTheNextTimedEvent() {
-        QFETCH(bool, allDayToday);
-        QFETCH(int, meetingIn);
-        QFETCH(bool, alert);
+    void everyTimedEventRaisesItsAlerts() {
+        QFETCH(QStringList, events);
+        QFETCH(int, watch);
+        QFETCH(QString, next);
+        QFETCH(QStringList, alerts);
+        f->clock.setNow(QDateTime(QDate(2026, 3, 4), QTime(10, 0)));
         f->eventStore.events = PermissionStatus::authorized;
         f->eventStore.calendars = {{QStringLiteral("work"), QStringLiteral("Work"), QColor()}};
         f->permissionsCoordinator.refresh();
-        auto add = [&](const QString& id, const QDateTime& start, const QDateTime& end, bool allDay) {
+        const QDateTime now = f->clock.now();
+        const QDateTime midnight(now.toLocalTime().date(), QTime(0, 0));
+        for (const QString& entry : std::as_const(events)) {
+            const QStringList parts = entry.split(QLatin1Char(' '));
             EventStore::Event event;
-            event.identifier = id;
-            event.title = id;
-            event.start = start;
-            event.end = end;
-            event.isAllDay = allDay;
+            event.identifier = parts[0];
+            event.title = parts[0];
+            event.isAllDay = parts[1] == QLatin1String("allday");
+            event.start = event.isAllDay ? midnight : now.addSecs(parts[1].toInt());
+            event.end = event.isAllDay ? midnight.addDays(1) : now.addSecs(parts[2].toInt());
             event.calendarIdentifier = QStringLiteral("work");
             f->eventStore.storedEvents.append(event);
-        };
-        const QDateTime midnight(f->clock.now().toLocalTime().date(), QTime(0, 0));
-        if (allDayToday)
-            add(QStringLiteral("Birthday"), midnight.toUTC(), midnight.addDays(1).toUTC(), true);
-        const QDateTime meeting = f->clock.now().addSecs(meetingIn);
-        add(QStringLiteral("Meeting"), meeting, meeting.addSecs(1800), false);
+        }
         calendar = std::make_unique<CalendarService>(f->permissionsCoordinator, nullptr, &f->clock);
         calendar->refresh();
         build();
+        QCOMPARE(calendar->nextEvent()->title, next);
 
-        // The pane's next event is still the all-day one; the alert is the meeting's.
-        QCOMPARE(calendar->nextEvent()->title,
-                 allDayToday ? QStringLiteral("Birthday") : QStringLiteral("Meeting"));
-        QCOMPARE(calendar->nextTimedEvent()->title, QStringLiteral("Meeting"));
-        QCOMPARE(kind(), alert ? std::optional<Kind>(Kind::calendar) : std::nullopt);
-        if (alert)
-            QCOMPARE(store->current()->calendarItem()->title, QStringLiteral("Meeting"));
+        QStringList seen;
+        std::optional<QString> shown;
+        for (int second = 0; second <= watch; ++second) {
+            if (second > 0)
+                advance(1s);
+            std::optional<QString> title;
+            if (kind() == Kind::calendar)
+                title = store->current()->calendarItem()->title;
+            if (title && title != shown)
+                seen.append(QStringLiteral("%1 %2").arg(second).arg(*title));
+            shown = title;
+        }
+        QCOMPARE(seen, alerts);
     }
 
     void eachAlertIsRaisedOncePerEvent() {
@@ -247,13 +269,13 @@ private slots:
         QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
         advance(5s);
         // The same event seen again inside its window, or back after a gap, raises nothing.
-        emit calendar->nextTimedEventChanged(std::nullopt);
+        emit calendar->upcomingTimedEventsChanged({});
         deliver();
         CalendarItem again;
         again.id = QStringLiteral("standup");
         again.title = QStringLiteral("Standup");
         again.startDate = f->clock.now().addMSecs(899500);
-        emit calendar->nextTimedEventChanged(again);
+        emit calendar->upcomingTimedEventsChanged({again});
         deliver();
         QCOMPARE(kind(), std::nullopt);
         // A different next event drops the first one's record.

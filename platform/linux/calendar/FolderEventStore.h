@@ -138,6 +138,7 @@ private:
         bool read = false;
         std::optional<Calendar> calendar;
         QList<QList<Event>> events;
+        QList<UnreadableFile> unreadable;
     };
     struct Gathering;
 

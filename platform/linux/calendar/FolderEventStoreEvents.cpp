@@ -135,6 +135,14 @@ bool FolderEventStore::folderEvents(const QString& calendarFolder, const QList<R
     Files files;
     if (reading.stopped() || !filesOf(calendarFolder, *state, reading, files))
         return false;
+    QString title;
+    for (const auto& file : std::as_const(files)) {
+        if (file->outcome() != CalendarFile::Outcome::refused)
+            continue;
+        if (title.isEmpty())
+            title = calendarOf(calendarFolder).title;
+        into.unreadable.append({title, file->path(), file->problem()});
+    }
     if (std::none_of(files.begin(), files.end(), [](const auto& file) { return file->hasEvents(); }))
         return true;
     into.calendar = calendarOf(calendarFolder);
@@ -153,8 +161,10 @@ struct FolderEventStore::Gathering {
     std::condition_variable changed;
     QList<FolderEvents> parts;
     qsizetype remaining = 0;
-    // The calendars of the answer given while a folder was still being read; -1 before it.
+    // The calendars and unreadable files of the answer given while a folder was still being read;
+    // -1 before it.
     qsizetype answeredCalendars = -1;
+    qsizetype answeredUnreadable = -1;
 
     // The answer of the folders read so far, in folder order.
     EventsAnswer answer(qsizetype ranges) const {
@@ -162,6 +172,8 @@ struct FolderEventStore::Gathering {
         for (const FolderEvents& part : parts) {
             if (part.read && part.calendar)
                 answer.calendars.append(*part.calendar);
+            if (part.read)
+                answer.unreadable.append(part.unreadable);
         }
         if (answer.calendars.isEmpty())
             return answer;
@@ -216,7 +228,8 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
                 // since an early answer add to it (a slow folder of to-dos adds nothing).
                 if (--gathering->remaining == 0 && !reading.stopped()) {
                     EventsAnswer answer = gathering->answer(ranges.size());
-                    if (answer.calendars.size() != gathering->answeredCalendars)
+                    if (answer.calendars.size() != gathering->answeredCalendars ||
+                        answer.unreadable.size() != gathering->answeredUnreadable)
                         answerWith(answer);
                 }
                 gathering->changed.notify_all();
@@ -230,6 +243,7 @@ void FolderEventStore::fetchEvents(const QList<Range>& ranges, const QObject* co
         if (gathering->anyRead()) {
             EventsAnswer answer = gathering->answer(ranges.size());
             gathering->answeredCalendars = answer.calendars.size();
+            gathering->answeredUnreadable = answer.unreadable.size();
             answerWith(answer);
         }
     });
