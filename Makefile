@@ -8,7 +8,14 @@ CMAKE_FLAGS  ?=
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build format format-check layers test check sanitize clean run fuzz
+# The installed program: a Release build with the libraries linked statically, no tests and no
+# benchmarks, in a folder of its own. PREFIX is where `make install` puts it ($HOME/.local needs no
+# root); `make package` makes the Debian package of the same tree under /usr.
+RELEASE_DIR  ?= build-release
+PREFIX       ?= /usr/local
+
+.PHONY: deps configure build format format-check layers test check sanitize clean run fuzz release install \
+	uninstall package
 
 deps:
 	bash scripts/install-deps.sh
@@ -49,7 +56,24 @@ run: configure
 	$(if $(filter file,$(origin QT_QPA_PLATFORM)),env -u QT_QPA_PLATFORM,) $(BUILD_DIR)/brimlark
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(RELEASE_DIR)
+
+# Warnings fail the Debug builds above; the optimiser's own (-O3's may-be-uninitialised guesses)
+# are not allowed to stop a user's install.
+release: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMLARK_SHARED_LIBS=OFF \
+		-DBRIMLARK_BUILD_TESTS=OFF -DBRIMLARK_BUILD_BENCHMARKS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS)
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+install: release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+
+# Removes what the last `make install` put down (its manifest in the release folder), nothing else.
+uninstall:
+	cmake -DMANIFEST=$(RELEASE_DIR)/install_manifest.txt -P packaging/Uninstall.cmake
+
+package: release
+	cd $(RELEASE_DIR) && cpack -G DEB
 
 # Builds the fuzz targets with clang and libFuzzer (installed here when missing, never by `make
 # test`) and runs each for FUZZ_SECONDS (or FUZZ_RUNS executions, when set, if that comes first);

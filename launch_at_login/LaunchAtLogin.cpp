@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <optional>
 
@@ -55,18 +57,41 @@ std::optional<QHash<QString, QString>> readEntry(const QString& path) {
     return keys;
 }
 
+// Every build has written its entries with this name and comment: an entry that has both is this
+// module's own, one with other values the user's.
+const QString entryName = QStringLiteral("Brimlark");
+const QString entryComment = QStringLiteral("The notch panel");
+
+bool isOwnEntry(const QHash<QString, QString>& keys) {
+    return keys.value(QStringLiteral("Name")) == entryName &&
+           keys.value(QStringLiteral("Comment")) == entryComment;
+}
+
+// An entry the session would not start: its TryExec names no program that is there, or it is this
+// module's own and its Exec names a program that is gone (a build folder cleaned or moved since).
+bool isDead(const QHash<QString, QString>& keys) {
+    const auto tryExec = keys.constFind(QStringLiteral("TryExec"));
+    if (tryExec != keys.constEnd() && !programExists(tryExec.value()))
+        return true;
+    return isOwnEntry(keys) && !programExists(execProgram(keys.value(QStringLiteral("Exec"))));
+}
+
+QStringList searchPath() {
+    return qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+}
+
 QString entryText() {
-    QString program = QCoreApplication::applicationFilePath();
+    QString program = programForEntry(QCoreApplication::applicationFilePath(), searchPath());
     if (program.isEmpty())
         program = QStringLiteral("brimlark");
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
-                          "Name=Brimlark\n"
-                          "Comment=The notch panel\n"
-                          "Exec=%1\n"
+                          "Name=%1\n"
+                          "Comment=%2\n"
+                          "Exec=%3\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execLine(program));
+        .arg(entryName, entryComment, execLine(program));
 }
 
 bool registerEntry(QString* error) {
@@ -96,7 +121,8 @@ bool unregisterEntry(QString* error) {
 bool isEnabled() {
     const auto keys = readEntry(entryPath());
     return keys &&
-           keys->value(QStringLiteral("Hidden")).compare(QLatin1String("true"), Qt::CaseInsensitive) != 0;
+           keys->value(QStringLiteral("Hidden")).compare(QLatin1String("true"), Qt::CaseInsensitive) != 0 &&
+           !isDead(*keys);
 }
 
 void setEnabled(bool enabled) {
@@ -130,6 +156,75 @@ QString execLine(const QString& programPath) {
     arg.replace(QLatin1Char('%'), QStringLiteral("%%"));
     arg.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     return arg;
+}
+
+QString programForEntry(const QString& runningProgram, const QStringList& searchPath) {
+    if (runningProgram.isEmpty())
+        return runningProgram;
+    const QFileInfo running(runningProgram);
+    const QString name = running.fileName();
+    for (const QString& folder : searchPath) {
+        if (!QDir::isAbsolutePath(folder))
+            continue; // the session's working folder at login is not ours to know
+        const QFileInfo candidate(QDir(folder).filePath(name));
+        if (!candidate.isFile() || !candidate.isExecutable())
+            continue;
+        // The first hit is what a start by name runs: the running program only when it is that file.
+        if (candidate.canonicalFilePath() == running.canonicalFilePath())
+            return QDir::cleanPath(candidate.absoluteFilePath());
+        break;
+    }
+    return running.absoluteFilePath();
+}
+
+QString execProgram(const QString& exec) {
+    // The value as a desktop entry string first: "\\" stands for one backslash, "\s" for a space.
+    QString value;
+    for (int i = 0; i < exec.size(); ++i) {
+        const QChar c = exec.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
+            const QChar next = exec.at(++i);
+            value += next == QLatin1Char('s')   ? QChar(QLatin1Char(' '))
+                     : next == QLatin1Char('t') ? QChar(QLatin1Char('\t'))
+                     : next == QLatin1Char('n') ? QChar(QLatin1Char('\n'))
+                     : next == QLatin1Char('r') ? QChar(QLatin1Char('\r'))
+                                                : next;
+            continue;
+        }
+        value += c;
+    }
+    value = value.trimmed();
+    // Then its first argument: quoted, with '"', '`', '$' and '\\' escaped inside, or up to a blank.
+    QString program;
+    if (value.startsWith(QLatin1Char('"'))) {
+        bool closed = false;
+        for (int i = 1; i < value.size(); ++i) {
+            QChar c = value.at(i);
+            if (c == QLatin1Char('\\') && i + 1 < value.size()) {
+                c = value.at(++i);
+            } else if (c == QLatin1Char('"')) {
+                closed = true;
+                break;
+            }
+            program += c;
+        }
+        if (!closed)
+            return QString();
+    } else {
+        const qsizetype blank = value.indexOf(QRegularExpression(QStringLiteral("\\s")));
+        program = blank < 0 ? value : value.left(blank);
+    }
+    program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return program;
+}
+
+bool programExists(const QString& program) {
+    if (program.isEmpty())
+        return false;
+    if (!QDir::isAbsolutePath(program))
+        return !QStandardPaths::findExecutable(program).isEmpty();
+    const QFileInfo file(program);
+    return file.isFile() && file.isExecutable();
 }
 
 } // namespace LaunchAtLogin

@@ -19,6 +19,9 @@ packages=(
     xdotool imagemagick curl
     fonts-dejavu-core
     python3
+    git                          # the about page's build number, counted from the checkout
+    desktop-file-utils appstream # the install check's validators
+    dpkg-dev file                # the Debian package: dpkg-shlibdeps, and file to find the binaries
 )
 
 missing=()

@@ -12,7 +12,14 @@ struct PluginModuleEntry {
     QString error;            // why the last candidate failed, or "not found"
 };
 
-// `fileName` beside the executable, then `builtPath` (where the build put it) when not empty.
+// `fileName` beside the executable, then in the installed program's module folder (lib/brimlark/
+// beside its bin/), then `builtPath` (where the build put it) when not empty.
 QStringList pluginModuleCandidates(const QString& fileName, const QString& builtPath);
+// The same for an executable in `applicationDir`.
+QStringList pluginModuleCandidates(const QString& fileName, const QString& builtPath,
+                                   const QString& applicationDir);
+
+// The installed module folder, relative to the executable's folder ("../lib/brimlark").
+QString installedModuleFolder();
 
 PluginModuleEntry loadPluginModuleEntry(const QStringList& candidates, const char* entry);

@@ -8,6 +8,35 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+namespace {
+
+// The folders of one machine: an installed program, a build folder's and another installed one
+// that shadows it on the search path.
+struct Machine {
+    QTemporaryDir dir;
+    QString path(const QString& relative) const { return dir.filePath(relative); }
+    void program(const QString& relative, bool executable = true) const {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile file(path(relative));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("#!/bin/sh\n");
+        file.close();
+        QFile::setPermissions(path(relative), executable
+                                                  ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  : QFile::ReadOwner | QFile::WriteOwner);
+    }
+    Machine() {
+        program(QStringLiteral("usr/bin/brimlark"));
+        program(QStringLiteral("checkout/build/brimlark"));
+        program(QStringLiteral("opt/bin/brimlark"));
+        program(QStringLiteral("plain/bin/brimlark"), false);
+        QDir().mkpath(path(QStringLiteral("empty/bin")));
+        QFile::link(path(QStringLiteral("usr")), path(QStringLiteral("linked")));
+    }
+};
+
+} // namespace
+
 class TestLaunchAtLogin : public QObject {
     Q_OBJECT
 private:
@@ -135,6 +164,104 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, exec);
         QCOMPARE(LaunchAtLogin::execLine(path), exec);
+    }
+
+    void entryNamesTheProgramAsTheUserStartsIt_data() {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<QStringList>("searchPath");
+        QTest::addColumn<QString>("program");
+        const QString installed = QStringLiteral("usr/bin/brimlark");
+        const QString built = QStringLiteral("checkout/build/brimlark");
+        QTest::newRow("installed, found by name")
+            << installed << QStringList{"empty/bin", "usr/bin"} << installed;
+        QTest::newRow("installed, reached through a linked folder")
+            << installed << QStringList{"linked/bin"} << QStringLiteral("linked/bin/brimlark");
+        QTest::newRow("installed, folder not on the search path")
+            << installed << QStringList{"empty/bin"} << installed;
+        QTest::newRow("installed, another one found first")
+            << installed << QStringList{"opt/bin", "usr/bin"} << installed;
+        QTest::newRow("installed, a file that cannot run found first")
+            << installed << QStringList{"plain/bin", "usr/bin"} << installed;
+        QTest::newRow("build folder, nothing installed") << built << QStringList{"empty/bin"} << built;
+        QTest::newRow("build folder, an installed one on the search path")
+            << built << QStringList{"usr/bin"} << built;
+        QTest::newRow("build folder on the search path") << built << QStringList{"checkout/build"} << built;
+    }
+    void entryNamesTheProgramAsTheUserStartsIt() {
+        QFETCH(QString, running);
+        QFETCH(QStringList, searchPath);
+        QFETCH(QString, program);
+        const Machine machine;
+        QStringList folders;
+        for (const QString& folder : searchPath)
+            folders.append(machine.path(folder));
+        folders.append(QStringLiteral("bin")); // relative: never looked in
+        QCOMPARE(LaunchAtLogin::programForEntry(machine.path(running), folders), machine.path(program));
+    }
+
+    void execProgramUndoesTheQuoting_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << "/usr/bin/brimlark";
+        QTest::newRow("space") << "/opt/my apps/brimlark";
+        QTest::newRow("dollar and quote") << "/tmp/a$b\"c";
+        QTest::newRow("percent") << "/tmp/100%/brimlark";
+        QTest::newRow("backslash") << "/tmp/back\\slash/brimlark";
+    }
+    void execProgramUndoesTheQuoting() {
+        QFETCH(QString, path);
+        // As the entry's reader sees it: the line written, then arguments after the program.
+        QCOMPARE(LaunchAtLogin::execProgram(LaunchAtLogin::execLine(path)), path);
+        QCOMPARE(LaunchAtLogin::execProgram(LaunchAtLogin::execLine(path) + QStringLiteral(" --x %u")), path);
+    }
+
+    void aDeadEntryReadsAsOff_data() {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<bool>("enabled");
+        const QString own = QStringLiteral("Name=Brimlark\nComment=The notch panel\n");
+        QTest::newRow("own, program there") << "usr/bin/brimlark" << own << true;
+        QTest::newRow("own, folder gone") << "gone/build/brimlark" << own << false;
+        QTest::newRow("own, program gone") << "checkout/build/brimlark-old" << own << false;
+        QTest::newRow("own, a file that cannot run") << "plain/bin/brimlark" << own << false;
+        QTest::newRow("own, a folder") << "usr/bin" << own << false;
+        QTest::newRow("own, quotes never closed") << "\"usr/bin/brimlark" << own << false;
+        QTest::newRow("the user's, folder gone") << "gone/build/brimlark"
+                                                 << "Name=Brimlark\nComment=mine\n"
+                                                 << true;
+        QTest::newRow("the user's, TryExec gone") << "usr/bin/brimlark"
+                                                  << "Name=Mine\nTryExec=/nonexistent/brimlark\n"
+                                                  << false;
+        QTest::newRow("the user's, TryExec there") << "usr/bin/brimlark"
+                                                   << "Name=Mine\nTryExec=sh\n"
+                                                   << true;
+    }
+    void aDeadEntryReadsAsOff() {
+        QFETCH(QString, exec);
+        QFETCH(QString, extra);
+        QFETCH(bool, enabled);
+        const Machine machine;
+        const QString program = exec.startsWith(QLatin1Char('"'))
+                                    ? QLatin1Char('"') + machine.path(exec.mid(1))
+                                    : machine.path(exec);
+        write(LaunchAtLogin::entryPath(),
+              QStringLiteral("[Desktop Entry]\nType=Application\n%1Exec=%2\n").arg(extra, program).toUtf8());
+        QCOMPARE(LaunchAtLogin::isEnabled(), enabled);
+    }
+
+    // An entry an older build wrote into a build folder removed since: off, and switching on writes
+    // one that names this program.
+    void switchingOnReplacesADeadEntry() {
+        write(LaunchAtLogin::entryPath(), "[Desktop Entry]\nType=Application\nName=Brimlark\n"
+                                          "Comment=The notch panel\nExec=/nonexistent/build/brimlark\n"
+                                          "Terminal=false\nX-GNOME-Autostart-enabled=true\n");
+        QVERIFY(!LaunchAtLogin::isEnabled());
+        LaunchAtLogin::setEnabled(true);
+        QVERIFY(LaunchAtLogin::isEnabled());
+        const QString text = QString::fromUtf8(read(LaunchAtLogin::entryPath()));
+        QVERIFY(!text.contains(QStringLiteral("/nonexistent/")));
+        QVERIFY(text.contains(QStringLiteral("\nExec=") +
+                              LaunchAtLogin::execLine(QCoreApplication::applicationFilePath()) +
+                              QLatin1Char('\n')));
     }
 
     void toggleFollowsTheRealStatus() {

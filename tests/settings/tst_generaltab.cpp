@@ -120,6 +120,33 @@ private slots:
         else if (shown.isValid())
             QCOMPARE(tab.delayRow()->valueText(), shown.toString());
     }
+
+    // An entry an older build wrote, naming a build folder removed since, would start nothing at
+    // login: the switch shows it off, and one click writes an entry that names this program.
+    void aDeadLoginItemShowsOffAndOneClickRepairsIt() {
+        ServiceFixture f;
+        const QString path = LaunchAtLogin::entryPath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile entry(path);
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Brimlark\nComment=The notch panel\n"
+                    "Exec=/nonexistent/checkout/build/brimlark\nX-GNOME-Autostart-enabled=true\n");
+        entry.close();
+        GeneralTab tab(f.appState);
+        tab.resize(560, 900);
+        tab.show();
+        SettingsToggleRow* row = tab.launchAtLoginRow();
+        QVERIFY(!row->isOn());
+
+        QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(20, row->height() / 2));
+        QVERIFY(row->isOn());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(entry.readAll());
+        QVERIFY2(text.contains(QStringLiteral("\nExec=") +
+                               LaunchAtLogin::execLine(QCoreApplication::applicationFilePath()) +
+                               QLatin1Char('\n')),
+                 qPrintable(text));
+    }
 };
 
 BRIMLARK_TEST_MAIN(TestGeneralTab)

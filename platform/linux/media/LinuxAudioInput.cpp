@@ -1,6 +1,5 @@
 #include "platform/linux/media/LinuxAudioInput.h"
 
-#include "platform/PlatformLog.h"
 #include "platform/linux/PluginModule.h"
 #include "platform/linux/media/AudioTapModule.h"
 
@@ -26,7 +25,6 @@ QString LinuxAudioInput::loadModule() {
         return QStringLiteral("the audio module could not be loaded: %1").arg(loaded.error);
     using Entry = const AudioTapModule* (*)();
     m_module = reinterpret_cast<Entry>(loaded.function)();
-    qCDebug(lcPlatform, "audio tap module loaded from %s", qUtf8Printable(loaded.path));
     return QString();
 }
 
