@@ -122,8 +122,13 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
         connect(m_services.quickActions, &QuickActionsStore::activeKindsChanged, this,
                 &BasicModeView::updateRow);
     }
-    if (m_services.timer)
+    if (m_services.timer) {
         connect(m_services.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
+        // A plain click starts 15 minutes or cancels; the picker offers the other lengths.
+        m_row->setAlternate(QuickAction::Kind::timer,
+                            QStringLiteral("right click or hold to pick 15, 30 or 60 minutes"),
+                            [this] { setInlineUtility(InlineUtility::timer); });
+    }
     if (m_services.mic) {
         // A mute that muted nothing says why on its button.
         connect(m_services.mic, &MicMuteService::problemChanged, this,
