@@ -225,7 +225,6 @@ private slots:
         QTest::newRow("muteMic") << Kind::muteMic;
         QTest::newRow("dnd") << Kind::dnd;
         QTest::newRow("mirror") << Kind::mirror;
-        QTest::newRow("appLauncher") << Kind::appLauncher;
         QTest::newRow("focus") << Kind::focus;
     }
     void otherKindsArePassedOnOnce() {
@@ -233,6 +232,36 @@ private slots:
         view->handleQuickAction(kind);
         QCOMPARE(passedOn, QList<Kind>{kind});
         QVERIFY(!view->inlineUtility());
+    }
+
+    // A tap that does nothing says why on a line under the row, not only in the button's tooltip.
+    void aQuickActionThatDoesNothingSaysSo_data() {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<bool>("microphone");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QList<Kind>>("passed");
+        QTest::newRow("mute without a microphone")
+            << Kind::muteMic << false << "no microphone found" << QList<Kind>{Kind::muteMic};
+        QTest::newRow("mute with a microphone") << Kind::muteMic << true << "" << QList<Kind>{Kind::muteMic};
+        QTest::newRow("apps with an empty batch")
+            << Kind::appLauncher << true << "add apps on the apps page" << QList<Kind>{};
+    }
+    void aQuickActionThatDoesNothingSaysSo() {
+        QFETCH(Kind, kind);
+        QFETCH(bool, microphone);
+        QFETCH(QString, line);
+        QFETCH(QList<Kind>, passed);
+        if (!microphone)
+            f->audioInput.startError = AudioInput::noDeviceError();
+        for (int tap = 0; tap < 2; ++tap) {
+            view->handleQuickAction(kind);
+            if (kind == Kind::muteMic)
+                f->mic.toggle(); // what the coordinator does with the tap
+        }
+        QCOMPARE(view->problemLine(), line);
+        QCOMPARE(passedOn.size(), passed.size() * 2);
+        if (!line.isEmpty())
+            QVERIFY(view->row()->button(kind)->toolTip().contains(line));
     }
 
     // Taps on calculator and search open, switch and close the slot; texts outlive the card.
