@@ -34,4 +34,6 @@ public:
     // Whether the desktop has a place for `permission` that openSettings() can open, so that a
     // button for it is offered only where it leads somewhere.
     virtual bool canOpenSettings(Permission permission) const = 0;
+    // Whether openPrivacySettings() has something to open.
+    virtual bool canOpenPrivacySettings() const = 0;
 };

@@ -7,6 +7,7 @@
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
+#include "Brimlark/kit/LineClampLabel.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/kit/SymbolIcon.h"
 
@@ -138,12 +139,11 @@ QWidget* AppLauncherView::makeRow(int index) {
     icon->setFixedSize(22, 22);
     icon->setPixmap(appIconPixmap(m_service.iconName(entry), 22, 20, devicePixelRatioF()));
     layout->addWidget(icon, 0, Qt::AlignVCenter);
-    auto* name =
-        plainLabel(entry.displayName, BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), row);
+    // One line, cut with an ellipsis where the row is too narrow for the whole name.
+    auto* name = new LineClampLabel(entry.displayName, BrimlarkTheme::monoRegular13(),
+                                    BrimlarkTheme::textPrimary(), 1, row);
     name->setObjectName(QStringLiteral("appRowName"));
-    name->setWordWrap(false);
     name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    name->setMinimumWidth(0);
     name->setToolTip(entry.displayName);
     layout->addWidget(name, 1);
     const auto result = m_service.lastResults().constFind(entry.id);

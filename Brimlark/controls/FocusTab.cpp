@@ -48,14 +48,15 @@ FocusTab::FocusTab(FocusService& service, Workspace& workspace, QWidget* parent)
 
     auto* instructions = new QVBoxLayout();
     instructions->setSpacing(8);
-    QLabel* intro = plainLabel(QStringLiteral("brimlark triggers do not disturb by running a user-authored "
-                                              "shortcut. create one in the shortcuts app named:"),
+    QLabel* intro = plainLabel(QStringLiteral("brimlark triggers do not disturb by running \"shortcuts run "
+                                              "NAME\": put an executable named shortcuts on the search "
+                                              "path. the name it is run with:"),
                                BrimlarkTheme::monoRegular13(), BrimlarkTheme::textSecondary(), this);
     intro->setWordWrap(true);
     instructions->addWidget(intro);
     instructions->addWidget(nameBadge(shortcutName, this), 0, Qt::AlignLeft);
-    QLabel* action = plainLabel(QStringLiteral("inside the shortcut, add the \"set focus\" action and "
-                                               "configure it to toggle do not disturb."),
+    QLabel* action = plainLabel(QStringLiteral("make that program toggle do not disturb when it is run with "
+                                               "this name; exit status 0 means it worked."),
                                 BrimlarkTheme::monoRegular12(), BrimlarkTheme::textTertiary(), this);
     action->setWordWrap(true);
     instructions->addWidget(action);
@@ -125,8 +126,10 @@ void FocusTab::sync() {
                                                : QStringLiteral("exclamationmark.triangle.fill"),
                                            color, QSize(symbolSide, symbolSide), devicePixelRatioF()));
     m_resultMessage->setText(
-        ran ? QStringLiteral("shortcut ran. if dnd didn't change, check the shortcut's action.")
-            : QStringLiteral("could not run the shortcut. make sure one named \"%1\" exists.")
+        ran ? QStringLiteral(
+                  "shortcuts ran. if dnd didn't change, check what the program does with the name.")
+            : QStringLiteral("could not run \"shortcuts run %1\". make sure a shortcuts program on the "
+                             "search path handles that name.")
                   .arg(shortcutName));
     // Shown once it holds its text, so the page lays it out at its wrapped height.
     m_result->show();

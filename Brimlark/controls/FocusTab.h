@@ -20,7 +20,8 @@ public:
     static const QString shortcutName;
     // Why "open shortcuts" cannot be pressed on a desktop without a shortcuts application.
     static QString noShortcutsApplication() {
-        return QStringLiteral("there is no shortcuts application on this desktop");
+        return QStringLiteral("there is no shortcuts application to open: the shortcuts program on "
+                              "the search path is run instead");
     }
 
     BrimlarkRoundedButton* toggleButton() const { return m_toggle; }

@@ -250,6 +250,18 @@ bool PermissionsCoordinator::canOpenSettings(Permission permission) const {
     return m_permissions.canOpenSettings(platformPermission(permission));
 }
 
+bool PermissionsCoordinator::canOpenPrivacySettings() const {
+    return m_permissions.canOpenPrivacySettings();
+}
+
+bool PermissionsCoordinator::hasUnaskedPermissions() const {
+    for (Permission permission : allCases<Permission>()) {
+        if (state(permission) == State::unknown)
+            return true;
+    }
+    return false;
+}
+
 bool PermissionsCoordinator::openPrivacySettings() {
     return m_permissions.openPrivacySettings();
 }

@@ -63,6 +63,9 @@ public:
     bool openPrivacySettings();
     // Whether the desktop has a place for `permission` that openSettings() can open.
     bool canOpenSettings(Permission permission) const;
+    bool canOpenPrivacySettings() const;
+    // Whether requestAll() has anything left to ask: a permission still unknown.
+    bool hasUnaskedPermissions() const;
 
     // What a permission is called ("Calendar"), one sentence on what it is for, and the symbol
     // drawn beside it, as the permission card, the permissions page and the first-run steps show

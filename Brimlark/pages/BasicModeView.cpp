@@ -1,5 +1,6 @@
 #include "Brimlark/pages/BasicModeView.h"
 
+#include "Brimlark/apps/AppLauncherService.h"
 #include "Brimlark/controls/CameraMirrorService.h"
 #include "Brimlark/controls/CameraPreview.h"
 #include "Brimlark/controls/MicMuteService.h"
@@ -8,6 +9,7 @@
 #include "Brimlark/controls/TimerService.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PanelIconButton.h"
+#include "Brimlark/kit/PlainLabel.h"
 #include "Brimlark/organizer/BasicCalendarPane.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/pages/BasicMediaPane.h"
@@ -20,6 +22,7 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -105,6 +108,11 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
     rowLayout->addLayout(buttons);
     rowLayout->setAlignment(buttons, Qt::AlignBottom);
     m_lower->addWidget(rowLine);
+    // Why the last tap on a quick action did nothing, under the row where the user looks.
+    m_problemLine = plainLabel(QString(), BrimlarkTheme::monoRegular12(), BrimlarkTheme::warning(), this);
+    m_problemLine->setObjectName(QStringLiteral("quickActionProblem"));
+    m_problemLine->hide();
+    m_lower->addWidget(m_problemLine);
     layout->addLayout(m_lower);
 
     connect(m_settingsButton, &QAbstractButton::clicked, this, [this] {
@@ -122,12 +130,19 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
         connect(m_services.quickActions, &QuickActionsStore::activeKindsChanged, this,
                 &BasicModeView::updateRow);
     }
-    if (m_services.timer)
+    if (m_services.timer) {
         connect(m_services.timer, &TimerService::activeChanged, this, &BasicModeView::updateRow);
+        // A plain click starts 15 minutes or cancels; the picker offers the other lengths.
+        m_row->setAlternate(QuickAction::Kind::timer,
+                            QStringLiteral("right click or hold to pick 15, 30 or 60 minutes"),
+                            [this] { setInlineUtility(InlineUtility::timer); });
+    }
     if (m_services.mic) {
         // A mute that muted nothing says why on its button.
-        connect(m_services.mic, &MicMuteService::problemChanged, this,
-                [this](const QString& problem) { m_row->setProblem(QuickAction::Kind::muteMic, problem); });
+        connect(m_services.mic, &MicMuteService::problemChanged, this, [this](const QString& problem) {
+            m_row->setProblem(QuickAction::Kind::muteMic, problem);
+            showProblem(problem);
+        });
         m_row->setProblem(QuickAction::Kind::muteMic, m_services.mic->problem());
     }
     if (m_services.mirror) {
@@ -184,14 +199,39 @@ void BasicModeView::handleQuickAction(QuickAction::Kind kind) {
             m_services.timer->start(900);
         return;
     case QuickAction::Kind::muteMic:
+        // A mute that already failed says so at once; the toggle's answer replaces the line.
+        showProblem(m_services.mic ? m_services.mic->problem() : QString());
+        if (m_inputs.onQuickAction)
+            m_inputs.onQuickAction(kind);
+        return;
+    case QuickAction::Kind::appLauncher:
+        if (m_services.apps && m_services.apps->entries().isEmpty()) {
+            const QString problem = QStringLiteral("add apps on the apps page");
+            m_row->setProblem(kind, problem);
+            showProblem(problem);
+            return;
+        }
+        m_row->setProblem(kind, QString());
+        showProblem(QString());
+        if (m_inputs.onQuickAction)
+            m_inputs.onQuickAction(kind);
+        return;
     case QuickAction::Kind::dnd:
     case QuickAction::Kind::mirror:
-    case QuickAction::Kind::appLauncher:
     case QuickAction::Kind::focus:
         if (m_inputs.onQuickAction)
             m_inputs.onQuickAction(kind);
         return;
     }
+}
+
+void BasicModeView::showProblem(const QString& problem) {
+    m_problemLine->setText(problem);
+    m_problemLine->setVisible(!problem.isEmpty());
+}
+
+QString BasicModeView::problemLine() const {
+    return m_problemLine->isVisibleTo(this) ? m_problemLine->text() : QString();
 }
 
 void BasicModeView::toggleInlineUtility(InlineUtility utility) {

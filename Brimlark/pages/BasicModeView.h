@@ -14,6 +14,7 @@
 #include <optional>
 
 class PanelIconButton;
+class QLabel;
 class QuickActionsRow;
 class QVBoxLayout;
 
@@ -68,6 +69,8 @@ public:
     QSet<QuickAction::Kind> activeKinds() const;
 
     QString searchQuery() const { return m_searchQuery; }
+    // The line under the row telling why the last quick action did nothing; empty while hidden.
+    QString problemLine() const;
     QString calculatorResult() const { return m_calculatorResult; }
 
     // The parts, for inspection.
@@ -94,6 +97,7 @@ private:
     void updateMirror();
     void updateRow();
     void reveal(QWidget* widget);
+    void showProblem(const QString& problem);
     void requestAdvanced();
 
     const PanelServices& m_services;
@@ -109,6 +113,7 @@ private:
     QWidget* m_calendarPane = nullptr;
     QWidget* m_mediaPane = nullptr;
     QVBoxLayout* m_lower = nullptr;
+    QLabel* m_problemLine = nullptr;
     QPointer<QWidget> m_inlineWidget;
     QPointer<QWidget> m_mirrorView;
     // Where a press on the advanced button began, and whether it has turned into a drag.

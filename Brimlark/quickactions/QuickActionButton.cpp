@@ -6,6 +6,7 @@
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/quickactions/QuickActionLook.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -51,6 +52,21 @@ QuickActionButton::QuickActionButton(QuickAction::Kind kind, QWidget* parent)
         m_bounce = 0.0;
         update();
     });
+
+    m_holdTimer.setSingleShot(true);
+    m_holdTimer.setInterval(holdMs);
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
+        if (!isDown())
+            return;
+        m_heldThrough = true;
+        setDown(false);
+        emit alternateTriggered();
+    });
+    // A right click (or the menu key) asks for the alternate; the panel leaves such a click to it.
+    connect(this, &QWidget::customContextMenuRequested, this, [this] {
+        if (hasAlternate() && isEnabled())
+            emit alternateTriggered();
+    });
 }
 
 void QuickActionButton::setActive(bool active) {
@@ -79,9 +95,56 @@ void QuickActionButton::setHovered(bool hovered, bool animated) {
 }
 
 void QuickActionButton::setProblem(const QString& problem) {
+    m_problem = problem;
+    updateToolTip();
+}
+
+void QuickActionButton::setAlternate(const QString& hint) {
+    m_alternateHint = hint;
+    setContextMenuPolicy(hint.isEmpty() ? Qt::DefaultContextMenu : Qt::CustomContextMenu);
+    if (hint.isEmpty())
+        m_holdTimer.stop();
+    updateToolTip();
+}
+
+void QuickActionButton::updateToolTip() {
     const QString title = QuickActionLook::title(m_kind);
-    setToolTip(problem.isEmpty() ? title : title + QStringLiteral(": ") + problem);
-    setAccessibleDescription(problem);
+    QString tip = m_problem.isEmpty() ? title : title + QStringLiteral(": ") + m_problem;
+    if (!m_alternateHint.isEmpty())
+        tip += QLatin1Char('\n') + m_alternateHint;
+    setToolTip(tip);
+    QStringList description;
+    if (!m_problem.isEmpty())
+        description.append(m_problem);
+    if (!m_alternateHint.isEmpty())
+        description.append(m_alternateHint);
+    setAccessibleDescription(description.join(QStringLiteral("; ")));
+}
+
+void QuickActionButton::mousePressEvent(QMouseEvent* event) {
+    m_heldThrough = false;
+    QAbstractButton::mousePressEvent(event);
+    if (hasAlternate() && event->button() == Qt::LeftButton && isDown())
+        m_holdTimer.start();
+}
+
+void QuickActionButton::mouseMoveEvent(QMouseEvent* event) {
+    // After a held press ran the alternate, moving back over the button does not re-arm a click.
+    if (m_heldThrough) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::mouseMoveEvent(event);
+}
+
+void QuickActionButton::mouseReleaseEvent(QMouseEvent* event) {
+    m_holdTimer.stop();
+    if (m_heldThrough && event->button() == Qt::LeftButton) {
+        m_heldThrough = false;
+        event->accept();
+        return;
+    }
+    QAbstractButton::mouseReleaseEvent(event);
 }
 
 QString QuickActionButton::symbolName() const {

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QTimer>
 
 class QVariantAnimation;
 
@@ -31,19 +32,36 @@ public:
     // Why the last tap did nothing ("no microphone found"), shown in the tooltip after the title and
     // read out as the button's description; empty for none.
     void setProblem(const QString& problem);
+    // Arms a second action, reached by a right click or a press held for `holdMs`; `hint` says so
+    // in the tooltip. An empty hint disarms it. A held press that ran it does not click.
+    static constexpr int holdMs = 500;
+    void setAlternate(const QString& hint);
+    bool hasAlternate() const { return !m_alternateHint.isEmpty(); }
     // The symbol drawn now (the mirror's follows the active state).
     QString symbolName() const;
 
     QSize sizeHint() const override;
+
+signals:
+    void alternateTriggered();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
     // The checked state mirrors `isActive()` for assistive tools; a click never changes it.
     void nextCheckState() override {}
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void updateToolTip();
+
     QuickAction::Kind m_kind;
+    QString m_problem;
+    QString m_alternateHint;
+    QTimer m_holdTimer;
+    bool m_heldThrough = false;
     QColor m_color;
     bool m_active = false;
     bool m_hovered = false;

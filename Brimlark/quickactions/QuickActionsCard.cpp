@@ -18,7 +18,10 @@ constexpr qreal cornerRadius = 20;
 // A 15-point semibold symbol in its 18-point-wide frame.
 constexpr int symbolSide = 16;
 
-QString subtitleFor(bool shown) {
+QString subtitleFor(QuickAction::Kind kind, bool shown) {
+    // Basic mode never shows the focus button, whatever its flag says.
+    if (kind == QuickAction::Kind::focus)
+        return QStringLiteral("never shown in basic mode.");
     return shown ? QStringLiteral("visible in basic mode.") : QStringLiteral("hidden from basic mode.");
 }
 } // namespace
@@ -28,7 +31,7 @@ QuickActionsCard::QuickActionsCard(QuickAction action, QWidget* parent)
     const QString title = QuickActionLook::title(m_kind);
     setText(title);
     setAccessibleName(title);
-    setAccessibleDescription(subtitleFor(m_shown));
+    setAccessibleDescription(subtitleFor(m_kind, m_shown));
     AccessibleCheckBox::expose(this);
     setChecked(m_shown);
     setCursor(Qt::PointingHandCursor);
@@ -47,7 +50,7 @@ QuickActionsCard::QuickActionsCard(QuickAction action, QWidget* parent)
     auto* texts = new QVBoxLayout();
     texts->setSpacing(2);
     texts->addWidget(plainLabel(title, BrimlarkTheme::monoSemibold12(), BrimlarkTheme::textPrimary(), this));
-    m_subtitle = plainLabel(subtitleFor(m_shown), BrimlarkTheme::monoRegular12(),
+    m_subtitle = plainLabel(subtitleFor(m_kind, m_shown), BrimlarkTheme::monoRegular12(),
                             BrimlarkTheme::textSecondary(), this);
     texts->addWidget(m_subtitle);
     row->addLayout(texts, 1);
@@ -61,8 +64,8 @@ QString QuickActionsCard::subtitle() const {
 
 void QuickActionsCard::setShown(bool shown, bool animated) {
     m_shown = shown;
-    m_subtitle->setText(subtitleFor(shown));
-    setAccessibleDescription(subtitleFor(shown));
+    m_subtitle->setText(subtitleFor(m_kind, shown));
+    setAccessibleDescription(subtitleFor(m_kind, shown));
     setChecked(shown);
     m_knob->setOn(shown, animated);
 }

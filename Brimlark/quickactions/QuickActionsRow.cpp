@@ -85,6 +85,14 @@ void QuickActionsRow::setProblem(QuickAction::Kind kind, const QString& problem)
             button->setProblem(problem);
 }
 
+void QuickActionsRow::setAlternate(QuickAction::Kind kind, const QString& hint,
+                                   std::function<void()> action) {
+    m_alternates.insert(kind, {hint, std::move(action)});
+    for (QuickActionButton* button : std::as_const(m_buttons))
+        if (button->kind() == kind)
+            button->setAlternate(hint);
+}
+
 void QuickActionsRow::rebuild() {
     qDeleteAll(m_buttons);
     m_buttons.clear();
@@ -93,8 +101,14 @@ void QuickActionsRow::rebuild() {
         auto* button = new QuickActionButton(action.kind, this);
         button->setActive(m_activeKinds.contains(action.kind));
         button->setProblem(m_problems.value(action.kind));
+        button->setAlternate(m_alternates.value(action.kind).hint);
         button->installEventFilter(this);
         const QuickAction::Kind kind = action.kind;
+        connect(button, &QuickActionButton::alternateTriggered, this, [this, kind] {
+            if (const auto found = m_alternates.constFind(kind);
+                found != m_alternates.cend() && found->action)
+                found->action();
+        });
         connect(button, &QAbstractButton::clicked, this, [this, kind] {
             if (kind != QuickAction::Kind::focus && m_onTap)
                 m_onTap(kind);

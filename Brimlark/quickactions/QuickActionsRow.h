@@ -31,6 +31,9 @@ public:
     // What the button of `kind` tells about its last tap (QuickActionButton::setProblem); kept for
     // the buttons a new list of actions makes.
     void setProblem(QuickAction::Kind kind, const QString& problem);
+    // Gives the button of `kind` a second action (QuickActionButton::setAlternate), reached by a
+    // right click or a held press; kept for the buttons a new list of actions makes.
+    void setAlternate(QuickAction::Kind kind, const QString& hint, std::function<void()> action);
 
     // The kind whose button the pointer is over.
     std::optional<QuickAction::Kind> hovering() const { return m_hovering; }
@@ -54,6 +57,11 @@ private:
     std::optional<QuickAction::Kind> m_hovering;
     QList<QuickActionButton*> m_buttons;
     QHash<QuickAction::Kind, QString> m_problems;
+    struct Alternate {
+        QString hint;
+        std::function<void()> action;
+    };
+    QHash<QuickAction::Kind, Alternate> m_alternates;
     // The capsule's fill and its outline, drawn once for the row's size and pixel ratio: the row
     // is repainted with whatever changes over the panel, and its halos go between the two.
     QImage m_fill;

@@ -50,6 +50,10 @@ PermissionsTab::PermissionsTab(PermissionsCoordinator& permissions, QWidget* par
         new BrimlarkRoundedButton(QStringLiteral("open system settings"),
                                   BrimlarkRoundedButton::Look::outlined(BrimlarkTheme::accent()), this);
     connect(m_systemSettings, &QAbstractButton::clicked, this, &PermissionsTab::openSystemSettings);
+    // Without GNOME Settings the button would lead nowhere: it says so from the start.
+    if (!permissions.canOpenPrivacySettings())
+        disableWithReason(m_systemSettings, QStringLiteral("GNOME Settings (gnome-control-center) is not "
+                                                           "installed"));
     // The three titles side by side are wider than the page: the first button takes a line of its
     // own, so that no title is cut and nothing runs past the page's edge.
     auto* buttons = new QVBoxLayout();
@@ -88,7 +92,19 @@ PermissionsTab::PermissionsTab(PermissionsCoordinator& permissions, QWidget* par
 }
 
 void PermissionsTab::showAllowAll() {
-    m_allowAll->setEnabled(m_permissions && !m_permissions->missingPermissions().isEmpty());
+    // The requests ask only what was never asked; a denied permission changes in the desktop's
+    // settings.
+    const bool asks = m_permissions && m_permissions->hasUnaskedPermissions();
+    const QString reason = asks ? QString() : QStringLiteral("every permission has been asked for");
+    m_allowAll->setEnabled(asks);
+    m_allowAll->setToolTip(reason);
+    m_allowAll->setAccessibleDescription(reason);
+}
+
+void PermissionsTab::disableWithReason(QAbstractButton* button, const QString& reason) {
+    button->setEnabled(false);
+    button->setToolTip(reason);
+    button->setAccessibleDescription(reason);
 }
 
 void PermissionsTab::openSystemSettings() {
@@ -96,8 +112,5 @@ void PermissionsTab::openSystemSettings() {
         return;
     // Nothing could be opened here (the platform logged why); the button says so instead of
     // staying a dead end.
-    const QString reason = QStringLiteral("this desktop has no privacy settings to open");
-    m_systemSettings->setEnabled(false);
-    m_systemSettings->setToolTip(reason);
-    m_systemSettings->setAccessibleDescription(reason);
+    disableWithReason(m_systemSettings, QStringLiteral("this desktop has no privacy settings to open"));
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class BrimlarkRoundedButton;
+class QAbstractButton;
 class PermissionRow;
 class PermissionsCoordinator;
 
@@ -24,6 +25,7 @@ public:
 private:
     void showAllowAll();
     void openSystemSettings();
+    static void disableWithReason(QAbstractButton* button, const QString& reason);
 
     QPointer<PermissionsCoordinator> m_permissions;
     BrimlarkRoundedButton* m_allowAll;

@@ -126,6 +126,9 @@ void SettingsScene::showSaveError(const QString& error) {
 }
 
 void SettingsScene::setSelection(SettingsTab tab) {
+    // The page shown stays as it is, scrolled where the user left it.
+    if (tab == m_selection && m_scroll->widget())
+        return;
     m_selection = tab;
     for (SettingsSidebarRow* row : std::as_const(m_rows))
         row->setSelected(row->tab() == tab);

@@ -1,5 +1,6 @@
 #include "Brimlark/settings/SettingsToggleRow.h"
 
+#include "Brimlark/kit/AccessibleCheckBox.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/SettingsRowLabel.h"
 #include "Brimlark/settings/SettingsToggleKnob.h"
@@ -15,6 +16,8 @@ SettingsToggleRow::SettingsToggleRow(const QString& title, const QString& subtit
     : QAbstractButton(parent) {
     setText(title);
     setAccessibleName(title);
+    AccessibleCheckBox::expose(this);
+    setChecked(isOn);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* row = new QHBoxLayout(this);
@@ -36,6 +39,7 @@ bool SettingsToggleRow::isOn() const {
 
 void SettingsToggleRow::setOn(bool isOn, bool animated) {
     m_knob->setOn(isOn, animated);
+    setChecked(isOn);
 }
 
 void SettingsToggleRow::paintEvent(QPaintEvent*) {

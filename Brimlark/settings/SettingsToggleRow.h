@@ -6,7 +6,7 @@ class SettingsToggleKnob;
 
 // An on/off row of the settings window: a tile with the row's title and subtitle on the left and
 // a switch on the right. The whole tile is the button; whoever holds it flips the value on a click
-// and shows the new one with setOn().
+// and shows the new one with setOn(). Assistive tools read it as a check box with its state.
 class SettingsToggleRow : public QAbstractButton {
     Q_OBJECT
 public:
@@ -18,6 +18,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The checked state follows setOn(); a click leaves it to the holder.
+    void nextCheckState() override {}
 
 private:
     SettingsToggleKnob* m_knob;

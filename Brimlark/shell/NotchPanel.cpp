@@ -46,6 +46,14 @@ bool NotchPanel::takesText(const QWidget* widget) {
     return false;
 }
 
+bool NotchPanel::takesRightClick(const QWidget* widget) {
+    for (; widget && !widget->isWindow(); widget = widget->parentWidget()) {
+        if (widget->isEnabled() && widget->contextMenuPolicy() == Qt::CustomContextMenu)
+            return true;
+    }
+    return false;
+}
+
 void NotchPanel::orderFrontAndFocus() {
     setTakesKeyboard(true);
     if (!isVisible())

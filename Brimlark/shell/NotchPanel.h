@@ -43,6 +43,9 @@ signals:
 public:
     // True when a press on `widget` is a press into text: it or a view it belongs to edits text.
     static bool takesText(const QWidget* widget);
+    // True when `widget` or a view it belongs to answers a right click itself (its context menu
+    // policy is a custom one), so the right click does not open the settings.
+    static bool takesRightClick(const QWidget* widget);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

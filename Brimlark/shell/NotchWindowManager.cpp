@@ -372,9 +372,10 @@ void NotchWindowManager::restoreFocus() {
 void NotchWindowManager::handlePanelPressed(QWidget* target, Qt::MouseButton button) {
     m_pressWithoutKeyboard = false;
     // The panel is the program's own window, which the desktop-wide press watch leaves alone: a
-    // right click on it, closed or open, is seen here.
+    // right click on it, closed or open, is seen here. A control with a right click of its own (the
+    // timer's lengths) keeps it.
     if (button == Qt::RightButton) {
-        if (m_inputs.onOpenSettings)
+        if (m_inputs.onOpenSettings && !NotchPanel::takesRightClick(target))
             m_inputs.onOpenSettings();
         return;
     }

@@ -18,6 +18,7 @@
 #include <QDropEvent>
 #include <QGraphicsOpacityEffect>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -227,6 +228,29 @@ void NotchRootView::layoutLayers() {
 
 void NotchRootView::resizeEvent(QResizeEvent*) {
     layoutLayers();
+}
+
+void NotchRootView::mousePressEvent(QMouseEvent* event) {
+    m_closedPressed =
+        event->button() == Qt::LeftButton && m_shownMode.kind() == InteractionEngine::Mode::Kind::hidden;
+    if (!m_closedPressed) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
+    const bool tapped = m_closedPressed && event->button() == Qt::LeftButton &&
+                        m_shownMode.kind() == InteractionEngine::Mode::Kind::hidden &&
+                        rect().contains(event->position().toPoint());
+    m_closedPressed = false;
+    if (!tapped) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    m_inputs.interactionEngine->open(InteractionEngine::InteractionTrigger::click);
 }
 
 void NotchRootView::dragEnterEvent(QDragEnterEvent* event) {

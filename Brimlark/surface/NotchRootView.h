@@ -90,6 +90,10 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A left click on the closed live status that none of its buttons took opens the panel, as the
+    // click catcher does on the closed notch without one.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void rebuildModeView();
@@ -117,4 +121,5 @@ private:
     bool m_backdropNotched = false;
     // The panel was opened by files dragged onto the closed notch and closes if they leave.
     bool m_openedByDrag = false;
+    bool m_closedPressed = false;
 };

@@ -30,6 +30,7 @@ public:
         return settingsOpen;
     }
     bool canOpenSettings(Permission) const override { return settingsPresent; }
+    bool canOpenPrivacySettings() const override { return settingsPresent; }
 
     PermissionStatus video = PermissionStatus::authorized;
     PermissionStatus audio = PermissionStatus::authorized;
@@ -37,7 +38,7 @@ public:
     QList<CaptureDevice> requested;
     // What the settings calls answer.
     bool settingsOpen = false;
-    // What canOpenSettings() answers.
+    // What canOpenSettings() and canOpenPrivacySettings() answer.
     bool settingsPresent = true;
     QList<Permission> openedSettings;
     int privacySettingsOpenings = 0;

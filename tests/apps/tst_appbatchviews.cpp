@@ -3,6 +3,7 @@
 #include "Brimlark/apps/AppGridTile.h"
 #include "Brimlark/apps/AppLauncherView.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
+#include "Brimlark/kit/LineClampLabel.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Screenshot.h"
@@ -114,6 +115,26 @@ private slots:
         QTRY_COMPARE(f.apps.entries().size(), 4);
         f.apps.remove(f.apps.entries().last().id);
         QCOMPARE(view.content(), AppLauncherView::Content::list);
+    }
+
+    // A name wider than its row is cut with an ellipsis, not clipped at the row's edge.
+    void aLongNameInTheListEndsInAnEllipsis() {
+        ServiceFixture f;
+        AppLauncherView view(f.apps);
+        framed(&view, QSize(300, 240));
+        const QString name = QStringLiteral("A very long application name that does not fit its row");
+        add(f, name);
+        QCOMPARE(view.content(), AppLauncherView::Content::list);
+        QApplication::processEvents();
+        auto* label = view.findChild<LineClampLabel*>(QStringLiteral("appRowName"));
+        QVERIFY(label);
+        QVERIFY(label->width() > 0 && label->width() < QFontMetrics(label->font()).horizontalAdvance(name));
+        const QStringList lines = label->linesFor(label->width());
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().endsWith(QChar(0x2026)), qPrintable(lines.first()));
+        QVERIFY(QFontMetricsF(label->font()).horizontalAdvance(lines.first()) <= label->width());
+        QCOMPARE(label->toolTip(), name);
+        brimlark::test::saveScreenshot(&view, QStringLiteral("app-batch-long-name"));
     }
 
     void launchAllWaitsForTheRun() {

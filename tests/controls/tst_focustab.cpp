@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<bool>("installed");
         QTest::addColumn<QString>("why");
         QTest::newRow("a desktop with one") << true << "";
-        QTest::newRow("Linux: none") << false << "there is no shortcuts application on this desktop";
+        QTest::newRow("Linux: none") << false << FocusTab::noShortcutsApplication();
     }
 
     // Without a shortcuts application the button cannot be pressed and says why, rather than
@@ -56,10 +56,11 @@ private slots:
         QTest::addColumn<QString>("screenshot");
 
         const QString failure =
-            QStringLiteral("could not run the shortcut. make sure one named \"Brimlark.ToggleDND\" exists.");
+            QStringLiteral("could not run \"shortcuts run Brimlark.ToggleDND\". make sure a shortcuts "
+                           "program on the search path handles that name.");
         QTest::newRow("ran") << 0
-                             << QStringLiteral(
-                                    "shortcut ran. if dnd didn't change, check the shortcut's action.")
+                             << QStringLiteral("shortcuts ran. if dnd didn't change, check what the "
+                                               "program does with the name.")
                              << QStringLiteral("focus-tab-success");
         QTest::newRow("tool not startable") << -1 << failure << QStringLiteral("focus-tab-failure");
         QTest::newRow("shortcut missing") << 1 << failure << QString();

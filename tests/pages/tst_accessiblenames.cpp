@@ -9,6 +9,7 @@
 #include "Brimlark/quickactions/InlineCalculatorPopover.h"
 #include "Brimlark/quickactions/QuickActionButton.h"
 #include "Brimlark/quickactions/QuickActionsCard.h"
+#include "Brimlark/settings/SettingsToggleRow.h"
 #include "Brimlark/surface/GlowTriggerRow.h"
 #include "tests/support/RemindersFixture.h"
 #include "tests/support/ServiceFixture.h"
@@ -56,6 +57,12 @@ private:
             return new GlowTriggerRow(QStringLiteral("music.note"),
                                       QStringLiteral("new media starts playing"),
                                       QStringLiteral("glow when a track starts"), true, host);
+        if (subject.startsWith(QLatin1String("settings toggle"))) {
+            auto* row = new SettingsToggleRow(QStringLiteral("open the notch on hover"),
+                                              QStringLiteral("peek on pointer approach."), false, host);
+            row->setOn(subject.endsWith(QLatin1String("on")), false);
+            return row;
+        }
         if (subject == QLatin1String("hook clients")) {
             auto* row = new AIHooksCheckRow(QStringLiteral("include other local tools"), host);
             row->setOn(true);
@@ -106,6 +113,12 @@ private slots:
                                       << "" << true << true;
         QTest::newRow("hook clients") << "hook clients" << R::CheckBox << "include other local tools"
                                       << "" << true << false;
+        QTest::newRow("settings toggle on")
+            << "settings toggle on" << R::CheckBox << "open the notch on hover"
+            << "" << true << true;
+        QTest::newRow("settings toggle off")
+            << "settings toggle off" << R::CheckBox << "open the notch on hover"
+            << "" << true << false;
         QTest::newRow("notes editor") << "notes editor" << R::EditableText << "note"
                                       << "" << false << false;
         // A field's description is its placeholder.

@@ -1,4 +1,5 @@
 #include "Brimlark/controls/MirrorWindowManager.h"
+#include "Brimlark/controls/TimerPickerPopover.h"
 #include "Brimlark/kit/PanelIconButton.h"
 #include "Brimlark/organizer/RemindersService.h"
 #include "Brimlark/pages/BasicMediaPane.h"
@@ -6,6 +7,7 @@
 #include "Brimlark/quickactions/InlineCalculatorPopover.h"
 #include "Brimlark/quickactions/InlinePopoverButton.h"
 #include "Brimlark/quickactions/InlineSearchPopover.h"
+#include "Brimlark/quickactions/QuickActionButton.h"
 #include "Brimlark/quickactions/QuickActionsRow.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "tests/support/CalendarFixture.h"
@@ -13,6 +15,7 @@
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -177,12 +180,51 @@ private slots:
         QVERIFY(passedOn.isEmpty());
     }
 
+    // The timer's button: a click starts 15 minutes or cancels, a right click or a held press
+    // opens the picker of lengths and leaves the timer as it is.
+    void timerButtonClickRightClickOrHold_data() {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("runsAfter");
+        QTest::addColumn<bool>("pickerOpen");
+        QTest::newRow("click") << "click" << false << true << false;
+        QTest::newRow("click while running") << "click" << true << false << false;
+        QTest::newRow("right click") << "right" << false << false << true;
+        QTest::newRow("right click while running") << "right" << true << true << true;
+        QTest::newRow("held press") << "hold" << false << false << true;
+    }
+    void timerButtonClickRightClickOrHold() {
+        QFETCH(QString, gesture);
+        QFETCH(bool, running);
+        QFETCH(bool, runsAfter);
+        QFETCH(bool, pickerOpen);
+        if (running)
+            f->timer.start(1800);
+        QuickActionButton* button = view->row()->button(Kind::timer);
+        QVERIFY(button);
+        QVERIFY(button->toolTip().contains(QStringLiteral("right click or hold")));
+        const QPoint centre = button->rect().center();
+        if (gesture == QLatin1String("click")) {
+            QTest::mouseClick(button, Qt::LeftButton, {}, centre);
+        } else if (gesture == QLatin1String("right")) {
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, centre, button->mapToGlobal(centre));
+            QApplication::sendEvent(button, &menu);
+        } else {
+            QTest::mousePress(button, Qt::LeftButton, {}, centre);
+            QTRY_VERIFY(view->inlineUtility().has_value());
+            QTest::mouseRelease(button, Qt::LeftButton, {}, centre);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(f->timer.active().has_value(), runsAfter);
+        QCOMPARE(view->inlineUtility() == Utility::timer, pickerOpen);
+        QCOMPARE(qobject_cast<TimerPickerPopover*>(view->inlineWidget()) != nullptr, pickerOpen);
+    }
+
     void otherKindsArePassedOnOnce_data() {
         QTest::addColumn<Kind>("kind");
         QTest::newRow("muteMic") << Kind::muteMic;
         QTest::newRow("dnd") << Kind::dnd;
         QTest::newRow("mirror") << Kind::mirror;
-        QTest::newRow("appLauncher") << Kind::appLauncher;
         QTest::newRow("focus") << Kind::focus;
     }
     void otherKindsArePassedOnOnce() {
@@ -190,6 +232,36 @@ private slots:
         view->handleQuickAction(kind);
         QCOMPARE(passedOn, QList<Kind>{kind});
         QVERIFY(!view->inlineUtility());
+    }
+
+    // A tap that does nothing says why on a line under the row, not only in the button's tooltip.
+    void aQuickActionThatDoesNothingSaysSo_data() {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<bool>("microphone");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QList<Kind>>("passed");
+        QTest::newRow("mute without a microphone")
+            << Kind::muteMic << false << "no microphone found" << QList<Kind>{Kind::muteMic};
+        QTest::newRow("mute with a microphone") << Kind::muteMic << true << "" << QList<Kind>{Kind::muteMic};
+        QTest::newRow("apps with an empty batch")
+            << Kind::appLauncher << true << "add apps on the apps page" << QList<Kind>{};
+    }
+    void aQuickActionThatDoesNothingSaysSo() {
+        QFETCH(Kind, kind);
+        QFETCH(bool, microphone);
+        QFETCH(QString, line);
+        QFETCH(QList<Kind>, passed);
+        if (!microphone)
+            f->audioInput.startError = AudioInput::noDeviceError();
+        for (int tap = 0; tap < 2; ++tap) {
+            view->handleQuickAction(kind);
+            if (kind == Kind::muteMic)
+                f->mic.toggle(); // what the coordinator does with the tap
+        }
+        QCOMPARE(view->problemLine(), line);
+        QCOMPARE(passedOn.size(), passed.size() * 2);
+        if (!line.isEmpty())
+            QVERIFY(view->row()->button(kind)->toolTip().contains(line));
     }
 
     // Taps on calculator and search open, switch and close the slot; texts outlive the card.

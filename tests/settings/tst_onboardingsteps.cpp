@@ -102,14 +102,27 @@ private slots:
         QTEST(openDenied != nullptr, "openDeniedShown");
     }
 
+    void openDeniedOpensTheFirstRefusedOne_data() {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QList<Permission>>("opened");
+        QTest::newRow("the desktop has its settings") << true << QList<Permission>{Permission::reminders};
+        // Nothing would open: the button is off from the start and says why.
+        QTest::newRow("nothing opens") << false << QList<Permission>{};
+    }
     void openDeniedOpensTheFirstRefusedOne() {
+        QFETCH(bool, present);
+        QFETCH(QList<Permission>, opened);
         ServiceFixture f;
+        f.permissions.settingsPresent = present;
         f.eventStore.reminders = PermissionStatus::denied;
         f.permissions.video = PermissionStatus::denied;
         f.permissionsCoordinator.refresh();
         PermissionsStep step(f.permissionsCoordinator);
-        buttonNamed(&step, QStringLiteral("open denied permission"))->click();
-        QCOMPARE(f.permissions.openedSettings, QList<Permission>{Permission::reminders});
+        QAbstractButton* openDenied = buttonNamed(&step, QStringLiteral("open denied permission"));
+        QCOMPARE(openDenied->isEnabled(), present);
+        QCOMPARE(openDenied->toolTip().isEmpty(), present);
+        QTest::mouseClick(openDenied, Qt::LeftButton);
+        QCOMPARE(f.permissions.openedSettings, opened);
     }
 
     void failedNotificationRequestLeavesItDenied() {

@@ -44,13 +44,13 @@ private slots:
                                      << all("granted", "granted") << BrimlarkTheme::success()
                                      << BrimlarkTheme::success();
         QTest::newRow("calendar write only")
-            << PermissionStatus::writeOnly << PermissionStatus::authorized << true
+            << PermissionStatus::writeOnly << PermissionStatus::authorized << false
             << all("write only", "granted") << BrimlarkTheme::warning() << BrimlarkTheme::success();
         QTest::newRow("calendar never asked")
             << PermissionStatus::notDetermined << PermissionStatus::authorized << true
             << all("not asked", "granted") << BrimlarkTheme::textTertiary() << BrimlarkTheme::success();
         QTest::newRow("reminders refused")
-            << PermissionStatus::authorized << PermissionStatus::denied << true << all("granted", "denied")
+            << PermissionStatus::authorized << PermissionStatus::denied << false << all("granted", "denied")
             << BrimlarkTheme::success() << BrimlarkTheme::danger();
     }
 
@@ -66,7 +66,9 @@ private slots:
         PermissionsTab tab(f.permissionsCoordinator);
         tab.resize(560, 700);
         tab.show();
+        // Only a permission never asked is left to ask; a disabled button says why.
         QCOMPARE(tab.allowAllButton()->isEnabled(), allowAllEnabled);
+        QCOMPARE(tab.allowAllButton()->toolTip().isEmpty(), allowAllEnabled);
         QVERIFY(tab.refreshButton()->isEnabled());
         QVERIFY(tab.systemSettingsButton()->isEnabled());
         QCOMPARE(badgeTexts(tab), badges);
@@ -84,23 +86,35 @@ private slots:
         QTest::mouseClick(tab.refreshButton(), Qt::LeftButton);
         QCOMPARE(tab.rows().at(0)->badge()->label(), QStringLiteral("denied"));
         QVERIFY(tab.rows().at(0)->badge()->isVisible());
+        QVERIFY(!tab.allowAllButton()->isEnabled()); // a refusal is not asked again
+        f.eventStore.events = PermissionStatus::notDetermined;
+        QTest::mouseClick(tab.refreshButton(), Qt::LeftButton);
         QVERIFY(tab.allowAllButton()->isEnabled());
     }
 
     void systemSettingsThatCannotOpenTurnTheButtonOff_data() {
+        QTest::addColumn<bool>("present");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("settings opened") << true;
-        QTest::newRow("no settings on this desktop") << false;
+        QTest::addColumn<int>("openings");
+        QTest::newRow("settings opened") << true << true << 1;
+        QTest::newRow("settings there but failing") << true << false << 1;
+        // Without GNOME Settings the button is off from the start: the click reaches nothing.
+        QTest::newRow("no settings on this desktop") << false << false << 0;
     }
 
     void systemSettingsThatCannotOpenTurnTheButtonOff() {
+        QFETCH(bool, present);
         QFETCH(bool, opens);
+        QFETCH(int, openings);
         ServiceFixture f;
+        f.permissions.settingsPresent = present;
         f.permissions.settingsOpen = opens;
         PermissionsTab tab(f.permissionsCoordinator);
         tab.show();
+        QCOMPARE(tab.systemSettingsButton()->isEnabled(), present);
+        QCOMPARE(tab.systemSettingsButton()->toolTip().isEmpty(), present);
         QTest::mouseClick(tab.systemSettingsButton(), Qt::LeftButton);
-        QCOMPARE(f.permissions.privacySettingsOpenings, 1);
+        QCOMPARE(f.permissions.privacySettingsOpenings, openings);
         QCOMPARE(tab.systemSettingsButton()->isEnabled(), opens);
         QCOMPARE(tab.systemSettingsButton()->toolTip().isEmpty(), opens);
     }

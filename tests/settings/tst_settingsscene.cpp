@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 
 class TestSettingsScene : public QObject {
     Q_OBJECT
@@ -28,6 +30,18 @@ private slots:
         QCOMPARE(titles, QStringList({"general", "glow", "quick actions", "app batch", "shortcuts",
                                       "ai hooks", "focus", "mirror", "permissions", "about"}));
         brimlark::test::saveScreenshot(window, QStringLiteral("settings-general"));
+        // A click on the row already selected keeps the page and where it was scrolled to.
+        QTest::mouseClick(rows.at(8), Qt::LeftButton, {}, QPoint(8, 4));
+        QCOMPARE(scene->selection(), SettingsTab::permissions);
+        auto* scroll = scene->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QWidget* page = scroll->widget();
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        const int scrolled = scroll->verticalScrollBar()->value();
+        QTest::mouseClick(rows.at(8), Qt::LeftButton, {}, QPoint(8, 4));
+        QCOMPARE(scroll->widget(), page);
+        QCOMPARE(scroll->verticalScrollBar()->value(), scrolled);
         // The whole padded row takes the click, also right of its title.
         QTest::mouseClick(rows.at(5), Qt::LeftButton, {}, QPoint(rows.at(5)->width() - 4, 4));
         QCOMPARE(scene->selection(), SettingsTab::aiHooks);

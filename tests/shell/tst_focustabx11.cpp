@@ -24,10 +24,13 @@ private slots:
         QTest::addColumn<bool>("toolPresent");
         QTest::addColumn<QString>("line");
         QTest::newRow("a tool that exits 0")
-            << true << QStringLiteral("shortcut ran. if dnd didn't change, check the shortcut's action.");
+            << true
+            << QStringLiteral(
+                   "shortcuts ran. if dnd didn't change, check what the program does with the name.");
         QTest::newRow("no tool") << false
-                                 << QStringLiteral("could not run the shortcut. make sure one named "
-                                                   "\"Brimlark.ToggleDND\" exists.");
+                                 << QStringLiteral(
+                                        "could not run \"shortcuts run Brimlark.ToggleDND\". make sure "
+                                        "a shortcuts program on the search path handles that name.");
     }
 
     void toggleDndNowShowsWhatTheToolAnswered() {

@@ -1,6 +1,8 @@
+#include "Brimlark/controls/TimerPickerPopover.h"
 #include "Brimlark/core/NotchGeometry.h"
 #include "Brimlark/organizer/CalendarService.h"
 #include "Brimlark/organizer/RemindersService.h"
+#include "Brimlark/quickactions/QuickActionButton.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/surface/NotchHalo.h"
 #include "platform/fake/FakeDesktopWindows.h"
@@ -292,6 +294,22 @@ private slots:
         QTest::mouseClick(manager->panel()->windowHandle(), Qt::RightButton, {}, QPoint(100, 10));
         QCOMPARE(settingsOpened, 1);
         QCOMPARE(engine->mode(), Mode::hidden());
+    }
+
+    void rightClickOnTheTimerButtonOpensItsLengthsNotSettings() {
+        engine->setMode(Mode::basic());
+        QCoreApplication::processEvents();
+        settle();
+        QuickActionButton* timer = nullptr;
+        for (QuickActionButton* button : manager->panel()->findChildren<QuickActionButton*>())
+            if (button->kind() == QuickAction::Kind::timer && button->isVisible())
+                timer = button;
+        QVERIFY(timer);
+        const QPoint point = timer->mapTo(manager->panel(), timer->rect().center());
+        QTest::mouseClick(manager->panel()->windowHandle(), Qt::RightButton, {}, point);
+        QTRY_VERIFY(manager->panel()->findChild<TimerPickerPopover*>());
+        QCOMPARE(settingsOpened, 0);
+        QCOMPARE(engine->mode(), Mode::basic());
     }
 
     void clickOutsideClosesOnlyAnOpenPanel_data() {

@@ -15,6 +15,7 @@
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPushButton>
 
 using Mode = InteractionEngine::Mode;
 using Trigger = InteractionEngine::InteractionTrigger;
@@ -28,14 +29,19 @@ private:
     std::unique_ptr<RemindersService> reminders;
     std::unique_ptr<NotchRootView> view;
     bool hasStatus = false;
+    int allowClicks = 0;
 
     void build(const QSize& size) {
         NotchRootView::Inputs inputs;
         inputs.interactionEngine = engine.get();
         inputs.hasCompactStatus = [this] { return hasStatus; };
-        inputs.makeCompactStatusView = [](QWidget* parent, bool, const QSizeF&) {
+        inputs.makeCompactStatusView = [this](QWidget* parent, bool, const QSizeF&) {
             auto* label = new QLabel(QStringLiteral("status"), parent);
             label->setObjectName(QStringLiteral("compactStatus"));
+            auto* allow = new QPushButton(QStringLiteral("allow"), label);
+            allow->setObjectName(QStringLiteral("allow"));
+            allow->setGeometry(150, 4, 40, 24);
+            connect(allow, &QPushButton::clicked, this, [this] { ++allowClicks; });
             return label;
         };
         view = std::make_unique<NotchRootView>(f->services(), inputs, f->screens);
@@ -94,6 +100,30 @@ private slots:
         view->refresh();
         QVERIFY(!view->modeView());
         QVERIFY(!view->tapCatcher()->isCatching()); // peek never catches
+    }
+
+    void closedWithStatusOpensOnAClickBesideItsButtons_data() {
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("on the status") << QPoint(60, 16) << true;
+        QTest::newRow("on its allow button") << QPoint(170, 16) << false;
+    }
+    void closedWithStatusOpensOnAClickBesideItsButtons() {
+        QFETCH(QPoint, point);
+        QFETCH(bool, opens);
+        f->appState.setHoverToPeekEnabled(false);
+        hasStatus = true;
+        allowClicks = 0;
+        view->refresh();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QWidget* under = view->childAt(point);
+        QVERIFY(under);
+        // Through the window, as a real click: the widget under the pointer gets it first.
+        QTest::mouseClick(view->windowHandle(), Qt::LeftButton, {}, point);
+        QCOMPARE(engine->mode(), opens ? Mode::basic() : Mode::hidden());
+        QCOMPARE(allowClicks, opens ? 0 : 1);
+        if (opens)
+            QCOMPARE(engine->lastOpenTrigger(), Trigger::click);
     }
 
     void basicModeShowsItsViewAndTheShelfArea() {

@@ -62,9 +62,8 @@ PermissionsStep::PermissionsStep(PermissionsCoordinator& permissions, QWidget* p
         new BrimlarkRoundedButton(QStringLiteral("open denied permission"),
                                   BrimlarkRoundedButton::Look::outlined(BrimlarkTheme::accent()), this);
     connect(m_openDenied, &QAbstractButton::clicked, this, [this] {
-        const QList<Permission> denied = m_permissions.deniedPermissions();
-        if (!denied.isEmpty())
-            m_permissions.openSettings(denied.first());
+        if (const std::optional<Permission> denied = openableDenied())
+            m_permissions.openSettings(*denied);
     });
     actions->addWidget(m_openDenied);
     actions->addStretch(1);
@@ -116,8 +115,29 @@ void PermissionsStep::showStates() {
         it->ready->setVisible(granted);
         it->allow->setVisible(!granted);
     }
-    m_allowAll->setEnabled(!m_permissions.missingPermissions().isEmpty());
-    m_openDenied->setVisible(!m_permissions.deniedPermissions().isEmpty());
+    // The requests ask only what was never asked; a refused one changes in the desktop's settings.
+    const bool asks = m_permissions.hasUnaskedPermissions();
+    setReason(m_allowAll, asks ? QString() : QStringLiteral("every permission has been asked for"));
+    const QList<Permission> denied = m_permissions.deniedPermissions();
+    m_openDenied->setVisible(!denied.isEmpty());
+    setReason(m_openDenied, denied.isEmpty() || openableDenied()
+                                ? QString()
+                                : QStringLiteral("nothing on this desktop opens the settings of ") +
+                                      PermissionsCoordinator::title(denied.first()).toLower());
+}
+
+std::optional<PermissionsCoordinator::Permission> PermissionsStep::openableDenied() const {
+    for (Permission permission : m_permissions.deniedPermissions()) {
+        if (m_permissions.canOpenSettings(permission))
+            return permission;
+    }
+    return std::nullopt;
+}
+
+void PermissionsStep::setReason(QAbstractButton* button, const QString& reason) {
+    button->setEnabled(reason.isEmpty());
+    button->setToolTip(reason);
+    button->setAccessibleDescription(reason);
 }
 
 void PermissionsStep::allowAll() {

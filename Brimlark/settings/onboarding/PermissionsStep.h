@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QWidget>
 
+#include <optional>
+
 class BrimlarkStatusBadge;
 class QAbstractButton;
 
@@ -32,6 +34,10 @@ private:
 
     QWidget* permissionRow(Permission permission);
     void showStates();
+    // The first refused permission whose settings the desktop can open.
+    std::optional<Permission> openableDenied() const;
+    // An empty reason enables `button`; else it is disabled and tells why.
+    static void setReason(QAbstractButton* button, const QString& reason);
 
     PermissionsCoordinator& m_permissions;
     QAbstractButton* m_allowAll = nullptr;

@@ -76,6 +76,10 @@ bool LinuxPermissions::canOpenSettings(Permission permission) const {
     return !gnomeSettingsProgram().isEmpty();
 }
 
+bool LinuxPermissions::canOpenPrivacySettings() const {
+    return !gnomeSettingsProgram().isEmpty();
+}
+
 bool LinuxPermissions::openGnomeSettings(const QString& panel, const char* what) {
     const QString program = gnomeSettingsProgram();
     if (program.isEmpty()) {

@@ -31,6 +31,8 @@ public:
     // Calendar and reminders always (their folder is made when missing); the others when GNOME
     // Settings is on the search path.
     bool canOpenSettings(Permission permission) const override;
+    // When GNOME Settings is on the search path.
+    bool canOpenPrivacySettings() const override;
 
 private:
     bool openCalendarsFolder();
