@@ -337,8 +337,7 @@ void NotchWindowManager::raiseHaloWindow() {
         return;
     m_haloWindow->followShown(true);
     // The glow stays over the panel it surrounds.
-    if (m_haloWindow->isVisible())
-        m_haloWindow->raise();
+    m_haloWindow->raiseOverPanel();
 }
 
 bool NotchWindowManager::panelHasFocus() const {

@@ -388,6 +388,56 @@ private slots:
         }
     }
 
+    // "test glow now" from a settings window moved up over the notch: the glow comes and is
+    // raised with the panel, and the settings stay over it.
+    void theGlowStaysUnderTheSettings() {
+        QWidget* settings = m_coordinator->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(settings, X11Desktop::timeoutMs));
+        const QRect notch = panel()->geometry();
+        settings->move(notch.left() - 200, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(settings), X11Desktop::timeoutMs);
+        m_fixture->appState.setHaloMode(HaloMode::persistent);
+        HookEvent asking;
+        asking.id = QUuid::createUuid();
+        asking.source = HookEvent::Source::claude;
+        asking.status = HookEvent::Status::asking;
+        asking.eventName = QStringLiteral("PermissionRequest");
+        m_fixture->aiHooks.ingest(asking);
+        NotchHaloWindow* glow = m_coordinator->notchWindowManager()->haloWindow();
+        QVERIFY(glow);
+        QTRY_VERIFY(glow->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(glow, X11Desktop::timeoutMs));
+        QTRY_COMPARE(panel()->geometry().size(), QSize(356, 102));
+        QTest::qWait(700);
+        const auto settingsId = static_cast<quint32>(settings->winId());
+        const auto glowId = static_cast<quint32>(glow->winId());
+        const auto above = [&] {
+            const QVector<quint32> stacking = m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING");
+            return stacking.indexOf(glowId) >= 0 && stacking.indexOf(settingsId) > stacking.indexOf(glowId);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(above(), X11Desktop::timeoutMs);
+        const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        const QRect frame = panel()->geometry();
+        brimlark::test::saveScreenshot(shot.copy(frame.adjusted(-260, 0, 30, 24)),
+                                       QStringLiteral("glow-under-settings"));
+        // Where the glow's left line would run, the settings' dark card shows.
+        const QColor line = shot.pixelColor(frame.left() - 2, frame.center().y());
+        QVERIFY2(!(line.blue() > 120 && line.green() > 100 && line.red() < 80), qPrintable(line.name()));
+        // The panel opens (it comes forward; the glow goes) and closes; a second test glow is
+        // raised again: the settings stay on top.
+        engine().setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine().setMode(Mode::basic());
+        QTRY_VERIFY(!glow->isVisible());
+        engine().close();
+        QTest::qWait(500);
+        asking.id = QUuid::createUuid();
+        m_fixture->aiHooks.ingest(asking);
+        QTRY_VERIFY(glow->isVisible());
+        QTest::qWait(700);
+        QTRY_VERIFY_WITH_TIMEOUT(above(), X11Desktop::timeoutMs);
+        settings->hide();
+    }
+
     void folderPickerStaysAboveTheSettingsWindow() {
         QWidget* settings = m_coordinator->openSettings();
         QVERIFY(settings);
