@@ -427,6 +427,13 @@ QWidget* AppCoordinator::makeSettingsWindow() {
     context.shortcutRegistry = KeyboardShortcuts::registry();
     layout->addWidget(new SettingsScene(m_services, std::move(context), SettingsTab::general, window));
     window->clipToCardWithoutCompositor(m_platform.desktopWindows, SettingsScene::cardOutline());
+    // The glow is raised over the panel whenever the panel comes forward; the settings, which
+    // stay over the panel, stay over its glow too ("test glow now" draws it under them).
+    if (NotchHaloWindow* glow = m_notchWindowManager ? m_notchWindowManager->haloWindow() : nullptr)
+        connect(glow, &NotchHaloWindow::raised, window, [window] {
+            if (window->isVisible())
+                window->raise();
+        });
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
     m_settingsWindow = window;

@@ -38,6 +38,12 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
         engine.setSuppressHoverActivationUntilExit(false);
         engine.setMode(Mode::hidden());
     });
+    // A closed panel has nothing to hide: the item is offered only while the panel is open.
+    const auto followMode = [this](const Mode& mode) {
+        m_hideNotch->setEnabled(mode.kind() == Mode::Kind::basic || mode.kind() == Mode::Kind::advanced);
+    };
+    followMode(m_coordinator.interactionEngine().mode());
+    connect(&m_coordinator.interactionEngine(), &InteractionEngine::modeChanged, m_hideNotch, followMode);
 
     addSeparator();
     m_settings = addAction(QStringLiteral("Settings…"));

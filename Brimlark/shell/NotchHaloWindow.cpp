@@ -62,7 +62,14 @@ void NotchHaloWindow::updateShown() {
     // Cut to the line before it is mapped, so that no black frame shows for a moment.
     updateShape();
     show();
+    raiseOverPanel();
+}
+
+void NotchHaloWindow::raiseOverPanel() {
+    if (!isVisible())
+        return;
     raise();
+    emit raised();
 }
 
 void NotchHaloWindow::resizeEvent(QResizeEvent* event) {

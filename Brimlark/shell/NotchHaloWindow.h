@@ -23,6 +23,13 @@ public:
     void followShown(bool shown);
     // Lays the line out again: the panel moved to a screen with or without a physical notch.
     void relayout();
+    // Raises the window over the panel, when it is on screen.
+    void raiseOverPanel();
+
+signals:
+    // The window was raised over the panel: the program's own windows that stay over the panel
+    // (the settings) are raised again after it.
+    void raised();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -3,6 +3,7 @@
 #include "Brimlark/core/Logging.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -93,6 +94,15 @@ void NotchPanel::resizeEvent(QResizeEvent* event) {
 void NotchPanel::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     emit frameChanged(geometry());
+}
+
+void NotchPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -39,6 +39,8 @@ signals:
     void opacityChanged(qreal opacity);
     // The panel's first frame has been drawn (emitted once, on the turn after).
     void firstFrameDrawn();
+    // Escape was pressed in the panel and no view in it took the key.
+    void escapePressed();
 
 public:
     // True when a press on `widget` is a press into text: it or a view it belongs to edits text.
@@ -51,6 +53,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -131,6 +131,7 @@ void NotchWindowManager::setup() {
         QMetaObject::invokeMethod(this, &NotchWindowManager::handleClickEnded, Qt::QueuedConnection);
     });
     connect(m_panel, &NotchPanel::resized, this, &NotchWindowManager::updateShape);
+    connect(m_panel, &NotchPanel::escapePressed, this, &NotchWindowManager::closeFromKeyboard);
     if (m_desktopWindows) {
         m_desktopWindows->makeAccessory(m_panel->windowHandle());
         m_cancellables.append(connect(m_desktopWindows, &DesktopWindows::compositorRunningChanged, this,
@@ -336,8 +337,7 @@ void NotchWindowManager::raiseHaloWindow() {
         return;
     m_haloWindow->followShown(true);
     // The glow stays over the panel it surrounds.
-    if (m_haloWindow->isVisible())
-        m_haloWindow->raise();
+    m_haloWindow->raiseOverPanel();
 }
 
 bool NotchWindowManager::panelHasFocus() const {
@@ -491,21 +491,31 @@ void NotchWindowManager::handleMouseDown(Qt::MouseButton button, const QPoint& p
         return;
     const QRectF region = QRectF(m_panel->geometry()).adjusted(-4, -4, 4, 4);
     const bool inside = region.contains(QPointF(position));
-    if (button == Qt::RightButton && inside) {
-        if (m_inputs.onOpenSettings)
-            m_inputs.onOpenSettings();
+    // A press in the margin around the panel went to the window under it: a right click there is
+    // that window's (the desktop's menu), and opening the settings beside it would leave two
+    // things answering one click. Only a right click on the panel itself opens them
+    // (handlePanelPressed()); one in the margin leaves an open panel open.
+    if (inside)
         return;
-    }
     // A focus loss right after an opening from the tray menu is the menu's own closing handing the
     // focus around, not the user leaving.
     if (button == Qt::NoButton && m_sinceKeyboardOpening.isValid() &&
         m_sinceKeyboardOpening.elapsed() < openingFocusGraceMs)
         return;
-    if (isOpen(m_engine.mode()) && !inside) {
+    if (isOpen(m_engine.mode())) {
         m_engine.setLastOpenTrigger(std::nullopt);
         m_engine.setSuppressHoverActivationUntilExit(false);
         m_engine.setMode(InteractionEngine::Mode::hidden());
     }
+}
+
+void NotchWindowManager::closeFromKeyboard() {
+    // Only an open panel holds the keyboard; it closes as a click outside closes it.
+    if (!isOpen(m_engine.mode()))
+        return;
+    m_engine.setLastOpenTrigger(std::nullopt);
+    m_engine.setSuppressHoverActivationUntilExit(false);
+    m_engine.setMode(InteractionEngine::Mode::hidden());
 }
 
 void NotchWindowManager::handleScreenChange() {

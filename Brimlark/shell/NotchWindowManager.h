@@ -83,6 +83,8 @@ private:
     void handlePointer(const QPoint& position);
     void handleMouseDown(Qt::MouseButton button, const QPoint& position);
     void handleScreenChange();
+    // Escape in the open panel closes it; the keyboard goes back to where it was.
+    void closeFromKeyboard();
     std::optional<ScreenDescription> screenContaining(const QPoint& position) const;
     std::optional<ScreenDescription> resolveCurrentScreen() const;
     void stopAnimations();

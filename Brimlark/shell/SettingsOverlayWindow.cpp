@@ -3,6 +3,7 @@
 #include "platform/DesktopWindows.h"
 #include "platform/Screens.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -148,4 +149,14 @@ void SettingsOverlayWindow::showEvent(QShowEvent* event) {
     // Hidden, not closed: the place it had may since have gone with a screen.
     bringOnScreen();
     QWidget::showEvent(event);
+}
+
+void SettingsOverlayWindow::keyPressEvent(QKeyEvent* event) {
+    // A shortcut being recorded takes Escape before it gets here: it only ends the recording.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -13,7 +13,8 @@ class DesktopWindows;
 class Screens;
 
 // The settings window: no title bar, clear around its card, above ordinary windows, on every
-// workspace, and moved by dragging its background. It still takes the keyboard focus, which a
+// workspace, and moved by dragging its background. Escape puts it away as its close button does
+// (hidden, not closed), unless a view in it took the key. It still takes the keyboard focus, which a
 // window without a title bar would otherwise not be offered. A drag moves it by the pointer's
 // distance and keeps it whole on the screen under the pointer; each showing brings it back onto a
 // screen when the screens changed under it.
@@ -43,6 +44,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void updateShape();

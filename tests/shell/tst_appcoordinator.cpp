@@ -310,6 +310,16 @@ private slots:
         QVERIFY(first->isVisible());
     }
 
+    // Escape puts the window away as its close button does: the same window comes back.
+    void escapePutsTheSettingsAway() {
+        QWidget* window = c->openSettings();
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(c->settingsWindow(), window);
+        QCOMPARE(c->openSettings(), window);
+        QVERIFY(window->isVisible());
+    }
+
     void onboardingIsDroppedByItsCloseAndBuiltAgain() {
         c->showOnboarding();
         QPointer<QWidget> first = c->onboardingWindow();

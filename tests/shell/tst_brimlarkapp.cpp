@@ -91,10 +91,17 @@ private slots:
         QCOMPARE(engine().lastOpenTrigger(), Trigger::click); // untouched
 
         engine().setSuppressHoverActivationUntilExit(true);
+        QVERIFY(menu->hideNotchAction()->isEnabled());
         menu->hideNotchAction()->trigger();
         QCOMPARE(engine().mode(), Mode::hidden());
         QVERIFY(!engine().lastOpenTrigger());
         QVERIFY(!engine().suppressHoverActivationUntilExit());
+        // Closed, whether hidden or peeking, there is nothing to hide.
+        QVERIFY(!menu->hideNotchAction()->isEnabled());
+        engine().setMode(Mode::peek());
+        QVERIFY(!menu->hideNotchAction()->isEnabled());
+        engine().setMode(Mode::advanced(1));
+        QVERIFY(menu->hideNotchAction()->isEnabled());
 
         menu->settingsAction()->trigger();
         QWidget* settings = coordinator().settingsWindow();

@@ -124,6 +124,8 @@ private slots:
     }
     void cleanup() {
         m_x->stopCompositor();
+        // A failed check of the shown desktop leaves the next test its windows.
+        m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {0});
         tearDown();
         QTest::qWait(100);
     }
@@ -211,6 +213,55 @@ private slots:
         m_x->sendToRoot(m_x->root(), "_NET_CURRENT_DESKTOP", {0, XCB_CURRENT_TIME});
         QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_CURRENT_DESKTOP").value(0), 0u,
                                   X11Desktop::timeoutMs);
+    }
+
+    // Super+D in openbox, and any pager's "show desktop": the user's windows go, the notch
+    // (a strip of the desktop) stays, and both come back as they were.
+    void showingTheDesktopLeavesTheNotch() {
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(panelId()), X11Desktop::timeoutMs);
+        m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {1});
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_SHOWING_DESKTOP").value(0), 1u,
+                                  X11Desktop::timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QTest::qWait(300);
+        QVERIFY(m_x->viewable(panelId()));
+        m_x->movePointer(notchCentre());
+        QTRY_COMPARE(engine().mode(), Mode::basic());
+        m_x->movePointer(QPoint(400, 700));
+        engine().close();
+        m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {0});
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QVERIFY(m_x->viewable(panelId()));
+    }
+
+    // The window manager's active window names the panel (a window of an earlier run had its
+    // id) while the user types elsewhere: a click into a field of the panel still takes the
+    // keyboard, and what is typed lands there.
+    void aStaleActiveWindowLeavesTheKeyboardToTheClick() {
+        m_x->movePointer(notchCentre());
+        QTRY_COMPARE(engine().mode(), Mode::basic());
+        QTest::qWait(400);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(panel()), X11Desktop::timeoutMs);
+        const quint32 stale = panelId();
+        xcb_change_property(m_x->connection(), XCB_PROP_MODE_REPLACE, m_x->root(),
+                            m_x->atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 32, 1, &stale);
+        xcb_flush(m_x->connection());
+        QTRY_COMPARE(m_x->property(m_x->root(), "_NET_ACTIVE_WINDOW").value(0), stale);
+        QCOMPARE(m_desktop->focusedWindow(), quint64(typingId()));
+        auto* basic =
+            qobject_cast<BasicModeView*>(m_coordinator->notchWindowManager()->hostingView()->modeView());
+        QVERIFY(basic);
+        QuickActionButton* calculator = basic->row()->button(QuickAction::Kind::calculator);
+        QVERIFY(calculator);
+        m_x->click(calculator->mapToGlobal(calculator->rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(panel()->isActiveWindow(), X11Desktop::timeoutMs);
+        auto* field = qobject_cast<QLineEdit*>(panel()->focusWidget());
+        QVERIFY(field);
+        m_x->typeKey(10); // 1
+        QTRY_COMPARE(field->text(), QStringLiteral("1"));
+        QVERIFY(m_typing->text().isEmpty());
+        m_x->movePointer(QPoint(400, 700));
+        engine().close();
     }
 
     void closeRequestsLeaveThePanel() {
@@ -386,6 +437,56 @@ private slots:
             m_x->stopCompositor();
             QTRY_VERIFY_WITH_TIMEOUT(!m_desktop->compositorRunning(), X11Desktop::timeoutMs);
         }
+    }
+
+    // "test glow now" from a settings window moved up over the notch: the glow comes and is
+    // raised with the panel, and the settings stay over it.
+    void theGlowStaysUnderTheSettings() {
+        QWidget* settings = m_coordinator->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(settings, X11Desktop::timeoutMs));
+        const QRect notch = panel()->geometry();
+        settings->move(notch.left() - 200, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->placed(settings), X11Desktop::timeoutMs);
+        m_fixture->appState.setHaloMode(HaloMode::persistent);
+        HookEvent asking;
+        asking.id = QUuid::createUuid();
+        asking.source = HookEvent::Source::claude;
+        asking.status = HookEvent::Status::asking;
+        asking.eventName = QStringLiteral("PermissionRequest");
+        m_fixture->aiHooks.ingest(asking);
+        NotchHaloWindow* glow = m_coordinator->notchWindowManager()->haloWindow();
+        QVERIFY(glow);
+        QTRY_VERIFY(glow->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(glow, X11Desktop::timeoutMs));
+        QTRY_COMPARE(panel()->geometry().size(), QSize(356, 102));
+        QTest::qWait(700);
+        const auto settingsId = static_cast<quint32>(settings->winId());
+        const auto glowId = static_cast<quint32>(glow->winId());
+        const auto above = [&] {
+            const QVector<quint32> stacking = m_x->property(m_x->root(), "_NET_CLIENT_LIST_STACKING");
+            return stacking.indexOf(glowId) >= 0 && stacking.indexOf(settingsId) > stacking.indexOf(glowId);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(above(), X11Desktop::timeoutMs);
+        const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        const QRect frame = panel()->geometry();
+        brimlark::test::saveScreenshot(shot.copy(frame.adjusted(-260, 0, 30, 24)),
+                                       QStringLiteral("glow-under-settings"));
+        // Where the glow's left line would run, the settings' dark card shows.
+        const QColor line = shot.pixelColor(frame.left() - 2, frame.center().y());
+        QVERIFY2(!(line.blue() > 120 && line.green() > 100 && line.red() < 80), qPrintable(line.name()));
+        // The panel opens (it comes forward; the glow goes) and closes; a second test glow is
+        // raised again: the settings stay on top.
+        engine().setLastOpenTrigger(InteractionEngine::InteractionTrigger::click);
+        engine().setMode(Mode::basic());
+        QTRY_VERIFY(!glow->isVisible());
+        engine().close();
+        QTest::qWait(500);
+        asking.id = QUuid::createUuid();
+        m_fixture->aiHooks.ingest(asking);
+        QTRY_VERIFY(glow->isVisible());
+        QTest::qWait(700);
+        QTRY_VERIFY_WITH_TIMEOUT(above(), X11Desktop::timeoutMs);
+        settings->hide();
     }
 
     void folderPickerStaysAboveTheSettingsWindow() {

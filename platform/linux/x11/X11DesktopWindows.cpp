@@ -73,10 +73,11 @@ X11DesktopWindows::X11DesktopWindows(QObject* parent) : DesktopWindows(parent) {
                                               XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                               XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
         xcb_flush(m_connection);
-        QCoreApplication::instance()->installNativeEventFilter(this);
     } else {
         qCInfo(lcPlatform, "desktop windows: no XFixes; a compositor starting later is not noticed");
     }
+    // Selection changes of the compositor, and property changes of the accessories.
+    QCoreApplication::instance()->installNativeEventFilter(this);
     readCompositor();
     qCInfo(lcPlatform, "desktop windows: compositing manager %s", m_compositor ? "running" : "not running");
 }
@@ -219,7 +220,37 @@ bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+QVector<quint32> X11DesktopWindows::atomList(quint32 window, quint32 property) const {
+    QVector<quint32> atoms;
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, property, XCB_ATOM_ATOM, 0, 1024), nullptr));
+    if (reply && reply->format == 32) {
+        const auto* values = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        for (int i = 0; i < count; ++i)
+            atoms.append(values[i]);
+    }
+    return atoms;
+}
+
+void X11DesktopWindows::writeDockType(quint32 window) {
+    // A strip of the desktop, not a window of the user's: window managers leave docks out of
+    // "show desktop" (which hides a utility window like any other) and out of the window list.
+    // The types Qt wrote stay behind it, for a manager that knows no docks.
+    const quint32 typeProperty = atom("_NET_WM_WINDOW_TYPE");
+    const quint32 dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+    QVector<quint32> types = atomList(window, typeProperty);
+    if (types.value(0) == dock)
+        return;
+    types.removeAll(dock);
+    types.prepend(dock);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, typeProperty, XCB_ATOM_ATOM, 32,
+                        static_cast<quint32>(types.size()), types.constData());
+    xcb_flush(m_connection);
+}
+
 void X11DesktopWindows::writeAccessoryHints(quint32 window) {
+    writeDockType(window);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     const quint32 wanted[] = {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"),
@@ -270,21 +301,38 @@ void X11DesktopWindows::requestAccessoryState(quint32 window) {
 quint64 X11DesktopWindows::focusedWindow() const {
     if (!m_connection)
         return 0;
-    XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
-        m_connection,
-        xcb_get_property(m_connection, 0, m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
-        nullptr));
-    if (active && active->format == 32 && xcb_get_property_value_length(active.get()) == 4) {
-        const quint32 window = *static_cast<const quint32*>(xcb_get_property_value(active.get()));
-        if (window != XCB_WINDOW_NONE)
-            return window;
-    }
+    // The server's input focus, not `_NET_ACTIVE_WINDOW`: the window manager writes that property
+    // when it moves the focus and may leave it naming a window that has gone since (the panel of
+    // an earlier run), whose id the server then hands to a new window.
     XcbReply<xcb_get_input_focus_reply_t> focus(
         xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     // None (0) and PointerRoot (1) name no window.
     if (!focus || focus->focus <= 1 || focus->focus == m_root)
         return 0;
-    return focus->focus;
+    const quint32 focused = focus->focus;
+    // A program may keep the focus on a window inside its own top-level; the window manager's
+    // active window names that top-level, the one to give the keyboard back to.
+    XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 0, m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!active || active->format != 32 || xcb_get_property_value_length(active.get()) != 4)
+        return focused;
+    const quint32 topLevel = *static_cast<const quint32*>(xcb_get_property_value(active.get()));
+    if (topLevel == XCB_WINDOW_NONE || topLevel == focused)
+        return focused;
+    quint32 window = focused;
+    // Window trees are shallow; the bound only guards against a tree changing under the walk.
+    for (int depth = 0; depth < 32; ++depth) {
+        XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        if (!tree || tree->parent == XCB_WINDOW_NONE || tree->parent == m_root)
+            break;
+        window = tree->parent;
+        if (window == topLevel)
+            return topLevel;
+    }
+    return focused;
 }
 
 quint64 X11DesktopWindows::idOf(const QWindow* window) const {
@@ -351,7 +399,21 @@ bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* mes
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        // Qt writes the window's types again whenever its flags change (the panel's keyboard
+        // flag does, at every opening): the dock goes back in front.
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        if (notify->atom != atom("_NET_WM_WINDOW_TYPE") || notify->state != XCB_PROPERTY_NEW_VALUE)
+            return false;
+        for (QWindow* window : std::as_const(m_accessories)) {
+            if (window->handle() && static_cast<quint32>(window->winId()) == notify->window) {
+                writeDockType(notify->window);
+                break;
+            }
+        }
+        return false;
+    }
+    if (!m_hasXfixes || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
         return false;
     const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
     if (notify->selection != m_compositorSelection)

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QSet>
+#include <QVector>
 
 #include <array>
 
@@ -14,13 +15,15 @@ struct xcb_connection_t;
 // The desktop's window hints on X11, over Qt's own xcb connection:
 // - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
-//   already on screen, asked of the window manager by client message (EWMH); a close request
-//   from the window manager (WM_DELETE_WINDOW) is refused;
+//   already on screen, asked of the window manager by client message (EWMH); their first
+//   `_NET_WM_WINDOW_TYPE` is DOCK, kept so when Qt writes the types again, so that showing the
+//   desktop leaves them on screen; a close request from the window manager (WM_DELETE_WINDOW) is
+//   refused;
 // - a window kept above another gets WM_TRANSIENT_FOR naming that one, written before each map
 //   and again once mapped (Qt clears the property of its plain windows when it maps them);
-// - the keyboard focus is read from `_NET_ACTIVE_WINDOW` (else the server's input focus) and given
-//   back through a `_NET_ACTIVE_WINDOW` request in the pager's name, or directly without a window
-//   manager;
+// - the keyboard focus is the server's input focus (reported as `_NET_ACTIVE_WINDOW` when it lies
+//   inside that window) and is given back through a `_NET_ACTIVE_WINDOW` request in the pager's
+//   name, or directly without a window manager;
 // - a compositing manager runs while the selection `_NET_WM_CM_S<screen>` has an owner; XFixes
 //   reports each change of owner;
 // - shapes are set with the Shape extension, bounding and input alike or bounding alone; a window
@@ -54,6 +57,9 @@ private:
     quint32 atom(const char* name) const;
     bool wmSupports(quint32 atom) const;
     void writeAccessoryHints(quint32 window);
+    QVector<quint32> atomList(quint32 window, quint32 property) const;
+    // Puts the dock first among the window's types.
+    void writeDockType(quint32 window);
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
