@@ -183,7 +183,7 @@ close_panel
 xdotool key super+shift+n
 sleep 1.2
 shot 13-super-shift-n
-check shortcuts "Super+Shift+N opens the default mode (advanced)" \
+check shortcuts "Super+Shift+N opens advanced mode" \
     "$(is grep -q "hidden → advanced(page: 0)\|basic → advanced(page: 0)" "$out_dir/brimlark.log")"
 for page in 1 2 3 4 5; do
     xdotool key ctrl+Right
