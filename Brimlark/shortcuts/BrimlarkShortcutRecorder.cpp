@@ -141,7 +141,8 @@ void BrimlarkShortcutRecorder::loadCurrentShortcut() {
 }
 
 void BrimlarkShortcutRecorder::clearShortcut() {
-    reset({m_name});
+    // No shortcut, not the default: a name with one keeps it off across restarts.
+    setShortcut(std::nullopt, m_name);
     m_currentShortcut.reset();
     updateFailed();
 }

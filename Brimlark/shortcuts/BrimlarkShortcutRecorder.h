@@ -53,7 +53,8 @@ public:
     bool handleKeyDown(QKeyEvent* event);
     // Shows what is stored; run when the row comes on screen.
     void loadCurrentShortcut();
-    // The clear button's action: the name's default back (none for most names), the row empty.
+    // The clear button's action: the name has no shortcut (a default does not come back, also at
+    // the next start), the row offers to record one.
     void clearShortcut();
 
 protected:
