@@ -95,6 +95,9 @@ private slots:
         MenuBarMenuView* menu = app->menu();
         QCOMPARE(menu->openAdvancedAction()->text(), QStringLiteral("Open Advanced\tSuper+Shift+N"));
         QCOMPARE(menu->openBasicAction()->text(), QStringLiteral("Open Basic\tSuper+Alt+N"));
+        menu->popup(QPoint(0, 0));
+        brimlark::test::saveScreenshot(menu, QStringLiteral("tray-menu-hints"));
+        menu->hide();
 
         // Recorded and cleared in the settings: the menu reads them again when it opens.
         advanced.setShortcut(
