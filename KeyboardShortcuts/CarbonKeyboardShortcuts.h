@@ -31,7 +31,7 @@ class RunLoopLocalEventMonitor;
 //
 // Every registration attempt gets the next id (1, 2, 3, …, failures included). Only a grab the
 // desktop accepted becomes a record and enters registeredShortcuts(); a refused one prints
-// "Error registering hotkey ⌥⌘N: -10", logs it and emits registrationFailed(), and the next
+// "Error registering hotkey Super+Alt+N: -10", logs it and emits registrationFailed(), and the next
 // onKeyDown(), enable() or store of the combination tries again. A combination is let go only
 // when no name with actions (handlers or streams) has it stored any more.
 //

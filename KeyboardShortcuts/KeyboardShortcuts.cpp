@@ -74,6 +74,38 @@ std::optional<Shortcut> getShortcut(const Name& name) {
     return shortcut;
 }
 
+QString unreadableKey(const Name& name) {
+    return name.storageKey() + QStringLiteral(".unreadable");
+}
+
+bool keepAsideUnreadable(const Name& name) {
+    UserDefaults* store = defaults();
+    if (!store || getShortcut(name))
+        return false;
+    const QString key = name.storageKey();
+    const QVariant value = store->value(key);
+    const bool cleared = value.typeId() == QMetaType::Bool && !value.toBool();
+    if (!store->contains(key) || cleared)
+        return store->contains(unreadableKey(name));
+    // An older value kept aside stays; this one then goes beside it with its own suffix.
+    QString aside = unreadableKey(name);
+    for (int n = 2; store->contains(aside); ++n)
+        aside = unreadableKey(name) + QString::number(n);
+    if (!store->setValue(aside, value)) {
+        qCWarning(
+            log, "the value stored for %s is no combination and could not be kept aside; it is left as it is",
+            qUtf8Printable(name.rawValue()));
+        return true;
+    }
+    if (name.defaultShortcut())
+        store->setBool(key, false);
+    else
+        store->remove(key);
+    qCWarning(log, "the value stored for %s is no combination; it is kept as %s",
+              qUtf8Printable(name.rawValue()), qUtf8Printable(aside));
+    return true;
+}
+
 void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
     UserDefaults* store = storeOrComplain();
     if (!store)

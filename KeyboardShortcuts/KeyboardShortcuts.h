@@ -38,6 +38,16 @@ QString storagePrefix();
 // 0…65535, …) reads as none and is left where it is.
 std::optional<Shortcut> getShortcut(const Name& name);
 
+// "KeyboardShortcuts_<name>.unreadable", where a value of the name that is no combination is kept.
+QString unreadableKey(const Name& name);
+
+// Whether an unreadable value of the name is kept aside. A value that is neither a combination nor
+// a cleared name's false (edited by hand, written by another version) is moved, as it is, to
+// unreadableKey(), replacing nothing there, and the name is left with no combination: false for a
+// name with a default, so the default does not come back. True when a value was moved now or
+// lies there from before while the name has none.
+bool keepAsideUnreadable(const Name& name);
+
 // With a combination: its text is stored; the name's old one, if any and different, is
 // unregistered; the new one is registered unless it already is; the change is announced. With none, when the
 // name has a combination: false is stored for a name with a default (so the default does not come back at the

@@ -79,7 +79,7 @@ RecorderCocoa::RecorderCocoa(const Name& name, OnChange onChange, QWidget* paren
     setAlignment(Qt::AlignCenter);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_cancelButton = addAction(style()->standardIcon(QStyle::SP_LineEditClearButton), TrailingPosition);
-    m_cancelButton->setToolTip(localizedString("record_shortcut"));
+    m_cancelButton->setToolTip(localizedString("clear_shortcut"));
     connect(m_cancelButton, &QAction::triggered, this, &RecorderCocoa::clearClicked);
     setStringValue();
     connect(&Notifier::shared(), &Notifier::shortcutByNameDidChange, this, [this](const Name& changed) {

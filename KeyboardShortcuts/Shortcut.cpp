@@ -86,21 +86,19 @@ std::optional<Shortcut> Shortcut::fromJson(const QByteArray& json) {
 }
 
 QString Shortcut::description() const {
+    // The order Linux desktops and Qt write them in; the Super key is the one stored as command.
     static constexpr struct {
         Modifier modifier;
-        const char16_t* symbol;
-    } symbols[] = {
-        {Modifier::control, u"\u2303"},
-        {Modifier::option, u"\u2325"},
-        {Modifier::shift, u"\u21E7"},
-        {Modifier::command, u"\u2318"},
-        {Modifier::function, u"\U0001F310\uFE0E"},
+        const char* name;
+    } names[] = {
+        {Modifier::command, "Super"}, {Modifier::control, "Ctrl"}, {Modifier::option, "Alt"},
+        {Modifier::shift, "Shift"},   {Modifier::function, "Fn"},
     };
     QString text;
     const Modifiers held = modifiers();
-    for (const auto& entry : symbols) {
+    for (const auto& entry : names) {
         if (held.testFlag(entry.modifier))
-            text += QString::fromUtf16(entry.symbol);
+            text += QLatin1String(entry.name) + QLatin1Char('+');
     }
     if (const SpecialKey* special = SpecialKey::find(m_carbonKeyCode))
         return text + special->displayText();

@@ -45,9 +45,10 @@ public:
     Key key() const { return Key(m_carbonKeyCode); }
     Modifiers modifiers() const { return modifiersFromCarbon(m_carbonModifiers); }
 
-    // The text shown for the combination: the modifier symbols ⌃⌥⇧⌘🌐︎ of those held, in that
-    // order, then the key: its fixed text (↩, F5, …), else its character in the current keyboard
-    // layout capitalised, else U+FFFD.
+    // The text shown for the combination, as Linux desktops write it: the modifiers held, Super
+    // (command), Ctrl, Alt, Shift and Fn in that order, each followed by "+", then the key: its
+    // fixed name (Return, Right, F5, KP 3, …), else its character in the current keyboard layout
+    // capitalised, else U+FFFD. "Super+Alt+N", "Ctrl+Shift+K".
     QString description() const;
     // The character a menu item would use for the key: the fixed menu character of a special key
     // (none for the keypad keys), else the layout's character, else none.

@@ -15,6 +15,7 @@ struct Entry {
 constexpr Entry table[] = {
     {"record_shortcut", "record shortcut"},
     {"press_shortcut", "press shortcut"},
+    {"clear_shortcut", "clear shortcut"},
     {"keyboard_shortcut_used_by_menu_item",
      "This combination already belongs to the menu item \u201c%1\u201d."},
     {"keyboard_shortcut_disallowed",

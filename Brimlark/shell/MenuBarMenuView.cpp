@@ -3,6 +3,8 @@
 #include "Brimlark/core/AppState.h"
 #include "Brimlark/shell/AppCoordinator.h"
 #include "Brimlark/shell/NotchWindowManager.h"
+#include "Brimlark/shortcuts/ShortcutNames.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 
 #include <QCoreApplication>
 
@@ -11,7 +13,6 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     using Mode = InteractionEngine::Mode;
 
     m_openAdvanced = addAction(QStringLiteral("Open Advanced"));
-    m_openAdvanced->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     connect(m_openAdvanced, &QAction::triggered, this, [this] {
         InteractionEngine& engine = m_coordinator.interactionEngine();
         if (NotchWindowManager* manager = m_coordinator.notchWindowManager())
@@ -21,7 +22,6 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     });
 
     m_openBasic = addAction(QStringLiteral("Open Basic"));
-    m_openBasic->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
     connect(m_openBasic, &QAction::triggered, this, [this] {
         // Chosen from the menu like a click: the panel takes the keyboard.
         InteractionEngine& engine = m_coordinator.interactionEngine();
@@ -55,4 +55,20 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
     connect(m_quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+
+    showShortcutHints();
+    // A combination recorded in the settings shows the next time the menu opens.
+    connect(this, &QMenu::aboutToShow, this, &MenuBarMenuView::showShortcutHints);
+}
+
+void MenuBarMenuView::showShortcutHints() {
+    // The global shortcuts are grabbed by the desktop, not the menu: the hint is text after a tab,
+    // which the menu draws in its shortcut column, so the menu itself takes no key.
+    const auto hint = [](QAction* action, const QString& label, KeyboardShortcutManager::Name name) {
+        const std::optional<KeyboardShortcuts::Shortcut> shortcut =
+            KeyboardShortcuts::getShortcut(shortcutName(name));
+        action->setText(shortcut ? label + QLatin1Char('\t') + shortcut->description() : label);
+    };
+    hint(m_openAdvanced, QStringLiteral("Open Advanced"), KeyboardShortcutManager::Name::toggleAdvanced);
+    hint(m_openBasic, QStringLiteral("Open Basic"), KeyboardShortcutManager::Name::toggleBasic);
 }

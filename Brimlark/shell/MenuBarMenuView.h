@@ -6,7 +6,8 @@ class AppCoordinator;
 class QAction;
 
 // The tray icon's menu: "Open Advanced", "Open Basic", "Hide notch", "Settings…" and
-// "Quit Brimlark", with Ctrl standing in for Command and Alt for Option.
+// "Quit Brimlark". The two opening items show the global shortcut recorded for them, read each
+// time the menu opens, and none when none is recorded.
 class MenuBarMenuView : public QMenu {
     Q_OBJECT
 public:
@@ -19,6 +20,8 @@ public:
     QAction* quitAction() const { return m_quit; }
 
 private:
+    void showShortcutHints();
+
     AppCoordinator& m_coordinator;
     QAction* m_openAdvanced;
     QAction* m_openBasic;

@@ -72,6 +72,7 @@ BrimlarkShortcutRecorder::BrimlarkShortcutRecorder(const Name& name, const QColo
 
 BrimlarkShortcutRecorder::~BrimlarkShortcutRecorder() {
     m_eventMonitor.reset();
+    holdKeyboard(false);
     if (m_isRecording && m_registry)
         m_registry->setRecorderActive(this, false);
 }
@@ -84,6 +85,7 @@ void BrimlarkShortcutRecorder::startRecording() {
     m_isRecording = true;
     if (m_registry)
         m_registry->setRecorderActive(this, isActiveWindow());
+    holdKeyboard(isActiveWindow());
     m_eventMonitor = std::make_unique<LocalEventMonitor>(
         QList<QEvent::Type>{QEvent::ShortcutOverride, QEvent::KeyPress}, [this](QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
@@ -104,9 +106,24 @@ void BrimlarkShortcutRecorder::stopRecording() {
     m_eventMonitor.reset();
     const bool wasRecording = m_isRecording;
     m_isRecording = false;
-    if (wasRecording && m_registry)
-        m_registry->setRecorderActive(this, false);
+    if (wasRecording) {
+        holdKeyboard(false);
+        if (m_registry)
+            m_registry->setRecorderActive(this, false);
+    }
     refresh();
+}
+
+void BrimlarkShortcutRecorder::holdKeyboard(bool hold) {
+    // An active grab of the keyboard: a combination the window manager or another program grabs
+    // (openbox's Super+D) then comes here instead of running there.
+    if (hold == m_holdsKeyboard)
+        return;
+    m_holdsKeyboard = hold;
+    if (hold)
+        grabKeyboard();
+    else
+        releaseKeyboard();
 }
 
 bool BrimlarkShortcutRecorder::handleKeyDown(QKeyEvent* event) {
@@ -128,6 +145,7 @@ bool BrimlarkShortcutRecorder::handleKeyDown(QKeyEvent* event) {
     if (const std::optional<Shortcut> shortcut = Shortcut::fromEvent(*event)) {
         setShortcut(*shortcut, m_name);
         m_currentShortcut = shortcut;
+        m_unreadable = false;
     }
     // Ending takes the grabs again, the new one among them: a refusal is heard from here on.
     stopRecording();
@@ -136,13 +154,16 @@ bool BrimlarkShortcutRecorder::handleKeyDown(QKeyEvent* event) {
 }
 
 void BrimlarkShortcutRecorder::loadCurrentShortcut() {
+    m_unreadable = keepAsideUnreadable(m_name);
     m_currentShortcut = getShortcut(m_name);
     updateFailed();
 }
 
 void BrimlarkShortcutRecorder::clearShortcut() {
-    reset({m_name});
+    // No shortcut, not the default: a name with one keeps it off across restarts.
+    setShortcut(std::nullopt, m_name);
     m_currentShortcut.reset();
+    m_unreadable = false;
     updateFailed();
 }
 
@@ -161,8 +182,11 @@ bool BrimlarkShortcutRecorder::event(QEvent* event) {
     // hears nothing, and the hot keys need not wait for it.
     const bool activation =
         event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate;
-    if (activation && m_isRecording && m_registry)
-        m_registry->setRecorderActive(this, event->type() == QEvent::WindowActivate);
+    if (activation && m_isRecording) {
+        if (m_registry)
+            m_registry->setRecorderActive(this, event->type() == QEvent::WindowActivate);
+        holdKeyboard(event->type() == QEvent::WindowActivate);
+    }
     return QWidget::event(event);
 }
 
@@ -195,6 +219,15 @@ void BrimlarkShortcutRecorder::refresh() {
             look = recordLook(BrimlarkTheme::notchBlack(), ColorBlend::faded(m_tint, 0.55),
                               BrimlarkTheme::textPrimary());
         }
+    } else if (m_unreadable) {
+        const QColor& danger = BrimlarkTheme::danger();
+        text = QStringLiteral("unreadable shortcut");
+        accessibleName = QStringLiteral("unreadable shortcut. click to record one.");
+        look = recordLook(BrimlarkTheme::notchBlack(), ColorBlend::faded(danger, 0.55), danger);
+        accessibleDescription =
+            QStringLiteral("The stored shortcut could not be read, so none works here. It is "
+                           "kept in the settings file under %1. Record one to replace it.")
+                .arg(unreadableKey(m_name));
     } else {
         text = QStringLiteral("record shortcut");
         accessibleName = text;
@@ -205,5 +238,6 @@ void BrimlarkShortcutRecorder::refresh() {
     m_recordButton->setText(text);
     m_recordButton->setAccessibleName(accessibleName);
     m_recordButton->setAccessibleDescription(accessibleDescription);
+    m_recordButton->setToolTip(accessibleDescription);
     m_clearButton->setVisible(!m_isRecording && m_currentShortcut.has_value());
 }

@@ -1,6 +1,7 @@
 #include "Brimlark/shortcuts/KeyboardShortcutManager.h"
 
 #include "Brimlark/core/AdvancedPage.h"
+#include "Brimlark/core/AppState.h"
 #include "Brimlark/core/EnumText.h"
 #include "Brimlark/core/InteractionEngine.h"
 #include "Brimlark/core/Logging.h"
@@ -39,7 +40,10 @@ void KeyboardShortcutManager::perform(Name name) {
         m_interactionEngine.setMode(mode == Mode::basic() ? Mode::hidden() : Mode::basic());
         return;
     case Name::toggleAdvanced:
-        m_interactionEngine.open(InteractionEngine::InteractionTrigger::shortcut);
+        // Advanced on its last page whatever the default open mode; pressed again, hidden.
+        m_interactionEngine.setLastOpenTrigger(InteractionEngine::InteractionTrigger::shortcut);
+        m_interactionEngine.setMode(mode.isAdvanced() ? Mode::hidden()
+                                                      : Mode::advanced(m_appState.lastAdvancedPage()));
         return;
     case Name::nextPage:
         if (mode.isAdvanced())

@@ -231,14 +231,14 @@ private slots:
         brimlark::test::saveScreenshot(m_window.get(), QStringLiteral("recorder-field-idle-empty"));
         // As another field storing for the same name would.
         setShortcut(Shortcut::fromJson(optionCommandK.toUtf8()), m_name);
-        QCOMPARE(field()->text(), QStringLiteral("⌥⌘K"));
+        QCOMPARE(field()->text(), QStringLiteral("Super+Alt+K"));
         QVERIFY(field()->cancelButton()->isVisible());
         setShortcut(Shortcut(Key::n, Modifier::command), Name(QStringLiteral("another")));
-        QCOMPARE(field()->text(), QStringLiteral("⌥⌘K"));
+        QCOMPARE(field()->text(), QStringLiteral("Super+Alt+K"));
         brimlark::test::saveScreenshot(m_window.get(), QStringLiteral("recorder-field-idle"));
         // A new name shows its own combination straight away.
         m_recorder->wrapper()->setName(Name(QStringLiteral("another")));
-        QCOMPARE(field()->text(), QStringLiteral("⌘N"));
+        QCOMPARE(field()->text(), QStringLiteral("Super+N"));
     }
 };
 

@@ -212,11 +212,12 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QStringList>("caps");
         QTest::addColumn<int>("plusSigns");
-        QTest::newRow("one key") << QStringList{"command"} << QStringList{"Super"} << 0;
-        QTest::newRow("no keys") << QStringList{} << QStringList{} << 0;
-        QTest::newRow("the same key twice") << QStringList{"N", "N"} << QStringList{"N", "N"} << 1;
+        QTest::addColumn<QString>("written");
+        QTest::newRow("one key") << QStringList{"command"} << QStringList{"Super"} << 0 << "Super";
+        QTest::newRow("no keys") << QStringList{} << QStringList{} << 0 << "";
+        QTest::newRow("the same key twice") << QStringList{"N", "N"} << QStringList{"N", "N"} << 1 << "N+N";
         QTest::newRow("modifiers") << QStringList{"command", "option", "N"}
-                                   << QStringList{"Super", "Alt", "N"} << 2;
+                                   << QStringList{"Super", "Alt", "N"} << 2 << "Super+Alt+N";
     }
     void keyCapsAreJoinedByPlusSigns() {
         QFETCH(QStringList, keys);
@@ -231,6 +232,7 @@ private slots:
             caps << cap->accessibleName();
         QTEST(caps, "caps");
         QTEST(int(visual.findChildren<QWidget*>(QStringLiteral("plus")).size()), "plusSigns");
+        QTEST(visual.accessibleName(), "written");
     }
 };
 

@@ -62,6 +62,40 @@ private slots:
         QCOMPARE(engine.mode(), Mode::basic());
     }
 
+    void eachOpeningShortcutOpensItsOwnMode_data() {
+        QTest::addColumn<AppState::DefaultOpenMode>("openMode");
+        QTest::addColumn<Name>("name");
+        QTest::addColumn<Mode>("from");
+        QTest::addColumn<Mode>("to");
+        for (const AppState::DefaultOpenMode openMode :
+             {AppState::DefaultOpenMode::basic, AppState::DefaultOpenMode::advanced}) {
+            const char* preferred = openMode == AppState::DefaultOpenMode::basic ? "basic" : "advanced";
+            QTest::addRow("%s preferred: advanced from hidden", preferred)
+                << openMode << Name::toggleAdvanced << Mode::hidden() << Mode::advanced(3);
+            QTest::addRow("%s preferred: advanced from basic", preferred)
+                << openMode << Name::toggleAdvanced << Mode::basic() << Mode::advanced(3);
+            QTest::addRow("%s preferred: advanced again hides", preferred)
+                << openMode << Name::toggleAdvanced << Mode::advanced(1) << Mode::hidden();
+            QTest::addRow("%s preferred: basic from hidden", preferred)
+                << openMode << Name::toggleBasic << Mode::hidden() << Mode::basic();
+            QTest::addRow("%s preferred: basic from advanced", preferred)
+                << openMode << Name::toggleBasic << Mode::advanced(3) << Mode::basic();
+        }
+    }
+    void eachOpeningShortcutOpensItsOwnMode() {
+        QFETCH(AppState::DefaultOpenMode, openMode);
+        QFETCH(Name, name);
+        QFETCH(Mode, from);
+        ServiceFixture f;
+        f.appState.setDefaultOpenMode(openMode);
+        f.appState.setLastAdvancedPage(3);
+        InteractionEngine engine(f.appState, &f.clock);
+        engine.setMode(from);
+        KeyboardShortcutManager manager(engine, f.appState, {});
+        manager.perform(name);
+        QTEST(engine.mode(), "to");
+    }
+
     void featureShortcutsCallTheirHandlers() {
         ServiceFixture f;
         InteractionEngine engine(f.appState, &f.clock);

@@ -7,7 +7,7 @@ class QBrush;
 class QRectF;
 
 // One key of a combination as the onboarding draws it: a modifier (written out as the word a
-// Linux keyboard prints on it), one key's character, or a key's name written out ("esc").
+// Linux keyboard prints on it), one key's character, or a key's name written out ("Esc").
 struct ShortcutToken {
     enum class Kind { command, shift, option, character, text };
 

@@ -1,7 +1,7 @@
 #include "Brimlark/settings/onboarding/ShortcutVisual.h"
 
 #include "Brimlark/kit/BrimlarkTheme.h"
-#include "Brimlark/kit/SymbolIcon.h"
+#include "Brimlark/kit/PlainLabel.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -48,16 +48,19 @@ private:
 ShortcutVisual::ShortcutVisual(const QList<ShortcutToken>& tokens, QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
+    // The caps sit close around their plus, so the row reads as the combination is written.
+    row->setSpacing(2);
+    QStringList labels;
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         row->addWidget(new KeyCap(tokens.at(i), this), 0, Qt::AlignVCenter);
+        labels << tokens.at(i).label();
         if (i == tokens.size() - 1)
             break;
-        auto* plus = new QLabel(this);
+        QLabel* plus =
+            plainLabel(QStringLiteral("+"), BrimlarkTheme::monoBold13(), BrimlarkTheme::textTertiary(), this);
         plus->setObjectName(QStringLiteral("plus"));
-        plus->setPixmap(symbolPixmap(QStringLiteral("plus"), BrimlarkTheme::textTertiary(), QSize(10, 10),
-                                     devicePixelRatioF()));
         row->addWidget(plus, 0, Qt::AlignVCenter);
     }
+    setAccessibleName(labels.join(QLatin1Char('+')));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

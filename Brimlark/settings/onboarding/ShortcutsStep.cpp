@@ -44,15 +44,14 @@ ShortcutsStep::ShortcutsStep(QWidget* parent) : QWidget(parent) {
     auto* pagingRow = new QHBoxLayout(paging);
     pagingRow->setContentsMargins(0, 0, 0, 0);
     pagingRow->setSpacing(8);
-    pagingRow->addWidget(
-        new ShortcutVisual({Token::command(), Token::character(QStringLiteral("\u2190"))}, paging));
+    pagingRow->addWidget(new ShortcutVisual({Token::command(), Token::text(QStringLiteral("Left"))}, paging));
     pagingRow->addWidget(
         plainLabel(tr("or"), BrimlarkTheme::monoSemibold11(), BrimlarkTheme::textTertiary(), paging));
     pagingRow->addWidget(
-        new ShortcutVisual({Token::command(), Token::character(QStringLiteral("\u2192"))}, paging));
+        new ShortcutVisual({Token::command(), Token::text(QStringLiteral("Right"))}, paging));
     shortcuts->addWidget(shortcutCard(QStringLiteral("move page by page"), paging));
     shortcuts->addWidget(
-        shortcutCard(QStringLiteral("hide"), new ShortcutVisual({Token::text(QStringLiteral("esc"))})));
+        shortcutCard(QStringLiteral("hide"), new ShortcutVisual({Token::text(QStringLiteral("Esc"))})));
     column->addLayout(shortcuts);
 
     auto* gestures = new QVBoxLayout();
