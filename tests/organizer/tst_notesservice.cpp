@@ -144,6 +144,12 @@ private slots:
         QTest::newRow("an offset instead of Z")
             << QByteArray(R"([{"body": "a", "id": "0B7C6F0E-1A2B-4C3D-8E9F-001122334455",
                               "updatedAt": "2026-01-04T08:00:00+01:00"}])");
+        QTest::newRow("a day the month does not have")
+            << QByteArray(R"([{"body": "a", "id": "0B7C6F0E-1A2B-4C3D-8E9F-001122334455",
+                              "updatedAt": "2026-02-30T08:00:00Z"}])");
+        QTest::newRow("a sign in the year")
+            << QByteArray(R"([{"body": "a", "id": "0B7C6F0E-1A2B-4C3D-8E9F-001122334455",
+                              "updatedAt": "-026-01-04T08:00:00Z"}])");
         QTest::newRow("an id that is no UUID")
             << QByteArray(R"([{"body": "a", "id": "note-1", "updatedAt": "2026-01-04T08:00:00Z"}])");
         QTest::newRow("a body that is no text")
