@@ -134,6 +134,10 @@ void NotesService::load() {
                 loaded = decode(bytes, &m_setAsideReason);
         }
         m_mustSetAside = !loaded.has_value();
+        // Out of the way at once, so the user is told where it went before typing anything; when it
+        // cannot move now, the first save tries again.
+        if (m_mustSetAside)
+            setUnreadableAside();
     }
     if (loaded && !loaded->isEmpty()) {
         m_notes = *loaded;
@@ -205,23 +209,34 @@ void NotesService::setSaveError(const QString& error) {
     emit saveErrorChanged(error);
 }
 
+bool NotesService::setUnreadableAside() {
+    QString error;
+    const QString aside = SetAside::moveUnreadable(m_storePath, m_clock->now(), &error);
+    if (aside.isEmpty() && QFileInfo::exists(m_storePath)) {
+        m_setAsideError = error;
+        qCCritical(lcServices,
+                   "notes file %s could not be read (%s) nor moved aside (%s); it is left as it is",
+                   qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(error));
+        return false;
+    }
+    m_mustSetAside = false;
+    if (!aside.isEmpty()) {
+        qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
+                   qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
+        m_setAsidePath = aside;
+        emit setAsidePathChanged(aside);
+    }
+    return true;
+}
+
 void NotesService::save() {
-    if (m_mustSetAside) {
-        QString error;
-        const QString aside = SetAside::moveUnreadable(m_storePath, m_clock->now(), &error);
-        if (aside.isEmpty() && QFileInfo::exists(m_storePath)) {
-            qCCritical(lcServices, "notes save failed: %s",
-                       qUtf8Printable(QStringLiteral("%1 could not be read (%2) nor moved aside (%3); it is "
-                                                     "left as it is")
-                                          .arg(m_storePath, m_setAsideReason, error)));
-            setSaveError(
-                QStringLiteral("the unreadable notes file could not be moved aside (%1)").arg(error));
-            return;
-        }
-        m_mustSetAside = false;
-        if (!aside.isEmpty())
-            qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
-                       qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
+    if (m_mustSetAside && !setUnreadableAside()) {
+        qCCritical(lcServices, "notes save failed: %s",
+                   qUtf8Printable(
+                       QStringLiteral("%1 could not be moved aside; it is left as it is").arg(m_storePath)));
+        setSaveError(
+            QStringLiteral("the unreadable notes file could not be moved aside (%1)").arg(m_setAsideError));
+        return;
     }
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QString error;

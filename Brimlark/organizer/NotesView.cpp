@@ -147,6 +147,13 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     layout->addWidget(m_saveLine);
     connect(&m_service, &NotesService::saveErrorChanged, this, &NotesView::showSaveError);
     showSaveError(m_service.saveError());
+    m_setAsideLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_setAsideLine->setObjectName(QStringLiteral("setAsideLine"));
+    m_setAsideLine->setWordWrap(true);
+    m_setAsideLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_setAsideLine);
+    connect(&m_service, &NotesService::setAsidePathChanged, this, &NotesView::showSetAside);
+    showSetAside(m_service.setAsidePath());
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_didLoadDraft)
@@ -172,6 +179,19 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
 void NotesView::showSaveError(const QString& error) {
     m_saveLine->setText(SaveFailure::line(QStringLiteral("notes"), error));
     m_saveLine->setVisible(!error.isEmpty());
+}
+
+void NotesView::showSetAside(const QString& path) {
+    m_setAsideLine->setText(
+        path.isEmpty()
+            ? QString()
+            : QStringLiteral("the notes file could not be read, so the notes start anew; it is kept as %1")
+                  .arg(path));
+    m_setAsideLine->setVisible(!path.isEmpty());
+}
+
+QString NotesView::setAsideLine() const {
+    return m_setAsideLine->text();
 }
 
 QString NotesView::saveLine() const {
