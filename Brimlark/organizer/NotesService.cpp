@@ -66,8 +66,12 @@ QDateTime parseDate(QStringView text) {
 
 NotesService::NotesService(QString storePath, Clock* clock, QObject* parent)
     : QObject(parent), m_storePath(std::move(storePath)), m_clock(clock ? clock : Clock::system()),
-      m_debouncer(new Debouncer(0.5, m_clock, this)) {
-    load();
+      m_debouncer(new Debouncer(0.5, m_clock, this)) {}
+
+void NotesService::ensureLoaded() const {
+    // The service is never made const; the notes only look loaded from the start.
+    if (!m_loaded)
+        const_cast<NotesService*>(this)->load();
 }
 
 QByteArray NotesService::encode(const QList<Note>& notes) {
@@ -120,6 +124,7 @@ Note NotesService::newNote() const {
 }
 
 void NotesService::load() {
+    m_loaded = true;
     AtomicWrite::removeStaleCopies(m_storePath);
     QFile file(m_storePath);
     std::optional<QList<Note>> loaded;
@@ -148,6 +153,7 @@ void NotesService::load() {
 }
 
 Note NotesService::currentNote() const {
+    ensureLoaded();
     for (const Note& note : m_notes) {
         if (note.id == m_currentID)
             return note;
@@ -158,6 +164,7 @@ Note NotesService::currentNote() const {
 }
 
 void NotesService::updateCurrentNote(const QString& body) {
+    ensureLoaded();
     for (Note& note : m_notes) {
         if (note.id != m_currentID)
             continue;
@@ -171,6 +178,7 @@ void NotesService::updateCurrentNote(const QString& body) {
 }
 
 void NotesService::deleteNote(const QUuid& id) {
+    ensureLoaded();
     m_notes.removeIf([&](const Note& note) { return note.id == id; });
     if (m_notes.isEmpty()) {
         m_notes = {newNote()};

@@ -32,15 +32,22 @@ class NotesService : public QObject {
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
     Q_PROPERTY(QString setAsidePath READ setAsidePath NOTIFY setAsidePathChanged)
 public:
-    // `storePath`: the notes file, normally "notes.json" in the data folder. Loads it at once.
+    // `storePath`: the notes file, normally "notes.json" in the data folder. It is read at the first
+    // use of the notes (the notes page's), not here: the start does not wait for a large file.
     explicit NotesService(QString storePath, Clock* clock = Clock::system(), QObject* parent = nullptr);
 
     // The process-wide service, created on first use.
     static NotesService& shared();
     static QString fileName() { return QStringLiteral("notes.json"); }
 
-    const QList<Note>& notes() const { return m_notes; }
-    QUuid currentID() const { return m_currentID; }
+    const QList<Note>& notes() const {
+        ensureLoaded();
+        return m_notes;
+    }
+    QUuid currentID() const {
+        ensureLoaded();
+        return m_currentID;
+    }
     // The note whose id is currentID(), else the first note.
     Note currentNote() const;
 
@@ -55,7 +62,10 @@ public:
     // memory meanwhile, and every later edit, and flush(), tries again.
     QString saveError() const { return m_saveError; }
     // Where the notes file that could not be read was moved, or empty when none was.
-    QString setAsidePath() const { return m_setAsidePath; }
+    QString setAsidePath() const {
+        ensureLoaded();
+        return m_setAsidePath;
+    }
 
     Debouncer& debouncer() { return *m_debouncer; }
 
@@ -72,6 +82,8 @@ signals:
 
 private:
     void load();
+    // Reads the file once, at the first use; every public member that reads the notes calls it.
+    void ensureLoaded() const;
     Note newNote() const;
     void scheduleSave();
     void save();
@@ -82,6 +94,7 @@ private:
     QString m_storePath;
     Clock* m_clock;
     Debouncer* m_debouncer;
+    bool m_loaded = false;
     QList<Note> m_notes;
     QUuid m_currentID;
     // The file on disk could not be used: it must be moved aside before anything replaces it.
