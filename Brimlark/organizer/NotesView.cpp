@@ -122,7 +122,7 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     auto* frame = new EditorFrame(this);
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(8, 8, 8, 8);
-    m_editor = new QPlainTextEdit(frame);
+    m_editor = new NoteEditor(frame);
     m_editor->setObjectName(QStringLiteral("noteEditor"));
     m_editor->setAccessibleName(QStringLiteral("note"));
     m_editor->setFrameShape(QFrame::NoFrame);
@@ -157,7 +157,7 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_didLoadDraft)
-            m_service.updateCurrentNote(m_editor->toPlainText());
+            m_service.updateCurrentNote(m_editor->body());
     });
     connect(&m_service, &NotesService::notesChanged, this, &NotesView::updateButtons);
     connect(&m_service, &NotesService::currentIDChanged, this, [this] {
@@ -199,11 +199,11 @@ QString NotesView::saveLine() const {
 }
 
 QString NotesView::draft() const {
-    return m_editor->toPlainText();
+    return m_editor->body();
 }
 
 void NotesView::loadCurrentNote() {
-    m_editor->setPlainText(m_service.currentNote().body);
+    m_editor->setBody(m_service.currentNote().body);
     updateButtons();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "Brimlark/organizer/NoteEditor.h"
+
 #include <QPointer>
 #include <QWidget>
 
 class NotesService;
 class QAbstractButton;
 class QLabel;
-class QPlainTextEdit;
 class Workspace;
 
 // The advanced panel's notes page: "notes" with a copy and a delete button (shown only while the
@@ -23,7 +24,7 @@ public:
 
     // The editor's text.
     QString draft() const;
-    QPlainTextEdit* editor() const { return m_editor; }
+    NoteEditor* editor() const { return m_editor; }
     QAbstractButton* copyButton() const { return m_copy; }
     QAbstractButton* deleteButton() const { return m_delete; }
     // "notes could not be saved: <reason>" while the last save failed, else empty (and hidden).
@@ -44,7 +45,7 @@ private:
 
     NotesService& m_service;
     Workspace* m_workspace;
-    QPlainTextEdit* m_editor;
+    NoteEditor* m_editor;
     QAbstractButton* m_copy;
     QAbstractButton* m_delete;
     QLabel* m_saveLine;
