@@ -140,6 +140,20 @@ QString AppState::saveError() const {
     return m_store.saveError();
 }
 
+QString AppState::setAsidePath() const {
+    return m_store.quarantinedPath();
+}
+
+QString AppState::setAsideLine() const {
+    const QString path = setAsidePath();
+    if (path.isEmpty())
+        return {};
+    return QStringLiteral("the settings file could not be read, so brimlark started from its defaults (the "
+                          "shelf, the app batch, recorded shortcuts and the tools' folder access among "
+                          "them); the old file is kept as %1")
+        .arg(path);
+}
+
 // Nothing is compared: every assignment publishes and writes, even one that changes nothing. What
 // is written is the field after the signal, so a value set again by an observer is the one kept.
 template <typename T> void AppState::assign(T AppState::*field, T value, void (AppState::*changed)(T)) {

@@ -61,6 +61,9 @@ public:
     // Why the settings file could not be written last time, or empty; any setting written through
     // the same store (quick actions, mirror, shortcuts) counts.
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
+    // Where the store kept a settings file it could not read (it then started from the defaults),
+    // or empty.
+    Q_PROPERTY(QString setAsidePath READ setAsidePath CONSTANT)
     Q_PROPERTY(bool haloOnHooks READ haloOnHooks WRITE setHaloOnHooks NOTIFY haloOnHooksChanged)
 
 public:
@@ -131,6 +134,10 @@ public:
     void setHaloOnHooks(bool value);
 
     QString saveError() const;
+    QString setAsidePath() const;
+    // What the user is told when the settings file could not be read: that every setting is back
+    // at its default and where the old file is. Empty when the file was read.
+    QString setAsideLine() const;
 
 signals:
     void lastAdvancedPageChanged(int value);

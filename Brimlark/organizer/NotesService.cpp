@@ -14,6 +14,9 @@
 #include <QPointer>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const QString kBody = QStringLiteral("body");
@@ -28,23 +31,47 @@ bool isCanonicalUuid(const QString& text) {
     return pattern.match(text).hasMatch();
 }
 
-// "2026-01-05T09:00:00Z" and nothing looser: no fraction, no offset.
-QDateTime parseDate(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z$"));
-    if (!pattern.match(text).hasMatch())
+// The number written in text[from, from + length), all of it ASCII digits; -1 otherwise.
+int digits(QStringView text, qsizetype from, qsizetype length) {
+    int value = 0;
+    for (qsizetype i = from; i < from + length; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// "2026-01-05T09:00:00Z" and nothing looser: no fraction, no offset. Read field by field and built
+// in UTC: parsing the whole text with QDateTime::fromString makes a local time first, which looks
+// the system's time zone up once per call, and a file of ten thousand notes made the start wait
+// for ten thousand of those.
+QDateTime parseDate(QStringView text) {
+    if (text.size() != 20 || text.at(4) != u'-' || text.at(7) != u'-' || text.at(10) != u'T' ||
+        text.at(13) != u':' || text.at(16) != u':' || text.at(19) != u'Z')
         return {};
-    const QDateTime fields = QDateTime::fromString(text, kDateFormat);
-    if (!fields.isValid())
+    const int fields[] = {digits(text, 0, 4),  digits(text, 5, 2),  digits(text, 8, 2),
+                          digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2)};
+    if (std::any_of(std::begin(fields), std::end(fields), [](int field) { return field < 0; }))
         return {};
-    return QDateTime(fields.date(), fields.time(), Qt::UTC);
+    const QDate date(fields[0], fields[1], fields[2]);
+    const QTime time(fields[3], fields[4], fields[5]);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
 }
 
 } // namespace
 
 NotesService::NotesService(QString storePath, Clock* clock, QObject* parent)
     : QObject(parent), m_storePath(std::move(storePath)), m_clock(clock ? clock : Clock::system()),
-      m_debouncer(new Debouncer(0.5, m_clock, this)) {
-    load();
+      m_debouncer(new Debouncer(0.5, m_clock, this)) {}
+
+void NotesService::ensureLoaded() const {
+    // The service is never made const; the notes only look loaded from the start.
+    if (!m_loaded)
+        const_cast<NotesService*>(this)->load();
 }
 
 QByteArray NotesService::encode(const QList<Note>& notes) {
@@ -97,6 +124,7 @@ Note NotesService::newNote() const {
 }
 
 void NotesService::load() {
+    m_loaded = true;
     AtomicWrite::removeStaleCopies(m_storePath);
     QFile file(m_storePath);
     std::optional<QList<Note>> loaded;
@@ -111,6 +139,10 @@ void NotesService::load() {
                 loaded = decode(bytes, &m_setAsideReason);
         }
         m_mustSetAside = !loaded.has_value();
+        // Out of the way at once, so the user is told where it went before typing anything; when it
+        // cannot move now, the first save tries again.
+        if (m_mustSetAside)
+            setUnreadableAside();
     }
     if (loaded && !loaded->isEmpty()) {
         m_notes = *loaded;
@@ -121,6 +153,7 @@ void NotesService::load() {
 }
 
 Note NotesService::currentNote() const {
+    ensureLoaded();
     for (const Note& note : m_notes) {
         if (note.id == m_currentID)
             return note;
@@ -131,6 +164,7 @@ Note NotesService::currentNote() const {
 }
 
 void NotesService::updateCurrentNote(const QString& body) {
+    ensureLoaded();
     for (Note& note : m_notes) {
         if (note.id != m_currentID)
             continue;
@@ -144,6 +178,7 @@ void NotesService::updateCurrentNote(const QString& body) {
 }
 
 void NotesService::deleteNote(const QUuid& id) {
+    ensureLoaded();
     m_notes.removeIf([&](const Note& note) { return note.id == id; });
     if (m_notes.isEmpty()) {
         m_notes = {newNote()};
@@ -182,23 +217,34 @@ void NotesService::setSaveError(const QString& error) {
     emit saveErrorChanged(error);
 }
 
+bool NotesService::setUnreadableAside() {
+    QString error;
+    const QString aside = SetAside::moveUnreadable(m_storePath, m_clock->now(), &error);
+    if (aside.isEmpty() && QFileInfo::exists(m_storePath)) {
+        m_setAsideError = error;
+        qCCritical(lcServices,
+                   "notes file %s could not be read (%s) nor moved aside (%s); it is left as it is",
+                   qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(error));
+        return false;
+    }
+    m_mustSetAside = false;
+    if (!aside.isEmpty()) {
+        qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
+                   qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
+        m_setAsidePath = aside;
+        emit setAsidePathChanged(aside);
+    }
+    return true;
+}
+
 void NotesService::save() {
-    if (m_mustSetAside) {
-        QString error;
-        const QString aside = SetAside::moveUnreadable(m_storePath, m_clock->now(), &error);
-        if (aside.isEmpty() && QFileInfo::exists(m_storePath)) {
-            qCCritical(lcServices, "notes save failed: %s",
-                       qUtf8Printable(QStringLiteral("%1 could not be read (%2) nor moved aside (%3); it is "
-                                                     "left as it is")
-                                          .arg(m_storePath, m_setAsideReason, error)));
-            setSaveError(
-                QStringLiteral("the unreadable notes file could not be moved aside (%1)").arg(error));
-            return;
-        }
-        m_mustSetAside = false;
-        if (!aside.isEmpty())
-            qCCritical(lcServices, "notes file %s could not be read (%s); kept as %s",
-                       qUtf8Printable(m_storePath), qUtf8Printable(m_setAsideReason), qUtf8Printable(aside));
+    if (m_mustSetAside && !setUnreadableAside()) {
+        qCCritical(lcServices, "notes save failed: %s",
+                   qUtf8Printable(
+                       QStringLiteral("%1 could not be moved aside; it is left as it is").arg(m_storePath)));
+        setSaveError(
+            QStringLiteral("the unreadable notes file could not be moved aside (%1)").arg(m_setAsideError));
+        return;
     }
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QString error;

@@ -20,25 +20,34 @@ class Debouncer;
 //
 // The reader is strict: the file is used only when it is a JSON array whose every element has a
 // string "body", a UUID "id" and an "updatedAt" in UTC with whole seconds and "Z". A file that
-// exists but is not that (or cannot be read) is shown as one new empty note and, before the first
-// save, renamed aside to "<file>.unreadable-<UTC time>", so what was in it is never overwritten;
-// while it cannot be moved, every save is refused and logged. A save that fails is logged and told
-// through saveError(); nothing typed is dropped from memory.
+// exists but is not that (or cannot be read) is shown as one new empty note and renamed aside at
+// once to "<file>.unreadable-<UTC time>" (setAsidePath()), so what was in it is never overwritten;
+// while it cannot be moved, every save tries again, and is refused and logged when it still
+// cannot. A save that fails is logged and told through saveError(); nothing typed is dropped from
+// memory.
 class NotesService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<Note> notes READ notes NOTIFY notesChanged)
     Q_PROPERTY(QUuid currentID READ currentID NOTIFY currentIDChanged)
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
+    Q_PROPERTY(QString setAsidePath READ setAsidePath NOTIFY setAsidePathChanged)
 public:
-    // `storePath`: the notes file, normally "notes.json" in the data folder. Loads it at once.
+    // `storePath`: the notes file, normally "notes.json" in the data folder. It is read at the first
+    // use of the notes (the notes page's), not here: the start does not wait for a large file.
     explicit NotesService(QString storePath, Clock* clock = Clock::system(), QObject* parent = nullptr);
 
     // The process-wide service, created on first use.
     static NotesService& shared();
     static QString fileName() { return QStringLiteral("notes.json"); }
 
-    const QList<Note>& notes() const { return m_notes; }
-    QUuid currentID() const { return m_currentID; }
+    const QList<Note>& notes() const {
+        ensureLoaded();
+        return m_notes;
+    }
+    QUuid currentID() const {
+        ensureLoaded();
+        return m_currentID;
+    }
     // The note whose id is currentID(), else the first note.
     Note currentNote() const;
 
@@ -52,6 +61,11 @@ public:
     // Why the last save failed, or empty when it succeeded (or none was tried). The notes stay in
     // memory meanwhile, and every later edit, and flush(), tries again.
     QString saveError() const { return m_saveError; }
+    // Where the notes file that could not be read was moved, or empty when none was.
+    QString setAsidePath() const {
+        ensureLoaded();
+        return m_setAsidePath;
+    }
 
     Debouncer& debouncer() { return *m_debouncer; }
 
@@ -64,21 +78,29 @@ signals:
     void notesChanged(const QList<Note>& notes);
     void currentIDChanged(const QUuid& currentID);
     void saveErrorChanged(const QString& error);
+    void setAsidePathChanged(const QString& path);
 
 private:
     void load();
+    // Reads the file once, at the first use; every public member that reads the notes calls it.
+    void ensureLoaded() const;
     Note newNote() const;
     void scheduleSave();
     void save();
     void setSaveError(const QString& error);
+    // Moves the unreadable file aside; false (logged) when it is still in the way.
+    bool setUnreadableAside();
 
     QString m_storePath;
     Clock* m_clock;
     Debouncer* m_debouncer;
+    bool m_loaded = false;
     QList<Note> m_notes;
     QUuid m_currentID;
     // The file on disk could not be used: it must be moved aside before anything replaces it.
     bool m_mustSetAside = false;
     QString m_setAsideReason;
+    QString m_setAsideError;
     QString m_saveError;
+    QString m_setAsidePath;
 };

@@ -122,7 +122,7 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     auto* frame = new EditorFrame(this);
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(8, 8, 8, 8);
-    m_editor = new QPlainTextEdit(frame);
+    m_editor = new NoteEditor(frame);
     m_editor->setObjectName(QStringLiteral("noteEditor"));
     m_editor->setAccessibleName(QStringLiteral("note"));
     m_editor->setFrameShape(QFrame::NoFrame);
@@ -147,10 +147,17 @@ NotesView::NotesView(NotesService& service, Workspace* workspace, QWidget* paren
     layout->addWidget(m_saveLine);
     connect(&m_service, &NotesService::saveErrorChanged, this, &NotesView::showSaveError);
     showSaveError(m_service.saveError());
+    m_setAsideLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_setAsideLine->setObjectName(QStringLiteral("setAsideLine"));
+    m_setAsideLine->setWordWrap(true);
+    m_setAsideLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_setAsideLine);
+    connect(&m_service, &NotesService::setAsidePathChanged, this, &NotesView::showSetAside);
+    showSetAside(m_service.setAsidePath());
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_didLoadDraft)
-            m_service.updateCurrentNote(m_editor->toPlainText());
+            m_service.updateCurrentNote(m_editor->body());
     });
     connect(&m_service, &NotesService::notesChanged, this, &NotesView::updateButtons);
     connect(&m_service, &NotesService::currentIDChanged, this, [this] {
@@ -174,16 +181,29 @@ void NotesView::showSaveError(const QString& error) {
     m_saveLine->setVisible(!error.isEmpty());
 }
 
+void NotesView::showSetAside(const QString& path) {
+    m_setAsideLine->setText(
+        path.isEmpty()
+            ? QString()
+            : QStringLiteral("the notes file could not be read, so the notes start anew; it is kept as %1")
+                  .arg(path));
+    m_setAsideLine->setVisible(!path.isEmpty());
+}
+
+QString NotesView::setAsideLine() const {
+    return m_setAsideLine->text();
+}
+
 QString NotesView::saveLine() const {
     return m_saveLine->text();
 }
 
 QString NotesView::draft() const {
-    return m_editor->toPlainText();
+    return m_editor->body();
 }
 
 void NotesView::loadCurrentNote() {
-    m_editor->setPlainText(m_service.currentNote().body);
+    m_editor->setBody(m_service.currentNote().body);
     updateButtons();
 }
 

@@ -37,6 +37,14 @@ GeneralTab::GeneralTab(AppState& appState, QWidget* parent) : QWidget(parent), m
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(24);
+    // Every setting back at its default: the page says why, and where the old file is.
+    if (const QString line = appState.setAsideLine(); !line.isEmpty()) {
+        auto* setAside = plainLabel(line, BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+        setAside->setObjectName(QStringLiteral("setAsideLine"));
+        setAside->setWordWrap(true);
+        setAside->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        page->addWidget(setAside);
+    }
 
     QVBoxLayout* behavior = addSection(page, QStringLiteral("behavior"));
     m_launchAtLogin = new SettingsToggleRow(

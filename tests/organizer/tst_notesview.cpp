@@ -169,6 +169,33 @@ private slots:
         QVERIFY(saved.readAll().contains("buy milk\\nand eggs"));
     }
 
+    // A file cut short is kept aside when the page's store loads it, and the page says where.
+    void anUnreadableFileIsToldWithWhereItWent_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("cut short") << twoNotes.left(twoNotes.size() / 2) << true;
+        QTest::newRow("whole") << twoNotes << false;
+    }
+    void anUnreadableFileIsToldWithWhereItWent() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, told);
+        if (told)
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^notes file .* kept as ")));
+        NotesFixture f(content);
+        NotesView view(*f.service, &f.workspace);
+        auto* line = view.findChild<QLabel*>(QStringLiteral("setAsideLine"));
+        QCOMPARE(line->isVisibleTo(&view), told);
+        if (!told) {
+            QVERIFY(view.setAsideLine().isEmpty());
+            return;
+        }
+        QVERIFY(view.setAsideLine().contains(f.service->setAsidePath()));
+        QFile aside(f.service->setAsidePath());
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), content);
+    }
+
     void screenshots() {
         if (brimlark::test::screenshotDir().isEmpty())
             QSKIP("BRIMLARK_SCREENSHOT_DIR is not set");

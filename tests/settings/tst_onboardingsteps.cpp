@@ -1,4 +1,5 @@
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
+#include "Brimlark/settings/GeneralTab.h"
 #include "Brimlark/settings/onboarding/OnboardingCard.h"
 #include "Brimlark/settings/onboarding/PermissionsStep.h"
 #include "Brimlark/settings/onboarding/ShortcutVisual.h"
@@ -8,7 +9,11 @@
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 Q_DECLARE_METATYPE(PermissionStatus)
 
@@ -78,6 +83,41 @@ private slots:
         QCOMPARE(stored.count(), 1);
         QTEST(f.defaults.string(AppState::Keys::defaultOpenMode).value_or(QString()), "stored");
         QCOMPARE(checkedCards(&step), QStringList{clicked});
+    }
+
+    // Settings the store could not read are all back at their defaults, so onboarding comes back:
+    // its first step and the general page say so and name the kept copy.
+    void anUnreadableSettingsFileIsToldWithWhereItWent_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("garbage") << QByteArray("\x01\x02{{ not json") << true;
+        QTest::newRow("cut short") << QByteArray("{\"brimlark.onboarded\": tr") << true;
+        QTest::newRow("read") << QByteArray("{\"brimlark.onboarded\": false}") << false;
+    }
+    void anUnreadableSettingsFileIsToldWithWhereItWent() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, told);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("defaults.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        if (told)
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("could not be parsed")));
+        UserDefaults defaults(path);
+        AppState appState(defaults);
+        WelcomeStep step(appState);
+        GeneralTab general(appState);
+        for (QWidget* page : {static_cast<QWidget*>(&step), static_cast<QWidget*>(&general)}) {
+            auto* line = page->findChild<QLabel*>(QStringLiteral("setAsideLine"));
+            QCOMPARE(line != nullptr, told);
+            if (!line)
+                continue;
+            QVERIFY(line->text().contains(appState.setAsidePath()));
+            QFile aside(appState.setAsidePath());
+            QVERIFY(aside.open(QIODevice::ReadOnly));
+            QCOMPARE(aside.readAll(), content);
+        }
     }
 
     void permissionRowsFollowTheirState_data() {

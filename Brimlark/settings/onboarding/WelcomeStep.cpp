@@ -57,6 +57,17 @@ WelcomeStep::WelcomeStep(AppState& appState, QWidget* parent) : QWidget(parent),
     blurb->setContentsMargins(16, 0, 16, 0);
     greeting->addWidget(blurb);
     column->addLayout(greeting);
+    // Onboarding is back because the settings file could not be read: the step says so, and where
+    // the old file is.
+    if (const QString line = appState.setAsideLine(); !line.isEmpty()) {
+        auto* setAside = plainLabel(line, BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+        setAside->setObjectName(QStringLiteral("setAsideLine"));
+        setAside->setAlignment(Qt::AlignCenter);
+        setAside->setWordWrap(true);
+        setAside->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        setAside->setContentsMargins(16, 0, 16, 0);
+        column->addWidget(setAside);
+    }
 
     auto* question = new QWidget(this);
     question->setFixedWidth(440);
