@@ -23,6 +23,11 @@ AppLauncherService::AppLauncherService(UserDefaults& defaults, Bookmarks& bookma
                                        FilePicker& filePicker, QObject* parent)
     : QObject(parent), m_defaults(defaults), m_bookmarks(bookmarks), m_workspace(workspace),
       m_filePicker(filePicker) {
+    // A later write of the store that succeeds writes the batch held in it too.
+    connect(&m_defaults, &UserDefaults::saveErrorChanged, this, [this](const QString& error) {
+        if (error.isEmpty())
+            setSaveError(QString());
+    });
     load();
 }
 
@@ -74,7 +79,24 @@ void AppLauncherService::save() {
     QJsonArray array;
     for (const AppEntry& entry : std::as_const(m_entries))
         array.append(entry.toJson());
-    m_defaults.setData(storageKey(), QJsonDocument(array).toJson(QJsonDocument::Compact));
+    if (m_defaults.setData(storageKey(), QJsonDocument(array).toJson(QJsonDocument::Compact)))
+        setSaveError(QString());
+    else
+        setSaveError(m_defaults.saveError().isEmpty()
+                         ? QStringLiteral("the settings file could not be written")
+                         : m_defaults.saveError());
+}
+
+void AppLauncherService::flush() {
+    if (!m_saveError.isEmpty())
+        save();
+}
+
+void AppLauncherService::setSaveError(const QString& error) {
+    if (m_saveError == error)
+        return;
+    m_saveError = error;
+    emit saveErrorChanged(error);
 }
 
 bool AppLauncherService::addApp(const QString& path, QString* error) {

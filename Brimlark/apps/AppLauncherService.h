@@ -26,6 +26,7 @@ class AppLauncherService : public QObject {
     Q_PROPERTY(QList<AppEntry> entries READ entries NOTIFY entriesChanged)
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
     Q_PROPERTY(QHash<QUuid, AppLaunchResult> lastResults READ lastResults NOTIFY lastResultsChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 public:
     AppLauncherService(UserDefaults& defaults, Bookmarks& bookmarks, Workspace& workspace,
                        FilePicker& filePicker, QObject* parent = nullptr);
@@ -63,10 +64,18 @@ public:
     // launch has answered. A call while a launch-all runs starts nothing.
     void launchAll();
 
+    // Tries the last save again when it failed; nothing otherwise.
+    void flush();
+    // Why the last save failed, or empty when it succeeded (or none was tried). The batch stays in
+    // memory meanwhile; every later change, a later write of the settings store and flush() try
+    // again.
+    QString saveError() const { return m_saveError; }
+
 signals:
     void entriesChanged();
     void isLaunchingChanged(bool launching);
     void lastResultsChanged();
+    void saveErrorChanged(const QString& error);
 
 private:
     struct Run;
@@ -74,6 +83,7 @@ private:
     void load();
     void save();
     void setEntries(const QList<AppEntry>& entries);
+    void setSaveError(const QString& error);
     // Launches one entry; `done` gets its result, on a later turn when the desktop was asked.
     void launch(const AppEntry& entry, const std::function<void(const AppLaunchResult&)>& done);
     void finishRun(const QHash<QUuid, AppLaunchResult>& results);
@@ -87,4 +97,5 @@ private:
     QHash<QUuid, AppLaunchResult> m_lastResults;
     // The stored value of a load that skipped entries, kept aside before the next save.
     std::optional<QVariant> m_unreadable;
+    QString m_saveError;
 };

@@ -4,6 +4,7 @@
 #include "Brimlark/apps/AppGridTile.h"
 #include "Brimlark/apps/AppIcon.h"
 #include "Brimlark/apps/AppLauncherService.h"
+#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
@@ -58,6 +59,10 @@ QPixmap emptyBadge(qreal devicePixelRatio) {
 
 } // namespace
 
+QString AppLauncherView::saveLine() const {
+    return m_saveLine->text();
+}
+
 AppLauncherView::AppLauncherView(AppLauncherService& service, QWidget* parent)
     : QWidget(parent), m_service(service) {
     auto* layout = new QVBoxLayout(this);
@@ -81,6 +86,17 @@ AppLauncherView::AppLauncherView(AppLauncherService& service, QWidget* parent)
             Qt::QueuedConnection);
     header->addWidget(m_launchAll);
     layout->addLayout(header);
+
+    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_saveLine->setObjectName(QStringLiteral("saveLine"));
+    m_saveLine->setWordWrap(true);
+    layout->addWidget(m_saveLine);
+    auto showSaveError = [this](const QString& error) {
+        m_saveLine->setText(SaveFailure::line(QStringLiteral("the app batch"), error));
+        m_saveLine->setVisible(!error.isEmpty());
+    };
+    connect(&m_service, &AppLauncherService::saveErrorChanged, this, showSaveError);
+    showSaveError(m_service.saveError());
 
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);

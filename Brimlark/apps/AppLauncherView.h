@@ -6,6 +6,7 @@
 class AppBatchButton;
 class AppGridTile;
 class AppLauncherService;
+class QLabel;
 class QScrollArea;
 class QVBoxLayout;
 
@@ -24,6 +25,8 @@ public:
     AppBatchButton* addButton() const { return m_add; }
     AppBatchButton* launchAllButton() const { return m_launchAll; }
     QList<AppGridTile*> tiles() const { return m_tiles; }
+    // "the app batch could not be saved: <reason>" while the last save failed, else empty (and hidden).
+    QString saveLine() const;
 
     static constexpr int listLimit = 3;
 
@@ -41,6 +44,7 @@ private:
     Content m_content = Content::empty;
     AppBatchButton* m_add;
     AppBatchButton* m_launchAll;
+    QLabel* m_saveLine;
     QWidget* m_empty;
     QScrollArea* m_listScroll;
     QVBoxLayout* m_rows;

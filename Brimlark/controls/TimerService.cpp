@@ -25,6 +25,20 @@ double boundedSeconds(double seconds) {
         return 0.0;
     return std::clamp(seconds, -longestSeconds, longestSeconds);
 }
+
+// How long until what a running timer shows next changes: its time in whole seconds (to the
+// nearest, so a second ends half a second before its mark), the icon's colour at 60 s left and the
+// end itself. After the end the ticks run at the old pace until the timer clears.
+std::chrono::milliseconds nextTickDelay(const TimerInfo& timer, const QDateTime& now) {
+    const qint64 left = now.msecsTo(timer.endsAt);
+    if (left <= 0)
+        return tickInterval;
+    // Below 500 ms "00:00" stays until the end; above, the shown second drops at <n>499 ms left.
+    qint64 next = left < 500 ? 0 : (left - 500) / 1000 * 1000 + 499;
+    if (left > 60000)
+        next = std::max<qint64>(next, 60000);
+    return std::chrono::milliseconds(std::max<qint64>(1, left - next));
+}
 } // namespace
 
 QString formatTimerDuration(double seconds) {
@@ -80,7 +94,7 @@ void TimerService::start(double seconds) {
     const QUuid id = timer.id;
     QMetaObject::invokeMethod(
         this, [this, id] { prepareStartNotification(id); }, Qt::QueuedConnection);
-    m_ticker->start(tickInterval);
+    m_ticker->start(nextTickDelay(timer, m_clock->now()));
 }
 
 void TimerService::prepareStartNotification(const QUuid& id) {
@@ -162,6 +176,9 @@ void TimerService::tick() {
                                  });
         }
     }
+    // Armed before the announcement: observers that keep a timer of their own (the live status)
+    // arm it behind this one, and one that cancels or replaces the timer has the last word.
+    m_ticker->start(nextTickDelay(timer, m_clock->now()));
     // One announcement per tick, the ending one included: views redraw once for both changes.
     emit ticked();
     // An observer may have cancelled or replaced the timer meanwhile; the ticker is then theirs.
@@ -172,7 +189,6 @@ void TimerService::tick() {
         m_clearFor = timer.id;
         m_clearTimer->start(clearDelay);
     }
-    m_ticker->start(tickInterval);
 }
 
 void TimerService::removeNotifications(const TimerInfo& timer) {

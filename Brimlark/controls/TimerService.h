@@ -17,8 +17,9 @@ class Notifications;
 // beyond any countdown are held to a bound before rounding.
 QString formatTimerDuration(double seconds);
 
-// The one countdown. It ticks twice a second while a timer exists, posts "timer finished" when it
-// ends and clears the timer about two seconds later.
+// The one countdown. While it runs it ticks when what it shows changes (once a second, and at its
+// end), then twice a second until it clears; it posts "timer finished" when it ends and clears the
+// timer about two seconds later.
 class TimerService : public QObject {
     Q_OBJECT
 public:

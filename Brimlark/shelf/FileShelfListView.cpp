@@ -1,6 +1,8 @@
 #include "Brimlark/shelf/FileShelfListView.h"
 
 #include "Brimlark/core/RelativeTimeFormatter.h"
+#include "Brimlark/core/RelativeTimeRefresh.h"
+#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
@@ -31,6 +33,17 @@ FileShelfListView::FileShelfListView(FileShelfService& shelf, QWidget* parent)
     m_clear = clear;
     header->addWidget(clear);
     layout->addLayout(header);
+
+    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
+    m_saveLine->setObjectName(QStringLiteral("saveLine"));
+    m_saveLine->setWordWrap(true);
+    layout->addWidget(m_saveLine);
+    auto showSaveError = [this](const QString& error) {
+        m_saveLine->setText(SaveFailure::line(QStringLiteral("the shelf"), error));
+        m_saveLine->setVisible(!error.isEmpty());
+    };
+    connect(&m_shelf, &FileShelfService::saveErrorChanged, this, showSaveError);
+    showSaveError(m_shelf.saveError());
 
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);
@@ -63,6 +76,8 @@ FileShelfListView::FileShelfListView(FileShelfService& shelf, QWidget* parent)
     m_scroll = scroll;
     layout->addWidget(m_scroll, 1);
 
+    m_timeRefresh = new RelativeTimeRefresh(
+        m_shelf.clock(), [this] { refreshTimes(); }, this);
     connect(&m_shelf, &FileShelfService::itemsChanged, this, &FileShelfListView::rebuild);
     rebuild();
 }
@@ -71,11 +86,37 @@ QString FileShelfListView::relativeAddedText(const ShelfItem& item) const {
     return QStringLiteral("added ") + RelativeTimeFormatter::string(item.addedAt, m_shelf.now());
 }
 
+QString FileShelfListView::saveLine() const {
+    return m_saveLine->text();
+}
+
 bool FileShelfListView::showsEmptyState() const {
     return !m_empty->isHidden();
 }
 
+void FileShelfListView::showEvent(QShowEvent* event) {
+    // A sender installed or removed meanwhile counts from the next time the page shows.
+    if (m_shelf.canSend() != m_couldSend)
+        rebuild();
+    QWidget::showEvent(event);
+    m_timeRefresh->start();
+}
+
+void FileShelfListView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_timeRefresh->stop();
+}
+
+void FileShelfListView::refreshTimes() {
+    for (int i = 0; i < m_rows->count(); ++i) {
+        QWidget* card = m_rows->itemAt(i)->widget();
+        if (auto* row = card ? card->findChild<FileShelfRow*>() : nullptr)
+            row->showAddedText(relativeAddedText(row->item()));
+    }
+}
+
 void FileShelfListView::rebuild() {
+    m_couldSend = m_shelf.canSend();
     while (QLayoutItem* old = m_rows->takeAt(0)) {
         // The old rows may be inside the click that changed the shelf: they go on a later turn.
         if (QWidget* widget = old->widget()) {

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 class FileShelfService;
+class QLabel;
+class RelativeTimeRefresh;
 class QVBoxLayout;
 
 // The shelf page: a header with "clear", then either a hint on how files get here or the files,
@@ -18,13 +20,26 @@ public:
     QString relativeAddedText(const ShelfItem& item) const;
 
     bool showsEmptyState() const;
+    // "the shelf could not be saved: <reason>" while the last save failed, else empty (and hidden).
+    QString saveLine() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void rebuild();
+    // Sets the rows' added texts anew.
+    void refreshTimes();
 
     FileShelfService& m_shelf;
     QWidget* m_clear;
+    QLabel* m_saveLine;
     QWidget* m_empty;
     QWidget* m_scroll;
     QVBoxLayout* m_rows;
+    // Whether the rows were built with a file sender at hand.
+    bool m_couldSend = false;
+    // Running while the page shows.
+    RelativeTimeRefresh* m_timeRefresh;
 };

@@ -1,5 +1,6 @@
 #include "Brimlark/shelf/FileShelfOverlay.h"
 
+#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
@@ -22,9 +23,13 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
 
     auto* rowContent = new QWidget;
-    auto* row = new QHBoxLayout(rowContent);
-    row->setContentsMargins(8, 4, 8, 4);
+    auto* lines = new QVBoxLayout(rowContent);
+    lines->setContentsMargins(8, 4, 8, 4);
+    lines->setSpacing(2);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
+    lines->addLayout(row);
     auto* tray = new QLabel(rowContent);
     tray->setPixmap(symbolPixmap(QStringLiteral("tray.full.fill"), BrimlarkTheme::warning(), QSize(13, 13),
                                  devicePixelRatioF()));
@@ -35,12 +40,17 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     row->addStretch(1);
     m_hint = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::textTertiary(), rowContent);
     row->addWidget(m_hint);
-    auto* all =
+    auto* all = m_all =
         new ShelfButton(QStringLiteral("airdrop all"),
                         {QString(), BrimlarkTheme::warning(), BrimlarkTheme::monoMedium10(), QColor()},
                         QString(), rowContent);
     connect(all, &QAbstractButton::clicked, this, &FileShelfOverlay::airdropAll);
     row->addWidget(all);
+    // Under the row, inside the card: the only part of the area that is shown and takes clicks.
+    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
+    m_saveLine->setObjectName(QStringLiteral("saveLine"));
+    m_saveLine->setWordWrap(true);
+    lines->addWidget(m_saveLine);
 
     m_summary = brimlarkCard(rowContent, std::nullopt, 8, true, false, this);
     m_summary->installEventFilter(this);
@@ -55,6 +65,7 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     m_highlight->hide();
 
     connect(&m_shelf, &FileShelfService::itemsChanged, this, &FileShelfOverlay::refresh);
+    connect(&m_shelf, &FileShelfService::saveErrorChanged, this, &FileShelfOverlay::refresh);
     refresh();
 }
 
@@ -70,14 +81,19 @@ QList<QUrl> FileShelfOverlay::localFiles(const QMimeData* mime) {
 }
 
 bool FileShelfOverlay::handleDrop(const QList<QUrl>& urls) {
-    // The shelf sorts out, and logs, what is not a local file; one local file is enough to accept.
-    const bool anyFile = std::any_of(urls.begin(), urls.end(), [](const QUrl& url) {
+    // The shelf sorts out, and logs, what it refuses; one file it takes is enough to accept.
+    const bool anyLocal = std::any_of(urls.begin(), urls.end(), [](const QUrl& url) {
         return url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile());
     });
-    if (!anyFile)
+    if (!anyLocal)
         return false;
     m_shelf.add(urls);
-    return true;
+    return std::any_of(urls.begin(), urls.end(),
+                       [](const QUrl& url) { return FileShelfService::refusal(url).isEmpty(); });
+}
+
+QString FileShelfOverlay::saveLine() const {
+    return m_saveLine->text();
 }
 
 void FileShelfOverlay::airdropAll() {
@@ -100,6 +116,10 @@ void FileShelfOverlay::refresh() {
     const auto& hint = m_shelf.lastFavoriteHint();
     m_hint->setVisible(hint.has_value());
     m_hint->setText(hint ? QStringLiteral("last: ") + *hint : QString());
+    const QString saveError = m_shelf.saveError();
+    m_saveLine->setText(SaveFailure::line(QStringLiteral("the shelf"), saveError));
+    m_saveLine->setVisible(!saveError.isEmpty());
+    m_all->setAvailable(m_shelf.canSend(), FileShelfService::noSenderReason());
     m_summary->setVisible(count > 0);
     updateHitArea();
 }
@@ -113,6 +133,12 @@ void FileShelfOverlay::updateHitArea() {
         setMask(QRegion(m_summary->geometry()));
     else
         clearMask();
+}
+
+void FileShelfOverlay::showEvent(QShowEvent* event) {
+    // A sender installed or removed meanwhile counts from the next time the area shows.
+    m_all->setAvailable(m_shelf.canSend(), FileShelfService::noSenderReason());
+    QWidget::showEvent(event);
 }
 
 void FileShelfOverlay::resizeEvent(QResizeEvent*) {

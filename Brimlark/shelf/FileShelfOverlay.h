@@ -7,6 +7,7 @@
 class FileShelfDropHighlight;
 class FileShelfService;
 class QLabel;
+class ShelfButton;
 class QMimeData;
 
 // The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
@@ -23,16 +24,19 @@ public:
     void setTargeted(bool targeted);
     // The summary row; hidden while the shelf is empty.
     QWidget* summaryRow() const { return m_summary; }
+    // "the shelf could not be saved: <reason>" under the row while the last save failed, else empty.
+    QString saveLine() const;
 
     // The local files a drag carries, in order; anything else (web links) is left out.
     static QList<QUrl> localFiles(const QMimeData* mime);
-    // Adds the dropped local files to the shelf in one go; true when one came.
+    // Adds the dropped local files to the shelf in one go; true when the shelf took one.
     bool handleDrop(const QList<QUrl>& urls);
     // Sends every file on the shelf; a refusal is not reported.
     void airdropAll();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -44,5 +48,7 @@ private:
     QWidget* m_summary;
     QLabel* m_count;
     QLabel* m_hint;
+    QLabel* m_saveLine;
+    ShelfButton* m_all;
     FileShelfDropHighlight* m_highlight;
 };

@@ -36,16 +36,17 @@ FileShelfRow::FileShelfRow(FileShelfService& shelf, const ShelfItem& item, const
     m_name->setMinimumWidth(0);
     m_name->setToolTip(item.displayName);
     m_name->installEventFilter(this);
-    auto* added = plainLabel(addedText, BrimlarkTheme::monoMedium10(), BrimlarkTheme::textTertiary(), this);
-    added->setObjectName(QStringLiteral("shelfRowAdded"));
+    m_added = plainLabel(addedText, BrimlarkTheme::monoMedium10(), BrimlarkTheme::textTertiary(), this);
+    m_added->setObjectName(QStringLiteral("shelfRowAdded"));
     texts->addWidget(m_name);
-    texts->addWidget(added);
+    texts->addWidget(m_added);
     row->addLayout(texts, 1);
 
     auto* send = new ShelfButton(QStringLiteral("airdrop"),
                                  {QStringLiteral("wifi"), BrimlarkTheme::black(),
                                   BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), 0.94, 0.92},
                                  QStringLiteral("AirDrop ") + item.displayName, this);
+    send->setAvailable(shelf.canSend(), FileShelfService::noSenderReason());
     connect(send, &QAbstractButton::clicked, this, [&shelf, item] { shelf.airDrop(item); });
     row->addWidget(send, 0, Qt::AlignVCenter);
 
@@ -59,6 +60,11 @@ FileShelfRow::FileShelfRow(FileShelfService& shelf, const ShelfItem& item, const
     connect(
         remove, &QAbstractButton::clicked, &shelf, [&shelf, id] { shelf.remove(id); }, Qt::QueuedConnection);
     row->addWidget(remove, 0, Qt::AlignVCenter);
+}
+
+void FileShelfRow::showAddedText(const QString& text) {
+    if (m_added->text() != text)
+        m_added->setText(text);
 }
 
 bool FileShelfRow::eventFilter(QObject* watched, QEvent* event) {

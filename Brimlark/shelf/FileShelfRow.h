@@ -16,6 +16,8 @@ public:
                  QWidget* parent = nullptr);
 
     const ShelfItem& item() const { return m_item; }
+    // Sets the added text anew; an unchanged text leaves the row alone.
+    void showAddedText(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -23,4 +25,5 @@ protected:
 private:
     ShelfItem m_item;
     QLabel* m_name;
+    QLabel* m_added;
 };

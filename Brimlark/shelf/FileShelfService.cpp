@@ -5,8 +5,10 @@
 #include "Brimlark/shelf/SendViaAirDrop.h"
 #include "platform/Bookmarks.h"
 #include "platform/Clock.h"
+#include "platform/Share.h"
 #include "platform/UserDefaults.h"
 
+#include <QByteArrayView>
 #include <QDir>
 #include <QTimeZone>
 #include <QVariantMap>
@@ -70,6 +72,11 @@ QVariantMap storedForm(const ShelfItem& item) {
 FileShelfService::FileShelfService(UserDefaults& defaults, Bookmarks& bookmarks, Share& share, Clock& clock,
                                    QObject* parent)
     : QObject(parent), m_defaults(defaults), m_bookmarks(bookmarks), m_share(share), m_clock(clock) {
+    // A later write of the store that succeeds writes the shelf held in it too.
+    connect(&m_defaults, &UserDefaults::saveErrorChanged, this, [this](const QString& error) {
+        if (error.isEmpty())
+            setSaveError(QString());
+    });
     load();
     if (m_defaults.contains(favoriteHintKey()))
         m_lastFavoriteHint = m_defaults.string(favoriteHintKey());
@@ -124,16 +131,48 @@ void FileShelfService::save() {
     list.reserve(m_items.size());
     for (const ShelfItem& item : std::as_const(m_items))
         list.append(storedForm(item));
-    m_defaults.setArray(storageKey(), list);
+    if (m_defaults.setArray(storageKey(), list))
+        setSaveError(QString());
+    else
+        setSaveError(m_defaults.saveError().isEmpty()
+                         ? QStringLiteral("the settings file could not be written")
+                         : m_defaults.saveError());
+}
+
+void FileShelfService::flush() {
+    if (!m_saveError.isEmpty())
+        save();
+}
+
+void FileShelfService::setSaveError(const QString& error) {
+    if (m_saveError == error)
+        return;
+    m_saveError = error;
+    emit saveErrorChanged(error);
+}
+
+QString FileShelfService::refusal(const QUrl& url) {
+    const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+    if (path.isEmpty() || !QDir::isAbsolutePath(path))
+        return QStringLiteral("not a local file");
+    // The URL keeps the name's bytes percent-encoded; decoded to text, bytes that are not UTF-8
+    // become U+FFFD and the path no longer names the file.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!QByteArrayView(bytes).isValidUtf8())
+        return QStringLiteral("its name is not valid UTF-8");
+    return QString();
 }
 
 QString FileShelfService::localPath(const QUrl& url) {
-    const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
-    if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
-        qCDebug(lcServices, "file shelf refused %s: not a local file", qUtf8Printable(url.toDisplayString()));
-        return {};
-    }
-    return path;
+    const QString why = refusal(url);
+    if (why.isEmpty())
+        return url.toLocalFile();
+    if (url.isLocalFile())
+        qCWarning(lcServices, "file shelf refused %s: %s", url.toEncoded().constData(), qUtf8Printable(why));
+    else
+        qCDebug(lcServices, "file shelf refused %s: %s", qUtf8Printable(url.toDisplayString()),
+                qUtf8Printable(why));
+    return {};
 }
 
 ShelfItem FileShelfService::makeItem(const QUrl& url, const QString& path) {
@@ -201,6 +240,10 @@ QList<QUrl> FileShelfService::resolvedURLs(const QList<ShelfItem>& items) const 
 void FileShelfService::airDrop(const ShelfItem& item) {
     if (!sendViaAirDrop(m_share, resolvedURLs({item})))
         qCDebug(lcServices, "airdrop share refused for %s", qUtf8Printable(item.displayName));
+}
+
+bool FileShelfService::canSend() const {
+    return m_share.hasSender();
 }
 
 void FileShelfService::airDropAll() {

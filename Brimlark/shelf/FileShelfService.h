@@ -20,6 +20,7 @@ class UserDefaults;
 // "addedAt"), ready to be sent to a nearby device. Main thread only.
 class FileShelfService : public QObject {
     Q_OBJECT
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 public:
     FileShelfService(UserDefaults& defaults, Bookmarks& bookmarks, Share& share, Clock& clock,
                      QObject* parent = nullptr);
@@ -44,10 +45,17 @@ public:
     void load();
     // Stores the shelf, replacing the stored list; an empty shelf is stored as an empty array.
     void save();
+    // Tries the last save again when it failed; nothing otherwise.
+    void flush();
+    // Why the last save failed, or empty when it succeeded (or none was tried). The shelf stays in
+    // memory meanwhile; every later change, a later write of the settings store and flush() try
+    // again.
+    QString saveError() const { return m_saveError; }
 
     // Puts a new entry for each local file in front of the shelf, in order (the last one ends up
     // first), keeps the newest maxItems and stores the shelf once. A URL that is no local file is
-    // refused. The same file added twice gives two entries.
+    // refused, and so is a file whose name is not valid UTF-8. The same file added twice gives two
+    // entries.
     void add(const QList<QUrl>& urls);
     void add(const QUrl& url) { add(QList<QUrl>{url}); }
     // Empties the shelf and stores it.
@@ -61,18 +69,29 @@ public:
     void airDrop(const ShelfItem& item);
     // Sends every item on the shelf; a refusal is not reported.
     void airDropAll();
+    // True when the desktop has a file sender; without one the send buttons are disabled and say
+    // noSenderReason().
+    bool canSend() const;
+    static QString noSenderReason() { return QStringLiteral("no bluetooth sender installed"); }
 
     // The current time of the service's clock.
     QDateTime now() const;
+    Clock& clock() const { return m_clock; }
+
+    // Why the URL cannot go on the shelf, or empty when it can: it must be a local file's absolute
+    // path whose name is valid UTF-8 (any other name could only be kept mangled, as a dead entry).
+    static QString refusal(const QUrl& url);
 
 signals:
     void itemsChanged();
+    void saveErrorChanged(const QString& error);
 
 private:
-    // The absolute path of a local file's URL; empty, with a debug line, for anything else.
+    // The absolute path of a local file's URL; empty, with a line saying why, for anything else.
     static QString localPath(const QUrl& url);
     // A new entry for the local file at `path`; a failed bookmark is logged and left empty.
     ShelfItem makeItem(const QUrl& url, const QString& path);
+    void setSaveError(const QString& error);
 
     UserDefaults& m_defaults;
     Bookmarks& m_bookmarks;
@@ -82,4 +101,5 @@ private:
     std::optional<QString> m_lastFavoriteHint;
     // The stored value of a load that skipped entries, kept aside before the next save.
     std::optional<QVariant> m_unreadable;
+    QString m_saveError;
 };

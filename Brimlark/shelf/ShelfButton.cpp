@@ -21,6 +21,12 @@ ShelfButton::ShelfButton(const QString& title, const Look& look, const QString& 
     BrimlarkButtonStyle(look.pressScale, look.pressOpacity).apply(this);
 }
 
+void ShelfButton::setAvailable(bool available, const QString& reason) {
+    setEnabled(available);
+    setToolTip(available ? QString() : reason);
+    setAccessibleDescription(available ? QString() : reason);
+}
+
 QSize ShelfButton::sizeHint() const {
     const QFontMetricsF metrics(m_look.font);
     const qreal symbol = m_look.symbol.isEmpty() ? 0 : metrics.height();
@@ -36,6 +42,8 @@ QSize ShelfButton::sizeHint() const {
 void ShelfButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        painter.setOpacity(0.4);
     const QRectF bounds(rect());
     if (m_look.capsule.isValid()) {
         QPainterPath capsule;

@@ -24,6 +24,9 @@ public:
                 QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    // Enables the button, or disables it with the reason it cannot be pressed (its tooltip and
+    // accessible description).
+    void setAvailable(bool available, const QString& reason);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

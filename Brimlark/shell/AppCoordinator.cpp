@@ -19,6 +19,7 @@
 #include "Brimlark/quickactions/QuickActionsStore.h"
 #include "Brimlark/settings/SettingsScene.h"
 #include "Brimlark/settings/onboarding/OnboardingView.h"
+#include "Brimlark/shelf/FileShelfService.h"
 #include "Brimlark/shell/GestureManager.h"
 #include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/shell/OnboardingWindow.h"
@@ -341,6 +342,11 @@ void AppCoordinator::stop() {
     stopGlow();
     // The last half second of typing is written now rather than lost with the process.
     m_services.notes->flush();
+    // A shelf or batch change that could not be saved gets a last try, should space have come back.
+    if (m_services.fileShelf)
+        m_services.fileShelf->flush();
+    if (m_services.apps)
+        m_services.apps->flush();
 }
 
 void AppCoordinator::handleQuickAction(QuickAction::Kind kind) {

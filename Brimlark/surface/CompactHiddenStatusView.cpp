@@ -13,9 +13,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLine>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -148,6 +150,22 @@ CompactHiddenStatusView::Content mediaContent(const MediaRemoteBridge::NowPlayin
     return content;
 }
 
+bool hasRightToLeft(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        switch (c.direction()) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirRLI:
+            return true;
+        default:
+            return false;
+        }
+    });
+}
+
 // The pill's accessible interface: a status bar whose name and description are its two lines.
 QAccessibleInterface* pillAccessible(const QString& key, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
@@ -224,8 +242,6 @@ void CompactHiddenStatusView::refreshContent() {
         return;
     const bool lines = next.secondLine.has_value() != m_content.secondLine.has_value();
     const bool icon = next.iconName != m_content.iconName || next.iconColor != m_content.iconColor;
-    const bool headline = next.headline != m_content.headline;
-    const bool secondLine = next.secondLine != m_content.secondLine;
     m_content = std::move(next);
     updateAccessibleText();
     if (lines) {
@@ -233,16 +249,75 @@ void CompactHiddenStatusView::refreshContent() {
         update();
         return;
     }
-    // The lines are drawn whole over the pill, so a line's own box covers its old and new text.
-    auto dirty = [](const QRectF& area) { return area.toAlignedRect().adjusted(-1, -1, 1, 1); };
     if (icon) {
         m_chrome = QPixmap();
-        update(dirty(m_iconRect));
+        update(m_iconRect.toAlignedRect().adjusted(-1, -1, 1, 1));
     }
-    if (headline)
-        update(dirty(m_headlineRect));
-    if (secondLine)
-        update(dirty(m_secondLineRect));
+    // A countdown moves only its last digits: the rest of each line stays on screen as it is.
+    Line headline;
+    setLine(headline, m_content.headline, BrimlarkTheme::monoSemibold11());
+    if (headline.shown != m_headline.shown) {
+        update(changedTail(m_headline, headline, m_headlineRect));
+        m_headline = std::move(headline);
+    }
+    Line second;
+    setLine(second, m_content.secondLine.value_or(QString()), BrimlarkTheme::monoRegular10());
+    if (second.shown != m_secondLine.shown) {
+        update(changedTail(m_secondLine, second, m_secondLineRect));
+        m_secondLine = std::move(second);
+    }
+}
+
+void CompactHiddenStatusView::setLine(Line& line, const QString& text, const QFont& font) const {
+    auto layOut = [&line, &font](const QString& shown) {
+        line.shown = shown;
+        line.layout->clearLayout();
+        line.layout->setText(shown);
+        line.layout->setFont(font);
+        QTextOption option(Qt::AlignLeft);
+        option.setWrapMode(QTextOption::NoWrap);
+        line.layout->setTextOption(option);
+        line.layout->setCacheEnabled(true);
+        line.layout->beginLayout();
+        QTextLine textLine = line.layout->createLine();
+        if (textLine.isValid())
+            textLine.setPosition(QPointF(0, 0));
+        line.layout->endLayout();
+    };
+    layOut(text);
+    // Cut only when it does not fit: most lines are laid out once and drawn as they are.
+    const qreal width = m_textRect.width();
+    if (line.layout->lineCount() > 0 && line.layout->lineAt(0).naturalTextWidth() > width)
+        layOut(QFontMetricsF(font).elidedText(text, Qt::ElideRight, width));
+}
+
+QRect CompactHiddenStatusView::changedTail(const Line& before, const Line& after, const QRectF& area) {
+    qsizetype same = 0;
+    const qsizetype shorter = std::min(before.shown.size(), after.shown.size());
+    while (same < shorter && before.shown.at(same) == after.shown.at(same))
+        ++same;
+    // A pair of UTF-16 units, or a mark on the character before, moves with its character.
+    while (same > 0 && (after.shown.at(same - 1).isHighSurrogate() ||
+                        (same < after.shown.size() && after.shown.at(same).isMark())))
+        --same;
+    auto x = [](const Line& line, qsizetype position) {
+        return line.layout->lineCount() > 0 ? line.layout->lineAt(0).cursorToX(int(position)) : 0.0;
+    };
+    auto end = [](const Line& line) {
+        return line.layout->lineCount() > 0 ? line.layout->lineAt(0).naturalTextWidth() : 0.0;
+    };
+    // Right-to-left runs do not keep their characters in reading order across the line: from the
+    // start then.
+    if (hasRightToLeft(before.shown) || hasRightToLeft(after.shown))
+        same = 0;
+    const qreal from = same == 0 ? 0.0 : std::min(x(before, same), x(after, same));
+    const qreal to = std::max(end(before), end(after));
+    if (to <= from)
+        return QRect();
+    // Two pixels each side take the antialiased edges of the glyphs beside the change.
+    return QRectF(area.left() + from, area.top(), to - from, area.height())
+        .toAlignedRect()
+        .adjusted(-2, -1, 2, 1);
 }
 
 void CompactHiddenStatusView::updateAccessibleText() {
@@ -303,6 +378,8 @@ void CompactHiddenStatusView::layoutPill() {
     m_secondLineRect = QRectF(m_textRect.left(), m_headlineRect.bottom() + lineSpacing, m_textRect.width(),
                               QFontMetricsF(BrimlarkTheme::monoRegular10()).height());
     m_chrome = QPixmap();
+    setLine(m_headline, m_content.headline, BrimlarkTheme::monoSemibold11());
+    setLine(m_secondLine, m_content.secondLine.value_or(QString()), BrimlarkTheme::monoRegular10());
 }
 
 void CompactHiddenStatusView::resizeEvent(QResizeEvent*) {
@@ -351,21 +428,20 @@ void CompactHiddenStatusView::paintEvent(QPaintEvent* event) {
     painter.drawPixmap(dirty, picture, QRectF(dirty.topLeft() * ratio, dirty.size() * ratio));
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 
-    // Event, track and calendar texts are drawn as plain text, one elided line each; a repaint
-    // of one line leaves the other be.
-    const qreal width = m_textRect.width();
-    if (m_headlineRect.intersects(dirty)) {
-        const QFont& font = BrimlarkTheme::monoSemibold11();
-        painter.setFont(font);
-        painter.setPen(BrimlarkTheme::textPrimary());
-        painter.drawText(m_headlineRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QFontMetricsF(font).elidedText(m_content.headline, Qt::ElideRight, width));
-    }
-    if (m_content.secondLine && m_secondLineRect.intersects(dirty)) {
-        const QFont& font = BrimlarkTheme::monoRegular10();
-        painter.setFont(font);
-        painter.setPen(BrimlarkTheme::textTertiary());
-        painter.drawText(m_secondLineRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QFontMetricsF(font).elidedText(*m_content.secondLine, Qt::ElideRight, width));
-    }
+    // Event, track and calendar texts are drawn as plain text, one cut line each, as laid out
+    // when they changed; a repaint of one line leaves the other be.
+    if (m_headlineRect.intersects(dirty))
+        paintLine(painter, m_headline, m_headlineRect, BrimlarkTheme::textPrimary());
+    if (m_content.secondLine && m_secondLineRect.intersects(dirty))
+        paintLine(painter, m_secondLine, m_secondLineRect, BrimlarkTheme::textTertiary());
+}
+
+void CompactHiddenStatusView::paintLine(QPainter& painter, const Line& line, const QRectF& area,
+                                        const QColor& color) const {
+    if (line.layout->lineCount() == 0)
+        return;
+    const QTextLine textLine = line.layout->lineAt(0);
+    painter.setPen(color);
+    // Centred in its box as a line of the font's height is.
+    textLine.draw(&painter, QPointF(area.left(), area.top() + (area.height() - textLine.height()) / 2.0));
 }

@@ -10,8 +10,10 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QTextLayout>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class AIHooksService;
@@ -53,7 +55,8 @@ public:
     CompactStatusButton* allowButton() const { return m_allow; }
     CompactStatusButton* denyButton() const { return m_deny; }
 
-    // Re-reads the time; repaints only the line or the icon that changed, nothing when none did.
+    // Re-reads the time; repaints only the characters or the icon that changed, nothing when none
+    // did.
     void refreshContent();
 
 protected:
@@ -61,7 +64,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // One line of the pill as drawn: its text, cut to the column's width, laid out once per change.
+    struct Line {
+        QString shown;
+        std::unique_ptr<QTextLayout> layout = std::make_unique<QTextLayout>();
+    };
+
     void layoutPill();
+    // Lays out `text` in `line`, cut with an ellipsis where it is wider than the text column.
+    void setLine(Line& line, const QString& text, const QFont& font) const;
+    // The part of `area` from the first character in which `before` and `after` differ to the end
+    // of the longer of the two; empty when they are the same.
+    static QRect changedTail(const Line& before, const Line& after, const QRectF& area);
+    void paintLine(QPainter& painter, const Line& line, const QRectF& area, const QColor& color) const;
     // Gives screen readers the pill's texts.
     void updateAccessibleText();
     qreal textColumnHeight() const;
@@ -82,6 +97,8 @@ private:
     QRectF m_headlineRect;
     QRectF m_secondLineRect;
     QPixmap m_chrome;
+    Line m_headline;
+    Line m_secondLine;
     CompactStatusButton* m_allow = nullptr;
     CompactStatusButton* m_deny = nullptr;
 };

@@ -56,7 +56,7 @@ void CompactLiveStatusStore::start() {
         },
         Qt::QueuedConnection);
 
-    // A running countdown ticks twice a second: its ticks do the picking then, and the own tick,
+    // A running countdown ticks once a second: its ticks do the picking then, and the own tick,
     // held a second behind the last of them, wakes the program only once they stop. The countdown
     // moves on screen at its own ticks, and no gap between picks grows past a second.
     connect(&m_timer, &TimerService::ticked, this, &CompactLiveStatusStore::followTimerTick);

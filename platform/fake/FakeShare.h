@@ -6,6 +6,7 @@
 class FakeShare final : public Share {
 public:
     bool canShare(const QList<QUrl>& urls) const override { return available && !urls.isEmpty(); }
+    bool hasSender() const override { return available; }
     bool share(const QList<QUrl>& urls) override {
         if (!canShare(urls))
             return false;

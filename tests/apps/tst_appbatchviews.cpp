@@ -5,6 +5,7 @@
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/LineClampLabel.h"
 #include "Brimlark/settings/SettingsScene.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
@@ -135,6 +136,28 @@ private slots:
         QVERIFY(QFontMetricsF(label->font()).horizontalAdvance(lines.first()) <= label->width());
         QCOMPARE(label->toolTip(), name);
         brimlark::test::saveScreenshot(&view, QStringLiteral("app-batch-long-name"));
+    }
+
+    // A batch change the disk will not take is told on the page and kept until there is room.
+    void aChangeThatCannotBeSavedIsToldAndRetried() {
+        ServiceFixture f;
+        AppLauncherView view(f.apps);
+        framed(&view, QSize(640, 260));
+        {
+            brimlark::test::FileSizeLimit full(8);
+            QVERIFY(full.isActive());
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^defaults save failed: ")));
+            add(f, QStringLiteral("Editor"));
+            QCOMPARE(view.saveLine(), QStringLiteral("the app batch could not be saved: file too large"));
+            QVERIFY(visibleTexts(&view).contains(view.saveLine()));
+            brimlark::test::saveScreenshot(&view, QStringLiteral("app-batch-save-failed"));
+        }
+        f.apps.flush();
+        QVERIFY(view.saveLine().isEmpty());
+        QVERIFY(!visibleTexts(&view).contains(
+            QStringLiteral("the app batch could not be saved: file too large")));
+        QVERIFY(!UserDefaults(f.defaults.filePath()).data(AppLauncherService::storageKey()).isEmpty());
     }
 
     void launchAllWaitsForTheRun() {

@@ -212,17 +212,30 @@ private slots:
             QVERIFY(!timer->notifyAuthorized());
     }
 
-    void everyTickIsAnnouncedOnce_data() {
+    // A running timer wakes when what it shows changes: its second (to the nearest), the colour at
+    // 60 s left, the end; after the end twice a second until it clears.
+    void ticksComeWhenTheShownTimeChanges_data() {
         QTest::addColumn<double>("seconds");
-        QTest::newRow("running") << 900.0;
-        QTest::newRow("ending on the last tick") << 2.0;
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("running") << 900.0 << 2 << QStringList{"14:59", "14:58"};
+        QTest::newRow("the last minute begins") << 61.2 << 3 << QStringList{"01:00", "01:00", "00:59"};
+        QTest::newRow("ending on the last tick") << 2.0 << 3 << QStringList{"00:01", "00:00", "00:00"};
+        QTest::newRow("ended") << 0.0 << 4 << QStringList{"00:00", "00:00", "00:00", "00:00"};
     }
-    void everyTickIsAnnouncedOnce() {
+    void ticksComeWhenTheShownTimeChanges() {
         QFETCH(double, seconds);
+        QFETCH(int, ticks);
+        QFETCH(QStringList, shown);
         timer->start(seconds);
-        QSignalSpy ticks(timer.get(), &TimerService::ticked);
+        QStringList texts;
+        connect(timer.get(), &TimerService::ticked, this, [&] {
+            texts.append(
+                formatTimerDuration(double(f->clock.now().msecsTo(timer->active()->endsAt)) / 1000.0));
+        });
         f->clock.advance(2000ms);
-        QCOMPARE(ticks.count(), 4);
+        QCOMPARE(texts.size(), ticks);
+        QCOMPARE(texts, shown);
     }
 
     void withoutNotificationsTheTimerStillRunsAndClears_data() {

@@ -3,8 +3,9 @@
 // Pressing anywhere in the window and moving starts a drag of the files given (as file URLs, in
 // the order given). It prints "ready" once shown, and "drag ended: <action>" after each drag.
 #include <QApplication>
+#include <QDir>
 #include <QDrag>
-#include <QFileInfo>
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -55,9 +56,15 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // From the bytes the file system has, as a file manager sends them: a name that is not UTF-8
+    // keeps its bytes, percent-encoded, instead of being decoded into text first.
     QList<QUrl> urls;
-    for (const QString& path : app.arguments().mid(1))
-        urls.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    for (int i = 1; i < argc; ++i) {
+        QByteArray path(argv[i]);
+        if (!path.startsWith('/'))
+            path = QFile::encodeName(QDir::currentPath()) + '/' + path;
+        urls.append(QUrl::fromEncoded("file://" + path.toPercentEncoding("/")));
+    }
     if (urls.isEmpty()) {
         std::fprintf(stderr, "usage: shelf_drag_source FILE...\n");
         return 2;

@@ -4,6 +4,8 @@
 #include "Brimlark/shelf/FileShelfService.h"
 #include "platform/fake/FakeBookmarks.h"
 #include "platform/fake/FakeShare.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
@@ -88,6 +90,137 @@ private slots:
         brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-highlight-over-summary"));
         overlay.setTargeted(false);
         QCOMPARE(overlay.mask().boundingRect(), overlay.summaryRow()->geometry());
+    }
+
+    void aDropOfANameThatIsNotUtf8IsRefused() {
+        Fixture f;
+        f.build();
+        for (int n = 0; n < FileShelfService::maxItems; ++n)
+            f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/good-%1.txt").arg(n)));
+        FileShelfOverlay overlay(*f.shelf);
+        // As a file manager sends a Latin-1 name: the byte 0xE9 percent-encoded, no UTF-8.
+        const QUrl latin1 = QUrl::fromEncoded("file:///tmp/r%E9sum%E9.txt");
+        LogCapture log;
+
+        QVERIFY(!overlay.handleDrop({latin1}));
+        QCOMPARE(log.at(QStringLiteral("warning")),
+                 QStringList{QStringLiteral(
+                     "warning file shelf refused file:///tmp/r%E9sum%E9.txt: its name is not valid UTF-8")});
+        QCOMPARE(f.shelf->items().size(), FileShelfService::maxItems);
+        QCOMPARE(f.shelf->items().last().displayName, QStringLiteral("good-0.txt"));
+
+        // Beside a good file, only the good one goes on the shelf.
+        QVERIFY(overlay.handleDrop({latin1, QUrl::fromEncoded("file:///tmp/r%C3%A9sum%C3%A9.txt")}));
+        QCOMPARE(f.shelf->items().first().displayName, QStringLiteral("r\u00e9sum\u00e9.txt"));
+        QCOMPARE(f.shelf->items().at(1).displayName, QStringLiteral("good-9.txt"));
+    }
+
+    // A drop the disk will not take is told where it landed and on the shelf page; the shelf is
+    // kept and saved once there is room again.
+    void aDropThatCannotBeSavedIsToldAndRetried() {
+        Fixture f;
+        f.build();
+        FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(640, 200));
+        FileShelfListView list(*f.shelf);
+        const QUrl dropped = QUrl::fromLocalFile(QStringLiteral("/tmp/slides.pdf"));
+        {
+            brimlark::test::FileSizeLimit full(8);
+            QVERIFY(full.isActive());
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^defaults save failed: ")));
+            QVERIFY(overlay.handleDrop({dropped}));
+            const QString line = QStringLiteral("the shelf could not be saved: file too large");
+            QCOMPARE(overlay.saveLine(), line);
+            QVERIFY(visibleTexts(&overlay).contains(line));
+            QVERIFY(visibleTexts(&overlay).contains(QStringLiteral("1 on shelf")));
+            QCOMPARE(list.saveLine(), line);
+            brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-save-failed"));
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^defaults save failed: ")));
+            f.shelf->flush(); // still no room: still told
+            QCOMPARE(list.saveLine(), line);
+        }
+        f.shelf->flush();
+        QVERIFY(overlay.saveLine().isEmpty());
+        QVERIFY(list.saveLine().isEmpty());
+        UserDefaults reread(f.defaults.filePath());
+        FileShelfService again(reread, f.bookmarks, f.share, f.clock);
+        QCOMPARE(again.items().size(), 1);
+        QCOMPARE(again.items().first().url, dropped);
+
+        // A later write of the same store that succeeds saves the shelf too and clears the line.
+        {
+            brimlark::test::FileSizeLimit full(8);
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression(QStringLiteral("^defaults save failed: ")));
+            f.shelf->clear();
+            QVERIFY(!list.saveLine().isEmpty());
+        }
+        f.appState.setHoverToPeekEnabled(!f.appState.hoverToPeekEnabled());
+        QVERIFY(list.saveLine().isEmpty());
+        QVERIFY(UserDefaults(f.defaults.filePath()).array(FileShelfService::storageKey()).isEmpty());
+    }
+
+    void withoutASenderTheSendButtonsAreDisabledAndSayWhy_data() {
+        QTest::addColumn<bool>("sender");
+        QTest::newRow("no sender installed") << false;
+        QTest::newRow("a sender installed") << true;
+    }
+    void withoutASenderTheSendButtonsAreDisabledAndSayWhy() {
+        QFETCH(bool, sender);
+        Fixture f;
+        f.share.available = sender;
+        f.build();
+        f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")));
+        FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(640, 200));
+        FileShelfListView list(*f.shelf);
+        framed(&list, QSize(640, 260));
+        const QString reason = sender ? QString() : QStringLiteral("no bluetooth sender installed");
+        for (QAbstractButton* send : {button(&overlay, QStringLiteral("airdrop all")),
+                                      button(&list, QStringLiteral("AirDrop a.txt"))}) {
+            QVERIFY(send);
+            QCOMPARE(send->isEnabled(), sender);
+            QCOMPARE(send->toolTip(), reason);
+            QCOMPARE(send->accessibleDescription(), reason);
+            QTest::mouseClick(send, Qt::LeftButton);
+        }
+        QCOMPARE(f.share.shared.size(), sender ? 2 : 0);
+        if (!sender)
+            brimlark::test::saveScreenshot(&list, QStringLiteral("shelf-page-no-sender"));
+
+        // Installed later, the sender counts from the next time the page shows.
+        f.share.available = true;
+        list.hide();
+        list.show();
+        QVERIFY(button(&list, QStringLiteral("AirDrop a.txt"))->isEnabled());
+    }
+
+    void addedTimesRefreshWhileThePageShows_data() {
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("shown") << true << "added 1 min. ago";
+        QTest::newRow("hidden") << false << "added 14 sec. ago";
+    }
+    void addedTimesRefreshWhileThePageShows() {
+        QFETCH(bool, visible);
+        QFETCH(QString, after);
+        Fixture f;
+        f.build();
+        f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")));
+        f.clock.advance(std::chrono::seconds(14));
+        FileShelfListView list(*f.shelf);
+        framed(&list, QSize(640, 260));
+        auto* added = list.findChild<QLabel*>(QStringLiteral("shelfRowAdded"));
+        QCOMPARE(added->text(), QStringLiteral("added 14 sec. ago"));
+        if (!visible)
+            list.hide();
+        f.clock.advance(std::chrono::seconds(60));
+        QCOMPARE(added->text(), after);
+        // Shown again, the page catches up at once.
+        list.show();
+        QCOMPARE(added->text(), QStringLiteral("added 1 min. ago"));
     }
 
     void listShowsEmptyStateThenRows() {

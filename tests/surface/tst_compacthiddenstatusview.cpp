@@ -5,12 +5,12 @@
 #include "Brimlark/surface/CompactStatusButton.h"
 #include "Brimlark/surface/NotchRootView.h"
 #include "platform/fake/FakeProcessLauncher.h"
-#include "tests/support/EventCounter.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QAccessible>
+#include <QPaintEvent>
 #include <QScreen>
 
 using Status = HookEvent::Status;
@@ -67,6 +67,17 @@ CompactLiveStatus track(const std::optional<QString>& title, const std::optional
     nowPlaying.isPlaying = playing;
     return CompactLiveStatus::media(nowPlaying, burst);
 }
+
+// The union of the areas a widget was asked to paint.
+class PaintedRegion : public QObject {
+public:
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 const std::optional<QString> none;
 std::optional<QString> some(const char* text) {
@@ -327,16 +338,19 @@ private slots:
         QTest::addColumn<double>("left");
         QTest::addColumn<int>("stepMs");
         QTest::addColumn<bool>("redrawn");
-        QTest::newRow("within a second") << 754.0 << 400 << false;
-        QTest::newRow("the next second") << 754.0 << 600 << true;
-        QTest::newRow("the last minute begins") << 60.6 << 700 << true;
-        QTest::newRow("the end") << 0.4 << 600 << true;
+        // Whether the start of the lines ("timer • ", "ends in ") is left as it is on screen.
+        QTest::addColumn<bool>("startKept");
+        QTest::newRow("within a second") << 754.0 << 400 << false << true;
+        QTest::newRow("the next second") << 754.0 << 600 << true << true;
+        QTest::newRow("the last minute begins") << 60.6 << 700 << true << true;
+        QTest::newRow("the end") << 0.4 << 600 << true << false;
     }
 
     void aCountdownRedrawsOnlyWhenItsTextMoves() {
         QFETCH(double, left);
         QFETCH(int, stepMs);
         QFETCH(bool, redrawn);
+        QFETCH(bool, startKept);
         const CompactLiveStatus status = timerEndingIn(left);
         InteractionEngine engine(f->appState, &f->clock);
         CalendarService calendar(f->permissionsCoordinator);
@@ -347,14 +361,18 @@ private slots:
         auto* pill = qobject_cast<CompactHiddenStatusView*>(panel->modeView());
         QVERIFY(pill);
         const QImage before = onScreen(*panel);
-        EventCounter paints(QEvent::Paint);
-        pill->installEventFilter(&paints);
+        PaintedRegion painted;
+        pill->installEventFilter(&painted);
 
         f->clock.setNow(now.addMSecs(stepMs));
         pill->refreshContent();
         const QImage after = onScreen(*panel);
-        QCOMPARE(paints.count > 0, redrawn);
+        QCOMPARE(!painted.region.isEmpty(), redrawn);
         QCOMPARE(after != before, redrawn);
+        // The first characters of both lines, right of the icon.
+        const QRectF pillRect = pill->pillRect();
+        const QRect lineStarts(int(pillRect.left()) + 38, int(pillRect.top()), 40, int(pillRect.height()));
+        QCOMPARE(!painted.region.intersects(lineStarts), startKept);
 
         const std::unique_ptr<NotchRootView> fresh = closedPanel(status, engine, calendar, reminders);
         QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));

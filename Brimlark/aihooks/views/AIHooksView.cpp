@@ -5,6 +5,7 @@
 #include "Brimlark/aihooks/views/AIHooksEventList.h"
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
+#include "Brimlark/core/RelativeTimeRefresh.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
 #include "platform/Clock.h"
@@ -33,8 +34,8 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
     Clock* clock = service.clock() ? service.clock() : Clock::system();
-    m_timeRefresh = clock->createTimer(this);
-    connect(m_timeRefresh, &ClockTimer::timeout, this, &AIHooksView::refreshTimes);
+    m_timeRefresh = new RelativeTimeRefresh(
+        *clock, [this] { refreshTimes(); }, this);
     refresh();
 }
 
@@ -53,7 +54,6 @@ void AIHooksView::refreshTimes() {
                     row->showTime(current);
         }
     }
-    m_timeRefresh->start(timeRefreshInterval);
 }
 
 QColor AIHooksView::statusColor(HookEvent::Status status) {
@@ -164,7 +164,7 @@ void AIHooksView::restart() {
 void AIHooksView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     start();
-    refreshTimes();
+    m_timeRefresh->start();
 }
 
 void AIHooksView::hideEvent(QHideEvent* event) {

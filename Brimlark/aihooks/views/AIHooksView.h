@@ -8,12 +8,11 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <chrono>
 #include <functional>
 #include <optional>
 
 class AIHooksService;
-class ClockTimer;
+class RelativeTimeRefresh;
 class QLabel;
 class QScrollArea;
 
@@ -49,9 +48,6 @@ public:
     // Stops the listener and starts again.
     void restart();
 
-    // How often the rows' relative times are brought up to date while the page shows.
-    static constexpr std::chrono::milliseconds timeRefreshInterval{1000};
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -83,7 +79,7 @@ private:
     QScrollArea* buildEventList(QWidget* parent, const QList<HookEvent>& events);
     void fadeIn(QWidget* row);
     QDateTime currentTime() const;
-    // Sets the listed rows' relative times anew, then waits for the next refresh.
+    // Sets the listed rows' relative times anew.
     void refreshTimes();
     // Ends the fades under way: their rows show whole at once.
     void finishFades();
@@ -100,6 +96,6 @@ private:
     QList<QUuid> m_listedIds;
     // The rows fading in since the last change of the list.
     QList<QPointer<QWidget>> m_fading;
-    // Armed while the page shows.
-    ClockTimer* m_timeRefresh = nullptr;
+    // Running while the page shows.
+    RelativeTimeRefresh* m_timeRefresh = nullptr;
 };

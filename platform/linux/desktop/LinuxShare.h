@@ -14,6 +14,7 @@ public:
     explicit LinuxShare(ProcessLauncher& launcher, QStringList senders = defaultSenders());
 
     bool canShare(const QList<QUrl>& urls) const override;
+    bool hasSender() const override { return !sender().isEmpty(); }
     bool share(const QList<QUrl>& urls) override;
 
     // The first sender found on the search path, as an absolute path; empty when none is installed.
