@@ -76,7 +76,7 @@ X11DesktopWindows::X11DesktopWindows(QObject* parent) : DesktopWindows(parent) {
     } else {
         qCInfo(lcPlatform, "desktop windows: no XFixes; a compositor starting later is not noticed");
     }
-    // Selection changes of the compositor, and property changes of the accessories.
+    // Selection changes of the compositor.
     QCoreApplication::instance()->installNativeEventFilter(this);
     readCompositor();
     qCInfo(lcPlatform, "desktop windows: compositing manager %s", m_compositor ? "running" : "not running");
@@ -220,37 +220,7 @@ bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-QVector<quint32> X11DesktopWindows::atomList(quint32 window, quint32 property) const {
-    QVector<quint32> atoms;
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, property, XCB_ATOM_ATOM, 0, 1024), nullptr));
-    if (reply && reply->format == 32) {
-        const auto* values = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
-        const int count = xcb_get_property_value_length(reply.get()) / 4;
-        for (int i = 0; i < count; ++i)
-            atoms.append(values[i]);
-    }
-    return atoms;
-}
-
-void X11DesktopWindows::writeDockType(quint32 window) {
-    // A strip of the desktop, not a window of the user's: window managers leave docks out of
-    // "show desktop" (which hides a utility window like any other) and out of the window list.
-    // The types Qt wrote stay behind it, for a manager that knows no docks.
-    const quint32 typeProperty = atom("_NET_WM_WINDOW_TYPE");
-    const quint32 dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
-    QVector<quint32> types = atomList(window, typeProperty);
-    if (types.value(0) == dock)
-        return;
-    types.removeAll(dock);
-    types.prepend(dock);
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, typeProperty, XCB_ATOM_ATOM, 32,
-                        static_cast<quint32>(types.size()), types.constData());
-    xcb_flush(m_connection);
-}
-
 void X11DesktopWindows::writeAccessoryHints(quint32 window) {
-    writeDockType(window);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     const quint32 wanted[] = {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"),
@@ -399,20 +369,6 @@ bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* mes
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-        // Qt writes the window's types again whenever its flags change (the panel's keyboard
-        // flag does, at every opening): the dock goes back in front.
-        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-        if (notify->atom != atom("_NET_WM_WINDOW_TYPE") || notify->state != XCB_PROPERTY_NEW_VALUE)
-            return false;
-        for (QWindow* window : std::as_const(m_accessories)) {
-            if (window->handle() && static_cast<quint32>(window->winId()) == notify->window) {
-                writeDockType(notify->window);
-                break;
-            }
-        }
-        return false;
-    }
     if (!m_hasXfixes || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
         return false;
     const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QPointer>
 #include <QSet>
-#include <QVector>
 
 #include <array>
 
@@ -15,10 +14,8 @@ struct xcb_connection_t;
 // The desktop's window hints on X11, over Qt's own xcb connection:
 // - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
-//   already on screen, asked of the window manager by client message (EWMH); their first
-//   `_NET_WM_WINDOW_TYPE` is DOCK, kept so when Qt writes the types again, so that showing the
-//   desktop leaves them on screen; a close request from the window manager (WM_DELETE_WINDOW) is
-//   refused;
+//   already on screen, asked of the window manager by client message (EWMH); a close request
+//   from the window manager (WM_DELETE_WINDOW) is refused;
 // - a window kept above another gets WM_TRANSIENT_FOR naming that one, written before each map
 //   and again once mapped (Qt clears the property of its plain windows when it maps them);
 // - the keyboard focus is the server's input focus (reported as `_NET_ACTIVE_WINDOW` when it lies
@@ -57,9 +54,6 @@ private:
     quint32 atom(const char* name) const;
     bool wmSupports(quint32 atom) const;
     void writeAccessoryHints(quint32 window);
-    QVector<quint32> atomList(quint32 window, quint32 property) const;
-    // Puts the dock first among the window's types.
-    void writeDockType(quint32 window);
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
