@@ -4,12 +4,12 @@
 #include "Brimlark/apps/AppGridTile.h"
 #include "Brimlark/apps/AppIcon.h"
 #include "Brimlark/apps/AppLauncherService.h"
-#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/LineClampLabel.h"
 #include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SaveFailureLine.h"
 #include "Brimlark/kit/SymbolIcon.h"
 
 #include <QEvent>
@@ -87,16 +87,11 @@ AppLauncherView::AppLauncherView(AppLauncherService& service, QWidget* parent)
     header->addWidget(m_launchAll);
     layout->addLayout(header);
 
-    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
-    m_saveLine->setObjectName(QStringLiteral("saveLine"));
-    m_saveLine->setWordWrap(true);
+    m_saveLine = new SaveFailureLine(QStringLiteral("the app batch"), this);
     layout->addWidget(m_saveLine);
-    auto showSaveError = [this](const QString& error) {
-        m_saveLine->setText(SaveFailure::line(QStringLiteral("the app batch"), error));
-        m_saveLine->setVisible(!error.isEmpty());
-    };
-    connect(&m_service, &AppLauncherService::saveErrorChanged, this, showSaveError);
-    showSaveError(m_service.saveError());
+    connect(&m_service, &AppLauncherService::saveErrorChanged, m_saveLine,
+            [this](const QString& error) { m_saveLine->setError(error); });
+    m_saveLine->setError(m_service.saveError());
 
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);

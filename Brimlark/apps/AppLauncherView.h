@@ -9,6 +9,7 @@ class AppLauncherService;
 class QLabel;
 class QScrollArea;
 class QVBoxLayout;
+class SaveFailureLine;
 
 // The app batch page: a header with "add app" and the "launch all" pill, then a hint on building a
 // batch while it is empty, a list of one card per application for one to three, or a grid of tiles
@@ -44,7 +45,7 @@ private:
     Content m_content = Content::empty;
     AppBatchButton* m_add;
     AppBatchButton* m_launchAll;
-    QLabel* m_saveLine;
+    SaveFailureLine* m_saveLine;
     QWidget* m_empty;
     QScrollArea* m_listScroll;
     QVBoxLayout* m_rows;

@@ -2,10 +2,10 @@
 
 #include "Brimlark/core/RelativeTimeFormatter.h"
 #include "Brimlark/core/RelativeTimeRefresh.h"
-#include "Brimlark/core/SaveFailure.h"
 #include "Brimlark/kit/BrimlarkCard.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/kit/SaveFailureLine.h"
 #include "Brimlark/kit/SymbolIcon.h"
 #include "Brimlark/shelf/FileShelfRow.h"
 #include "Brimlark/shelf/FileShelfService.h"
@@ -34,16 +34,11 @@ FileShelfListView::FileShelfListView(FileShelfService& shelf, QWidget* parent)
     header->addWidget(clear);
     layout->addLayout(header);
 
-    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium11(), BrimlarkTheme::warning(), this);
-    m_saveLine->setObjectName(QStringLiteral("saveLine"));
-    m_saveLine->setWordWrap(true);
+    m_saveLine = new SaveFailureLine(QStringLiteral("the shelf"), this);
     layout->addWidget(m_saveLine);
-    auto showSaveError = [this](const QString& error) {
-        m_saveLine->setText(SaveFailure::line(QStringLiteral("the shelf"), error));
-        m_saveLine->setVisible(!error.isEmpty());
-    };
-    connect(&m_shelf, &FileShelfService::saveErrorChanged, this, showSaveError);
-    showSaveError(m_shelf.saveError());
+    connect(&m_shelf, &FileShelfService::saveErrorChanged, m_saveLine,
+            [this](const QString& error) { m_saveLine->setError(error); });
+    m_saveLine->setError(m_shelf.saveError());
 
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);

@@ -8,6 +8,7 @@ class FileShelfService;
 class QLabel;
 class RelativeTimeRefresh;
 class QVBoxLayout;
+class SaveFailureLine;
 
 // The shelf page: a header with "clear", then either a hint on how files get here or the files,
 // newest first, one card each. It follows the shelf as it changes.
@@ -34,7 +35,7 @@ private:
 
     FileShelfService& m_shelf;
     QWidget* m_clear;
-    QLabel* m_saveLine;
+    SaveFailureLine* m_saveLine;
     QWidget* m_empty;
     QWidget* m_scroll;
     QVBoxLayout* m_rows;
