@@ -220,6 +220,25 @@ private slots:
                                   X11Desktop::timeoutMs);
     }
 
+    // Super+D in openbox, and any pager's "show desktop": the user's windows go, the notch
+    // (a strip of the desktop) stays, and both come back as they were.
+    void showingTheDesktopLeavesTheNotch() {
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(panelId()), X11Desktop::timeoutMs);
+        m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {1});
+        QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_SHOWING_DESKTOP").value(0), 1u,
+                                  X11Desktop::timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QTest::qWait(300);
+        QVERIFY(m_x->viewable(panelId()));
+        m_x->movePointer(notchCentre());
+        QTRY_COMPARE(engine().mode(), Mode::basic());
+        m_x->movePointer(QPoint(400, 700));
+        engine().close();
+        m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {0});
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QVERIFY(m_x->viewable(panelId()));
+    }
+
     // The window manager's active window names the panel (a window of an earlier run had its
     // id) while the user types elsewhere: a click into a field of the panel still takes the
     // keyboard, and what is typed lands there.

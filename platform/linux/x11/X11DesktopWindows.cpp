@@ -76,7 +76,18 @@ X11DesktopWindows::X11DesktopWindows(QObject* parent) : DesktopWindows(parent) {
     } else {
         qCInfo(lcPlatform, "desktop windows: no XFixes; a compositor starting later is not noticed");
     }
-    // Selection changes of the compositor.
+    m_restackCheck.setSingleShot(true);
+    m_restackCheck.setInterval(restackSettleMs);
+    connect(&m_restackCheck, &QTimer::timeout, this, &X11DesktopWindows::restackOwnedWindows);
+    // Changes of the stacking order are read off the root window; Qt's own mask on it is kept.
+    XcbReply<xcb_get_window_attributes_reply_t> rootAttributes(xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, m_root), nullptr));
+    if (rootAttributes && !(rootAttributes->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE)) {
+        const quint32 mask = rootAttributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+    // Selection changes of the compositor, property changes of the accessories, and the stacking.
     QCoreApplication::instance()->installNativeEventFilter(this);
     readCompositor();
     qCInfo(lcPlatform, "desktop windows: compositing manager %s", m_compositor ? "running" : "not running");
@@ -163,6 +174,41 @@ void X11DesktopWindows::writeOwner(QWindow* window) {
     xcb_flush(m_connection);
 }
 
+void X11DesktopWindows::restackOwnedWindows() {
+    if (m_owners.isEmpty())
+        return;
+    // Bottom to top. A window manager that raises the owner (a click into it, a change of its
+    // types) may leave the window kept above it behind: a dock's transients are not always
+    // raised with it.
+    const QVector<quint32> stacking = atomList(m_root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    bool wrong = false;
+    for (auto it = m_owners.constBegin(); it != m_owners.constEnd(); ++it) {
+        QWindow* window = it.key();
+        QWindow* owner = it.value();
+        if (!owner || !window->handle() || !owner->handle() || !window->isVisible() || !owner->isVisible())
+            continue;
+        const auto windowId = static_cast<quint32>(window->winId());
+        const auto ownerId = static_cast<quint32>(owner->winId());
+        const int below = stacking.indexOf(windowId);
+        if (below < 0 || stacking.indexOf(ownerId) < below)
+            continue;
+        wrong = true;
+        // A manager that keeps the owner on top whatever is asked is not asked for ever.
+        if (m_restackAttempts >= maxRestackAttempts)
+            continue;
+        const quint32 restack = atom("_NET_RESTACK_WINDOW");
+        if (wmSupports(restack))
+            sendToRoot(windowId, restack, {sourcePager, ownerId, XCB_STACK_MODE_ABOVE, 0});
+        else
+            window->raise();
+        xcb_flush(m_connection);
+    }
+    m_restackAttempts = wrong ? m_restackAttempts + 1 : 0;
+    // Looked at again even when the manager leaves the list as it was.
+    if (wrong && m_restackAttempts < maxRestackAttempts)
+        m_restackCheck.start();
+}
+
 void X11DesktopWindows::clearInputShape(quint32 window) {
     xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          window, 0, 0, 0, nullptr);
@@ -220,7 +266,37 @@ bool X11DesktopWindows::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+QVector<quint32> X11DesktopWindows::atomList(quint32 window, quint32 property, quint32 type) const {
+    QVector<quint32> atoms;
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, property, type, 0, 4096), nullptr));
+    if (reply && reply->format == 32) {
+        const auto* values = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        for (int i = 0; i < count; ++i)
+            atoms.append(values[i]);
+    }
+    return atoms;
+}
+
+void X11DesktopWindows::writeDockType(quint32 window) {
+    // A strip of the desktop, not a window of the user's: window managers leave docks out of
+    // "show desktop" (which hides a utility window like any other) and out of the window list.
+    // The types Qt wrote stay behind it, for a manager that knows no docks.
+    const quint32 typeProperty = atom("_NET_WM_WINDOW_TYPE");
+    const quint32 dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+    QVector<quint32> types = atomList(window, typeProperty, XCB_ATOM_ATOM);
+    if (types.value(0) == dock)
+        return;
+    types.removeAll(dock);
+    types.prepend(dock);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, typeProperty, XCB_ATOM_ATOM, 32,
+                        static_cast<quint32>(types.size()), types.constData());
+    xcb_flush(m_connection);
+}
+
 void X11DesktopWindows::writeAccessoryHints(quint32 window) {
+    writeDockType(window);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     const quint32 wanted[] = {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"),
@@ -369,6 +445,27 @@ bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* mes
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        // Qt writes the window's types again whenever its flags change (the panel's keyboard
+        // flag does, at every opening): the dock goes back in front.
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        if (notify->window == m_root && notify->atom == atom("_NET_CLIENT_LIST_STACKING")) {
+            // A manager rewrites the list at each step of a restacking: the order is read once
+            // it has settled.
+            if (!m_owners.isEmpty())
+                m_restackCheck.start();
+            return false;
+        }
+        if (notify->atom != atom("_NET_WM_WINDOW_TYPE") || notify->state != XCB_PROPERTY_NEW_VALUE)
+            return false;
+        for (QWindow* window : std::as_const(m_accessories)) {
+            if (window->handle() && static_cast<quint32>(window->winId()) == notify->window) {
+                writeDockType(notify->window);
+                break;
+            }
+        }
+        return false;
+    }
     if (!m_hasXfixes || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
         return false;
     const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);

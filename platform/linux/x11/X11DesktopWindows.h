@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
+#include <QVector>
 
 #include <array>
 
@@ -14,10 +16,15 @@ struct xcb_connection_t;
 // The desktop's window hints on X11, over Qt's own xcb connection:
 // - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
-//   already on screen, asked of the window manager by client message (EWMH); a close request
-//   from the window manager (WM_DELETE_WINDOW) is refused;
+//   already on screen, asked of the window manager by client message (EWMH); their first
+//   `_NET_WM_WINDOW_TYPE` is DOCK, kept so when Qt writes the types again, so that showing the
+//   desktop leaves them on screen; a close request from the window manager (WM_DELETE_WINDOW) is
+//   refused;
 // - a window kept above another gets WM_TRANSIENT_FOR naming that one, written before each map
-//   and again once mapped (Qt clears the property of its plain windows when it maps them);
+//   and again once mapped (Qt clears the property of its plain windows when it maps them); when
+//   the manager's `_NET_CLIENT_LIST_STACKING` shows the owner over it (a dock is raised without
+//   its transients), it is restacked just above the owner (`_NET_RESTACK_WINDOW` as a pager, or
+//   a raise), a few times at most while the manager keeps the owner on top;
 // - the keyboard focus is the server's input focus (reported as `_NET_ACTIVE_WINDOW` when it lies
 //   inside that window) and is given back through a `_NET_ACTIVE_WINDOW` request in the pager's
 //   name, or directly without a window manager;
@@ -54,6 +61,12 @@ private:
     quint32 atom(const char* name) const;
     bool wmSupports(quint32 atom) const;
     void writeAccessoryHints(quint32 window);
+    // The 32-bit values of a property of the given type (atoms, windows).
+    QVector<quint32> atomList(quint32 window, quint32 property, quint32 type) const;
+    // Restacks a window kept above another that the window manager left under it.
+    void restackOwnedWindows();
+    // Puts the dock first among the window's types.
+    void writeDockType(quint32 window);
     // A client message about `window` to the root window, where the window manager listens.
     void sendToRoot(quint32 window, quint32 type, const std::array<quint32, 4>& data);
     void requestAccessoryState(quint32 window);
@@ -71,5 +84,10 @@ private:
     QSet<QWindow*> m_accessories;
     QSet<QWindow*> m_pointerThrough;
     QHash<QWindow*, QPointer<QWindow>> m_owners;
+    // Raising a window kept above its owner, once the stacking has settled after a change.
+    static constexpr int restackSettleMs = 30;
+    static constexpr int maxRestackAttempts = 3;
+    QTimer m_restackCheck;
+    int m_restackAttempts = 0;
     mutable QHash<QByteArray, quint32> m_atoms;
 };
