@@ -220,14 +220,22 @@ private slots:
                                   X11Desktop::timeoutMs);
     }
 
-    // Super+D in openbox, and any pager's "show desktop": the user's windows go, the notch
-    // (a strip of the desktop) stays, and both come back as they were.
+    // Super+D in openbox, and any pager's "show desktop": the user's windows go, the settings
+    // among them, and the notch (a strip of the desktop) stays, also once the panel has taken the
+    // keyboard (Qt writes its window types again then); all come back as they were.
     void showingTheDesktopLeavesTheNotch() {
         QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(panelId()), X11Desktop::timeoutMs);
+        panel()->setTakesKeyboard(true);
+        QWidget* settings = m_coordinator->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(settings, X11Desktop::timeoutMs));
+        const auto settingsId = static_cast<quint32>(settings->winId());
+        panel()->setTakesKeyboard(false);
+        QTest::qWait(300);
         m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {1});
         QTRY_COMPARE_WITH_TIMEOUT(m_x->property(m_x->root(), "_NET_SHOWING_DESKTOP").value(0), 1u,
                                   X11Desktop::timeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(!m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x->viewable(settingsId), X11Desktop::timeoutMs);
         QTest::qWait(300);
         QVERIFY(m_x->viewable(panelId()));
         m_x->movePointer(notchCentre());
@@ -236,7 +244,9 @@ private slots:
         engine().close();
         m_x->sendToRoot(m_x->root(), "_NET_SHOWING_DESKTOP", {0});
         QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(typingId()), X11Desktop::timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->viewable(settingsId), X11Desktop::timeoutMs);
         QVERIFY(m_x->viewable(panelId()));
+        settings->hide();
     }
 
     // The window manager's active window names the panel (a window of an earlier run had its

@@ -25,6 +25,8 @@ template <typename T> struct FreeDeleter {
 template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 
 constexpr quint32 allDesktops = 0xFFFFFFFF;
+// The dock among the window types of Qt's xcb platform (QXcbWindow::WindowType).
+constexpr int xcbDockType = 0x4;
 // _NET_WM_STATE client message actions, and the source a pager gives in _NET_ACTIVE_WINDOW.
 constexpr quint32 stateAdd = 1;
 constexpr quint32 sourcePager = 2;
@@ -130,6 +132,11 @@ void X11DesktopWindows::makeAccessory(QWindow* window) {
     if (!m_connection || !window || m_accessories.contains(window))
         return;
     m_accessories.insert(window);
+    // Qt's xcb platform reads this property whenever it writes the window's types (at creation
+    // and at each change of flags), and puts a dock first among them: a manager that reads the
+    // types while Qt writes them (openbox does on any change of WM_HINTS, which the panel's
+    // keyboard flag makes) never sees a window without the dock.
+    window->setProperty("_q_xcb_wm_window_type", xcbDockType);
     window->installEventFilter(this);
     connect(window, &QObject::destroyed, this, [this, window] { m_accessories.remove(window); });
     if (window->handle()) {
@@ -301,16 +308,7 @@ void X11DesktopWindows::writeAccessoryHints(quint32 window) {
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     const quint32 wanted[] = {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_ABOVE"),
                               atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
-    QVector<quint32> states;
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        m_connection,
-        xcb_get_property(m_connection, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 1024), nullptr));
-    if (reply && reply->format == 32) {
-        const auto* current = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
-        const int count = xcb_get_property_value_length(reply.get()) / 4;
-        for (int i = 0; i < count; ++i)
-            states.append(current[i]);
-    }
+    QVector<quint32> states = atomList(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
     for (quint32 state : wanted) {
         if (!states.contains(state))
             states.append(state);
@@ -447,7 +445,7 @@ bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* mes
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
         // Qt writes the window's types again whenever its flags change (the panel's keyboard
-        // flag does, at every opening): the dock goes back in front.
+        // flag does, at every opening): the dock goes back in front where Qt left it out.
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         if (notify->window == m_root && notify->atom == atom("_NET_CLIENT_LIST_STACKING")) {
             // A manager rewrites the list at each step of a restacking: the order is read once
