@@ -3,9 +3,10 @@
 # private session bus and a throw-away HOME (settings, data, calendars, autostart and lock all
 # inside it): onboarding, the basic panel (calculator, timer, now playing, next event), the global
 # shortcuts and the six advanced pages (a note, a quick-added reminder, the app batch), a file
-# dropped on the notch, a recorded shortcut, the settings window and launch at login, a hook event
-# asking for input, SIGTERM, and the start after it. Every step saves a root-window screenshot and
-# writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to results.txt.
+# dropped on the notch, a recorded shortcut, the settings window and launch at login, showing the
+# desktop, a hook event asking for input, SIGTERM, and the start after it. Every step saves a
+# root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to
+# results.txt.
 #   scripts/live-walk.sh [build dir] [output dir]
 # Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert), dbus-run-session, curl and
 # python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
@@ -72,6 +73,14 @@ start_app() {
     app_pid=$!
     wait_for 100 grep -q "Brimlark bootstrapped" "$out_dir/brimlark.log"
     sleep 1.5
+}
+# The notch: the visible window named Brimlark other than the onboarding window.
+notch_shown() {
+    local window
+    for window in $(xdotool search --onlyvisible --name '^Brimlark$' 2>/dev/null); do
+        xdotool getwindowgeometry "$window" | grep -q "Geometry: 640x640" || return 0
+    done
+    return 1
 }
 # The onboarding window: a visible window of 640 by 640 named Brimlark.
 onboarding_shown() {
@@ -320,6 +329,33 @@ xdotool key ctrl+alt+j
 sleep 1.2
 check shortcuts "a combination recorded for \"next track\" (Ctrl+Alt+J) fires it" \
     "$(is test "$(grep -c "command Next" "$out_dir/player.log")" -gt "$before")"
+
+# --- 6b. showing the desktop: the user's windows go, the notch stays ------------------------
+xdotool mousemove 960 12
+sleep 0.3
+xdotool click 3 # the settings, a window of the user's
+sleep 1.5
+xdotool mousemove 960 900
+sleep 0.5
+xdotool key super+d # openbox's show-desktop
+sleep 1
+shot 26-desktop-shown
+check desktop "openbox's Super+D leaves the notch on screen" "$(is notch_shown)"
+close_panel
+before=$(mode_log basic)
+xdotool mousemove 960 12
+sleep 1.5
+shot 26-desktop-shown-hover
+check desktop "the notch still opens on hover while the desktop shows" "$(is test "$(mode_log basic)" -gt "$before")"
+xdotool mousemove 960 900
+sleep 0.5
+xdotool key super+d
+sleep 1
+shot 26-desktop-back
+record LOOK desktop "the settings go with Super+D and come back with it: see 26-desktop-shown and -back"
+click 1284 313 # the settings' close button
+sleep 0.8
+close_panel
 
 # --- 7. a hook event asking for input -------------------------------------------------------
 kill "$player_pid" 2>/dev/null # the player: the closed notch has only the hook to show
