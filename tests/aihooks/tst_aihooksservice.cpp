@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QProcess>
@@ -55,6 +56,16 @@ bool replaceFile(const QString& path, const QByteArray& bytes) {
     const QString temporary = path + QStringLiteral(".tmp");
     return writeFile(temporary, bytes) &&
            ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+// A permission request of `source` for `tool`, with `input` as its tool input unless empty.
+QByteArray permissionRequest(const char* source, const char* tool, const QJsonObject& input = {}) {
+    QJsonObject request{{QStringLiteral("source"), QLatin1String(source)},
+                        {QStringLiteral("event"), QStringLiteral("PermissionRequest")},
+                        {QStringLiteral("tool_name"), QLatin1String(tool)}};
+    if (!input.isEmpty())
+        request.insert(QStringLiteral("tool_input"), input);
+    return QJsonDocument(request).toJson(QJsonDocument::Compact);
 }
 
 QByteArray inboxEvent(const char* session, const char* event = "PermissionRequest") {
@@ -216,27 +227,37 @@ private slots:
     void theBodyShowsWhatWouldBeApproved_data() {
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<QString>("body");
-        const QByteArray bash = R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash",)";
-        QTest::newRow("rm") << bash + R"("tool_input":{"command":"rm -rf build/ && npm run build"}})"
+        const auto bash = [](const QString& command) {
+            return permissionRequest("claude", "Bash", {{QStringLiteral("command"), command}});
+        };
+        QTest::newRow("rm") << bash(QStringLiteral("rm -rf build/ && npm run build"))
                             << "approve bash\nrm -rf build/ && npm run build";
-        QTest::newRow("push") << bash + R"("tool_input":{"command":"git push --force origin main"}})"
+        QTest::newRow("push") << bash(QStringLiteral("git push --force origin main"))
                               << "approve bash\ngit push --force origin main";
         QTest::newRow("a long script on several lines")
-            << bash + R"("tool_input":{"command":"for f in *.log\ndo\n  gzip \"$f\"\ndone && )" +
-                   QByteArray(100, 'x') + R"("}})"
+            << bash(QStringLiteral("for f in *.log\ndo\n  gzip \"$f\"\ndone && ") +
+                    QString(300, QLatin1Char('x')))
             << QStringLiteral("approve bash\nfor f in *.log do gzip \"$f\" done && ") +
-                   QString(35, QLatin1Char('x')) + QChar(0x2026);
+                   QString(243, QLatin1Char('x')) + QChar(0x2026);
+        // Past what a row shows, the body still tells two such commands apart.
+        const QString cd = QStringLiteral("cd /home/dev/projects/brimlark-website/packages/frontend/src && ");
+        QTest::newRow("alike for a row's length, first")
+            << bash(cd + QStringLiteral("rm -rf build"))
+            << QStringLiteral("approve bash\n") + cd + "rm -rf build";
+        QTest::newRow("alike for a row's length, second")
+            << bash(cd + QStringLiteral("rm -rf node_modules"))
+            << QStringLiteral("approve bash\n") + cd + "rm -rf node_modules";
         QTest::newRow("codex, a command as words")
-            << QByteArray(R"({"source":"codex","event":"PermissionRequest","tool_name":"shell",)"
-                          R"("tool_input":{"command":["bash","-lc","ls -la"]}})")
+            << permissionRequest("codex", "shell",
+                                 {{QStringLiteral("command"), QJsonArray{"bash", "-lc", "ls -la"}}})
             << "approve shell\nbash -lc ls -la";
         QTest::newRow("an edit names its file")
-            << QByteArray(R"({"source":"claude","event":"PermissionRequest","tool_name":"Edit",)"
-                          R"("tool_input":{"file_path":"/src/Main.cpp","old_string":"a","new_string":"b"}})")
+            << permissionRequest("claude", "Edit",
+                                 {{QStringLiteral("file_path"), QStringLiteral("/src/Main.cpp")},
+                                  {QStringLiteral("old_string"), QStringLiteral("a")},
+                                  {QStringLiteral("new_string"), QStringLiteral("b")}})
             << "approve edit\n/src/Main.cpp";
-        QTest::newRow("no tool input")
-            << QByteArray(R"({"source":"claude","event":"PermissionRequest","tool_name":"Bash"})")
-            << "approve bash";
+        QTest::newRow("no tool input") << permissionRequest("claude", "Bash") << "approve bash";
     }
     void theBodyShowsWhatWouldBeApproved() {
         QFETCH(QByteArray, payload);

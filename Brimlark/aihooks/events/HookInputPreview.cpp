@@ -36,11 +36,11 @@ std::optional<QString> namedInput(const QJsonObject& input) {
 
 } // namespace
 
-QString HookInputPreview::oneLine(const QString& text) {
+QString HookInputPreview::oneLine(const QString& text, qsizetype most) {
     const QString line = text.simplified();
-    if (line.size() <= maxLength)
+    if (line.size() <= most)
         return line;
-    qsizetype cut = maxLength - 1;
+    qsizetype cut = most - 1;
     // Never split a surrogate pair.
     if (line.at(cut - 1).isHighSurrogate())
         --cut;
@@ -50,7 +50,7 @@ QString HookInputPreview::oneLine(const QString& text) {
     return shown + QChar(0x2026);
 }
 
-std::optional<QString> HookInputPreview::of(const HookEvent& event) {
+std::optional<QString> HookInputPreview::of(const HookEvent& event, qsizetype most) {
     if (!event.toolInput)
         return std::nullopt;
     // The input is kept as compact JSON; a scalar is wrapped to be read back.
@@ -66,7 +66,7 @@ std::optional<QString> HookInputPreview::of(const HookEvent& event) {
         text = QString::fromUtf8(*event.toolInput);
     if (!text)
         return std::nullopt;
-    const QString line = oneLine(*text);
+    const QString line = oneLine(*text, most);
     if (line.isEmpty())
         return std::nullopt;
     return line;

@@ -45,8 +45,9 @@ std::optional<NotificationContent> HookNotifier::notificationContent(const HookE
             break;
         }
     }
-    // Two requests of one tool differ by what they would run: its start goes on a line of its own.
-    if (const std::optional<QString> input = HookInputPreview::of(event))
+    // Two requests of one tool differ by what they would run: it goes on a line of its own, long
+    // enough that commands which begin alike still read apart.
+    if (const std::optional<QString> input = HookInputPreview::of(event, HookInputPreview::maxWrappedLength))
         content.body += QLatin1Char('\n') + *input;
     return content;
 }

@@ -69,11 +69,17 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
     column->addWidget(new AIHooksRowText(event.title ? shownText(*event.title) : QStringLiteral("event"),
                                          BrimlarkTheme::monoRegular13(), BrimlarkTheme::textPrimary(), this));
 
-    // What the call would run, as given and on one line: what sets two requests of a tool apart.
-    if (const std::optional<QString> input = HookInputPreview::of(event)) {
-        auto* line = new AIHooksRowText(*input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(),
-                                        this, false);
+    // What the call would run, as given, its lines joined and wrapped to the row: what sets two
+    // requests of a tool apart.
+    if (const std::optional<QString> input =
+            HookInputPreview::of(event, HookInputPreview::maxWrappedLength)) {
+        auto* line =
+            new AIHooksRowText(*input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(), this);
         line->setObjectName(QStringLiteral("toolInput"));
+        // A cut line is read whole before it is approved.
+        const QString whole = *HookInputPreview::of(event, HookInputPreview::maxToolTipLength);
+        if (whole != *input)
+            line->setToolTip(whole);
         column->addWidget(line);
     }
 

@@ -18,10 +18,12 @@
 #include <QFile>
 #include <QGraphicsOpacityEffect>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <memory>
 
 using Status = HookEvent::Status;
@@ -455,6 +457,51 @@ private slots:
             auto* page = new AIHooksView(f.service);
             std::unique_ptr<QWidget> host(darkHost(page, QSize(640, 360)));
             brimlark::test::saveScreenshot(host.get(), QStringLiteral("aihooks-page-long-texts"));
+        }
+    }
+
+    // Two requests whose commands begin alike: a row shows each command whole, wrapped, up to its
+    // limit; past it the rows are cut alike and each one's tooltip holds the whole command.
+    void aRowShowsWhatWouldBeApproved_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("alike for longer than a line")
+            << QStringLiteral("cd /home/dev/projects/").repeated(4) << false;
+        QTest::newRow("alike for longer than a row shows")
+            << QStringLiteral("cd /home/dev/projects/").repeated(14) << true;
+    }
+    void aRowShowsWhatWouldBeApproved() {
+        QFETCH(QString, start);
+        QFETCH(bool, cut);
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        QStringList commands{start + QStringLiteral(" && rm -rf build"),
+                             start + QStringLiteral(" && git clean -fdx")};
+        for (const QString& command : commands) {
+            HookEvent event = hookEvent(Source::claude, Status::asking, QStringLiteral("approve bash"));
+            event.toolInput = QJsonDocument(QJsonObject{{QStringLiteral("command"), command}})
+                                  .toJson(QJsonDocument::Compact);
+            f.service.ingest(event);
+        }
+        settle();
+        QStringList shownLines, tips;
+        for (AIHooksEventRow* row : shown<AIHooksEventRow>(&view)) {
+            auto* line = row->findChild<QLabel*>(QStringLiteral("toolInput"));
+            QVERIFY(line);
+            shownLines.append(line->text());
+            tips.append(line->toolTip());
+        }
+        std::sort(shownLines.begin(), shownLines.end());
+        std::sort(tips.begin(), tips.end());
+        std::sort(commands.begin(), commands.end());
+        QCOMPARE(shownLines.size(), 2);
+        if (cut) {
+            QCOMPARE(shownLines.at(0), shownLines.at(1));
+            QVERIFY(shownLines.at(0).endsWith(QChar(0x2026)));
+            QCOMPARE(tips, commands);
+        } else {
+            QCOMPARE(shownLines, commands);
+            QCOMPARE(tips, QStringList(2, QString()));
         }
     }
 
