@@ -39,8 +39,10 @@ layers: deps
 
 test: check sanitize
 
-# The tests in the normal build only.
+# The tests in the normal build only, after checking that each test program runs every test
+# function its class declares (moc can silently stop reading a class).
 check: layers build format-check
+	python3 scripts/check-test-slots.py . $(BUILD_DIR)
 	bash scripts/run-tests.sh $(BUILD_DIR)
 
 sanitize: deps
