@@ -71,15 +71,15 @@ AIHooksEventRow::AIHooksEventRow(AIHooksService& service, const HookEvent& event
 
     // What the call would run, as given, its lines joined and wrapped to the row: what sets two
     // requests of a tool apart.
-    if (const std::optional<QString> input =
-            HookInputPreview::of(event, HookInputPreview::maxWrappedLength)) {
+    if (const std::optional<QString> whole =
+            HookInputPreview::of(event, HookInputPreview::maxToolTipLength)) {
+        const QString input = HookInputPreview::oneLine(*whole, HookInputPreview::maxWrappedLength);
         auto* line =
-            new AIHooksRowText(*input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(), this);
+            new AIHooksRowText(input, BrimlarkTheme::monoRegular12(), BrimlarkTheme::textPrimary(), this);
         line->setObjectName(QStringLiteral("toolInput"));
         // A cut line is read whole before it is approved.
-        const QString whole = *HookInputPreview::of(event, HookInputPreview::maxToolTipLength);
-        if (whole != *input)
-            line->setToolTip(whole);
+        if (input != *whole)
+            line->setToolTip(*whole);
         column->addWidget(line);
     }
 

@@ -444,24 +444,12 @@ bool X11DesktopWindows::nativeEventFilter(const QByteArray& eventType, void* mes
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-        // Qt writes the window's types again whenever its flags change (the panel's keyboard
-        // flag does, at every opening): the dock goes back in front where Qt left it out.
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-        if (notify->window == m_root && notify->atom == atom("_NET_CLIENT_LIST_STACKING")) {
-            // A manager rewrites the list at each step of a restacking: the order is read once
-            // it has settled.
-            if (!m_owners.isEmpty())
-                m_restackCheck.start();
-            return false;
-        }
-        if (notify->atom != atom("_NET_WM_WINDOW_TYPE") || notify->state != XCB_PROPERTY_NEW_VALUE)
-            return false;
-        for (QWindow* window : std::as_const(m_accessories)) {
-            if (window->handle() && static_cast<quint32>(window->winId()) == notify->window) {
-                writeDockType(notify->window);
-                break;
-            }
-        }
+        // A manager rewrites the list at each step of a restacking: the order is read once it
+        // has settled.
+        if (notify->window == m_root && notify->atom == atom("_NET_CLIENT_LIST_STACKING") &&
+            !m_owners.isEmpty())
+            m_restackCheck.start();
         return false;
     }
     if (!m_hasXfixes || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)

@@ -17,9 +17,10 @@ struct xcb_connection_t;
 // - accessory windows get `_NET_WM_DESKTOP` 0xFFFFFFFF and the `_NET_WM_STATE` atoms STICKY, ABOVE,
 //   SKIP_TASKBAR and SKIP_PAGER, written on the unmapped window before each map and, for a window
 //   already on screen, asked of the window manager by client message (EWMH); their first
-//   `_NET_WM_WINDOW_TYPE` is DOCK, in the types Qt writes itself and put back where it wrote
-//   others, so that showing the desktop leaves them on screen; a close request from the window manager
-//   (WM_DELETE_WINDOW) is refused;
+//   `_NET_WM_WINDOW_TYPE` is DOCK, among the types Qt writes itself at every change of flags (and
+//   written before each map, for a window Qt made before it was marked), so that showing the
+//   desktop leaves them on screen; a close request from the window manager (WM_DELETE_WINDOW) is
+//   refused;
 // - a window kept above another gets WM_TRANSIENT_FOR naming that one, written before each map
 //   and again once mapped (Qt clears the property of its plain windows when it maps them); when
 //   the manager's `_NET_CLIENT_LIST_STACKING` shows the owner over it (a dock is raised without
