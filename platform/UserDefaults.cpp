@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -115,6 +116,72 @@ QVariant decode(const QJsonValue& value) {
         break;
     }
     return {};
+}
+
+// The JSON that encode() makes of a value, by kind.
+enum class Written { null, boolean, integer, number, data, list, map, text };
+
+Written writtenAs(const QVariant& v) {
+    if (v.typeId() == QMetaType::Nullptr)
+        return Written::null;
+    if (v.typeId() == QMetaType::Bool)
+        return Written::boolean;
+    if (isInteger(v))
+        return Written::integer;
+    if (isDouble(v))
+        return Written::number;
+    if (v.typeId() == QMetaType::QByteArray)
+        return Written::data;
+    if (v.typeId() == QMetaType::QVariantList || v.typeId() == QMetaType::QStringList)
+        return Written::list;
+    if (v.typeId() == QMetaType::QVariantMap)
+        return Written::map;
+    return Written::text;
+}
+
+// Whether encode() writes two values alike: an integer and the whole double of the same value are
+// not, an int and a qint64 of the same value are.
+bool writtenAlike(const QVariant& a, const QVariant& b) {
+    const Written kind = writtenAs(a);
+    if (kind != writtenAs(b))
+        return false;
+    switch (kind) {
+    case Written::null:
+        return true;
+    case Written::boolean:
+        return a.toBool() == b.toBool();
+    case Written::integer:
+        return a.toLongLong() == b.toLongLong();
+    case Written::number: {
+        const double left = a.toDouble();
+        const double right = b.toDouble();
+        if (!std::isfinite(left) || !std::isfinite(right))
+            return QString::number(left) == QString::number(right);
+        return left == right && std::signbit(left) == std::signbit(right);
+    }
+    case Written::data:
+        return a.toByteArray() == b.toByteArray();
+    case Written::list: {
+        const QVariantList left = a.toList();
+        const QVariantList right = b.toList();
+        return left.size() == right.size() &&
+               std::equal(left.cbegin(), left.cend(), right.cbegin(), writtenAlike);
+    }
+    case Written::map: {
+        const QVariantMap left = a.toMap();
+        const QVariantMap right = b.toMap();
+        if (left.size() != right.size())
+            return false;
+        for (auto l = left.cbegin(), r = right.cbegin(); l != left.cend(); ++l, ++r) {
+            if (l.key() != r.key() || !writtenAlike(l.value(), r.value()))
+                return false;
+        }
+        return true;
+    }
+    case Written::text:
+        return a.toString() == b.toString();
+    }
+    return false;
 }
 
 bool textAsBool(const QString& text) {
@@ -329,9 +396,19 @@ QVariantMap UserDefaults::dictionary(const QString& key) const {
     return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};
 }
 
+bool UserDefaults::holds(const QString& key, const QVariant& value) const {
+    // After a failed write the file may not hold it: storing it again tries the write again.
+    const auto held = m_values.constFind(key);
+    return held != m_values.cend() && m_saveError.isEmpty() && writtenAlike(*held, value);
+}
+
 bool UserDefaults::store(const QString& key, const QVariant& value) {
+    if (holds(key, value)) {
+        emit valueChanged(key);
+        return true;
+    }
     m_values.insert(key, value);
-    const bool saved = save();
+    const bool saved = write();
     emit valueChanged(key);
     return saved;
 }
@@ -384,8 +461,13 @@ void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
         remove(key);
         return;
     }
-    m_values.insert(key, storedForm(value));
-    m_pendingWrite = true;
+    const QVariant stored = storedForm(value);
+    if (holds(key, stored)) {
+        emit valueChanged(key);
+        return;
+    }
+    m_values.insert(key, stored);
+    holdWrite();
     if (!m_writeTimer) {
         m_writeTimer = new QTimer(this);
         m_writeTimer->setSingleShot(true);
@@ -393,10 +475,30 @@ void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
     }
     // Restarted by every change, so a run of changes is written once, when it ends.
     m_writeTimer->start(writeDelayMs);
-    // The quit path ends the event loop without waiting for the timer.
+    emit valueChanged(key);
+}
+
+void UserDefaults::holdWrite() {
+    m_pendingWrite = true;
+    // The quit path ends the event loop without waiting for the timer or the batch.
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush, Qt::UniqueConnection);
-    emit valueChanged(key);
+}
+
+bool UserDefaults::write() {
+    if (m_batches == 0)
+        return save();
+    holdWrite();
+    return true;
+}
+
+UserDefaults::Batch::Batch(UserDefaults& store) : m_store(store) {
+    ++m_store.m_batches;
+}
+
+UserDefaults::Batch::~Batch() {
+    if (--m_store.m_batches == 0)
+        m_store.flush();
 }
 
 bool UserDefaults::flush() {
@@ -408,7 +510,7 @@ bool UserDefaults::flush() {
 bool UserDefaults::remove(const QString& key) {
     if (!m_values.remove(key))
         return true;
-    const bool saved = save();
+    const bool saved = write();
     emit valueChanged(key);
     return saved;
 }
