@@ -238,11 +238,17 @@ void UserDefaults::load() {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error == QJsonParseError::NoError && document.isObject()) {
-        const QJsonObject object = document.object();
-        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        // Kept as read too: a write then encodes only what changed (a large text costs as much to
+        // encode again as to read).
+        m_written = document.object();
+        for (auto it = m_written.begin(); it != m_written.end();) {
             const QVariant value = decode(it.value());
-            if (value.isValid())
-                m_values.insert(it.key(), value);
+            if (!value.isValid()) {
+                it = m_written.erase(it);
+                continue;
+            }
+            m_values.insert(it.key(), value);
+            ++it;
         }
         return;
     }
@@ -269,9 +275,6 @@ bool UserDefaults::save() {
                    qUtf8Printable(m_filePath));
         return saved(QStringLiteral("the settings file could not be read and is left as it is"));
     }
-    QJsonObject object;
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-        object.insert(it.key(), encode(it.value()));
     const QFileInfo info(m_filePath);
     if (!QDir().mkpath(info.absolutePath())) {
         qCCritical(lcPlatform, "defaults save failed: cannot create %s", qUtf8Printable(info.absolutePath()));
@@ -280,7 +283,7 @@ bool UserDefaults::save() {
     // On failure the old file stays as it was; the change is still held in memory and goes out
     // with the next write that succeeds.
     QString error;
-    if (!AtomicWrite::replace(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Indented), &error)) {
+    if (!AtomicWrite::replace(m_filePath, QJsonDocument(m_written).toJson(QJsonDocument::Indented), &error)) {
         qCCritical(lcPlatform, "defaults save failed: %s: %s", qUtf8Printable(m_filePath),
                    qUtf8Printable(error));
         return saved(error.isEmpty() ? QStringLiteral("the settings file could not be written") : error);
@@ -408,6 +411,7 @@ bool UserDefaults::store(const QString& key, const QVariant& value) {
         return true;
     }
     m_values.insert(key, value);
+    m_written.insert(key, encode(value));
     const bool saved = write();
     emit valueChanged(key);
     return saved;
@@ -467,6 +471,7 @@ void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
         return;
     }
     m_values.insert(key, stored);
+    m_written.insert(key, encode(stored));
     holdWrite();
     if (!m_writeTimer) {
         m_writeTimer = new QTimer(this);
@@ -510,6 +515,7 @@ bool UserDefaults::flush() {
 bool UserDefaults::remove(const QString& key) {
     if (!m_values.remove(key))
         return true;
+    m_written.remove(key);
     const bool saved = write();
     emit valueChanged(key);
     return saved;

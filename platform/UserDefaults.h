@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -130,6 +131,8 @@ private:
 
     QString m_filePath;
     QVariantMap m_values;
+    // The same values as the file has them: read from it, or encoded when stored.
+    QJsonObject m_written;
     QVariantMap m_registered;
     QString m_quarantinedPath;
     bool m_readOnly = false;
