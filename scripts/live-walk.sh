@@ -8,8 +8,8 @@
 # root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to
 # results.txt.
 #   scripts/live-walk.sh [build dir] [output dir]
-# Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert), dbus-run-session, curl and
-# python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
+# Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert, compare), dbus-run-session, curl
+# and python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
 # network namespace of its own, so that another Brimlark on this machine holding port 43434 does
 # not take the hook endpoint from it.
 set -uo pipefail
@@ -141,6 +141,20 @@ shot 07-hover-basic
 check hover "hover opens basic mode" "$(is test "$(mode_log basic)" -ge 1)"
 click 774 318 # timer quick action
 sleep 0.8
+# The timer's picker (a right click) opens as a small card over the panel beside the timer; the
+# row stays where it is. The calculator's click below closes it.
+xdotool mousemove 1100 200
+sleep 0.5
+import -window root -crop 760x58+580+289 "$out_dir/07b-row.png"
+click 774 318 3
+sleep 0.3
+xdotool mousemove 1100 200
+sleep 0.8
+shot 07c-timer-picker
+import -window root -crop 760x58+580+289 "$out_dir/07d-row-picker-open.png"
+check timer "the timer's picker leaves the row where it is" \
+    "$(is test "$(compare -metric AE "$out_dir/07b-row.png" "$out_dir/07d-row-picker-open.png" null: 2>&1)" = 0)"
+record LOOK timer "the timer's picker: 15m, 30m and 60m on a small card just above the timer, see 07c"
 click 818 318 # calculator quick action
 sleep 0.8
 xdotool type --delay 60 "2+2"

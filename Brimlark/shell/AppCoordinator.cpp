@@ -300,9 +300,11 @@ void AppCoordinator::subscribeActiveKinds() {
             [follow](const std::optional<TimerInfo>& active) { follow(Kind::timer, active.has_value()); });
     follow(Kind::timer, m_services.timer->active().has_value());
 
-    connect(m_services.mirror, &CameraMirrorService::isActiveChanged, observers,
-            [follow](bool active) { follow(Kind::mirror, active); });
-    follow(Kind::mirror, m_services.mirror->isActive());
+    // A mirror without a camera mirrors nothing: it is not marked on.
+    CameraMirrorService* mirror = m_services.mirror;
+    connect(mirror, &CameraMirrorService::isActiveChanged, observers,
+            [follow, mirror](bool active) { follow(Kind::mirror, active && !mirror->hasNoCamera()); });
+    follow(Kind::mirror, mirror->isActive() && !mirror->hasNoCamera());
 
     m_lastFocusTimerId.reset();
     auto focusOnNewTimer = [this](const std::optional<TimerInfo>& active) {

@@ -15,6 +15,9 @@ NotchPanel::NotchPanel(const QRect& frame)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    // The panel seldom holds the keyboard (a hover opening leaves it where it is), and Qt shows
+    // tooltips only over the active window: its buttons' tooltips show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setWindowTitle(QStringLiteral("Brimlark"));
     setGeometry(frame);
     // The window sees every press in the panel before the child views do.

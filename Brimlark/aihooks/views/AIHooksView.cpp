@@ -5,6 +5,7 @@
 #include "Brimlark/aihooks/views/AIHooksEventList.h"
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
+#include "Brimlark/core/AppState.h"
 #include "Brimlark/core/RelativeTimeRefresh.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
@@ -33,6 +34,11 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
+    // Only the header's line follows the bell: the list and a press on it stay as they are.
+    connect(&service.appState(), &AppState::notificationsMutedChanged, this, [this](bool muted) {
+        if (m_muted)
+            m_muted->setVisible(muted);
+    });
     Clock* clock = service.clock() ? service.clock() : Clock::system();
     m_timeRefresh = new RelativeTimeRefresh(
         *clock, [this] { refreshTimes(); }, this);
@@ -349,6 +355,13 @@ QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
     status->addLayout(titles);
     row->addLayout(status);
     row->addStretch(1);
+
+    // An asking tool reaches no notification while the bell mutes them: the page says so.
+    m_muted = plainLabel(QStringLiteral("Brimlark's notifications are muted"), BrimlarkTheme::monoRegular10(),
+                         BrimlarkTheme::warning(), header);
+    m_muted->setObjectName(QStringLiteral("notificationsMuted"));
+    m_muted->setVisible(m_service->appState().notificationsMuted());
+    row->addWidget(m_muted, 0, Qt::AlignVCenter);
 
     if (hasEvents) {
         auto* clear = new AIHooksPillButton(QStringLiteral("clear"), true, false,

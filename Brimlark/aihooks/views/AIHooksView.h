@@ -91,6 +91,8 @@ private:
     QPointer<QScrollArea> m_scroll;
     // The header's count while events are listed.
     QPointer<QLabel> m_subtitle;
+    // The header's line saying the notifications are muted; shown while they are.
+    QPointer<QLabel> m_muted;
     std::optional<Shown> m_shown;
     // The ids of the rows the last build listed, in order (none while the page was empty).
     QList<QUuid> m_listedIds;
