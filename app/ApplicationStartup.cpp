@@ -8,6 +8,7 @@
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
+#include "platform/ContextCallback.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/apps/LinuxProcessLauncher.h"
 #include "platform/linux/calendar/FolderEventStore.h"
@@ -49,11 +50,13 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
     QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
     // One copy per user, held until the program ends: a second start (by hand, beside the one
-    // started at login) leaves before it builds anything. A lock that cannot be made is logged
-    // and the start goes on.
+    // started at login) asks the running one to show itself and leaves before it builds anything.
+    // A lock that cannot be made is logged and the start goes on.
     LinuxSingleInstance instance;
     if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
-        qCInfo(lcApp, "Brimlark is already running; this start exits");
+        const bool shown = instance.askHolderToShow();
+        qCInfo(lcApp, "Brimlark is already running; %s; this start exits",
+               shown ? "it shows itself" : "it did not answer");
         releaseDisplayProbe();
         return 0;
     }
@@ -118,6 +121,9 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     KeyboardShortcuts::install(&UserDefaults::standard(), &keyboardLayout, &hotKeyRegistry);
 
     BrimlarkApp brimlark;
+    BrimlarkAppDelegate& delegate = brimlark.appDelegate();
+    instance.onShowAsked(
+        ContextCallback<void()>(&delegate, [&delegate] { delegate.applicationShouldHandleReopen(); }));
     brimlark.launch(QCoreApplication::arguments());
     if (hooks.launched)
         hooks.launched();

@@ -4,9 +4,9 @@
 # inside it): onboarding, the basic panel (calculator, timer, now playing, next event), the global
 # shortcuts and the six advanced pages (a note, a quick-added reminder, the app batch), a file
 # dropped on the notch, a recorded shortcut, the settings window and launch at login, showing the
-# desktop, a hook event asking for input, SIGTERM, and the start after it. Every step saves a
-# root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to
-# results.txt.
+# desktop, a hook event asking for input, SIGTERM, the start after it and a second start beside
+# it. Every step saves a root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from
+# the screenshot only) to results.txt.
 #   scripts/live-walk.sh [build dir] [output dir]
 # Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert, compare), dbus-run-session, curl
 # and python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
@@ -410,6 +410,21 @@ shot 31-second-start-notes
 check notes "the note is there after the restart" \
     "$(is grep -q "buy oat milk" "$store/notes.json")"
 record LOOK notes "the notes page after the restart: see 31"
+
+# --- 8b. started again from the menu while it runs ------------------------------------------
+close_panel
+opened() { mode_log '\(basic\|advanced\)'; } # the open mode chosen in the onboarding
+before=$(opened)
+timeout 10 "$build_dir/brimlark" >"$out_dir/brimlark-again.log" 2>&1
+status=$?
+sleep 1
+shot 32-started-again
+check again "a second start exits with status $status and the running one opens its panel" \
+    "$(is test "$status" = 0 -a "$(opened)" -gt "$before")"
+xdotool key ctrl+comma
+sleep 1
+shot 33-settings-from-the-panel
+record LOOK again "Ctrl+, in the open panel opens the settings: see 33"
 
 echo "screenshots and results in $out_dir"
 ! grep -q '^FAIL' "$results"
