@@ -1,10 +1,13 @@
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/HookEventDecoder.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "platform/linux/kernel/LinuxLoopbackListener.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -230,6 +233,72 @@ private slots:
             QCOMPARE(posted.value(QLatin1String(key)), payload.value(QLatin1String(key)));
         QVERIFY(posted.value(QStringLiteral("message")).toString().startsWith(QStringLiteral("mmmm")));
         QVERIFY(!posted.contains(QStringLiteral("tool_response")));
+    }
+
+    // A request too large to post whole still names what it asks (the file, the command, the
+    // address) as the same request would were it small, in the row, the pill and the notification.
+    void aLargeRequestNamesWhatItAsks_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QJsonObject>("input");
+        QTest::addColumn<QJsonObject>("more");
+        const QString large(120000, QLatin1Char('c'));
+        const QString file = QStringLiteral("/home/u/app/generated/schema.ts");
+        QTest::newRow("write") << "Write" << QJsonObject{{"file_path", file}, {"content", large}}
+                               << QJsonObject();
+        QTest::newRow("edit") << "Edit"
+                              << QJsonObject{{"file_path", file},
+                                             {"old_string", QString(40000, QLatin1Char('o'))},
+                                             {"new_string", QString(40000, QLatin1Char('n'))}}
+                              << QJsonObject();
+        QTest::newRow("long command")
+            << "Bash"
+            << QJsonObject{{"command", "python3 - <<'EOF'\n" + large + "\nEOF"}, {"description", "Generate"}}
+            << QJsonObject();
+        QTest::newRow("command as words")
+            << "Bash"
+            << QJsonObject{{"command", QJsonArray{"bash", "-lc", "cat > out.txt <<'EOF'\n" + large}}}
+            << QJsonObject();
+        QTest::newRow("notebook") << "NotebookEdit"
+                                  << QJsonObject{{"notebook_path", "/home/u/a.ipynb"}, {"new_source", large}}
+                                  << QJsonObject();
+        QTest::newRow("fetch") << "WebFetch"
+                               << QJsonObject{{"url", "https://example.com/guide"}, {"prompt", large}}
+                               << QJsonObject();
+        // Every member the last cut keeps long beyond the BMP as well: the input's name stays.
+        QJsonObject longMembers;
+        for (const QString& key :
+             QStringLiteral("session_id cwd approve_label approve_title allow_label allow_title "
+                            "approve_command approveCommand allow_command allowCommand approve_url "
+                            "approveURL allow_url allowURL deny_label deny_title reject_label "
+                            "reject_title deny_command denyCommand reject_command rejectCommand")
+                 .split(QLatin1Char(' ')))
+            longMembers.insert(key, QString::fromUtf8("\U0001F600").repeated(5000));
+        QTest::newRow("every other member long")
+            << "Write" << QJsonObject{{"file_path", file}, {"content", large}} << longMembers;
+    }
+    void aLargeRequestNamesWhatItAsks() {
+        QFETCH(QString, tool);
+        QFETCH(QJsonObject, input);
+        QFETCH(QJsonObject, more);
+        QJsonObject payload = more;
+        payload.insert(QStringLiteral("hook_event_name"), QStringLiteral("PermissionRequest"));
+        payload.insert(QStringLiteral("tool_name"), tool);
+        payload.insert(QStringLiteral("tool_input"), input);
+        const QByteArray whole = QJsonDocument(payload).toJson(QJsonDocument::Compact);
+        CaptureServer capture;
+        QCOMPARE(bridge(QStringLiteral("PermissionRequest"), capture.server.serverPort(), whole).exitCode, 0);
+        QTRY_VERIFY(!capture.body().isEmpty());
+        QVERIFY(capture.bodyBytes().size() <= 60000);
+        const auto shown = [](const QByteArray& body) -> std::optional<QString> {
+            const HookEventDecoder::Result decoded =
+                HookEventDecoder::decode(body, QDateTime::currentDateTimeUtc());
+            if (decoded.events.size() != 1)
+                return std::nullopt;
+            return HookInputPreview::of(decoded.events.first(), HookInputPreview::maxWrappedLength);
+        };
+        const std::optional<QString> small = shown(whole);
+        QVERIFY(small);
+        QCOMPARE(shown(capture.bodyBytes()), small);
     }
 
     // However large or odd the input, what is posted fits the endpoint's limit of 65,536 bytes
