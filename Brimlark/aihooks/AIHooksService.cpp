@@ -58,7 +58,9 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     connect(&m_installFlow, &HookInstallFlow::installFinished, this, &AIHooksService::installFinished);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
+    // What writes killed midway left beside the inbox and the bridge script.
     AtomicWrite::removeStaleCopies(m_inboxPath);
+    AtomicWrite::removeStaleCopies(hookInstallationStatus().bridgeScriptPath);
     if (!QFileInfo::exists(m_inboxPath)) {
         QFile inbox(m_inboxPath);
         if (inbox.open(QIODevice::WriteOnly | QIODevice::NewOnly))

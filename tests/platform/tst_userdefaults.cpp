@@ -3,6 +3,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestMain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -266,6 +267,12 @@ private slots:
         QFETCH(bool, removed);
         write(path(), "{\"kept\":true}");
         write(path(name), "{\"half");
+        // Left an hour ago: a copy changed moments ago may be a write under way.
+        QFile copy(path(name));
+        QVERIFY(copy.open(QIODevice::ReadWrite));
+        QVERIFY(copy.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+        copy.close();
         QCOMPARE(AtomicWrite::removeStaleCopies(path()), removed ? 1 : 0);
         QCOMPARE(QFile::exists(path(name)), !removed);
         QCOMPARE(read(path()), QByteArray("{\"kept\":true}"));
