@@ -33,10 +33,27 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
+    m_inboxLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), this);
+    m_inboxLine->setObjectName(QStringLiteral("inboxLine"));
+    m_inboxLine->setWordWrap(true);
+    m_inboxLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_inboxLine);
+    connect(&service, &AIHooksService::inboxProblemChanged, this, &AIHooksView::showInboxProblem);
+    showInboxProblem(service.inboxProblem());
     Clock* clock = service.clock() ? service.clock() : Clock::system();
     m_timeRefresh = new RelativeTimeRefresh(
         *clock, [this] { refreshTimes(); }, this);
     refresh();
+}
+
+void AIHooksView::showInboxProblem(const QString& problem) {
+    m_inboxLine->setText(
+        problem.isEmpty() ? QString() : QStringLiteral("the hooks inbox could not be read: %1").arg(problem));
+    m_inboxLine->setVisible(!problem.isEmpty());
+}
+
+QString AIHooksView::inboxLine() const {
+    return m_inboxLine->text();
 }
 
 QDateTime AIHooksView::currentTime() const {
@@ -320,7 +337,8 @@ void AIHooksView::rebuild() {
         m_scroll = buildEventList(m_content, events);
         column->addWidget(m_scroll, 1);
     }
-    layout()->addWidget(m_content);
+    // Above the inbox line.
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_content);
     if (scrolledTo > 0 && m_scroll) {
         // The new list takes the old one's scroll position; its range is known once it is laid out.
         m_content->show();
