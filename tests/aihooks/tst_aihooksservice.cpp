@@ -721,12 +721,9 @@ private slots:
         const QByteArray event = inboxEvent("a");
         QTest::newRow("cut short") << "[" + event.left(40) << "json parse error: ";
         QTest::newRow("a number") << QByteArray("42") << "the data is not an event";
-        QTest::newRow("a list of numbers") << QByteArray("[1, 2]") << "the data is not an event";
         QTest::newRow("NUL in a text")
             << "[" + QByteArray(event).replace("claude", QByteArray("cl\0ude", 6)) + "]"
             << "it holds a NUL byte at offset 14";
-        QTest::newRow("zeros after the list")
-            << "[" + event + "]" + QByteArray(4096, '\0') << "it holds a NUL byte at offset";
         QTest::newRow("not UTF-8") << "[" + QByteArray(event).replace("claude", "cl\xff\xfeude") + "]"
                                    << "json parse error: invalid UTF8 string";
     }
@@ -735,9 +732,7 @@ private slots:
         QFETCH(QString, reason);
         const HookLogCapture log;
         const auto told = [] {
-            return HookLogCapture::lines()
-                .filter(QStringLiteral("the hooks inbox could not be read: "))
-                .size();
+            return HookLogCapture::lines().filter(QStringLiteral("inbox could not be read")).size();
         };
         AIHooksView page(service());
         service().startWatchingInbox();
@@ -756,7 +751,6 @@ private slots:
         service().refreshFromFile();
         QTest::qWait(200);
         QCOMPARE(told(), 1);
-
         QVERIFY(writeFile(inbox, "[" + inboxEvent("b") + "]"));
         QTRY_COMPARE(service().events().size(), 1);
         QCOMPARE(service().inboxProblem(), QString());

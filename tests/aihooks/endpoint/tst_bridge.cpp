@@ -235,70 +235,50 @@ private slots:
         QVERIFY(!posted.contains(QStringLiteral("tool_response")));
     }
 
-    // A request too large to post whole still names what it asks (the file, the command, the
-    // address) as the same request would were it small, in the row, the pill and the notification.
+    // A request too large to post whole still names what it asks (the file, the command) as the
+    // same request would were it small, in the row, the pill and the notification.
     void aLargeRequestNamesWhatItAsks_data() {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QJsonObject>("input");
-        QTest::addColumn<QJsonObject>("more");
+        QTest::addColumn<QJsonObject>("payload");
         const QString large(120000, QLatin1Char('c'));
-        const QString file = QStringLiteral("/home/u/app/generated/schema.ts");
-        QTest::newRow("write") << "Write" << QJsonObject{{"file_path", file}, {"content", large}}
-                               << QJsonObject();
-        QTest::newRow("edit") << "Edit"
-                              << QJsonObject{{"file_path", file},
-                                             {"old_string", QString(40000, QLatin1Char('o'))},
-                                             {"new_string", QString(40000, QLatin1Char('n'))}}
-                              << QJsonObject();
+        const QJsonObject write{
+            {"tool_name", "Write"},
+            {"tool_input", QJsonObject{{"file_path", "/home/u/gen/schema.ts"}, {"content", large}}}};
+        QTest::newRow("write") << write;
         QTest::newRow("long command")
-            << "Bash"
-            << QJsonObject{{"command", "python3 - <<'EOF'\n" + large + "\nEOF"}, {"description", "Generate"}}
-            << QJsonObject();
-        QTest::newRow("command as words")
-            << "Bash"
-            << QJsonObject{{"command", QJsonArray{"bash", "-lc", "cat > out.txt <<'EOF'\n" + large}}}
-            << QJsonObject();
-        QTest::newRow("notebook") << "NotebookEdit"
-                                  << QJsonObject{{"notebook_path", "/home/u/a.ipynb"}, {"new_source", large}}
-                                  << QJsonObject();
-        QTest::newRow("fetch") << "WebFetch"
-                               << QJsonObject{{"url", "https://example.com/guide"}, {"prompt", large}}
-                               << QJsonObject();
-        // Every member the last cut keeps long beyond the BMP as well: the input's name stays.
-        QJsonObject longMembers;
-        for (const QString& key :
-             QStringLiteral("session_id cwd approve_label approve_title allow_label allow_title "
-                            "approve_command approveCommand allow_command allowCommand approve_url "
-                            "approveURL allow_url allowURL deny_label deny_title reject_label "
-                            "reject_title deny_command denyCommand reject_command rejectCommand")
-                 .split(QLatin1Char(' ')))
-            longMembers.insert(key, QString::fromUtf8("\U0001F600").repeated(5000));
-        QTest::newRow("every other member long")
-            << "Write" << QJsonObject{{"file_path", file}, {"content", large}} << longMembers;
+            << QJsonObject{{"tool_name", "Bash"},
+                           {"tool_input", QJsonObject{{"command", "python3 - <<'EOF'\n" + large + "\nEOF"}}}};
+        QTest::newRow("command as words") << QJsonObject{
+            {"tool_name", "Bash"},
+            {"tool_input", QJsonObject{{"command", QJsonArray{"bash", "-c", "cat <<EOF\n" + large}}}}};
+        QTest::newRow("notebook") << QJsonObject{
+            {"tool_name", "NotebookEdit"},
+            {"tool_input", QJsonObject{{"notebook_path", "/home/u/a.ipynb"}, {"new_source", large}}}};
+        // The session, the folder and every action long beyond the BMP too: only the last cut fits.
+        QJsonObject longMembers = write;
+        const QString emoji = QString::fromUtf8("\U0001F600").repeated(5000);
+        longMembers.insert(QStringLiteral("session_id"), emoji);
+        longMembers.insert(QStringLiteral("cwd"), emoji);
+        for (const char* verb : {"approve", "allow", "deny", "reject"})
+            for (const char* suffix : {"_label", "_title", "_command", "Command", "_url", "URL"})
+                longMembers.insert(QLatin1String(verb) + QLatin1String(suffix), emoji);
+        QTest::newRow("every other member long") << longMembers;
     }
     void aLargeRequestNamesWhatItAsks() {
-        QFETCH(QString, tool);
-        QFETCH(QJsonObject, input);
-        QFETCH(QJsonObject, more);
-        QJsonObject payload = more;
-        payload.insert(QStringLiteral("hook_event_name"), QStringLiteral("PermissionRequest"));
-        payload.insert(QStringLiteral("tool_name"), tool);
-        payload.insert(QStringLiteral("tool_input"), input);
+        QFETCH(QJsonObject, payload);
         const QByteArray whole = QJsonDocument(payload).toJson(QJsonDocument::Compact);
         CaptureServer capture;
         QCOMPARE(bridge(QStringLiteral("PermissionRequest"), capture.server.serverPort(), whole).exitCode, 0);
         QTRY_VERIFY(!capture.body().isEmpty());
         QVERIFY(capture.bodyBytes().size() <= 60000);
-        const auto shown = [](const QByteArray& body) -> std::optional<QString> {
-            const HookEventDecoder::Result decoded =
-                HookEventDecoder::decode(body, QDateTime::currentDateTimeUtc());
-            if (decoded.events.size() != 1)
-                return std::nullopt;
-            return HookInputPreview::of(decoded.events.first(), HookInputPreview::maxWrappedLength);
+        const auto shown = [](const QByteArray& body) {
+            const QList<HookEvent> events =
+                HookEventDecoder::decode(body, QDateTime::currentDateTimeUtc()).events;
+            return events.size() == 1
+                       ? HookInputPreview::of(events.first(), HookInputPreview::maxWrappedLength)
+                       : std::nullopt;
         };
-        const std::optional<QString> small = shown(whole);
-        QVERIFY(small);
-        QCOMPARE(shown(capture.bodyBytes()), small);
+        QVERIFY(shown(whole));
+        QCOMPARE(shown(capture.bodyBytes()), shown(whole));
     }
 
     // However large or odd the input, what is posted fits the endpoint's limit of 65,536 bytes
