@@ -6,6 +6,7 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "launch_at_login/LaunchAtLogin.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
 #include "platform/ContextCallback.h"
@@ -72,8 +73,9 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
         // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
         QCoreApplication::exit(0);
     });
-    // A copy of the settings staged by a start that was killed mid-write is of no further use.
-    AtomicWrite::removeStaleCopies(UserDefaults::standardFilePath());
+    // The autostart entry is opened only when launch at login is switched: what a write killed
+    // midway left beside it goes at start, as the other files' copies go when their stores open.
+    AtomicWrite::removeStaleCopies(LaunchAtLogin::entryPath());
 
     QtScreens screens;
     std::unique_ptr<GlobalInput> globalInput = createGlobalInput();

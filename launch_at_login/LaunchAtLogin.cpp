@@ -126,6 +126,8 @@ bool isEnabled() {
 }
 
 void setEnabled(bool enabled) {
+    // What a write killed midway left beside the entry.
+    AtomicWrite::removeStaleCopies(entryPath());
     emit Observable::instance().changed();
     QString error;
     const bool ok = enabled ? registerEntry(&error) : unregisterEntry(&error);

@@ -39,10 +39,27 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
         if (m_muted)
             m_muted->setVisible(muted);
     });
+    m_inboxLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), this);
+    m_inboxLine->setObjectName(QStringLiteral("inboxLine"));
+    m_inboxLine->setWordWrap(true);
+    m_inboxLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_inboxLine);
+    connect(&service, &AIHooksService::inboxProblemChanged, this, &AIHooksView::showInboxProblem);
+    showInboxProblem(service.inboxProblem());
     Clock* clock = service.clock() ? service.clock() : Clock::system();
     m_timeRefresh = new RelativeTimeRefresh(
         *clock, [this] { refreshTimes(); }, this);
     refresh();
+}
+
+void AIHooksView::showInboxProblem(const QString& problem) {
+    m_inboxLine->setText(
+        problem.isEmpty() ? QString() : QStringLiteral("the hooks inbox could not be read: %1").arg(problem));
+    m_inboxLine->setVisible(!problem.isEmpty());
+}
+
+QString AIHooksView::inboxLine() const {
+    return m_inboxLine->text();
 }
 
 QDateTime AIHooksView::currentTime() const {
@@ -326,7 +343,8 @@ void AIHooksView::rebuild() {
         m_scroll = buildEventList(m_content, events);
         column->addWidget(m_scroll, 1);
     }
-    layout()->addWidget(m_content);
+    // Above the inbox line.
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_content);
     if (scrolledTo > 0 && m_scroll) {
         // The new list takes the old one's scroll position; its range is known once it is laid out.
         m_content->show();
