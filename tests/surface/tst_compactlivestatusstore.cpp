@@ -1,4 +1,5 @@
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
@@ -195,6 +196,33 @@ private slots:
             advance(100ms);
             QCOMPARE(kind(), std::nullopt);
         }
+    }
+
+    // The alert reads the minutes of its own moment, wherever in its window it was raised and for
+    // as long as it shows.
+    void anAlertReadsItsOwnMinutes_data() {
+        QTest::addColumn<double>("startsIn");
+        QTest::addColumn<int>("readAfterMs");
+        QTest::addColumn<QString>("headline");
+        const QString fifteen = QStringLiteral("standup • in 15 min");
+        const QString now = QStringLiteral("standup • now");
+        QTest::newRow("raised at 900 s") << 900.0 << 0 << fifteen;
+        QTest::newRow("raised at 899.5 s") << 899.5 << 0 << fifteen;
+        QTest::newRow("raised at 899.1 s") << 899.1 << 0 << fifteen;
+        QTest::newRow("raised at 900 s, its last moment") << 900.0 << 4900 << fifteen;
+        QTest::newRow("raised at 899.5 s, its last moment") << 899.5 << 4900 << fifteen;
+        QTest::newRow("at the start") << 0.0 << 0 << now;
+        QTest::newRow("half a second after the start") << -0.5 << 4000 << now;
+    }
+    void anAlertReadsItsOwnMinutes() {
+        QFETCH(double, startsIn);
+        QFETCH(int, readAfterMs);
+        QFETCH(QString, headline);
+        build();
+        nextEventIn(startsIn);
+        advance(std::chrono::milliseconds(readAfterMs));
+        QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+        QCOMPARE(CompactHiddenStatusView::contentFor(*store->current(), f->clock.now()).headline, headline);
     }
 
     // The closed notch watched second by second over a day's mix: each entry is "title start end"
