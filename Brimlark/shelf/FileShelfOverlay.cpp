@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
@@ -26,10 +27,11 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     auto* lines = new QVBoxLayout(rowContent);
     lines->setContentsMargins(8, 4, 8, 4);
     lines->setSpacing(2);
-    auto* row = new QHBoxLayout;
+    m_row = new QWidget(rowContent);
+    auto* row = new QHBoxLayout(m_row);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    lines->addLayout(row);
+    lines->addWidget(m_row);
     auto* tray = new QLabel(rowContent);
     tray->setPixmap(symbolPixmap(QStringLiteral("tray.full.fill"), BrimlarkTheme::warning(), QSize(13, 13),
                                  devicePixelRatioF()));
@@ -47,10 +49,21 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     connect(all, &QAbstractButton::clicked, this, &FileShelfOverlay::airdropAll);
     row->addWidget(all);
     // Under the row, inside the card: the only part of the area that is shown and takes clicks.
-    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
-    m_saveLine->setObjectName(QStringLiteral("saveLine"));
-    m_saveLine->setWordWrap(true);
-    lines->addWidget(m_saveLine);
+    // One line each, cut to the card's width and read whole in the tooltip: the card lies over the
+    // panel, and a line more would cover what is below it.
+    const auto noticeLine = [this, rowContent, lines](const QString& name) {
+        QLabel* line =
+            plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
+        line->setObjectName(name);
+        line->setWordWrap(false);
+        line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        line->setMinimumWidth(0);
+        line->installEventFilter(this);
+        lines->addWidget(line);
+        return line;
+    };
+    m_refusedLine = noticeLine(QStringLiteral("refusedLine"));
+    m_saveLine = noticeLine(QStringLiteral("saveLine"));
 
     m_summary = brimlarkCard(rowContent, std::nullopt, 8, true, false, this);
     m_summary->installEventFilter(this);
@@ -88,12 +101,22 @@ bool FileShelfOverlay::handleDrop(const QList<QUrl>& urls) {
     if (!anyLocal)
         return false;
     m_shelf.add(urls);
+    // Told until the next drop, or until the panel closes.
+    m_refusedText = FileShelfService::refusedLine(urls);
+    refresh();
     return std::any_of(urls.begin(), urls.end(),
                        [](const QUrl& url) { return FileShelfService::refusal(url).isEmpty(); });
 }
 
 QString FileShelfOverlay::saveLine() const {
-    return m_saveLine->text();
+    return m_saveText;
+}
+
+void FileShelfOverlay::showLine(QLabel* line, const QString& text) {
+    line->setVisible(!text.isEmpty());
+    line->setToolTip(text);
+    line->setAccessibleName(text);
+    line->setText(QFontMetrics(line->font()).elidedText(text, Qt::ElideRight, std::max(0, line->width())));
 }
 
 void FileShelfOverlay::airdropAll() {
@@ -116,11 +139,13 @@ void FileShelfOverlay::refresh() {
     const auto& hint = m_shelf.lastFavoriteHint();
     m_hint->setVisible(hint.has_value());
     m_hint->setText(hint ? QStringLiteral("last: ") + *hint : QString());
-    const QString saveError = m_shelf.saveError();
-    m_saveLine->setText(SaveFailure::line(QStringLiteral("the shelf"), saveError));
-    m_saveLine->setVisible(!saveError.isEmpty());
+    m_saveText = SaveFailure::line(QStringLiteral("the shelf"), m_shelf.saveError());
+    showLine(m_saveLine, m_saveText);
+    showLine(m_refusedLine, m_refusedText);
     m_all->setAvailable(m_shelf.canSend(), FileShelfService::noSenderReason());
-    m_summary->setVisible(count > 0);
+    // A drop the shelf refused whole shows the card for its line alone.
+    m_row->setVisible(count > 0);
+    m_summary->setVisible(count > 0 || !m_refusedText.isEmpty());
     updateHitArea();
 }
 
@@ -149,5 +174,11 @@ void FileShelfOverlay::resizeEvent(QResizeEvent*) {
 bool FileShelfOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_summary && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         updateHitArea();
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_saveLine)
+            showLine(m_saveLine, m_saveText);
+        else if (watched == m_refusedLine)
+            showLine(m_refusedLine, m_refusedText);
+    }
     return QWidget::eventFilter(watched, event);
 }

@@ -11,7 +11,8 @@ class ShelfButton;
 class QMimeData;
 
 // The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
-// files ("3 on shelf", the hint, "airdrop all") and, while files are dragged over the panel, a
+// files ("3 on shelf", the hint, "airdrop all") or the last drop left files out (and says why)
+// and, while files are dragged over the panel, a
 // dashed highlight drawn over everything, the row included. Only the summary row takes clicks; everywhere
 // else they reach the panel below. The panel's root view hands it the drags, which reach it over the whole
 // panel.
@@ -42,13 +43,19 @@ protected:
 private:
     void refresh();
     void updateHitArea();
+    // Shows `text` on one line, cut to the line's width, whole in its tooltip; hidden when empty.
+    static void showLine(QLabel* line, const QString& text);
 
     FileShelfService& m_shelf;
     bool m_isTargeted = false;
     QWidget* m_summary;
     QLabel* m_count;
     QLabel* m_hint;
-    QLabel* m_saveLine;
+    QWidget* m_row = nullptr;
+    QLabel* m_refusedLine = nullptr;
+    QLabel* m_saveLine = nullptr;
+    QString m_refusedText;
+    QString m_saveText;
     ShelfButton* m_all;
     FileShelfDropHighlight* m_highlight;
 };

@@ -115,6 +115,49 @@ private slots:
         QCOMPARE(f.shelf->items().at(1).displayName, QStringLiteral("good-9.txt"));
     }
 
+    // Files the shelf refuses are told where they were dropped, until the next drop.
+    void aRefusedDropIsToldWhereItLanded_data() {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("onShelf");
+        const QString one = QStringLiteral("1 file could not be added: its name is not UTF-8");
+        QTest::newRow("one refused") << QStringList{"r%E9sum%E9.txt"} << one << 0;
+        QTest::newRow("two refused beside a good one")
+            << QStringList{"r%E9sum%E9.txt", "good.txt", "caf%E9.txt"}
+            << QStringLiteral("2 files could not be added: their names are not UTF-8") << 1;
+        QTest::newRow("a web link is no file")
+            << QStringList{"https://example.org/a.txt", "caf%E9.txt"} << one << 0;
+        QTest::newRow("all taken") << QStringList{"good.txt", "r%C3%A9sum%C3%A9.txt"} << QString() << 2;
+    }
+    void aRefusedDropIsToldWhereItLanded() {
+        QFETCH(QStringList, dropped);
+        QFETCH(QString, line);
+        QFETCH(int, onShelf);
+        Fixture f;
+        f.build();
+        FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(640, 200));
+        QList<QUrl> urls;
+        for (const QString& name : std::as_const(dropped))
+            urls.append(name.contains(QLatin1Char(':'))
+                            ? QUrl(name)
+                            : QUrl::fromEncoded("file:///tmp/" + name.toLatin1()));
+        LogCapture log;
+        QCOMPARE(overlay.handleDrop(urls), onShelf > 0);
+        QCOMPARE(f.shelf->items().size(), onShelf);
+        QCOMPARE(overlay.summaryRow()->isVisible(), onShelf > 0 || !line.isEmpty());
+        const QStringList refused = visibleTexts(&overlay).filter(QStringLiteral("could not be added"));
+        QCOMPARE(refused, line.isEmpty() ? QStringList() : QStringList{line});
+        QCOMPARE(visibleTexts(&overlay).contains(QStringLiteral("%1 on shelf").arg(onShelf)), onShelf > 0);
+        if (!line.isEmpty()) {
+            // The card takes the clicks over the line too.
+            QCOMPARE(overlay.mask().boundingRect(), overlay.summaryRow()->geometry());
+            brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-refused"));
+        }
+        QVERIFY(overlay.handleDrop({QUrl::fromLocalFile(QStringLiteral("/tmp/next.txt"))}));
+        QVERIFY(visibleTexts(&overlay).filter(QStringLiteral("could not be added")).isEmpty());
+    }
+
     // A drop the disk will not take is told where it landed and on the shelf page; the shelf is
     // kept and saved once there is room again.
     void aDropThatCannotBeSavedIsToldAndRetried() {
