@@ -49,21 +49,15 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     connect(all, &QAbstractButton::clicked, this, &FileShelfOverlay::airdropAll);
     row->addWidget(all);
     // Under the row, inside the card: the only part of the area that is shown and takes clicks.
-    // One line each, cut to the card's width and read whole in the tooltip: the card lies over the
-    // panel, and a line more would cover what is below it.
-    const auto noticeLine = [this, rowContent, lines](const QString& name) {
-        QLabel* line =
-            plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
-        line->setObjectName(name);
-        line->setWordWrap(false);
-        line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        line->setMinimumWidth(0);
-        line->installEventFilter(this);
-        lines->addWidget(line);
-        return line;
-    };
-    m_refusedLine = noticeLine(QStringLiteral("refusedLine"));
-    m_saveLine = noticeLine(QStringLiteral("saveLine"));
+    // What went wrong is one line, cut to the card's width and read whole in its tooltip: the card
+    // lies over the panel, and one more line would cover what is below it.
+    m_notice = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
+    m_notice->setObjectName(QStringLiteral("saveLine"));
+    m_notice->setWordWrap(false);
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_notice->setMinimumWidth(0);
+    m_notice->installEventFilter(this);
+    lines->addWidget(m_notice);
 
     m_summary = brimlarkCard(rowContent, std::nullopt, 8, true, false, this);
     m_summary->installEventFilter(this);
@@ -112,11 +106,17 @@ QString FileShelfOverlay::saveLine() const {
     return m_saveText;
 }
 
-void FileShelfOverlay::showLine(QLabel* line, const QString& text) {
-    line->setVisible(!text.isEmpty());
-    line->setToolTip(text);
-    line->setAccessibleName(text);
-    line->setText(QFontMetrics(line->font()).elidedText(text, Qt::ElideRight, std::max(0, line->width())));
+void FileShelfOverlay::showNotice() {
+    QStringList parts;
+    for (const QString& part : {m_refusedText, m_saveText}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    m_notice->setVisible(!parts.isEmpty());
+    m_notice->setToolTip(parts.join(QLatin1Char('\n')));
+    m_notice->setAccessibleName(parts.join(QStringLiteral("; ")));
+    m_notice->setText(QFontMetrics(m_notice->font())
+                          .elidedText(parts.join(QStringLiteral(" · ")), Qt::ElideRight, m_notice->width()));
 }
 
 void FileShelfOverlay::airdropAll() {
@@ -140,8 +140,7 @@ void FileShelfOverlay::refresh() {
     m_hint->setVisible(hint.has_value());
     m_hint->setText(hint ? QStringLiteral("last: ") + *hint : QString());
     m_saveText = SaveFailure::line(QStringLiteral("the shelf"), m_shelf.saveError());
-    showLine(m_saveLine, m_saveText);
-    showLine(m_refusedLine, m_refusedText);
+    showNotice();
     m_all->setAvailable(m_shelf.canSend(), FileShelfService::noSenderReason());
     // A drop the shelf refused whole shows the card for its line alone.
     m_row->setVisible(count > 0);
@@ -174,11 +173,7 @@ void FileShelfOverlay::resizeEvent(QResizeEvent*) {
 bool FileShelfOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_summary && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         updateHitArea();
-    if (event->type() == QEvent::Resize) {
-        if (watched == m_saveLine)
-            showLine(m_saveLine, m_saveText);
-        else if (watched == m_refusedLine)
-            showLine(m_refusedLine, m_refusedText);
-    }
+    if (watched == m_notice && event->type() == QEvent::Resize)
+        showNotice();
     return QWidget::eventFilter(watched, event);
 }

@@ -43,8 +43,9 @@ protected:
 private:
     void refresh();
     void updateHitArea();
-    // Shows `text` on one line, cut to the line's width, whole in its tooltip; hidden when empty.
-    static void showLine(QLabel* line, const QString& text);
+    // Shows what the last drop left out and why the shelf is not saved on one line under the row,
+    // cut to its width, each whole in its tooltip; hidden when all is well.
+    void showNotice();
 
     FileShelfService& m_shelf;
     bool m_isTargeted = false;
@@ -52,8 +53,7 @@ private:
     QLabel* m_count;
     QLabel* m_hint;
     QWidget* m_row = nullptr;
-    QLabel* m_refusedLine = nullptr;
-    QLabel* m_saveLine = nullptr;
+    QLabel* m_notice = nullptr;
     QString m_refusedText;
     QString m_saveText;
     ShelfButton* m_all;

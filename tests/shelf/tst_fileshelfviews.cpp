@@ -150,12 +150,37 @@ private slots:
         QCOMPARE(refused, line.isEmpty() ? QStringList() : QStringList{line});
         QCOMPARE(visibleTexts(&overlay).contains(QStringLiteral("%1 on shelf").arg(onShelf)), onShelf > 0);
         if (!line.isEmpty()) {
-            // The card takes the clicks over the line too.
+            // The card takes the clicks over its line too.
             QCOMPARE(overlay.mask().boundingRect(), overlay.summaryRow()->geometry());
             brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-drop-refused"));
         }
         QVERIFY(overlay.handleDrop({QUrl::fromLocalFile(QStringLiteral("/tmp/next.txt"))}));
         QVERIFY(visibleTexts(&overlay).filter(QStringLiteral("could not be added")).isEmpty());
+    }
+
+    // What went wrong keeps to one line under the row, cut to the card, whole in its tooltip: the
+    // card lies over the panel's calendar and track, which a second line would cover.
+    void troubleKeepsToOneLineUnderTheRow() {
+        Fixture f;
+        f.build();
+        FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(360, 200));
+        QVERIFY(overlay.handleDrop({QUrl::fromLocalFile(QStringLiteral("/tmp/slides.pdf"))}));
+        const int rowAlone = overlay.summaryRow()->height();
+        brimlark::test::FileSizeLimit full(8);
+        QVERIFY(full.isActive());
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^defaults save failed: ")));
+        QVERIFY(
+            overlay.handleDrop({QUrl::fromEncoded("file:///tmp/r%E9sum%E9.txt"),
+                                QUrl::fromLocalFile(QStringLiteral("/tmp/quarterly report (final).pdf"))}));
+        auto* notice = overlay.findChild<QLabel*>(QStringLiteral("saveLine"));
+        QVERIFY(notice && notice->isVisible());
+        QCOMPARE(notice->toolTip(), QStringLiteral("1 file could not be added: its name is not UTF-8\n"
+                                                   "the shelf could not be saved: file too large"));
+        QVERIFY2(notice->text().endsWith(QChar(0x2026)), qPrintable(notice->text()));
+        QVERIFY(notice->height() < 2 * notice->fontMetrics().lineSpacing());
+        QVERIFY(overlay.summaryRow()->height() <= rowAlone + notice->height() + 2);
+        brimlark::test::saveScreenshot(&overlay, QStringLiteral("shelf-trouble-one-line"));
     }
 
     // A drop the disk will not take is told where it landed and on the shelf page; the shelf is
