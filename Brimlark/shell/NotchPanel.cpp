@@ -15,6 +15,9 @@ NotchPanel::NotchPanel(const QRect& frame)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    // The panel is seldom the active window (it takes the keyboard only when asked), and Qt shows
+    // tooltips only in the active one: the whole text of a line cut short is read in its tooltip.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setWindowTitle(QStringLiteral("Brimlark"));
     setGeometry(frame);
     // The window sees every press in the panel before the child views do.
