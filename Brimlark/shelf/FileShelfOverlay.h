@@ -12,10 +12,9 @@ class QMimeData;
 
 // The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
 // files ("3 on shelf", the hint, "airdrop all") or the last drop left files out (and says why)
-// and, while files are dragged over the panel, a
-// dashed highlight drawn over everything, the row included. Only the summary row takes clicks; everywhere
-// else they reach the panel below. The panel's root view hands it the drags, which reach it over the whole
-// panel.
+// and, while files are dragged over the panel, a dashed highlight drawn over everything, the row
+// included. Only the summary row takes clicks; everywhere else they reach the panel below. The
+// panel's root view hands it the drags, which reach it over the whole panel.
 class FileShelfOverlay : public QWidget {
     Q_OBJECT
 public:
