@@ -1080,52 +1080,25 @@ END:VEVENT
         QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::saved));
         QCOMPARE(QDir(calendars() + QStringLiteral("/reminders")).entryList(QDir::Files).size(), 1);
         QCOMPARE(store.reminderLists().size(), 1);
-        // Something else under that name is left alone: the add says no list could be made.
-        QDir(calendars() + QStringLiteral("/reminders")).removeRecursively();
-        QFile blocker(calendars() + QStringLiteral("/reminders"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        answer.reset();
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("none could be made")));
-        store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
-        QTRY_VERIFY(answer);
-        QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::failed));
-        QVERIFY(QFileInfo(calendars() + QStringLiteral("/reminders")).isFile());
-    }
-
-    // Where the first list cannot be made, the add says so and why, not that there is no list.
-    void aQuickAddSaysWhyNoListCouldBeMade_data() {
-        QTest::addColumn<QString>("inTheWay");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("a calendar of events under the name")
-            << "events"
-            << "reminders is already taken by something that is no reminder list";
-        QTest::newRow("a link to nowhere under the name") << "link"
-                                                          << "File exists";
-    }
-    void aQuickAddSaysWhyNoListCouldBeMade() {
-        QFETCH(QString, inTheWay);
-        QFETCH(QString, reason);
+        // Something else under that name is left alone, and where the folder cannot be made the
+        // add says why: not that there is no list.
         const QString folder = calendars() + QStringLiteral("/reminders");
-        QVERIFY(QDir().mkpath(calendars()));
-        if (inTheWay == QLatin1String("events")) {
-            QVERIFY(QDir().mkpath(folder));
-            QVERIFY(write(folder + QStringLiteral("/e.ics"),
-                          calendar("BEGIN:VEVENT\nUID:e\nDTSTART:20260105T100000Z\nEND:VEVENT\n")));
-        } else {
-            QVERIFY(QFile::link(m_root->filePath(QStringLiteral("nowhere")), folder));
+        QDir(folder).removeRecursively();
+        QVERIFY(write(folder, QByteArray()));
+        for (const QString& why : {QStringLiteral("is already taken"), QStringLiteral("File exists")}) {
+            answer.reset();
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("none could be made: .*") + why));
+            store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
+            QTRY_VERIFY(answer);
+            QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::failed));
+            QVERIFY2(answer->error.startsWith(QStringLiteral("The reminder list could not be made: ")) &&
+                         answer->error.contains(why),
+                     qPrintable(answer->error));
+            // A link to nowhere: nothing there to read, yet no folder can be made under its name.
+            QVERIFY(QFile::remove(folder) &&
+                    QFile::link(m_root->filePath(QStringLiteral("nowhere")), folder));
         }
-        FolderEventStore store(calendars());
-        std::optional<EventStore::SaveAnswer> answer;
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("none could be made: .*") +
-                                                              QRegularExpression::escape(reason)));
-        store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store,
-                              [&](const EventStore::SaveAnswer& saved) { answer = saved; });
-        QTRY_VERIFY(answer);
-        QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::failed));
-        QVERIFY2(answer->error.startsWith(QStringLiteral("The reminder list could not be made: ")),
-                 qPrintable(answer->error));
-        QVERIFY2(answer->error.contains(reason), qPrintable(answer->error));
         QVERIFY(store.reminderLists().isEmpty());
     }
 
