@@ -3,10 +3,10 @@
 # private session bus and a throw-away HOME (settings, data, calendars, autostart and lock all
 # inside it): onboarding, the basic panel (calculator, timer, now playing, next event), the global
 # shortcuts and the six advanced pages (a note, a quick-added reminder, the app batch), a file
-# dropped on the notch, a recorded shortcut, the settings window and launch at login, showing the
-# desktop, a hook event asking for input, SIGTERM, the start after it and a second start beside
-# it. Every step saves a root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from
-# the screenshot only) to results.txt.
+# dropped on the notch beside one whose name is not UTF-8 (refused, and told), a recorded
+# shortcut, the settings window and launch at login, showing the desktop, a hook event asking for
+# input, SIGTERM, the start after it and a second start beside it. Every step saves a root-window
+# screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to results.txt.
 #   scripts/live-walk.sh [build dir] [output dir]
 # Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert, compare), dbus-run-session, curl
 # and python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
@@ -108,6 +108,9 @@ printf '[Desktop Entry]\nType=Application\nName=Walk Marker\nExec=%s\nTerminal=f
     >"$XDG_DATA_HOME/applications/walk-marker.desktop"
 shelf_file="$home/Documents/quarterly report (final).pdf"
 echo "%PDF-1.4 stand-in" >"$shelf_file"
+# A Latin-1 name, as an old archive unpacks it: the shelf refuses it and says so.
+latin1_file="$home/Documents/$(printf 'r\xe9sum\xe9.txt')"
+echo "stand-in" >"$latin1_file"
 
 # --- 1. onboarding --------------------------------------------------------------------------
 start_app
@@ -276,7 +279,7 @@ click 1291 45 # the close button
 sleep 1
 
 # --- 5. a file dragged onto the closed notch ------------------------------------------------
-"$build_dir/tests/shelf/shelf_drag_source" "$shelf_file" >"$out_dir/drag-source.log" 2>&1 &
+"$build_dir/tests/shelf/shelf_drag_source" "$shelf_file" "$latin1_file" >"$out_dir/drag-source.log" 2>&1 &
 drag_pid=$!
 wait_for 100 grep -q ready "$out_dir/drag-source.log"
 source_window=$(xdotool search --sync --name "shelf drag source" | head -1)
@@ -299,6 +302,8 @@ sleep 1
 shot 23-dropped
 kill "$drag_pid" 2>/dev/null
 check shelf "the dropped file lands on the shelf" "$(is grep -q "quarterly report (final).pdf" "$defaults")"
+check shelf "the file named in Latin-1 is refused" "$(is grep -q "file shelf refused .*r%E9sum%E9.txt" "$out_dir/brimlark.log")"
+record LOOK shelf "the drop area reads \"1 file could not be added: its name is not UTF-8\" under \"1 on shelf\": see 23"
 close_panel
 
 # --- 6. settings: launch at login, the ten pages, a recorded shortcut -----------------------

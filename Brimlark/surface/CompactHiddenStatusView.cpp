@@ -129,9 +129,11 @@ CompactHiddenStatusView::Content calendarContent(const CalendarItem& item, const
     if (now >= item.startDate && now <= item.endDate) {
         when = QStringLiteral(" • now");
     } else {
-        // Whole minutes, cut toward zero; an event already over shows 0.
-        const qint64 seconds = now.msecsTo(item.startDate) / 1000;
-        const qint64 minutes = std::max<qint64>(0, seconds / 60);
+        // The pill shows an event only as an alert, raised a moment after its lead is reached and
+        // counting down while it shows: minutes are counted up, so the fifteen-minute alert reads
+        // 15 throughout. An event already over shows 0.
+        const qint64 left = std::max<qint64>(0, now.msecsTo(item.startDate));
+        const qint64 minutes = (left + 59999) / 60000;
         when = QStringLiteral(" • in %1 min").arg(minutes);
     }
     content.headline = item.title.toLower() + when;

@@ -218,10 +218,10 @@ private slots:
             << timerEndingIn(-3, true) << "timer finished" << some("time is up") << "timer" << warning;
 
         const QUrl link(QStringLiteral("https://Meet.Example.com/abc-defg"));
-        QTest::newRow("meeting in 30 s") << meeting(30, link) << "standup • in 0 min"
+        QTest::newRow("meeting in 30 s") << meeting(30, link) << "standup • in 1 min"
                                          << some("meet.example.com") << "video.fill" << accent;
         QTest::newRow("meeting in 5.5 min")
-            << meeting(330, link, QStringLiteral("Room 4")) << "standup • in 5 min"
+            << meeting(330, link, QStringLiteral("Room 4")) << "standup • in 6 min"
             << some("meet.example.com") << "video.fill" << accent;
         QTest::newRow("in progress") << meeting(-60, std::nullopt, QStringLiteral("Room 4"))
                                      << "standup • now" << some("room 4") << "calendar" << warning;
