@@ -1,131 +1,279 @@
 #include "Brimlark/organizer/NoteEditor.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
-#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
 
 #include <algorithm>
+#include <array>
 
-NoteEditor::NoteEditor(QWidget* parent) : QPlainTextEdit(parent) {
-    connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::followChange);
+namespace {
+
+// The property of a paragraph separator's character format that tells what the separator stands
+// for in the note: an index into `separatorTexts`. A separator without it stands for '\n'.
+constexpr int separatorProperty = QTextFormat::UserProperty + 0x4e45;
+
+// What a separator can stand for: the first is a cut between two pieces of one line. The others
+// are every character or pair that QTextCursor::insertText turns into a paragraph separator.
+const std::array<QString, 7> separatorTexts = {
+    QString(),
+    QStringLiteral("\n"),
+    QStringLiteral("\r\n"),
+    QStringLiteral("\r"),
+    QString(QChar(QChar::ParagraphSeparator)),
+    QString(QChar(0xfdd0)),
+    QString(QChar(0xfdd1)),
+};
+constexpr int cutIndex = 0;
+constexpr int lineFeedIndex = 1;
+
+// The index in separatorTexts of the line end starting at `text[at]`, or -1.
+int lineEndAt(QStringView text, qsizetype at) {
+    switch (text.at(at).unicode()) {
+    case u'\n':
+        return 1;
+    case u'\r':
+        return at + 1 < text.size() && text.at(at + 1) == u'\n' ? 2 : 3;
+    case QChar::ParagraphSeparator:
+        return 4;
+    case 0xfdd0:
+        return 5;
+    case 0xfdd1:
+        return 6;
+    default:
+        return -1;
+    }
 }
 
-QString NoteEditor::inPieces(const QString& text, QList<int>* breaks) {
-    breaks->clear();
-    QString result;
-    result.reserve(text.size() + text.size() / pieceLength + 1);
-    qsizetype lineStart = 0;
-    while (lineStart <= text.size()) {
-        qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), lineStart);
-        if (lineEnd < 0)
-            lineEnd = text.size();
-        qsizetype at = lineStart;
-        if (lineEnd - lineStart > longestLine) {
-            while (lineEnd - at > pieceLength) {
-                qsizetype cut = at + pieceLength;
-                // Never between the two halves of a character outside the basic plane.
-                if (text.at(cut - 1).isHighSurrogate())
-                    ++cut;
-                result.append(QStringView(text).mid(at, cut - at));
-                breaks->append(int(result.size()));
-                result.append(QLatin1Char('\n'));
-                at = cut;
-            }
-        }
-        result.append(QStringView(text).mid(at, lineEnd - at));
-        if (lineEnd < text.size())
-            result.append(QLatin1Char('\n'));
-        lineStart = lineEnd + 1;
+const QString& separatorText(const QTextBlock& block) {
+    const QVariant index = block.charFormat().property(separatorProperty);
+    if (!index.isValid())
+        return separatorTexts[lineFeedIndex];
+    return separatorTexts[std::clamp(index.toInt(), 0, int(separatorTexts.size()) - 1)];
+}
+
+QTextCharFormat separatorFormat(int index) {
+    QTextCharFormat format;
+    format.setProperty(separatorProperty, index);
+    return format;
+}
+
+// Whether a line may be cut after `c`: the end of a word.
+bool endsWord(QChar c) {
+    switch (c.category()) {
+    case QChar::Separator_Space:
+        return c != QChar::Nbsp && c != QChar(0x2007) && c != QChar(0x202f);
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Other:
+        return c != u'\'';
+    default:
+        return c == u'\t';
     }
-    return result;
+}
+
+// Whether a piece may start at `line[at]`: not inside a character or a cluster.
+bool startsCharacter(QStringView line, qsizetype at) {
+    if (at <= 0 || at >= line.size())
+        return true;
+    const QChar c = line.at(at);
+    return !c.isLowSurrogate() && !c.isMark() && c != QChar(0x200d) && line.at(at - 1) != QChar(0x200d);
+}
+
+// Where to end the piece of `line` that starts at `from` and may reach `limit`.
+qsizetype cutBefore(QStringView line, qsizetype from, qsizetype limit) {
+    for (qsizetype at = limit; at > from + 1 && at > limit - NoteEditor::wordWindow; --at) {
+        if (endsWord(line.at(at - 1)) && startsCharacter(line, at))
+            return at;
+    }
+    qsizetype at = limit;
+    while (at < line.size() && !startsCharacter(line, at))
+        ++at;
+    return at;
+}
+
+} // namespace
+
+NoteEditor::NoteEditor(QWidget* parent) : QPlainTextEdit(parent) {}
+
+bool NoteEditor::isCut(const QTextBlock& block) {
+    if (block.position() == 0)
+        return false;
+    const QVariant index = block.charFormat().property(separatorProperty);
+    return index.isValid() && index.toInt() == cutIndex;
 }
 
 void NoteEditor::setBody(const QString& body) {
-    QList<int> breaks;
-    const QString shown = inPieces(body, &breaks);
-    m_loading = true;
-    setPlainText(shown);
-    m_loading = false;
-    m_softBreaks = breaks;
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    setPlainText(QString());
+    QTextCursor cursor(doc);
+    insertBody(cursor, body);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    setTextCursor(QTextCursor(doc));
 }
 
 QString NoteEditor::body() const {
-    return textWithoutBreaks(0, document()->characterCount() - 1);
+    return bodyBetween(0, document()->characterCount() - 1);
 }
 
-QString NoteEditor::textWithoutBreaks(int from, int to) const {
-    const QString text = toPlainText();
-    to = std::min(to, int(text.size()));
-    if (m_softBreaks.isEmpty())
-        return from == 0 && to == text.size() ? text : text.mid(from, to - from);
-    QString result;
-    result.reserve(to - from);
-    int at = from;
-    for (auto it = std::lower_bound(m_softBreaks.cbegin(), m_softBreaks.cend(), from);
-         it != m_softBreaks.cend() && *it < to; ++it) {
-        result.append(QStringView(text).mid(at, *it - at));
-        at = *it + 1;
+QString NoteEditor::bodyBetween(int from, int to) const {
+    const QTextDocument* doc = document();
+    from = std::max(from, 0);
+    to = std::min(to, doc->characterCount() - 1);
+    QString text;
+    if (from >= to)
+        return text;
+    text.reserve(to - from + (to - from) / pieceLength + 16);
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int position = block.position();
+        if (position > from)
+            text.append(separatorText(block));
+        const int start = std::max(from, position) - position;
+        const int end = std::min(to, position + block.length() - 1) - position;
+        if (end > start)
+            text.append(QStringView(block.text()).mid(start, end - start));
     }
-    result.append(QStringView(text).mid(at, to - at));
-    return result;
+    return text;
 }
 
-void NoteEditor::followChange(int position, int removed, int added) {
-    if (m_loading || (m_softBreaks.isEmpty() && m_pastedBreaks.isEmpty()))
+int NoteEditor::pieceBreaks() const {
+    int cuts = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        cuts += isCut(block) ? 1 : 0;
+    return cuts;
+}
+
+void NoteEditor::insertBody(QTextCursor& cursor, const QString& text) {
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    QTextCharFormat plain = cursor.charFormat();
+    plain.clearProperty(separatorProperty);
+    const auto insertCut = [&cursor] { cursor.insertBlock(cursor.blockFormat(), separatorFormat(cutIndex)); };
+    // What the paragraph holds before and after the text inserted.
+    qsizetype before = cursor.positionInBlock();
+    const qsizetype after = cursor.block().length() - 1 - before;
+    const QStringView all(text);
+    qsizetype lineStart = 0;
+    while (true) {
+        qsizetype lineEnd = lineStart;
+        int separator = -1;
+        while (lineEnd < all.size() && (separator = lineEndAt(all, lineEnd)) < 0)
+            ++lineEnd;
+        const bool last = lineEnd == all.size();
+        const QStringView line = all.mid(lineStart, lineEnd - lineStart);
+        qsizetype at = 0;
+        if (before + line.size() + (last ? after : 0) > longestLine) {
+            qsizetype room = pieceLength - before;
+            if (room < wordWindow && before > 0) {
+                insertCut();
+                room = pieceLength;
+            }
+            while (line.size() - at > room) {
+                const qsizetype cut = cutBefore(line, at, at + std::max<qsizetype>(room, 1));
+                cursor.insertText(line.mid(at, cut - at).toString(), plain);
+                insertCut();
+                at = cut;
+                room = pieceLength;
+            }
+        }
+        if (at < line.size())
+            cursor.insertText(line.mid(at).toString(), plain);
+        if (last) {
+            if (after > 0 && at > 0 && line.size() - at + after > longestLine)
+                insertCut();
+            break;
+        }
+        cursor.insertBlock(cursor.blockFormat(), separatorFormat(separator));
+        lineStart = lineEnd + separatorTexts[separator].size();
+        before = 0;
+    }
+    cursor.setCharFormat(plain);
+    cursor.endEditBlock();
+}
+
+void NoteEditor::skipCuts(QTextCursor& cursor, bool backward, bool keepAnchor) {
+    const auto mode = keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    if (backward) {
+        while (cursor.atBlockStart() && isCut(cursor.block()))
+            cursor.setPosition(cursor.position() - 1, mode);
+    } else {
+        while (cursor.atBlockEnd() && isCut(cursor.block().next()))
+            cursor.setPosition(cursor.position() + 1, mode);
+    }
+}
+
+void NoteEditor::keyPressEvent(QKeyEvent* event) {
+    if (isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(event);
         return;
-    const auto first = std::lower_bound(m_softBreaks.begin(), m_softBreaks.end(), position);
-    const auto last = std::lower_bound(first, m_softBreaks.end(), position + removed);
-    const bool joined = first != last;
-    for (auto it = last; it != m_softBreaks.end(); ++it)
-        *it += added - removed;
-    m_softBreaks.erase(first, last);
-    if (!m_pastedBreaks.isEmpty()) {
-        // Before the text's change is told: whoever reads body() then reads it whole.
-        m_softBreaks.append(m_pastedBreaks);
-        m_pastedBreaks.clear();
-        std::sort(m_softBreaks.begin(), m_softBreaks.end());
     }
-    if (joined) {
-        // An undo would put the break back as a line break of the text; the history cannot be
-        // cleared while the document is still applying the change.
-        QPointer<NoteEditor> self(this);
-        QTimer::singleShot(0, this, [self] {
-            if (self)
-                self->document()->clearUndoRedoStacks();
-        });
+    QTextCursor cursor = textCursor();
+    const bool plainBackspace =
+        event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    if (event == QKeySequence::InsertParagraphSeparator ||
+        event->text().contains(QChar(QChar::ParagraphSeparator))) {
+        // Qt would give the new separator the format of the text before it.
+        insertBody(cursor, event == QKeySequence::InsertParagraphSeparator ? separatorTexts[lineFeedIndex]
+                                                                           : event->text());
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
     }
+    if ((plainBackspace || event == QKeySequence::Delete) && !cursor.hasSelection()) {
+        // A cut between pieces is no character: the key takes the one the user sees beyond it.
+        const bool backward = plainBackspace;
+        QTextCursor beyond = cursor;
+        skipCuts(beyond, backward, false);
+        if (beyond.position() != cursor.position()) {
+            if (backward)
+                beyond.deletePreviousChar();
+            else
+                beyond.deleteChar();
+            ensureCursorVisible();
+            event->accept();
+            return;
+        }
+    }
+    const bool previous = event == QKeySequence::MoveToPreviousChar;
+    const bool next = event == QKeySequence::MoveToNextChar;
+    const bool selectPrevious = event == QKeySequence::SelectPreviousChar;
+    const bool selectNext = event == QKeySequence::SelectNextChar;
+    if (((previous || next) && !cursor.hasSelection()) || selectPrevious || selectNext) {
+        const int position = cursor.position();
+        skipCuts(cursor, previous || selectPrevious, selectPrevious || selectNext);
+        if (cursor.position() != position)
+            setTextCursor(cursor);
+    } else if (!event->text().isEmpty() && !cursor.hasSelection() &&
+               cursor.charFormat().hasProperty(separatorProperty)) {
+        // Typed at the start of an empty paragraph, text would take its separator's format.
+        QTextCharFormat plain = cursor.charFormat();
+        plain.clearProperty(separatorProperty);
+        cursor.setCharFormat(plain);
+        setTextCursor(cursor);
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 QMimeData* NoteEditor::createMimeDataFromSelection() const {
     const QTextCursor cursor = textCursor();
     auto* mime = new QMimeData();
-    mime->setText(textWithoutBreaks(cursor.selectionStart(), cursor.selectionEnd()));
+    mime->setText(bodyBetween(cursor.selectionStart(), cursor.selectionEnd()));
     return mime;
 }
 
 void NoteEditor::insertFromMimeData(const QMimeData* source) {
-    if (!source || !source->hasText()) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
-    }
-    QList<int> breaks;
-    const QString pieces = inPieces(source->text(), &breaks);
-    if (breaks.isEmpty()) {
+    if (!source || !source->hasText() || isReadOnly()) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
     QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
-    const int start = cursor.position();
-    for (int offset : breaks)
-        m_pastedBreaks.append(start + offset);
-    cursor.insertText(pieces);
-    cursor.endEditBlock();
-    m_pastedBreaks.clear();
+    insertBody(cursor, source->text());
     setTextCursor(cursor);
     ensureCursorVisible();
 }
