@@ -1,5 +1,7 @@
 #include "Brimlark/organizer/NoteEditor.h"
 
+#include "Brimlark/organizer/NoteEditorAccessible.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -96,7 +98,9 @@ qsizetype cutBefore(QStringView line, qsizetype from, qsizetype limit) {
 
 } // namespace
 
-NoteEditor::NoteEditor(QWidget* parent) : QPlainTextEdit(parent) {}
+NoteEditor::NoteEditor(QWidget* parent) : QPlainTextEdit(parent) {
+    NoteEditorAccessible::install();
+}
 
 bool NoteEditor::isCut(const QTextBlock& block) {
     if (block.position() == 0)
@@ -139,6 +143,27 @@ QString NoteEditor::bodyBetween(int from, int to) const {
             text.append(QStringView(block.text()).mid(start, end - start));
     }
     return text;
+}
+
+int NoteEditor::bodyOffset(int position) const {
+    return int(bodyBetween(0, position).size());
+}
+
+int NoteEditor::documentPosition(int offset) const {
+    int at = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block.position() > 0) {
+            const int separator = int(separatorText(block).size());
+            if (offset < at + separator)
+                return block.position() - 1;
+            at += separator;
+        }
+        const int length = block.length() - 1;
+        if (offset <= at + length)
+            return block.position() + std::max(offset - at, 0);
+        at += length;
+    }
+    return document()->characterCount() - 1;
 }
 
 int NoteEditor::pieceBreaks() const {

@@ -22,7 +22,8 @@ class QTextCursor;
 // deleted and comes back with it on undo; a separator without the property (one Qt made) is a
 // '\n'. body() and copies join the paragraphs' own text with what their separators stand for; a
 // line end typed or pasted is inserted with its property. BackSpace and Delete step over a cut
-// between pieces to the character the user sees, and so do the arrow keys.
+// between pieces to the character the user sees, and so do the arrow keys. Assistive technology
+// reads body() (NoteEditorAccessible).
 class NoteEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -38,6 +39,9 @@ public:
     QString body() const;
     // The note's text between two positions of the document.
     QString bodyBetween(int from, int to) const;
+    // The offset in body() of a document position, and the document position of an offset.
+    int bodyOffset(int position) const;
+    int documentPosition(int offset) const;
     // How many cuts between pieces the editor holds.
     int pieceBreaks() const;
 
