@@ -62,15 +62,16 @@ QTextCharFormat separatorFormat(int index) {
     return format;
 }
 
-// Whether a line may be cut after `c`: the end of a word.
-bool endsWord(QChar c) {
+// Whether a line may be cut after `c`: a space ends a word; after a punctuation mark, where no
+// space is near.
+bool endsWord(QChar c, bool punctuation) {
     switch (c.category()) {
     case QChar::Separator_Space:
         return c != QChar::Nbsp && c != QChar(0x2007) && c != QChar(0x202f);
     case QChar::Punctuation_Close:
     case QChar::Punctuation_Dash:
     case QChar::Punctuation_Other:
-        return c != u'\'';
+        return punctuation && c != u'\'';
     default:
         return c == u'\t';
     }
@@ -86,9 +87,11 @@ bool startsCharacter(QStringView line, qsizetype at) {
 
 // Where to end the piece of `line` that starts at `from` and may reach `limit`.
 qsizetype cutBefore(QStringView line, qsizetype from, qsizetype limit) {
-    for (qsizetype at = limit; at > from + 1 && at > limit - NoteEditor::wordWindow; --at) {
-        if (endsWord(line.at(at - 1)) && startsCharacter(line, at))
-            return at;
+    for (const bool punctuation : {false, true}) {
+        for (qsizetype at = limit; at > from + 1 && at > limit - NoteEditor::wordWindow; --at) {
+            if (endsWord(line.at(at - 1), punctuation) && startsCharacter(line, at))
+                return at;
+        }
     }
     qsizetype at = limit;
     while (at < line.size() && !startsCharacter(line, at))
