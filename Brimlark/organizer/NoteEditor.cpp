@@ -268,13 +268,23 @@ void NoteEditor::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    const bool previous = event == QKeySequence::MoveToPreviousChar;
-    const bool next = event == QKeySequence::MoveToNextChar;
-    const bool selectPrevious = event == QKeySequence::SelectPreviousChar;
-    const bool selectNext = event == QKeySequence::SelectNextChar;
-    if (((previous || next) && !cursor.hasSelection()) || selectPrevious || selectNext) {
+    // Keys that move or delete from the cursor start beyond the cuts beside it, so that none of
+    // them is spent on a cut. With a selection, moving by a character only collapses it.
+    const bool single = !cursor.hasSelection();
+    const bool backward =
+        (single && event == QKeySequence::MoveToPreviousChar) || event == QKeySequence::SelectPreviousChar ||
+        event == QKeySequence::MoveToPreviousWord || event == QKeySequence::SelectPreviousWord ||
+        (single && event == QKeySequence::DeleteStartOfWord);
+    const bool forward = (single && event == QKeySequence::MoveToNextChar) ||
+                         event == QKeySequence::SelectNextChar || event == QKeySequence::MoveToNextWord ||
+                         event == QKeySequence::SelectNextWord ||
+                         (single && event == QKeySequence::DeleteEndOfWord);
+    if (backward || forward) {
+        const bool select =
+            event == QKeySequence::SelectPreviousChar || event == QKeySequence::SelectNextChar ||
+            event == QKeySequence::SelectPreviousWord || event == QKeySequence::SelectNextWord;
         const int position = cursor.position();
-        skipCuts(cursor, previous || selectPrevious, selectPrevious || selectNext);
+        skipCuts(cursor, backward, select);
         if (cursor.position() != position)
             setTextCursor(cursor);
     } else if (!event->text().isEmpty() && !cursor.hasSelection() &&

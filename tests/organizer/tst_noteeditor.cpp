@@ -193,6 +193,8 @@ private slots:
         // The cut between two pieces is no character: BackSpace takes the one before it.
         QTest::newRow("BackSpace at the start of a piece")
             << "join" << line.left(NoteEditor::pieceLength - 1) + line.mid(NoteEditor::pieceLength);
+        QTest::newRow("Ctrl+BackSpace at the start of a piece")
+            << "word" << line.mid(NoteEditor::pieceLength);
         QTest::newRow("a selection over a break cut") << "cut" << line.left(990) + line.mid(1010);
         QTest::newRow("a long line pasted in the middle")
             << "paste" << line.left(10) + longLine(4000) + line.mid(10);
@@ -220,6 +222,10 @@ private slots:
             editor.undo();
             QCOMPARE(editor.body(), line);
             editor.redo();
+        } else if (edit == QLatin1String("word")) {
+            cursor.setPosition(1001);
+            editor.setTextCursor(cursor);
+            QTest::keyClick(&editor, Qt::Key_Backspace, Qt::ControlModifier);
         } else if (edit == QLatin1String("cut")) {
             cursor.setPosition(990);
             cursor.setPosition(1011, QTextCursor::KeepAnchor);
