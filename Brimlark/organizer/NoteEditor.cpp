@@ -49,11 +49,16 @@ int lineEndAt(QStringView text, qsizetype at) {
     }
 }
 
-const QString& separatorText(const QTextBlock& block) {
+// The index in separatorTexts of what the separator before `block` stands for.
+int separatorIndex(const QTextBlock& block) {
     const QVariant index = block.charFormat().property(separatorProperty);
     if (!index.isValid())
-        return separatorTexts[lineFeedIndex];
-    return separatorTexts[std::clamp(index.toInt(), 0, int(separatorTexts.size()) - 1)];
+        return lineFeedIndex;
+    return std::clamp(index.toInt(), 0, int(separatorTexts.size()) - 1);
+}
+
+const QString& separatorText(const QTextBlock& block) {
+    return separatorTexts[separatorIndex(block)];
 }
 
 QTextCharFormat separatorFormat(int index) {
@@ -103,6 +108,8 @@ qsizetype cutBefore(QStringView line, qsizetype from, qsizetype limit) {
 
 NoteEditor::NoteEditor(QWidget* parent) : QPlainTextEdit(parent) {
     NoteEditorAccessible::install();
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { noteSeparators(position, added); });
 }
 
 bool NoteEditor::isCut(const QTextBlock& block) {
@@ -124,7 +131,48 @@ void NoteEditor::setBody(const QString& body) {
 }
 
 QString NoteEditor::body() const {
-    return bodyBetween(0, document()->characterCount() - 1);
+    // The document's raw text holds a U+2029 for each separator, in order; each paragraph's user
+    // state tells what the one before it stands for. While they stand for '\n', the raw text is
+    // changed in place.
+    const QTextDocument* doc = document();
+    QString raw = doc->toRawText();
+    const auto meaning = [](const QTextBlock& block) {
+        const int index = block.userState();
+        return index >= 0 && index < int(separatorTexts.size()) ? index : separatorIndex(block);
+    };
+    QTextBlock block = doc->begin().next();
+    qsizetype at = 0;
+    qsizetype separator = -1;
+    QChar* chars = raw.data();
+    for (; block.isValid(); block = block.next()) {
+        separator = raw.indexOf(QChar(QChar::ParagraphSeparator), at);
+        if (separator < 0 || meaning(block) != lineFeedIndex)
+            break;
+        chars[separator] = u'\n';
+        at = separator + 1;
+    }
+    if (!block.isValid() || separator < 0)
+        return raw;
+    QString text;
+    text.reserve(raw.size() + 16);
+    text.append(QStringView(raw).left(at));
+    for (; block.isValid(); block = block.next()) {
+        separator = raw.indexOf(QChar(QChar::ParagraphSeparator), at);
+        if (separator < 0)
+            break;
+        text.append(QStringView(raw).mid(at, separator - at));
+        text.append(separatorTexts[meaning(block)]);
+        at = separator + 1;
+    }
+    text.append(QStringView(raw).mid(at));
+    return text;
+}
+
+void NoteEditor::noteSeparators(int position, int added) {
+    const QTextDocument* doc = document();
+    for (QTextBlock block = doc->findBlock(position); block.isValid() && block.position() <= position + added;
+         block = block.next())
+        block.setUserState(separatorIndex(block));
 }
 
 QString NoteEditor::bodyBetween(int from, int to) const {
@@ -186,6 +234,12 @@ void NoteEditor::insertBody(QTextCursor& cursor, const QString& text) {
     qsizetype before = cursor.positionInBlock();
     const qsizetype after = cursor.block().length() - 1 - before;
     const QStringView all(text);
+    // Lines short enough, each ended by a '\n', go in together: Qt makes their separators alike.
+    qsizetype pending = 0;
+    const auto insertPending = [&](qsizetype end) {
+        if (end > pending)
+            cursor.insertText(all.mid(pending, end - pending).toString(), plain);
+    };
     qsizetype lineStart = 0;
     while (true) {
         qsizetype lineEnd = lineStart;
@@ -194,8 +248,17 @@ void NoteEditor::insertBody(QTextCursor& cursor, const QString& text) {
             ++lineEnd;
         const bool last = lineEnd == all.size();
         const QStringView line = all.mid(lineStart, lineEnd - lineStart);
+        const bool isLong = before + line.size() + (last ? after : 0) > longestLine;
+        if (!isLong && (last || separator == lineFeedIndex)) {
+            if (last)
+                break;
+            lineStart = lineEnd + 1;
+            before = 0;
+            continue;
+        }
+        insertPending(lineStart);
         qsizetype at = 0;
-        if (before + line.size() + (last ? after : 0) > longestLine) {
+        if (isLong) {
             qsizetype room = pieceLength - before;
             if (room < wordWindow && before > 0) {
                 insertCut();
@@ -214,12 +277,15 @@ void NoteEditor::insertBody(QTextCursor& cursor, const QString& text) {
         if (last) {
             if (after > 0 && at > 0 && line.size() - at + after > longestLine)
                 insertCut();
+            pending = all.size();
             break;
         }
         cursor.insertBlock(cursor.blockFormat(), separatorFormat(separator));
         lineStart = lineEnd + separatorTexts[separator].size();
+        pending = lineStart;
         before = 0;
     }
+    insertPending(all.size());
     cursor.setCharFormat(plain);
     cursor.endEditBlock();
 }

@@ -20,10 +20,14 @@ class QTextCursor;
 // of its character format: the line end it stands for, or nothing for a cut between two pieces.
 // The format belongs to that one character, so it moves with the text, goes when the separator is
 // deleted and comes back with it on undo; a separator without the property (one Qt made) is a
-// '\n'. body() and copies join the paragraphs' own text with what their separators stand for; a
-// line end typed or pasted is inserted with its property. BackSpace and Delete step over a cut
-// between pieces to the character the user sees, and so do the arrow keys. Assistive technology
-// reads body() (NoteEditorAccessible).
+// '\n'. A line end typed or pasted is inserted with its property, and copies join the paragraphs'
+// raw text with what their separators stand for. So that body() need not look up every
+// separator's format at every key, each paragraph also holds a copy of its separator's meaning in
+// its user state, made again for the paragraphs of every change to the document (undo and redo
+// included).
+//
+// BackSpace and Delete step over a cut between pieces to the character the user sees, and so do
+// the arrow and word keys. Assistive technology reads body() (NoteEditorAccessible).
 class NoteEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -53,6 +57,9 @@ protected:
 private:
     // Replaces the cursor's selection by `text`, its line ends as they are, long lines in pieces.
     void insertBody(QTextCursor& cursor, const QString& text);
+    // Copies what the separators of the paragraphs from `position` to `position + added` stand for
+    // into the paragraphs' user state, where body() reads it at once.
+    void noteSeparators(int position, int added);
     // Whether the separator before `block` is only a cut between two pieces.
     static bool isCut(const QTextBlock& block);
     // Moves `cursor` (no selection) over the cuts beside it in the direction given.
