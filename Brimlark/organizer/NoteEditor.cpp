@@ -275,7 +275,9 @@ void NoteEditor::insertBody(QTextCursor& cursor, const QString& text) {
         if (at < line.size())
             cursor.insertText(line.mid(at).toString(), plain);
         if (last) {
-            if (after > 0 && at > 0 && line.size() - at + after > longestLine)
+            // The rest of the paragraph goes on in a piece of its own where it would be too long.
+            if (after > 0 && !line.isEmpty() &&
+                (at > 0 ? 0 : before) + line.size() - at + after > longestLine)
                 insertCut();
             pending = all.size();
             break;
