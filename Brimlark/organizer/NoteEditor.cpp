@@ -2,6 +2,7 @@
 
 #include "Brimlark/organizer/NoteEditorAccessible.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -364,6 +365,23 @@ void NoteEditor::keyPressEvent(QKeyEvent* event) {
         setTextCursor(cursor);
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void NoteEditor::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    const bool hasLineEnd = std::any_of(commit.cbegin(), commit.cend(), [&commit](const QChar& c) {
+        return lineEndAt(commit, &c - commit.constData()) >= 0;
+    });
+    if (isReadOnly() || !hasLineEnd || !event->preeditString().isEmpty() || event->replacementLength() != 0) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // Line ends committed by an input method keep what they are, as when typed or pasted.
+    QTextCursor cursor = textCursor();
+    insertBody(cursor, commit);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 QMimeData* NoteEditor::createMimeDataFromSelection() const {

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -195,6 +196,8 @@ private slots:
             << "join" << line.left(NoteEditor::pieceLength - 1) + line.mid(NoteEditor::pieceLength);
         QTest::newRow("Ctrl+BackSpace at the start of a piece")
             << "word" << line.mid(NoteEditor::pieceLength);
+        QTest::newRow("a CRLF committed by an input method")
+            << "commit" << line.left(1500) + QStringLiteral("a\r\nb") + line.mid(1500);
         QTest::newRow("a selection over a break cut") << "cut" << line.left(990) + line.mid(1010);
         QTest::newRow("a long line pasted in the middle")
             << "paste" << line.left(10) + longLine(4000) + line.mid(10);
@@ -226,6 +229,12 @@ private slots:
             cursor.setPosition(1001);
             editor.setTextCursor(cursor);
             QTest::keyClick(&editor, Qt::Key_Backspace, Qt::ControlModifier);
+        } else if (edit == QLatin1String("commit")) {
+            cursor.setPosition(1501);
+            editor.setTextCursor(cursor);
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("a\r\nb"));
+            QApplication::sendEvent(&editor, &commit);
         } else if (edit == QLatin1String("cut")) {
             cursor.setPosition(990);
             cursor.setPosition(1011, QTextCursor::KeepAnchor);
