@@ -91,11 +91,33 @@ done
 grep -qx 'Icon=com.brimlark.app' "$entry" || fail "the entry's Icon"
 
 # The installed program loads its modules from its own folders only: no path of the build is left
-# in it or in them, for a module to be loaded from or a message to name.
+# in it or in them, for a module to be loaded from or a message to name. Qt's string literals are
+# UTF-16, hence the second look.
+build_paths() { # build_paths <file>: the strings of the file that name the build folder
+    { strings -a "$1" && strings -a -el "$1"; } | grep -F "$build_dir"
+}
 for file in "$prefix/bin/brimlark" "$prefix"/lib/brimlark/*.so; do
-    if strings -a "$file" | grep -F "$build_dir" >"$scratch/paths.txt"; then
+    if build_paths "$file" >"$scratch/paths.txt"; then
         fail "${file#"$prefix"/} holds the build folder's path: $(head -3 "$scratch/paths.txt")"
     fi
+done
+# A shared (test) build's program links the project's libraries from the build folder, none of which
+# is installed: their read-only data holds no path of the build either.
+needed() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'; }
+mapfile -t queue < <(needed "$prefix/bin/brimlark")
+seen=" "
+while ((${#queue[@]})); do
+    name=${queue[0]}
+    queue=("${queue[@]:1}")
+    [[ $seen == *" $name "* ]] && continue
+    seen+="$name "
+    library=$(find "$build_dir" -path "$build_dir/tests" -prune -o -name "$name" -type f -print -quit)
+    [ -n "$library" ] || continue
+    objcopy -O binary --only-section=.rodata "$library" "$scratch/rodata"
+    if build_paths "$scratch/rodata" >"$scratch/paths.txt"; then
+        fail "${library#"$build_dir"/}, which the program links, holds the build folder's path: $(head -3 "$scratch/paths.txt")"
+    fi
+    mapfile -t -O "${#queue[@]}" queue < <(needed "$library")
 done
 
 # The uninstall: every installed file goes, a file another install put beside them stays, and so
