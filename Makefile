@@ -76,7 +76,8 @@ clean:
 # strong stack protector, a read-only relocation table bound at start (-z relro -z now). The
 # folders' own paths are mapped away (-ffile-prefix-map: in debug information and __FILE__), so
 # that the program holds no path of the build and two builds of one commit in different folders
-# are the same.
+# are the same; for that too, the compiler sees the same file names whatever ccache's settings, as
+# it runs without ccache.
 # Every time the release tree records (the resources' file times) and the package's are the last
 # commit's, unless the caller sets SOURCE_DATE_EPOCH: two packages of one commit are byte for byte
 # the same.
@@ -85,7 +86,7 @@ release_flags = $(if $(shell command -v dpkg-buildflags),$(shell $(RELEASE_FLAGS
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 release_env = $(if $(SOURCE_DATE_EPOCH),env SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH))
 release: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMLARK_SHARED_LIBS=OFF \
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMLARK_SHARED_LIBS=OFF -DBRIMLARK_CCACHE=OFF \
 		-DBRIMLARK_BUILD_TESTS=OFF -DBRIMLARK_BUILD_BENCHMARKS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
 		-DCMAKE_CXX_FLAGS="$(call release_flags,CPPFLAGS) $(call release_flags,CXXFLAGS) \
 			-ffile-prefix-map=$(abspath $(RELEASE_DIR))=$(notdir $(RELEASE_DIR)) -ffile-prefix-map=$(CURDIR)=." \
