@@ -6,8 +6,10 @@
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "launch_at_login/LaunchAtLogin.h"
 #include "platform/AtomicWrite.h"
 #include "platform/Clock.h"
+#include "platform/ContextCallback.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/apps/LinuxProcessLauncher.h"
 #include "platform/linux/calendar/FolderEventStore.h"
@@ -50,11 +52,13 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     // Debug lines stay quiet unless QT_LOGGING_RULES asks for them.
     QLoggingCategory::setFilterRules(QStringLiteral("com.brimlark.*.debug=false"));
     // One copy per user, held until the program ends: a second start (by hand, beside the one
-    // started at login) leaves before it builds anything. A lock that cannot be made is logged
-    // and the start goes on.
+    // started at login) asks the running one to show itself and leaves before it builds anything.
+    // A lock that cannot be made is logged and the start goes on.
     LinuxSingleInstance instance;
     if (instance.acquire() == SingleInstance::Outcome::alreadyRunning) {
-        qCInfo(lcApp, "Brimlark is already running; this start exits");
+        const bool shown = instance.askHolderToShow();
+        qCInfo(lcApp, "Brimlark is already running; %s; this start exits",
+               shown ? "it shows itself" : "it did not answer");
         releaseDisplayProbe();
         return 0;
     }
@@ -70,8 +74,9 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
         // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
         QCoreApplication::exit(0);
     });
-    // A copy of the settings staged by a start that was killed mid-write is of no further use.
-    AtomicWrite::removeStaleCopies(UserDefaults::standardFilePath());
+    // The autostart entry is opened only when launch at login is switched: what a write killed
+    // midway left beside it goes at start, as the other files' copies go when their stores open.
+    AtomicWrite::removeStaleCopies(LaunchAtLogin::entryPath());
 
     QtScreens screens;
     std::unique_ptr<GlobalInput> globalInput = createGlobalInput();
@@ -122,6 +127,9 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     // first time) are written once; the coordinator's start writes them before it tells it is done.
     std::optional<UserDefaults::Batch> startWrites(std::in_place, UserDefaults::standard());
     BrimlarkApp brimlark;
+    BrimlarkAppDelegate& delegate = brimlark.appDelegate();
+    instance.onShowAsked(
+        ContextCallback<void()>(&delegate, [&delegate] { delegate.applicationShouldHandleReopen(); }));
     brimlark.launch(QCoreApplication::arguments());
     startWrites.reset();
     if (hooks.launched)

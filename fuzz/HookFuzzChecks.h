@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <optional>
@@ -20,7 +21,7 @@
 namespace HookFuzzChecks {
 
 inline const QDateTime& fixedNow() {
-    static const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    static const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
     return now;
 }
 
@@ -41,7 +42,8 @@ inline std::optional<QByteArray> announcedBody(const QByteArray& bytes) {
         lines.append(head.mid(start, end - start));
         start = end + 2;
     }
-    // Header names and values lose the spaces and tabs around them; a length is decimal digits.
+    // Header names and values lose the spaces and tabs around them; a length is decimal digits,
+    // leading zeros among them.
     const auto trim = [](QByteArray text) {
         while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
             text.remove(0, 1);
@@ -59,8 +61,12 @@ inline std::optional<QByteArray> announcedBody(const QByteArray& bytes) {
         if (length || value.isEmpty() ||
             !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;
-        // Past a request's most bytes every length is alike.
-        length = value.size() > 9 ? qsizetype(1) << 30 : qsizetype(value.toLongLong());
+        // Past a request's most bytes every length is alike: the sum stops growing there, so no
+        // count of digits overflows it.
+        qsizetype sum = 0;
+        for (const char c : value)
+            sum = std::min<qsizetype>(sum * 10 + (c - '0'), HookHttpRequest::maxBytes + 1);
+        length = sum;
     }
     if (!length)
         return std::nullopt;

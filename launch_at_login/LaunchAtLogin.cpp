@@ -67,11 +67,43 @@ bool isOwnEntry(const QHash<QString, QString>& keys) {
            keys.value(QStringLiteral("Comment")) == entryComment;
 }
 
+// A value as a desktop entry string: "\\" stands for one backslash, "\s" for a space, and so on.
+QString unescaped(const QString& raw) {
+    QString value;
+    for (int i = 0; i < raw.size(); ++i) {
+        const QChar c = raw.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < raw.size()) {
+            const QChar next = raw.at(++i);
+            value += next == QLatin1Char('s')   ? QChar(QLatin1Char(' '))
+                     : next == QLatin1Char('t') ? QChar(QLatin1Char('\t'))
+                     : next == QLatin1Char('n') ? QChar(QLatin1Char('\n'))
+                     : next == QLatin1Char('r') ? QChar(QLatin1Char('\r'))
+                                                : next;
+            continue;
+        }
+        value += c;
+    }
+    return value;
+}
+
+// The reverse, for a value written into an entry.
+QString escaped(const QString& value) {
+    QString raw;
+    for (const QChar c : value) {
+        raw += c == QLatin1Char('\\')   ? QStringLiteral("\\\\")
+               : c == QLatin1Char('\n') ? QStringLiteral("\\n")
+               : c == QLatin1Char('\t') ? QStringLiteral("\\t")
+               : c == QLatin1Char('\r') ? QStringLiteral("\\r")
+                                        : QString(c);
+    }
+    return raw;
+}
+
 // An entry the session would not start: its TryExec names no program that is there, or it is this
 // module's own and its Exec names a program that is gone (a build folder cleaned or moved since).
 bool isDead(const QHash<QString, QString>& keys) {
     const auto tryExec = keys.constFind(QStringLiteral("TryExec"));
-    if (tryExec != keys.constEnd() && !programExists(tryExec.value()))
+    if (tryExec != keys.constEnd() && !programExists(unescaped(tryExec.value())))
         return true;
     return isOwnEntry(keys) && !programExists(execProgram(keys.value(QStringLiteral("Exec"))));
 }
@@ -80,6 +112,8 @@ QStringList searchPath() {
     return qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
 }
 
+// TryExec names the same program: once it is removed (uninstalled, or a build folder cleaned), the
+// session skips the entry instead of failing to start it at every login.
 QString entryText() {
     QString program = programForEntry(QCoreApplication::applicationFilePath(), searchPath());
     if (program.isEmpty())
@@ -88,10 +122,11 @@ QString entryText() {
                           "Type=Application\n"
                           "Name=%1\n"
                           "Comment=%2\n"
-                          "Exec=%3\n"
+                          "TryExec=%3\n"
+                          "Exec=%4\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(entryName, entryComment, execLine(program));
+        .arg(entryName, entryComment, escaped(program), execLine(program));
 }
 
 bool registerEntry(QString* error) {
@@ -126,6 +161,8 @@ bool isEnabled() {
 }
 
 void setEnabled(bool enabled) {
+    // What a write killed midway left beside the entry.
+    AtomicWrite::removeStaleCopies(entryPath());
     emit Observable::instance().changed();
     QString error;
     const bool ok = enabled ? registerEntry(&error) : unregisterEntry(&error);
@@ -178,23 +215,9 @@ QString programForEntry(const QString& runningProgram, const QStringList& search
 }
 
 QString execProgram(const QString& exec) {
-    // The value as a desktop entry string first: "\\" stands for one backslash, "\s" for a space.
-    QString value;
-    for (int i = 0; i < exec.size(); ++i) {
-        const QChar c = exec.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
-            const QChar next = exec.at(++i);
-            value += next == QLatin1Char('s')   ? QChar(QLatin1Char(' '))
-                     : next == QLatin1Char('t') ? QChar(QLatin1Char('\t'))
-                     : next == QLatin1Char('n') ? QChar(QLatin1Char('\n'))
-                     : next == QLatin1Char('r') ? QChar(QLatin1Char('\r'))
-                                                : next;
-            continue;
-        }
-        value += c;
-    }
-    value = value.trimmed();
-    // Then its first argument: quoted, with '"', '`', '$' and '\\' escaped inside, or up to a blank.
+    // The value as a desktop entry string first, then its first argument.
+    const QString value = unescaped(exec).trimmed();
+    // Quoted, with '"', '`', '$' and '\\' escaped inside, or up to a blank.
     QString program;
     if (value.startsWith(QLatin1Char('"'))) {
         bool closed = false;

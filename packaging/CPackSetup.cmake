@@ -33,6 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-good")
 # Folders as Debian's policy has them, whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# What lintian must not report of this package, each with its reason.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CPackLintianOverrides.cmake)
 # Lintian's warnings left, each on purpose:
 # - maintscript-calls-ldconfig (postinst, postrm): CPack adds the call for any shared object under
 #   /usr/lib, the modules in /usr/lib/brimlark among them. It does no harm: that folder is not on

@@ -2,9 +2,12 @@
 
 #include "platform/PlatformLog.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -32,6 +35,38 @@ QString detail(const QSaveFile& file, int systemError) {
     return reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
 }
 
+// The files whose replacement is under way in this process, by absolute path, and the lock that
+// guards them and holds a replacement off while stale copies are removed. Never destroyed: a
+// save on another thread may still run while the program's statics are torn down.
+QMutex& writingLock() {
+    static auto* lock = new QMutex;
+    return *lock;
+}
+
+QHash<QString, int>& writing() {
+    static auto* files = new QHash<QString, int>;
+    return *files;
+}
+
+// Marks `path` as being replaced for as long as it lives.
+class Writing {
+public:
+    explicit Writing(const QString& path) : m_path(QFileInfo(path).absoluteFilePath()) {
+        const QMutexLocker lock(&writingLock());
+        ++writing()[m_path];
+    }
+    ~Writing() {
+        const QMutexLocker lock(&writingLock());
+        if (--writing()[m_path] <= 0)
+            writing().remove(m_path);
+    }
+    Writing(const Writing&) = delete;
+    Writing& operator=(const Writing&) = delete;
+
+private:
+    QString m_path;
+};
+
 } // namespace
 
 bool stage(QSaveFile& file, const QByteArray& bytes, QString* error) {
@@ -58,6 +93,7 @@ bool stage(QSaveFile& file, const QByteArray& bytes, QString* error) {
 }
 
 bool replace(const QString& path, const QByteArray& bytes, QString* error) {
+    const Writing writing(path);
     QSaveFile file(path);
     if (!stage(file, bytes, error))
         return false;
@@ -89,6 +125,12 @@ int removeStaleCopies(const QString& path) {
     const QFileInfo target(path);
     const QString targetName = target.fileName();
     int removed = 0;
+    if (targetName.isEmpty())
+        return removed;
+    const QMutexLocker lock(&writingLock());
+    if (writing().contains(target.absoluteFilePath()))
+        return removed;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     // Matched by hand rather than by a name filter: this runs on every start, and a filter compiles
     // a regular expression.
     QDirIterator entries(target.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
@@ -96,6 +138,9 @@ int removeStaleCopies(const QString& path) {
         entries.next();
         const QFileInfo entry = entries.fileInfo();
         if (!isStagedCopyName(entry.fileName(), targetName) || entry.isSymLink())
+            continue;
+        // A younger copy may be another program's write under way (or a clock set back).
+        if (entry.lastModified().secsTo(now) < staleCopyAgeSeconds)
             continue;
         if (QFile::remove(entry.absoluteFilePath()))
             ++removed;

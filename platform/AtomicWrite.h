@@ -22,9 +22,17 @@ bool stage(QSaveFile& file, const QByteArray& bytes, QString* error = nullptr);
 // untouched.
 bool replace(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// How long a staged copy must have gone unchanged before removeStaleCopies() takes it for left
+// over: a write under way changes its copy all the time, and puts it in place at once after.
+inline constexpr int staleCopyAgeSeconds = 10;
+
 // Removes what an interrupted replacement of the file at `path` left beside it: files named
-// after it with a dot and six letters or digits (the staged copy's name). Call at start, while
-// nothing writes the file. Returns how many were removed; failures are logged.
+// after it with a dot and six letters or digits (the staged copy's name), unchanged for
+// staleCopyAgeSeconds. Nothing is removed while a replace() of the same file runs in this
+// process, and a replace() starting meanwhile waits for the removal to end. Call where the file's
+// owner first opens it, for the program's own files only: beside a file the user or another
+// program keeps, a name such as "settings.json.backup" has the same shape. Returns how many were
+// removed; failures are logged.
 int removeStaleCopies(const QString& path);
 
 } // namespace AtomicWrite

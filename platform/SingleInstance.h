@@ -2,8 +2,11 @@
 
 #include <QString>
 
+#include <functional>
+
 // One running copy of the program per user: the first start holds a lock for as long as the
 // object lives, and a later start finds it held. A crash or a kill never leaves a start blocked.
+// The holder also takes requests to show itself from later starts, which leave after asking.
 class SingleInstance {
 public:
     enum class Outcome {
@@ -27,4 +30,11 @@ public:
     virtual Outcome acquire() = 0;
     // Gives the lock up and removes its file; nothing when not held.
     virtual void release() = 0;
+
+    // From a start that found the lock held: asks the holder to show itself and waits a few
+    // seconds for its answer. Returns false (logged) when none came.
+    virtual bool askHolderToShow() = 0;
+    // While this object holds the lock, `show` runs on the thread of the event loop each time a
+    // later start asks; requests that came before it was set run then.
+    virtual void onShowAsked(std::function<void()> show) = 0;
 };

@@ -223,6 +223,8 @@ QString UserDefaults::quarantinedPath() const {
 }
 
 void UserDefaults::load() {
+    // A copy staged by a write that was killed midway is of no further use.
+    AtomicWrite::removeStaleCopies(m_filePath);
     QFile file(m_filePath);
     if (!file.exists())
         return;

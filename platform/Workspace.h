@@ -35,7 +35,8 @@ public:
         QString error;
     };
     // Starts the user's default application for `mimeType` (for example "text/calendar") without
-    // a file; notFound when none is set.
+    // a file; notFound when no application takes that type itself (one for a type it is a kind of,
+    // a text editor for calendar files, is not started).
     virtual Launch openDefaultApplication(const QString& mimeType) = 0;
 
     // What an application's desktop entry file says about it.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs a build folder into a scratch prefix and checks what lands there: exactly the expected
-# files, nothing outside the prefix, a desktop entry and AppStream metadata their validators pass,
-# the modules where the installed program looks for them; then that the uninstall removes exactly
-# those files and leaves the rest alone.
+# Installs a build folder into a scratch prefix, stripped as `make install` does, and checks what
+# lands there: exactly the expected files, nothing outside the prefix, a desktop entry and AppStream
+# metadata their validators pass, the entry naming the installed program by its full path, the
+# modules where the installed program looks for them and no path of the build folder in the program
+# or the modules; then that the uninstall removes exactly those files and leaves the rest alone.
 #   check-install.sh <build folder>
 set -euo pipefail
 build_dir=$(cd "${1:?usage: check-install.sh <build folder>}" && pwd)
@@ -35,7 +36,7 @@ fail() {
     exit 1
 }
 
-cmake --install "$build_dir" --prefix "$prefix" >"$scratch/install.log" || {
+cmake --install "$build_dir" --prefix "$prefix" --strip >"$scratch/install.log" || {
     cat "$scratch/install.log" >&2
     fail "the install failed"
 }
@@ -81,8 +82,43 @@ desktop-file-validate "$prefix/share/applications/com.brimlark.app.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/com.brimlark.app.metainfo.xml" ||
     fail "appstreamcli rejects the metadata"
-grep -qx 'Exec=brimlark' "$prefix/share/applications/com.brimlark.app.desktop" || fail "the entry's Exec is not brimlark"
-grep -qx 'Icon=com.brimlark.app' "$prefix/share/applications/com.brimlark.app.desktop" || fail "the entry's Icon"
+# The menu starts the program whether or not the prefix's bin/ is on the session's search path.
+entry=$prefix/share/applications/com.brimlark.app.desktop
+for key in Exec TryExec; do
+    grep -qxF "$key=$prefix/bin/brimlark" "$entry" ||
+        fail "the entry's $key is not $prefix/bin/brimlark: $(grep "^$key=" "$entry" || echo none)"
+done
+grep -qx 'Icon=com.brimlark.app' "$entry" || fail "the entry's Icon"
+
+# The installed program loads its modules from its own folders only: no path of the build is left
+# in it or in them, for a module to be loaded from or a message to name. Qt's string literals are
+# UTF-16, hence the second look.
+build_paths() { # build_paths <file>: the strings of the file that name the build folder
+    { strings -a "$1" && strings -a -el "$1"; } | grep -F "$build_dir"
+}
+for file in "$prefix/bin/brimlark" "$prefix"/lib/brimlark/*.so; do
+    if build_paths "$file" >"$scratch/paths.txt"; then
+        fail "${file#"$prefix"/} holds the build folder's path: $(head -3 "$scratch/paths.txt")"
+    fi
+done
+# A shared (test) build's program links the project's libraries from the build folder, none of which
+# is installed: their read-only data holds no path of the build either.
+needed() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'; }
+mapfile -t queue < <(needed "$prefix/bin/brimlark")
+seen=" "
+while ((${#queue[@]})); do
+    name=${queue[0]}
+    queue=("${queue[@]:1}")
+    [[ $seen == *" $name "* ]] && continue
+    seen+="$name "
+    library=$(find "$build_dir" -path "$build_dir/tests" -prune -o -name "$name" -type f -print -quit)
+    [ -n "$library" ] || continue
+    objcopy -O binary --only-section=.rodata "$library" "$scratch/rodata"
+    if build_paths "$scratch/rodata" >"$scratch/paths.txt"; then
+        fail "${library#"$build_dir"/}, which the program links, holds the build folder's path: $(head -3 "$scratch/paths.txt")"
+    fi
+    mapfile -t -O "${#queue[@]}" queue < <(needed "$library")
+done
 
 # The uninstall: every installed file goes, a file another install put beside them stays, and so
 # does the prefix's own folder structure outside the program's folders.

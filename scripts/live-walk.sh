@@ -3,13 +3,13 @@
 # private session bus and a throw-away HOME (settings, data, calendars, autostart and lock all
 # inside it): onboarding, the basic panel (calculator, timer, now playing, next event), the global
 # shortcuts and the six advanced pages (a note, a quick-added reminder, the app batch), a file
-# dropped on the notch, a recorded shortcut, the settings window and launch at login, showing the
-# desktop, a hook event asking for input, SIGTERM, and the start after it. Every step saves a
-# root-window screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to
-# results.txt.
+# dropped on the notch beside one whose name is not UTF-8 (refused, and told), a recorded
+# shortcut, the settings window and launch at login, showing the desktop, a hook event asking for
+# input, SIGTERM, the start after it and a second start beside it. Every step saves a root-window
+# screenshot and writes "PASS", "FAIL" or "LOOK" (judged from the screenshot only) to results.txt.
 #   scripts/live-walk.sh [build dir] [output dir]
-# Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert), dbus-run-session, curl and
-# python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
+# Needs xvfb-run, openbox, xdotool, ImageMagick (import, convert, compare), dbus-run-session, curl
+# and python3. The coordinates are those of a 1920x1080 screen. When it can, the walk runs in a
 # network namespace of its own, so that another Brimlark on this machine holding port 43434 does
 # not take the hook endpoint from it.
 set -uo pipefail
@@ -108,6 +108,9 @@ printf '[Desktop Entry]\nType=Application\nName=Walk Marker\nExec=%s\nTerminal=f
     >"$XDG_DATA_HOME/applications/walk-marker.desktop"
 shelf_file="$home/Documents/quarterly report (final).pdf"
 echo "%PDF-1.4 stand-in" >"$shelf_file"
+# A Latin-1 name, as an old archive unpacks it: the shelf refuses it and says so.
+latin1_file="$home/Documents/$(printf 'r\xe9sum\xe9.txt')"
+echo "stand-in" >"$latin1_file"
 
 # --- 1. onboarding --------------------------------------------------------------------------
 start_app
@@ -141,6 +144,20 @@ shot 07-hover-basic
 check hover "hover opens basic mode" "$(is test "$(mode_log basic)" -ge 1)"
 click 774 318 # timer quick action
 sleep 0.8
+# The timer's picker (a right click) opens as a small card over the panel beside the timer; the
+# row stays where it is. The calculator's click below closes it.
+xdotool mousemove 1100 200
+sleep 0.5
+import -window root -crop 760x58+580+289 "$out_dir/07b-row.png"
+click 774 318 3
+sleep 0.3
+xdotool mousemove 1100 200
+sleep 0.8
+shot 07c-timer-picker
+import -window root -crop 760x58+580+289 "$out_dir/07d-row-picker-open.png"
+check timer "the timer's picker leaves the row where it is" \
+    "$(is test "$(compare -metric AE "$out_dir/07b-row.png" "$out_dir/07d-row-picker-open.png" null: 2>&1)" = 0)"
+record LOOK timer "the timer's picker: 15m, 30m and 60m on a small card just above the timer, see 07c"
 click 818 318 # calculator quick action
 sleep 0.8
 xdotool type --delay 60 "2+2"
@@ -262,7 +279,7 @@ click 1291 45 # the close button
 sleep 1
 
 # --- 5. a file dragged onto the closed notch ------------------------------------------------
-"$build_dir/tests/shelf/shelf_drag_source" "$shelf_file" >"$out_dir/drag-source.log" 2>&1 &
+"$build_dir/tests/shelf/shelf_drag_source" "$shelf_file" "$latin1_file" >"$out_dir/drag-source.log" 2>&1 &
 drag_pid=$!
 wait_for 100 grep -q ready "$out_dir/drag-source.log"
 source_window=$(xdotool search --sync --name "shelf drag source" | head -1)
@@ -285,6 +302,8 @@ sleep 1
 shot 23-dropped
 kill "$drag_pid" 2>/dev/null
 check shelf "the dropped file lands on the shelf" "$(is grep -q "quarterly report (final).pdf" "$defaults")"
+check shelf "the file named in Latin-1 is refused" "$(is grep -q "file shelf refused .*r%E9sum%E9.txt" "$out_dir/brimlark.log")"
+record LOOK shelf "the drop area reads \"1 file could not be added: its name is not UTF-8\" under \"1 on shelf\": see 23"
 close_panel
 
 # --- 6. settings: launch at login, the ten pages, a recorded shortcut -----------------------
@@ -396,6 +415,21 @@ shot 31-second-start-notes
 check notes "the note is there after the restart" \
     "$(is grep -q "buy oat milk" "$store/notes.json")"
 record LOOK notes "the notes page after the restart: see 31"
+
+# --- 8b. started again from the menu while it runs ------------------------------------------
+close_panel
+opened() { mode_log '\(basic\|advanced\)'; } # the open mode chosen in the onboarding
+before=$(opened)
+timeout 10 "$build_dir/brimlark" >"$out_dir/brimlark-again.log" 2>&1
+status=$?
+sleep 1
+shot 32-started-again
+check again "a second start exits with status $status and the running one opens its panel" \
+    "$(is test "$status" = 0 -a "$(opened)" -gt "$before")"
+xdotool key ctrl+comma
+sleep 1
+shot 33-settings-from-the-panel
+record LOOK again "Ctrl+, in the open panel opens the settings: see 33"
 
 echo "screenshots and results in $out_dir"
 ! grep -q '^FAIL' "$results"

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutexLocker>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -58,7 +59,9 @@ AIHooksService::AIHooksService(AppState& appState, const QString& supportDirecto
     connect(&m_installFlow, &HookInstallFlow::installFinished, this, &AIHooksService::installFinished);
     refreshStatus();
     QDir().mkpath(QFileInfo(m_inboxPath).absolutePath());
+    // What writes killed midway left beside the inbox and the bridge script.
     AtomicWrite::removeStaleCopies(m_inboxPath);
+    AtomicWrite::removeStaleCopies(hookInstallationStatus().bridgeScriptPath);
     if (!QFileInfo::exists(m_inboxPath)) {
         QFile inbox(m_inboxPath);
         if (inbox.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -228,8 +231,19 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
                                                     const QSet<QUuid>& previous, const QSet<QUuid>& stored) {
     InboxRead read;
     QFile inbox(path);
+    // What marks a file whose bytes are not read: its size and time.
+    const auto statMark = [&path](const QString& problem) {
+        const QFileInfo info(path);
+        return qHashMulti(0, problem, info.size(), info.lastModified().toMSecsSinceEpoch());
+    };
     if (!inbox.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(inbox.errorString()));
+        // A missing inbox holds no events; one that is there and cannot be opened is unreadable.
+        if (!inbox.exists()) {
+            qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(inbox.errorString()));
+            return read;
+        }
+        read.problem = inbox.errorString();
+        read.problemMark = statMark(read.problem);
         return read;
     }
     // Read a piece at a time: one read of the whole file copies it into fresh memory in a single
@@ -246,14 +260,22 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
             break;
     }
     if (data.size() > maxInboxBytes) {
-        qCDebug(lcHooks, "file refresh failed: %s", "the inbox is larger than 8 MiB");
+        read.problem = QStringLiteral("it is larger than 8 MiB");
+        read.problemMark = statMark(read.problem);
         return read;
     }
     if (data.isEmpty())
         return read;
-    HookEventDecoder::Result decoded = HookEventDecoder::decode(data, now);
+    // JSON holds no NUL byte; the parser would take one inside a text all the same, and a file
+    // holding any is damaged (a block of zeros a crash left in it, say).
+    HookEventDecoder::Result decoded;
+    if (const qsizetype nul = data.indexOf('\0'); nul >= 0)
+        decoded.error = QStringLiteral("it holds a NUL byte at offset %1").arg(nul);
+    else
+        decoded = HookEventDecoder::decode(data, now);
     if (!decoded.ok) {
-        qCDebug(lcHooks, "file refresh failed: %s", qUtf8Printable(decoded.error));
+        read.problem = decoded.error;
+        read.problemMark = qHashMulti(0, read.problem, data);
         return read;
     }
     read.ok = true;
@@ -271,7 +293,21 @@ AIHooksService::InboxRead AIHooksService::readInbox(const QString& path, const Q
     return read;
 }
 
+void AIHooksService::noteInboxProblem(const InboxRead& read) {
+    if (read.problem.isEmpty()) {
+        m_toldInboxProblem.reset();
+    } else if (m_toldInboxProblem != read.problemMark) {
+        qCWarning(lcHooks, "the hooks inbox could not be read: %s", qUtf8Printable(read.problem));
+        m_toldInboxProblem = read.problemMark;
+    }
+    if (m_inboxProblem == read.problem)
+        return;
+    m_inboxProblem = read.problem;
+    emit inboxProblemChanged(m_inboxProblem);
+}
+
 void AIHooksService::applyInbox(const InboxRead& read, bool inSteps) {
+    noteInboxProblem(read);
     if (!read.ok)
         return;
     // The store may have changed while the file was read.

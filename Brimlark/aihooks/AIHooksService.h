@@ -49,6 +49,7 @@ class AIHooksService : public QObject {
     Q_PROPERTY(quint16 port READ port WRITE setPort NOTIFY portChanged)
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
     Q_PROPERTY(QString lastInstallMessage READ lastInstallMessage NOTIFY lastInstallMessageChanged)
+    Q_PROPERTY(QString inboxProblem READ inboxProblem NOTIFY inboxProblemChanged)
 
 public:
     static constexpr int maxEvents = HookEventStore::maxEvents;
@@ -102,6 +103,11 @@ public:
     AIHookInstallationStatus hookInstallationStatus() const { return m_installFlow.hookInstallationStatus(); }
     AIHookAccessStatus hookAccessStatus() const { return m_installFlow.hookAccessStatus(); }
     QString inboxPath() const { return m_inboxPath; }
+    // Why the inbox could not be read at its last read ("json parse error: …", "it holds a NUL
+    // byte at offset 12", "it is larger than 8 MiB", the system's reason it could not be opened);
+    // empty when it was read, or was empty or missing. Each new reason is also logged as a
+    // warning, once for as long as the file stays as it is.
+    QString inboxProblem() const { return m_inboxProblem; }
     // The ids for which a notification was started (or withheld for want of permission).
     const QSet<QUuid>& notifiedEventIDs() const { return m_notifier.notifiedEventIDs(); }
 
@@ -193,6 +199,7 @@ signals:
     void portChanged(quint16 port);
     void lastErrorChanged(const QString& lastError);
     void lastInstallMessageChanged(const QString& lastInstallMessage);
+    void inboxProblemChanged(const QString& inboxProblem);
     void hookInstallationStatusChanged();
     void hookAccessStatusChanged();
     // An installHooks() call ended, with or without success.
@@ -213,12 +220,15 @@ private:
     void ingestHandoff();
 
     // One read of the inbox: the ids it holds and the newest of its events whose ids were not
-    // known (at most what the store keeps, in file order); nothing when it could not be used (the
-    // reason logged).
+    // known (at most what the store keeps, in file order); nothing when it could not be used, and
+    // then why, with a mark of the file as it was read (its bytes, or its size and time when they
+    // were not read), so that the same file is told once.
     struct InboxRead {
         bool ok = false;
         QList<HookEvent> fresh;
         QSet<QUuid> ids;
+        QString problem;
+        size_t problemMark = 0;
     };
     // Reads and decodes the inbox at `path`; touches nothing else, so any thread may run it.
     // Events whose ids are in `previous` (the last read's) or `stored` are not fresh.
@@ -228,6 +238,8 @@ private:
     QSet<QUuid> storedIds() const;
     // Takes the read's new events: all at once, or `inboxEventsPerTurn` per turn of the event loop.
     void applyInbox(const InboxRead& read, bool inSteps = false);
+    // Keeps and tells why the read could not be used, or that it could.
+    void noteInboxProblem(const InboxRead& read);
     void applyPendingInbox();
     // Drops `ids` on the reader's thread when it is large.
     void releaseOnReader(QSet<QUuid> ids);
@@ -253,6 +265,9 @@ private:
     QString m_lastError;
     // The ids the inbox held at its last successful read.
     QSet<QUuid> m_inboxEventIDs;
+    QString m_inboxProblem;
+    // The mark of the unreadable inbox last told in the log.
+    std::optional<size_t> m_toldInboxProblem;
 
     // Events on their way from the listener thread; the only state both threads touch.
     QMutex m_handoffMutex;

@@ -114,4 +114,13 @@ const BrimlarkAnimation& pageSpring() { static const auto a = BrimlarkAnimation:
 const BrimlarkAnimation& standardEase() { static const auto a = BrimlarkAnimation::easeInOut(0.15); return a; }
 // clang-format on
 
+QString thinScrollBarStyle() {
+    return QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 6px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 40); border-radius: 3px;"
+        " min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
+}
+
 } // namespace BrimlarkTheme

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLinearGradient>
+#include <QString>
 
 // The one place views take their colours, gradients, shadows, fonts and motion from. Each value is
 // built on first use and lives for the rest of the process; fonts need the application object, so
@@ -59,5 +60,9 @@ const BrimlarkAnimation& pressSpring();
 const BrimlarkAnimation& quickEase();
 const BrimlarkAnimation& pageSpring();
 const BrimlarkAnimation& standardEase();
+
+// The style sheet of a thin vertical scroll bar that shows over the dark cards: a faint handle,
+// no arrows, no track.
+QString thinScrollBarStyle();
 
 } // namespace BrimlarkTheme

@@ -66,7 +66,11 @@ QDateTime parseDate(QStringView text) {
 
 NotesService::NotesService(QString storePath, Clock* clock, QObject* parent)
     : QObject(parent), m_storePath(std::move(storePath)), m_clock(clock ? clock : Clock::system()),
-      m_debouncer(new Debouncer(0.5, m_clock, this)) {}
+      m_debouncer(new Debouncer(0.5, m_clock, this)) {
+    // Here rather than at the first read, which may never come in a run: what a save killed
+    // midway left goes at every start.
+    AtomicWrite::removeStaleCopies(m_storePath);
+}
 
 void NotesService::ensureLoaded() const {
     // The service is never made const; the notes only look loaded from the start.
@@ -125,7 +129,6 @@ Note NotesService::newNote() const {
 
 void NotesService::load() {
     m_loaded = true;
-    AtomicWrite::removeStaleCopies(m_storePath);
     QFile file(m_storePath);
     std::optional<QList<Note>> loaded;
     if (file.exists()) {

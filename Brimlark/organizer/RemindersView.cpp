@@ -176,6 +176,8 @@ void RemindersView::showError(const QString& text) {
     auto* replacement = new LineClampLabel(text, BrimlarkTheme::monoMedium10(), BrimlarkTheme::danger(), 1,
                                            m_error->parentWidget());
     replacement->setObjectName(QStringLiteral("quickAddError"));
+    // One line: a long reason, a path in it, is cut there and read whole here.
+    replacement->setToolTip(text);
     replacement->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     replacement->setVisible(!text.isEmpty());
     if (QLayout* holder = m_error->parentWidget()->layout())

@@ -15,11 +15,13 @@
 #include "Brimlark/pages/BasicMediaPane.h"
 #include "Brimlark/quickactions/InlineCalculatorPopover.h"
 #include "Brimlark/quickactions/InlineSearchPopover.h"
+#include "Brimlark/quickactions/QuickActionButton.h"
 #include "Brimlark/quickactions/QuickActionsRow.h"
 #include "Brimlark/quickactions/QuickActionsStore.h"
 #include "platform/Accessibility.h"
 #include "platform/Workspace.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +40,11 @@ namespace {
 
 constexpr int headerButtonDiameter = 36;
 constexpr int inlineMirrorHeight = 122;
+constexpr int bottomMargin = 42;
+// The gap between the timer picker and the row it opens from, and its least distance from the
+// view's sides.
+constexpr int pickerGap = 6;
+constexpr int pickerInset = 8;
 
 PanelIconButton* headerButton(const QString& symbol, const QString& label, QWidget* parent) {
     auto* button = new PanelIconButton(symbol, label, headerButtonDiameter, parent);
@@ -60,7 +67,7 @@ int BasicModeView::mediaColumnWidth(int width) {
 BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidget* parent)
     : QWidget(parent), m_services(services), m_inputs(std::move(inputs)) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(56, 28, 56, 42);
+    layout->setContentsMargins(56, 28, 56, bottomMargin);
     layout->setSpacing(0);
 
     // Upper part: the next event takes the spare width, the media column a share of the panel.
@@ -97,6 +104,8 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
         m_services.quickActions ? m_services.quickActions->enabledActions() : QList<QuickAction>{}, {},
         [this](QuickAction::Kind kind) { handleQuickAction(kind); }, rowLine);
     rowLayout->addWidget(m_row, 1, Qt::AlignLeft | Qt::AlignBottom);
+    // The timer picker stays beside the timer wherever the row goes.
+    m_row->installEventFilter(this);
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(12);
     m_settingsButton =
@@ -125,6 +134,10 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
     if (m_services.quickActions) {
         connect(m_services.quickActions, &QuickActionsStore::actionsChanged, this, [this] {
             m_row->setActions(m_services.quickActions->enabledActions());
+            // A picker whose timer left the row has nothing to stand beside.
+            if (m_inlineUtility == InlineUtility::timer && !m_row->button(QuickAction::Kind::timer))
+                setInlineUtility(std::nullopt);
+            placeTimerPicker();
             updateRow();
         });
         connect(m_services.quickActions, &QuickActionsStore::activeKindsChanged, this,
@@ -135,7 +148,7 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
         // A plain click starts 15 minutes or cancels; the picker offers the other lengths.
         m_row->setAlternate(QuickAction::Kind::timer,
                             QStringLiteral("right click or hold to pick 15, 30 or 60 minutes"),
-                            [this] { setInlineUtility(InlineUtility::timer); });
+                            [this] { toggleInlineUtility(InlineUtility::timer); });
     }
     if (m_services.mic) {
         // A mute that muted nothing says why on its button.
@@ -149,12 +162,21 @@ BasicModeView::BasicModeView(const PanelServices& services, Inputs inputs, QWidg
         connect(m_services.mirror, &CameraMirrorService::isActiveChanged, this, [this] {
             updateMirror();
             updateRow();
+            updateMirrorProblem();
         });
         connect(m_services.mirror, &CameraMirrorService::placementChanged, this,
                 &BasicModeView::updateMirror);
     }
     updateMirror();
+    updateMirrorProblem();
     updateRow();
+}
+
+void BasicModeView::updateMirrorProblem() {
+    // The mirror's button, unlit without a camera, says why, as the mute's does.
+    if (m_services.mirror)
+        m_row->setProblem(QuickAction::Kind::mirror,
+                          m_services.mirror->hasNoCamera() ? CameraPreview::noCameraText() : QString());
 }
 
 const BrimlarkAnimation& BasicModeView::motion() const {
@@ -172,7 +194,9 @@ QSet<QuickAction::Kind> BasicModeView::activeKinds() const {
             kinds.remove(kind);
     };
     mark(QuickAction::Kind::timer, m_services.timer && m_services.timer->active().has_value());
-    mark(QuickAction::Kind::mirror, m_services.mirror && m_services.mirror->isActive());
+    // A mirror without a camera shows only "no camera found": nothing is mirrored, so it is not on.
+    mark(QuickAction::Kind::mirror,
+         m_services.mirror && m_services.mirror->isActive() && !m_services.mirror->hasNoCamera());
     mark(QuickAction::Kind::calculator, m_inlineUtility == InlineUtility::calculator);
     mark(QuickAction::Kind::googleSearch, m_inlineUtility == InlineUtility::search);
     return kinds;
@@ -193,6 +217,8 @@ void BasicModeView::handleQuickAction(QuickAction::Kind kind) {
     case QuickAction::Kind::timer:
         if (!m_services.timer)
             return;
+        if (m_inlineUtility == InlineUtility::timer)
+            setInlineUtility(std::nullopt);
         if (m_services.timer->active())
             m_services.timer->cancel();
         else
@@ -228,6 +254,12 @@ void BasicModeView::handleQuickAction(QuickAction::Kind kind) {
 void BasicModeView::showProblem(const QString& problem) {
     m_problemLine->setText(problem);
     m_problemLine->setVisible(!problem.isEmpty());
+    // The line takes its room from the margin under the row, so the row stays where the pointer
+    // found it.
+    const int room = problem.isEmpty() ? 0 : m_problemLine->sizeHint().height() + m_lower->spacing();
+    QMargins margins = layout()->contentsMargins();
+    margins.setBottom(std::max(0, bottomMargin - room));
+    layout()->setContentsMargins(margins);
 }
 
 QString BasicModeView::problemLine() const {
@@ -261,6 +293,8 @@ void BasicModeView::submitWebSearch() {
 void BasicModeView::setInlineUtility(std::optional<InlineUtility> utility) {
     if (m_inlineUtility == utility)
         return;
+    if (m_inlineUtility == InlineUtility::timer)
+        qApp->removeEventFilter(this);
     m_inlineUtility = utility;
     rebuildInlineSlot();
     updateRow();
@@ -301,10 +335,22 @@ void BasicModeView::rebuildInlineSlot() {
         card = search;
         break;
     }
-    case InlineUtility::timer:
-        if (m_services.timer)
-            card = new TimerPickerPopover(*m_services.timer, close, this);
-        break;
+    case InlineUtility::timer: {
+        if (!m_services.timer)
+            break;
+        // A popover over the panel beside the timer, out of the layout: nothing else moves.
+        auto* picker = new TimerPickerPopover(*m_services.timer, close, this);
+        connect(picker, &TimerPickerPopover::dismissRequested, this, close);
+        m_inlineWidget = picker;
+        picker->show();
+        picker->raise();
+        placeTimerPicker();
+        picker->focusFirstLength();
+        // A press anywhere else in the panel closes it, as a popover does.
+        qApp->installEventFilter(this);
+        reveal(picker);
+        return;
+    }
     }
     if (!card)
         return;
@@ -314,6 +360,20 @@ void BasicModeView::rebuildInlineSlot() {
     if (field)
         field->setFocus(Qt::OtherFocusReason);
     reveal(card);
+}
+
+void BasicModeView::placeTimerPicker() {
+    auto* picker = qobject_cast<TimerPickerPopover*>(m_inlineWidget.data());
+    QWidget* timer = m_row->button(QuickAction::Kind::timer);
+    if (!picker || !timer)
+        return;
+    // Centred over the timer's button, just above the row, and inside the view.
+    const QSize size = picker->sizeHint();
+    const QPoint anchor = timer->mapTo(this, QPoint(timer->width() / 2, 0));
+    const int top = m_row->mapTo(this, QPoint(0, 0)).y() - pickerGap - size.height();
+    const int left = std::clamp(anchor.x() - size.width() / 2, pickerInset,
+                                std::max(pickerInset, width() - pickerInset - size.width()));
+    picker->setGeometry(QRect(QPoint(left, std::max(0, top)), size));
 }
 
 void BasicModeView::updateMirror() {
@@ -360,6 +420,17 @@ void BasicModeView::requestAdvanced() {
 }
 
 bool BasicModeView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_row && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        placeTimerPicker();
+    if (event->type() == QEvent::MouseButtonPress && m_inlineUtility == InlineUtility::timer) {
+        // The picker's own presses and the timer's (which toggle it) leave it open; any other
+        // press in the panel closes it and goes on to what it pressed.
+        auto* pressed = qobject_cast<QWidget*>(watched);
+        QWidget* timer = m_row->button(QuickAction::Kind::timer);
+        if (pressed && pressed->window() == window() && m_inlineWidget &&
+            !m_inlineWidget->isAncestorOf(pressed) && pressed != m_inlineWidget && pressed != timer)
+            setInlineUtility(std::nullopt);
+    }
     if (watched != m_advancedButton)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -404,6 +475,7 @@ bool BasicModeView::eventFilter(QObject* watched, QEvent* event) {
 void BasicModeView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_mediaPane->setFixedWidth(mediaColumnWidth(width()));
+    placeTimerPicker();
 }
 
 void BasicModeView::showEvent(QShowEvent* event) {

@@ -20,11 +20,12 @@ class QVBoxLayout;
 
 // The open panel's basic mode: the next event beside the playing track and the running timer, the
 // quick-action row with the settings and advanced buttons at its end, under it the inline
-// calculator, web search or timer picker when one is open, and the inline camera mirror. It
-// handles the timer, calculator and search actions itself and hands every other one on; it
-// changes the panel only through its callbacks. The calendar is refreshed each time it appears.
-// The web search opens in the user's browser through the workspace, and none is opened without
-// one; reduce motion swaps the spring for a short ease.
+// calculator or web search when one is open, and the inline camera mirror; the timer picker opens
+// over the panel just above the timer's button. The row keeps its place when a line under it says
+// why a quick action did nothing. It handles the timer, calculator and search actions itself and
+// hands every other one on; it changes the panel only through its callbacks. The calendar is
+// refreshed each time it appears. The web search opens in the user's browser through the
+// workspace, and none is opened without one; reduce motion swaps the spring for a short ease.
 class BasicModeView : public QWidget {
     Q_OBJECT
 public:
@@ -94,7 +95,10 @@ protected:
 private:
     void setInlineUtility(std::optional<InlineUtility> utility);
     void rebuildInlineSlot();
+    // Puts the open timer picker just above the timer's button.
+    void placeTimerPicker();
     void updateMirror();
+    void updateMirrorProblem();
     void updateRow();
     void reveal(QWidget* widget);
     void showProblem(const QString& problem);

@@ -25,8 +25,8 @@ QuickActionButton::QuickActionButton(QuickAction::Kind kind, QWidget* parent)
     : QAbstractButton(parent), m_kind(kind), m_color(QuickActionLook::color(kind)),
       m_hoverAnimation(new QVariantAnimation(this)), m_bounceAnimation(new QVariantAnimation(this)) {
     setFixedSize(diameter, diameter);
-    setAccessibleName(QuickActionLook::title(kind));
-    setToolTip(QuickActionLook::title(kind));
+    setAccessibleName(QuickActionLook::buttonName(kind));
+    setToolTip(QuickActionLook::stateText(kind, false));
     setCheckable(true);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
@@ -74,6 +74,7 @@ void QuickActionButton::setActive(bool active) {
         return;
     m_active = active;
     setChecked(active);
+    updateToolTip();
     m_bounceAnimation->stop();
     m_bounceAnimation->start();
     update();
@@ -108,7 +109,7 @@ void QuickActionButton::setAlternate(const QString& hint) {
 }
 
 void QuickActionButton::updateToolTip() {
-    const QString title = QuickActionLook::title(m_kind);
+    const QString title = QuickActionLook::stateText(m_kind, m_active);
     QString tip = m_problem.isEmpty() ? title : title + QStringLiteral(": ") + m_problem;
     if (!m_alternateHint.isEmpty())
         tip += QLatin1Char('\n') + m_alternateHint;

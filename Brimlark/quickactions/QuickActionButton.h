@@ -29,8 +29,9 @@ public:
     void setHovered(bool hovered, bool animated = true);
     // Whether the row draws a glow behind it: active and not the focus button.
     bool glows() const { return m_active && !isFocusButton(); }
-    // Why the last tap did nothing ("no microphone found"), shown in the tooltip after the title and
-    // read out as the button's description; empty for none.
+    // Why the last tap did nothing ("no microphone found"), shown in the tooltip after what the
+    // state means (QuickActionLook::stateText) and read out as the button's description; empty for
+    // none.
     void setProblem(const QString& problem);
     // Arms a second action, reached by a right click or a press held for `holdMs`; `hint` says so
     // in the tooltip. An empty hint disarms it. A held press that ran it does not click.

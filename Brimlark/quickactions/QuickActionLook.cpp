@@ -28,6 +28,18 @@ QString title(Kind kind) {
     return QString();
 }
 
+QString buttonName(Kind kind) {
+    if (kind == Kind::dnd)
+        return QStringLiteral("mute notifications");
+    return title(kind);
+}
+
+QString stateText(Kind kind, bool active) {
+    if (kind == Kind::dnd && active)
+        return QStringLiteral("Brimlark's notifications are muted");
+    return buttonName(kind);
+}
+
 QString symbol(Kind kind, bool active) {
     switch (kind) {
     case Kind::muteMic:

@@ -104,12 +104,7 @@ SettingsScene::SettingsScene(const PanelServices& services, Context context, Set
     m_scroll->setPalette(clear);
     m_scroll->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
-    m_scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 6px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 40); border-radius: 3px;"
-        " min-height: 24px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    m_scroll->verticalScrollBar()->setStyleSheet(BrimlarkTheme::thinScrollBarStyle());
     detail->addWidget(m_scroll, 1);
     outer->addLayout(detail, 1);
 

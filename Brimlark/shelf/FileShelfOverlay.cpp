@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
@@ -26,10 +27,11 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     auto* lines = new QVBoxLayout(rowContent);
     lines->setContentsMargins(8, 4, 8, 4);
     lines->setSpacing(2);
-    auto* row = new QHBoxLayout;
+    m_row = new QWidget(rowContent);
+    auto* row = new QHBoxLayout(m_row);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    lines->addLayout(row);
+    lines->addWidget(m_row);
     auto* tray = new QLabel(rowContent);
     tray->setPixmap(symbolPixmap(QStringLiteral("tray.full.fill"), BrimlarkTheme::warning(), QSize(13, 13),
                                  devicePixelRatioF()));
@@ -47,10 +49,15 @@ FileShelfOverlay::FileShelfOverlay(FileShelfService& shelf, QWidget* parent)
     connect(all, &QAbstractButton::clicked, this, &FileShelfOverlay::airdropAll);
     row->addWidget(all);
     // Under the row, inside the card: the only part of the area that is shown and takes clicks.
-    m_saveLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
-    m_saveLine->setObjectName(QStringLiteral("saveLine"));
-    m_saveLine->setWordWrap(true);
-    lines->addWidget(m_saveLine);
+    // What went wrong is one line, cut to the card's width and read whole in its tooltip: the card
+    // lies over the panel, and one more line would cover what is below it.
+    m_notice = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), rowContent);
+    m_notice->setObjectName(QStringLiteral("saveLine"));
+    m_notice->setWordWrap(false);
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_notice->setMinimumWidth(0);
+    m_notice->installEventFilter(this);
+    lines->addWidget(m_notice);
 
     m_summary = brimlarkCard(rowContent, std::nullopt, 8, true, false, this);
     m_summary->installEventFilter(this);
@@ -88,12 +95,28 @@ bool FileShelfOverlay::handleDrop(const QList<QUrl>& urls) {
     if (!anyLocal)
         return false;
     m_shelf.add(urls);
+    // Told until the next drop, or until the panel closes.
+    m_refusedText = FileShelfService::refusedLine(urls);
+    refresh();
     return std::any_of(urls.begin(), urls.end(),
                        [](const QUrl& url) { return FileShelfService::refusal(url).isEmpty(); });
 }
 
 QString FileShelfOverlay::saveLine() const {
-    return m_saveLine->text();
+    return m_saveText;
+}
+
+void FileShelfOverlay::showNotice() {
+    QStringList parts;
+    for (const QString& part : {m_refusedText, m_saveText}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    m_notice->setVisible(!parts.isEmpty());
+    m_notice->setToolTip(parts.join(QLatin1Char('\n')));
+    m_notice->setAccessibleName(parts.join(QStringLiteral("; ")));
+    m_notice->setText(QFontMetrics(m_notice->font())
+                          .elidedText(parts.join(QStringLiteral(" · ")), Qt::ElideRight, m_notice->width()));
 }
 
 void FileShelfOverlay::airdropAll() {
@@ -116,11 +139,12 @@ void FileShelfOverlay::refresh() {
     const auto& hint = m_shelf.lastFavoriteHint();
     m_hint->setVisible(hint.has_value());
     m_hint->setText(hint ? QStringLiteral("last: ") + *hint : QString());
-    const QString saveError = m_shelf.saveError();
-    m_saveLine->setText(SaveFailure::line(QStringLiteral("the shelf"), saveError));
-    m_saveLine->setVisible(!saveError.isEmpty());
+    m_saveText = SaveFailure::line(QStringLiteral("the shelf"), m_shelf.saveError());
+    showNotice();
     m_all->setAvailable(m_shelf.canSend(), FileShelfService::noSenderReason());
-    m_summary->setVisible(count > 0);
+    // A drop the shelf refused whole shows the card for its line alone.
+    m_row->setVisible(count > 0);
+    m_summary->setVisible(count > 0 || !m_refusedText.isEmpty());
     updateHitArea();
 }
 
@@ -149,5 +173,7 @@ void FileShelfOverlay::resizeEvent(QResizeEvent*) {
 bool FileShelfOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_summary && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         updateHitArea();
+    if (watched == m_notice && event->type() == QEvent::Resize)
+        showNotice();
     return QWidget::eventFilter(watched, event);
 }

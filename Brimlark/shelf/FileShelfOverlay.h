@@ -11,10 +11,10 @@ class ShelfButton;
 class QMimeData;
 
 // The file shelf's drop area over the basic panel: a summary row at the top while the shelf holds
-// files ("3 on shelf", the hint, "airdrop all") and, while files are dragged over the panel, a
-// dashed highlight drawn over everything, the row included. Only the summary row takes clicks; everywhere
-// else they reach the panel below. The panel's root view hands it the drags, which reach it over the whole
-// panel.
+// files ("3 on shelf", the hint, "airdrop all") or the last drop left files out (and says why)
+// and, while files are dragged over the panel, a dashed highlight drawn over everything, the row
+// included. Only the summary row takes clicks; everywhere else they reach the panel below. The
+// panel's root view hands it the drags, which reach it over the whole panel.
 class FileShelfOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -42,13 +42,19 @@ protected:
 private:
     void refresh();
     void updateHitArea();
+    // Shows what the last drop left out and why the shelf is not saved on one line under the row,
+    // cut to its width, each whole in its tooltip; hidden when all is well.
+    void showNotice();
 
     FileShelfService& m_shelf;
     bool m_isTargeted = false;
     QWidget* m_summary;
     QLabel* m_count;
     QLabel* m_hint;
-    QLabel* m_saveLine;
+    QWidget* m_row = nullptr;
+    QLabel* m_notice = nullptr;
+    QString m_refusedText;
+    QString m_saveText;
     ShelfButton* m_all;
     FileShelfDropHighlight* m_highlight;
 };

@@ -163,6 +163,18 @@ QString FileShelfService::refusal(const QUrl& url) {
     return QString();
 }
 
+QString FileShelfService::refusedLine(const QList<QUrl>& urls) {
+    // A local file's absolute path is refused only for its name.
+    const auto refused = std::count_if(urls.begin(), urls.end(), [](const QUrl& url) {
+        return url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()) && !refusal(url).isEmpty();
+    });
+    if (refused == 0)
+        return QString();
+    if (refused == 1)
+        return QStringLiteral("1 file could not be added: its name is not UTF-8");
+    return QStringLiteral("%1 files could not be added: their names are not UTF-8").arg(refused);
+}
+
 QString FileShelfService::localPath(const QUrl& url) {
     const QString why = refusal(url);
     if (why.isEmpty())

@@ -81,6 +81,9 @@ public:
     // Why the URL cannot go on the shelf, or empty when it can: it must be a local file's absolute
     // path whose name is valid UTF-8 (any other name could only be kept mangled, as a dead entry).
     static QString refusal(const QUrl& url);
+    // What a drop says of the local files among `urls` the shelf refuses ("2 files could not be
+    // added: their names are not UTF-8"); empty when it takes them all.
+    static QString refusedLine(const QList<QUrl>& urls);
 
 signals:
     void itemsChanged();

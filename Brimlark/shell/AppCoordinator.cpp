@@ -35,6 +35,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -52,7 +54,15 @@ AppCoordinator::AppCoordinator(const PanelServices& services, Platform platform,
     : QObject(parent), m_services(services), m_platform(std::move(platform)),
       m_interactionEngine(new InteractionEngine(*m_services.appState, m_platform.clock, this)),
       m_halo(new HaloController(*m_services.appState, *m_services.media, *m_services.aiHooks,
-                                *m_interactionEngine, m_platform.clock, this)) {}
+                                *m_interactionEngine, m_platform.clock, this)),
+      m_settingsAction(new QAction(QStringLiteral("Settings…"), this)),
+      m_quitAction(new QAction(QStringLiteral("Quit Brimlark"), this)) {
+    m_settingsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(m_settingsAction, &QAction::triggered, this, [this] { openSettings(); });
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
+    connect(m_quitAction, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+}
 
 AppCoordinator::~AppCoordinator() {
     stop();
@@ -237,6 +247,7 @@ void AppCoordinator::startNotchPanel(CompactLiveStatusStore* compactStatus) {
     // The window manager keeps the store from here on; it goes when the manager does.
     compactStatus->setParent(m_notchWindowManager);
     m_notchWindowManager->setup();
+    offerAppKeys(m_notchWindowManager->panel());
     qCDebug(lcApp, "start: notch panel set up");
 }
 
@@ -313,9 +324,11 @@ void AppCoordinator::subscribeActiveKinds() {
             [follow](const std::optional<TimerInfo>& active) { follow(Kind::timer, active.has_value()); });
     follow(Kind::timer, m_services.timer->active().has_value());
 
-    connect(m_services.mirror, &CameraMirrorService::isActiveChanged, observers,
-            [follow](bool active) { follow(Kind::mirror, active); });
-    follow(Kind::mirror, m_services.mirror->isActive());
+    // A mirror without a camera mirrors nothing: it is not marked on.
+    CameraMirrorService* mirror = m_services.mirror;
+    connect(mirror, &CameraMirrorService::isActiveChanged, observers,
+            [follow, mirror](bool active) { follow(Kind::mirror, active && !mirror->hasNoCamera()); });
+    follow(Kind::mirror, mirror->isActive() && !mirror->hasNoCamera());
 
     m_lastFocusTimerId.reset();
     auto focusOnNewTimer = [this](const std::optional<TimerInfo>& active) {
@@ -430,6 +443,13 @@ QWidget* AppCoordinator::openSettings() {
     return window;
 }
 
+void AppCoordinator::offerAppKeys(QWidget* window) {
+    // A window's actions answer their keys while it is the active window; the tray menu alone
+    // answers them only while it is open.
+    if (window)
+        window->addActions({m_settingsAction, m_quitAction});
+}
+
 QWidget* AppCoordinator::makeSettingsWindow() {
     auto* window =
         new SettingsOverlayWindow(QRect(0, 0, SettingsScene::sceneWidth, SettingsScene::sceneHeight));
@@ -455,6 +475,7 @@ QWidget* AppCoordinator::makeSettingsWindow() {
         });
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
+    offerAppKeys(window);
     m_settingsWindow = window;
     return window;
 }
@@ -475,6 +496,7 @@ void AppCoordinator::showOnboarding() {
         ContextCallback<void()>(this, [this] { closeOnboarding(); }), 4, window));
     if (const auto screen = m_platform.screens->mainScreen())
         window->move(screen->frame.center() - window->rect().center());
+    offerAppKeys(window);
     // Closing it from the window manager drops it like its own close action does.
     window->installEventFilter(this);
     window->show();

@@ -25,6 +25,7 @@ class MirrorWindowManager;
 class NotchWindowManager;
 class Screens;
 class UserDefaults;
+class QAction;
 class QWidget;
 
 // The one owner of every service and window manager. The application delegate creates it at
@@ -89,6 +90,10 @@ public:
     MirrorWindowManager* mirrorWindows() const;
     QWidget* onboardingWindow() const;
     QWidget* settingsWindow() const;
+    // "Settings…" (Ctrl+,) and "Quit Brimlark" (Ctrl+Q): the tray menu shows them, and their keys
+    // work wherever the app has the keyboard (the open panel, the settings, the onboarding).
+    QAction* settingsAction() const { return m_settingsAction; }
+    QAction* quitAction() const { return m_quitAction; }
 
     // Brings up the panel, the shortcuts, the mirror windows and the observers; called once.
     void start();
@@ -142,11 +147,15 @@ private:
     // A media command that does nothing once the coordinator is gone.
     std::function<void()> weakMediaCommand(TransportCommand command);
     void closeOnboarding();
+    // Lets the app's own keys (settings, quit) work while `window` has the keyboard.
+    void offerAppKeys(QWidget* window);
 
     PanelServices m_services;
     Platform m_platform;
     InteractionEngine* m_interactionEngine;
     HaloController* m_halo;
+    QAction* m_settingsAction;
+    QAction* m_quitAction;
 
     QPointer<CompactLiveStatusStore> m_compactStatus;
     QPointer<NotchWindowManager> m_notchWindowManager;

@@ -42,6 +42,8 @@ void BrimlarkApp::launch(const QStringList& arguments) {
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
             m_label->trayWillShow();
             m_trayIcon->show();
+            // Shown, the tray may have taken the menu over D-Bus: the hints change their form.
+            m_menu->showShortcutHints();
         } else {
             qCInfo(lcApp, "no system tray on this desktop; running without the tray menu");
         }

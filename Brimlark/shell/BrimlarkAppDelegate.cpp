@@ -32,6 +32,22 @@ void BrimlarkAppDelegate::applicationDidFinishLaunching(const QStringList& argum
         m_coordinator->showOnboarding();
 }
 
+void BrimlarkAppDelegate::applicationShouldHandleReopen() {
+    if (!m_coordinator->defaults().boolValue(OnboardingView::onboardedKey)) {
+        m_coordinator->showOnboarding();
+        return;
+    }
+    // Opened like a click, so the panel takes the keyboard; an open panel stays open.
+    using Trigger = InteractionEngine::InteractionTrigger;
+    using Kind = InteractionEngine::Mode::Kind;
+    InteractionEngine& engine = m_coordinator->interactionEngine();
+    const Kind shown = engine.mode().kind();
+    if (shown == Kind::basic || shown == Kind::advanced)
+        return;
+    engine.setLastOpenTrigger(Trigger::click);
+    engine.setMode(engine.targetMode(Trigger::click));
+}
+
 void BrimlarkAppDelegate::applicationWillTerminate() {
     m_coordinator->stop();
     qCInfo(lcApp, "Brimlark stopped");

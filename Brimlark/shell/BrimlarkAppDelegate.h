@@ -23,6 +23,9 @@ public:
 
     // Runs no regular window, starts the coordinator, and shows the onboarding when it is needed.
     void applicationDidFinishLaunching(const QStringList& arguments);
+    // Another start of the program asked this one to show itself: the panel opens in the mode a
+    // click opens, or the onboarding comes forward while it is not finished.
+    void applicationShouldHandleReopen();
     // Stops the coordinator.
     void applicationWillTerminate();
 

@@ -6,8 +6,6 @@
 #include "Brimlark/shortcuts/ShortcutNames.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 
-#include <QCoreApplication>
-
 MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     : QMenu(parent), m_coordinator(coordinator) {
     using Mode = InteractionEngine::Mode;
@@ -46,15 +44,12 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
     connect(&m_coordinator.interactionEngine(), &InteractionEngine::modeChanged, m_hideNotch, followMode);
 
     addSeparator();
-    m_settings = addAction(QStringLiteral("Settings…"));
-    m_settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    connect(m_settings, &QAction::triggered, this, [this] { m_coordinator.openSettings(); });
+    m_settings = m_coordinator.settingsAction();
+    addAction(m_settings);
 
     addSeparator();
-    m_quit = addAction(QStringLiteral("Quit Brimlark"));
-    m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    // exit(), not quit(): quit() first asks every window to close, and the panel refuses that.
-    connect(m_quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+    m_quit = m_coordinator.quitAction();
+    addAction(m_quit);
 
     showShortcutHints();
     // A combination recorded in the settings shows the next time the menu opens.
@@ -62,13 +57,28 @@ MenuBarMenuView::MenuBarMenuView(AppCoordinator& coordinator, QWidget* parent)
 }
 
 void MenuBarMenuView::showShortcutHints() {
-    // The global shortcuts are grabbed by the desktop, not the menu: the hint is text after a tab,
-    // which the menu draws in its shortcut column, so the menu itself takes no key.
-    const auto hint = [](QAction* action, const QString& label, KeyboardShortcutManager::Name name) {
-        const std::optional<KeyboardShortcuts::Shortcut> shortcut =
-            KeyboardShortcuts::getShortcut(shortcutName(name));
-        action->setText(shortcut ? label + QLatin1Char('\t') + shortcut->description() : label);
+    // A tray that draws the menu itself (StatusNotifierItem over D-Bus) gets the menu through Qt's
+    // platform menu and reads a hint as the item's shortcut; the XEmbed tray shows this QMenu.
+    const bool exported = platformMenu() != nullptr;
+    const auto hint = [exported](QAction* action, const QString& label, KeyboardShortcutManager::Name name) {
+        showHint(action, label, KeyboardShortcuts::getShortcut(shortcutName(name)), exported);
     };
     hint(m_openAdvanced, QStringLiteral("Open Advanced"), KeyboardShortcutManager::Name::toggleAdvanced);
     hint(m_openBasic, QStringLiteral("Open Basic"), KeyboardShortcutManager::Name::toggleBasic);
+}
+
+void MenuBarMenuView::showHint(QAction* action, const QString& label,
+                               const std::optional<KeyboardShortcuts::Shortcut>& shortcut, bool asShortcut) {
+    // The global shortcuts are grabbed by the desktop, not the menu. Drawn by Qt, the hint is text
+    // after a tab, which the menu puts in its shortcut column in the desktop's notation, and the
+    // menu takes no key. A host that draws the label as text would show that tab as a gap: there
+    // the hint goes as the item's shortcut, which the action answers only inside the menu.
+    const std::optional<QKeySequence> keys = shortcut ? shortcut->toKeySequence() : std::nullopt;
+    if (asShortcut) {
+        action->setText(label);
+        action->setShortcut(keys.value_or(QKeySequence()));
+        return;
+    }
+    action->setShortcut(QKeySequence());
+    action->setText(shortcut ? label + QLatin1Char('\t') + shortcut->description() : label);
 }

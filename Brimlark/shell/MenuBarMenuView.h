@@ -1,6 +1,10 @@
 #pragma once
 
+#include "KeyboardShortcuts/Shortcut.h"
+
 #include <QMenu>
+
+#include <optional>
 
 class AppCoordinator;
 class QAction;
@@ -19,9 +23,15 @@ public:
     QAction* settingsAction() const { return m_settings; }
     QAction* quitAction() const { return m_quit; }
 
-private:
+    // Shows the recorded global shortcuts beside the opening items; also called when the menu
+    // opens, and once the tray holds the menu.
     void showShortcutHints();
+    // Labels `action` with `label` and the hint of `shortcut` (none when empty): after a tab in
+    // the text, or as the action's shortcut when `asShortcut`.
+    static void showHint(QAction* action, const QString& label,
+                         const std::optional<KeyboardShortcuts::Shortcut>& shortcut, bool asShortcut);
 
+private:
     AppCoordinator& m_coordinator;
     QAction* m_openAdvanced;
     QAction* m_openBasic;

@@ -15,6 +15,10 @@ NotchPanel::NotchPanel(const QRect& frame)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    // The panel is seldom the active window (a hover opening leaves the keyboard where it is), and
+    // Qt shows tooltips only in the active one: its buttons' tooltips, and the whole text of a
+    // line cut short, show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setWindowTitle(QStringLiteral("Brimlark"));
     setGeometry(frame);
     // The window sees every press in the panel before the child views do.

@@ -29,6 +29,8 @@ constexpr qreal pillSpacing = 8.0;
 constexpr qreal iconSize = 14.0;
 constexpr qreal lineSpacing = 2.0;
 constexpr qreal buttonSpacing = 6.0;
+// Between the pill's top row and a failed action's reason under it.
+constexpr qreal failureSpacing = 4.0;
 
 using Status = HookEvent::Status;
 using Source = HookEvent::Source;
@@ -127,9 +129,11 @@ CompactHiddenStatusView::Content calendarContent(const CalendarItem& item, const
     if (now >= item.startDate && now <= item.endDate) {
         when = QStringLiteral(" • now");
     } else {
-        // Whole minutes, cut toward zero; an event already over shows 0.
-        const qint64 seconds = now.msecsTo(item.startDate) / 1000;
-        const qint64 minutes = std::max<qint64>(0, seconds / 60);
+        // The pill shows an event only as an alert, raised a moment after its lead is reached and
+        // counting down while it shows: minutes are counted up, so the fifteen-minute alert reads
+        // 15 throughout. An event already over shows 0.
+        const qint64 left = std::max<qint64>(0, now.msecsTo(item.startDate));
+        const qint64 minutes = (left + 59999) / 60000;
         when = QStringLiteral(" • in %1 min").arg(minutes);
     }
     content.headline = item.title.toLower() + when;
@@ -216,28 +220,46 @@ CompactHiddenStatusView::CompactHiddenStatusView(const CompactLiveStatus& status
     const HookEvent* event = status.event();
     if (event && event->hasActions() && aiHooks) {
         // The fixed labels, not the titles the actions carry. The event goes only once its action
-        // has started; one that could not start stays, and the service says why in lastError.
+        // has started; one that could not start stays, and the pill says why.
         const QUuid id = event->id;
         if (event->approveAction) {
             m_allow = new CompactStatusButton(QStringLiteral("allow"), BrimlarkTheme::accent(), true, this);
-            connect(m_allow, &QAbstractButton::clicked, this, [this, id] {
-                if (m_aiHooks)
-                    m_aiHooks->runAction(id, HookEvent::Action::Kind::approve);
-            });
+            connect(m_allow, &QAbstractButton::clicked, this,
+                    [this, id] { runAction(id, HookEvent::Action::Kind::approve); });
         }
         if (event->denyAction) {
             m_deny = new CompactStatusButton(QStringLiteral("deny"), BrimlarkTheme::warning(), false, this);
-            connect(m_deny, &QAbstractButton::clicked, this, [this, id] {
-                if (m_aiHooks)
-                    m_aiHooks->runAction(id, HookEvent::Action::Kind::deny);
-            });
+            connect(m_deny, &QAbstractButton::clicked, this,
+                    [this, id] { runAction(id, HookEvent::Action::Kind::deny); });
         }
     }
     layoutPill();
 }
 
+CompactHiddenStatusView::Content CompactHiddenStatusView::currentContent() const {
+    Content content = contentFor(m_status, m_clock->now());
+    if (m_failure)
+        content.secondLine = m_failure;
+    return content;
+}
+
+void CompactHiddenStatusView::runAction(const QUuid& id, HookEvent::Action::Kind kind) {
+    if (!m_aiHooks || m_aiHooks->runAction(id, kind))
+        return;
+    // The service keeps the event and says why; the pill, where the click was, says it too.
+    const QString why = oneLine(m_aiHooks->lastError());
+    if (why.isEmpty())
+        return;
+    m_failure = why;
+    setToolTip(*m_failure);
+    m_content = currentContent();
+    updateAccessibleText();
+    layoutPill();
+    update();
+}
+
 void CompactHiddenStatusView::refreshContent() {
-    Content next = contentFor(m_status, m_clock->now());
+    Content next = currentContent();
     if (next == m_content)
         return;
     const bool lines = next.secondLine.has_value() != m_content.secondLine.has_value();
@@ -260,6 +282,9 @@ void CompactHiddenStatusView::refreshContent() {
         update(changedTail(m_headline, headline, m_headlineRect));
         m_headline = std::move(headline);
     }
+    // A failure's reason stays as it is: only the headline can still move.
+    if (m_failure)
+        return;
     Line second;
     setLine(second, m_content.secondLine.value_or(QString()), BrimlarkTheme::monoRegular10());
     if (second.shown != m_secondLine.shown) {
@@ -269,6 +294,10 @@ void CompactHiddenStatusView::refreshContent() {
 }
 
 void CompactHiddenStatusView::setLine(Line& line, const QString& text, const QFont& font) const {
+    setLine(line, text, font, m_textRect.width());
+}
+
+void CompactHiddenStatusView::setLine(Line& line, const QString& text, const QFont& font, qreal width) {
     auto layOut = [&line, &font](const QString& shown) {
         line.shown = shown;
         line.layout->clearLayout();
@@ -286,7 +315,6 @@ void CompactHiddenStatusView::setLine(Line& line, const QString& text, const QFo
     };
     layOut(text);
     // Cut only when it does not fit: most lines are laid out once and drawn as they are.
-    const qreal width = m_textRect.width();
     if (line.layout->lineCount() > 0 && line.layout->lineAt(0).naturalTextWidth() > width)
         layOut(QFontMetricsF(font).elidedText(text, Qt::ElideRight, width));
 }
@@ -329,7 +357,8 @@ void CompactHiddenStatusView::updateAccessibleText() {
 
 qreal CompactHiddenStatusView::textColumnHeight() const {
     qreal height = QFontMetricsF(BrimlarkTheme::monoSemibold11()).height();
-    if (m_content.secondLine)
+    // A failure's reason goes under the whole top row, not beside the buttons.
+    if (m_content.secondLine && !m_failure)
         height += lineSpacing + QFontMetricsF(BrimlarkTheme::monoRegular10()).height();
     return height;
 }
@@ -346,7 +375,25 @@ void CompactHiddenStatusView::layoutPill() {
         buttonsHeight = std::max<qreal>(buttonsHeight, hint.height());
     }
 
-    const qreal contentHeight = std::max({textColumnHeight(), buttonsHeight, iconSize});
+    const qreal topRowHeight = std::max({textColumnHeight(), buttonsHeight, iconSize});
+    // A failure's reason takes the pill's width under the top row: one line when it fits there,
+    // else cut after its colon into the action and the reason.
+    const QFont& reasonFont = BrimlarkTheme::monoRegular10();
+    const qreal reasonLineHeight = QFontMetricsF(reasonFont).height();
+    const qreal reasonWidth =
+        std::max(0.0, bounds.width() - 2 * sideMargin - 2 * pillHorizontalPadding - iconSize - pillSpacing);
+    QStringList reasonLines;
+    if (m_failure) {
+        const qsizetype colon = m_failure->indexOf(QStringLiteral(": "));
+        if (QFontMetricsF(reasonFont).horizontalAdvance(*m_failure) <= reasonWidth || colon < 0)
+            reasonLines = {*m_failure};
+        else
+            reasonLines = {m_failure->left(colon + 1), m_failure->mid(colon + 2)};
+    }
+    const qreal reasonHeight = reasonLines.isEmpty() ? 0.0
+                                                     : reasonLines.size() * reasonLineHeight +
+                                                           (reasonLines.size() - 1) * lineSpacing;
+    const qreal contentHeight = topRowHeight + (reasonLines.isEmpty() ? 0.0 : failureSpacing + reasonHeight);
     const qreal pillHeight = contentHeight + 2 * pillVerticalPadding;
     // The pill hangs from the bottom margin and never rises into the strip under the notch.
     const qreal minTop = m_hasPhysicalNotch ? m_notchSize.height() + 10.0 : 12.0;
@@ -357,7 +404,8 @@ void CompactHiddenStatusView::layoutPill() {
 
     const qreal inner = m_pillRect.left() + pillHorizontalPadding;
     qreal right = m_pillRect.right() - pillHorizontalPadding;
-    const qreal centreY = m_pillRect.center().y();
+    const qreal centreY = reasonLines.isEmpty() ? m_pillRect.center().y()
+                                                : m_pillRect.top() + pillVerticalPadding + topRowHeight / 2.0;
     for (CompactStatusButton* button : {m_deny, m_allow}) {
         if (!button)
             continue;
@@ -379,7 +427,14 @@ void CompactHiddenStatusView::layoutPill() {
                               QFontMetricsF(BrimlarkTheme::monoRegular10()).height());
     m_chrome = QPixmap();
     setLine(m_headline, m_content.headline, BrimlarkTheme::monoSemibold11());
-    setLine(m_secondLine, m_content.secondLine.value_or(QString()), BrimlarkTheme::monoRegular10());
+    setLine(m_secondLine, m_failure ? QString() : m_content.secondLine.value_or(QString()),
+            BrimlarkTheme::monoRegular10());
+    m_reasonLines.clear();
+    m_reasonRect = QRectF(textLeft, centreY + topRowHeight / 2.0 + failureSpacing, reasonWidth, reasonHeight);
+    for (const QString& text : std::as_const(reasonLines)) {
+        m_reasonLines.emplace_back();
+        setLine(m_reasonLines.back(), text, reasonFont, reasonWidth);
+    }
 }
 
 void CompactHiddenStatusView::resizeEvent(QResizeEvent*) {
@@ -432,8 +487,16 @@ void CompactHiddenStatusView::paintEvent(QPaintEvent* event) {
     // when they changed; a repaint of one line leaves the other be.
     if (m_headlineRect.intersects(dirty))
         paintLine(painter, m_headline, m_headlineRect, BrimlarkTheme::textPrimary());
-    if (m_content.secondLine && m_secondLineRect.intersects(dirty))
+    if (m_content.secondLine && !m_failure && m_secondLineRect.intersects(dirty))
         paintLine(painter, m_secondLine, m_secondLineRect, BrimlarkTheme::textTertiary());
+    if (m_reasonRect.intersects(dirty)) {
+        const qreal step = QFontMetricsF(BrimlarkTheme::monoRegular10()).height() + lineSpacing;
+        QRectF area(m_reasonRect.left(), m_reasonRect.top(), m_reasonRect.width(), step - lineSpacing);
+        for (const Line& line : m_reasonLines) {
+            paintLine(painter, line, area, BrimlarkTheme::danger());
+            area.translate(0, step);
+        }
+    }
 }
 
 void CompactHiddenStatusView::paintLine(QPainter& painter, const Line& line, const QRectF& area,

@@ -15,14 +15,16 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class AIHooksService;
 class CompactStatusButton;
 class QPainter;
 
 // The closed panel's live status: one pill at the bottom of the panel with an icon, a headline, an
-// optional second line and, for an AI event that carries actions, "allow" and "deny". Every text
-// and colour follows from the status and the time; refreshContent() re-reads the time. Screen
+// optional second line and, for an AI event that carries actions, "allow" and "deny"; an action
+// that could not start leaves its reason across the pill in place of the second line. Every other
+// text and colour follows from the status and the time; refreshContent() re-reads the time. Screen
 // readers see a status bar named by the headline, described by the second line, and the buttons.
 class CompactHiddenStatusView : public QWidget {
     Q_OBJECT
@@ -71,8 +73,15 @@ private:
     };
 
     void layoutPill();
-    // Lays out `text` in `line`, cut with an ellipsis where it is wider than the text column.
+    // What the pill says now: the status's texts at the clock's time, a failed action's reason in
+    // place of the second line.
+    Content currentContent() const;
+    // Runs the event's action; one that did not start leaves its reason on the pill.
+    void runAction(const QUuid& id, HookEvent::Action::Kind kind);
+    // Lays out `text` in `line`, cut with an ellipsis where it is wider than the text column (or
+    // `width`).
     void setLine(Line& line, const QString& text, const QFont& font) const;
+    static void setLine(Line& line, const QString& text, const QFont& font, qreal width);
     // The part of `area` from the first character in which `before` and `after` differ to the end
     // of the longer of the two; empty when they are the same.
     static QRect changedTail(const Line& before, const Line& after, const QRectF& area);
@@ -99,6 +108,12 @@ private:
     QPixmap m_chrome;
     Line m_headline;
     Line m_secondLine;
+    // A failed action's reason, under the top row across the pill, and its lines.
+    QRectF m_reasonRect;
+    std::vector<Line> m_reasonLines;
     CompactStatusButton* m_allow = nullptr;
     CompactStatusButton* m_deny = nullptr;
+    // Why the last allow or deny did not start ("could not open deny: nothing could open the link"),
+    // shown in place of the second line for as long as the pill shows.
+    std::optional<QString> m_failure;
 };

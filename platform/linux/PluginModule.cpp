@@ -16,18 +16,38 @@ QString installedModuleFolder() {
     return QStringLiteral(BRIMLARK_INSTALLED_MODULE_FOLDER);
 }
 
-QStringList pluginModuleCandidates(const QString& fileName, const QString& builtPath) {
-    return pluginModuleCandidates(fileName, builtPath, QCoreApplication::applicationDirPath());
+namespace {
+
+QString& buildTreeFolder() {
+    static QString folder;
+    return folder;
 }
 
-QStringList pluginModuleCandidates(const QString& fileName, const QString& builtPath,
-                                   const QString& applicationDir) {
+} // namespace
+
+void setBuildTreeModuleFolder(const QString& folder) {
+    buildTreeFolder() = folder;
+}
+
+QString buildTreeModuleFolder() {
+    return buildTreeFolder();
+}
+
+QStringList pluginModuleCandidates(const QString& fileName) {
+    return pluginModuleCandidates(fileName, QCoreApplication::applicationDirPath(), buildTreeModuleFolder());
+}
+
+QStringList pluginModuleCandidates(const QString& fileName, const QString& applicationDir,
+                                   const QString& buildTreeFolder) {
     const QDir folder(applicationDir);
     QStringList candidates{
         folder.filePath(fileName),
         QDir::cleanPath(folder.filePath(installedModuleFolder() + QLatin1Char('/') + fileName))};
-    if (!builtPath.isEmpty() && !candidates.contains(builtPath))
-        candidates.append(builtPath);
+    if (!buildTreeFolder.isEmpty()) {
+        const QString built = QDir::cleanPath(QDir(buildTreeFolder).filePath(fileName));
+        if (!candidates.contains(built))
+            candidates.append(built);
+    }
     return candidates;
 }
 

@@ -36,7 +36,8 @@ ACTION_KEYS = (
     "deny_command", "denyCommand", "reject_command", "rejectCommand",
     "deny_url", "denyURL", "reject_url", "rejectURL",
 )
-# What Brimlark reads of a payload; a payload too large to post is cut down to these.
+# What Brimlark reads of a payload; a payload too large to post is cut down to these, with what
+# names the request in its "tool_input" (NAMING_KEYS).
 READ_KEYS = (
     "id", "source", "client", "app_name", "app", "agent", "origin", "provider",
     "status", "event", "hook_event", "event_name", "tool", "tool_name", "tool_use_id", "toolUseId",
@@ -44,10 +45,17 @@ READ_KEYS = (
     "notification_type", "notificationType", "title", "detail", "timestamp", "created_at", "time",
     "payload", "events",
 ) + ACTION_KEYS
-# What the last cut keeps: whose event it is, what happened, where, and the actions.
+# What the last cut keeps: whose event it is, what happened, where, what it asks about, and the
+# actions.
 ESSENTIAL_KEYS = frozenset((
     "source", "client", "event", "status", "timestamp", "session_id", "tool_name", "cwd",
+    "tool_input",
 ) + ACTION_KEYS)
+# The members of a tool call's input that say what it would run or touch, which Brimlark shows
+# with the request; a cut keeps these of "tool_input" (each shortened to NAMING_CHARACTERS) and
+# drops the rest, such as the content of a file to be written.
+NAMING_KEYS = ("command", "file_path", "notebook_path", "path", "url", "pattern", "query", "prompt")
+NAMING_CHARACTERS = 400
 
 
 def parse_options(argv):
@@ -165,6 +173,29 @@ def clipped(value, limit):
     return value
 
 
+def naming_input(value):
+    """What of a tool call's input names what it asks about, cut short; None when nothing does."""
+    if isinstance(value, str):
+        return clipped(value, NAMING_CHARACTERS) if value.strip() else None
+    if not isinstance(value, dict):
+        return None
+    named = {}
+    for key in NAMING_KEYS:
+        item = value.get(key)
+        if isinstance(item, str):
+            named[key] = clipped(item, NAMING_CHARACTERS)
+        elif isinstance(item, list) and all(isinstance(word, str) for word in item):
+            # A command given as its words: as many as fit in the same length.
+            words, size = [], 0
+            for word in item:
+                if size >= NAMING_CHARACTERS:
+                    break
+                words.append(clipped(word, NAMING_CHARACTERS - size))
+                size += len(word) + 1
+            named[key] = words
+    return named or None
+
+
 def encoded(payload):
     return json.dumps(payload).encode("utf-8")
 
@@ -174,12 +205,15 @@ def body_of(payload):
     if len(body) <= MAX_BODY_BYTES:
         return body
     kept = {key: payload[key] for key in READ_KEYS if key in payload}
+    named = naming_input(payload.get("tool_input"))
+    if named is not None:
+        kept["tool_input"] = named
     for limit in (4000, 1000, 200):
         body = encoded({key: clipped(value, limit) for key, value in kept.items()})
         if len(body) <= MAX_BODY_BYTES:
             return body
     kept = {key: clipped(value, 200) for key, value in kept.items()
-            if not isinstance(value, (dict, list))}
+            if key == "tool_input" or not isinstance(value, (dict, list))}
     body = encoded(kept)
     # Even so, strings JSON escapes at length (a character beyond the BMP takes twelve bytes) can
     # keep the body too large: the largest members Brimlark can do without go first.
@@ -194,8 +228,15 @@ def body_of(payload):
         return body
     # Only the essential members are left, and they are still too large: shorter still, each
     # under a few hundred bytes, which makes the whole fit.
-    return encoded({key: clipped(value, 20) for key, value in kept.items()
-                    if len(encoded(clipped(value, 20))) <= 256})
+    # The input's names get a little more room: a path cut to twenty characters rarely reaches
+    # the file's name.
+    last = {}
+    for key, value in kept.items():
+        characters, most = (100, 2048) if key == "tool_input" else (20, 256)
+        value = clipped(value, characters)
+        if len(encoded(value)) <= most:
+            last[key] = value
+    return encoded(last)
 
 
 def post(body, port):

@@ -1,5 +1,6 @@
 #include "Brimlark/aihooks/AIHooksService.h"
 #include "Brimlark/aihooks/events/LooseEventMapping.h"
+#include "Brimlark/aihooks/views/AIHooksView.h"
 #include "platform/fake/FakeNotifications.h"
 #include "platform/fake/FakeProcessLauncher.h"
 #include "platform/fake/FakeWorkspace.h"
@@ -684,8 +685,8 @@ private slots:
     void unusableInboxesLeaveTheStoreUnchanged() {
         service().ingest(makeEvent(Source::claude, Status::working));
         QVERIFY(writeFile(service().inboxPath(), "not json"));
-        QTest::ignoreMessage(QtDebugMsg,
-                             QRegularExpression(QStringLiteral("^file refresh failed: json parse error")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^the hooks inbox could not be read: json parse error")));
         service().refreshFromFile();
         QVERIFY(writeFile(service().inboxPath(), ""));
         service().refreshFromFile();
@@ -702,7 +703,7 @@ private slots:
         QByteArray big = "[" + inboxEvent("big") + "]";
         big.append(QByteArray(AIHooksService::maxInboxBytes, ' '));
         QVERIFY(writeFile(service().inboxPath(), big));
-        QTest::ignoreMessage(QtDebugMsg, "file refresh failed: the inbox is larger than 8 MiB");
+        QTest::ignoreMessage(QtWarningMsg, "the hooks inbox could not be read: it is larger than 8 MiB");
         service().refreshFromFile();
         QCOMPARE(service().events().size(), 2);
 
@@ -710,6 +711,51 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^file refresh failed: ")));
         service().refreshFromFile();
         QCOMPARE(service().events().size(), 2);
+    }
+
+    // An inbox that cannot be read is logged once for as long as it stays as it is, and the page
+    // says so until a readable one takes its place.
+    void anUnreadableInboxIsTold_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("reason");
+        const QByteArray event = inboxEvent("a");
+        QTest::newRow("cut short") << "[" + event.left(40) << "json parse error: ";
+        QTest::newRow("a number") << QByteArray("42") << "the data is not an event";
+        QTest::newRow("NUL in a text")
+            << "[" + QByteArray(event).replace("claude", QByteArray("cl\0ude", 6)) + "]"
+            << "it holds a NUL byte at offset 14";
+        QTest::newRow("not UTF-8") << "[" + QByteArray(event).replace("claude", "cl\xff\xfeude") + "]"
+                                   << "json parse error: invalid UTF8 string";
+    }
+    void anUnreadableInboxIsTold() {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, reason);
+        const HookLogCapture log;
+        const auto told = [] {
+            return HookLogCapture::lines().filter(QStringLiteral("inbox could not be read")).size();
+        };
+        AIHooksView page(service());
+        service().startWatchingInbox();
+        const QString inbox = service().inboxPath();
+        // At the default level, as a warning.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^the hooks inbox could not be read: ") +
+                                                QRegularExpression::escape(reason)));
+        QVERIFY(writeFile(inbox, contents));
+        QTRY_COMPARE(told(), 1);
+        QVERIFY2(service().inboxProblem().startsWith(reason), qPrintable(service().inboxProblem()));
+        QCOMPARE(page.inboxLine(),
+                 QStringLiteral("the hooks inbox could not be read: ") + service().inboxProblem());
+        // The same bytes written again are not told again.
+        QVERIFY(writeFile(inbox, contents));
+        service().refreshFromFile();
+        QTest::qWait(200);
+        QCOMPARE(told(), 1);
+        QVERIFY(writeFile(inbox, "[" + inboxEvent("b") + "]"));
+        QTRY_COMPARE(service().events().size(), 1);
+        QCOMPARE(service().inboxProblem(), QString());
+        QCOMPARE(page.inboxLine(), QString());
+        QCOMPARE(told(), 1);
     }
 
     void theEndpointFeedsTheStore() {

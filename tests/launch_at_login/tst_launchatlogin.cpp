@@ -74,6 +74,10 @@ private slots:
         QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
         QVERIFY(text.contains(QStringLiteral("\nExec=") +
                               LaunchAtLogin::execLine(QCoreApplication::applicationFilePath())));
+        // Once the program is gone, the session skips the entry rather than fail to start it.
+        QVERIFY2(text.contains(QStringLiteral("\nTryExec=") + QCoreApplication::applicationFilePath() +
+                               QLatin1Char('\n')),
+                 qPrintable(text));
 
         // Enabling again refreshes the entry and stays enabled.
         LaunchAtLogin::setEnabled(true);

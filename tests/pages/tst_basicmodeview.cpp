@@ -99,6 +99,9 @@ private slots:
             << QList<Kind>{} << "mirror popover" << QList<Kind>{Kind::mirror} << false;
         QTest::newRow("mirror on inline")
             << QList<Kind>{} << "mirror inline" << QList<Kind>{Kind::mirror} << true;
+        // Only "no camera found" shows: nothing is mirrored, so the button is neither lit nor checked.
+        QTest::newRow("mirror on without a camera")
+            << QList<Kind>{} << "mirror inline, no camera" << QList<Kind>{} << true;
         QTest::newRow("calculator open, search stored")
             << QList<Kind>{Kind::googleSearch} << "calculator" << QList<Kind>{Kind::calculator} << false;
         QTest::newRow("mute and dnd as stored")
@@ -113,8 +116,11 @@ private slots:
         if (setup == QLatin1String("timer"))
             f->timer.start(600);
         if (setup.startsWith(QLatin1String("mirror"))) {
-            f->mirror.setPlacement(setup.endsWith(QLatin1String("inline")) ? Placement::inline_
+            f->mirror.setPlacement(setup.contains(QLatin1String("inline")) ? Placement::inline_
                                                                            : Placement::popover);
+            f->camera.hasDevice = !setup.endsWith(QLatin1String("no camera"));
+            if (!f->camera.hasDevice)
+                QTest::ignoreMessage(QtCriticalMsg, "no camera input available");
             f->mirror.toggle(f->permissionsCoordinator);
             QVERIFY(f->mirror.isActive());
         }
@@ -123,9 +129,11 @@ private slots:
         const QSet<Kind> expected(marked.begin(), marked.end());
         QCOMPARE(view->activeKinds(), expected);
         QCOMPARE(view->row()->activeKinds(), expected);
+        for (QuickActionButton* button : view->row()->buttons())
+            QCOMPARE(button->isChecked(), expected.contains(button->kind()));
         QCOMPARE(view->inlineMirror() != nullptr, inlineMirror);
         QCOMPARE(f->quickActions.activeKinds(), QSet<Kind>(stored.begin(), stored.end())); // never written
-        if (inlineMirror)
+        if (inlineMirror && f->camera.hasDevice)
             QCOMPARE(view->inlineMirror()->height(), 122);
     }
 
@@ -262,6 +270,43 @@ private slots:
         QCOMPARE(passedOn.size(), passed.size() * 2);
         if (!line.isEmpty())
             QVERIFY(view->row()->button(kind)->toolTip().contains(line));
+    }
+
+    // The row stays where the pointer found it when the line saying why a tap did nothing shows
+    // (it takes its room below the row) or the timer picker opens (a small card over the panel
+    // just above the timer, which Escape closes).
+    void theRowKeepsItsPlace_data() {
+        QTest::addColumn<Kind>("tapped");
+        QTest::newRow("no microphone found") << Kind::muteMic;
+        QTest::newRow("no apps to open") << Kind::appLauncher;
+        QTest::newRow("timer picker") << Kind::timer;
+    }
+    void theRowKeepsItsPlace() {
+        QFETCH(Kind, tapped);
+        f->audioInput.startError = AudioInput::noDeviceError();
+        QuickActionButton* timer = view->row()->button(Kind::timer);
+        const QPoint rowAt = view->row()->mapTo(view.get(), QPoint(0, 0));
+        if (tapped == Kind::timer) {
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(18, 18),
+                                   timer->mapToGlobal(QPoint(18, 18)));
+            QApplication::sendEvent(timer, &menu);
+        } else {
+            view->handleQuickAction(tapped);
+            if (tapped == Kind::muteMic)
+                f->mic.toggle(); // what the coordinator does with the tap
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(view->problemLine().isEmpty(), tapped == Kind::timer);
+        QCOMPARE(view->row()->mapTo(view.get(), QPoint(0, 0)), rowAt);
+        if (tapped != Kind::timer)
+            return;
+        auto* picker = qobject_cast<TimerPickerPopover*>(view->inlineWidget());
+        QVERIFY(picker);
+        const QRect card = picker->geometry();
+        QVERIFY(std::abs(card.center().x() - timer->mapTo(view.get(), timer->rect().center()).x()) <= 1);
+        QVERIFY(card.bottom() < rowAt.y() && card.bottom() > rowAt.y() - 12 && card.width() < 200);
+        QTest::keyClick(picker->findChild<QAbstractButton*>(), Qt::Key_Escape);
+        QVERIFY(!view->inlineUtility());
     }
 
     // Taps on calculator and search open, switch and close the slot; texts outlive the card.

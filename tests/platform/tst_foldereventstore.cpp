@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -1175,16 +1176,26 @@ END:VEVENT
         QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::saved));
         QCOMPARE(QDir(calendars() + QStringLiteral("/reminders")).entryList(QDir::Files).size(), 1);
         QCOMPARE(store.reminderLists().size(), 1);
-        // Something else under that name is left alone: the add finds no list.
-        QDir(calendars() + QStringLiteral("/reminders")).removeRecursively();
-        QFile blocker(calendars() + QStringLiteral("/reminders"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        answer.reset();
-        store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
-        QTRY_VERIFY(answer);
-        QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::missing));
-        QVERIFY(QFileInfo(calendars() + QStringLiteral("/reminders")).isFile());
+        // Something else under that name is left alone, and where the folder cannot be made the
+        // add says why: not that there is no list.
+        const QString folder = calendars() + QStringLiteral("/reminders");
+        QDir(folder).removeRecursively();
+        QVERIFY(write(folder, QByteArray()));
+        for (const QString& why : {QStringLiteral("is already taken"), QStringLiteral("File exists")}) {
+            answer.reset();
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("none could be made: .*") + why));
+            store.saveNewReminder(QStringLiteral("Call Ana"), std::nullopt, &store, keep);
+            QTRY_VERIFY(answer);
+            QCOMPARE(int(answer->kind), int(EventStore::SaveAnswer::Kind::failed));
+            QVERIFY2(answer->error.startsWith(QStringLiteral("The reminder list could not be made: ")) &&
+                         answer->error.contains(why),
+                     qPrintable(answer->error));
+            // A link to nowhere: nothing there to read, yet no folder can be made under its name.
+            QVERIFY(QFile::remove(folder) &&
+                    QFile::link(m_root->filePath(QStringLiteral("nowhere")), folder));
+        }
+        QVERIFY(store.reminderLists().isEmpty());
     }
 
     void aSaveAskedAsTheStoreEndsIsWritten() {

@@ -8,6 +8,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+
 using Outcome = SingleInstance::Outcome;
 
 class TestLinuxSingleInstance : public QObject {
@@ -69,6 +72,48 @@ private slots:
         }
         // The second gave the lock up as it went.
         QCOMPARE(first.acquire(), Outcome::acquired);
+    }
+
+    // A later start asks the holder to show itself, whether the holder is ready for it yet or not;
+    // a holder that takes no requests leaves the asker with false, not waiting for ever.
+    void aLaterStartAsksTheHolderToShow_data() {
+        QTest::addColumn<bool>("readyFirst");
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("holder ready") << true << true;
+        QTest::newRow("holder still starting") << false << true;
+        QTest::newRow("holder takes no requests") << true << false;
+    }
+    void aLaterStartAsksTheHolderToShow() {
+        QFETCH(bool, readyFirst);
+        QFETCH(bool, listening);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("brimlark.lock"));
+        const QString socket = LinuxSingleInstance::socketPathFor(path);
+        QCOMPARE(socket, dir.filePath(QStringLiteral("brimlark.socket")));
+        LinuxSingleInstance first(path);
+        QCOMPARE(first.acquire(), Outcome::acquired);
+        QVERIFY(QFileInfo(socket).exists());
+        if (!listening)
+            QVERIFY(QFile::remove(socket));
+        int shows = 0;
+        if (readyFirst)
+            first.onShowAsked([&shows] { ++shows; });
+
+        LinuxSingleInstance second(path);
+        QCOMPARE(second.acquire(), Outcome::alreadyRunning);
+        std::atomic<int> answered{-1};
+        std::thread asker([&] { answered = second.askHolderToShow() ? 1 : 0; });
+        if (!readyFirst) {
+            QTest::qWait(200);
+            first.onShowAsked([&shows] { ++shows; });
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(answered != -1, 5000);
+        asker.join();
+        QCOMPARE(answered.load(), int(listening));
+        QCOMPARE(shows, int(listening));
+
+        first.release();
+        QVERIFY(!QFileInfo(socket).exists());
     }
 
     void aLockLeftBehindIsTakenOver_data() {

@@ -29,16 +29,19 @@ public slots:
 class TestLinuxWorkspace : public QObject {
     Q_OBJECT
 private:
-    // A desktop entry in the isolated $XDG_DATA_HOME/applications whose program leaves a mark.
-    static QString installTestApplication(const QString& id, const QString& marker) {
+    // A desktop entry in the isolated $XDG_DATA_HOME/applications whose program leaves a mark, for
+    // files of `type` when one is given.
+    static QString installTestApplication(const QString& id, const QString& marker,
+                                          const QString& type = {}) {
         const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
         QDir().mkpath(folder);
         QFile entry(folder + QLatin1Char('/') + id + QStringLiteral(".desktop"));
         if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return {};
         entry.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Brimlark test application\n"
-                                   "Exec=%1 \"%2\"\n")
-                        .arg(QStandardPaths::findExecutable(QStringLiteral("touch")), marker)
+                                   "Exec=%1 \"%2\"\n%3")
+                        .arg(QStandardPaths::findExecutable(QStringLiteral("touch")), marker,
+                             type.isEmpty() ? QString() : QStringLiteral("MimeType=%1;\n").arg(type))
                         .toUtf8());
         return entry.fileName();
     }
@@ -93,10 +96,21 @@ private slots:
         handler.write("[Desktop Entry]\nType=Application\nName=Brimlark test handler\nExec=true %u\n"
                       "MimeType=x-scheme-handler/brimlark-test;\n");
         handler.close();
+        // A text editor, and nothing that takes text/calendar itself, a kind of text/plain.
+        QVERIFY(!installTestApplication(QStringLiteral("com.brimlark.TextEditor"),
+                                        marker() + QStringLiteral(".text"), QStringLiteral("text/plain"))
+                     .isEmpty());
         // The index a package's install brings up to date, which GIO reads the types from.
         QFile index(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/mimeinfo.cache"));
         QVERIFY(index.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        index.write("[MIME Cache]\nx-scheme-handler/brimlark-test=com.brimlark.TestHandler.desktop;\n");
+        index.write("[MIME Cache]\nx-scheme-handler/brimlark-test=com.brimlark.TestHandler.desktop;\n"
+                    "text/plain=com.brimlark.TextEditor.desktop;\n");
+        // The system's applications stay out; its MIME database, which says what is a kind of what,
+        // stays in.
+        const QString system = qEnvironmentVariable("HOME") + QStringLiteral("/system");
+        QVERIFY(QDir().mkpath(system) &&
+                QFile::link(QStringLiteral("/usr/share/mime"), system + QStringLiteral("/mime")));
+        qputenv("XDG_DATA_DIRS", system.toUtf8());
     }
 
     void thereIsNoShortcutsApplication() {
@@ -329,6 +343,17 @@ private slots:
         inherited.sort();
         QVERIFY2(inherited == QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}),
                  text.constData());
+    }
+
+    // Calendar files open only in an application that takes them itself, never in the text editor
+    // GIO falls back on for their parent type; a type the editor declares opens in it.
+    void calendarFilesNeverOpenInATextEditor() {
+        LinuxWorkspace workspace;
+        QCOMPARE(int(workspace.openDefaultApplication(QStringLiteral("text/calendar")).outcome),
+                 int(Workspace::Launch::Outcome::notFound));
+        QCOMPARE(int(workspace.openDefaultApplication(QStringLiteral("text/plain")).outcome),
+                 int(Workspace::Launch::Outcome::launched));
+        QTRY_VERIFY(QFile::exists(marker() + QStringLiteral(".text")));
     }
 
     void clipboardTextIsReplaced() {

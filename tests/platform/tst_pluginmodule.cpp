@@ -11,24 +11,29 @@ class TestPluginModule : public QObject {
 private slots:
     void candidatesRunFromBesideTheProgramToTheBuild_data() {
         QTest::addColumn<QString>("applicationDir");
-        QTest::addColumn<QString>("builtPath");
+        QTest::addColumn<QString>("buildTreeFolder");
         QTest::addColumn<QStringList>("candidates");
+        QTest::newRow("a test of the build tree")
+            << "/src/build/tests/platform"
+            << "/src/build"
+            << QStringList{"/src/build/tests/platform/libm.so", "/src/build/tests/lib/brimlark/libm.so",
+                           "/src/build/libm.so"};
         QTest::newRow("installed under /usr")
             << "/usr/bin"
-            << "/src/build/libm.so"
-            << QStringList{"/usr/bin/libm.so", "/usr/lib/brimlark/libm.so", "/src/build/libm.so"};
+            << "" << QStringList{"/usr/bin/libm.so", "/usr/lib/brimlark/libm.so"};
         QTest::newRow("installed for one user")
             << "/home/a/.local/bin"
             << "" << QStringList{"/home/a/.local/bin/libm.so", "/home/a/.local/lib/brimlark/libm.so"};
         QTest::newRow("the build folder itself")
             << "/src/build"
-            << "/src/build/libm.so" << QStringList{"/src/build/libm.so", "/src/lib/brimlark/libm.so"};
+            << "/src/build" << QStringList{"/src/build/libm.so", "/src/lib/brimlark/libm.so"};
     }
     void candidatesRunFromBesideTheProgramToTheBuild() {
         QFETCH(QString, applicationDir);
-        QFETCH(QString, builtPath);
+        QFETCH(QString, buildTreeFolder);
         QFETCH(QStringList, candidates);
-        QCOMPARE(pluginModuleCandidates(QStringLiteral("libm.so"), builtPath, applicationDir), candidates);
+        QCOMPARE(pluginModuleCandidates(QStringLiteral("libm.so"), applicationDir, buildTreeFolder),
+                 candidates);
     }
 
     // An installed tree holds the program in bin/ and the modules in lib/brimlark/, with no build
@@ -41,8 +46,8 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(BRIMLARK_TEST_GIO_MODULE), installed));
 
         const PluginModuleEntry loaded =
-            loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"), QString(),
-                                                         prefix.filePath(QStringLiteral("bin"))),
+            loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"),
+                                                         prefix.filePath(QStringLiteral("bin")), QString()),
                                   gioModuleEntry);
         QVERIFY2(loaded.function, qPrintable(loaded.error));
         QCOMPARE(loaded.path, installed);
@@ -50,8 +55,8 @@ private slots:
 
     void aMissingModuleSaysSo() {
         const PluginModuleEntry loaded =
-            loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"), QString(),
-                                                         QStringLiteral("/nonexistent/bin")),
+            loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"),
+                                                         QStringLiteral("/nonexistent/bin"), QString()),
                                   gioModuleEntry);
         QVERIFY(!loaded.function);
         QCOMPARE(loaded.error, QStringLiteral("not found"));

@@ -1,11 +1,17 @@
+#include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/organizer/NotesService.h"
+#include "launch_at_login/LaunchAtLogin.h"
 #include "platform/AtomicWrite.h"
 #include "platform/UserDefaults.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FileWrites.h"
+#include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +30,12 @@ private:
     static QByteArray read(const QString& file) {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static bool changedAgo(const QString& file, int seconds) {
+        QFile opened(file);
+        return opened.open(QIODevice::ReadWrite) &&
+               opened.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-seconds),
+                                  QFileDevice::FileModificationTime);
     }
     static void write(const QString& file, const QByteArray& bytes) {
         QFile f(file);
@@ -267,10 +279,48 @@ private slots:
         QFETCH(bool, removed);
         write(path(), "{\"kept\":true}");
         write(path(name), "{\"half");
+        // Left an hour ago: a copy changed moments ago may be a write under way.
+        QVERIFY(changedAgo(path(name), 3600));
         QCOMPARE(AtomicWrite::removeStaleCopies(path()), removed ? 1 : 0);
         QCOMPARE(QFile::exists(path(name)), !removed);
         QCOMPARE(read(path()), QByteArray("{\"kept\":true}"));
         QFile::remove(path(name));
+    }
+
+    // Whichever store's file it is, the copy goes when the store is built at the next start.
+    void everyStoreRemovesStaleCopies_data() {
+        QTest::addColumn<QString>("file"); // in the store's folder; none for the autostart entry
+        QTest::addColumn<int>("age");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("settings") << "defaults.json" << 3600 << true;
+        QTest::newRow("notes") << "notes.json" << 3600 << true;
+        QTest::newRow("hooks inbox") << "support/hooks/inbox.json" << 3600 << true;
+        QTest::newRow("hook bridge script") << "support/hooks/brimlark-hook-bridge.py" << 3600 << true;
+        QTest::newRow("autostart entry") << "" << 3600 << true;
+        QTest::newRow("hooks inbox, copy changed just now") << "support/hooks/inbox.json" << 0 << false;
+    }
+    void everyStoreRemovesStaleCopies() {
+        QFETCH(QString, file);
+        QFETCH(int, age);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        const QString target = file.isEmpty() ? LaunchAtLogin::entryPath() : dir.filePath(file);
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        write(target + QStringLiteral(".Ab12Cd"), "{\"half");
+        QVERIFY(changedAgo(target + QStringLiteral(".Ab12Cd"), age));
+        if (file.isEmpty()) {
+            LaunchAtLogin::setEnabled(false);
+        } else if (file.startsWith(QLatin1String("support/"))) {
+            StateFixture f;
+            AIHooksService hooks(f.appState, dir.filePath(QStringLiteral("support")), nullptr, nullptr,
+                                 nullptr, &f.clock);
+        } else if (file == NotesService::fileName()) {
+            NotesService notes(target);
+        } else {
+            UserDefaults defaults(target);
+        }
+        QCOMPARE(QFile::exists(target + QStringLiteral(".Ab12Cd")), !removed);
+        QFile::remove(target + QStringLiteral(".Ab12Cd"));
     }
 
     void integersKeepEveryDigitAcrossAReload_data() {

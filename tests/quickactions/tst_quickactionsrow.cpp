@@ -5,6 +5,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestMain.h"
 
+#include <QAccessible>
 #include <QEvent>
 
 namespace {
@@ -101,6 +102,29 @@ private slots:
                          std::abs(lit.blue() - plain.blue());
         QVERIFY2(glows ? lift > 30 : lift == 0, qPrintable(QString::number(lift)));
         QCOMPARE(host.row->button(kind)->isChecked(), active);
+    }
+
+    // The bell's title names what it mutes: a screen reader hears "mute notifications" and the
+    // checked state says whether they are muted; the tooltip says what the state means.
+    void theBellSaysWhatItsStateMeans_data() {
+        QTest::addColumn<bool>("muted");
+        QTest::addColumn<QString>("toolTip");
+        QTest::newRow("notifications on") << false << "mute notifications";
+        QTest::newRow("notifications muted") << true << "Brimlark's notifications are muted";
+    }
+    void theBellSaysWhatItsStateMeans() {
+        QFETCH(bool, muted);
+        QFETCH(QString, toolTip);
+        Host host(muted ? QSet<Kind>{} : QSet<Kind>{Kind::dnd});
+        host.row->setActiveKinds(muted ? QSet<Kind>{Kind::dnd} : QSet<Kind>{});
+        QuickActionButton* bell = host.row->button(Kind::dnd);
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(bell);
+        QVERIFY(read);
+        QCOMPARE(read->text(QAccessible::Name), QStringLiteral("mute notifications"));
+        QVERIFY(read->state().checkable);
+        QCOMPARE(bool(read->state().checked), muted);
+        QCOMPARE(bell->toolTip(), toolTip);
+        QCOMPARE(bell->symbolName(), QStringLiteral("bell.slash.fill"));
     }
 
     // Entering the next button before leaving the last keeps the next one highlighted.

@@ -124,10 +124,16 @@ private slots:
         QTest::addColumn<PermissionStatus>("calendar");
         QTest::addColumn<QStringList>("rowEnd");
         QTest::addColumn<bool>("openDeniedShown");
-        QTest::newRow("granted") << PermissionStatus::authorized << QStringList{"ready"} << false;
-        QTest::newRow("never asked") << PermissionStatus::notDetermined << QStringList{"allow"} << false;
-        QTest::newRow("write only") << PermissionStatus::writeOnly << QStringList{"allow"} << false;
-        QTest::newRow("denied") << PermissionStatus::denied << QStringList{"allow"} << true;
+        // What a screen reader says of the card.
+        QTest::addColumn<QString>("readAs");
+        QTest::newRow("granted") << PermissionStatus::authorized << QStringList{"ready"} << false
+                                 << "calendar: granted";
+        QTest::newRow("never asked") << PermissionStatus::notDetermined << QStringList{"allow"} << false
+                                     << "calendar: not asked";
+        QTest::newRow("write only") << PermissionStatus::writeOnly << QStringList{"allow"} << false
+                                    << "calendar: write only";
+        QTest::newRow("denied") << PermissionStatus::denied << QStringList{"allow"} << true
+                                << "calendar: denied";
     }
     void permissionRowsFollowTheirState() {
         QFETCH(PermissionStatus, calendar);
@@ -137,6 +143,9 @@ private slots:
         f.permissionsCoordinator.refresh();
         PermissionsStep step(f.permissionsCoordinator);
         QTEST(rowEnd(row(&step, QStringLiteral("calendarRow"))), "rowEnd");
+        QTEST(row(&step, QStringLiteral("calendarRow"))->accessibleName(), "readAs");
+        QCOMPARE(row(&step, QStringLiteral("cameraRow"))->accessibleName(),
+                 QStringLiteral("camera: granted"));
         QCOMPARE(rowEnd(row(&step, QStringLiteral("cameraRow"))), QStringList{"ready"});
         QAbstractButton* openDenied = buttonNamed(&step, QStringLiteral("open denied permission"));
         QTEST(openDenied != nullptr, "openDeniedShown");

@@ -9,6 +9,8 @@
 #include "tests/support/TestMain.h"
 
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 
 namespace {
@@ -105,6 +107,11 @@ private slots:
         for (int step = 0; step < 4; ++step) {
             QTest::qWait(450); // the page's slide settles
             brimlark::test::saveScreenshot(window, QStringLiteral("onboarding-step-%1").arg(step));
+            // Every card of a step shows, or the page shows that it scrolls.
+            auto* page = window->findChild<QScrollArea*>(QStringLiteral("onboardingPage"));
+            QVERIFY2(page->widget()->height() <= page->viewport()->height() ||
+                         page->verticalScrollBar()->isVisible(),
+                     qPrintable(QStringLiteral("step %1 hides its end").arg(step)));
             QTest::keyClick(window, Qt::Key_Return, Qt::ControlModifier);
             if (step == 3)
                 break;
@@ -146,6 +153,9 @@ private slots:
             if (badge->isVisibleTo(claude))
                 shownLabels << badge->label();
         QCOMPARE(shownLabels, QStringList({"access ready", "not connected"}));
+        QCOMPARE(claude->accessibleName(), QStringLiteral("claude: access ready, not connected"));
+        QWidget* codex = named<QWidget>(view.stepContent(), QStringLiteral("codexStatus"));
+        QCOMPARE(codex->accessibleName(), QStringLiteral("codex: needs access, not connected"));
     }
 };
 

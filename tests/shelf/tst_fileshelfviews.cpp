@@ -98,21 +98,37 @@ private slots:
         for (int n = 0; n < FileShelfService::maxItems; ++n)
             f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/good-%1.txt").arg(n)));
         FileShelfOverlay overlay(*f.shelf);
+        framed(&overlay, QSize(640, 200));
         // As a file manager sends a Latin-1 name: the byte 0xE9 percent-encoded, no UTF-8.
         const QUrl latin1 = QUrl::fromEncoded("file:///tmp/r%E9sum%E9.txt");
+        const auto told = [&overlay] {
+            return visibleTexts(&overlay).filter(QStringLiteral("not be added"));
+        };
         LogCapture log;
 
         QVERIFY(!overlay.handleDrop({latin1}));
-        QCOMPARE(log.at(QStringLiteral("warning")),
+        QCOMPARE(log.at(QStringLiteral("warning")).filter(QStringLiteral("file shelf")),
                  QStringList{QStringLiteral(
                      "warning file shelf refused file:///tmp/r%E9sum%E9.txt: its name is not valid UTF-8")});
         QCOMPARE(f.shelf->items().size(), FileShelfService::maxItems);
         QCOMPARE(f.shelf->items().last().displayName, QStringLiteral("good-0.txt"));
+        QCOMPARE(told(), QStringList{QStringLiteral("1 file could not be added: its name is not UTF-8")});
 
-        // Beside a good file, only the good one goes on the shelf.
-        QVERIFY(overlay.handleDrop({latin1, QUrl::fromEncoded("file:///tmp/r%C3%A9sum%C3%A9.txt")}));
+        // Beside a good file, only the good one goes on the shelf; the drop says what it left out.
+        QVERIFY(overlay.handleDrop({latin1, QUrl::fromEncoded("file:///tmp/r%C3%A9sum%C3%A9.txt"),
+                                    QUrl::fromEncoded("file:///tmp/%E9")}));
         QCOMPARE(f.shelf->items().first().displayName, QStringLiteral("r\u00e9sum\u00e9.txt"));
         QCOMPARE(f.shelf->items().at(1).displayName, QStringLiteral("good-9.txt"));
+        QCOMPARE(told(),
+                 QStringList{QStringLiteral("2 files could not be added: their names are not UTF-8")});
+        QVERIFY(overlay.handleDrop({QUrl::fromLocalFile(QStringLiteral("/tmp/next.txt"))}));
+        QVERIFY(told().isEmpty());
+
+        // Refused whole on an empty shelf, the drop still says so.
+        f.shelf->clear();
+        QVERIFY(!overlay.handleDrop({latin1}));
+        QVERIFY(overlay.summaryRow()->isVisible());
+        QCOMPARE(told().size(), 1);
     }
 
     // A drop the disk will not take is told where it landed and on the shelf page; the shelf is

@@ -2,6 +2,8 @@
 #include "Brimlark/shell/BrimlarkApp.h"
 #include "Brimlark/shell/BrimlarkAppDelegate.h"
 #include "Brimlark/shell/MenuBarMenuView.h"
+#include "Brimlark/shell/NotchPanel.h"
+#include "Brimlark/shell/NotchWindowManager.h"
 #include "Brimlark/shell/StatusObserver.h"
 #include "Brimlark/shortcuts/ShortcutNames.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
@@ -106,6 +108,15 @@ private slots:
         emit menu->aboutToShow();
         QCOMPARE(menu->openAdvancedAction()->text(), QStringLiteral("Open Advanced\tCtrl+Shift+K"));
         QCOMPARE(menu->openBasicAction()->text(), QStringLiteral("Open Basic"));
+
+        // A tray that draws the menu itself gets the hint as the item's shortcut, never in the label.
+        QAction item;
+        MenuBarMenuView::showHint(&item, QStringLiteral("Open Advanced"), advanced.shortcut(), true);
+        QCOMPARE(item.text(), QStringLiteral("Open Advanced"));
+        QCOMPARE(item.shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        MenuBarMenuView::showHint(&item, QStringLiteral("Open Advanced"), advanced.shortcut(), false);
+        QCOMPARE(item.text(), QStringLiteral("Open Advanced\tCtrl+Shift+K"));
+        QVERIFY(item.shortcut().isEmpty());
         app.reset();
         KeyboardShortcuts::install(nullptr, nullptr);
     }
@@ -151,6 +162,54 @@ private slots:
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(quit.count(), 1);
         QVERIFY(!coordinator().notchWindowManager());
+    }
+
+    // A later start asked this one to show itself.
+    void reopenShowsTheRunningApp_data() {
+        QTest::addColumn<bool>("onboarded");
+        QTest::addColumn<Mode>("before");
+        QTest::addColumn<Mode>("after");
+        QTest::addColumn<bool>("onboardingShown");
+        QTest::newRow("onboarding unfinished") << false << Mode::hidden() << Mode::hidden() << true;
+        QTest::newRow("closed") << true << Mode::hidden() << Mode::basic() << false;
+        QTest::newRow("peeking") << true << Mode::peek() << Mode::basic() << false;
+        QTest::newRow("open stays open") << true << Mode::advanced(2) << Mode::advanced(2) << false;
+    }
+    void reopenShowsTheRunningApp() {
+        QFETCH(bool, onboarded);
+        QFETCH(Mode, before);
+        f->defaults.setBool(OnboardingView::onboardedKey, onboarded);
+        launch();
+        if (QWidget* onboarding = coordinator().onboardingWindow())
+            onboarding->hide();
+        engine().setMode(before);
+        app->appDelegate().applicationShouldHandleReopen();
+        QTEST(engine().mode(), "after");
+        QWidget* onboarding = coordinator().onboardingWindow();
+        QTEST(onboarding && onboarding->isVisible(), "onboardingShown");
+        if (engine().mode() != before)
+            QCOMPARE(engine().lastOpenTrigger(), Trigger::click);
+    }
+
+    // The menu's Ctrl+, and Ctrl+Q work where the app has the keyboard, not only in the menu.
+    void appKeysWorkInTheOpenPanelAndTheSettings() {
+        f->defaults.setBool(OnboardingView::onboardedKey, true);
+        launch();
+        engine().setMode(Mode::basic());
+        QWidget* panel = coordinator().notchWindowManager()->panel();
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QVERIFY(!coordinator().settingsWindow());
+        QTest::keyClick(panel, Qt::Key_Comma, Qt::ControlModifier);
+        QWidget* settings = coordinator().settingsWindow();
+        QVERIFY(settings && settings->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(settings));
+        QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
+        QTimer::singleShot(0, settings,
+                           [settings] { QTest::keyClick(settings, Qt::Key_Q, Qt::ControlModifier); });
+        QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(1); }); // a safety net
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(quit.count(), 1);
     }
 
     void trayLabelDrawsTheSymbol() {

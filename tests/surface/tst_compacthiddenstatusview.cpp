@@ -218,10 +218,10 @@ private slots:
             << timerEndingIn(-3, true) << "timer finished" << some("time is up") << "timer" << warning;
 
         const QUrl link(QStringLiteral("https://Meet.Example.com/abc-defg"));
-        QTest::newRow("meeting in 30 s") << meeting(30, link) << "standup • in 0 min"
+        QTest::newRow("meeting in 30 s") << meeting(30, link) << "standup • in 1 min"
                                          << some("meet.example.com") << "video.fill" << accent;
         QTest::newRow("meeting in 5.5 min")
-            << meeting(330, link, QStringLiteral("Room 4")) << "standup • in 5 min"
+            << meeting(330, link, QStringLiteral("Room 4")) << "standup • in 6 min"
             << some("meet.example.com") << "video.fill" << accent;
         QTest::newRow("in progress") << meeting(-60, std::nullopt, QStringLiteral("Room 4"))
                                      << "standup • now" << some("room 4") << "calendar" << warning;
@@ -305,17 +305,35 @@ private slots:
         QVERIFY(hooks.events().isEmpty());
     }
 
-    void aFailedActionLeavesTheEventWithAnError() {
+    // An action that does not start keeps the event, and the pill, where the click was, says why
+    // in place of its second line, to the eye and to a screen reader.
+    void aFailedActionLeavesTheEventWithAnError_data() {
+        QTest::addColumn<bool>("deny"); // deny opens a link, allow runs a command
+        QTest::addColumn<QString>("failure");
         // The fixture's service has no process launcher: no command can start.
-        const HookEvent e =
-            withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, false);
+        QTest::newRow("allow") << false << "could not run approve: no process launcher";
+        QTest::newRow("deny") << true << "could not open deny: nothing could open the link";
+    }
+    void aFailedActionLeavesTheEventWithAnError() {
+        QFETCH(bool, deny);
+        QFETCH(QString, failure);
+        HookEvent e = withActions(hookEvent(Source::claude, Status::asking, some("Run tests?")), true, true);
+        e.denyAction->url = QUrl(QStringLiteral("https://tool.test/deny"));
+        f->workspace.openUrlSucceeds = false;
         f->aiHooks.ingest(e);
         CompactHiddenStatusView view(CompactLiveStatus::ai(e), &f->aiHooks, false, QSizeF(200, 32),
                                      &f->clock);
         view.resize(356, 102);
-        QTest::mouseClick(view.allowButton(), Qt::LeftButton);
+        QTest::mouseClick(deny ? view.denyButton() : view.allowButton(), Qt::LeftButton);
         QCOMPARE(f->aiHooks.events().size(), 1);
-        QVERIFY(f->aiHooks.lastError().startsWith(QStringLiteral("could not run approve")));
+        QCOMPARE(f->aiHooks.lastError(), failure);
+        QCOMPARE(view.content().secondLine, std::optional<QString>(failure));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&view)->text(QAccessible::Description), failure);
+        QCOMPARE(view.toolTip(), failure);
+        // It stays as the same status is published again each second.
+        f->clock.setNow(f->clock.now().addSecs(1));
+        view.refreshContent();
+        QCOMPARE(view.content().secondLine, std::optional<QString>(failure));
     }
 
     void refreshRepaintsOnlyWhenATextMoves() {

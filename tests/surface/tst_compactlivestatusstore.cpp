@@ -1,4 +1,5 @@
 #include "Brimlark/organizer/CalendarService.h"
+#include "Brimlark/surface/CompactHiddenStatusView.h"
 #include "Brimlark/surface/CompactLiveStatusStore.h"
 #include "tests/support/ServiceFixture.h"
 #include "tests/support/TestMain.h"
@@ -172,26 +173,36 @@ private slots:
         QCOMPARE(kind(), nineSecondsLater);
     }
 
+    // Each alert reads as of its own moment, wherever in its window it was raised and for as long as
+    // it shows: the fifteen-minute one "in 15 min".
     void calendarWindows_data() {
         QTest::addColumn<double>("startsIn");
-        QTest::addColumn<bool>("alert");
-        QTest::newRow("exactly 900 s") << 900.0 << true;
-        QTest::newRow("899.5 s") << 899.5 << true;
-        QTest::newRow("899 s") << 899.0 << false;
-        QTest::newRow("900.5 s") << 900.5 << false;
-        QTest::newRow("exactly at the start") << 0.0 << true;
-        QTest::newRow("half a second after") << -0.5 << true;
-        QTest::newRow("one second after") << -1.0 << false;
+        QTest::addColumn<QString>("reads");
+        const QString fifteen = QStringLiteral("standup • in 15 min");
+        const QString now = QStringLiteral("standup • now");
+        QTest::newRow("exactly 900 s") << 900.0 << fifteen;
+        QTest::newRow("899.5 s") << 899.5 << fifteen;
+        QTest::newRow("899.1 s") << 899.1 << fifteen;
+        QTest::newRow("899 s") << 899.0 << QString();
+        QTest::newRow("900.5 s") << 900.5 << QString();
+        QTest::newRow("exactly at the start") << 0.0 << now;
+        QTest::newRow("half a second after") << -0.5 << now;
+        QTest::newRow("one second after") << -1.0 << QString();
     }
     void calendarWindows() {
         QFETCH(double, startsIn);
-        QFETCH(bool, alert);
+        QFETCH(QString, reads);
+        const auto headline = [this] {
+            return CompactHiddenStatusView::contentFor(*store->current(), f->clock.now()).headline;
+        };
         build();
         nextEventIn(startsIn);
-        QCOMPARE(kind(), alert ? std::optional<Kind>(Kind::calendar) : std::nullopt);
-        if (alert) {
+        QCOMPARE(kind(), !reads.isEmpty() ? std::optional<Kind>(Kind::calendar) : std::nullopt);
+        if (!reads.isEmpty()) {
+            QCOMPARE(headline(), reads);
             advance(4900ms);
             QCOMPARE(kind(), std::optional<Kind>(Kind::calendar));
+            QCOMPARE(headline(), reads);
             advance(100ms);
             QCOMPARE(kind(), std::nullopt);
         }

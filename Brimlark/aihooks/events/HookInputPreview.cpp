@@ -26,7 +26,7 @@ std::optional<QString> namedInput(const QJsonObject& input) {
     if (command.isArray())
         if (std::optional<QString> words = joinedWords(command.toArray()))
             return words;
-    for (const char* key : {"file_path", "path", "url", "pattern", "query", "prompt"}) {
+    for (const char* key : {"file_path", "notebook_path", "path", "url", "pattern", "query", "prompt"}) {
         const QJsonValue value = input.value(QLatin1String(key));
         if (value.isString() && !value.toString().trimmed().isEmpty())
             return value.toString();

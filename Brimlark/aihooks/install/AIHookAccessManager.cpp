@@ -31,6 +31,14 @@ QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// `path` when it is a folder, else the closest folder above it that exists.
+QString nearestExistingFolder(const QString& cleanPath) {
+    QString folder = cleanPath;
+    while (!QFileInfo(folder).isDir() && folder != QLatin1String("/"))
+        folder = parentOf(folder);
+    return folder;
+}
+
 void set(AccessError* error, AccessError::Kind kind, const QString& payload = {}) {
     if (error)
         *error = AccessError{kind, payload};
@@ -95,9 +103,6 @@ std::optional<AIHookAccessLocation> AIHookAccessManager::location(AIHookTool too
 
 bool AIHookAccessManager::requestAccess(AIHookTool tool, AccessError* error) const {
     const QString expected = joined(standardized(m_homeDirectory), aiHookToolFolderName(tool));
-    // Best effort: the panel then opens in the folder the user is most likely to want. A failure
-    // is of no consequence, the user can still pick the home folder.
-    QDir().mkpath(expected);
 
     const QString name = aiHookToolDisplayName(tool);
     FilePickerOptions options;
@@ -111,7 +116,10 @@ bool AIHookAccessManager::requestAccess(AIHookTool tool, AccessError* error) con
     options.canChooseDirectories = true;
     options.canCreateDirectories = true;
     options.showsHiddenFiles = true;
-    options.directory = expected;
+    // The panel opens in the tool's folder when there is one, else in the nearest folder above it
+    // (the home folder): nothing is made before the user allows access, and a pick of the home
+    // folder is as good, the tool's folder being made when the hooks are installed.
+    options.directory = nearestExistingFolder(expected);
 
     const std::optional<QString> chosen = m_picker->pickOne(options);
     if (!chosen || chosen->isEmpty()) {

@@ -5,6 +5,7 @@
 #include "Brimlark/aihooks/views/AIHooksEventList.h"
 #include "Brimlark/aihooks/views/AIHooksEventRow.h"
 #include "Brimlark/aihooks/views/AIHooksPillButton.h"
+#include "Brimlark/core/AppState.h"
 #include "Brimlark/core/RelativeTimeRefresh.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
@@ -33,10 +34,32 @@ AIHooksView::AIHooksView(AIHooksService& service, std::function<void()> onOpenSe
     connect(&service, &AIHooksService::isListeningChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookInstallationStatusChanged, this, &AIHooksView::refresh);
     connect(&service, &AIHooksService::hookAccessStatusChanged, this, &AIHooksView::refresh);
+    // Only the header's line follows the bell: the list and a press on it stay as they are.
+    connect(&service.appState(), &AppState::notificationsMutedChanged, this, [this](bool muted) {
+        if (m_muted)
+            m_muted->setVisible(muted);
+    });
+    m_inboxLine = plainLabel(QString(), BrimlarkTheme::monoMedium10(), BrimlarkTheme::warning(), this);
+    m_inboxLine->setObjectName(QStringLiteral("inboxLine"));
+    m_inboxLine->setWordWrap(true);
+    m_inboxLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_inboxLine);
+    connect(&service, &AIHooksService::inboxProblemChanged, this, &AIHooksView::showInboxProblem);
+    showInboxProblem(service.inboxProblem());
     Clock* clock = service.clock() ? service.clock() : Clock::system();
     m_timeRefresh = new RelativeTimeRefresh(
         *clock, [this] { refreshTimes(); }, this);
     refresh();
+}
+
+void AIHooksView::showInboxProblem(const QString& problem) {
+    m_inboxLine->setText(
+        problem.isEmpty() ? QString() : QStringLiteral("the hooks inbox could not be read: %1").arg(problem));
+    m_inboxLine->setVisible(!problem.isEmpty());
+}
+
+QString AIHooksView::inboxLine() const {
+    return m_inboxLine->text();
 }
 
 QDateTime AIHooksView::currentTime() const {
@@ -320,7 +343,8 @@ void AIHooksView::rebuild() {
         m_scroll = buildEventList(m_content, events);
         column->addWidget(m_scroll, 1);
     }
-    layout()->addWidget(m_content);
+    // Above the inbox line.
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_content);
     if (scrolledTo > 0 && m_scroll) {
         // The new list takes the old one's scroll position; its range is known once it is laid out.
         m_content->show();
@@ -349,6 +373,13 @@ QWidget* AIHooksView::buildHeader(QWidget* parent, bool hasEvents) {
     status->addLayout(titles);
     row->addLayout(status);
     row->addStretch(1);
+
+    // An asking tool reaches no notification while the bell mutes them: the page says so.
+    m_muted = plainLabel(QStringLiteral("Brimlark's notifications are muted"), BrimlarkTheme::monoRegular10(),
+                         BrimlarkTheme::warning(), header);
+    m_muted->setObjectName(QStringLiteral("notificationsMuted"));
+    m_muted->setVisible(m_service->appState().notificationsMuted());
+    row->addWidget(m_muted, 0, Qt::AlignVCenter);
 
     if (hasEvents) {
         auto* clear = new AIHooksPillButton(QStringLiteral("clear"), true, false,

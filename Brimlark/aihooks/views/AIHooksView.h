@@ -18,7 +18,8 @@ class QScrollArea;
 
 // The advanced panel's AI hooks page: whether the listener runs and which tool is connected, the
 // events the rule preset lets through (newest first) with allow and deny, "clear", and while the
-// list is empty the next setup step, a listener restart and the way to the settings. It keeps no
+// list is empty the next setup step, a listener restart and the way to the settings; under them,
+// while the hooks inbox cannot be read, a line that says so and why. It keeps no
 // state of its own beyond what it showed last, and follows the service whenever the service
 // changes something it shows, so that a change it does not show leaves a press in progress and the
 // scroll position alone. While events stay listed, only the rows that changed are removed, inserted
@@ -38,6 +39,8 @@ public:
     QString headerSubtitle() const;
     QString emptyTitle() const;
     std::optional<SetupStep> nextSetupStep() const;
+    // "the hooks inbox could not be read: <why>" while it cannot; empty otherwise.
+    QString inboxLine() const;
 
     static QColor statusColor(HookEvent::Status status);
     static QString sourceLabel(HookEvent::Source source);
@@ -83,14 +86,19 @@ private:
     void refreshTimes();
     // Ends the fades under way: their rows show whole at once.
     void finishFades();
+    void showInboxProblem(const QString& problem);
 
     QPointer<AIHooksService> m_service;
     std::function<void()> m_onOpenSettings;
     QWidget* m_content = nullptr;
+    // Below the content, kept through its rebuilds.
+    QLabel* m_inboxLine = nullptr;
     // The list's scroll area while events are listed.
     QPointer<QScrollArea> m_scroll;
     // The header's count while events are listed.
     QPointer<QLabel> m_subtitle;
+    // The header's line saying the notifications are muted; shown while they are.
+    QPointer<QLabel> m_muted;
     std::optional<Shown> m_shown;
     // The ids of the rows the last build listed, in order (none while the page was empty).
     QList<QUuid> m_listedIds;

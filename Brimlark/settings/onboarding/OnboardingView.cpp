@@ -113,7 +113,10 @@ OnboardingView::OnboardingView(PermissionsCoordinator& permissions, AIHooksServi
     m_page->setFrameShape(QFrame::NoFrame);
     m_page->setWidgetResizable(true);
     m_page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A step taller than the page (the shortcuts and gestures on a large font) shows that it
+    // scrolls.
+    m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_page->verticalScrollBar()->setStyleSheet(BrimlarkTheme::thinScrollBarStyle());
     QPalette black = m_page->palette();
     black.setColor(QPalette::Window, BrimlarkTheme::notchBlack());
     black.setColor(QPalette::Base, BrimlarkTheme::notchBlack());

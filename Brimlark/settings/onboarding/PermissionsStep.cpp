@@ -4,6 +4,7 @@
 #include "Brimlark/kit/BrimlarkStatusBadge.h"
 #include "Brimlark/kit/BrimlarkTheme.h"
 #include "Brimlark/kit/PlainLabel.h"
+#include "Brimlark/settings/PermissionRow.h"
 #include "Brimlark/settings/onboarding/OnboardingCard.h"
 #include "Brimlark/settings/onboarding/OnboardingView.h"
 
@@ -98,7 +99,9 @@ QWidget* PermissionsStep::permissionRow(Permission permission) {
     texts->addWidget(reason);
     row->addLayout(texts, 1);
 
+    card->setAccessibleDescription(PermissionsCoordinator::reason(permission));
     Row controls;
+    controls.card = card;
     controls.ready = new BrimlarkStatusBadge(QStringLiteral("ready"), BrimlarkTheme::success(), false, card);
     row->addWidget(controls.ready);
     controls.allow = new BrimlarkRoundedButton(
@@ -111,9 +114,13 @@ QWidget* PermissionsStep::permissionRow(Permission permission) {
 
 void PermissionsStep::showStates() {
     for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
-        const bool granted = m_permissions.state(it.key()) == State::granted;
+        const State state = m_permissions.state(it.key());
+        const bool granted = state == State::granted;
         it->ready->setVisible(granted);
         it->allow->setVisible(!granted);
+        // The card is read as one control: its permission and that permission's state.
+        it->card->setAccessibleName(PermissionsCoordinator::title(it.key()).toLower() + QStringLiteral(": ") +
+                                    PermissionRow::badgeText(state));
     }
     // The requests ask only what was never asked; a refused one changes in the desktop's settings.
     const bool asks = m_permissions.hasUnaskedPermissions();

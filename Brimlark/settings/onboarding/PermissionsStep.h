@@ -28,6 +28,7 @@ public:
 private:
     using Permission = PermissionsCoordinator::Permission;
     struct Row {
+        QWidget* card = nullptr;
         BrimlarkStatusBadge* ready = nullptr;
         QAbstractButton* allow = nullptr;
     };

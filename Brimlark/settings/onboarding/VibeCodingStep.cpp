@@ -138,6 +138,8 @@ QWidget* VibeCodingStep::presetChip(Preset preset, const QString& label) {
 QWidget* VibeCodingStep::toolStatusRow(const QString& tool, ToolStatus& status) {
     auto* card = new OnboardingCard({BrimlarkTheme::surface(), QColor(), 10}, false, this);
     card->setObjectName(tool + QStringLiteral("Status"));
+    status.row = card;
+    status.tool = tool;
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(8);
@@ -190,6 +192,11 @@ void VibeCodingStep::showStatuses() {
         status.needsAccess->setVisible(!granted);
         status.connected->setVisible(connected);
         status.notConnected->setVisible(!connected);
+        // Read as one control: the tool, then its two badges as they show.
+        const BrimlarkStatusBadge* reach = granted ? status.granted : status.needsAccess;
+        const BrimlarkStatusBadge* link = connected ? status.connected : status.notConnected;
+        status.row->setAccessibleName(status.tool + QStringLiteral(": ") + reach->label() +
+                                      QStringLiteral(", ") + link->label());
     };
     show(m_claude, access.claudeGranted, installed.claudeInstalled);
     show(m_codex, access.codexGranted, installed.codexInstalled);

@@ -37,6 +37,8 @@ private:
         QLabel* label = nullptr;
     };
     struct ToolStatus {
+        QWidget* row = nullptr;
+        QString tool;
         BrimlarkStatusBadge* granted = nullptr;
         BrimlarkStatusBadge* needsAccess = nullptr;
         BrimlarkStatusBadge* connected = nullptr;

@@ -130,12 +130,50 @@ GioModule::Launch launchDesktopFile(const QByteArray& path, QString* error) {
     return GioModule::Launch::started;
 }
 
+// Whether the application's desktop entry names `contentType` itself among its types (MimeType=),
+// not only a type that one is a kind of.
+bool declares(GAppInfo* info, const gchar* contentType) {
+    const char** types = g_app_info_get_supported_types(info);
+    for (; types && *types; ++types) {
+        gchar* type = g_content_type_from_mime_type(*types);
+        const bool same = type && g_content_type_equals(type, contentType);
+        g_free(type);
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+bool listed(GList* applications, GAppInfo* info) {
+    for (GList* each = applications; each; each = each->next) {
+        if (g_app_info_equal(static_cast<GAppInfo*>(each->data), info))
+            return true;
+    }
+    return false;
+}
+
+// The application to start for `contentType`: GIO's default when it takes the type itself, else
+// the first that does. GIO's default may be an application for a type this one is a kind of (with
+// no calendar application installed, a text editor for text/calendar, as text/calendar is a kind
+// of text/plain); that one is not started. An application takes the type itself when its entry
+// declares it or the user associated the two (GIO's recommended applications).
+GAppInfo* applicationFor(const gchar* contentType) {
+    GList* recommended = g_app_info_get_recommended_for_type(contentType);
+    GAppInfo* chosen = g_app_info_get_default_for_type(contentType, FALSE);
+    if (chosen && !declares(chosen, contentType) && !listed(recommended, chosen)) {
+        g_object_unref(chosen);
+        chosen = recommended ? static_cast<GAppInfo*>(g_object_ref(recommended->data)) : nullptr;
+    }
+    g_list_free_full(recommended, g_object_unref);
+    return chosen;
+}
+
 GioModule::Launch launchDefaultFor(const QByteArray& mimeType, QString* error) {
-    // GIO maps a MIME type to a content type on Linux; the content type names the default handler.
+    // GIO maps a MIME type to a content type on Linux; the content type names the handlers.
     gchar* contentType = g_content_type_from_mime_type(mimeType.constData());
     if (!contentType)
         return GioModule::Launch::notFound;
-    GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType, FALSE));
+    GObjectPtr<GAppInfo> info(applicationFor(contentType));
     g_free(contentType);
     if (!info)
         return GioModule::Launch::notFound;

@@ -31,7 +31,9 @@ struct GioModule {
     // the file. The child is spawned without forking this process and reaped by the process's
     // one reaper thread. Safe to call from any thread.
     Launch (*launchDesktopFile)(const QByteArray& path, QString* error);
-    // Starts the default application for `mimeType` without files: notFound when it has none.
+    // Starts the default application for `mimeType` without files: notFound when it has none. An
+    // application GIO would pick only for a type `mimeType` is a kind of (a text editor for
+    // text/calendar) does not count: only one that takes `mimeType` itself is started.
     Launch (*launchDefaultFor)(const QByteArray& mimeType, QString* error);
     // Watches GNOME's org.gnome.desktop.interface enable-animations: null, with `why`, when the
     // schema or key is not installed. `changed` runs on each change, while Qt runs its GLib event

@@ -6,8 +6,7 @@ const GioModule* gioModule() {
     // Never unloaded: GLib may call into it (a settings change) until the program ends.
     static const GioModule* module = []() -> const GioModule* {
         const PluginModuleEntry loaded = loadPluginModuleEntry(
-            pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so"), QStringLiteral(BRIMLARK_GIO_MODULE)),
-            gioModuleEntry);
+            pluginModuleCandidates(QStringLiteral("libbrimlark_gio.so")), gioModuleEntry);
         if (!loaded.function) {
             qCWarning(lcPlatform, "the GIO module could not be loaded: %s", qUtf8Printable(loaded.error));
             return nullptr;

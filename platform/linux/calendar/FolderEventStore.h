@@ -175,8 +175,9 @@ private:
     bool listsOf(const Reading& reading, QList<Calendar>& into);
     static std::optional<Calendar> defaultOf(const QList<Calendar>& lists);
     // The list a quick add without one goes to: the default list, or, while the folder holds no
-    // list at all, a new empty "reminders" folder (as a fresh store has none).
-    std::optional<Calendar> listForQuickAdd();
+    // list at all, a new empty "reminders" folder (as a fresh store has none). None, with `error`
+    // saying why, when that folder could not be made.
+    std::optional<Calendar> listForQuickAdd(QString* error);
     static void remindersFrom(const Calendar& list, const Files& files, QList<Reminder>& into);
     bool remindersIn(const QString& calendarFolder, const Reading& reading, QList<Reminder>& into);
     bool remindersOf(const std::optional<Calendar>& list, const Reading& reading, QList<Reminder>& into);

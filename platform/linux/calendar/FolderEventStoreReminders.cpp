@@ -8,7 +8,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,18 +84,23 @@ std::optional<EventStore::Calendar> FolderEventStore::defaultListForNewReminders
     return defaultOf(reminderLists());
 }
 
-std::optional<EventStore::Calendar> FolderEventStore::listForQuickAdd() {
+std::optional<EventStore::Calendar> FolderEventStore::listForQuickAdd(QString* error) {
     if (std::optional<Calendar> list = defaultListForNewReminders())
         return list;
     if (currentStatus() != PermissionStatus::authorized)
         return std::nullopt;
     // Only a name nothing holds yet: a folder of events there stays a calendar of events.
     const QString folder = m_folder + QStringLiteral("/reminders");
-    if (QFileInfo::exists(folder) || !QDir().mkdir(folder)) {
-        qCWarning(lcPlatform, "no reminders list, and none could be made at %s", qUtf8Printable(folder));
+    QString why;
+    if (QFileInfo::exists(folder))
+        why = QStringLiteral("%1 is already taken by something that is no reminder list").arg(folder);
+    else if (::mkdir(QFile::encodeName(folder).constData(), S_IRWXU) != 0)
+        why = QStringLiteral("%1 (%2)").arg(qt_error_string(errno), folder);
+    if (!why.isEmpty()) {
+        qCWarning(lcPlatform, "no reminders list, and none could be made: %s", qUtf8Printable(why));
+        *error = QStringLiteral("The reminder list could not be made: %1").arg(why);
         return std::nullopt;
     }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qCInfo(lcPlatform, "reminders list created: %s", qUtf8Printable(folder));
     return calendarOf(folder);
 }

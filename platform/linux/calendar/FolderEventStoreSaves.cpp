@@ -199,7 +199,10 @@ void FolderEventStore::saveNewReminder(const QString& title, const std::optional
     auto reply = ContextCallback<void(const SaveAnswer&)>(context, std::move(done));
     post(
         [this, title, list, reply] {
-            const SaveAnswer answer = addNow(title, list ? list : listForQuickAdd());
+            QString unmade;
+            const std::optional<Calendar> target = list ? list : listForQuickAdd(&unmade);
+            const SaveAnswer answer =
+                unmade.isEmpty() ? addNow(title, target) : SaveAnswer{SaveAnswer::Kind::failed, unmade};
             QMetaObject::invokeMethod(
                 this, [reply, answer] { reply(answer); }, Qt::QueuedConnection);
         },

@@ -79,8 +79,7 @@ bool ArtworkFetcher::loadDownloader() {
         return false;
     // Never unloaded: replies made by its code may still be delivered until the program ends.
     const PluginModuleEntry loaded =
-        loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_artwork_download.so"),
-                                                     QStringLiteral(BRIMLARK_ARTWORK_DOWNLOAD_MODULE)),
+        loadPluginModuleEntry(pluginModuleCandidates(QStringLiteral("libbrimlark_artwork_download.so")),
                               artworkDownloadModuleEntry);
     if (!loaded.function) {
         m_downloadUnavailable = true;

@@ -17,8 +17,7 @@ QString LinuxAudioInput::loadModule() {
         return QString();
     // Never unloaded: the tap's code must outlive every queued call into it.
     const QStringList candidates = m_modulePath.isEmpty()
-                                       ? pluginModuleCandidates(QStringLiteral("libbrimlark_audio_tap.so"),
-                                                                QStringLiteral(BRIMLARK_AUDIO_TAP_MODULE))
+                                       ? pluginModuleCandidates(QStringLiteral("libbrimlark_audio_tap.so"))
                                        : QStringList{m_modulePath};
     const PluginModuleEntry loaded = loadPluginModuleEntry(candidates, audioTapModuleEntry);
     if (!loaded.function)

@@ -9,12 +9,7 @@
 namespace {
 
 QStringList moduleCandidates() {
-#ifdef BRIMLARK_CAMERA_MODULE_PATH
-    const QString built = QStringLiteral(BRIMLARK_CAMERA_MODULE_PATH);
-#else
-    const QString built;
-#endif
-    QStringList candidates = pluginModuleCandidates(QStringLiteral("libbrimlark_camera.so"), built);
+    QStringList candidates = pluginModuleCandidates(QStringLiteral("libbrimlark_camera.so"));
     if (const QString chosen = qEnvironmentVariable("BRIMLARK_CAMERA_MODULE"); !chosen.isEmpty())
         candidates.prepend(chosen);
     return candidates;

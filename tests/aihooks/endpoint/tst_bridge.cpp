@@ -1,10 +1,13 @@
 #include "Brimlark/aihooks/AIHooksService.h"
+#include "Brimlark/aihooks/events/HookEventDecoder.h"
+#include "Brimlark/aihooks/events/HookInputPreview.h"
 #include "Brimlark/aihooks/install/AIHookInstaller.h"
 #include "platform/linux/kernel/LinuxLoopbackListener.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -230,6 +233,52 @@ private slots:
             QCOMPARE(posted.value(QLatin1String(key)), payload.value(QLatin1String(key)));
         QVERIFY(posted.value(QStringLiteral("message")).toString().startsWith(QStringLiteral("mmmm")));
         QVERIFY(!posted.contains(QStringLiteral("tool_response")));
+    }
+
+    // A request too large to post whole still names what it asks (the file, the command) as the
+    // same request would were it small, in the row, the pill and the notification.
+    void aLargeRequestNamesWhatItAsks_data() {
+        QTest::addColumn<QJsonObject>("payload");
+        const QString large(120000, QLatin1Char('c'));
+        const QJsonObject write{
+            {"tool_name", "Write"},
+            {"tool_input", QJsonObject{{"file_path", "/home/u/gen/schema.ts"}, {"content", large}}}};
+        QTest::newRow("write") << write;
+        QTest::newRow("long command")
+            << QJsonObject{{"tool_name", "Bash"},
+                           {"tool_input", QJsonObject{{"command", "python3 - <<'EOF'\n" + large + "\nEOF"}}}};
+        QTest::newRow("command as words") << QJsonObject{
+            {"tool_name", "Bash"},
+            {"tool_input", QJsonObject{{"command", QJsonArray{"bash", "-c", "cat <<EOF\n" + large}}}}};
+        QTest::newRow("notebook") << QJsonObject{
+            {"tool_name", "NotebookEdit"},
+            {"tool_input", QJsonObject{{"notebook_path", "/home/u/a.ipynb"}, {"new_source", large}}}};
+        // The session, the folder and every action long beyond the BMP too: only the last cut fits.
+        QJsonObject longMembers = write;
+        const QString emoji = QString::fromUtf8("\U0001F600").repeated(5000);
+        longMembers.insert(QStringLiteral("session_id"), emoji);
+        longMembers.insert(QStringLiteral("cwd"), emoji);
+        for (const char* verb : {"approve", "allow", "deny", "reject"})
+            for (const char* suffix : {"_label", "_title", "_command", "Command", "_url", "URL"})
+                longMembers.insert(QLatin1String(verb) + QLatin1String(suffix), emoji);
+        QTest::newRow("every other member long") << longMembers;
+    }
+    void aLargeRequestNamesWhatItAsks() {
+        QFETCH(QJsonObject, payload);
+        const QByteArray whole = QJsonDocument(payload).toJson(QJsonDocument::Compact);
+        CaptureServer capture;
+        QCOMPARE(bridge(QStringLiteral("PermissionRequest"), capture.server.serverPort(), whole).exitCode, 0);
+        QTRY_VERIFY(!capture.body().isEmpty());
+        QVERIFY(capture.bodyBytes().size() <= 60000);
+        const auto shown = [](const QByteArray& body) {
+            const QList<HookEvent> events =
+                HookEventDecoder::decode(body, QDateTime::currentDateTimeUtc()).events;
+            return events.size() == 1
+                       ? HookInputPreview::of(events.first(), HookInputPreview::maxWrappedLength)
+                       : std::nullopt;
+        };
+        QVERIFY(shown(whole));
+        QCOMPARE(shown(capture.bodyBytes()), shown(whole));
     }
 
     // However large or odd the input, what is posted fits the endpoint's limit of 65,536 bytes

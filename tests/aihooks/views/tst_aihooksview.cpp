@@ -604,6 +604,20 @@ private slots:
         compare(width + 37);
     }
 
+    // While the bell has muted Brimlark's notifications the page says so, over a list or not.
+    void aMutedBellIsSaidOnThePage() {
+        HookViewFixture f;
+        AIHooksView view(f.service);
+        const QString muted = QStringLiteral("Brimlark's notifications are muted");
+        f.appState.setNotificationsMuted(true);
+        QVERIFY(labelTexts(&view).contains(muted));
+        f.service.ingest(hookEvent(Source::claude, Status::asking, QStringLiteral("Edit file?")));
+        settle();
+        QVERIFY(labelTexts(&view).contains(muted));
+        f.appState.setNotificationsMuted(false);
+        QVERIFY(!labelTexts(&view).contains(muted));
+    }
+
     void anActionThatDoesNotStartKeepsTheEvent() {
         HookViewFixture f;
         AIHooksView view(f.service);
