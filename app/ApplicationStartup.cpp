@@ -39,6 +39,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     // Before the application object: on Wayland the panel needs X11 to place itself.
@@ -122,11 +123,15 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     KeyboardShortcuts::CarbonKeyboardShortcuts hotKeyRegistry(hotKeys.get());
     KeyboardShortcuts::install(&UserDefaults::standard(), &keyboardLayout, &hotKeyRegistry);
 
+    // The settings stored while the application is built and launched (the default shortcuts, the
+    // first time) are written once; the coordinator's start writes them before it tells it is done.
+    std::optional<UserDefaults::Batch> startWrites(std::in_place, UserDefaults::standard());
     BrimlarkApp brimlark;
     BrimlarkAppDelegate& delegate = brimlark.appDelegate();
     instance.onShowAsked(
         ContextCallback<void()>(&delegate, [&delegate] { delegate.applicationShouldHandleReopen(); }));
     brimlark.launch(QCoreApplication::arguments());
+    startWrites.reset();
     if (hooks.launched)
         hooks.launched();
     return app.exec();

@@ -31,8 +31,8 @@ inline CalendarFile::Limits limits() {
 inline QSet<QString> parsedTexts(const QByteArray& bytes, const CalendarFile::Limits& limits,
                                  const std::atomic<bool>& quitting) {
     QSet<QString> parsed;
-    icalcomponent* root = CalendarFile::parse(bytes, QDeadlineTimer(limits.perFile), quitting, nullptr,
-                                              CalendarFile::Lines::read);
+    icalcomponent* root =
+        CalendarFile::parse(bytes, CpuDeadline(limits.perFile), quitting, nullptr, CalendarFile::Lines::read);
     if (!root)
         return parsed;
     QList<icalcomponent*> calendars{root};

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -117,6 +118,72 @@ QVariant decode(const QJsonValue& value) {
     return {};
 }
 
+// The JSON that encode() makes of a value, by kind.
+enum class Written { null, boolean, integer, number, data, list, map, text };
+
+Written writtenAs(const QVariant& v) {
+    if (v.typeId() == QMetaType::Nullptr)
+        return Written::null;
+    if (v.typeId() == QMetaType::Bool)
+        return Written::boolean;
+    if (isInteger(v))
+        return Written::integer;
+    if (isDouble(v))
+        return Written::number;
+    if (v.typeId() == QMetaType::QByteArray)
+        return Written::data;
+    if (v.typeId() == QMetaType::QVariantList || v.typeId() == QMetaType::QStringList)
+        return Written::list;
+    if (v.typeId() == QMetaType::QVariantMap)
+        return Written::map;
+    return Written::text;
+}
+
+// Whether encode() writes two values alike: an integer and the whole double of the same value are
+// not, an int and a qint64 of the same value are.
+bool writtenAlike(const QVariant& a, const QVariant& b) {
+    const Written kind = writtenAs(a);
+    if (kind != writtenAs(b))
+        return false;
+    switch (kind) {
+    case Written::null:
+        return true;
+    case Written::boolean:
+        return a.toBool() == b.toBool();
+    case Written::integer:
+        return a.toLongLong() == b.toLongLong();
+    case Written::number: {
+        const double left = a.toDouble();
+        const double right = b.toDouble();
+        if (!std::isfinite(left) || !std::isfinite(right))
+            return QString::number(left) == QString::number(right);
+        return left == right && std::signbit(left) == std::signbit(right);
+    }
+    case Written::data:
+        return a.toByteArray() == b.toByteArray();
+    case Written::list: {
+        const QVariantList left = a.toList();
+        const QVariantList right = b.toList();
+        return left.size() == right.size() &&
+               std::equal(left.cbegin(), left.cend(), right.cbegin(), writtenAlike);
+    }
+    case Written::map: {
+        const QVariantMap left = a.toMap();
+        const QVariantMap right = b.toMap();
+        if (left.size() != right.size())
+            return false;
+        for (auto l = left.cbegin(), r = right.cbegin(); l != left.cend(); ++l, ++r) {
+            if (l.key() != r.key() || !writtenAlike(l.value(), r.value()))
+                return false;
+        }
+        return true;
+    }
+    case Written::text:
+        return a.toString() == b.toString();
+    }
+    return false;
+}
+
 bool textAsBool(const QString& text) {
     const QString t = text.trimmed().toLower();
     if (t == QLatin1String("true") || t == QLatin1String("yes"))
@@ -173,11 +240,17 @@ void UserDefaults::load() {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error == QJsonParseError::NoError && document.isObject()) {
-        const QJsonObject object = document.object();
-        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        // Kept as read too: a write then encodes only what changed (a large text costs as much to
+        // encode again as to read).
+        m_written = document.object();
+        for (auto it = m_written.begin(); it != m_written.end();) {
             const QVariant value = decode(it.value());
-            if (value.isValid())
-                m_values.insert(it.key(), value);
+            if (!value.isValid()) {
+                it = m_written.erase(it);
+                continue;
+            }
+            m_values.insert(it.key(), value);
+            ++it;
         }
         return;
     }
@@ -204,9 +277,6 @@ bool UserDefaults::save() {
                    qUtf8Printable(m_filePath));
         return saved(QStringLiteral("the settings file could not be read and is left as it is"));
     }
-    QJsonObject object;
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-        object.insert(it.key(), encode(it.value()));
     const QFileInfo info(m_filePath);
     if (!QDir().mkpath(info.absolutePath())) {
         qCCritical(lcPlatform, "defaults save failed: cannot create %s", qUtf8Printable(info.absolutePath()));
@@ -215,7 +285,7 @@ bool UserDefaults::save() {
     // On failure the old file stays as it was; the change is still held in memory and goes out
     // with the next write that succeeds.
     QString error;
-    if (!AtomicWrite::replace(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Indented), &error)) {
+    if (!AtomicWrite::replace(m_filePath, QJsonDocument(m_written).toJson(QJsonDocument::Indented), &error)) {
         qCCritical(lcPlatform, "defaults save failed: %s: %s", qUtf8Printable(m_filePath),
                    qUtf8Printable(error));
         return saved(error.isEmpty() ? QStringLiteral("the settings file could not be written") : error);
@@ -331,9 +401,20 @@ QVariantMap UserDefaults::dictionary(const QString& key) const {
     return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};
 }
 
+bool UserDefaults::holds(const QString& key, const QVariant& value) const {
+    // After a failed write the file may not hold it: storing it again tries the write again.
+    const auto held = m_values.constFind(key);
+    return held != m_values.cend() && m_saveError.isEmpty() && writtenAlike(*held, value);
+}
+
 bool UserDefaults::store(const QString& key, const QVariant& value) {
+    if (holds(key, value)) {
+        emit valueChanged(key);
+        return true;
+    }
     m_values.insert(key, value);
-    const bool saved = save();
+    m_written.insert(key, encode(value));
+    const bool saved = write();
     emit valueChanged(key);
     return saved;
 }
@@ -386,8 +467,14 @@ void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
         remove(key);
         return;
     }
-    m_values.insert(key, storedForm(value));
-    m_pendingWrite = true;
+    const QVariant stored = storedForm(value);
+    if (holds(key, stored)) {
+        emit valueChanged(key);
+        return;
+    }
+    m_values.insert(key, stored);
+    m_written.insert(key, encode(stored));
+    holdWrite();
     if (!m_writeTimer) {
         m_writeTimer = new QTimer(this);
         m_writeTimer->setSingleShot(true);
@@ -395,10 +482,30 @@ void UserDefaults::setValueLater(const QString& key, const QVariant& value) {
     }
     // Restarted by every change, so a run of changes is written once, when it ends.
     m_writeTimer->start(writeDelayMs);
-    // The quit path ends the event loop without waiting for the timer.
+    emit valueChanged(key);
+}
+
+void UserDefaults::holdWrite() {
+    m_pendingWrite = true;
+    // The quit path ends the event loop without waiting for the timer or the batch.
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush, Qt::UniqueConnection);
-    emit valueChanged(key);
+}
+
+bool UserDefaults::write() {
+    if (m_batches == 0)
+        return save();
+    holdWrite();
+    return true;
+}
+
+UserDefaults::Batch::Batch(UserDefaults& store) : m_store(store) {
+    ++m_store.m_batches;
+}
+
+UserDefaults::Batch::~Batch() {
+    if (--m_store.m_batches == 0)
+        m_store.flush();
 }
 
 bool UserDefaults::flush() {
@@ -410,7 +517,8 @@ bool UserDefaults::flush() {
 bool UserDefaults::remove(const QString& key) {
     if (!m_values.remove(key))
         return true;
-    const bool saved = save();
+    m_written.remove(key);
+    const bool saved = write();
     emit valueChanged(key);
     return saved;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -8,9 +9,11 @@
 
 class QTimer;
 
-// A typed key-value store persisted as one JSON file and rewritten atomically on every change.
-// A value set with setValueLater() is written a moment later instead, once for a run of such
-// changes; it is never lost to a quit or to the store's end, which write it first.
+// A typed key-value store persisted as one JSON file and rewritten atomically on every change;
+// storing the value a key already holds is no change and writes nothing. A value set with
+// setValueLater() is written a moment later instead, once for a run of such changes, and the
+// changes made while a Batch lives are written once, when it ends; neither is ever lost to a quit
+// or to the store's end, which write them first.
 //
 // Values keep their kind: Bool, integer (qint64), double, text, data (QByteArray), array
 // (QVariantList) and dictionary (QVariantMap). On disk Booleans, integers, texts, arrays and
@@ -59,8 +62,9 @@ public:
     QVariantList array(const QString& key) const;
     QVariantMap dictionary(const QString& key) const;
 
-    // Typed writers. Each stores the value and rewrites the file at once; false when the write
-    // failed (logged at error level; the value is still held in memory).
+    // Typed writers. Each stores the value and rewrites the file at once (not when the key held
+    // that value already, nor while a Batch lives); false when the write failed (logged at error
+    // level; the value is still held in memory).
     bool setBool(const QString& key, bool value);
     bool setInteger(const QString& key, qint64 value);
     bool setDouble(const QString& key, double value);
@@ -79,11 +83,25 @@ public:
     // earlier with any other write, with flush(), when the application quits and when the store
     // is destroyed.
     void setValueLater(const QString& key, const QVariant& value);
-    // Writes a change that setValueLater() left pending. True when nothing was pending or the
-    // write succeeded; on failure the change stays pending for the next write.
+    // Writes a change that setValueLater() or a living Batch left pending. True when nothing was
+    // pending or the write succeeded; on failure the change stays pending for the next write.
     bool flush();
     bool hasPendingWrite() const { return m_pendingWrite; }
     static constexpr int writeDelayMs = 1000;
+
+    // While one lives, the store's changes are held in memory and written together, once, when
+    // the last one ends; the writers return true meanwhile, and a write that fails then is logged
+    // and told by saveError() as any other. Batches may nest.
+    class Batch {
+    public:
+        explicit Batch(UserDefaults& store);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        UserDefaults& m_store;
+    };
 
     // The path a damaged file was moved to at load, if that happened.
     QString quarantinedPath() const;
@@ -92,24 +110,34 @@ public:
     QString saveError() const { return m_saveError; }
 
 signals:
+    // For every value stored or removed, also one the key held already.
     void valueChanged(const QString& key);
     void saveErrorChanged(const QString& error);
 
 private:
     void load();
     bool save();
+    // Writes the file at once, or marks the write pending while a batch lives.
+    bool write();
+    // A write is pending: it goes out before the application quits.
+    void holdWrite();
     // Records the outcome of a write; false when it failed.
     bool saved(const QString& error);
     bool store(const QString& key, const QVariant& value);
+    // Whether the key holds this value already, as written (or about to be).
+    bool holds(const QString& key, const QVariant& value) const;
     // The value as the store keeps it: integers as qint64, string lists as lists, and so on.
     static QVariant storedForm(const QVariant& value);
 
     QString m_filePath;
     QVariantMap m_values;
+    // The same values as the file has them: read from it, or encoded when stored.
+    QJsonObject m_written;
     QVariantMap m_registered;
     QString m_quarantinedPath;
     bool m_readOnly = false;
     bool m_pendingWrite = false;
+    int m_batches = 0;
     QString m_saveError;
     QTimer* m_writeTimer = nullptr;
 };

@@ -32,6 +32,7 @@
 #include "platform/ContextCallback.h"
 #include "platform/DesktopWindows.h"
 #include "platform/Screens.h"
+#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 
 #include <QAction>
@@ -41,6 +42,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 const QString AppCoordinator::settingsWindowIdentifier = QStringLiteral("BrimlarkSettingsWindow");
@@ -175,19 +177,26 @@ std::function<void()> AppCoordinator::weakMediaCommand(TransportCommand command)
 }
 
 void AppCoordinator::start() {
-    // Built now for the live status and the pages, which find them in the services; filled by the
-    // first refresh below.
-    calendar();
-    reminders();
-    qCDebug(lcApp, "start: calendar and reminders ready");
-    startNotchPanel(startLiveStatus());
-    startShortcuts();
-    startGestures();
-    startMirrorWindows();
-    subscribeActiveKinds();
-    qCDebug(lcApp, "start: observers subscribed");
-    startHookServices();
-    bindGlow();
+    {
+        // What the start stores (the default shortcuts, on the first start) is written in one
+        // write; a start that stores nothing new writes nothing.
+        std::optional<UserDefaults::Batch> oneWrite;
+        if (m_platform.defaults)
+            oneWrite.emplace(*m_platform.defaults);
+        // Built now for the live status and the pages, which find them in the services; filled by
+        // the first refresh below.
+        calendar();
+        reminders();
+        qCDebug(lcApp, "start: calendar and reminders ready");
+        startNotchPanel(startLiveStatus());
+        startShortcuts();
+        startGestures();
+        startMirrorWindows();
+        subscribeActiveKinds();
+        qCDebug(lcApp, "start: observers subscribed");
+        startHookServices();
+        bindGlow();
+    }
     // Reading the calendar files and asking the players over D-Bus wait until the closed panel has
     // drawn its first frame; the live status takes the next event and the track
     // as the changes they are, so a calendar alert or a playing track still shows at once.
@@ -196,6 +205,10 @@ void AppCoordinator::start() {
         m_services.media->refresh();
         qCDebug(lcApp, "start: calendar and media refreshed");
     });
+    // Written before the start is told done, also when the program's start-up holds the writes
+    // in a batch of its own around this one.
+    if (m_platform.defaults)
+        m_platform.defaults->flush();
     qCInfo(lcApp, "Brimlark bootstrapped");
 }
 

@@ -15,7 +15,8 @@
 #include <cstdio>
 
 // The environment of a program started with HOME and the XDG folders under `root`, and a settings
-// file holding `defaultsJson`. Offscreen when `offscreen` is set or no DISPLAY is there.
+// file holding `defaultsJson` (left as it is when that is null). Offscreen when `offscreen` is set
+// or no DISPLAY is there.
 inline QProcessEnvironment isolatedEnvironment(const QString& root, const QByteArray& defaultsJson,
                                                bool offscreen) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -32,7 +33,7 @@ inline QProcessEnvironment isolatedEnvironment(const QString& root, const QByteA
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(root + QStringLiteral("/config/com.brimlark.app"));
     QFile defaults(root + QStringLiteral("/config/com.brimlark.app/defaults.json"));
-    if (defaults.open(QIODevice::WriteOnly))
+    if (!defaultsJson.isNull() && defaults.open(QIODevice::WriteOnly))
         defaults.write(defaultsJson);
     return env;
 }

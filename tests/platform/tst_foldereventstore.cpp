@@ -15,9 +15,15 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <libical/ical.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -238,6 +244,50 @@ private:
             return int(std::count_if(lines().begin(), lines().end(),
                                      [&](const QString& line) { return line.contains(part); }));
         }
+    };
+    // A machine kept busy by other programs, for as long as it lives: every thread of this program
+    // but its own is held for 95 ms of every 100 (a signal whose handler sleeps), so what they do
+    // takes some twenty times as long as on a quiet machine while the work stays the same.
+    class BusyMachine {
+    public:
+        BusyMachine() {
+            struct sigaction action {};
+            action.sa_handler = [](int) {
+                const int saved = errno;
+                const timespec pause{0, 95'000'000};
+                nanosleep(&pause, nullptr);
+                errno = saved;
+            };
+            action.sa_flags = SA_RESTART;
+            sigemptyset(&action.sa_mask);
+            sigaction(SIGUSR2, &action, &m_previous);
+            m_holder = std::thread([this] {
+                const pid_t self = pid_t(syscall(SYS_gettid));
+                while (!m_done.load()) {
+                    const QStringList threads =
+                        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+                    for (const QString& thread : threads) {
+                        if (thread.toInt() != self)
+                            syscall(SYS_tgkill, getpid(), thread.toInt(), SIGUSR2);
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+            });
+        }
+        ~BusyMachine() {
+            m_done = true;
+            m_holder.join();
+            // Ignored first, which drops a signal not yet taken, so none meets the previous action.
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigaction(SIGUSR2, &ignore, nullptr);
+            sigaction(SIGUSR2, &m_previous, nullptr);
+        }
+
+    private:
+        struct sigaction m_previous {};
+        std::atomic<bool> m_done{false};
+        std::thread m_holder;
     };
     // TZ for as long as it lives.
     struct LocalZone {
@@ -945,6 +995,52 @@ END:VEVENT
         QVERIFY(fetchAll(store, {utc(2026, 1, 5), utc(2026, 1, 6)}, 20000));
         QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
         QCOMPARE(warnings.count(QStringLiteral("hostile.ics")), warned);
+    }
+
+    // The same files read alike on a busy machine: the reading is held to the work it takes, not
+    // to the time it is kept waiting for a CPU; a file past its work is still refused, and named.
+    void aBusyMachineReadsTheSameFiles_data() {
+        QTest::addColumn<int>("workMs");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("unreadable");
+        QTest::newRow("a large calendar") << 2000 << QStringList{"large", "normal"} << QString();
+        QTest::newRow("a file past its work")
+            << 5 << QStringList{"normal"}
+            << QStringLiteral("large.ics: it takes more than 0.005 s of work to read");
+    }
+    void aBusyMachineReadsTheSameFiles() {
+        QFETCH(int, workMs);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, unreadable);
+        writeEvents(QStringLiteral("normal.ics"),
+                    "BEGIN:VEVENT\nUID:n\nSUMMARY:normal\nDTSTART:20260105T100000Z\nEND:VEVENT\n");
+        // 10 MB: a few tenths of a second of work, seconds on the busy machine. One event that day
+        // has a long description.
+        QByteArray large = manyEvents(25000);
+        large.insert(large.indexOf("BEGIN:VEVENT"),
+                     "BEGIN:VEVENT\r\nUID:l\r\nSUMMARY:large\r\nDTSTART:20260105T120000Z\r\nDESCRIPTION:" +
+                         QByteArray(1 << 20, 'd') + "\r\nEND:VEVENT\r\n");
+        QVERIFY(write(calendars() + QStringLiteral("/work/large.ics"), large));
+        FolderEventStore store(calendars());
+        CalendarFile::Limits limits;
+        limits.perFile = std::chrono::milliseconds(workMs);
+        store.setLimits(limits);
+        std::optional<EventStore::EventsAnswer> answer;
+        QElapsedTimer took;
+        took.start();
+        {
+            const BusyMachine busy;
+            answer = fetchAll(store, {utc(2026, 1, 5), utc(2026, 1, 6)}, 120000);
+        }
+        QVERIFY(answer);
+        QCOMPARE(titles(*answer), shown);
+        QStringList named;
+        for (const EventStore::UnreadableFile& file : answer->unreadable)
+            named.append(QFileInfo(file.path).fileName() + QStringLiteral(": ") + file.problem);
+        QCOMPARE(named, unreadable.isEmpty() ? QStringList() : QStringList{unreadable});
+        // Bounded still: a file past its work is let go within a few periods of the busy machine.
+        if (!unreadable.isEmpty())
+            QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
     }
 
     void aNewerFetchOrTheEndAbandonsTheReading() {

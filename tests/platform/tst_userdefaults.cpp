@@ -4,6 +4,7 @@
 #include "platform/AtomicWrite.h"
 #include "platform/UserDefaults.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/FileWrites.h"
 #include "tests/support/StateFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -375,6 +376,61 @@ private slots:
             QVERIFY(!store->hasPendingWrite());
         QCOMPARE(UserDefaults(file).integer(key), 3);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.json")});
+    }
+
+    // Storing what a key holds writes nothing, however large the file; the changes made while a
+    // batch lives are one write, when the outermost batch ends.
+    void aChangeIsWrittenOnceAndNoChangeNever_data() {
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<int>("writes");
+        QTest::newRow("what each key holds") << "same" << 0;
+        QTest::newRow("a whole number as a double") << "kind" << 1;
+        QTest::newRow("three changes in a batch") << "batch" << 1;
+        QTest::newRow("a batch that changes nothing") << "batch same" << 0;
+        QTest::newRow("a batch in a batch") << "nested" << 1;
+    }
+    void aChangeIsWrittenOnceAndNoChangeNever() {
+        QFETCH(QString, changes);
+        QFETCH(int, writes);
+        const QByteArray large(1 << 20, 'x');
+        write(path(), "{\"count\": 1, \"ratio\": {\"$double\": 2}, \"list\": [1, \"x\", {\"$double\": 3}], "
+                      "\"large\": \"" +
+                          large + "\"}");
+        UserDefaults store(path());
+        const FileWrites written(path());
+        auto storeWhatIsThere = [&] {
+            QVERIFY(store.setInteger(QStringLiteral("count"), 1));
+            QVERIFY(store.setDouble(QStringLiteral("ratio"), 2));
+            QVERIFY(store.setArray(QStringLiteral("list"), {1, QStringLiteral("x"), 3.0}));
+            QVERIFY(store.setString(QStringLiteral("large"), QString::fromLatin1(large)));
+            store.setValueLater(QStringLiteral("count"), 1);
+        };
+        if (changes == QLatin1String("same")) {
+            storeWhatIsThere();
+        } else if (changes == QLatin1String("kind")) {
+            QVERIFY(store.setDouble(QStringLiteral("count"), 1));
+        } else {
+            const UserDefaults::Batch batch(store);
+            if (changes == QLatin1String("batch same")) {
+                storeWhatIsThere();
+            } else {
+                QVERIFY(store.setBool(QStringLiteral("on"), true));
+                QVERIFY(store.setInteger(QStringLiteral("count"), 2));
+                QVERIFY(store.remove(QStringLiteral("large")));
+            }
+            if (changes == QLatin1String("nested")) {
+                const UserDefaults::Batch inner(store);
+                QVERIFY(store.setString(QStringLiteral("more"), QStringLiteral("x")));
+            }
+            QCOMPARE(written.count(), 0);
+        }
+        QCOMPARE(written.count(), writes);
+        QVERIFY(!store.hasPendingWrite());
+        // The file holds what the store does.
+        UserDefaults reloaded(path());
+        QCOMPARE(reloaded.keys(), store.keys());
+        for (const QString& key : store.keys())
+            QCOMPARE(reloaded.value(key), store.value(key));
     }
 };
 

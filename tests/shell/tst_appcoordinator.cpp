@@ -15,6 +15,7 @@
 #include "platform/fake/FakeKeyboardLayout.h"
 #include "platform/fake/FakeLoopbackListener.h"
 #include "platform/linux/apps/LinuxProcessLauncher.h"
+#include "tests/support/FileWrites.h"
 #include "tests/support/HookTestClient.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ServiceFixture.h"
@@ -23,6 +24,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+
+#include <sys/stat.h>
 
 using Kind = QuickAction::Kind;
 using Name = KeyboardShortcutManager::Name;
@@ -280,6 +283,60 @@ private slots:
         QCOMPARE(c->interactionEngine().mode(), mode);
         c.reset();
         KeyboardShortcuts::install(nullptr, nullptr, nullptr);
+    }
+
+    // What a start stores (the default shortcuts) goes out in one write, and a start over the
+    // settings a start left writes nothing, however large the file.
+    void aStartWritesItsSettingsOnceOrNotAtAll_data() {
+        QTest::addColumn<int>("starts");
+        QTest::addColumn<int>("lastWrites");
+        QTest::newRow("the first start") << 1 << 1;
+        QTest::newRow("a start over what a start stored") << 2 << 0;
+    }
+    void aStartWritesItsSettingsOnceOrNotAtAll() {
+        QFETCH(int, starts);
+        QFETCH(int, lastWrites);
+        const QString path = f->dir.filePath(QStringLiteral("settings.json"));
+        const QString large(1 << 20, QLatin1Char('x'));
+        const QJsonObject before{{QStringLiteral("brimlark.onboarded"), true},
+                                 {QStringLiteral("kept"), large}};
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QJsonDocument(before).toJson());
+        }
+        int writes = -1;
+        struct stat left {};
+        for (int start = 0; start < starts; ++start) {
+            QVERIFY(stat(QFile::encodeName(path).constData(), &left) == 0);
+            // As a new process: the settings read afresh, the names made again.
+            UserDefaults settings(path);
+            FakeKeyboardLayout layout;
+            KeyboardShortcuts::CarbonKeyboardShortcuts registry(&f->hotKeys);
+            KeyboardShortcuts::NameRegistry::shared().reset();
+            KeyboardShortcuts::install(&settings, &layout, &registry);
+            AppCoordinator::Platform platform = f->platform();
+            platform.defaults = &settings;
+            platform.registerShortcut = shortcutRegistrar(&registry);
+            c = std::make_unique<AppCoordinator>(f->services(), platform);
+            const FileWrites replaced(path);
+            c->start();
+            writes = replaced.count();
+            c.reset();
+            KeyboardShortcuts::install(nullptr, nullptr, nullptr);
+        }
+        QCOMPARE(writes, lastWrites);
+        struct stat now {};
+        QVERIFY(stat(QFile::encodeName(path).constData(), &now) == 0);
+        if (lastWrites == 0) {
+            QCOMPARE(now.st_ino, left.st_ino);
+            QCOMPARE(now.st_mtim.tv_nsec, left.st_mtim.tv_nsec);
+            QCOMPARE(now.st_mtim.tv_sec, left.st_mtim.tv_sec);
+        }
+        // The four default shortcuts are stored beside what was there.
+        UserDefaults stored(path);
+        QCOMPARE(stored.keys(KeyboardShortcuts::storagePrefix()).size(), 4);
+        QCOMPARE(stored.string(QStringLiteral("kept")), std::optional<QString>(large));
     }
 
     void mediaCallbacksAddressThePlayingSourceThenRefresh() {

@@ -8,7 +8,7 @@
 
 #include <utility>
 
-icalcomponent* CalendarFile::parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
+icalcomponent* CalendarFile::parse(const QByteArray& bytes, const CpuDeadline& deadline,
                                    const std::atomic<bool>& quitting, bool* stopped, Lines lines) {
     return CalendarParse::parse(bytes, deadline, quitting, stopped, lines == Lines::read, nullptr);
 }
@@ -17,7 +17,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
                                                  const Limits& limits, const std::atomic<bool>& quitting) {
     auto file = std::make_unique<CalendarFile>();
     file->m_path = path;
-    const QDeadlineTimer deadline(limits.perFile);
+    const CpuDeadline deadline(limits.perFile);
     auto refuse = [&](const QString& why) {
         file->m_outcome = quitting.load() ? Outcome::abandoned : Outcome::refused;
         file->m_problem = why;
@@ -42,7 +42,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
             icalcomponent_free);
         icalcomponent* root = tree.get();
         auto overTime = [&] {
-            return QStringLiteral("it takes longer than %1 s to read")
+            return QStringLiteral("it takes more than %1 s of work to read")
                 .arg(double(limits.perFile.count()) / 1000.0);
         };
         if (stopped)
@@ -83,7 +83,7 @@ std::unique_ptr<CalendarFile> CalendarFile::read(const QString& path, const QByt
 }
 
 void CalendarFile::addCalendar(icalcomponent* calendar, const Limits& limits, FileZones& zones,
-                               const QDeadlineTimer& deadline, const std::atomic<bool>& quitting,
+                               const CpuDeadline& deadline, const std::atomic<bool>& quitting,
                                const EventTextTable* texts, int& events) {
     int added = 0;
     auto stop = [&] {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/linux/calendar/CpuDeadline.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -29,19 +30,23 @@ struct EventTextTable;
 // not the texts of events (UID, SUMMARY, LOCATION, DESCRIPTION): those are taken from the lines
 // as the parser would read them.
 //
-// Reading and expanding keep to the limits: a file that takes longer than its time is refused, a
-// VTIMEZONE whose rules would expand past a bound is not used (its times are read as UTC), a
-// series that takes more rule steps or yields more occurrences in one window than allowed is not
-// shown. Each of these is logged at warning level once, when the file is read (or the series
-// first expanded), so once per version of the file.
+// Reading and expanding keep to the limits, which count work, never time gone by, so that a file
+// reads alike on a busy machine and on a quiet one: a file whose reading takes more CPU time of
+// the reading thread than its budget is refused, a VTIMEZONE whose rules would expand past a
+// bound is not used (its times are read as UTC), a series that takes more rule steps or yields
+// more occurrences in one window than allowed is not shown. Each of these is logged at warning
+// level once, when the file is read (or the series first expanded), so once per version of the
+// file.
 //
 // One instance is used by one thread at a time (series keep their last expansion); instances may
 // be used on several threads at once, as the zones they share are used under a lock of their own.
 class CalendarFile {
 public:
     struct Limits {
-        // Reading one file: parsing and taking its components apart.
-        std::chrono::milliseconds perFile{3000};
+        // Reading one file, parsing and taking its components apart, and expanding one series: the
+        // CPU time of the thread doing it. Generous: a calendar of 20 MB takes a few tenths of a
+        // second, one of 80 MB under a second and a half in a debug build.
+        std::chrono::milliseconds perFile{10000};
         // Rule steps of one series before it is given up, and occurrences in one window.
         int stepsPerSeries = 200000;
         int instancesPerSeries = 2000;
@@ -49,7 +54,7 @@ public:
         qint64 zoneChanges = 20000;
 
         // How often the parser's line source, the component loops and the rule walk look at the
-        // clock and the quit flag.
+        // thread's CPU clock and the quit flag.
         static constexpr int checkEvery = 512;
     };
 
@@ -57,7 +62,7 @@ public:
         read,
         // Parsed with errors, or some events could not be used.
         readInPart,
-        // Not read at all: not iCalendar, empty, or over its time.
+        // Not read at all: not iCalendar, empty, or past its work.
         refused,
         // Stopped because the program is quitting; nothing of it is kept.
         abandoned,
@@ -155,9 +160,9 @@ public:
     // those reading uses (the components and the properties read).
     enum class Lines { all, read };
 
-    // Parses iCalendar text within `deadline`; null when it is not iCalendar or the deadline or
-    // `quitting` stopped it (`stopped` then set).
-    static icalcomponent* parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
+    // Parses iCalendar text within `deadline` (the calling thread's CPU time); null when it is not
+    // iCalendar or the deadline or `quitting` stopped it (`stopped` then set).
+    static icalcomponent* parse(const QByteArray& bytes, const CpuDeadline& deadline,
                                 const std::atomic<bool>& quitting, bool* stopped, Lines lines = Lines::all);
 
     QString path() const { return m_path; }
@@ -194,7 +199,7 @@ private:
     };
 
     void addCalendar(icalcomponent* calendar, const Limits& limits, FileZones& zones,
-                     const QDeadlineTimer& deadline, const std::atomic<bool>& quitting,
+                     const CpuDeadline& deadline, const std::atomic<bool>& quitting,
                      const EventTextTable* texts, int& events);
     void addTodo(icalcomponent* todo, const FileZones& zones);
     // The `index`-th event of the file, a single event or a series, or one dropped.

@@ -176,7 +176,7 @@ bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDa
     };
     // DTSTART is always the first occurrence.
     take(series.start, series.endOf(series.start));
-    const QDeadlineTimer deadline(limits.perFile);
+    const CpuDeadline deadline(limits.perFile);
     // Where the walks may begin, in the series' wall-clock time: early enough for an occurrence
     // that starts before `from` and runs into it, and a day more for any offset between the two.
     const qint64 lasts = std::max<qint64>(series.durationSeconds, 0);
@@ -207,7 +207,7 @@ bool CalendarFile::expand(const Series& series, const QDateTime& from, const QDa
                 if (quitting.load(std::memory_order_relaxed))
                     return false;
                 if (deadline.hasExpired())
-                    return giveUp("takes too long to work out");
+                    return giveUp("takes too much work to work out");
             }
             if (steps > limits.stepsPerSeries)
                 return giveUp("has too many occurrences before the days shown");

@@ -20,7 +20,7 @@ namespace {
 struct LineSource {
     const char* at = nullptr;
     const char* end = nullptr;
-    const QDeadlineTimer* deadline = nullptr;
+    const CpuDeadline* deadline = nullptr;
     const std::atomic<bool>* quitting = nullptr;
     bool onlyReadLines = false;
     EventTextTable* texts = nullptr;
@@ -159,9 +159,8 @@ char* nextLine(char* out, size_t size, void* data) {
 
 namespace CalendarParse {
 
-icalcomponent* parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
-                     const std::atomic<bool>& quitting, bool* stopped, bool onlyReadLines,
-                     EventTextTable* texts) {
+icalcomponent* parse(const QByteArray& bytes, const CpuDeadline& deadline, const std::atomic<bool>& quitting,
+                     bool* stopped, bool onlyReadLines, EventTextTable* texts) {
     LineSource source;
     source.at = bytes.constData();
     source.end = bytes.constData() + bytes.size();

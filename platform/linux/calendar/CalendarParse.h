@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/linux/calendar/CpuDeadline.h"
+
 #include <QByteArray>
-#include <QDeadlineTimer>
 
 #include <atomic>
 #include <libical/ical.h>
@@ -9,13 +10,13 @@
 struct EventTextTable;
 
 // Feeds iCalendar text to libical's parser a line at a time, stopping early when `quitting` is
-// set or `deadline` passes (`stopped` then set, and null returned). With `onlyReadLines`, the
-// lines reading does not use are left out (the line filter); given `texts` too, the texts of
-// events are taken from their lines into it and left out as well (the pre-reader).
+// set or the reading thread has worked past `deadline` (`stopped` then set, and null returned).
+// With `onlyReadLines`, the lines reading does not use are left out (the line filter); given
+// `texts` too, the texts of events are taken from their lines into it and left out as well (the
+// pre-reader).
 namespace CalendarParse {
 
-icalcomponent* parse(const QByteArray& bytes, const QDeadlineTimer& deadline,
-                     const std::atomic<bool>& quitting, bool* stopped, bool onlyReadLines,
-                     EventTextTable* texts);
+icalcomponent* parse(const QByteArray& bytes, const CpuDeadline& deadline, const std::atomic<bool>& quitting,
+                     bool* stopped, bool onlyReadLines, EventTextTable* texts);
 
 } // namespace CalendarParse

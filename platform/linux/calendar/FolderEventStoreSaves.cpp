@@ -93,7 +93,7 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
         QStringLiteral("The reminder file %1 is not valid iCalendar; it was left unchanged.").arg(path);
     const std::atomic<bool> never{false};
     icalcomponent* root =
-        bytes.isEmpty() ? nullptr : CalendarFile::parse(bytes, QDeadlineTimer::Forever, never, nullptr);
+        bytes.isEmpty() ? nullptr : CalendarFile::parse(bytes, CpuDeadline(), never, nullptr);
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> owner(root, icalcomponent_free);
     if (!root || icalcomponent_count_errors(root) > 0)
         return fail(unchanged);
@@ -131,7 +131,7 @@ bool FolderEventStore::setReminderCompleted(const QString& identifier, bool comp
         return fail(unchanged);
     QByteArray replaced = bytes.left(from) + icalText(todo) + bytes.mid(to);
     // What is written must read back as the same to-dos, the changed one in its place.
-    icalcomponent* check = CalendarFile::parse(replaced, QDeadlineTimer::Forever, never, nullptr);
+    icalcomponent* check = CalendarFile::parse(replaced, CpuDeadline(), never, nullptr);
     const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> checkOwner(check, icalcomponent_free);
     const QList<icalcomponent*> after = check ? todosOf(check) : QList<icalcomponent*>();
     if (!check || icalcomponent_count_errors(check) > 0 || after.size() != todos.size() ||
