@@ -134,5 +134,11 @@ int runBrimlark(int argc, char** argv, const StartupHooks& hooks) {
     startWrites.reset();
     if (hooks.launched)
         hooks.launched();
-    return app.exec();
+    // The end of the event loop runs the quit path (aboutToQuit), which stops the hook endpoint and
+    // joins its threads first. The objects above then go in reverse order, each joining the threads
+    // it started (the launches and the reaper, the calendar reader and its workers), and the
+    // application object waits for Qt's global pool: no thread of the program runs once this
+    // returns, before any static object is destroyed.
+    const int status = app.exec();
+    return status;
 }

@@ -177,6 +177,11 @@ void AIHooksService::stopListener() {
     m_fileWatch.reset();
 }
 
+void AIHooksService::stop() {
+    stopListener();
+    m_inboxReader.waitForDone();
+}
+
 void AIHooksService::startWatchingInbox() {
     if (m_fileWatch)
         return;

@@ -135,6 +135,10 @@ public:
     void startListener();
     // Stops the endpoint and the inbox watch.
     void stopListener();
+    // At quit: stops the endpoint (the request in hand is answered, later ones are not taken) and
+    // the inbox watch, and waits for a read of the inbox under way, so that no thread of the
+    // service runs once this returns. Events not yet taken by the store are dropped.
+    void stop();
     // Starts watching the inbox (once) and reads it. The watch's reads run off this thread: the
     // file is read and decoded by a worker, once for a burst of changes, and only the new events
     // come back to this thread.

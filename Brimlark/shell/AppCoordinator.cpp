@@ -343,6 +343,10 @@ void AppCoordinator::subscribeActiveKinds() {
 }
 
 void AppCoordinator::stop() {
+    // The hook endpoint's threads go first: the service lives on past the program's end, and a
+    // request still answered then would read what the exit handlers tear down.
+    if (m_services.aiHooks)
+        m_services.aiHooks->stop();
     if (m_notchWindowManager)
         m_notchWindowManager->teardown();
     if (m_gestureManager)

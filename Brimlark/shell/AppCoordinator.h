@@ -97,8 +97,8 @@ public:
 
     // Brings up the panel, the shortcuts, the mirror windows and the observers; called once.
     void start();
-    // Tears down what start() built and writes the notes' pending save at once; the shared services
-    // stay. A second call does nothing more.
+    // Tears down what start() built, stops the hook service's threads and writes the notes' pending
+    // save at once; the shared services stay. A second call does nothing more.
     void stop();
 
     // Runs one quick action of the panel.

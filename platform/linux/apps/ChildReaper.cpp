@@ -1,6 +1,7 @@
 #include "platform/linux/apps/ChildReaper.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
@@ -19,14 +20,16 @@ void waitInThread(pid_t pid) {
     }).detach();
 }
 
+// The one reaper, once shared() made it.
+std::atomic<ChildReaper*> made{nullptr};
+
 } // namespace
 
 ChildReaper& ChildReaper::shared() {
     static ChildReaper* reaper = [] {
         auto* created = new ChildReaper;
+        made.store(created);
         created->m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (created->m_wake >= 0)
-            std::thread([created] { created->run(); }).detach();
         return created;
     }();
     return *reaper;
@@ -40,11 +43,38 @@ void ChildReaper::reap(pid_t pid) {
     }
     {
         const std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            close(fd);
+            return;
+        }
         m_handed.push_back({fd, pid});
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
     }
     const std::uint64_t one = 1;
     // The counter cannot overflow here; a failed write would only delay the reap to the next one.
     (void)!write(m_wake, &one, sizeof one);
+}
+
+void ChildReaper::stopShared() {
+    if (ChildReaper* reaper = made.load())
+        reaper->stop();
+}
+
+void ChildReaper::stop() {
+    std::thread thread;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_stopping || !m_thread.joinable())
+            return;
+        m_stopping = true;
+        thread = std::move(m_thread);
+    }
+    const std::uint64_t one = 1;
+    (void)!write(m_wake, &one, sizeof one);
+    thread.join();
+    const std::lock_guard lock(m_mutex);
+    m_stopping = false;
 }
 
 void ChildReaper::run() {
@@ -62,6 +92,11 @@ void ChildReaper::run() {
             const std::lock_guard lock(m_mutex);
             watched.insert(watched.end(), m_handed.begin(), m_handed.end());
             m_handed.clear();
+            if (m_stopping) {
+                for (const Watched& child : watched)
+                    close(child.fd);
+                return;
+            }
         }
         // A readable pidfd: its process has ended and waits to be reaped.
         for (std::size_t i = 1; i < fds.size(); ++i) {

@@ -237,12 +237,17 @@ bool handlesUriScheme(const QByteArray& scheme) {
     return info != nullptr;
 }
 
+void stopReaping() {
+    ChildReaper::stopShared();
+}
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT const GioModule* brimlarkGioModule() {
     static const GioModule module{
         &launchDesktopEntry,    &describeDesktopFile, &launchDesktopFile, &launchDefaultFor,
         &watchEnableAnimations, &enableAnimations,    &unwatch,           &handlesUriScheme,
+        &stopReaping,
     };
     return &module;
 }

@@ -43,6 +43,8 @@ struct GioModule {
     void (*unwatch)(void* watch);
     // Whether the desktop has an application for addresses of this scheme ("https", "mailto").
     bool (*handlesUriScheme)(const QByteArray& scheme);
+    // At quit, once no launch runs: ends the reaper thread and waits for it.
+    void (*stopReaping)();
 };
 
 // The name of the module's exported function that answers its entry points: a
@@ -51,3 +53,5 @@ inline constexpr char gioModuleEntry[] = "brimlarkGioModule";
 
 // Loads the module at the first call and keeps it; null, logged once, when it cannot be loaded.
 const GioModule* gioModule();
+// The module when an earlier gioModule() call loaded it; null otherwise, without loading it.
+const GioModule* loadedGioModule();

@@ -2,6 +2,14 @@
 #include "platform/linux/PluginModule.h"
 #include "platform/linux/apps/GioModule.h"
 
+#include <atomic>
+
+namespace {
+
+std::atomic<const GioModule*> loadedModule{nullptr};
+
+} // namespace
+
 const GioModule* gioModule() {
     // Never unloaded: GLib may call into it (a settings change) until the program ends.
     static const GioModule* module = []() -> const GioModule* {
@@ -12,7 +20,13 @@ const GioModule* gioModule() {
             return nullptr;
         }
         using Entry = const GioModule* (*)();
-        return reinterpret_cast<Entry>(loaded.function)();
+        const GioModule* entries = reinterpret_cast<Entry>(loaded.function)();
+        loadedModule.store(entries);
+        return entries;
     }();
     return module;
+}
+
+const GioModule* loadedGioModule() {
+    return loadedModule.load();
 }

@@ -73,6 +73,14 @@ bool opensScheme(const QString& scheme) {
 
 } // namespace
 
+LinuxWorkspace::~LinuxWorkspace() {
+    // A launch reports back through the application object, which goes after the workspace.
+    launchPool().waitForDone();
+    // The launches' children were handed to the reaper; with no launch left, it can end too.
+    if (const GioModule* gio = loadedGioModule())
+        gio->stopReaping();
+}
+
 bool LinuxWorkspace::openUrl(const QUrl& url) {
     if (!url.isValid() || url.isEmpty()) {
         qCDebug(lcPlatform, "open url: not a valid address: %s", qUtf8Printable(url.toString()));

@@ -8,6 +8,9 @@ class LinuxWorkspace final : public Workspace {
     Q_OBJECT
 public:
     using Workspace::Workspace;
+    // Waits for the launches under way and ends the thread that reaps the launched processes: no
+    // thread of the launches runs past the workspace.
+    ~LinuxWorkspace() override;
 
     // False for an invalid URL, or when QDesktopServices finds nothing to open it with.
     bool openUrl(const QUrl& url) override;
