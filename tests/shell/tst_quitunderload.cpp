@@ -119,17 +119,9 @@ class TestQuitUnderLoad : public QObject {
     Q_OBJECT
 
     static QProcessEnvironment isolated(const TemporaryHome& home) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.home);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path(QStringLiteral(".config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path(QStringLiteral(".local/share")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path(QStringLiteral("run")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcessEnvironment env = home.environment(QStringLiteral("offscreen"));
         // At the default level, as a user runs it: a debug line per event would slow the endpoint.
         env.remove(QStringLiteral("QT_LOGGING_RULES"));
-        QDir().mkpath(home.path(QStringLiteral("run")));
-        QFile::setPermissions(home.path(QStringLiteral("run")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return env;
     }
 

@@ -15,19 +15,6 @@
 class TestQuitX11 : public QObject {
     Q_OBJECT
 
-    static QProcessEnvironment isolated(const TemporaryHome& home) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.home);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path(QStringLiteral(".config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path(QStringLiteral(".local/share")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path(QStringLiteral("run")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        QDir().mkpath(home.path(QStringLiteral("run")));
-        QFile::setPermissions(home.path(QStringLiteral("run")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return env;
-    }
-
 private slots:
     void endingSignalsRunTheQuitPath_data() {
         QTest::addColumn<int>("signalNumber");
@@ -41,7 +28,7 @@ private slots:
         BRIMLARK_REQUIRE_SERVER(!qEnvironmentVariableIsEmpty("DISPLAY"), "an X server (run under xvfb-run)");
         TemporaryHome home;
         QProcess app;
-        app.setProcessEnvironment(isolated(home));
+        app.setProcessEnvironment(home.environment(QStringLiteral("xcb")));
         app.setProcessChannelMode(QProcess::MergedChannels);
         app.start(QStringLiteral(BRIMLARK_EXECUTABLE), {});
         QVERIFY(app.waitForStarted());
