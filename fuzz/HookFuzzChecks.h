@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <optional>
@@ -20,7 +21,7 @@
 namespace HookFuzzChecks {
 
 inline const QDateTime& fixedNow() {
-    static const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    static const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
     return now;
 }
 

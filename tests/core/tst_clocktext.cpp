@@ -6,7 +6,7 @@
 namespace {
 
 QDateTime local(int day, int hour, int minute) {
-    return QDateTime(QDate(2026, 12, day), QTime(hour, minute), Qt::LocalTime).toUTC();
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute)).toUTC();
 }
 
 } // namespace
