@@ -92,13 +92,21 @@ in_root() {
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
 }
 
+# apt's own output goes to a log in the root, shown when a step fails.
+quietly() {
+    if ! "$@" >>"$root/root/apt.log" 2>&1; then
+        tail -n 40 "$root/root/apt.log" >&2
+        return 1
+    fi
+}
+
 step "apt-get install make"
-in_root apt-get update -qq
-in_root apt-get install -y -qq --no-install-recommends make >/dev/null
+quietly in_root apt-get update
+quietly in_root apt-get install -y --no-install-recommends make
 took "installing make"
 
 step "make deps"
-in_root make -C /root/brimlark deps
+quietly in_root make -C /root/brimlark deps
 took "make deps"
 
 step "make test JOBS=$jobs, without network"
