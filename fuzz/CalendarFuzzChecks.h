@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <QStringList>
+#include <QTimeZone>
 
 #include <atomic>
 #include <chrono>
@@ -80,7 +81,7 @@ inline bool check(const QByteArray& bytes) {
         if (!parsed.contains(textsOf(single.fields)))
             return false;
     }
-    const QDateTime from(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC);
+    const QDateTime from(QDate(2026, 1, 5), QTime(0, 0), QTimeZone::utc());
     for (const CalendarFile::Series& series : file->series()) {
         if (!parsed.contains(textsOf(series.fields)))
             return false;

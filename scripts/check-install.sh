@@ -80,8 +80,11 @@ done
 
 desktop-file-validate "$prefix/share/applications/com.brimlark.app.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
-appstreamcli validate --no-net "$prefix/share/metainfo/com.brimlark.app.metainfo.xml" ||
-    fail "appstreamcli rejects the metadata"
+# The program has no web page: AppStream 1.0 (Debian 13) warns of the missing homepage, which
+# 0.16 (Debian 12) does not check and whose tag it refuses to be told about.
+metainfo=$prefix/share/metainfo/com.brimlark.app.metainfo.xml
+appstreamcli validate --no-net --override=url-homepage-missing=info "$metainfo" >/dev/null 2>&1 ||
+    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metadata"
 # The menu starts the program whether or not the prefix's bin/ is on the session's search path.
 entry=$prefix/share/applications/com.brimlark.app.desktop
 for key in Exec TryExec; do

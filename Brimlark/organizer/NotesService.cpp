@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <iterator>
@@ -59,7 +60,7 @@ QDateTime parseDate(QStringView text) {
     const QTime time(fields[3], fields[4], fields[5]);
     if (!date.isValid() || !time.isValid())
         return {};
-    return QDateTime(date, time, Qt::UTC);
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 } // namespace

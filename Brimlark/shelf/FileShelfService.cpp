@@ -53,7 +53,7 @@ std::optional<ShelfItem> entryFrom(const QVariantMap& entry) {
     item.url = QUrl::fromLocalFile(path.toString());
     item.bookmark = *bytes;
     item.displayName = displayName.toString();
-    item.addedAt = QDateTime::fromMSecsSinceEpoch(qRound64(addedAt.toDouble() * 1000.0), Qt::UTC);
+    item.addedAt = QDateTime::fromMSecsSinceEpoch(qRound64(addedAt.toDouble() * 1000.0), QTimeZone::utc());
     return item;
 }
 

@@ -24,7 +24,7 @@ FakeClock::FakeClock(QDateTime start) : m_nowMs(start.toMSecsSinceEpoch()) {}
 FakeClock::~FakeClock() = default;
 
 QDateTime FakeClock::now() const {
-    return QDateTime::fromMSecsSinceEpoch(m_nowMs.load(), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(m_nowMs.load(), QTimeZone::utc());
 }
 
 ClockTimer* FakeClock::createTimer(QObject* parent) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QTimeZone>
 
 #include <atomic>
 
@@ -15,7 +16,7 @@
 // are for the main thread only.
 class FakeClock final : public Clock {
 public:
-    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC));
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc()));
     ~FakeClock() override;
 
     QDateTime now() const override;

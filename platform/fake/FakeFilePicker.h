@@ -14,7 +14,12 @@ public:
         asked.append(options);
         if (answers.isEmpty())
             return std::nullopt;
-        return answers.takeFirst();
+        std::optional<QString> answer = answers.takeFirst();
+        // A fresh list once the last answer is taken: Qt 6.8's QList::assign, behind a test's
+        // `answers = {...}`, asserts on an emptied list that keeps free room before its start.
+        if (answers.isEmpty())
+            answers = QList<std::optional<QString>>();
+        return answer;
     }
 
     void pick(const FilePickerOptions& options, const QObject* context,

@@ -21,6 +21,7 @@
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTimeZone>
 
 #include <memory>
 
@@ -37,7 +38,7 @@ HookEvent makeEvent(Source source, Status status, const QString& eventName = QSt
     event.source = source;
     event.status = status;
     event.title = QStringLiteral("title");
-    event.timestamp = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    event.timestamp = QDateTime(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
     if (!eventName.isNull())
         event.eventName = eventName;
     if (!toolName.isNull())

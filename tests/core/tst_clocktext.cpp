@@ -6,7 +6,7 @@
 namespace {
 
 QDateTime local(int day, int hour, int minute) {
-    return QDateTime(QDate(2026, 12, day), QTime(hour, minute), Qt::LocalTime).toUTC();
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute)).toUTC();
 }
 
 } // namespace
@@ -51,7 +51,8 @@ private slots:
             CalendarItem item;
             item.startDate = local(14, 12, 22);
             item.endDate = local(14, 12, 52);
-            QCOMPARE(CalendarView::timeText(item), text);
+            // Newer locale data (Qt 6.8's) writes a narrow no-break space before "PM".
+            QCOMPARE(CalendarView::timeText(item).replace(QChar(0x202F), QLatin1Char(' ')), text);
             return;
         }
         ReminderItem item;

@@ -1,6 +1,8 @@
 #include "Brimlark/core/RelativeTimeFormatter.h"
 #include "tests/support/TestMain.h"
 
+#include <QTimeZone>
+
 class TestRelativeTimeFormatter : public QObject {
     Q_OBJECT
 private slots:
@@ -21,7 +23,7 @@ private slots:
     }
     void shortUnits() {
         QFETCH(qint64, secondsAgo);
-        const QDateTime now(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC);
+        const QDateTime now(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc());
         QTEST(RelativeTimeFormatter::string(now.addSecs(-secondsAgo), now), "text");
     }
 

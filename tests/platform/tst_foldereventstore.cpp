@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <atomic>
@@ -190,7 +191,7 @@ private:
         return lines;
     }
     static QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0) {
-        return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
+        return QDateTime(QDate(year, month, day), QTime(hour, minute), QTimeZone::utc());
     }
     // The answer of one fetchEvents over every calendar, or none when it did not come within
     // `wait`; `longestStall` gets the longest the main thread was kept from its loop meanwhile.
@@ -627,7 +628,7 @@ private slots:
         for (EventStore::Event& event : got) {
             if (!event.identifier && !event.isAllDay) {
                 QCOMPARE(event.start, QDateTime(QDate(2026, 1, 5), QTime(12, 0)));
-                event.start = QDateTime(QDate(2026, 1, 5), QTime(12, 0), Qt::UTC);
+                event.start = QDateTime(QDate(2026, 1, 5), QTime(12, 0), QTimeZone::utc());
                 event.end = event.start.addSecs(1800);
             }
             QCOMPARE(event.calendarColor, QColor(0x34, 0xc7, 0x59));

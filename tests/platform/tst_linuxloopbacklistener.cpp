@@ -5,6 +5,7 @@
 #include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
+#include <QTimeZone>
 
 #include <atomic>
 #include <memory>
@@ -14,7 +15,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
 const QByteArray ok = hookResponse("HTTP/1.1 200 OK", R"({"ok":true})");
 const QByteArray health = hookResponse("HTTP/1.1 200 OK", R"({"ok":true,"service":"brimlark"})");
 

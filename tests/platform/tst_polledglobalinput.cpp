@@ -28,8 +28,15 @@ private:
     }
     // What the platform reports when another application takes the focus: no window of ours is
     // active any more.
-    static void loseFocusToAnotherApplication() {
-        QWindowSystemInterface::handleWindowActivated(nullptr, Qt::ActiveWindowFocusReason);
+    static void loseFocusToAnotherApplication() { focusNoWindow<QWindowSystemInterface>(0); }
+    // Later Qt versions name the call handleFocusWindowChanged, earlier ones handleWindowActivated.
+    template <typename System>
+    static auto focusNoWindow(int)
+        -> decltype(System::handleFocusWindowChanged(nullptr, Qt::ActiveWindowFocusReason)) {
+        System::handleFocusWindowChanged(nullptr, Qt::ActiveWindowFocusReason);
+    }
+    template <typename System> static void focusNoWindow(long) {
+        System::handleWindowActivated(nullptr, Qt::ActiveWindowFocusReason);
     }
 
 private slots:

@@ -205,7 +205,7 @@ private slots:
 
     void savesTheFiveKeysAndReadsThemBack() {
         Fixture f;
-        f.clock.setNow(QDateTime::fromMSecsSinceEpoch(1767603600250, Qt::UTC));
+        f.clock.setNow(QDateTime::fromMSecsSinceEpoch(1767603600250, QTimeZone::utc()));
         f.build();
         QVERIFY(!f.shelf->lastFavoriteHint());
         f.shelf->add(QUrl::fromLocalFile(QStringLiteral("/tmp/shelf/report final.pdf")));

@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QTimeZone>
 
 using Status = HookEvent::Status;
 using Source = HookEvent::Source;
@@ -19,7 +20,7 @@ using Content = CompactHiddenStatusView::Content;
 
 namespace {
 
-const QDateTime now = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+const QDateTime now = QDateTime(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
 
 HookEvent hookEvent(Source source, Status status, const std::optional<QString>& title = {},
                     const std::optional<QString>& detail = {}) {

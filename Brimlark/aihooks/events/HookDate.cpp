@@ -1,5 +1,7 @@
 #include "Brimlark/aihooks/events/HookDate.h"
 
+#include <QTimeZone>
+
 namespace {
 
 // The value of `count` decimal digits at `pos`, or -1 when any of them is not a digit.
@@ -68,7 +70,7 @@ std::optional<QDateTime> HookDate::parseIso8601(QStringView text, bool allowFrac
     const QDate date(year, month, day);
     if (!date.isValid())
         return std::nullopt;
-    QDateTime instant(date, QTime(hour, minute, second, millisecond), Qt::UTC);
+    QDateTime instant(date, QTime(hour, minute, second, millisecond), QTimeZone::utc());
     return instant.addSecs(-offsetSeconds);
 }
 

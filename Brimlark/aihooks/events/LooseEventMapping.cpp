@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimeZone>
 
 #include <cmath>
 #include <cstdlib>
@@ -290,7 +291,7 @@ std::optional<QDateTime> LooseEventMapping::parseDate(const QJsonValue& value) {
     const double seconds = *number > 1e12 ? *number / 1000.0 : *number;
     if (!(seconds <= maxSecondsSinceEpoch))
         return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000.0)), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000.0)), QTimeZone::utc());
 }
 
 std::optional<QString> LooseEventMapping::firstString(const QJsonObject& object, const QStringList& keys) {

@@ -59,10 +59,13 @@ bool describeDesktopFile(const QByteArray& path, GioModule::DesktopFile* result,
                QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION)) {
         *error = QStringLiteral("%1 is not an application's desktop entry (Type=Application).").arg(name);
     } else {
-        // The locale GLib picked from the user's language, none when the name has no translation.
+        // The locale GLib picked from the user's language, none when the name has no translation:
+        // for the untranslated name, GLib 2.84 (Debian 13) answers "C" where 2.74 answered none.
         gchar* locale = g_key_file_get_locale_for_key(file, G_KEY_FILE_DESKTOP_GROUP,
                                                       G_KEY_FILE_DESKTOP_KEY_NAME, nullptr);
-        result->localizedName = locale ? keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME, locale) : std::nullopt;
+        const bool translated = locale && qstrcmp(locale, "C") != 0;
+        result->localizedName =
+            translated ? keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME, locale) : std::nullopt;
         g_free(locale);
         result->name = keyText(file, G_KEY_FILE_DESKTOP_KEY_NAME);
         result->icon = keyText(file, G_KEY_FILE_DESKTOP_KEY_ICON).value_or(QString());

@@ -3,13 +3,14 @@
 #include "platform/linux/calendar/SharedZones.h"
 
 #include <QHash>
+#include <QTimeZone>
 
 #include <utility>
 
 namespace ZoneMoments {
 
 QDateTime localMidnight(int year, int month, int day) {
-    return QDateTime(QDate(year, month, day), QTime(0, 0), Qt::LocalTime).toUTC();
+    return QDateTime(QDate(year, month, day), QTime(0, 0)).toUTC();
 }
 
 QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
@@ -20,7 +21,7 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
     const QDate date(fields.year, fields.month, fields.day);
     const QTime clock(fields.hour, fields.minute, fields.second);
     if (zone == icaltimezone_get_utc_timezone())
-        return QDateTime(date, clock, Qt::UTC);
+        return QDateTime(date, clock, QTimeZone::utc());
     if (zone) {
         // Each wall-clock time is worked out once per zone. Zones live as long as the process.
         static auto& known = *new QHash<std::pair<const icaltimezone*, qint64>, qint64>;
@@ -39,9 +40,9 @@ QDateTime momentOf(const icaltimetype& fields, const icaltimezone* zone) {
             found = known.insert({zone, wallClock},
                                  qint64(icaltime_as_timet_with_zone(plain, const_cast<icaltimezone*>(zone))));
         }
-        return QDateTime::fromSecsSinceEpoch(*found, Qt::UTC);
+        return QDateTime::fromSecsSinceEpoch(*found, QTimeZone::utc());
     }
-    return QDateTime(date, clock, Qt::LocalTime).toUTC();
+    return QDateTime(date, clock).toUTC();
 }
 
 icaltimetype fieldsIn(const QDateTime& moment, icaltimezone* zone) {

@@ -4,10 +4,11 @@
 #include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
+#include <QTimeZone>
 
 namespace {
 
-const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
 
 QByteArray request(const QByteArray& method, const QByteArray& path, const QByteArray& body = {}) {
     return method + " " + path +

@@ -3,6 +3,7 @@
 #include "tests/support/TestMain.h"
 
 #include <QJsonDocument>
+#include <QTimeZone>
 
 namespace {
 
@@ -34,7 +35,7 @@ private slots:
         QCOMPARE(event->status, HookEvent::Status::error);
         QCOMPARE(event->title, QStringLiteral("t"));
         QCOMPARE(event->detail, QStringLiteral("d"));
-        QCOMPARE(event->timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30), Qt::UTC));
+        QCOMPARE(event->timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30), QTimeZone::utc()));
         QCOMPARE(event->sessionID, QStringLiteral("s"));
         QCOMPARE(event->eventName, QStringLiteral("Stop"));
         QCOMPARE(event->toolName, QStringLiteral("Bash"));
@@ -135,7 +136,7 @@ private slots:
         const std::optional<HookEvent> event = HookEvent::fromJson(json);
         QVERIFY(event);
         QCOMPARE(event->id, HookEvent::fromJson(minimal())->id);
-        QCOMPARE(event->timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30), Qt::UTC));
+        QCOMPARE(event->timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30), QTimeZone::utc()));
     }
 
     void anActionKeepsItsOwnKind() {
@@ -182,7 +183,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("fraction");
         QTest::addColumn<QDateTime>("expected");
-        const QDateTime noon(QDate(2025, 1, 31), QTime(12, 0), Qt::UTC);
+        const QDateTime noon(QDate(2025, 1, 31), QTime(12, 0), QTimeZone::utc());
         QTest::newRow("utc") << "2025-01-31T12:00:00Z" << false << noon;
         QTest::newRow("offset") << "2025-01-31T13:00:00+01:00" << false << noon;
         QTest::newRow("fraction refused") << "2025-01-31T12:00:00.5Z" << false << QDateTime();

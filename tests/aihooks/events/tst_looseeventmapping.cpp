@@ -3,13 +3,14 @@
 
 #include <QCryptographicHash>
 #include <QJsonDocument>
+#include <QTimeZone>
 
 namespace {
 
 using Source = HookEvent::Source;
 using Status = HookEvent::Status;
 
-const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+const QDateTime now(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc());
 
 QJsonObject object(const QByteArray& json) {
     QJsonParseError error{};
@@ -225,7 +226,7 @@ private slots:
     }
 
     void datesOfEveryForm() {
-        const QDateTime instant = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+        const QDateTime instant = QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc());
         QCOMPARE(map(R"({"timestamp":1700000000})").timestamp, instant);
         QCOMPARE(map(R"({"timestamp":1700000000000})").timestamp, instant);
         QCOMPARE(map(R"({"timestamp":"1700000000"})").timestamp, instant);
@@ -256,7 +257,7 @@ private slots:
         const QByteArray text = "claude|asking|PermissionRequest|t|s|approval needed|m|1700000000.5|m";
         const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
         QCOMPARE(event.id, QUuid::fromRfc4122(QByteArrayView(digest).first(16)));
-        QCOMPARE(LooseEventMapping::secondsText(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)),
+        QCOMPARE(LooseEventMapping::secondsText(QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc())),
                  QStringLiteral("1700000000.0"));
     }
 
@@ -277,7 +278,7 @@ private slots:
         const HookEvent a = LooseEventMapping::eventFromDictionary(object(json), now);
         const HookEvent b = LooseEventMapping::eventFromDictionary(object(json), now.addDays(1));
         QCOMPARE(a.id, b.id);
-        QCOMPARE(a.timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30, 0, 123), Qt::UTC));
+        QCOMPARE(a.timestamp, QDateTime(QDate(2025, 1, 31), QTime(9, 30, 0, 123), QTimeZone::utc()));
     }
 
     void flatActions() {
