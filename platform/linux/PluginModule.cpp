@@ -58,6 +58,9 @@ PluginModuleEntry loadPluginModuleEntry(const QStringList& candidates, const cha
         if (!QFileInfo::exists(path))
             continue;
         QLibrary library(path);
+        // The entry points handed out, and the threads a module starts, live as long as the
+        // program: a module is never unloaded, not even by Qt's clean-up at exit.
+        library.setLoadHints(QLibrary::PreventUnloadHint);
         if (const QFunctionPointer function = library.resolve(entry)) {
             result.function = reinterpret_cast<void*>(function);
             result.path = path;
