@@ -4,7 +4,7 @@ set(program "${BRIMLARK_DESKTOP_PROGRAM}")
 if(NOT IS_ABSOLUTE "${program}")
     message(FATAL_ERROR "the desktop entry needs the program's absolute path, not '${program}'")
 endif()
-# Exec: one argument, quoted when it holds a character the specification reserves, with '"', '`',
+# Exec: one argument, quoted when it holds a character the desktop entry format reserves, with '"', '`',
 # '$' and '\' escaped inside the quotes; '%' doubled, as field codes start with it.
 set(exec "${program}")
 if(exec MATCHES "[ \t\n\"'\\\\><~|&;$*?#()`]")
